@@ -1,0 +1,192 @@
+// The generic arena. Every model element lives by value in the ArenaGroup of
+// its kind; elements refer to one another through identities that carry an
+// ArenaHandle. Slots are never removed or reused, so handles stay valid for
+// the life of the model.
+//
+// An operation that needs one element and the whole model at once takes the
+// element out (`take`), which leaves the kind's default element in the slot
+// and hands back a Taken<T> guard. The guard puts the element back, either
+// explicitly (`put_back`, which tests the handle stored in the element's own
+// identity) or, if the operation stops with a fatal error, while the error
+// unwinds, so no element is ever lost to a caught error.
+//
+// References returned by `get`/`get_mut` are invalidated by the next insert
+// into the same arena: read what you need, then make new elements.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <utility>
+#include <variant>
+#include <vector>
+
+#include "common/fatal.hpp"
+
+namespace vorlent {
+
+struct ArenaHandle {
+    static constexpr uint32_t NULL_GENERATION = 0xFFFFFFFFu;
+
+    size_t index = 0;
+    uint32_t generation = NULL_GENERATION;
+
+    static constexpr ArenaHandle null() { return ArenaHandle{}; }
+    bool is_null() const { return index == 0 && generation == NULL_GENERATION; }
+    friend bool operator==(const ArenaHandle&, const ArenaHandle&) = default;
+};
+
+// "ArenaHandle { index: 3, generation: 0 }"
+std::string debug_repr(const ArenaHandle& h);
+
+// What the arena needs of an element kind: its identity's global id (for the
+// take check), a way to stamp the handle into its identity, and the kind's
+// default element, which holds the slot while the element is out.
+template <class T>
+concept ArenaElement = requires(T& t, const T& ct, ArenaHandle h) {
+    { ct.arena_global_id() } -> std::convertible_to<uint64_t>;
+    { ct.arena_handle() } -> std::convertible_to<ArenaHandle>;
+    t.set_arena_handle(h);
+    { T::arena_default() } -> std::same_as<T>;
+};
+
+[[noreturn]] void arena_index_out_of_range();
+[[noreturn]] void arena_generation_mismatch(uint32_t slot_generation, uint32_t handle_generation);
+[[noreturn]] void arena_already_taken(uint64_t global_id);
+[[noreturn]] void arena_identity_mismatch(uint64_t slot_global_id, uint64_t ident_global_id);
+
+template <ArenaElement T>
+class ArenaGroup;
+
+// An element taken out of its arena. Move-only; while it is alive the slot
+// holds the default element.
+template <ArenaElement T>
+class Taken {
+public:
+    Taken(ArenaGroup<T>* group, size_t index, T&& element)
+        : group_(group), index_(index), element_(std::move(element)) {}
+    Taken(Taken&& other) noexcept
+        : group_(other.group_), index_(other.index_), element_(std::move(other.element_)) {
+        other.element_.reset();
+    }
+    Taken& operator=(Taken&&) = delete;
+    Taken(const Taken&) = delete;
+    Taken& operator=(const Taken&) = delete;
+    ~Taken() {
+        if (element_) group_->restore(index_, std::move(*element_));
+    }
+
+    T& operator*() { return *element_; }
+    const T& operator*() const { return *element_; }
+    T* operator->() { return &*element_; }
+    const T* operator->() const { return &*element_; }
+
+    // Puts the element back into its slot by the handle in its own identity.
+    void put_back() {
+        group_->replace_back(element_->arena_handle(), std::move(*element_));
+        element_.reset();
+    }
+
+private:
+    ArenaGroup<T>* group_;
+    size_t index_;
+    std::optional<T> element_;
+};
+
+template <ArenaElement T>
+class ArenaGroup {
+public:
+    struct Node {
+        T element;
+        uint32_t generation;
+        bool taken;
+    };
+
+    // Appends a slot, stamps the handle into the stored element's identity
+    // and returns it.
+    ArenaHandle insert(T element) {
+        const ArenaHandle h{slots_.size(), 0};
+        slots_.push_back(Node{std::move(element), 0, false});
+        slots_.back().element.set_arena_handle(h);
+        return h;
+    }
+
+    const T& get(ArenaHandle h) const { return node(h).element; }
+    T& get_mut(ArenaHandle h) { return node(h).element; }
+
+    // Takes the element out. Besides the handle test, the slot must hold the
+    // element the identity names: not taken out already, same global id.
+    Taken<T> take(ArenaHandle h, uint64_t ident_global_id) {
+        Node& n = node(h);
+        if (n.taken) [[unlikely]]
+            arena_already_taken(ident_global_id);
+        if (n.element.arena_global_id() != ident_global_id) [[unlikely]]
+            arena_identity_mismatch(n.element.arena_global_id(), ident_global_id);
+        T out = std::exchange(n.element, T::arena_default());
+        n.taken = true;
+        return Taken<T>(this, h.index, std::move(out));
+    }
+
+    // Puts an element into its slot, dropping what the slot held.
+    void replace_back(ArenaHandle h, T&& element) {
+        Node& n = node(h);
+        n.element = std::move(element);
+        n.taken = false;
+    }
+
+    size_t size() const { return slots_.size(); }
+    bool is_taken(size_t index) const { return slots_[index].taken; }
+
+private:
+    friend class Taken<T>;
+
+    // The handle test: index first, then generation.
+    Node& node(ArenaHandle h) {
+        if (h.index >= slots_.size()) [[unlikely]]
+            arena_index_out_of_range();
+        Node& n = slots_[h.index];
+        if (n.generation != h.generation) [[unlikely]]
+            arena_generation_mismatch(n.generation, h.generation);
+        return n;
+    }
+    const Node& node(ArenaHandle h) const { return const_cast<ArenaGroup*>(this)->node(h); }
+
+    // Unchecked return of a guarded element while an error unwinds.
+    void restore(size_t index, T&& element) noexcept {
+        slots_[index].element = std::move(element);
+        slots_[index].taken = false;
+    }
+
+    std::vector<Node> slots_;
+};
+
+// An element of one of several kinds taken out of its arena, used through the
+// interface `Base` that all the kinds implement.
+template <class Base, class... Ts>
+class TakenAny {
+public:
+    template <class T>
+    TakenAny(Taken<T>&& t) : v_(std::in_place_type<Taken<T>>, std::move(t)) {}
+
+    Base* operator->() { return &**this; }
+    Base& operator*() {
+        return std::visit([](auto& t) -> Base& { return *t; }, v_);
+    }
+
+    // The element as its concrete kind, or null when it is of another kind.
+    template <class T>
+    T* get_if() {
+        auto* t = std::get_if<Taken<T>>(&v_);
+        return t ? &**t : nullptr;
+    }
+
+    void put_back() {
+        std::visit([](auto& t) { t.put_back(); }, v_);
+    }
+
+private:
+    std::variant<Taken<Ts>...> v_;
+};
+
+}  // namespace vorlent

@@ -1,0 +1,102 @@
+// Element identity: the IdentBase record embedded in every typed identity,
+// the process-wide global id counter, the name rule and the Identifiable
+// interface of hardware components and flow blocks.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "common/arena_base.hpp"
+
+namespace vorlent {
+
+inline constexpr uint64_t MAX_NAME_LEN = 256;
+
+// Takes the next process-wide global id: one sequentially consistent
+// fetch-and-add on a counter that starts at 0 and is never reset.
+uint64_t next_global_id();
+// The id the next identity will take (the counter's current value).
+uint64_t peek_global_id();
+
+// Stops with "name exceeds MAX_NAME_LEN (256): \"...\"" when `name` is longer
+// than MAX_NAME_LEN bytes.
+void check_name_len(std::string_view name);
+
+// The identity record. Identities are plain values copied wherever an element
+// is referred to, so the record is kept small: the two names live together in
+// one immutable, shared text block (copying an identity shares it and never
+// allocates). Both names are 0 to 256 bytes of UTF-8.
+class IdentBase {
+public:
+    // The all-zero identity: global id 0, not user-made, empty names, null handle.
+    IdentBase() = default;
+    // A new identity with the given id and flag and both names stored under
+    // the name rule (the relative name is checked first).
+    IdentBase(uint64_t global_id, bool is_user_com, std::string_view rel_name,
+              std::string_view abs_name);
+    IdentBase(const IdentBase& o);
+    IdentBase(IdentBase&& o) noexcept;
+    IdentBase& operator=(const IdentBase& o);
+    IdentBase& operator=(IdentBase&& o) noexcept;
+    ~IdentBase();
+
+    uint64_t global_id() const { return global_id_; }
+    bool is_user_com() const { return is_user_com_; }
+    std::string_view abs_name() const;
+    std::string_view rel_name() const;
+    std::string get_abs_name() const { return std::string(abs_name()); }
+    const ArenaHandle& arena_handle() const { return arena_handle_; }
+
+    void set_abs_name(std::string_view name);
+    void set_rel_name(std::string_view name);
+    void set_arena_handle(ArenaHandle h) { arena_handle_ = h; }
+
+    // Equal when the global ids and the absolute names are equal; the flag,
+    // the relative names and the handles do not take part.
+    friend bool operator==(const IdentBase& a, const IdentBase& b) {
+        return a.global_id_ == b.global_id_ && (a.names_ == b.names_ || a.abs_name() == b.abs_name());
+    }
+
+private:
+    struct Names;  // shared text block: abs name bytes then rel name bytes
+    void set_names(std::string_view rel_name, std::string_view abs_name);
+
+    uint64_t global_id_ = 0;
+    ArenaHandle arena_handle_ = ArenaHandle::null();
+    Names* names_ = nullptr;
+    bool is_user_com_ = false;
+};
+
+// Debug form: every field by name, in declaration order; the two name
+// buffers render as lists of 256 byte values, as a fixed buffer would.
+std::string debug_repr(const IdentBase& id);
+
+// Builds a new identity the way every typed identity constructor does: takes
+// the next global id first (so a construction that then fails on its name has
+// still consumed it), then stores the relative name under the name rule, then
+// formats the absolute name "{display}_{rel}_{id}" and stores it likewise.
+IdentBase make_ident(bool is_user_com, std::string_view display, std::string_view rel_name);
+
+// The Identifiable interface of hardware components and flow blocks: the
+// identity accessors every kind supplies, and the defaults built on them.
+class Identifiable {
+public:
+    virtual ~Identifiable() = default;
+    virtual const IdentBase& get_ident_base() const = 0;
+    virtual IdentBase& get_ident_base_mut() = 0;
+
+    uint64_t get_global_id() const { return get_ident_base().global_id(); }
+    std::string_view get_global_name() const { return get_ident_base().abs_name(); }
+    void set_global_name(std::string_view name) { get_ident_base_mut().set_abs_name(name); }
+    std::string_view get_rel_name() const { return get_ident_base().rel_name(); }
+    void set_rel_name(std::string_view name) { get_ident_base_mut().set_rel_name(name); }
+    bool get_is_user_com() const { return get_ident_base().is_user_com(); }
+    const ArenaHandle& get_arena_handle() const { return get_ident_base().arena_handle(); }
+    void set_arena_handle(size_t index, uint32_t generation) {
+        get_ident_base_mut().set_arena_handle(ArenaHandle{index, generation});
+    }
+};
+
+}  // namespace vorlent

@@ -1,0 +1,49 @@
+#include "model/flow_block/common/flow_block_ident.hpp"
+
+#include <array>
+
+namespace vorlent {
+
+std::string_view flow_block_type_display(FlowBlockType t) {
+    static constexpr std::array<std::string_view, FLOW_BLOCK_TYPE_COUNT> NAMES = {
+        "SEQUENTIAL",  "PARALLEL",     "COND_IF",     "COND_ELIF", "ZERO_COND_IF", "ZERO_COND_ELIF",
+        "ZERO_SWITCH", "ZERO_SWITCH_CASE", "WHILE_LOOP", "DO_WHILE", "COUNTER_LOOP", "WAIT",
+        "PIPELINE",    "ZYNC",         "PICK",        "PICK_IF"};
+    return NAMES.at(size_t(t));
+}
+
+std::string_view flow_block_type_debug(FlowBlockType t) {
+    static constexpr std::array<std::string_view, FLOW_BLOCK_TYPE_COUNT> NAMES = {
+        "Sequential", "Parallel",       "CondIf",    "CondElif", "ZeroCondIf",  "ZeroCondElif",
+        "ZeroSwitch", "ZeroSwitchCase", "WhileLoop", "DoWhile",  "CounterLoop", "Wait",
+        "Pipeline",   "Zync",           "Pick",      "PickIf"};
+    return NAMES.at(size_t(t));
+}
+
+std::string debug_repr(FlowBlockJoinPolicy p) {
+    switch (p) {
+        case FlowBlockJoinPolicy::SubFlow: return "SubFlow";
+        case FlowBlockJoinPolicy::ConFlow: return "ConFlow";
+        case FlowBlockJoinPolicy::BasicNodeFlow: return "BasicNodeFlow";
+    }
+    return "SubFlow";
+}
+
+FlowBlockIdent FlowBlockIdent::make(FlowBlockType block_type, FlowBlockJoinPolicy join_policy,
+                                    std::string_view rel_name, bool chain_master) {
+    FlowBlockIdent f;
+    f.block_type = block_type;
+    f.join_policy = join_policy;
+    f.chain_master = chain_master;
+    f.ident_base = make_ident(false, flow_block_type_display(block_type), rel_name);
+    return f;
+}
+
+std::string debug_repr(const FlowBlockIdent& f) {
+    return format(
+        "FlowBlockIdent { ident_base: {}, block_type: {}, join_policy: {}, chain_master: {} }",
+        debug_repr(f.ident_base), flow_block_type_debug(f.block_type), debug_repr(f.join_policy),
+        f.chain_master);
+}
+
+}  // namespace vorlent

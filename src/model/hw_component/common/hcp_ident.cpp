@@ -1,0 +1,42 @@
+#include "model/hw_component/common/hcp_ident.hpp"
+
+#include <array>
+
+namespace vorlent {
+
+namespace {
+constexpr std::array<std::string_view, HW_COMPONENT_TYPE_COUNT> DISPLAY = {
+    "REG",  "SR_ST", "SR_CDWT", "SR_CYWT",           "CNT_REG", "SR_SY",   "WIRE",
+    "NEST", "VAL",   "MEM_BLOCK_INDEXER", "EXPR",    "IO_WIRE", "MEM_BLOCK"};
+constexpr std::array<std::string_view, HW_COMPONENT_TYPE_COUNT> DEBUG = {
+    "Reg",  "StateReg", "CondWaitStateReg", "CycleWaitStateReg", "CntReg", "SyncReg", "Wire",
+    "Nest", "Val",      "MemBlockIndexer",  "Expression",        "IoWire", "MemBlock"};
+}  // namespace
+
+std::string_view hw_type_display(HwComponentType t) { return DISPLAY.at(size_t(t)); }
+std::string_view hw_type_debug(HwComponentType t) { return DEBUG.at(size_t(t)); }
+
+std::string_view sensitivity_name(uint8_t s) {
+    switch (s) {
+        case SENS_CLOCKED: return "clocked";
+        case SENS_COMBINATIONAL: return "combinational";
+        default: return "read_only";
+    }
+}
+
+HcpIdent HcpIdent::make(HwComponentType hw_type, uint8_t sensitive_type, bool is_user_com,
+                        std::string_view name) {
+    HcpIdent h;
+    h.hw_type = hw_type;
+    h.sensitive_type = sensitive_type;
+    h.ident_base = make_ident(is_user_com, hw_type_display(hw_type), name);
+    return h;
+}
+
+std::string debug_repr(const HcpIdent& h) {
+    return format("HcpIdent { hw_type: {}, ident_base: {}, module_ident: {}, sensitive_type: {} }",
+                  hw_type_debug(h.hw_type), debug_repr(h.ident_base), debug_repr(h.module_ident),
+                  unsigned(h.sensitive_type));
+}
+
+}  // namespace vorlent

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "model/hw_component/common/hw_type.hpp"
+#include "model/module/module_ident.hpp"
+
+namespace vorlent {
+
+// A hardware component's identity, copied by value into every record that
+// refers to the component.
+struct HcpIdent {
+    HwComponentType hw_type = HwComponentType::Reg;
+    IdentBase ident_base;
+    ModuleIdent module_ident;  // the null module identity until stamped
+    uint8_t sensitive_type = SENS_CLOCKED;
+
+    // Takes the next global id; absolute name "{display}_{name}_{id}".
+    static HcpIdent make(HwComponentType hw_type, uint8_t sensitive_type, bool is_user_com,
+                         std::string_view name);
+
+    uint64_t global_id() const { return ident_base.global_id(); }
+    std::string_view abs_name() const { return ident_base.abs_name(); }
+    ArenaHandle handle() const { return ident_base.arena_handle(); }
+
+    friend bool operator==(const HcpIdent&, const HcpIdent&) = default;
+};
+
+std::string debug_repr(const HcpIdent& h);
+
+// Hash by global id alone, which agrees with equality.
+struct HcpIdentHash {
+    size_t operator()(const HcpIdent& h) const noexcept { return std::hash<uint64_t>{}(h.global_id()); }
+};
+
+}  // namespace vorlent

@@ -1,0 +1,18 @@
+#pragma once
+
+#include "model/hw_component/common/hcp_ident.hpp"
+
+namespace vorlent {
+
+struct CycleWaitStateReg {
+    HcpIdent ident;
+
+    uint64_t arena_global_id() const { return ident.global_id(); }
+    ArenaHandle arena_handle() const { return ident.handle(); }
+    void set_arena_handle(ArenaHandle h) { ident.ident_base.set_arena_handle(h); }
+    static CycleWaitStateReg arena_default() {
+        return CycleWaitStateReg{};
+    }
+};
+
+}  // namespace vorlent

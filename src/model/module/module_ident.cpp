@@ -1,0 +1,25 @@
+#include "model/module/module_ident.hpp"
+
+namespace vorlent {
+
+ModuleIdent ModuleIdent::make(bool is_user_com, std::string_view rel_name) {
+    ModuleIdent m;
+    m.ident_base = make_ident(is_user_com, "MODULE", rel_name);
+    return m;
+}
+
+std::string debug_repr(const ModuleIdent& m) {
+    return format("ModuleIdent { ident_base: {}, master_module_handle: {}, depth_level: {} }",
+                  debug_repr(m.ident_base), debug_repr(m.master_module_handle), m.depth_level);
+}
+
+std::string debug_repr(ModuleInitStage s) {
+    switch (s) {
+        case ModuleInitStage::CompInit: return "CompInit";
+        case ModuleInitStage::FlowBlockInit: return "FlowBlockInit";
+        case ModuleInitStage::FlowBlockBuild: return "FlowBlockBuild";
+    }
+    return "CompInit";
+}
+
+}  // namespace vorlent

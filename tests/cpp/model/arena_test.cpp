@@ -1,0 +1,156 @@
+#include <thread>
+
+#include "model/model_arena.hpp"
+#include "model/module/arena_impl_module.hpp"
+#include "test_support.hpp"
+
+using namespace vorlent;
+
+namespace {
+
+Reg reg_named(const char* name) {
+    Reg r;
+    r.ident = HcpIdent::make(HwComponentType::Reg, SENS_CLOCKED, true, name);
+    return r;
+}
+
+}  // namespace
+
+TEST(ArenaHandleTest, IndexIsTestedBeforeGeneration) {
+    ModelArena m;
+    auto& regs = m.arena<Reg>();
+    // Empty arena: even the null handle is out of range.
+    EXPECT_FATAL(regs.get(ArenaHandle::null()), "ArenaHandle index out of range");
+    EXPECT_FATAL(regs.get(ArenaHandle{0, 0}), "ArenaHandle index out of range");
+
+    regs.insert(reg_named("a"));
+    EXPECT_FATAL(regs.get(ArenaHandle{1, 7}), "ArenaHandle index out of range");
+    // The slot's generation is on the left, the handle's on the right.
+    EXPECT_FATAL(regs.get(ArenaHandle::null()),
+                 "assertion `left == right` failed: ArenaHandle generation mismatch\n"
+                 "  left: 0\n right: 4294967295");
+}
+
+TEST(ArenaHandleTest, InsertStampsTheHandleIntoTheStoredElement) {
+    ModelArena m;
+    auto& regs = m.arena<Reg>();
+    for (size_t i = 0; i < 3; ++i) {
+        const ArenaHandle h = regs.insert(reg_named("r"));
+        EXPECT_EQ(h, (ArenaHandle{i, 0}));
+        EXPECT_EQ(regs.get(h).ident.handle(), h);
+    }
+    EXPECT_EQ(debug_repr(ArenaHandle{3, 0}), "ArenaHandle { index: 3, generation: 0 }");
+}
+
+TEST(ArenaHandleTest, ReplaceBackTestsTheHandleBeforeStoring) {
+    ModelArena m;
+    auto& regs = m.arena<Reg>();
+    const ArenaHandle h = regs.insert(reg_named("a"));
+    Reg stray = reg_named("b");
+    EXPECT_FATAL(regs.replace_back(ArenaHandle{5, 0}, std::move(stray)),
+                 "ArenaHandle index out of range");
+    EXPECT_EQ(regs.get(h).ident.ident_base.rel_name(), "a");
+}
+
+// Each take leaves the kind's default element, whose construction draws the
+// ids that every later name shows.
+TEST(ArenaTakeTest, DefaultElementsDrawIdsPerKind) {
+    ModelArena m;
+    const ModuleIdent mod = mk_module(m, "top");
+
+    Reg r = reg_named("r");
+    const HcpIdent reg_id = [&] {
+        const ArenaHandle h = m.arena<Reg>().insert(std::move(r));
+        return m.arena<Reg>().get(h).ident;
+    }();
+
+    AsmNode n;
+    n.ident = NcpIdent::make(NodeType::Asm, false, "n");
+    const ArenaHandle nh = m.arena<AsmNode>().insert(std::move(n));
+    const NcpIdent node_id = m.arena<AsmNode>().get(nh).ident;
+
+    FlowBlockSeq s;
+    s.ident = FlowBlockIdent::make(FlowBlockType::Sequential, FlowBlockJoinPolicy::SubFlow, "s", false);
+    const ArenaHandle sh = m.arena<FlowBlockSeq>().insert(std::move(s));
+    const FlowBlockIdent seq_id = m.arena<FlowBlockSeq>().get(sh).ident;
+
+    FlowBlockZync z;
+    z.ident = FlowBlockIdent::make(FlowBlockType::Zync, FlowBlockJoinPolicy::SubFlow, "z", false);
+    const ArenaHandle zh = m.arena<FlowBlockZync>().insert(std::move(z));
+    const FlowBlockIdent zync_id = m.arena<FlowBlockZync>().get(zh).ident;
+
+    auto draws = [](auto&& take_and_put_back) {
+        const uint64_t before = peek_global_id();
+        take_and_put_back();
+        return peek_global_id() - before;
+    };
+    EXPECT_EQ(draws([&] { m.take<Reg>(reg_id).put_back(); }), 0u);
+    EXPECT_EQ(draws([&] { m.take<Module>(mod).put_back(); }), 0u);
+    EXPECT_EQ(draws([&] { m.take<AsmNode>(node_id).put_back(); }), 1u);
+    EXPECT_EQ(draws([&] { m.take<FlowBlockSeq>(seq_id).put_back(); }), 1u);
+    EXPECT_EQ(draws([&] { m.take<FlowBlockZync>(zync_id).put_back(); }), 2u);
+
+    // While an element is out, reading its slot reaches the default element.
+    {
+        auto taken = m.take<AsmNode>(node_id);
+        const NcpIdent& placeholder = m.arena<AsmNode>().get(nh).ident;
+        EXPECT_NE(placeholder.global_id(), node_id.global_id());
+        EXPECT_EQ(placeholder.abs_name(), "ASM_NODE__" + std::to_string(placeholder.global_id()));
+        auto taken_reg = m.take<Reg>(reg_id);
+        EXPECT_EQ(m.arena<Reg>().get(reg_id.handle()).ident.global_id(), 0u);
+        EXPECT_EQ(m.arena<Reg>().get(reg_id.handle()).ident.abs_name(), "");
+        taken_reg.put_back();
+        taken.put_back();
+    }
+    EXPECT_EQ(m.arena<AsmNode>().get(nh).ident, node_id);
+}
+
+TEST(ArenaTakeTest, GuardPutsTheElementBackWhenAnErrorUnwinds) {
+    ModelArena m;
+    const ArenaHandle h = m.arena<Reg>().insert(reg_named("kept"));
+    const HcpIdent id = m.arena<Reg>().get(h).ident;
+    const uint64_t before = peek_global_id();
+    EXPECT_FATAL(
+        {
+            auto taken = m.take<Reg>(id);
+            taken->ident.ident_base.set_rel_name("changed");
+            fatal("boom");
+        },
+        "boom");
+    EXPECT_EQ(peek_global_id(), before);
+    // Back as it was at the moment of the error, and takeable again.
+    EXPECT_FALSE(m.arena<Reg>().is_taken(h.index));
+    EXPECT_EQ(m.arena<Reg>().get(h).ident.ident_base.rel_name(), "changed");
+    m.take<Reg>(id).put_back();
+}
+
+TEST(ArenaTakeTest, TakeRefusesAnIdentityThatIsNotTheSlotsElement) {
+    ModelArena m;
+    const ArenaHandle h = m.arena<Reg>().insert(reg_named("a"));
+    const HcpIdent id = m.arena<Reg>().get(h).ident;
+
+    // An identity of another element that happens to share the slot index.
+    HcpIdent other = HcpIdent::make(HwComponentType::Wire, SENS_COMBINATIONAL, true, "w");
+    other.ident_base.set_arena_handle(h);
+    EXPECT_FATAL(m.take<Reg>(other),
+                 format("ArenaHandle names global id {} but its slot holds global id {}",
+                        other.global_id(), id.global_id()));
+
+    auto first = m.take<Reg>(id);
+    EXPECT_FATAL(m.take<Reg>(id),
+                 format("ArenaHandle element (global id {}) is already taken out of its arena",
+                        id.global_id()));
+    first.put_back();
+}
+
+TEST(ModelArenaTest, FreshModelIsEmptyAndDrawsNoId) {
+    const uint64_t before = peek_global_id();
+    ModelArena m;
+    EXPECT_EQ(peek_global_id(), before);
+    EXPECT_FALSE(m.top_module.has_value());
+    EXPECT_TRUE(m.module_trace_stack.empty());
+    EXPECT_TRUE(m.flow_block_stack.empty());
+    EXPECT_TRUE(m.pending_hcps.empty());
+    EXPECT_FATAL(m.arena<Module>().get(ArenaHandle{0, 0}), "ArenaHandle index out of range");
+    EXPECT_FATAL(m.arena<FlowBlockPip>().get(ArenaHandle{0, 0}), "ArenaHandle index out of range");
+}

@@ -1,0 +1,119 @@
+#include <thread>
+#include <unordered_set>
+
+#include "model/controller/asm_mode.hpp"
+#include "model/hw_component/common/hcp_ident.hpp"
+#include "model/nodes/ncp_ident.hpp"
+#include "model/hw_component/update_event/update_event_ident.hpp"
+#include "test_support.hpp"
+#include "util/math/vary_val.hpp"
+
+using namespace vorlent;
+
+TEST(IdentifierTest, IdsAreDrawnInOrderAndNamesFollowTheTemplates) {
+    const uint64_t base = peek_global_id();
+    const HcpIdent r = HcpIdent::make(HwComponentType::Reg, SENS_CLOCKED, true, "acc");
+    const NcpIdent n = NcpIdent::make(NodeType::Asm, false, "");
+    const HcpIdent e = HcpIdent::make(HwComponentType::MemBlockIndexer, SENS_CLOCKED, false, "m");
+    const UpdateEventIdent u = UpdateEventIdent::make(UeType::Cond);
+    EXPECT_EQ(r.global_id(), base);
+    EXPECT_EQ(r.abs_name(), format("REG_acc_{}", base));
+    EXPECT_EQ(n.abs_name(), format("ASM_NODE__{}", base + 1));
+    EXPECT_EQ(e.abs_name(), format("MEM_BLOCK_INDEXER_m_{}", base + 2));
+    EXPECT_EQ(u.abs_name(), format("UE_COND_{}", base + 3));
+    EXPECT_EQ(u.ident_base.rel_name(), "");
+    EXPECT_TRUE(r.handle().is_null());
+}
+
+TEST(IdentifierTest, NameRuleCountsBytesAndDrawsTheIdFirst) {
+    // 128 two-byte characters: 256 bytes of relative name, accepted as such,
+    // but the absolute name built from it is too long.
+    std::string rel;
+    for (int i = 0; i < 128; ++i) rel += "\xC3\xA9";
+    ASSERT_EQ(rel.size(), 256u);
+    uint64_t before = peek_global_id();
+    EXPECT_FATAL(NcpIdent::make(NodeType::State, false, rel),
+                 format("name exceeds MAX_NAME_LEN (256): \"STATE_NODE_{}_{}\"", rel, before));
+    EXPECT_EQ(peek_global_id(), before + 1);
+
+    const std::string too_long(257, 'x');
+    before = peek_global_id();
+    EXPECT_FATAL(HcpIdent::make(HwComponentType::Wire, SENS_COMBINATIONAL, true, too_long),
+                 format("name exceeds MAX_NAME_LEN (256): \"{}\"", too_long));
+    EXPECT_EQ(peek_global_id(), before + 1);
+
+    // An absolute name of exactly 256 bytes is kept whole.
+    const uint64_t id = peek_global_id();
+    const std::string prefix = format("REG__{}", id);
+    const std::string fits(256 - prefix.size(), 'a');
+    const HcpIdent h = HcpIdent::make(HwComponentType::Reg, SENS_CLOCKED, true, fits);
+    EXPECT_EQ(h.abs_name().size(), 256u);
+    EXPECT_EQ(h.abs_name(), format("REG_{}_{}", fits, id));
+}
+
+TEST(IdentifierTest, EqualityUsesIdAndAbsoluteNameWhileHashUsesIdAlone) {
+    HcpIdent a = HcpIdent::make(HwComponentType::Reg, SENS_CLOCKED, true, "x");
+    HcpIdent b = HcpIdent::make(HwComponentType::Reg, SENS_CLOCKED, true, "x");
+    EXPECT_NE(a, b);
+
+    // The same identity before and after insertion: handles differ, bases equal.
+    HcpIdent placed = a;
+    placed.ident_base.set_arena_handle(ArenaHandle{4, 0});
+    EXPECT_EQ(placed.ident_base, a.ident_base);
+    EXPECT_EQ(placed, a);
+
+    // Stamped with a module: no longer equal, still hashes alike.
+    HcpIdent stamped = a;
+    stamped.module_ident = ModuleIdent::make(true, "top");
+    EXPECT_NE(stamped, a);
+    EXPECT_EQ(HcpIdentHash{}(stamped), HcpIdentHash{}(a));
+
+    // The relative name does not take part; the absolute name does.
+    IdentBase renamed = a.ident_base;
+    renamed.set_rel_name("other");
+    EXPECT_EQ(renamed, a.ident_base);
+    EXPECT_EQ(renamed.abs_name(), a.abs_name());
+    renamed.set_abs_name("REG_other");
+    EXPECT_NE(renamed, a.ident_base);
+
+    std::unordered_set<HcpIdent, HcpIdentHash> set{a, b, placed};
+    EXPECT_EQ(set.size(), 2u);
+}
+
+TEST(IdentifierTest, DebugFormRendersFixedNameBuffers) {
+    const IdentBase zero;
+    const std::string d = debug_repr(zero);
+    EXPECT_EQ(d.rfind("IdentBase { global_id: 0, is_user_com: false, abs_name_buf: [0, 0, ", 0), 0u);
+    EXPECT_NE(d.find("abs_name_len: 0, rel_name_buf: ["), std::string::npos);
+    EXPECT_NE(d.find("arena_handle: ArenaHandle { index: 0, generation: 4294967295 } }"),
+              std::string::npos);
+}
+
+TEST(AssignmentPriorityTest, StateIsPerThread) {
+    set_asm_pri_to_manual(3);
+    EXPECT_EQ(get_asm_pri_val(), 3);
+    EXPECT_EQ(get_asm_pri_mode(), "Manual");
+
+    int32_t other_val = 0;
+    std::string other_mode;
+    std::thread([&] {
+        other_val = get_asm_pri_val();
+        other_mode = std::string(get_asm_pri_mode());
+        set_asm_pri_to_manual(-7);
+    }).join();
+    EXPECT_EQ(other_val, 10);
+    EXPECT_EQ(other_mode, "Auto");
+    EXPECT_EQ(get_asm_pri_val(), 3);
+
+    set_asm_pri_to_auto();
+    EXPECT_EQ(get_asm_pri_val(), 10);
+    EXPECT_EQ(get_asm_pri_mode(), "Auto");
+}
+
+TEST(VaryValTest, FromLimbsPadsDropsAndMasks) {
+    EXPECT_EQ(VaryVal::from_limbs({~0ull, 0xFF}, 70).limbs, (std::vector<uint64_t>{~0ull, 0x3F}));
+    EXPECT_EQ(VaryVal::from_limbs({7}, 130).limbs, (std::vector<uint64_t>{7, 0, 0}));
+    EXPECT_EQ(VaryVal::from_limbs({1, 2, 3}, 64).limbs, (std::vector<uint64_t>{1}));
+    EXPECT_TRUE(VaryVal::from_limbs({1, 2}, 0).limbs.empty());
+    EXPECT_EQ(VaryVal::from_u64(0x1F, 4).limbs, (std::vector<uint64_t>{0xF}));
+}
