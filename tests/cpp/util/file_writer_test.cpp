@@ -1,0 +1,223 @@
+#include <fcntl.h>
+#include <pthread.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+#include "test_support.hpp"
+#include "util/file/file_writer.hpp"
+
+using namespace vorlent;
+namespace fs = std::filesystem;
+
+namespace {
+
+class FileWriterTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::string tmpl = (fs::temp_directory_path() / "vorlent_fw_XXXXXX").string();
+        ASSERT_NE(::mkdtemp(tmpl.data()), nullptr);
+        dir_ = tmpl;
+    }
+    void TearDown() override { fs::remove_all(dir_); }
+
+    std::string path(const std::string& name) const { return (dir_ / name).string(); }
+
+    static off_t size_on_disk(const std::string& p) {
+        struct stat st {};
+        return ::stat(p.c_str(), &st) == 0 ? st.st_size : -1;
+    }
+    static std::string contents(const std::string& p) {
+        std::ifstream in(p, std::ios::binary);
+        std::ostringstream ss;
+        ss << in.rdbuf();
+        return ss.str();
+    }
+
+    fs::path dir_;
+};
+
+bool fd_is_open(int fd) { return ::fcntl(fd, F_GETFD) != -1; }
+
+}  // namespace
+
+TEST_F(FileWriterTest, StagedBytesReachTheFileInBatchesOfAtLeast4096) {
+    const std::string p = path("a.v");
+    FileWriter w(p, open_output_file(p));
+    w.write(std::string(4000, 'a'));
+    w.write(std::string(95, 'b'));
+    EXPECT_EQ(size_on_disk(p), 0);  // 4095 bytes stay staged
+    w.write("c");
+    EXPECT_EQ(size_on_disk(p), 4096);  // the write reaching 4096 hands over everything
+    w.write("tail");
+    EXPECT_EQ(size_on_disk(p), 4096);
+    w.finish();
+    EXPECT_EQ(contents(p), std::string(4000, 'a') + std::string(95, 'b') + "c" + "tail");
+}
+
+TEST_F(FileWriterTest, LargeWritesGoOutAtOnce) {
+    const std::string p = path("big.v");
+    FileWriter w(p, open_output_file(p));
+    std::string big(10000, 'x');
+    for (size_t i = 0; i < big.size(); ++i) big[i] = char('a' + i % 26);
+    w.write(big);
+    EXPECT_EQ(size_on_disk(p), 10000);
+    // Exactly the writer's capacity, after a small staged piece.
+    w.write("head");
+    w.write(std::string(8192, 'y'));
+    EXPECT_EQ(size_on_disk(p), 10000 + 4 + 8192);
+    w.finish();
+    EXPECT_EQ(contents(p), big + "head" + std::string(8192, 'y'));
+}
+
+TEST_F(FileWriterTest, ManySmallPiecesKeepTheirOrder) {
+    const std::string p = path("order.v");
+    std::string expected;
+    {
+        FileWriter w(p, open_output_file(p));
+        for (int i = 0; i < 5000; ++i) {
+            const std::string piece = format("line {}\n", i);
+            expected += piece;
+            w.write(piece);
+            w.write("");
+        }
+        w.finish();
+    }
+    EXPECT_EQ(contents(p), expected);
+}
+
+TEST_F(FileWriterTest, FinishWritesTheRestAndClosesEvenWhenNothingIsStaged) {
+    const std::string p = path("short.v");
+    const int fd = open_output_file(p);
+    {
+        FileWriter w(p, fd);
+        w.write("module m();\n");
+        EXPECT_EQ(size_on_disk(p), 0);  // a short text waits for the finish
+        w.finish();
+        EXPECT_FALSE(fd_is_open(fd));
+    }
+    EXPECT_EQ(contents(p), "module m();\n");
+
+    const std::string q = path("empty.v");
+    const int fd2 = open_output_file(q);
+    {
+        FileWriter w(q, fd2);
+        w.write(std::string(4096, 'z'));
+        w.finish();  // nothing staged any more
+        EXPECT_FALSE(fd_is_open(fd2));
+    }
+    EXPECT_EQ(contents(q), std::string(4096, 'z'));
+}
+
+TEST_F(FileWriterTest, DestructionWithoutFinishWritesOutAndCloses) {
+    const std::string p = path("unwound.v");
+    const int fd = open_output_file(p);
+    {
+        FileWriter w(p, fd);
+        w.write("partial");
+    }
+    EXPECT_FALSE(fd_is_open(fd));
+    EXPECT_EQ(contents(p), "partial");
+}
+
+TEST_F(FileWriterTest, OpenTruncatesAnExistingFile) {
+    const std::string p = path("again.v");
+    std::ofstream(p) << "old contents that are longer";
+    FileWriter w(p, open_output_file(p));
+    w.write("new");
+    w.finish();
+    EXPECT_EQ(contents(p), "new");
+}
+
+TEST_F(FileWriterTest, OpenFailuresNameThePathAndTheReason) {
+    const std::string missing = path("no_such_dir/top.v");
+    EXPECT_FATAL(open_output_file(missing), format("BackendVerilog::phase_emit \u2014 cannot open {}: "
+                                                   "No such file or directory",
+                                                   missing));
+    EXPECT_FATAL(open_output_file(dir_.string()),
+                 format("BackendVerilog::phase_emit \u2014 cannot open {}: Is a directory", dir_.string()));
+
+    // A NUL would cut a C-string path short: refused, and nothing is created.
+    // The NUL shows as "\0", since fatal texts travel as C strings.
+    const std::string with_nul = path("cut") + std::string(1, '\0') + "rest.v";
+    EXPECT_FATAL(open_output_file(with_nul),
+                 format("BackendVerilog::phase_emit \u2014 cannot open {}\\0rest.v: path contains a "
+                        "NUL byte",
+                        path("cut")));
+    EXPECT_TRUE(fs::is_empty(dir_));
+}
+
+TEST_F(FileWriterTest, WriteFailuresAreReportedAtFinish) {
+    const std::string full = "/dev/full";
+    if (::access(full.c_str(), W_OK) != 0) GTEST_SKIP() << "no /dev/full";
+    const std::string expected =
+        "BackendVerilog::phase_emit \u2014 cannot write /dev/full: No space left on device";
+    {
+        // The failure happens at a hand-over; later writes go on silently.
+        const int fd = open_output_file(full);
+        FileWriter w(full, fd);
+        w.write(std::string(5000, 'a'));
+        w.write(std::string(5000, 'b'));
+        EXPECT_FATAL(w.finish(), expected);
+        EXPECT_FALSE(fd_is_open(fd));
+    }
+    {
+        // A text too short for any hand-over fails only at the finish.
+        FileWriter w(full, open_output_file(full));
+        w.write("module m();\n");
+        EXPECT_FATAL(w.finish(), expected);
+    }
+}
+
+namespace {
+void on_signal(int) {}
+}  // namespace
+
+// Writes interrupted by signals, before or after some bytes went through,
+// still deliver every byte exactly once.
+TEST(FileWriterSignalTest, InterruptedWritesDeliverEveryByteOnce) {
+    int fds[2];
+    ASSERT_EQ(::pipe(fds), 0);
+#ifdef F_SETPIPE_SZ
+    ::fcntl(fds[1], F_SETPIPE_SZ, 4096);  // a small pipe blocks the writer more often
+#endif
+
+    struct sigaction sa {};
+    sa.sa_handler = on_signal;  // no SA_RESTART: blocked writes return early
+    struct sigaction old {};
+    ASSERT_EQ(::sigaction(SIGUSR1, &sa, &old), 0);
+
+    std::string data(200000, '\0');
+    for (size_t i = 0; i < data.size(); ++i) data[i] = char(i * 7 % 251);
+
+    std::atomic<bool> writing{true};
+    const pthread_t writer_thread = ::pthread_self();
+    std::string received;
+    std::thread reader([&] {
+        char chunk[1000];
+        while (true) {
+            if (writing) ::pthread_kill(writer_thread, SIGUSR1);
+            std::this_thread::sleep_for(std::chrono::microseconds(200));
+            const ssize_t n = ::read(fds[0], chunk, sizeof chunk);
+            if (n <= 0) break;
+            received.append(chunk, size_t(n));
+        }
+    });
+    {
+        FileWriter w("pipe", fds[1]);
+        for (size_t off = 0; off < data.size(); off += 9000) w.write(std::string_view(data).substr(off, 9000));
+        w.finish();
+    }
+    writing = false;
+    reader.join();
+    ::close(fds[0]);
+    ::sigaction(SIGUSR1, &old, nullptr);
+    EXPECT_EQ(received.size(), data.size());
+    EXPECT_TRUE(received == data);
+}
