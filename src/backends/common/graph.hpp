@@ -1,0 +1,49 @@
+// Walks over the module tree as the modules record it: each Module lists its
+// sub-modules, each ModuleIdent names its parent (null for a root) and its
+// depth (0 for a root). Routing and file emission use these to visit every
+// module and to find where a signal has to cross module boundaries.
+#pragma once
+
+#include <optional>
+#include <vector>
+
+#include "model/model_arena.hpp"
+
+namespace vorlent {
+
+// Depth-first pre-order walk from one module: a module before its children,
+// children in the order of its sub-module list.
+class DfsModuleIter {
+public:
+    explicit DfsModuleIter(ModuleIdent start) : stack_{std::move(start)} {}
+
+    // The next module, or none when the walk is over. A module's children are
+    // read (its Module taken out and put back) when the module is yielded.
+    std::optional<ModuleIdent> next_module(ModelArena& model);
+
+private:
+    std::vector<ModuleIdent> stack_;  // top at the end
+};
+
+// The identity stored in `m`'s parent module, read in place. Stops with a
+// failed inequality assertion when `m` has the null parent handle.
+ModuleIdent get_parent_module_ident(const ModelArena& model, const ModuleIdent& m);
+
+// The modules from the component's own module up to the root of its tree
+// (the first module of depth 0 met through the parent links).
+std::vector<ModuleIdent> find_module_path_to_top_from_hcp(const ModelArena& model,
+                                                          const HcpIdent& hcp_i);
+
+// Paths from two modules up to their lowest common ancestor; both begin with
+// the module given and end with the ancestor.
+struct CommonAncestorPaths {
+    std::vector<ModuleIdent> path_a;
+    std::vector<ModuleIdent> path_b;
+};
+
+// Stops with "... share no common ancestor ..." (naming `a`, then `b`) when
+// the modules are in different trees.
+CommonAncestorPaths find_common_ancestor_module_paths(const ModelArena& model, const ModuleIdent& a,
+                                                      const ModuleIdent& b);
+
+}  // namespace vorlent
