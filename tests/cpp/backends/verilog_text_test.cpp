@@ -1,0 +1,68 @@
+#include <array>
+
+#include "backends/verilog/hw_component/common/verilog_literal.hpp"
+#include "backends/verilog/hw_component/common/verilog_operator.hpp"
+#include "backends/verilog/hw_component/common/verilog_sensitivity.hpp"
+#include "test_support.hpp"
+
+using namespace vorlent;
+
+TEST(VerilogTextTest, WidthPrefix) {
+    EXPECT_EQ(width_prefix(1), "");
+    EXPECT_EQ(width_prefix(0), "");
+    EXPECT_EQ(width_prefix(-1), "");
+    EXPECT_EQ(width_prefix(2), "[1:0] ");
+    EXPECT_EQ(width_prefix(32), "[31:0] ");
+    EXPECT_EQ(width_prefix(4294967295u), "[4294967294:0] ");
+}
+
+TEST(VerilogTextTest, ConstantLiterals) {
+    EXPECT_EQ(vary_val_to_verilog(VaryVal::from_u64(0, 1)), "1'b0");
+    EXPECT_EQ(vary_val_to_verilog(VaryVal::from_u64(1, 1)), "1'b1");
+    EXPECT_EQ(vary_val_to_verilog(VaryVal{{}, 1}), "1'b0");
+    EXPECT_EQ(vary_val_to_verilog(VaryVal::from_u64(42, 8)), "8'h2a");
+    EXPECT_EQ(vary_val_to_verilog(VaryVal::from_u64(255, 64)), "64'hff");
+    EXPECT_EQ(vary_val_to_verilog(VaryVal::from_u64(~uint64_t(0), 64)), "64'hffffffffffffffff");
+    EXPECT_EQ(vary_val_to_verilog(VaryVal::from_u64(0, 70)), "70'h0");
+    EXPECT_EQ(vary_val_to_verilog(VaryVal::from_limbs({0, 1}, 128)), "128'h10000000000000000");
+    EXPECT_EQ(vary_val_to_verilog(VaryVal::from_limbs({0, 1}, 65)), "65'h10000000000000000");
+    // Inner zero limbs keep their 16 digits.
+    EXPECT_EQ(vary_val_to_verilog(VaryVal::from_limbs({0xab, 0, 0x3}, 130)),
+              "130'h3000000000000000000000000000000ab");
+}
+
+TEST(VerilogTextTest, OperatorTokens) {
+    const std::array<std::pair<LogicOp, std::string_view>, 22> tokens{{
+        {LogicOp::BitwiseAnd, "&"},   {LogicOp::BitwiseOr, "|"},    {LogicOp::BitwiseXor, "^"},
+        {LogicOp::BitwiseInvr, "~"},  {LogicOp::BitwiseShl, "<<"},  {LogicOp::BitwiseShr, ">>"},
+        {LogicOp::LogicalAnd, "&&"},  {LogicOp::LogicalOr, "||"},   {LogicOp::LogicalNot, "!"},
+        {LogicOp::RelationEq, "=="},  {LogicOp::RelationNeq, "!="}, {LogicOp::RelationLe, "<"},
+        {LogicOp::RelationLeq, "<="}, {LogicOp::RelationGe, ">"},   {LogicOp::RelationGeq, ">="},
+        {LogicOp::RelationSlt, "<"},  {LogicOp::RelationSgt, ">"},  {LogicOp::ArithPlus, "+"},
+        {LogicOp::ArithMinus, "-"},   {LogicOp::ArithMul, "*"},     {LogicOp::ArithDiv, "/"},
+        {LogicOp::ArithDivr, "%"},
+    }};
+    for (const auto& [op, token] : tokens) EXPECT_EQ(logic_op_to_verilog(op), token) << logic_op_name(op);
+
+    EXPECT_FATAL(logic_op_to_verilog(LogicOp::ExtendBit),
+                 "logic_op_to_verilog: ExtendBit has no direct Verilog operator; not yet implemented");
+    EXPECT_FATAL(logic_op_to_verilog(LogicOp::SliceBit),
+                 "logic_op_to_verilog: SliceBit has no operator token; handle as wire-through");
+    EXPECT_FATAL(logic_op_to_verilog(LogicOp::Assign),
+                 "logic_op_to_verilog: Assign has no operator token; handle as wire-through");
+    EXPECT_FATAL(logic_op_to_verilog(LogicOp::Dummy),
+                 "logic_op_to_verilog: Dummy op must not reach the Verilog backend");
+}
+
+TEST(VerilogTextTest, SensitivityList) {
+    EXPECT_EQ(sensitivity_list(ClockMode::PosEdge, "clk"), "posedge clk");
+    EXPECT_EQ(sensitivity_list(ClockMode::NegEdge, "IO_WIRE_clk_3"), "negedge IO_WIRE_clk_3");
+    for (ClockMode mode : {ClockMode::ClkFree, ClockMode::ClkUnused, ClockMode::Amt}) {
+        EXPECT_EQ(sensitivity_list(mode, std::nullopt), "*");
+        EXPECT_EQ(sensitivity_list(mode, "clk"), "*");
+    }
+    EXPECT_FATAL(sensitivity_list(ClockMode::PosEdge, std::nullopt),
+                 "sensitivity_list: PosEdge with no clk source");
+    EXPECT_FATAL(sensitivity_list(ClockMode::NegEdge, std::nullopt),
+                 "sensitivity_list: NegEdge with no clk source");
+}
