@@ -14,8 +14,13 @@ namespace vorlent {
 
 class FatalError : public std::runtime_error {
 public:
-    explicit FatalError(std::string message) : std::runtime_error(std::move(message)) {}
-    std::string_view message() const noexcept { return what(); }
+    explicit FatalError(std::string message)
+        : std::runtime_error(message), message_(std::move(message)) {}
+    // The whole message; unlike what(), it keeps any NUL byte a quoted name holds.
+    std::string_view message() const noexcept { return message_; }
+
+private:
+    std::string message_;
 };
 
 // Stops the operation with the given message.
