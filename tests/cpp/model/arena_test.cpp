@@ -69,15 +69,12 @@ TEST(ArenaTakeTest, DefaultElementsDrawIdsPerKind) {
     const ArenaHandle nh = m.arena<AsmNode>().insert(std::move(n));
     const NcpIdent node_id = m.arena<AsmNode>().get(nh).ident;
 
-    FlowBlockSeq s;
-    s.ident = FlowBlockIdent::make(FlowBlockType::Sequential, FlowBlockJoinPolicy::SubFlow, "s", false);
-    const ArenaHandle sh = m.arena<FlowBlockSeq>().insert(std::move(s));
-    const FlowBlockIdent seq_id = m.arena<FlowBlockSeq>().get(sh).ident;
+    const ArenaHandle sh = m.arena<FlowBlockSeq>().insert(FlowBlockSeq::make("s"));
+    const FlowBlockIdent seq_id = m.arena<FlowBlockSeq>().get(sh).base.ident;
 
-    FlowBlockZync z;
-    z.ident = FlowBlockIdent::make(FlowBlockType::Zync, FlowBlockJoinPolicy::SubFlow, "z", false);
-    const ArenaHandle zh = m.arena<FlowBlockZync>().insert(std::move(z));
-    const FlowBlockIdent zync_id = m.arena<FlowBlockZync>().get(zh).ident;
+    std::vector<ZyncArbBind> binds{ZyncArbBind{std::nullopt, CcpIdent::make(CcpType::Arb, true, "a"), 0}};
+    const ArenaHandle zh = m.arena<FlowBlockZync>().insert(FlowBlockZync::make("z", std::move(binds), false));
+    const FlowBlockIdent zync_id = m.arena<FlowBlockZync>().get(zh).base.ident;
 
     auto draws = [](auto&& take_and_put_back) {
         const uint64_t before = peek_global_id();

@@ -1,20 +1,42 @@
 #pragma once
 
-#include "model/flow_block/common/flow_block_ident.hpp"
+#include <optional>
+#include <vector>
+
+#include "model/flow_block/common/flow_block.hpp"
 
 namespace vorlent {
 
-struct FlowBlockPar {
-    FlowBlockIdent ident;
+// Schematic state of a parallel block.
+struct ParSchematic {
+    std::vector<NodeWrap> branch_wraps;     // one per SubFlow child
+    std::optional<NcpIdent> state_node;     // the block's own assignments' state
+    std::optional<NcpIdent> sync_node;      // join node of the auto-sync variant
+    std::optional<NcpIdent> exit_node;      // joined exit of the no-sync variant
+    int32_t cycle = IN_CONSIST_CYCLE_USED;
+    bool no_sync = false;
+};
 
-    uint64_t arena_global_id() const { return ident.global_id(); }
-    ArenaHandle arena_handle() const { return ident.handle(); }
-    void set_arena_handle(ArenaHandle h) { ident.ident_base.set_arena_handle(h); }
-    static FlowBlockPar arena_default() {
-        FlowBlockPar e;
-        e.ident = FlowBlockIdent::make(FlowBlockType::Parallel, FlowBlockJoinPolicy::SubFlow, "", false);
-        return e;
-    }
+// The parallel block: its branches start together; the auto-sync variant
+// ends when all have ended, the no-sync variant when any has.
+class FlowBlockPar final : public FlowBlockRecord {
+public:
+    ParSchematic schematic;
+    std::optional<NodeWrap> built;
+
+    static FlowBlockPar new_auto_sync(std::string_view name);
+    static FlowBlockPar new_no_sync(std::string_view name);
+    static FlowBlockPar arena_default();
+
+    void add_element_in_flow_block(const NcpIdent& node) override { base.push_basic_node(node); }
+    void add_sub_flow_block(const FlowBlockIdent& block) override { base.push_sub_block(block); }
+    NodeWrap summarize_as_block() const override;
+    CheckResult check_prefinalize() const override;
+    void build_hw_component(ModelArena& model) override;
+
+private:
+    using FlowBlockRecord::FlowBlockRecord;
+    static FlowBlockPar make(std::string_view name, bool no_sync);
 };
 
 }  // namespace vorlent

@@ -1,24 +1,33 @@
 #pragma once
 
-#include "model/flow_block/common/flow_block_ident.hpp"
+#include <optional>
+
 #include "model/complex_hardware/common/ccp_ident.hpp"
+#include "model/flow_block/common/flow_block.hpp"
 
 namespace vorlent {
 
-struct FlowBlockPip {
-    FlowBlockIdent ident;
-    CcpIdent arb_placeholder;
+// A pipeline block serves an arbiter's requests with its body, forever.
+class FlowBlockPip final : public FlowBlockRecord {
+public:
+    std::optional<NodeWrap> built;
+    CcpIdent arb_i;
+    bool auto_restart = false;
 
-    uint64_t arena_global_id() const { return ident.global_id(); }
-    ArenaHandle arena_handle() const { return ident.handle(); }
-    void set_arena_handle(ArenaHandle h) { ident.ident_base.set_arena_handle(h); }
-    static FlowBlockPip arena_default() {
-        FlowBlockPip e;
-        // The placeholder arbiter identity draws its id before the block's own.
-        e.arb_placeholder = CcpIdent::make(CcpType::Arb, false, "");
-        e.ident = FlowBlockIdent::make(FlowBlockType::Pipeline, FlowBlockJoinPolicy::SubFlow, "", false);
-        return e;
-    }
+    // Stops with the equality assertion "PipSchematic::new: ccp must be an Arb"
+    // when arb_i is not an arbiter.
+    static FlowBlockPip make(std::string_view name, const CcpIdent& arb_i, bool auto_restart);
+    static FlowBlockPip arena_default();
+
+    void add_element_in_flow_block(const NcpIdent& node) override;
+    void add_sub_flow_block(const FlowBlockIdent& block) override;
+    NodeWrap summarize_as_block() const override;
+    CheckResult check_prefinalize() const override;
+    void build_hw_component(ModelArena& model) override;
+    void build_hw_master(ModelArena& model) override;
+
+private:
+    FlowBlockPip(CcpIdent arb, FlowBlockBase b) : FlowBlockRecord(std::move(b)), arb_i(std::move(arb)) {}
 };
 
 }  // namespace vorlent

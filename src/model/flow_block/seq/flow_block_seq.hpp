@@ -1,20 +1,51 @@
+// The sequential block: its contents run one after the other; each direct
+// assignment takes one state, each nested block runs as a whole.
 #pragma once
 
-#include "model/flow_block/common/flow_block_ident.hpp"
+#include <optional>
+#include <variant>
+#include <vector>
+
+#include "model/flow_block/common/flow_block.hpp"
 
 namespace vorlent {
 
-struct FlowBlockSeq {
-    FlowBlockIdent ident;
+// A step that takes one state: a direct assignment node, or a zero-delay
+// child that stands for one until the build resolves it.
+struct SeqBasicEle {
+    std::optional<NcpIdent> asm_node_i;
+    std::optional<NcpIdent> state_node_i;
+    std::optional<FlowBlockIdent> block;
+};
 
-    uint64_t arena_global_id() const { return ident.global_id(); }
-    ArenaHandle arena_handle() const { return ident.handle(); }
-    void set_arena_handle(ArenaHandle h) { ident.ident_base.set_arena_handle(h); }
-    static FlowBlockSeq arena_default() {
-        FlowBlockSeq e;
-        e.ident = FlowBlockIdent::make(FlowBlockType::Sequential, FlowBlockJoinPolicy::SubFlow, "", false);
-        return e;
-    }
+// A nested SubFlow block and, once built, its summary.
+struct SeqBlockEle {
+    FlowBlockIdent block;
+    std::optional<NodeWrap> summary;
+};
+
+using SequenceEle = std::variant<SeqBasicEle, SeqBlockEle>;
+
+struct SeqSchematic {
+    std::vector<SequenceEle> elements;
+};
+
+class FlowBlockSeq final : public FlowBlockRecord {
+public:
+    SeqSchematic schematic;
+    std::optional<NodeWrap> built;
+
+    static FlowBlockSeq make(std::string_view name);
+    static FlowBlockSeq arena_default();
+
+    void add_element_in_flow_block(const NcpIdent& node) override;
+    void add_sub_flow_block(const FlowBlockIdent& block) override;
+    NodeWrap summarize_as_block() const override;
+    CheckResult check_prefinalize() const override;
+    void build_hw_component(ModelArena& model) override;
+
+private:
+    using FlowBlockRecord::FlowBlockRecord;
 };
 
 }  // namespace vorlent

@@ -1,20 +1,40 @@
 #pragma once
 
-#include "model/flow_block/common/flow_block_ident.hpp"
+#include <optional>
+#include <variant>
+
+#include "model/flow_block/common/flow_block.hpp"
+#include "model/hw_component/common/slice.hpp"
 
 namespace vorlent {
 
-struct FlowBlockWait {
-    FlowBlockIdent ident;
+// scwait: wait until bits [cond_slice) of cond_i are true.
+struct WaitCondTarget {
+    HcpIdent cond_i;
+    Slice cond_slice;
+};
+// sywait: wait a fixed number of cycles.
+struct WaitCycleTarget {
+    uint32_t cycle = 0;
+};
 
-    uint64_t arena_global_id() const { return ident.global_id(); }
-    ArenaHandle arena_handle() const { return ident.handle(); }
-    void set_arena_handle(ArenaHandle h) { ident.ident_base.set_arena_handle(h); }
-    static FlowBlockWait arena_default() {
-        FlowBlockWait e;
-        e.ident = FlowBlockIdent::make(FlowBlockType::Wait, FlowBlockJoinPolicy::SubFlow, "", false);
-        return e;
-    }
+// A wait block holds the flow of its parent; it has no body.
+class FlowBlockWait final : public FlowBlockRecord {
+public:
+    std::variant<WaitCondTarget, WaitCycleTarget> target;
+    std::optional<NodeWrap> built;
+
+    static FlowBlockWait make_cond(std::string_view name, HcpIdent cond, Slice cond_slice);
+    static FlowBlockWait make_cycle(std::string_view name, uint32_t cycle);
+    static FlowBlockWait arena_default();
+
+    void add_element_in_flow_block(const NcpIdent& node) override;
+    void add_sub_flow_block(const FlowBlockIdent& block) override;
+    NodeWrap summarize_as_block() const override;
+    void build_hw_component(ModelArena& model) override;
+
+private:
+    using FlowBlockRecord::FlowBlockRecord;
 };
 
 }  // namespace vorlent

@@ -1,24 +1,40 @@
 #pragma once
 
-#include "model/flow_block/common/flow_block_ident.hpp"
+#include <optional>
+#include <vector>
+
 #include "model/complex_hardware/common/ccp_ident.hpp"
+#include "model/flow_block/common/flow_block.hpp"
 
 namespace vorlent {
 
-struct FlowBlockZync {
-    FlowBlockIdent ident;
-    CcpIdent arb_placeholder;
+// One arbiter a zync block contends on: the leaf it registered there and an
+// optional condition.
+struct ZyncArbBind {
+    std::optional<HcpIdent> cond_i;
+    CcpIdent arb_i;
+    uint32_t channel = 0;
+};
 
-    uint64_t arena_global_id() const { return ident.global_id(); }
-    ArenaHandle arena_handle() const { return ident.handle(); }
-    void set_arena_handle(ArenaHandle h) { ident.ident_base.set_arena_handle(h); }
-    static FlowBlockZync arena_default() {
-        FlowBlockZync e;
-        // The placeholder arbiter identity draws its id before the block's own.
-        e.arb_placeholder = CcpIdent::make(CcpType::Arb, false, "");
-        e.ident = FlowBlockIdent::make(FlowBlockType::Zync, FlowBlockJoinPolicy::SubFlow, "", false);
-        return e;
-    }
+// A zync block makes its assignments, as one node, in the cycle its grant holds.
+class FlowBlockZync final : public FlowBlockRecord {
+public:
+    std::vector<ZyncArbBind> binds;
+    bool match_all = false;
+    std::optional<NodeWrap> built;
+
+    // An empty bind list stops with "ZyncSchematic::new: at least one arb bind required".
+    static FlowBlockZync make(std::string_view name, std::vector<ZyncArbBind> binds, bool match_all);
+    static FlowBlockZync arena_default();
+
+    void add_element_in_flow_block(const NcpIdent& node) override { base.push_basic_node(node); }
+    void add_sub_flow_block(const FlowBlockIdent& block) override;
+    NodeWrap summarize_as_block() const override;
+    CheckResult check_prefinalize() const override;
+    void build_hw_component(ModelArena& model) override;
+
+private:
+    using FlowBlockRecord::FlowBlockRecord;
 };
 
 }  // namespace vorlent

@@ -1,0 +1,23 @@
+// Shared block building: what every block's build runs before its own
+// schematic, and the helpers the schematics share.
+#pragma once
+
+#include <utility>
+#include <vector>
+
+#include "model/flow_block/common/flow_block_base.hpp"
+
+namespace vorlent {
+
+class ModelArena;
+
+// Hands the block's control sources to its children, builds the children,
+// makes the block's control nodes and prepares its own assignment nodes.
+void build_common_hw(FlowBlockBase& base, ModelArena& model);
+
+// Splits a child list by join policy: (BasicNodeFlow blocks, SubFlow blocks).
+// A ConFlow block is refused.
+std::pair<std::vector<FlowBlockIdent>, std::vector<FlowBlockIdent>> scan_sub_blocks_by_policy(
+    const std::vector<FlowBlockIdent>& sub_blocks);
+
+}  // namespace vorlent

@@ -1,0 +1,46 @@
+#include "model/flow_block/common/flow_block.hpp"
+
+#include "common/fatal.hpp"
+#include "model/flow_block/common/block_build.hpp"
+
+namespace vorlent {
+
+void FlowBlock::add_con_flow_block(const FlowBlockIdent&) {
+    fatal("add_con_flow_block: not supported by this block type");
+}
+
+HcpIdent FlowBlock::get_loop_id_expr_i() const {
+    fatal("get_loop_id_expr_i: not supported by this block type");
+}
+
+NodeWrap FlowBlock::summarize_as_block() const {
+    fatal("summarize_as_block: not supported by this block type");
+}
+
+NcpIdent FlowBlock::summarize_as_node() const {
+    fatal("summarize_as_node: not supported by this block type");
+}
+
+CheckResult FlowBlock::check_prefinalize() const { return std::nullopt; }
+
+void FlowBlock::build_hw_master_base(ModelArena& model) {
+    build_common_hw(get_base_mut(), model);
+    build_hw_component(model);
+}
+
+void FlowBlock::build_hw_master(ModelArena& model) { build_hw_master_base(model); }
+
+FlowBlockBase default_flow_block_base(FlowBlockType t) {
+    FlowBlockJoinPolicy policy = FlowBlockJoinPolicy::SubFlow;
+    switch (t) {
+        case FlowBlockType::CondElif:
+        case FlowBlockType::ZeroCondElif: policy = FlowBlockJoinPolicy::ConFlow; break;
+        case FlowBlockType::ZeroCondIf:
+        case FlowBlockType::ZeroSwitch: policy = FlowBlockJoinPolicy::BasicNodeFlow; break;
+        default: break;
+    }
+    const bool chain_master = t == FlowBlockType::CondIf || t == FlowBlockType::ZeroCondIf;
+    return FlowBlockBase::make(t, policy, "", chain_master);
+}
+
+}  // namespace vorlent

@@ -1,0 +1,69 @@
+// The FlowBlock interface: how every block kind is used once taken out of
+// its arena (take_flow_block). Operations a kind does not support stop with
+// "{op}: not supported by this block type".
+//
+// A block goes back into its arena through the guard that take_flow_block
+// returns (put_back), which plays the part of replace_back_into_arena.
+#pragma once
+
+#include "common/error_text.hpp"
+#include "model/common/identifier.hpp"
+#include "model/flow_block/common/flow_block_base.hpp"
+#include "model/flow_block/common/node_wrap.hpp"
+
+namespace vorlent {
+
+class ModelArena;
+
+class FlowBlock : public Identifiable {
+public:
+    virtual const FlowBlockBase& get_base() const = 0;
+    virtual FlowBlockBase& get_base_mut() = 0;
+
+    // Receives an assignment node made while this block was the innermost open block.
+    virtual void add_element_in_flow_block(const NcpIdent& node) = 0;
+    // Receives a closed child whose join policy is SubFlow or BasicNodeFlow.
+    virtual void add_sub_flow_block(const FlowBlockIdent& block) = 0;
+    // Receives a closed continuation (elif, else).
+    virtual void add_con_flow_block(const FlowBlockIdent& block);
+    virtual HcpIdent get_loop_id_expr_i() const;
+    // The block's entries, exit and latency after it was built.
+    virtual NodeWrap summarize_as_block() const;
+    // The one assignment node a BasicNodeFlow block stands for, after it was built.
+    virtual NcpIdent summarize_as_node() const;
+    // Success, or an error text the caller sees as ValueError.
+    virtual CheckResult check_prefinalize() const;
+    // Runs the kind's schematic.
+    virtual void build_hw_component(ModelArena& model) = 0;
+    // Shared block building on the base, then the kind's schematic.
+    virtual void build_hw_master_base(ModelArena& model);
+    // What parents and flow building call; only the pipeline replaces it.
+    virtual void build_hw_master(ModelArena& model);
+
+    const IdentBase& get_ident_base() const override { return get_base().ident.ident_base; }
+    IdentBase& get_ident_base_mut() override { return get_base_mut().ident.ident_base; }
+    const FlowBlockIdent& ident() const { return get_base().ident; }
+};
+
+// The data and arena plumbing every kind shares.
+class FlowBlockRecord : public FlowBlock {
+public:
+    FlowBlockBase base;
+
+    const FlowBlockBase& get_base() const override { return base; }
+    FlowBlockBase& get_base_mut() override { return base; }
+
+    uint64_t arena_global_id() const { return base.ident.global_id(); }
+    ArenaHandle arena_handle() const { return base.ident.handle(); }
+    void set_arena_handle(ArenaHandle h) { base.ident.ident_base.set_arena_handle(h); }
+
+protected:
+    FlowBlockRecord() = default;
+    explicit FlowBlockRecord(FlowBlockBase b) : base(std::move(b)) {}
+};
+
+// The default element of a kind: a fresh identity with an empty name and the
+// kind's own type, join policy and chain-head flag (one global id).
+FlowBlockBase default_flow_block_base(FlowBlockType block_type);
+
+}  // namespace vorlent

@@ -1,0 +1,100 @@
+#include "model/flow_block/common/flow_block_stack.hpp"
+
+#include "model/flow_block/common/arena_impl_flow_block.hpp"
+#include "model/module/arena_impl_module.hpp"
+
+namespace vorlent {
+
+void initialize_flow_block(ModelArena& model, const FlowBlockIdent& block) {
+    auto& stack = model.flow_block_stack;
+    if (block.join_policy != FlowBlockJoinPolicy::ConFlow && !stack.empty() &&
+        stack.back().status == BlockTrackStatus::LazyClosed) {
+        const FlowBlockIdent head = stack.back().block;
+        finalize_flow_block(model, head, false);
+    }
+    model.flow_block_stack.push_back(FlowBlockStackEntry{block, BlockTrackStatus::Open});
+}
+
+void finalize_flow_block(ModelArena& model, const FlowBlockIdent& block, bool recursive) {
+    auto& stack = model.flow_block_stack;
+    if (stack.empty()) fatal("flow block stack is empty");
+    if (!(stack.back().block == block)) {
+        if (recursive) fatal("finalize_flow_block: recursive finalize must not mismatch the expected block");
+        const FlowBlockIdent top = stack.back().block;
+        finalize_flow_block(model, top, true);
+    }
+    if (stack.empty()) fatal("flow block stack is empty");
+    const FlowBlockStackEntry popped = stack.back();
+    stack.pop_back();
+    assert_eq(popped.block, block, "finalize_flow_block: ident mismatch \u2014 wrong block finalized");
+
+    if (popped.status == BlockTrackStatus::Open && block.chain_master) {
+        stack.push_back(FlowBlockStackEntry{block, BlockTrackStatus::LazyClosed});
+        return;
+    }
+    if (!stack.empty()) {
+        auto parent = take_flow_block(model, stack.back().block);
+        if (block.join_policy == FlowBlockJoinPolicy::ConFlow)
+            parent->add_con_flow_block(block);
+        else
+            parent->add_sub_flow_block(block);
+        parent.put_back();
+        return;
+    }
+    const ModuleTraceEntry& traced = module_trace_top(model);
+    assert_eq(traced.stage, ModuleInitStage::FlowBlockInit,
+              format("finalize_flow_block: expected FlowBlockInit stage on module trace stack, got {}",
+                     debug_repr(traced.stage)));
+    auto module = model.take<Module>(traced.module);
+    module->flow_blocks.push_back(block);
+    module.put_back();
+}
+
+void finalize_flow_procedure(ModelArena& model) {
+    const auto& stack = model.flow_block_stack;
+    if (stack.size() >= 2)
+        fatal(format("finalize_flow_procedure: flow block stack must have 0 or 1 element, got {}",
+                     stack.size()));
+    if (stack.size() == 1) {
+        if (stack.back().status == BlockTrackStatus::Open)
+            fatal("finalize_flow_procedure: leftover flow block must be lazy-closed, not still open");
+        const FlowBlockIdent head = stack.back().block;
+        finalize_flow_block(model, head, false);
+    }
+}
+
+void attach_basic_node_to_current_scope(ModelArena& model, const NcpIdent& node) {
+    auto& stack = model.flow_block_stack;
+    if (!stack.empty() && stack.back().status == BlockTrackStatus::LazyClosed) {
+        const FlowBlockIdent head = stack.back().block;
+        finalize_flow_block(model, head, false);
+    }
+    if (!model.flow_block_stack.empty()) {
+        auto block = take_flow_block(model, model.flow_block_stack.back().block);
+        block->add_element_in_flow_block(node);
+        block.put_back();
+        return;
+    }
+    if (!model.top_module) fatal("add_basic_node_to_top_module: no top module set");
+    auto top = model.take<Module>(*model.top_module);
+    top->basic_nodes.push_back(node);
+    top.put_back();
+}
+
+FlowBlockType get_last_skeleton_flow_block_type(const ModelArena& model) {
+    const auto& stack = model.flow_block_stack;
+    for (auto it = stack.rbegin(); it != stack.rend(); ++it) {
+        const FlowBlockType t = it->block.block_type;
+        if (t == FlowBlockType::Sequential || t == FlowBlockType::Parallel) return t;
+    }
+    return FlowBlockType::Parallel;
+}
+
+CheckResult check_flow_block_prefinalize(ModelArena& model, const FlowBlockIdent& block) {
+    auto taken = take_flow_block(model, block);
+    CheckResult result = taken->check_prefinalize();
+    taken.put_back();
+    return result;
+}
+
+}  // namespace vorlent

@@ -1,0 +1,34 @@
+// The flow-block stack: the blocks that are open while a module's behaviour
+// is described. Closing a block hands it to the block below it, or, at the
+// bottom, to the traced module's top-level blocks. The head of a conditional
+// chain closes lazily: it stays on the stack so elif/else blocks can attach.
+#pragma once
+
+#include "common/error_text.hpp"
+#include "model/model_arena.hpp"
+
+namespace vorlent {
+
+// Opens a block. A lazily closed head on top is closed for good first,
+// unless the new block is a continuation (ConFlow).
+void initialize_flow_block(ModelArena& model, const FlowBlockIdent& block);
+
+// Closes `block`, which must be on top (one level above it is closed first
+// when `recursive` is false).
+void finalize_flow_block(ModelArena& model, const FlowBlockIdent& block, bool recursive);
+
+// Closes what is left when a module's description ends: nothing, or one
+// lazily closed head.
+void finalize_flow_procedure(ModelArena& model);
+
+// Attaches an assignment node to the innermost open block, or, with none
+// open, to the top module's loose assignment nodes.
+void attach_basic_node_to_current_scope(ModelArena& model, const NcpIdent& node);
+
+// The type of the innermost SEQUENTIAL or PARALLEL entry; PARALLEL when none.
+FlowBlockType get_last_skeleton_flow_block_type(const ModelArena& model);
+
+// Runs the block's own completeness check (the block is taken out and put back).
+CheckResult check_flow_block_prefinalize(ModelArena& model, const FlowBlockIdent& block);
+
+}  // namespace vorlent

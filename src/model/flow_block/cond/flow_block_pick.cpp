@@ -1,0 +1,72 @@
+#include "model/flow_block/cond/flow_block_pick.hpp"
+
+#include "common/fatal.hpp"
+#include "model/flow_block/common/arena_impl_flow_block.hpp"
+
+namespace vorlent {
+
+FlowBlockPick FlowBlockPick::make(std::string_view name) {
+    return FlowBlockPick(FlowBlockBase::make(FlowBlockType::Pick, FlowBlockJoinPolicy::SubFlow, name, false));
+}
+
+FlowBlockPick FlowBlockPick::arena_default() {
+    return FlowBlockPick(default_flow_block_base(FlowBlockType::Pick));
+}
+
+void FlowBlockPick::add_element_in_flow_block(const NcpIdent&) {
+    fatal("pick block does not accept direct asm nodes; use a pif/pidef branch");
+}
+
+void FlowBlockPick::add_sub_flow_block(const FlowBlockIdent& block) {
+    assert_eq(block.block_type, FlowBlockType::PickIf, "pick sub blocks must be pif/pidef (PickIf)");
+    base.push_sub_block(block);
+}
+
+void FlowBlockPick::add_con_flow_block(const FlowBlockIdent&) {
+    fatal("pick block does not accept continuation blocks");
+}
+
+NodeWrap FlowBlockPick::summarize_as_block() const {
+    if (!built) fatal("pick block has not been built");
+    return *built;
+}
+
+CheckResult FlowBlockPick::check_prefinalize() const {
+    if (base.sub_blocks.empty()) return ErrorText::value("pick block must have at least one pif branch");
+    return std::nullopt;
+}
+
+FlowBlockPickIf FlowBlockPickIf::make(std::string_view name, std::optional<HcpIdent> cond) {
+    FlowBlockPickIf b(FlowBlockBase::make(FlowBlockType::PickIf, FlowBlockJoinPolicy::SubFlow, name, false));
+    b.cond = std::move(cond);
+    return b;
+}
+
+FlowBlockPickIf FlowBlockPickIf::arena_default() {
+    return FlowBlockPickIf(default_flow_block_base(FlowBlockType::PickIf));
+}
+
+void FlowBlockPickIf::add_element_in_flow_block(const NcpIdent&) {
+    fatal("pick branch (pif/pidef) does not accept direct asm nodes; use a sub-block");
+}
+
+void FlowBlockPickIf::add_sub_flow_block(const FlowBlockIdent& block) {
+    base.push_body(block, "pick branch already has a body sub-block");
+}
+
+NodeWrap FlowBlockPickIf::summarize_as_block() const {
+    if (!built) fatal("pick branch has not been built");
+    return *built;
+}
+
+CheckResult FlowBlockPickIf::check_prefinalize() const {
+    if (base.sub_blocks.empty()) return ErrorText::value("pick branch (pif/pidef) has no body sub-block");
+    return std::nullopt;
+}
+
+void FlowBlockPickIf::build_hw_component(ModelArena& model) {
+    if (base.sub_blocks.empty()) fatal("pick branch has no body sub-block");
+    built = summarize_block(model, base.sub_blocks.front());
+}
+
+}  // namespace vorlent

@@ -1,0 +1,108 @@
+#include "model/flow_block/cond/flow_block_zero_cond.hpp"
+
+#include "common/fatal.hpp"
+
+namespace vorlent {
+
+namespace {
+void require_basic_node_flow(const FlowBlockIdent& block, std::string_view message) {
+    assert_eq(block.join_policy, FlowBlockJoinPolicy::BasicNodeFlow, message);
+}
+}  // namespace
+
+FlowBlockZeroCondIf FlowBlockZeroCondIf::make(std::string_view name, HcpIdent cond) {
+    FlowBlockZeroCondIf b(
+        FlowBlockBase::make(FlowBlockType::ZeroCondIf, FlowBlockJoinPolicy::BasicNodeFlow, name, true));
+    b.cond = std::move(cond);
+    return b;
+}
+
+FlowBlockZeroCondIf FlowBlockZeroCondIf::arena_default() {
+    return FlowBlockZeroCondIf(default_flow_block_base(FlowBlockType::ZeroCondIf));
+}
+
+void FlowBlockZeroCondIf::add_sub_flow_block(const FlowBlockIdent& block) {
+    require_basic_node_flow(block, "zero-cond-if sub blocks must have BasicNodeFlow join policy");
+    base.push_sub_block(block);
+}
+
+void FlowBlockZeroCondIf::add_con_flow_block(const FlowBlockIdent& block) {
+    assert_eq(block.block_type, FlowBlockType::ZeroCondElif, "zero-cond-if con blocks must be ZeroCondElif");
+    base.push_con_block(block);
+}
+
+NcpIdent FlowBlockZeroCondIf::summarize_as_node() const {
+    if (!result) fatal("it has not generated yet");
+    return *result;
+}
+
+FlowBlockZeroCondElif FlowBlockZeroCondElif::make(std::string_view name, std::optional<HcpIdent> cond) {
+    FlowBlockZeroCondElif b(
+        FlowBlockBase::make(FlowBlockType::ZeroCondElif, FlowBlockJoinPolicy::ConFlow, name, false));
+    b.cond = std::move(cond);
+    return b;
+}
+
+FlowBlockZeroCondElif FlowBlockZeroCondElif::arena_default() {
+    return FlowBlockZeroCondElif(default_flow_block_base(FlowBlockType::ZeroCondElif));
+}
+
+void FlowBlockZeroCondElif::add_sub_flow_block(const FlowBlockIdent& block) {
+    require_basic_node_flow(block, "zero-cond-if sub blocks must have BasicNodeFlow join policy");
+    base.push_sub_block(block);
+}
+
+void FlowBlockZeroCondElif::add_con_flow_block(const FlowBlockIdent&) {
+    fatal("zlif not supported con flow blocks");
+}
+
+FlowBlockZeroSwitch FlowBlockZeroSwitch::make(std::string_view name, HcpIdent selector) {
+    FlowBlockZeroSwitch b(
+        FlowBlockBase::make(FlowBlockType::ZeroSwitch, FlowBlockJoinPolicy::BasicNodeFlow, name, false));
+    b.selector = std::move(selector);
+    return b;
+}
+
+FlowBlockZeroSwitch FlowBlockZeroSwitch::arena_default() {
+    return FlowBlockZeroSwitch(default_flow_block_base(FlowBlockType::ZeroSwitch));
+}
+
+void FlowBlockZeroSwitch::add_element_in_flow_block(const NcpIdent&) {
+    fatal("FlowBlockZeroSwitch add_element_in_flow_block shouldn't be called!");
+}
+
+void FlowBlockZeroSwitch::add_sub_flow_block(const FlowBlockIdent& block) {
+    assert_eq(block.block_type, FlowBlockType::ZeroSwitchCase, "zero-switch sub blocks must be ZeroSwitchCase");
+    base.push_sub_block(block);
+}
+
+void FlowBlockZeroSwitch::add_con_flow_block(const FlowBlockIdent&) {
+    fatal("FlowBlockZeroSwitch add_con_flow_block shouldn't be called!");
+}
+
+NcpIdent FlowBlockZeroSwitch::summarize_as_node() const {
+    if (!result) fatal("zero-switch has not been built yet");
+    return *result;
+}
+
+FlowBlockZeroSwitchCase FlowBlockZeroSwitchCase::make(std::string_view name, int32_t match_val) {
+    FlowBlockZeroSwitchCase b(
+        FlowBlockBase::make(FlowBlockType::ZeroSwitchCase, FlowBlockJoinPolicy::SubFlow, name, false));
+    b.match_val = match_val;
+    return b;
+}
+
+FlowBlockZeroSwitchCase FlowBlockZeroSwitchCase::arena_default() {
+    return FlowBlockZeroSwitchCase(default_flow_block_base(FlowBlockType::ZeroSwitchCase));
+}
+
+void FlowBlockZeroSwitchCase::add_sub_flow_block(const FlowBlockIdent& block) {
+    require_basic_node_flow(block, "zero-switch-case sub blocks must have BasicNodeFlow join policy");
+    base.push_sub_block(block);
+}
+
+void FlowBlockZeroSwitchCase::add_con_flow_block(const FlowBlockIdent&) {
+    fatal("zero-switch-case does not accept continuation blocks");
+}
+
+}  // namespace vorlent

@@ -1,0 +1,83 @@
+// The zero-delay conditionals: they choose between assignments without a
+// cycle and fold all their branches into one assignment node.
+#pragma once
+
+#include <optional>
+
+#include "model/flow_block/common/flow_block.hpp"
+
+namespace vorlent {
+
+// zif: the head of a zero-delay if chain.
+class FlowBlockZeroCondIf final : public FlowBlockRecord {
+public:
+    HcpIdent cond;
+    std::optional<NcpIdent> result;  // the folded assignment node
+
+    static FlowBlockZeroCondIf make(std::string_view name, HcpIdent cond);
+    static FlowBlockZeroCondIf arena_default();
+
+    void add_element_in_flow_block(const NcpIdent& node) override { base.push_basic_node(node); }
+    void add_sub_flow_block(const FlowBlockIdent& block) override;
+    void add_con_flow_block(const FlowBlockIdent& block) override;
+    NcpIdent summarize_as_node() const override;
+    void build_hw_component(ModelArena& model) override;
+
+private:
+    using FlowBlockRecord::FlowBlockRecord;
+};
+
+// zelif (with a condition) or zelse (without).
+class FlowBlockZeroCondElif final : public FlowBlockRecord {
+public:
+    std::optional<HcpIdent> cond;
+
+    static FlowBlockZeroCondElif make(std::string_view name, std::optional<HcpIdent> cond);
+    static FlowBlockZeroCondElif arena_default();
+
+    void add_element_in_flow_block(const NcpIdent& node) override { base.push_basic_node(node); }
+    void add_sub_flow_block(const FlowBlockIdent& block) override;
+    void add_con_flow_block(const FlowBlockIdent& block) override;
+    void build_hw_component(ModelArena& model) override;
+
+private:
+    using FlowBlockRecord::FlowBlockRecord;
+};
+
+// zstate: a zero-delay switch on a selector, holding zcase blocks.
+class FlowBlockZeroSwitch final : public FlowBlockRecord {
+public:
+    HcpIdent selector;
+    std::optional<NcpIdent> result;  // the folded assignment node
+
+    static FlowBlockZeroSwitch make(std::string_view name, HcpIdent selector);
+    static FlowBlockZeroSwitch arena_default();
+
+    void add_element_in_flow_block(const NcpIdent& node) override;
+    void add_sub_flow_block(const FlowBlockIdent& block) override;
+    void add_con_flow_block(const FlowBlockIdent& block) override;
+    NcpIdent summarize_as_node() const override;
+    void build_hw_component(ModelArena& model) override;
+
+private:
+    using FlowBlockRecord::FlowBlockRecord;
+};
+
+// zcase: one case of a zero-delay switch.
+class FlowBlockZeroSwitchCase final : public FlowBlockRecord {
+public:
+    int32_t match_val = 0;
+
+    static FlowBlockZeroSwitchCase make(std::string_view name, int32_t match_val);
+    static FlowBlockZeroSwitchCase arena_default();
+
+    void add_element_in_flow_block(const NcpIdent& node) override { base.push_basic_node(node); }
+    void add_sub_flow_block(const FlowBlockIdent& block) override;
+    void add_con_flow_block(const FlowBlockIdent& block) override;
+    void build_hw_component(ModelArena& model) override;
+
+private:
+    using FlowBlockRecord::FlowBlockRecord;
+};
+
+}  // namespace vorlent

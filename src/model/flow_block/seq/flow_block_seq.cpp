@@ -1,0 +1,49 @@
+#include "model/flow_block/seq/flow_block_seq.hpp"
+
+#include "common/fatal.hpp"
+#include "model/model_arena.hpp"
+
+namespace vorlent {
+
+FlowBlockSeq FlowBlockSeq::make(std::string_view name) {
+    return FlowBlockSeq(FlowBlockBase::make(FlowBlockType::Sequential, FlowBlockJoinPolicy::SubFlow,
+                                            name, false));
+}
+
+FlowBlockSeq FlowBlockSeq::arena_default() {
+    return FlowBlockSeq(default_flow_block_base(FlowBlockType::Sequential));
+}
+
+void FlowBlockSeq::add_element_in_flow_block(const NcpIdent& node) {
+    base.push_basic_node(node);
+    schematic.elements.push_back(SeqBasicEle{node, std::nullopt, std::nullopt});
+}
+
+void FlowBlockSeq::add_sub_flow_block(const FlowBlockIdent& block) {
+    switch (block.join_policy) {
+        case FlowBlockJoinPolicy::SubFlow:
+            schematic.elements.push_back(SeqBlockEle{block, std::nullopt});
+            break;
+        case FlowBlockJoinPolicy::BasicNodeFlow:
+            schematic.elements.push_back(SeqBasicEle{std::nullopt, std::nullopt, block});
+            break;
+        case FlowBlockJoinPolicy::ConFlow:
+            fatal("FlowBlockSeq::add_sub_flow_block: ConFlow children are not allowed as "
+                  "sub-blocks of a seq");
+    }
+    base.push_sub_block(block);
+}
+
+NodeWrap FlowBlockSeq::summarize_as_block() const {
+    if (!built) fatal("flow block has not been built");
+    return *built;
+}
+
+CheckResult FlowBlockSeq::check_prefinalize() const {
+    if (base.sub_blocks.empty() && base.basic_nodes.empty())
+        return ErrorText::value("seq flow block has no element");
+    if (!base.con_blocks.empty()) return ErrorText::value("seq flow block does not support con blocks");
+    return std::nullopt;
+}
+
+}  // namespace vorlent

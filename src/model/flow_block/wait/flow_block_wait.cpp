@@ -1,0 +1,32 @@
+#include "model/flow_block/wait/flow_block_wait.hpp"
+
+#include "common/fatal.hpp"
+
+namespace vorlent {
+
+FlowBlockWait FlowBlockWait::make_cond(std::string_view name, HcpIdent cond, Slice cond_slice) {
+    FlowBlockWait b(FlowBlockBase::make(FlowBlockType::Wait, FlowBlockJoinPolicy::SubFlow, name, false));
+    b.target = WaitCondTarget{std::move(cond), cond_slice};
+    return b;
+}
+
+FlowBlockWait FlowBlockWait::make_cycle(std::string_view name, uint32_t cycle) {
+    FlowBlockWait b(FlowBlockBase::make(FlowBlockType::Wait, FlowBlockJoinPolicy::SubFlow, name, false));
+    b.target = WaitCycleTarget{cycle};
+    return b;
+}
+
+FlowBlockWait FlowBlockWait::arena_default() {
+    return FlowBlockWait(default_flow_block_base(FlowBlockType::Wait));
+}
+
+void FlowBlockWait::add_element_in_flow_block(const NcpIdent&) { fatal("wait block accepts no direct nodes"); }
+
+void FlowBlockWait::add_sub_flow_block(const FlowBlockIdent&) { fatal("wait block accepts no sub-blocks"); }
+
+NodeWrap FlowBlockWait::summarize_as_block() const {
+    if (!built) fatal("wait block has not been built");
+    return *built;
+}
+
+}  // namespace vorlent

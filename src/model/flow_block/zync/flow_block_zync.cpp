@@ -1,0 +1,41 @@
+#include "model/flow_block/zync/flow_block_zync.hpp"
+
+#include "common/fatal.hpp"
+
+namespace vorlent {
+
+FlowBlockZync FlowBlockZync::make(std::string_view name, std::vector<ZyncArbBind> binds, bool match_all) {
+    if (binds.empty()) fatal("ZyncSchematic::new: at least one arb bind required");
+    FlowBlockZync b(FlowBlockBase::make(FlowBlockType::Zync, FlowBlockJoinPolicy::SubFlow, name, false));
+    b.binds = std::move(binds);
+    b.match_all = match_all;
+    return b;
+}
+
+FlowBlockZync FlowBlockZync::arena_default() {
+    // One placeholder bind; its arbiter identity draws its id before the block's own.
+    ZyncArbBind placeholder{std::nullopt, CcpIdent::make(CcpType::Arb, false, ""), 0};
+    FlowBlockZync b(default_flow_block_base(FlowBlockType::Zync));
+    b.binds.push_back(std::move(placeholder));
+    return b;
+}
+
+void FlowBlockZync::add_sub_flow_block(const FlowBlockIdent& block) {
+    assert_eq(block.join_policy, FlowBlockJoinPolicy::BasicNodeFlow,
+              "zync block accepts only basic-flow sub-blocks; use a direct asm node or a basic-flow block");
+    base.push_sub_block(block);
+}
+
+NodeWrap FlowBlockZync::summarize_as_block() const {
+    if (!built) fatal("zync block has not been built");
+    return *built;
+}
+
+CheckResult FlowBlockZync::check_prefinalize() const {
+    if (base.sub_blocks.empty() && base.basic_nodes.empty())
+        return ErrorText::value("zync block must hold at least one basic node or basic-flow sub-block");
+    if (!base.con_blocks.empty()) return ErrorText::value("zync block does not support con blocks");
+    return std::nullopt;
+}
+
+}  // namespace vorlent
