@@ -1,18 +1,33 @@
+// A user register: clocked storage of `bit_width` bits.
 #pragma once
 
-#include "model/hw_component/common/hcp_ident.hpp"
+#include <optional>
+
+#include "model/hw_component/common/hcp_record.hpp"
 
 namespace vorlent {
 
-struct Reg {
-    HcpIdent ident;
+class Reg : public HcpRecord {
+public:
+    std::optional<HcpIdent> reset_val;         // loaded while the reset is set
+    uint32_t bit_width = 0;
+    std::optional<ClockMode> reset_clk_mode;  // absent reads as ClkFree
 
-    uint64_t arena_global_id() const { return ident.global_id(); }
-    ArenaHandle arena_handle() const { return ident.handle(); }
-    void set_arena_handle(ArenaHandle h) { ident.ident_base.set_arena_handle(h); }
-    static Reg arena_default() {
-        return Reg{};
-    }
+    Reg() = default;
+    Reg(HcpIdent id, uint32_t width) : HcpRecord(std::move(id)), bit_width(width) {}
+
+    ClockMode retrieve_clk_mode() const override { return ClockMode::PosEdge; }
+    Slice get_des_slice() const override { return Slice{0, int32_t(bit_width)}; }
+    int32_t get_priority() const override;
+
+    // Records the reset value once ("reset_val is set already").
+    void set_reset_val(const HcpIdent& value, ClockMode clk_mode);
+    // With a reset value: appends one conditional event at the reset
+    // priority that loads it while `rst_i` is set, clocked by `clk_i` when
+    // the reset clock mode is an edge.
+    void try_build_reset(const HcpIdent& clk_i, const HcpIdent& rst_i, ModelArena& model);
+
+    static Reg arena_default() { return Reg{}; }
 };
 
 }  // namespace vorlent

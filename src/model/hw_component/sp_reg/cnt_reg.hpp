@@ -1,18 +1,24 @@
+// The counter of a counter loop. Unlike the other special registers it also
+// takes ordinary assignments (at priority 50).
 #pragma once
 
-#include "model/hw_component/common/hcp_ident.hpp"
+#include "model/hw_component/sp_reg/sp_reg_base.hpp"
 
 namespace vorlent {
 
-struct CntReg {
-    HcpIdent ident;
+class CntReg : public SpRegBase {
+public:
+    int32_t width = 0;
+    int32_t inc_val = 0;
+    int32_t max_cycle = 0;
 
-    uint64_t arena_global_id() const { return ident.global_id(); }
-    ArenaHandle arena_handle() const { return ident.handle(); }
-    void set_arena_handle(ArenaHandle h) { ident.ident_base.set_arena_handle(h); }
-    static CntReg arena_default() {
-        return CntReg{};
-    }
+    CntReg() = default;
+    CntReg(HcpIdent id, int32_t w, int32_t inc, int32_t max)
+        : SpRegBase(std::move(id)), width(w), inc_val(inc), max_cycle(max) {}
+
+    Slice get_des_slice() const override { return Slice{0, width}; }
+
+    static CntReg arena_default() { return CntReg{}; }
 };
 
 }  // namespace vorlent

@@ -1,18 +1,21 @@
+// The 1-bit flag of a wait-until-condition state.
 #pragma once
 
-#include "model/hw_component/common/hcp_ident.hpp"
+#include "model/hw_component/sp_reg/sp_reg_base.hpp"
 
 namespace vorlent {
 
-struct CondWaitStateReg {
-    HcpIdent ident;
+class CondWaitStateReg : public SpRegBase {
+public:
+    CondWaitStateReg() = default;
+    explicit CondWaitStateReg(HcpIdent id) : SpRegBase(std::move(id)) {}
 
-    uint64_t arena_global_id() const { return ident.global_id(); }
-    ArenaHandle arena_handle() const { return ident.handle(); }
-    void set_arena_handle(ArenaHandle h) { ident.ident_base.set_arena_handle(h); }
-    static CondWaitStateReg arena_default() {
-        return CondWaitStateReg{};
+    Slice get_des_slice() const override { return Slice{0, 1}; }
+    NcpIdent do_asm(const HcpIdent&, std::optional<Slice>, int32_t, int32_t, ModelArena&) override {
+        refuse_sp_reg_do_asm("CondWaitStateReg");
     }
+
+    static CondWaitStateReg arena_default() { return CondWaitStateReg{}; }
 };
 
 }  // namespace vorlent

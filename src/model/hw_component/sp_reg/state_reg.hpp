@@ -1,18 +1,21 @@
+// The 1-bit flag of a state of a generated state machine.
 #pragma once
 
-#include "model/hw_component/common/hcp_ident.hpp"
+#include "model/hw_component/sp_reg/sp_reg_base.hpp"
 
 namespace vorlent {
 
-struct StateReg {
-    HcpIdent ident;
+class StateReg : public SpRegBase {
+public:
+    StateReg() = default;
+    explicit StateReg(HcpIdent id) : SpRegBase(std::move(id)) {}
 
-    uint64_t arena_global_id() const { return ident.global_id(); }
-    ArenaHandle arena_handle() const { return ident.handle(); }
-    void set_arena_handle(ArenaHandle h) { ident.ident_base.set_arena_handle(h); }
-    static StateReg arena_default() {
-        return StateReg{};
+    Slice get_des_slice() const override { return Slice{0, 1}; }
+    NcpIdent do_asm(const HcpIdent&, std::optional<Slice>, int32_t, int32_t, ModelArena&) override {
+        refuse_sp_reg_do_asm("StateReg");
     }
+
+    static StateReg arena_default() { return StateReg{}; }
 };
 
 }  // namespace vorlent

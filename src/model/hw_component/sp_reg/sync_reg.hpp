@@ -1,18 +1,23 @@
+// The join register of a synchronising node: one bit per joined branch.
 #pragma once
 
-#include "model/hw_component/common/hcp_ident.hpp"
+#include "model/hw_component/sp_reg/sp_reg_base.hpp"
 
 namespace vorlent {
 
-struct SyncReg {
-    HcpIdent ident;
+class SyncReg : public SpRegBase {
+public:
+    int32_t size = 0;  // the number of one-bit slots, and the width
 
-    uint64_t arena_global_id() const { return ident.global_id(); }
-    ArenaHandle arena_handle() const { return ident.handle(); }
-    void set_arena_handle(ArenaHandle h) { ident.ident_base.set_arena_handle(h); }
-    static SyncReg arena_default() {
-        return SyncReg{};
+    SyncReg() = default;
+    SyncReg(HcpIdent id, int32_t n) : SpRegBase(std::move(id)), size(n) {}
+
+    Slice get_des_slice() const override { return Slice{0, size}; }
+    NcpIdent do_asm(const HcpIdent&, std::optional<Slice>, int32_t, int32_t, ModelArena&) override {
+        refuse_sp_reg_do_asm("SyncReg");
     }
+
+    static SyncReg arena_default() { return SyncReg{}; }
 };
 
 }  // namespace vorlent

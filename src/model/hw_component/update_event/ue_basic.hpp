@@ -1,18 +1,25 @@
+// One rule: destination bits [des_start, des_stop) take source bits
+// [src_start, src_stop). The destination is the component whose pool holds
+// the event.
 #pragma once
 
-#include "model/hw_component/update_event/update_event_ident.hpp"
+#include "model/hw_component/update_event/ue_common.hpp"
 
 namespace vorlent {
 
-struct UeBasic {
-    UpdateEventIdent ident;
+class UeBasic : public UeRecord {
+public:
+    HcpIdent src;
+    int32_t des_start = 0;
+    int32_t des_stop = 0;
+    int32_t src_start = 0;
+    int32_t src_stop = 0;
 
-    uint64_t arena_global_id() const { return ident.global_id(); }
-    ArenaHandle arena_handle() const { return ident.handle(); }
-    void set_arena_handle(ArenaHandle h) { ident.ident_base.set_arena_handle(h); }
-    static UeBasic arena_default() {
-        return UeBasic{};
-    }
+    bool is_leaf() const override { return true; }
+    void gather_dep_hcps(HcpSet& set, ModelArena& model) override;
+    void remap_dep_hcps(const HcpMap& map, ModelArena& model) override;
+
+    static UeBasic arena_default() { return UeBasic{}; }
 };
 
 }  // namespace vorlent

@@ -1,18 +1,31 @@
+// An if / else-if / else chain of events: branch k applies sub_stmts[k]
+// when conds[k] holds and no earlier condition did. An absent condition is
+// the else branch; an absent event leaves the destination unchanged.
 #pragma once
 
-#include "model/hw_component/update_event/update_event_ident.hpp"
+#include <vector>
+
+#include "model/hw_component/update_event/ue_common.hpp"
 
 namespace vorlent {
 
-struct UeCond {
-    UpdateEventIdent ident;
+class UeCond : public UeRecord {
+public:
+    std::vector<std::optional<HcpIdent>> conds;
+    std::vector<std::optional<UpdateEventIdent>> sub_stmts;
+    bool is_last_occure = false;  // set once the else branch is added
 
-    uint64_t arena_global_id() const { return ident.global_id(); }
-    ArenaHandle arena_handle() const { return ident.handle(); }
-    void set_arena_handle(ArenaHandle h) { ident.ident_base.set_arena_handle(h); }
-    static UeCond arena_default() {
-        return UeCond{};
-    }
+    // Appends one branch. Nothing may follow an else branch. The first
+    // branch takes priority, clock mode and clock source from `reference`,
+    // the common part of the event the caller names for it.
+    void add_branch(std::optional<HcpIdent> cond, std::optional<UpdateEventIdent> sub_stmt,
+                    const UeCommon& reference);
+
+    bool is_leaf() const override { return false; }
+    void gather_dep_hcps(HcpSet& set, ModelArena& model) override;
+    void remap_dep_hcps(const HcpMap& map, ModelArena& model) override;
+
+    static UeCond arena_default() { return UeCond{}; }
 };
 
 }  // namespace vorlent

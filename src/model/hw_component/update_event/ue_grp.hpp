@@ -1,18 +1,21 @@
+// A group of events applied one after the other.
 #pragma once
 
-#include "model/hw_component/update_event/update_event_ident.hpp"
+#include <vector>
+
+#include "model/hw_component/update_event/ue_common.hpp"
 
 namespace vorlent {
 
-struct UeGrp {
-    UpdateEventIdent ident;
+class UeGrp : public UeRecord {
+public:
+    std::vector<UpdateEventIdent> events;
 
-    uint64_t arena_global_id() const { return ident.global_id(); }
-    ArenaHandle arena_handle() const { return ident.handle(); }
-    void set_arena_handle(ArenaHandle h) { ident.ident_base.set_arena_handle(h); }
-    static UeGrp arena_default() {
-        return UeGrp{};
-    }
+    bool is_leaf() const override { return false; }
+    void gather_dep_hcps(HcpSet& set, ModelArena& model) override;
+    void remap_dep_hcps(const HcpMap& map, ModelArena& model) override;
+
+    static UeGrp arena_default() { return UeGrp{}; }
 };
 
 }  // namespace vorlent

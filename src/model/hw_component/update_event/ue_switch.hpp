@@ -1,18 +1,25 @@
+// A case statement: item k applies sub_stmts[k] when the selector equals
+// sub_stmt_idxs[k].
 #pragma once
 
-#include "model/hw_component/update_event/update_event_ident.hpp"
+#include <vector>
+
+#include "model/hw_component/update_event/ue_common.hpp"
 
 namespace vorlent {
 
-struct UeSwitch {
-    UpdateEventIdent ident;
+class UeSwitch : public UeRecord {
+public:
+    HcpIdent selector;
+    std::vector<int32_t> sub_stmt_idxs;
+    std::vector<std::optional<UpdateEventIdent>> sub_stmts;
+    bool common_set = false;  // set once the common part came from a case
 
-    uint64_t arena_global_id() const { return ident.global_id(); }
-    ArenaHandle arena_handle() const { return ident.handle(); }
-    void set_arena_handle(ArenaHandle h) { ident.ident_base.set_arena_handle(h); }
-    static UeSwitch arena_default() {
-        return UeSwitch{};
-    }
+    bool is_leaf() const override { return false; }
+    void gather_dep_hcps(HcpSet& set, ModelArena& model) override;
+    void remap_dep_hcps(const HcpMap& map, ModelArena& model) override;
+
+    static UeSwitch arena_default() { return UeSwitch{}; }
 };
 
 }  // namespace vorlent

@@ -1,0 +1,84 @@
+#include "model/hw_component/arena_impl_hcp.hpp"
+
+namespace vorlent {
+
+namespace {
+
+// Calls `f` with a null pointer of the record type behind `t`; the one place
+// that maps a kind to its arena.
+template <class F>
+decltype(auto) with_hcp_kind(HwComponentType t, std::string_view nest_message, F&& f) {
+    switch (t) {
+        case HwComponentType::Reg: return f(static_cast<Reg*>(nullptr));
+        case HwComponentType::StateReg: return f(static_cast<StateReg*>(nullptr));
+        case HwComponentType::CondWaitStateReg: return f(static_cast<CondWaitStateReg*>(nullptr));
+        case HwComponentType::CycleWaitStateReg: return f(static_cast<CycleWaitStateReg*>(nullptr));
+        case HwComponentType::CntReg: return f(static_cast<CntReg*>(nullptr));
+        case HwComponentType::SyncReg: return f(static_cast<SyncReg*>(nullptr));
+        case HwComponentType::Wire: return f(static_cast<Wire*>(nullptr));
+        case HwComponentType::Val: return f(static_cast<Val*>(nullptr));
+        case HwComponentType::MemBlockIndexer: return f(static_cast<MemEle*>(nullptr));
+        case HwComponentType::Expression: return f(static_cast<Expression*>(nullptr));
+        case HwComponentType::IoWire: return f(static_cast<IoWire*>(nullptr));
+        case HwComponentType::MemBlock: return f(static_cast<MemBlk*>(nullptr));
+        case HwComponentType::Nest: break;
+    }
+    fatal(format(nest_message, hw_type_debug(t)));
+}
+
+}  // namespace
+
+const HcpAssignable& get_hcp_assign(const ModelArena& model, const HcpIdent& ident) {
+    return with_hcp_kind(ident.hw_type, "HwComponentType {} is not HCP-assignable",
+                         [&](auto* kind) -> const HcpAssignable& {
+                             using T = std::remove_pointer_t<decltype(kind)>;
+                             return model.get<T>(ident);
+                         });
+}
+
+HcpAssignable& get_hcp_assign_mut(ModelArena& model, const HcpIdent& ident) {
+    return with_hcp_kind(ident.hw_type, "HwComponentType {} is not HCP-assignable",
+                         [&](auto* kind) -> HcpAssignable& {
+                             using T = std::remove_pointer_t<decltype(kind)>;
+                             return model.get_mut<T>(ident);
+                         });
+}
+
+TakenHcp take_hcp(ModelArena& model, const HcpIdent& ident) {
+    return with_hcp_kind(ident.hw_type, "HwComponentType {} is not HcpBase",
+                         [&](auto* kind) -> TakenHcp {
+                             using T = std::remove_pointer_t<decltype(kind)>;
+                             return model.take<T>(ident);
+                         });
+}
+
+void mark_as_io(ModelArena& model, const HcpIdent& hcp_i, bool is_input, std::string io_name) {
+    auto taken = take_hcp(model, hcp_i);
+    taken->mark_as_io(is_input, std::move(io_name));
+    taken.put_back();
+}
+
+void set_reg_reset(ModelArena& model, const HcpIdent& reg_i, const HcpIdent& reset_val_i) {
+    auto reg = model.take<Reg>(reg_i);
+    reg->set_reset_val(reset_val_i, ClockMode::PosEdge);
+    reg.put_back();
+}
+
+void set_wire_default(ModelArena& model, const HcpIdent& wire_i, const HcpIdent& default_val_i) {
+    auto wire = model.take<Wire>(wire_i);
+    wire->set_default_val(default_val_i);
+    wire.put_back();
+}
+
+void check_ident_bit_size(const ModelArena& model, const HcpIdent& sig, uint32_t expected_bits,
+                          std::string_view owner_name, const std::optional<HcpIdent>& self_ident,
+                          int32_t self_width) {
+    const int64_t width = (self_ident && *self_ident == sig)
+                              ? int64_t(self_width)
+                              : int64_t(get_hcp_assign(model, sig).get_des_slice().size());
+    if (width != int64_t(expected_bits))
+        fatal(format("'{}': signal '{}' must be {}-bit, got {}", owner_name, sig.abs_name(),
+                     expected_bits, width));
+}
+
+}  // namespace vorlent

@@ -1,0 +1,47 @@
+// Reaching hardware components by identity, and the operations of the model
+// that change one component in place of the caller: IO marks, register
+// resets, wire defaults.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "model/model_arena.hpp"
+
+namespace vorlent {
+
+// A component taken out of its arena, used through HcpBase. put_back() is
+// its replace_back_into_arena: it returns the component to its slot by the
+// handle in its own identity. While it is out, its slot holds the kind's
+// zeroed default record.
+using TakenHcp = TakenAny<HcpBase, Reg, StateReg, CondWaitStateReg, CycleWaitStateReg, CntReg,
+                          SyncReg, Wire, Val, MemEle, Expression, IoWire, MemBlk>;
+
+// The component as its assignable interface, borrowed in place (the
+// reference dies at the next insert into its kind's arena). Nest stops with
+// "HwComponentType Nest is not HCP-assignable".
+const HcpAssignable& get_hcp_assign(const ModelArena& model, const HcpIdent& ident);
+HcpAssignable& get_hcp_assign_mut(ModelArena& model, const HcpIdent& ident);
+
+// Takes the component out of its arena. Nest stops with "HwComponentType
+// Nest is not HcpBase".
+TakenHcp take_hcp(ModelArena& model, const HcpIdent& ident);
+
+// Takes the component out, sets its IO mark and puts it back.
+void mark_as_io(ModelArena& model, const HcpIdent& hcp_i, bool is_input, std::string io_name);
+
+// Takes the register out, records the reset value with PosEdge, puts it back.
+void set_reg_reset(ModelArena& model, const HcpIdent& reg_i, const HcpIdent& reset_val_i);
+// Takes the wire out, records the default value, puts it back.
+void set_wire_default(ModelArena& model, const HcpIdent& wire_i, const HcpIdent& default_val_i);
+
+// Stops with "'{owner}': signal '{abs name}' must be {n}-bit, got {w}" when
+// `sig` is not `expected_bits` wide. A `sig` equal to `self_ident` is the
+// component under check, which is out of its arena: `self_width` stands for
+// it.
+void check_ident_bit_size(const ModelArena& model, const HcpIdent& sig, uint32_t expected_bits,
+                          std::string_view owner_name, const std::optional<HcpIdent>& self_ident,
+                          int32_t self_width);
+
+}  // namespace vorlent

@@ -1,0 +1,26 @@
+// The assignable state inside every component record: the update pool and
+// the IO mark.
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "model/hw_component/common/update_pool.hpp"
+
+namespace vorlent {
+
+// A component marked as a port of the design: its port name and direction
+// (set = input, clear = output).
+struct IoMark {
+    std::string io_name;
+    bool is_input = false;
+
+    friend bool operator==(const IoMark&, const IoMark&) = default;
+};
+
+struct HcpAssign {
+    UpdatePool update_pool;
+    std::optional<IoMark> io_mark;
+};
+
+}  // namespace vorlent

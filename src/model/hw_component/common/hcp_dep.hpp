@@ -1,0 +1,28 @@
+// The sets and maps of component identities used to collect what a component
+// reads and to rename those reads during cross-module routing. Both hash by
+// global id and compare by full identity equality.
+#pragma once
+
+#include <optional>
+#include <unordered_map>
+#include <unordered_set>
+
+#include "model/hw_component/common/hcp_ident.hpp"
+
+namespace vorlent {
+
+using HcpSet = std::unordered_set<HcpIdent, HcpIdentHash>;
+using HcpMap = std::unordered_map<HcpIdent, HcpIdent, HcpIdentHash>;
+
+// Replaces `sig` by its mapped identity when it is a key of `map`.
+inline void remap_hcp(HcpIdent& sig, const HcpMap& map) {
+    if (map.empty()) return;
+    const auto it = map.find(sig);
+    if (it != map.end()) sig = it->second;
+}
+
+inline void remap_hcp(std::optional<HcpIdent>& sig, const HcpMap& map) {
+    if (sig) remap_hcp(*sig, map);
+}
+
+}  // namespace vorlent

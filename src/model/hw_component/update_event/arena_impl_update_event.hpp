@@ -1,0 +1,26 @@
+// Finding and taking out update events by identity.
+#pragma once
+
+#include "model/model_arena.hpp"
+
+namespace vorlent {
+
+// An event taken out of its arena, used through UpdatingEvent. put_back()
+// returns it to its slot by the handle in its own identity.
+using TakenUe = TakenAny<UpdatingEvent, UeBasic, UeGrp, UeCond, UeSwitch>;
+
+// The event's common part, read in place (the reference dies at the next
+// insert into that event's arena). UE_UNTYPE stops with "UpdateEventIdent
+// has UeType::Untype".
+const UeCommon& get_ue_common(const ModelArena& model, const UpdateEventIdent& ue);
+
+// Takes the event out; its slot holds a zeroed default meanwhile (no id is
+// drawn).
+TakenUe take_ue(ModelArena& model, const UpdateEventIdent& ue);
+
+// Take, gather / remap, put back: one nested event of a compound event or a
+// pool.
+void gather_dep_hcps_of(ModelArena& model, const UpdateEventIdent& ue, HcpSet& set);
+void remap_dep_hcps_of(ModelArena& model, const UpdateEventIdent& ue, const HcpMap& map);
+
+}  // namespace vorlent

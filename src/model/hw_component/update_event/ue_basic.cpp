@@ -1,0 +1,15 @@
+#include "model/hw_component/update_event/ue_basic.hpp"
+
+namespace vorlent {
+
+void UeBasic::gather_dep_hcps(HcpSet& set, ModelArena&) {
+    set.insert(src);
+    if (common.clk_src_i) set.insert(*common.clk_src_i);
+}
+
+void UeBasic::remap_dep_hcps(const HcpMap& map, ModelArena&) {
+    remap_hcp(src, map);
+    remap_clk_src(map);
+}
+
+}  // namespace vorlent

@@ -1,0 +1,48 @@
+// A model with a top module traced at CompInit, and helpers to build the
+// elements the hardware-component tests need.
+#pragma once
+
+#include "model/hw_component/arena_factory_hcp.hpp"
+#include "model/hw_component/arena_impl_hcp.hpp"
+#include "model/hw_component/update_event/arena_factory_update_event.hpp"
+#include "model/hw_component/update_event/arena_impl_update_event.hpp"
+#include "model/module/arena_impl_module.hpp"
+#include "test_support.hpp"
+
+namespace vorlent::testing {
+
+struct TracedModel {
+    ModelArena m;
+    ModuleIdent top;
+
+    TracedModel() {
+        top = mk_module(m, "top");
+        set_top_module(m, top);
+        track_module_at_com_init(m, top);
+    }
+
+    const Module& module() const { return m.arena<Module>().get(top.handle()); }
+
+    // A special register made the way its factory will: system-made,
+    // inserted, stamped.
+    template <class T, class... Args>
+    HcpIdent sp_reg(HwComponentType kind, std::string_view name, Args... args) {
+        T r(HcpIdent::make(kind, SENS_CLOCKED, false, name), args...);
+        return insert_and_stamp_hcp(m, std::move(r), false);
+    }
+
+    template <class T>
+    T& event(const UpdateEventIdent& ue) {
+        return m.arena<T>().get_mut(ue.handle());
+    }
+
+    const UpdatePool& pool(const HcpIdent& h) const { return get_hcp_assign(m, h).get_update_pool(); }
+};
+
+inline std::vector<int32_t> priorities(const ModelArena& m, const UpdatePool& pool) {
+    std::vector<int32_t> out;
+    for (const auto& ue : pool.events) out.push_back(get_ue_common(m, ue).priority);
+    return out;
+}
+
+}  // namespace vorlent::testing

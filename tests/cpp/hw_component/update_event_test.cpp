@@ -1,0 +1,369 @@
+#include "hcp_test_support.hpp"
+#include "model/controller/asm_mode.hpp"
+
+using namespace vorlent;
+using namespace vorlent::testing;
+
+namespace {
+
+struct EventModel : TracedModel {
+    HcpIdent src = make_wire(m, true, "src", 4);
+    HcpIdent clk = make_wire(m, false, "clk", 1);
+    HcpIdent en = make_wire(m, true, "en", 1);
+    HcpIdent dis = make_wire(m, true, "dis", 1);
+
+    UpdateEventIdent basic(int32_t priority, ClockMode mode = ClockMode::ClkUnused,
+                           std::optional<HcpIdent> clk_src = std::nullopt) {
+        return make_ue_basic(m, src, 0, 4, 0, 4, priority, mode, false, std::move(clk_src));
+    }
+};
+
+}  // namespace
+
+TEST(UeFactoryTest, BasicEventsAreNamedAndFilled) {
+    EventModel t;
+    const uint64_t id = peek_global_id();
+    const UpdateEventIdent ue = make_ue_basic(t.m, t.src, 1, 3, 2, 4, 77, ClockMode::NegEdge, false, std::nullopt);
+    EXPECT_EQ(ue.abs_name(), format("UE_BASIC_{}", id));
+    EXPECT_EQ(ue.kind, UeType::Basic);
+    EXPECT_EQ(ue.ident_base.rel_name(), "");
+    EXPECT_EQ(ue.handle(), (ArenaHandle{0, 0}));
+    const UeBasic& b = t.event<UeBasic>(ue);
+    EXPECT_EQ(b.src, t.src);
+    EXPECT_EQ((std::tuple{b.des_start, b.des_stop, b.src_start, b.src_stop}), (std::tuple{1, 3, 2, 4}));
+    // An edge-clocked event may wait for its clock source.
+    EXPECT_EQ(b.common, (UeCommon{std::nullopt, 0, 77, UeType::Basic, ClockMode::NegEdge}));
+
+    set_asm_pri_to_manual(-4);
+    const UpdateEventIdent cur = make_ue_basic(t.m, t.src, 0, 4, 0, 4, 77, ClockMode::PosEdge, true, t.clk);
+    EXPECT_EQ(get_ue_common(t.m, cur).priority, -4);
+    set_asm_pri_to_auto();
+
+    const uint64_t before = peek_global_id();
+    EXPECT_FATAL(make_ue_basic(t.m, t.src, 0, 4, 0, 4, 1, ClockMode::ClkFree, false, t.clk),
+                 "make_ue_*: clk_src must be None when clk_mode is ClkFree");
+    EXPECT_EQ(peek_global_id(), before);
+}
+
+TEST(UeFactoryTest, FullEventsWrapOnlyWhenAConditionIsGiven) {
+    EventModel t;
+    const size_t exprs = t.m.arena<Expression>().size();
+    const UpdateEventIdent plain =
+        make_ue_full(t.m, std::nullopt, std::nullopt, t.src, 0, 4, 0, 4, 5, ClockMode::ClkFree, false, std::nullopt);
+    EXPECT_EQ(plain.kind, UeType::Basic);
+
+    uint64_t id = peek_global_id();
+    const UpdateEventIdent one =
+        make_ue_full(t.m, std::nullopt, t.dis, t.src, 0, 4, 0, 4, 5, ClockMode::PosEdge, false, t.clk);
+    EXPECT_EQ(one.abs_name(), format("UE_COND_{}", id + 1));
+    EXPECT_EQ(t.m.arena<Expression>().size(), exprs);
+    const UeCond& c = t.event<UeCond>(one);
+    ASSERT_EQ(c.sub_stmts.size(), 1u);
+    EXPECT_EQ(c.sub_stmts[0]->abs_name(), format("UE_BASIC_{}", id));
+    EXPECT_EQ(c.conds[0], t.dis);
+    EXPECT_FALSE(c.is_last_occure);
+    EXPECT_EQ(c.common, (UeCommon{t.clk, 0, 5, UeType::Cond, ClockMode::PosEdge}));
+
+    id = peek_global_id();
+    const UpdateEventIdent both =
+        make_ue_full(t.m, t.en, t.dis, t.src, 0, 4, 0, 4, 5, ClockMode::ClkFree, false, std::nullopt);
+    EXPECT_EQ(both.abs_name(), format("UE_COND_{}", id + 2));
+    ASSERT_EQ(t.m.arena<Expression>().size(), exprs + 1);
+    const HcpIdent cond = *t.event<UeCond>(both).conds[0];
+    EXPECT_EQ(cond.abs_name(), format("EXPR_cond_dis_expr_{}", id + 1));
+    const Expression& e = t.m.arena<Expression>().get(cond.handle());
+    EXPECT_EQ(e.op, LogicOp::BitwiseAnd);
+    EXPECT_EQ(e.operand_a, t.en);
+    EXPECT_EQ(e.operand_b, t.dis);
+    EXPECT_EQ(e.range_a, (Slice{0, 1}));
+    EXPECT_EQ(e.range_b, (Slice{0, 1}));
+
+    EXPECT_FATAL(make_ue_add_dis(t.m, std::nullopt, std::nullopt, plain),
+                 "internal error: entered unreachable code");
+    UpdateEventIdent untyped = plain;
+    untyped.kind = UeType::Untype;
+    EXPECT_FATAL(make_ue_add_dis(t.m, t.en, std::nullopt, untyped), "UpdateEventIdent has UeType::Untype");
+}
+
+TEST(UeFactoryTest, MuxChecksInOrderAndBuildsIfElse) {
+    EventModel t;
+    const UpdateEventIdent edge_a = t.basic(10, ClockMode::PosEdge, t.clk);
+    const UpdateEventIdent edge_b = t.basic(10, ClockMode::PosEdge, t.clk);
+    const UpdateEventIdent l = t.basic(10);
+    const UpdateEventIdent r = t.basic(10);
+    const UpdateEventIdent other = t.basic(11);
+
+    EXPECT_FATAL(make_ue_mux(t.m, edge_a, edge_b, t.en),
+                 "assertion `left == right` failed: make_ue_mux: left  operand must be ClkUnused\n"
+                 "  left: PosEdge\n right: ClkUnused");
+    EXPECT_FATAL(make_ue_mux(t.m, l, edge_b, t.en),
+                 "assertion `left == right` failed: make_ue_mux: right operand must be ClkUnused\n"
+                 "  left: PosEdge\n right: ClkUnused");
+    EXPECT_FATAL(make_ue_mux(t.m, l, other, t.en),
+                 "assertion `left == right` failed: make_ue_mux: left/right operands must share priority\n"
+                 "  left: 10\n right: 11");
+
+    const UpdateEventIdent mux = make_ue_mux(t.m, l, r, t.en);
+    const UeCond& c = t.event<UeCond>(mux);
+    EXPECT_EQ(c.conds, (std::vector<std::optional<HcpIdent>>{t.en, std::nullopt}));
+    EXPECT_EQ(c.sub_stmts, (std::vector<std::optional<UpdateEventIdent>>{l, r}));
+    EXPECT_TRUE(c.is_last_occure);
+    EXPECT_EQ(c.common, (UeCommon{std::nullopt, 0, 10, UeType::Cond, ClockMode::ClkUnused}));
+
+    EXPECT_FATAL(make_ue_mux(t.m, l, r, std::nullopt), "assertion failed: !self.is_last_occure");
+}
+
+TEST(UeTest, JoinabilityComparesPriorityClockModeAndClockSource) {
+    EventModel t;
+    const HcpIdent clk2 = make_wire(t.m, false, "clk2", 1);
+    auto joinable = [&](const UpdateEventIdent& a, const UpdateEventIdent& b) {
+        auto ta = take_ue(t.m, a);
+        auto tb = take_ue(t.m, b);
+        const bool j = ta->is_joinable(*tb);
+        tb.put_back();
+        ta.put_back();
+        return j;
+    };
+    const UpdateEventIdent a = t.basic(10, ClockMode::PosEdge, t.clk);
+    const UpdateEventIdent sub = t.basic(10, ClockMode::PosEdge, t.clk);
+    t.event<UeBasic>(sub).common.sub_priority = 9;
+    EXPECT_TRUE(joinable(a, sub));
+    // Kinds do not matter: a conditional wrapper keeps the common part.
+    EXPECT_TRUE(joinable(a, make_ue_add_dis(t.m, t.en, std::nullopt, a)));
+    EXPECT_FALSE(joinable(a, t.basic(10, ClockMode::PosEdge)));
+    EXPECT_FALSE(joinable(a, t.basic(10, ClockMode::PosEdge, clk2)));
+    EXPECT_FALSE(joinable(a, t.basic(11, ClockMode::PosEdge, t.clk)));
+    EXPECT_FALSE(joinable(a, t.basic(10, ClockMode::NegEdge, t.clk)));
+    EXPECT_TRUE(joinable(t.basic(3), t.basic(3)));
+}
+
+TEST(UpdatePoolTest, SortIsStableByPriorityThenSubPriority) {
+    EventModel t;
+    UpdatePool pool;
+    const UpdateEventIdent a = t.basic(10);
+    const UpdateEventIdent rst = t.basic(2147483647);
+    const UpdateEventIdent fallback = t.basic(1);
+    const UpdateEventIdent b = t.basic(10);
+    for (const auto& ue : {a, rst, fallback, b}) pool.add_update_event(ue);
+    pool.sort_events(t.m);
+    EXPECT_EQ(pool.events, (std::vector<UpdateEventIdent>{fallback, a, b, rst}));
+    pool.sort_events(t.m);
+    EXPECT_EQ(pool.events, (std::vector<UpdateEventIdent>{fallback, a, b, rst}));
+
+    // A negative priority goes before the zero default.
+    const UpdateEventIdent zero = t.basic(0);
+    const UpdateEventIdent neg = t.basic(10);
+    {
+        auto n = take_ue(t.m, neg);
+        n->set_priority(-3);
+        n.put_back();
+    }
+    pool.add_update_event(zero);
+    pool.add_update_event(neg);
+    pool.sort_events(t.m);
+    EXPECT_EQ(priorities(t.m, pool), (std::vector<int32_t>{-3, 0, 1, 10, 10, 2147483647}));
+
+    UpdatePool subs;
+    const UpdateEventIdent s5 = t.basic(4);
+    const UpdateEventIdent s3 = t.basic(4);
+    t.event<UeBasic>(s5).common.sub_priority = 5;
+    t.event<UeBasic>(s3).common.sub_priority = 3;
+    subs.add_update_event(s5);
+    subs.add_update_event(s3);
+    subs.sort_events(t.m);
+    EXPECT_EQ(subs.events, (std::vector<UpdateEventIdent>{s3, s5}));
+
+    UpdatePool empty;
+    empty.sort_events(t.m);
+    HcpSet set;
+    empty.gather_dep_hcps(set, t.m);
+    EXPECT_TRUE(set.empty());
+
+    UpdatePool broken;
+    UpdateEventIdent untyped = a;
+    untyped.kind = UeType::Untype;
+    broken.add_update_event(untyped);
+    EXPECT_FATAL(broken.sort_events(t.m), "UpdateEventIdent has UeType::Untype");
+    EXPECT_FATAL(take_ue(t.m, untyped), "UpdateEventIdent has UeType::Untype");
+}
+
+TEST(UeDependencyTest, GatherFollowsEveryKindAndPool) {
+    EventModel t;
+    const HcpIdent sel = make_wire(t.m, true, "sel", 2);
+    const HcpIdent other = make_reg(t.m, true, "other", 4);
+
+    const UpdateEventIdent leaf = t.basic(10, ClockMode::PosEdge, t.clk);
+    const UpdateEventIdent leaf2 = make_ue_basic(t.m, other, 0, 4, 0, 4, 10, ClockMode::ClkUnused, false, std::nullopt);
+
+    UeCond bare;
+    bare.ident = UpdateEventIdent::make(UeType::Cond);
+    bare.add_branch(t.en, std::nullopt, bare.common);
+    bare.add_branch(std::nullopt, std::nullopt, bare.common);
+    const UpdateEventIdent bare_i = t.m.arena<UeCond>().get(t.m.arena<UeCond>().insert(std::move(bare))).ident;
+
+    UeSwitch sw;
+    sw.ident = UpdateEventIdent::make(UeType::Switch);
+    sw.selector = sel;
+    sw.sub_stmt_idxs = {0, 3};
+    sw.sub_stmts = {leaf2, std::nullopt};
+    const UpdateEventIdent sw_i = t.m.arena<UeSwitch>().get(t.m.arena<UeSwitch>().insert(std::move(sw))).ident;
+
+    UeGrp grp;
+    grp.ident = UpdateEventIdent::make(UeType::Grp);
+    grp.events = {leaf, sw_i};
+    const UpdateEventIdent grp_i = t.m.arena<UeGrp>().get(t.m.arena<UeGrp>().insert(std::move(grp))).ident;
+
+    auto gather = [&](const UpdateEventIdent& ue) {
+        HcpSet set;
+        gather_dep_hcps_of(t.m, ue, set);
+        return set;
+    };
+    EXPECT_EQ(gather(leaf), (HcpSet{t.src, t.clk}));
+    // Branches without events add only their conditions.
+    EXPECT_EQ(gather(bare_i), (HcpSet{t.en}));
+    EXPECT_EQ(gather(sw_i), (HcpSet{sel, other}));
+    EXPECT_EQ(gather(grp_i), (HcpSet{t.src, t.clk, sel, other}));
+    EXPECT_EQ(gather(make_ue_add_dis(t.m, t.dis, std::nullopt, grp_i)), (HcpSet{t.dis, t.src, t.clk, sel, other}));
+
+    // A component gathers through its pool; every event is back afterwards.
+    const HcpIdent w = make_wire(t.m, true, "w", 4);
+    get_hcp_assign_mut(t.m, w).add_update_event(grp_i);
+    get_hcp_assign_mut(t.m, w).add_update_event(bare_i);
+    HcpSet set;
+    {
+        auto taken = take_hcp(t.m, w);
+        taken->gather_dep_hcps(set, t.m);
+        taken.put_back();
+    }
+    EXPECT_EQ(set, (HcpSet{t.src, t.clk, sel, other, t.en}));
+    EXPECT_FALSE(t.m.arena<UeGrp>().is_taken(grp_i.handle().index));
+    EXPECT_FALSE(t.m.arena<UeSwitch>().is_taken(sw_i.handle().index));
+}
+
+TEST(UeDependencyTest, RemapRenamesEveryReadSignal) {
+    EventModel t;
+    const HcpIdent sel = make_wire(t.m, true, "sel", 2);
+    const HcpIdent io_src = make_wire(t.m, false, "io_src", 4);
+    const HcpIdent io_clk = make_wire(t.m, false, "io_clk", 1);
+    const HcpIdent io_en = make_wire(t.m, false, "io_en", 1);
+    const HcpIdent io_sel = make_wire(t.m, false, "io_sel", 2);
+
+    const UpdateEventIdent leaf = t.basic(10, ClockMode::PosEdge, t.clk);
+    const UpdateEventIdent cond = make_ue_add_dis(t.m, t.en, std::nullopt, leaf);
+    UeSwitch sw;
+    sw.ident = UpdateEventIdent::make(UeType::Switch);
+    sw.selector = sel;
+    sw.common.clk_src_i = t.clk;
+    sw.sub_stmt_idxs = {1};
+    sw.sub_stmts = {cond};
+    const UpdateEventIdent sw_i = t.m.arena<UeSwitch>().get(t.m.arena<UeSwitch>().insert(std::move(sw))).ident;
+
+    const HcpIdent w = make_wire(t.m, true, "w", 4);
+    get_hcp_assign_mut(t.m, w).add_update_event(sw_i);
+    auto remap = [&](const HcpMap& map) {
+        auto taken = take_hcp(t.m, w);
+        taken->remap_dep_hcps(map, t.m);
+        taken.put_back();
+    };
+    remap(HcpMap{});
+    EXPECT_EQ(t.event<UeBasic>(leaf).src, t.src);
+
+    remap(HcpMap{{t.src, io_src}, {t.clk, io_clk}, {t.en, io_en}, {sel, io_sel}});
+    EXPECT_EQ(t.event<UeBasic>(leaf).src, io_src);
+    EXPECT_EQ(t.event<UeBasic>(leaf).common.clk_src_i, io_clk);
+    EXPECT_EQ(t.event<UeCond>(cond).conds[0], io_en);
+    EXPECT_EQ(t.event<UeCond>(cond).common.clk_src_i, io_clk);
+    EXPECT_EQ(t.event<UeSwitch>(sw_i).selector, io_sel);
+    EXPECT_EQ(t.event<UeSwitch>(sw_i).common.clk_src_i, io_clk);
+    // A key must match the whole identity, not only the global id.
+    HcpIdent unstamped = io_src;
+    unstamped.module_ident = ModuleIdent{};
+    remap(HcpMap{{unstamped, t.src}});
+    EXPECT_EQ(t.event<UeBasic>(leaf).src, io_src);
+}
+
+TEST(UeDependencyTest, ExpressionsReportTheirOperandsOnly) {
+    EventModel t;
+    const HcpIdent a = make_wire(t.m, true, "a", 4);
+    const HcpIdent b = make_wire(t.m, true, "b", 4);
+    const HcpIdent c = make_wire(t.m, true, "c", 4);
+    const HcpIdent single = make_expression_single(t.m, false, "s", LogicOp::BitwiseInvr, a, std::nullopt);
+    const HcpIdent pair = make_expression(t.m, false, "p", LogicOp::BitwiseOr, a, b, std::nullopt, std::nullopt);
+    const HcpIdent empty = make_expression_empty(t.m, false, "e", 4);
+    // An event in an expression's pool is not a read of the expression.
+    get_hcp_assign_mut(t.m, pair).add_update_event(t.basic(1));
+
+    auto gather = [&](const HcpIdent& e) {
+        HcpSet set;
+        auto taken = take_hcp(t.m, e);
+        taken->gather_dep_hcps(set, t.m);
+        taken.put_back();
+        return set;
+    };
+    EXPECT_EQ(gather(single), (HcpSet{a}));
+    EXPECT_EQ(gather(pair), (HcpSet{a, b}));
+    EXPECT_TRUE(gather(empty).empty());
+
+    {
+        auto taken = take_hcp(t.m, pair);
+        taken->remap_dep_hcps(HcpMap{{b, c}}, t.m);
+        taken.put_back();
+    }
+    const Expression& e = t.m.arena<Expression>().get(pair.handle());
+    EXPECT_EQ(e.operand_a, a);
+    EXPECT_EQ(e.operand_b, c);
+    EXPECT_EQ(e.range_b, (Slice{0, 4}));
+    EXPECT_EQ(e.width, 4u);
+}
+
+TEST(AssignMetaTest, PreConditionsWrapTheCurrentEvent) {
+    EventModel t;
+    const HcpIdent r = make_reg(t.m, true, "r", 4);
+    auto reg = take_hcp(t.m, r);
+    AssignMeta meta = reg->gen_asm_meta(t.src, std::nullopt, 0, 4, t.m);
+    reg.put_back();
+    const UpdateEventIdent basic = meta.cur_ue;
+    EXPECT_EQ(meta.origin_ue, basic);
+    EXPECT_EQ(meta.des, r);
+    EXPECT_EQ(meta.clk_mode, ClockMode::PosEdge);
+
+    uint64_t id = peek_global_id();
+    meta.apply_pending_pre_cond(t.m);
+    EXPECT_EQ(meta.cur_ue, basic);
+    EXPECT_EQ(peek_global_id(), id);
+
+    // The register's event has no clock source yet.
+    meta.pending_pre_cond = t.en;
+    EXPECT_FATAL(meta.apply_pending_pre_cond(t.m),
+                 "make_ue_*: clk_src must be assigned when clk_mode is Posedge or NegEdge");
+    EXPECT_FALSE(meta.pending_pre_cond.has_value());
+    EXPECT_EQ(meta.cur_ue, basic);
+
+    t.event<UeBasic>(basic).common.clk_src_i = t.clk;
+    meta.pending_pre_cond = t.en;
+    meta.apply_pending_pre_cond(t.m);
+    meta.add_specific_pre_condition(t.dis, t.m);
+    EXPECT_FALSE(meta.pending_pre_cond.has_value());
+    const UeCond& outer = t.event<UeCond>(meta.cur_ue);
+    EXPECT_EQ(outer.conds[0], t.dis);
+    const UpdateEventIdent inner = *outer.sub_stmts[0];
+    EXPECT_EQ(inner.kind, UeType::Cond);
+    EXPECT_EQ(t.event<UeCond>(inner).conds[0], t.en);
+    EXPECT_EQ(t.event<UeCond>(inner).sub_stmts[0], basic);
+    EXPECT_EQ(meta.origin_ue, basic);
+    EXPECT_EQ(get_ue_common(t.m, meta.cur_ue).clk_src_i, t.clk);
+
+    // A folded meta is ClkUnused and needs no clock source.
+    AssignMeta folded{t.src, t.en, t.basic(10), {}, ClockMode::ClkUnused};
+    folded.apply_pending_pre_cond(t.m);
+    EXPECT_EQ(folded.cur_ue.kind, UeType::Cond);
+
+    // A clock-free event that somehow got a clock source is refused.
+    const UpdateEventIdent clk_free = t.basic(10, ClockMode::ClkFree);
+    t.event<UeBasic>(clk_free).common.clk_src_i = t.clk;
+    AssignMeta bad{t.src, std::nullopt, clk_free, clk_free, ClockMode::ClkFree};
+    id = peek_global_id();
+    EXPECT_FATAL(bad.add_specific_pre_condition(t.en, t.m),
+                 "make_ue_*: clk_src must be None when clk_mode is ClkFree");
+    EXPECT_EQ(peek_global_id(), id);
+}
