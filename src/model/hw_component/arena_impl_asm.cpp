@@ -1,6 +1,6 @@
 #include "model/hw_component/arena_impl_asm.hpp"
 
-#include "model/flow_block/common/flow_block_scope.hpp"
+#include "model/flow_block/common/flow_block_stack.hpp"
 #include "model/hw_component/arena_factory_hcp.hpp"
 #include "model/hw_component/arena_impl_hcp.hpp"
 
