@@ -1,6 +1,9 @@
 #include "model/flow_block/common/arena_factory_flow_block.hpp"
 #include "model/flow_block/common/arena_impl_flow_block.hpp"
 #include "model/flow_block/common/flow_block_stack.hpp"
+#include "model/hw_component/arena_factory_hcp.hpp"
+#include "model/hw_component/arena_impl_hcp.hpp"
+#include "model/module/arena_impl_module.hpp"
 #include "test_support.hpp"
 
 using namespace vorlent;
@@ -148,4 +151,40 @@ TEST(FlowBlockKindsTest, NamesAndDefaultsFollowTheKind) {
     EXPECT_EQ(placeholder.abs_name(), format("ZERO_COND_IF__{}", placeholder.global_id()));
     t.put_back();
     EXPECT_EQ(z.join_policy, FlowBlockJoinPolicy::ConFlow);
+}
+
+TEST(FlowBlockKindsTest, ConditionSlicesResolveToTheConditionOrAnExpression) {
+    ModelArena m;
+    const ModuleIdent top = mk_module(m, "top");
+    track_module_at_flow_init(m, top);
+    const HcpIdent bit = make_wire(m, true, "bit", 1);
+    const HcpIdent byte = make_wire(m, true, "byte", 8);
+    auto cond_of = [&](const FlowBlockIdent& b) { return m.arena<FlowBlockCond>().get(b.handle()).schematic.cond; };
+
+    // No slice, an empty slice, a whole-signal slice: the condition itself.
+    uint64_t before = peek_global_id();
+    EXPECT_EQ(cond_of(make_flow_block_cif(m, "a", bit, std::nullopt)), bit);
+    EXPECT_EQ(cond_of(make_flow_block_cif(m, "b", bit, Slice::range(0, 1))), bit);
+    EXPECT_EQ(cond_of(make_flow_block_cif(m, "c", byte, Slice::range(3, 3))), byte);
+    EXPECT_EQ(cond_of(make_flow_block_cif(m, "d", byte, Slice::whole())), byte);
+    EXPECT_EQ(peek_global_id() - before, 4u);  // the four blocks only
+
+    // A part of the signal: a SliceBit expression, made before the block.
+    before = peek_global_id();
+    const FlowBlockIdent e = make_flow_block_sif(m, "c", byte, Slice::range(2, 3));
+    const HcpIdent sliced = m.arena<FlowBlockCond>().get(e.handle()).schematic.cond;
+    EXPECT_EQ(sliced.abs_name(), format("EXPR_c_CONDSLICE_{}", before));
+    EXPECT_EQ(e.global_id(), before + 1);
+    EXPECT_EQ(get_hcp_assign(m, sliced).get_des_slice(), Slice::range(0, 1));
+    EXPECT_TRUE(m.arena<FlowBlockCond>().get(e.handle()).schematic.is_state);
+    EXPECT_EQ(m.arena<Module>().get(top.handle()).system_hcps[size_t(HwComponentType::Expression)].back(), sliced);
+
+    // A wait keeps the condition and its range.
+    const FlowBlockIdent w = make_flow_block_scwait(m, "w", byte, std::nullopt);
+    const auto& target = std::get<WaitCondTarget>(m.arena<FlowBlockWait>().get(w.handle()).target);
+    EXPECT_EQ(target.cond_i, byte);
+    EXPECT_EQ(target.cond_slice, Slice::range(0, 8));
+    const FlowBlockIdent w2 = make_flow_block_scwait(m, "w", byte, Slice::range(2, 3));
+    EXPECT_EQ(std::get<WaitCondTarget>(m.arena<FlowBlockWait>().get(w2.handle()).target).cond_slice,
+              Slice::range(2, 3));
 }

@@ -1,6 +1,8 @@
 #include "model/flow_block/common/arena_factory_flow_block.hpp"
 
 #include "model/flow_block/common/arena_impl_flow_block.hpp"
+#include "model/hw_component/arena_factory_hcp.hpp"
+#include "model/hw_component/arena_impl_hcp.hpp"
 
 namespace vorlent {
 
@@ -47,6 +49,81 @@ FlowBlockIdent make_flow_block_sywait(ModelArena& model, std::string_view name, 
 FlowBlockIdent make_flow_block_counter_loop(ModelArena& model, std::string_view name,
                                             int32_t last_loop_cnt) {
     return insert_flow_block(model, FlowBlockCounterLoop::make(name, last_loop_cnt));
+}
+
+HcpIdent resolve_cond_slice(ModelArena& model, std::string_view name, const HcpIdent& cond,
+                            const std::optional<Slice>& slice) {
+    if (!slice || slice->stop <= slice->start || slice->start < 0) return cond;
+    const Slice whole = get_hcp_assign(model, cond).get_des_slice();
+    if (slice->start <= whole.start && slice->stop >= whole.stop) return cond;
+    return make_expression_single(model, false, format("{}_CONDSLICE", name), LogicOp::SliceBit, cond,
+                                  *slice);
+}
+
+FlowBlockIdent make_flow_block_cif(ModelArena& model, std::string_view name, const HcpIdent& cond,
+                                   const std::optional<Slice>& slice) {
+    HcpIdent c = resolve_cond_slice(model, name, cond, slice);
+    return insert_flow_block(model, FlowBlockCond::make(name, std::move(c), false));
+}
+
+FlowBlockIdent make_flow_block_sif(ModelArena& model, std::string_view name, const HcpIdent& cond,
+                                   const std::optional<Slice>& slice) {
+    HcpIdent c = resolve_cond_slice(model, name, cond, slice);
+    return insert_flow_block(model, FlowBlockCond::make(name, std::move(c), true));
+}
+
+FlowBlockIdent make_flow_block_cselif(ModelArena& model, std::string_view name,
+                                      const HcpIdent& cond, const std::optional<Slice>& slice) {
+    HcpIdent c = resolve_cond_slice(model, name, cond, slice);
+    return insert_flow_block(model, FlowBlockCondElif::make(name, std::move(c)));
+}
+
+FlowBlockIdent make_flow_block_zif(ModelArena& model, std::string_view name, const HcpIdent& cond,
+                                   const std::optional<Slice>& slice) {
+    HcpIdent c = resolve_cond_slice(model, name, cond, slice);
+    return insert_flow_block(model, FlowBlockZeroCondIf::make(name, std::move(c)));
+}
+
+FlowBlockIdent make_flow_block_zelif(ModelArena& model, std::string_view name,
+                                     const HcpIdent& cond, const std::optional<Slice>& slice) {
+    HcpIdent c = resolve_cond_slice(model, name, cond, slice);
+    return insert_flow_block(model, FlowBlockZeroCondElif::make(name, std::move(c)));
+}
+
+FlowBlockIdent make_flow_block_pif(ModelArena& model, std::string_view name, const HcpIdent& cond,
+                                   const std::optional<Slice>& slice) {
+    HcpIdent c = resolve_cond_slice(model, name, cond, slice);
+    return insert_flow_block(model, FlowBlockPickIf::make(name, std::move(c)));
+}
+
+FlowBlockIdent make_flow_block_cwhile(ModelArena& model, std::string_view name,
+                                      const HcpIdent& cond, const std::optional<Slice>& slice) {
+    HcpIdent c = resolve_cond_slice(model, name, cond, slice);
+    return insert_flow_block(model, FlowBlockWhile::make(name, std::move(c), false));
+}
+
+FlowBlockIdent make_flow_block_swhile(ModelArena& model, std::string_view name,
+                                      const HcpIdent& cond, const std::optional<Slice>& slice) {
+    HcpIdent c = resolve_cond_slice(model, name, cond, slice);
+    return insert_flow_block(model, FlowBlockWhile::make(name, std::move(c), true));
+}
+
+FlowBlockIdent make_flow_block_do_while(ModelArena& model, std::string_view name,
+                                        const HcpIdent& cond, const std::optional<Slice>& slice) {
+    HcpIdent c = resolve_cond_slice(model, name, cond, slice);
+    return insert_flow_block(model, FlowBlockDoWhile::make(name, std::move(c)));
+}
+
+FlowBlockIdent make_flow_block_scwait(ModelArena& model, std::string_view name,
+                                      const HcpIdent& cond, const std::optional<Slice>& slice) {
+    Slice range;
+    if (slice) {
+        range = *slice;
+    } else {
+        const Slice whole = get_hcp_assign(model, cond).get_des_slice();
+        range = Slice::range(0, whole.stop - whole.start);
+    }
+    return insert_flow_block(model, FlowBlockWait::make_cond(name, cond, range));
 }
 
 }  // namespace vorlent

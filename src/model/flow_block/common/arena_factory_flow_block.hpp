@@ -26,4 +26,34 @@ FlowBlockIdent make_flow_block_sywait(ModelArena& model, std::string_view name, 
 FlowBlockIdent make_flow_block_counter_loop(ModelArena& model, std::string_view name,
                                             int32_t last_loop_cnt);
 
+// The signal a conditional block tests: the condition itself when the slice
+// is absent, not proper, or covers the whole signal; otherwise a new SliceBit
+// expression "{name}_CONDSLICE" over the slice, stamped to the traced module.
+HcpIdent resolve_cond_slice(ModelArena& model, std::string_view name, const HcpIdent& cond,
+                            const std::optional<Slice>& slice);
+
+// Blocks on a resolved condition.
+FlowBlockIdent make_flow_block_cif(ModelArena& model, std::string_view name, const HcpIdent& cond,
+                                   const std::optional<Slice>& slice);
+FlowBlockIdent make_flow_block_sif(ModelArena& model, std::string_view name, const HcpIdent& cond,
+                                   const std::optional<Slice>& slice);
+FlowBlockIdent make_flow_block_cselif(ModelArena& model, std::string_view name,
+                                      const HcpIdent& cond, const std::optional<Slice>& slice);
+FlowBlockIdent make_flow_block_zif(ModelArena& model, std::string_view name, const HcpIdent& cond,
+                                   const std::optional<Slice>& slice);
+FlowBlockIdent make_flow_block_zelif(ModelArena& model, std::string_view name,
+                                     const HcpIdent& cond, const std::optional<Slice>& slice);
+FlowBlockIdent make_flow_block_pif(ModelArena& model, std::string_view name, const HcpIdent& cond,
+                                   const std::optional<Slice>& slice);
+FlowBlockIdent make_flow_block_cwhile(ModelArena& model, std::string_view name,
+                                      const HcpIdent& cond, const std::optional<Slice>& slice);
+FlowBlockIdent make_flow_block_swhile(ModelArena& model, std::string_view name,
+                                      const HcpIdent& cond, const std::optional<Slice>& slice);
+FlowBlockIdent make_flow_block_do_while(ModelArena& model, std::string_view name,
+                                        const HcpIdent& cond, const std::optional<Slice>& slice);
+// Waits on the condition over the given slice, or over its whole range; the
+// condition is kept as it is (no slice expression).
+FlowBlockIdent make_flow_block_scwait(ModelArena& model, std::string_view name,
+                                      const HcpIdent& cond, const std::optional<Slice>& slice);
+
 }  // namespace vorlent
