@@ -1,0 +1,39 @@
+// The Python class ModelArena: one object owns one whole model. Its methods
+// come in families, one file per family beside the model operations they
+// reach; each family hands its table entries to the class (see
+// arena_method_families.hpp).
+#pragma once
+
+#include <string_view>
+
+#include "applications/py/runtime/class_registry.hpp"
+#include "applications/py/runtime/method.hpp"
+#include "model/model_arena.hpp"
+
+namespace vorlent::py {
+
+using PyModelArena = BoundObject<ModelArena>;
+
+struct ModelArenaReceiver {
+    using Model = ModelArena;
+    static constexpr std::string_view class_name = "ModelArena";
+    static constexpr std::string_view type_path =
+        "vorlent::applications::py::model::model_arena::PyModelArena";
+};
+
+LazyClass& model_arena_class();
+
+// A method that holds the model exclusively for the whole call.
+template <FixedString Sig, auto Fn>
+PyMethodDef arena_method() {
+    return method_def<ModelArenaReceiver, Sig, Fn, Borrow::Exclusive>();
+}
+
+// A read-only method that holds the model shared; its function takes a
+// `const ModelArena&`.
+template <FixedString Sig, auto Fn>
+PyMethodDef arena_method_shared() {
+    return method_def<ModelArenaReceiver, Sig, Fn, Borrow::Shared>();
+}
+
+}  // namespace vorlent::py

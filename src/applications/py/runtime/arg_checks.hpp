@@ -1,0 +1,81 @@
+// Checks the Python layer makes itself, after the arguments are converted and
+// before the model is touched, and the texts of its resize warnings. Free of
+// Python.h: each returns the error text or message for the caller to raise.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "common/error_text.hpp"
+#include "common/text.hpp"
+#include "model/hw_component/common/hw_type.hpp"
+#include "model/hw_component/common/slice.hpp"
+
+namespace vorlent::py {
+
+// The arbiter's enumerations as the Python module names them. Enumeration
+// arguments arrive as plain indices (an IntEnum member or an int).
+inline constexpr std::array<std::string_view, 3> ARB_SAME_PRI_POLICY_NAMES = {"AckOne", "AckAll",
+                                                                              "NotAck"};
+inline constexpr std::array<std::string_view, 2> ARB_LOCKED_CHANNEL_NAMES = {"Req", "Ack"};
+
+// "LogicOp index out of range: 26" for an index at or past `count`.
+inline CheckResult check_enum_index(std::string_view enum_name, uint64_t index, size_t count) {
+    if (index < count) return std::nullopt;
+    return ErrorText::value(format("{} index out of range: {}", enum_name, index));
+}
+
+// A Karray is backed by registers or wires only.
+inline CheckResult check_karray_backing(uint64_t index) {
+    if (auto err = check_enum_index("HwComponentType", index, HW_COMPONENT_TYPE_COUNT)) return err;
+    const auto kind = HwComponentType(index);
+    if (kind == HwComponentType::Reg || kind == HwComponentType::Wire) return std::nullopt;
+    return ErrorText::value(format("Karray backing must be HwComponentType.REG / WIRE, got {}",
+                                   hw_type_display(kind)));
+}
+
+// A condition must select exactly one bit. `cond_width` is the width of the
+// condition's own range; a slice counts only when it is usable (start >= 0,
+// stop > start), otherwise the whole condition is meant.
+inline CheckResult check_cond_width(int32_t cond_width, const std::optional<Slice>& slice) {
+    int32_t effective = cond_width;
+    if (slice && slice->is_usable()) {
+        if (slice->stop > cond_width)
+            return ErrorText::value(format("cond slice {} does not fit cond variable of width {}",
+                                           debug_repr(*slice), cond_width));
+        effective = slice->stop - slice->start;
+    }
+    if (effective != 1)
+        return ErrorText::value(format(
+            "cond must be 1-bit, got {} (slice the cond variable down to one bit)", effective));
+    return std::nullopt;
+}
+
+// How an assignment's source was fitted to its destination.
+enum class AsmResize : uint32_t { Equal = 0, Extended = 1, Cut = 2 };
+
+// The warning for a resized assignment, or nothing when the widths matched.
+inline std::optional<std::string> asm_resize_message(uint32_t kind, int32_t src_width,
+                                                     int32_t des_width,
+                                                     std::string_view des_name) {
+    switch (AsmResize(kind)) {
+        case AsmResize::Extended:
+            return format(
+                "assignment source ({} bits) is narrower than destination '{}' ({} bits); "
+                "zero-extended (unsigned) to fit",
+                src_width, des_name, des_width);
+        case AsmResize::Cut:
+            return format(
+                "assignment source ({} bits) is wider than destination '{}' ({} bits); "
+                "MSBs dropped to fit",
+                src_width, des_name, des_width);
+        case AsmResize::Equal: break;
+    }
+    return std::nullopt;
+}
+
+}  // namespace vorlent::py

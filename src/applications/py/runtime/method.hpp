@@ -1,0 +1,136 @@
+// The one calling sequence of every method of a model-owning class
+// (ModelArena, BackendVerilog). A method is a table entry made from its text
+// signature and a typed C++ function whose first parameter is the model:
+//
+//     arena_method<"mk_module($self, name)", &mk_module>()
+//
+// and every call runs, in this order:
+//   1. bind the arguments to the signature's parameters (position or keyword);
+//   2. check that the object is used on the thread that made it (fatal);
+//   3. borrow the object, exclusively or shared, for the whole call;
+//   4. convert the arguments in parameter order (FromPython per parameter type);
+//   5. run the typed function;
+//   6. convert its result (ToPython per result type; void is None).
+// Failures of steps 2 to 6 go through raise_current_exception, and the
+// borrow is released on every path.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <tuple>
+#include <type_traits>
+#include <utility>
+
+#include "applications/py/runtime/arg_binding.hpp"
+#include "applications/py/runtime/from_python.hpp"
+#include "applications/py/runtime/signature.hpp"
+#include "applications/py/runtime/thread_bound.hpp"
+#include "applications/py/runtime/to_python.hpp"
+
+namespace vorlent::py {
+
+// A Python object that owns a model, laid out as header then state.
+template <class Model>
+struct BoundObject {
+    PyObject_HEAD
+    BoundState<Model> state;
+};
+
+// How a typed function's parameters are held while the call runs: text is
+// owned as std::string even when the function takes a std::string_view.
+template <class T>
+struct StoredAs {
+    using type = std::remove_cvref_t<T>;
+};
+template <>
+struct StoredAs<std::string_view> {
+    using type = std::string;
+};
+template <>
+struct StoredAs<const std::string_view&> {
+    using type = std::string;
+};
+
+template <class F>
+struct FnTraits;
+template <class R, class Target, class... Args>
+struct FnTraits<R (*)(Target, Args...)> {
+    using Result = R;
+    using TargetRef = Target;
+    using Stored = std::tuple<typename StoredAs<Args>::type...>;
+    static constexpr size_t arity = sizeof...(Args);
+};
+template <class R, class Target, class... Args>
+struct FnTraits<R (*)(Target, Args...) noexcept> : FnTraits<R (*)(Target, Args...)> {};
+
+namespace method_detail {
+
+template <class Sig, size_t... I, class Stored>
+bool convert_args(PyObject** bound, Stored& values, std::index_sequence<I...>) {
+    auto one = [&]<size_t K>(std::integral_constant<size_t, K>) {
+        using T = std::tuple_element_t<K, Stored>;
+        if (FromPython<T>::convert(bound[K], std::get<K>(values))) return true;
+        reraise_as_argument_error(Sig::params[K].name);
+        return false;
+    };
+    (void)one;  // unused by methods without parameters
+    return (one(std::integral_constant<size_t, I>{}) && ...);
+}
+
+template <auto Fn, class Target, class Stored>
+PyObject* call_and_convert(Target& target, Stored& values) {
+    using R = typename FnTraits<decltype(Fn)>::Result;
+    if constexpr (std::is_void_v<R>) {
+        std::apply([&](auto&... args) { Fn(target, args...); }, values);
+        return Py_NewRef(Py_None);
+    } else {
+        return ToPython<std::remove_cvref_t<R>>::convert(
+            std::apply([&](auto&... args) -> R { return Fn(target, args...); }, values));
+    }
+}
+
+}  // namespace method_detail
+
+// Receiver describes the class: `Model`, `class_name` (as call errors name
+// it) and `type_path` (as the thread assertion names it).
+template <class Receiver, FixedString Sig, auto Fn, Borrow B>
+PyObject* invoke_method(PyObject* self, PyObject* const* args, Py_ssize_t nargs,
+                        PyObject* kwnames) noexcept {
+    using S = Signature<Sig>;
+    using Traits = FnTraits<decltype(Fn)>;
+    using Model = typename Receiver::Model;
+    static_assert(Traits::arity == S::count,
+                  "the text signature and the typed function disagree on the parameters");
+    static_assert(B == Borrow::Exclusive ||
+                      std::is_same_v<typename Traits::TargetRef, const Model&>,
+                  "a method that holds the model shared must take it as const");
+
+    static constexpr CallSpec spec{Receiver::class_name, S::name, S::params};
+    PyObject* bound[S::count + 1];
+    if (!bind_fastcall(spec, args, nargs, kwnames, bound)) return nullptr;
+    try {
+        BoundState<Model>& state = reinterpret_cast<BoundObject<Model>*>(self)->state;
+        state.binding.check_thread(Receiver::type_path);
+        BorrowGuard guard(state.binding, B);
+        if (!guard.held()) return nullptr;
+        typename Traits::Stored values;
+        if (!method_detail::convert_args<S>(bound, values, std::make_index_sequence<S::count>{}))
+            return nullptr;
+        return method_detail::call_and_convert<Fn>(*state.model, values);
+    } catch (...) {
+        return raise_current_exception();
+    }
+}
+
+// The method table entry.
+template <class Receiver, FixedString Sig, auto Fn, Borrow B>
+PyMethodDef method_def() {
+    using S = Signature<Sig>;
+    using FastWithKeywords = PyObject* (*)(PyObject*, PyObject* const*, Py_ssize_t, PyObject*);
+    FastWithKeywords fn = &invoke_method<Receiver, Sig, Fn, B>;
+    return PyMethodDef{S::c_name.data(), reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)()>(fn)),
+                       METH_FASTCALL | METH_KEYWORDS, S::doc.data()};
+}
+
+}  // namespace vorlent::py

@@ -1,0 +1,154 @@
+#include "applications/py/runtime/py_error.hpp"
+
+#include <exception>
+#include <new>
+
+#include "common/fatal.hpp"
+#include "common/text.hpp"
+
+namespace vorlent::py {
+
+namespace {
+// Process-wide, like the classes: made once and kept for the life of the process.
+PyObject* PANIC_EXCEPTION = nullptr;
+
+void set_error(PyObject* exc_class, const std::string& message) {
+    PyErr_SetString(exc_class, message.c_str());
+}
+}  // namespace
+
+PyObject* panic_exception_class() {
+    if (!PANIC_EXCEPTION) {
+        PANIC_EXCEPTION = PyErr_NewExceptionWithDoc(
+            "vorlent._vorlent.PanicException",
+            "Raised when a call breaks an invariant of the model. Its argument is the message.",
+            PyExc_BaseException, nullptr);
+    }
+    return PANIC_EXCEPTION;
+}
+
+void raise_panic(std::string_view message) {
+    PyObject* cls = panic_exception_class();
+    if (!cls) return;  // the failure to make the class is raised instead
+    PyRef text(PyUnicode_DecodeUTF8(message.data(), Py_ssize_t(message.size()), "replace"));
+    if (!text) return;
+    PyErr_SetObject(cls, text.get());
+}
+
+void raise_error_text(const ErrorText& error) {
+    set_error(error.kind == ErrorText::Kind::Type ? PyExc_TypeError : PyExc_ValueError,
+              error.message);
+}
+
+PyObject* raise_current_exception() noexcept {
+    try {
+        throw;
+    } catch (const PythonErrorSet&) {
+        if (!PyErr_Occurred())
+            PyErr_SetString(PyExc_SystemError, "error return without exception set");
+    } catch (const FatalError& e) {
+        raise_panic(e.message());
+    } catch (const ErrorText& e) {
+        raise_error_text(e);
+    } catch (const std::bad_alloc&) {
+        PyErr_NoMemory();
+    } catch (const std::exception& e) {
+        // Any other C++ error (a length error, an out-of-range access) is a
+        // broken invariant as well.
+        raise_panic(e.what());
+    } catch (...) {
+        raise_panic("unknown C++ exception");
+    }
+    return nullptr;
+}
+
+std::string type_name_of(PyObject* obj) {
+    PyRef name(PyType_GetName(Py_TYPE(obj)));
+    if (!name) {
+        PyErr_Clear();
+        return Py_TYPE(obj)->tp_name;
+    }
+    Py_ssize_t len = 0;
+    const char* utf8 = PyUnicode_AsUTF8AndSize(name.get(), &len);
+    if (!utf8) {
+        PyErr_Clear();
+        return Py_TYPE(obj)->tp_name;
+    }
+    return std::string(utf8, size_t(len));
+}
+
+void raise_not_instance(PyObject* obj, std::string_view class_name) {
+    set_error(PyExc_TypeError,
+              format("'{}' object is not an instance of '{}'", type_name_of(obj), class_name));
+}
+
+void raise_not_class_instance(PyObject* obj, std::string_view class_name) {
+    if (obj == Py_None)
+        set_error(PyExc_TypeError, format("'None' is not an instance of '{}'", class_name));
+    else
+        raise_not_instance(obj, class_name);
+}
+
+PyRef fetch_exception() {
+#if PY_VERSION_HEX >= 0x030C0000
+    return PyRef(PyErr_GetRaisedException());
+#else
+    PyObject *type = nullptr, *value = nullptr, *tb = nullptr;
+    PyErr_Fetch(&type, &value, &tb);
+    if (!type) return PyRef();
+    PyErr_NormalizeException(&type, &value, &tb);
+    if (tb && value) PyException_SetTraceback(value, tb);
+    Py_XDECREF(type);
+    Py_XDECREF(tb);
+    return PyRef(value);
+#endif
+}
+
+void restore_exception(PyRef exc) {
+    if (!exc) return;
+#if PY_VERSION_HEX >= 0x030C0000
+    PyErr_SetRaisedException(exc.release());
+#else
+    PyObject* value = exc.release();
+    PyObject* type = reinterpret_cast<PyObject*>(Py_TYPE(value));
+    Py_INCREF(type);
+    PyErr_Restore(type, value, PyException_GetTraceback(value));
+#endif
+}
+
+std::string exception_text(PyObject* exc) {
+    PyRef text(PyObject_Str(exc));
+    if (!text) {
+        PyErr_Clear();
+        return {};
+    }
+    Py_ssize_t len = 0;
+    const char* utf8 = PyUnicode_AsUTF8AndSize(text.get(), &len);
+    if (!utf8) {
+        PyErr_Clear();
+        return {};
+    }
+    return std::string(utf8, size_t(len));
+}
+
+void reraise_as_argument_error(std::string_view param_name) {
+    if (!PyErr_ExceptionMatches(PyExc_TypeError)) return;
+    PyRef original = fetch_exception();
+    const std::string message =
+        format("argument '{}': {}", param_name, exception_text(original.get()));
+    PyRef text(PyUnicode_FromStringAndSize(message.data(), Py_ssize_t(message.size())));
+    if (!text) return;
+    PyRef replacement(PyObject_CallOneArg(PyExc_TypeError, text.get()));
+    if (!replacement) return;
+    PyException_SetCause(replacement.get(), original.release());  // steals the cause
+    restore_exception(std::move(replacement));
+}
+
+void report_unraisable(PyObject* exc_class, const std::string& message) {
+    PyRef pending = fetch_exception();
+    PyErr_SetString(exc_class, message.c_str());
+    PyErr_WriteUnraisable(nullptr);
+    restore_exception(std::move(pending));
+}
+
+}  // namespace vorlent::py

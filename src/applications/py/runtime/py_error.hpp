@@ -1,0 +1,67 @@
+// How failures leave the extension. The model reports a failure the caller
+// can fix as an ErrorText and a broken invariant as a thrown FatalError; the
+// Python layer's own helpers throw PythonErrorSet when a Python call has
+// already set an exception. `raise_current_exception` is the one place where
+// all of them become Python exceptions, so no C++ exception ever reaches the
+// interpreter.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "applications/py/runtime/py_ref.hpp"
+#include "common/error_text.hpp"
+
+namespace vorlent::py {
+
+// Thrown by code that called into Python and got an error: the Python
+// exception is already set and only needs to travel up.
+struct PythonErrorSet {};
+
+[[noreturn]] inline void throw_python_error() { throw PythonErrorSet{}; }
+
+// Turns the exception being handled (call only inside a catch block) into the
+// matching Python exception and returns null for the caller to return:
+// PythonErrorSet keeps the set exception; ErrorText raises ValueError or
+// TypeError; FatalError and any other C++ error raise PanicException with the
+// message; std::bad_alloc raises MemoryError.
+PyObject* raise_current_exception() noexcept;
+
+// ValueError, or TypeError for a check about an argument's kind.
+void raise_error_text(const ErrorText& error);
+
+// Raises PanicException with the message.
+void raise_panic(std::string_view message);
+
+// The exception class through which broken invariants reach Python, made on
+// first use. It derives from BaseException, so `except Exception` does not
+// swallow it, and it is not an attribute of the module. Null with an
+// exception set when it cannot be made.
+PyObject* panic_exception_class();
+
+// The `__name__` of an object's type ("int", "NoneType", "HcpIdent").
+std::string type_name_of(PyObject* obj);
+
+// TypeError "'{}' object is not an instance of '{}'".
+void raise_not_instance(PyObject* obj, std::string_view class_name);
+// The same for an argument that must be one of the extension's classes;
+// None reads "'None' is not an instance of '{}'".
+void raise_not_class_instance(PyObject* obj, std::string_view class_name);
+
+// The exception currently set, taken out of the error indicator (normalised
+// to an instance), and putting one back. Null when none is set.
+PyRef fetch_exception();
+void restore_exception(PyRef exc);
+
+// str() of an exception instance, or an empty text when that fails.
+std::string exception_text(PyObject* exc);
+
+// If the set exception is a TypeError, replaces it by TypeError
+// "argument '{}': {}" whose cause is the original; other exceptions stay.
+void reraise_as_argument_error(std::string_view param_name);
+
+// Reports an exception of the given class with the message through the
+// interpreter's unraisable hook; an exception set on entry is kept.
+void report_unraisable(PyObject* exc_class, const std::string& message);
+
+}  // namespace vorlent::py

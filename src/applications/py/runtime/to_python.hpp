@@ -1,0 +1,99 @@
+// Converting results back to Python, one template per result kind.
+// `ToPython<T>::convert(value)` returns a new reference, or null with a
+// Python exception set; it may also throw (the method runtime maps it).
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <type_traits>
+#include <utility>
+#include <variant>
+
+#include "applications/py/runtime/py_error.hpp"
+#include "applications/py/value_classes.hpp"
+
+namespace vorlent::py {
+
+// A result or the error text of a check the caller can fail; the text is
+// raised as ValueError (or TypeError).
+template <class T>
+class Fallible {
+public:
+    Fallible(T value) : v_(std::move(value)) {}
+    Fallible(ErrorText error) : v_(std::move(error)) {}
+    bool ok() const { return v_.index() == 0; }
+    T& value() { return std::get<0>(v_); }
+    const ErrorText& error() const { return std::get<1>(v_); }
+
+private:
+    std::variant<T, ErrorText> v_;
+};
+
+template <class T>
+struct ToPython;
+
+template <>
+struct ToPython<bool> {
+    static PyObject* convert(bool v) { return PyBool_FromLong(v); }
+};
+
+template <class T>
+    requires(std::is_integral_v<T> && !std::is_same_v<T, bool>)
+struct ToPython<T> {
+    static PyObject* convert(T v) {
+        if constexpr (std::is_signed_v<T>)
+            return PyLong_FromLongLong(static_cast<long long>(v));
+        else
+            return PyLong_FromUnsignedLongLong(static_cast<unsigned long long>(v));
+    }
+};
+
+template <>
+struct ToPython<std::string_view> {
+    static PyObject* convert(std::string_view v) {
+        return PyUnicode_DecodeUTF8(v.data(), Py_ssize_t(v.size()), nullptr);
+    }
+};
+template <>
+struct ToPython<std::string> {
+    static PyObject* convert(const std::string& v) { return ToPython<std::string_view>::convert(v); }
+};
+
+// Identities (and slices): a new object holding a copy.
+template <class Record>
+    requires is_value_record<Record>
+struct ToPython<Record> {
+    static PyObject* convert(const Record& v) { return new_value_object(v); }
+};
+
+template <class T>
+struct ToPython<std::optional<T>> {
+    static PyObject* convert(std::optional<T> v) {
+        if (!v) return Py_NewRef(Py_None);
+        return ToPython<T>::convert(std::move(*v));
+    }
+};
+
+// A passed check is None; a failed one raises its text.
+template <>
+struct ToPython<CheckResult> {
+    static PyObject* convert(const CheckResult& v) {
+        if (!v) return Py_NewRef(Py_None);
+        raise_error_text(*v);
+        return nullptr;
+    }
+};
+
+template <class T>
+struct ToPython<Fallible<T>> {
+    static PyObject* convert(Fallible<T> v) {
+        if (!v.ok()) {
+            raise_error_text(v.error());
+            return nullptr;
+        }
+        return ToPython<T>::convert(std::move(v.value()));
+    }
+};
+
+}  // namespace vorlent::py

@@ -1,0 +1,26 @@
+import pytest
+
+from vorlent import _vorlent as v
+
+
+@pytest.fixture
+def arena():
+    return v.ModelArena()
+
+
+@pytest.fixture(autouse=True)
+def auto_priority():
+    """The assignment priority is per thread; leave it as a new thread has it."""
+    yield
+    v.ModelArena().set_asm_pri_to_auto()
+
+
+@pytest.fixture
+def panic_type():
+    """PanicException is not a module attribute: fetch it from a real panic."""
+    m = v.ModelArena()
+    try:
+        m.untrack_module_at_flow_init(m.mk_module("x"))
+    except BaseException as e:  # noqa: BLE001 - PanicException is a BaseException
+        return type(e)
+    raise AssertionError("expected a panic")
