@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "model/flow_block/common/flow_block_base.hpp"
+#include "model/hw_component/common/asm_meta_helper/assign_meta.hpp"
 
 namespace vorlent {
 
@@ -14,6 +15,11 @@ class ModelArena;
 // Hands the block's control sources to its children, builds the children,
 // makes the block's control nodes and prepares its own assignment nodes.
 void build_common_hw(FlowBlockBase& base, ModelArena& model);
+
+// The assignments of the block's own nodes and of its BasicNodeFlow children,
+// in the order the caller wrote them, folded into one AssignMeta per
+// destination group.
+std::vector<AssignMeta> gen_unified_asm_meta_flat(const FlowBlockBase& base, ModelArena& model);
 
 // Splits a child list by join policy: (BasicNodeFlow blocks, SubFlow blocks).
 // A ConFlow block is refused.

@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "model/flow_block/common/flow_block.hpp"
+#include "model/hw_component/common/asm_meta_helper/assign_meta.hpp"
 
 namespace vorlent {
 
@@ -12,6 +13,7 @@ namespace vorlent {
 class FlowBlockZeroCondIf final : public FlowBlockRecord {
 public:
     HcpIdent cond;
+    std::vector<AssignMeta> metas;   // its own assignments, gathered by the build
     std::optional<NcpIdent> result;  // the folded assignment node
 
     static FlowBlockZeroCondIf make(std::string_view name, HcpIdent cond);
@@ -31,6 +33,7 @@ private:
 class FlowBlockZeroCondElif final : public FlowBlockRecord {
 public:
     std::optional<HcpIdent> cond;
+    std::vector<AssignMeta> metas;  // its own assignments, gathered by the build
 
     static FlowBlockZeroCondElif make(std::string_view name, std::optional<HcpIdent> cond);
     static FlowBlockZeroCondElif arena_default();
@@ -66,6 +69,7 @@ private:
 // zcase: one case of a zero-delay switch.
 class FlowBlockZeroSwitchCase final : public FlowBlockRecord {
 public:
+    std::vector<AssignMeta> metas;  // its own assignments, gathered by the build
     int32_t match_val = 0;
 
     static FlowBlockZeroSwitchCase make(std::string_view name, int32_t match_val);

@@ -13,12 +13,6 @@ void check_clk_free_has_no_src(ClockMode mode, const std::optional<HcpIdent>& cl
         fatal("make_ue_*: clk_src must be None when clk_mode is ClkFree");
 }
 
-template <class T>
-UpdateEventIdent insert_ue(ModelArena& model, T&& ue) {
-    const ArenaHandle h = model.arena<T>().insert(std::move(ue));
-    return model.arena<T>().get(h).ident;
-}
-
 }  // namespace
 
 UpdateEventIdent make_ue_basic(ModelArena& model, const HcpIdent& src, int32_t des_start,

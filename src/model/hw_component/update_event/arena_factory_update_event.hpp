@@ -12,6 +12,13 @@
 
 namespace vorlent {
 
+// Inserts an event made under a new identity; returns its identity as stored.
+template <class T>
+UpdateEventIdent insert_ue(ModelArena& model, T&& ue) {
+    const ArenaHandle h = model.arena<T>().insert(std::move(ue));
+    return model.arena<T>().get(h).ident;
+}
+
 // A basic event: destination [des_start, des_stop) takes source
 // [src_start, src_stop). With `use_cur_pri` the priority is the calling
 // thread's current assignment priority instead of `priority`.
