@@ -57,6 +57,17 @@ inline CheckResult check_hcp_kind(std::string_view param_name, const HcpIdent& i
                                    hw_type_display(expected), hw_type_display(ident.hw_type)));
 }
 
+// An expression reads its operand over the slice as given, so a slice must
+// be a bit range (0 <= start < stop) or Slice() for the whole operand: any
+// other would make an expression of no bits, or of a negative number of them.
+inline CheckResult check_operand_slice(std::string_view param_name,
+                                       const std::optional<Slice>& slice) {
+    if (!slice || *slice == Slice::whole() || slice->is_usable()) return std::nullopt;
+    return ErrorText::value(format(
+        "{} {} selects no bits (need 0 <= start < stop, or Slice() for the whole signal)",
+        param_name, debug_repr(*slice)));
+}
+
 // mk_expression takes the two-operand ops only; the others have their own
 // methods (or are made by the assignment path).
 inline CheckResult check_binary_expression_op(uint32_t index) {

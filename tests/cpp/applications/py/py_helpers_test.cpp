@@ -119,3 +119,14 @@ TEST(ArgChecksTest, ExpressionOpsByArity) {
     EXPECT_EQ(check_unary_expression_op(4294967295u)->message,
               "LogicOp index out of range: 4294967295");
 }
+
+TEST(ArgChecksTest, OperandSlicesMustSelectBits) {
+    EXPECT_FALSE(check_operand_slice("a_slice", std::nullopt));
+    EXPECT_FALSE(check_operand_slice("a_slice", Slice::whole()));
+    EXPECT_FALSE(check_operand_slice("a_slice", Slice::range(0, 1)));
+    EXPECT_EQ(check_operand_slice("b_slice", Slice::range(5, 2))->message,
+              "b_slice Slice { start: 5, stop: 2 } selects no bits (need 0 <= start < stop, or "
+              "Slice() for the whole signal)");
+    EXPECT_TRUE(check_operand_slice("a_slice", Slice::range(3, 3)));
+    EXPECT_TRUE(check_operand_slice("a_slice", Slice::range(-1, 4)));
+}

@@ -1,7 +1,7 @@
 // ModelArena methods that make expressions. An int operand of mk_expression
-// becomes a constant "{name}_c" as wide as the whole other operand; the op is
-// checked first and both operands being ints is refused, so a refused call
-// makes nothing.
+// becomes a constant "{name}_c" as wide as the whole other operand. Every
+// check (the op, two ints, the operand slices) runs before anything is made,
+// so a refused call makes nothing.
 #include "applications/py/model/hw_component/arena_factory_hwc_expr_py.hpp"
 
 #include <optional>
@@ -23,6 +23,8 @@ Fallible<HcpIdent> mk_expression(ModelArena& m, std::string_view name, uint32_t 
     if (auto err = check_binary_expression_op(op)) return *err;
     if (!a.ident() && !b.ident())
         return ErrorText::value("expression needs at least one signal operand, not two ints");
+    if (auto err = check_operand_slice("a_slice", a_slice)) return *err;
+    if (auto err = check_operand_slice("b_slice", b_slice)) return *err;
     // At most one of the two is an int; its constant is made before the expression.
     const HcpIdent sig_a =
         a.ident() ? *a.ident() : make_const_val(m, name, *a.integer(), hcp_full_width(m, *b.ident()));
@@ -34,6 +36,7 @@ Fallible<HcpIdent> mk_expression(ModelArena& m, std::string_view name, uint32_t 
 Fallible<HcpIdent> mk_expression_single(ModelArena& m, std::string_view name, uint32_t op,
                                         const HcpIdent& a, std::optional<Slice> a_slice) {
     if (auto err = check_unary_expression_op(op)) return *err;
+    if (auto err = check_operand_slice("a_slice", a_slice)) return *err;
     return make_expression_single(m, true, name, LogicOp(op), a, a_slice);
 }
 
@@ -41,6 +44,7 @@ Fallible<HcpIdent> mk_expression_single(ModelArena& m, std::string_view name, ui
 Fallible<HcpIdent> mk_extend_bit(ModelArena& m, std::string_view name, const HcpIdent& a,
                                  int32_t c, std::optional<Slice> a_slice) {
     if (auto err = check_positive_width(c)) return *err;
+    if (auto err = check_operand_slice("a_slice", a_slice)) return *err;
     return make_expression_constant(m, true, name, LogicOp::ExtendBit, a, c, a_slice);
 }
 
