@@ -93,7 +93,8 @@ inline CheckResult check_unary_expression_op(uint32_t index) {
     const auto op = LogicOp(index);
     if (op == LogicOp::BitwiseInvr || op == LogicOp::LogicalNot) return std::nullopt;
     return ErrorText::value(format(
-        "{} is not a unary expression op (use mk_expression / the assign path)", logic_op_name(op)));
+        "{} is not a unary expression op (use mk_expression / the assign path)",
+        logic_op_name(op)));
 }
 
 // A condition must select exactly one bit. `cond_width` is the width of the

@@ -11,7 +11,9 @@ using namespace vorlent::testing;
 
 namespace {
 
-const Val& val_of(const TracedModel& t, const HcpIdent& v) { return t.m.arena<Val>().get(v.handle()); }
+const Val& val_of(const TracedModel& t, const HcpIdent& v) {
+    return t.m.arena<Val>().get(v.handle());
+}
 
 }  // namespace
 

@@ -26,10 +26,12 @@ Fallible<HcpIdent> mk_expression(ModelArena& m, std::string_view name, uint32_t 
     if (auto err = check_operand_slice("a_slice", a_slice)) return *err;
     if (auto err = check_operand_slice("b_slice", b_slice)) return *err;
     // At most one of the two is an int; its constant is made before the expression.
-    const HcpIdent sig_a =
-        a.ident() ? *a.ident() : make_const_val(m, name, *a.integer(), hcp_full_width(m, *b.ident()));
-    const HcpIdent sig_b =
-        b.ident() ? *b.ident() : make_const_val(m, name, *b.integer(), hcp_full_width(m, sig_a));
+    const HcpIdent sig_a = a.ident() ? *a.ident()
+                                     : make_const_val(m, name, *a.integer(),
+                                                      hcp_full_width(m, *b.ident()));
+    const HcpIdent sig_b = b.ident() ? *b.ident()
+                                     : make_const_val(m, name, *b.integer(),
+                                                      hcp_full_width(m, sig_a));
     return make_expression(m, true, name, LogicOp(op), sig_a, sig_b, a_slice, b_slice);
 }
 

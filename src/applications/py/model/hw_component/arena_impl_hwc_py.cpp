@@ -45,7 +45,9 @@ bool py_is_marked_as_io(const ModelArena& m, const HcpIdent& hcp_i) {
     return get_hcp_assign(m, hcp_i).is_marked_as_io();
 }
 
-int32_t get_hw_bit_sz(const ModelArena& m, const HcpIdent& hcp_i) { return hcp_full_width(m, hcp_i); }
+int32_t get_hw_bit_sz(const ModelArena& m, const HcpIdent& hcp_i) {
+    return hcp_full_width(m, hcp_i);
+}
 
 // The register and wire arenas are chosen here, so the identity's kind is
 // checked before either is consulted.
