@@ -18,13 +18,6 @@
 
 namespace vorlent {
 
-// The priorities of a special register's own events.
-inline constexpr int32_t SP_REG_PRI_50 = 50;
-inline constexpr int32_t SP_REG_PRI_51 = 51;
-inline constexpr int32_t SP_REG_PRI_52 = 52;
-inline constexpr int32_t SP_REG_PRI_53 = 53;
-inline constexpr int32_t SP_REG_PRI_54 = 54;
-
 class SpRegBase : public HcpRecord {
 public:
     // Replaced wholesale by the owning node before the events are built.
@@ -42,8 +35,9 @@ protected:
     std::string support_name(std::string_view suffix) const;
 
     // Appends to the own pool one event made by make_ue_full: `des` of the
-    // register takes `src_range` of `src` at `priority`, PosEdge on the
-    // trigger clock, while `en` (AND `dis`, when both are given) is 1.
+    // register takes `src_range` of `src` at `priority` (a register's own
+    // events use 50 to 54 and, for the master reset, i32 max), PosEdge on
+    // the trigger clock, while `en` (AND `dis`, when both are given) is 1.
     void append_event(ModelArena& model, std::optional<HcpIdent> en, std::optional<HcpIdent> dis,
                       const HcpIdent& src, Slice des, Slice src_range, int32_t priority);
 };

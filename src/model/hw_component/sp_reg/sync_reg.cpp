@@ -34,8 +34,8 @@ void SyncReg::build_update_event(ModelArena& model) {
     const Slice whole{0, size};
     constexpr Slice bit{0, 1};
     const TriggerSig& t = trigger_sig;
-    append_event(model, ends, std::nullopt, cleared, whole, whole, SP_REG_PRI_50);
-    if (t.hold) append_event(model, t.hold, std::nullopt, ident, whole, whole, SP_REG_PRI_51);
+    append_event(model, ends, std::nullopt, cleared, whole, whole, 50);
+    if (t.hold) append_event(model, t.hold, std::nullopt, ident, whole, whole, 51);
 
     int32_t k = 0;
     for (const TriggerDepend& d : t.depend_list) {
@@ -44,10 +44,10 @@ void SyncReg::build_update_event(ModelArena& model) {
                                       LogicOp::BitwiseAnd, not_ends, *d.guard, bit, bit)
                     : not_ends;
         const Slice slot{k, k + 1};
-        append_event(model, d.sig, activation, up, slot, bit, SP_REG_PRI_53);
+        append_event(model, d.sig, activation, up, slot, bit, 53);
 
         const UpdateEventIdent now = make_ue_full(model, d.sig, d.guard, up, slot.start, slot.stop, 0,
-                                                  1, SP_REG_PRI_53, ClockMode::ClkFree, false,
+                                                  1, 53, ClockMode::ClkFree, false,
                                                   std::nullopt);
         auto w = take_hcp(model, wire);
         w->add_update_event(now);
@@ -57,7 +57,7 @@ void SyncReg::build_update_event(ModelArena& model) {
     assert_eq(t.depend_list.size(), size_t(size),
               format("SyncReg '{}': {} of {} bit slots filled", owner, t.depend_list.size(), size));
 
-    if (t.int_reset) append_event(model, t.int_reset, std::nullopt, cleared, whole, whole, SP_REG_PRI_52);
+    if (t.int_reset) append_event(model, t.int_reset, std::nullopt, cleared, whole, whole, 52);
     if (t.mrst) append_event(model, t.mrst, std::nullopt, cleared, whole, whole, DEFAULT_UE_PRI_RST);
 }
 
