@@ -1,3 +1,5 @@
+import gc
+
 import pytest
 
 from vorlent import _vorlent as v
@@ -13,6 +15,16 @@ def auto_priority():
     """The assignment priority is per thread; leave it as a new thread has it."""
     yield
     v.ModelArena().set_asm_pri_to_auto()
+
+
+@pytest.fixture(autouse=True)
+def collect_garbage():
+    """Models are bound to the thread that made them. One left in a reference
+    cycle (a traceback, a hook closure) is freed by whichever thread next runs
+    the cyclic collector, which may be a worker thread of a later test: free
+    each test's garbage here, on the thread that made it."""
+    yield
+    gc.collect()
 
 
 @pytest.fixture

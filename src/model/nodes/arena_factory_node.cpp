@@ -5,6 +5,8 @@
 namespace vorlent {
 
 namespace {
+// Inserts the node and reads its identity back from the slot (which tests
+// the new handle).
 template <class T>
 NcpIdent insert_node(ModelArena& model, T node) {
     const ArenaHandle h = model.arena<T>().insert(std::move(node));
@@ -46,6 +48,33 @@ NcpIdent make_pseudo_node(ModelArena& model, std::string_view name, uint32_t wid
     n.width = width;
     n.join_op = join_op;
     return insert_node(model, std::move(n));
+}
+
+NcpIdent make_state_node(ModelArena& model, bool is_user_com, std::string_view name) {
+    return insert_node(model, StateNode::make(model, is_user_com, name));
+}
+
+NcpIdent make_start_node(ModelArena& model, std::string_view name, const HcpIdent& start_src) {
+    return insert_node(model, StartNode::make(model, name, start_src));
+}
+
+NcpIdent make_syn_node(ModelArena& model, bool is_user_com, std::string_view name, int32_t syn_size) {
+    return insert_node(model, SynNode::make(model, is_user_com, name, syn_size));
+}
+
+NcpIdent make_wait_cond_node(ModelArena& model, bool is_user_com, std::string_view name,
+                             const HcpIdent& cond, uint32_t start, uint32_t stop) {
+    return insert_node(model, WaitCondNode::make(model, is_user_com, name, cond, start, stop));
+}
+
+NcpIdent make_wait_cycle_node(ModelArena& model, bool is_user_com, std::string_view name,
+                              int32_t cycle) {
+    return insert_node(model, WaitCycleNode::make_with_cycle(model, is_user_com, name, cycle));
+}
+
+NcpIdent make_counter_node(ModelArena& model, bool is_user_com, std::string_view name,
+                           int32_t last_loop_cnt) {
+    return insert_node(model, CounterNode::make(model, is_user_com, name, last_loop_cnt));
 }
 
 }  // namespace vorlent

@@ -1,7 +1,10 @@
-// Making the generic control nodes. Each factory inserts the node and
-// returns its identity, which carries the node's handle.
+// Making control nodes. Each factory makes the node (and, for the kinds
+// that own one, its special register and that register's constants first,
+// so they take the lower global ids), inserts it and returns its identity,
+// which carries the node's handle.
 #pragma once
 
+#include <cstdint>
 #include <string_view>
 #include <vector>
 
@@ -23,5 +26,22 @@ NcpIdent make_opr_node(ModelArena& model, std::string_view name, const HcpIdent&
 // first, so it takes the lower global id.
 NcpIdent make_pseudo_node(ModelArena& model, std::string_view name, uint32_t width,
                           LogicOp join_op);
+
+// A state node: the state register "{name}_ST" with its constants, then the node.
+NcpIdent make_state_node(ModelArena& model, bool is_user_com, std::string_view name);
+// The start node (not user-made): the state register "{name}_ST", "upState",
+// "startExpr", then the node, which is set while `start_src` is 1.
+NcpIdent make_start_node(ModelArena& model, std::string_view name, const HcpIdent& start_src);
+// A sync node joining `syn_size` predecessors ("assertion failed: syn_size > 0").
+NcpIdent make_syn_node(ModelArena& model, bool is_user_com, std::string_view name, int32_t syn_size);
+// A wait on bits [start, stop) of `cond`.
+NcpIdent make_wait_cond_node(ModelArena& model, bool is_user_com, std::string_view name,
+                             const HcpIdent& cond, uint32_t start, uint32_t stop);
+// A wait of `cycle` cycles ("assertion failed: cycle > 0").
+NcpIdent make_wait_cycle_node(ModelArena& model, bool is_user_com, std::string_view name,
+                              int32_t cycle);
+// A counter of `last_loop_cnt` passes ("assertion failed: last_loop_cnt > 0").
+NcpIdent make_counter_node(ModelArena& model, bool is_user_com, std::string_view name,
+                           int32_t last_loop_cnt);
 
 }  // namespace vorlent

@@ -1,15 +1,35 @@
+// Counts how often its predecessors fire and signals when the count reaches
+// its last value. It owns a counter register with increment 1; the counter
+// loop reads that register as the number of passes done.
 #pragma once
 
-#include "model/nodes/ncp_ident.hpp"
+#include "model/nodes/ncp_node.hpp"
 
 namespace vorlent {
 
-struct CounterNode {
-    NcpIdent ident;
+class CounterNode : public NcpNodeRecord {
+public:
+    HcpIdent reg;                     // its CntReg "{name}_CNT"
+    std::optional<HcpIdent> exit_opr; // set by assign_prelim: the register's "{}_AT_LAST"
+    int32_t last_loop_cnt = 0;
 
-    uint64_t arena_global_id() const { return ident.global_id(); }
-    ArenaHandle arena_handle() const { return ident.handle(); }
-    void set_arena_handle(ArenaHandle h) { ident.ident_base.set_arena_handle(h); }
+    CounterNode() = default;
+    // "assertion failed: last_loop_cnt > 0"; the register, then the node
+    // identity; not inserted.
+    static CounterNode make(ModelArena& model, bool is_user_com, std::string_view name,
+                            int32_t last_loop_cnt);
+
+    // The counter register.
+    const HcpIdent& get_cnt_reg() const { return reg; }
+
+    ClockMode get_clock_mode() const override { return ClockMode::PosEdge; }
+    // The exit is the bare "count == last" signal: not bound with hold or
+    // int_reset.
+    void assign_prelim(ModelArena& model) override;
+    void assign_final(ModelArena& model) override;
+    HcpIdent get_exit_opr() const override;
+    int32_t get_cycle_used() const override { return cycle_unless_controlled(last_loop_cnt + 1); }
+
     static CounterNode arena_default() {
         CounterNode e;
         e.ident = NcpIdent::make(NodeType::Counter, false, "");

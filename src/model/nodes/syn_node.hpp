@@ -1,15 +1,32 @@
+// A synchronising join: it ends in the first cycle in which every one of
+// its predecessors has fired. It owns a sync register with one slot per
+// predecessor.
 #pragma once
 
-#include "model/nodes/ncp_ident.hpp"
+#include "model/nodes/ncp_node.hpp"
 
 namespace vorlent {
 
-struct SynNode {
-    NcpIdent ident;
+class SynNode : public NcpNodeRecord {
+public:
+    HcpIdent reg;                     // its SyncReg "{name}_SY"
+    std::optional<HcpIdent> raw;      // set by assign_prelim: the register's "{}_END_EXPR"
+    std::optional<HcpIdent> exit_opr; // set by assign_prelim
+    int32_t syn_size = 0;             // the number of predecessors it joins
 
-    uint64_t arena_global_id() const { return ident.global_id(); }
-    ArenaHandle arena_handle() const { return ident.handle(); }
-    void set_arena_handle(ArenaHandle h) { ident.ident_base.set_arena_handle(h); }
+    SynNode() = default;
+    // "assertion failed: syn_size > 0"; the register, then the node
+    // identity; not inserted.
+    static SynNode make(ModelArena& model, bool is_user_com, std::string_view name, int32_t syn_size);
+
+    ClockMode get_clock_mode() const override { return ClockMode::PosEdge; }
+    void assign_prelim(ModelArena& model) override;
+    // The register's fill check refuses a depend list that is not syn_size long.
+    void assign_final(ModelArena& model) override;
+    HcpIdent get_exit_opr() const override;
+    int32_t get_cycle_used() const override { return 0; }
+    bool is_state_full_node() const override { return false; }
+
     static SynNode arena_default() {
         SynNode e;
         e.ident = NcpIdent::make(NodeType::Syn, false, "");

@@ -1,15 +1,32 @@
+// A wait until a condition: once started by a predecessor, it waits until
+// its condition holds. It owns a condition-wait register.
 #pragma once
 
-#include "model/nodes/ncp_ident.hpp"
+#include "model/nodes/ncp_node.hpp"
 
 namespace vorlent {
 
-struct WaitCondNode {
-    NcpIdent ident;
+class WaitCondNode : public NcpNodeRecord {
+public:
+    HcpIdent reg;                     // its CondWaitStateReg "{name}_CW"
+    std::optional<HcpIdent> raw;      // set by assign_prelim: the register's "{}_END_EXPR"
+    std::optional<HcpIdent> exit_opr; // set by assign_prelim
 
-    uint64_t arena_global_id() const { return ident.global_id(); }
-    ArenaHandle arena_handle() const { return ident.handle(); }
-    void set_arena_handle(ArenaHandle h) { ident.ident_base.set_arena_handle(h); }
+    WaitCondNode() = default;
+    // The register on bits [cond_start, cond_stop) of `cond`, then the node
+    // identity; not inserted.
+    static WaitCondNode make(ModelArena& model, bool is_user_com, std::string_view name,
+                             const HcpIdent& cond, uint32_t cond_start, uint32_t cond_stop);
+
+    ClockMode get_clock_mode() const override { return ClockMode::PosEdge; }
+    void assign_prelim(ModelArena& model) override;
+    // "WaitCondNode requires at least one depend node" without an edge.
+    void assign_final(ModelArena& model) override;
+    HcpIdent get_exit_opr() const override;
+    // The raw end (register AND condition), before reset and hold binding.
+    HcpIdent get_state_operating() const override;
+    int32_t get_cycle_used() const override { return -1; }
+
     static WaitCondNode arena_default() {
         WaitCondNode e;
         e.ident = NcpIdent::make(NodeType::WaitCond, false, "");

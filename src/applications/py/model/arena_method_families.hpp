@@ -12,5 +12,15 @@ namespace vorlent::py {
 std::vector<PyMethodDef> module_methods();
 // model/controller/asm_mode_py.cpp
 std::vector<PyMethodDef> asm_priority_methods();
+// model/hw_component/arena_factory_hwc_py.cpp
+std::vector<PyMethodDef> hw_component_factory_methods();
+// model/hw_component/arena_factory_hwc_expr_py.cpp
+std::vector<PyMethodDef> expression_methods();
+// model/hw_component/arena_impl_hwc_py.cpp
+std::vector<PyMethodDef> hw_component_impl_methods();
+// model/flow_block/arena_factory_flow_block_py.cpp
+std::vector<PyMethodDef> flow_block_factory_methods();
+// model/flow_block/flow_block_stack_py.cpp
+std::vector<PyMethodDef> flow_block_stack_methods();
 
 }  // namespace vorlent::py

@@ -38,7 +38,9 @@ void model_arena_dealloc(PyObject* self) {
 PyMethodDef* method_table() {
     static std::vector<PyMethodDef> table = [] {
         std::vector<PyMethodDef> all;
-        for (auto family : {module_methods, asm_priority_methods})
+        for (auto family : {module_methods, asm_priority_methods, hw_component_factory_methods,
+                            expression_methods, hw_component_impl_methods,
+                            flow_block_factory_methods, flow_block_stack_methods})
             for (const PyMethodDef& def : family()) all.push_back(def);
         all.push_back(PyMethodDef{nullptr, nullptr, 0, nullptr});
         return all;

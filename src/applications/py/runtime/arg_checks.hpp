@@ -12,7 +12,9 @@
 
 #include "common/error_text.hpp"
 #include "common/text.hpp"
+#include "model/hw_component/common/hcp_ident.hpp"
 #include "model/hw_component/common/hw_type.hpp"
+#include "model/hw_component/common/logic_op.hpp"
 #include "model/hw_component/common/slice.hpp"
 
 namespace vorlent::py {
@@ -36,6 +38,63 @@ inline CheckResult check_karray_backing(uint64_t index) {
     if (kind == HwComponentType::Reg || kind == HwComponentType::Wire) return std::nullopt;
     return ErrorText::value(format("Karray backing must be HwComponentType.REG / WIRE, got {}",
                                    hw_type_display(kind)));
+}
+
+// A signal of no bits is not Verilog and a negative width means nothing, so
+// every width the caller gives must be at least 1.
+inline CheckResult check_positive_width(int32_t width) {
+    if (width >= 1) return std::nullopt;
+    return ErrorText::value(format("bit_width must be positive, got {}", width));
+}
+
+// An identity handed to a method that works on one kind of component. The
+// component's arena is chosen by the method, not by the identity, so an
+// identity of another kind would name an unrelated element there.
+inline CheckResult check_hcp_kind(std::string_view param_name, const HcpIdent& ident,
+                                  HwComponentType expected) {
+    if (ident.hw_type == expected) return std::nullopt;
+    return ErrorText::value(format("{} must be a {} component, got {}", param_name,
+                                   hw_type_display(expected), hw_type_display(ident.hw_type)));
+}
+
+// An expression reads its operand over the slice as given, so a slice must
+// be a bit range (0 <= start < stop) or Slice() for the whole operand: any
+// other would make an expression of no bits, or of a negative number of them.
+inline CheckResult check_operand_slice(std::string_view param_name,
+                                       const std::optional<Slice>& slice) {
+    if (!slice || *slice == Slice::whole() || slice->is_usable()) return std::nullopt;
+    return ErrorText::value(format(
+        "{} {} selects no bits (need 0 <= start < stop, or Slice() for the whole signal)",
+        param_name, debug_repr(*slice)));
+}
+
+// mk_expression takes the two-operand ops only; the others have their own
+// methods (or are made by the assignment path).
+inline CheckResult check_binary_expression_op(uint32_t index) {
+    if (auto err = check_enum_index("LogicOp", index, LOGIC_OP_COUNT)) return err;
+    switch (LogicOp(index)) {
+        case LogicOp::BitwiseInvr:
+        case LogicOp::LogicalNot:
+        case LogicOp::ExtendBit:
+        case LogicOp::SliceBit:
+        case LogicOp::Assign:
+        case LogicOp::Dummy:
+            return ErrorText::value(format(
+                "{} is not a binary expression op (use mk_expression_single / mk_extend_bit / "
+                "the assign path)",
+                logic_op_name(LogicOp(index))));
+        default: return std::nullopt;
+    }
+}
+
+// mk_expression_single takes the two inversions only.
+inline CheckResult check_unary_expression_op(uint32_t index) {
+    if (auto err = check_enum_index("LogicOp", index, LOGIC_OP_COUNT)) return err;
+    const auto op = LogicOp(index);
+    if (op == LogicOp::BitwiseInvr || op == LogicOp::LogicalNot) return std::nullopt;
+    return ErrorText::value(format(
+        "{} is not a unary expression op (use mk_expression / the assign path)",
+        logic_op_name(op)));
 }
 
 // A condition must select exactly one bit. `cond_width` is the width of the

@@ -1,24 +1,55 @@
-// What the five special registers share as assignment destinations: they are
-// clocked on the positive edge and their assignments take the internal
-// priority 50. Their control inputs and support signals are their own.
+// What the five special registers share: they are clocked on the positive
+// edge, their assignments take the internal priority 50, and each holds the
+// TriggerSig its control node hands it before it builds its own events.
+//
+// The register builds its support signals and events while it is out of its
+// arena (its node took it out), so nothing here reads the register's width
+// through the arena: ranges of the register itself are always passed
+// explicitly.
 #pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
 
 #include "model/controller/asm_mode.hpp"
 #include "model/hw_component/common/hcp_record.hpp"
+#include "model/hw_component/sp_reg/trigger_sig.hpp"
 
 namespace vorlent {
 
 class SpRegBase : public HcpRecord {
 public:
+    // Replaced wholesale by the owning node before the events are built.
+    TriggerSig trigger_sig;
+
     ClockMode retrieve_clk_mode() const final { return ClockMode::PosEdge; }
     int32_t get_priority() const final { return DEFAULT_UE_PRI_INTERNAL_MIN; }
 
 protected:
     using HcpRecord::HcpRecord;
     SpRegBase() = default;
+
+    // "{abs name}{suffix}": the support signals are named after the
+    // register's absolute name.
+    std::string support_name(std::string_view suffix) const;
+
+    // Appends to the own pool one event made by make_ue_full: `des` of the
+    // register takes `src_range` of `src` at `priority` (a register's own
+    // events use 50 to 54 and, for the master reset, i32 max), PosEdge on
+    // the trigger clock, while `en` (AND `dis`, when both are given) is 1.
+    void append_event(ModelArena& model, std::optional<HcpIdent> en, std::optional<HcpIdent> dis,
+                      const HcpIdent& src, Slice des, Slice src_range, int32_t priority);
 };
 
 // The refusal of a special register that is driven only by its own events.
 [[noreturn]] void refuse_sp_reg_do_asm(std::string_view kind);
+
+// floor(log2(x)) in double precision, truncated towards zero and clamped to
+// the i32 range; a NaN gives 0. The register widths are derived from it.
+int32_t floor_log2_i32(double x);
+
+// "build_support_signal must be called first" unless the signal exists.
+const HcpIdent& require_support_signal(const std::optional<HcpIdent>& sig);
 
 }  // namespace vorlent

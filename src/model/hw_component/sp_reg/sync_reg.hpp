@@ -1,4 +1,6 @@
-// The join register of a synchronising node: one bit per joined branch.
+// The join register of a synchronising node: one bit slot per predecessor.
+// A slot latches its predecessor's firing; the join ends in the first cycle
+// in which every slot is latched or firing now, and then clears itself.
 #pragma once
 
 #include "model/hw_component/sp_reg/sp_reg_base.hpp"
@@ -9,6 +11,14 @@ class SyncReg : public SpRegBase {
 public:
     int32_t size = 0;  // the number of one-bit slots, and the width
 
+    // Support signals, absent until build_support_signal.
+    std::optional<HcpIdent> up_state;      // "{}_UP_STATE": 1 (1 bit)
+    std::optional<HcpIdent> up_full;       // "{}_UP_FULL": all ones
+    std::optional<HcpIdent> down_full;     // "{}_DOWN_FULL": 0
+    std::optional<HcpIdent> test_wire;     // "{}_TEST_WIRE": the slots firing this cycle
+    std::optional<HcpIdent> end_expr;      // "{}_END_EXPR": (register OR test wire) == all ones
+    std::optional<HcpIdent> end_expr_inv;  // "{}_END_EXPR_INV"
+
     SyncReg() = default;
     SyncReg(HcpIdent id, int32_t n) : SpRegBase(std::move(id)), size(n) {}
 
@@ -16,6 +26,13 @@ public:
     NcpIdent do_asm(const HcpIdent&, std::optional<Slice>, int32_t, int32_t, ModelArena&) override {
         refuse_sp_reg_do_asm("SyncReg");
     }
+
+    void build_support_signal(ModelArena& model);
+    // Clear after the end (50), kept while held (51), per predecessor k:
+    // latch slot k unless the join ends now (53) and show it on the test
+    // wire (53, clock-free); then the fill check (one predecessor per slot),
+    // clear on the internal (52) and master reset (i32 max).
+    void build_update_event(ModelArena& model);
 
     static SyncReg arena_default() { return SyncReg{}; }
 };

@@ -86,3 +86,47 @@ TEST(ArgChecksTest, ResizeWarningTexts) {
               "assignment source (8 bits) is wider than destination 'REG_r_3' (4 bits); "
               "MSBs dropped to fit");
 }
+
+TEST(ArgChecksTest, WidthsAndComponentKinds) {
+    EXPECT_FALSE(check_positive_width(1));
+    EXPECT_EQ(check_positive_width(0)->message, "bit_width must be positive, got 0");
+    EXPECT_EQ(check_positive_width(-2147483647 - 1)->message,
+              "bit_width must be positive, got -2147483648");
+
+    const HcpIdent wire = HcpIdent::make(HwComponentType::Wire, SENS_COMBINATIONAL, true, "w");
+    EXPECT_FALSE(check_hcp_kind("wire_i", wire, HwComponentType::Wire));
+    EXPECT_EQ(check_hcp_kind("reg_i", wire, HwComponentType::Reg)->message,
+              "reg_i must be a REG component, got WIRE");
+    EXPECT_EQ(check_hcp_kind("master_mem_blk_i", wire, HwComponentType::MemBlock)->message,
+              "master_mem_blk_i must be a MEM_BLOCK component, got WIRE");
+}
+
+TEST(ArgChecksTest, ExpressionOpsByArity) {
+    // The 20 two-operand ops pass mk_expression, the other six are sent elsewhere.
+    size_t binary = 0;
+    for (uint32_t op = 0; op < LOGIC_OP_COUNT; ++op) binary += !check_binary_expression_op(op);
+    EXPECT_EQ(binary, 20u);
+    EXPECT_EQ(check_binary_expression_op(uint32_t(LogicOp::LogicalNot))->message,
+              "LogicalNot is not a binary expression op (use mk_expression_single / mk_extend_bit "
+              "/ the assign path)");
+    EXPECT_TRUE(check_binary_expression_op(uint32_t(LogicOp::Dummy)));
+    EXPECT_EQ(check_binary_expression_op(26)->message, "LogicOp index out of range: 26");
+
+    EXPECT_FALSE(check_unary_expression_op(uint32_t(LogicOp::BitwiseInvr)));
+    EXPECT_FALSE(check_unary_expression_op(uint32_t(LogicOp::LogicalNot)));
+    EXPECT_EQ(check_unary_expression_op(uint32_t(LogicOp::SliceBit))->message,
+              "SliceBit is not a unary expression op (use mk_expression / the assign path)");
+    EXPECT_EQ(check_unary_expression_op(4294967295u)->message,
+              "LogicOp index out of range: 4294967295");
+}
+
+TEST(ArgChecksTest, OperandSlicesMustSelectBits) {
+    EXPECT_FALSE(check_operand_slice("a_slice", std::nullopt));
+    EXPECT_FALSE(check_operand_slice("a_slice", Slice::whole()));
+    EXPECT_FALSE(check_operand_slice("a_slice", Slice::range(0, 1)));
+    EXPECT_EQ(check_operand_slice("b_slice", Slice::range(5, 2))->message,
+              "b_slice Slice { start: 5, stop: 2 } selects no bits (need 0 <= start < stop, or "
+              "Slice() for the whole signal)");
+    EXPECT_TRUE(check_operand_slice("a_slice", Slice::range(3, 3)));
+    EXPECT_TRUE(check_operand_slice("a_slice", Slice::range(-1, 4)));
+}

@@ -1,0 +1,70 @@
+// ModelArena methods that make hardware components: registers, wires,
+// constants and memories. Every component is user-made and stamped to the
+// module being traced. Widths below 1 are refused here, before anything is
+// made, for every kind alike.
+#include <vector>
+
+#include "applications/py/model/arena_method_families.hpp"
+#include "applications/py/model/model_arena_py.hpp"
+#include "applications/py/runtime/arg_checks.hpp"
+#include "model/hw_component/arena_factory_hcp.hpp"
+
+namespace vorlent::py {
+
+namespace {
+
+Fallible<HcpIdent> mk_reg(ModelArena& m, std::string_view name, int32_t bit_width) {
+    if (auto err = check_positive_width(bit_width)) return *err;
+    return make_reg(m, true, name, uint32_t(bit_width));
+}
+
+Fallible<HcpIdent> mk_wire(ModelArena& m, std::string_view name, int32_t bit_width) {
+    if (auto err = check_positive_width(bit_width)) return *err;
+    return make_wire(m, true, name, uint32_t(bit_width));
+}
+
+Fallible<HcpIdent> mk_val(ModelArena& m, std::string_view name, int32_t bit_width,
+                          uint64_t init_val) {
+    if (auto err = check_positive_width(bit_width)) return *err;
+    return make_val(m, true, name, bit_width, init_val);
+}
+
+// `limbs` least significant first, brought to exactly the limbs the width needs.
+Fallible<HcpIdent> mk_val_vv(ModelArena& m, std::string_view name, int32_t bit_width,
+                             std::vector<uint64_t> limbs) {
+    if (auto err = check_positive_width(bit_width)) return *err;
+    return make_val_vv(m, true, name, uint32_t(bit_width),
+                       VaryVal::from_limbs(std::move(limbs), size_t(bit_width)));
+}
+
+// A zero index width is still the model's to refuse.
+Fallible<HcpIdent> mk_mem_blk(ModelArena& m, std::string_view name, int32_t bit_width,
+                              int32_t index_width) {
+    if (auto err = check_positive_width(bit_width)) return *err;
+    return make_mem_blk(m, true, name, bit_width, index_width);
+}
+
+Fallible<HcpIdent> mk_mem_ele(ModelArena& m, std::string_view name,
+                              const HcpIdent& master_mem_blk_i, const HcpIdent& index_ident,
+                              int32_t bit_width, bool is_read) {
+    if (auto err = check_hcp_kind("master_mem_blk_i", master_mem_blk_i, HwComponentType::MemBlock))
+        return *err;
+    if (auto err = check_positive_width(bit_width)) return *err;
+    return make_mem_ele(m, true, name, master_mem_blk_i, index_ident, bit_width, is_read);
+}
+
+}  // namespace
+
+std::vector<PyMethodDef> hw_component_factory_methods() {
+    return {
+        arena_method<"mk_reg($self, name, bit_width)", &mk_reg>(),
+        arena_method<"mk_wire($self, name, bit_width)", &mk_wire>(),
+        arena_method<"mk_val($self, name, bit_width, init_val)", &mk_val>(),
+        arena_method<"mk_val_vv($self, name, bit_width, limbs)", &mk_val_vv>(),
+        arena_method<"mk_mem_blk($self, name, bit_width, index_width)", &mk_mem_blk>(),
+        arena_method<"mk_mem_ele($self, name, master_mem_blk_i, index_ident, bit_width, is_read)",
+                     &mk_mem_ele>(),
+    };
+}
+
+}  // namespace vorlent::py

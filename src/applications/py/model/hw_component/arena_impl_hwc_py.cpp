@@ -1,0 +1,81 @@
+// ModelArena methods that work on components already made: user assignment,
+// IO marks, widths, register resets and wire defaults.
+#include "applications/py/model/hw_component/arena_impl_hwc_py.hpp"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "applications/py/model/arena_method_families.hpp"
+#include "applications/py/model/hw_component/arena_factory_hwc_expr_py.hpp"
+#include "applications/py/model/model_arena_py.hpp"
+#include "applications/py/runtime/operand.hpp"
+#include "applications/py/runtime/py_warnings.hpp"
+#include "model/hw_component/arena_impl_asm.hpp"
+
+namespace vorlent::py {
+
+namespace {
+
+// An int source becomes the constant "const_c" of the destination's whole
+// width, read whole; a slice given with it is not used. The resize warning
+// comes after the assignment is in the model, so a warning turned into an
+// error leaves the assignment made.
+void py_gen_basic_assign(ModelArena& m, const HcpIdent& des_i, const PyOperand& src,
+                         std::optional<Slice> src_slice, std::optional<Slice> des_slice) {
+    HcpIdent source;
+    Slice source_range;
+    if (const HcpIdent* ident = src.ident()) {
+        source = *ident;
+        source_range = src_slice.value_or(Slice::whole());
+    } else {
+        const int32_t width = hcp_full_width(m, des_i);
+        source = make_const_val(m, "const", *src.integer(), width);
+        source_range = Slice::range(0, width);
+    }
+    const AsmReport report = gen_basic_assign(m, des_i, source, des_slice, source_range);
+    warn_asm_resize(uint32_t(report.kind), report.src_width, report.des_width, des_i.abs_name());
+}
+
+void py_mark_as_io(ModelArena& m, const HcpIdent& hcp_i, bool is_input, std::string io_name) {
+    mark_as_io(m, hcp_i, is_input, std::move(io_name));
+}
+
+bool py_is_marked_as_io(const ModelArena& m, const HcpIdent& hcp_i) {
+    return get_hcp_assign(m, hcp_i).is_marked_as_io();
+}
+
+int32_t get_hw_bit_sz(const ModelArena& m, const HcpIdent& hcp_i) {
+    return hcp_full_width(m, hcp_i);
+}
+
+// The register and wire arenas are chosen here, so the identity's kind is
+// checked before either is consulted.
+CheckResult py_set_reg_reset(ModelArena& m, const HcpIdent& reg_i, const HcpIdent& reset_val_i) {
+    if (auto err = check_hcp_kind("reg_i", reg_i, HwComponentType::Reg)) return err;
+    set_reg_reset(m, reg_i, reset_val_i);
+    return std::nullopt;
+}
+
+CheckResult py_set_wire_default(ModelArena& m, const HcpIdent& wire_i,
+                                const HcpIdent& default_val_i) {
+    if (auto err = check_hcp_kind("wire_i", wire_i, HwComponentType::Wire)) return err;
+    set_wire_default(m, wire_i, default_val_i);
+    return std::nullopt;
+}
+
+}  // namespace
+
+std::vector<PyMethodDef> hw_component_impl_methods() {
+    return {
+        arena_method<"gen_basic_assign($self, des_i, src, src_slice=None, des_slice=None)",
+                     &py_gen_basic_assign>(),
+        arena_method<"mark_as_io($self, hcp_i, is_input, io_name)", &py_mark_as_io>(),
+        arena_method_shared<"is_marked_as_io($self, hcp_i)", &py_is_marked_as_io>(),
+        arena_method<"get_hw_bit_sz($self, hcp_i)", &get_hw_bit_sz>(),
+        arena_method<"set_reg_reset($self, reg_i, reset_val_i)", &py_set_reg_reset>(),
+        arena_method<"set_wire_default($self, wire_i, default_val_i)", &py_set_wire_default>(),
+    };
+}
+
+}  // namespace vorlent::py

@@ -1,0 +1,26 @@
+// What the component, assignment and condition methods read of a component
+// before they change the model. Free of Python.h, so the C++ tests reach it.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+
+#include "applications/py/runtime/arg_checks.hpp"
+#include "model/hw_component/arena_impl_hcp.hpp"
+
+namespace vorlent::py {
+
+// The component's whole width: the size of its own range [0, width). This,
+// never a slice given for it, is what an int on the other side of a use is
+// sized to.
+inline int32_t hcp_full_width(const ModelArena& model, const HcpIdent& ident) {
+    return get_hcp_assign(model, ident).get_des_slice().size();
+}
+
+// A condition must select exactly one bit of itself; nothing changes.
+inline CheckResult check_cond_slice_match(const ModelArena& model, const HcpIdent& cond,
+                                          const std::optional<Slice>& slice) {
+    return check_cond_width(hcp_full_width(model, cond), slice);
+}
+
+}  // namespace vorlent::py

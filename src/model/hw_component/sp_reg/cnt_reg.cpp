@@ -1,0 +1,53 @@
+#include "model/hw_component/sp_reg/cnt_reg.hpp"
+
+#include <algorithm>
+
+#include "model/hw_component/arena_factory_hcp.hpp"
+
+namespace vorlent {
+
+int32_t CntReg::width_for(int32_t max_cycle) {
+    return std::max(floor_log2_i32(2.0 * double(max_cycle) - 1.0), 1);
+}
+
+CntReg CntReg::make(bool is_user_com, std::string_view name, int32_t inc_val, int32_t max_cycle) {
+    if (max_cycle < 0) fatal("max_cycle must be positive");
+    if (max_cycle == 0) fatal("assertion failed: max_number > 0");
+    if (inc_val < 1) fatal("inc_val must be positive");
+    return CntReg(HcpIdent::make(HwComponentType::CntReg, SENS_CLOCKED, is_user_com, name),
+                  width_for(max_cycle), inc_val, max_cycle);
+}
+
+void CntReg::build_support_signal(ModelArena& model) {
+    const Slice whole{0, width};
+    last_cycle = make_val(model, false, support_name("_LAST_CYCLE"), width, uint64_t(max_cycle - 1));
+    zero = make_val(model, false, support_name("_ZERO"), width, 0);
+    at_last = make_expression(model, false, support_name("_AT_LAST"), LogicOp::RelationEq, ident,
+                              *last_cycle, whole, whole);
+    const HcpIdent inc_step = make_val(model, false, support_name("_INC_VAL"), width, uint64_t(inc_val));
+    inc = make_expression(model, false, support_name("_INC"), LogicOp::ArithPlus, ident, inc_step,
+                          whole, whole);
+}
+
+HcpIdent CntReg::generate_end_expr() const {
+    if (!at_last) fatal("build_support_signal must be called before generate_end_expr");
+    return *at_last;
+}
+
+void CntReg::build_update_event(ModelArena& model) {
+    const std::string owner(ident.abs_name());
+    trigger_sig.integrity_check(owner, model, ident, width);
+    const HcpIdent& cleared = require_support_signal(zero);
+    const HcpIdent& next = require_support_signal(inc);
+
+    const Slice whole{0, width};
+    const TriggerSig& t = trigger_sig;
+    for (const TriggerDepend& d : t.depend_list)
+        append_event(model, d.sig, d.guard, next, whole, whole, 51);
+    if (t.hold) append_event(model, t.hold, std::nullopt, ident, whole, whole, 52);
+    if (t.int_reset) append_event(model, t.int_reset, std::nullopt, cleared, whole, whole, 53);
+    if (t.int_start) append_event(model, t.int_start, std::nullopt, next, whole, whole, 54);
+    if (t.mrst) append_event(model, t.mrst, std::nullopt, cleared, whole, whole, DEFAULT_UE_PRI_RST);
+}
+
+}  // namespace vorlent

@@ -1,0 +1,89 @@
+#include "model/nodes/arena_impl_node.hpp"
+
+namespace vorlent {
+
+namespace {
+
+// Calls `f` with a null pointer of the record type behind `t`; the one place
+// that maps a node kind to its arena.
+template <class F>
+decltype(auto) with_node_kind(NodeType t, F&& f) {
+    switch (t) {
+        case NodeType::Asm: return f(static_cast<AsmNode*>(nullptr));
+        case NodeType::State: return f(static_cast<StateNode*>(nullptr));
+        case NodeType::Syn: return f(static_cast<SynNode*>(nullptr));
+        case NodeType::Pseudo: return f(static_cast<PseudoNode*>(nullptr));
+        case NodeType::Opr: return f(static_cast<OprNode*>(nullptr));
+        case NodeType::WaitCond: return f(static_cast<WaitCondNode*>(nullptr));
+        case NodeType::WaitCycle: return f(static_cast<WaitCycleNode*>(nullptr));
+        case NodeType::Counter: return f(static_cast<CounterNode*>(nullptr));
+        case NodeType::Start: return f(static_cast<StartNode*>(nullptr));
+    }
+    fatal(format("invalid NodeType {}", int(t)));
+}
+
+// Takes the assignment node out, runs `step` on it and puts it back.
+template <class Step>
+void with_asm_node(ModelArena& model, const NcpIdent& node, std::string_view op, Step&& step) {
+    if (node.node_type != NodeType::Asm) [[unlikely]]
+        fatal_assert_cmp("==", format("{}: node must be an AsmNode", op), debug_repr(node.node_type),
+                         debug_repr(NodeType::Asm));
+    auto n = model.take<AsmNode>(node);
+    step(*n);
+    n.put_back();
+}
+
+}  // namespace
+
+TakenNode take_ncp_node(ModelArena& model, const NcpIdent& ident) {
+    return with_node_kind(ident.node_type, [&](auto* kind) -> TakenNode {
+        using T = std::remove_pointer_t<decltype(kind)>;
+        return model.take<T>(ident);
+    });
+}
+
+const NcpNode& get_ncp_node(const ModelArena& model, const NcpIdent& ident) {
+    return with_node_kind(ident.node_type, [&](auto* kind) -> const NcpNode& {
+        using T = std::remove_pointer_t<decltype(kind)>;
+        return model.get<T>(ident);
+    });
+}
+
+NcpNode& get_ncp_node_mut(ModelArena& model, const NcpIdent& ident) {
+    return with_node_kind(ident.node_type, [&](auto* kind) -> NcpNode& {
+        using T = std::remove_pointer_t<decltype(kind)>;
+        return model.get_mut<T>(ident);
+    });
+}
+
+void assign_ncp_node(ModelArena& model, const NcpIdent& ident, bool prelim, bool final) {
+    auto node = take_ncp_node(model, ident);
+    if (prelim) node->assign_prelim(model);
+    if (final) node->assign_final(model);
+    node.put_back();
+}
+
+void dry_assign_asm_node(ModelArena& model, const NcpIdent& node) {
+    with_asm_node(model, node, "dry_assign_asm_node", [&](AsmNode& n) { n.dry_assign(model); });
+}
+
+void init_asm_node_clk_src(ModelArena& model, const NcpIdent& node) {
+    with_asm_node(model, node, "init_asm_node_clk_src", [&](AsmNode& n) { n.set_clk_src(model); });
+}
+
+void assign_asm_from_state_node(ModelArena& model, const NcpIdent& node) {
+    with_asm_node(model, node, "assign_asm_from_state_node",
+                  [&](AsmNode& n) { n.assign_from_state_node(model); });
+}
+
+void set_asm_node_clk_src_direct(ModelArena& model, const NcpIdent& node, const HcpIdent& clk) {
+    with_asm_node(model, node, "set_asm_node_clk_src_direct",
+                  [&](AsmNode& n) { n.set_clk_src(model, clk); });
+}
+
+void apply_asm_node_pending_pre_cond(ModelArena& model, const NcpIdent& node) {
+    with_asm_node(model, node, "apply_asm_node_pending_pre_cond",
+                  [&](AsmNode& n) { n.apply_pending_pre_cond(model); });
+}
+
+}  // namespace vorlent

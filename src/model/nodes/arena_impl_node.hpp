@@ -1,0 +1,42 @@
+// Reaching control nodes by identity, the two-phase assignment of a node,
+// and the model operations on assignment nodes.
+#pragma once
+
+#include <optional>
+
+#include "model/model_arena.hpp"
+
+namespace vorlent {
+
+// A node of any kind taken out of its arena, used through NcpNode.
+// put_back() is its replace_back_into_arena: it returns the node to its
+// slot by the handle in its own identity.
+using TakenNode = TakenAny<NcpNode, AsmNode, StartNode, StateNode, SynNode, WaitCondNode,
+                           WaitCycleNode, CounterNode, PseudoNode, OprNode>;
+
+// Takes the node out of the arena its type selects. The slot keeps a
+// default node whose fresh identity draws one global id.
+TakenNode take_ncp_node(ModelArena& model, const NcpIdent& ident);
+
+// The node in place, read-only or mutable (the reference dies at the next
+// insert into its kind's arena); draws no id. A node that is taken out at
+// the moment is not found: the default node in its slot answers.
+const NcpNode& get_ncp_node(const ModelArena& model, const NcpIdent& ident);
+NcpNode& get_ncp_node_mut(ModelArena& model, const NcpIdent& ident);
+
+// Takes the node out, runs its preliminary phase if `prelim`, then its
+// final phase if `final`, and puts it back (also with both flags clear).
+void assign_ncp_node(ModelArena& model, const NcpIdent& ident, bool prelim, bool final);
+
+// The assignment-node operations. Each checks that the node is an
+// assignment node (equality assertion on its type), takes it out, runs the
+// step and puts it back.
+void dry_assign_asm_node(ModelArena& model, const NcpIdent& node);
+// Clocks the node's edge-clocked assignments from its clk trigger node.
+void init_asm_node_clk_src(ModelArena& model, const NcpIdent& node);
+void assign_asm_from_state_node(ModelArena& model, const NcpIdent& node);
+// Clocks the node's edge-clocked assignments from `clk`.
+void set_asm_node_clk_src_direct(ModelArena& model, const NcpIdent& node, const HcpIdent& clk);
+void apply_asm_node_pending_pre_cond(ModelArena& model, const NcpIdent& node);
+
+}  // namespace vorlent

@@ -1,0 +1,42 @@
+#include "model/nodes/wait_cond_node.hpp"
+
+#include "model/hw_component/sp_reg/arena_factory_sp_reg.hpp"
+#include "model/nodes/sp_reg_node_steps.hpp"
+
+namespace vorlent {
+
+WaitCondNode WaitCondNode::make(ModelArena& model, bool is_user_com, std::string_view name,
+                                const HcpIdent& cond, uint32_t cond_start, uint32_t cond_stop) {
+    WaitCondNode n;
+    n.reg = make_cond_wait_state_reg(model, format("{}_CW", name), cond, cond_start, cond_stop);
+    n.ident = NcpIdent::make(NodeType::WaitCond, is_user_com, name);
+    return n;
+}
+
+void WaitCondNode::assign_prelim(ModelArena& model) {
+    HcpIdent end = build_reg_support<CondWaitStateReg>(
+        model, reg, [](const CondWaitStateReg& r) { return r.end_expr; },
+        "build_support_signal must be called before generate_end_expr");
+    HcpIdent exit = bind_exit(model, end);
+    raw = std::move(end);
+    exit_opr = std::move(exit);
+}
+
+void WaitCondNode::assign_final(ModelArena& model) {
+    // Nothing could ever start the wait.
+    if (triggers.depend_nodes.empty()) fatal("WaitCondNode requires at least one depend node");
+    build_reg_events<CondWaitStateReg>(model, reg, to_trigger_sig(model));
+}
+
+HcpIdent WaitCondNode::get_exit_opr() const {
+    if (!exit_opr) fatal("WaitCondNode::get_exit_opr: bound_exit_i not set \u2014 call assign_prelim first");
+    return *exit_opr;
+}
+
+HcpIdent WaitCondNode::get_state_operating() const {
+    if (!raw)
+        fatal("WaitCondNode::get_state_operating: raw_state_op_i not set \u2014 call assign_prelim first");
+    return *raw;
+}
+
+}  // namespace vorlent

@@ -1,0 +1,399 @@
+#include "event_view.hpp"
+#include "model/hw_component/sp_reg/arena_factory_sp_reg.hpp"
+
+using namespace vorlent;
+using namespace vorlent::testing;
+
+namespace {
+
+constexpr int32_t MAX = DEFAULT_UE_PRI_RST;
+constexpr Slice B{0, 1};
+
+// A traced model with one 1-bit signal per control input and two
+// predecessors, the second guarded.
+struct SpRegModel : TracedModel {
+    HcpIdent hold = make_wire(m, false, "hold", 1);
+    HcpIdent rst = make_wire(m, false, "rst", 1);
+    HcpIdent start = make_wire(m, false, "start", 1);
+    HcpIdent mrst = make_wire(m, false, "mrst", 1);
+    HcpIdent clk = make_wire(m, false, "clk", 1);
+    HcpIdent d0 = make_wire(m, false, "d0", 1);
+    HcpIdent d1 = make_wire(m, false, "d1", 1);
+    HcpIdent g1 = make_wire(m, false, "g1", 1);
+    HcpIdent wide = make_wire(m, false, "wide", 2);
+
+    TriggerSig full() const {
+        TriggerSig s;
+        s.hold = hold;
+        s.int_reset = rst;
+        s.int_start = start;
+        s.mrst = mrst;
+        s.clk = clk;
+        s.push_depend_node(d0, std::nullopt);
+        s.push_depend_node(d1, g1);
+        return s;
+    }
+
+    template <class R>
+    R& reg(const HcpIdent& r) {
+        return m.arena<R>().get_mut(r.handle());
+    }
+
+    template <class R>
+    void support(const HcpIdent& r) {
+        auto taken = m.take<R>(r);
+        taken->build_support_signal(m);
+        taken.put_back();
+    }
+
+    template <class R>
+    void events(const HcpIdent& r, TriggerSig sig) {
+        auto taken = m.take<R>(r);
+        taken->trigger_sig = std::move(sig);
+        taken->build_update_event(m);
+        taken.put_back();
+    }
+
+    void expect_all_on_clk(const HcpIdent& r) {
+        for (const EvClock& c : clocks_of_pool(m, r)) EXPECT_EQ(c, (EvClock{ClockMode::PosEdge, clk}));
+    }
+};
+
+std::string width_message(std::string_view owner, const HcpIdent& sig, int64_t got) {
+    return format("'{}': signal '{}' must be 1-bit, got {}", owner, sig.abs_name(), got);
+}
+
+}  // namespace
+
+TEST(TriggerSigTest, IntegrityCheckTestsEverySignalInOrder) {
+    SpRegModel t;
+    const HcpIdent own = make_reg(t.m, false, "own", 3);
+    TriggerSig{}.integrity_check("R", t.m, own, 3);
+    t.full().integrity_check("R", t.m, own, 3);
+
+    TriggerSig sig = t.full();
+    sig.int_start = t.wide;
+    sig.push_depend_node(make_wire(t.m, false, "late", 2), std::nullopt);
+    EXPECT_FATAL(sig.integrity_check("R", t.m, own, 3), width_message("R", t.wide, 2));
+
+    // A wide guard fails; an absent one is skipped.
+    TriggerSig guarded;
+    guarded.push_depend_node(t.d0, std::nullopt);
+    guarded.push_depend_node(t.d1, t.wide);
+    EXPECT_FATAL(guarded.integrity_check("R", t.m, own, 3), width_message("R", t.wide, 2));
+
+    // The register under construction is measured by the width it is given,
+    // not read through its arena.
+    TriggerSig self;
+    self.push_depend_node(own, std::nullopt);
+    self.integrity_check("R", t.m, own, 1);
+    EXPECT_FATAL(self.integrity_check("R", t.m, own, 3), width_message("R", own, 3));
+}
+
+TEST(SpRegFactoryTest, RegistersAreSystemMadeAndStamped) {
+    SpRegModel t;
+    const uint64_t id = peek_global_id();
+    const HcpIdent st = make_state_reg(t.m, "s");
+    // The constants are named after the given name and come first.
+    EXPECT_EQ(system_made_since(t, id),
+              (std::vector<std::string>{format("VAL_s_SET_{}", id), format("VAL_s_UNSET_{}", id + 1),
+                                        format("SR_ST_s_{}", id + 2)}));
+    const StateReg& r = t.reg<StateReg>(st);
+    EXPECT_EQ(t.m.arena<Val>().get(r.set_val.handle()).value, VaryVal::from_u64(1, 1));
+    EXPECT_EQ(t.m.arena<Val>().get(r.unset_val.handle()).value, VaryVal::from_u64(0, 1));
+
+    const HcpIdent cw = make_cond_wait_state_reg(t.m, "w", t.d0, 0, 1);
+    EXPECT_EQ(t.module().system_hcps[size_t(HwComponentType::CondWaitStateReg)], std::vector<HcpIdent>{cw});
+    EXPECT_EQ(t.reg<SyncReg>(make_sync_reg(t.m, "y", 3)).get_des_slice(), (Slice{0, 3}));
+    for (int32_t size : {0, -2}) {
+        const uint64_t before = peek_global_id();
+        EXPECT_FATAL(make_sync_reg(t.m, "y", size), "SyncReg size must be positive");
+        EXPECT_EQ(peek_global_id(), before);
+    }
+}
+
+TEST(SpRegFactoryTest, CycleWaitWidthCoversTheLastCount) {
+    SpRegModel t;
+    const struct {
+        int32_t n, width;
+    } table[] = {{1, 2}, {2, 3}, {3, 3}, {4, 4}, {7, 4}};
+    for (const auto& row : table) {
+        SCOPED_TRACE(row.n);
+        const uint64_t id = peek_global_id();
+        const HcpIdent cy = make_cycle_wait_state_reg(t.m, "c", row.n);
+        const CycleWaitStateReg& r = t.reg<CycleWaitStateReg>(cy);
+        EXPECT_EQ(r.width, row.width);
+        EXPECT_EQ(r.w, row.width - 1);
+        EXPECT_EQ(r.wait_cycle, row.n);
+        // The end-count constant comes first and is a single bit.
+        EXPECT_EQ(r.end_cnt.abs_name(), format("VAL_c_END_CNT_{}", id));
+        EXPECT_EQ(t.m.arena<Val>().get(r.end_cnt.handle()).value, VaryVal::from_u64(row.n & 1, 1));
+        EXPECT_EQ(cy.abs_name(), format("SR_CYWT_c_{}", id + 1));
+        // The last active count 2N + 1 fits the width.
+        EXPECT_LT(2 * row.n + 1, 1 << row.width);
+    }
+
+    const uint64_t id = peek_global_id();
+    EXPECT_FATAL(make_cycle_wait_state_reg(t.m, "z", 0), "wait_cycle must be positive");
+    EXPECT_EQ(system_made_since(t, id), std::vector<std::string>{format("VAL_z_END_CNT_{}", id)});
+}
+
+TEST(SpRegFactoryTest, CounterWidthIsAtLeastOneBit) {
+    SpRegModel t;
+    const struct {
+        int32_t max, width;
+    } table[] = {{1, 1}, {2, 1}, {3, 2}, {4, 2}, {5, 3}, {8, 3}};
+    for (const auto& row : table) {
+        SCOPED_TRACE(row.max);
+        const HcpIdent c = make_cnt_reg(t.m, "n", 1, row.max);
+        const CntReg& r = t.reg<CntReg>(c);
+        EXPECT_EQ(r.width, row.width);
+        EXPECT_EQ(r.get_des_slice(), (Slice{0, row.width}));
+        EXPECT_EQ(r.max_cycle, row.max);
+        EXPECT_EQ(r.inc_val, 1);
+    }
+
+    const uint64_t id = peek_global_id();
+    EXPECT_FATAL(make_cnt_reg(t.m, "n", 0, -1), "max_cycle must be positive");
+    EXPECT_FATAL(make_cnt_reg(t.m, "n", 0, 0), "assertion failed: max_number > 0");
+    EXPECT_FATAL(make_cnt_reg(t.m, "n", 0, 3), "inc_val must be positive");
+    EXPECT_EQ(peek_global_id(), id);
+
+    // A count of one: the constants follow the one-bit width.
+    const HcpIdent one = make_cnt_reg(t.m, "one", 1, 1);
+    t.support<CntReg>(one);
+    const CntReg& r = t.reg<CntReg>(one);
+    EXPECT_EQ(t.m.arena<Val>().get(r.last_cycle->handle()).bit_width, 1);
+    EXPECT_EQ(t.m.arena<Val>().get(r.last_cycle->handle()).value, VaryVal::from_u64(0, 1));
+}
+
+TEST(StateRegTest, EventsFollowTheTriggerSet) {
+    SpRegModel t;
+    const HcpIdent st = make_state_reg(t.m, "s");
+    const HcpIdent set = t.reg<StateReg>(st).set_val;
+    const HcpIdent unset = t.reg<StateReg>(st).unset_val;
+    t.events<StateReg>(st, t.full());
+    // A held state keeps its value rather than switching on.
+    EXPECT_EQ(view_pool(t.m, st), (std::vector<Ev>{
+                                      {50, {}, unset, B, B},
+                                      {51, {t.hold}, st, B, B},
+                                      {53, {t.d0}, set, B, B},
+                                      {53, {t.d1, t.g1}, set, B, B},
+                                      {52, {t.rst}, unset, B, B},
+                                      {54, {t.start}, set, B, B},
+                                      {MAX, {t.mrst}, unset, B, B},
+                                  }));
+    t.expect_all_on_clk(st);
+    EXPECT_EQ(t.reg<StateReg>(st).trigger_sig, t.full());
+
+    // A clock alone gives the default event only.
+    const HcpIdent bare = make_state_reg(t.m, "b");
+    TriggerSig only_clk;
+    only_clk.clk = t.clk;
+    t.events<StateReg>(bare, only_clk);
+    EXPECT_EQ(view_pool(t.m, bare), (std::vector<Ev>{{50, {}, t.reg<StateReg>(bare).unset_val, B, B}}));
+}
+
+TEST(StateRegTest, Refusals) {
+    SpRegModel t;
+    const HcpIdent st = make_state_reg(t.m, "s");
+    TriggerSig no_clk = t.full();
+    no_clk.clk.reset();
+    EXPECT_FATAL(t.events<StateReg>(st, no_clk), "StateReg::build_update_event: clk_sig_i not assigned");
+    TriggerSig wide = t.full();
+    wide.int_start = t.wide;
+    EXPECT_FATAL(t.events<StateReg>(st, wide), width_message(st.abs_name(), t.wide, 2));
+    EXPECT_TRUE(t.pool(st).events.empty());
+    // The register went back into its slot.
+    EXPECT_EQ(get_hcp_assign(t.m, st).get_ident(), st);
+}
+
+TEST(CondWaitRegTest, SupportSignalsAndEvents) {
+    SpRegModel t;
+    const HcpIdent cond = make_wire(t.m, false, "cond", 1);
+    const HcpIdent cw = make_cond_wait_state_reg(t.m, "w", cond, 0, 1);
+    const std::string n(cw.abs_name());
+    EXPECT_FATAL(t.events<CondWaitStateReg>(cw, t.full()), "build_support_signal must be called first");
+
+    const uint64_t id = peek_global_id();
+    t.support<CondWaitStateReg>(cw);
+    EXPECT_EQ(system_made_since(t, id),
+              (std::vector<std::string>{format("VAL_{}_UP_STATE_{}", n, id), format("VAL_{}_DOWN_STATE_{}", n, id + 1),
+                                        format("EXPR_{}_SELF_IS_UP_{}", n, id + 2),
+                                        format("EXPR_{}_END_EXPR_{}", n, id + 3)}));
+    const CondWaitStateReg& r = t.reg<CondWaitStateReg>(cw);
+    const HcpIdent up = *r.up_state, down = *r.down_state, is_up = *r.self_is_up;
+    const Expression& end = t.m.arena<Expression>().get(r.end_expr->handle());
+    EXPECT_EQ((std::tuple{end.op, *end.operand_a, *end.range_a, *end.operand_b, *end.range_b}),
+              (std::tuple{LogicOp::BitwiseAnd, cw, B, cond, B}));
+
+    t.events<CondWaitStateReg>(cw, t.full());
+    // The internal start is not used by a wait.
+    EXPECT_EQ(view_pool(t.m, cw), (std::vector<Ev>{
+                                      {50, {cond, is_up}, down, B, B},
+                                      {51, {t.hold}, cw, B, B},
+                                      {53, {t.d0}, up, B, B},
+                                      {53, {t.d1, t.g1}, up, B, B},
+                                      {52, {t.rst}, down, B, B},
+                                      {MAX, {t.mrst}, down, B, B},
+                                  }));
+    t.expect_all_on_clk(cw);
+}
+
+TEST(CondWaitRegTest, TheConditionIsMeasuredOverTheWaitedBits) {
+    SpRegModel t;
+    // One bit of a wider signal: accepted, and the falling event reads that bit.
+    const HcpIdent bus = make_wire(t.m, false, "bus", 8);
+    const HcpIdent cw = make_cond_wait_state_reg(t.m, "w", bus, 3, 4);
+    t.support<CondWaitStateReg>(cw);
+    t.events<CondWaitStateReg>(cw, t.full());
+    const UeCond& fall = t.event<UeCond>(t.pool(cw).events.at(0));
+    const Expression& both = t.m.arena<Expression>().get(fall.conds.at(0)->handle());
+    EXPECT_EQ((std::tuple{*both.operand_a, *both.range_a}), (std::tuple{bus, Slice{3, 4}}));
+    const Expression& end = t.m.arena<Expression>().get(t.reg<CondWaitStateReg>(cw).end_expr->handle());
+    EXPECT_EQ(*end.range_b, (Slice{3, 4}));
+
+    const HcpIdent two = make_cond_wait_state_reg(t.m, "two", bus, 2, 4);
+    t.support<CondWaitStateReg>(two);
+    EXPECT_FATAL(t.events<CondWaitStateReg>(two, t.full()), width_message(two.abs_name(), bus, 2));
+
+    const HcpIdent beyond = make_cond_wait_state_reg(t.m, "beyond", bus, 8, 9);
+    t.support<CondWaitStateReg>(beyond);
+    EXPECT_FATAL(t.events<CondWaitStateReg>(beyond, t.full()),
+                 format("'{}': wait range [8, 9) exceeds signal '{}' of width 8", beyond.abs_name(),
+                        bus.abs_name()));
+
+    // With no usable range the whole signal is waited on, and must be one bit.
+    const HcpIdent whole = make_cond_wait_state_reg(t.m, "whole", t.wide, uint32_t(-1), uint32_t(-1));
+    t.support<CondWaitStateReg>(whole);
+    EXPECT_FATAL(t.events<CondWaitStateReg>(whole, t.full()), width_message(whole.abs_name(), t.wide, 2));
+}
+
+TEST(CycleWaitRegTest, SupportSignalsAndEvents) {
+    SpRegModel t;
+    const HcpIdent cy = make_cycle_wait_state_reg(t.m, "c", 4);
+    const std::string n(cy.abs_name());
+    EXPECT_FATAL(t.events<CycleWaitStateReg>(cy, t.full()), "build_support_signal must be called first");
+
+    const uint64_t id = peek_global_id();
+    t.support<CycleWaitStateReg>(cy);
+    std::vector<std::string> names;
+    for (const char* s : {"VAL_{}_IDLE_CNT_{}", "VAL_{}_START_CNT_{}", "VAL_{}_INC_STEP_{}", "VAL_{}_END_FULL_{}",
+                          "EXPR_{}_IS_ACTIVE_{}", "EXPR_{}_IS_END_{}", "EXPR_{}_IS_NOT_END_{}",
+                          "EXPR_{}_INC_COND_{}", "EXPR_{}_INC_EXPR_{}"})
+        names.push_back(format(s, n, id + names.size()));
+    EXPECT_EQ(system_made_since(t, id), names);
+
+    const CycleWaitStateReg& r = t.reg<CycleWaitStateReg>(cy);
+    const Slice W{0, 4};
+    auto value = [&](const std::optional<HcpIdent>& v) { return t.m.arena<Val>().get(v->handle()).value; };
+    EXPECT_EQ(value(r.idle_cnt), VaryVal::from_u64(0, 4));
+    EXPECT_EQ(value(r.start_cnt), VaryVal::from_u64(3, 4));
+    EXPECT_EQ(value(r.inc_step), VaryVal::from_u64(2, 4));
+    EXPECT_EQ(value(r.end_full), VaryVal::from_u64(9, 4));
+    const Expression& inc = t.m.arena<Expression>().get(r.inc_expr->handle());
+    EXPECT_EQ((std::tuple{inc.op, inc.width, *inc.operand_a, *inc.range_a}),
+              (std::tuple{LogicOp::ArithPlus, 4u, cy, W}));
+    const HcpIdent idle = *r.idle_cnt, start = *r.start_cnt, is_end = *r.is_end, inc_cond = *r.inc_cond,
+                   inc_expr = *r.inc_expr;
+
+    t.events<CycleWaitStateReg>(cy, t.full());
+    EXPECT_EQ(view_pool(t.m, cy), (std::vector<Ev>{
+                                      {50, {is_end}, idle, W, W},
+                                      {51, {inc_cond}, inc_expr, Slice{1, 4}, Slice{1, 4}},
+                                      {52, {t.hold}, cy, W, W},
+                                      {54, {t.d0}, start, W, W},
+                                      {54, {t.d1, t.g1}, start, W, W},
+                                      {53, {t.rst}, idle, W, W},
+                                      {MAX, {t.mrst}, idle, W, W},
+                                  }));
+    t.expect_all_on_clk(cy);
+}
+
+TEST(CntRegTest, SupportSignalsAndEvents) {
+    SpRegModel t;
+    const HcpIdent c = make_cnt_reg(t.m, "n", 1, 4);
+    const std::string n(c.abs_name());
+    EXPECT_FATAL(t.m.arena<CntReg>().get(c.handle()).generate_end_expr(),
+                 "build_support_signal must be called before generate_end_expr");
+    EXPECT_FATAL(t.events<CntReg>(c, t.full()), "build_support_signal must be called first");
+
+    const uint64_t id = peek_global_id();
+    t.support<CntReg>(c);
+    EXPECT_EQ(system_made_since(t, id),
+              (std::vector<std::string>{format("VAL_{}_LAST_CYCLE_{}", n, id), format("VAL_{}_ZERO_{}", n, id + 1),
+                                        format("EXPR_{}_AT_LAST_{}", n, id + 2),
+                                        format("VAL_{}_INC_VAL_{}", n, id + 3), format("EXPR_{}_INC_{}", n, id + 4)}));
+    const CntReg& r = t.reg<CntReg>(c);
+    EXPECT_EQ(t.m.arena<Val>().get(r.last_cycle->handle()).value, VaryVal::from_u64(3, 2));
+    EXPECT_EQ(r.generate_end_expr(), *r.at_last);
+    const Expression& at_last = t.m.arena<Expression>().get(r.at_last->handle());
+    EXPECT_EQ((std::tuple{at_last.op, at_last.width, *at_last.operand_a, *at_last.operand_b}),
+              (std::tuple{LogicOp::RelationEq, 1u, c, *r.last_cycle}));
+    const HcpIdent zero = *r.zero, inc = *r.inc;
+
+    t.events<CntReg>(c, t.full());
+    const Slice W{0, 2};
+    // No default event: the count stays when nothing fires.
+    EXPECT_EQ(view_pool(t.m, c), (std::vector<Ev>{
+                                     {51, {t.d0}, inc, W, W},
+                                     {51, {t.d1, t.g1}, inc, W, W},
+                                     {52, {t.hold}, c, W, W},
+                                     {53, {t.rst}, zero, W, W},
+                                     {54, {t.start}, inc, W, W},
+                                     {MAX, {t.mrst}, zero, W, W},
+                                 }));
+    t.expect_all_on_clk(c);
+}
+
+TEST(SyncRegTest, SupportSignalsAndEvents) {
+    SpRegModel t;
+    const HcpIdent sy = make_sync_reg(t.m, "y", 2);
+    const std::string n(sy.abs_name());
+    EXPECT_FATAL(t.events<SyncReg>(sy, t.full()), "build_support_signal must be called first");
+
+    const uint64_t id = peek_global_id();
+    t.support<SyncReg>(sy);
+    std::vector<std::string> names;
+    for (const char* s : {"VAL_{}_UP_STATE_{}", "VAL_{}_UP_FULL_{}", "VAL_{}_DOWN_FULL_{}", "WIRE_{}_TEST_WIRE_{}",
+                          "EXPR_{}_OR_TEST_{}", "EXPR_{}_END_EXPR_{}", "EXPR_{}_END_EXPR_INV_{}"})
+        names.push_back(format(s, n, id + names.size()));
+    EXPECT_EQ(system_made_since(t, id), names);
+    const SyncReg& r = t.reg<SyncReg>(sy);
+    EXPECT_EQ(t.m.arena<Val>().get(r.up_full->handle()).value, VaryVal::from_u64(3, 2));
+    const HcpIdent up = *r.up_state, down = *r.down_full, wire = *r.test_wire, end = *r.end_expr,
+                   not_end = *r.end_expr_inv;
+
+    const uint64_t ev = peek_global_id();
+    t.events<SyncReg>(sy, t.full());
+    const HcpIdent act1 = view_pool(t.m, sy).at(3).conds.at(1);
+    EXPECT_EQ(act1.abs_name(), format("EXPR_{}_ACT_COND_1_{}", n, ev + 9));
+    const Expression& act = t.m.arena<Expression>().get(act1.handle());
+    EXPECT_EQ((std::tuple{act.op, *act.operand_a, *act.operand_b}), (std::tuple{LogicOp::BitwiseAnd, not_end, t.g1}));
+
+    const Slice W{0, 2}, S0{0, 1}, S1{1, 2};
+    EXPECT_EQ(view_pool(t.m, sy), (std::vector<Ev>{
+                                      {50, {end}, down, W, W},
+                                      {51, {t.hold}, sy, W, W},
+                                      {53, {t.d0, not_end}, up, S0, B},
+                                      {53, {t.d1, act1}, up, S1, B},
+                                      {52, {t.rst}, down, W, W},
+                                      {MAX, {t.mrst}, down, W, W},
+                                  }));
+    t.expect_all_on_clk(sy);
+    // The test wire shows the slots firing in this cycle, clock-free.
+    EXPECT_EQ(view_pool(t.m, wire), (std::vector<Ev>{{53, {t.d0}, up, S0, B}, {53, {t.d1, t.g1}, up, S1, B}}));
+    for (const EvClock& c : clocks_of_pool(t.m, wire)) EXPECT_EQ(c, (EvClock{ClockMode::ClkFree, std::nullopt}));
+}
+
+TEST(SyncRegTest, EverySlotNeedsOnePredecessor) {
+    SpRegModel t;
+    const HcpIdent sy = make_sync_reg(t.m, "y", 3);
+    t.support<SyncReg>(sy);
+    EXPECT_FATAL(t.events<SyncReg>(sy, t.full()),
+                 format("assertion `left == right` failed: SyncReg '{}': 2 of 3 bit slots filled\n"
+                        "  left: 2\n right: 3",
+                        sy.abs_name()));
+    // The per-slot events were made before the check.
+    EXPECT_EQ(t.pool(*t.reg<SyncReg>(sy).test_wire).events.size(), 2u);
+}

@@ -1,0 +1,124 @@
+#include <functional>
+#include <regex>
+
+#include "model/hw_component/arena_impl_asm.hpp"
+#include "node_test_support.hpp"
+
+using namespace vorlent;
+using namespace vorlent::testing;
+
+TEST(NodeTriggersTest, FillExtNodeCopiesTheBlockInputs) {
+    NodeModel t;
+    const NcpIdent s = make_state_node(t.m, false, "s");
+    const uint64_t id = peek_global_id();
+    NcpNode& n = t.node(s);
+    n.set_hold_node(t.hold);
+    n.set_int_start_node(t.start);
+    n.add_depend_node(t.p0, std::nullopt);
+    n.add_depend_node(t.p0, t.g1);  // duplicates are kept
+
+    NodeTriggers block;
+    block.int_reset = t.rst;
+    block.int_start = t.p1;
+    block.depend_nodes.push_back({t.p1, std::nullopt});
+    n.fill_ext_node(block, false);
+    // An absent block input clears the node's; int_start only on request;
+    // the edges stay the node's own.
+    EXPECT_EQ(n.get_hold_node(), std::nullopt);
+    EXPECT_EQ(n.get_int_reset_node(), t.rst);
+    EXPECT_EQ(n.get_int_start_node(), t.start);
+    EXPECT_EQ(n.get_node_triggers().depend_nodes,
+              (std::vector<DependEdge>{{t.p0, std::nullopt}, {t.p0, t.g1}}));
+    n.fill_ext_node(block, true);
+    EXPECT_EQ(n.get_int_start_node(), t.p1);
+    // Edits in place draw no id.
+    EXPECT_EQ(peek_global_id(), id);
+}
+
+TEST(NodeInterfaceTest, OperandNodeHasNoTriggers) {
+    NodeModel t;
+    const NcpIdent o = t.clk;
+    NcpNode& n = t.node(o);
+    TriggerSig sig;
+    const std::function<void()> ops[] = {
+        [&] { n.get_node_triggers(); },
+        [&] { n.get_node_triggers_mut(); },
+        [&] { n.get_hold_node(); },
+        [&] { n.get_int_reset_node(); },
+        [&] { n.get_int_start_node(); },
+        [&] { n.get_mrst_node(); },
+        [&] { n.get_clk_node(); },
+        [&] { n.set_hold_node(std::nullopt); },
+        [&] { n.set_int_reset_node(std::nullopt); },
+        [&] { n.set_int_start_node(std::nullopt); },
+        [&] { n.set_mrst_node(std::nullopt); },
+        [&] { n.set_clk_node(std::nullopt); },
+        [&] { n.add_depend_node(t.p0, std::nullopt); },
+        [&] { n.fill_ext_node(NodeTriggers{}, true); },
+        [&] { n.init_ctrl_sigs(sig, t.m); },
+        [&] { n.init_int_start_sig(sig, t.m); },
+        [&] { n.to_trigger_sig(t.m); },
+        [&] { n.bind_with_rst_output_if_reset(t.m, t.clk_w); },
+        [&] { n.bind_with_hold_if_hold(t.m, t.clk_w); },
+    };
+    for (const auto& op : ops) EXPECT_FATAL(op(), "OprNode has no triggers");
+
+    // What it does have: its operand as exit, seen from itself or from others.
+    EXPECT_EQ(n.get_exit_opr(), t.clk_w);
+    EXPECT_EQ(n.resolve_node_exit_opr(t.m, o), t.clk_w);
+    EXPECT_EQ(n.resolve_node_exit_opr(t.m, t.p0), t.d0_w);
+    EXPECT_EQ(n.get_clock_mode(), ClockMode::ClkFree);
+    EXPECT_EQ(n.get_cycle_used(), 0);
+    EXPECT_FALSE(n.is_state_full_node());
+    EXPECT_EQ(n.get_node_type(), NodeType::Opr);
+    EXPECT_TRUE(std::regex_match(n.get_md_ident_val(), std::regex("OPR_NODE @ 0x[0-9a-f]+")));
+    EXPECT_FATAL(n.get_state_operating(), "get_state_operating: not implemented");
+    EXPECT_FATAL(n.dry_assign(t.m), "dry_assign: not implemented");
+
+    assign_ncp_node(t.m, o, true, false);
+    EXPECT_FATAL(assign_ncp_node(t.m, o, false, true), "OprNode: assign() is not implemented");
+    // A refused phase still leaves the node in its slot.
+    EXPECT_EQ(get_ncp_node(t.m, o).get_ncp_ident(), o);
+}
+
+TEST(NodeInterfaceTest, DefaultsRefuseWhatAKindLacks) {
+    NodeModel t;
+    const NcpIdent sy = make_syn_node(t.m, false, "j", 1);
+    const NcpIdent st = make_start_node(t.m, "start", t.mrst_w);
+    const NcpIdent c = make_counter_node(t.m, false, "c", 2);
+    const NcpIdent p = make_pseudo_node(t.m, "p", 1, LogicOp::BitwiseOr);
+    const NcpIdent s = make_state_node(t.m, false, "s");
+    for (const NcpIdent& n : {sy, st, c, p})
+        EXPECT_FATAL(get_ncp_node(t.m, n).get_state_operating(), "get_state_operating: not implemented");
+    for (const NcpIdent& n : {sy, st, c, p, s})
+        EXPECT_FATAL(t.node(n).dry_assign(t.m), "dry_assign: not implemented");
+}
+
+TEST(NodeInterfaceTest, TriggerSigResolvesEveryNodeToItsExit) {
+    NodeModel t;
+    const NcpIdent s = make_state_node(t.m, false, "s");
+    EXPECT_EQ(t.node(s).to_trigger_sig(t.m), TriggerSig{});
+    t.wire_all(s);
+    EXPECT_EQ(t.node(s).to_trigger_sig(t.m), t.full_sig());
+
+}
+
+TEST(NodeInterfaceTest, TriggerSigStopsAtTheFirstUnresolvableNode) {
+    NodeModel t;
+    const HcpIdent r = make_reg(t.m, true, "r", 1);
+    gen_basic_assign(t.m, r, t.d0_w, std::nullopt, Slice::whole());
+    const NcpIdent a = t.module().basic_nodes.back();
+    const NcpIdent fresh = make_state_node(t.m, false, "fresh");
+    const NcpIdent s = make_state_node(t.m, false, "s");
+
+    // Resolved in the order hold, int_reset, mrst, clk, int_start, edges.
+    t.node(s).set_int_start_node(a);
+    t.node(s).set_clk_node(fresh);
+    EXPECT_FATAL(t.node(s).to_trigger_sig(t.m), "exit opr is not set yet");
+    t.node(s).set_hold_node(a);
+    EXPECT_FATAL(t.node(s).to_trigger_sig(t.m), "get_exit_opr: not implemented");
+
+    const NcpIdent e = make_state_node(t.m, false, "e");
+    t.node(e).add_depend_node(a, std::nullopt);
+    EXPECT_FATAL(t.node(e).to_trigger_sig(t.m), "get_exit_opr: not implemented");
+}

@@ -1,0 +1,77 @@
+// A traced model with operand nodes standing for every control input and
+// for two predecessors (the second one guarded), as the flow-block builders
+// hand them to the nodes they make.
+#pragma once
+
+#include "../hw_component/event_view.hpp"
+#include "model/nodes/arena_factory_node.hpp"
+#include "model/nodes/arena_impl_node.hpp"
+
+namespace vorlent::testing {
+
+struct NodeModel : TracedModel {
+    HcpIdent hold_w = make_wire(m, false, "hold", 1);
+    HcpIdent rst_w = make_wire(m, false, "rst", 1);
+    HcpIdent start_w = make_wire(m, false, "start", 1);
+    HcpIdent mrst_w = make_wire(m, false, "mrst", 1);
+    HcpIdent clk_w = make_wire(m, false, "clk", 1);
+    HcpIdent d0_w = make_wire(m, false, "d0", 1);
+    HcpIdent d1_w = make_wire(m, false, "d1", 1);
+    HcpIdent g1 = make_wire(m, false, "g1", 1);
+
+    NcpIdent hold = make_opr_node(m, "flow_hold", hold_w);
+    NcpIdent rst = make_opr_node(m, "flow_rst", rst_w);
+    NcpIdent start = make_opr_node(m, "flow_start", start_w);
+    NcpIdent mrst = make_opr_node(m, "flow_mrst", mrst_w);
+    NcpIdent clk = make_opr_node(m, "flow_clk", clk_w);
+    NcpIdent p0 = make_opr_node(m, "p0", d0_w);
+    NcpIdent p1 = make_opr_node(m, "p1", d1_w);
+
+    NcpNode& node(const NcpIdent& n) { return get_ncp_node_mut(m, n); }
+
+    // Every control input and both edges, set in place.
+    void wire_all(const NcpIdent& n) {
+        NcpNode& x = node(n);
+        x.set_hold_node(hold);
+        x.set_int_reset_node(rst);
+        x.set_int_start_node(start);
+        x.set_mrst_node(mrst);
+        x.set_clk_node(clk);
+        x.add_depend_node(p0, std::nullopt);
+        x.add_depend_node(p1, g1);
+    }
+
+    // The TriggerSig that wire_all gives, resolved to the wires.
+    TriggerSig full_sig() const {
+        TriggerSig s;
+        s.hold = hold_w;
+        s.int_reset = rst_w;
+        s.int_start = start_w;
+        s.mrst = mrst_w;
+        s.clk = clk_w;
+        s.push_depend_node(d0_w, std::nullopt);
+        s.push_depend_node(d1_w, g1);
+        return s;
+    }
+
+    const Expression& expr(const HcpIdent& e) const { return m.arena<Expression>().get(e.handle()); }
+};
+
+// "{name}_{id}" for each name, ids counting up from `first`.
+inline std::vector<std::string> named_from(uint64_t first, const std::vector<std::string>& names) {
+    std::vector<std::string> out;
+    for (const auto& n : names) out.push_back(format("{}_{}", n, first + out.size()));
+    return out;
+}
+
+// The support signals of register `reg` ("{}" in each pattern), then the
+// four expressions of the exit's reset and hold binding.
+inline std::vector<std::string> support_then_binding(std::string_view reg, std::initializer_list<const char*> support) {
+    std::vector<std::string> out;
+    for (const char* s : support) out.push_back(format(s, reg));
+    for (const char* b : {"EXPR_node_int_inv", "EXPR_node_bind_rst", "EXPR_node_hold_inv", "EXPR_node_bind_hold"})
+        out.emplace_back(b);
+    return out;
+}
+
+}  // namespace vorlent::testing

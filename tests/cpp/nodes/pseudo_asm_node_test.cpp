@@ -1,0 +1,200 @@
+#include "node_test_support.hpp"
+
+using namespace vorlent;
+using namespace vorlent::testing;
+
+namespace {
+
+AssignMeta meta_into(ModelArena& m, const HcpIdent& des, const HcpIdent& src) {
+    auto d = take_hcp(m, des);
+    AssignMeta meta = d->gen_asm_meta(src, std::nullopt, 0, 1, m);
+    d.put_back();
+    return meta;
+}
+
+struct AsmModel : NodeModel {
+    HcpIdent r = make_reg(m, true, "r", 1);
+    HcpIdent w = make_wire(m, true, "w", 1);
+    AssignMeta into_r = meta_into(m, r, d0_w);
+    AssignMeta into_w = meta_into(m, w, d1_w);
+    NcpIdent a = make_asm_node_many(m, "r_asm", {into_r, into_w});
+
+    const AsmNode& asm_node() const { return m.arena<AsmNode>().get(a.handle()); }
+};
+
+}  // namespace
+
+TEST(PseudoNodeTest, OnePredecessorIsWrappedAsItIs) {
+    NodeModel t;
+    const NcpIdent p = make_pseudo_node(t.m, "cif_cond_1", 1, LogicOp::BitwiseOr);
+    const HcpIdent e = get_ncp_node(t.m, p).get_exit_opr();
+    EXPECT_FATAL(assign_ncp_node(t.m, p, true, true), "PseudoNode requires at least one depend node");
+
+    t.node(p).add_depend_node(t.p0, std::nullopt);
+    const uint64_t id = peek_global_id();
+    assign_ncp_node(t.m, p, true, true);
+    EXPECT_EQ(peek_global_id(), id + 1);  // the take only
+    const Expression& x = t.expr(e);
+    EXPECT_TRUE(x.initialised);
+    EXPECT_EQ((std::tuple{x.op, *x.operand_a, *x.range_a}), (std::tuple{LogicOp::Assign, t.d0_w, Slice{0, 1}}));
+    EXPECT_FATAL(assign_ncp_node(t.m, p, false, true), "multiple expression assign detected");
+
+    const NcpNode& n = get_ncp_node(t.m, p);
+    EXPECT_EQ((std::tuple{n.get_cycle_used(), n.get_clock_mode(), n.is_state_full_node()}),
+              (std::tuple{0, ClockMode::ClkFree, false}));
+}
+
+TEST(PseudoNodeTest, PredecessorsFoldLeftToRight) {
+    NodeModel t;
+    const HcpIdent d2_w = make_wire(t.m, false, "d2", 1);
+    const NcpIdent p2 = make_opr_node(t.m, "p2", d2_w);
+    const NcpIdent p = make_pseudo_node(t.m, "cif_exit_1", 1, LogicOp::BitwiseOr);
+    t.node(p).add_depend_node(t.p0, std::nullopt);
+    t.node(p).add_depend_node(t.p1, t.g1);
+    t.node(p).add_depend_node(p2, std::nullopt);
+    const uint64_t id = peek_global_id();
+    assign_ncp_node(t.m, p, false, true);
+    EXPECT_EQ(system_made_since(t, id),
+              named_from(id + 1, {"EXPR_node_logic_expr", "EXPR_node_logic_expr", "EXPR_node_logic_expr"}));
+
+    // ((p0 OR (p1 AND g1)) OR p2)
+    const Expression& top = t.expr(*t.expr(get_ncp_node(t.m, p).get_exit_opr()).operand_a);
+    EXPECT_EQ((std::tuple{top.op, *top.operand_b}), (std::tuple{LogicOp::BitwiseOr, d2_w}));
+    const Expression& left = t.expr(*top.operand_a);
+    EXPECT_EQ((std::tuple{left.op, *left.operand_a}), (std::tuple{LogicOp::BitwiseOr, t.d0_w}));
+    const Expression& guarded = t.expr(*left.operand_b);
+    EXPECT_EQ((std::tuple{guarded.op, *guarded.operand_a, *guarded.operand_b}),
+              (std::tuple{LogicOp::BitwiseAnd, t.d1_w, t.g1}));
+}
+
+TEST(PseudoNodeTest, AnEdgeFromItselfReadsItsOwnExpression) {
+    NodeModel t;
+    const NcpIdent p = make_pseudo_node(t.m, "loop", 1, LogicOp::BitwiseAnd);
+    const HcpIdent e = get_ncp_node(t.m, p).get_exit_opr();
+    t.node(p).add_depend_node(t.p0, std::nullopt);
+    t.node(p).add_depend_node(p, std::nullopt);
+    assign_ncp_node(t.m, p, false, true);
+    const Expression& join = t.expr(*t.expr(e).operand_a);
+    EXPECT_EQ((std::tuple{join.op, *join.operand_a, *join.operand_b}), (std::tuple{LogicOp::BitwiseAnd, t.d0_w, e}));
+
+    // Only AND and OR join; a node built around the factory's check is refused.
+    PseudoNode x;
+    x.ident = NcpIdent::make(NodeType::Pseudo, false, "x");
+    x.expr = make_expression_empty(t.m, false, "pseudo_init_expr", 1);
+    x.width = 1;
+    x.join_op = LogicOp::BitwiseXor;
+    x.add_depend_node(t.p0, std::nullopt);
+    x.add_depend_node(t.p1, std::nullopt);
+    EXPECT_FATAL(x.assign_final(t.m), "assertion failed: op == LogicOp::BitwiseAnd || op == LogicOp::BitwiseOr");
+}
+
+TEST(AsmNodeTest, RefusesTheTwoPhasesAndHasNoExit) {
+    AsmModel t;
+    EXPECT_FATAL(assign_ncp_node(t.m, t.a, true, false), "AsmNode::assign_prelim(): is not support in AsmNode");
+    EXPECT_FATAL(assign_ncp_node(t.m, t.a, false, true),
+                 "AsmNode::assign_final(): use assign_from_state_node or dry_assign");
+    const AsmNode& n = t.asm_node();
+    EXPECT_FATAL(n.get_exit_opr(), "get_exit_opr: not implemented");
+    EXPECT_FATAL(n.get_state_operating(), "get_state_operating: not implemented");
+    EXPECT_EQ((std::tuple{n.get_cycle_used(), n.is_state_full_node(), n.get_clock_mode()}),
+              (std::tuple{1, true, ClockMode::PosEdge}));
+    EXPECT_EQ(AsmNode{}.get_clock_mode(), ClockMode::ClkUnused);
+}
+
+TEST(AsmNodeTest, DryAssignmentPoolsEveryEventUnconditionally) {
+    AsmModel t;
+    const uint64_t id = peek_global_id();
+    dry_assign_asm_node(t.m, t.a);
+    EXPECT_EQ(peek_global_id(), id + 1);  // the take only
+    EXPECT_EQ(t.pool(t.r).events, std::vector<UpdateEventIdent>{t.into_r.cur_ue});
+    EXPECT_EQ(t.pool(t.w).events, std::vector<UpdateEventIdent>{t.into_w.cur_ue});
+
+    const NcpIdent hung = make_asm_node(t.m, false, "hung", t.into_r);
+    t.node(hung).add_depend_node(t.p0, std::nullopt);
+    EXPECT_FATAL(dry_assign_asm_node(t.m, hung),
+                 "assertion `left == right` failed: dry assign must have no depend nodes\n  left: 1\n right: 0");
+
+    AsmNode empty;
+    empty.ident = NcpIdent::make(NodeType::Asm, false, "empty");
+    EXPECT_FATAL(empty.dry_assign(t.m), "assertion failed: !self.asm_metas.is_empty()");
+    EXPECT_FATAL(empty.assign_from_state_node(t.m),
+                 "assertion `left == right` failed: AsmNode must have exactly one parent depend\n  left: 0\n right: 1");
+
+    const NcpIdent s = make_state_node(t.m, false, "s");
+    EXPECT_FATAL(dry_assign_asm_node(t.m, s),
+                 "assertion `left == right` failed: dry_assign_asm_node: node must be an AsmNode\n"
+                 "  left: State\n right: Asm");
+}
+
+TEST(AsmNodeTest, ClockSourceReachesEdgeClockedAssignmentsOnly) {
+    AsmModel t;
+    // Without a clk trigger nothing changes.
+    init_asm_node_clk_src(t.m, t.a);
+    EXPECT_EQ(get_ue_common(t.m, t.into_r.cur_ue).clk_src_i, std::nullopt);
+
+    t.node(t.a).set_clk_node(t.clk);
+    init_asm_node_clk_src(t.m, t.a);
+    EXPECT_EQ(get_ue_common(t.m, t.into_r.cur_ue).clk_src_i, t.clk_w);
+    EXPECT_EQ(get_ue_common(t.m, t.into_w.cur_ue).clk_src_i, std::nullopt);
+
+    set_asm_node_clk_src_direct(t.m, t.a, t.mrst_w);
+    EXPECT_EQ(get_ue_common(t.m, t.into_r.cur_ue).clk_src_i, t.mrst_w);
+    EXPECT_EQ(get_ue_common(t.m, t.into_w.cur_ue).clk_src_i, std::nullopt);
+}
+
+TEST(AsmNodeTest, PendingPreConditionsWrapTheEvents) {
+    AsmModel t;
+    set_asm_node_clk_src_direct(t.m, t.a, t.clk_w);
+    t.m.arena<AsmNode>().get_mut(t.a.handle()).asm_metas[1].pending_pre_cond = t.g1;
+    apply_asm_node_pending_pre_cond(t.m, t.a);
+    const AsmNode& n = t.asm_node();
+    EXPECT_EQ(n.asm_metas[0].cur_ue, t.into_r.cur_ue);
+    EXPECT_FALSE(n.asm_metas[1].pending_pre_cond.has_value());
+    EXPECT_EQ(n.asm_metas[1].origin_ue, t.into_w.cur_ue);
+    EXPECT_EQ(view_event(t.m, n.asm_metas[1].cur_ue).conds, std::vector<HcpIdent>{t.g1});
+}
+
+TEST(AsmNodeTest, AssignmentFromAStateNode) {
+    AsmModel t;
+    const NcpIdent parent = make_state_node(t.m, false, "s");
+    t.node(parent).set_clk_node(t.clk);
+    assign_ncp_node(t.m, parent, true, false);
+    const HcpIdent state = get_ncp_node(t.m, parent).get_state_operating();
+
+    t.node(t.a).set_clk_node(t.clk);
+    t.node(t.a).set_hold_node(t.hold);
+    t.node(t.a).set_int_reset_node(t.rst);
+    t.node(t.a).add_depend_node(parent, t.g1);
+    init_asm_node_clk_src(t.m, t.a);
+    const uint64_t id = peek_global_id();
+    assign_asm_from_state_node(t.m, t.a);
+    EXPECT_EQ(system_made_since(t, id),
+              named_from(id + 1, {"EXPR_asm_hold_inv", "EXPR_node_logic_expr", "EXPR_asm_rst_inv",
+                                  "EXPR_node_logic_expr", "EXPR_node_logic_expr"}));
+
+    // ((guard AND NOT hold) AND NOT reset) AND state-operating, on every assignment.
+    const std::vector<Ev> r_pool = view_pool(t.m, t.r);
+    ASSERT_EQ(r_pool.size(), 1u);
+    const HcpIdent cond = r_pool[0].conds.at(0);
+    EXPECT_EQ(view_pool(t.m, t.w).at(0).conds, std::vector<HcpIdent>{cond});
+    EXPECT_EQ(r_pool[0].src, t.d0_w);
+    const Expression& all = t.expr(cond);
+    EXPECT_EQ(*all.operand_b, state);
+    const Expression& no_rst = t.expr(*all.operand_a);
+    EXPECT_EQ(*t.expr(*no_rst.operand_b).operand_a, t.rst_w);
+    const Expression& no_hold = t.expr(*no_rst.operand_a);
+    EXPECT_EQ((std::tuple{*no_hold.operand_a, *t.expr(*no_hold.operand_b).operand_a}), (std::tuple{t.g1, t.hold_w}));
+
+    // Without guard, hold or reset the state-operating signal is the condition itself.
+    const NcpIdent plain = make_asm_node(t.m, false, "plain", meta_into(t.m, t.r, t.d1_w));
+    t.node(plain).add_depend_node(parent, std::nullopt);
+    set_asm_node_clk_src_direct(t.m, plain, t.clk_w);
+    const uint64_t before = peek_global_id();
+    assign_asm_from_state_node(t.m, plain);
+    EXPECT_EQ(peek_global_id(), before + 2);  // the take and the conditional event
+    EXPECT_EQ(view_pool(t.m, t.r).at(1).conds, std::vector<HcpIdent>{state});
+
+    t.node(plain).add_depend_node(parent, std::nullopt);
+    EXPECT_FATAL(assign_asm_from_state_node(t.m, plain),
+                 "assertion `left == right` failed: AsmNode must have exactly one parent depend\n  left: 2\n right: 1");
+}

@@ -1,0 +1,167 @@
+#include "node_test_support.hpp"
+
+using namespace vorlent;
+using namespace vorlent::testing;
+
+TEST(SynNodeTest, PhasesAndExit) {
+    NodeModel t;
+    uint64_t id = peek_global_id();
+    EXPECT_FATAL(make_syn_node(t.m, false, "j", 0), "assertion failed: syn_size > 0");
+    EXPECT_EQ(peek_global_id(), id);
+    const NcpIdent j = make_syn_node(t.m, false, "par_syn_3", 2);
+    EXPECT_EQ(system_made_since(t, id), named_from(id, {"SR_SY_par_syn_3_SY"}));
+    EXPECT_EQ(j.abs_name(), format("SYN_NODE_par_syn_3_{}", id + 1));
+    const HcpIdent reg = t.m.arena<SynNode>().get(j.handle()).reg;
+    EXPECT_FATAL(get_ncp_node(t.m, j).get_exit_opr(),
+                 "SynNode::get_exit_opr: bound_exit_i not set \u2014 call assign_prelim before reading exit_opr");
+    t.wire_all(j);
+    // A join reports no latency of its own, whatever its triggers.
+    EXPECT_EQ(get_ncp_node(t.m, j).get_cycle_used(), 0);
+    EXPECT_FALSE(get_ncp_node(t.m, j).is_state_full_node());
+
+    id = peek_global_id();
+    assign_ncp_node(t.m, j, true, false);
+    EXPECT_EQ(system_made_since(t, id + 1),
+              named_from(id + 1, support_then_binding(reg.abs_name(),
+                                                    {"VAL_{}_UP_STATE", "VAL_{}_UP_FULL", "VAL_{}_DOWN_FULL",
+                                                     "WIRE_{}_TEST_WIRE", "EXPR_{}_OR_TEST", "EXPR_{}_END_EXPR",
+                                                     "EXPR_{}_END_EXPR_INV"})));
+    const SynNode& n = t.m.arena<SynNode>().get(j.handle());
+    EXPECT_EQ(n.raw, t.m.arena<SyncReg>().get(reg.handle()).end_expr);
+    EXPECT_EQ(n.get_exit_opr().abs_name(), format("EXPR_node_bind_hold_{}", id + 11));
+
+    id = peek_global_id();
+    assign_ncp_node(t.m, j, false, true);
+    EXPECT_EQ(peek_global_id(), id + 21);
+    EXPECT_EQ(system_made_since(t, id),
+              (std::vector<std::string>{format("EXPR_cond_dis_expr_{}", id + 6),
+                                        format("EXPR_{}_ACT_COND_1_{}", reg.abs_name(), id + 10),
+                                        format("EXPR_cond_dis_expr_{}", id + 12),
+                                        format("EXPR_cond_dis_expr_{}", id + 15)}));
+    EXPECT_EQ(priorities(t.m, t.pool(reg)), (std::vector<int32_t>{50, 51, 53, 53, 52, DEFAULT_UE_PRI_RST}));
+
+    // One predecessor per slot, checked by the register at the final phase.
+    const NcpIdent short_of_one = make_syn_node(t.m, false, "k", 3);
+    t.node(short_of_one).add_depend_node(t.p0, std::nullopt);
+    t.node(short_of_one).set_clk_node(t.clk);
+    assign_ncp_node(t.m, short_of_one, true, false);
+    EXPECT_NE(FATAL_MESSAGE(assign_ncp_node(t.m, short_of_one, false, true)).find("1 of 3 bit slots filled"),
+              std::string::npos);
+}
+
+TEST(WaitCondNodeTest, PhasesAndExit) {
+    NodeModel t;
+    const HcpIdent cond = make_wire(t.m, false, "cond", 1);
+    uint64_t id = peek_global_id();
+    const NcpIdent w = make_wait_cond_node(t.m, false, "scwait_5", cond, 0, 1);
+    EXPECT_EQ(system_made_since(t, id), named_from(id, {"SR_CDWT_scwait_5_CW"}));
+    EXPECT_EQ(w.abs_name(), format("WAITCOND_NODE_scwait_5_{}", id + 1));
+    const HcpIdent reg = t.m.arena<WaitCondNode>().get(w.handle()).reg;
+    EXPECT_FATAL(get_ncp_node(t.m, w).get_exit_opr(),
+                 "WaitCondNode::get_exit_opr: bound_exit_i not set \u2014 call assign_prelim first");
+    EXPECT_FATAL(get_ncp_node(t.m, w).get_state_operating(),
+                 "WaitCondNode::get_state_operating: raw_state_op_i not set \u2014 call assign_prelim first");
+
+    t.node(w).set_hold_node(t.hold);
+    t.node(w).set_int_reset_node(t.rst);
+    t.node(w).set_mrst_node(t.mrst);
+    t.node(w).set_clk_node(t.clk);
+    id = peek_global_id();
+    assign_ncp_node(t.m, w, true, false);
+    EXPECT_EQ(system_made_since(t, id + 1),
+              named_from(id + 1, support_then_binding(reg.abs_name(),
+                                                    {"VAL_{}_UP_STATE", "VAL_{}_DOWN_STATE", "EXPR_{}_SELF_IS_UP",
+                                                     "EXPR_{}_END_EXPR"})));
+    // The state-operating signal is the raw end, not the bound exit.
+    const WaitCondNode& n = t.m.arena<WaitCondNode>().get(w.handle());
+    EXPECT_EQ(n.get_state_operating(), *t.m.arena<CondWaitStateReg>().get(reg.handle()).end_expr);
+    EXPECT_EQ(n.get_exit_opr().abs_name(), format("EXPR_node_bind_hold_{}", id + 8));
+    EXPECT_EQ(n.get_cycle_used(), -1);
+
+    EXPECT_FATAL(assign_ncp_node(t.m, w, false, true), "WaitCondNode requires at least one depend node");
+    t.node(w).add_depend_node(t.p0, std::nullopt);
+    t.node(w).add_depend_node(t.p1, t.g1);
+    t.node(w).set_int_start_node(t.start);
+    id = peek_global_id();
+    assign_ncp_node(t.m, w, false, true);
+    EXPECT_EQ(peek_global_id(), id + 15);
+    // The falling event's AND comes first, then the guarded predecessor's.
+    EXPECT_EQ(system_made_since(t, id), (std::vector<std::string>{format("EXPR_cond_dis_expr_{}", id + 2),
+                                                                  format("EXPR_cond_dis_expr_{}", id + 9)}));
+    EXPECT_EQ(priorities(t.m, t.pool(reg)), (std::vector<int32_t>{50, 51, 53, 53, 52, DEFAULT_UE_PRI_RST}));
+}
+
+TEST(WaitCycleNodeTest, PhasesAndExit) {
+    NodeModel t;
+    uint64_t id = peek_global_id();
+    EXPECT_FATAL(make_wait_cycle_node(t.m, false, "w", 0), "assertion failed: cycle > 0");
+    EXPECT_EQ(peek_global_id(), id);
+    const NcpIdent w = make_wait_cycle_node(t.m, false, "sywait_2", 2);
+    EXPECT_EQ(system_made_since(t, id), named_from(id, {"VAL_sywait_2_CY_END_CNT", "SR_CYWT_sywait_2_CY"}));
+    EXPECT_EQ(w.abs_name(), format("WAITCYCLE_NODE_sywait_2_{}", id + 2));
+    const HcpIdent reg = t.m.arena<WaitCycleNode>().get(w.handle()).reg;
+    EXPECT_EQ(get_ncp_node(t.m, w).get_cycle_used(), 2);
+    EXPECT_FATAL(get_ncp_node(t.m, w).get_exit_opr(),
+                 "WaitCycleNode::get_exit_opr: bound_exit_i not set \u2014 call assign_prelim first");
+    EXPECT_FATAL(get_ncp_node(t.m, w).get_state_operating(), "get_state_operating: not implemented");
+
+    t.wire_all(w);
+    EXPECT_EQ(get_ncp_node(t.m, w).get_cycle_used(), -1);
+    id = peek_global_id();
+    assign_ncp_node(t.m, w, true, false);
+    EXPECT_EQ(system_made_since(t, id + 1),
+              named_from(id + 1, support_then_binding(
+                                   reg.abs_name(),
+                                   {"VAL_{}_IDLE_CNT", "VAL_{}_START_CNT", "VAL_{}_INC_STEP", "VAL_{}_END_FULL",
+                                    "EXPR_{}_IS_ACTIVE", "EXPR_{}_IS_END", "EXPR_{}_IS_NOT_END", "EXPR_{}_INC_COND",
+                                    "EXPR_{}_INC_EXPR"})));
+    const WaitCycleNode& n = t.m.arena<WaitCycleNode>().get(w.handle());
+    EXPECT_EQ(n.raw, t.m.arena<CycleWaitStateReg>().get(reg.handle()).is_end);
+
+    id = peek_global_id();
+    assign_ncp_node(t.m, w, false, true);
+    EXPECT_EQ(peek_global_id(), id + 16);
+    EXPECT_EQ(system_made_since(t, id), (std::vector<std::string>{format("EXPR_cond_dis_expr_{}", id + 10)}));
+    EXPECT_EQ(priorities(t.m, t.pool(reg)), (std::vector<int32_t>{50, 51, 52, 54, 54, 53, DEFAULT_UE_PRI_RST}));
+
+    const NcpIdent five = make_wait_cycle_node(t.m, false, "five", 5);
+    EXPECT_EQ(get_ncp_node(t.m, five).get_cycle_used(), 5);
+    t.node(five).set_hold_node(t.hold);
+    EXPECT_EQ(get_ncp_node(t.m, five).get_cycle_used(), -1);
+    // A node made without a count has no fixed latency.
+    WaitCycleNode uncounted;
+    EXPECT_EQ(uncounted.get_cycle_used(), -1);
+}
+
+TEST(CounterNodeTest, PhasesAndExit) {
+    NodeModel t;
+    uint64_t id = peek_global_id();
+    EXPECT_FATAL(make_counter_node(t.m, false, "c", 0), "assertion failed: last_loop_cnt > 0");
+    EXPECT_EQ(peek_global_id(), id);
+    const NcpIdent c = make_counter_node(t.m, false, "cloop_cnt_7", 3);
+    EXPECT_EQ(system_made_since(t, id), named_from(id, {"CNT_REG_cloop_cnt_7_CNT"}));
+    EXPECT_EQ(c.abs_name(), format("COUNTER_NODE_cloop_cnt_7_{}", id + 1));
+    const CounterNode& made = t.m.arena<CounterNode>().get(c.handle());
+    const HcpIdent reg = made.get_cnt_reg();
+    EXPECT_EQ(t.m.arena<CntReg>().get(reg.handle()).width, 2);
+    EXPECT_EQ(made.get_cycle_used(), 4);
+    EXPECT_FATAL(made.get_exit_opr(), "CounterNode::get_exit_opr: end_expr_i not set \u2014 call assign_prelim first");
+
+    t.wire_all(c);
+    EXPECT_EQ(get_ncp_node(t.m, c).get_cycle_used(), -1);
+    id = peek_global_id();
+    assign_ncp_node(t.m, c, true, false);
+    // The exit is the bare comparison: no reset or hold binding.
+    const std::string r(reg.abs_name());
+    EXPECT_EQ(system_made_since(t, id + 1),
+              named_from(id + 1, {format("VAL_{}_LAST_CYCLE", r), format("VAL_{}_ZERO", r), format("EXPR_{}_AT_LAST", r),
+                                format("VAL_{}_INC_VAL", r), format("EXPR_{}_INC", r)}));
+    const CntReg& cnt = t.m.arena<CntReg>().get(reg.handle());
+    EXPECT_EQ(t.m.arena<Val>().get(cnt.last_cycle->handle()).value, VaryVal::from_u64(2, 2));
+    EXPECT_EQ(get_ncp_node(t.m, c).get_exit_opr(), *cnt.at_last);
+
+    id = peek_global_id();
+    assign_ncp_node(t.m, c, false, true);
+    EXPECT_EQ(peek_global_id(), id + 14);
+    EXPECT_EQ(priorities(t.m, t.pool(reg)), (std::vector<int32_t>{51, 51, 52, 53, 54, DEFAULT_UE_PRI_RST}));
+}
