@@ -1,15 +1,14 @@
 #pragma once
 
-#include "model/complex_hardware/common/ccp_ident.hpp"
+#include "model/complex_hardware/common/ccp_base.hpp"
 
 namespace vorlent {
 
-struct Arb {
-    CcpIdent ident;
+class Arb final : public CcpRecord {
+public:
+    void build(ModelArena& model) override;
 
-    uint64_t arena_global_id() const { return ident.global_id(); }
-    ArenaHandle arena_handle() const { return ident.handle(); }
-    void set_arena_handle(ArenaHandle h) { ident.ident_base.set_arena_handle(h); }
+    // The placeholder left in the slot while the component is out.
     static Arb arena_default() {
         Arb e;
         e.ident = CcpIdent::make(CcpType::Arb, false, "");

@@ -4,13 +4,78 @@
 
 #include "common/fatal.hpp"
 #include "model/flow_block/common/arena_impl_flow_block.hpp"
+#include "model/hw_component/arena_factory_hcp.hpp"
+#include "model/nodes/arena_factory_node.hpp"
+#include "model/nodes/arena_impl_node.hpp"
 #include "model/hw_component/common/asm_meta_helper/assign_meta_pools.hpp"
 #include "model/model_arena.hpp"
 
 namespace vorlent {
 
-void build_common_hw(FlowBlockBase&, ModelArena&) {
-    fatal("build_common_hw: control nodes are not built yet");
+namespace {
+
+// Hands one source list down to every child (sub-blocks, then continuations).
+void pass_sources_down(ModelArena& model, const FlowBlockBase& base,
+                       std::vector<HcpIdent> FlowBlockBase::*list) {
+    for (const HcpIdent& src : base.*list) {
+        for (const auto* children : {&base.sub_blocks, &base.con_blocks}) {
+            for (const FlowBlockIdent& child : *children) {
+                auto c = take_flow_block(model, child);
+                (c->get_base_mut().*list).push_back(src);
+                c.put_back();
+            }
+        }
+    }
+}
+
+// The control node of one source list: none for an empty list, an operand
+// node on the one source, or on the OR of several (folded left to right,
+// each step an expression of the node's own name).
+std::optional<NcpIdent> make_control_node(ModelArena& model, const std::vector<HcpIdent>& srcs,
+                                          const std::string& name) {
+    if (srcs.empty()) return std::nullopt;
+    HcpIdent running = srcs.front();
+    for (size_t i = 1; i < srcs.size(); ++i)
+        running = make_expression(model, false, name, LogicOp::BitwiseOr, running, srcs[i],
+                                  std::nullopt, std::nullopt);
+    return make_opr_node(model, name, running);
+}
+
+}  // namespace
+
+void build_common_hw(FlowBlockBase& base, ModelArena& model) {
+    pass_sources_down(model, base, &FlowBlockBase::rst_srcs);
+    pass_sources_down(model, base, &FlowBlockBase::hold_srcs);
+    pass_sources_down(model, base, &FlowBlockBase::mrst_srcs);
+    pass_sources_down(model, base, &FlowBlockBase::clk_srcs);
+
+    // Children are built before the parent makes any node of its own.
+    for (const auto* children : {&base.sub_blocks, &base.con_blocks}) {
+        for (const FlowBlockIdent& child : *children) {
+            auto c = take_flow_block(model, child);
+            c->build_hw_master(model);
+            c.put_back();
+        }
+    }
+
+    const uint64_t id = base.ident.global_id();
+    auto set = [&](std::optional<NcpIdent>& slot, const std::vector<HcpIdent>& srcs, const char* role) {
+        if (auto node = make_control_node(model, srcs, format("flow_{}_{}", role, id))) slot = std::move(node);
+    };
+    set(base.triggers.hold, base.hold_srcs, "hold");
+    set(base.triggers.int_reset, base.rst_srcs, "rst");
+    set(base.triggers.int_start, base.start_srcs, "start");
+    set(base.triggers.mrst, base.mrst_srcs, "mrst");
+    if (base.clk_srcs.size() >= 2)
+        fatal(format("ExtSigType::Clk supports exactly one signal, got {} for {}", base.clk_srcs.size(),
+                     format("flow_clk_{}", id)));
+    set(base.triggers.clk, base.clk_srcs, "clk");
+
+    // A basic node takes hold, int_reset, mrst and clk from the block, never
+    // its int_start.
+    for (const NcpIdent& n : base.basic_nodes) get_ncp_node_mut(model, n).fill_ext_node(base.triggers, false);
+    for (const NcpIdent& n : base.basic_nodes) init_asm_node_clk_src(model, n);
+    for (const NcpIdent& n : base.basic_nodes) apply_asm_node_pending_pre_cond(model, n);
 }
 
 std::vector<AssignMeta> gen_unified_asm_meta_flat(const FlowBlockBase& base, ModelArena& model) {

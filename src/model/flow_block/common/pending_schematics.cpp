@@ -10,8 +10,6 @@ namespace {
 }
 }  // namespace
 
-void FlowBlockSeq::build_hw_component(ModelArena&) { not_available(*this); }
-void FlowBlockPar::build_hw_component(ModelArena&) { not_available(*this); }
 void FlowBlockCond::build_hw_component(ModelArena&) { not_available(*this); }
 void FlowBlockZeroCondIf::build_hw_component(ModelArena&) { not_available(*this); }
 void FlowBlockZeroCondElif::build_hw_component(ModelArena&) { not_available(*this); }

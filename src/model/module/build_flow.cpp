@@ -1,0 +1,156 @@
+#include "model/module/build_flow.hpp"
+
+#include <unordered_set>
+
+#include "model/complex_hardware/common/arena_impl_ccp.hpp"
+#include "model/flow_block/common/arena_impl_flow_block.hpp"
+#include "model/hw_component/arena_factory_hcp.hpp"
+#include "model/hw_component/arena_impl_hcp.hpp"
+#include "model/module/arena_impl_module.hpp"
+#include "model/nodes/arena_factory_node.hpp"
+#include "model/nodes/arena_impl_node.hpp"
+
+namespace vorlent {
+
+namespace {
+
+// The design-wide signals every module's blocks are built with.
+struct FlowSignals {
+    NcpIdent start;
+    HcpIdent clk;
+    HcpIdent mrst;
+};
+
+// A one-bit input port of the top module whose default assignment is off.
+HcpIdent make_input_port(ModelArena& model, std::string_view name) {
+    const HcpIdent wire = make_wire(model, false, name, 1);
+    mark_as_io(model, wire, true, std::string(name));
+    auto w = model.take<Wire>(wire);
+    w->disable_default();
+    w.put_back();
+    return wire;
+}
+
+void build_top_level_block(ModelArena& model, const FlowBlockIdent& block, const FlowSignals& sig) {
+    {
+        auto b = take_flow_block(model, block);
+        b->get_base_mut().clk_srcs.push_back(sig.clk);
+        b.put_back();
+    }
+    {
+        auto b = take_flow_block(model, block);
+        b->get_base_mut().mrst_srcs.push_back(sig.mrst);
+        b.put_back();
+    }
+    {
+        auto b = take_flow_block(model, block);
+        b->build_hw_master(model);
+        b.put_back();
+    }
+    // A block that stands for one assignment is assigned directly; any other
+    // waits for the design's start node.
+    if (block.join_policy == FlowBlockJoinPolicy::BasicNodeFlow) {
+        const NcpIdent node = summarize_node(model, block);
+        assert_eq(node.node_type, NodeType::Asm, "BasicNodeFlow summarize_as_node must return an AsmNode");
+        dry_assign_asm_node(model, node);
+        return;
+    }
+    const NodeWrap wrap = summarize_block(model, block);
+    for (const NcpIdent& entry : wrap.samples())
+        get_ncp_node_mut(model, entry).add_depend_node(sig.start, std::nullopt);
+    for (const NcpIdent& entry : wrap.samples()) assign_ncp_node(model, entry, false, true);
+}
+
+template <class Kind, class Step>
+void for_each_component(ModelArena& model, const Module& module, HwComponentType t, Step step) {
+    for (const HcpIdent& h : module.hcps_of(t)) {
+        auto c = model.take<Kind>(h);
+        step(*c);
+        c.put_back();
+    }
+}
+
+void build_flow_base(Module& module, ModelArena& model, const FlowSignals& sig,
+                     std::unordered_set<uint64_t>& visited) {
+    push_module_trace(model, module.ident, ModuleInitStage::FlowBlockBuild);
+    for (const FlowBlockIdent& block : std::vector(module.flow_blocks)) build_top_level_block(model, block, sig);
+    for (const NcpIdent& node : std::vector(module.basic_nodes)) {
+        assert_eq(node.node_type, NodeType::Asm, "basic_nodes_i must contain only AsmNodes");
+        set_asm_node_clk_src_direct(model, node, sig.clk);
+        apply_asm_node_pending_pre_cond(model, node);
+        dry_assign_asm_node(model, node);
+    }
+    for (const CcpIdent& ccp : std::vector(module.ccps)) {
+        auto c = take_ccp(model, ccp);
+        c->build(model);
+        c.put_back();
+    }
+    pop_module_trace(model);
+    register_pending_hcps(module, model);
+
+    // Registers made by the blocks above are filed by now, so they get their
+    // resets too.
+    push_module_trace(model, module.ident, ModuleInitStage::FlowBlockBuild);
+    for_each_component<Reg>(model, module, HwComponentType::Reg,
+                            [&](Reg& r) { r.try_build_reset(sig.clk, sig.mrst, model); });
+    for_each_component<Wire>(model, module, HwComponentType::Wire,
+                             [&](Wire& w) { w.try_build_default(model); });
+    pop_module_trace(model);
+    register_pending_hcps(module, model);
+
+    for (const ModuleIdent& child : std::vector(module.sub_modules)) {
+        // A module listed twice in the tree (under itself, or under two
+        // parents) would be built twice or for ever.
+        if (!visited.insert(child.global_id()).second)
+            fatal(format("build_flow: module \"{}\" (id {}) appears more than once in the module tree",
+                         child.abs_name(), child.global_id()));
+        auto c = model.take<Module>(child);
+        build_flow_base(*c, model, sig, visited);
+        c.put_back();
+    }
+}
+
+void build_flow_as_top_module(Module& module, ModelArena& model) {
+    if (module.start_node) fatal("top module start node must not be set before build_flow");
+    push_module_trace(model, module.ident, ModuleInitStage::FlowBlockBuild);
+    const HcpIdent clk = make_input_port(model, "clk");
+    const HcpIdent mrst = make_input_port(model, "mrst");
+    const NcpIdent start = make_start_node(model, "start", mrst);
+    const NcpIdent start_clk = make_opr_node(model, "start_clk", clk);
+    get_ncp_node_mut(model, start).set_clk_node(start_clk);
+    assign_ncp_node(model, start, true, true);
+    module.start_node = start;
+    pop_module_trace(model);
+
+    std::unordered_set<uint64_t> visited{module.ident.global_id()};
+    build_flow_base(module, model, FlowSignals{start, clk, mrst}, visited);
+}
+
+}  // namespace
+
+void build_flow(ModelArena& model) {
+    if (!model.top_module) fatal("build_flow: no top module set");
+    auto top = model.take<Module>(*model.top_module);
+    build_flow_as_top_module(*top, model);
+    top.put_back();
+}
+
+void register_pending_hcps(Module& module, ModelArena& model) {
+    std::vector<PendingHcp> pending = std::exchange(model.pending_hcps, {});
+    for (PendingHcp& p : pending) {
+        HcpLists& lists = p.is_user_com ? module.user_hcps : module.system_hcps;
+        lists[size_t(p.ident.hw_type)].push_back(std::move(p.ident));
+    }
+}
+
+void sort_update_event_pool(Module& module, ModelArena& model) {
+    for (size_t k = 0; k <= size_t(HwComponentType::MemBlockIndexer); ++k) {
+        for (const HcpIdent& h : module.hcps_of(HwComponentType(k))) {
+            auto c = take_hcp(model, h);
+            c->sort_events(model);
+            c.put_back();
+        }
+    }
+}
+
+}  // namespace vorlent

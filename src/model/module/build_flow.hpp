@@ -1,0 +1,24 @@
+// Flow building: lowers the whole described design, once per model, into
+// clocked hardware. The top module gets the ports "clk" and "mrst" and the
+// start node "start"; then every module of its tree, depth first, builds its
+// top-level blocks (waiting for "start"), its loose assignments, its complex
+// components, its register resets and wire defaults.
+#pragma once
+
+#include "model/model_arena.hpp"
+
+namespace vorlent {
+
+// Stops with "build_flow: no top module set" without a top module, and with
+// "top module start node must not be set before build_flow" on a second call.
+void build_flow(ModelArena& model);
+
+// Moves the components made while `module` was being built (the pending
+// list) into its component lists.
+void register_pending_hcps(Module& module, ModelArena& model);
+
+// Sorts the update pools of the module's components of the kinds REG to
+// MEM_BLOCK_INDEXER, system list then user list.
+void sort_update_event_pool(Module& module, ModelArena& model);
+
+}  // namespace vorlent
