@@ -345,3 +345,47 @@ TEST(BuildFlowTest, RefusesBadTreesAndMissingPieces) {
         EXPECT_FATAL(build_flow(d.m), "seq flow block has no element");
     }
 }
+
+// Sources reach the children before anything is built; children are built,
+// and make their control nodes, before the parent makes its own.
+TEST(BuildFlowTest, SourcesGoDownBeforeChildrenAndParentsBuild) {
+    Design d;
+    const HcpIdent a = d.reg("a");
+    const HcpIdent v = d.val(4);
+    track_module_at_com_init(d.m, d.top);
+    const HcpIdent h1 = make_wire(d.m, true, "h1", 1);
+    const HcpIdent h2 = make_wire(d.m, true, "h2", 1);
+    const HcpIdent st = make_wire(d.m, true, "st", 1);
+    untrack_module_at_com_init(d.m, d.top);
+    d.describe();
+    const FlowBlockIdent outer = d.open_seq("outer");
+    const FlowBlockIdent inner = d.open_seq("inner");
+    d.assign(a, v);
+    d.close(inner);
+    d.close(outer);
+    d.done();
+    {
+        auto t = take_flow_block(d.m, outer);
+        t->get_base_mut().hold_srcs = {h1, h2};
+        t->get_base_mut().start_srcs = {st};
+        t.put_back();
+    }
+    build_flow(d.m);
+
+    const FlowBlockBase ob = d.base(outer), ib = d.base(inner);
+    // The child inherits the hold sources (and clk, mrst) but not the start.
+    EXPECT_EQ(ib.hold_srcs, (std::vector<HcpIdent>{h1, h2}));
+    EXPECT_TRUE(ib.start_srcs.empty());
+    EXPECT_FALSE(ib.triggers.int_start.has_value());
+    ASSERT_TRUE(ib.triggers.hold && ob.triggers.hold && ob.triggers.int_start);
+    EXPECT_LT(ib.triggers.hold->global_id(), ob.triggers.hold->global_id());
+    // Two hold sources: one OR expression of the node's own name, then the node.
+    const HcpIdent ored = get_ncp_node(d.m, *ob.triggers.hold).get_exit_opr();
+    EXPECT_EQ(ored.abs_name(), format("EXPR_flow_hold_{}_{}", outer.global_id(), ob.triggers.hold->global_id() - 1));
+    EXPECT_EQ(ob.triggers.hold->abs_name(), format("OPR_NODE_flow_hold_{}_{}", outer.global_id(), ored.global_id() + 1));
+    // Held and started: no fixed latency anywhere.
+    EXPECT_EQ(d.wrap(inner).cycle(), -1);
+    EXPECT_EQ(d.wrap(outer).cycle(), -1);
+    // The start source starts the first step, beside the design's start.
+    EXPECT_EQ(d.deps(d.wrap(inner).samples()[0]), (std::vector<NcpIdent>{*ob.triggers.int_start, *d.module().start_node}));
+}
