@@ -4,6 +4,7 @@
 
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "model/model_arena.hpp"
 
@@ -11,8 +12,9 @@ namespace vorlent {
 
 class BackendVerilog {
 public:
-    // Takes the model over; the caller keeps (or makes) an empty one.
-    explicit BackendVerilog(ModelArena&& model) : model_(std::move(model)) {}
+    // Takes the model over and leaves an empty one in its place (a moved-from
+    // model would still name its top module).
+    explicit BackendVerilog(ModelArena&& model) : model_(std::exchange(model, ModelArena{})) {}
 
     // Phase 1 routes every cross-module read and every port through IO wires,
     // phase 2 sorts the update pools, phase 3 writes "{output_dir}/{stem}.v"

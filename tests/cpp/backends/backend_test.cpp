@@ -256,6 +256,9 @@ TEST(BackendTest, ProgressLinesAndOneFilePerModule) {
     EXPECT_EQ(top_name, d.top.abs_name());
     TempDir out;
     BackendVerilog backend(std::move(d.m));
+    // The model left behind is empty.
+    EXPECT_FALSE(d.m.top_module.has_value());
+    EXPECT_EQ(d.m.arena<Module>().size(), 0u);
     StdoutCapture capture;
     backend.emit(out.str(), "chip");
     capture.restore();

@@ -2,22 +2,32 @@
 
 namespace vorlent {
 
+namespace {
+
+// Takes the record of the adapter's kind out and builds the adapter around it.
+template <class Adapter>
+TakenHcpVb hand_out(ModelArena& model, const HcpIdent& ident) {
+    return {std::in_place_type<Adapter>, model.take<typename Adapter::Record>(ident)};
+}
+
+}  // namespace
+
 TakenHcpVb take_hcp_vb(ModelArena& model, const HcpIdent& ident) {
     switch (ident.hw_type) {
-        case HwComponentType::Reg: return {std::in_place_type<RegLikeVb<Reg>>, model.take<Reg>(ident)};
-        case HwComponentType::StateReg: return {std::in_place_type<RegLikeVb<StateReg>>, model.take<StateReg>(ident)};
+        case HwComponentType::Reg: return hand_out<RegLikeVb<Reg>>(model, ident);
+        case HwComponentType::StateReg: return hand_out<RegLikeVb<StateReg>>(model, ident);
         case HwComponentType::CondWaitStateReg:
-            return {std::in_place_type<RegLikeVb<CondWaitStateReg>>, model.take<CondWaitStateReg>(ident)};
+            return hand_out<RegLikeVb<CondWaitStateReg>>(model, ident);
         case HwComponentType::CycleWaitStateReg:
-            return {std::in_place_type<RegLikeVb<CycleWaitStateReg>>, model.take<CycleWaitStateReg>(ident)};
-        case HwComponentType::CntReg: return {std::in_place_type<RegLikeVb<CntReg>>, model.take<CntReg>(ident)};
-        case HwComponentType::SyncReg: return {std::in_place_type<RegLikeVb<SyncReg>>, model.take<SyncReg>(ident)};
-        case HwComponentType::Wire: return {std::in_place_type<RegLikeVb<Wire>>, model.take<Wire>(ident)};
-        case HwComponentType::Val: return {std::in_place_type<ValVb>, model.take<Val>(ident)};
-        case HwComponentType::MemBlockIndexer: return {std::in_place_type<MemEleVb>, model.take<MemEle>(ident)};
-        case HwComponentType::Expression: return {std::in_place_type<ExpressionVb>, model.take<Expression>(ident)};
-        case HwComponentType::IoWire: return {std::in_place_type<IoWireVb>, model.take<IoWire>(ident)};
-        case HwComponentType::MemBlock: return {std::in_place_type<MemBlkVb>, model.take<MemBlk>(ident)};
+            return hand_out<RegLikeVb<CycleWaitStateReg>>(model, ident);
+        case HwComponentType::CntReg: return hand_out<RegLikeVb<CntReg>>(model, ident);
+        case HwComponentType::SyncReg: return hand_out<RegLikeVb<SyncReg>>(model, ident);
+        case HwComponentType::Wire: return hand_out<RegLikeVb<Wire>>(model, ident);
+        case HwComponentType::Val: return hand_out<ValVb>(model, ident);
+        case HwComponentType::MemBlockIndexer: return hand_out<MemEleVb>(model, ident);
+        case HwComponentType::Expression: return hand_out<ExpressionVb>(model, ident);
+        case HwComponentType::IoWire: return hand_out<IoWireVb>(model, ident);
+        case HwComponentType::MemBlock: return hand_out<MemBlkVb>(model, ident);
         case HwComponentType::Nest: break;
     }
     fatal("take_hcp_vb: Nest not yet ported to Verilog backend");

@@ -18,6 +18,8 @@ namespace vorlent {
 template <class Base, class T>
 class TakenVbAdapter : public Base {
 public:
+    using Record = T;
+
     explicit TakenVbAdapter(Taken<T>&& taken) : taken_(std::move(taken)) {}
     TakenVbAdapter(TakenVbAdapter&&) = default;
 

@@ -15,14 +15,20 @@ void replace_all(std::string& text, std::string_view marker, std::string_view by
     }
 }
 
+// Takes the event out and builds the adapter of its kind around it.
+template <class Adapter>
+TakenUeVb hand_out(ModelArena& model, const UpdateEventIdent& ue) {
+    return {std::in_place_type<Adapter>, model.take<typename Adapter::Record>(ue)};
+}
+
 }  // namespace
 
 TakenUeVb take_ue_vb(ModelArena& model, const UpdateEventIdent& ue) {
     switch (ue.kind) {
-        case UeType::Basic: return {std::in_place_type<UeBasicVb>, model.take<UeBasic>(ue)};
-        case UeType::Grp: return {std::in_place_type<UeGrpVb>, model.take<UeGrp>(ue)};
-        case UeType::Cond: return {std::in_place_type<UeCondVb>, model.take<UeCond>(ue)};
-        case UeType::Switch: return {std::in_place_type<UeSwitchVb>, model.take<UeSwitch>(ue)};
+        case UeType::Basic: return hand_out<UeBasicVb>(model, ue);
+        case UeType::Grp: return hand_out<UeGrpVb>(model, ue);
+        case UeType::Cond: return hand_out<UeCondVb>(model, ue);
+        case UeType::Switch: return hand_out<UeSwitchVb>(model, ue);
         case UeType::Untype: break;
     }
     fatal("take_ue_vb: UeType::Untype");
@@ -67,7 +73,8 @@ void UeCondVb::transpile(std::span<const std::string> templates, uint32_t indent
         const std::optional<HcpIdent>& cond = ue.conds[i];
         if (i == 0) {
             if (cond)
-                fw.write(format("{}if ({}) begin\n", pad, fmt_operand(*cond, std::nullopt, model, des)));
+                fw.write(format("{}if ({}) begin\n", pad,
+                                fmt_operand(*cond, std::nullopt, model, des)));
             else
                 fw.write(format("{}begin\n", pad));
         } else if (cond) {
