@@ -6,6 +6,10 @@ std::optional<ModuleIdent> DfsModuleIter::next_module(ModelArena& model) {
     if (stack_.empty()) return std::nullopt;
     ModuleIdent current = std::move(stack_.back());
     stack_.pop_back();
+    if (!seen_.insert(current.global_id()).second) [[unlikely]]
+        fatal(format("DfsModuleIter: module \"{}\" (id {}) is reached twice \u2014 the module tree "
+                     "has a cycle or lists the module under two parents",
+                     current.abs_name(), current.global_id()));
     auto module = model.take<Module>(current);
     // Reverse order puts the first child on top.
     const auto& children = module->sub_modules;
@@ -26,12 +30,27 @@ ModuleIdent get_parent_module_ident(const ModelArena& model, const ModuleIdent& 
     return model.arena<Module>().get(m.master_module_handle).ident;
 }
 
+namespace {
+
+// A path longer than the number of modules repeats a module: the parent links
+// form a cycle, and climbing them would never end.
+void check_climb_bounded(const ModelArena& model, const std::vector<ModuleIdent>& path) {
+    if (path.size() > model.arena<Module>().size()) [[unlikely]]
+        fatal(format("module tree: the parent links above module \"{}\" (id {}) form a cycle",
+                     path.front().abs_name(), path.front().global_id()));
+}
+
+}  // namespace
+
 std::vector<ModuleIdent> find_module_path_to_top_from_hcp(const ModelArena& model,
                                                           const HcpIdent& hcp_i) {
     std::vector<ModuleIdent> path{hcp_i.module_ident};
     // Ends on depth 0, not on a null parent: a module whose depth and parent
     // disagree stops in get_parent_module_ident.
-    while (path.back().depth_level != 0) path.push_back(get_parent_module_ident(model, path.back()));
+    while (path.back().depth_level != 0) {
+        path.push_back(get_parent_module_ident(model, path.back()));
+        check_climb_bounded(model, path);
+    }
     return path;
 }
 
@@ -41,6 +60,7 @@ CommonAncestorPaths find_common_ancestor_module_paths(const ModelArena& model, c
     // The current module of each side is the last entry of its path.
     auto climb = [&model](std::vector<ModuleIdent>& path) {
         path.push_back(get_parent_module_ident(model, path.back()));
+        check_climb_bounded(model, path);
     };
     while (paths.path_a.back().depth_level > paths.path_b.back().depth_level) climb(paths.path_a);
     while (paths.path_b.back().depth_level > paths.path_a.back().depth_level) climb(paths.path_b);

@@ -4,7 +4,9 @@
 // module and to find where a signal has to cross module boundaries.
 #pragma once
 
+#include <cstdint>
 #include <optional>
+#include <unordered_set>
 #include <vector>
 
 #include "model/model_arena.hpp"
@@ -19,10 +21,14 @@ public:
 
     // The next module, or none when the walk is over. A module's children are
     // read (its Module taken out and put back) when the module is yielded.
+    // A module reached a second time (listed under itself, below itself, or
+    // under two parents) stops the walk with a fatal error naming it, since
+    // such a walk would never end or would visit a module twice.
     std::optional<ModuleIdent> next_module(ModelArena& model);
 
 private:
     std::vector<ModuleIdent> stack_;  // top at the end
+    std::unordered_set<uint64_t> seen_;  // global ids of the modules yielded
 };
 
 // The identity stored in `m`'s parent module, read in place. Stops with a
@@ -30,7 +36,8 @@ private:
 ModuleIdent get_parent_module_ident(const ModelArena& model, const ModuleIdent& m);
 
 // The modules from the component's own module up to the root of its tree
-// (the first module of depth 0 met through the parent links).
+// (the first module of depth 0 met through the parent links). Parent links
+// that climb more steps than there are modules form a cycle: fatal error.
 std::vector<ModuleIdent> find_module_path_to_top_from_hcp(const ModelArena& model,
                                                           const HcpIdent& hcp_i);
 

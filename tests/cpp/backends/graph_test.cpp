@@ -112,3 +112,47 @@ TEST(ModulePathTest, DepthWithoutParentIsAnInconsistentTree) {
     EXPECT_FATAL(find_common_ancestor_module_paths(t.m, orphan, t.c1), expected);
     EXPECT_EQ(get_parent_module_ident(t.m, t.c2), t.top);
 }
+
+TEST(ModuleTreeCycleTest, AModuleReachedTwiceStopsTheWalk) {
+    Tree t;
+    const std::string twice = "DfsModuleIter: module \"{}\" (id {}) is reached twice \u2014 the module "
+                              "tree has a cycle or lists the module under two parents";
+    {
+        // d under both c1 and c2.
+        auto c2 = t.m.take<Module>(t.c2);
+        c2->sub_modules.push_back(t.d);
+        c2.put_back();
+        EXPECT_FATAL(walk(t.m, t.top), format(twice, t.d.abs_name(), t.d.global_id()));
+    }
+    Tree u;
+    {
+        // e lists itself.
+        auto e = u.m.take<Module>(u.e);
+        e->sub_modules.push_back(u.e);
+        e.put_back();
+        EXPECT_FATAL(walk(u.m, u.top), format(twice, u.e.abs_name(), u.e.global_id()));
+        for (size_t i = 0; i < u.m.arena<Module>().size(); ++i) EXPECT_FALSE(u.m.arena<Module>().is_taken(i));
+    }
+}
+
+TEST(ModuleTreeCycleTest, ParentLinksInACircleStopTheClimb) {
+    Tree t;
+    // d claims to sit below e, and e below d: the climb never reaches depth 0.
+    ModuleIdent d = t.d, e = t.e;
+    d.master_module_handle = e.handle();
+    d.depth_level = 9;
+    e.depth_level = 10;
+    {
+        auto stored_d = t.m.take<Module>(t.d);
+        stored_d->ident = d;
+        stored_d.put_back();
+        auto stored_e = t.m.take<Module>(t.e);
+        stored_e->ident = e;
+        stored_e.put_back();
+    }
+    const std::string expected =
+        format("module tree: the parent links above module \"{}\" (id {}) form a cycle", e.abs_name(),
+               e.global_id());
+    EXPECT_FATAL(find_module_path_to_top_from_hcp(t.m, component_of(e)), expected);
+    EXPECT_FATAL(find_common_ancestor_module_paths(t.m, e, t.c2), expected);
+}

@@ -1,0 +1,21 @@
+// Global routing: every component the caller marked as a port of the design
+// is connected through a chain of IO wires, one in each module from its own
+// up to the root of its tree, whose root wire becomes the port under the
+// caller's name.
+#pragma once
+
+#include "model/model_arena.hpp"
+
+namespace vorlent {
+
+// Routes the marked components of every module of the top module's tree, in
+// depth-first pre-order and, within a module, in kind and list order. Stops
+// with "route_glob_io_model: no top module set" without one.
+void route_glob_io_model(ModelArena& model);
+
+// Routes one marked component: an output is carried up from its module to
+// the root, an input down from the root, where the component is then bound
+// to the wire of its own module.
+void route_glob_io_hw_comp(ModelArena& model, const HcpIdent& hcp_i);
+
+}  // namespace vorlent

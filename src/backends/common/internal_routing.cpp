@@ -1,0 +1,96 @@
+#include "backends/common/internal_routing.hpp"
+
+#include <algorithm>
+
+#include "backends/common/graph.hpp"
+#include "backends/common/io_op.hpp"
+#include "model/hw_component/arena_impl_hcp.hpp"
+
+namespace vorlent {
+
+namespace {
+
+// The kinds whose reads are routed: REG up to EXPR. IO wires are what
+// routing makes, and a memory block is only reached through its elements.
+constexpr HwComponentType LAST_ROUTED_KIND = HwComponentType::Expression;
+
+std::vector<HcpIdent> routed_components(const Module& m) {
+    std::vector<HcpIdent> out;
+    for (size_t k = 0; k <= size_t(LAST_ROUTED_KIND); ++k) {
+        const std::vector<HcpIdent> of_kind = m.hcps_of(HwComponentType(k));
+        out.insert(out.end(), of_kind.begin(), of_kind.end());
+    }
+    return out;
+}
+
+// One hop of a chain: the wire of `module` that already carries `dep` in
+// this direction, or a new one fed by `cur`.
+HcpIdent hop(ModelArena& model, const ModuleIdent& module, const HcpIdent& dep,
+             const HcpIdent& cur, std::string_view dir, bool is_input) {
+    if (auto reused = find_reusable_io_wire(model, module, dep, is_input)) return *reused;
+    return make_io_wire(model, module, dir, dep.abs_name(), is_input, signal_width(model, cur), cur,
+                        dep);
+}
+
+}  // namespace
+
+void route_and_remap_io_model(ModelArena& model) {
+    if (!model.top_module) fatal("route_and_remap_io_model: no top module set");
+    DfsModuleIter it(*model.top_module);
+    while (auto module = it.next_module(model)) route_and_remap_io_module(model, *module);
+}
+
+void route_and_remap_io_module(ModelArena& model, const ModuleIdent& module) {
+    auto m = model.take<Module>(module);
+    const std::vector<HcpIdent> readers = routed_components(*m);
+    HcpSet deps;
+    for (const HcpIdent& r : readers) {
+        auto hcp = take_hcp(model, r);
+        hcp->gather_dep_hcps(deps, model);
+        hcp.put_back();
+    }
+    m.put_back();
+
+    // Sorted by global id: the hash order must not decide which wire is made
+    // first, since each wire's id is part of its name.
+    std::vector<HcpIdent> sorted(deps.begin(), deps.end());
+    std::sort(sorted.begin(), sorted.end(), [](const HcpIdent& a, const HcpIdent& b) {
+        return a.global_id() < b.global_id();
+    });
+    HcpMap remap;
+    for (const HcpIdent& dep : sorted) {
+        if (dep.module_ident == module) continue;
+        remap.emplace(dep, route_io_base(model, module, dep));
+    }
+
+    auto again = model.take<Module>(module);
+    for (const HcpIdent& r : readers) {
+        auto hcp = take_hcp(model, r);
+        hcp->remap_dep_hcps(remap, model);
+        hcp.put_back();
+    }
+    again.put_back();
+}
+
+HcpIdent route_io_base(ModelArena& model, const ModuleIdent& module, const HcpIdent& dep) {
+    const CommonAncestorPaths paths =
+        find_common_ancestor_module_paths(model, module, dep.module_ident);
+    const auto& path_a = paths.path_a;  // reader up to the ancestor
+    const auto& path_b = paths.path_b;  // source's module up to the ancestor
+    if (path_a.empty() || path_b.empty()) fatal("route_io_base: path vectors must not be empty");
+    if (path_a.size() == 1 && path_b.size() == 1) {
+        assert_eq(path_a.front(), path_b.front(),
+                  "route_io_base: single-element paths must refer to the same module (LCA)");
+        return dep;
+    }
+    HcpIdent cur = dep;
+    // Out of the source's module and every module above it below the ancestor.
+    for (size_t i = 0; i + 1 < path_b.size(); ++i)
+        cur = hop(model, path_b[i], dep, cur, IO_DIR_OUT, false);
+    // Into the ancestor's child and down to the reader.
+    for (size_t i = path_a.size() - 1; i-- > 0;)
+        cur = hop(model, path_a[i], dep, cur, IO_DIR_IN, true);
+    return cur;
+}
+
+}  // namespace vorlent

@@ -1,0 +1,49 @@
+// The Verilog backend: it owns a built model and writes it as Verilog, one
+// file per module of the top module's tree.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <utility>
+
+#include "model/model_arena.hpp"
+
+namespace vorlent {
+
+class BackendVerilog {
+public:
+    // Takes the model over and leaves an empty one in its place (a moved-from
+    // model would still name its top module).
+    explicit BackendVerilog(ModelArena&& model) : model_(std::exchange(model, ModelArena{})) {}
+
+    // Phase 1 routes every cross-module read and every port through IO wires,
+    // phase 2 sorts the update pools, phase 3 writes "{output_dir}/{stem}.v"
+    // for each module (stem: `top_file_name` for the top module, else the
+    // module's absolute name). Progress lines go to standard output.
+    //
+    // Phases 1 and 2 change the model and run on the first call only; a
+    // later call writes the same design again, to the directory it is given.
+    // If a call stops with a fatal error inside phase 1 or 2, the model is
+    // left half-routed and every later call refuses it.
+    void emit(std::string_view output_dir, std::string_view top_file_name);
+
+    // Phase 2: the pools of the top module's tree, parents before children.
+    void phase_init();
+    // Phase 3.
+    void phase_emit(std::string_view output_dir, std::string_view top_file_name);
+
+    ModelArena& model() { return model_; }
+    const ModelArena& model() const { return model_; }
+
+private:
+    enum class Stage : uint8_t { Fresh, Preparing, Prepared };
+
+    ModelArena model_;
+    Stage stage_ = Stage::Fresh;
+};
+
+// Writes one progress line (its text already ends in "\n") to the process's
+// standard output, in one piece, unbuffered.
+void print_progress_line(std::string_view line);
+
+}  // namespace vorlent

@@ -1,0 +1,83 @@
+// The update-event transpiler: each update event kind writes itself as
+// Verilog statements of the always block of the component whose pool holds
+// it. Compound events take their sub-events out, have them written one
+// level deeper and put them back, so every event is back in its slot when
+// the block is finished.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "backends/verilog/hw_component/common/taken_vb.hpp"
+#include "model/model_arena.hpp"
+#include "util/file/file_writer.hpp"
+
+namespace vorlent {
+
+// The destination of an always block. It is out of its arena while the
+// block is written, so its name, width and identity travel as arguments and
+// are never looked up.
+struct VbDes {
+    const HcpIdent& ident;
+    std::string_view name;
+    int64_t width;
+};
+
+class VerilogUpdateEvent {
+public:
+    virtual ~VerilogUpdateEvent() = default;
+
+    // Writes the event's statements at `indent` blanks. A statement template
+    // holds the markers "{DES_SLICE}" and "{SRC}"; one line is written per
+    // template.
+    virtual void transpile(std::span<const std::string> templates, uint32_t indent,
+                           ModelArena& model, const VbDes& des, FileWriter& fw) = 0;
+    virtual void replace_back_into_arena_vb() = 0;
+};
+
+// des[range] <= src[range];
+class UeBasicVb final : public TakenVbAdapter<VerilogUpdateEvent, UeBasic> {
+public:
+    using TakenVbAdapter::TakenVbAdapter;
+    void transpile(std::span<const std::string> templates, uint32_t indent, ModelArena& model,
+                   const VbDes& des, FileWriter& fw) override;
+};
+
+// if / else if / else, one branch per condition.
+class UeCondVb final : public TakenVbAdapter<VerilogUpdateEvent, UeCond> {
+public:
+    using TakenVbAdapter::TakenVbAdapter;
+    void transpile(std::span<const std::string> templates, uint32_t indent, ModelArena& model,
+                   const VbDes& des, FileWriter& fw) override;
+};
+
+// case (selector) with one item per label, no default.
+class UeSwitchVb final : public TakenVbAdapter<VerilogUpdateEvent, UeSwitch> {
+public:
+    using TakenVbAdapter::TakenVbAdapter;
+    void transpile(std::span<const std::string> templates, uint32_t indent, ModelArena& model,
+                   const VbDes& des, FileWriter& fw) override;
+};
+
+// The members one after the other, at the group's own indent.
+class UeGrpVb final : public TakenVbAdapter<VerilogUpdateEvent, UeGrp> {
+public:
+    using TakenVbAdapter::TakenVbAdapter;
+    void transpile(std::span<const std::string> templates, uint32_t indent, ModelArena& model,
+                   const VbDes& des, FileWriter& fw) override;
+};
+
+using TakenUeVb = TakenVbAny<VerilogUpdateEvent, UeBasicVb, UeGrpVb, UeCondVb, UeSwitchVb>;
+
+// Takes the event out of the arena of its kind. UE_UNTYPE stops with
+// "take_ue_vb: UeType::Untype".
+TakenUeVb take_ue_vb(ModelArena& model, const UpdateEventIdent& ue);
+
+// Take, transpile, put back: one event of a pool or of a compound event.
+void transpile_ue(ModelArena& model, const UpdateEventIdent& ue,
+                  std::span<const std::string> templates, uint32_t indent, const VbDes& des,
+                  FileWriter& fw);
+
+}  // namespace vorlent
