@@ -143,7 +143,7 @@ void register_pending_hcps(Module& module, ModelArena& model) {
     }
 }
 
-void sort_update_event_pool(Module& module, ModelArena& model) {
+void sort_update_event_pool(const Module& module, ModelArena& model) {
     for (size_t k = 0; k <= size_t(HwComponentType::MemBlockIndexer); ++k) {
         for (const HcpIdent& h : module.hcps_of(HwComponentType(k))) {
             auto c = take_hcp(model, h);

@@ -18,7 +18,10 @@ void build_flow(ModelArena& model);
 void register_pending_hcps(Module& module, ModelArena& model);
 
 // Sorts the update pools of the module's components of the kinds REG to
-// MEM_BLOCK_INDEXER, system list then user list.
-void sort_update_event_pool(Module& module, ModelArena& model);
+// MEM_BLOCK_INDEXER by (priority, sub-priority), system list then user list.
+// EXPR, IO_WIRE and MEM_BLOCK keep their pools as they are: an expression is
+// written from its operands, and IO wires and memory blocks hold at most the
+// one event routing gave them.
+void sort_update_event_pool(const Module& module, ModelArena& model);
 
 }  // namespace vorlent

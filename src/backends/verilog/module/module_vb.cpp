@@ -2,21 +2,9 @@
 
 #include "backends/verilog/hw_component/hcp_vb.hpp"
 #include "model/hw_component/arena_impl_hcp.hpp"
+#include "model/module/build_flow.hpp"
 
 namespace vorlent {
-
-void sort_update_event_pool(const Module& module, ModelArena& model) {
-    // EXPR, IO_WIRE and MEM_BLOCK keep their pools as they are: an expression
-    // is written from its operands, and IO wires and memory blocks hold at
-    // most the one event routing gave them.
-    for (size_t k = 0; k <= size_t(HwComponentType::MemBlockIndexer); ++k) {
-        for (const HcpIdent& h : module.hcps_of(HwComponentType(k))) {
-            auto hcp = take_hcp(model, h);
-            hcp->sort_events(model);
-            hcp.put_back();
-        }
-    }
-}
 
 void init_module_vb(const Module& module, ModelArena& model) {
     sort_update_event_pool(module, model);

@@ -9,10 +9,6 @@
 
 namespace vorlent {
 
-// Sorts the update pools of the module's components of the kinds REG to
-// MEM_BLOCK_INDEXER by (priority, sub-priority), system list then user list.
-void sort_update_event_pool(const Module& module, ModelArena& model);
-
 // Sorts the module's pools, then those of its sub-modules, depth first in
 // list order; each sub-module is out of its slot while its subtree is
 // handled. `module` is taken out by the caller.
