@@ -22,5 +22,6 @@ std::vector<PyMethodDef> hw_component_impl_methods();
 std::vector<PyMethodDef> flow_block_factory_methods();
 // model/flow_block/flow_block_stack_py.cpp
 std::vector<PyMethodDef> flow_block_stack_methods();
+std::vector<PyMethodDef> verilog_name_methods();
 
 }  // namespace vorlent::py

@@ -33,16 +33,29 @@ PyObject* backend_new(PyTypeObject* type, PyObject* args, PyObject* kwargs) {
 
         // Everything that can fail comes before the swap, so a failure leaves
         // the arena's model where it was.
-        auto fresh = std::make_unique<ModelArena>();
+        auto backend = std::make_unique<BackendVerilog>(ModelArena{});
         PyObject* obj = type->tp_alloc(type, 0);
         if (!obj) return nullptr;
-        std::swap(fresh, arena.model);
+        std::swap(backend->model(), *arena.model);
         new (&reinterpret_cast<PyBackendVerilog*>(obj)->state)
-            BoundState<ModelArena>{ThreadBinding{}, std::move(fresh)};
+            BoundState<BackendVerilog>{ThreadBinding{}, std::move(backend)};
         return obj;
     } catch (...) {
         return raise_current_exception();
     }
+}
+
+void emit(BackendVerilog& backend, std::string_view output_dir, std::string_view top_file_name) {
+    backend.emit(output_dir, top_file_name);
+}
+
+PyMethodDef* method_table() {
+    static PyMethodDef table[] = {
+        method_def<BackendVerilogReceiver, "emit($self, output_dir, top_file_name)", &emit,
+                   Borrow::Exclusive>(),
+        PyMethodDef{nullptr, nullptr, 0, nullptr},
+    };
+    return table;
 }
 
 void backend_dealloc(PyObject* self) {
@@ -55,6 +68,7 @@ PyType_Spec* backend_spec() {
     static PyType_Slot slots[] = {
         {Py_tp_new, reinterpret_cast<void*>(&backend_new)},
         {Py_tp_dealloc, reinterpret_cast<void*>(&backend_dealloc)},
+        {Py_tp_methods, method_table()},
         {Py_tp_doc, const_cast<char*>(NewSignature::doc.data())},
         {0, nullptr},
     };

@@ -6,15 +6,15 @@
 
 #include "applications/py/runtime/class_registry.hpp"
 #include "applications/py/runtime/method.hpp"
-#include "model/model_arena.hpp"
+#include "backends/verilog/backend.hpp"
 
 namespace vorlent::py {
 
-// The backend owns the model it writes; it keeps no other state.
-using PyBackendVerilog = BoundObject<ModelArena>;
+// The backend owns the model it writes.
+using PyBackendVerilog = BoundObject<BackendVerilog>;
 
 struct BackendVerilogReceiver {
-    using Model = ModelArena;
+    using Model = BackendVerilog;
     static constexpr std::string_view class_name = "BackendVerilog";
     static constexpr std::string_view type_path =
         "vorlent::applications::py::backends::verilog::backend_py::PyBackendVerilog";
