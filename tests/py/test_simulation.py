@@ -174,3 +174,23 @@ def _module_name(path):
         if line.startswith("module "):
             return line.split()[1].split("(")[0]
     raise AssertionError("no module header")
+
+
+def test_wide_constants_and_a_memory_written_then_read(tmp_path):
+    d = Design()
+    wide = d.reg("wide", width=100)
+    out = d.reg("out")
+    d.m.track_module_at_com_init(d.top)
+    idx = d.m.mk_reg("idx", 4)
+    d.m.set_reg_reset(idx, d.m.mk_val("idx_rst", 4, 3))
+    mem = d.m.mk_mem_blk("mem", 8, 4)
+    wr = d.m.mk_mem_ele("wr", mem, idx, 8, False)
+    rd = d.m.mk_mem_ele("rd", mem, idx, 8, True)
+    d.m.untrack_module_at_com_init(d.top)
+    big = 2**99 + 2**64 + 5
+    d.behaviour(d.top, lambda: d.seq("s", (wide, big), (wr, 42), (out, rd)))
+    rows = d.run(tmp_path, {"wide": f"dut.{d.name(wide)}", "out": f"dut.{d.name(out)}",
+                            "cell": f"dut.{d.name(mem)}[3]"}, cycles=9)
+    assert column(rows, "wide") == [0, 0, 0, 0, big, big, big, big, big]
+    assert column(rows, "cell") == [None] * 5 + [42] * 4
+    assert column(rows, "out") == [0] * 6 + [42] * 3
