@@ -6,6 +6,17 @@
 
 namespace vorlent {
 
+namespace {
+// A block of kind `Kind` on the condition its slice resolves to: the slice
+// expression, when one is made, draws its id before the block.
+template <class Kind, class... Extra>
+FlowBlockIdent make_on_resolved_cond(ModelArena& model, std::string_view name, const HcpIdent& cond,
+                                     const std::optional<Slice>& slice, Extra... extra) {
+    HcpIdent c = resolve_cond_slice(model, name, cond, slice);
+    return insert_flow_block(model, Kind::make(name, std::move(c), extra...));
+}
+}  // namespace
+
 FlowBlockIdent make_flow_block_seq(ModelArena& model, std::string_view name) {
     return insert_flow_block(model, FlowBlockSeq::make(name));
 }
@@ -74,8 +85,7 @@ FlowBlockIdent make_flow_block_sif(ModelArena& model, std::string_view name, con
 
 FlowBlockIdent make_flow_block_cselif(ModelArena& model, std::string_view name,
                                       const HcpIdent& cond, const std::optional<Slice>& slice) {
-    HcpIdent c = resolve_cond_slice(model, name, cond, slice);
-    return insert_flow_block(model, FlowBlockCondElif::make(name, std::move(c)));
+    return make_on_resolved_cond<FlowBlockCondElif>(model, name, cond, slice);
 }
 
 FlowBlockIdent make_flow_block_zif(ModelArena& model, std::string_view name, const HcpIdent& cond,
@@ -86,8 +96,7 @@ FlowBlockIdent make_flow_block_zif(ModelArena& model, std::string_view name, con
 
 FlowBlockIdent make_flow_block_zelif(ModelArena& model, std::string_view name,
                                      const HcpIdent& cond, const std::optional<Slice>& slice) {
-    HcpIdent c = resolve_cond_slice(model, name, cond, slice);
-    return insert_flow_block(model, FlowBlockZeroCondElif::make(name, std::move(c)));
+    return make_on_resolved_cond<FlowBlockZeroCondElif>(model, name, cond, slice);
 }
 
 FlowBlockIdent make_flow_block_pif(ModelArena& model, std::string_view name, const HcpIdent& cond,
@@ -98,20 +107,17 @@ FlowBlockIdent make_flow_block_pif(ModelArena& model, std::string_view name, con
 
 FlowBlockIdent make_flow_block_cwhile(ModelArena& model, std::string_view name,
                                       const HcpIdent& cond, const std::optional<Slice>& slice) {
-    HcpIdent c = resolve_cond_slice(model, name, cond, slice);
-    return insert_flow_block(model, FlowBlockWhile::make(name, std::move(c), false));
+    return make_on_resolved_cond<FlowBlockWhile>(model, name, cond, slice, false);
 }
 
 FlowBlockIdent make_flow_block_swhile(ModelArena& model, std::string_view name,
                                       const HcpIdent& cond, const std::optional<Slice>& slice) {
-    HcpIdent c = resolve_cond_slice(model, name, cond, slice);
-    return insert_flow_block(model, FlowBlockWhile::make(name, std::move(c), true));
+    return make_on_resolved_cond<FlowBlockWhile>(model, name, cond, slice, true);
 }
 
 FlowBlockIdent make_flow_block_do_while(ModelArena& model, std::string_view name,
                                         const HcpIdent& cond, const std::optional<Slice>& slice) {
-    HcpIdent c = resolve_cond_slice(model, name, cond, slice);
-    return insert_flow_block(model, FlowBlockDoWhile::make(name, std::move(c)));
+    return make_on_resolved_cond<FlowBlockDoWhile>(model, name, cond, slice);
 }
 
 FlowBlockIdent make_flow_block_scwait(ModelArena& model, std::string_view name,

@@ -30,6 +30,11 @@ void FlowBlock::build_hw_master_base(ModelArena& model) {
 
 void FlowBlock::build_hw_master(ModelArena& model) { build_hw_master_base(model); }
 
+NodeWrap built_summary(const std::optional<NodeWrap>& built, std::string_view not_built) {
+    if (!built) fatal(std::string(not_built));
+    return *built;
+}
+
 FlowBlockBase default_flow_block_base(FlowBlockType t) {
     FlowBlockJoinPolicy policy = FlowBlockJoinPolicy::SubFlow;
     switch (t) {

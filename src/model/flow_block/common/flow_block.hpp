@@ -62,6 +62,10 @@ protected:
     explicit FlowBlockRecord(FlowBlockBase b) : base(std::move(b)) {}
 };
 
+// The summary a kind stored when it was built; `not_built` is the kind's
+// fatal text for a block that was not built yet.
+NodeWrap built_summary(const std::optional<NodeWrap>& built, std::string_view not_built);
+
 // The default element of a kind: a fresh identity with an empty name and the
 // kind's own type, join policy and chain-head flag (one global id).
 FlowBlockBase default_flow_block_base(FlowBlockType block_type);

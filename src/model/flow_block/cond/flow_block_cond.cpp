@@ -25,8 +25,7 @@ void FlowBlockCond::add_sub_flow_block(const FlowBlockIdent& block) {
 }
 
 NodeWrap FlowBlockCond::summarize_as_block() const {
-    if (!built) fatal("cond block has not been built");
-    return *built;
+    return built_summary(built, "cond block has not been built");
 }
 
 CheckResult FlowBlockCond::check_prefinalize() const {
@@ -53,8 +52,7 @@ void FlowBlockCondElif::add_sub_flow_block(const FlowBlockIdent& block) {
 }
 
 NodeWrap FlowBlockCondElif::summarize_as_block() const {
-    if (!built) fatal("cond elif/else block has not been built");
-    return *built;
+    return built_summary(built, "cond elif/else block has not been built");
 }
 
 CheckResult FlowBlockCondElif::check_prefinalize() const {

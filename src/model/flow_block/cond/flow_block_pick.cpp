@@ -27,8 +27,7 @@ void FlowBlockPick::add_con_flow_block(const FlowBlockIdent&) {
 }
 
 NodeWrap FlowBlockPick::summarize_as_block() const {
-    if (!built) fatal("pick block has not been built");
-    return *built;
+    return built_summary(built, "pick block has not been built");
 }
 
 CheckResult FlowBlockPick::check_prefinalize() const {
@@ -55,8 +54,7 @@ void FlowBlockPickIf::add_sub_flow_block(const FlowBlockIdent& block) {
 }
 
 NodeWrap FlowBlockPickIf::summarize_as_block() const {
-    if (!built) fatal("pick branch has not been built");
-    return *built;
+    return built_summary(built, "pick branch has not been built");
 }
 
 CheckResult FlowBlockPickIf::check_prefinalize() const {

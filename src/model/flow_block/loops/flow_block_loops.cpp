@@ -24,8 +24,7 @@ void FlowBlockWhile::add_sub_flow_block(const FlowBlockIdent& block) {
 }
 
 NodeWrap FlowBlockWhile::summarize_as_block() const {
-    if (!built) fatal("while block has not been built");
-    return *built;
+    return built_summary(built, "while block has not been built");
 }
 
 CheckResult FlowBlockWhile::check_prefinalize() const {
@@ -53,8 +52,7 @@ void FlowBlockDoWhile::add_sub_flow_block(const FlowBlockIdent& block) {
 }
 
 NodeWrap FlowBlockDoWhile::summarize_as_block() const {
-    if (!built) fatal("do-while block has not been built");
-    return *built;
+    return built_summary(built, "do-while block has not been built");
 }
 
 CheckResult FlowBlockDoWhile::check_prefinalize() const {
@@ -90,8 +88,7 @@ HcpIdent FlowBlockCounterLoop::get_loop_id_expr_i() const {
 }
 
 NodeWrap FlowBlockCounterLoop::summarize_as_block() const {
-    if (!built) fatal("counter loop has not been built");
-    return *built;
+    return built_summary(built, "counter loop has not been built");
 }
 
 CheckResult FlowBlockCounterLoop::check_prefinalize() const {

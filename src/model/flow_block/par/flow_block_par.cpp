@@ -18,8 +18,7 @@ FlowBlockPar FlowBlockPar::arena_default() {
 }
 
 NodeWrap FlowBlockPar::summarize_as_block() const {
-    if (!built) fatal("flow block has not been built");
-    return *built;
+    return built_summary(built, "flow block has not been built");
 }
 
 CheckResult FlowBlockPar::check_prefinalize() const {

@@ -26,8 +26,7 @@ void FlowBlockPip::add_sub_flow_block(const FlowBlockIdent& block) {
 }
 
 NodeWrap FlowBlockPip::summarize_as_block() const {
-    if (!built) fatal("pipeline block has not been built");
-    return *built;
+    return built_summary(built, "pipeline block has not been built");
 }
 
 CheckResult FlowBlockPip::check_prefinalize() const {

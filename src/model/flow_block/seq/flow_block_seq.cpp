@@ -35,8 +35,7 @@ void FlowBlockSeq::add_sub_flow_block(const FlowBlockIdent& block) {
 }
 
 NodeWrap FlowBlockSeq::summarize_as_block() const {
-    if (!built) fatal("flow block has not been built");
-    return *built;
+    return built_summary(built, "flow block has not been built");
 }
 
 CheckResult FlowBlockSeq::check_prefinalize() const {

@@ -27,8 +27,7 @@ void FlowBlockZync::add_sub_flow_block(const FlowBlockIdent& block) {
 }
 
 NodeWrap FlowBlockZync::summarize_as_block() const {
-    if (!built) fatal("zync block has not been built");
-    return *built;
+    return built_summary(built, "zync block has not been built");
 }
 
 CheckResult FlowBlockZync::check_prefinalize() const {
