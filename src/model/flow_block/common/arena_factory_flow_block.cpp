@@ -73,14 +73,12 @@ HcpIdent resolve_cond_slice(ModelArena& model, std::string_view name, const HcpI
 
 FlowBlockIdent make_flow_block_cif(ModelArena& model, std::string_view name, const HcpIdent& cond,
                                    const std::optional<Slice>& slice) {
-    HcpIdent c = resolve_cond_slice(model, name, cond, slice);
-    return insert_flow_block(model, FlowBlockCond::make(name, std::move(c), false));
+    return make_on_resolved_cond<FlowBlockCond>(model, name, cond, slice, false);
 }
 
 FlowBlockIdent make_flow_block_sif(ModelArena& model, std::string_view name, const HcpIdent& cond,
                                    const std::optional<Slice>& slice) {
-    HcpIdent c = resolve_cond_slice(model, name, cond, slice);
-    return insert_flow_block(model, FlowBlockCond::make(name, std::move(c), true));
+    return make_on_resolved_cond<FlowBlockCond>(model, name, cond, slice, true);
 }
 
 FlowBlockIdent make_flow_block_cselif(ModelArena& model, std::string_view name,
@@ -90,8 +88,7 @@ FlowBlockIdent make_flow_block_cselif(ModelArena& model, std::string_view name,
 
 FlowBlockIdent make_flow_block_zif(ModelArena& model, std::string_view name, const HcpIdent& cond,
                                    const std::optional<Slice>& slice) {
-    HcpIdent c = resolve_cond_slice(model, name, cond, slice);
-    return insert_flow_block(model, FlowBlockZeroCondIf::make(name, std::move(c)));
+    return make_on_resolved_cond<FlowBlockZeroCondIf>(model, name, cond, slice);
 }
 
 FlowBlockIdent make_flow_block_zelif(ModelArena& model, std::string_view name,
@@ -101,8 +98,7 @@ FlowBlockIdent make_flow_block_zelif(ModelArena& model, std::string_view name,
 
 FlowBlockIdent make_flow_block_pif(ModelArena& model, std::string_view name, const HcpIdent& cond,
                                    const std::optional<Slice>& slice) {
-    HcpIdent c = resolve_cond_slice(model, name, cond, slice);
-    return insert_flow_block(model, FlowBlockPickIf::make(name, std::move(c)));
+    return make_on_resolved_cond<FlowBlockPickIf>(model, name, cond, slice);
 }
 
 FlowBlockIdent make_flow_block_cwhile(ModelArena& model, std::string_view name,
