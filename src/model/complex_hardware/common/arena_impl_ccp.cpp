@@ -1,5 +1,7 @@
 #include "model/complex_hardware/common/arena_impl_ccp.hpp"
 
+#include "model/module/arena_impl_module.hpp"
+
 namespace vorlent {
 
 TakenCcp take_ccp(ModelArena& model, const CcpIdent& ident) {
@@ -8,6 +10,25 @@ TakenCcp take_ccp(ModelArena& model, const CcpIdent& ident) {
         case CcpType::Karray: return model.take<Karray>(ident);
         default: return model.take<DynCounter>(ident);
     }
+}
+
+Taken<Karray> take_karray(ModelArena& model, const CcpIdent& ident) { return model.take<Karray>(ident); }
+
+CcpIdent stamp_ccp_to_parent_module(ModelArena& model, CcpIdent& ident) {
+    const ModuleTraceEntry& top = module_trace_top(model);
+    if (top.stage == ModuleInitStage::FlowBlockBuild)
+        fatal(format("stamp_ccp_to_parent_module: CCPs cannot be created during {}", debug_repr(top.stage)));
+    const ModuleIdent owner = top.module;
+    ident.module_ident = owner;
+    {
+        auto c = take_ccp(model, ident);
+        c->set_ccp_ident(ident);
+        c.put_back();
+    }
+    auto module = model.take<Module>(owner);
+    module->ccps.push_back(ident);
+    module.put_back();
+    return ident;
 }
 
 // Arrays and counters build their hardware eagerly in their own operations.
