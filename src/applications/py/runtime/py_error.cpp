@@ -12,8 +12,11 @@ namespace {
 // Process-wide, like the classes: made once and kept for the life of the process.
 PyObject* PANIC_EXCEPTION = nullptr;
 
-void set_error(PyObject* exc_class, const std::string& message) {
-    PyErr_SetString(exc_class, message.c_str());
+// With its length, so a message that quotes a name holding a NUL byte
+// arrives whole.
+void set_error(PyObject* exc_class, std::string_view message) {
+    PyRef text(PyUnicode_DecodeUTF8(message.data(), Py_ssize_t(message.size()), "replace"));
+    if (text) PyErr_SetObject(exc_class, text.get());
 }
 }  // namespace
 
@@ -30,9 +33,7 @@ PyObject* panic_exception_class() {
 void raise_panic(std::string_view message) {
     PyObject* cls = panic_exception_class();
     if (!cls) return;  // the failure to make the class is raised instead
-    PyRef text(PyUnicode_DecodeUTF8(message.data(), Py_ssize_t(message.size()), "replace"));
-    if (!text) return;
-    PyErr_SetObject(cls, text.get());
+    set_error(cls, message);
 }
 
 void raise_error_text(const ErrorText& error) {
