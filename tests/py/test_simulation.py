@@ -170,9 +170,10 @@ def test_example_counter_counts_then_raises_done(tmp_path):
 
 
 def _module_name(path):
-    for line in open(path):
-        if line.startswith("module "):
-            return line.split()[1].split("(")[0]
+    with open(path) as f:
+        for line in f:
+            if line.startswith("module "):
+                return line.split()[1].split("(")[0]
     raise AssertionError("no module header")
 
 
