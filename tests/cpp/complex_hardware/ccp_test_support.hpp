@@ -49,6 +49,7 @@ private:
     bool expression(const Expression& e) const {
         const bool a = (*this)(*e.operand_a);
         switch (e.op) {
+            case LogicOp::Assign: return a;  // a pseudo node's wrapper
             case LogicOp::BitwiseInvr: return !a;
             case LogicOp::BitwiseAnd: return a && (*this)(*e.operand_b);
             case LogicOp::BitwiseOr: return a || (*this)(*e.operand_b);
