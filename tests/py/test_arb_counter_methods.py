@@ -89,6 +89,13 @@ class TestArbiter:
         assert m.arb_leaf_count(a) == 1
         with pytest.raises(TypeError, match=r"^argument 'arb_i': 'None' is not an instance of 'CcpIdent'$"):
             m.arb_leaf_count(None)
+        # An identity of another model names no slot here.
+        other = v.ModelArena()
+        other.track_module_at_com_init(other.mk_module("o"))
+        other.mk_arb("x", 0)
+        with pytest.raises(panic_type, match=r"^ArenaHandle index out of range$"):
+            m.arb_add_leaf(other.mk_arb("y", 0), 1)
+        assert m.arb_leaf_count(a) == 1
 
     def test_a_counter_is_no_arbiter(self, m):
         c = m.mk_dyn_counter("c", 4)

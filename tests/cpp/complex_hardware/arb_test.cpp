@@ -145,6 +145,9 @@ TEST(ArbTest, SettersResolveTheirSliceAndTakeEachInputOnce) {
                  width_assertion("Arb::set_user_reset: reset signal must be 1 bit", 2));
     EXPECT_FATAL(arb_set_master_ack_src(d.m, c, bus),
                  width_assertion("Arb::set_master_ack_src: master ack source must be 1 bit", 8));
+    HcpIdent nest = bit;
+    nest.hw_type = HwComponentType::Nest;
+    EXPECT_FATAL(arb_set_master_ack_src(d.m, c, nest), "HwComponentType Nest is not HCP-assignable");
     EXPECT_FALSE(d.arb(c).user_hold || d.arb(c).user_reset || d.arb(c).master_ack);
 
     // Locking ties the master acknowledge to a new constant 1, and then

@@ -46,6 +46,15 @@ struct Design {
     }
     void close(const FlowBlockIdent& b) { finalize_flow_block(m, b, false); }
 
+    // A buildable sequence that is attached nowhere, for a test to slip into
+    // a block behind the block's back.
+    FlowBlockIdent detached_seq(const HcpIdent& des) {
+        const FlowBlockIdent s = open(make_flow_block_seq(m, "detached"));
+        assign(des, 9);
+        m.flow_block_stack.pop_back();
+        return s;
+    }
+
     const Arb& arb(const CcpIdent& a) const { return m.arena<Arb>().get(a.handle()); }
     const Module& module() const { return m.arena<Module>().get(top.handle()); }
     FlowBlockBase base(const FlowBlockIdent& b) {
@@ -281,10 +290,7 @@ TEST(ZyncSchematicTest, TheBuildRefusesWhatTheBlockCannotDo) {
         d.describe();
         const FlowBlockIdent z = d.open(make_flow_block_zync(d.m, "z", a, 1, false));
         d.assign(x, 1);
-        // A buildable sequence, slipped into the zync behind its back.
-        const FlowBlockIdent s = d.open(make_flow_block_seq(d.m, "s"));
-        d.assign(x, 2);
-        d.m.flow_block_stack.pop_back();
+        const FlowBlockIdent s = d.detached_seq(x);
         {
             auto t = take_flow_block(d.m, z);
             EXPECT_FATAL(t->add_sub_flow_block(s),
@@ -296,6 +302,21 @@ TEST(ZyncSchematicTest, TheBuildRefusesWhatTheBlockCannotDo) {
         }
         d.close(z);
         EXPECT_FATAL(d.build(), "zync flow block supports only basic nodes or basic-flow sub-blocks");
+    }
+    {
+        Design d;
+        const HcpIdent x = make_reg(d.m, true, "x", 8);
+        const CcpIdent a = make_arb(d.m, true, "a", ArbSamePriPolicy::AckOne);
+        d.describe();
+        const FlowBlockIdent z = d.open(make_flow_block_zync(d.m, "z", a, 1, false));
+        d.assign(x, 1);
+        d.close(z);
+        {
+            auto t = take_flow_block(d.m, z);
+            t->get_base_mut().con_blocks.push_back(d.detached_seq(x));
+            t.put_back();
+        }
+        EXPECT_FATAL(d.build(), "zync flow block does not support con blocks");
     }
 }
 
@@ -413,5 +434,29 @@ TEST(PipSchematicTest, TheBuildRefusesWhatTheBlockCannotDo) {
         EXPECT_FATAL(d.build(),
                      "assertion `left == right` failed: pipeline flow block must have exactly one sub-block\n"
                      "  left: 0\n right: 1");
+    }
+    for (bool con : {false, true}) {
+        // What the block refuses to take in, slipped in behind its back.
+        Design d;
+        const HcpIdent x = make_reg(d.m, true, "x", 8);
+        const CcpIdent a = make_arb(d.m, true, "a", ArbSamePriPolicy::AckOne);
+        d.describe();
+        const FlowBlockIdent p = d.open(make_flow_block_pip(d.m, "p", a, 1, false, false));
+        EXPECT_FATAL(d.assign(x, 1), "pipeline block does not accept direct asm nodes; use a sub-block");
+        const FlowBlockIdent body = d.open(make_flow_block_seq(d.m, "body"));
+        d.assign(x, 2);
+        d.close(body);
+        d.close(p);
+        const FlowBlockIdent extra = d.detached_seq(x);
+        {
+            auto t = take_flow_block(d.m, p);
+            if (con)
+                t->get_base_mut().con_blocks.push_back(extra);
+            else
+                t->get_base_mut().basic_nodes.push_back(d.base(body).basic_nodes.at(0));
+            t.put_back();
+        }
+        EXPECT_FATAL(d.build(), con ? "pipeline flow block does not support con blocks"
+                                    : "pipeline flow block does not support basic nodes");
     }
 }
