@@ -159,13 +159,13 @@ TEST(ArbTest, SettersResolveTheirSliceAndTakeEachInputOnce) {
 
 namespace {
 
-struct LeafSpec {
+struct LeafShape {
     int32_t priority;
     std::optional<ArbLockedChannel> locked;
 };
 
 // What each acknowledge must be for the given requests.
-std::vector<bool> expected_acks(const std::vector<LeafSpec>& leaves, ArbSamePriPolicy policy,
+std::vector<bool> expected_acks(const std::vector<LeafShape>& leaves, ArbSamePriPolicy policy,
                                 const std::vector<bool>& req, bool mack) {
     std::vector<bool> out;
     for (size_t i = 0; i < leaves.size(); ++i) {
@@ -188,11 +188,11 @@ std::vector<bool> expected_acks(const std::vector<LeafSpec>& leaves, ArbSamePriP
 // Builds an arbiter over `leaves` and checks the master request and every
 // acknowledge against the rule for each combination of requests (and of
 // the master acknowledge, when `with_mack`).
-void check_grants(const std::vector<LeafSpec>& leaves, ArbSamePriPolicy policy, bool with_mack) {
+void check_grants(const std::vector<LeafShape>& leaves, ArbSamePriPolicy policy, bool with_mack) {
     SCOPED_TRACE(format("policy {} mack {}", debug_repr(policy), with_mack));
     ArbDesign d;
     const CcpIdent a = make_arb(d.m, true, "a", policy);
-    for (const LeafSpec& l : leaves)
+    for (const LeafShape& l : leaves)
         l.locked ? arb_add_leaf_locked(d.m, a, l.priority, *l.locked) : arb_add_leaf(d.m, a, l.priority);
     const HcpIdent mack = make_wire(d.m, true, "mack", 1);
     if (with_mack) arb_set_master_ack_src(d.m, a, mack);
@@ -220,7 +220,7 @@ void check_grants(const std::vector<LeafSpec>& leaves, ArbSamePriPolicy policy, 
 TEST(ArbTest, AcknowledgesFollowPriorityThenThePolicy) {
     // Two priority levels (one negative) with three leaves on one of them,
     // a leaf locked on Req that always requests, and one locked on Ack.
-    const std::vector<LeafSpec> leaves{{0, std::nullopt},  {-1, std::nullopt}, {0, std::nullopt},
+    const std::vector<LeafShape> leaves{{0, std::nullopt},  {-1, std::nullopt}, {0, std::nullopt},
                                        {2, std::nullopt},  {0, std::nullopt},  {-1, ArbLockedChannel::Ack}};
     for (auto policy : {ArbSamePriPolicy::AckOne, ArbSamePriPolicy::AckAll, ArbSamePriPolicy::NotAck})
         for (bool with_mack : {false, true}) check_grants(leaves, policy, with_mack);

@@ -1,5 +1,7 @@
 #include "model/complex_hardware/arb/arena_impl_arb.hpp"
 
+#include <type_traits>
+
 #include "model/flow_block/common/arena_factory_flow_block.hpp"
 
 namespace vorlent {

@@ -33,21 +33,21 @@ ZyncArbBind add_zync_leaf(ModelArena& model, const CcpIdent& arb_i, int32_t prio
 }
 
 FlowBlockIdent make_flow_block_zync_multi(ModelArena& model, std::string_view name,
-                                          const std::vector<ZyncBindSpec>& specs, bool match_all) {
-    if (specs.empty()) fatal("make_flow_block_zync_multi: at least one arb required");
+                                          const std::vector<ZyncBindArgs>& bind_args, bool match_all) {
+    if (bind_args.empty()) fatal("make_flow_block_zync_multi: at least one arb required");
     // Every bind is checked before the first leaf is registered, so a refused
     // block leaves no stray leaf behind.
-    for (const ZyncBindSpec& s : specs) require_zync_arb(s.arb_i);
+    for (const ZyncBindArgs& arg : bind_args) require_zync_arb(arg.arb_i);
     std::vector<ZyncArbBind> binds;
-    binds.reserve(specs.size());
-    for (const ZyncBindSpec& s : specs)
-        binds.push_back(add_zync_leaf(model, s.arb_i, s.priority, s.auto_ack, s.cond_i));
+    binds.reserve(bind_args.size());
+    for (const ZyncBindArgs& arg : bind_args)
+        binds.push_back(add_zync_leaf(model, arg.arb_i, arg.priority, arg.auto_ack, arg.cond_i));
     return insert_flow_block(model, FlowBlockZync::make(name, std::move(binds), match_all));
 }
 
 FlowBlockIdent make_flow_block_zync(ModelArena& model, std::string_view name, const CcpIdent& arb_i,
                                     int32_t priority, bool auto_ack) {
-    return make_flow_block_zync_multi(model, name, {ZyncBindSpec{arb_i, priority, auto_ack, std::nullopt}},
+    return make_flow_block_zync_multi(model, name, {ZyncBindArgs{arb_i, priority, auto_ack, std::nullopt}},
                                       false);
 }
 

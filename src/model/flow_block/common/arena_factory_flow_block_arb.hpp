@@ -19,7 +19,7 @@ FlowBlockIdent make_flow_block_pip(ModelArena& model, std::string_view name, con
                                    int32_t priority, bool auto_req, bool auto_restart);
 
 // One arbiter a zync block is to contend on.
-struct ZyncBindSpec {
+struct ZyncBindArgs {
     CcpIdent arb_i;
     int32_t priority = 0;
     bool auto_ack = false;  // the leaf's acknowledge is tied to 1
@@ -32,10 +32,10 @@ struct ZyncBindSpec {
 ZyncArbBind add_zync_leaf(ModelArena& model, const CcpIdent& arb_i, int32_t priority, bool auto_ack,
                           const std::optional<HcpIdent>& cond_i);
 
-// One leaf per spec, in order, then the ZYNC block. No spec is the fatal
+// One leaf per bind, in order, then the ZYNC block. No bind is the fatal
 // error "make_flow_block_zync_multi: at least one arb required".
 FlowBlockIdent make_flow_block_zync_multi(ModelArena& model, std::string_view name,
-                                          const std::vector<ZyncBindSpec>& specs, bool match_all);
+                                          const std::vector<ZyncBindArgs>& bind_args, bool match_all);
 // One bind without condition; the grant is that leaf's acknowledge.
 FlowBlockIdent make_flow_block_zync(ModelArena& model, std::string_view name, const CcpIdent& arb_i,
                                     int32_t priority, bool auto_ack);

@@ -33,11 +33,11 @@ Fallible<FlowBlockIdent> mk_flow_block_zync_multi(ModelArena& m, std::string_vie
                                                   std::optional<int32_t> priority) {
     if (binds.empty()) return ErrorText::value("zync requires at least one arb bind");
     const int32_t fallback = priority.value_or(DEFAULT_UE_PRI_USER);
-    std::vector<ZyncBindSpec> specs;
-    specs.reserve(binds.size());
+    std::vector<ZyncBindArgs> bind_args;
+    bind_args.reserve(binds.size());
     for (const auto& [arb_i, bind_priority, auto_ack, cond_i] : binds)
-        specs.push_back(ZyncBindSpec{arb_i, bind_priority.value_or(fallback), auto_ack, cond_i});
-    return make_flow_block_zync_multi(m, name, specs, match_all);
+        bind_args.push_back(ZyncBindArgs{arb_i, bind_priority.value_or(fallback), auto_ack, cond_i});
+    return make_flow_block_zync_multi(m, name, bind_args, match_all);
 }
 
 }  // namespace
