@@ -22,6 +22,12 @@ std::vector<PyMethodDef> hw_component_impl_methods();
 std::vector<PyMethodDef> flow_block_factory_methods();
 // model/flow_block/flow_block_stack_py.cpp
 std::vector<PyMethodDef> flow_block_stack_methods();
+// model/flow_block/arena_factory_flow_block_arb_py.cpp
+std::vector<PyMethodDef> flow_block_arb_factory_methods();
+// model/complex_hardware/arena_impl_arb_py.cpp
+std::vector<PyMethodDef> arb_methods();
+// model/complex_hardware/arena_impl_dyn_counter_py.cpp
+std::vector<PyMethodDef> dyn_counter_methods();
 std::vector<PyMethodDef> verilog_name_methods();
 std::vector<PyMethodDef> comb_generator_methods();  // model/arena_impl_comb_py.cpp
 

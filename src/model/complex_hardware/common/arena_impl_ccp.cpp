@@ -34,7 +34,5 @@ CcpIdent stamp_ccp_to_parent_module(ModelArena& model, CcpIdent& ident) {
 // Arrays and counters build their hardware eagerly in their own operations.
 void Karray::build(ModelArena&) {}
 void DynCounter::build(ModelArena&) {}
-// No factory makes an arbiter yet, so none can reach a build.
-void Arb::build(ModelArena&) { fatal("arbiters cannot be built yet"); }
 
 }  // namespace vorlent

@@ -20,8 +20,5 @@ void FlowBlockWhile::build_hw_component(ModelArena&) { not_available(*this); }
 void FlowBlockDoWhile::build_hw_component(ModelArena&) { not_available(*this); }
 void FlowBlockCounterLoop::build_hw_component(ModelArena&) { not_available(*this); }
 void FlowBlockWait::build_hw_component(ModelArena&) { not_available(*this); }
-void FlowBlockPip::build_hw_component(ModelArena&) { not_available(*this); }
-void FlowBlockPip::build_hw_master(ModelArena&) { not_available(*this); }
-void FlowBlockZync::build_hw_component(ModelArena&) { not_available(*this); }
 
 }  // namespace vorlent

@@ -1,0 +1,57 @@
+// ModelArena methods that make the blocks bound to arbiters: the pipeline
+// and the zync blocks. Each registers its leaves on the arbiters when it is
+// made; like every factory it neither opens the block nor attaches it.
+#include <optional>
+#include <tuple>
+#include <vector>
+
+#include "applications/py/model/arena_method_families.hpp"
+#include "applications/py/model/model_arena_py.hpp"
+#include "model/controller/asm_mode.hpp"
+#include "model/flow_block/common/arena_factory_flow_block_arb.hpp"
+
+namespace vorlent::py {
+
+namespace {
+
+// One bind as the caller writes it: (arbiter, priority or None, auto_ack, condition or None).
+using PyZyncBind = std::tuple<CcpIdent, std::optional<int32_t>, bool, std::optional<HcpIdent>>;
+
+FlowBlockIdent mk_flow_block_pip(ModelArena& m, std::string_view name, const CcpIdent& arb_i,
+                                 std::optional<int32_t> priority, bool auto_req, bool auto_restart) {
+    return make_flow_block_pip(m, name, arb_i, priority.value_or(DEFAULT_UE_PRI_USER), auto_req, auto_restart);
+}
+
+FlowBlockIdent mk_flow_block_zync(ModelArena& m, std::string_view name, const CcpIdent& arb_i,
+                                  std::optional<int32_t> priority, bool auto_ack) {
+    return make_flow_block_zync(m, name, arb_i, priority.value_or(DEFAULT_UE_PRI_USER), auto_ack);
+}
+
+// A bind without a priority takes the method's own, or 10 without that too.
+Fallible<FlowBlockIdent> mk_flow_block_zync_multi(ModelArena& m, std::string_view name,
+                                                  const std::vector<PyZyncBind>& binds, bool match_all,
+                                                  std::optional<int32_t> priority) {
+    if (binds.empty()) return ErrorText::value("zync requires at least one arb bind");
+    const int32_t fallback = priority.value_or(DEFAULT_UE_PRI_USER);
+    std::vector<ZyncBindArgs> bind_args;
+    bind_args.reserve(binds.size());
+    for (const auto& [arb_i, bind_priority, auto_ack, cond_i] : binds)
+        bind_args.push_back(ZyncBindArgs{arb_i, bind_priority.value_or(fallback), auto_ack, cond_i});
+    return make_flow_block_zync_multi(m, name, bind_args, match_all);
+}
+
+}  // namespace
+
+std::vector<PyMethodDef> flow_block_arb_factory_methods() {
+    return {
+        arena_method<"mk_flow_block_pip($self, name, arb_i, priority=None, auto_req=False, "
+                     "auto_restart=False)",
+                     &mk_flow_block_pip>(),
+        arena_method<"mk_flow_block_zync($self, name, arb_i, priority=None, auto_ack=False)",
+                     &mk_flow_block_zync>(),
+        arena_method<"mk_flow_block_zync_multi($self, name, binds, match_all, priority=None)",
+                     &mk_flow_block_zync_multi>(),
+    };
+}
+
+}  // namespace vorlent::py

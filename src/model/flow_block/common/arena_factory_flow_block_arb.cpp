@@ -1,0 +1,54 @@
+#include "model/flow_block/common/arena_factory_flow_block_arb.hpp"
+
+#include "model/complex_hardware/arb/arena_impl_arb.hpp"
+#include "model/flow_block/common/arena_impl_flow_block.hpp"
+
+namespace vorlent {
+
+namespace {
+void require_pip_arb(const CcpIdent& arb_i) {
+    assert_eq(arb_i.ccp_type, CcpType::Arb, "PipSchematic::new: ccp must be an Arb");
+}
+void require_zync_arb(const CcpIdent& arb_i) {
+    assert_eq(arb_i.ccp_type, CcpType::Arb, "ZyncArbBind::new: ccp must be an Arb");
+}
+}  // namespace
+
+FlowBlockIdent make_flow_block_pip(ModelArena& model, std::string_view name, const CcpIdent& arb_i,
+                                   int32_t priority, bool auto_req, bool auto_restart) {
+    require_pip_arb(arb_i);
+    if (auto_req)
+        arb_add_leaf_locked(model, arb_i, priority, ArbLockedChannel::Req);
+    else
+        arb_add_leaf(model, arb_i, priority);
+    return insert_flow_block(model, FlowBlockPip::make(name, arb_i, auto_restart));
+}
+
+ZyncArbBind add_zync_leaf(ModelArena& model, const CcpIdent& arb_i, int32_t priority, bool auto_ack,
+                          const std::optional<HcpIdent>& cond_i) {
+    require_zync_arb(arb_i);
+    const size_t channel = auto_ack ? arb_add_leaf_locked(model, arb_i, priority, ArbLockedChannel::Ack)
+                                    : arb_add_leaf(model, arb_i, priority);
+    return ZyncArbBind{cond_i, arb_i, uint32_t(channel)};
+}
+
+FlowBlockIdent make_flow_block_zync_multi(ModelArena& model, std::string_view name,
+                                          const std::vector<ZyncBindArgs>& bind_args, bool match_all) {
+    if (bind_args.empty()) fatal("make_flow_block_zync_multi: at least one arb required");
+    // Every bind is checked before the first leaf is registered, so a refused
+    // block leaves no stray leaf behind.
+    for (const ZyncBindArgs& arg : bind_args) require_zync_arb(arg.arb_i);
+    std::vector<ZyncArbBind> binds;
+    binds.reserve(bind_args.size());
+    for (const ZyncBindArgs& arg : bind_args)
+        binds.push_back(add_zync_leaf(model, arg.arb_i, arg.priority, arg.auto_ack, arg.cond_i));
+    return insert_flow_block(model, FlowBlockZync::make(name, std::move(binds), match_all));
+}
+
+FlowBlockIdent make_flow_block_zync(ModelArena& model, std::string_view name, const CcpIdent& arb_i,
+                                    int32_t priority, bool auto_ack) {
+    return make_flow_block_zync_multi(model, name, {ZyncBindArgs{arb_i, priority, auto_ack, std::nullopt}},
+                                      false);
+}
+
+}  // namespace vorlent
