@@ -10,16 +10,6 @@ namespace {
 }
 }  // namespace
 
-void FlowBlockCond::build_hw_component(ModelArena&) { not_available(*this); }
-void FlowBlockZeroCondIf::build_hw_component(ModelArena&) { not_available(*this); }
-void FlowBlockZeroCondElif::build_hw_component(ModelArena&) { not_available(*this); }
-void FlowBlockZeroSwitch::build_hw_component(ModelArena&) { not_available(*this); }
-void FlowBlockZeroSwitchCase::build_hw_component(ModelArena&) { not_available(*this); }
-void FlowBlockPick::build_hw_component(ModelArena&) { not_available(*this); }
-void FlowBlockWhile::build_hw_component(ModelArena&) { not_available(*this); }
-void FlowBlockDoWhile::build_hw_component(ModelArena&) { not_available(*this); }
-void FlowBlockCounterLoop::build_hw_component(ModelArena&) { not_available(*this); }
-void FlowBlockWait::build_hw_component(ModelArena&) { not_available(*this); }
 void FlowBlockPip::build_hw_component(ModelArena&) { not_available(*this); }
 void FlowBlockPip::build_hw_master(ModelArena&) { not_available(*this); }
 void FlowBlockZync::build_hw_component(ModelArena&) { not_available(*this); }
