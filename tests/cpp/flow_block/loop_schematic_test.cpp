@@ -281,3 +281,16 @@ TEST(LoopSchematicTest, SummariesBeforeTheBuildAndBodiesWithoutAnExitAreFatal) {
         EXPECT_FATAL(d.build_with_exitless_body<FlowBlockSeq>(w, body), "NodeWrap exit node is not set");
     }
 }
+
+TEST(LoopSchematicTest, ACounterLoopTooLongFor32BitsHasNoFixedLatency) {
+    LoopDesign d;
+    d.describe();
+    const FlowBlockIdent l = d.open(d.counter(4));
+    d.close(d.open(make_flow_block_sywait(d.m, "w", 1u << 30)));
+    d.close(l);
+    d.done();
+    build_flow(d.m);
+    EXPECT_EQ(d.wrap(l).cycle(), -1);
+    // Below -1 is not a latency at all.
+    EXPECT_FATAL(NodeWrap({}, std::nullopt, -2), "assertion failed: cycle == IN_CONSIST_CYCLE_USED || cycle >= 0");
+}

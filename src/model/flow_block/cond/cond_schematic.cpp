@@ -15,7 +15,8 @@ namespace {
 
 void add_edge_to_entries(ModelArena& model, const NodeWrap& wrap, const NcpIdent& pred,
                          const std::optional<HcpIdent>& guard) {
-    for (const NcpIdent& entry : wrap.samples()) get_ncp_node_mut(model, entry).add_depend_node(pred, guard);
+    for (const NcpIdent& entry : wrap.samples())
+        get_ncp_node_mut(model, entry).add_depend_node(pred, guard);
 }
 
 std::optional<HcpIdent> read_elif_cond(ModelArena& model, const FlowBlockIdent& ident) {
@@ -29,9 +30,10 @@ NodeWrap build_cond(const CondSchematic& schematic, FlowBlockBase& base, ModelAr
     if (base.sub_blocks.empty()) fatal("cond block must have at least one body block");
     const uint64_t id = base.ident.global_id();
 
-    const NcpIdent cond_node = schematic.is_state
-                                   ? make_state_node(model, false, format("sif_cond_{}", id))
-                                   : make_pseudo_node(model, format("cif_cond_{}", id), 1, LogicOp::BitwiseOr);
+    const NcpIdent cond_node =
+        schematic.is_state
+            ? make_state_node(model, false, format("sif_cond_{}", id))
+            : make_pseudo_node(model, format("cif_cond_{}", id), 1, LogicOp::BitwiseOr);
     {
         NcpNode& node = get_ncp_node_mut(model, cond_node);
         node.fill_ext_node(base.triggers, false);
@@ -47,7 +49,8 @@ NodeWrap build_cond(const CondSchematic& schematic, FlowBlockBase& base, ModelAr
     CondChain chain = CondChain::new_inv(model, "cif", id, schematic.cond);
     for (size_t e = 0; e < base.con_blocks.size(); ++e) {
         const FlowBlockIdent& con = base.con_blocks[e];
-        assert_eq(con.block_type, FlowBlockType::CondElif, "cond block con blocks must be CondElif");
+        assert_eq(con.block_type, FlowBlockType::CondElif,
+                  "cond block con blocks must be CondElif");
         const std::optional<HcpIdent> cond = read_elif_cond(model, con);
         NodeWrap wrap = summarize_block(model, con);
         const std::optional<HcpIdent> enable = chain.step(model, "cif", id, uint32_t(e), cond);
@@ -59,7 +62,8 @@ NodeWrap build_cond(const CondSchematic& schematic, FlowBlockBase& base, ModelAr
     const NcpIdent exit = make_pseudo_node(model, format("cif_exit_{}", id), 1, LogicOp::BitwiseOr);
     get_ncp_node_mut(model, exit).fill_ext_node(base.triggers, false);
     base.gen_nodes.push_back(exit);
-    for (const NodeWrap& w : branches) get_ncp_node_mut(model, exit).add_depend_node(w.exit(), std::nullopt);
+    for (const NodeWrap& w : branches)
+        get_ncp_node_mut(model, exit).add_depend_node(w.exit(), std::nullopt);
     // No condition held: the chain is left at once, which takes no cycle, so
     // a chain without an else has no fixed latency unless its branches take
     // none either.
@@ -75,12 +79,15 @@ NodeWrap build_cond(const CondSchematic& schematic, FlowBlockBase& base, ModelAr
 
     // The branches start after the condition node: a sif spends its state's
     // cycle first.
-    const int32_t cycle = sum_cycles({get_ncp_node(model, cond_node).get_cycle_used(), uniform_cycles(cycles)});
+    const int32_t cycle =
+        sum_cycles({get_ncp_node(model, cond_node).get_cycle_used(), uniform_cycles(cycles)});
     return NodeWrap({cond_node}, exit, cycle);
 }
 
 }  // namespace
 
-void FlowBlockCond::build_hw_component(ModelArena& model) { built = build_cond(schematic, base, model); }
+void FlowBlockCond::build_hw_component(ModelArena& model) {
+    built = build_cond(schematic, base, model);
+}
 
 }  // namespace vorlent

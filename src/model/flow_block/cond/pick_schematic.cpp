@@ -15,8 +15,8 @@ namespace {
 
 void warn_not_synchronized(const FlowBlockBase& base) {
     const std::string line = format(
-        "[vorlent][warn] pick block '{}': exit is NOT auto-synchronized; the matching branch drives "
-        "the exit signal\n",
+        "[vorlent][warn] pick block '{}': exit is NOT auto-synchronized; the matching branch "
+        "drives the exit signal\n",
         base.ident.ident_base.rel_name());
     std::fputs(line.c_str(), stderr);
     std::fflush(stderr);
@@ -24,7 +24,8 @@ void warn_not_synchronized(const FlowBlockBase& base) {
 
 void add_edge_to_entries(ModelArena& model, const NodeWrap& wrap, const NcpIdent& pred,
                          const std::optional<HcpIdent>& guard) {
-    for (const NcpIdent& entry : wrap.samples()) get_ncp_node_mut(model, entry).add_depend_node(pred, guard);
+    for (const NcpIdent& entry : wrap.samples())
+        get_ncp_node_mut(model, entry).add_depend_node(pred, guard);
 }
 
 std::optional<HcpIdent> read_branch_cond(ModelArena& model, const FlowBlockIdent& ident) {
@@ -39,7 +40,8 @@ NodeWrap build_pick(FlowBlockBase& base, ModelArena& model) {
     if (base.sub_blocks.empty()) fatal("pick block must have at least one pif branch");
     const uint64_t id = base.ident.global_id();
 
-    const NcpIdent entry = make_pseudo_node(model, format("pick_entry_{}", id), 1, LogicOp::BitwiseOr);
+    const NcpIdent entry =
+        make_pseudo_node(model, format("pick_entry_{}", id), 1, LogicOp::BitwiseOr);
     {
         NcpNode& node = get_ncp_node_mut(model, entry);
         node.fill_ext_node(base.triggers, false);
@@ -48,7 +50,8 @@ NodeWrap build_pick(FlowBlockBase& base, ModelArena& model) {
     base.gen_nodes.push_back(entry);
     assign_ncp_node(model, entry, true, false);
 
-    const NcpIdent exit = make_pseudo_node(model, format("pick_exit_{}", id), 1, LogicOp::BitwiseOr);
+    const NcpIdent exit =
+        make_pseudo_node(model, format("pick_exit_{}", id), 1, LogicOp::BitwiseOr);
     get_ncp_node_mut(model, exit).fill_ext_node(base.triggers, false);
     base.gen_nodes.push_back(exit);
 
@@ -57,7 +60,8 @@ NodeWrap build_pick(FlowBlockBase& base, ModelArena& model) {
     std::vector<NodeWrap> pifs;
     std::vector<int32_t> cycles;
     for (const FlowBlockIdent& sub : base.sub_blocks) {
-        assert_eq(sub.block_type, FlowBlockType::PickIf, "pick sub blocks must be pif/pidef (PickIf)");
+        assert_eq(sub.block_type, FlowBlockType::PickIf,
+                  "pick sub blocks must be pif/pidef (PickIf)");
         const std::optional<HcpIdent> cond = read_branch_cond(model, sub);
         NodeWrap wrap = summarize_block(model, sub);
         cycles.push_back(wrap.cycle());
@@ -67,15 +71,17 @@ NodeWrap build_pick(FlowBlockBase& base, ModelArena& model) {
             continue;
         }
         add_edge_to_entries(model, wrap, entry, cond);
-        const HcpIdent inv = make_expression_single(model, false, format("pick_not_{}_{}", id, pifs.size()),
-                                                    LogicOp::BitwiseInvr, *cond, std::nullopt);
-        term = term ? make_expression(model, false, "node_logic_expr", LogicOp::BitwiseAnd, *term, inv,
-                                      std::nullopt, std::nullopt)
+        const HcpIdent inv =
+            make_expression_single(model, false, format("pick_not_{}_{}", id, pifs.size()),
+                                   LogicOp::BitwiseInvr, *cond, std::nullopt);
+        term = term ? make_expression(model, false, "node_logic_expr", LogicOp::BitwiseAnd, *term,
+                                      inv, std::nullopt, std::nullopt)
                     : inv;
         pifs.push_back(std::move(wrap));
     }
 
-    for (const NodeWrap& w : pifs) get_ncp_node_mut(model, exit).add_depend_node(w.exit(), std::nullopt);
+    for (const NodeWrap& w : pifs)
+        get_ncp_node_mut(model, exit).add_depend_node(w.exit(), std::nullopt);
     if (default_branch) {
         add_edge_to_entries(model, *default_branch, entry, term);
         get_ncp_node_mut(model, exit).add_depend_node(default_branch->exit(), std::nullopt);

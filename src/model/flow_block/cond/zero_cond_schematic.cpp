@@ -19,9 +19,11 @@ void FlowBlockZeroCondIf::build_hw_component(ModelArena& model) {
     CondChain chain = CondChain::new_inv(model, "zcif", id, cond);
     for (size_t e = 0; e < base.con_blocks.size(); ++e) {
         const FlowBlockIdent& con = base.con_blocks[e];
-        assert_eq(con.block_type, FlowBlockType::ZeroCondElif, "zero-cond-if con blocks must be ZeroCondElif");
+        assert_eq(con.block_type, FlowBlockType::ZeroCondElif,
+                  "zero-cond-if con blocks must be ZeroCondElif");
         auto branch = model.take<FlowBlockZeroCondElif>(con);
-        const std::optional<HcpIdent> enable = chain.step(model, "zcif", id, uint32_t(e), branch->cond);
+        const std::optional<HcpIdent> enable =
+            chain.step(model, "zcif", id, uint32_t(e), branch->cond);
         // Only a zelse right after another zelse has no enable; its branch
         // could never be chosen, and a branch without a signal to test would
         // reach the Verilog as a condition on nothing.
@@ -40,7 +42,8 @@ void FlowBlockZeroCondElif::build_hw_component(ModelArena& model) {
 void FlowBlockZeroSwitch::build_hw_component(ModelArena& model) {
     AssignMetaSwitchPool pool;
     for (const FlowBlockIdent& sub : base.sub_blocks) {
-        assert_eq(sub.block_type, FlowBlockType::ZeroSwitchCase, "zero-switch sub blocks must be ZeroSwitchCase");
+        assert_eq(sub.block_type, FlowBlockType::ZeroSwitchCase,
+                  "zero-switch sub blocks must be ZeroSwitchCase");
         auto zcase = model.take<FlowBlockZeroSwitchCase>(sub);
         pool.insert_asms(model, selector, zcase->match_val, zcase->metas);
         zcase.put_back();

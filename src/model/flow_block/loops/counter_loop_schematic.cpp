@@ -37,7 +37,8 @@ NodeWrap build_counter_loop(int32_t last_loop_cnt, std::optional<HcpIdent>& loop
     const NodeWrap body = summarize_block(model, base.sub_blocks.front());
     if (!body.has_exit()) fatal("NodeWrap exit node is not set");
 
-    const NcpIdent counter = make_counter_node(model, false, format("cloop_cnt_{}", id), last_loop_cnt);
+    const NcpIdent counter =
+        make_counter_node(model, false, format("cloop_cnt_{}", id), last_loop_cnt);
     get_ncp_node_mut(model, counter).fill_ext_node(base.triggers, false);
     base.gen_nodes.push_back(counter);
     loop_id_expr_i = counter_register(model, counter);
@@ -54,7 +55,8 @@ NodeWrap build_counter_loop(int32_t last_loop_cnt, std::optional<HcpIdent>& loop
     const HcpIdent not_last = make_expression_single(model, false, format("cloop_not_last_{}", id),
                                                      LogicOp::BitwiseInvr, at_last, std::nullopt);
     get_ncp_node_mut(model, loop).add_depend_node(body.exit(), not_last);
-    for (const NcpIdent& entry : body.samples()) get_ncp_node_mut(model, entry).add_depend_node(loop, std::nullopt);
+    for (const NcpIdent& entry : body.samples())
+        get_ncp_node_mut(model, entry).add_depend_node(loop, std::nullopt);
 
     const NcpIdent exit = make_filled_pseudo(model, base, format("cloop_exit_{}", id));
     get_ncp_node_mut(model, exit).add_depend_node(body.exit(), at_last);

@@ -34,14 +34,16 @@ NcpIdent make_loop_exit(ModelArena& model, FlowBlockBase& base, const std::strin
     return exit;
 }
 
-NodeWrap build_while(const HcpIdent& cond, bool use_state_node, FlowBlockBase& base, ModelArena& model) {
+NodeWrap build_while(const HcpIdent& cond, bool use_state_node, FlowBlockBase& base,
+                     ModelArena& model) {
     if (base.sub_blocks.empty()) fatal("while block must have one body block");
     if (!base.con_blocks.empty()) fatal("while block does not support con blocks");
     const uint64_t id = base.ident.global_id();
 
-    const NcpIdent cond_node = use_state_node
-                                   ? make_state_node(model, false, format("swhile_cond_{}", id))
-                                   : make_pseudo_node(model, format("cwhile_cond_{}", id), 1, LogicOp::BitwiseOr);
+    const NcpIdent cond_node =
+        use_state_node
+            ? make_state_node(model, false, format("swhile_cond_{}", id))
+            : make_pseudo_node(model, format("cwhile_cond_{}", id), 1, LogicOp::BitwiseOr);
     {
         NcpNode& node = get_ncp_node_mut(model, cond_node);
         node.fill_ext_node(base.triggers, false);
@@ -52,10 +54,12 @@ NodeWrap build_while(const HcpIdent& cond, bool use_state_node, FlowBlockBase& b
 
     const NodeWrap body = summarize_body(model, base);
     get_ncp_node_mut(model, cond_node).add_depend_node(body.exit(), std::nullopt);
-    for (const NcpIdent& entry : body.samples()) get_ncp_node_mut(model, entry).add_depend_node(cond_node, cond);
+    for (const NcpIdent& entry : body.samples())
+        get_ncp_node_mut(model, entry).add_depend_node(cond_node, cond);
 
     const HcpIdent not_cond = negated(model, format("cwhile_not_cond_{}", id), cond);
-    const NcpIdent exit = make_loop_exit(model, base, format("cwhile_exit_{}", id), cond_node, not_cond);
+    const NcpIdent exit =
+        make_loop_exit(model, base, format("cwhile_exit_{}", id), cond_node, not_cond);
     for (const NcpIdent& entry : body.samples()) assign_ncp_node(model, entry, false, true);
     return NodeWrap({cond_node}, exit, IN_CONSIST_CYCLE_USED);
 }
@@ -69,10 +73,12 @@ NodeWrap build_do_while(const HcpIdent& cond, FlowBlockBase& base, ModelArena& m
     if (base.triggers.int_start)
         for (const NcpIdent& entry : body.samples())
             get_ncp_node_mut(model, entry).add_depend_node(*base.triggers.int_start, std::nullopt);
-    for (const NcpIdent& entry : body.samples()) get_ncp_node_mut(model, entry).add_depend_node(body.exit(), cond);
+    for (const NcpIdent& entry : body.samples())
+        get_ncp_node_mut(model, entry).add_depend_node(body.exit(), cond);
 
     const HcpIdent not_cond = negated(model, format("dowhile_not_cond_{}", id), cond);
-    const NcpIdent exit = make_loop_exit(model, base, format("dowhile_exit_{}", id), body.exit(), not_cond);
+    const NcpIdent exit =
+        make_loop_exit(model, base, format("dowhile_exit_{}", id), body.exit(), not_cond);
     // The body's entries are this block's entries: their consumer assigns them.
     return NodeWrap(body.samples(), exit, IN_CONSIST_CYCLE_USED);
 }
@@ -83,6 +89,8 @@ void FlowBlockWhile::build_hw_component(ModelArena& model) {
     built = build_while(cond_i, use_state_node, base, model);
 }
 
-void FlowBlockDoWhile::build_hw_component(ModelArena& model) { built = build_do_while(cond_i, base, model); }
+void FlowBlockDoWhile::build_hw_component(ModelArena& model) {
+    built = build_do_while(cond_i, base, model);
+}
 
 }  // namespace vorlent

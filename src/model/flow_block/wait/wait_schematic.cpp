@@ -11,18 +11,19 @@ namespace vorlent {
 namespace {
 
 NcpIdent make_wait_node(ModelArena& model, const WaitCondTarget& t, uint64_t id) {
-    return make_wait_cond_node(model, false, format("scwait_{}", id), t.cond_i, uint32_t(t.cond_slice.start),
-                               uint32_t(t.cond_slice.stop));
+    return make_wait_cond_node(model, false, format("scwait_{}", id), t.cond_i,
+                               uint32_t(t.cond_slice.start), uint32_t(t.cond_slice.stop));
 }
 
 NcpIdent make_wait_node(ModelArena& model, const WaitCycleTarget& t, uint64_t id) {
     return make_wait_cycle_node(model, false, format("sywait_{}", id), int32_t(t.cycle));
 }
 
-NodeWrap build_wait(const std::variant<WaitCondTarget, WaitCycleTarget>& target, FlowBlockBase& base,
-                    ModelArena& model) {
+NodeWrap build_wait(const std::variant<WaitCondTarget, WaitCycleTarget>& target,
+                    FlowBlockBase& base, ModelArena& model) {
     const uint64_t id = base.ident.global_id();
-    const NcpIdent node = std::visit([&](const auto& t) { return make_wait_node(model, t, id); }, target);
+    const NcpIdent node =
+        std::visit([&](const auto& t) { return make_wait_node(model, t, id); }, target);
     {
         NcpNode& n = get_ncp_node_mut(model, node);
         n.fill_ext_node(base.triggers, false);
@@ -35,6 +36,8 @@ NodeWrap build_wait(const std::variant<WaitCondTarget, WaitCycleTarget>& target,
 
 }  // namespace
 
-void FlowBlockWait::build_hw_component(ModelArena& model) { built = build_wait(target, base, model); }
+void FlowBlockWait::build_hw_component(ModelArena& model) {
+    built = build_wait(target, base, model);
+}
 
 }  // namespace vorlent
