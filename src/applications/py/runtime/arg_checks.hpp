@@ -114,6 +114,12 @@ inline CheckResult check_cond_width(int32_t cond_width, const std::optional<Slic
     return std::nullopt;
 }
 
+// A wait of no cycles (or fewer) would never be counted down.
+inline CheckResult check_sywait_cycle(int32_t cycle) {
+    if (cycle >= 1) return std::nullopt;
+    return ErrorText::value(format("sywait cycle must be positive, got {}", cycle));
+}
+
 // How an assignment's source was fitted to its destination.
 enum class AsmResize : uint32_t { Equal = 0, Extended = 1, Cut = 2 };
 

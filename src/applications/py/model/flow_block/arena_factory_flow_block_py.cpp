@@ -1,18 +1,72 @@
 // ModelArena methods that make flow blocks. A factory only makes the block:
 // it is opened by initialize_flow_block and joins its parent when closed.
+// A factory that takes a condition checks first that it selects exactly one
+// bit, so a refused call makes nothing.
+#include <optional>
 #include <vector>
 
 #include "applications/py/model/arena_method_families.hpp"
+#include "applications/py/model/hw_component/arena_impl_hwc_py.hpp"
 #include "applications/py/model/model_arena_py.hpp"
+#include "applications/py/runtime/arg_checks.hpp"
 #include "model/flow_block/common/arena_factory_flow_block.hpp"
 
 namespace vorlent::py {
+
+namespace {
+
+using CondFactory = FlowBlockIdent (*)(ModelArena&, std::string_view, const HcpIdent&,
+                                       const std::optional<Slice>&);
+
+// The cond check, then the model's factory.
+template <CondFactory make>
+Fallible<FlowBlockIdent> on_checked_cond(ModelArena& m, std::string_view name,
+                                         const HcpIdent& cond_i, std::optional<Slice> cond_slice) {
+    if (auto err = check_cond_slice_match(m, cond_i, cond_slice)) return *err;
+    return make(m, name, cond_i, cond_slice);
+}
+
+Fallible<FlowBlockIdent> mk_flow_block_sywait(ModelArena& m, std::string_view name, int32_t cycle) {
+    if (auto err = check_sywait_cycle(cycle)) return *err;
+    return make_flow_block_sywait(m, name, uint32_t(cycle));
+}
+
+}  // namespace
 
 std::vector<PyMethodDef> flow_block_factory_methods() {
     return {
         arena_method<"mk_flow_block_seq($self, name)", &make_flow_block_seq>(),
         arena_method<"mk_flow_block_par_auto($self, name)", &make_flow_block_par_auto>(),
         arena_method<"mk_flow_block_par_no_sync($self, name)", &make_flow_block_par_no_sync>(),
+        arena_method<"mk_flow_block_cif($self, name, cond_i, cond_slice=None)",
+                     &on_checked_cond<&make_flow_block_cif>>(),
+        arena_method<"mk_flow_block_sif($self, name, cond_i, cond_slice=None)",
+                     &on_checked_cond<&make_flow_block_sif>>(),
+        arena_method<"mk_flow_block_cselif($self, name, cond_i, cond_slice=None)",
+                     &on_checked_cond<&make_flow_block_cselif>>(),
+        arena_method<"mk_flow_block_cselse($self, name)", &make_flow_block_cselse>(),
+        arena_method<"mk_flow_block_zif($self, name, cond_i, cond_slice=None)",
+                     &on_checked_cond<&make_flow_block_zif>>(),
+        arena_method<"mk_flow_block_zelif($self, name, cond_i, cond_slice=None)",
+                     &on_checked_cond<&make_flow_block_zelif>>(),
+        arena_method<"mk_flow_block_zelse($self, name)", &make_flow_block_zelse>(),
+        arena_method<"mk_flow_block_zstate($self, name, state_i)", &make_flow_block_zstate>(),
+        arena_method<"mk_flow_block_zcase($self, name, match_val)", &make_flow_block_zcase>(),
+        arena_method<"mk_flow_block_cwhile($self, name, cond_i, cond_slice=None)",
+                     &on_checked_cond<&make_flow_block_cwhile>>(),
+        arena_method<"mk_flow_block_swhile($self, name, cond_i, cond_slice=None)",
+                     &on_checked_cond<&make_flow_block_swhile>>(),
+        arena_method<"mk_flow_block_do_while($self, name, cond_i, cond_slice=None)",
+                     &on_checked_cond<&make_flow_block_do_while>>(),
+        arena_method<"mk_flow_block_counter_loop($self, name, last_loop_cnt)",
+                     &make_flow_block_counter_loop>(),
+        arena_method<"mk_flow_block_scwait($self, name, cond_i, cond_slice=None)",
+                     &on_checked_cond<&make_flow_block_scwait>>(),
+        arena_method<"mk_flow_block_sywait($self, name, cycle)", &mk_flow_block_sywait>(),
+        arena_method<"mk_flow_block_pick($self, name)", &make_flow_block_pick>(),
+        arena_method<"mk_flow_block_pif($self, name, cond_i, cond_slice=None)",
+                     &on_checked_cond<&make_flow_block_pif>>(),
+        arena_method<"mk_flow_block_pidef($self, name)", &make_flow_block_pidef>(),
     };
 }
 

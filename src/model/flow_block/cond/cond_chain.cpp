@@ -1,0 +1,38 @@
+#include "model/flow_block/cond/cond_chain.hpp"
+
+#include "model/hw_component/arena_factory_hcp.hpp"
+#include "model/model_arena.hpp"
+
+namespace vorlent {
+
+namespace {
+
+HcpIdent negate(ModelArena& model, const std::string& name, const HcpIdent& cond) {
+    return make_expression_single(model, false, name, LogicOp::BitwiseInvr, cond, std::nullopt);
+}
+
+HcpIdent both(ModelArena& model, const HcpIdent& a, const HcpIdent& b) {
+    return make_expression(model, false, "node_logic_expr", LogicOp::BitwiseAnd, a, b, std::nullopt,
+                           std::nullopt);
+}
+
+}  // namespace
+
+CondChain CondChain::new_inv(ModelArena& model, std::string_view prefix, uint64_t block_id,
+                             const HcpIdent& cond) {
+    CondChain chain;
+    chain.term_ = negate(model, format("{}_not_cond_{}", prefix, block_id), cond);
+    return chain;
+}
+
+std::optional<HcpIdent> CondChain::step(ModelArena& model, std::string_view prefix,
+                                        uint64_t block_id, uint32_t index,
+                                        const std::optional<HcpIdent>& cond) {
+    if (!cond) return std::exchange(term_, std::nullopt);
+    const HcpIdent enable = term_ ? both(model, *cond, *term_) : *cond;
+    const HcpIdent inv = negate(model, format("{}_not_elif_{}_{}", prefix, block_id, index), *cond);
+    term_ = term_ ? both(model, *term_, inv) : inv;
+    return enable;
+}
+
+}  // namespace vorlent

@@ -1,0 +1,59 @@
+// The zero-delay conditionals fold every assignment of every branch into one
+// assignment node whose events carry the branch structure: an if / else-if /
+// else chain (zif) or a case statement (zstate). The parent then treats that
+// node like one plain assignment.
+#include "common/fatal.hpp"
+#include "model/flow_block/common/block_build.hpp"
+#include "model/flow_block/cond/cond_chain.hpp"
+#include "model/hw_component/common/asm_meta_helper/assign_meta_pools.hpp"
+#include "model/nodes/arena_factory_node.hpp"
+
+namespace vorlent {
+
+void FlowBlockZeroCondIf::build_hw_component(ModelArena& model) {
+    const uint64_t id = base.ident.global_id();
+    metas = gen_unified_asm_meta_flat(base, model);
+    AssignMetaIfPool pool;
+    pool.insert_asms(model, cond, cond, metas);
+
+    CondChain chain = CondChain::new_inv(model, "zcif", id, cond);
+    for (size_t e = 0; e < base.con_blocks.size(); ++e) {
+        const FlowBlockIdent& con = base.con_blocks[e];
+        assert_eq(con.block_type, FlowBlockType::ZeroCondElif,
+                  "zero-cond-if con blocks must be ZeroCondElif");
+        auto branch = model.take<FlowBlockZeroCondElif>(con);
+        const std::optional<HcpIdent> enable =
+            chain.step(model, "zcif", id, uint32_t(e), branch->cond);
+        // Only a zelse right after another zelse has no enable; its branch
+        // could never be chosen, and a branch without a signal to test would
+        // reach the Verilog as a condition on nothing.
+        if (!enable) fatal(format("zero-cond-if '{}': a zelse must be the last branch of its chain",
+                                  base.ident.ident_base.rel_name()));
+        pool.insert_asms(model, branch->cond, *enable, branch->metas);
+        branch.put_back();
+    }
+    result = make_asm_node_many(model, format("zcif_result_{}", id), pool.gen_assign_metas(model));
+}
+
+void FlowBlockZeroCondElif::build_hw_component(ModelArena& model) {
+    metas = gen_unified_asm_meta_flat(base, model);
+}
+
+void FlowBlockZeroSwitch::build_hw_component(ModelArena& model) {
+    AssignMetaSwitchPool pool;
+    for (const FlowBlockIdent& sub : base.sub_blocks) {
+        assert_eq(sub.block_type, FlowBlockType::ZeroSwitchCase,
+                  "zero-switch sub blocks must be ZeroSwitchCase");
+        auto zcase = model.take<FlowBlockZeroSwitchCase>(sub);
+        pool.insert_asms(model, selector, zcase->match_val, zcase->metas);
+        zcase.put_back();
+    }
+    result = make_asm_node_many(model, format("zsw_result_{}", base.ident.global_id()),
+                                pool.gen_assign_metas(model));
+}
+
+void FlowBlockZeroSwitchCase::build_hw_component(ModelArena& model) {
+    metas = gen_unified_asm_meta_flat(base, model);
+}
+
+}  // namespace vorlent

@@ -1,0 +1,245 @@
+// The conditional chain (cif, sif with elif and else continuations) as
+// build_flow lowers it.
+#include "schematic_test_support.hpp"
+
+using namespace vorlent;
+using namespace vorlent::testing;
+
+namespace {
+
+struct Chain : Design {
+    HcpIdent r = reg("r"), v = val(1), a = wire("a"), b = wire("b");
+
+    FlowBlockIdent head(bool sif, const HcpIdent& cond) {
+        return open(sif ? make_flow_block_sif(m, "i", cond, std::nullopt)
+                        : make_flow_block_cif(m, "i", cond, std::nullopt));
+    }
+    FlowBlockIdent elif(const HcpIdent& cond) { return open(make_flow_block_cselif(m, "ei", cond, std::nullopt)); }
+    FlowBlockIdent els() { return open(make_flow_block_cselse(m, "el")); }
+    // A branch: its block with one sequence of `steps` steps inside.
+    FlowBlockIdent branch(FlowBlockIdent block, int steps = 1) {
+        const FlowBlockIdent body = seq("s", r, v, steps);
+        close(block);
+        return body;
+    }
+    const Expression& op_of(const std::optional<HcpIdent>& e) const { return expr(*e); }
+};
+
+}  // namespace
+
+TEST(CondSchematicTest, CifDrawsItsNodesAndWiresItsOneBranch) {
+    Chain d;
+    d.describe();
+    const FlowBlockIdent cif = d.head(false, d.a);
+    const FlowBlockIdent body = d.branch(cif, 2);
+    d.done();
+    build_flow(d.m);
+
+    const uint64_t id = cif.global_id();
+    const FlowBlockBase base = d.base(cif);
+    ASSERT_EQ(base.gen_nodes.size(), 2u);
+    const NcpIdent cond = base.gen_nodes[0], exit = base.gen_nodes[1];
+    // Condition node (prelim only), the body's summary, the negation, the
+    // exit (assigned: AND for its guarded edge, OR of its two edges), then
+    // the body's entry gets its final phase.
+    const uint64_t first = cond.global_id() - 1;
+    EXPECT_DRAWN(d.m, first,
+                 {"EXPR_pseudo_init_expr", format("PSEUDO_NODE_cif_cond_{}", id), TAKE, TAKE,
+                  format("EXPR_cif_not_cond_{}", id), "EXPR_pseudo_init_expr", format("PSEUDO_NODE_cif_exit_{}", id),
+                  TAKE, "EXPR_node_logic_expr", "EXPR_node_logic_expr", TAKE});
+
+    const NodeWrap w = d.wrap(cif), bw = d.wrap(body);
+    EXPECT_EQ(w.samples(), (std::vector<NcpIdent>{cond}));
+    EXPECT_EQ(w.exit(), exit);
+    // The chain may also be left at once, when the condition does not hold.
+    EXPECT_EQ(w.cycle(), -1);
+
+    const HcpIdent not_a = d.expr(d.edges(exit)[1].guard.value()).ident;
+    EXPECT_EQ(not_a.abs_name(), format("EXPR_cif_not_cond_{}_{}", id, first + 4));
+    EXPECT_EQ(d.expr(not_a).op, LogicOp::BitwiseInvr);
+    EXPECT_EQ(*d.expr(not_a).operand_a, d.a);
+    EXPECT_EQ(d.edges(bw.samples()[0]), (std::vector<DependEdge>{edge(cond, d.a)}));
+    EXPECT_EQ(d.edges(exit), (std::vector<DependEdge>{edge(bw.exit()), edge(cond, not_a)}));
+    // The parent (here the design's start) feeds the entry.
+    EXPECT_EQ(d.edges(cond), (std::vector<DependEdge>{edge(d.start())}));
+}
+
+TEST(CondSchematicTest, SifSpendsItsConditionStateBeforeTheBranch) {
+    Chain d;
+    d.describe();
+    const FlowBlockIdent sif = d.head(true, d.a);
+    const FlowBlockIdent body = d.branch(sif, 2);
+    d.branch(d.els(), 2);
+    d.done();
+    build_flow(d.m);
+
+    const uint64_t id = sif.global_id();
+    const NcpIdent cond = d.base(sif).gen_nodes[0];
+    EXPECT_EQ(cond.node_type, NodeType::State);
+    EXPECT_DRAWN(d.m, cond.global_id() - 3,
+                 {format("VAL_sif_cond_{}_ST_SET", id), format("VAL_sif_cond_{}_ST_UNSET", id),
+                  format("SR_ST_sif_cond_{}_ST", id), format("STATE_NODE_sif_cond_{}", id), TAKE, TAKE,
+                  format("EXPR_cif_not_cond_{}", id)});
+    EXPECT_EQ(d.edges(d.wrap(body).samples()[0]), (std::vector<DependEdge>{edge(cond, d.a)}));
+    // Two steps behind one cycle of the condition state.
+    EXPECT_EQ(d.wrap(sif).cycle(), 3);
+}
+
+TEST(CondSchematicTest, ElifAndElseAreEnabledByTheNegationsBeforeThem) {
+    Chain d;
+    d.describe();
+    const FlowBlockIdent cif = d.head(false, d.a);
+    const FlowBlockIdent s0 = d.branch(cif);
+    const FlowBlockIdent s1 = d.branch(d.elif(d.b));
+    const FlowBlockIdent s2 = d.branch(d.els());
+    d.done();
+    build_flow(d.m);
+
+    const uint64_t id = cif.global_id();
+    const FlowBlockBase base = d.base(cif);
+    const NcpIdent cond = base.gen_nodes[0], exit = base.gen_nodes[1];
+    // After the head's negation: the elif (its condition and summary read by
+    // two takes, its enable, its negation, the new term), the else (two
+    // takes, nothing made), then the exit.
+    EXPECT_DRAWN(d.m, cond.global_id() + 3,
+                 {format("EXPR_cif_not_cond_{}", id), TAKE, TAKE, "EXPR_node_logic_expr",
+                  format("EXPR_cif_not_elif_{}_0", id), "EXPR_node_logic_expr", TAKE, TAKE,
+                  "EXPR_pseudo_init_expr", format("PSEUDO_NODE_cif_exit_{}", id), TAKE,
+                  "EXPR_node_logic_expr", "EXPR_node_logic_expr", TAKE});
+
+    const auto e1 = d.edges(d.wrap(s1).samples()[0]);
+    const auto e2 = d.edges(d.wrap(s2).samples()[0]);
+    ASSERT_EQ(e1.size(), 1u);
+    ASSERT_EQ(e2.size(), 1u);
+    EXPECT_EQ(e1[0].node, cond);
+    EXPECT_EQ(e2[0].node, cond);
+    const Expression& enable = d.op_of(e1[0].guard);
+    EXPECT_EQ(enable.op, LogicOp::BitwiseAnd);
+    EXPECT_EQ(*enable.operand_a, d.b);
+    EXPECT_EQ(enable.operand_b->ident_base.rel_name(), format("cif_not_cond_{}", id));
+    const Expression& term = d.op_of(e2[0].guard);
+    EXPECT_EQ(term.op, LogicOp::BitwiseAnd);
+    EXPECT_EQ(term.operand_a->ident_base.rel_name(), format("cif_not_cond_{}", id));
+    EXPECT_EQ(term.operand_b->ident_base.rel_name(), format("cif_not_elif_{}_0", id));
+    // Every branch ends in the exit; with an else there is no way around them.
+    EXPECT_EQ(d.edges(exit), (std::vector<DependEdge>{edge(d.wrap(s0).exit()), edge(d.wrap(s1).exit()),
+                                                      edge(d.wrap(s2).exit())}));
+    EXPECT_EQ(d.wrap(cif).cycle(), 1);
+}
+
+TEST(CondSchematicTest, AnElifAfterAnElseStartsAFreshChain) {
+    Chain d;
+    d.describe();
+    const FlowBlockIdent cif = d.head(false, d.a);
+    d.branch(cif);
+    const FlowBlockIdent s1 = d.branch(d.els());
+    const FlowBlockIdent s2 = d.branch(d.elif(d.b));
+    d.done();
+    build_flow(d.m);
+
+    const uint64_t id = cif.global_id();
+    const FlowBlockBase base = d.base(cif);
+    const NcpIdent cond = base.gen_nodes[0], exit = base.gen_nodes[1];
+    // The else takes the head's negation; the elif is enabled by its own
+    // condition, and its negation is left over as the way around.
+    const auto e1 = d.edges(d.wrap(s1).samples()[0]);
+    EXPECT_EQ(e1[0].guard->ident_base.rel_name(), format("cif_not_cond_{}", id));
+    EXPECT_EQ(d.edges(d.wrap(s2).samples()[0]), (std::vector<DependEdge>{edge(cond, d.b)}));
+    const auto ex = d.edges(exit);
+    ASSERT_EQ(ex.size(), 4u);
+    EXPECT_EQ(ex[3].node, cond);
+    EXPECT_EQ(ex[3].guard->ident_base.rel_name(), format("cif_not_elif_{}_1", id));
+}
+
+TEST(CondSchematicTest, LatencyIsFixedOnlyWhenEveryWayThroughTakesAsLong) {
+    struct Case {
+        std::vector<int> branches;  // head, elif..., and the else when `with_else`
+        bool with_else;
+        bool started;
+        int32_t expected;
+    };
+    for (const Case& c : {Case{{3, 3, 3}, true, false, 3}, Case{{3, 2}, true, false, -1},
+                          Case{{2, 2}, false, false, -1}, Case{{2, 2}, true, true, -1}}) {
+        Chain d;
+        const HcpIdent go = d.wire("go");
+        d.describe();
+        const FlowBlockIdent cif = d.head(false, d.a);
+        d.branch(cif, c.branches[0]);
+        for (size_t i = 1; i < c.branches.size(); ++i)
+            d.branch(c.with_else && i + 1 == c.branches.size() ? d.els() : d.elif(d.b), c.branches[i]);
+        d.done();
+        if (c.started) d.add_src(cif, &FlowBlockBase::start_srcs, go);
+        build_flow(d.m);
+        EXPECT_EQ(d.wrap(cif).cycle(), c.expected) << c.branches.size() << " branches";
+        if (c.started) {
+            // The block's own start feeds the condition node before its parent does.
+            const FlowBlockBase base = d.base(cif);
+            EXPECT_EQ(d.edges(base.gen_nodes[0]),
+                      (std::vector<DependEdge>{edge(*base.triggers.int_start), edge(d.start())}));
+        }
+    }
+}
+
+TEST(CondSchematicTest, BuildRefusesChainsItCannotLower) {
+    {
+        // finalize does not run the completeness check, the build does.
+        Chain d;
+        d.describe();
+        d.close(d.head(false, d.a));
+        d.done();
+        EXPECT_FATAL(build_flow(d.m), "cond block must have at least one body block");
+    }
+    {
+        Chain d;
+        d.describe();
+        d.branch(d.head(false, d.a));
+        d.close(d.els());
+        d.done();
+        EXPECT_FATAL(build_flow(d.m), "cond elif/else block has no body sub-block");
+    }
+    {
+        // A zero-delay else is taken as a continuation, but cannot be lowered.
+        Chain d;
+        d.describe();
+        d.branch(d.head(false, d.a));
+        const FlowBlockIdent ze = d.open(make_flow_block_zelse(d.m, "z"));
+        d.assign(d.r, d.v);
+        d.close(ze);
+        d.done();
+        EXPECT_FATAL(build_flow(d.m),
+                     "assertion `left == right` failed: cond block con blocks must be CondElif\n"
+                     "  left: ZeroCondElif\n right: CondElif");
+    }
+    {
+        // A zero-delay body stands for an assignment, not for a block.
+        Chain d;
+        d.describe();
+        const FlowBlockIdent cif = d.head(false, d.a);
+        const FlowBlockIdent zif = d.open(make_flow_block_zif(d.m, "z", d.b, std::nullopt));
+        d.assign(d.r, d.v);
+        d.close(zif);
+        d.close(cif);
+        d.done();
+        EXPECT_FATAL(build_flow(d.m), "summarize_as_block: not supported by this block type");
+    }
+}
+
+TEST(CondSchematicTest, SummariesBeforeTheBuildAndBranchesWithoutAnExitAreFatal) {
+    Chain d;
+    d.describe();
+    const FlowBlockIdent cif = d.head(false, d.a);
+    const FlowBlockIdent body = d.branch(cif);
+    const FlowBlockIdent el = d.els();
+    d.branch(el);
+    d.done();
+    EXPECT_FATAL(d.wrap(cif), "cond block has not been built");
+    EXPECT_FATAL(d.wrap(el), "cond elif/else block has not been built");
+
+    // A body summary without an exit (no kind makes one yet) cannot end the chain.
+    push_module_trace(d.m, d.top, ModuleInitStage::FlowBlockBuild);
+    const NcpIdent lone = make_pseudo_node(d.m, "lone", 1, LogicOp::BitwiseOr);
+    d.m.arena<FlowBlockSeq>().get_mut(body.handle()).built = NodeWrap({lone}, std::nullopt, 1);
+    d.m.arena<FlowBlockCondElif>().get_mut(el.handle()).built = NodeWrap({lone}, lone, 1);
+    auto t = take_flow_block(d.m, cif);
+    EXPECT_FATAL(t->build_hw_component(d.m), "NodeWrap exit node is not set");
+}

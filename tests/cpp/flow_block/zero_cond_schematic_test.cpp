@@ -1,0 +1,225 @@
+// The zero-delay conditionals (zif chains, zstate with zcases): every branch
+// folded into one assignment node.
+#include "schematic_test_support.hpp"
+
+using namespace vorlent;
+using namespace vorlent::testing;
+
+namespace {
+
+struct ZeroDesign : Design {
+    HcpIdent x = reg("x"), y = reg("y"), a = wire("a"), b = wire("b"), c = wire("c");
+    HcpIdent v1 = val(1), v2 = val(2), v3 = val(3), v4 = val(4);
+
+    FlowBlockIdent zif(const HcpIdent& cond) { return open(make_flow_block_zif(m, "zi", cond, std::nullopt)); }
+    FlowBlockIdent zelif(const HcpIdent& cond) { return open(make_flow_block_zelif(m, "ze", cond, std::nullopt)); }
+    FlowBlockIdent zelse() { return open(make_flow_block_zelse(m, "zl")); }
+    FlowBlockIdent zcase(int32_t match) { return open(make_flow_block_zcase(m, "zc", match)); }
+
+    const AsmNode& node(const NcpIdent& n) const { return m.arena<AsmNode>().get(n.handle()); }
+    const UeCond& cond_event(const AssignMeta& meta) const { return m.arena<UeCond>().get(meta.origin_ue.handle()); }
+    const UeSwitch& switch_event(const AssignMeta& meta) const {
+        return m.arena<UeSwitch>().get(meta.origin_ue.handle());
+    }
+};
+
+std::vector<bool> present(const std::vector<std::optional<UpdateEventIdent>>& events) {
+    std::vector<bool> out;
+    for (const auto& e : events) out.push_back(e.has_value());
+    return out;
+}
+
+}  // namespace
+
+TEST(ZeroCondSchematicTest, ChainFoldsEveryBranchIntoOneNodePerDestination) {
+    ZeroDesign d;
+    d.describe();
+    const FlowBlockIdent s = d.open(make_flow_block_seq(d.m, "s"));
+    const FlowBlockIdent zif = d.zif(d.a);
+    d.assign(d.x, d.v1);
+    d.assign(d.y, d.v1);
+    d.close(zif);
+    FlowBlockIdent blk = d.zelif(d.b);
+    d.assign(d.x, d.v2);
+    d.close(blk);
+    blk = d.zelif(d.c);
+    d.assign(d.y, d.v3);
+    d.close(blk);
+    blk = d.zelse();
+    d.assign(d.x, d.v4);
+    d.close(blk);
+    d.close(s);
+    d.done();
+    build_flow(d.m);
+
+    const uint64_t id = zif.global_id();
+    auto t = d.m.take<FlowBlockZeroCondIf>(zif);
+    const NcpIdent result = t->summarize_as_node();
+    const std::vector<AssignMeta> own = t->metas;
+    t.put_back();
+    ASSERT_EQ(own.size(), 2u);
+    // The head's negation follows its own folded assignments; each
+    // continuation is taken out, then its chain step runs; the else (index
+    // 2) makes nothing. Then one event per destination, then the node.
+    const uint64_t first = own[1].cur_ue.global_id() + 1;
+    EXPECT_DRAWN(d.m, first,
+                 {format("EXPR_zcif_not_cond_{}", id), TAKE, "EXPR_node_logic_expr",
+                  format("EXPR_zcif_not_elif_{}_0", id), "EXPR_node_logic_expr", TAKE, "EXPR_node_logic_expr",
+                  format("EXPR_zcif_not_elif_{}_1", id), "EXPR_node_logic_expr", TAKE, "UE_COND", "UE_COND",
+                  format("ASM_NODE_zcif_result_{}", id)});
+
+    const std::vector<AssignMeta>& metas = d.node(result).asm_metas;
+    ASSERT_EQ(metas.size(), 2u);
+    EXPECT_EQ(metas[0].des, d.x);
+    EXPECT_EQ(metas[1].des, d.y);
+    // x: head, first zelif, (not the second), else; y: head and second zelif.
+    const UeCond& ex = d.cond_event(metas[0]);
+    EXPECT_EQ(ex.conds, (std::vector<std::optional<HcpIdent>>{d.a, d.b, d.c, std::nullopt}));
+    EXPECT_EQ(present(ex.sub_stmts), (std::vector<bool>{true, true, false, true}));
+    const UeCond& ey = d.cond_event(metas[1]);
+    EXPECT_EQ(ey.conds, (std::vector<std::optional<HcpIdent>>{d.a, d.b, d.c, std::nullopt}));
+    EXPECT_EQ(present(ey.sub_stmts), (std::vector<bool>{true, false, true, false}));
+
+    // In a sequence the folded node is one step: it waits for its state.
+    const FlowBlockBase sb = d.base(s);
+    ASSERT_EQ(sb.gen_nodes.size(), 1u);
+    EXPECT_EQ(get_ncp_node(d.m, result).get_node_triggers().depend_nodes,
+              (std::vector<DependEdge>{edge(sb.gen_nodes[0])}));
+    EXPECT_EQ(d.wrap(s).cycle(), 1);
+}
+
+TEST(ZeroCondSchematicTest, ADestinationFirstMetInAnElifStartsWithItsEnable) {
+    ZeroDesign d;
+    d.describe();
+    const FlowBlockIdent zif = d.zif(d.a);
+    d.assign(d.x, d.v1);
+    d.close(zif);
+    const FlowBlockIdent ze = d.zelif(d.b);
+    d.assign(d.y, d.v2);
+    d.close(ze);
+    d.done();
+    build_flow(d.m);  // a top-level zif is assigned directly
+
+    auto t = d.m.take<FlowBlockZeroCondIf>(zif);
+    const NcpIdent result = t->summarize_as_node();
+    t.put_back();
+    const std::vector<AssignMeta>& metas = d.node(result).asm_metas;
+    ASSERT_EQ(metas.size(), 2u);
+    const UeCond& ey = d.cond_event(metas[1]);
+    ASSERT_EQ(ey.conds.size(), 1u);
+    const Expression& enable = d.expr(*ey.conds[0]);
+    EXPECT_EQ(enable.op, LogicOp::BitwiseAnd);
+    EXPECT_EQ(*enable.operand_a, d.b);
+    EXPECT_EQ(enable.operand_b->ident_base.rel_name(), format("zcif_not_cond_{}", zif.global_id()));
+    // Unconditional each cycle: the node's events sit in the pools as they are.
+    EXPECT_EQ(d.pool(d.x), (std::vector<UpdateEventIdent>{metas[0].cur_ue}));
+    EXPECT_EQ(d.pool(d.y), (std::vector<UpdateEventIdent>{metas[1].cur_ue}));
+}
+
+TEST(ZeroCondSchematicTest, SwitchFoldsItsCasesInOrder) {
+    ZeroDesign d;
+    const HcpIdent sel = d.reg("sel", 2);
+    d.describe();
+    const FlowBlockIdent s = d.open(make_flow_block_seq(d.m, "s"));
+    const FlowBlockIdent zs = d.open(make_flow_block_zstate(d.m, "zs", sel));
+    FlowBlockIdent zc = d.zcase(0);
+    d.assign(d.x, d.v1);
+    d.close(zc);
+    zc = d.zcase(1);
+    d.assign(d.x, d.v2);
+    // A zif nested in a case is folded first and joins the case's assignments.
+    const FlowBlockIdent inner = d.zif(d.a);
+    d.assign(d.y, d.v3);
+    d.close(inner);
+    d.close(zc);
+    zc = d.zcase(3);
+    d.assign(d.y, d.v4);
+    d.close(zc);
+    d.close(zs);
+    d.close(s);
+    d.done();
+    build_flow(d.m);
+
+    auto t = d.m.take<FlowBlockZeroSwitch>(zs);
+    const NcpIdent result = t->summarize_as_node();
+    t.put_back();
+    // Each case is taken out to be read; then one event per destination.
+    EXPECT_DRAWN(d.m, result.global_id() - 5,
+                 {TAKE, TAKE, TAKE, "UE_SWITCH", "UE_SWITCH", format("ASM_NODE_zsw_result_{}", zs.global_id())});
+
+    const std::vector<AssignMeta>& metas = d.node(result).asm_metas;
+    ASSERT_EQ(metas.size(), 2u);
+    const UeSwitch& ex = d.switch_event(metas[0]);
+    EXPECT_EQ(ex.selector, sel);
+    EXPECT_EQ(ex.sub_stmt_idxs, (std::vector<int32_t>{0, 1, 3}));
+    EXPECT_EQ(present(ex.sub_stmts), (std::vector<bool>{true, true, false}));
+    const UeSwitch& ey = d.switch_event(metas[1]);
+    EXPECT_EQ(metas[1].des, d.y);
+    EXPECT_EQ(ey.sub_stmt_idxs, (std::vector<int32_t>{1, 3}));
+    EXPECT_EQ(present(ey.sub_stmts), (std::vector<bool>{true, true}));
+    // The nested zif's branch is the case's event for y.
+    const UeGrp& case1 = d.m.arena<UeGrp>().get(ey.sub_stmts[0]->handle());
+    ASSERT_EQ(case1.events.size(), 1u);
+    EXPECT_EQ(case1.events[0].kind, UeType::Cond);
+}
+
+TEST(ZeroCondSchematicTest, FoldsRefuseWhatTheyCannotLower) {
+    {
+        ZeroDesign d;
+        const HcpIdent sel = d.reg("sel", 2);
+        d.describe();
+        d.close(d.open(make_flow_block_zstate(d.m, "zs", sel)));
+        d.done();
+        EXPECT_FATAL(build_flow(d.m), "assertion failed: !metas.is_empty()");
+    }
+    {
+        // A second zelse could never be chosen, and has no condition to test.
+        ZeroDesign d;
+        d.describe();
+        const FlowBlockIdent zif = d.zif(d.a);
+        d.close(zif);
+        d.close(d.zelse());
+        const FlowBlockIdent last = d.zelse();
+        d.assign(d.x, d.v1);
+        d.close(last);
+        d.done();
+        EXPECT_FATAL(build_flow(d.m), "zero-cond-if 'zi': a zelse must be the last branch of its chain");
+    }
+    {
+        // Kinds the adding operations keep out, put in by hand.
+        ZeroDesign d;
+        const HcpIdent sel = d.reg("sel", 2);
+        d.describe();
+        const FlowBlockIdent zif = d.zif(d.a);
+        d.assign(d.x, d.v1);
+        d.close(zif);
+        const FlowBlockIdent zs = d.open(make_flow_block_zstate(d.m, "zs", sel));
+        const FlowBlockIdent zc = d.zcase(0);
+        d.assign(d.x, d.v1);
+        d.close(zc);
+        d.close(zs);
+        d.done();
+        const FlowBlockIdent stray = make_flow_block_zcase(d.m, "zc", 1);
+        d.m.arena<FlowBlockZeroCondIf>().get_mut(zif.handle()).base.push_con_block(stray);
+        EXPECT_FATAL(build_flow(d.m),
+                     "assertion `left == right` failed: zero-cond-if con blocks must be ZeroCondElif\n"
+                     "  left: ZeroSwitchCase\n right: ZeroCondElif");
+    }
+}
+
+TEST(ZeroCondSchematicTest, SwitchRefusesAStrayChild) {
+    ZeroDesign d;
+    const HcpIdent sel = d.reg("sel", 2);
+    d.describe();
+    const FlowBlockIdent zs = d.open(make_flow_block_zstate(d.m, "zs", sel));
+    const FlowBlockIdent zc = d.zcase(0);
+    d.assign(d.x, d.v1);
+    d.close(zc);
+    d.close(zs);
+    d.done();
+    const FlowBlockIdent stray = make_flow_block_zelse(d.m, "z");
+    d.m.arena<FlowBlockZeroSwitch>().get_mut(zs.handle()).base.push_sub_block(stray);
+    EXPECT_FATAL(build_flow(d.m),
+                 "assertion `left == right` failed: zero-switch sub blocks must be ZeroSwitchCase\n"
+                 "  left: ZeroCondElif\n right: ZeroSwitchCase");
+}
