@@ -23,5 +23,6 @@ std::vector<PyMethodDef> flow_block_factory_methods();
 // model/flow_block/flow_block_stack_py.cpp
 std::vector<PyMethodDef> flow_block_stack_methods();
 std::vector<PyMethodDef> verilog_name_methods();
+std::vector<PyMethodDef> karray_methods();  // complex_hardware/karray/arena_impl_ccp_karray_py.cpp
 
 }  // namespace vorlent::py

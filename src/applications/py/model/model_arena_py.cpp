@@ -40,6 +40,7 @@ PyMethodDef* method_table() {
         std::vector<PyMethodDef> all;
         for (auto family : {module_methods, asm_priority_methods, hw_component_factory_methods,
                             expression_methods, hw_component_impl_methods,
+                            karray_methods,
                             flow_block_factory_methods, flow_block_stack_methods, verilog_name_methods})
             for (const PyMethodDef& def : family()) all.push_back(def);
         all.push_back(PyMethodDef{nullptr, nullptr, 0, nullptr});
