@@ -88,6 +88,16 @@ public:
         element_.reset();
     }
 
+    // Hands the element over for good: its slot stays marked taken, holding
+    // the default element, until the element returns through replace_back.
+    // For an operation that keeps the element out while the model may be
+    // lent elsewhere, so no guard may point into the model meanwhile.
+    T release() && {
+        T out = std::move(*element_);
+        element_.reset();
+        return out;
+    }
+
 private:
     ArenaGroup<T>* group_;
     size_t index_;

@@ -30,5 +30,6 @@ std::vector<PyMethodDef> arb_methods();
 std::vector<PyMethodDef> dyn_counter_methods();
 std::vector<PyMethodDef> verilog_name_methods();
 std::vector<PyMethodDef> comb_generator_methods();  // model/arena_impl_comb_py.cpp
+std::vector<PyMethodDef> karray_methods();  // complex_hardware/karray/arena_impl_ccp_karray_py.cpp
 
 }  // namespace vorlent::py

@@ -42,7 +42,7 @@ PyMethodDef* method_table() {
                             expression_methods, hw_component_impl_methods,
                             comb_generator_methods, flow_block_factory_methods,
                             flow_block_stack_methods, flow_block_arb_factory_methods, arb_methods,
-                            dyn_counter_methods, verilog_name_methods})
+                            dyn_counter_methods, karray_methods, verilog_name_methods})
             for (const PyMethodDef& def : family()) all.push_back(def);
         all.push_back(PyMethodDef{nullptr, nullptr, 0, nullptr});
         return all;

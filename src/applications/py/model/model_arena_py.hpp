@@ -36,4 +36,11 @@ PyMethodDef arena_method_shared() {
     return method_def<ModelArenaReceiver, Sig, Fn, Borrow::Shared>();
 }
 
+// A method that holds nothing across the call and borrows the model per
+// step; its function takes a `const ModelLease<ModelArena>&`.
+template <FixedString Sig, auto Fn>
+PyMethodDef arena_method_per_step() {
+    return method_def<ModelArenaReceiver, Sig, Fn, Borrow::PerStep>();
+}
+
 }  // namespace vorlent::py

@@ -117,6 +117,15 @@ struct FromPython<Record> {
     }
 };
 
+// Any object, held by a new reference (callbacks the method calls later).
+template <>
+struct FromPython<PyRef> {
+    static bool convert(PyObject* obj, PyRef& out) {
+        out = PyRef::borrow(obj);
+        return true;
+    }
+};
+
 // Parameters shown as "=None": None is no value.
 template <class T>
 struct FromPython<std::optional<T>> {

@@ -7,7 +7,9 @@
 // and every call runs, in this order:
 //   1. bind the arguments to the signature's parameters (position or keyword);
 //   2. check that the object is used on the thread that made it (fatal);
-//   3. borrow the object, exclusively or shared, for the whole call;
+//   3. borrow the object, exclusively or shared, for the whole call (a
+//      PerStep method borrows nothing here: its function takes a
+//      `const ModelLease<Model>&` and borrows per model step);
 //   4. convert the arguments in parameter order (FromPython per parameter type);
 //   5. run the typed function;
 //   6. convert its result (ToPython per result type; void is None).
@@ -24,6 +26,7 @@
 
 #include "applications/py/runtime/arg_binding.hpp"
 #include "applications/py/runtime/from_python.hpp"
+#include "applications/py/runtime/model_lease.hpp"
 #include "applications/py/runtime/signature.hpp"
 #include "applications/py/runtime/thread_bound.hpp"
 #include "applications/py/runtime/to_python.hpp"
@@ -102,9 +105,12 @@ PyObject* invoke_method(PyObject* self, PyObject* const* args, Py_ssize_t nargs,
     using Model = typename Receiver::Model;
     static_assert(Traits::arity == S::count,
                   "the text signature and the typed function disagree on the parameters");
-    static_assert(B == Borrow::Exclusive ||
+    static_assert(B != Borrow::Shared ||
                       std::is_same_v<typename Traits::TargetRef, const Model&>,
                   "a method that holds the model shared must take it as const");
+    static_assert(B != Borrow::PerStep ||
+                      std::is_same_v<typename Traits::TargetRef, const ModelLease<Model>&>,
+                  "a method that borrows per step must take the model's lease");
 
     static constexpr CallSpec spec{Receiver::class_name, S::name, S::params};
     PyObject* bound[S::count + 1];
@@ -112,12 +118,22 @@ PyObject* invoke_method(PyObject* self, PyObject* const* args, Py_ssize_t nargs,
     try {
         BoundState<Model>& state = reinterpret_cast<BoundObject<Model>*>(self)->state;
         state.binding.check_thread(Receiver::type_path);
-        BorrowGuard guard(state.binding, B);
-        if (!guard.held()) return nullptr;
-        typename Traits::Stored values;
-        if (!method_detail::convert_args<S>(bound, values, std::make_index_sequence<S::count>{}))
-            return nullptr;
-        return method_detail::call_and_convert<Fn>(*state.model, values);
+        if constexpr (B == Borrow::PerStep) {
+            const ModelLease<Model> lease(state, Receiver::type_path);
+            typename Traits::Stored values;
+            if (!method_detail::convert_args<S>(bound, values,
+                                                std::make_index_sequence<S::count>{}))
+                return nullptr;
+            return method_detail::call_and_convert<Fn>(lease, values);
+        } else {
+            BorrowGuard guard(state.binding, B);
+            if (!guard.held()) return nullptr;
+            typename Traits::Stored values;
+            if (!method_detail::convert_args<S>(bound, values,
+                                                std::make_index_sequence<S::count>{}))
+                return nullptr;
+            return method_detail::call_and_convert<Fn>(*state.model, values);
+        }
     } catch (...) {
         return raise_current_exception();
     }

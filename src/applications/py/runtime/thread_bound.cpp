@@ -37,6 +37,12 @@ BorrowGuard::~BorrowGuard() {
         --binding_->borrows;
 }
 
+StepBorrow::StepBorrow(ThreadBinding& binding) : binding_(binding) {
+    if (binding.borrows != 0)
+        fatal("Already borrowed: a call on this object is still running and holds its model");
+    binding.borrows = -1;
+}
+
 void report_dropped_on_other_thread(std::string_view type_path) {
     try {
         report_unraisable(PyExc_RuntimeError,

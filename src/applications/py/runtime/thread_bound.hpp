@@ -2,7 +2,10 @@
 // call at a time holds them: exclusively for calls that change the model,
 // shared for the few that only read it. A call on the same object while
 // another is still running can only come from Python code that the first
-// call ran (a warnings handler, an __index__, a callback).
+// call ran (a warnings handler, an __index__, a callback). A call that runs
+// Python callbacks which may use the object themselves holds nothing across
+// the call: each of its model steps holds the object exclusively for that
+// step alone (PerStep, see model_lease.hpp).
 #pragma once
 
 #include <memory>
@@ -21,7 +24,7 @@ struct ThreadId {
 // "ThreadId(140234)"
 std::string debug_repr(ThreadId id);
 
-enum class Borrow : uint8_t { Exclusive, Shared };
+enum class Borrow : uint8_t { Exclusive, Shared, PerStep };
 
 // The owning thread and the borrow count of one object.
 struct ThreadBinding {
@@ -47,6 +50,21 @@ public:
 private:
     ThreadBinding* binding_ = nullptr;
     Borrow kind_;
+};
+
+// Holds the object exclusively for one model step of a PerStep call. The step
+// runs inside that call, so finding the object held means a call on it is
+// still running below this one, which the step cannot wait for: fatal,
+// "Already borrowed: ...".
+class StepBorrow {
+public:
+    explicit StepBorrow(ThreadBinding& binding);
+    ~StepBorrow() { binding_.borrows = 0; }
+    StepBorrow(const StepBorrow&) = delete;
+    StepBorrow& operator=(const StepBorrow&) = delete;
+
+private:
+    ThreadBinding& binding_;
 };
 
 // What a model-owning Python object carries after its header.

@@ -6,9 +6,11 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <tuple>
 #include <type_traits>
 #include <utility>
 #include <variant>
+#include <vector>
 
 #include "applications/py/runtime/py_error.hpp"
 #include "applications/py/value_classes.hpp"
@@ -72,6 +74,45 @@ struct ToPython<std::optional<T>> {
     static PyObject* convert(std::optional<T> v) {
         if (!v) return Py_NewRef(Py_None);
         return ToPython<T>::convert(std::move(*v));
+    }
+};
+
+// Lists, and tuples of their elements' kinds.
+template <class T>
+struct ToPython<std::vector<T>> {
+    static PyObject* convert(const std::vector<T>& v) {
+        PyRef list(PyList_New(Py_ssize_t(v.size())));
+        if (!list) return nullptr;
+        for (size_t i = 0; i < v.size(); ++i) {
+            PyObject* item = ToPython<T>::convert(v[i]);
+            if (!item) return nullptr;
+            PyList_SET_ITEM(list.get(), Py_ssize_t(i), item);
+        }
+        return list.release();
+    }
+};
+
+template <class... Ts>
+struct ToPython<std::tuple<Ts...>> {
+    static PyObject* convert(const std::tuple<Ts...>& v) {
+        PyRef tuple(PyTuple_New(Py_ssize_t(sizeof...(Ts))));
+        if (!tuple) return nullptr;
+        const bool ok = [&]<size_t... I>(std::index_sequence<I...>) {
+            auto one = [&](Py_ssize_t i, PyObject* item) {
+                if (!item) return false;
+                PyTuple_SET_ITEM(tuple.get(), i, item);
+                return true;
+            };
+            return (one(Py_ssize_t(I), ToPython<Ts>::convert(std::get<I>(v))) && ...);
+        }(std::index_sequence_for<Ts...>{});
+        return ok ? tuple.release() : nullptr;
+    }
+};
+
+template <class A, class B>
+struct ToPython<std::pair<A, B>> {
+    static PyObject* convert(const std::pair<A, B>& v) {
+        return ToPython<std::tuple<A, B>>::convert(std::tuple<A, B>(v.first, v.second));
     }
 };
 

@@ -1,19 +1,114 @@
+// A multi-dimensional array whose elements are records of named, fixed-width
+// fields; every field of every element is a register (a clocked array) or a
+// wire (a combinational one) of its own. All element components are made
+// when the array is made; reads and writes add selection logic and
+// assignments around them.
 #pragma once
 
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
 #include "model/complex_hardware/common/ccp_base.hpp"
+#include "model/complex_hardware/karray/karray_env.hpp"
+#include "model/complex_hardware/karray/karray_meta.hpp"
+#include "model/complex_hardware/karray/karray_view.hpp"
+#include "model/complex_hardware/karray/kidx.hpp"
+#include "model/controller/clock_mode.hpp"
+#include "model/hw_component/common/asm_meta_helper/assign_meta.hpp"
+#include "model/hw_component/common/hw_type.hpp"
 
 namespace vorlent {
 
 class Karray final : public CcpRecord {
 public:
+    HwComponentType backing = HwComponentType::Reg;  // REG or WIRE
+    std::vector<size_t> shape;                        // outermost dimension first
+    KarrayType ty;
+    // E x F components, element-major: element e, field f at e * F + f.
+    // Elements are numbered row-major (the last dimension varies fastest).
+    std::vector<HcpIdent> elems;
+
+    // Nothing to do: the hardware is made eagerly by the array's operations.
     void build(ModelArena& model) override;
 
-    // The placeholder left in the slot while the component is out.
+    // The placeholder left in the slot while the array is out.
     static Karray arena_default() {
         Karray e;
         e.ident = CcpIdent::make(CcpType::Karray, false, "");
         return e;
     }
+
+    // Checks the backing, the shape and the fields, then makes the element
+    // components "{name}_E{e}_{field}" (system-made, stamped to the traced
+    // module) element by element, field by field, and last the array's own
+    // identity. Every refusal is fatal and comes before anything is made.
+    static Karray make(ModelArena& model, bool is_user_com, std::string_view name,
+                       std::vector<size_t> shape,
+                       const std::vector<std::pair<std::string, int32_t>>& fields,
+                       HwComponentType backing);
+
+    size_t field_count() const { return ty.fields.size(); }
+    bool is_clocked() const { return backing == HwComponentType::Reg; }
+
+    // The component of one element's field. Out-of-range arguments are
+    // fatal: callers check outside input first.
+    HcpIdent element_hcp(const std::vector<size_t>& coords, size_t field) const;
+    // The first field named `name`, or `Value` "Karray has no field ..."
+    // listing every field.
+    KResult<size_t> field_index_checked(std::string_view name) const;
+    // Gives every register of the field the same reset value (REG arrays only).
+    KarrayCheck reset_field(std::string_view name, const HcpIdent& value, ClockMode clk_mode,
+                            ModelArena& model) const;
+
+    // Writing. `clocked` is the `|=` operator (REG arrays), its absence `*=`
+    // (WIRE arrays).
+    KarrayCheck check_write_ok(const std::vector<KIdx>& sel, bool clocked) const;
+    // One assignment node holding one assignment per written element field,
+    // attached to the current scope. Returns the destination fields that no
+    // value of a read view matched (always none for element assignment).
+    KResult<std::vector<std::string>> write(const std::vector<KIdx>& sel, const KView& view,
+                                            bool clocked, ModelArena& model) const;
+
+    // Reading: the value of one field, or of the given fields as a view, in
+    // the selected element.
+    KResult<HcpIdent, KReadErr> read_one_field(const std::vector<KIdx>& sel,
+                                               std::string_view field, KReadEnv& env) const;
+    KResult<KView, KReadErr> read_view(const std::vector<KIdx>& sel,
+                                       const std::vector<size_t>& field_indices,
+                                       KReadEnv& env) const;
+
+private:
+    using SourcePairs = std::vector<std::pair<size_t, HcpIdent>>;
+
+    size_t element_number(const std::vector<size_t>& coords) const;
+
+    KarrayCheck write_dim(size_t d, std::vector<size_t>& coords,
+                          const std::optional<HcpIdent>& cond, const std::vector<KIdx>& sel,
+                          const SourcePairs& sources, std::vector<AssignMeta>& metas,
+                          ModelArena& model) const;
+    void gen_element_asm_metas(const std::vector<size_t>& coords, const SourcePairs& sources,
+                               const std::optional<HcpIdent>& cond,
+                               std::vector<AssignMeta>& metas, ModelArena& model) const;
+
+    KResult<std::vector<HcpIdent>, KReadErr> read_field_hcps(
+        const std::vector<KIdx>& sel, const std::vector<size_t>& field_indices,
+        KReadEnv& env) const;
+    KResult<ReadNode, KReadErr> read_dim(size_t d, std::vector<size_t>& coords,
+                                         const std::vector<KIdx>& sel,
+                                         const std::vector<size_t>& fields, KReadEnv& env) const;
+    KResult<std::vector<ReadNode>, KReadErr> read_dim_fanout(size_t d,
+                                                             std::vector<size_t>& coords,
+                                                             const std::vector<KIdx>& sel,
+                                                             const std::vector<size_t>& fields,
+                                                             KReadEnv& env) const;
+    ReadNode fold_mux_tree(size_t d, const HcpIdent& index, std::vector<ReadNode> nodes,
+                           KReadEnv& env) const;
+    KResult<ReadNode, KReadErr> fold_reduce_tree(size_t d, std::vector<ReadNode> nodes,
+                                                 KReadEnv& env) const;
 };
 
 }  // namespace vorlent

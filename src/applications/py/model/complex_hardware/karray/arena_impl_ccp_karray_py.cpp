@@ -1,0 +1,339 @@
+// ModelArena methods on Karray arrays, and the read environment of the two
+// methods that run Python select functions.
+//
+// Most methods hold the model for the whole call. karray_read_field_hcp and
+// karray_assign_k2k borrow it per step instead: the arrays they work on stay
+// out of their slots for the whole call, while select functions run with the
+// model free, so a select function may build its logic through this same
+// ModelArena.
+#include <optional>
+#include <string>
+#include <tuple>
+#include <utility>
+#include <vector>
+
+#include "applications/py/model/arena_method_families.hpp"
+#include "applications/py/model/complex_hardware/karray/kidx_py.hpp"
+#include "applications/py/model/hw_component/arena_factory_hwc_expr_py.hpp"
+#include "applications/py/model/model_arena_py.hpp"
+#include "applications/py/runtime/arg_checks.hpp"
+#include "applications/py/runtime/operand.hpp"
+#include "model/complex_hardware/common/arena_impl_ccp.hpp"
+#include "model/complex_hardware/karray/arena_factory_ccp_karray.hpp"
+#include "model/complex_hardware/karray/arena_impl_ccp_karray.hpp"
+
+namespace vorlent::py {
+
+namespace {
+
+using Lease = ModelLease<ModelArena>;
+using SelectFns = std::vector<std::optional<PyRef>>;
+using NamedPairs = std::vector<std::tuple<std::string, HcpIdent>>;
+
+std::vector<KIdx> decoded(const std::vector<PyKIdx>& selection) {
+    auto sel = decode_kidx(selection);
+    if (!sel.ok()) throw karray_err_to_py(sel.error());
+    return std::move(sel.value());
+}
+
+template <class T>
+T checked(KResult<T> r) {
+    if (!r.ok()) throw karray_err_to_py(r.error());
+    return std::move(r.value());
+}
+
+void checked(const KarrayCheck& c) {
+    if (c) throw karray_err_to_py(*c);
+}
+
+// ---- methods that hold the model --------------------------------------------
+
+CcpIdent py_mk_karray(ModelArena& m, std::string_view name, const std::vector<size_t>& shape,
+                      const std::vector<std::tuple<std::string, int32_t>>& fields, size_t backing) {
+    if (auto err = check_karray_backing(backing)) throw *err;
+    std::vector<std::pair<std::string, int32_t>> pairs;
+    pairs.reserve(fields.size());
+    for (const auto& [field, width] : fields) pairs.emplace_back(field, width);
+    return make_karray(m, true, name, shape, pairs, HwComponentType(backing));
+}
+
+std::vector<size_t> py_karray_shape(ModelArena& m, const CcpIdent& karray_i) {
+    return karray_shape(m, karray_i);
+}
+
+std::vector<std::pair<std::string, int32_t>> py_karray_fields(ModelArena& m,
+                                                              const CcpIdent& karray_i) {
+    return karray_fields(m, karray_i);
+}
+
+bool py_karray_is_clocked(ModelArena& m, const CcpIdent& karray_i) {
+    return karray_is_clocked(m, karray_i);
+}
+
+HcpIdent py_karray_element_hcp(ModelArena& m, const CcpIdent& karray_i,
+                               const std::vector<size_t>& coord, std::string_view field) {
+    return checked(karray_element_hcp(m, karray_i, coord, field));
+}
+
+// An int value becomes the constant "kconst_c" of the field's width; it stays
+// in the model even when the reset is then refused.
+void py_karray_reset_field(ModelArena& m, const CcpIdent& karray_i, std::string_view field,
+                           const PyOperand& value) {
+    HcpIdent v;
+    if (const HcpIdent* ident = value.ident()) {
+        v = *ident;
+    } else {
+        const int32_t width = checked(karray_field_width(m, karray_i, field));
+        v = make_const_val(m, "kconst", *value.integer(), width);
+    }
+    checked(karray_reset_field(m, karray_i, field, v, ClockMode::PosEdge));
+}
+
+void py_karray_assign_hcps(ModelArena& m, const CcpIdent& karray_i,
+                           const std::vector<PyKIdx>& sel,
+                           const std::vector<std::tuple<std::optional<std::string>, PyOperand>>& sources,
+                           bool expect_clocked) {
+    const std::vector<KIdx> kidx = decoded(sel);
+    const auto fields = karray_fields(m, karray_i);
+    std::vector<std::pair<size_t, HcpIdent>> matched;
+    std::vector<std::string> skipped;
+    for (const auto& [name, operand] : sources) {
+        size_t f = 0;
+        if (!name) {
+            if (fields.size() != 1)
+                throw ErrorText::type(
+                    "a bare scalar source can only drive a single-field Karray; use a "
+                    "{field_name: source} mapping");
+        } else {
+            while (f < fields.size() && fields[f].first != *name) ++f;
+            if (f == fields.size()) {
+                skipped.push_back(*name);
+                continue;
+            }
+        }
+        const HcpIdent* ident = operand.ident();
+        matched.emplace_back(f, ident ? *ident
+                                      : make_const_val(m, "kconst", *operand.integer(),
+                                                       fields[f].second));
+    }
+    if (matched.empty()) throw ErrorText::value("Karray assignment: no source matched any field");
+    checked(karray_assign_hcps(m, karray_i, kidx, matched, expect_clocked));
+    warn_skipped_fields(SKIPPED_SOURCES_PREFIX, skipped);
+}
+
+// ---- the read environment ----------------------------------------------------
+
+class PyKReadEnv final : public KReadEnv {
+public:
+    PyKReadEnv(const Lease& lease, const SelectFns& fns) : lease_(lease), fns_(fns) {}
+
+    void with_arena(ArenaStep step) override {
+        lease_.with_model([&](ModelArena& m) { step(m); });
+    }
+
+    KResult<ReducePick, KReadErr> reduce_select(size_t dim, const NamedHcps& a_fields,
+                                                const std::vector<size_t>& a_coords,
+                                                const NamedHcps& b_fields,
+                                                const std::vector<size_t>& b_coords,
+                                                uint32_t level) override {
+        if (dim >= fns_.size() || !fns_[dim])
+            return KReadErr{
+                KarrayErr::value(format("Karray reduce: dimension {} has no select fn", dim))};
+        try {
+            PyRef args[] = {
+                PyRef(ToPython<NamedHcps>::convert(a_fields)),
+                PyRef(ToPython<std::vector<size_t>>::convert(a_coords)),
+                PyRef(ToPython<NamedHcps>::convert(b_fields)),
+                PyRef(ToPython<std::vector<size_t>>::convert(b_coords)),
+                PyRef(ToPython<uint32_t>::convert(level)),
+            };
+            for (const PyRef& arg : args)
+                if (!arg) return kept_failure();
+            PyObject* argv[] = {args[0].get(), args[1].get(), args[2].get(), args[3].get(),
+                                args[4].get()};
+            PyRef result(PyObject_Vectorcall(fns_[dim]->get(), argv, 5, nullptr));
+            if (!result) return kept_failure();
+            std::tuple<HcpIdent, NamedPairs> out;
+            if (!FromPython<std::tuple<HcpIdent, NamedPairs>>::convert(result.get(), out))
+                return kept_failure();
+            ReducePick pick{std::get<0>(out), {}};
+            pick.extras.reserve(std::get<1>(out).size());
+            for (auto& [name, value] : std::get<1>(out)) pick.extras.emplace_back(name, value);
+            return pick;
+        } catch (const PythonErrorSet&) {
+            return kept_failure();
+        }
+    }
+
+    // Raises what ended a read: a Karray error as its exception, a select
+    // function's exception as it was raised.
+    [[noreturn]] void raise(const KReadErr& err) {
+        if (const auto* k = std::get_if<KarrayErr>(&err)) throw karray_err_to_py(*k);
+        restore_exception(std::move(failure_));
+        throw_python_error();
+    }
+
+private:
+    // Keeps the exception that is set; the read ends, the arrays go home,
+    // then it is raised again.
+    KReadErr kept_failure() {
+        failure_ = fetch_exception();
+        return KEnvFailure{};
+    }
+
+    const Lease& lease_;
+    const SelectFns& fns_;
+    PyRef failure_;
+};
+
+// ---- arrays out of their slots for a whole call ------------------------------
+
+// An array moved out of its slot. The slot keeps this call's placeholder,
+// whose id tells the slot apart when the array comes home.
+struct OutOfSlot {
+    Karray array;
+    uint64_t placeholder_id;
+};
+
+OutOfSlot move_out(ModelArena& m, const CcpIdent& ident) {
+    Karray array = take_karray(m, ident).release();
+    return OutOfSlot{std::move(array), m.arena<Karray>().get(ident.handle()).ident.global_id()};
+}
+
+// A select function may have moved the whole model out of this ModelArena
+// (into a BackendVerilog) and left another in its place; the array then has
+// no slot of its own to go back to.
+bool slot_awaits(const ModelArena& m, const OutOfSlot& o) {
+    const ArenaGroup<Karray>& group = m.arena<Karray>();
+    const ArenaHandle h = o.array.arena_handle();
+    return h.index < group.size() && group.is_taken(h.index) &&
+           group.get(h).ident.global_id() == o.placeholder_id;
+}
+
+void move_home(ModelArena& m, OutOfSlot& o) {
+    if (!slot_awaits(m, o))
+        fatal(format("Karray '{}' cannot go back to its slot: its model left this ModelArena "
+                     "while the call ran",
+                     o.array.ident.abs_name()));
+    m.arena<Karray>().replace_back(o.array.arena_handle(), std::move(o.array));
+}
+
+// Sends the arrays home in one step, in the order given; on an error path
+// (a fatal error unwinding) as far as their slots still await them.
+class ArraysHome {
+public:
+    ArraysHome(const Lease& lease) : lease_(lease) {}
+    ~ArraysHome() {
+        if (done_) return;
+        try {
+            lease_.with_model([&](ModelArena& m) {
+                for (OutOfSlot* o : order_)
+                    if (slot_awaits(m, *o)) move_home(m, *o);
+            });
+        } catch (...) {
+            // Already unwinding: the error on its way out is the one reported.
+        }
+    }
+    ArraysHome(const ArraysHome&) = delete;
+    ArraysHome& operator=(const ArraysHome&) = delete;
+
+    void add(OutOfSlot& o) { order_.push_back(&o); }
+    void send() {
+        done_ = true;
+        lease_.with_model([&](ModelArena& m) {
+            for (OutOfSlot* o : order_) move_home(m, *o);
+        });
+    }
+
+private:
+    const Lease& lease_;
+    std::vector<OutOfSlot*> order_;
+    bool done_ = false;
+};
+
+// ---- methods that borrow per step ------------------------------------------
+
+HcpIdent py_karray_read_field_hcp(const Lease& lease, const CcpIdent& karray_i,
+                                  const std::vector<PyKIdx>& sel, const SelectFns& fns,
+                                  std::string_view field) {
+    const std::vector<KIdx> kidx = decoded(sel);
+    std::optional<OutOfSlot> array;
+    ArraysHome home(lease);
+    lease.with_model([&](ModelArena& m) { array.emplace(move_out(m, karray_i)); });
+    home.add(*array);
+
+    PyKReadEnv env(lease, fns);
+    auto value = array->array.read_one_field(kidx, field, env);
+    home.send();
+    if (!value.ok()) env.raise(value.error());
+    return value.value();
+}
+
+void py_karray_assign_k2k(const Lease& lease, const CcpIdent& dst_i,
+                          const std::vector<PyKIdx>& dst_sel, const CcpIdent& src_i,
+                          const std::vector<PyKIdx>& src_sel, const SelectFns& src_fns,
+                          bool expect_clocked) {
+    const std::vector<KIdx> dst_kidx = decoded(dst_sel);
+    const std::vector<KIdx> src_kidx = decoded(src_sel);
+    const bool same = src_i == dst_i && src_i.handle() == dst_i.handle();
+
+    std::optional<OutOfSlot> dst, src;
+    ArraysHome home(lease);
+    lease.with_model([&](ModelArena& m) {
+        dst.emplace(move_out(m, dst_i));
+        if (!same) src.emplace(move_out(m, src_i));
+    });
+    if (src) home.add(*src);
+    home.add(*dst);
+    const Karray& destination = dst->array;
+    const Karray& source = same ? dst->array : src->array;
+
+    PyKReadEnv env(lease, src_fns);
+    std::optional<KReadErr> failure;
+    std::vector<std::string> skipped;
+    if (auto err = destination.check_write_ok(dst_kidx, expect_clocked)) {
+        failure = *err;
+    } else {
+        std::vector<size_t> all(source.field_count());
+        for (size_t f = 0; f < all.size(); ++f) all[f] = f;
+        auto view = source.read_view(src_kidx, all, env);
+        if (!view.ok()) {
+            failure = view.error();
+        } else {
+            auto written = env.run([&](ModelArena& m) {
+                return destination.write(dst_kidx, view.value(), expect_clocked, m);
+            });
+            if (written.ok())
+                skipped = std::move(written.value());
+            else
+                failure = written.error();
+        }
+    }
+    home.send();
+    if (failure) env.raise(*failure);
+    warn_skipped_fields(SKIPPED_DESTINATIONS_PREFIX, skipped);
+}
+
+}  // namespace
+
+std::vector<PyMethodDef> karray_methods() {
+    return {
+        arena_method<"mk_karray($self, name, shape, fields, backing)", &py_mk_karray>(),
+        arena_method<"karray_shape($self, karray_i)", &py_karray_shape>(),
+        arena_method<"karray_fields($self, karray_i)", &py_karray_fields>(),
+        arena_method<"karray_is_clocked($self, karray_i)", &py_karray_is_clocked>(),
+        arena_method<"karray_element_hcp($self, karray_i, coord, field)",
+                     &py_karray_element_hcp>(),
+        arena_method<"karray_reset_field($self, karray_i, field, value)",
+                     &py_karray_reset_field>(),
+        arena_method<"karray_assign_hcps($self, karray_i, sel, sources, expect_clocked)",
+                     &py_karray_assign_hcps>(),
+        arena_method_per_step<"karray_assign_k2k($self, dst_i, dst_sel, src_i, src_sel, "
+                              "src_fns, expect_clocked)",
+                              &py_karray_assign_k2k>(),
+        arena_method_per_step<"karray_read_field_hcp($self, karray_i, sel, fns, field)",
+                              &py_karray_read_field_hcp>(),
+    };
+}
+
+}  // namespace vorlent::py

@@ -1,0 +1,36 @@
+// The model's operations on one Karray named by its identity. Each takes the
+// array out of its arena (the placeholder draws one global id), works on it
+// and puts it back, on success and failure alike.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "model/model_arena.hpp"
+
+namespace vorlent {
+
+std::vector<size_t> karray_shape(ModelArena& model, const CcpIdent& karray_i);
+// (name, width) of every field, in declaration order.
+std::vector<std::pair<std::string, int32_t>> karray_fields(ModelArena& model,
+                                                           const CcpIdent& karray_i);
+// True for a REG-backed array.
+bool karray_is_clocked(ModelArena& model, const CcpIdent& karray_i);
+KResult<int32_t> karray_field_width(ModelArena& model, const CcpIdent& karray_i,
+                                    std::string_view field);
+// The component of one element's field; coordinates and the field name are
+// checked (`Value` errors) before the lookup.
+KResult<HcpIdent> karray_element_hcp(ModelArena& model, const CcpIdent& karray_i,
+                                     const std::vector<size_t>& coords, std::string_view field);
+KarrayCheck karray_reset_field(ModelArena& model, const CcpIdent& karray_i,
+                               std::string_view field, const HcpIdent& value, ClockMode clk_mode);
+// Element assignment: each (field index, value) written into the selected
+// elements, in one assignment node.
+KarrayCheck karray_assign_hcps(ModelArena& model, const CcpIdent& karray_i,
+                               const std::vector<KIdx>& sel,
+                               const std::vector<std::pair<size_t, HcpIdent>>& sources,
+                               bool clocked);
+
+}  // namespace vorlent

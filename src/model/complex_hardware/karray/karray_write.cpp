@@ -1,0 +1,128 @@
+// Writing into a Karray: the checks, the matching of values to fields, and
+// the walk over the dimensions that makes one assignment per selected
+// element field, each under the conjunction of its dimensions' conditions.
+#include <algorithm>
+
+#include "model/complex_hardware/karray/karray.hpp"
+#include "model/complex_hardware/karray/karray_hw_build.hpp"
+#include "model/flow_block/common/flow_block_stack.hpp"
+#include "model/hw_component/arena_impl_asm.hpp"
+#include "model/hw_component/arena_impl_hcp.hpp"
+#include "model/nodes/arena_factory_node.hpp"
+
+namespace vorlent {
+
+KarrayCheck Karray::check_write_ok(const std::vector<KIdx>& sel, bool clocked) const {
+    if (clocked && backing != HwComponentType::Reg)
+        return KarrayErr::type("`|=` (clocked assign) requires a reg-backed Karray");
+    if (!clocked && backing == HwComponentType::Reg)
+        return KarrayErr::type("`*=` (combinational assign) requires a wire-backed Karray");
+    if (auto err = check_kidx(shape, sel)) return err;
+    const bool all_static =
+        std::all_of(sel.begin(), sel.end(), [](const KIdx& k) { return k.is_static(); });
+    if (!all_static && backing != HwComponentType::Reg)
+        return KarrayErr::type(
+            "a dynamic (signal / custom-fn indexed) Karray write requires a reg-backed Karray; a "
+            "wire cannot hold its non-selected elements");
+    return std::nullopt;
+}
+
+KResult<std::vector<std::string>> Karray::write(const std::vector<KIdx>& sel, const KView& view,
+                                                bool clocked, ModelArena& model) const {
+    if (auto err = check_write_ok(sel, clocked)) return *err;
+
+    // Pairs of (destination field, view entry).
+    std::vector<std::pair<size_t, size_t>> pairs;
+    std::vector<std::string> skipped;
+    if (view.is_from_sources) {
+        for (size_t s = 0; s < view.fields.size(); ++s) {
+            const auto it = std::find_if(ty.fields.begin(), ty.fields.end(), [&](const KarrayField& f) {
+                return f.name == view.fields[s].name;
+            });
+            if (it != ty.fields.end()) pairs.emplace_back(size_t(it - ty.fields.begin()), s);
+        }
+    } else {
+        for (size_t d = 0; d < ty.fields.size(); ++d) {
+            const auto it = std::find(view.fields.begin(), view.fields.end(), ty.fields[d]);
+            if (it != view.fields.end())
+                pairs.emplace_back(d, size_t(it - view.fields.begin()));
+            else
+                skipped.push_back(ty.fields[d].name);
+        }
+    }
+    if (pairs.empty())
+        return KarrayErr::value(
+            "Karray assignment: no destination field matches a source field by name+width");
+
+    SourcePairs sources;
+    sources.reserve(pairs.size());
+    for (const auto& [d, s] : pairs) sources.emplace_back(d, view.hcps[s]);
+
+    std::vector<size_t> coords;
+    coords.reserve(shape.size());
+    std::vector<AssignMeta> metas;
+    if (auto err = write_dim(0, coords, std::nullopt, sel, sources, metas, model)) return *err;
+
+    if (!metas.empty()) {
+        const std::string name =
+            format("{}_{}", ident.abs_name(), view.is_from_sources ? "elem_asm" : "karr_asm");
+        const NcpIdent node = make_asm_node_many(model, name, std::move(metas));
+        attach_basic_node_to_current_scope(model, node);
+    }
+    return skipped;
+}
+
+KarrayCheck Karray::write_dim(size_t d, std::vector<size_t>& coords,
+                              const std::optional<HcpIdent>& cond, const std::vector<KIdx>& sel,
+                              const SourcePairs& sources, std::vector<AssignMeta>& metas,
+                              ModelArena& model) const {
+    if (d == shape.size()) {
+        gen_element_asm_metas(coords, sources, cond, metas, model);
+        return std::nullopt;
+    }
+    const size_t n = shape[d];
+    auto visit = [&](size_t i, const std::optional<HcpIdent>& c) {
+        coords.push_back(i);
+        KarrayCheck err = write_dim(d + 1, coords, c, sel, sources, metas, model);
+        coords.pop_back();
+        return err;
+    };
+    const KIdx& k = sel[d];
+    if (const auto* s = std::get_if<KIdx::Static>(&k.v)) return visit(s->index, cond);
+    if (const auto* dyn = std::get_if<KIdx::Dyn>(&k.v)) {
+        const int32_t width = get_hcp_assign(model, dyn->signal).get_des_slice().size();
+        if (auto err = check_index_width(d, n, width)) return err;
+        for (size_t i = 0; i < n; ++i) {
+            const HcpIdent eq = binary_index_eq(model, dyn->signal, i, n);
+            if (auto err = visit(i, and_we(model, cond, eq))) return err;
+        }
+        return std::nullopt;
+    }
+    if (const auto* cus = std::get_if<KIdx::Custom>(&k.v)) {
+        for (size_t i = 0; i < n; ++i)
+            if (auto err = visit(i, and_we(model, cond, cus->enables[i]))) return err;
+        return std::nullopt;
+    }
+    return KarrayErr::type(
+        "a reduce (read-side custom) index cannot be a write destination; on the write side a "
+        "custom fn is a per-index enable (fn(i) -> 1-bit)");
+}
+
+void Karray::gen_element_asm_metas(const std::vector<size_t>& coords, const SourcePairs& sources,
+                                   const std::optional<HcpIdent>& cond,
+                                   std::vector<AssignMeta>& metas, ModelArena& model) const {
+    for (const auto& [f, src] : sources) {
+        const HcpIdent dst = element_hcp(coords, f);
+        const Slice range = get_hcp_assign(model, src).get_des_slice();
+        // No warning here: the array's caller reports nothing about widths.
+        const SanitizedAsmSrc fitted = sanitize_asm_src(model, dst, src, std::nullopt, range);
+        auto taken = take_hcp(model, dst);
+        AssignMeta meta = taken->gen_asm_meta(fitted.src, std::nullopt, fitted.src_range.start,
+                                              fitted.src_range.stop, model);
+        taken.put_back();
+        if (cond) meta.pending_pre_cond = *cond;
+        metas.push_back(std::move(meta));
+    }
+}
+
+}  // namespace vorlent

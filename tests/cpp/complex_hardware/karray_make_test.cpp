@@ -1,0 +1,161 @@
+// Making a Karray, and the operations that look at one or reach its components.
+#include "karray_test_support.hpp"
+
+using namespace vorlent;
+using namespace vorlent::testing;
+
+TEST(KarrayMakeTest, ComponentsComeElementMajorThenTheArrayTakesTheNextId) {
+    TracedModel t;
+    const uint64_t first = peek_global_id();
+    const CcpIdent k = make_karray(t.m, true, "arr", {2, 3}, {{"a", 4}, {"b", 1}}, HwComponentType::Reg);
+    const Karray& arr = t.m.arena<Karray>().get(k.handle());
+
+    ASSERT_EQ(arr.elems.size(), 12u);
+    std::vector<std::string> expected;
+    for (int e = 0; e < 6; ++e)
+        for (const char* f : {"a", "b"}) expected.push_back(format("arr_E{}_{}", e, f));
+    EXPECT_EQ(rel_names(arr.elems), expected);
+    for (size_t i = 0; i < arr.elems.size(); ++i) {
+        const HcpIdent& h = arr.elems[i];
+        EXPECT_EQ(h.global_id(), first + i) << "consecutive ids in list order";
+        EXPECT_EQ(h.hw_type, HwComponentType::Reg);
+        EXPECT_FALSE(h.ident_base.is_user_com());
+        EXPECT_EQ(h.module_ident, t.top) << "the stamped identity names its module";
+        EXPECT_EQ(get_hcp_assign(t.m, h).get_des_slice().size(), i % 2 == 0 ? 4 : 1);
+    }
+    // The array's id follows its last component; the stamping's take draws one more.
+    EXPECT_EQ(k.global_id(), first + 12);
+    EXPECT_EQ(k.abs_name(), format("KARRAY_arr_{}", first + 12));
+    EXPECT_TRUE(k.ident_base.is_user_com());
+    EXPECT_EQ(k.module_ident, t.top);
+    EXPECT_EQ(peek_global_id(), first + 14);
+    EXPECT_EQ(t.module().system_hcps[size_t(HwComponentType::Reg)], arr.elems);
+    EXPECT_EQ(t.module().ccps, (std::vector<CcpIdent>{k}));
+
+    // Coordinates (1, 2) are element 5, its field b the last component.
+    const uint64_t before = peek_global_id();
+    const auto e = karray_element_hcp(t.m, k, {1, 2}, "b");
+    ASSERT_TRUE(e.ok());
+    EXPECT_EQ(e.value(), arr.elems.back());
+    EXPECT_EQ(peek_global_id(), before + 1) << "every operation takes the array out once";
+}
+
+TEST(KarrayMakeTest, ShapeFieldsAndBackingAreReadBack) {
+    TracedModel t;
+    const CcpIdent r = make_karray(t.m, true, "r", {1}, {{"v", 8}}, HwComponentType::Reg);
+    const CcpIdent w = make_karray(t.m, false, "w", {3, 1, 2}, {{"x", 2}, {"x", 5}, {"y", 1}},
+                                   HwComponentType::Wire);
+    EXPECT_EQ(rel_names(t.m.arena<Karray>().get(r.handle()).elems), (std::vector<std::string>{"r_E0_v"}));
+    EXPECT_TRUE(karray_is_clocked(t.m, r));
+    EXPECT_FALSE(karray_is_clocked(t.m, w));
+    EXPECT_EQ(karray_shape(t.m, w), (std::vector<size_t>{3, 1, 2}));
+    EXPECT_EQ(karray_fields(t.m, w), (Fields{{"x", 2}, {"x", 5}, {"y", 1}}));
+    EXPECT_FALSE(w.ident_base.is_user_com());
+    const Karray& wa = t.m.arena<Karray>().get(w.handle());
+    EXPECT_EQ(wa.elems.size(), 18u);
+    EXPECT_EQ(wa.elems[0].hw_type, HwComponentType::Wire);
+    EXPECT_EQ(wa.elems[0].sensitive_type, SENS_COMBINATIONAL);
+    EXPECT_EQ(t.m.arena<Karray>().get(r.handle()).elems[0].sensitive_type, SENS_CLOCKED);
+
+    // A repeated name: every lookup finds the first field of that name.
+    EXPECT_EQ(karray_field_width(t.m, w, "x").value(), 2);
+    EXPECT_EQ(karray_element_hcp(t.m, w, {2, 0, 1}, "x").value(), wa.elems[5 * 3 + 0]);
+    EXPECT_EQ(karray_field_width(t.m, w, "nope").error(),
+              KarrayErr::value("Karray has no field 'nope' (fields: x, x, y)"));
+}
+
+TEST(KarrayMakeTest, ConstructionRulesAreFatalAndComeBeforeAnyComponent) {
+    TracedModel t;
+    const uint64_t first = peek_global_id();
+    auto mk = [&](std::vector<size_t> shape, Fields fields, HwComponentType b) {
+        make_karray(t.m, true, "k", std::move(shape), fields, b);
+    };
+    EXPECT_FATAL(mk({2}, {{"a", 1}}, HwComponentType::Val), "Karray 'k': backing must be Reg or Wire, got Val");
+    EXPECT_FATAL(mk({2}, {{"a", 1}}, HwComponentType::MemBlock),
+                 "Karray 'k': backing must be Reg or Wire, got MemBlock");
+    EXPECT_FATAL(mk({}, {{"a", 1}}, HwComponentType::Reg), "Karray 'k': shape must have at least one dimension");
+    EXPECT_FATAL(mk({2, 0, 3}, {{"a", 1}}, HwComponentType::Reg), "Karray 'k': every dimension must be positive");
+    EXPECT_FATAL(mk({2}, {{"a", 3}, {"b", 0}}, HwComponentType::Reg),
+                 "KarrayType: field 'b' width must be positive, got 0");
+    EXPECT_FATAL(mk({2}, {}, HwComponentType::Wire), "Karray 'k': element must have at least one field");
+    // A product of sizes that does not fit a component list would wrap to a
+    // short list; it is refused instead.
+    EXPECT_FATAL(mk({size_t(1) << 32, size_t(1) << 32}, {{"a", 1}}, HwComponentType::Reg),
+                 "Karray 'k': shape [4294967296, 4294967296] has more elements than can be stored");
+    EXPECT_FATAL(mk({size_t(1) << 62}, {{"a", 1}, {"b", 1}, {"c", 1}, {"d", 1}, {"e", 1}}, HwComponentType::Reg),
+                 "Karray 'k': shape [4611686018427387904] has more elements than can be stored");
+    EXPECT_EQ(peek_global_id(), first) << "no refusal made anything";
+    EXPECT_TRUE(t.module().ccps.empty());
+
+    // Without a traced module the first component stops the array.
+    ModelArena bare;
+    EXPECT_FATAL(make_karray(bare, true, "k", {1}, {{"a", 1}}, HwComponentType::Reg),
+                 "module trace stack is empty");
+    // A component name past the limit stops there.
+    const std::string long_name(250, 'n');
+    EXPECT_FATAL(make_karray(t.m, true, long_name, {1}, {{"a", 1}}, HwComponentType::Reg),
+                 format("name exceeds MAX_NAME_LEN (256): \"REG_{}_E0_a_{}\"", long_name, peek_global_id()));
+}
+
+TEST(KarrayMakeTest, ElementLookupChecksCoordinatesThenTheField) {
+    TracedModel t;
+    const CcpIdent k = make_karray(t.m, true, "arr", {2, 3}, {{"a", 4}, {"b", 1}}, HwComponentType::Reg);
+    EXPECT_EQ(karray_element_hcp(t.m, k, {1}, "a").error(),
+              KarrayErr::value("a Karray coordinate must name every dimension: got 1 for a 2-D Karray"));
+    EXPECT_EQ(karray_element_hcp(t.m, k, {2, 0}, "zz").error(),
+              KarrayErr::value("index 2 out of bounds for dimension 0 of size 2"));
+    EXPECT_EQ(karray_element_hcp(t.m, k, {1, 3}, "a").error(),
+              KarrayErr::value("index 3 out of bounds for dimension 1 of size 3"));
+    EXPECT_EQ(karray_element_hcp(t.m, k, {1, 2}, "c").error(),
+              KarrayErr::value("Karray has no field 'c' (fields: a, b)"));
+
+    // The array method itself guards internal misuse.
+    const Karray& arr = t.m.arena<Karray>().get(k.handle());
+    EXPECT_FATAL(arr.element_hcp({0, 0}, 2), "Karray: field index 2 out of range (have 2)");
+    EXPECT_FATAL(arr.element_hcp({0}, 0),
+                 "assertion `left == right` failed: Karray: expected 2 indices, got 1\n  left: 1\n right: 2");
+    EXPECT_FATAL(arr.element_hcp({0, 3}, 0), "Karray: index 3 out of bounds for dimension of size 3");
+    EXPECT_FALSE(t.m.arena<Karray>().is_taken(k.handle().index)) << "errors put the array back";
+}
+
+TEST(KarrayMakeTest, ResetFieldSharesOneValueAcrossTheFieldsRegisters) {
+    TracedModel t;
+    const CcpIdent k = make_karray(t.m, true, "arr", {3}, {{"a", 4}, {"b", 2}}, HwComponentType::Reg);
+    const CcpIdent w = make_karray(t.m, true, "w", {2}, {{"a", 4}}, HwComponentType::Wire);
+    const HcpIdent zero = make_val(t.m, true, "z", 2, 0);
+
+    EXPECT_EQ(karray_reset_field(t.m, w, "a", zero, ClockMode::PosEdge),
+              KarrayErr::type("reset(...) requires a reg-backed Karray (a wire has no state to reset; "
+                              "use default(...))"));
+    EXPECT_EQ(karray_reset_field(t.m, k, "c", zero, ClockMode::PosEdge),
+              KarrayErr::value("Karray has no field 'c' (fields: a, b)"));
+    EXPECT_EQ(karray_reset_field(t.m, k, "b", zero, ClockMode::PosEdge), std::nullopt);
+
+    const Karray& arr = t.m.arena<Karray>().get(k.handle());
+    for (size_t i = 0; i < arr.elems.size(); ++i) {
+        const Reg& r = t.m.arena<Reg>().get(arr.elems[i].handle());
+        if (i % 2 == 1) {
+            EXPECT_EQ(r.reset_val, zero);
+            EXPECT_EQ(r.reset_clk_mode, ClockMode::PosEdge);
+        } else {
+            EXPECT_FALSE(r.reset_val.has_value());
+        }
+    }
+    EXPECT_FATAL(karray_reset_field(t.m, k, "b", zero, ClockMode::PosEdge), "reset_val is set already");
+    EXPECT_FALSE(t.m.arena<Karray>().is_taken(k.handle().index));
+}
+
+TEST(KarrayMakeTest, ArraysMayBeMadeWhileBehaviourIsDescribedButNotDuringTheBuild) {
+    TracedModel t;
+    pop_module_trace(t.m);
+    track_module_at_flow_init(t.m, t.top);
+    const CcpIdent k = make_karray(t.m, true, "late", {1}, {{"a", 1}}, HwComponentType::Wire);
+    EXPECT_EQ(k.module_ident, t.top);
+
+    push_module_trace(t.m, t.top, ModuleInitStage::FlowBlockBuild);
+    EXPECT_FATAL(make_karray(t.m, true, "build", {1}, {{"a", 1}}, HwComponentType::Wire),
+                 "stamp_ccp_to_parent_module: CCPs cannot be created during FlowBlockBuild");
+    // Its components were made first, and parked for the module being built.
+    EXPECT_EQ(t.m.pending_hcps.size(), 1u);
+    EXPECT_EQ(t.module().ccps.size(), 1u);
+}

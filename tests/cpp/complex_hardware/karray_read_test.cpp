@@ -1,0 +1,243 @@
+// Reading from a Karray: static selection, multiplexer trees for dynamic
+// dimensions, reductions through the environment's select functions.
+#include "karray_test_support.hpp"
+
+using namespace vorlent;
+using namespace vorlent::testing;
+
+namespace {
+
+struct ReadModel : TracedModel {
+    CcpIdent k;
+    std::optional<Taken<Karray>> holder;
+
+    Karray& make(std::vector<size_t> shape, Fields fields = {{"a", 4}}) {
+        k = make_karray(m, true, "arr", std::move(shape), fields, HwComponentType::Reg);
+        return out_of_slot(m, k, holder);
+    }
+    std::string A() const { return std::string(k.abs_name()); }
+    // The event that drives a mux wire: sel ? left : right.
+    struct Mux {
+        HcpIdent sel, left, right;
+        friend bool operator==(const Mux&, const Mux&) = default;
+    };
+    Mux mux_of(const HcpIdent& wire) const {
+        const auto& pool = get_hcp_assign(m, wire).get_update_pool().events;
+        EXPECT_EQ(pool.size(), 1u);
+        const UeCond& c = m.arena<UeCond>().get(pool.at(0).handle());
+        EXPECT_EQ(c.conds.size(), 2u);
+        EXPECT_FALSE(c.conds.at(1).has_value());
+        auto src = [&](size_t i) { return m.arena<UeBasic>().get(c.sub_stmts.at(i)->handle()).src; };
+        return Mux{*c.conds.at(0), src(0), src(1)};
+    }
+};
+
+}  // namespace
+
+TEST(KarrayReadTest, StaticReadReturnsTheElementComponentsAndMakesNothing) {
+    ReadModel t;
+    Karray& k = t.make({2, 3}, {{"a", 4}, {"b", 1}});
+    TestEnv env(t.m);
+    const uint64_t from = peek_global_id();
+    auto v = k.read_one_field({KIdx::static_at(1), KIdx::static_at(0)}, "b", env);
+    ASSERT_TRUE(v.ok());
+    EXPECT_EQ(v.value(), k.elems[3 * 2 + 1]);
+    EXPECT_EQ(peek_global_id(), from);
+    EXPECT_EQ(env.steps, 0);
+}
+
+TEST(KarrayReadTest, ReadErrorsComeBeforeAnyHardware) {
+    ReadModel t;
+    Karray& k = t.make({2, 3});
+    const HcpIdent s1 = make_wire(t.m, true, "s1", 1);
+    const HcpIdent s2 = make_wire(t.m, true, "s2", 2);
+    TestEnv env(t.m);
+    const uint64_t from = peek_global_id();
+    auto err = [&](std::vector<KIdx> sel, std::string_view field) {
+        auto r = k.read_one_field(sel, field, env);
+        EXPECT_FALSE(r.ok());
+        return r.ok() ? KarrayErr{} : std::get<KarrayErr>(r.error());
+    };
+    // The field comes first, and its message lists no fields.
+    EXPECT_EQ(err({KIdx::static_at(7)}, "zz"), KarrayErr::value("Karray has no field 'zz'"));
+    EXPECT_EQ(err({KIdx::static_at(7)}, "a"),
+              KarrayErr::value("a Karray selection must index every dimension: got 1 indices for a 2-D Karray"));
+    EXPECT_EQ(err({KIdx::static_at(0), KIdx::custom({s1})}, "a"),
+              KarrayErr::value("custom write index for dimension 1 needs one enable bit per index (3), got 1"));
+    // A width failure on the inner dimension: the first branch reaches it first.
+    EXPECT_EQ(err({KIdx::dyn(s1), KIdx::dyn(s1)}, "a"),
+              KarrayErr::value("dynamic index for dim 1 needs >= 2 bits to address 3 elements, got 1"));
+    EXPECT_EQ(err({KIdx::dyn(s1), KIdx::custom({s1, s1, s1})}, "a"),
+              KarrayErr::value("a custom write-enable index cannot select a read; on the read side a custom "
+                               "fn is a reduce select (fn(a, b, level) -> pick-a)"));
+    EXPECT_EQ(err({KIdx::static_at(0), KIdx::reduce()}, "a"),
+              KarrayErr::value("Karray reduce: dimension 1 has no select fn"));
+    EXPECT_EQ(made_since(t, from), std::vector<std::string>{});
+    (void)s2;
+}
+
+TEST(KarrayReadTest, DynamicReadBuildsOneMuxWirePerPairLayerByLayer) {
+    ReadModel t;
+    Karray& k = t.make({4});
+    const HcpIdent s = make_wire(t.m, true, "s", 2);
+    const std::string S(s.abs_name()), A = t.A();
+    TestEnv env(t.m);
+    const uint64_t from = peek_global_id();
+    auto v = k.read_one_field({KIdx::dyn(s)}, "a", env);
+    ASSERT_TRUE(v.ok());
+    EXPECT_EQ(made_since(t, from),
+              (std::vector<std::string>{S + "_B0", S + "_B0_N", A + "_D0L0N0F0_DMUX", A + "_D0L0N1F0_DMUX",
+                                        S + "_B1", S + "_B1_N", A + "_D0L1N0F0_DMUX"}));
+    const auto& exprs = t.module().system_hcps[size_t(HwComponentType::Expression)];
+    const auto& wires = t.module().system_hcps[size_t(HwComponentType::Wire)];
+    const Expression& bit1 = expr(t.m, exprs[2]);
+    EXPECT_EQ(bit1.op, LogicOp::SliceBit);
+    EXPECT_EQ(bit1.range_a, Slice::range(1, 2));
+    EXPECT_EQ(expr(t.m, exprs[3]).op, LogicOp::BitwiseInvr);
+    EXPECT_EQ(v.value(), wires[2]);
+    EXPECT_EQ(t.mux_of(wires[0]), (ReadModel::Mux{exprs[1], k.elems[0], k.elems[1]}));
+    EXPECT_EQ(t.mux_of(wires[1]), (ReadModel::Mux{exprs[1], k.elems[2], k.elems[3]}));
+    EXPECT_EQ(t.mux_of(wires[2]), (ReadModel::Mux{exprs[3], wires[0], wires[1]}));
+    const UeCommon& c = get_ue_common(t.m, get_hcp_assign(t.m, wires[2]).get_update_pool().events[0]);
+    EXPECT_EQ(c.clk_mode, ClockMode::ClkUnused);
+    EXPECT_EQ(c.priority, DEFAULT_UE_PRI_USER);
+    EXPECT_EQ(get_hcp_assign(t.m, wires[2]).get_des_slice().size(), 4);
+}
+
+TEST(KarrayReadTest, AnOddNodeIsCarriedAndASizeOneDimensionMakesNothing) {
+    ReadModel t;
+    Karray& k = t.make({3, 1}, {{"a", 4}, {"b", 2}});
+    const HcpIdent s = make_wire(t.m, true, "s", 2);
+    const HcpIdent one = make_wire(t.m, true, "one", 1);
+    const std::string A = t.A();
+    TestEnv env(t.m);
+    const uint64_t from = peek_global_id();
+    auto v = k.read_view({KIdx::dyn(s), KIdx::dyn(one)}, {1, 0}, env);
+    ASSERT_TRUE(v.ok());
+    const std::string S(s.abs_name());
+    EXPECT_EQ(made_since(t, from),
+              (std::vector<std::string>{S + "_B0", S + "_B0_N", A + "_D0L0N0F0_DMUX", A + "_D0L0N0F1_DMUX",
+                                        S + "_B1", S + "_B1_N", A + "_D0L1N0F0_DMUX", A + "_D0L1N0F1_DMUX"}));
+    const auto& wires = t.module().system_hcps[size_t(HwComponentType::Wire)];
+    // Element 2 is carried as pair 1 and meets the first pair's merge at layer 1.
+    EXPECT_EQ(t.mux_of(wires[2]).right, k.elems[2 * 2 + 1]);
+    EXPECT_EQ(t.mux_of(wires[0]).left, k.elems[0 * 2 + 1]) << "fields in request order";
+    EXPECT_EQ(v.value().fields, (std::vector<KarrayField>{{"b", 2}, {"a", 4}}));
+    EXPECT_EQ(v.value().hcps, (std::vector<HcpIdent>{wires[2], wires[3]}));
+
+    // A size-one dimension still needs a one-bit signal.
+    const HcpIdent none = make_wire(t.m, true, "none", 0);
+    auto r = k.read_one_field({KIdx::static_at(0), KIdx::dyn(none)}, "a", env);
+    ASSERT_FALSE(r.ok());
+    EXPECT_EQ(std::get<KarrayErr>(r.error()),
+              KarrayErr::value("dynamic index for dim 1 needs >= 1 bits to address 1 elements, got 0"));
+}
+
+TEST(KarrayReadTest, TreesAreBuiltInnermostFirstBranchByBranch) {
+    ReadModel t;
+    Karray& k = t.make({2, 2});
+    const HcpIdent s = make_wire(t.m, true, "s", 1);
+    const HcpIdent u = make_wire(t.m, true, "u", 1);
+    const std::string S(s.abs_name()), U(u.abs_name()), A = t.A();
+    TestEnv env(t.m);
+    const uint64_t from = peek_global_id();
+    ASSERT_TRUE(k.read_one_field({KIdx::dyn(s), KIdx::dyn(u)}, "a", env).ok());
+    EXPECT_EQ(made_since(t, from),
+              (std::vector<std::string>{U + "_B0", U + "_B0_N", A + "_D1L0N0F0_DMUX",
+                                        U + "_B0", U + "_B0_N", A + "_D1L0N0F0_DMUX",
+                                        S + "_B0", S + "_B0_N", A + "_D0L0N0F0_DMUX"}));
+}
+
+TEST(KarrayReadTest, ReduceAsksTheSelectFunctionForEveryPairBetweenSteps) {
+    ReadModel t;
+    Karray& k = t.make({4}, {{"a", 4}, {"b", 1}});
+    const HcpIdent pick = make_wire(t.m, true, "pick", 1);
+    const HcpIdent best = make_wire(t.m, true, "best", 3);
+    const std::string A = t.A();
+
+    struct Call {
+        NamedHcps a, b;
+        std::vector<size_t> ac, bc;
+        uint32_t level;
+    };
+    std::vector<Call> calls;
+    TestEnv env(t.m);
+    env.fns = {[&](const NamedHcps& a, const std::vector<size_t>& ac, const NamedHcps& b,
+                   const std::vector<size_t>& bc, uint32_t level) -> KResult<ReducePick, KReadErr> {
+        calls.push_back({a, b, ac, bc, level});
+        // A select function may make hardware of its own: the model is free.
+        const HcpIdent p = make_wire(env.m, true, format("p{}", calls.size()), 1);
+        return ReducePick{p, {{"best", best}, {"b", pick}}};
+    }};
+    const uint64_t from = peek_global_id();
+    auto v = k.read_one_field({KIdx::reduce()}, "a", env);
+    ASSERT_TRUE(v.ok());
+    ASSERT_EQ(calls.size(), 3u);
+    EXPECT_EQ(calls[0].ac, (std::vector<size_t>{0}));
+    EXPECT_EQ(calls[0].bc, (std::vector<size_t>{1}));
+    EXPECT_EQ(calls[1].ac, (std::vector<size_t>{2}));
+    EXPECT_EQ(calls[1].bc, (std::vector<size_t>{3}));
+    EXPECT_EQ(calls[2].ac, (std::vector<size_t>{0, 1}));
+    EXPECT_EQ(calls[2].bc, (std::vector<size_t>{2, 3}));
+    EXPECT_EQ((std::vector<uint32_t>{calls[0].level, calls[1].level, calls[2].level}),
+              (std::vector<uint32_t>{0, 0, 1}));
+    // Every field of each candidate, though one was asked for.
+    EXPECT_EQ(calls[0].a, (NamedHcps{{"a", k.elems[0]}, {"b", k.elems[1]}}));
+    EXPECT_EQ(calls[1].b, (NamedHcps{{"a", k.elems[6]}, {"b", k.elems[7]}}));
+    // Layer 1 sees the merged nodes: b replaced by the extra, best appended.
+    ASSERT_EQ(calls[2].a.size(), 3u);
+    EXPECT_EQ(calls[2].a[1], (std::pair<std::string, HcpIdent>{"b", pick}));
+    EXPECT_EQ(calls[2].a[2], (std::pair<std::string, HcpIdent>{"best", best}));
+
+    EXPECT_EQ(made_since(t, from),
+              (std::vector<std::string>{"p1", A + "_D0L0N0F0_DMUX", A + "_D0L0N0F1_DMUX",
+                                        "p2", A + "_D0L0N1F0_DMUX", A + "_D0L0N1F1_DMUX",
+                                        "p3", A + "_D0L1N0F0_DMUX", A + "_D0L1N0F1_DMUX",
+                                        A + "_D0L1N0F2_DMUX"}));
+    const auto& wires = t.module().system_hcps[size_t(HwComponentType::Wire)];
+    EXPECT_EQ(v.value(), wires[4]);
+    const auto& users = t.module().user_hcps[size_t(HwComponentType::Wire)];
+    EXPECT_EQ(t.mux_of(wires[0]), (ReadModel::Mux{users[2], k.elems[0], k.elems[2]}));
+    EXPECT_EQ(t.mux_of(wires[4]), (ReadModel::Mux{users[4], wires[0], wires[2]}));
+    // The extra on both sides at the same position is carried through a mux of its own.
+    EXPECT_EQ(t.mux_of(wires[6]), (ReadModel::Mux{users[4], best, best}));
+}
+
+TEST(KarrayReadTest, ReduceAndDynamicSelectionsCombine) {
+    ReadModel t;
+    Karray& k = t.make({2, 3}, {{"a", 4}, {"b", 2}});
+    const HcpIdent s = make_wire(t.m, true, "s", 1);
+    const HcpIdent p = make_wire(t.m, true, "p", 1);
+    int calls = 0;
+    TestEnv env(t.m, {nullptr, [&](auto&, auto&, auto&, auto&, uint32_t) -> KResult<ReducePick, KReadErr> {
+                          ++calls;
+                          return ReducePick{p, {}};
+                      }});
+    auto v = k.read_view({KIdx::dyn(s), KIdx::reduce()}, {1}, env);
+    ASSERT_TRUE(v.ok());
+    EXPECT_EQ(calls, 4) << "two pairs per branch of the dynamic dimension";
+    // The requested field sits at its declared position of the merged node.
+    const auto& wires = t.module().system_hcps[size_t(HwComponentType::Wire)];
+    ASSERT_EQ(wires.size(), 10u);
+    EXPECT_EQ(v.value().hcps, (std::vector<HcpIdent>{wires[9]}));
+    EXPECT_EQ(t.mux_of(wires[9]).left, wires[3]);
+    EXPECT_EQ(t.mux_of(wires[9]).right, wires[7]);
+}
+
+TEST(KarrayReadTest, ASelectFunctionFailureEndsTheReadAndKeepsWhatWasMade) {
+    ReadModel t;
+    Karray& k = t.make({3});
+    const HcpIdent p = make_wire(t.m, true, "p", 1);
+    int calls = 0;
+    TestEnv env(t.m, {[&](auto&, auto&, auto&, auto&, uint32_t level) -> KResult<ReducePick, KReadErr> {
+        ++calls;
+        if (level == 1) return KReadErr{KEnvFailure{}};
+        return ReducePick{p, {}};
+    }});
+    const uint64_t from = peek_global_id();
+    auto v = k.read_one_field({KIdx::reduce()}, "a", env);
+    ASSERT_FALSE(v.ok());
+    EXPECT_TRUE(std::holds_alternative<KEnvFailure>(v.error()));
+    EXPECT_EQ(calls, 2);
+    EXPECT_EQ(made_since(t, from), (std::vector<std::string>{t.A() + "_D0L0N0F0_DMUX"}));
+}

@@ -1,0 +1,279 @@
+// Selections and their checks, and writing into a Karray: element assignment
+// by static, dynamic and custom selection, and array-to-array assignment.
+#include "karray_test_support.hpp"
+
+using namespace vorlent;
+using namespace vorlent::testing;
+
+namespace {
+
+struct WriteModel : TracedModel {
+    CcpIdent k;  // REG, shape [2, 3], fields a (4 bits) and b (1 bit)
+    WriteModel() { k = make_karray(m, true, "arr", {2, 3}, {{"a", 4}, {"b", 1}}, HwComponentType::Reg); }
+    const Karray& arr() const { return m.arena<Karray>().get(k.handle()); }
+    HcpIdent el(size_t e, size_t f) const { return arr().elems[e * 2 + f]; }
+    HcpIdent wire(const char* name, uint32_t width) { return make_wire(m, true, name, width); }
+};
+
+}  // namespace
+
+TEST(KarraySelectTest, IndexBitsAndTheSelectionCheck) {
+    EXPECT_EQ(index_bits(1), 1u);
+    EXPECT_EQ(index_bits(2), 1u);
+    EXPECT_EQ(index_bits(3), 2u);
+    EXPECT_EQ(index_bits(4), 2u);
+    EXPECT_EQ(index_bits(5), 3u);
+    EXPECT_EQ(index_bits(8), 3u);
+    EXPECT_EQ(index_bits(1025), 11u);
+    EXPECT_EQ(index_bits(SIZE_MAX), 64u);
+
+    TracedModel t;
+    const HcpIdent s = make_wire(t.m, true, "s", 2);
+    const std::vector<size_t> shape{2, 3};
+    EXPECT_EQ(check_kidx(shape, {KIdx::static_at(0)}),
+              KarrayErr::value("a Karray selection must index every dimension: got 1 indices for a 2-D Karray"));
+    EXPECT_EQ(check_kidx(shape, {KIdx::static_at(1), KIdx::static_at(3)}),
+              KarrayErr::value("index 3 out of bounds for dimension 1 of size 3"));
+    EXPECT_EQ(check_kidx(shape, {KIdx::static_at(1), KIdx::static_at(2)}), std::nullopt);
+    // The first failing dimension is reported.
+    EXPECT_EQ(check_kidx({2, 2}, {KIdx::static_at(5), KIdx::static_at(7)}),
+              KarrayErr::value("index 5 out of bounds for dimension 0 of size 2"));
+    EXPECT_EQ(check_kidx(shape, {KIdx::dyn(s), KIdx::custom({s, s})}),
+              KarrayErr::value("custom write index for dimension 1 needs one enable bit per index (3), got 2"));
+    // Dyn and Reduce are the walks' business.
+    EXPECT_EQ(check_kidx(shape, {KIdx::reduce(), KIdx::custom({s, s, s})}), std::nullopt);
+
+    EXPECT_EQ(check_index_width(0, 2, 1), std::nullopt);
+    EXPECT_EQ(check_index_width(0, 1, 1), std::nullopt);
+    EXPECT_EQ(check_index_width(1, 3, 1),
+              KarrayErr::value("dynamic index for dim 1 needs >= 2 bits to address 3 elements, got 1"));
+}
+
+TEST(KarrayWriteTest, WriteChecksComeInOrderAndMakeNothing) {
+    WriteModel t;
+    const CcpIdent w = make_karray(t.m, true, "w", {2}, {{"a", 4}}, HwComponentType::Wire);
+    const HcpIdent s = t.wire("s", 2);
+    const HcpIdent v = t.wire("v", 4);
+    const uint64_t from = peek_global_id();
+    const size_t nodes = t.module().basic_nodes.size();
+
+    auto assign = [&](const CcpIdent& k, std::vector<KIdx> sel, std::vector<std::pair<size_t, HcpIdent>> src,
+                      bool clocked) { return karray_assign_hcps(t.m, k, sel, src, clocked); };
+    EXPECT_EQ(assign(t.k, {KIdx::static_at(0), KIdx::static_at(0)}, {{2, v}}, true),
+              KarrayErr::value("source field index 2 out of range (have 2 fields)"));
+    // Clocking first, then the selection, then the non-static rule.
+    EXPECT_EQ(assign(w, {KIdx::static_at(9)}, {{0, v}}, true),
+              KarrayErr::type("`|=` (clocked assign) requires a reg-backed Karray"));
+    EXPECT_EQ(assign(t.k, {KIdx::static_at(9)}, {{0, v}}, false),
+              KarrayErr::type("`*=` (combinational assign) requires a wire-backed Karray"));
+    EXPECT_EQ(assign(t.k, {KIdx::static_at(9)}, {{0, v}}, true),
+              KarrayErr::value("a Karray selection must index every dimension: got 1 indices for a 2-D Karray"));
+    EXPECT_EQ(assign(w, {KIdx::dyn(s)}, {{0, v}}, false),
+              KarrayErr::type("a dynamic (signal / custom-fn indexed) Karray write requires a reg-backed "
+                              "Karray; a wire cannot hold its non-selected elements"));
+    EXPECT_EQ(assign(w, {KIdx::custom({s, s})}, {{0, v}}, false),
+              t.m.arena<Karray>().get(w.handle()).check_write_ok({KIdx::dyn(s)}, false));
+    EXPECT_EQ(t.module().basic_nodes.size(), nodes);
+    // Only the takes drew ids.
+    EXPECT_EQ(peek_global_id(), from + 6);
+    EXPECT_EQ(made_since(t, from), std::vector<std::string>{});
+}
+
+TEST(KarrayWriteTest, StaticElementAssignmentIsOneNodeOfUnconditionalAssignments) {
+    WriteModel t;
+    const HcpIdent va = t.wire("va", 4);
+    const HcpIdent vb = t.wire("vb", 1);
+    const uint64_t from = peek_global_id();
+    ASSERT_EQ(karray_assign_hcps(t.m, t.k, {KIdx::static_at(1), KIdx::static_at(2)}, {{0, va}, {1, vb}}, true),
+              std::nullopt);
+    // The take, the two events, the node: no other component.
+    EXPECT_EQ(made_since(t, from), std::vector<std::string>{});
+    const AsmNode& node = last_top_node(t);
+    EXPECT_EQ(node.ident.ident_base.abs_name(), format("ASM_NODE_{}_elem_asm_{}", t.k.abs_name(), from + 3));
+    ASSERT_EQ(node.asm_metas.size(), 2u);
+    EXPECT_EQ(node.asm_metas[0].des, t.el(5, 0));
+    EXPECT_EQ(node.asm_metas[1].des, t.el(5, 1));
+    for (const AssignMeta& meta : node.asm_metas) {
+        EXPECT_EQ(meta.pending_pre_cond, std::nullopt);
+        EXPECT_EQ(meta.clk_mode, ClockMode::PosEdge);
+        EXPECT_EQ(meta.cur_ue, meta.origin_ue);
+        EXPECT_EQ(get_ue_common(t.m, meta.cur_ue).priority, DEFAULT_UE_PRI_USER);
+    }
+    EXPECT_EQ(view_event(t.m, node.asm_metas[0].cur_ue), (Ev{10, {}, va, {0, 4}, {0, 4}}));
+    // Nothing reaches a pool before the build.
+    EXPECT_TRUE(t.pool(t.el(5, 0)).events.empty());
+}
+
+TEST(KarrayWriteTest, SourcesAreFittedWithoutWarningAndRepeatedFieldsAssignTwice) {
+    WriteModel t;
+    const HcpIdent wide = t.wire("wide", 9);
+    const HcpIdent narrow = t.wire("narrow", 2);
+    const uint64_t from = peek_global_id();
+    ASSERT_EQ(karray_assign_hcps(t.m, t.k, {KIdx::static_at(0), KIdx::static_at(1)},
+                                 {{0, narrow}, {1, wide}, {0, wide}}, true),
+              std::nullopt);
+    EXPECT_EQ(made_since(t, from), (std::vector<std::string>{format("{}_ext", narrow.abs_name())}));
+    const AsmNode& node = last_top_node(t);
+    ASSERT_EQ(node.asm_metas.size(), 3u);
+    const HcpIdent ext = t.module().system_hcps[size_t(HwComponentType::Expression)].back();
+    EXPECT_EQ(view_event(t.m, node.asm_metas[0].cur_ue), (Ev{10, {}, ext, {0, 4}, {0, 4}}));
+    EXPECT_EQ(view_event(t.m, node.asm_metas[1].cur_ue), (Ev{10, {}, wide, {0, 1}, {0, 1}}));
+    EXPECT_EQ(view_event(t.m, node.asm_metas[2].cur_ue), (Ev{10, {}, wide, {0, 4}, {0, 4}}));
+    EXPECT_EQ(node.asm_metas[0].des, t.el(1, 0));
+    EXPECT_EQ(node.asm_metas[2].des, t.el(1, 0));
+}
+
+TEST(KarrayWriteTest, DynamicWriteComparesTheIndexWithEveryIndexOfTheDimension) {
+    TracedModel t;
+    const CcpIdent k = make_karray(t.m, true, "arr", {3}, {{"a", 4}}, HwComponentType::Reg);
+    const HcpIdent s = make_wire(t.m, true, "s", 2);
+    const HcpIdent narrow = make_wire(t.m, true, "n1", 1);
+    const HcpIdent v = make_wire(t.m, true, "v", 4);
+    const std::string S(s.abs_name());
+
+    uint64_t from = peek_global_id();
+    EXPECT_EQ(karray_assign_hcps(t.m, k, {KIdx::dyn(narrow)}, {{0, v}}, true),
+              KarrayErr::value("dynamic index for dim 0 needs >= 2 bits to address 3 elements, got 1"));
+    EXPECT_EQ(made_since(t, from), std::vector<std::string>{});
+
+    from = peek_global_id();
+    ASSERT_EQ(karray_assign_hcps(t.m, k, {KIdx::dyn(s)}, {{0, v}}, true), std::nullopt);
+    EXPECT_EQ(made_since(t, from), (std::vector<std::string>{S + "_EQ0", S + "_EQ0_C", S + "_EQ1", S + "_EQ1_C",
+                                                             S + "_EQ2", S + "_EQ2_C"}));
+    const auto& exprs = t.module().system_hcps[size_t(HwComponentType::Expression)];
+    const auto& vals = t.module().system_hcps[size_t(HwComponentType::Val)];
+    const AsmNode& node = last_top_node(t);
+    ASSERT_EQ(node.asm_metas.size(), 3u);
+    const Karray& arr = t.m.arena<Karray>().get(k.handle());
+    for (size_t i = 0; i < 3; ++i) {
+        const Val& c = t.m.arena<Val>().get(vals[i].handle());
+        EXPECT_EQ(c.bit_width, 2u);
+        EXPECT_EQ(c.value, VaryVal::from_limbs({i}, 2));
+        const Expression& eq = expr(t.m, exprs[i]);
+        EXPECT_EQ(eq.op, LogicOp::RelationEq);
+        EXPECT_EQ(eq.operand_a, s);
+        EXPECT_EQ(eq.operand_b, vals[i]);
+        EXPECT_EQ(node.asm_metas[i].des, arr.elems[i]);
+        EXPECT_EQ(node.asm_metas[i].pending_pre_cond, exprs[i]);
+    }
+}
+
+TEST(KarrayWriteTest, ConditionsOfSeveralDimensionsAreAndedOutermostFirst) {
+    TracedModel t;
+    const CcpIdent k = make_karray(t.m, true, "arr", {2, 2, 2}, {{"a", 4}, {"b", 4}}, HwComponentType::Reg);
+    const HcpIdent s = make_wire(t.m, true, "s", 1);
+    const HcpIdent e0 = make_wire(t.m, true, "e0", 1);
+    const HcpIdent e1 = make_wire(t.m, true, "e1", 1);
+    const HcpIdent v = make_wire(t.m, true, "v", 4);
+    const std::string S(s.abs_name());
+    const uint64_t from = peek_global_id();
+    ASSERT_EQ(karray_assign_hcps(t.m, k, {KIdx::dyn(s), KIdx::static_at(1), KIdx::custom({e0, e1})},
+                                 {{1, v}, {0, v}}, true),
+              std::nullopt);
+    // Per branch of the outer dimension: its compare, then one conjunction per enable.
+    const std::string E0(e0.abs_name()), E1(e1.abs_name());
+    EXPECT_EQ(made_since(t, from), (std::vector<std::string>{S + "_EQ0", S + "_EQ0_C", E0 + "_WE", E1 + "_WE",
+                                                             S + "_EQ1", S + "_EQ1_C", E0 + "_WE", E1 + "_WE"}));
+    const auto& exprs = t.module().system_hcps[size_t(HwComponentType::Expression)];
+    const Expression& we = expr(t.m, exprs[1]);
+    EXPECT_EQ(we.op, LogicOp::BitwiseAnd);
+    EXPECT_EQ(we.operand_a, exprs[0]);
+    EXPECT_EQ(we.operand_b, e0);
+    EXPECT_EQ(we.range_a, Slice::range(0, 1));
+    EXPECT_EQ(we.range_b, Slice::range(0, 1));
+
+    // Elements (i, 1, j) in walk order, each with its fields in pair order.
+    const Karray& arr = t.m.arena<Karray>().get(k.handle());
+    const AsmNode& node = last_top_node(t);
+    ASSERT_EQ(node.asm_metas.size(), 8u);
+    const size_t elements[] = {2, 3, 6, 7};
+    const size_t conds[] = {1, 2, 4, 5};
+    for (size_t n = 0; n < 4; ++n) {
+        EXPECT_EQ(node.asm_metas[2 * n].des, arr.elems[elements[n] * 2 + 1]);
+        EXPECT_EQ(node.asm_metas[2 * n + 1].des, arr.elems[elements[n] * 2 + 0]);
+        EXPECT_EQ(node.asm_metas[2 * n].pending_pre_cond, exprs[conds[n]]);
+        EXPECT_EQ(node.asm_metas[2 * n + 1].pending_pre_cond, exprs[conds[n]]);
+    }
+}
+
+TEST(KarrayWriteTest, WalkRefusalsLeaveWhatTheyMadeAndNoNode) {
+    WriteModel t;
+    const HcpIdent s = t.wire("s", 1);
+    const HcpIdent v = t.wire("v", 4);
+    const size_t nodes = t.module().basic_nodes.size();
+    const uint64_t from = peek_global_id();
+    // A reduce selector passes the check and is refused when the walk reaches it.
+    EXPECT_EQ(karray_assign_hcps(t.m, t.k, {KIdx::dyn(s), KIdx::reduce()}, {{0, v}}, true),
+              KarrayErr::type("a reduce (read-side custom) index cannot be a write destination; on the "
+                              "write side a custom fn is a per-index enable (fn(i) -> 1-bit)"));
+    const std::string S(s.abs_name());
+    EXPECT_EQ(made_since(t, from), (std::vector<std::string>{S + "_EQ0", S + "_EQ0_C"}));
+    EXPECT_EQ(t.module().basic_nodes.size(), nodes);
+}
+
+TEST(KarrayWriteTest, CombinationalStaticWriteToAWireArrayIsClockFree) {
+    TracedModel t;
+    const CcpIdent w = make_karray(t.m, true, "w", {2}, {{"a", 4}}, HwComponentType::Wire);
+    const HcpIdent v = make_wire(t.m, true, "v", 4);
+    ASSERT_EQ(karray_assign_hcps(t.m, w, {KIdx::static_at(1)}, {{0, v}}, false), std::nullopt);
+    const AssignMeta& meta = last_top_node(t).asm_metas.at(0);
+    EXPECT_EQ(meta.clk_mode, ClockMode::ClkFree);
+    EXPECT_EQ(get_ue_common(t.m, meta.cur_ue).clk_mode, ClockMode::ClkFree);
+}
+
+TEST(KarrayWriteTest, WriteNodeJoinsTheInnermostOpenBlock) {
+    TracedModel t;
+    const CcpIdent k = make_karray(t.m, true, "arr", {2}, {{"a", 4}}, HwComponentType::Reg);
+    const HcpIdent v = make_wire(t.m, true, "v", 4);
+    pop_module_trace(t.m);
+    track_module_at_flow_init(t.m, t.top);
+    const FlowBlockIdent seq = make_flow_block_seq(t.m, "s");
+    initialize_flow_block(t.m, seq);
+    ASSERT_EQ(karray_assign_hcps(t.m, k, {KIdx::static_at(0)}, {{0, v}}, true), std::nullopt);
+    EXPECT_TRUE(t.module().basic_nodes.empty());
+    const auto& block = t.m.arena<FlowBlockSeq>().get(seq.handle());
+    ASSERT_EQ(block.base.basic_nodes.size(), 1u);
+    EXPECT_EQ(asm_node(t.m, block.base.basic_nodes[0]).asm_metas.at(0).des,
+              t.m.arena<Karray>().get(k.handle()).elems[0]);
+}
+
+TEST(KarrayWriteTest, ArrayToArrayMatchesByNameAndWidthAndReportsTheRest) {
+    TracedModel t;
+    const CcpIdent dst = make_karray(t.m, true, "d", {2}, {{"a", 4}, {"b", 2}, {"c", 1}}, HwComponentType::Reg);
+    const CcpIdent src = make_karray(t.m, true, "s", {3}, {{"c", 1}, {"a", 4}, {"b", 3}}, HwComponentType::Reg);
+    const CcpIdent other = make_karray(t.m, true, "o", {1}, {{"a", 5}, {"b", 1}}, HwComponentType::Reg);
+
+    std::optional<Taken<Karray>> hd, hs, ho;
+    Karray& d = out_of_slot(t.m, dst, hd);
+    Karray& s = out_of_slot(t.m, src, hs);
+    Karray& o = out_of_slot(t.m, other, ho);
+    TestEnv env(t.m);
+
+    auto view = s.read_view({KIdx::static_at(2)}, {0, 1, 2}, env);
+    ASSERT_TRUE(view.ok());
+    EXPECT_FALSE(view.value().is_from_sources);
+    EXPECT_EQ(view.value().fields, (std::vector<KarrayField>{{"c", 1}, {"a", 4}, {"b", 3}}));
+    EXPECT_EQ(view.value().hcps, (std::vector<HcpIdent>{s.elems[6], s.elems[7], s.elems[8]}));
+
+    const uint64_t from = peek_global_id();
+    auto skipped = d.write({KIdx::static_at(1)}, view.value(), true, t.m);
+    ASSERT_TRUE(skipped.ok());
+    EXPECT_EQ(skipped.value(), (std::vector<std::string>{"b"}));
+    const AsmNode& node = last_top_node(t);
+    EXPECT_EQ(node.ident.ident_base.rel_name(), format("{}_karr_asm", dst.abs_name()));
+    EXPECT_EQ(peek_global_id(), from + 3) << "two events and the node";
+    ASSERT_EQ(node.asm_metas.size(), 2u);
+    // Destination field order: a from the source's a, c from its c.
+    EXPECT_EQ(view_event(t.m, node.asm_metas[0].cur_ue).src, s.elems[7]);
+    EXPECT_EQ(node.asm_metas[0].des, d.elems[3]);
+    EXPECT_EQ(view_event(t.m, node.asm_metas[1].cur_ue).src, s.elems[6]);
+    EXPECT_EQ(node.asm_metas[1].des, d.elems[5]);
+
+    // Same names, other widths: nothing matches, nothing is made.
+    auto oview = o.read_view({KIdx::static_at(0)}, {0, 1}, env);
+    ASSERT_TRUE(oview.ok());
+    const size_t nodes = t.module().basic_nodes.size();
+    EXPECT_EQ(d.write({KIdx::static_at(0)}, oview.value(), true, t.m).error(),
+              KarrayErr::value("Karray assignment: no destination field matches a source field by name+width"));
+    EXPECT_EQ(t.module().basic_nodes.size(), nodes);
+}
