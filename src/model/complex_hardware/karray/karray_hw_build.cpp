@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "model/complex_hardware/common/ccp_hw_build.hpp"
 #include "model/complex_hardware/karray/kidx.hpp"
 #include "model/hw_component/arena_factory_hcp.hpp"
 #include "model/hw_component/arena_impl_hcp.hpp"
@@ -13,33 +14,6 @@ namespace {
 
 int32_t whole_width(const ModelArena& model, const HcpIdent& h) {
     return get_hcp_assign(model, h).get_des_slice().size();
-}
-
-// `dst` = sel ? a : b, at dst's own priority, clock-free: one conditional
-// event in dst's pool. The arbiter shares this operation; both keep the same
-// event shape.
-void mux_into_wire(ModelArena& model, const HcpIdent& dst, const HcpIdent& a, const HcpIdent& b,
-                   const HcpIdent& sel) {
-    const Slice des = Slice::range(0, get_hcp_assign(model, dst).get_des_slice().size());
-    const Slice a_range = get_hcp_assign(model, a).get_des_slice();
-    const Slice b_range = get_hcp_assign(model, b).get_des_slice();
-    UpdateEventIdent left, right;
-    {
-        auto w = take_hcp(model, dst);
-        left = w->gen_update_event_with_pri(a, des, a_range, w->get_priority(),
-                                            ClockMode::ClkUnused, model);
-        w.put_back();
-    }
-    {
-        auto w = take_hcp(model, dst);
-        right = w->gen_update_event_with_pri(b, des, b_range, w->get_priority(),
-                                             ClockMode::ClkUnused, model);
-        w.put_back();
-    }
-    UpdateEventIdent mux = make_ue_mux(model, left, right, sel);
-    auto w = take_hcp(model, dst);
-    w->add_update_event(std::move(mux));
-    w.put_back();
 }
 
 }  // namespace
