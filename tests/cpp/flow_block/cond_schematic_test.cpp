@@ -22,7 +22,6 @@ struct Chain : Design {
         close(block);
         return body;
     }
-    const Expression& op_of(const std::optional<HcpIdent>& e) const { return expr(*e); }
 };
 
 }  // namespace
@@ -32,8 +31,7 @@ TEST(CondSchematicTest, CifDrawsItsNodesAndWiresItsOneBranch) {
     d.describe();
     const FlowBlockIdent cif = d.head(false, d.a);
     const FlowBlockIdent body = d.branch(cif, 2);
-    d.done();
-    build_flow(d.m);
+    d.build();
 
     const uint64_t id = cif.global_id();
     const FlowBlockBase base = d.base(cif);
@@ -70,8 +68,7 @@ TEST(CondSchematicTest, SifSpendsItsConditionStateBeforeTheBranch) {
     const FlowBlockIdent sif = d.head(true, d.a);
     const FlowBlockIdent body = d.branch(sif, 2);
     d.branch(d.els(), 2);
-    d.done();
-    build_flow(d.m);
+    d.build();
 
     const uint64_t id = sif.global_id();
     const NcpIdent cond = d.base(sif).gen_nodes[0];
@@ -92,8 +89,7 @@ TEST(CondSchematicTest, ElifAndElseAreEnabledByTheNegationsBeforeThem) {
     const FlowBlockIdent s0 = d.branch(cif);
     const FlowBlockIdent s1 = d.branch(d.elif(d.b));
     const FlowBlockIdent s2 = d.branch(d.els());
-    d.done();
-    build_flow(d.m);
+    d.build();
 
     const uint64_t id = cif.global_id();
     const FlowBlockBase base = d.base(cif);
@@ -113,11 +109,11 @@ TEST(CondSchematicTest, ElifAndElseAreEnabledByTheNegationsBeforeThem) {
     ASSERT_EQ(e2.size(), 1u);
     EXPECT_EQ(e1[0].node, cond);
     EXPECT_EQ(e2[0].node, cond);
-    const Expression& enable = d.op_of(e1[0].guard);
+    const Expression& enable = d.expr(*e1[0].guard);
     EXPECT_EQ(enable.op, LogicOp::BitwiseAnd);
     EXPECT_EQ(*enable.operand_a, d.b);
     EXPECT_EQ(enable.operand_b->ident_base.rel_name(), format("cif_not_cond_{}", id));
-    const Expression& term = d.op_of(e2[0].guard);
+    const Expression& term = d.expr(*e2[0].guard);
     EXPECT_EQ(term.op, LogicOp::BitwiseAnd);
     EXPECT_EQ(term.operand_a->ident_base.rel_name(), format("cif_not_cond_{}", id));
     EXPECT_EQ(term.operand_b->ident_base.rel_name(), format("cif_not_elif_{}_0", id));
@@ -134,8 +130,7 @@ TEST(CondSchematicTest, AnElifAfterAnElseStartsAFreshChain) {
     d.branch(cif);
     const FlowBlockIdent s1 = d.branch(d.els());
     const FlowBlockIdent s2 = d.branch(d.elif(d.b));
-    d.done();
-    build_flow(d.m);
+    d.build();
 
     const uint64_t id = cif.global_id();
     const FlowBlockBase base = d.base(cif);
@@ -180,23 +175,8 @@ TEST(CondSchematicTest, LatencyIsFixedOnlyWhenEveryWayThroughTakesAsLong) {
     }
 }
 
-TEST(CondSchematicTest, BuildRefusesChainsItCannotLower) {
-    {
-        // finalize does not run the completeness check, the build does.
-        Chain d;
-        d.describe();
-        d.close(d.head(false, d.a));
-        d.done();
-        EXPECT_FATAL(build_flow(d.m), "cond block must have at least one body block");
-    }
-    {
-        Chain d;
-        d.describe();
-        d.branch(d.head(false, d.a));
-        d.close(d.els());
-        d.done();
-        EXPECT_FATAL(build_flow(d.m), "cond elif/else block has no body sub-block");
-    }
+// Zero-delay blocks stand for assignments: they cannot be a branch of a chain.
+TEST(CondSchematicTest, BuildRefusesZeroDelayBlocksInAChain) {
     {
         // A zero-delay else is taken as a continuation, but cannot be lowered.
         Chain d;
@@ -205,41 +185,16 @@ TEST(CondSchematicTest, BuildRefusesChainsItCannotLower) {
         const FlowBlockIdent ze = d.open(make_flow_block_zelse(d.m, "z"));
         d.assign(d.r, d.v);
         d.close(ze);
-        d.done();
-        EXPECT_FATAL(build_flow(d.m),
+        EXPECT_FATAL(d.build(),
                      "assertion `left == right` failed: cond block con blocks must be CondElif\n"
                      "  left: ZeroCondElif\n right: CondElif");
     }
-    {
-        // A zero-delay body stands for an assignment, not for a block.
-        Chain d;
-        d.describe();
-        const FlowBlockIdent cif = d.head(false, d.a);
-        const FlowBlockIdent zif = d.open(make_flow_block_zif(d.m, "z", d.b, std::nullopt));
-        d.assign(d.r, d.v);
-        d.close(zif);
-        d.close(cif);
-        d.done();
-        EXPECT_FATAL(build_flow(d.m), "summarize_as_block: not supported by this block type");
-    }
-}
-
-TEST(CondSchematicTest, SummariesBeforeTheBuildAndBranchesWithoutAnExitAreFatal) {
     Chain d;
     d.describe();
     const FlowBlockIdent cif = d.head(false, d.a);
-    const FlowBlockIdent body = d.branch(cif);
-    const FlowBlockIdent el = d.els();
-    d.branch(el);
-    d.done();
-    EXPECT_FATAL(d.wrap(cif), "cond block has not been built");
-    EXPECT_FATAL(d.wrap(el), "cond elif/else block has not been built");
-
-    // A body summary without an exit (no kind makes one yet) cannot end the chain.
-    push_module_trace(d.m, d.top, ModuleInitStage::FlowBlockBuild);
-    const NcpIdent lone = make_pseudo_node(d.m, "lone", 1, LogicOp::BitwiseOr);
-    d.m.arena<FlowBlockSeq>().get_mut(body.handle()).built = NodeWrap({lone}, std::nullopt, 1);
-    d.m.arena<FlowBlockCondElif>().get_mut(el.handle()).built = NodeWrap({lone}, lone, 1);
-    auto t = take_flow_block(d.m, cif);
-    EXPECT_FATAL(t->build_hw_component(d.m), "NodeWrap exit node is not set");
+    const FlowBlockIdent zif = d.open(make_flow_block_zif(d.m, "z", d.b, std::nullopt));
+    d.assign(d.r, d.v);
+    d.close(zif);
+    d.close(cif);
+    EXPECT_FATAL(d.build(), "summarize_as_block: not supported by this block type");
 }

@@ -35,10 +35,7 @@ TEST(PickSchematicTest, PifsStartOnTheirOwnConditionsAndTheExitOrsThem) {
     const FlowBlockIdent pick = d.open(make_flow_block_pick(d.m, "pk"));
     const FlowBlockIdent s0 = d.pif(d.a), s1 = d.pif(d.b);
     d.close(pick);
-    d.done();
-    ::testing::internal::CaptureStderr();
-    build_flow(d.m);
-    EXPECT_EQ(::testing::internal::GetCapturedStderr(), d.warning(pick));
+    EXPECT_EQ(d.build_logged(), d.warning(pick));
 
     const uint64_t id = pick.global_id();
     const FlowBlockBase base = d.base(pick);
@@ -80,10 +77,7 @@ TEST(PickSchematicTest, TheDefaultRunsWhenNoPifHoldsWhereverItStands) {
     const FlowBlockIdent def = d.pidef(2);
     d.pif(d.b, 2);
     d.close(pick);
-    d.done();
-    ::testing::internal::CaptureStderr();
-    build_flow(d.m);
-    ::testing::internal::GetCapturedStderr();
+    d.build_logged();
 
     const uint64_t id = pick.global_id();
     const FlowBlockBase base = d.base(pick);
@@ -110,10 +104,7 @@ TEST(PickSchematicTest, LatencyAndTheLoneDefault) {
         const FlowBlockIdent pick = d.open(make_flow_block_pick(d.m, "pk"));
         const FlowBlockIdent def = d.pidef(3);
         d.close(pick);
-        d.done();
-        ::testing::internal::CaptureStderr();
-        build_flow(d.m);
-        ::testing::internal::GetCapturedStderr();
+        d.build_logged();
         // No pif: no negation, and the default starts unguarded.
         const NcpIdent entry = d.base(pick).gen_nodes[0];
         EXPECT_EQ(d.edges(d.wrap(def).samples()[0]), (std::vector<DependEdge>{edge(entry)}));
@@ -127,11 +118,8 @@ TEST(PickSchematicTest, LatencyAndTheLoneDefault) {
         d.pif(d.a, 2);
         d.pidef(started ? 2 : 3);
         d.close(pick);
-        d.done();
         if (started) d.add_src(pick, &FlowBlockBase::start_srcs, go);
-        ::testing::internal::CaptureStderr();
-        build_flow(d.m);
-        ::testing::internal::GetCapturedStderr();
+        d.build_logged();
         EXPECT_EQ(d.wrap(pick).cycle(), -1);
         if (started) {
             const FlowBlockBase base = d.base(pick);
@@ -142,56 +130,18 @@ TEST(PickSchematicTest, LatencyAndTheLoneDefault) {
 }
 
 TEST(PickSchematicTest, BuildRefusalsComeAfterTheWarning) {
-    {
+    for (bool two_defaults : {false, true}) {
         PickDesign d;
         d.describe();
         const FlowBlockIdent pick = d.open(make_flow_block_pick(d.m, "pk"));
-        d.pidef();
-        d.pif(d.a);
-        d.pidef();
+        if (two_defaults) {
+            d.pidef();
+            d.pif(d.a);
+            d.pidef();
+        }
         d.close(pick);
-        d.done();
-        ::testing::internal::CaptureStderr();
-        EXPECT_FATAL(build_flow(d.m), "pick block accepts at most one pidef default branch");
-        EXPECT_EQ(::testing::internal::GetCapturedStderr(), d.warning(pick));
+        const std::string refusal = two_defaults ? "pick block accepts at most one pidef default branch"
+                                                 : "pick block must have at least one pif branch";
+        EXPECT_EQ(d.build_logged(), d.warning(pick) + "fatal: " + refusal);
     }
-    {
-        PickDesign d;
-        d.describe();
-        const FlowBlockIdent pick = d.open(make_flow_block_pick(d.m, "pk"));
-        d.close(pick);
-        d.done();
-        ::testing::internal::CaptureStderr();
-        EXPECT_FATAL(build_flow(d.m), "pick block must have at least one pif branch");
-        EXPECT_EQ(::testing::internal::GetCapturedStderr(), d.warning(pick));
-    }
-    {
-        PickDesign d;
-        d.describe();
-        const FlowBlockIdent pick = d.open(make_flow_block_pick(d.m, "pk"));
-        d.close(d.open(make_flow_block_pif(d.m, "pi", d.a, std::nullopt)));
-        d.close(pick);
-        d.done();
-        EXPECT_FATAL(build_flow(d.m), "pick branch has no body sub-block");
-    }
-}
-
-TEST(PickSchematicTest, SummariesBeforeTheBuildAndBranchesWithoutAnExitAreFatal) {
-    PickDesign d;
-    d.describe();
-    const FlowBlockIdent pick = d.open(make_flow_block_pick(d.m, "pk"));
-    const FlowBlockIdent pif = make_flow_block_pif(d.m, "pi", d.a, std::nullopt);
-    d.branch(pif, 1);
-    d.close(pick);
-    d.done();
-    EXPECT_FATAL(d.wrap(pick), "pick block has not been built");
-    EXPECT_FATAL(d.wrap(pif), "pick branch has not been built");
-
-    push_module_trace(d.m, d.top, ModuleInitStage::FlowBlockBuild);
-    const NcpIdent lone = make_pseudo_node(d.m, "lone", 1, LogicOp::BitwiseOr);
-    d.m.arena<FlowBlockPickIf>().get_mut(pif.handle()).built = NodeWrap({lone}, std::nullopt, 1);
-    auto t = take_flow_block(d.m, pick);
-    ::testing::internal::CaptureStderr();
-    EXPECT_FATAL(t->build_hw_component(d.m), "NodeWrap exit node is not set");
-    ::testing::internal::GetCapturedStderr();
 }

@@ -31,12 +31,13 @@ struct Design {
 
     Design() { set_top_module(m, top); }
 
+    // Makes a component (or an arbiter) of the top module.
     template <class F>
-    HcpIdent component(F make) {
+    auto component(F make) {
         track_module_at_com_init(m, top);
-        HcpIdent h = make();
+        auto made = make();
         untrack_module_at_com_init(m, top);
-        return h;
+        return made;
     }
     HcpIdent reg(const char* name, int32_t width = 8) {
         return component([&] { return make_reg(m, true, name, width); });
@@ -52,6 +53,19 @@ struct Design {
     void done() {
         finalize_flow_procedure(m);
         untrack_module_at_flow_init(m, top);
+    }
+    void build() {
+        done();
+        build_flow(m);
+    }
+    // build(), with stderr captured: the warnings printed, then "fatal: "
+    // and the message when the build stops.
+    std::string build_logged() {
+        ::testing::internal::CaptureStderr();
+        const std::string fatal = FATAL_MESSAGE(build());
+        std::string out = ::testing::internal::GetCapturedStderr();
+        if (fatal != "<no fatal error>") out += "fatal: " + fatal;
+        return out;
     }
     void assign(const HcpIdent& des, const HcpIdent& src) {
         gen_basic_assign(m, des, src, std::nullopt, Slice::whole());

@@ -16,6 +16,14 @@ struct ZeroDesign : Design {
     FlowBlockIdent zelse() { return open(make_flow_block_zelse(m, "zl")); }
     FlowBlockIdent zcase(int32_t match) { return open(make_flow_block_zcase(m, "zc", match)); }
 
+    // The assignment node a built fold of kind `Kind` stands for.
+    template <class Kind>
+    NcpIdent folded(const FlowBlockIdent& b) {
+        auto t = m.take<Kind>(b);
+        const NcpIdent n = t->summarize_as_node();
+        t.put_back();
+        return n;
+    }
     const AsmNode& node(const NcpIdent& n) const { return m.arena<AsmNode>().get(n.handle()); }
     const UeCond& cond_event(const AssignMeta& meta) const { return m.arena<UeCond>().get(meta.origin_ue.handle()); }
     const UeSwitch& switch_event(const AssignMeta& meta) const {
@@ -49,8 +57,7 @@ TEST(ZeroCondSchematicTest, ChainFoldsEveryBranchIntoOneNodePerDestination) {
     d.assign(d.x, d.v4);
     d.close(blk);
     d.close(s);
-    d.done();
-    build_flow(d.m);
+    d.build();
 
     const uint64_t id = zif.global_id();
     auto t = d.m.take<FlowBlockZeroCondIf>(zif);
@@ -97,12 +104,9 @@ TEST(ZeroCondSchematicTest, ADestinationFirstMetInAnElifStartsWithItsEnable) {
     const FlowBlockIdent ze = d.zelif(d.b);
     d.assign(d.y, d.v2);
     d.close(ze);
-    d.done();
-    build_flow(d.m);  // a top-level zif is assigned directly
+    d.build();  // a top-level zif is assigned directly
 
-    auto t = d.m.take<FlowBlockZeroCondIf>(zif);
-    const NcpIdent result = t->summarize_as_node();
-    t.put_back();
+    const NcpIdent result = d.folded<FlowBlockZeroCondIf>(zif);
     const std::vector<AssignMeta>& metas = d.node(result).asm_metas;
     ASSERT_EQ(metas.size(), 2u);
     const UeCond& ey = d.cond_event(metas[1]);
@@ -137,12 +141,9 @@ TEST(ZeroCondSchematicTest, SwitchFoldsItsCasesInOrder) {
     d.close(zc);
     d.close(zs);
     d.close(s);
-    d.done();
-    build_flow(d.m);
+    d.build();
 
-    auto t = d.m.take<FlowBlockZeroSwitch>(zs);
-    const NcpIdent result = t->summarize_as_node();
-    t.put_back();
+    const NcpIdent result = d.folded<FlowBlockZeroSwitch>(zs);
     // Each case is taken out to be read; then one event per destination.
     EXPECT_DRAWN(d.m, result.global_id() - 5,
                  {TAKE, TAKE, TAKE, "UE_SWITCH", "UE_SWITCH", format("ASM_NODE_zsw_result_{}", zs.global_id())});
@@ -169,57 +170,15 @@ TEST(ZeroCondSchematicTest, FoldsRefuseWhatTheyCannotLower) {
         const HcpIdent sel = d.reg("sel", 2);
         d.describe();
         d.close(d.open(make_flow_block_zstate(d.m, "zs", sel)));
-        d.done();
-        EXPECT_FATAL(build_flow(d.m), "assertion failed: !metas.is_empty()");
+        EXPECT_FATAL(d.build(), "assertion failed: !metas.is_empty()");
     }
-    {
-        // A second zelse could never be chosen, and has no condition to test.
-        ZeroDesign d;
-        d.describe();
-        const FlowBlockIdent zif = d.zif(d.a);
-        d.close(zif);
-        d.close(d.zelse());
-        const FlowBlockIdent last = d.zelse();
-        d.assign(d.x, d.v1);
-        d.close(last);
-        d.done();
-        EXPECT_FATAL(build_flow(d.m), "zero-cond-if 'zi': a zelse must be the last branch of its chain");
-    }
-    {
-        // Kinds the adding operations keep out, put in by hand.
-        ZeroDesign d;
-        const HcpIdent sel = d.reg("sel", 2);
-        d.describe();
-        const FlowBlockIdent zif = d.zif(d.a);
-        d.assign(d.x, d.v1);
-        d.close(zif);
-        const FlowBlockIdent zs = d.open(make_flow_block_zstate(d.m, "zs", sel));
-        const FlowBlockIdent zc = d.zcase(0);
-        d.assign(d.x, d.v1);
-        d.close(zc);
-        d.close(zs);
-        d.done();
-        const FlowBlockIdent stray = make_flow_block_zcase(d.m, "zc", 1);
-        d.m.arena<FlowBlockZeroCondIf>().get_mut(zif.handle()).base.push_con_block(stray);
-        EXPECT_FATAL(build_flow(d.m),
-                     "assertion `left == right` failed: zero-cond-if con blocks must be ZeroCondElif\n"
-                     "  left: ZeroSwitchCase\n right: ZeroCondElif");
-    }
-}
-
-TEST(ZeroCondSchematicTest, SwitchRefusesAStrayChild) {
+    // A second zelse could never be chosen, and has no condition to test.
     ZeroDesign d;
-    const HcpIdent sel = d.reg("sel", 2);
     d.describe();
-    const FlowBlockIdent zs = d.open(make_flow_block_zstate(d.m, "zs", sel));
-    const FlowBlockIdent zc = d.zcase(0);
+    d.close(d.zif(d.a));
+    d.close(d.zelse());
+    const FlowBlockIdent last = d.zelse();
     d.assign(d.x, d.v1);
-    d.close(zc);
-    d.close(zs);
-    d.done();
-    const FlowBlockIdent stray = make_flow_block_zelse(d.m, "z");
-    d.m.arena<FlowBlockZeroSwitch>().get_mut(zs.handle()).base.push_sub_block(stray);
-    EXPECT_FATAL(build_flow(d.m),
-                 "assertion `left == right` failed: zero-switch sub blocks must be ZeroSwitchCase\n"
-                 "  left: ZeroCondElif\n right: ZeroSwitchCase");
+    d.close(last);
+    EXPECT_FATAL(d.build(), "zero-cond-if 'zi': a zelse must be the last branch of its chain");
 }

@@ -1,83 +1,8 @@
-#include "model/flow_block/common/arena_factory_flow_block.hpp"
-#include "model/flow_block/common/arena_impl_flow_block.hpp"
-#include "model/flow_block/common/flow_block_stack.hpp"
-#include "model/hw_component/arena_factory_hcp.hpp"
-#include "model/hw_component/arena_impl_asm.hpp"
-#include "model/hw_component/arena_impl_hcp.hpp"
-#include "model/hw_component/update_event/arena_impl_update_event.hpp"
-#include "model/module/arena_impl_module.hpp"
-#include "model/module/build_flow.hpp"
-#include "model/nodes/arena_impl_node.hpp"
-#include "test_support.hpp"
+#include "complex_hardware/ccp_test_support.hpp"
+#include "flow_block/schematic_test_support.hpp"
 
 using namespace vorlent;
-
-namespace {
-
-// Describes one design: a top module with registers, behaviour written by
-// the test between describe() and done().
-struct Design {
-    ModelArena m;
-    ModuleIdent top = mk_module(m, "top");
-
-    HcpIdent reg(const char* name, uint32_t width = 8) {
-        track_module_at_com_init(m, top);
-        HcpIdent r = make_reg(m, true, name, width);
-        untrack_module_at_com_init(m, top);
-        return r;
-    }
-    HcpIdent val(uint64_t v, int32_t width = 8) {
-        track_module_at_com_init(m, top);
-        HcpIdent r = make_val(m, true, "v", width, v);
-        untrack_module_at_com_init(m, top);
-        return r;
-    }
-    void describe() { track_module_at_flow_init(m, top); }
-    void done() {
-        finalize_flow_procedure(m);
-        untrack_module_at_flow_init(m, top);
-        if (!m.top_module) set_top_module(m, top);
-    }
-    void assign(const HcpIdent& des, const HcpIdent& src) {
-        gen_basic_assign(m, des, src, std::nullopt, Slice::whole());
-    }
-    FlowBlockIdent open_seq(const char* name) {
-        FlowBlockIdent b = make_flow_block_seq(m, name);
-        initialize_flow_block(m, b);
-        return b;
-    }
-    FlowBlockIdent open_par(const char* name, bool no_sync = false) {
-        FlowBlockIdent b = no_sync ? make_flow_block_par_no_sync(m, name) : make_flow_block_par_auto(m, name);
-        initialize_flow_block(m, b);
-        return b;
-    }
-    void close(const FlowBlockIdent& b) { finalize_flow_block(m, b, false); }
-
-    const Module& module() const { return m.arena<Module>().get(top.handle()); }
-    NodeWrap wrap(const FlowBlockIdent& b) { return summarize_block(m, b); }
-    FlowBlockBase base(const FlowBlockIdent& b) {
-        auto t = take_flow_block(m, b);
-        FlowBlockBase copy = t->get_base();
-        t.put_back();
-        return copy;
-    }
-    const std::vector<UpdateEventIdent>& pool(const HcpIdent& h) {
-        return get_hcp_assign(m, h).get_update_pool().events;
-    }
-    std::vector<NcpIdent> deps(const NcpIdent& n) {
-        std::vector<NcpIdent> out;
-        for (const auto& e : get_ncp_node(m, n).get_node_triggers().depend_nodes) out.push_back(e.node);
-        return out;
-    }
-};
-
-std::vector<std::string> names(const std::vector<HcpIdent>& ids) {
-    std::vector<std::string> out;
-    for (const auto& h : ids) out.emplace_back(h.abs_name());
-    return out;
-}
-
-}  // namespace
+using namespace vorlent::testing;
 
 // Every id the build draws shows in a name, so the exact sequence matters:
 // ports, the start node, then per block the takes, control nodes, states.
@@ -86,7 +11,7 @@ TEST(BuildFlowTest, OneStepSequenceDrawsItsIdsInOrder) {
     const HcpIdent r = d.reg("r");
     const HcpIdent v = d.val(5);
     d.describe();
-    const FlowBlockIdent s = d.open_seq("s");
+    const FlowBlockIdent s = d.open(make_flow_block_seq(d.m, "s"));
     d.assign(r, v);
     d.close(s);
     d.done();
@@ -96,17 +21,17 @@ TEST(BuildFlowTest, OneStepSequenceDrawsItsIdsInOrder) {
     const uint64_t after = peek_global_id();
     const uint64_t sid = s.global_id();
     const Module& top = d.module();
-    EXPECT_EQ(names(top.system_hcps[size_t(HwComponentType::Wire)]),
+    EXPECT_EQ(names_of(top.system_hcps[size_t(HwComponentType::Wire)]),
               (std::vector<std::string>{format("WIRE_clk_{}", b), format("WIRE_mrst_{}", b + 1)}));
-    EXPECT_EQ(names(top.system_hcps[size_t(HwComponentType::Val)]),
+    EXPECT_EQ(names_of(top.system_hcps[size_t(HwComponentType::Val)]),
               (std::vector<std::string>{format("VAL_start_ST_SET_{}", b + 2), format("VAL_start_ST_UNSET_{}", b + 3),
                                         format("VAL_upState_{}", b + 5),
                                         format("VAL_seq_state_{}_0_ST_SET_{}", sid, b + 20),
                                         format("VAL_seq_state_{}_0_ST_UNSET_{}", sid, b + 21)}));
-    EXPECT_EQ(names(top.system_hcps[size_t(HwComponentType::StateReg)]),
+    EXPECT_EQ(names_of(top.system_hcps[size_t(HwComponentType::StateReg)]),
               (std::vector<std::string>{format("SR_ST_start_ST_{}", b + 4),
                                         format("SR_ST_seq_state_{}_0_ST_{}", sid, b + 22)}));
-    EXPECT_EQ(names(top.system_hcps[size_t(HwComponentType::Expression)]),
+    EXPECT_EQ(names_of(top.system_hcps[size_t(HwComponentType::Expression)]),
               (std::vector<std::string>{format("EXPR_startExpr_{}", b + 6)}));
     ASSERT_TRUE(top.start_node.has_value());
     EXPECT_EQ(top.start_node->abs_name(), format("START_NODE_start_{}", b + 7));
@@ -130,7 +55,7 @@ TEST(BuildFlowTest, OneStepSequenceDrawsItsIdsInOrder) {
     EXPECT_EQ(inner.common.clk_src_i, top.system_hcps[size_t(HwComponentType::Wire)][0]);
 
     // The state waits for the start node; its register got its events last.
-    EXPECT_EQ(d.deps(sb.gen_nodes[0]), (std::vector<NcpIdent>{*top.start_node}));
+    EXPECT_EQ(d.edges(sb.gen_nodes[0]), (std::vector<DependEdge>{edge(*top.start_node)}));
     EXPECT_EQ(after, b + 34);
     EXPECT_TRUE(d.m.module_trace_stack.empty());
     EXPECT_TRUE(d.m.pending_hcps.empty());
@@ -143,13 +68,12 @@ TEST(BuildFlowTest, SequenceOfThreeChainsItsStatesAndSumsItsLatency) {
     const HcpIdent a = d.reg("a"), b = d.reg("b"), c = d.reg("c");
     const HcpIdent v = d.val(7);
     d.describe();
-    const FlowBlockIdent s = d.open_seq("s");
+    const FlowBlockIdent s = d.open(make_flow_block_seq(d.m, "s"));
     d.assign(a, v);
     d.assign(b, v);
     d.assign(c, v);
     d.close(s);
-    d.done();
-    build_flow(d.m);
+    d.build();
 
     const NodeWrap w = d.wrap(s);
     const std::vector<NcpIdent> states = d.base(s).gen_nodes;
@@ -159,9 +83,9 @@ TEST(BuildFlowTest, SequenceOfThreeChainsItsStatesAndSumsItsLatency) {
     EXPECT_EQ(w.samples(), (std::vector<NcpIdent>{states[0]}));
     EXPECT_EQ(w.exit(), states[2]);
     EXPECT_EQ(w.cycle(), 3);
-    EXPECT_EQ(d.deps(states[1]), (std::vector<NcpIdent>{states[0]}));
-    EXPECT_EQ(d.deps(states[2]), (std::vector<NcpIdent>{states[1]}));
-    EXPECT_EQ(d.deps(states[0]), (std::vector<NcpIdent>{*d.module().start_node}));
+    EXPECT_EQ(d.edges(states[1]), (std::vector<DependEdge>{edge(states[0])}));
+    EXPECT_EQ(d.edges(states[2]), (std::vector<DependEdge>{edge(states[1])}));
+    EXPECT_EQ(d.edges(states[0]), (std::vector<DependEdge>{edge(d.start())}));
     for (const HcpIdent& r : {a, b, c}) EXPECT_EQ(d.pool(r).size(), 1u);
 
     // A state register's pool, sorted as the backend will: the default
@@ -180,24 +104,23 @@ TEST(BuildFlowTest, NestedSequenceLendsItsEntriesAndAssignsNothingForThem) {
     const HcpIdent a = d.reg("a"), b = d.reg("b");
     const HcpIdent v = d.val(1);
     d.describe();
-    const FlowBlockIdent outer = d.open_seq("o");
-    const FlowBlockIdent inner = d.open_seq("i");
+    const FlowBlockIdent outer = d.open(make_flow_block_seq(d.m, "o"));
+    const FlowBlockIdent inner = d.open(make_flow_block_seq(d.m, "i"));
     d.assign(a, v);
     d.assign(b, v);
     d.close(inner);
     d.assign(a, v);
     d.close(outer);
-    d.done();
-    build_flow(d.m);
+    d.build();
 
     const NodeWrap wi = d.wrap(inner), wo = d.wrap(outer);
     EXPECT_EQ(wo.samples(), wi.samples());
     EXPECT_EQ(wo.cycle(), 3);
     const std::vector<NcpIdent> outer_states = d.base(outer).gen_nodes;
     ASSERT_EQ(outer_states.size(), 1u);
-    EXPECT_EQ(d.deps(outer_states[0]), (std::vector<NcpIdent>{wi.exit()}));
+    EXPECT_EQ(d.edges(outer_states[0]), (std::vector<DependEdge>{edge(wi.exit())}));
     // The inner block's first state waits for the design's start.
-    EXPECT_EQ(d.deps(wi.samples()[0]), (std::vector<NcpIdent>{*d.module().start_node}));
+    EXPECT_EQ(d.edges(wi.samples()[0]), (std::vector<DependEdge>{edge(d.start())}));
 }
 
 TEST(BuildFlowTest, ParallelExitIsTheSlowestBranchOrAJoin) {
@@ -205,18 +128,17 @@ TEST(BuildFlowTest, ParallelExitIsTheSlowestBranchOrAJoin) {
     const HcpIdent a = d.reg("a"), b = d.reg("b"), c = d.reg("c");
     const HcpIdent v = d.val(2);
     d.describe();
-    const FlowBlockIdent p = d.open_par("p");
+    const FlowBlockIdent p = d.open(make_flow_block_par_auto(d.m, "p"));
     d.assign(a, v);  // the block's own state: one cycle
-    const FlowBlockIdent s2 = d.open_seq("two");
+    const FlowBlockIdent s2 = d.open(make_flow_block_seq(d.m, "two"));
     d.assign(b, v);
     d.assign(b, v);
     d.close(s2);
-    const FlowBlockIdent s1 = d.open_seq("one");
+    const FlowBlockIdent s1 = d.open(make_flow_block_seq(d.m, "one"));
     d.assign(c, v);
     d.close(s1);
     d.close(p);
-    d.done();
-    build_flow(d.m);
+    d.build();
 
     const NodeWrap w = d.wrap(p), w2 = d.wrap(s2), w1 = d.wrap(s1);
     const FlowBlockBase pb = d.base(p);
@@ -226,7 +148,7 @@ TEST(BuildFlowTest, ParallelExitIsTheSlowestBranchOrAJoin) {
     EXPECT_EQ(w.exit(), w2.exit());
     EXPECT_EQ(w.samples(), (std::vector<NcpIdent>{pb.gen_nodes[0], w2.samples()[0], w1.samples()[0]}));
     for (const NcpIdent& entry : w.samples())
-        EXPECT_EQ(d.deps(entry), (std::vector<NcpIdent>{*d.module().start_node}));
+        EXPECT_EQ(d.edges(entry), (std::vector<DependEdge>{edge(d.start())}));
     EXPECT_EQ(d.pool(a).size(), 1u);
     EXPECT_EQ(d.pool(b).size(), 2u);
 }
@@ -238,26 +160,20 @@ TEST(BuildFlowTest, UnknownLatencyBranchesAreJoinedBySyncOrOr) {
         Design d;
         const HcpIdent a = d.reg("a"), b = d.reg("b");
         const HcpIdent v = d.val(3);
-        track_module_at_com_init(d.m, d.top);
-        const HcpIdent hold = make_wire(d.m, true, "hold", 1);
-        untrack_module_at_com_init(d.m, d.top);
+        const HcpIdent hold = d.wire("hold");
         d.describe();
-        const FlowBlockIdent p = d.open_par("p", no_sync);
-        const FlowBlockIdent s1 = d.open_seq("s1");
+        const FlowBlockIdent p =
+            d.open(no_sync ? make_flow_block_par_no_sync(d.m, "p") : make_flow_block_par_auto(d.m, "p"));
+        const FlowBlockIdent s1 = d.open(make_flow_block_seq(d.m, "s1"));
         d.assign(a, v);
         d.close(s1);
-        const FlowBlockIdent s2 = d.open_seq("s2");
+        const FlowBlockIdent s2 = d.open(make_flow_block_seq(d.m, "s2"));
         d.assign(b, v);
         d.assign(b, v);
         d.close(s2);
         d.close(p);
-        d.done();
-        {
-            auto t = take_flow_block(d.m, s1);
-            t->get_base_mut().hold_srcs.push_back(hold);
-            t.put_back();
-        }
-        build_flow(d.m);
+        d.add_src(s1, &FlowBlockBase::hold_srcs, hold);
+        d.build();
 
         EXPECT_EQ(d.wrap(s1).cycle(), -1);
         const NodeWrap w = d.wrap(p);
@@ -269,7 +185,7 @@ TEST(BuildFlowTest, UnknownLatencyBranchesAreJoinedBySyncOrOr) {
         EXPECT_EQ(join.node_type, no_sync ? NodeType::Pseudo : NodeType::Syn);
         EXPECT_EQ(join.ident_base.rel_name(), no_sync ? std::string("par_no_sync_exit")
                                                       : format("par_syn_{}", p.global_id()));
-        EXPECT_EQ(d.deps(join), (std::vector<NcpIdent>{d.wrap(s1).exit(), d.wrap(s2).exit()}));
+        EXPECT_EQ(d.edges(join), (std::vector<DependEdge>{edge(d.wrap(s1).exit()), edge(d.wrap(s2).exit())}));
     }
 }
 
@@ -340,9 +256,8 @@ TEST(BuildFlowTest, RefusesBadTreesAndMissingPieces) {
         // An empty seq passes finalize but not the build.
         Design d;
         d.describe();
-        d.close(d.open_seq("s"));
-        d.done();
-        EXPECT_FATAL(build_flow(d.m), "seq flow block has no element");
+        d.close(d.open(make_flow_block_seq(d.m, "s")));
+        EXPECT_FATAL(d.build(), "seq flow block has no element");
     }
 }
 
@@ -352,25 +267,17 @@ TEST(BuildFlowTest, SourcesGoDownBeforeChildrenAndParentsBuild) {
     Design d;
     const HcpIdent a = d.reg("a");
     const HcpIdent v = d.val(4);
-    track_module_at_com_init(d.m, d.top);
-    const HcpIdent h1 = make_wire(d.m, true, "h1", 1);
-    const HcpIdent h2 = make_wire(d.m, true, "h2", 1);
-    const HcpIdent st = make_wire(d.m, true, "st", 1);
-    untrack_module_at_com_init(d.m, d.top);
+    const HcpIdent h1 = d.wire("h1"), h2 = d.wire("h2"), st = d.wire("st");
     d.describe();
-    const FlowBlockIdent outer = d.open_seq("outer");
-    const FlowBlockIdent inner = d.open_seq("inner");
+    const FlowBlockIdent outer = d.open(make_flow_block_seq(d.m, "outer"));
+    const FlowBlockIdent inner = d.open(make_flow_block_seq(d.m, "inner"));
     d.assign(a, v);
     d.close(inner);
     d.close(outer);
-    d.done();
-    {
-        auto t = take_flow_block(d.m, outer);
-        t->get_base_mut().hold_srcs = {h1, h2};
-        t->get_base_mut().start_srcs = {st};
-        t.put_back();
-    }
-    build_flow(d.m);
+    d.add_src(outer, &FlowBlockBase::hold_srcs, h1);
+    d.add_src(outer, &FlowBlockBase::hold_srcs, h2);
+    d.add_src(outer, &FlowBlockBase::start_srcs, st);
+    d.build();
 
     const FlowBlockBase ob = d.base(outer), ib = d.base(inner);
     // The child inherits the hold sources (and clk, mrst) but not the start.
@@ -387,5 +294,6 @@ TEST(BuildFlowTest, SourcesGoDownBeforeChildrenAndParentsBuild) {
     EXPECT_EQ(d.wrap(inner).cycle(), -1);
     EXPECT_EQ(d.wrap(outer).cycle(), -1);
     // The start source starts the first step, beside the design's start.
-    EXPECT_EQ(d.deps(d.wrap(inner).samples()[0]), (std::vector<NcpIdent>{*ob.triggers.int_start, *d.module().start_node}));
+    EXPECT_EQ(d.edges(d.wrap(inner).samples()[0]),
+              (std::vector<DependEdge>{edge(*ob.triggers.int_start), edge(d.start())}));
 }
