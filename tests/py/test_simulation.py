@@ -5,7 +5,6 @@ import runpy
 import sys
 from pathlib import Path
 
-from vorlent import _vorlent as v
 from verilog_sim import R, Design, lint, simulate
 
 
