@@ -3,11 +3,19 @@ import gc
 import pytest
 
 from vorlent import _vorlent as v
+from model_helpers import traced_model
 
 
 @pytest.fixture
 def arena():
     return v.ModelArena()
+
+
+@pytest.fixture
+def m():
+    """A model whose top module is set and traced while components are made
+    (files that describe behaviour override it)."""
+    return traced_model("com")
 
 
 @pytest.fixture(autouse=True)

@@ -1,148 +1,121 @@
-"""Sequential and parallel flow blocks through their life on the flow-block
-stack, as the front end describes a module's behaviour."""
+"""The flow-block factories and the flow-block stack as the front end calls
+them. The stack's rules (lazily closed chain heads, mismatches, stages) are
+pinned in the model's own tests and the blocks' timing by the simulations;
+here: what each method makes, the checks the Python layer adds, and how the
+stack's answers and refusals reach Python."""
 import pytest
 
 from vorlent import _vorlent as v
+from model_helpers import raised, refused, traced_model
 
 pytestmark = pytest.mark.filterwarnings("error")
 
 SEQUENTIAL = int(v.FlowBlockType.Sequential)
 PARALLEL = int(v.FlowBlockType.Parallel)
 
+COND_FACTORIES = ["cif", "sif", "cselif", "zif", "zelif", "cwhile", "swhile", "do_while", "pif", "scwait"]
+
 
 @pytest.fixture
 def m():
-    """A model whose top module is traced at the flow-description stage."""
-    arena = v.ModelArena()
-    top = arena.mk_module("top")
-    arena.set_top_module(top)
-    arena.track_module_at_flow_init(top)
-    return arena
+    """A model whose top module is traced while behaviour is described."""
+    return traced_model("flow")
 
 
-def assign_something(m):
+def make(m, kind, *args):
+    return getattr(m, f"mk_flow_block_{kind}")(*args)
+
+
+def test_each_factory_makes_its_kind_with_one_id(m):
+    c, sel = m.mk_wire("c", 1), m.mk_wire("sel", 2)
+    made = {kind: make(m, kind, "a", *args) for kind, args in [
+        ("seq", ()), ("par_auto", ()), ("par_no_sync", ()),
+        ("cif", (c,)), ("sif", (c,)), ("cselif", (c,)), ("cselse", ()), ("zif", (c,)), ("zelif", (c,)),
+        ("zelse", ()), ("zstate", (sel,)), ("zcase", (-7,)), ("cwhile", (c,)), ("swhile", (c,)),
+        ("do_while", (c,)), ("counter_loop", (3,)), ("scwait", (c,)), ("sywait", (1,)), ("pick", ()),
+        ("pif", (c,)), ("pidef", ()),
+    ]}
+    assert {k: b.block_type for k, b in made.items()} == {
+        "seq": "SEQUENTIAL", "par_auto": "PARALLEL", "par_no_sync": "PARALLEL",
+        "cif": "COND_IF", "sif": "COND_IF", "cselif": "COND_ELIF", "cselse": "COND_ELIF",
+        "zif": "ZERO_COND_IF", "zelif": "ZERO_COND_ELIF", "zelse": "ZERO_COND_ELIF",
+        "zstate": "ZERO_SWITCH", "zcase": "ZERO_SWITCH_CASE", "cwhile": "WHILE_LOOP",
+        "swhile": "WHILE_LOOP", "do_while": "DO_WHILE", "counter_loop": "COUNTER_LOOP",
+        "scwait": "WAIT", "sywait": "WAIT", "pick": "PICK", "pif": "PICK_IF", "pidef": "PICK_IF",
+    }
+    ids = [b.global_id for b in made.values()]
+    assert ids == list(range(ids[0], ids[0] + len(ids)))
+    # Made, not opened: the stack is as it was.
+    assert m.get_last_skeleton_flow_block_type() == PARALLEL
+    assert m.finalize_flow_procedure() is None
+
+
+@pytest.mark.parametrize("kind", COND_FACTORIES)
+def test_condition_must_select_one_bit(m, kind):
+    wide, one = m.mk_wire("w4", 4), m.mk_wire("w1", 1)
+    assert refused(m, ValueError, make, m, kind, "b", wide) == \
+        "cond must be 1-bit, got 4 (slice the cond variable down to one bit)"
+    assert refused(m, ValueError, make, m, kind, "b", wide, v.Slice(start=2, stop=5)) == \
+        "cond slice Slice { start: 2, stop: 5 } does not fit cond variable of width 4"
+    before = m.mk_flow_block_seq("mark").global_id
+    sliced = make(m, kind, "b", wide, v.Slice(start=2, stop=3))
+    # The slice becomes an expression of its own (one id before the block),
+    # except for scwait, which waits on the bits as given.
+    assert sliced.global_id == before + (1 if kind == "scwait" else 2)
+    assert make(m, kind, "c", one, v.Slice(start=0, stop=1)).global_id == sliced.global_id + 1
+
+
+def test_counts_must_be_positive(m, panic_type):
+    for cycle in (0, -5):
+        assert refused(m, ValueError, m.mk_flow_block_sywait, "w", cycle) == f"sywait cycle must be positive, got {cycle}"
+    # The loop's count is the model's own fatal check.
+    assert raised(panic_type, m.mk_flow_block_counter_loop, "l", 0) == "counter loop count must be positive"
+
+
+def test_life_on_the_stack(m):
+    outer = m.mk_flow_block_seq("outer")
+    par = m.mk_flow_block_par_auto("par")
+    m.initialize_flow_block(outer)
+    # The innermost open seq or par, as a plain int.
+    result = m.get_last_skeleton_flow_block_type()
+    assert result == SEQUENTIAL and type(result) is int
+    m.initialize_flow_block(par)
+    assert m.get_last_skeleton_flow_block_type() == PARALLEL
+    # A refused check leaves the block open on the stack.
+    assert raised(ValueError, m.check_flow_block_prefinalize, par) == "parallel flow block has no element"
     m.gen_basic_assign(m.mk_reg("r", 1), 1)
+    assert m.check_flow_block_prefinalize(par) is None
+    m.finalize_flow_block(par)
+    # A chain head stays lazily closed for its else.
+    head = m.mk_flow_block_cif("h", m.mk_wire("c", 1))
+    m.initialize_flow_block(head)
+    m.initialize_flow_block(m.mk_flow_block_seq("body"))
+    m.gen_basic_assign(m.mk_reg("r", 1), 1)
+    m.finalize_flow_block(head)
+    assert m.get_last_skeleton_flow_block_type() == SEQUENTIAL
+    els = m.mk_flow_block_cselse("e")
+    m.initialize_flow_block(els)
+    assert raised(ValueError, m.check_flow_block_prefinalize, els) == "cond elif/else block has no body sub-block"
+    m.initialize_flow_block(m.mk_flow_block_seq("body"))
+    m.gen_basic_assign(m.mk_reg("r", 1), 0)
+    m.finalize_flow_block(els)
+    m.finalize_flow_block(outer)
+    assert m.check_flow_block_prefinalize(outer) is None
+    assert m.finalize_flow_procedure() is None
 
 
-class TestFactories:
-    def test_kinds_and_ids(self, m):
-        seq = m.mk_flow_block_seq("s")
-        par = m.mk_flow_block_par_auto("p")
-        par_ns = m.mk_flow_block_par_no_sync("q")
-        assert [b.block_type for b in (seq, par, par_ns)] == ["SEQUENTIAL", "PARALLEL", "PARALLEL"]
-        assert [b.global_id - seq.global_id for b in (seq, par, par_ns)] == [0, 1, 2]
-
-    def test_a_made_block_is_not_opened(self, m):
-        m.mk_flow_block_seq("s")
-        assert m.get_last_skeleton_flow_block_type() == PARALLEL
-        assert m.finalize_flow_procedure() is None
-
-    def test_names(self, m, panic_type):
-        with pytest.raises(TypeError, match=r"^argument 'name': 'bytes' object is not an instance of 'str'$"):
-            m.mk_flow_block_seq(b"s")
-        with pytest.raises(panic_type, match=r'^name exceeds MAX_NAME_LEN \(256\): "'):
-            m.mk_flow_block_par_auto("p" * 257)
-
-
-class TestLifeCycle:
-    def test_skeleton_type_is_the_innermost_seq_or_par(self, m):
-        assert m.get_last_skeleton_flow_block_type() == PARALLEL
-        outer = m.mk_flow_block_seq("outer")
-        inner = m.mk_flow_block_par_no_sync("inner")
-        m.initialize_flow_block(outer)
-        assert m.get_last_skeleton_flow_block_type() == SEQUENTIAL
-        m.initialize_flow_block(inner)
-        result = m.get_last_skeleton_flow_block_type()
-        assert result == PARALLEL and type(result) is int
-        m.finalize_flow_block(inner)
-        assert m.get_last_skeleton_flow_block_type() == SEQUENTIAL
-
-        par = m.mk_flow_block_par_auto("par")
-        seq = m.mk_flow_block_seq("seq")
-        m.initialize_flow_block(par)
-        m.initialize_flow_block(seq)
-        assert m.get_last_skeleton_flow_block_type() == SEQUENTIAL
-
-    def test_prefinalize_checks_for_content(self, m):
-        seq = m.mk_flow_block_seq("s")
-        par = m.mk_flow_block_par_auto("p")
-        m.initialize_flow_block(seq)
-        with pytest.raises(ValueError, match="^seq flow block has no element$"):
-            m.check_flow_block_prefinalize(seq)
-        # A refused check leaves the block in its slot and on the stack.
-        m.initialize_flow_block(par)
-        with pytest.raises(ValueError, match="^parallel flow block has no element$"):
-            m.check_flow_block_prefinalize(par)
-        assign_something(m)
-        assert m.check_flow_block_prefinalize(par) is None
-        m.finalize_flow_block(par)
-        # The closed par joined the seq as a sub-block.
-        assert m.check_flow_block_prefinalize(seq) is None
-        m.finalize_flow_block(seq)
-        assert m.finalize_flow_procedure() is None
-
-    def test_closing_a_block_closes_one_open_block_above_it(self, m):
-        outer = m.mk_flow_block_seq("outer")
-        inner = m.mk_flow_block_seq("inner")
-        m.initialize_flow_block(outer)
-        m.initialize_flow_block(inner)
-        assign_something(m)
-        m.finalize_flow_block(outer)
-        # Both are off the stack, and the inner one is the outer one's content.
-        assert m.get_last_skeleton_flow_block_type() == PARALLEL
-        assert m.finalize_flow_procedure() is None
-        m.check_flow_block_prefinalize(outer)
-
-    def test_stack_errors_are_fatal(self, m, panic_type):
-        a, b, c = (m.mk_flow_block_seq(n) for n in "abc")
-        with pytest.raises(panic_type, match="^flow block stack is empty$"):
-            m.finalize_flow_block(a)
-
-        m.initialize_flow_block(a)
-        m.initialize_flow_block(b)
-        with pytest.raises(panic_type) as info:
-            m.finalize_flow_procedure()
-        assert str(info.value) == "finalize_flow_procedure: flow block stack must have 0 or 1 element, got 2"
-
-        # Naming a block two levels down: the top one is closed into the one
-        # below, which then is not the block named.
-        with pytest.raises(panic_type) as info:
-            m.finalize_flow_block(c)
-        text = str(info.value)
-        assert text.startswith(
-            "assertion `left == right` failed: finalize_flow_block: ident mismatch \u2014 wrong block finalized\n"
-            "  left: FlowBlockIdent { ")
-        assert "\n right: FlowBlockIdent { " in text
-
-    def test_open_block_left_at_the_end_is_fatal(self, m, panic_type):
-        m.initialize_flow_block(m.mk_flow_block_par_auto("p"))
-        with pytest.raises(panic_type) as info:
-            m.finalize_flow_procedure()
-        assert str(info.value) == "finalize_flow_procedure: leftover flow block must be lazy-closed, not still open"
-
-    def test_top_level_block_needs_the_flow_stage(self, panic_type):
-        m = v.ModelArena()
-        top = m.mk_module("top")
-        seq = m.mk_flow_block_seq("s")
-        m.initialize_flow_block(seq)
-        with pytest.raises(panic_type, match="^module trace stack is empty$"):
-            m.finalize_flow_block(seq)
-
-        m.track_module_at_com_init(top)
-        m.initialize_flow_block(seq)
-        with pytest.raises(panic_type) as info:
-            m.finalize_flow_block(seq)
-        assert str(info.value) == (
-            "assertion `left == right` failed: finalize_flow_block: expected FlowBlockInit stage on "
-            "module trace stack, got CompInit\n  left: CompInit\n right: FlowBlockInit")
-
-        m.untrack_module_at_com_init(top)
-        m.track_module_at_flow_init(top)
-        m.initialize_flow_block(seq)
-        m.finalize_flow_block(seq)
-        m.finalize_flow_procedure()
-
-    def test_block_from_another_model(self, m, panic_type):
-        foreign = v.ModelArena().mk_flow_block_seq("elsewhere")
-        with pytest.raises(panic_type, match="^ArenaHandle index out of range$"):
-            m.check_flow_block_prefinalize(foreign)
+def test_misuse_of_the_stack_panics(m, panic_type):
+    a, b = m.mk_flow_block_seq("a"), m.mk_flow_block_seq("b")
+    assert raised(panic_type, m.finalize_flow_block, a) == "flow block stack is empty"
+    h = m.mk_flow_block_cif("h", m.mk_wire("c", 1))
+    m.initialize_flow_block(h)
+    assert raised(panic_type, m.gen_basic_assign, m.mk_reg("r", 1), 1) == \
+        "cond block does not accept direct asm nodes; use a sub-block"
+    m.initialize_flow_block(b)
+    assert raised(panic_type, m.finalize_flow_procedure) == \
+        "finalize_flow_procedure: flow block stack must have 0 or 1 element, got 2"
+    # Naming a block below the top one: a multi-line assertion, whole.
+    text = raised(panic_type, m.finalize_flow_block, a)
+    assert text.startswith("assertion `left == right` failed: finalize_flow_block: ident mismatch \u2014 "
+                           "wrong block finalized\n  left: FlowBlockIdent { ")
+    assert "\n right: FlowBlockIdent { " in text

@@ -44,31 +44,25 @@ def test_enumerations_are_int_enums_numbered_in_model_order():
         "BitwiseAnd", "BitwiseOr", "BitwiseXor", "BitwiseInvr", "BitwiseShl", "BitwiseShr",
         "LogicalAnd", "LogicalOr", "LogicalNot",
     ]
-    assert v.LogicOp.Dummy == 25 and len(v.LogicOp) == 26
-    assert v.LogicOp.ArithPlus == 17 and v.LogicOp.SliceBit == 23
+    assert (v.LogicOp.ArithPlus, v.LogicOp.SliceBit, v.LogicOp.Dummy, len(v.LogicOp)) == (17, 23, 25, 26)
     assert [m.name for m in v.ArbSamePriPolicy] == ["AckOne", "AckAll", "NotAck"]
     assert [m.name for m in v.ArbLockedChannel] == ["Req", "Ack"]
-    assert v.ArbLockedChannel.Ack == 1
     assert [m.name for m in v.HwComponentType] == [
         "REG", "SR_ST", "SR_CDWT", "SR_CYWT", "CNT_REG", "SR_SY", "WIRE", "NEST", "VAL",
         "MEM_BLOCK_INDEXER", "EXPR", "IO_WIRE", "MEM_BLOCK",
     ]
-    assert v.HwComponentType.NEST == 7
     # Flow-block kinds use CamelCase names, unlike the display texts of the identities.
     assert [m.name for m in v.FlowBlockType] == [
         "Sequential", "Parallel", "CondIf", "CondElif", "ZeroCondIf", "ZeroCondElif", "ZeroSwitch",
         "ZeroSwitchCase", "WhileLoop", "DoWhile", "CounterLoop", "Wait", "Pipeline", "Zync", "Pick",
         "PickIf",
     ]
-    assert not hasattr(v.FlowBlockType, "SEQUENTIAL")
 
 
 def test_priority_constants():
     for name, value in CONSTANTS.items():
         assert getattr(v, name) == value and type(getattr(v, name)) is int
     assert v._ASM_PRIORITY_CONST_NAMES == list(CONSTANTS)
-    assert type(v._ASM_PRIORITY_CONST_NAMES) is list
-    assert v._ASM_PRIORITY_CONST_NAMES[3] == "DEFAULT_UE_PRI_RST"
 
 
 def test_panic_exception_is_a_base_exception_outside_the_module(panic_type):

@@ -31,31 +31,10 @@ class TestSlice:
         assert v.Slice(-2147483648, 2147483647).size == -1
         assert v.Slice(2147483647, -2147483648).size == 1
 
-    def test_explicit_none_and_non_integers_are_refused(self):
-        with pytest.raises(TypeError, match=r"^argument 'start': 'NoneType' object cannot be interpreted as an integer$") as info:
-            v.Slice(None)
-        assert isinstance(info.value.__cause__, TypeError)
-        with pytest.raises(TypeError, match=r"^argument 'stop': "):
-            v.Slice(stop=None)
-        with pytest.raises(TypeError, match=r"^argument 'stop': 'float' object"):
-            v.Slice(0, 1.0)
-
-    def test_bounds_outside_32_bits_overflow(self):
-        with pytest.raises(OverflowError, match="^out of range integral type conversion attempted$"):
-            v.Slice(2**31)
-        with pytest.raises(OverflowError, match="^out of range integral type conversion attempted$"):
-            v.Slice(0, -(2**31) - 1)
-        with pytest.raises(OverflowError):
-            v.Slice(2**80)
-        assert v.Slice(-(2**31), 2**31 - 1).start == -(2**31)
-
-    def test_call_errors(self):
-        with pytest.raises(TypeError, match=r"^Slice.__new__\(\) takes from 0 to 2 positional arguments but 3 were given$"):
-            v.Slice(1, 2, 3)
-        with pytest.raises(TypeError, match=r"^Slice.__new__\(\) got an unexpected keyword argument 'end'$"):
-            v.Slice(end=3)
-        with pytest.raises(TypeError, match=r"^Slice.__new__\(\) got multiple values for argument 'start'$"):
-            v.Slice(1, start=2)
+    def test_explicit_none_is_refused(self):
+        # Omitted is -1, but None is no integer.
+        with pytest.raises(TypeError, match=r"^argument 'stop': 'NoneType' object cannot be interpreted as an integer$"):
+            v.Slice(0, None)
 
     def test_read_only_and_compared_by_identity(self):
         a, b = v.Slice(1, 2), v.Slice(1, 2)
@@ -64,9 +43,6 @@ class TestSlice:
         with pytest.raises(AttributeError):
             a.start = 3
         assert a.start == 1
-
-    def test_text_signature(self):
-        assert v.Slice.__text_signature__ == "(start=..., stop=...)"
 
 
 class TestIdentities:
@@ -80,17 +56,10 @@ class TestIdentities:
 
     def test_module_ident_properties_and_repr(self, arena):
         top = arena.mk_module("top")
-        assert top.depth_level == 0
         assert repr(top) == f"ModuleIdent(global_id={top.global_id}, depth_level=0)"
-        arena.track_module_at_com_init(top)
-        arena.track_module_at_com_init(top)
-        inner = arena.mk_module("inner")
-        assert inner.depth_level == 2
-        assert inner.global_id == top.global_id + 1
-        with pytest.raises(AttributeError):
-            inner.depth_level = 0
-        with pytest.raises(AttributeError):
-            inner.global_id = 0
+        for attr in ("depth_level", "global_id"):
+            with pytest.raises(AttributeError):
+                setattr(top, attr, 1)
 
     def test_each_call_returns_a_new_object_compared_by_identity(self, arena):
         a = arena.mk_module("same")

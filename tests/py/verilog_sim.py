@@ -1,13 +1,97 @@
-"""Helpers that emit a design, drive it with a small testbench under Icarus
-Verilog and lint it with Verilator."""
+"""Scaffolding of the simulation tests: a design described through the model,
+emitted, linted with Verilator and driven cycle by cycle under Icarus.
+
+Timing: `mrst` is held until the falling clock edge of cycle R. At the next
+rising edge the design's start fires the first state of each top-level
+block, so that state is active in cycle R+1 and its assignment shows in
+cycle R+2, each later step of a sequence one cycle later. Inputs are applied
+at each falling edge and sampled one time unit later: a combinational result
+shows in the row of the cycle whose inputs made it, a register in the row
+after the rising edge that wrote it."""
 
 import os
 import shutil
 import subprocess
+from contextlib import contextmanager
 
 import pytest
 
 from vorlent import _vorlent as v
+
+R = 2
+
+
+class Design:
+    """A model with a top module. `components()` and `behaviour()` open the
+    two description phases of a module; `run()` builds, emits, lints and
+    simulates."""
+
+    def __init__(self):
+        self.m = v.ModelArena()
+        self.top = self.m.mk_module("top")
+        self.m.set_top_module(self.top)
+
+    @contextmanager
+    def components(self, module=None):
+        module = module or self.top
+        self.m.track_module_at_com_init(module)
+        yield self.m
+        self.m.untrack_module_at_com_init(module)
+
+    @contextmanager
+    def behaviour(self, module=None):
+        module = module or self.top
+        self.m.track_module_at_flow_init(module)
+        yield self.m
+        self.m.finalize_flow_procedure()
+        self.m.untrack_module_at_flow_init(module)
+
+    def reg(self, name, width=8, reset=0, module=None):
+        """A register with a reset value. It opens the component phase of
+        `module` itself: call it outside that module's own phase (closing a
+        module's phase inside another's makes it that one's sub-module)."""
+        with self.components(module):
+            r = self.m.mk_reg(name, width)
+            self.m.set_reg_reset(r, self.m.mk_val(f"{name}_rst", width, reset))
+        return r
+
+    def input(self, name, width=1):
+        """A wire of the top module driven by the testbench through port `name`."""
+        with self.components():
+            w = self.m.mk_wire(name, width)
+            self.m.mark_as_io(w, True, name)
+        return w
+
+    def inc(self, r):
+        return self.m.mk_expression(f"{self.m.hcp_verilog_name(r)}_inc", v.LogicOp.ArithPlus, r, 1)
+
+    def block(self, block, *items):
+        """Opens `block`, describes `items` in it (an item is a (destination,
+        source) assignment or a callable that describes more) and closes it."""
+        self.m.initialize_flow_block(block)
+        for item in items:
+            item() if callable(item) else self.m.gen_basic_assign(*item)
+        self.m.finalize_flow_block(block)
+
+    def seq(self, name, *steps):
+        self.block(self.m.mk_flow_block_seq(name), *steps)
+
+    def par(self, name, *branches):
+        self.block(self.m.mk_flow_block_par_auto(name), *branches)
+
+    def probe(self, hcp):
+        return "dut." + self.m.hcp_verilog_name(hcp)
+
+    def probes(self, **hcps):
+        return {label: self.probe(h) for label, h in hcps.items()}
+
+    def run(self, tmp_path, probes, **kw):
+        self.m.build_flow()
+        top_name = self.m.module_verilog_name(self.top)
+        v.BackendVerilog(self.m).emit(str(tmp_path), top_name)
+        files = sorted(str(tmp_path / f) for f in os.listdir(tmp_path) if f.endswith(".v"))
+        lint(top_name, files)
+        return simulate(top_name, files, tmp_path, probes, **kw)
 
 
 def require_tool(name):
@@ -15,32 +99,18 @@ def require_tool(name):
         pytest.skip(f"{name} is not installed")
 
 
-def emit(arena, top, out_dir):
-    """Emits the design; the top file is named after its module, as lint
-    tools expect. Returns (top module name, list of files)."""
-    top_name = arena.module_verilog_name(top)
-    backend = v.BackendVerilog(arena)
-    backend.emit(str(out_dir), top_name)
-    files = sorted(str(out_dir / f) for f in os.listdir(out_dir) if f.endswith(".v"))
-    return top_name, files
-
-
-def simulate(top_name, files, out_dir, probes, inputs=None, cycles=12, release=2):
-    """Runs the design for `cycles` clock cycles. `mrst` is held until the
-    falling clock edge of cycle `release`; `inputs` maps an input port to a
-    function of the cycle giving its value, applied at each falling edge.
-    `probes` maps a label to a Verilog expression (hierarchical names under
-    `dut`). Returns one dict of label -> value (None for x/z) per cycle,
-    sampled at the falling edge, after that cycle's inputs are applied."""
+def simulate(top_name, files, out_dir, probes, inputs=None, cycles=12):
+    """Runs the design for `cycles` clock cycles. `inputs` maps an input port
+    to a function of the cycle giving its value. `probes` maps a label to a
+    Verilog expression (hierarchical names under `dut`), or a label
+    "port:NAME" to None for an output port. Returns label -> one value per
+    cycle (None for x/z)."""
     require_tool("iverilog")
     inputs = inputs or {}
-    ports = ["clk", "mrst", *inputs, *[p for p in probes if p.startswith("port:")]]
-    decls = "\n".join(f"reg [63:0] {name} = 0;" for name in inputs)
-    conns = [".clk(clk)", ".mrst(mrst)", *[f".{n}({n})" for n in inputs]]
     outputs = {label: label.split(":", 1)[1] for label in probes if label.startswith("port:")}
-    decls += "\n" + "\n".join(f"wire [63:0] {name};" for name in outputs.values())
-    conns += [f".{n}({n})" for n in outputs.values()]
-    drive = "\n".join(f"    {name} = {fn_table(fn, cycles)};" for name, fn in inputs.items())
+    decls = [f"reg [63:0] {n} = 0;" for n in inputs] + [f"wire [63:0] {n};" for n in outputs.values()]
+    conns = [f".{n}({n})" for n in ["clk", "mrst", *inputs, *outputs.values()]]
+    drive = "\n".join(f"    {name} = {cycle_table(fn, cycles)};" for name, fn in inputs.items())
     shows = " ".join(f"{label}=%0d" for label in probes)
     exprs = ", ".join(outputs.get(label, probes[label]) for label in probes)
     tb = f"""`timescale 1ns/1ps
@@ -48,13 +118,13 @@ module tb;
 reg clk = 0;
 reg mrst = 1;
 integer cyc;
-{decls}
+{chr(10).join(decls)}
 {top_name} dut({", ".join(conns)});
 always #5 clk = ~clk;
 initial begin
   for (cyc = 0; cyc < {cycles}; cyc = cyc + 1) begin
     @(negedge clk);
-    if (cyc == {release}) mrst = 0;
+    if (cyc == {R}) mrst = 0;
 {drive}
     #1 $display("cycle=%0d {shows}", cyc, {exprs});
   end
@@ -62,24 +132,19 @@ initial begin
 end
 endmodule
 """
-    tb_path = out_dir / "tb.v"
-    tb_path.write_text(tb)
-    binary = out_dir / "sim"
-    subprocess.run(["iverilog", "-g2005", "-o", str(binary), str(tb_path), *files], check=True,
+    (out_dir / "tb.v").write_text(tb)
+    binary = str(out_dir / "sim")
+    subprocess.run(["iverilog", "-g2005", "-o", binary, str(out_dir / "tb.v"), *files], check=True,
                    capture_output=True, text=True)
-    run = subprocess.run(["vvp", "-n", str(binary)], check=True, capture_output=True, text=True)
-    rows = []
-    for line in run.stdout.splitlines():
-        if not line.startswith("cycle="):
-            continue
-        fields = dict(item.split("=", 1) for item in line.split())
-        rows.append({k: (None if "x" in val or "z" in val else int(val))
-                     for k, val in fields.items() if k != "cycle"})
+    run = subprocess.run(["vvp", "-n", binary], check=True, capture_output=True, text=True)
+    rows = [dict(item.split("=", 1) for item in line.split()[1:])
+            for line in run.stdout.splitlines() if line.startswith("cycle=")]
     assert len(rows) == cycles, run.stdout
-    return rows
+    return {label: [None if "x" in row[label] or "z" in row[label] else int(row[label]) for row in rows]
+            for label in probes}
 
 
-def fn_table(fn, cycles):
+def cycle_table(fn, cycles):
     """A Verilog conditional chain giving fn(cycle) for the current cycle."""
     expr = str(fn(cycles - 1))
     for c in reversed(range(cycles - 1)):

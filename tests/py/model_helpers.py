@@ -1,0 +1,67 @@
+"""Helpers of the method tests."""
+
+import threading
+
+import pytest
+
+from vorlent import _vorlent as v
+
+
+def traced_model(stage):
+    """A model whose top module is set and traced at `stage`: "com" while
+    components are made, "flow" while behaviour is described."""
+    m = v.ModelArena()
+    top = m.mk_module("top")
+    m.set_top_module(top)
+    {"com": m.track_module_at_com_init, "flow": m.track_module_at_flow_init}[stage](top)
+    return m
+
+
+def ids_drawn(m, call):
+    """How many global ids `call` drew, measured between two probe registers
+    (ids are process-wide, so only the gap says what the call made)."""
+    before = m.mk_reg("probe", 1).global_id
+    call()
+    return m.mk_reg("probe", 1).global_id - before - 1
+
+
+def raised(exc, call, *args, **kwargs):
+    """The text of the `exc` that call(*args, **kwargs) raises."""
+    with pytest.raises(exc) as info:
+        call(*args, **kwargs)
+    return str(info.value)
+
+
+def refused(m, exc, call, *args, **kwargs):
+    """The text of the `exc` that call(*args, **kwargs) raises before the
+    model draws any global id."""
+    texts = []
+    assert ids_drawn(m, lambda: texts.append(raised(exc, call, *args, **kwargs))) == 0
+    return texts[0]
+
+
+def narrower(src, des, des_name):
+    return (f"assignment source ({src} bits) is narrower than destination '{des_name}' "
+            f"({des} bits); zero-extended (unsigned) to fit")
+
+
+def wider(src, des, des_name):
+    return (f"assignment source ({src} bits) is wider than destination '{des_name}' "
+            f"({des} bits); MSBs dropped to fit")
+
+
+def run_in_thread(fn):
+    """Runs fn on a new thread; returns {"result": ...} or {"error": the
+    exception it raised}."""
+    out = {}
+
+    def body():
+        try:
+            out["result"] = fn()
+        except BaseException as e:  # noqa: BLE001 - PanicException
+            out["error"] = e
+
+    t = threading.Thread(target=body)
+    t.start()
+    t.join()
+    return out
