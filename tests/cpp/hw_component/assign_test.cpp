@@ -18,6 +18,15 @@ struct WidthCase {
     int32_t s, d;
 };
 
+Slice des_of(const UeBasic& b) { return Slice{b.des_start, b.des_stop}; }
+Slice src_of(const UeBasic& b) { return Slice{b.src_start, b.src_stop}; }
+
+// The event of the assignment node gen_basic_assign made last.
+const UeBasic& last_assign_event(TracedModel& t) {
+    const AsmNode& n = t.m.arena<AsmNode>().get(t.module().basic_nodes.back().handle());
+    return t.event<UeBasic>(n.asm_metas[0].cur_ue);
+}
+
 }  // namespace
 
 TEST(WidthRuleTest, FitsTheSourceToTheDestination) {
@@ -41,19 +50,14 @@ TEST(WidthRuleTest, FitsTheSourceToTheDestination) {
         const HcpIdent src = make_wire(t.m, true, "s", uint32_t(c.src_width));
         const uint64_t id = peek_global_id();
         const SanitizedAsmSrc fit = sanitize_asm_src(t.m, des, src, c.des_slice, c.src_slice);
-        EXPECT_EQ(fit.kind, c.kind);
-        EXPECT_EQ(fit.src_range, c.fitted_range);
-        EXPECT_EQ(fit.src_width, c.s);
-        EXPECT_EQ(fit.des_width, c.d);
+        EXPECT_EQ((std::tuple{fit.kind, fit.src_range, fit.src_width, fit.des_width}),
+                  (std::tuple{c.kind, c.fitted_range, c.s, c.d}));
         if (c.kind == AsmResize::Extended) {
             EXPECT_EQ(peek_global_id(), id + 1);
             EXPECT_EQ(fit.src.abs_name(), format("EXPR_{}_ext_{}", src.abs_name(), id));
             const Expression& e = t.m.arena<Expression>().get(fit.src.handle());
-            EXPECT_EQ(e.op, LogicOp::ExtendBit);
-            EXPECT_EQ(e.operand_a, src);
-            EXPECT_EQ(e.width, uint32_t(c.d));
-            EXPECT_EQ(e.constant, uint32_t(c.d));
-            EXPECT_FALSE(fit.src.ident_base.is_user_com());
+            EXPECT_EQ((std::tuple{e.op, *e.operand_a, e.width, *e.constant}),
+                      (std::tuple{LogicOp::ExtendBit, src, uint32_t(c.d), uint32_t(c.d)}));
             EXPECT_EQ(t.module().system_hcps[size_t(HwComponentType::Expression)],
                       std::vector<HcpIdent>{fit.src});
         } else {
@@ -69,9 +73,7 @@ TEST(GenBasicAssignTest, NarrowerSourceDrawsExtensionThenEventThenNode) {
     const HcpIdent w = make_wire(t.m, true, "w", 3);
     const uint64_t id = peek_global_id();
     const AsmReport rep = gen_basic_assign(t.m, r, w, std::nullopt, Slice::whole());
-    EXPECT_EQ(rep.kind, AsmResize::Extended);
-    EXPECT_EQ(rep.src_width, 3);
-    EXPECT_EQ(rep.des_width, 8);
+    EXPECT_EQ((std::tuple{rep.kind, rep.src_width, rep.des_width}), (std::tuple{AsmResize::Extended, 3, 8}));
     EXPECT_EQ(peek_global_id(), id + 3);
 
     const std::vector<NcpIdent>& nodes = t.module().basic_nodes;
@@ -85,98 +87,72 @@ TEST(GenBasicAssignTest, NarrowerSourceDrawsExtensionThenEventThenNode) {
     EXPECT_EQ(meta.cur_ue, meta.origin_ue);
     EXPECT_EQ(meta.cur_ue.abs_name(), format("UE_BASIC_{}", id + 1));
     EXPECT_EQ(meta.clk_mode, ClockMode::PosEdge);
-    EXPECT_FALSE(meta.pending_pre_cond.has_value());
-    EXPECT_TRUE(node.triggers.depend_nodes.empty());
 
     const UeBasic& ue = t.event<UeBasic>(meta.cur_ue);
     EXPECT_EQ(ue.src.abs_name(), format("EXPR_{}_ext_{}", w.abs_name(), id));
-    EXPECT_EQ((Slice{ue.des_start, ue.des_stop}), (Slice{0, 8}));
-    EXPECT_EQ((Slice{ue.src_start, ue.src_stop}), (Slice{0, 8}));
-    EXPECT_EQ(ue.common.priority, DEFAULT_UE_PRI_USER);
-    EXPECT_EQ(ue.common.clk_mode, ClockMode::PosEdge);
-    EXPECT_FALSE(ue.common.clk_src_i.has_value());
+    EXPECT_EQ(des_of(ue), (Slice{0, 8}));
+    EXPECT_EQ(src_of(ue), (Slice{0, 8}));
+    EXPECT_EQ(ue.common, (UeCommon{std::nullopt, 0, DEFAULT_UE_PRI_USER, UeType::Basic, ClockMode::PosEdge}));
     // The event reaches the pool only when the node is assigned.
     EXPECT_TRUE(t.pool(r).events.empty());
-    EXPECT_FALSE(t.m.arena<Reg>().is_taken(r.handle().index));
 }
 
 TEST(GenBasicAssignTest, DestinationSlicesAndWiderSources) {
     TracedModel t;
     const HcpIdent r = make_reg(t.m, true, "r", 8);
     const HcpIdent w = make_wire(t.m, true, "w", 16);
-    auto last_event = [&]() -> const UeBasic& {
-        const AsmNode& n = t.m.arena<AsmNode>().get(t.module().basic_nodes.back().handle());
-        return t.event<UeBasic>(n.asm_metas[0].cur_ue);
-    };
 
-    AsmReport rep = gen_basic_assign(t.m, r, w, std::nullopt, Slice{4, 16});
-    EXPECT_EQ(rep.kind, AsmResize::Cut);
-    EXPECT_EQ((std::pair{rep.src_width, rep.des_width}), (std::pair{12, 8}));
-    EXPECT_EQ((Slice{last_event().src_start, last_event().src_stop}), (Slice{4, 12}));
+    EXPECT_EQ(gen_basic_assign(t.m, r, w, std::nullopt, Slice{4, 16}).kind, AsmResize::Cut);
+    EXPECT_EQ(src_of(last_assign_event(t)), (Slice{4, 12}));
 
-    rep = gen_basic_assign(t.m, r, w, Slice{2, 6}, Slice{8, 12});
-    EXPECT_EQ(rep.kind, AsmResize::None);
-    EXPECT_EQ((Slice{last_event().des_start, last_event().des_stop}), (Slice{2, 6}));
-    EXPECT_EQ((Slice{last_event().src_start, last_event().src_stop}), (Slice{8, 12}));
+    EXPECT_EQ(gen_basic_assign(t.m, r, w, Slice{2, 6}, Slice{8, 12}).kind, AsmResize::None);
+    EXPECT_EQ(des_of(last_assign_event(t)), (Slice{2, 6}));
+    EXPECT_EQ(src_of(last_assign_event(t)), (Slice{8, 12}));
 
     // A slice that names no range means the whole destination.
     const HcpIdent w8 = make_wire(t.m, true, "w8", 8);
     for (const Slice unusable : {Slice::whole(), Slice{3, 3}, Slice{-2, 5}}) {
-        rep = gen_basic_assign(t.m, r, w8, unusable, Slice::whole());
-        EXPECT_EQ(rep.kind, AsmResize::None);
-        EXPECT_EQ((Slice{last_event().des_start, last_event().des_stop}), (Slice{0, 8}));
-        EXPECT_EQ((Slice{last_event().src_start, last_event().src_stop}), (Slice{0, 8}));
+        EXPECT_EQ(gen_basic_assign(t.m, r, w8, unusable, Slice::whole()).kind, AsmResize::None);
+        EXPECT_EQ(des_of(last_assign_event(t)), (Slice{0, 8}));
+        EXPECT_EQ(src_of(last_assign_event(t)), (Slice{0, 8}));
     }
-    EXPECT_EQ(t.module().basic_nodes.size(), 5u);
 }
 
 TEST(GenBasicAssignTest, PriorityAndClockFollowTheDestinationKind) {
     TracedModel t;
     const HcpIdent one = make_wire(t.m, true, "one", 4);
     const HcpIdent mb = make_mem_blk(t.m, true, "mb", 4, 2);
-    const HcpIdent me = make_mem_ele(t.m, true, "me", mb, one, 4, false);
-    const HcpIdent w = make_wire(t.m, true, "w", 4);
-    const HcpIdent cnt = t.sp_reg<CntReg>(HwComponentType::CntReg, "c", 4, 1, 9);
-    auto event_of_last_node = [&]() -> const UeBasic& {
-        const AsmNode& n = t.m.arena<AsmNode>().get(t.module().basic_nodes.back().handle());
-        return t.event<UeBasic>(n.asm_metas[0].cur_ue);
+    const struct {
+        HcpIdent des;
+        int32_t priority;
+        ClockMode mode;
+    } cases[] = {
+        {make_mem_ele(t.m, true, "me", mb, one, 4, false), 3, ClockMode::PosEdge},
+        {make_wire(t.m, true, "w", 4), 3, ClockMode::ClkFree},
+        // A counter register takes ordinary assignments, at its fixed priority.
+        {t.sp_reg<CntReg>(HwComponentType::CntReg, "c", 4, 1, 9), 50, ClockMode::PosEdge},
     };
-
     set_asm_pri_to_manual(3);
-    gen_basic_assign(t.m, me, one, std::nullopt, Slice::whole());
-    EXPECT_EQ(event_of_last_node().common.priority, 3);
-    EXPECT_EQ(event_of_last_node().common.clk_mode, ClockMode::PosEdge);
-    gen_basic_assign(t.m, w, one, std::nullopt, Slice::whole());
-    EXPECT_EQ(event_of_last_node().common.priority, 3);
-    EXPECT_EQ(event_of_last_node().common.clk_mode, ClockMode::ClkFree);
-    // A counter register takes ordinary assignments, at its fixed priority.
-    gen_basic_assign(t.m, cnt, one, std::nullopt, Slice::whole());
-    EXPECT_EQ(event_of_last_node().common.priority, 50);
-    EXPECT_EQ(event_of_last_node().common.clk_mode, ClockMode::PosEdge);
+    for (const auto& c : cases) {
+        gen_basic_assign(t.m, c.des, one, std::nullopt, Slice::whole());
+        EXPECT_EQ((std::tuple{last_assign_event(t).common.priority, last_assign_event(t).common.clk_mode}),
+                  (std::tuple{c.priority, c.mode}));
+    }
     set_asm_pri_to_auto();
 }
 
 TEST(GenBasicAssignTest, DestinationsThatRefuseAssignment) {
     TracedModel t;
     const HcpIdent src = make_wire(t.m, true, "s", 1);
-    const HcpIdent mb = make_mem_blk(t.m, true, "mb", 1, 1);
     const struct {
         HcpIdent des;
         const char* message;
     } cases[] = {
         {make_val(t.m, true, "v", 1, 0), "Val::do_asm should not be called"},
-        {make_expression_single(t.m, true, "e", LogicOp::BitwiseInvr, src, std::nullopt),
-         "Expression::do_asm \u2014 not implemented"},
         {insert_and_stamp_hcp(t.m, IoWire::new_opt_src(false, "io", true, 1, std::nullopt, std::nullopt, t.m),
                               false),
          "the io wire cannot be do_asm"},
-        {mb, "MemBlk is not an assignment destination"},
-        {t.sp_reg<StateReg>(HwComponentType::StateReg, "st"),
-         "StateReg::do_asm() is not supported; use build_update_event()"},
-        {t.sp_reg<CondWaitStateReg>(HwComponentType::CondWaitStateReg, "cw"),
-         "CondWaitStateReg::do_asm() is not supported; use build_update_event()"},
-        {t.sp_reg<CycleWaitStateReg>(HwComponentType::CycleWaitStateReg, "cy", 1, 0),
-         "CycleWaitStateReg::do_asm() is not supported; use build_update_event()"},
+        {make_mem_blk(t.m, true, "mb", 1, 1), "MemBlk is not an assignment destination"},
         {t.sp_reg<SyncReg>(HwComponentType::SyncReg, "sy", 1),
          "SyncReg::do_asm() is not supported; use build_update_event()"},
     };
@@ -213,41 +189,35 @@ TEST(AssignableTest, UpdateEventMakersCheckTheRange) {
     const HcpIdent v = make_val(t.m, true, "v", 8, 1);
     const HcpIdent st = t.sp_reg<StateReg>(HwComponentType::StateReg, "st");
     const HcpIdent mb = make_mem_blk(t.m, true, "mb", 8, 2);
+    const char* out_of_range = "assertion failed: self.is_size_in_range_rel(b.get_size())";
 
     auto reg = take_hcp(t.m, r);
     const UpdateEventIdent whole = reg->gen_update_event(v, std::nullopt, Slice{0, 8}, t.m);
-    EXPECT_EQ((Slice{t.event<UeBasic>(whole).des_start, t.event<UeBasic>(whole).des_stop}), (Slice{0, 8}));
-    EXPECT_EQ(t.event<UeBasic>(whole).common.priority, DEFAULT_UE_PRI_USER);
-    EXPECT_FATAL(reg->gen_update_event(v, std::nullopt, Slice{0, 7}, t.m),
-                 "assertion failed: self.is_size_in_range_rel(b.get_size())");
-    EXPECT_FATAL(reg->gen_asm_meta(v, Slice{0, 4}, 0, 5, t.m),
-                 "assertion failed: self.is_size_in_range_rel(b.get_size())");
+    EXPECT_EQ(des_of(t.event<UeBasic>(whole)), (Slice{0, 8}));
+    EXPECT_FATAL(reg->gen_update_event(v, std::nullopt, Slice{0, 7}, t.m), out_of_range);
+    EXPECT_FATAL(reg->gen_asm_meta(v, Slice{0, 4}, 0, 5, t.m), out_of_range);
     reg.put_back();
 
+    // A constant is never a destination, except through an explicit priority.
     auto val = take_hcp(t.m, v);
     EXPECT_FATAL(val->gen_update_event(r, std::nullopt, Slice{0, 8}, t.m),
                  "Val::gen_update_event should not be called");
-    EXPECT_FATAL(val->gen_asm_meta(r, std::nullopt, 0, 8, t.m), "Val::gen_asm_meta should not be called");
     const UpdateEventIdent forced =
         val->gen_update_event_with_pri(r, std::nullopt, Slice{0, 8}, 7, ClockMode::ClkFree, t.m);
     EXPECT_EQ(t.event<UeBasic>(forced).common.priority, 7);
     val.put_back();
 
+    // A state register is one bit wide whatever range it is given.
     auto state = take_hcp(t.m, st);
-    const UpdateEventIdent s = state->gen_update_event(r, std::nullopt, Slice{3, 4}, t.m);
-    EXPECT_EQ((Slice{t.event<UeBasic>(s).des_start, t.event<UeBasic>(s).des_stop}), (Slice{0, 1}));
-    EXPECT_EQ(t.event<UeBasic>(s).common.priority, 50);
-    EXPECT_EQ(t.event<UeBasic>(s).common.clk_mode, ClockMode::PosEdge);
+    const UeBasic& s = t.event<UeBasic>(state->gen_update_event(r, std::nullopt, Slice{3, 4}, t.m));
+    EXPECT_EQ(des_of(s), (Slice{0, 1}));
+    EXPECT_EQ((std::tuple{s.common.priority, s.common.clk_mode}), (std::tuple{50, ClockMode::PosEdge}));
     state.put_back();
 
+    // A memory block refuses, but the clock-source check of bind_src comes first.
     auto mem = take_hcp(t.m, mb);
     const char* refusal = "MemBlk is not an assignment destination";
-    EXPECT_FATAL(mem->retrieve_clk_mode(), refusal);
-    EXPECT_FATAL(mem->get_des_slice(), refusal);
-    EXPECT_FATAL(mem->get_priority(), refusal);
     EXPECT_FATAL(mem->gen_update_event(r, Slice{0, 8}, Slice{0, 8}, t.m), refusal);
-    EXPECT_FATAL(mem->gen_update_event_with_pri(r, Slice{0, 8}, Slice{0, 8}, 1, ClockMode::ClkFree, t.m), refusal);
-    EXPECT_FATAL(mem->gen_asm_node(r, Slice{0, 8}, 0, 8, t.m), refusal);
     EXPECT_FATAL(mem->bind_src(r, Slice{0, 8}, 0, 8, 1, ClockMode::NegEdge, std::nullopt, t.m),
                  "no clk_src specified for binded source with posedge or negedge clk");
     EXPECT_FATAL(mem->bind_src(r, Slice{0, 8}, 0, 8, 1, std::nullopt, std::nullopt, t.m), refusal);
@@ -271,14 +241,11 @@ TEST(AssignableTest, BindSrcPoolsTheEventDirectly) {
 
     const UpdatePool& pool = t.pool(w);
     ASSERT_EQ(pool.events.size(), 2u);
-    const UeBasic& first = t.event<UeBasic>(pool.events[0]);
-    EXPECT_EQ(first.common.priority, 50);
-    EXPECT_EQ(first.common.clk_mode, ClockMode::ClkFree);
-    EXPECT_FALSE(first.common.clk_src_i.has_value());
+    EXPECT_EQ(t.event<UeBasic>(pool.events[0]).common,
+              (UeCommon{std::nullopt, 0, 50, UeType::Basic, ClockMode::ClkFree}));
     const UeBasic& second = t.event<UeBasic>(pool.events[1]);
-    EXPECT_EQ(second.common.priority, 3);
-    EXPECT_EQ(second.common.clk_src_i, clk);
-    EXPECT_EQ((Slice{second.des_start, second.des_stop}), (Slice{1, 3}));
+    EXPECT_EQ(second.common, (UeCommon{clk, 0, 3, UeType::Basic, ClockMode::PosEdge}));
+    EXPECT_EQ(des_of(second), (Slice{1, 3}));
 }
 
 TEST(AssignableTest, IoMarkAndDispatch) {
@@ -293,13 +260,4 @@ TEST(AssignableTest, IoMarkAndDispatch) {
     HcpIdent nest = r;
     nest.hw_type = HwComponentType::Nest;
     EXPECT_FATAL(get_hcp_assign(t.m, nest), "HwComponentType Nest is not HCP-assignable");
-    EXPECT_FATAL(take_hcp(t.m, nest), "HwComponentType Nest is not HcpBase");
-
-    // While a component is out, its slot answers with the zeroed default.
-    auto taken = take_hcp(t.m, r);
-    EXPECT_EQ(get_hcp_assign(t.m, r).get_global_id(), 0u);
-    EXPECT_EQ(get_hcp_assign(t.m, r).get_des_slice(), (Slice{0, 0}));
-    EXPECT_EQ(taken->get_global_name(), r.abs_name());
-    taken.put_back();
-    EXPECT_EQ(get_hcp_assign(t.m, r).get_ident(), r);
 }

@@ -37,6 +37,20 @@ struct TracedModel {
     }
 
     const UpdatePool& pool(const HcpIdent& h) const { return get_hcp_assign(m, h).get_update_pool(); }
+
+    // What component `h` reads, and renaming what it reads (each takes it out).
+    HcpSet deps(const HcpIdent& h) {
+        HcpSet set;
+        auto taken = take_hcp(m, h);
+        taken->gather_dep_hcps(set, m);
+        taken.put_back();
+        return set;
+    }
+    void remap(const HcpIdent& h, const HcpMap& map) {
+        auto taken = take_hcp(m, h);
+        taken->remap_dep_hcps(map, m);
+        taken.put_back();
+    }
 };
 
 inline std::vector<int32_t> priorities(const ModelArena& m, const UpdatePool& pool) {

@@ -1,5 +1,3 @@
-#include <thread>
-
 #include "model/model_arena.hpp"
 #include "model/module/arena_impl_module.hpp"
 #include "test_support.hpp"
@@ -39,7 +37,6 @@ TEST(ArenaHandleTest, InsertStampsTheHandleIntoTheStoredElement) {
         EXPECT_EQ(h, (ArenaHandle{i, 0}));
         EXPECT_EQ(regs.get(h).ident.handle(), h);
     }
-    EXPECT_EQ(debug_repr(ArenaHandle{3, 0}), "ArenaHandle { index: 3, generation: 0 }");
 }
 
 TEST(ArenaHandleTest, ReplaceBackTestsTheHandleBeforeStoring) {
@@ -140,14 +137,8 @@ TEST(ArenaTakeTest, TakeRefusesAnIdentityThatIsNotTheSlotsElement) {
     first.put_back();
 }
 
-TEST(ModelArenaTest, FreshModelIsEmptyAndDrawsNoId) {
+TEST(ModelArenaTest, FreshModelDrawsNoId) {
     const uint64_t before = peek_global_id();
     ModelArena m;
     EXPECT_EQ(peek_global_id(), before);
-    EXPECT_FALSE(m.top_module.has_value());
-    EXPECT_TRUE(m.module_trace_stack.empty());
-    EXPECT_TRUE(m.flow_block_stack.empty());
-    EXPECT_TRUE(m.pending_hcps.empty());
-    EXPECT_FATAL(m.arena<Module>().get(ArenaHandle{0, 0}), "ArenaHandle index out of range");
-    EXPECT_FATAL(m.arena<FlowBlockPip>().get(ArenaHandle{0, 0}), "ArenaHandle index out of range");
 }

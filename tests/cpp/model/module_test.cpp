@@ -67,11 +67,3 @@ TEST(ModuleTest, TopModuleIsSetOnceAndItsHandleIsTested) {
     EXPECT_TRUE(m.arena<Module>().get(top.handle()).is_top);
     EXPECT_FATAL(set_top_module(m, top), "top_module is already set");
 }
-
-TEST(ModuleTest, NameLimitAppliesToTheAbsoluteName) {
-    ModelArena m;
-    const uint64_t id = peek_global_id();
-    const std::string name(256 - format("MODULE__{}", id).size() + 1, 'm');
-    EXPECT_FATAL(mk_module(m, name), format("name exceeds MAX_NAME_LEN (256): \"MODULE_{}_{}\"", name, id));
-    EXPECT_EQ(m.arena<Module>().size(), 0u);
-}

@@ -57,20 +57,18 @@ struct NodeModel : TracedModel {
     const Expression& expr(const HcpIdent& e) const { return m.arena<Expression>().get(e.handle()); }
 };
 
+// An assignment of `src` into one-bit `des`, as a node would hold it.
+inline AssignMeta meta_into(ModelArena& m, const HcpIdent& des, const HcpIdent& src) {
+    auto d = take_hcp(m, des);
+    AssignMeta meta = d->gen_asm_meta(src, std::nullopt, 0, 1, m);
+    d.put_back();
+    return meta;
+}
+
 // "{name}_{id}" for each name, ids counting up from `first`.
 inline std::vector<std::string> named_from(uint64_t first, const std::vector<std::string>& names) {
     std::vector<std::string> out;
     for (const auto& n : names) out.push_back(format("{}_{}", n, first + out.size()));
-    return out;
-}
-
-// The support signals of register `reg` ("{}" in each pattern), then the
-// four expressions of the exit's reset and hold binding.
-inline std::vector<std::string> support_then_binding(std::string_view reg, std::initializer_list<const char*> support) {
-    std::vector<std::string> out;
-    for (const char* s : support) out.push_back(format(s, reg));
-    for (const char* b : {"EXPR_node_int_inv", "EXPR_node_bind_rst", "EXPR_node_hold_inv", "EXPR_node_bind_hold"})
-        out.emplace_back(b);
     return out;
 }
 
