@@ -363,17 +363,3 @@ TEST(BackendTest, AModelLeftHalfRoutedIsRefused) {
     EXPECT_TRUE(std::filesystem::is_empty(out.str()));
     EXPECT_TRUE(backend.model().module_trace_stack.empty());
 }
-
-TEST(BackendTest, AModuleTreeWithACycleIsRefusedBeforeAnyFile) {
-    ParentReadDesign d;
-    {
-        auto sub = d.m.take<Module>(d.sub);
-        sub->sub_modules.push_back(d.top);
-        sub.put_back();
-    }
-    BackendVerilog backend(std::move(d.m));
-    TempDir out;
-    StdoutCapture capture;
-    EXPECT_TRUE(FATAL_MESSAGE(backend.emit(out.str(), "chip")).starts_with("DfsModuleIter: "));
-    EXPECT_TRUE(std::filesystem::is_empty(out.str()));
-}

@@ -69,6 +69,16 @@ TEST(KarrayWriteTest, WriteChecksComeInOrderAndMakeNothing) {
     // Only the takes drew ids.
     EXPECT_EQ(peek_global_id(), from + 6);
     EXPECT_EQ(made_since(t, from), std::vector<std::string>{});
+
+    // A reduce selector passes these checks and is refused when the walk
+    // reaches it, leaving what the walk made before, and no node.
+    const uint64_t walk = peek_global_id();
+    EXPECT_EQ(assign(t.k, {KIdx::dyn(s), KIdx::reduce()}, {{0, v}}, true),
+              KarrayErr::type("a reduce (read-side custom) index cannot be a write destination; on the "
+                              "write side a custom fn is a per-index enable (fn(i) -> 1-bit)"));
+    const std::string S(s.abs_name());
+    EXPECT_EQ(made_since(t, walk), (std::vector<std::string>{S + "_EQ0", S + "_EQ0_C"}));
+    EXPECT_EQ(t.module().basic_nodes.size(), nodes);
 }
 
 TEST(KarrayWriteTest, StaticElementAssignmentIsOneNodeOfUnconditionalAssignments) {
@@ -186,21 +196,6 @@ TEST(KarrayWriteTest, ConditionsOfSeveralDimensionsAreAndedOutermostFirst) {
         EXPECT_EQ(node.asm_metas[2 * n].pending_pre_cond, exprs[conds[n]]);
         EXPECT_EQ(node.asm_metas[2 * n + 1].pending_pre_cond, exprs[conds[n]]);
     }
-}
-
-TEST(KarrayWriteTest, WalkRefusalsLeaveWhatTheyMadeAndNoNode) {
-    WriteModel t;
-    const HcpIdent s = t.wire("s", 1);
-    const HcpIdent v = t.wire("v", 4);
-    const size_t nodes = t.module().basic_nodes.size();
-    const uint64_t from = peek_global_id();
-    // A reduce selector passes the check and is refused when the walk reaches it.
-    EXPECT_EQ(karray_assign_hcps(t.m, t.k, {KIdx::dyn(s), KIdx::reduce()}, {{0, v}}, true),
-              KarrayErr::type("a reduce (read-side custom) index cannot be a write destination; on the "
-                              "write side a custom fn is a per-index enable (fn(i) -> 1-bit)"));
-    const std::string S(s.abs_name());
-    EXPECT_EQ(made_since(t, from), (std::vector<std::string>{S + "_EQ0", S + "_EQ0_C"}));
-    EXPECT_EQ(t.module().basic_nodes.size(), nodes);
 }
 
 TEST(KarrayWriteTest, CombinationalStaticWriteToAWireArrayIsClockFree) {
