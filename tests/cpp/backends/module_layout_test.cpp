@@ -3,7 +3,6 @@
 #include "backends/verilog/backend.hpp"
 #include "backends/verilog/module/module_vb.hpp"
 #include "backends/vb_test_support.hpp"
-#include "hw_component/hcp_test_support.hpp"
 
 using namespace vorlent;
 using namespace vorlent::testing;
@@ -42,15 +41,11 @@ TEST(ModuleLayoutTest, WorkedExampleByteForByte) {
     if (peek_global_id() != 3) GTEST_SKIP() << "needs a fresh process (run through ctest)";
 
     ModelArena m;
-    const ModuleIdent mid = mk_module(m, "mid");
-    track_module_at_com_init(m, mid);
-    const ModuleIdent sub = mk_module(m, "sub");
-    track_module_at_com_init(m, sub);
-    untrack_module_at_com_init(m, sub);
-    const ModuleIdent leaf = mk_module(m, "leaf");
-    track_module_at_com_init(m, leaf);
-    untrack_module_at_com_init(m, leaf);
-    untrack_module_at_com_init(m, mid);
+    ModuleIdent sub, leaf;
+    const ModuleIdent mid = described_module(m, "mid", [&] {
+        sub = described_module(m, "sub");
+        leaf = described_module(m, "leaf");
+    });
     set_top_module(m, mid);
     ASSERT_EQ(mid.abs_name(), "MODULE_mid_3");
     ASSERT_EQ(leaf.abs_name(), "MODULE_leaf_5");
@@ -94,19 +89,10 @@ TEST(ModuleLayoutTest, WorkedExampleByteForByte) {
     EXPECT_FALSE(std::filesystem::exists(out.file("MODULE_mid_3.v")));
 }
 
-TEST(ModuleLayoutTest, PortListCommasAndAnEmptyModule) {
+TEST(ModuleLayoutTest, PortListCommas) {
     TracedModel t;
-    EXPECT_EQ(module_text(t.m, t.top),
-              BANNER + "// Phase 1 : module header & IO ports\n" +
-                  format("module {}(\n);\n\n", t.top.abs_name()) +
-                  "    // ---- Phase 2 : signal declarations (reg / wire / localparam / mem) ----\n"
-                  "\n"
-                  "    // ---- Phase 2.5 : sub-module output wire declarations ----\n"
-                  "    // ---- Phase 3 : always blocks & continuous assignments ----\n"
-                  "    // ---- Phase 4 : sub-module instantiations ----\n"
-                  "    // ---- Phase 5 : endmodule ----\n"
-                  "\nendmodule\n\n");
-
+    EXPECT_TRUE(module_text(t.m, t.top).starts_with(
+        BANNER + "// Phase 1 : module header & IO ports\n" + format("module {}(\n);\n\n", t.top.abs_name())));
     port_wire(t.m, t.top, "p0", true, 1);
     port_wire(t.m, t.top, "p1", true, 4);
     port_wire(t.m, t.top, "p2", false, 2);
@@ -128,7 +114,7 @@ TEST(ModuleLayoutTest, DeclarationsComeByKindSystemListFirst) {
     const HcpIdent reg_s = make_reg(t.m, false, "rs", 8);
     const HcpIdent val = make_val(t.m, true, "k", 8, 42);
     const HcpIdent mem = make_mem_blk(t.m, true, "mem", 8, 2);
-    const HcpIdent wr = make_mem_ele(t.m, true, "wr", mem, wire_u, 8, false);
+    make_mem_ele(t.m, true, "wr", mem, wire_u, 8, false);
     const std::string text = module_text(t.m, t.top);
     const std::string expected =
         "    // ---- Phase 2 : signal declarations (reg / wire / localparam / mem) ----\n"
@@ -150,22 +136,20 @@ TEST(ModuleLayoutTest, DeclarationsComeByKindSystemListFirst) {
         "\n\n\n\n"
         "    // ---- Phase 4 : sub-module instantiations ----\n";
     EXPECT_NE(text.find(expected), std::string::npos) << text;
-    (void)wr;
 }
 
 TEST(ModuleLayoutTest, SubModuleWiresAndInstancesListOnlyIoWires) {
     TracedModel t;
     const HcpIdent drv = make_reg(t.m, true, "drv", 3);
-    const ModuleIdent c = mk_module(t.m, "c");
-    track_module_at_com_init(t.m, c);
-    make_reg(t.m, true, "inner", 2);  // not a port: in neither section
-    untrack_module_at_com_init(t.m, c);
-    push_module_trace(t.m, c, ModuleInitStage::CompInit);
-    IoWire in = IoWire::new_opt_src(false, "i", true, 3, drv, drv, t.m);
-    const HcpIdent in_i = insert_and_stamp_hcp(t.m, std::move(in), false);
-    IoWire out = IoWire::new_opt_src(false, "o", false, 1, std::nullopt, std::nullopt, t.m);
-    const HcpIdent out_i = insert_and_stamp_hcp(t.m, std::move(out), false);
-    pop_module_trace(t.m);
+    const ModuleIdent c = described_module(t.m, "c", [&] { make_reg(t.m, true, "inner", 2); });  // no port
+    auto io = [&](std::string_view name, bool is_input, uint32_t width, std::optional<HcpIdent> agent) {
+        return traced_in(t.m, c, [&] {
+            return insert_and_stamp_hcp(t.m, IoWire::new_opt_src(false, name, is_input, width, agent, agent, t.m),
+                                        false);
+        });
+    };
+    const HcpIdent in_i = io("i", true, 3, drv);
+    const HcpIdent out_i = io("o", false, 1, std::nullopt);
 
     const std::string text = module_text(t.m, t.top);
     EXPECT_NE(text.find("    // ---- Phase 2.5 : sub-module output wire declarations ----\n" +
@@ -179,11 +163,8 @@ TEST(ModuleLayoutTest, SubModuleWiresAndInstancesListOnlyIoWires) {
         << text;
 
     // An input without a driver cannot be connected.
-    push_module_trace(t.m, c, ModuleInitStage::CompInit);
-    insert_and_stamp_hcp(t.m, IoWire::new_opt_src(false, "x", true, 1, std::nullopt, std::nullopt, t.m),
-                         false);
-    pop_module_trace(t.m);
+    io("x", true, 1, std::nullopt);
     EXPECT_FATAL(module_text(t.m, t.top), "IoWire: agent_src_signal_i is None");
-    for (size_t i = 0; i < t.m.arena<Module>().size(); ++i) EXPECT_FALSE(t.m.arena<Module>().is_taken(i));
-    for (size_t i = 0; i < t.m.arena<IoWire>().size(); ++i) EXPECT_FALSE(t.m.arena<IoWire>().is_taken(i));
+    EXPECT_TRUE(none_taken<Module>(t.m));
+    EXPECT_TRUE(none_taken<IoWire>(t.m));
 }

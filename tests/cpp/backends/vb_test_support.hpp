@@ -1,6 +1,6 @@
 // Helpers of the Verilog-backend tests: temporary directories, file
 // contents, the text one emitter call writes, standard output captured at
-// the descriptor, and the external Verilog tools.
+// the descriptor, the external Verilog tools, and events built by hand.
 #pragma once
 
 #include <fcntl.h>
@@ -13,6 +13,7 @@
 #include <sstream>
 #include <string>
 
+#include "hw_component/hcp_test_support.hpp"
 #include "util/file/file_writer.hpp"
 
 namespace vorlent::testing {
@@ -94,6 +95,78 @@ inline int run_tool(const std::string& command, std::string& output) {
     const int status = std::system((command + " >" + log + " 2>&1").c_str());
     output = read_file(log);
     return status;
+}
+
+inline void add_event(ModelArena& m, const HcpIdent& des, UpdateEventIdent ue) {
+    get_hcp_assign_mut(m, des).add_update_event(std::move(ue));
+}
+
+// Composite events at priority 10, rising-edge clocked when `clk` is given,
+// clock-free otherwise.
+inline UeCommon common_of(UeType type, std::optional<HcpIdent> clk) {
+    const ClockMode mode = clk ? ClockMode::PosEdge : ClockMode::ClkFree;
+    return UeCommon{std::move(clk), 0, 10, type, mode};
+}
+inline UpdateEventIdent cond_event(ModelArena& m, std::vector<std::optional<HcpIdent>> conds,
+                                   std::vector<std::optional<UpdateEventIdent>> subs,
+                                   std::optional<HcpIdent> clk = std::nullopt) {
+    UeCond c;
+    c.ident = UpdateEventIdent::make(UeType::Cond);
+    c.common = common_of(UeType::Cond, std::move(clk));
+    c.conds = std::move(conds);
+    c.sub_stmts = std::move(subs);
+    return insert_ue(m, std::move(c));
+}
+inline UpdateEventIdent switch_event(ModelArena& m, const HcpIdent& sel, std::vector<int32_t> labels,
+                                     std::vector<std::optional<UpdateEventIdent>> subs,
+                                     std::optional<HcpIdent> clk = std::nullopt) {
+    UeSwitch s;
+    s.ident = UpdateEventIdent::make(UeType::Switch);
+    s.common = common_of(UeType::Switch, std::move(clk));
+    s.selector = sel;
+    s.sub_stmt_idxs = std::move(labels);
+    s.sub_stmts = std::move(subs);
+    return insert_ue(m, std::move(s));
+}
+inline UpdateEventIdent grp_event(ModelArena& m, std::vector<UpdateEventIdent> members,
+                                  std::optional<HcpIdent> clk = std::nullopt) {
+    UeGrp g;
+    g.ident = UpdateEventIdent::make(UeType::Grp);
+    g.common = common_of(UeType::Grp, std::move(clk));
+    g.events = std::move(members);
+    return insert_ue(m, std::move(g));
+}
+
+// Whether every element of kind T is in its slot (none left taken out by a
+// call that stopped).
+template <class T>
+bool none_taken(const ModelArena& m) {
+    for (size_t i = 0; i < m.arena<T>().size(); ++i)
+        if (m.arena<T>().is_taken(i)) return false;
+    return true;
+}
+
+// Makes a module under the one being described (if any) and describes it
+// while `body` runs.
+template <class F>
+ModuleIdent described_module(ModelArena& m, std::string_view name, F body) {
+    const ModuleIdent module = mk_module(m, name);
+    track_module_at_com_init(m, module);
+    body();
+    untrack_module_at_com_init(m, module);
+    return module;
+}
+inline ModuleIdent described_module(ModelArena& m, std::string_view name) {
+    return described_module(m, name, [] {});
+}
+
+// Runs `make` with `module` traced at CompInit.
+template <class F>
+auto traced_in(ModelArena& m, const ModuleIdent& module, F make) {
+    push_module_trace(m, module, ModuleInitStage::CompInit);
+    auto out = make();
+    pop_module_trace(m);
+    return out;
 }
 
 }  // namespace vorlent::testing

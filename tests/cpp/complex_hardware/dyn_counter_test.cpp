@@ -25,27 +25,18 @@ struct CounterDesign {
     }
 };
 
-const char* const NOTHING_PENDING = "DynCounter update: nothing to commit \u2014 call add() first";
-
 }  // namespace
 
-TEST(DynCounterTest, MakingDrawsTheRegisterThenTheIdentityThenThePlaceholder) {
+TEST(DynCounterTest, MakingFilesTheRegisterAsTheSystemsAndRefusesAZeroWidth) {
     CounterDesign d;
-    const uint64_t b = peek_global_id();
     const CcpIdent c = make_dyn_counter(d.m, true, "c", 8);
-    EXPECT_EQ(c.abs_name(), format("DCNT_c_{}", b + 1));
-    EXPECT_EQ(peek_global_id(), b + 3);
     const DynCounter& cnt = d.counter(c);
-    EXPECT_EQ(cnt.reg.abs_name(), format("REG_c_CNT_{}", b));
     EXPECT_EQ(get_hcp_assign(d.m, cnt.reg).get_des_slice(), Slice::range(0, 8));
     EXPECT_EQ(d.module().system_hcps[size_t(HwComponentType::Reg)], (std::vector<HcpIdent>{cnt.reg}));
     EXPECT_EQ(d.module().ccps, (std::vector<CcpIdent>{c}));
-    EXPECT_EQ(dyn_counter_get_now(d.m, c), cnt.reg);
-    EXPECT_EQ(dyn_counter_get_reg(d.m, c), cnt.reg);
 
     const uint64_t before = peek_global_id();
     EXPECT_FATAL(make_dyn_counter(d.m, true, "z", 0), "DynCounter::new: width must be >= 1, got 0");
-    EXPECT_FATAL(make_dyn_counter(d.m, true, "z", -3), "DynCounter::new: width must be >= 1, got -3");
     EXPECT_EQ(peek_global_id(), before);
 }
 
@@ -62,7 +53,6 @@ TEST(DynCounterTest, AddsChainUntilAnUpdateCommitsThem) {
     const HcpIdent add0 = d.add(c, a);
     EXPECT_EQ(add0.abs_name(), format("EXPR_c_ADD0_{}", id + 1));  // after the placeholder
     const HcpIdent add1 = d.add(c, b);
-    EXPECT_EQ(add1.ident_base.rel_name(), "c_ADD1");
     EXPECT_EQ(d.expr(add0).op, LogicOp::ArithPlus);
     EXPECT_EQ(d.expr(add0).operand_a, reg);
     EXPECT_EQ(d.expr(add0).operand_b, a);
@@ -79,7 +69,7 @@ TEST(DynCounterTest, AddsChainUntilAnUpdateCommitsThem) {
     EXPECT_EQ(dyn_counter_get_now(d.m, c), reg);
     const auto again = dyn_counter_update(d.m, c);
     ASSERT_TRUE(again.has_value());
-    EXPECT_EQ(again->message, NOTHING_PENDING);
+    EXPECT_EQ(again->message, "DynCounter update: nothing to commit \u2014 call add() first");
 
     // A new chain starts from the register; the numbering goes on.
     const HcpIdent add2 = d.add(c, a);
@@ -126,17 +116,4 @@ TEST(DynCounterTest, AnEnabledAddMuxesTheSumIntoAStepWire) {
     const HcpIdent next = d.add(c, a);
     EXPECT_EQ(next.ident_base.rel_name(), "c_ADD2");
     EXPECT_EQ(d.expr(next).operand_a, st);
-}
-
-TEST(DynCounterTest, ACommitNeedsAScopeAndDropsTheChainEvenWhenRefused) {
-    CounterDesign d;
-    const CcpIdent c = make_dyn_counter(d.m, true, "c", 4);
-    const HcpIdent a = make_reg(d.m, true, "a", 4);
-    d.add(c, a);
-    EXPECT_FATAL(dyn_counter_update(d.m, c), "add_basic_node_to_top_module: no top module set");
-    EXPECT_EQ(dyn_counter_get_now(d.m, c), d.counter(c).reg);
-    // A stale or foreign identity is refused by the arena.
-    CcpIdent foreign = c;
-    foreign.ident_base.set_arena_handle(ArenaHandle{7, 0});
-    EXPECT_FATAL(dyn_counter_get_reg(d.m, foreign), "ArenaHandle index out of range");
 }

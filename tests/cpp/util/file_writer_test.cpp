@@ -5,50 +5,27 @@
 #include <unistd.h>
 
 #include <atomic>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <thread>
 
-#include "test_support.hpp"
-#include "util/file/file_writer.hpp"
+#include "backends/vb_test_support.hpp"
 
 using namespace vorlent;
-namespace fs = std::filesystem;
+using namespace vorlent::testing;
 
 namespace {
 
-class FileWriterTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        std::string tmpl = (fs::temp_directory_path() / "vorlent_fw_XXXXXX").string();
-        ASSERT_NE(::mkdtemp(tmpl.data()), nullptr);
-        dir_ = tmpl;
-    }
-    void TearDown() override { fs::remove_all(dir_); }
-
-    std::string path(const std::string& name) const { return (dir_ / name).string(); }
-
-    static off_t size_on_disk(const std::string& p) {
-        struct stat st {};
-        return ::stat(p.c_str(), &st) == 0 ? st.st_size : -1;
-    }
-    static std::string contents(const std::string& p) {
-        std::ifstream in(p, std::ios::binary);
-        std::ostringstream ss;
-        ss << in.rdbuf();
-        return ss.str();
-    }
-
-    fs::path dir_;
-};
+off_t size_on_disk(const std::string& p) {
+    struct stat st {};
+    return ::stat(p.c_str(), &st) == 0 ? st.st_size : -1;
+}
 
 bool fd_is_open(int fd) { return ::fcntl(fd, F_GETFD) != -1; }
 
 }  // namespace
 
-TEST_F(FileWriterTest, StagedBytesReachTheFileInBatchesOfAtLeast4096) {
-    const std::string p = path("a.v");
+TEST(FileWriterTest, StagedBytesReachTheFileInBatchesOfAtLeast4096) {
+    TempDir dir;
+    const std::string p = dir.file("a.v");
     FileWriter w(p, open_output_file(p));
     w.write(std::string(4000, 'a'));
     w.write(std::string(95, 'b'));
@@ -57,103 +34,88 @@ TEST_F(FileWriterTest, StagedBytesReachTheFileInBatchesOfAtLeast4096) {
     EXPECT_EQ(size_on_disk(p), 4096);  // the write reaching 4096 hands over everything
     w.write("tail");
     EXPECT_EQ(size_on_disk(p), 4096);
-    w.finish();
-    EXPECT_EQ(contents(p), std::string(4000, 'a') + std::string(95, 'b') + "c" + "tail");
-}
-
-TEST_F(FileWriterTest, LargeWritesGoOutAtOnce) {
-    const std::string p = path("big.v");
-    FileWriter w(p, open_output_file(p));
+    // A write larger than the writer's capacity, and one of exactly that
+    // capacity after a small staged piece, go out at once.
     std::string big(10000, 'x');
     for (size_t i = 0; i < big.size(); ++i) big[i] = char('a' + i % 26);
     w.write(big);
-    EXPECT_EQ(size_on_disk(p), 10000);
-    // Exactly the writer's capacity, after a small staged piece.
+    EXPECT_EQ(size_on_disk(p), 4096 + 4 + 10000);
     w.write("head");
     w.write(std::string(8192, 'y'));
-    EXPECT_EQ(size_on_disk(p), 10000 + 4 + 8192);
+    EXPECT_EQ(size_on_disk(p), 4096 + 4 + 10000 + 4 + 8192);
     w.finish();
-    EXPECT_EQ(contents(p), big + "head" + std::string(8192, 'y'));
+    EXPECT_EQ(read_file(p), std::string(4000, 'a') + std::string(95, 'b') + "c" + "tail" + big + "head" +
+                                std::string(8192, 'y'));
 }
 
-TEST_F(FileWriterTest, ManySmallPiecesKeepTheirOrder) {
-    const std::string p = path("order.v");
+TEST(FileWriterTest, ManySmallPiecesKeepTheirOrder) {
+    TempDir dir;
+    const std::string p = dir.file("order.v");
     std::string expected;
-    {
-        FileWriter w(p, open_output_file(p));
-        for (int i = 0; i < 5000; ++i) {
-            const std::string piece = format("line {}\n", i);
-            expected += piece;
-            w.write(piece);
-            w.write("");
-        }
-        w.finish();
+    FileWriter w(p, open_output_file(p));
+    for (int i = 0; i < 5000; ++i) {
+        const std::string piece = format("line {}\n", i);
+        expected += piece;
+        w.write(piece);
+        w.write("");
     }
-    EXPECT_EQ(contents(p), expected);
+    w.finish();
+    EXPECT_EQ(read_file(p), expected);
 }
 
-TEST_F(FileWriterTest, FinishWritesTheRestAndClosesEvenWhenNothingIsStaged) {
-    const std::string p = path("short.v");
+TEST(FileWriterTest, FinishOrDestructionWritesTheRestAndCloses) {
+    TempDir dir;
+    // A short text waits for the finish; an open truncates an older file.
+    const std::string p = dir.file("short.v");
+    std::ofstream(p) << "old contents that are longer";
     const int fd = open_output_file(p);
     {
         FileWriter w(p, fd);
         w.write("module m();\n");
-        EXPECT_EQ(size_on_disk(p), 0);  // a short text waits for the finish
+        EXPECT_EQ(size_on_disk(p), 0);
         w.finish();
         EXPECT_FALSE(fd_is_open(fd));
     }
-    EXPECT_EQ(contents(p), "module m();\n");
-
-    const std::string q = path("empty.v");
+    EXPECT_EQ(read_file(p), "module m();\n");
+    // Nothing staged any more at the finish.
+    const std::string q = dir.file("full_batch.v");
     const int fd2 = open_output_file(q);
     {
         FileWriter w(q, fd2);
         w.write(std::string(4096, 'z'));
-        w.finish();  // nothing staged any more
+        w.finish();
         EXPECT_FALSE(fd_is_open(fd2));
     }
-    EXPECT_EQ(contents(q), std::string(4096, 'z'));
-}
-
-TEST_F(FileWriterTest, DestructionWithoutFinishWritesOutAndCloses) {
-    const std::string p = path("unwound.v");
-    const int fd = open_output_file(p);
+    EXPECT_EQ(read_file(q), std::string(4096, 'z'));
+    // Unwinding without a finish.
+    const std::string r = dir.file("unwound.v");
+    const int fd3 = open_output_file(r);
     {
-        FileWriter w(p, fd);
+        FileWriter w(r, fd3);
         w.write("partial");
     }
-    EXPECT_FALSE(fd_is_open(fd));
-    EXPECT_EQ(contents(p), "partial");
+    EXPECT_FALSE(fd_is_open(fd3));
+    EXPECT_EQ(read_file(r), "partial");
 }
 
-TEST_F(FileWriterTest, OpenTruncatesAnExistingFile) {
-    const std::string p = path("again.v");
-    std::ofstream(p) << "old contents that are longer";
-    FileWriter w(p, open_output_file(p));
-    w.write("new");
-    w.finish();
-    EXPECT_EQ(contents(p), "new");
-}
-
-TEST_F(FileWriterTest, OpenFailuresNameThePathAndTheReason) {
-    const std::string missing = path("no_such_dir/top.v");
-    EXPECT_FATAL(open_output_file(missing), format("BackendVerilog::phase_emit \u2014 cannot open {}: "
-                                                   "No such file or directory",
-                                                   missing));
-    EXPECT_FATAL(open_output_file(dir_.string()),
-                 format("BackendVerilog::phase_emit \u2014 cannot open {}: Is a directory", dir_.string()));
+TEST(FileWriterTest, OpenFailuresNameThePathAndTheReason) {
+    TempDir dir;
+    const std::string missing = dir.file("no_such_dir/top.v");
+    EXPECT_FATAL(open_output_file(missing),
+                 format("BackendVerilog::phase_emit \u2014 cannot open {}: No such file or directory", missing));
+    EXPECT_FATAL(open_output_file(dir.str()),
+                 format("BackendVerilog::phase_emit \u2014 cannot open {}: Is a directory", dir.str()));
 
     // A NUL would cut a C-string path short: refused, and nothing is created.
     // The NUL shows as "\0", since fatal texts travel as C strings.
-    const std::string with_nul = path("cut") + std::string(1, '\0') + "rest.v";
+    const std::string with_nul = dir.file("cut") + std::string(1, '\0') + "rest.v";
     EXPECT_FATAL(open_output_file(with_nul),
-                 format("BackendVerilog::phase_emit \u2014 cannot open {}\\0rest.v: path contains a "
-                        "NUL byte",
-                        path("cut")));
-    EXPECT_TRUE(fs::is_empty(dir_));
+                 format("BackendVerilog::phase_emit \u2014 cannot open {}\\0rest.v: path contains a NUL byte",
+                        dir.file("cut")));
+    EXPECT_TRUE(std::filesystem::is_empty(dir.str()));
 }
 
-TEST_F(FileWriterTest, WriteFailuresAreReportedAtFinish) {
+TEST(FileWriterTest, WriteFailuresAreReportedAtFinish) {
     const std::string full = "/dev/full";
     if (::access(full.c_str(), W_OK) != 0) GTEST_SKIP() << "no /dev/full";
     const std::string expected =
