@@ -8,12 +8,11 @@
 
 namespace vorlent {
 
-class ExpressionVb final : public TakenVbAdapter<HcpBaseVb, Expression> {
+class ExpressionVb final : public HcpVbAdapter<HcpBaseVb, Expression> {
 public:
-    using TakenVbAdapter::TakenVbAdapter;
+    using HcpVbAdapter::HcpVbAdapter;
 
     std::string gen_type_vb() const override;
-    std::string gen_var_name_vb() const override { return rec().ident.ident_base.get_abs_name(); }
     uint32_t amt_io_line_vb() const override { return 0; }
     uint32_t amt_init_line_vb() const override { return 1; }
     uint32_t amt_precedure_blk_vb() const override { return 1; }

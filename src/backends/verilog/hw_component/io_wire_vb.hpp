@@ -20,9 +20,9 @@ void gen_parent_net_line_vb(const IoWire& w, FileWriter& fw);
 // agent_src_signal_i is None".
 std::string gen_agent_input_vb(const IoWire& w, ModelArena& model);
 
-class IoWireVb final : public TakenVbAdapter<HcpBaseVb, IoWire> {
+class IoWireVb final : public HcpVbAdapter<HcpBaseVb, IoWire> {
 public:
-    using TakenVbAdapter::TakenVbAdapter;
+    using HcpVbAdapter::HcpVbAdapter;
 
     std::string gen_type_vb() const override;
     std::string gen_var_name_vb() const override { return io_wire_var_name_vb(rec()); }

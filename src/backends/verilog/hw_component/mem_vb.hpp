@@ -9,12 +9,11 @@
 
 namespace vorlent {
 
-class MemBlkVb final : public TakenVbAdapter<HcpBaseVb, MemBlk> {
+class MemBlkVb final : public HcpVbAdapter<HcpBaseVb, MemBlk> {
 public:
-    using TakenVbAdapter::TakenVbAdapter;
+    using HcpVbAdapter::HcpVbAdapter;
 
     std::string gen_type_vb() const override;
-    std::string gen_var_name_vb() const override { return rec().ident.ident_base.get_abs_name(); }
     uint32_t amt_io_line_vb() const override { return 0; }
     uint32_t amt_init_line_vb() const override { return 1; }
     uint32_t amt_precedure_blk_vb() const override { return 0; }
@@ -26,12 +25,11 @@ public:
 // The last address of a memory of `index_width` address bits, 2^w - 1.
 int64_t mem_last_address(int64_t index_width, std::string_view mem_name);
 
-class MemEleVb final : public TakenVbAdapter<HcpBaseVb, MemEle> {
+class MemEleVb final : public HcpVbAdapter<HcpBaseVb, MemEle> {
 public:
-    using TakenVbAdapter::TakenVbAdapter;
+    using HcpVbAdapter::HcpVbAdapter;
 
     std::string gen_type_vb() const override;
-    std::string gen_var_name_vb() const override { return rec().ident.ident_base.get_abs_name(); }
     uint32_t amt_io_line_vb() const override { return 0; }
     // A write element is not a signal of its own: no declaration.
     uint32_t amt_init_line_vb() const override { return rec().is_read ? 1 : 0; }

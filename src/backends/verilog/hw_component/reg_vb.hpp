@@ -28,13 +28,12 @@ void write_own_always_block(const HcpRecord& rec, int64_t width, std::string_vie
                             ModelArena& model, FileWriter& fw);
 
 template <class T>
-class RegLikeVb final : public TakenVbAdapter<HcpBaseVb, T> {
+class RegLikeVb final : public HcpVbAdapter<HcpBaseVb, T> {
 public:
-    using TakenVbAdapter<HcpBaseVb, T>::TakenVbAdapter;
-    using TakenVbAdapter<HcpBaseVb, T>::rec;
+    using HcpVbAdapter<HcpBaseVb, T>::HcpVbAdapter;
+    using HcpVbAdapter<HcpBaseVb, T>::rec;
 
     std::string gen_type_vb() const override { return reg_type_vb(vb_width(rec())); }
-    std::string gen_var_name_vb() const override { return rec().ident.ident_base.get_abs_name(); }
     uint32_t amt_io_line_vb() const override { return 0; }
     uint32_t amt_init_line_vb() const override { return 1; }
     uint32_t amt_precedure_blk_vb() const override { return 1; }

@@ -7,12 +7,11 @@
 
 namespace vorlent {
 
-class ValVb final : public TakenVbAdapter<HcpBaseVb, Val> {
+class ValVb final : public HcpVbAdapter<HcpBaseVb, Val> {
 public:
-    using TakenVbAdapter::TakenVbAdapter;
+    using HcpVbAdapter::HcpVbAdapter;
 
     std::string gen_type_vb() const override;
-    std::string gen_var_name_vb() const override { return rec().ident.ident_base.get_abs_name(); }
     uint32_t amt_io_line_vb() const override { return 0; }
     uint32_t amt_init_line_vb() const override { return 1; }
     uint32_t amt_precedure_blk_vb() const override { return 0; }

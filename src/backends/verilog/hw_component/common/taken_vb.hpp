@@ -6,6 +6,7 @@
 // puts the record back.
 #pragma once
 
+#include <string>
 #include <utility>
 #include <variant>
 
@@ -31,6 +32,16 @@ protected:
 
 private:
     Taken<T> taken_;
+};
+
+// A component's adapter: its Verilog name is its absolute name unless the
+// kind says otherwise (an IO wire with a port name).
+template <class Base, class T>
+class HcpVbAdapter : public TakenVbAdapter<Base, T> {
+public:
+    using TakenVbAdapter<Base, T>::TakenVbAdapter;
+
+    std::string gen_var_name_vb() const override { return this->rec().ident.ident_base.get_abs_name(); }
 };
 
 template <class Base, class... Adapters>
