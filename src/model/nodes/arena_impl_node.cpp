@@ -1,5 +1,8 @@
 #include "model/nodes/arena_impl_node.hpp"
 
+#include <algorithm>
+#include <unordered_set>
+
 namespace vorlent {
 
 namespace {
@@ -84,6 +87,27 @@ void set_asm_node_clk_src_direct(ModelArena& model, const NcpIdent& node, const 
 void apply_asm_node_pending_pre_cond(ModelArena& model, const NcpIdent& node) {
     with_asm_node(model, node, "apply_asm_node_pending_pre_cond",
                   [&](AsmNode& n) { n.apply_pending_pre_cond(model); });
+}
+
+bool exit_follows_entries_at_once(const ModelArena& model, const NcpIdent& exit,
+                                  const std::vector<NcpIdent>& entries) {
+    std::unordered_set<uint64_t> seen;
+    std::vector<NcpIdent> todo{exit};
+    while (!todo.empty()) {
+        const NcpIdent id = todo.back();
+        todo.pop_back();
+        // An operand node wraps a signal and has no predecessors.
+        if (id.node_type == NodeType::Opr || !seen.insert(id.global_id()).second) continue;
+        const NcpNode& node = get_ncp_node(model, id);
+        const std::vector<DependEdge>& edges = node.get_node_triggers().depend_nodes;
+        // An entry's starting edge is the one its consumer appends.
+        if (std::find(entries.begin(), entries.end(), id) != entries.end() &&
+            node.exit_follows_depend_at_once(model, edges.size()))
+            return true;
+        for (size_t k = 0; k < edges.size(); ++k)
+            if (node.exit_follows_depend_at_once(model, k)) todo.push_back(edges[k].node);
+    }
+    return false;
 }
 
 }  // namespace vorlent

@@ -28,9 +28,11 @@ HcpIdent make_cnt_reg(ModelArena& model, std::string_view name, int32_t inc_val,
     return insert_and_stamp_hcp(model, CntReg::make(false, name, inc_val, max_cycle), false);
 }
 
-HcpIdent make_sync_reg(ModelArena& model, std::string_view name, int32_t size) {
+HcpIdent make_sync_reg(ModelArena& model, std::string_view name, int32_t size,
+                       std::vector<bool> deferred) {
     if (size < 1) fatal("SyncReg size must be positive");
-    SyncReg r(HcpIdent::make(HwComponentType::SyncReg, SENS_CLOCKED, false, name), size);
+    SyncReg r(HcpIdent::make(HwComponentType::SyncReg, SENS_CLOCKED, false, name), size,
+              std::move(deferred));
     return insert_and_stamp_hcp(model, std::move(r), false);
 }
 
