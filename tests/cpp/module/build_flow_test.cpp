@@ -196,7 +196,8 @@ TEST(BuildFlowTest, UnknownLatencyBranchesAreJoinedBySyncOrOr) {
         EXPECT_EQ(w.samples(), std::vector<NcpIdent>{entry});
         EXPECT_EQ(entry.ident_base.rel_name(), format("par_entry_{}", p.global_id()));
         EXPECT_EQ(done.ident_base.rel_name(), format("par_done_{}", p.global_id()));
-        for (const FlowBlockIdent& s : {s1, s2}) EXPECT_EQ(d.edges(d.wrap(s).samples()[0]), std::vector<DependEdge>{edge(entry)});
+        for (const FlowBlockIdent& s : {s1, s2})
+            EXPECT_EQ(d.edges(d.wrap(s).samples()[0]), std::vector<DependEdge>{edge(entry)});
         const std::vector<DependEdge> exits = d.edges(join);
         ASSERT_EQ(exits.size(), 2u);
         EXPECT_EQ(exits[0].node, d.wrap(s1).exit());
