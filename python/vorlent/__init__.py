@@ -8,7 +8,7 @@ which a broken invariant of the model reaches Python (a ``BaseException``, so
 ``except Exception`` does not catch it). See docs/guide.md.
 """
 
-from vorlent import _vorlent
+from vorlent import _vorlent  # noqa: F401
 from vorlent._vorlent import (
     DEFAULT_UE_PRI_FALLBACK,
     DEFAULT_UE_PRI_INTERNAL_MAX,
@@ -49,4 +49,26 @@ def _panic_exception_class() -> type[BaseException]:
 
 PanicException = _panic_exception_class()
 
-__all__ = [*_vorlent.__all__, "PanicException"]
+__all__ = [
+    "ModelArena",
+    "HcpIdent",
+    "Slice",
+    "CcpIdent",
+    "FlowBlockIdent",
+    "ModuleIdent",
+    "BackendVerilog",
+    "LogicOp",
+    "ArbSamePriPolicy",
+    "ArbLockedChannel",
+    "HwComponentType",
+    "FlowBlockType",
+    "DEFAULT_UE_PRI_USER",
+    "DEFAULT_UE_PRI_INTERNAL_MAX",
+    "DEFAULT_UE_PRI_INTERNAL_MIN",
+    "DEFAULT_UE_PRI_RST",
+    "DEFAULT_UE_PRI_MIN",
+    "DEFAULT_UE_PRI_FALLBACK",
+    "DEFAULT_UE_SUB_PRIORITY_USER",
+    "_ASM_PRIORITY_CONST_NAMES",
+    "PanicException",
+]
