@@ -1,6 +1,7 @@
 """The ModelArena object: how calls bind and convert their arguments, the
 assignment priority, borrows, threads and the Verilog backend's take of
 the model."""
+import collections.abc
 import gc
 import sys
 import warnings
@@ -108,6 +109,29 @@ class TestArgumentConversion:
         ]:
             got = refused(m, exc, call)
             assert text is None or got == text
+
+    def test_a_list_is_read_item_by_item_whatever_length_it_claims(self, m):
+        class Claims(collections.abc.Sequence):
+            """Claims 2**40 items; only the first few exist."""
+
+            def __init__(self, *items):
+                self.items = items
+
+            def __len__(self):
+                return 2**40
+
+            def __getitem__(self, i):
+                if i < len(self.items):
+                    return self.items[i]
+                raise LookupError(f"no item {i}")
+
+        reg = m.mk_reg("r", 4)
+        # Room for 2**40 items is never asked for: the missing item fails the call.
+        for call in (lambda: m.mk_val_vv("k", 70, Claims(1, 2)),
+                     lambda: m.gen_any_of("any", Claims((reg, v.Slice(0, 1)))),
+                     lambda: m.mk_karray("k", Claims(2), [("a", 1)], v.HwComponentType.REG),
+                     lambda: m.mk_karray("k", [2], Claims(("a", 1), ("b", 2)), v.HwComponentType.REG)):
+            assert refused(m, LookupError, call).startswith("no item ")
 
     def test_a_type_error_keeps_the_interpreters_own_as_its_cause(self, arena):
         with pytest.raises(TypeError) as info:

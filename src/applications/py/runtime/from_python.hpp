@@ -5,6 +5,8 @@
 // (OverflowError, UnicodeEncodeError, RuntimeError, ...) pass unchanged.
 #pragma once
 
+#include <algorithm>
+#include <cstddef>
 #include <cstdint>
 #include <limits>
 #include <optional>
@@ -141,6 +143,11 @@ struct FromPython<std::optional<T>> {
     }
 };
 
+// Room made before a list is read: a sequence's length is only its own
+// claim (a __len__ may say 2**40), so the list grows with the items that
+// actually arrive.
+inline constexpr size_t LIST_RESERVE_CAP = 1024;
+
 // Lists: any sequence but a str, each element by its own kind, in order.
 template <class T>
 struct FromPython<std::vector<T>> {
@@ -160,7 +167,7 @@ struct FromPython<std::vector<T>> {
         const Py_ssize_t n = PySequence_Size(obj);
         if (n < 0) return false;
         out.clear();
-        out.reserve(size_t(n));
+        out.reserve(std::min(size_t(n), LIST_RESERVE_CAP));
         for (Py_ssize_t i = 0; i < n; ++i) {
             PyRef item(PySequence_GetItem(obj, i));
             if (!item) return false;

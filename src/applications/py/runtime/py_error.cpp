@@ -2,6 +2,7 @@
 
 #include <exception>
 #include <new>
+#include <stdexcept>
 
 #include "common/fatal.hpp"
 #include "common/text.hpp"
@@ -53,9 +54,12 @@ PyObject* raise_current_exception() noexcept {
         raise_error_text(e);
     } catch (const std::bad_alloc&) {
         PyErr_NoMemory();
+    } catch (const std::length_error&) {
+        // A size past what a container can hold: memory that cannot be had.
+        PyErr_NoMemory();
     } catch (const std::exception& e) {
-        // Any other C++ error (a length error, an out-of-range access) is a
-        // broken invariant as well.
+        // Any other C++ error (an out-of-range access) is a broken invariant
+        // as well.
         raise_panic(e.what());
     } catch (...) {
         raise_panic("unknown C++ exception");

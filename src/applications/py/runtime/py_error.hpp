@@ -24,7 +24,7 @@ struct PythonErrorSet {};
 // matching Python exception and returns null for the caller to return:
 // PythonErrorSet keeps the set exception; ErrorText raises ValueError or
 // TypeError; FatalError and any other C++ error raise PanicException with the
-// message; std::bad_alloc raises MemoryError.
+// message; std::bad_alloc and std::length_error raise MemoryError.
 PyObject* raise_current_exception() noexcept;
 
 // ValueError, or TypeError for a check about an argument's kind.
