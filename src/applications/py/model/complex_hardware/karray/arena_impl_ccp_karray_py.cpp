@@ -218,8 +218,10 @@ void move_home(ModelArena& m, OutOfSlot& o) {
     m.arena<Karray>().replace_back(o.array.arena_handle(), std::move(o.array));
 }
 
-// Sends the arrays home in one step, in the order given; on an error path
-// (a fatal error unwinding) as far as their slots still await them.
+// Sends the arrays home in one step, the last taken first. On an error path
+// (a fatal error unwinding, a failed take of the next array among them) it
+// sends those whose slots still await them. Each array is added the moment
+// it leaves its slot.
 class ArraysHome {
 public:
     ArraysHome(const Lease& lease) : lease_(lease) {}
@@ -227,8 +229,8 @@ public:
         if (done_) return;
         try {
             lease_.with_model([&](ModelArena& m) {
-                for (OutOfSlot* o : order_)
-                    if (slot_awaits(m, *o)) move_home(m, *o);
+                for (auto it = taken_.rbegin(); it != taken_.rend(); ++it)
+                    if (slot_awaits(m, **it)) move_home(m, **it);
             });
         } catch (...) {
             // Already unwinding: the error on its way out is the one reported.
@@ -237,17 +239,17 @@ public:
     ArraysHome(const ArraysHome&) = delete;
     ArraysHome& operator=(const ArraysHome&) = delete;
 
-    void add(OutOfSlot& o) { order_.push_back(&o); }
+    void add(OutOfSlot& o) { taken_.push_back(&o); }
     void send() {
         done_ = true;
         lease_.with_model([&](ModelArena& m) {
-            for (OutOfSlot* o : order_) move_home(m, *o);
+            for (auto it = taken_.rbegin(); it != taken_.rend(); ++it) move_home(m, **it);
         });
     }
 
 private:
     const Lease& lease_;
-    std::vector<OutOfSlot*> order_;
+    std::vector<OutOfSlot*> taken_;
     bool done_ = false;
 };
 
@@ -259,8 +261,7 @@ HcpIdent py_karray_read_field_hcp(const Lease& lease, const CcpIdent& karray_i,
     const std::vector<KIdx> kidx = decoded(sel);
     std::optional<OutOfSlot> array;
     ArraysHome home(lease);
-    lease.with_model([&](ModelArena& m) { array.emplace(move_out(m, karray_i)); });
-    home.add(*array);
+    lease.with_model([&](ModelArena& m) { home.add(array.emplace(move_out(m, karray_i))); });
 
     PyKReadEnv env(lease, fns);
     auto value = array->array.read_one_field(kidx, field, env);
@@ -280,11 +281,9 @@ void py_karray_assign_k2k(const Lease& lease, const CcpIdent& dst_i,
     std::optional<OutOfSlot> dst, src;
     ArraysHome home(lease);
     lease.with_model([&](ModelArena& m) {
-        dst.emplace(move_out(m, dst_i));
-        if (!same) src.emplace(move_out(m, src_i));
+        home.add(dst.emplace(move_out(m, dst_i)));
+        if (!same) home.add(src.emplace(move_out(m, src_i)));
     });
-    if (src) home.add(*src);
-    home.add(*dst);
     const Karray& destination = dst->array;
     const Karray& source = same ? dst->array : src->array;
 
