@@ -28,6 +28,9 @@ struct FromPython;
 void raise_out_of_range_integral();
 // numpy's boolean scalars, recognised by their type name so numpy is not needed.
 bool is_numpy_bool(PyObject* obj);
+// Looks up collections.abc.Sequence, once, at the module's start-up; false
+// with an exception set on failure.
+bool look_up_sequence_abc();
 // isinstance(obj, collections.abc.Sequence); -1 with an exception set on failure.
 int is_abc_sequence(PyObject* obj);
 
