@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "applications/py/model/arena_method_families.hpp"
+#include "applications/py/model/complex_hardware/arena_impl_ccp_py.hpp"
 #include "applications/py/model/complex_hardware/karray/kidx_py.hpp"
 #include "applications/py/model/hw_component/arena_factory_hwc_expr_py.hpp"
 #include "applications/py/model/model_arena_py.hpp"
@@ -46,6 +47,12 @@ void checked(const KarrayCheck& c) {
     if (c) throw karray_err_to_py(*c);
 }
 
+// An array identity, refused before any arena is searched when it names
+// another kind of complex component.
+void check_karray(std::string_view param_name, const CcpIdent& ident) {
+    if (auto err = check_ccp_kind(param_name, ident, CcpType::Karray)) throw *err;
+}
+
 // ---- methods that hold the model --------------------------------------------
 
 CcpIdent py_mk_karray(ModelArena& m, std::string_view name, const std::vector<size_t>& shape,
@@ -58,20 +65,24 @@ CcpIdent py_mk_karray(ModelArena& m, std::string_view name, const std::vector<si
 }
 
 std::vector<size_t> py_karray_shape(ModelArena& m, const CcpIdent& karray_i) {
+    check_karray("karray_i", karray_i);
     return karray_shape(m, karray_i);
 }
 
 std::vector<std::pair<std::string, int32_t>> py_karray_fields(ModelArena& m,
                                                               const CcpIdent& karray_i) {
+    check_karray("karray_i", karray_i);
     return karray_fields(m, karray_i);
 }
 
 bool py_karray_is_clocked(ModelArena& m, const CcpIdent& karray_i) {
+    check_karray("karray_i", karray_i);
     return karray_is_clocked(m, karray_i);
 }
 
 HcpIdent py_karray_element_hcp(ModelArena& m, const CcpIdent& karray_i,
                                const std::vector<size_t>& coord, std::string_view field) {
+    check_karray("karray_i", karray_i);
     return checked(karray_element_hcp(m, karray_i, coord, field));
 }
 
@@ -79,6 +90,7 @@ HcpIdent py_karray_element_hcp(ModelArena& m, const CcpIdent& karray_i,
 // in the model even when the reset is then refused.
 void py_karray_reset_field(ModelArena& m, const CcpIdent& karray_i, std::string_view field,
                            const PyOperand& value) {
+    check_karray("karray_i", karray_i);
     HcpIdent v;
     if (const HcpIdent* ident = value.ident()) {
         v = *ident;
@@ -93,6 +105,7 @@ void py_karray_assign_hcps(ModelArena& m, const CcpIdent& karray_i,
                            const std::vector<PyKIdx>& sel,
                            const std::vector<std::tuple<std::optional<std::string>, PyOperand>>& sources,
                            bool expect_clocked) {
+    check_karray("karray_i", karray_i);
     const std::vector<KIdx> kidx = decoded(sel);
     const auto fields = karray_fields(m, karray_i);
     std::vector<std::pair<size_t, HcpIdent>> matched;
@@ -258,6 +271,7 @@ private:
 HcpIdent py_karray_read_field_hcp(const Lease& lease, const CcpIdent& karray_i,
                                   const std::vector<PyKIdx>& sel, const SelectFns& fns,
                                   std::string_view field) {
+    check_karray("karray_i", karray_i);
     const std::vector<KIdx> kidx = decoded(sel);
     std::optional<OutOfSlot> array;
     ArraysHome home(lease);
@@ -274,6 +288,8 @@ void py_karray_assign_k2k(const Lease& lease, const CcpIdent& dst_i,
                           const std::vector<PyKIdx>& dst_sel, const CcpIdent& src_i,
                           const std::vector<PyKIdx>& src_sel, const SelectFns& src_fns,
                           bool expect_clocked) {
+    check_karray("dst_i", dst_i);
+    check_karray("src_i", src_i);
     const std::vector<KIdx> dst_kidx = decoded(dst_sel);
     const std::vector<KIdx> src_kidx = decoded(src_sel);
     const bool same = src_i == dst_i && src_i.handle() == dst_i.handle();
