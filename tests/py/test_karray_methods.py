@@ -42,6 +42,24 @@ class TestMakeAndInspect:
         # Each method takes the array out once: one id for the placeholder.
         assert ids_drawn(m, lambda: m.karray_fields(k)) == 1
 
+    def test_identities_of_other_kinds_are_refused_before_any_arena_is_searched(self, m):
+        k = m.mk_karray("k", [2], [("a", 4)], REG)
+        for other, kind in [(m.mk_arb("a", 0), "ARB"), (m.mk_dyn_counter("c", 4), "DCNT")]:
+            for param, call in [
+                ("karray_i", lambda: m.karray_shape(other)),
+                ("karray_i", lambda: m.karray_fields(other)),
+                ("karray_i", lambda: m.karray_is_clocked(other)),
+                ("karray_i", lambda: m.karray_element_hcp(other, [0], "a")),
+                ("karray_i", lambda: m.karray_reset_field(other, "a", 0)),
+                ("karray_i", lambda: m.karray_assign_hcps(other, [static(0)], [("a", 1)], True)),
+                ("karray_i", lambda: m.karray_read_field_hcp(other, [static(0)], [], "a")),
+                ("dst_i", lambda: m.karray_assign_k2k(other, [static(0)], k, [static(0)], [], True)),
+                ("src_i", lambda: m.karray_assign_k2k(k, [static(0)], other, [static(0)], [], True)),
+            ]:
+                assert refused(m, ValueError, call) == \
+                    f"{param} must be a complex component of type KARRAY, got {kind}"
+        assert m.karray_shape(k) == [2]
+
     def test_backing_is_checked_before_anything_is_made(self, m):
         for backing, text in [(8, "Karray backing must be HwComponentType.REG / WIRE, got VAL"),
                               (13, "HwComponentType index out of range: 13")]:

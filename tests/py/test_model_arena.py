@@ -1,6 +1,7 @@
 """The ModelArena object: how calls bind and convert their arguments, the
 assignment priority, borrows, threads and the Verilog backend's take of
 the model."""
+import collections.abc
 import gc
 import sys
 import warnings
@@ -108,6 +109,29 @@ class TestArgumentConversion:
         ]:
             got = refused(m, exc, call)
             assert text is None or got == text
+
+    def test_a_list_is_read_item_by_item_whatever_length_it_claims(self, m):
+        class Claims(collections.abc.Sequence):
+            """Claims 2**40 items; only the first few exist."""
+
+            def __init__(self, *items):
+                self.items = items
+
+            def __len__(self):
+                return 2**40
+
+            def __getitem__(self, i):
+                if i < len(self.items):
+                    return self.items[i]
+                raise LookupError(f"no item {i}")
+
+        reg = m.mk_reg("r", 4)
+        # Room for 2**40 items is never asked for: the missing item fails the call.
+        for call in (lambda: m.mk_val_vv("k", 70, Claims(1, 2)),
+                     lambda: m.gen_any_of("any", Claims((reg, v.Slice(0, 1)))),
+                     lambda: m.mk_karray("k", Claims(2), [("a", 1)], v.HwComponentType.REG),
+                     lambda: m.mk_karray("k", [2], Claims(("a", 1), ("b", 2)), v.HwComponentType.REG)):
+            assert refused(m, LookupError, call).startswith("no item ")
 
     def test_a_type_error_keeps_the_interpreters_own_as_its_cause(self, arena):
         with pytest.raises(TypeError) as info:
@@ -217,6 +241,68 @@ class TestBorrow:
             arena.set_asm_pri_to_manual(TakeModel())
         # The model stayed where it was.
         arena.set_top_module(top)
+
+
+class TestTakes:
+    def test_a_failing_later_step_leaves_every_element_taken_before_it_home(self, m, panic_type):
+        """Each call takes one element out, or two, then fails on a later take
+        or step; its probe takes the same elements again, which fails if any
+        was left out of its slot."""
+        far = v.ModelArena()
+        far.track_module_at_com_init(far.mk_module("far"))
+        # Identities of another model, past the end of this model's arenas.
+        far_wire = [far.mk_wire("fw", 1) for _ in range(40)][-1]
+        far_karray = [far.mk_karray("fk", [1], [("a", 1)], v.HwComponentType.REG) for _ in range(4)][-1]
+        k, src = (m.mk_karray(name, [2], [("a", 1)], v.HwComponentType.REG) for name in ("k", "src"))
+        elem = m.karray_element_hcp(k, [0], "a")
+        m.karray_reset_field(k, "a", 0)
+        cnt, sub = m.mk_dyn_counter("c", 4), m.mk_module("sub")
+        n = v.ModelArena()
+        n_top = n.mk_module("n")
+        n.track_module_at_com_init(n_top)
+        arb = n.mk_arb("a", 0)
+        n.untrack_module_at_com_init(n_top)
+        static, dyn_far = ("static", [0], []), ("dyn", [], [far_wire])
+
+        def k2k(dst_sel, src_i, src_sel):
+            return lambda: m.karray_assign_k2k(k, dst_sel, src_i, src_sel, [], True)
+
+        def build_with_a_module_under_itself():
+            for call in (m.track_module_at_com_init,) * 2 + (m.untrack_module_at_com_init,) * 2:
+                call(sub)
+            m.build_flow()
+
+        def take_top_and_sub():
+            late = m.mk_module("late")
+            m.track_module_at_com_init(late)
+            m.untrack_module_at_com_init(late)  # files `late` in the top module
+            m.track_module_at_com_init(sub)
+            m.mk_reg("in_sub", 1)  # files the register in `sub`
+
+        no_index = "ArenaHandle index out of range"
+        cases = [
+            # the destination is out when the source's take fails
+            (k2k([static], far_karray, [static]), no_index, k2k([static], src, [static])),
+            # both arrays are out when the read, or the write, fails
+            (k2k([static], src, [dyn_far]), no_index, k2k([static], src, [static])),
+            (k2k([dyn_far], src, [static]), no_index, k2k([static], src, [static])),
+            (lambda: m.karray_read_field_hcp(k, [dyn_far], [None], "a"), no_index, lambda: m.karray_shape(k)),
+            (lambda: m.karray_assign_hcps(k, [static], [("a", far_wire)], True), no_index,
+             lambda: m.karray_shape(k)),
+            # the array and the field's first register
+            (lambda: m.karray_reset_field(k, "a", 1), "reset_val is set already",
+             lambda: (m.karray_shape(k), m.mark_as_io(elem, False, "e"))),
+            (lambda: m.dyn_counter_add(cnt, far_wire), no_index, lambda: m.dyn_counter_get_now(cnt)),
+            # the arbiter, when its new leaf finds no module traced
+            (lambda: n.arb_add_leaf(arb, 1), "module trace stack is empty", lambda: n.arb_leaf_count(arb)),
+            # the top module and `sub`
+            (build_with_a_module_under_itself,
+             f'build_flow: module "MODULE_sub_{sub.global_id}" (id {sub.global_id}) appears more than once '
+             "in the module tree", take_top_and_sub),
+        ]
+        for call, text, probe in cases:
+            assert raised(panic_type, call) == text
+            probe()
 
 
 class TestThreads:

@@ -1,5 +1,8 @@
 import enum
 import inspect
+import subprocess
+import sys
+import textwrap
 
 from vorlent import _vorlent as v
 
@@ -78,3 +81,30 @@ def test_panic_exception_is_a_base_exception_outside_the_module(panic_type):
     except BaseException as e:  # noqa: BLE001
         assert type(e) is panic_type
         assert e.args == ("top_module is already set",)
+
+
+def test_panic_exception_exists_from_start_up_and_threads_share_it():
+    # A fresh interpreter: the class is made by the import, before any
+    # panic, so threads meeting their first panic at once cannot make two.
+    script = textwrap.dedent("""
+        import gc, threading
+        from vorlent import _vorlent as v
+        made = [t for t in gc.get_objects() if isinstance(t, type) and t.__name__ == "PanicException"]
+        barrier, seen = threading.Barrier(8), []
+
+        def first_panic():
+            m = v.ModelArena()
+            barrier.wait()
+            try:
+                m.build_flow()
+            except BaseException as e:
+                seen.append(type(e))
+
+        threads = [threading.Thread(target=first_panic) for _ in range(8)]
+        for t in threads:
+            t.start()
+        for t in threads:
+            t.join()
+        assert len(made) == 1 and seen == made * 8, (made, seen)
+    """)
+    subprocess.run([sys.executable, "-c", script], check=True)

@@ -1,11 +1,7 @@
 """Sequences, parallel blocks, sub-modules, ports, loose assignments, wide
 constants and memories, simulated cycle by cycle (timing in verilog_sim)."""
 
-import runpy
-import sys
-from pathlib import Path
-
-from verilog_sim import R, Design, lint, simulate
+from verilog_sim import R, Design
 
 
 def test_sequence_assigns_one_step_per_cycle(tmp_path):
@@ -77,19 +73,6 @@ def test_loose_assignments_run_every_cycle(tmp_path):
     got = d.run(tmp_path, d.probes(cnt=cnt), cycles=7)
     # Held at 0 by the reset, then counting from the first edge after it.
     assert got["cnt"] == [0, 0, 0, 1, 2, 3, 4]
-
-
-def test_example_counter_counts_then_raises_done(tmp_path, capsys, monkeypatch):
-    example = Path(__file__).resolve().parents[2] / "examples" / "counter.py"
-    monkeypatch.setattr(sys, "argv", [str(example), str(tmp_path)])
-    runpy.run_path(str(example), run_name="__main__")
-    # The example writes counter.v and prints the name of the module in it.
-    top_name = capsys.readouterr().out.split("(module ")[1].split(")")[0]
-    files = [str(tmp_path / "counter.v")]
-    lint(top_name, files)
-    got = simulate(top_name, files, tmp_path, {"port:count_o": None, "port:done_o": None}, cycles=10)
-    assert got["port:count_o"] == [0, 0, 0, 0, 1, 2, 3, 4, 4, 4]
-    assert got["port:done_o"] == [0, 0, 0, 0, 0, 0, 0, 0, 1, 1]
 
 
 def test_wide_constants_and_a_memory_written_then_read(tmp_path):

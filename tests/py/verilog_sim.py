@@ -1,7 +1,9 @@
 """Scaffolding of the simulation tests: a design described through the model,
 emitted, linted with Verilator and driven cycle by cycle under Icarus.
 
-Timing: `mrst` is held until the falling clock edge of cycle R. At the next
+Timing: `mrst` is held (set in the initial block: the design passes its
+inputs through `always @(*)` blocks, which need not see a declaration's
+initial value) until the falling clock edge of cycle R. At the next
 rising edge the design's start fires the first state of each top-level
 block, so that state is active in cycle R+1 and its assignment shows in
 cycle R+2, each later step of a sequence one cycle later. Inputs are applied
@@ -109,7 +111,7 @@ def simulate(top_name, files, out_dir, probes, inputs=None, cycles=12):
     require_tool("iverilog")
     inputs = inputs or {}
     outputs = {label: label.split(":", 1)[1] for label in probes if label.startswith("port:")}
-    decls = [f"reg [63:0] {n} = 0;" for n in inputs] + [f"wire [63:0] {n};" for n in outputs.values()]
+    decls = [f"reg [63:0] {n};" for n in inputs] + [f"wire [63:0] {n};" for n in outputs.values()]
     conns = [f".{n}({n})" for n in ["clk", "mrst", *inputs, *outputs.values()]]
     drive = "\n".join(f"    {name} = {cycle_table(fn, cycles)};" for name, fn in inputs.items())
     shows = " ".join(f"{label}=%0d" for label in probes)
@@ -117,12 +119,13 @@ def simulate(top_name, files, out_dir, probes, inputs=None, cycles=12):
     tb = f"""`timescale 1ns/1ps
 module tb;
 reg clk = 0;
-reg mrst = 1;
+reg mrst;
 integer cyc;
 {chr(10).join(decls)}
 {top_name} dut({", ".join(conns)});
 always #5 clk = ~clk;
 initial begin
+  mrst = 1;
   for (cyc = 0; cyc < {cycles}; cyc = cyc + 1) begin
     @(negedge clk);
     if (cyc == {R}) mrst = 0;

@@ -1,8 +1,9 @@
 // Start-up of the extension module: multi-phase initialisation. The exported
 // entry point only hands the module definition to the interpreter; the exec
-// step fills the module with its classes, enumerations and constants, in the
-// order of `__all__`. Nothing else runs at import: no model is made and no
-// per-thread state is touched.
+// step makes the process-wide objects the methods share (PanicException, the
+// Sequence ABC), then fills the module with its classes, enumerations and
+// constants, in the order of `__all__`. Nothing else runs at import: no model
+// is made and no per-thread state is touched.
 #include <array>
 #include <string>
 #include <string_view>
@@ -12,6 +13,7 @@
 #include "applications/py/backends/verilog/backend_py.hpp"
 #include "applications/py/model/model_arena_py.hpp"
 #include "applications/py/runtime/arg_checks.hpp"
+#include "applications/py/runtime/from_python.hpp"
 #include "applications/py/runtime/py_error.hpp"
 #include "applications/py/value_classes.hpp"
 #include "common/fatal.hpp"
@@ -126,6 +128,9 @@ int vorlent_exec(PyObject* module) {
         return -1;
     }
     try {
+        // What every method may need, made before any class exists, so no
+        // two threads ever race to make it: nothing of it is a module name.
+        if (!make_panic_exception_class() || !look_up_sequence_abc()) return -1;
         for (LazyClass* cls : {&model_arena_class(), &hcp_ident_class(), &slice_class(),
                                &ccp_ident_class(), &flow_block_ident_class(),
                                &module_ident_class(), &backend_verilog_class()})

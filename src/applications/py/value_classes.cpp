@@ -71,20 +71,24 @@ std::string slice_repr(const Slice& s) {
 PyObject* slice_new(PyTypeObject* type, PyObject* args, PyObject* kwargs) {
     static constexpr CallSpec spec{"Slice", "__new__", SliceSignature::params};
     PyObject* bound[SliceSignature::count];
-    if (!bind_tuple_dict(spec, args, kwargs, bound)) return nullptr;
-    Slice s = Slice::whole();
-    int32_t* fields[] = {&s.start, &s.stop};
-    for (size_t i = 0; i < SliceSignature::count; ++i) {
-        if (!bound[i]) continue;
-        if (!FromPython<int32_t>::convert(bound[i], *fields[i])) {
-            reraise_as_argument_error(SliceSignature::params[i].name);
-            return nullptr;
+    try {
+        if (!bind_tuple_dict(spec, args, kwargs, bound)) return nullptr;
+        Slice s = Slice::whole();
+        int32_t* fields[] = {&s.start, &s.stop};
+        for (size_t i = 0; i < SliceSignature::count; ++i) {
+            if (!bound[i]) continue;
+            if (!FromPython<int32_t>::convert(bound[i], *fields[i])) {
+                reraise_as_argument_error(SliceSignature::params[i].name);
+                return nullptr;
+            }
         }
+        PyObject* obj = type->tp_alloc(type, 0);
+        if (!obj) return nullptr;
+        new (&reinterpret_cast<ValueObject<Slice>*>(obj)->value) Slice(s);
+        return obj;
+    } catch (...) {
+        return raise_current_exception();
     }
-    PyObject* obj = type->tp_alloc(type, 0);
-    if (!obj) return nullptr;
-    new (&reinterpret_cast<ValueObject<Slice>*>(obj)->value) Slice(s);
-    return obj;
 }
 
 PyObject* slice_is_valid(PyObject* self, PyObject*) {

@@ -73,6 +73,12 @@ TEST(KarrayMakeTest, ConstructionRulesAreFatalAndComeBeforeAnyComponent) {
     for (const Case& c : cases) EXPECT_FATAL(make_karray(t.m, true, "k", c.shape, c.fields, c.backing), c.message);
     EXPECT_EQ(peek_global_id(), first) << "no refusal made anything";
     EXPECT_TRUE(t.module().ccps.empty());
+
+    // A count that fits the component list but no memory asks for no room up
+    // front: here its first component already fails, for want of a module.
+    ModelArena untraced;
+    EXPECT_FATAL(make_karray(untraced, true, "k", {size_t(1) << 40}, {{"a", 1}}, HwComponentType::Reg),
+                 "module trace stack is empty");
 }
 
 TEST(KarrayMakeTest, ElementLookupChecksCoordinatesThenTheField) {

@@ -123,27 +123,17 @@ TEST(CondSchematicTest, ElifAndElseAreEnabledByTheNegationsBeforeThem) {
     EXPECT_EQ(d.wrap(cif).cycle(), 1);
 }
 
-TEST(CondSchematicTest, AnElifAfterAnElseStartsAFreshChain) {
-    Chain d;
-    d.describe();
-    const FlowBlockIdent cif = d.head(false, d.a);
-    d.branch(cif);
-    const FlowBlockIdent s1 = d.branch(d.els());
-    const FlowBlockIdent s2 = d.branch(d.elif(d.b));
-    d.build();
-
-    const uint64_t id = cif.global_id();
-    const FlowBlockBase base = d.base(cif);
-    const NcpIdent cond = base.gen_nodes[0], exit = base.gen_nodes[1];
-    // The else takes the head's negation; the elif is enabled by its own
-    // condition, and its negation is left over as the way around.
-    const auto e1 = d.edges(d.wrap(s1).samples()[0]);
-    EXPECT_EQ(e1[0].guard->ident_base.rel_name(), format("cif_not_cond_{}", id));
-    EXPECT_EQ(d.edges(d.wrap(s2).samples()[0]), (std::vector<DependEdge>{edge(cond, d.b)}));
-    const auto ex = d.edges(exit);
-    ASSERT_EQ(ex.size(), 4u);
-    EXPECT_EQ(ex[3].node, cond);
-    EXPECT_EQ(ex[3].guard->ident_base.rel_name(), format("cif_not_elif_{}_1", id));
+// A branch after the else would run alongside the one chosen before it.
+TEST(CondSchematicTest, BuildRefusesABranchAfterTheElse) {
+    for (const bool sif : {false, true})
+        for (const bool elif_last : {true, false}) {
+            Chain d;
+            d.describe();
+            d.branch(d.head(sif, d.a));
+            d.branch(d.els());
+            d.branch(elif_last ? d.elif(d.b) : d.els());
+            EXPECT_FATAL(d.build(), "cond block 'i': a cselse must be the last branch of its chain");
+        }
 }
 
 TEST(CondSchematicTest, LatencyIsFixedOnlyWhenEveryWayThroughTakesAsLong) {

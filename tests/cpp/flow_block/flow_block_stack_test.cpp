@@ -37,6 +37,11 @@ struct FlowFixture : ::testing::Test {
         return copy;
     }
     std::vector<FlowBlockIdent> top_blocks() { return m.arena<Module>().get(top.handle()).flow_blocks; }
+    std::vector<FlowBlockIdent> blocks() {
+        std::vector<FlowBlockIdent> out;
+        for (const auto& e : m.flow_block_stack) out.push_back(e.block);
+        return out;
+    }
     std::vector<BlockTrackStatus> statuses() {
         std::vector<BlockTrackStatus> out;
         for (const auto& e : m.flow_block_stack) out.push_back(e.status);
@@ -147,4 +152,29 @@ TEST_F(FlowFixture, EveryStackStepTakesItsParentOnce) {
     before = peek_global_id();
     close(s);  // goes to the module: modules draw none
     EXPECT_EQ(peek_global_id() - before, 0u);
+}
+
+TEST_F(FlowFixture, AStageRefusalLeavesTheStackAsItWas) {
+    // Each way a close reaches the module: the block alone, with a block
+    // above it that closes into it first, and a lazy head with its open
+    // continuation above it.
+    for (int setup = 0; setup < 3; ++setup) {
+        const FlowBlockIdent bottom = setup == 2 ? closed_head(cif("h")) : seq("s");
+        if (setup == 1) seq("inner");
+        if (setup == 2) open(make_flow_block_cselse(m, "e"));
+        const auto before = std::pair{blocks(), statuses()};
+        const ModuleIdent sub = mk_module(m, "sub");
+        track_module_at_com_init(m, sub);
+        EXPECT_EQ(FATAL_MESSAGE(close(bottom)).rfind("assertion `left == right` failed: finalize_flow_block: "
+                                                     "expected FlowBlockInit stage on module trace stack, got CompInit",
+                                                     0),
+                  0u);
+        EXPECT_EQ(std::pair(blocks(), statuses()), before) << setup;
+        EXPECT_TRUE(base_of(bottom).sub_blocks.empty() && base_of(bottom).con_blocks.empty()) << setup;
+        untrack_module_at_com_init(m, sub);
+        if (setup == 2) close(m.flow_block_stack.back().block);  // the continuation, so the head has it
+        close(bottom);
+        EXPECT_TRUE(m.flow_block_stack.empty());
+        EXPECT_EQ(top_blocks().back(), bottom);
+    }
 }

@@ -172,13 +172,16 @@ TEST(ZeroCondSchematicTest, FoldsRefuseWhatTheyCannotLower) {
         d.close(d.open(make_flow_block_zstate(d.m, "zs", sel)));
         EXPECT_FATAL(d.build(), "assertion failed: !metas.is_empty()");
     }
-    // A second zelse could never be chosen, and has no condition to test.
-    ZeroDesign d;
-    d.describe();
-    d.close(d.zif(d.a));
-    d.close(d.zelse());
-    const FlowBlockIdent last = d.zelse();
-    d.assign(d.x, d.v1);
-    d.close(last);
-    EXPECT_FATAL(d.build(), "zero-cond-if 'zi': a zelse must be the last branch of its chain");
+    // A branch after the zelse could never be chosen; a second zelse has no
+    // condition to test either.
+    for (const bool elif_last : {false, true}) {
+        ZeroDesign d;
+        d.describe();
+        d.close(d.zif(d.a));
+        d.close(d.zelse());
+        const FlowBlockIdent last = elif_last ? d.zelif(d.b) : d.zelse();
+        d.assign(d.x, d.v1);
+        d.close(last);
+        EXPECT_FATAL(d.build(), "zero-cond-if 'zi': a zelse must be the last branch of its chain");
+    }
 }

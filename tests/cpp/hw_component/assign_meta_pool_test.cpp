@@ -53,23 +53,26 @@ TEST_F(PoolFixture, IfChainFoldsOneDestinationIntoOneConditionalEvent) {
     EXPECT_EQ((std::tuple{ue.common.priority, ue.common.clk_mode}), (std::tuple{10, ClockMode::PosEdge}));
 }
 
-TEST_F(PoolFixture, AGroupStartedInALaterBranchTakesThatBranchsEnable) {
+TEST_F(PoolFixture, AGroupStartedInALaterBranchTestsEveryBranchsEnable) {
     AssignMetaIfPool pool;
-    const AssignMeta only_in_elif = meta(x);
+    const AssignMeta only_in_elif = meta(x), in_else = meta(x);
     pool.insert_asms(t.m, c1, c1, {meta(y)});
     pool.insert_asms(t.m, c2, en2, {only_in_elif});
-    pool.insert_asms(t.m, std::nullopt, en3, {});
+    pool.insert_asms(t.m, std::nullopt, en3, {in_else});
     ASSERT_EQ(pool.groups().size(), 2u);
     const auto& g = pool.groups()[1];
     EXPECT_EQ(g.des, x);
-    EXPECT_EQ(g.cond_rel_vecs, (OptHcps{en2}));
-    EXPECT_EQ(g.update_events, (OptUes{only_in_elif.cur_ue, std::nullopt}));
+    // Not the else's missing condition: the else must not write when the
+    // head was taken.
+    EXPECT_EQ(g.cond_rel_vecs, (OptHcps{en2, en3}));
+    EXPECT_EQ(g.update_events, (OptUes{only_in_elif.cur_ue, in_else.cur_ue}));
     // The y group grew by an absent entry in each later branch.
     EXPECT_EQ(pool.groups()[0].update_events.size(), 3u);
 
     const UeCond& ue = t.event<UeCond>(pool.gen_assign_metas(t.m)[1].cur_ue);
-    EXPECT_EQ(ue.conds, (OptHcps{en2, std::nullopt}));
-    EXPECT_EQ(ue.sub_stmts, (OptUes{only_in_elif.cur_ue, std::nullopt}));
+    EXPECT_EQ(ue.conds, (OptHcps{en2, en3}));
+    EXPECT_EQ(ue.sub_stmts, (OptUes{only_in_elif.cur_ue, in_else.cur_ue}));
+    EXPECT_FALSE(ue.is_last_occure);
 
     // Another branch after the else breaks the group's invariant.
     EXPECT_FATAL(pool.insert_asms(t.m, c1, c1, {}),
@@ -105,6 +108,20 @@ TEST_F(PoolFixture, SwitchCasesShareAGroupAndKeepTheirValues) {
     EXPECT_EQ(ue.sub_stmts, (OptUes{a.cur_ue, b.cur_ue, std::nullopt}));
     EXPECT_TRUE(ue.common_set);
     EXPECT_EQ(ue.common.clk_mode, ClockMode::PosEdge);
+}
+
+TEST_F(PoolFixture, ACaseRepeatingAValueBeforeItsGroupWritesNothing) {
+    AssignMetaSwitchPool pool;
+    const AssignMeta first = meta(x), repeat = meta(y), later = meta(y);
+    pool.insert_asms(t.m, c1, 1, {first});
+    pool.insert_asms(t.m, c1, 1, {repeat});  // never chosen: case 1 is taken first
+    pool.insert_asms(t.m, c1, 2, {later});
+    const std::vector<AssignMeta> folded = pool.gen_assign_metas(t.m);
+    EXPECT_EQ(t.event<UeSwitch>(folded[0].cur_ue).sub_stmts, (OptUes{first.cur_ue, std::nullopt, std::nullopt}));
+    const UeSwitch& y_ue = t.event<UeSwitch>(folded[1].cur_ue);
+    EXPECT_EQ(y_ue.sub_stmt_idxs, (std::vector<int32_t>{1, 2}));
+    EXPECT_EQ(y_ue.sub_stmts, (OptUes{std::nullopt, later.cur_ue}));
+    EXPECT_EQ(y_ue.common.clk_mode, ClockMode::PosEdge);  // still from its first member
 }
 
 TEST_F(PoolFixture, GroupPoolKeepsTwoAssignmentsOfOneBodyApart) {

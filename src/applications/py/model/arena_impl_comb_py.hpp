@@ -27,7 +27,8 @@ inline int32_t mux_input_width(const ModelArena& model, const HcpIdent& sig,
 
 // The (signal, slice) pairs of any-of and sum-count as generator terms. Each
 // slice is read as given, so it must be a bit range or Slice() for the whole
-// signal; any other selects no bits (an expression of no or negative width).
+// signal; any other selects no bits (an expression of no or negative width)
+// or reads below bit 0.
 inline std::variant<std::vector<CombTerm>, ErrorText> comb_terms(
     std::string_view param_name, const std::vector<std::tuple<HcpIdent, Slice>>& pairs) {
     std::vector<CombTerm> terms;

@@ -16,8 +16,8 @@ PyObject* model_arena_new(PyTypeObject* type, PyObject* args, PyObject* kwargs) 
     static constexpr CallSpec spec{ModelArenaReceiver::class_name, "__new__",
                                    NewSignature::params};
     PyObject* bound[NewSignature::count + 1];
-    if (!bind_tuple_dict(spec, args, kwargs, bound)) return nullptr;
     try {
+        if (!bind_tuple_dict(spec, args, kwargs, bound)) return nullptr;
         auto model = std::make_unique<ModelArena>();
         PyObject* obj = type->tp_alloc(type, 0);
         if (!obj) return nullptr;

@@ -59,13 +59,14 @@ inline CheckResult check_hcp_kind(std::string_view param_name, const HcpIdent& i
 
 // An expression reads its operand over the slice as given, so a slice must
 // be a bit range (0 <= start < stop) or Slice() for the whole operand: any
-// other would make an expression of no bits, or of a negative number of them.
+// other would make an expression of no bits, or of a negative number of
+// them, or read below bit 0.
 inline CheckResult check_operand_slice(std::string_view param_name,
                                        const std::optional<Slice>& slice) {
     if (!slice || *slice == Slice::whole() || slice->is_usable()) return std::nullopt;
-    return ErrorText::value(format(
-        "{} {} selects no bits (need 0 <= start < stop, or Slice() for the whole signal)",
-        param_name, debug_repr(*slice)));
+    return ErrorText::value(
+        format("{} {} {} (need 0 <= start < stop, or Slice() for the whole signal)", param_name,
+               debug_repr(*slice), slice->start < 0 ? "starts below bit 0" : "selects no bits"));
 }
 
 // mk_expression takes the two-operand ops only; the others have their own

@@ -14,16 +14,27 @@ bool is_numpy_bool(PyObject* obj) {
     return std::strcmp(name, "numpy.bool") == 0 || std::strcmp(name, "numpy.bool_") == 0;
 }
 
+namespace {
+// Looked up by the first start-up of the module, before any method is
+// reachable, and only read afterwards; collections.abc is never reloaded
+// under a running extension.
+PyObject* SEQUENCE_ABC = nullptr;
+}  // namespace
+
+bool look_up_sequence_abc() {
+    if (SEQUENCE_ABC) return true;
+    PyRef abc(PyImport_ImportModule("collections.abc"));
+    if (!abc) return false;
+    SEQUENCE_ABC = PyObject_GetAttrString(abc.get(), "Sequence");
+    return SEQUENCE_ABC != nullptr;
+}
+
 int is_abc_sequence(PyObject* obj) {
-    // Looked up once; collections.abc is never reloaded under a running extension.
-    static PyObject* sequence_abc = nullptr;
-    if (!sequence_abc) {
-        PyRef abc(PyImport_ImportModule("collections.abc"));
-        if (!abc) return -1;
-        sequence_abc = PyObject_GetAttrString(abc.get(), "Sequence");
-        if (!sequence_abc) return -1;
+    if (!SEQUENCE_ABC) {
+        PyErr_SetString(PyExc_SystemError, "collections.abc.Sequence was not looked up at start-up");
+        return -1;
     }
-    return PyObject_IsInstance(obj, sequence_abc);
+    return PyObject_IsInstance(obj, SEQUENCE_ABC);
 }
 
 }  // namespace vorlent::py

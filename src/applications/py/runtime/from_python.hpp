@@ -5,6 +5,8 @@
 // (OverflowError, UnicodeEncodeError, RuntimeError, ...) pass unchanged.
 #pragma once
 
+#include <algorithm>
+#include <cstddef>
 #include <cstdint>
 #include <limits>
 #include <optional>
@@ -26,6 +28,9 @@ struct FromPython;
 void raise_out_of_range_integral();
 // numpy's boolean scalars, recognised by their type name so numpy is not needed.
 bool is_numpy_bool(PyObject* obj);
+// Looks up collections.abc.Sequence, once, at the module's start-up; false
+// with an exception set on failure.
+bool look_up_sequence_abc();
 // isinstance(obj, collections.abc.Sequence); -1 with an exception set on failure.
 int is_abc_sequence(PyObject* obj);
 
@@ -141,6 +146,11 @@ struct FromPython<std::optional<T>> {
     }
 };
 
+// Room made before a list is read: a sequence's length is only its own
+// claim (a __len__ may say 2**40), so the list grows with the items that
+// actually arrive.
+inline constexpr size_t LIST_RESERVE_CAP = 1024;
+
 // Lists: any sequence but a str, each element by its own kind, in order.
 template <class T>
 struct FromPython<std::vector<T>> {
@@ -160,7 +170,7 @@ struct FromPython<std::vector<T>> {
         const Py_ssize_t n = PySequence_Size(obj);
         if (n < 0) return false;
         out.clear();
-        out.reserve(size_t(n));
+        out.reserve(std::min(size_t(n), LIST_RESERVE_CAP));
         for (Py_ssize_t i = 0; i < n; ++i) {
             PyRef item(PySequence_GetItem(obj, i));
             if (!item) return false;

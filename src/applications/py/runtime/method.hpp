@@ -13,7 +13,7 @@
 //   4. convert the arguments in parameter order (FromPython per parameter type);
 //   5. run the typed function;
 //   6. convert its result (ToPython per result type; void is None).
-// Failures of steps 2 to 6 go through raise_current_exception, and the
+// Failures of every step go through raise_current_exception, and the
 // borrow is released on every path.
 #pragma once
 
@@ -114,8 +114,8 @@ PyObject* invoke_method(PyObject* self, PyObject* const* args, Py_ssize_t nargs,
 
     static constexpr CallSpec spec{Receiver::class_name, S::name, S::params};
     PyObject* bound[S::count + 1];
-    if (!bind_fastcall(spec, args, nargs, kwnames, bound)) return nullptr;
     try {
+        if (!bind_fastcall(spec, args, nargs, kwnames, bound)) return nullptr;
         BoundState<Model>& state = reinterpret_cast<BoundObject<Model>*>(self)->state;
         state.binding.check_thread(Receiver::type_path);
         if constexpr (B == Borrow::PerStep) {

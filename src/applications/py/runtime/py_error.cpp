@@ -2,6 +2,7 @@
 
 #include <exception>
 #include <new>
+#include <stdexcept>
 
 #include "common/fatal.hpp"
 #include "common/text.hpp"
@@ -9,7 +10,9 @@
 namespace vorlent::py {
 
 namespace {
-// Process-wide, like the classes: made once and kept for the life of the process.
+// Process-wide, like the classes: made by the first start-up of the module,
+// before any class exists, and kept for the life of the process. Only that
+// start-up writes it, so threads that raise through it only ever read it.
 PyObject* PANIC_EXCEPTION = nullptr;
 
 // With its length, so a message that quotes a name holding a NUL byte
@@ -20,20 +23,19 @@ void set_error(PyObject* exc_class, std::string_view message) {
 }
 }  // namespace
 
-PyObject* panic_exception_class() {
-    if (!PANIC_EXCEPTION) {
-        PANIC_EXCEPTION = PyErr_NewExceptionWithDoc(
-            "vorlent._vorlent.PanicException",
-            "Raised when a call breaks an invariant of the model. Its argument is the message.",
-            PyExc_BaseException, nullptr);
-    }
-    return PANIC_EXCEPTION;
+bool make_panic_exception_class() {
+    if (PANIC_EXCEPTION) return true;
+    PANIC_EXCEPTION = PyErr_NewExceptionWithDoc(
+        "vorlent._vorlent.PanicException",
+        "Raised when a call breaks an invariant of the model. Its argument is the message.",
+        PyExc_BaseException, nullptr);
+    return PANIC_EXCEPTION != nullptr;
 }
 
 void raise_panic(std::string_view message) {
-    PyObject* cls = panic_exception_class();
-    if (!cls) return;  // the failure to make the class is raised instead
-    set_error(cls, message);
+    // Only a failed start-up leaves the class unmade, and then no method is
+    // reachable; say so rather than raise nothing.
+    set_error(PANIC_EXCEPTION ? PANIC_EXCEPTION : PyExc_SystemError, message);
 }
 
 void raise_error_text(const ErrorText& error) {
@@ -53,9 +55,12 @@ PyObject* raise_current_exception() noexcept {
         raise_error_text(e);
     } catch (const std::bad_alloc&) {
         PyErr_NoMemory();
+    } catch (const std::length_error&) {
+        // A size past what a container can hold: memory that cannot be had.
+        PyErr_NoMemory();
     } catch (const std::exception& e) {
-        // Any other C++ error (a length error, an out-of-range access) is a
-        // broken invariant as well.
+        // Any other C++ error (an out-of-range access) is a broken invariant
+        // as well.
         raise_panic(e.what());
     } catch (...) {
         raise_panic("unknown C++ exception");

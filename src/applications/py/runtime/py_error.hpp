@@ -24,7 +24,7 @@ struct PythonErrorSet {};
 // matching Python exception and returns null for the caller to return:
 // PythonErrorSet keeps the set exception; ErrorText raises ValueError or
 // TypeError; FatalError and any other C++ error raise PanicException with the
-// message; std::bad_alloc raises MemoryError.
+// message; std::bad_alloc and std::length_error raise MemoryError.
 PyObject* raise_current_exception() noexcept;
 
 // ValueError, or TypeError for a check about an argument's kind.
@@ -33,11 +33,12 @@ void raise_error_text(const ErrorText& error);
 // Raises PanicException with the message.
 void raise_panic(std::string_view message);
 
-// The exception class through which broken invariants reach Python, made on
-// first use. It derives from BaseException, so `except Exception` does not
-// swallow it, and it is not an attribute of the module. Null with an
-// exception set when it cannot be made.
-PyObject* panic_exception_class();
+// Makes the exception class through which broken invariants reach Python,
+// once, at the module's start-up (so no two threads can race to make it).
+// It derives from BaseException, so `except Exception` does not swallow it,
+// and it is not an attribute of the module. False with an exception set
+// when it cannot be made.
+bool make_panic_exception_class();
 
 // The `__name__` of an object's type ("int", "NoneType", "HcpIdent").
 std::string type_name_of(PyObject* obj);

@@ -1,5 +1,6 @@
 #include "model/complex_hardware/karray/karray.hpp"
 
+#include <algorithm>
 #include <limits>
 
 #include "model/hw_component/arena_factory_hcp.hpp"
@@ -17,6 +18,9 @@ std::string shape_repr(const std::vector<size_t>& shape) {
     }
     return out + "]";
 }
+
+// Room made for the component list before its components exist.
+constexpr size_t ELEMS_RESERVE_CAP = 4096;
 
 // E x F, or nothing when it does not fit in a component list.
 std::optional<size_t> component_count(const std::vector<size_t>& shape, size_t field_count) {
@@ -63,7 +67,9 @@ Karray Karray::make(ModelArena& model, bool is_user_com, std::string_view name,
     k.backing = backing;
     k.shape = std::move(shape);
     k.ty = std::move(ty);
-    k.elems.reserve(*total);
+    // Grown as the components are made: a count that fits the list may still
+    // be far more than memory holds, and the components run out of it first.
+    k.elems.reserve(std::min(*total, ELEMS_RESERVE_CAP));
     const size_t element_count = *total / k.ty.fields.size();
     for (size_t e = 0; e < element_count; ++e) {
         for (const KarrayField& f : k.ty.fields) {

@@ -5,6 +5,35 @@
 
 namespace vorlent {
 
+namespace {
+
+// The module whose behaviour is being described: the one a block closed at
+// the bottom of the stack joins.
+ModuleIdent flow_traced_module(const ModelArena& model) {
+    const ModuleTraceEntry& traced = module_trace_top(model);
+    assert_eq(traced.stage, ModuleInitStage::FlowBlockInit,
+              format("finalize_flow_block: expected FlowBlockInit stage on module trace stack, got {}",
+                     debug_repr(traced.stage)));
+    return traced.module;
+}
+
+// Whether finalize_flow_block hands `block` to the module: it is the bottom
+// entry, the one level above it (if any, and only when not recursive)
+// closes into it rather than turning lazy, and it does not stay lazily
+// closed itself.
+bool closes_into_module(const std::vector<FlowBlockStackEntry>& stack, const FlowBlockIdent& block,
+                        bool recursive) {
+    const auto stays_lazy = [](const FlowBlockStackEntry& e) {
+        return e.status == BlockTrackStatus::Open && e.block.chain_master;
+    };
+    if (stack.empty() || stack.size() > (recursive ? 1u : 2u) || !(stack.front().block == block))
+        return false;
+    if (stack.size() == 2 && stays_lazy(stack.back())) return false;
+    return !stays_lazy(stack.front());
+}
+
+}  // namespace
+
 void initialize_flow_block(ModelArena& model, const FlowBlockIdent& block) {
     auto& stack = model.flow_block_stack;
     if (block.join_policy != FlowBlockJoinPolicy::ConFlow && !stack.empty() &&
@@ -18,6 +47,8 @@ void initialize_flow_block(ModelArena& model, const FlowBlockIdent& block) {
 void finalize_flow_block(ModelArena& model, const FlowBlockIdent& block, bool recursive) {
     auto& stack = model.flow_block_stack;
     if (stack.empty()) fatal("flow block stack is empty");
+    // Refused for the tracing stage before anything moves.
+    if (closes_into_module(stack, block, recursive)) flow_traced_module(model);
     if (!(stack.back().block == block)) {
         if (recursive) fatal("finalize_flow_block: recursive finalize must not mismatch the expected block");
         const FlowBlockIdent top = stack.back().block;
@@ -41,11 +72,7 @@ void finalize_flow_block(ModelArena& model, const FlowBlockIdent& block, bool re
         parent.put_back();
         return;
     }
-    const ModuleTraceEntry& traced = module_trace_top(model);
-    assert_eq(traced.stage, ModuleInitStage::FlowBlockInit,
-              format("finalize_flow_block: expected FlowBlockInit stage on module trace stack, got {}",
-                     debug_repr(traced.stage)));
-    auto module = model.take<Module>(traced.module);
+    auto module = model.take<Module>(flow_traced_module(model));
     module->flow_blocks.push_back(block);
     module.put_back();
 }

@@ -1,5 +1,6 @@
 #include "model/flow_block/cond/cond_chain.hpp"
 
+#include "common/fatal.hpp"
 #include "model/hw_component/arena_factory_hcp.hpp"
 #include "model/model_arena.hpp"
 
@@ -25,13 +26,13 @@ CondChain CondChain::new_inv(ModelArena& model, std::string_view prefix, uint64_
     return chain;
 }
 
-std::optional<HcpIdent> CondChain::step(ModelArena& model, std::string_view prefix,
-                                        uint64_t block_id, uint32_t index,
-                                        const std::optional<HcpIdent>& cond) {
-    if (!cond) return std::exchange(term_, std::nullopt);
-    const HcpIdent enable = term_ ? both(model, *cond, *term_) : *cond;
+HcpIdent CondChain::step(ModelArena& model, std::string_view prefix, uint64_t block_id, uint32_t index,
+                         const std::optional<HcpIdent>& cond) {
+    if (ended()) fatal(format("{} chain {}: branch {} follows its else", prefix, block_id, index));
+    if (!cond) return *std::exchange(term_, std::nullopt);
+    const HcpIdent enable = both(model, *cond, *term_);
     const HcpIdent inv = negate(model, format("{}_not_elif_{}_{}", prefix, block_id, index), *cond);
-    term_ = term_ ? both(model, *term_, inv) : inv;
+    term_ = both(model, *term_, inv);
     return enable;
 }
 

@@ -1,7 +1,7 @@
 // The running term of a conditional chain: the AND of the negations of every
 // condition met so far. Each branch is enabled by its own condition ANDed
 // with the term, so the first branch whose condition holds is the one that
-// runs; an else branch takes the term itself.
+// runs; an else branch takes the term itself and ends the chain.
 #pragma once
 
 #include <cstdint>
@@ -22,11 +22,14 @@ public:
                              const HcpIdent& cond);
 
     // The enable of branch `index` (counted from 0 after the head), which
-    // has condition `cond` (none for an else); absent when an else follows
-    // an else. An else consumes the term, so a later elif starts afresh.
-    std::optional<HcpIdent> step(ModelArena& model, std::string_view prefix, uint64_t block_id,
-                                 uint32_t index, const std::optional<HcpIdent>& cond);
+    // has condition `cond` (none for an else). The chain must not have ended.
+    HcpIdent step(ModelArena& model, std::string_view prefix, uint64_t block_id, uint32_t index,
+                  const std::optional<HcpIdent>& cond);
 
+    // An else consumed the term: no branch may follow, since it would run
+    // alongside the one chosen before it. Callers refuse such a chain by name.
+    bool ended() const { return !term_; }
+    // Absent once the chain has ended.
     const std::optional<HcpIdent>& term() const { return term_; }
 
 private:

@@ -51,9 +51,12 @@ NodeWrap build_cond(const CondSchematic& schematic, FlowBlockBase& base, ModelAr
         const FlowBlockIdent& con = base.con_blocks[e];
         assert_eq(con.block_type, FlowBlockType::CondElif,
                   "cond block con blocks must be CondElif");
+        if (chain.ended())
+            fatal(format("cond block '{}': a cselse must be the last branch of its chain",
+                         base.ident.ident_base.rel_name()));
         const std::optional<HcpIdent> cond = read_elif_cond(model, con);
         NodeWrap wrap = summarize_block(model, con);
-        const std::optional<HcpIdent> enable = chain.step(model, "cif", id, uint32_t(e), cond);
+        const HcpIdent enable = chain.step(model, "cif", id, uint32_t(e), cond);
         add_edge_to_entries(model, wrap, cond_node, enable);
         cycles.push_back(wrap.cycle());
         branches.push_back(std::move(wrap));

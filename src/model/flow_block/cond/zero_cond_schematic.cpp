@@ -21,15 +21,12 @@ void FlowBlockZeroCondIf::build_hw_component(ModelArena& model) {
         const FlowBlockIdent& con = base.con_blocks[e];
         assert_eq(con.block_type, FlowBlockType::ZeroCondElif,
                   "zero-cond-if con blocks must be ZeroCondElif");
+        if (chain.ended())
+            fatal(format("zero-cond-if '{}': a zelse must be the last branch of its chain",
+                         base.ident.ident_base.rel_name()));
         auto branch = model.take<FlowBlockZeroCondElif>(con);
-        const std::optional<HcpIdent> enable =
-            chain.step(model, "zcif", id, uint32_t(e), branch->cond);
-        // Only a zelse right after another zelse has no enable; its branch
-        // could never be chosen, and a branch without a signal to test would
-        // reach the Verilog as a condition on nothing.
-        if (!enable) fatal(format("zero-cond-if '{}': a zelse must be the last branch of its chain",
-                                  base.ident.ident_base.rel_name()));
-        pool.insert_asms(model, branch->cond, *enable, branch->metas);
+        const HcpIdent enable = chain.step(model, "zcif", id, uint32_t(e), branch->cond);
+        pool.insert_asms(model, branch->cond, enable, branch->metas);
         branch.put_back();
     }
     result = make_asm_node_many(model, format("zcif_result_{}", id), pool.gen_assign_metas(model));

@@ -18,14 +18,14 @@ PyObject* backend_new(PyTypeObject* type, PyObject* args, PyObject* kwargs) {
     static constexpr CallSpec spec{BackendVerilogReceiver::class_name, "__new__",
                                    NewSignature::params};
     PyObject* bound[NewSignature::count + 1];
-    if (!bind_tuple_dict(spec, args, kwargs, bound)) return nullptr;
-    PyObject* arena_obj = bound[0];
-    if (!model_arena_class().is_instance(arena_obj)) {
-        raise_not_class_instance(arena_obj, "ModelArena");
-        reraise_as_argument_error("arena");
-        return nullptr;
-    }
     try {
+        if (!bind_tuple_dict(spec, args, kwargs, bound)) return nullptr;
+        PyObject* arena_obj = bound[0];
+        if (!model_arena_class().is_instance(arena_obj)) {
+            raise_not_class_instance(arena_obj, "ModelArena");
+            reraise_as_argument_error("arena");
+            return nullptr;
+        }
         BoundState<ModelArena>& arena = reinterpret_cast<PyModelArena*>(arena_obj)->state;
         arena.binding.check_thread(ModelArenaReceiver::type_path);
         BorrowGuard guard(arena.binding, Borrow::Exclusive);

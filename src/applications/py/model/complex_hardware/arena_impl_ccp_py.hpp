@@ -1,5 +1,5 @@
-// The checks the arbiter, counter and arbitrated-block methods make before
-// they change the model. Free of Python.h, so the C++ tests reach them.
+// The checks the arbiter, counter, Karray and arbitrated-block methods make
+// before they change the model. Free of Python.h, so the C++ tests reach them.
 #pragma once
 
 #include <cstdint>

@@ -1,5 +1,7 @@
 #include "model/hw_component/common/asm_meta_helper/assign_meta_pools.hpp"
 
+#include <algorithm>
+
 #include "model/controller/asm_mode.hpp"
 #include "model/hw_component/update_event/arena_factory_update_event.hpp"
 #include "model/hw_component/update_event/arena_impl_update_event.hpp"
@@ -88,12 +90,16 @@ void AssignMetaIfPool::insert_asms(ModelArena& model, const std::optional<HcpIde
         },
         [&](AssignMetaIfGroup& g, const std::optional<AssignMeta>& match) {
             g.update_events.push_back(match ? std::optional(match->cur_ue) : std::nullopt);
-            if (cond) g.cond_rel_vecs.push_back(cond);
+            if (g.after_head)
+                g.cond_rel_vecs.push_back(enable);
+            else if (cond)
+                g.cond_rel_vecs.push_back(cond);
             g.branch_conds.push_back(enable);
         },
         [&](const AssignMeta& m) {
-            return AssignMetaIfGroup{m.des, {enable}, {enable}, {m.cur_ue}};
+            return AssignMetaIfGroup{m.des, {enable}, {enable}, {m.cur_ue}, branches_ > 0};
         });
+    ++branches_;
 }
 
 std::vector<AssignMeta> AssignMetaIfPool::gen_assign_metas(ModelArena& model) const {
@@ -133,8 +139,9 @@ void AssignMetaSwitchPool::insert_asms(ModelArena& model, const HcpIdent& select
             g.update_events.push_back(match ? std::optional(match->cur_ue) : std::nullopt);
         },
         [&](const AssignMeta& m) {
-            return AssignMetaSwitchGroup{m.des, selector, {match_val}, {m.cur_ue}};
+            return AssignMetaSwitchGroup{m.des, selector, {match_val}, {m.cur_ue}, match_vals_};
         });
+    match_vals_.push_back(match_val);
 }
 
 std::vector<AssignMeta> AssignMetaSwitchPool::gen_assign_metas(ModelArena& model) const {
@@ -159,8 +166,9 @@ AssignMeta AssignMetaSwitchGroup::gen_assign_meta(ModelArena& model) const {
             ue.common.clk_src_i = r.clk_src_i;
             ue.common_set = true;
         }
+        const bool shadowed = std::ranges::find(earlier_vals, match_vals[i]) != earlier_vals.end();
         ue.sub_stmt_idxs.push_back(match_vals[i]);
-        ue.sub_stmts.push_back(update_events[i]);
+        ue.sub_stmts.push_back(shadowed ? std::nullopt : update_events[i]);
     }
     return folded_meta(des, insert_ue(model, std::move(ue)));
 }

@@ -17,11 +17,16 @@ class ModelArena;
 
 struct AssignMetaIfGroup {
     HcpIdent des;
-    // The enable of the branch that started the group, then the condition of
-    // each later branch that had one.
+    // The conditions the fold tests in turn. A group started by the head:
+    // the head's condition, then the condition of each later branch that had
+    // one (an else adds none and becomes the fold's else). A group started
+    // by a later branch: the enable of every branch from that one on, the
+    // else's too, since a bare condition would let a later branch write
+    // although an earlier one of the chain was taken.
     std::vector<std::optional<HcpIdent>> cond_rel_vecs;
     std::vector<HcpIdent> branch_conds;  // the enable of every branch
     std::vector<std::optional<UpdateEventIdent>> update_events;  // one per branch
+    bool after_head = false;  // started by a branch after the head
 
     AssignMeta gen_assign_meta(ModelArena& model) const;
 };
@@ -31,6 +36,10 @@ struct AssignMetaSwitchGroup {
     HcpIdent selector;
     std::vector<int32_t> match_vals;
     std::vector<std::optional<UpdateEventIdent>> update_events;  // one per case
+    // The values of the cases before the group's first. The switch takes the
+    // first case that matches, so a case repeating one of them is never
+    // chosen and the fold leaves it empty.
+    std::vector<int32_t> earlier_vals;
 
     AssignMeta gen_assign_meta(ModelArena& model) const;
 };
@@ -52,6 +61,7 @@ public:
 
 private:
     std::vector<AssignMetaIfGroup> groups_;
+    size_t branches_ = 0;  // insert_asms calls so far
 };
 
 class AssignMetaSwitchPool {
@@ -64,6 +74,7 @@ public:
 
 private:
     std::vector<AssignMetaSwitchGroup> groups_;
+    std::vector<int32_t> match_vals_;  // of every case so far
 };
 
 class AssignMetaGrpPool {

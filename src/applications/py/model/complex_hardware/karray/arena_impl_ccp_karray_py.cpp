@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "applications/py/model/arena_method_families.hpp"
+#include "applications/py/model/complex_hardware/arena_impl_ccp_py.hpp"
 #include "applications/py/model/complex_hardware/karray/kidx_py.hpp"
 #include "applications/py/model/hw_component/arena_factory_hwc_expr_py.hpp"
 #include "applications/py/model/model_arena_py.hpp"
@@ -46,6 +47,12 @@ void checked(const KarrayCheck& c) {
     if (c) throw karray_err_to_py(*c);
 }
 
+// An array identity, refused before any arena is searched when it names
+// another kind of complex component.
+void check_karray(std::string_view param_name, const CcpIdent& ident) {
+    if (auto err = check_ccp_kind(param_name, ident, CcpType::Karray)) throw *err;
+}
+
 // ---- methods that hold the model --------------------------------------------
 
 CcpIdent py_mk_karray(ModelArena& m, std::string_view name, const std::vector<size_t>& shape,
@@ -58,20 +65,24 @@ CcpIdent py_mk_karray(ModelArena& m, std::string_view name, const std::vector<si
 }
 
 std::vector<size_t> py_karray_shape(ModelArena& m, const CcpIdent& karray_i) {
+    check_karray("karray_i", karray_i);
     return karray_shape(m, karray_i);
 }
 
 std::vector<std::pair<std::string, int32_t>> py_karray_fields(ModelArena& m,
                                                               const CcpIdent& karray_i) {
+    check_karray("karray_i", karray_i);
     return karray_fields(m, karray_i);
 }
 
 bool py_karray_is_clocked(ModelArena& m, const CcpIdent& karray_i) {
+    check_karray("karray_i", karray_i);
     return karray_is_clocked(m, karray_i);
 }
 
 HcpIdent py_karray_element_hcp(ModelArena& m, const CcpIdent& karray_i,
                                const std::vector<size_t>& coord, std::string_view field) {
+    check_karray("karray_i", karray_i);
     return checked(karray_element_hcp(m, karray_i, coord, field));
 }
 
@@ -79,6 +90,7 @@ HcpIdent py_karray_element_hcp(ModelArena& m, const CcpIdent& karray_i,
 // in the model even when the reset is then refused.
 void py_karray_reset_field(ModelArena& m, const CcpIdent& karray_i, std::string_view field,
                            const PyOperand& value) {
+    check_karray("karray_i", karray_i);
     HcpIdent v;
     if (const HcpIdent* ident = value.ident()) {
         v = *ident;
@@ -93,6 +105,7 @@ void py_karray_assign_hcps(ModelArena& m, const CcpIdent& karray_i,
                            const std::vector<PyKIdx>& sel,
                            const std::vector<std::tuple<std::optional<std::string>, PyOperand>>& sources,
                            bool expect_clocked) {
+    check_karray("karray_i", karray_i);
     const std::vector<KIdx> kidx = decoded(sel);
     const auto fields = karray_fields(m, karray_i);
     std::vector<std::pair<size_t, HcpIdent>> matched;
@@ -218,8 +231,10 @@ void move_home(ModelArena& m, OutOfSlot& o) {
     m.arena<Karray>().replace_back(o.array.arena_handle(), std::move(o.array));
 }
 
-// Sends the arrays home in one step, in the order given; on an error path
-// (a fatal error unwinding) as far as their slots still await them.
+// Sends the arrays home in one step, the last taken first. On an error path
+// (a fatal error unwinding, a failed take of the next array among them) it
+// sends those whose slots still await them. Each array is added the moment
+// it leaves its slot.
 class ArraysHome {
 public:
     ArraysHome(const Lease& lease) : lease_(lease) {}
@@ -227,8 +242,8 @@ public:
         if (done_) return;
         try {
             lease_.with_model([&](ModelArena& m) {
-                for (OutOfSlot* o : order_)
-                    if (slot_awaits(m, *o)) move_home(m, *o);
+                for (auto it = taken_.rbegin(); it != taken_.rend(); ++it)
+                    if (slot_awaits(m, **it)) move_home(m, **it);
             });
         } catch (...) {
             // Already unwinding: the error on its way out is the one reported.
@@ -237,17 +252,17 @@ public:
     ArraysHome(const ArraysHome&) = delete;
     ArraysHome& operator=(const ArraysHome&) = delete;
 
-    void add(OutOfSlot& o) { order_.push_back(&o); }
+    void add(OutOfSlot& o) { taken_.push_back(&o); }
     void send() {
         done_ = true;
         lease_.with_model([&](ModelArena& m) {
-            for (OutOfSlot* o : order_) move_home(m, *o);
+            for (auto it = taken_.rbegin(); it != taken_.rend(); ++it) move_home(m, **it);
         });
     }
 
 private:
     const Lease& lease_;
-    std::vector<OutOfSlot*> order_;
+    std::vector<OutOfSlot*> taken_;
     bool done_ = false;
 };
 
@@ -256,11 +271,11 @@ private:
 HcpIdent py_karray_read_field_hcp(const Lease& lease, const CcpIdent& karray_i,
                                   const std::vector<PyKIdx>& sel, const SelectFns& fns,
                                   std::string_view field) {
+    check_karray("karray_i", karray_i);
     const std::vector<KIdx> kidx = decoded(sel);
     std::optional<OutOfSlot> array;
     ArraysHome home(lease);
-    lease.with_model([&](ModelArena& m) { array.emplace(move_out(m, karray_i)); });
-    home.add(*array);
+    lease.with_model([&](ModelArena& m) { home.add(array.emplace(move_out(m, karray_i))); });
 
     PyKReadEnv env(lease, fns);
     auto value = array->array.read_one_field(kidx, field, env);
@@ -273,6 +288,8 @@ void py_karray_assign_k2k(const Lease& lease, const CcpIdent& dst_i,
                           const std::vector<PyKIdx>& dst_sel, const CcpIdent& src_i,
                           const std::vector<PyKIdx>& src_sel, const SelectFns& src_fns,
                           bool expect_clocked) {
+    check_karray("dst_i", dst_i);
+    check_karray("src_i", src_i);
     const std::vector<KIdx> dst_kidx = decoded(dst_sel);
     const std::vector<KIdx> src_kidx = decoded(src_sel);
     const bool same = src_i == dst_i && src_i.handle() == dst_i.handle();
@@ -280,11 +297,9 @@ void py_karray_assign_k2k(const Lease& lease, const CcpIdent& dst_i,
     std::optional<OutOfSlot> dst, src;
     ArraysHome home(lease);
     lease.with_model([&](ModelArena& m) {
-        dst.emplace(move_out(m, dst_i));
-        if (!same) src.emplace(move_out(m, src_i));
+        home.add(dst.emplace(move_out(m, dst_i)));
+        if (!same) home.add(src.emplace(move_out(m, src_i)));
     });
-    if (src) home.add(*src);
-    home.add(*dst);
     const Karray& destination = dst->array;
     const Karray& source = same ? dst->array : src->array;
 
