@@ -32,10 +32,8 @@ NcpIdent make_state_node(ModelArena& model, bool is_user_com, std::string_view n
 // The start node (not user-made): the state register "{name}_ST", "upState",
 // "startExpr", then the node, which is set while `start_src` is 1.
 NcpIdent make_start_node(ModelArena& model, std::string_view name, const HcpIdent& start_src);
-// A sync node joining `syn_size` predecessors ("assertion failed: syn_size > 0"),
-// the `deferred` ones seen only once latched (SyncReg).
-NcpIdent make_syn_node(ModelArena& model, bool is_user_com, std::string_view name, int32_t syn_size,
-                       std::vector<bool> deferred = {});
+// A sync node joining `syn_size` predecessors ("assertion failed: syn_size > 0").
+NcpIdent make_syn_node(ModelArena& model, bool is_user_com, std::string_view name, int32_t syn_size);
 // A wait on bits [start, stop) of `cond`.
 NcpIdent make_wait_cond_node(ModelArena& model, bool is_user_com, std::string_view name,
                              const HcpIdent& cond, uint32_t start, uint32_t stop);

@@ -96,16 +96,12 @@ bool exit_follows_entries_at_once(const ModelArena& model, const NcpIdent& exit,
     while (!todo.empty()) {
         const NcpIdent id = todo.back();
         todo.pop_back();
-        // An operand node wraps a signal and has no predecessors.
-        if (id.node_type == NodeType::Opr || !seen.insert(id.global_id()).second) continue;
+        if (!seen.insert(id.global_id()).second) continue;
         const NcpNode& node = get_ncp_node(model, id);
-        const std::vector<DependEdge>& edges = node.get_node_triggers().depend_nodes;
-        // An entry's starting edge is the one its consumer appends.
-        if (std::find(entries.begin(), entries.end(), id) != entries.end() &&
-            node.exit_follows_depend_at_once(model, edges.size()))
-            return true;
-        for (size_t k = 0; k < edges.size(); ++k)
-            if (node.exit_follows_depend_at_once(model, k)) todo.push_back(edges[k].node);
+        if (!node.exit_follows_depends_at_once()) continue;
+        // An entry passes on at once the starting edge its consumer appends.
+        if (std::find(entries.begin(), entries.end(), id) != entries.end()) return true;
+        for (const DependEdge& e : node.get_node_triggers().depend_nodes) todo.push_back(e.node);
     }
     return false;
 }

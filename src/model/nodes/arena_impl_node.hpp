@@ -26,8 +26,9 @@ const NcpNode& get_ncp_node(const ModelArena& model, const NcpIdent& ident);
 NcpNode& get_ncp_node_mut(ModelArena& model, const NcpIdent& ident);
 
 // Whether `exit` can fire in the cycle in which one of `entries` is started:
-// some path leads from an entry's depend edges to `exit` through joins that
-// pass a firing on at once. Reads only; draws no id.
+// some path leads from an entry's starting edge to `exit` through nodes that
+// pass a firing on at once (pseudo and sync nodes). A structural answer: the
+// path counts even where its guards never all hold. Reads only; draws no id.
 bool exit_follows_entries_at_once(const ModelArena& model, const NcpIdent& exit,
                                   const std::vector<NcpIdent>& entries);
 

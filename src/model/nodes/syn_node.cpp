@@ -5,11 +5,10 @@
 
 namespace vorlent {
 
-SynNode SynNode::make(ModelArena& model, bool is_user_com, std::string_view name, int32_t syn_size,
-                      std::vector<bool> deferred) {
+SynNode SynNode::make(ModelArena& model, bool is_user_com, std::string_view name, int32_t syn_size) {
     if (syn_size < 1) fatal("assertion failed: syn_size > 0");
     SynNode n;
-    n.reg = make_sync_reg(model, format("{}_SY", name), syn_size, std::move(deferred));
+    n.reg = make_sync_reg(model, format("{}_SY", name), syn_size);
     n.ident = NcpIdent::make(NodeType::Syn, is_user_com, name);
     n.syn_size = syn_size;
     return n;
@@ -25,10 +24,6 @@ void SynNode::assign_prelim(ModelArena& model) {
 
 void SynNode::assign_final(ModelArena& model) {
     build_reg_events<SyncReg>(model, reg, to_trigger_sig(model));
-}
-
-bool SynNode::exit_follows_depend_at_once(const ModelArena& model, size_t edge) const {
-    return !model.get<SyncReg>(reg).is_deferred(edge);
 }
 
 HcpIdent SynNode::get_exit_opr() const {

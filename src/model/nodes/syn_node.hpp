@@ -3,8 +3,6 @@
 // predecessor.
 #pragma once
 
-#include <vector>
-
 #include "model/nodes/ncp_node.hpp"
 
 namespace vorlent {
@@ -17,18 +15,18 @@ public:
     int32_t syn_size = 0;             // the number of predecessors it joins
 
     SynNode() = default;
-    // "assertion failed: syn_size > 0"; the register (with its `deferred`
-    // slots), then the node identity; not inserted.
-    static SynNode make(ModelArena& model, bool is_user_com, std::string_view name, int32_t syn_size,
-                        std::vector<bool> deferred = {});
+    // "assertion failed: syn_size > 0"; the register, then the node
+    // identity; not inserted.
+    static SynNode make(ModelArena& model, bool is_user_com, std::string_view name, int32_t syn_size);
 
     ClockMode get_clock_mode() const override { return ClockMode::PosEdge; }
     void assign_prelim(ModelArena& model) override;
     // The register's fill check refuses a depend list that is not syn_size long.
     void assign_final(ModelArena& model) override;
     HcpIdent get_exit_opr() const override;
-    // Its end reads every predecessor that is not in a deferred slot at once.
-    bool exit_follows_depend_at_once(const ModelArena& model, size_t edge) const override;
+    // Its end reads every predecessor's firing of the cycle, not only the
+    // latched ones.
+    bool exit_follows_depends_at_once() const override { return true; }
     int32_t get_cycle_used() const override { return 0; }
     bool is_state_full_node() const override { return false; }
 

@@ -367,22 +367,6 @@ TEST(SyncRegTest, SupportSignalsAndEvents) {
     for (const EvClock& c : clocks_of_pool(t.m, wire)) EXPECT_EQ(c, (EvClock{ClockMode::ClkFree, std::nullopt}));
 }
 
-// A deferred slot is read only once latched, and latches also in the cycle
-// the join ends (for the next activation); its guard is its only condition.
-TEST(SyncRegTest, DeferredSlotStaysOffTheTestWire) {
-    SpRegModel t;
-    const HcpIdent sy = make_sync_reg(t.m, "y", 2, {false, true});
-    t.support<SyncReg>(sy);
-    const SyncReg& r = t.reg<SyncReg>(sy);
-    const HcpIdent up = *r.up_state, wire = *r.test_wire, not_end = *r.end_expr_inv;
-    t.events<SyncReg>(sy, t.full());
-    const Slice S0{0, 1}, S1{1, 2};
-    const std::vector<Ev> pool = view_pool(t.m, sy);
-    EXPECT_EQ(pool.at(2), (Ev{53, {t.d0, not_end}, up, S0, B}));
-    EXPECT_EQ(pool.at(3), (Ev{53, {t.d1, t.g1}, up, S1, B}));
-    EXPECT_EQ(view_pool(t.m, wire), (std::vector<Ev>{{53, {t.d0}, up, S0, B}}));
-}
-
 TEST(SyncRegTest, EverySlotNeedsOnePredecessor) {
     SpRegModel t;
     const HcpIdent sy = make_sync_reg(t.m, "y", 3);

@@ -2,11 +2,6 @@
 // block's own assignments form one more branch of one state. The exit is the
 // slowest branch when all latencies are fixed, else a join: a sync node
 // (auto-sync: all have ended) or the first end after the entry (no-sync).
-//
-// A branch that may end in the cycle it starts (a chain without an else, a
-// cwhile, a pick without a default) joins through a deferred sync slot: a
-// loop restarts its body in the cycle the body ends, so a sync that read
-// such a branch at once would feed its own end back into itself.
 #include <algorithm>
 
 #include "common/fatal.hpp"
@@ -181,8 +176,8 @@ NodeWrap build_par(ParSchematic& s, FlowBlockBase& base, ModelArena& model) {
     }
     if (!s.no_sync) {
         if (s.cycle == IN_CONSIST_CYCLE_USED && cands.size() >= 2) {
-            const NcpIdent join = make_syn_node(model, false, format("par_syn_{}", id), int32_t(cands.size()),
-                                                ends_at_entry(model, cands));
+            const NcpIdent join =
+                make_syn_node(model, false, format("par_syn_{}", id), int32_t(cands.size()));
             feed_join(model, base, join, cands);
             s.sync_node = join;
             exit = join;

@@ -28,11 +28,9 @@ HcpIdent make_cnt_reg(ModelArena& model, std::string_view name, int32_t inc_val,
     return insert_and_stamp_hcp(model, CntReg::make(false, name, inc_val, max_cycle), false);
 }
 
-HcpIdent make_sync_reg(ModelArena& model, std::string_view name, int32_t size,
-                       std::vector<bool> deferred) {
+HcpIdent make_sync_reg(ModelArena& model, std::string_view name, int32_t size) {
     if (size < 1) fatal("SyncReg size must be positive");
-    SyncReg r(HcpIdent::make(HwComponentType::SyncReg, SENS_CLOCKED, false, name), size,
-              std::move(deferred));
+    SyncReg r(HcpIdent::make(HwComponentType::SyncReg, SENS_CLOCKED, false, name), size);
     return insert_and_stamp_hcp(model, std::move(r), false);
 }
 

@@ -5,7 +5,6 @@
 
 #include <cstdint>
 #include <string_view>
-#include <vector>
 
 #include "model/model_arena.hpp"
 
@@ -22,9 +21,8 @@ HcpIdent make_cond_wait_state_reg(ModelArena& model, std::string_view name, cons
 HcpIdent make_cycle_wait_state_reg(ModelArena& model, std::string_view name, int32_t wait_cycle);
 // A counter of max(1, ceil(log2(max_cycle))) bits; CntReg::make's checks.
 HcpIdent make_cnt_reg(ModelArena& model, std::string_view name, int32_t inc_val, int32_t max_cycle);
-// A register of `size` one-bit slots, the `deferred` ones seen only once
-// latched ("SyncReg size must be positive" before anything is made).
-HcpIdent make_sync_reg(ModelArena& model, std::string_view name, int32_t size,
-                       std::vector<bool> deferred = {});
+// A register of `size` one-bit slots ("SyncReg size must be positive"
+// before anything is made).
+HcpIdent make_sync_reg(ModelArena& model, std::string_view name, int32_t size);
 
 }  // namespace vorlent

@@ -39,16 +39,11 @@ void SyncReg::build_update_event(ModelArena& model) {
 
     int32_t k = 0;
     for (const TriggerDepend& d : t.depend_list) {
-        const Slice slot{k, k + 1};
-        if (is_deferred(size_t(k))) {
-            append_event(model, d.sig, d.guard, up, slot, bit, 53);
-            ++k;
-            continue;
-        }
         const HcpIdent activation =
             d.guard ? make_expression(model, false, format("{}_ACT_COND_{}", owner, k),
                                       LogicOp::BitwiseAnd, not_ends, *d.guard, bit, bit)
                     : not_ends;
+        const Slice slot{k, k + 1};
         append_event(model, d.sig, activation, up, slot, bit, 53);
 
         const UpdateEventIdent now = make_ue_full(model, d.sig, d.guard, up, slot.start, slot.stop, 0,

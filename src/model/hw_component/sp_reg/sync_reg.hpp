@@ -1,15 +1,7 @@
 // The join register of a synchronising node: one bit slot per predecessor.
 // A slot latches its predecessor's firing; the join ends in the first cycle
 // in which every slot is latched or firing now, and then clears itself.
-//
-// A deferred slot is seen only once latched, never through the test wire:
-// its predecessor may fire in the very cycle its branch is (re)started, and
-// that start may be caused by this join's end, so reading it at once would
-// close a combinational loop. Such a slot also latches in the cycle the join
-// ends: a firing then belongs to the activation that starts in that cycle.
 #pragma once
-
-#include <vector>
 
 #include "model/hw_component/sp_reg/sp_reg_base.hpp"
 
@@ -18,7 +10,6 @@ namespace vorlent {
 class SyncReg : public SpRegBase {
 public:
     int32_t size = 0;  // the number of one-bit slots, and the width
-    std::vector<bool> deferred;  // per slot; empty: none is
 
     // Support signals, absent until build_support_signal.
     std::optional<HcpIdent> up_state;      // "{}_UP_STATE": 1 (1 bit)
@@ -29,10 +20,7 @@ public:
     std::optional<HcpIdent> end_expr_inv;  // "{}_END_EXPR_INV"
 
     SyncReg() = default;
-    SyncReg(HcpIdent id, int32_t n, std::vector<bool> deferred_slots = {})
-        : SpRegBase(std::move(id)), size(n), deferred(std::move(deferred_slots)) {}
-
-    bool is_deferred(size_t slot) const { return slot < deferred.size() && deferred[slot]; }
+    SyncReg(HcpIdent id, int32_t n) : SpRegBase(std::move(id)), size(n) {}
 
     Slice get_des_slice() const override { return Slice{0, size}; }
     NcpIdent do_asm(const HcpIdent&, std::optional<Slice>, int32_t, int32_t, ModelArena&) override {
@@ -42,10 +30,8 @@ public:
     void build_support_signal(ModelArena& model);
     // Clear after the end (50), kept while held (51), per predecessor k:
     // latch slot k unless the join ends now (53) and show it on the test
-    // wire (53, clock-free); a deferred slot latches whenever its
-    // predecessor fires and stays off the test wire. Then the fill check
-    // (one predecessor per slot), clear on the internal (52) and master
-    // reset (i32 max).
+    // wire (53, clock-free); then the fill check (one predecessor per slot),
+    // clear on the internal (52) and master reset (i32 max).
     void build_update_event(ModelArena& model);
 
     static SyncReg arena_default() { return SyncReg{}; }
