@@ -1,83 +1,24 @@
-"""How parallel blocks end when their branches do not have a fixed latency,
-simulated cycle by cycle (timing in verilog_sim; `run` also checks that the
-emitted design has no combinational loop).
-
-The body used under loops is `par_auto { r0 = r0 + 1 ; cif (a) { seq { r1 =
-r1 + 1 } } }`. With a = 0 the chain ends in the cycle it starts; the join
-counts that end for the activation the loop starts in that cycle, so a pass
-takes the state's one cycle. With a = 1 the chain's one-cycle branch ties
-with the state, and the join sees it one cycle after it ends: two cycles a
-pass."""
+"""How a parallel block without sync ends when its branches do not have a
+fixed latency, simulated cycle by cycle (timing in verilog_sim; `run` also
+checks that the emitted design has no combinational loop). Parallel blocks
+as loop bodies: test_loop_restart_simulation.py."""
 
 import pytest
 
 from vorlent import _vorlent as v
-from verilog_sim import Design, comb_loops
+from verilog_sim import R, Design, comb_loops
 
-ENTRY = 2  # the cycle in which the design's start enters the first block
-LT_2 = v.LogicOp.RelationLe  # "<"
+ENTRY = R  # the cycle in which the design's start enters the first block
 
 
 def from_cycle(n, cycles, value=1):
     return [0] * n + [value] * (cycles - n)
 
 
-def chain_body(d, r0, r1, a):
-    return lambda: d.par("p", (r0, d.inc(r0)),
-                         lambda: d.block(d.m.mk_flow_block_cif("c", a), lambda: d.seq("b", (r1, d.inc(r1)))))
-
-
 def passes_trace(entries, cycles):
     """A register incremented by the one-cycle state of each pass, the
     passes entered in the cycles `entries`."""
     return [sum(t + 2 <= c for t in entries) for c in range(cycles)]
-
-
-LOOPS = {
-    "counter_loop": lambda m, r0: m.mk_flow_block_counter_loop("l", 2),
-    # The condition is read when a pass ends: with one-cycle passes r0's
-    # write of that pass has not landed yet, so one more pass runs.
-    "cwhile": lambda m, r0: m.mk_flow_block_cwhile("l", m.mk_expression("lt", LT_2, r0, 2)),
-    "do_while": lambda m, r0: m.mk_flow_block_do_while("l", m.mk_expression("lt", LT_2, r0, 2)),
-}
-
-
-@pytest.mark.parametrize("kind, a, passes", [
-    ("counter_loop", 0, 2), ("counter_loop", 1, 2),
-    ("cwhile", 0, 3), ("cwhile", 1, 2),
-    ("do_while", 0, 3), ("do_while", 1, 2),
-])
-def test_loop_restarts_a_joined_block_in_its_exit_cycle(tmp_path, kind, a, passes):
-    d = Design()
-    r0, r1, r2 = d.reg("r0"), d.reg("r1"), d.reg("r2")
-    pa = d.input("a")
-    with d.behaviour():
-        d.seq("s", lambda: d.block(LOOPS[kind](d.m, r0), chain_body(d, r0, r1, pa)), (r2, 1))
-    cycles = 12
-    got = d.run(tmp_path, d.probes(r0=r0, r1=r1, r2=r2), inputs={"a": lambda c: a}, cycles=cycles)
-    length = 1 + a
-    entries = [ENTRY + p * length for p in range(passes)]
-    assert got["r0"] == passes_trace(entries, cycles)
-    assert got["r1"] == (passes_trace(entries, cycles) if a else [0] * cycles)
-    # The last pass ends in cycle ENTRY + passes * length; r2's state follows.
-    assert got["r2"] == from_cycle(ENTRY + passes * length + 2, cycles)
-
-
-@pytest.mark.parametrize("a", [0, 1])
-def test_pipeline_restarts_a_joined_block_as_it_ends(tmp_path, a):
-    d = Design()
-    r0, r1 = d.reg("r0"), d.reg("r1")
-    pa = d.input("a")
-    with d.components():
-        arb = d.m.mk_arb("arb", v.ArbSamePriPolicy.AckOne)
-    with d.behaviour():
-        # Its own leaf always requests: the body runs back to back.
-        d.block(d.m.mk_flow_block_pip("pp", arb, 0, auto_req=True), chain_body(d, r0, r1, pa))
-    cycles = 12
-    got = d.run(tmp_path, d.probes(r0=r0, r1=r1), inputs={"a": lambda c: a}, cycles=cycles)
-    entries = range(ENTRY, cycles, 1 + a)
-    assert got["r0"] == passes_trace(entries, cycles)
-    assert got["r1"] == (passes_trace(entries, cycles) if a else [0] * cycles)
 
 
 @pytest.mark.parametrize("a, r2_from", [(0, ENTRY + 2), (1, ENTRY + 3)])
