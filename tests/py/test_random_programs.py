@@ -1,5 +1,5 @@
 """Random block programs, simulated under Icarus and compared register by
-register, cycle by cycle, with the cycle model of block_timing.
+register, cycle by cycle, with the cycle model in cycle_model.py.
 
 Each program comes from one seed (its blocks and its input values per
 cycle). VORLENT_RANDOM_PROGRAMS sets how many run (default 1000, from seed
@@ -13,7 +13,7 @@ import subprocess
 import pytest
 
 from vorlent import _vorlent as v
-from block_timing import HEADS, Blk, Outside, latency, min_cycles, show, trace
+from cycle_model import HEADS, Blk, Outside, latency, min_cycles, show, trace
 from verilog_sim import R, Design, simulate
 
 REGS = [f"r{i}" for i in range(6)]
@@ -26,9 +26,6 @@ BATCH = 25
 # Shapes that the core builds wrongly today; the generator keeps away from
 # each one named here. Remove a name once its mend has landed.
 KNOWN_FAULTS = {
-    # A zelif or zelse that first assigns a destination writes it even when
-    # an earlier branch of the chain was taken.
-    "zif_later_branch_first_assigns",
     # An auto-sync par with a branch that can end in its entry cycle, inside
     # the body of a loop that restarts in its body's exit cycle: a
     # combinational loop through the par's sync.
@@ -40,11 +37,6 @@ KNOWN_FAULTS = {
 
 
 # ---- generator ---------------------------------------------------------------
-
-def dests(items):
-    return {i.arg[0] for i in items if i.kind == "asm"} | {d for i in items if i.kind != "asm"
-                                                           for br in i.kids for d in dests(br.kids)}
-
 
 class Gen:
     """Draws a program: registers r0..r5 (r5 kept for a loose assignment or
@@ -104,11 +96,8 @@ class Gen:
             cases = self.r.sample(range(4), self.r.randint(1, 3))
             sel = self.r.choice(["s", self.r.choice(REGS)])
             return Blk("zstate", sel, [Blk("zcase", c, self.zero_items(free, depth)) for c in cases])
-        head = self.zero_items(free, depth)
-        later = sorted(dests(head)) if "zif_later_branch_first_assigns" in self.avoid else free
-        kids = [Blk("zbr", self.cond(), head)]
-        kids += [Blk("zbr", self.cond(), self.zero_items(later, depth)) for _ in range(self.r.randint(0, 2))]
-        return Blk("zif", None, kids + [Blk("zbr", None, self.zero_items(later, depth))] * (self.r.random() < 0.5))
+        conds = [self.cond() for _ in range(self.r.randint(1, 3))] + [None] * (self.r.random() < 0.5)
+        return Blk("zif", None, [Blk("zbr", c, self.zero_items(free, depth)) for c in conds])
 
     def basic(self, free):
         return self.zero_block(free, 1) if self.r.random() < 0.35 else Blk("asm", (self.r.choice(free), self.src()))
