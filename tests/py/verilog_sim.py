@@ -102,12 +102,13 @@ def require_tool(name):
         pytest.skip(f"{name} is not installed")
 
 
-def simulate(top_name, files, out_dir, probes, inputs=None, cycles=12):
+def simulate(top_name, files, out_dir, probes, inputs=None, cycles=12, timeout=120):
     """Runs the design for `cycles` clock cycles. `inputs` maps an input port
     to a function of the cycle giving its value. `probes` maps a label to a
     Verilog expression (hierarchical names under `dut`), or a label
     "port:NAME" to None for an output port. Returns label -> one value per
-    cycle (None for x/z)."""
+    cycle (None for x/z). A run longer than `timeout` seconds raises
+    subprocess.TimeoutExpired (a combinational loop never settles)."""
     require_tool("iverilog")
     inputs = inputs or {}
     outputs = {label: label.split(":", 1)[1] for label in probes if label.startswith("port:")}
@@ -140,8 +141,7 @@ endmodule
     binary = str(out_dir / "sim")
     subprocess.run(["iverilog", "-g2005", "-o", binary, str(out_dir / "tb.v"), *files], check=True,
                    capture_output=True, text=True)
-    # A combinational loop can keep the simulator in one time step for ever.
-    run = subprocess.run(["vvp", "-n", binary], check=True, capture_output=True, text=True, timeout=120)
+    run = subprocess.run(["vvp", "-n", binary], check=True, capture_output=True, text=True, timeout=timeout)
     rows = [dict(item.split("=", 1) for item in line.split()[1:])
             for line in run.stdout.splitlines() if line.startswith("cycle=")]
     assert len(rows) == cycles, run.stdout

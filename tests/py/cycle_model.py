@@ -1,0 +1,374 @@
+"""Block programs and the cycle model of their timing.
+
+A program is a tree of `Blk`. The cycle model runs it cycle by cycle and
+gives every register's value in every cycle; the random-program test
+compares that with the simulated Verilog. Each block kind is one generator
+function below: it is entered in the current cycle `m.now`, each `yield`
+waits for the next clock edge, and it returns in its exit cycle, which is
+the cycle in which its successor is entered. An assignment made in cycle c
+shows in the registers from cycle c + 1 on.
+
+Timing conventions (see verilog_sim): the top-level blocks are entered in
+cycle R, the cycle in which the start register still holds the master
+reset seen at the edge before; assignments outside any block write in every
+cycle from R on."""
+
+from verilog_sim import R
+
+BASIC = {"asm", "zif", "zstate"}
+LOOPS = {"cwhile", "swhile", "do_while", "counter_loop"}
+
+
+class Blk:
+    """kind and arg:
+    asm (dest, src) | zif, kids zbr(cond or None, items) | zstate sel, kids zcase(value, items)
+    seq | par "auto"/"no_sync" | cif/sif/pick, kids br(cond or None, [body])
+    cwhile/swhile/do_while cond, [body] | counter_loop n, [body] | sywait n | scwait cond
+    A condition is ("in", x) | ("not", x) | ("lt"/"eq", reg, k) | ("bit", signal, i); a
+    source is ("k", k) | ("add", reg, k) | ("sum", reg, reg) | ("xor", reg, "d") | ("in", "d")."""
+
+    __slots__ = ("kind", "arg", "kids")
+
+    def __init__(self, kind, arg=None, kids=()):
+        self.kind, self.arg, self.kids = kind, arg, list(kids)
+
+
+class Outside(Exception):
+    """The program leaves what the model describes (two writes to one register
+    in one cycle, a block entered again while it runs, a pick that ends twice)."""
+
+
+# ---- text --------------------------------------------------------------------
+
+def cond_text(c):
+    op, x, *k = c
+    return {"in": "{}", "not": "!{}", "lt": "{} < {}", "eq": "{} == {}", "bit": "{}[{}]"}[op].format(x, *k)
+
+
+def src_text(s):
+    op, x, *y = s
+    return {"k": "{}", "in": "{}", "add": "{} + {}", "sum": "{} + {}", "xor": "{} ^ {}"}[op].format(x, *y)
+
+
+HEADS = {"cif": ("cif", "cselif", "cselse"), "sif": ("sif", "cselif", "cselse"),
+         "zif": ("zif", "zelif", "zelse"), "pick": ("pif", "pif", "pidef")}
+
+
+def show(b, ind=""):
+    """The program as nested text, one block or assignment a line."""
+    if b.kind == "asm":
+        return [f"{ind}{b.arg[0]} = {src_text(b.arg[1])}"]
+    if b.kind in HEADS:
+        lines = []
+        for i, br in enumerate(b.kids):
+            first, later, last = HEADS[b.kind]
+            word = last if br.arg is None else f"{later if i else first} ({cond_text(br.arg)})"
+            lines += [ind + ("} " if i else "") + word + " {", *body_lines(br.kids, ind)]
+        lines.append(ind + "}")
+        return [ind + "pick {", *["  " + line for line in lines], ind + "}"] if b.kind == "pick" else lines
+    arg = f"_{b.arg}" if b.kind == "par" else ""
+    if b.kind in ("cwhile", "swhile", "do_while", "scwait"):
+        arg = f" ({cond_text(b.arg)})"
+    elif b.kind in ("counter_loop", "sywait", "zstate", "zcase"):
+        arg = f" ({b.arg})"
+    if b.kind in ("sywait", "scwait"):
+        return [ind + b.kind + arg]
+    return [ind + b.kind + arg + " {", *body_lines(b.kids, ind), ind + "}"]
+
+
+def body_lines(kids, ind):
+    return [line for k in kids for line in show(k, ind + "  ")]
+
+
+# ---- static latency ----------------------------------------------------------
+
+def latency(b):
+    """The latency a block reports to its parent: its cycle count when every
+    run takes the same number of cycles, else -1. A parallel block picks its
+    exit from these numbers, so a chain without cselse (a pick without
+    pidef) counts the run in which no branch is taken, which takes no cycle,
+    and a sif counts its own state."""
+    if b.kind in BASIC:
+        return 1
+    kids = [latency(k.kids[0] if k.kind == "br" else k) for k in b.kids]
+    if b.kind == "seq":
+        return -1 if -1 in kids else sum(kids)
+    if b.kind == "par":  # its own assignments take one state
+        return -1 if -1 in kids else max(kids)
+    if b.kind in ("cif", "sif", "pick"):
+        kids += [0] * all(k.arg is not None for k in b.kids)
+        return -1 if -1 in kids or len(set(kids)) > 1 else kids[0] + (b.kind == "sif")
+    if b.kind == "counter_loop":
+        return -1 if kids[0] == -1 else b.arg * kids[0]
+    return b.arg if b.kind == "sywait" else -1
+
+
+def min_cycles(b):
+    """The fewest cycles from a block's entry to its exit in the model below."""
+    if b.kind in BASIC:
+        return 1
+    kids = [min_cycles(k.kids[0] if k.kind == "br" else k) for k in b.kids]
+    if b.kind == "seq":
+        return sum(kids)
+    if b.kind == "par":
+        return min(kids) if first_end_exits(b) else max(kids)
+    if b.kind in ("cif", "sif", "pick"):  # with no cselse or pidef, no branch may run
+        return min(kids + [0] * all(k.arg is not None for k in b.kids)) + (b.kind == "sif")
+    if b.kind in LOOPS:
+        return {"cwhile": 0, "swhile": 1, "do_while": kids[0], "counter_loop": b.arg * kids[0]}[b.kind]
+    return b.arg if b.kind == "sywait" else 1
+
+
+def first_end_exits(b):
+    """A no-sync parallel block ends with its first branch unless every branch
+    has a fixed latency; then, like the auto-sync one, with its slowest."""
+    return b.arg == "no_sync" and any(latency(k) == -1 for k in b.kids if k.kind not in BASIC)
+
+
+# ---- the cycle model ---------------------------------------------------------
+
+class Thread:
+    """A block activation running side by side with others; starting it runs
+    its work of the current cycle."""
+
+    def __init__(self, gen, on_end=None):
+        self.gen, self.done, self.on_end = gen, False, on_end
+        self.step()
+
+    def step(self):
+        try:
+            next(self.gen)
+        except StopIteration:
+            self.done = True
+            if self.on_end:
+                self.on_end()
+
+
+class Machine:
+    """Registers, the stimulus, the writes of the current cycle, the
+    activations that go on by themselves and the blocks now running."""
+
+    def __init__(self, resets, stimulus):
+        self.regs = dict(resets)
+        self.stimulus, self.now, self.writes, self.threads, self.running = stimulus, 0, {}, [], set()
+
+    def value(self, name):
+        return self.regs[name] if name in self.regs else self.stimulus[name][self.now]
+
+    def test(self, c):
+        op, x, *k = c
+        v = self.value(x)
+        if op in ("in", "not"):
+            return bool(v) == (op == "in")
+        return {"lt": v < k[0], "eq": v == k[0], "bit": v >> k[0] & 1 == 1}[op]
+
+    def source(self, s):
+        op, x, *y = s
+        if op == "k":
+            return x
+        a = self.value(x)
+        if op == "in":
+            return a
+        b = y[0] if op == "add" else self.value(y[0])
+        return (a ^ b if op == "xor" else a + b) & 0xFF
+
+    def write(self, reg, val):
+        if self.writes.setdefault(reg, val) != val:
+            raise Outside(f"two writes to {reg} in cycle {self.now}")
+
+    def edge(self):
+        self.regs.update(self.writes)
+        self.writes = {}
+
+
+def run(m, b):
+    """Enters block b in the current cycle; returns in its exit cycle."""
+    if id(b) in m.running:
+        raise Outside(f"{b.kind} entered again while it runs, cycle {m.now}")
+    m.running.add(id(b))
+    yield from KINDS[b.kind](m, b)
+    m.running.discard(id(b))
+
+
+def zero_delay(m, b):
+    """The assignments of an assignment or zero-delay block in the current
+    cycle: a zif chain takes its first branch whose condition holds, else its
+    zelse; a zstate the zcase whose value equals the selector."""
+    if b.kind == "asm":
+        m.write(b.arg[0], m.source(b.arg[1]))
+        return
+    for br in b.kids:
+        if (br.arg is None or m.test(br.arg)) if b.kind == "zif" else br.arg == m.value(b.arg):
+            for k in br.kids:
+                zero_delay(m, k)
+            return
+
+
+def step(m, items):
+    """An assignment or zero-delay block written in a seq, or the own ones of a
+    par: one state. Entered in t, the state is active in t + 1, where the
+    sources and conditions are read and which is the exit cycle."""
+    yield
+    for b in items:
+        zero_delay(m, b)
+
+
+def seq(m, b):
+    """The elements run one after the other: each is entered in the exit cycle
+    of the one before; the seq exits with its last element."""
+    for k in b.kids:
+        yield from step(m, [k]) if k.kind in BASIC else run(m, k)
+
+
+def side_by_side(m, gens, first_only, on_late_end=None):
+    """Runs activations that start in the current cycle. Returns when all
+    have ended, or with first_only when the first has; the others go on."""
+    threads = [Thread(g) for g in gens]
+    while not (any if first_only else all)(t.done for t in threads):
+        yield
+        for t in threads:
+            t.done or t.step()
+    for t in threads:
+        if not t.done:
+            t.on_end = on_late_end
+            m.threads.append(t)
+
+
+def par(m, b):
+    """Every branch is entered in the par's entry cycle; the par's own
+    assignments and zero-delay blocks are one more branch, of one state.
+    auto: exits in the cycle in which its last branch exits. no_sync: exits in
+    the cycle in which its first branch exits, once; but when every branch
+    reports a fixed latency it exits with its slowest branch, like auto."""
+    own = [k for k in b.kids if k.kind in BASIC]
+    gens = ([step(m, own)] if own else []) + [run(m, k) for k in b.kids if k.kind not in BASIC]
+    yield from side_by_side(m, gens, first_end_exits(b))
+
+
+def cond_chain(m, b):
+    """cif: the conditions are read in the entry cycle t and the first branch
+    whose condition holds (else the cselse) is entered in t; when none does,
+    the chain exits in t. sif: one state first; the same happens in t + 1."""
+    if b.kind == "sif":
+        yield
+    for br in b.kids:
+        if br.arg is None or m.test(br.arg):
+            yield from run(m, br.kids[0])
+            return
+
+
+def pick(m, b):
+    """Every pif whose condition holds in the entry cycle t is entered in t;
+    when none holds the pidef is, and without a pidef the pick exits in t.
+    The pick exits when its first started branch exits. (A later end would
+    fire its exit again; such programs are outside the model.)"""
+    started = [br.kids[0] for br in b.kids if br.arg is not None and m.test(br.arg)]
+    started = started or [br.kids[0] for br in b.kids if br.arg is None]
+
+    def twice():
+        raise Outside("pick ends twice")
+
+    if started:
+        yield from side_by_side(m, [run(m, k) for k in started], True, twice)
+
+
+# The one open choice. A loop restarts its body in the body's exit cycle; when
+# the body is an auto-sync par with a branch that can end in its entry cycle,
+# that restart has a path from the par's end back into its own entry. The
+# core may register such a restart, which costs this many cycles per restart:
+AUTO_PAR_RESTART_DELAY = 0
+
+
+def restarts_through_sync(body):
+    """Whether body's entry and exit are those of an auto-sync par with a
+    branch that can end in its entry cycle."""
+    while body.kind == "seq" and len(body.kids) == 1:
+        body = body.kids[0]
+    return body.kind == "par" and body.arg == "auto" and any(
+        k.kind not in BASIC and min_cycles(k) == 0 for k in body.kids)
+
+
+def one_pass(m, body, again):
+    """A pass of a loop that restarts its body in the body's exit cycle (again:
+    a pass after the first). A pass that ends in its own entry cycle would be
+    a loop with no clock in it."""
+    for _ in range(AUTO_PAR_RESTART_DELAY if again and restarts_through_sync(body) else 0):
+        yield
+    entered = m.now
+    yield from run(m, body)
+    if m.now == entered:
+        raise Outside("a loop pass of no cycle")
+
+
+def cwhile(m, b):
+    """The condition is read in the entry cycle and again in the exit cycle of
+    each pass: while it holds the body is entered in that cycle; when it does
+    not, the loop exits in that cycle."""
+    again = False
+    while m.test(b.arg):
+        yield from one_pass(m, b.kids[0], again)
+        again = True
+
+
+def swhile(m, b):
+    """One state per test: entered in t, the condition is read in t + 1; when
+    it holds the body is entered in t + 1 and the next test is one cycle after
+    the pass's exit; the loop exits in the cycle of the test that fails."""
+    while True:
+        yield
+        if not m.test(b.arg):
+            return
+        yield from run(m, b.kids[0])
+
+
+def do_while(m, b):
+    """The body is entered in the entry cycle; the condition is read in each
+    pass's exit cycle: it holds, the body is entered again in that cycle; it
+    does not, the loop exits in that cycle."""
+    yield from one_pass(m, b.kids[0], False)
+    while m.test(b.arg):
+        yield from one_pass(m, b.kids[0], True)
+
+
+def counter_loop(m, b):
+    """The body runs n times back to back: entered in the entry cycle and again
+    in each pass's exit cycle; the loop exits in the exit cycle of pass n."""
+    for i in range(b.arg):
+        yield from one_pass(m, b.kids[0], i > 0)
+
+
+def sywait(m, b):
+    """Entered in t, exits in t + n."""
+    for _ in range(b.arg):
+        yield
+
+
+def scwait(m, b):
+    """Entered in t, exits in the first cycle after t in which the condition
+    holds."""
+    yield
+    while not m.test(b.arg):
+        yield
+
+
+KINDS = {"seq": seq, "par": par, "cif": cond_chain, "sif": cond_chain, "pick": pick, "cwhile": cwhile,
+         "swhile": swhile, "do_while": do_while, "counter_loop": counter_loop, "sywait": sywait, "scwait": scwait}
+
+
+def trace(block, loose, resets, stimulus, cycles):
+    """Every register's value in every cycle: block is entered in cycle R, the
+    loose assignments and zero-delay blocks write in every cycle from R on;
+    until then the registers hold their reset values."""
+    m = Machine(resets, stimulus)
+    rows = []
+    for m.now in range(cycles):
+        rows.append(dict(m.regs))
+        for t in list(m.threads):
+            t.done or t.step()
+        if m.now == R:
+            m.threads.append(Thread(run(m, block)))
+        if m.now >= R:
+            for b in loose:
+                zero_delay(m, b)
+        m.edge()
+    return rows
