@@ -103,22 +103,6 @@ def latency(b):
     return b.arg if b.kind == "sywait" else -1
 
 
-def min_cycles(b):
-    """The fewest cycles from a block's entry to its exit in the model below."""
-    if b.kind in BASIC:
-        return 1
-    kids = [min_cycles(k.kids[0] if k.kind == "br" else k) for k in b.kids]
-    if b.kind == "seq":
-        return sum(kids)
-    if b.kind == "par":
-        return min(kids) if first_end_exits(b) else max(kids)
-    if b.kind in ("cif", "sif", "pick"):  # with no cselse or pidef, no branch may run
-        return min(kids + [0] * all(k.arg is not None for k in b.kids)) + (b.kind == "sif")
-    if b.kind in LOOPS:
-        return {"cwhile": 0, "swhile": 1, "do_while": kids[0], "counter_loop": b.arg * kids[0]}[b.kind]
-    return b.arg if b.kind == "sywait" else 1
-
-
 def first_end_exits(b):
     """A no-sync parallel block ends with its first branch unless every branch
     has a fixed latency; then, like the auto-sync one, with its slowest."""
@@ -272,38 +256,37 @@ def pick(m, b):
         yield from side_by_side(m, [run(m, k) for k in started], True, twice)
 
 
-# The one open choice. A loop restarts its body in the body's exit cycle; when
-# the body is an auto-sync par with a branch that can end in its entry cycle,
-# that restart has a path from the par's end back into its own entry. The
-# core may register such a restart, which costs this many cycles per restart:
-AUTO_PAR_RESTART_DELAY = 0
-
-
-def restarts_through_sync(body):
-    """Whether body's entry and exit are those of an auto-sync par with a
-    branch that can end in its entry cycle."""
-    while body.kind == "seq" and len(body.kids) == 1:
-        body = body.kids[0]
-    return body.kind == "par" and body.arg == "auto" and any(
-        k.kind not in BASIC and min_cycles(k) == 0 for k in body.kids)
+def ends_at_once(b):
+    """Whether a path from the block's entry to its exit passes no step (its
+    exit can follow its entry in one cycle, taken or not): a chain or pick
+    without a default, a cwhile, and blocks that reach their exit only
+    through such blocks. A parallel block with an unfixed latency joins its
+    branches' exits of the cycle, so one such branch is enough."""
+    if b.kind in BASIC or b.kind in ("sif", "swhile", "sywait", "scwait"):
+        return False
+    kids = [k.kids[0] if k.kind == "br" else k for k in b.kids]
+    if b.kind == "seq":
+        return all(ends_at_once(k) for k in kids)
+    if b.kind == "par":
+        return latency(b) == -1 and any(ends_at_once(k) for k in kids if k.kind not in BASIC)
+    if b.kind in ("cif", "pick"):
+        return all(k.arg is not None for k in b.kids) or any(ends_at_once(k) for k in kids)
+    return b.kind == "cwhile" or ends_at_once(kids[0])  # do_while, counter_loop
 
 
 def one_pass(m, body, again):
-    """A pass of a loop that restarts its body in the body's exit cycle (again:
-    a pass after the first). A pass that ends in its own entry cycle would be
-    a loop with no clock in it."""
-    for _ in range(AUTO_PAR_RESTART_DELAY if again and restarts_through_sync(body) else 0):
+    """A pass of a loop (again: a pass after the first). A body that can end at
+    once is entered one cycle after the pass before it ends; any other in
+    that pass's exit cycle."""
+    if again and ends_at_once(body):
         yield
-    entered = m.now
     yield from run(m, body)
-    if m.now == entered:
-        raise Outside("a loop pass of no cycle")
 
 
 def cwhile(m, b):
     """The condition is read in the entry cycle and again in the exit cycle of
-    each pass: while it holds the body is entered in that cycle; when it does
-    not, the loop exits in that cycle."""
+    each pass: while it holds the body is entered (in that cycle, see
+    one_pass); when it does not, the loop exits in that cycle."""
     again = False
     while m.test(b.arg):
         yield from one_pass(m, b.kids[0], again)
@@ -323,7 +306,7 @@ def swhile(m, b):
 
 def do_while(m, b):
     """The body is entered in the entry cycle; the condition is read in each
-    pass's exit cycle: it holds, the body is entered again in that cycle; it
+    pass's exit cycle: it holds, the body is entered again (one_pass); it
     does not, the loop exits in that cycle."""
     yield from one_pass(m, b.kids[0], False)
     while m.test(b.arg):
@@ -332,7 +315,7 @@ def do_while(m, b):
 
 def counter_loop(m, b):
     """The body runs n times back to back: entered in the entry cycle and again
-    in each pass's exit cycle; the loop exits in the exit cycle of pass n."""
+    after each pass (one_pass); the loop exits in the exit cycle of pass n."""
     for i in range(b.arg):
         yield from one_pass(m, b.kids[0], i > 0)
 

@@ -13,7 +13,7 @@ import subprocess
 import pytest
 
 from vorlent import _vorlent as v
-from cycle_model import HEADS, Blk, Outside, latency, min_cycles, show, trace
+from cycle_model import HEADS, Blk, Outside, show, trace
 from verilog_sim import R, Design, simulate
 
 REGS = [f"r{i}" for i in range(6)]
@@ -23,19 +23,6 @@ COUNT = int(os.environ.get("VORLENT_RANDOM_PROGRAMS", "1000"))
 FIRST = int(os.environ.get("VORLENT_RANDOM_SEED", "1"))
 BATCH = 25
 
-# Shapes that the core builds wrongly today; the generator keeps away from
-# each one named here. Remove a name once its mend has landed.
-KNOWN_FAULTS = {
-    # An auto-sync par with a branch that can end in its entry cycle, inside
-    # the body of a loop that restarts in its body's exit cycle: a
-    # combinational loop through the par's sync.
-    "auto_par_zero_branch_in_loop",
-    # A no-sync par whose branches have no fixed latency ends at every
-    # branch end, not once.
-    "no_sync_par_unfixed",
-}
-
-
 # ---- generator ---------------------------------------------------------------
 
 class Gen:
@@ -43,14 +30,14 @@ class Gen:
     zero-delay block when there is one), 1-bit inputs a, b, c, the 8-bit d
     and the 2-bit s."""
 
-    def __init__(self, rng, avoid):
-        self.r, self.avoid = rng, avoid
+    def __init__(self, rng):
+        self.r = rng
 
     def program(self):
         loose = [self.basic(["r5"])] if self.r.random() < 0.25 else []
         free = REGS[:5] if loose else REGS
-        top = self.block(0, free, False) if self.r.random() < 0.3 else Blk("seq", None, [
-            self.block(1, free, False) if self.r.random() < 0.7 else self.basic(free)
+        top = self.block(0, free) if self.r.random() < 0.3 else Blk("seq", None, [
+            self.block(1, free) if self.r.random() < 0.7 else self.basic(free)
             for _ in range(self.r.randint(2, 5))])
         return top, loose
 
@@ -102,18 +89,7 @@ class Gen:
     def basic(self, free):
         return self.zero_block(free, 1) if self.r.random() < 0.35 else Blk("asm", (self.r.choice(free), self.src()))
 
-    def nonzero(self, b, free):
-        """b, or b after one step when b may end in its entry cycle."""
-        if min_cycles(b) > 0:
-            return b
-        return Blk("seq", None, [self.basic(free) if free else Blk("sywait", 1), b])
-
-    def fixed(self, free):
-        if not free:
-            return Blk("sywait", self.r.randint(1, 3))
-        return Blk("seq", None, [self.basic(free) for _ in range(self.r.randint(1, 3))])
-
-    def block(self, depth, free, in_loop):
+    def block(self, depth, free):
         r = self.r
         if depth >= 3:
             kind = "seq" if free and r.random() < 0.6 else r.choice(["sywait", "scwait"])
@@ -122,33 +98,27 @@ class Gen:
                               "sywait", "scwait"], [5, 4, 3, 2, 2, 1, 1, 1, 2, 1, 1])[0]
         if kind == "seq":
             return Blk("seq", None, [self.basic(free) if free and (depth >= 3 or r.random() < 0.6)
-                                     else self.block(depth + 1, free, in_loop) for _ in range(r.randint(1, 4))])
+                                     else self.block(depth + 1, free) for _ in range(r.randint(1, 4))])
         if kind == "par":
             mode, n = r.choice(["auto", "no_sync"]), r.randint(0 if free else 1, 3)
             own = n == 0 or r.random() < 0.4
             parts = self.split(free, n + own)
             kids = self.zero_items(parts[0], 1) if own else []
             for part in parts[own:]:
-                b = self.block(depth + 1, part, in_loop)
-                if mode == "auto" and in_loop and "auto_par_zero_branch_in_loop" in self.avoid:
-                    b = self.nonzero(b, part)
-                if mode == "no_sync" and latency(b) == -1 and "no_sync_par_unfixed" in self.avoid:
-                    b = self.fixed(part)
-                kids.insert(r.randint(0, len(kids)), b)
+                kids.insert(r.randint(0, len(kids)), self.block(depth + 1, part))
             return Blk("par", mode, kids)
         if kind in ("cif", "sif"):
             conds = [self.cond() for _ in range(r.randint(1, 3))] + [None] * (r.random() < 0.4)
-            return Blk(kind, None, [Blk("br", c, [self.block(depth + 1, free, in_loop)]) for c in conds])
+            return Blk(kind, None, [Blk("br", c, [self.block(depth + 1, free)]) for c in conds])
         if kind == "pick":
             parts = self.split(free, r.randint(1, 3))
-            kids = [Blk("br", self.cond(), [self.block(depth + 1, p, in_loop)]) for p in parts]
+            kids = [Blk("br", self.cond(), [self.block(depth + 1, p)]) for p in parts]
             if r.random() < 0.4:
-                kids.insert(r.randint(0, len(kids)), Blk("br", None, [self.block(depth + 1, free, in_loop)]))
+                kids.insert(r.randint(0, len(kids)), Blk("br", None, [self.block(depth + 1, free)]))
             return Blk("pick", None, kids)
         if kind in ("cwhile", "swhile", "do_while", "counter_loop"):
-            body = self.block(depth + 1, free, in_loop or kind != "swhile")
-            body = body if kind == "swhile" else self.nonzero(body, free)
-            return Blk(kind, r.randint(1, 5) if kind == "counter_loop" else self.cond(True), [body])
+            return Blk(kind, r.randint(1, 5) if kind == "counter_loop" else self.cond(True),
+                       [self.block(depth + 1, free)])
         return Blk(kind, r.randint(1, 4) if kind == "sywait" else self.cond(True))
 
 
@@ -221,7 +191,7 @@ def case(seed):
     programs that leave the model's scope with this stimulus are drawn again."""
     rng = random.Random(seed)
     while True:
-        block, loose = Gen(rng, KNOWN_FAULTS).program()
+        block, loose = Gen(rng).program()
         resets = {r: rng.randrange(6) for r in REGS}
         stimulus = {x: [rng.randrange(1 << w) for _ in range(CYCLES)] for x, w in INPUTS.items()}
         try:

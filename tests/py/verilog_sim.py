@@ -12,6 +12,7 @@ shows in the row of the cycle whose inputs made it, a register in the row
 after the rising edge that wrote it."""
 
 import os
+import re
 import shutil
 import subprocess
 from contextlib import contextmanager
@@ -101,7 +102,7 @@ def require_tool(name):
         pytest.skip(f"{name} is not installed")
 
 
-def simulate(top_name, files, out_dir, probes, inputs=None, cycles=12, timeout=None):
+def simulate(top_name, files, out_dir, probes, inputs=None, cycles=12, timeout=120):
     """Runs the design for `cycles` clock cycles. `inputs` maps an input port
     to a function of the cycle giving its value. `probes` maps a label to a
     Verilog expression (hierarchical names under `dut`), or a label
@@ -159,8 +160,86 @@ def cycle_table(fn, cycles):
 def lint(top_name, files):
     """Verilator's lint at its default level (style warnings such as unused
     generated signals stay off), with only the width and combinational-delay
-    warnings disabled."""
+    warnings disabled; then the check that no combinational loop is left,
+    which the lint does not see through the emitted `always @(*)` blocks."""
     require_tool("verilator")
     run = subprocess.run(["verilator", "--lint-only", "-Wno-WIDTH", "-Wno-COMBDLY",
                           "--top-module", top_name, *files], capture_output=True, text=True)
     assert run.returncode == 0, run.stderr
+    assert comb_loops(files) == []
+
+
+IDENT = re.compile(r"[A-Za-z_][A-Za-z0-9_$]*")
+VERILOG_WORDS = {"if", "else", "begin", "end", "case", "endcase", "default"}
+
+
+def comb_loops(files):
+    """The combinational cycles of the emitted modules, each a sorted list of
+    signal names. A signal depends on every name that the `assign` or the
+    initialised `wire` driving it reads, or that the `always @(*)` block
+    writing it reads anywhere (conditions included); clocked blocks cut the
+    path. Each module is checked on its own."""
+    loops = []
+    for path in files:
+        deps = {}
+        block = None  # (written, read) of the open always @(*) block
+        depth = 0
+        with open(path) as f:
+            text = f.read()
+        for line in text.splitlines():
+            code = line.split("//", 1)[0].strip()
+            if block is not None:
+                depth += len(re.findall(r"\bbegin\b", code)) - len(re.findall(r"\bend\b", code))
+                lhs, _, rhs = code.partition("<=") if "<=" in code else ("", "", code)
+                block[0].update(IDENT.findall(lhs.split("[", 1)[0]))
+                block[1].update(n for n in IDENT.findall(re.sub(r"\d+'[bhd][0-9a-fA-F_]+", "", rhs))
+                                if n not in VERILOG_WORDS)
+                if depth == 0:
+                    for name in block[0]:
+                        deps.setdefault(name, set()).update(block[1])
+                    block = None
+            elif code.startswith("always @(*)"):
+                block, depth = (set(), set()), 1
+            elif (m := re.match(r"(?:assign|wire)\s*(?:\[[^]]*\])?\s*([A-Za-z_][A-Za-z0-9_$]*)\s*=(.*);", code)):
+                rhs = re.sub(r"\d+'[bhd][0-9a-fA-F_]+", "", m.group(2))
+                deps.setdefault(m.group(1), set()).update(IDENT.findall(rhs))
+        loops += strongly_connected_loops(deps)
+    return loops
+
+
+def strongly_connected_loops(deps):
+    """Tarjan's components of the graph name -> names it reads that hold a
+    cycle (more than one name, or a name reading itself)."""
+    index, low, stack, on_stack, out = {}, {}, [], set(), []
+    for root in deps:
+        if root in index:
+            continue
+        work = [(root, iter(deps.get(root, ())))]
+        index[root] = low[root] = len(index)
+        stack.append(root)
+        on_stack.add(root)
+        while work:
+            node, children = work[-1]
+            child = next(children, None)
+            if child is None:
+                work.pop()
+                if work:
+                    low[work[-1][0]] = min(low[work[-1][0]], low[node])
+                if low[node] == index[node]:
+                    comp = []
+                    while True:
+                        n = stack.pop()
+                        on_stack.discard(n)
+                        comp.append(n)
+                        if n == node:
+                            break
+                    if len(comp) > 1 or node in deps.get(node, ()):
+                        out.append(sorted(comp))
+            elif child not in index:
+                index[child] = low[child] = len(index)
+                stack.append(child)
+                on_stack.add(child)
+                work.append((child, iter(deps.get(child, ()))))
+            elif child in on_stack:
+                low[node] = min(low[node], index[child])
+    return out

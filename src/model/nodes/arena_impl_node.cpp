@@ -1,5 +1,8 @@
 #include "model/nodes/arena_impl_node.hpp"
 
+#include <algorithm>
+#include <unordered_set>
+
 namespace vorlent {
 
 namespace {
@@ -84,6 +87,23 @@ void set_asm_node_clk_src_direct(ModelArena& model, const NcpIdent& node, const 
 void apply_asm_node_pending_pre_cond(ModelArena& model, const NcpIdent& node) {
     with_asm_node(model, node, "apply_asm_node_pending_pre_cond",
                   [&](AsmNode& n) { n.apply_pending_pre_cond(model); });
+}
+
+bool exit_follows_entries_at_once(const ModelArena& model, const NcpIdent& exit,
+                                  const std::vector<NcpIdent>& entries) {
+    std::unordered_set<uint64_t> seen;
+    std::vector<NcpIdent> todo{exit};
+    while (!todo.empty()) {
+        const NcpIdent id = todo.back();
+        todo.pop_back();
+        if (!seen.insert(id.global_id()).second) continue;
+        const NcpNode& node = get_ncp_node(model, id);
+        if (!node.exit_follows_depends_at_once()) continue;
+        // An entry passes on at once the starting edge its consumer appends.
+        if (std::find(entries.begin(), entries.end(), id) != entries.end()) return true;
+        for (const DependEdge& e : node.get_node_triggers().depend_nodes) todo.push_back(e.node);
+    }
+    return false;
 }
 
 }  // namespace vorlent

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <optional>
+#include <vector>
 
 #include "model/model_arena.hpp"
 
@@ -23,6 +24,13 @@ TakenNode take_ncp_node(ModelArena& model, const NcpIdent& ident);
 // the moment is not found: the default node in its slot answers.
 const NcpNode& get_ncp_node(const ModelArena& model, const NcpIdent& ident);
 NcpNode& get_ncp_node_mut(ModelArena& model, const NcpIdent& ident);
+
+// Whether `exit` can fire in the cycle in which one of `entries` is started:
+// some path leads from an entry's starting edge to `exit` through nodes that
+// pass a firing on at once (pseudo and sync nodes). A structural answer: the
+// path counts even where its guards never all hold. Reads only; draws no id.
+bool exit_follows_entries_at_once(const ModelArena& model, const NcpIdent& exit,
+                                  const std::vector<NcpIdent>& entries);
 
 // Takes the node out, runs its preliminary phase if `prelim`, then its
 // final phase if `final`, and puts it back (also with both flags clear).

@@ -80,6 +80,9 @@ public:
     virtual HcpIdent get_state_operating() const;
     // Latency in cycles; -1 when it is not fixed.
     virtual int32_t get_cycle_used() const = 0;
+    // Whether a firing of a depend edge reaches the exit operand in the same
+    // cycle, without a clock edge between (a combinational join).
+    virtual bool exit_follows_depends_at_once() const { return false; }
     virtual void dry_assign(ModelArena& model);
     virtual bool is_state_full_node() const { return true; }
 

@@ -21,6 +21,7 @@ public:
     // one depend node", "multiple expression assign detected".
     void assign_final(ModelArena& model) override;
     HcpIdent get_exit_opr() const override { return expr; }
+    bool exit_follows_depends_at_once() const override { return true; }
     int32_t get_cycle_used() const override { return 0; }
     bool is_state_full_node() const override { return false; }
 

@@ -24,6 +24,9 @@ public:
     // The register's fill check refuses a depend list that is not syn_size long.
     void assign_final(ModelArena& model) override;
     HcpIdent get_exit_opr() const override;
+    // Its end reads every predecessor's firing of the cycle, not only the
+    // latched ones.
+    bool exit_follows_depends_at_once() const override { return true; }
     int32_t get_cycle_used() const override { return 0; }
     bool is_state_full_node() const override { return false; }
 

@@ -262,6 +262,29 @@ TEST(PipSchematicTest, TheEntranceIsTheMasterAcknowledgeAndStartsTheBody) {
     EXPECT_EQ(d.edges(d.base(outer).gen_nodes.at(0)), (std::vector<DependEdge>{edge(dummy)}));
 }
 
+// A body whose end can follow its entry at once makes the pipeline ready
+// again one cycle after it ends, through a state fed by that end.
+TEST(PipSchematicTest, ABodyThatCanEndAtOnceIsFollowedThroughAState) {
+    ArbDesign d;
+    const CcpIdent a = d.arb("a");
+    const HcpIdent go = d.wire("go");
+    d.describe();
+    const FlowBlockIdent p = d.open(make_flow_block_pip(d.m, "p", a, 10, true, false));
+    const FlowBlockIdent body = d.open(make_flow_block_cif(d.m, "i", go, std::nullopt));
+    d.seq("s", d.x, d.v);
+    d.close(body);
+    d.close(p);
+    d.build();
+
+    const FlowBlockBase pb = d.base(p);
+    ASSERT_EQ(pb.gen_nodes.size(), 4u);
+    const NcpIdent wait = pb.gen_nodes[0], entrance = pb.gen_nodes[1], restart = pb.gen_nodes[2];
+    EXPECT_EQ(restart.ident_base.rel_name(), format("pip_restart_{}", p.global_id()));
+    EXPECT_EQ(restart.node_type, NodeType::State);
+    EXPECT_EQ(d.edges(restart), (std::vector<DependEdge>{edge(d.wrap(body).exit())}));
+    EXPECT_EQ(d.edges(entrance), (std::vector<DependEdge>{edge(restart), edge(wait), edge(d.start())}));
+}
+
 TEST(PipSchematicTest, TheArbitersHoldAndResetDriveTheBlock) {
     for (bool auto_restart : {false, true}) {
         SCOPED_TRACE(auto_restart);

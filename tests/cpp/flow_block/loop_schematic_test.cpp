@@ -1,4 +1,6 @@
 // The loops: cwhile and swhile, do-while, and the counter loop.
+#include <algorithm>
+
 #include "model/hw_component/update_event/arena_impl_update_event.hpp"
 #include "schematic_test_support.hpp"
 
@@ -23,6 +25,17 @@ struct LoopDesign : Design {
     FlowBlockIdent do_while() { return make_flow_block_do_while(m, "dw", c, std::nullopt); }
     FlowBlockIdent counter(int32_t n) { return make_flow_block_counter_loop(m, "cl", n); }
     FlowBlockIdent counter2() { return counter(2); }
+
+    // `block`, opened, holding a chain without an else on `go`: a body
+    // whose end can follow its entry at once.
+    FlowBlockIdent loop_over_chain(FlowBlockIdent block, FlowBlockIdent* body) {
+        open(block);
+        *body = open(make_flow_block_cif(m, "i", go, std::nullopt));
+        seq("s", r, v);
+        close(*body);
+        close(block);
+        return block;
+    }
 
     // A loop whose body summary has no exit, built on its own.
     void build_with_exitless_body(const FlowBlockIdent& loop_block, const FlowBlockIdent& body) {
@@ -258,4 +271,57 @@ TEST(LoopSchematicTest, ACounterLoopTooLongFor32BitsHasNoFixedLatency) {
     EXPECT_EQ(d.wrap(l).cycle(), -1);
     // Below -1 is not a latency at all.
     EXPECT_FATAL(NodeWrap({}, std::nullopt, -2), "assertion failed: cycle == IN_CONSIST_CYCLE_USED || cycle >= 0");
+}
+
+// A body whose end can follow its entry at once is started again by a
+// state fed by its end, the loop's own guard on that edge; the test of a
+// cwhile no longer sees the end, which leaves through the exit directly.
+// A swhile already tests in a state.
+TEST(LoopSchematicTest, ABodyThatCanEndAtOnceRestartsThroughAState) {
+    struct Case {
+        FlowBlockIdent (LoopDesign::*make)();
+        const char* state;  // none: no restart state
+    };
+    for (const Case& c : {Case{&LoopDesign::counter2, "cloop_restart_{}"}, Case{&LoopDesign::cwhile, "cwhile_restart_{}"},
+                          Case{&LoopDesign::do_while, "dowhile_restart_{}"}, Case{&LoopDesign::swhile, nullptr}}) {
+        SCOPED_TRACE(c.state ? c.state : "swhile");
+        LoopDesign d;
+        d.describe();
+        FlowBlockIdent body;
+        const FlowBlockIdent l = d.loop_over_chain((d.*c.make)(), &body);
+        d.build();
+        const std::vector<NcpIdent> gen = d.base(l).gen_nodes;
+        const NodeWrap lw = d.wrap(l), bw = d.wrap(body);
+        const NcpIdent entry = bw.samples().at(0);
+        if (!c.state) {
+            ASSERT_EQ(gen.size(), 2u);
+            EXPECT_EQ(d.edges(gen[0]), (std::vector<DependEdge>{edge(bw.exit()), edge(d.start())}));
+            continue;
+        }
+        const auto restart = std::find_if(gen.begin(), gen.end(), [](const NcpIdent& n) {
+            return n.node_type == NodeType::State;
+        });
+        ASSERT_NE(restart, gen.end());
+        EXPECT_EQ(restart->ident_base.rel_name(), format(c.state, l.global_id()));
+        const std::vector<DependEdge> in = d.edges(*restart);
+        ASSERT_EQ(in.size(), 1u);
+        EXPECT_EQ(in[0].node, bw.exit());
+        if (c.make == &LoopDesign::counter2) {
+            EXPECT_EQ(d.edges(lw.samples()[0]), (std::vector<DependEdge>{edge(*restart), edge(d.start())}));
+            EXPECT_EQ(d.edges(entry), (std::vector<DependEdge>{edge(lw.samples()[0])}));
+            EXPECT_EQ(*d.expr(*in[0].guard).operand_a, d.exit_of(gen[0]));
+        } else if (c.make == &LoopDesign::cwhile) {
+            const NcpIdent cond = lw.samples()[0];
+            EXPECT_EQ(in[0].guard, d.c);
+            EXPECT_EQ(d.edges(cond), (std::vector<DependEdge>{edge(d.start())}));
+            EXPECT_EQ(d.edges(entry), (std::vector<DependEdge>{edge(cond, d.c), edge(*restart)}));
+            const std::vector<DependEdge> out = d.edges(lw.exit());
+            ASSERT_EQ(out.size(), 2u);
+            EXPECT_EQ(out[0].node, cond);
+            EXPECT_EQ(out[1], edge(bw.exit(), out[0].guard));
+        } else {
+            EXPECT_EQ(in[0].guard, d.c);
+            EXPECT_EQ(d.edges(entry), (std::vector<DependEdge>{edge(*restart), edge(d.start())}));
+        }
+    }
 }

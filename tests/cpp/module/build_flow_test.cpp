@@ -179,13 +179,31 @@ TEST(BuildFlowTest, UnknownLatencyBranchesAreJoinedBySyncOrOr) {
         const NodeWrap w = d.wrap(p);
         EXPECT_EQ(w.cycle(), -1);
         const FlowBlockBase pb = d.base(p);
-        ASSERT_EQ(pb.gen_nodes.size(), 1u);
-        const NcpIdent join = pb.gen_nodes[0];
+        const NcpIdent join = pb.gen_nodes.back();
         EXPECT_EQ(w.exit(), join);
         EXPECT_EQ(join.node_type, no_sync ? NodeType::Pseudo : NodeType::Syn);
         EXPECT_EQ(join.ident_base.rel_name(), no_sync ? std::string("par_no_sync_exit")
                                                       : format("par_syn_{}", p.global_id()));
-        EXPECT_EQ(d.edges(join), (std::vector<DependEdge>{edge(d.wrap(s1).exit()), edge(d.wrap(s2).exit())}));
+        if (!no_sync) {
+            ASSERT_EQ(pb.gen_nodes.size(), 1u);
+            EXPECT_EQ(d.edges(join), (std::vector<DependEdge>{edge(d.wrap(s1).exit()), edge(d.wrap(s2).exit())}));
+            continue;
+        }
+        // No-sync: one entry node starts both branches, and the exit passes
+        // a branch end only while the state "par_done_{}" is clear.
+        ASSERT_EQ(pb.gen_nodes.size(), 3u);
+        const NcpIdent entry = pb.gen_nodes[0], done = pb.gen_nodes[1];
+        EXPECT_EQ(w.samples(), std::vector<NcpIdent>{entry});
+        EXPECT_EQ(entry.ident_base.rel_name(), format("par_entry_{}", p.global_id()));
+        EXPECT_EQ(done.ident_base.rel_name(), format("par_done_{}", p.global_id()));
+        for (const FlowBlockIdent& s : {s1, s2})
+            EXPECT_EQ(d.edges(d.wrap(s).samples()[0]), std::vector<DependEdge>{edge(entry)});
+        const std::vector<DependEdge> exits = d.edges(join);
+        ASSERT_EQ(exits.size(), 2u);
+        EXPECT_EQ(exits[0].node, d.wrap(s1).exit());
+        EXPECT_EQ(exits[1].node, d.wrap(s2).exit());
+        EXPECT_EQ(exits[0].guard, exits[1].guard);
+        ASSERT_TRUE(exits[0].guard.has_value());
     }
 }
 

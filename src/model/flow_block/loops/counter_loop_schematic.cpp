@@ -4,8 +4,11 @@
 //
 // The exit also clears the counter, so that a loop entered again (inside a
 // while loop, say) starts from zero and runs its full number of passes.
+// A body whose end can follow its entry at once restarts through a state
+// (pass_restart): each later pass is entered one cycle after a pass ends.
 #include "common/fatal.hpp"
 #include "model/flow_block/common/arena_impl_flow_block.hpp"
+#include "model/flow_block/common/pass_restart.hpp"
 #include "model/hw_component/arena_factory_hcp.hpp"
 #include "model/nodes/arena_factory_node.hpp"
 #include "model/nodes/arena_impl_node.hpp"
@@ -36,6 +39,7 @@ NodeWrap build_counter_loop(int32_t last_loop_cnt, std::optional<HcpIdent>& loop
 
     const NodeWrap body = summarize_block(model, base.sub_blocks.front());
     if (!body.has_exit()) fatal("NodeWrap exit node is not set");
+    const bool through_state = restart_through_state(model, body);
 
     const NcpIdent counter =
         make_counter_node(model, false, format("cloop_cnt_{}", id), last_loop_cnt);
@@ -54,7 +58,9 @@ NodeWrap build_counter_loop(int32_t last_loop_cnt, std::optional<HcpIdent>& loop
         get_ncp_node_mut(model, loop).add_depend_node(*base.triggers.int_start, std::nullopt);
     const HcpIdent not_last = make_expression_single(model, false, format("cloop_not_last_{}", id),
                                                      LogicOp::BitwiseInvr, at_last, std::nullopt);
-    get_ncp_node_mut(model, loop).add_depend_node(body.exit(), not_last);
+    const DependEdge restart =
+        pass_restart_edge(model, base, body, through_state, format("cloop_restart_{}", id), not_last);
+    get_ncp_node_mut(model, loop).add_depend_node(restart.node, restart.guard);
     for (const NcpIdent& entry : body.samples())
         get_ncp_node_mut(model, entry).add_depend_node(loop, std::nullopt);
 
@@ -79,7 +85,9 @@ NodeWrap build_counter_loop(int32_t last_loop_cnt, std::optional<HcpIdent>& loop
     int32_t cycle = IN_CONSIST_CYCLE_USED;
     if (body.cycle() != IN_CONSIST_CYCLE_USED) {
         // A latency too large for 32 bits is not a fixed latency a parent can use.
-        const int64_t product = int64_t(last_loop_cnt) * int64_t(body.cycle());
+        // Passes restarted through a state leave one cycle between them.
+        const int64_t product = int64_t(last_loop_cnt) * int64_t(body.cycle()) +
+                                (through_state ? int64_t(last_loop_cnt) - 1 : 0);
         if (product <= INT32_MAX) cycle = int32_t(product);
     }
     return NodeWrap({loop}, exit, cycle);

@@ -2,8 +2,14 @@
 // their own (a pseudo node: no cycle; a state node: one cycle per test)
 // before each pass; do-while tests it when the body ends and restarts the
 // body's entries directly.
+//
+// A cwhile or do-while body whose end can follow its entry at once restarts
+// through a state (pass_restart): the condition is still read when a pass
+// ends, and the next pass is entered one cycle later. A swhile's test state
+// already stands between a pass and the next.
 #include "common/fatal.hpp"
 #include "model/flow_block/common/arena_impl_flow_block.hpp"
+#include "model/flow_block/common/pass_restart.hpp"
 #include "model/hw_component/arena_factory_hcp.hpp"
 #include "model/nodes/arena_factory_node.hpp"
 #include "model/nodes/arena_impl_node.hpp"
@@ -22,14 +28,14 @@ HcpIdent negated(ModelArena& model, const std::string& name, const HcpIdent& con
     return make_expression_single(model, false, name, LogicOp::BitwiseInvr, cond, std::nullopt);
 }
 
-// The loop's exit, fed by `pred` under `guard` and assigned at once.
+// The loop's exit, fed by each of `preds` under `guard` and assigned at once.
 NcpIdent make_loop_exit(ModelArena& model, FlowBlockBase& base, const std::string& name,
-                        const NcpIdent& pred, const HcpIdent& guard) {
+                        const std::vector<NcpIdent>& preds, const HcpIdent& guard) {
     const NcpIdent exit = make_pseudo_node(model, name, 1, LogicOp::BitwiseOr);
     NcpNode& node = get_ncp_node_mut(model, exit);
     node.fill_ext_node(base.triggers, false);
     base.gen_nodes.push_back(exit);
-    node.add_depend_node(pred, guard);
+    for (const NcpIdent& pred : preds) node.add_depend_node(pred, guard);
     assign_ncp_node(model, exit, true, true);
     return exit;
 }
@@ -53,13 +59,23 @@ NodeWrap build_while(const HcpIdent& cond, bool use_state_node, FlowBlockBase& b
     assign_ncp_node(model, cond_node, true, false);
 
     const NodeWrap body = summarize_body(model, base);
-    get_ncp_node_mut(model, cond_node).add_depend_node(body.exit(), std::nullopt);
+    // Through a state, a pass's end does not go through the test node: it
+    // restarts the body under the condition, or ends the loop without it.
+    const bool through_state = !use_state_node && restart_through_state(model, body);
+    if (!through_state) get_ncp_node_mut(model, cond_node).add_depend_node(body.exit(), std::nullopt);
     for (const NcpIdent& entry : body.samples())
         get_ncp_node_mut(model, entry).add_depend_node(cond_node, cond);
+    std::vector<NcpIdent> ends{cond_node};
+    if (through_state) {
+        const DependEdge restart =
+            pass_restart_edge(model, base, body, true, format("cwhile_restart_{}", id), cond);
+        for (const NcpIdent& entry : body.samples())
+            get_ncp_node_mut(model, entry).add_depend_node(restart.node, restart.guard);
+        ends.push_back(body.exit());
+    }
 
     const HcpIdent not_cond = negated(model, format("cwhile_not_cond_{}", id), cond);
-    const NcpIdent exit =
-        make_loop_exit(model, base, format("cwhile_exit_{}", id), cond_node, not_cond);
+    const NcpIdent exit = make_loop_exit(model, base, format("cwhile_exit_{}", id), ends, not_cond);
     for (const NcpIdent& entry : body.samples()) assign_ncp_node(model, entry, false, true);
     return NodeWrap({cond_node}, exit, IN_CONSIST_CYCLE_USED);
 }
@@ -70,15 +86,18 @@ NodeWrap build_do_while(const HcpIdent& cond, FlowBlockBase& base, ModelArena& m
     const uint64_t id = base.ident.global_id();
 
     const NodeWrap body = summarize_body(model, base);
+    const bool through_state = restart_through_state(model, body);
     if (base.triggers.int_start)
         for (const NcpIdent& entry : body.samples())
             get_ncp_node_mut(model, entry).add_depend_node(*base.triggers.int_start, std::nullopt);
+    const DependEdge restart =
+        pass_restart_edge(model, base, body, through_state, format("dowhile_restart_{}", id), cond);
     for (const NcpIdent& entry : body.samples())
-        get_ncp_node_mut(model, entry).add_depend_node(body.exit(), cond);
+        get_ncp_node_mut(model, entry).add_depend_node(restart.node, restart.guard);
 
     const HcpIdent not_cond = negated(model, format("dowhile_not_cond_{}", id), cond);
     const NcpIdent exit =
-        make_loop_exit(model, base, format("dowhile_exit_{}", id), body.exit(), not_cond);
+        make_loop_exit(model, base, format("dowhile_exit_{}", id), {body.exit()}, not_cond);
     // The body's entries are this block's entries: their consumer assigns them.
     return NodeWrap(body.samples(), exit, IN_CONSIST_CYCLE_USED);
 }

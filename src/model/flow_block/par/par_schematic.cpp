@@ -1,11 +1,14 @@
 // The parallel schematic: every branch starts when the block is entered; the
 // block's own assignments form one more branch of one state. The exit is the
 // slowest branch when all latencies are fixed, else a join: a sync node
-// (auto-sync: all have ended) or an OR node (no-sync: one has ended).
+// (auto-sync: all have ended) or the first end after the entry (no-sync).
+#include <algorithm>
+
 #include "common/fatal.hpp"
 #include "model/flow_block/common/arena_impl_flow_block.hpp"
 #include "model/flow_block/common/block_build.hpp"
 #include "model/flow_block/par/flow_block_par.hpp"
+#include "model/hw_component/arena_factory_hcp.hpp"
 #include "model/nodes/arena_factory_node.hpp"
 #include "model/nodes/arena_impl_node.hpp"
 
@@ -16,14 +19,23 @@ namespace {
 struct Candidate {
     NcpIdent exit;
     int32_t cycle;
+    std::vector<NcpIdent> entries;  // none for the state node
 };
 
 // The state node (counted as one cycle whatever it reports), then each
 // branch's exit with its latency.
 std::vector<Candidate> candidates(const ParSchematic& s) {
     std::vector<Candidate> out;
-    if (s.state_node) out.push_back({*s.state_node, 1});
-    for (const NodeWrap& w : s.branch_wraps) out.push_back({w.exit(), w.cycle()});
+    if (s.state_node) out.push_back({*s.state_node, 1, {}});
+    for (const NodeWrap& w : s.branch_wraps) out.push_back({w.exit(), w.cycle(), w.samples()});
+    return out;
+}
+
+// Per candidate: may it end in the cycle the block is entered?
+std::vector<bool> ends_at_entry(const ModelArena& model, const std::vector<Candidate>& cands) {
+    std::vector<bool> out;
+    for (const Candidate& c : cands)
+        out.push_back(!c.entries.empty() && exit_follows_entries_at_once(model, c.exit, c.entries));
     return out;
 }
 
@@ -39,14 +51,64 @@ NcpIdent any_exit(const std::vector<Candidate>& cands) {
     return cands.front().exit;
 }
 
-// A join node fed by every candidate's exit, assigned at once.
+// A join node fed by every candidate's exit (under its guard, when given),
+// assigned at once.
 void feed_join(ModelArena& model, FlowBlockBase& base, const NcpIdent& join,
-               const std::vector<Candidate>& cands) {
+               const std::vector<Candidate>& cands,
+               const std::vector<std::optional<HcpIdent>>& guards = {}) {
     NcpNode& node = get_ncp_node_mut(model, join);
     node.fill_ext_node(base.triggers, false);
-    for (const Candidate& c : cands) node.add_depend_node(c.exit, std::nullopt);
+    for (size_t k = 0; k < cands.size(); ++k)
+        node.add_depend_node(cands[k].exit, k < guards.size() ? guards[k] : std::nullopt);
     base.gen_nodes.push_back(join);
     assign_ncp_node(model, join, true, true);
+}
+
+NcpIdent make_filled_node(ModelArena& model, FlowBlockBase& base, NcpIdent node) {
+    get_ncp_node_mut(model, node).fill_ext_node(base.triggers, false);
+    base.gen_nodes.push_back(node);
+    return node;
+}
+
+HcpIdent inverted(ModelArena& model, const std::string& name, const HcpIdent& x) {
+    return make_expression_single(model, false, name, LogicOp::BitwiseInvr, x, std::nullopt);
+}
+
+// The no-sync exit when no branch is known to end last: the first candidate
+// end after each entry, once. A state "par_done_{}" remembers that the
+// activation under way has ended; an entry clears it. A branch left running
+// by an earlier activation is not stopped: the block does not know which
+// activation a branch end belongs to, so its end counts for the activation
+// under way. A candidate that may end in its start cycle also ends the
+// block in the cycle it is entered, whatever the state says; the entry
+// cannot gate the other candidates, since in a loop the entry follows this
+// exit in the same cycle.
+NcpIdent first_end_exit(ModelArena& model, FlowBlockBase& base, uint64_t id, const NcpIdent& entry,
+                        const std::vector<Candidate>& cands) {
+    const std::vector<bool> at_entry = ends_at_entry(model, cands);
+    const HcpIdent entered = get_ncp_node(model, entry).get_exit_opr();
+    const NcpIdent done = make_filled_node(model, base, make_state_node(model, false, format("par_done_{}", id)));
+    assign_ncp_node(model, done, true, false);
+    const HcpIdent open = inverted(model, format("par_open_{}", id), get_ncp_node(model, done).get_exit_opr());
+    std::optional<HcpIdent> open_or_entered;
+    if (std::find(at_entry.begin(), at_entry.end(), true) != at_entry.end())
+        open_or_entered = make_expression(model, false, format("par_open_or_entered_{}", id), LogicOp::BitwiseOr,
+                                          open, entered, std::nullopt, std::nullopt);
+    std::vector<std::optional<HcpIdent>> guards;
+    for (bool now : at_entry) guards.push_back(now ? open_or_entered : open);
+    const NcpIdent exit = make_pseudo_node(model, "par_no_sync_exit", 1, LogicOp::BitwiseOr);
+    feed_join(model, base, exit, cands, guards);
+
+    // Set when the block ends, kept, both unless entered again; set by an
+    // end in the entry cycle itself.
+    const HcpIdent not_entered = inverted(model, format("par_not_entered_{}", id), entered);
+    NcpNode& done_node = get_ncp_node_mut(model, done);
+    done_node.add_depend_node(exit, not_entered);
+    done_node.add_depend_node(done, not_entered);
+    for (size_t k = 0; k < cands.size(); ++k)
+        if (at_entry[k]) done_node.add_depend_node(cands[k].exit, entered);
+    assign_ncp_node(model, done, false, true);
+    return exit;
 }
 
 NodeWrap build_par(ParSchematic& s, FlowBlockBase& base, ModelArena& model) {
@@ -85,26 +147,34 @@ NodeWrap build_par(ParSchematic& s, FlowBlockBase& base, ModelArena& model) {
         s.cycle = std::max(s.cycle, c);
     }
 
-    // All branches start when the start signal fires.
-    if (base.triggers.int_start) {
-        const NcpIdent start = *base.triggers.int_start;
-        if (s.state_node) get_ncp_node_mut(model, *s.state_node).add_depend_node(start, std::nullopt);
-        for (const NodeWrap& w : s.branch_wraps)
-            for (const NcpIdent& entry : w.samples()) get_ncp_node_mut(model, entry).add_depend_node(start, std::nullopt);
-    }
+    std::vector<NcpIdent> samples;
+    if (s.state_node) samples.push_back(*s.state_node);
+    for (const NodeWrap& w : s.branch_wraps) samples.insert(samples.end(), w.samples().begin(), w.samples().end());
 
     const std::vector<Candidate> cands = candidates(s);
     std::optional<NcpIdent> exit;
-    if (s.no_sync) {
-        exit = exit_matching_cycle(cands, s.cycle);
-        if (!exit && cands.size() == 1) exit = any_exit(cands);
-        if (!exit) {
-            const NcpIdent join = make_pseudo_node(model, "par_no_sync_exit", 1, LogicOp::BitwiseOr);
-            feed_join(model, base, join, cands);
-            s.exit_node = join;
-            exit = join;
-        }
-    } else {
+    if (s.no_sync) exit = exit_matching_cycle(cands, s.cycle);
+    if (s.no_sync && !exit && cands.size() == 1) exit = any_exit(cands);
+    if (s.no_sync && !exit) {
+        // The first end must know when the block is entered: one entry node
+        // starts every branch (and the start signal, if any, starts it).
+        const NcpIdent entry =
+            make_filled_node(model, base, make_pseudo_node(model, format("par_entry_{}", id), 1, LogicOp::BitwiseOr));
+        if (base.triggers.int_start) get_ncp_node_mut(model, entry).add_depend_node(*base.triggers.int_start, std::nullopt);
+        assign_ncp_node(model, entry, true, false);
+        for (const NcpIdent& e : samples) get_ncp_node_mut(model, e).add_depend_node(entry, std::nullopt);
+        exit = first_end_exit(model, base, id, entry, cands);
+        s.exit_node = exit;
+        for (const NcpIdent& e : samples) assign_ncp_node(model, e, false, true);
+        return NodeWrap({entry}, std::move(exit), s.cycle);
+    }
+
+    // All branches start when the start signal fires.
+    if (base.triggers.int_start) {
+        const NcpIdent start = *base.triggers.int_start;
+        for (const NcpIdent& e : samples) get_ncp_node_mut(model, e).add_depend_node(start, std::nullopt);
+    }
+    if (!s.no_sync) {
         if (s.cycle == IN_CONSIST_CYCLE_USED && cands.size() >= 2) {
             const NcpIdent join =
                 make_syn_node(model, false, format("par_syn_{}", id), int32_t(cands.size()));
@@ -118,10 +188,6 @@ NodeWrap build_par(ParSchematic& s, FlowBlockBase& base, ModelArena& model) {
             exit = any_exit(cands);
         }
     }
-
-    std::vector<NcpIdent> samples;
-    if (s.state_node) samples.push_back(*s.state_node);
-    for (const NodeWrap& w : s.branch_wraps) samples.insert(samples.end(), w.samples().begin(), w.samples().end());
     return NodeWrap(std::move(samples), std::move(exit), s.cycle);
 }
 

@@ -2,11 +2,14 @@
 // the body ends and once per cycle while no leaf requests. It is the
 // arbiter's master acknowledge, so a grant happens exactly when the body is
 // started; a wait state re-checks the requests one cycle later. The exit is
-// an operand node on constant 0: the block never ends.
+// an operand node on constant 0: the block never ends. A body whose end can
+// follow its entry at once makes the entrance fire one cycle after the body
+// ends, through a state (pass_restart).
 #include "common/fatal.hpp"
 #include "model/complex_hardware/arb/arena_impl_arb.hpp"
 #include "model/flow_block/common/arena_impl_flow_block.hpp"
 #include "model/flow_block/common/block_build.hpp"
+#include "model/flow_block/common/pass_restart.hpp"
 #include "model/flow_block/pipeline/flow_block_pip.hpp"
 #include "model/hw_component/arena_factory_hcp.hpp"
 #include "model/nodes/arena_factory_node.hpp"
@@ -53,10 +56,13 @@ void FlowBlockPip::build_hw_component(ModelArena& model) {
     base.gen_nodes.push_back(entrance);
 
     const NodeWrap body = summarize_block(model, base.sub_blocks.front());
+    const bool through_state = restart_through_state(model, body);
     get_ncp_node_mut(model, wait).add_depend_node(entrance, no_mreq);
     for (const NcpIdent& entry : body.samples()) get_ncp_node_mut(model, entry).add_depend_node(entrance, mreq);
+    const DependEdge restart =
+        pass_restart_edge(model, base, body, through_state, format("pip_restart_{}", id), std::nullopt);
     NcpNode& ent = get_ncp_node_mut(model, entrance);
-    ent.add_depend_node(body.exit(), std::nullopt);
+    ent.add_depend_node(restart.node, restart.guard);
     ent.add_depend_node(wait, std::nullopt);
     if (base.triggers.int_start) ent.add_depend_node(*base.triggers.int_start, std::nullopt);
 
