@@ -10,12 +10,14 @@
 // identity) or, if the operation stops with a fatal error, while the error
 // unwinds, so no element is ever lost to a caught error.
 //
-// References returned by `get`/`get_mut` are invalidated by the next insert
-// into the same arena: read what you need, then make new elements.
+// Elements never move once inserted, so references returned by `get`/`get_mut`
+// stay valid across inserts; a take or put-back replaces what the slot holds.
 #pragma once
 
+#include <bit>
 #include <cstddef>
 #include <cstdint>
+#include <new>
 #include <optional>
 #include <string>
 #include <utility>
@@ -104,6 +106,69 @@ private:
     std::optional<T> element_;
 };
 
+// Slot storage that grows by adding segments, each twice the size of the one
+// before: elements never move once placed (no copy on growth, no doubled
+// peak while a buffer is replaced), and only the pages a segment actually
+// uses are touched.
+template <class Node>
+class SegmentedSlots {
+public:
+    SegmentedSlots() = default;
+    SegmentedSlots(SegmentedSlots&& o) noexcept
+        : segments_(std::move(o.segments_)), size_(std::exchange(o.size_, 0)) {}
+    SegmentedSlots& operator=(SegmentedSlots&& o) noexcept {
+        if (this != &o) {
+            clear();
+            segments_ = std::move(o.segments_);
+            size_ = std::exchange(o.size_, 0);
+        }
+        return *this;
+    }
+    SegmentedSlots(const SegmentedSlots&) = delete;
+    SegmentedSlots& operator=(const SegmentedSlots&) = delete;
+    ~SegmentedSlots() { clear(); }
+
+    size_t size() const { return size_; }
+    Node& operator[](size_t i) {
+        const Pos p = pos(i);
+        return segments_[p.segment][p.offset];
+    }
+    const Node& operator[](size_t i) const { return const_cast<SegmentedSlots&>(*this)[i]; }
+    Node& back() { return (*this)[size_ - 1]; }
+
+    void push_back(Node&& node) {
+        const Pos p = pos(size_);
+        if (p.segment == segments_.size())
+            segments_.push_back(static_cast<Node*>(
+                ::operator new(segment_len(p.segment) * sizeof(Node), std::align_val_t(alignof(Node)))));
+        new (&segments_[p.segment][p.offset]) Node(std::move(node));
+        ++size_;
+    }
+
+private:
+    static constexpr size_t FIRST_BITS = 3;  // the first segment holds 8 slots
+    struct Pos {
+        size_t segment;
+        size_t offset;
+    };
+    static size_t segment_len(size_t segment) { return size_t(1) << (segment + FIRST_BITS); }
+    // Segment s starts at slot (2^s - 1) * 2^FIRST_BITS.
+    static Pos pos(size_t i) {
+        const size_t q = (i >> FIRST_BITS) + 1;
+        const size_t segment = size_t(std::bit_width(q)) - 1;
+        return Pos{segment, i - ((size_t(1) << (segment + FIRST_BITS)) - (size_t(1) << FIRST_BITS))};
+    }
+    void clear() {
+        for (size_t i = 0; i < size_; ++i) (*this)[i].~Node();
+        for (Node* s : segments_) ::operator delete(s, std::align_val_t(alignof(Node)));
+        segments_.clear();
+        size_ = 0;
+    }
+
+    std::vector<Node*> segments_;
+    size_t size_ = 0;
+};
+
 template <ArenaElement T>
 class ArenaGroup {
 public:
@@ -168,7 +233,7 @@ private:
         slots_[index].taken = false;
     }
 
-    std::vector<Node> slots_;
+    SegmentedSlots<Node> slots_;
 };
 
 // An element of one of several kinds taken out of its arena, used through the

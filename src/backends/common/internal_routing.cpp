@@ -16,8 +16,11 @@ constexpr HwComponentType LAST_ROUTED_KIND = HwComponentType::Expression;
 
 std::vector<HcpIdent> routed_components(const Module& m) {
     std::vector<HcpIdent> out;
+    size_t n = 0;
+    for (size_t k = 0; k <= size_t(LAST_ROUTED_KIND); ++k) n += m.hcps_of(HwComponentType(k)).size();
+    out.reserve(n);
     for (size_t k = 0; k <= size_t(LAST_ROUTED_KIND); ++k) {
-        const std::vector<HcpIdent> of_kind = m.hcps_of(HwComponentType(k));
+        const HcpsOfKind of_kind = m.hcps_of(HwComponentType(k));
         out.insert(out.end(), of_kind.begin(), of_kind.end());
     }
     return out;
@@ -62,6 +65,8 @@ void route_and_remap_io_module(ModelArena& model, const ModuleIdent& module) {
         if (dep.module_ident == module) continue;
         remap.emplace(dep, route_io_base(model, module, dep));
     }
+    // Nothing read here lives in another module: there is nothing to rename.
+    if (remap.empty()) return;
 
     auto again = model.take<Module>(module);
     for (const HcpIdent& r : readers) {
