@@ -28,11 +28,17 @@
 
 namespace vorlent {
 
+// Eight bytes: identities carry handles everywhere, and no arena holds 2^32
+// elements.
 struct ArenaHandle {
     static constexpr uint32_t NULL_GENERATION = 0xFFFFFFFFu;
 
-    size_t index = 0;
+    uint32_t index = 0;
     uint32_t generation = NULL_GENERATION;
+
+    constexpr ArenaHandle() = default;
+    constexpr ArenaHandle(size_t index, uint32_t generation)
+        : index(uint32_t(index)), generation(generation) {}
 
     static constexpr ArenaHandle null() { return ArenaHandle{}; }
     bool is_null() const { return index == 0 && generation == NULL_GENERATION; }

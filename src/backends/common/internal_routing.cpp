@@ -62,7 +62,7 @@ void route_and_remap_io_module(ModelArena& model, const ModuleIdent& module) {
     });
     HcpMap remap;
     for (const HcpIdent& dep : sorted) {
-        if (dep.module_ident == module) continue;
+        if (dep.module_handle == module.handle()) continue;
         remap.emplace(dep, route_io_base(model, module, dep));
     }
     // Nothing read here lives in another module: there is nothing to rename.
@@ -79,7 +79,7 @@ void route_and_remap_io_module(ModelArena& model, const ModuleIdent& module) {
 
 HcpIdent route_io_base(ModelArena& model, const ModuleIdent& module, const HcpIdent& dep) {
     const CommonAncestorPaths paths =
-        find_common_ancestor_module_paths(model, module, dep.module_ident);
+        find_common_ancestor_module_paths(model, module, module_ident_of(model, dep));
     const auto& path_a = paths.path_a;  // reader up to the ancestor
     const auto& path_b = paths.path_b;  // source's module up to the ancestor
     if (path_a.empty() || path_b.empty()) fatal("route_io_base: path vectors must not be empty");

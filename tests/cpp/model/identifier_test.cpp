@@ -62,7 +62,7 @@ TEST(IdentifierTest, EqualityUsesIdAndAbsoluteNameWhileHashUsesIdAlone) {
 
     // Stamped with a module: no longer equal, still hashes alike.
     HcpIdent stamped = a;
-    stamped.module_ident = ModuleIdent::make(true, "top");
+    stamped.module_handle = ArenaHandle{0, 0};
     EXPECT_NE(stamped, a);
     EXPECT_EQ(HcpIdentHash{}(stamped), HcpIdentHash{}(a));
 
