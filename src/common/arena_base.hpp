@@ -25,6 +25,7 @@
 #include <vector>
 
 #include "common/fatal.hpp"
+#include "common/name_store.hpp"
 
 namespace vorlent {
 
@@ -204,7 +205,7 @@ public:
             arena_already_taken(ident_global_id);
         if (n.element.arena_global_id() != ident_global_id) [[unlikely]]
             arena_identity_mismatch(n.element.arena_global_id(), ident_global_id);
-        T out = std::exchange(n.element, T::arena_default());
+        T out = std::exchange(n.element, make_default());
         n.taken = true;
         return Taken<T>(this, h.index, std::move(out));
     }
@@ -232,6 +233,14 @@ private:
         return n;
     }
     const Node& node(ArenaHandle h) const { return const_cast<ArenaGroup*>(this)->node(h); }
+
+    // The placeholder of a taken element. Its names (a default may draw a
+    // fresh identity) are its own, freed with it when the element comes
+    // back, not left in the model's store for good.
+    static T make_default() {
+        const NameStoreScope own_names(nullptr);
+        return T::arena_default();
+    }
 
     // Unchecked return of a guarded element while an error unwinds.
     void restore(size_t index, T&& element) noexcept {

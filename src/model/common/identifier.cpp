@@ -1,5 +1,6 @@
 #include "model/common/identifier.hpp"
 
+#include <cstddef>
 #include <cstdlib>
 #include <cstring>
 #include <new>
@@ -18,31 +19,40 @@ void check_name_len(std::string_view name) {
         fatal(format("name exceeds MAX_NAME_LEN ({}): \"{}\"", MAX_NAME_LEN, name));
 }
 
-// Immutable once built; shared between copies through a reference count.
+// Immutable once built. `refs` counts the identities sharing a block of
+// their own; a store's blocks are not counted.
 struct IdentBase::Names {
     std::atomic<uint32_t> refs;
     uint16_t abs_len;
     uint16_t rel_len;
     char bytes[1];  // abs_len + rel_len bytes follow
 
-    static Names* make(std::string_view abs, std::string_view rel) {
-        void* mem = std::malloc(sizeof(Names) + abs.size() + rel.size());
-        if (!mem) throw std::bad_alloc();
-        Names* n = new (mem) Names{{1}, uint16_t(abs.size()), uint16_t(rel.size()), {0}};
+    static size_t size_for(std::string_view abs, std::string_view rel) {
+        return offsetof(Names, bytes) + abs.size() + rel.size();
+    }
+    static Names* place(void* mem, std::string_view abs, std::string_view rel, uint32_t refs) {
+        Names* n = new (mem) Names{{refs}, uint16_t(abs.size()), uint16_t(rel.size()), {0}};
         std::memcpy(n->bytes, abs.data(), abs.size());
         std::memcpy(n->bytes + abs.size(), rel.data(), rel.size());
         return n;
     }
-    static void acquire(Names* n) {
-        if (n) n->refs.fetch_add(1, std::memory_order_relaxed);
+    static const Names* make_counted(std::string_view abs, std::string_view rel) {
+        void* mem = std::malloc(size_for(abs, rel));
+        if (!mem) throw std::bad_alloc();
+        return place(mem, abs, rel, 1);
     }
-    static void release(Names* n) {
-        if (n && n->refs.fetch_sub(1, std::memory_order_acq_rel) == 1) {
-            n->~Names();
-            std::free(n);
+    std::string_view abs() const { return std::string_view(bytes, abs_len); }
+    std::string_view rel() const { return std::string_view(bytes + abs_len, rel_len); }
+    void acquire() const { const_cast<Names*>(this)->refs.fetch_add(1, std::memory_order_relaxed); }
+    void release() const {
+        Names* self = const_cast<Names*>(this);
+        if (self->refs.fetch_sub(1, std::memory_order_acq_rel) == 1) {
+            self->~Names();
+            std::free(self);
         }
     }
 };
+
 
 IdentBase::IdentBase(uint64_t global_id, bool is_user_com, std::string_view rel_name,
                      std::string_view abs_name)
@@ -54,54 +64,79 @@ IdentBase::IdentBase(uint64_t global_id, bool is_user_com, std::string_view rel_
 
 IdentBase::IdentBase(const IdentBase& o)
     : global_id_(o.global_id_), arena_handle_(o.arena_handle_), names_(o.names_),
-      is_user_com_(o.is_user_com_) {
-    Names::acquire(names_);
+      is_user_com_(o.is_user_com_), owns_names_(o.owns_names_) {
+    if (owns_names_) names_->acquire();
 }
 
 IdentBase::IdentBase(IdentBase&& o) noexcept
     : global_id_(o.global_id_), arena_handle_(o.arena_handle_), names_(o.names_),
-      is_user_com_(o.is_user_com_) {
+      is_user_com_(o.is_user_com_), owns_names_(o.owns_names_) {
     o.names_ = nullptr;
+    o.owns_names_ = false;
 }
 
 IdentBase& IdentBase::operator=(const IdentBase& o) {
     if (this != &o) {
-        Names::acquire(o.names_);
-        Names::release(names_);
+        if (o.owns_names_) o.names_->acquire();
+        release_names();
         global_id_ = o.global_id_;
         arena_handle_ = o.arena_handle_;
         names_ = o.names_;
         is_user_com_ = o.is_user_com_;
+        owns_names_ = o.owns_names_;
     }
     return *this;
 }
 
 IdentBase& IdentBase::operator=(IdentBase&& o) noexcept {
     if (this != &o) {
-        Names::release(names_);
+        release_names();
         global_id_ = o.global_id_;
         arena_handle_ = o.arena_handle_;
         names_ = std::exchange(o.names_, nullptr);
         is_user_com_ = o.is_user_com_;
+        owns_names_ = std::exchange(o.owns_names_, false);
     }
     return *this;
 }
 
-IdentBase::~IdentBase() { Names::release(names_); }
+IdentBase::~IdentBase() { release_names(); }
 
-std::string_view IdentBase::abs_name() const {
-    return names_ ? std::string_view(names_->bytes, names_->abs_len) : std::string_view();
+void IdentBase::release_names() {
+    if (owns_names_) names_->release();
 }
 
-std::string_view IdentBase::rel_name() const {
-    return names_ ? std::string_view(names_->bytes + names_->abs_len, names_->rel_len)
-                  : std::string_view();
-}
+std::string_view IdentBase::abs_name() const { return names_ ? names_->abs() : std::string_view(); }
+
+std::string_view IdentBase::rel_name() const { return names_ ? names_->rel() : std::string_view(); }
 
 void IdentBase::set_names(std::string_view rel_name, std::string_view abs_name) {
-    Names* fresh = (rel_name.empty() && abs_name.empty()) ? nullptr : Names::make(abs_name, rel_name);
-    Names::release(names_);
+    const Names* fresh = nullptr;
+    bool owns = false;
+    if (!rel_name.empty() || !abs_name.empty()) {
+        if (NameStore* store = current_name_store()) {
+            fresh = Names::place(store->allocate(Names::size_for(abs_name, rel_name), alignof(Names)),
+                                 abs_name, rel_name, 0);
+        } else {
+            fresh = Names::make_counted(abs_name, rel_name);
+            owns = true;
+        }
+    }
+    release_names();
     names_ = fresh;
+    owns_names_ = owns;
+}
+
+void IdentBase::detach_names() {
+    if (owns_names_ || !names_) return;
+    names_ = Names::make_counted(names_->abs(), names_->rel());
+    owns_names_ = true;
+}
+
+void IdentBase::attach_store_names(const Names* names) {
+    release_names();
+    names_ = names;
+    owns_names_ = false;
 }
 
 void IdentBase::set_abs_name(std::string_view name) {

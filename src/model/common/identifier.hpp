@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "common/arena_base.hpp"
+#include "common/name_store.hpp"
 
 namespace vorlent {
 
@@ -26,10 +27,16 @@ void check_name_len(std::string_view name);
 
 // The identity record. Identities are plain values copied wherever an element
 // is referred to, so the record is kept small: the two names live together in
-// one immutable, shared text block (copying an identity shares it and never
+// one immutable text block (copying an identity shares it and never
 // allocates). Both names are 0 to 256 bytes of UTF-8.
+//
+// A name block lives either in the NameStore current when the identity was
+// named (see NameStoreScope), freed with its store and copied with no
+// bookkeeping at all, or, when no store is current, in a block of its own
+// that the copies share and count.
 class IdentBase {
 public:
+    struct Names;  // abs name bytes then rel name bytes
     // The all-zero identity: global id 0, not user-made, empty names, null handle.
     IdentBase() = default;
     // A new identity with the given id and flag and both names stored under
@@ -53,6 +60,15 @@ public:
     void set_rel_name(std::string_view name);
     void set_arena_handle(ArenaHandle h) { arena_handle_ = h; }
 
+    // The block in a store that holds the names, or null when they are in a
+    // counted block of their own (or empty).
+    const Names* store_names() const { return owns_names_ ? nullptr : names_; }
+    // Moves the names into a counted block of their own, so the identity may
+    // outlive the store (an identity handed to Python).
+    void detach_names();
+    // Uses `names`, a block of a store that is alive, with the same text.
+    void attach_store_names(const Names* names);
+
     // Equal when the global ids and the absolute names are equal; the flag,
     // the relative names and the handles do not take part.
     friend bool operator==(const IdentBase& a, const IdentBase& b) {
@@ -60,14 +76,17 @@ public:
     }
 
 private:
-    struct Names;  // shared text block: abs name bytes then rel name bytes
     void set_names(std::string_view rel_name, std::string_view abs_name);
+    void release_names();
 
     uint64_t global_id_ = 0;
     ArenaHandle arena_handle_ = ArenaHandle::null();
-    Names* names_ = nullptr;
+    const Names* names_ = nullptr;
     bool is_user_com_ = false;
+    bool owns_names_ = false;  // a counted block; else a store's (or none)
 };
+
+
 
 // Debug form: every field by name, in declaration order; the two name
 // buffers render as lists of 256 byte values, as a fixed buffer would.
