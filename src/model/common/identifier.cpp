@@ -19,40 +19,31 @@ void check_name_len(std::string_view name) {
         fatal(format("name exceeds MAX_NAME_LEN ({}): \"{}\"", MAX_NAME_LEN, name));
 }
 
-// Immutable once built. `refs` counts the identities sharing a block of
-// their own; a store's blocks are not counted.
-struct IdentBase::Names {
-    std::atomic<uint32_t> refs;
-    uint16_t abs_len;
-    uint16_t rel_len;
-    char bytes[1];  // abs_len + rel_len bytes follow
+IdentBase::Names* IdentBase::Names::place(void* mem, std::string_view abs, std::string_view rel,
+                                         uint32_t refs) {
+    Names* n = new (mem) Names{{refs}, uint16_t(abs.size()), uint16_t(rel.size()), {0}};
+    std::memcpy(n->bytes, abs.data(), abs.size());
+    std::memcpy(n->bytes + abs.size(), rel.data(), rel.size());
+    return n;
+}
 
-    static size_t size_for(std::string_view abs, std::string_view rel) {
-        return offsetof(Names, bytes) + abs.size() + rel.size();
-    }
-    static Names* place(void* mem, std::string_view abs, std::string_view rel, uint32_t refs) {
-        Names* n = new (mem) Names{{refs}, uint16_t(abs.size()), uint16_t(rel.size()), {0}};
-        std::memcpy(n->bytes, abs.data(), abs.size());
-        std::memcpy(n->bytes + abs.size(), rel.data(), rel.size());
-        return n;
-    }
-    static const Names* make_counted(std::string_view abs, std::string_view rel) {
-        void* mem = std::malloc(size_for(abs, rel));
-        if (!mem) throw std::bad_alloc();
-        return place(mem, abs, rel, 1);
-    }
-    std::string_view abs() const { return std::string_view(bytes, abs_len); }
-    std::string_view rel() const { return std::string_view(bytes + abs_len, rel_len); }
-    void acquire() const { const_cast<Names*>(this)->refs.fetch_add(1, std::memory_order_relaxed); }
-    void release() const {
-        Names* self = const_cast<Names*>(this);
-        if (self->refs.fetch_sub(1, std::memory_order_acq_rel) == 1) {
-            self->~Names();
-            std::free(self);
-        }
-    }
-};
+const IdentBase::Names* IdentBase::Names::make_counted(std::string_view abs, std::string_view rel) {
+    void* mem = std::malloc(size_for(abs, rel));
+    if (!mem) throw std::bad_alloc();
+    return place(mem, abs, rel, 1);
+}
 
+void IdentBase::Names::acquire() const {
+    const_cast<Names*>(this)->refs.fetch_add(1, std::memory_order_relaxed);
+}
+
+void IdentBase::Names::release() const {
+    Names* self = const_cast<Names*>(this);
+    if (self->refs.fetch_sub(1, std::memory_order_acq_rel) == 1) {
+        self->~Names();
+        std::free(self);
+    }
+}
 
 IdentBase::IdentBase(uint64_t global_id, bool is_user_com, std::string_view rel_name,
                      std::string_view abs_name)
@@ -61,54 +52,6 @@ IdentBase::IdentBase(uint64_t global_id, bool is_user_com, std::string_view rel_
     check_name_len(abs_name);
     set_names(rel_name, abs_name);
 }
-
-IdentBase::IdentBase(const IdentBase& o)
-    : global_id_(o.global_id_), arena_handle_(o.arena_handle_), names_(o.names_),
-      is_user_com_(o.is_user_com_), owns_names_(o.owns_names_) {
-    if (owns_names_) names_->acquire();
-}
-
-IdentBase::IdentBase(IdentBase&& o) noexcept
-    : global_id_(o.global_id_), arena_handle_(o.arena_handle_), names_(o.names_),
-      is_user_com_(o.is_user_com_), owns_names_(o.owns_names_) {
-    o.names_ = nullptr;
-    o.owns_names_ = false;
-}
-
-IdentBase& IdentBase::operator=(const IdentBase& o) {
-    if (this != &o) {
-        if (o.owns_names_) o.names_->acquire();
-        release_names();
-        global_id_ = o.global_id_;
-        arena_handle_ = o.arena_handle_;
-        names_ = o.names_;
-        is_user_com_ = o.is_user_com_;
-        owns_names_ = o.owns_names_;
-    }
-    return *this;
-}
-
-IdentBase& IdentBase::operator=(IdentBase&& o) noexcept {
-    if (this != &o) {
-        release_names();
-        global_id_ = o.global_id_;
-        arena_handle_ = o.arena_handle_;
-        names_ = std::exchange(o.names_, nullptr);
-        is_user_com_ = o.is_user_com_;
-        owns_names_ = std::exchange(o.owns_names_, false);
-    }
-    return *this;
-}
-
-IdentBase::~IdentBase() { release_names(); }
-
-void IdentBase::release_names() {
-    if (owns_names_) names_->release();
-}
-
-std::string_view IdentBase::abs_name() const { return names_ ? names_->abs() : std::string_view(); }
-
-std::string_view IdentBase::rel_name() const { return names_ ? names_->rel() : std::string_view(); }
 
 void IdentBase::set_names(std::string_view rel_name, std::string_view abs_name) {
     const Names* fresh = nullptr;

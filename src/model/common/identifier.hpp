@@ -4,9 +4,11 @@
 #pragma once
 
 #include <atomic>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "common/arena_base.hpp"
 #include "common/name_store.hpp"
@@ -36,23 +38,70 @@ void check_name_len(std::string_view name);
 // that the copies share and count.
 class IdentBase {
 public:
-    struct Names;  // abs name bytes then rel name bytes
+    // Immutable once built. `refs` counts the identities sharing a block of
+    // their own; a store's blocks are not counted.
+    struct Names {
+        std::atomic<uint32_t> refs;
+        uint16_t abs_len;
+        uint16_t rel_len;
+        char bytes[1];  // abs_len + rel_len bytes follow
+
+        static size_t size_for(std::string_view abs, std::string_view rel) {
+            return offsetof(Names, bytes) + abs.size() + rel.size();
+        }
+        static Names* place(void* mem, std::string_view abs, std::string_view rel, uint32_t refs);
+        static const Names* make_counted(std::string_view abs, std::string_view rel);
+        std::string_view abs() const { return std::string_view(bytes, abs_len); }
+        std::string_view rel() const { return std::string_view(bytes + abs_len, rel_len); }
+        void acquire() const;
+        void release() const;
+    };
     // The all-zero identity: global id 0, not user-made, empty names, null handle.
     IdentBase() = default;
     // A new identity with the given id and flag and both names stored under
     // the name rule (the relative name is checked first).
     IdentBase(uint64_t global_id, bool is_user_com, std::string_view rel_name,
               std::string_view abs_name);
-    IdentBase(const IdentBase& o);
-    IdentBase(IdentBase&& o) noexcept;
-    IdentBase& operator=(const IdentBase& o);
-    IdentBase& operator=(IdentBase&& o) noexcept;
-    ~IdentBase();
+    IdentBase(const IdentBase& o)
+        : global_id_(o.global_id_), arena_handle_(o.arena_handle_), names_(o.names_),
+          is_user_com_(o.is_user_com_), owns_names_(o.owns_names_) {
+        if (owns_names_) names_->acquire();
+    }
+    IdentBase(IdentBase&& o) noexcept
+        : global_id_(o.global_id_), arena_handle_(o.arena_handle_), names_(o.names_),
+          is_user_com_(o.is_user_com_), owns_names_(o.owns_names_) {
+        o.names_ = nullptr;
+        o.owns_names_ = false;
+    }
+    IdentBase& operator=(const IdentBase& o) {
+        if (this != &o) {
+            if (o.owns_names_) o.names_->acquire();
+            release_names();
+            global_id_ = o.global_id_;
+            arena_handle_ = o.arena_handle_;
+            names_ = o.names_;
+            is_user_com_ = o.is_user_com_;
+            owns_names_ = o.owns_names_;
+        }
+        return *this;
+    }
+    IdentBase& operator=(IdentBase&& o) noexcept {
+        if (this != &o) {
+            release_names();
+            global_id_ = o.global_id_;
+            arena_handle_ = o.arena_handle_;
+            names_ = std::exchange(o.names_, nullptr);
+            is_user_com_ = o.is_user_com_;
+            owns_names_ = std::exchange(o.owns_names_, false);
+        }
+        return *this;
+    }
+    ~IdentBase() { release_names(); }
 
     uint64_t global_id() const { return global_id_; }
     bool is_user_com() const { return is_user_com_; }
-    std::string_view abs_name() const;
-    std::string_view rel_name() const;
+    std::string_view abs_name() const { return names_ ? names_->abs() : std::string_view(); }
+    std::string_view rel_name() const { return names_ ? names_->rel() : std::string_view(); }
     std::string get_abs_name() const { return std::string(abs_name()); }
     const ArenaHandle& arena_handle() const { return arena_handle_; }
 
@@ -77,7 +126,9 @@ public:
 
 private:
     void set_names(std::string_view rel_name, std::string_view abs_name);
-    void release_names();
+    void release_names() {
+        if (owns_names_) names_->release();
+    }
 
     uint64_t global_id_ = 0;
     ArenaHandle arena_handle_ = ArenaHandle::null();
