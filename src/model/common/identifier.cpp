@@ -47,7 +47,7 @@ void IdentBase::Names::release() const {
 
 IdentBase::IdentBase(uint64_t global_id, bool is_user_com, std::string_view rel_name,
                      std::string_view abs_name)
-    : global_id_(global_id), is_user_com_(is_user_com) {
+    : global_id_(global_id), bits_(is_user_com ? USER_BIT : 0) {
     check_name_len(rel_name);
     check_name_len(abs_name);
     set_names(rel_name, abs_name);
@@ -66,20 +66,17 @@ void IdentBase::set_names(std::string_view rel_name, std::string_view abs_name) 
         }
     }
     release_names();
-    names_ = fresh;
-    owns_names_ = owns;
+    set_names_ptr(fresh, owns);
 }
 
 void IdentBase::detach_names() {
-    if (owns_names_ || !names_) return;
-    names_ = Names::make_counted(names_->abs(), names_->rel());
-    owns_names_ = true;
+    if (owns_names() || !names()) return;
+    set_names_ptr(Names::make_counted(names()->abs(), names()->rel()), true);
 }
 
 void IdentBase::attach_store_names(const Names* names) {
     release_names();
-    names_ = names;
-    owns_names_ = false;
+    set_names_ptr(names, false);
 }
 
 void IdentBase::set_abs_name(std::string_view name) {

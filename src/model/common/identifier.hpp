@@ -63,25 +63,20 @@ public:
     IdentBase(uint64_t global_id, bool is_user_com, std::string_view rel_name,
               std::string_view abs_name);
     IdentBase(const IdentBase& o)
-        : global_id_(o.global_id_), arena_handle_(o.arena_handle_), names_(o.names_),
-          is_user_com_(o.is_user_com_), owns_names_(o.owns_names_) {
-        if (owns_names_) names_->acquire();
+        : global_id_(o.global_id_), arena_handle_(o.arena_handle_), bits_(o.bits_) {
+        if (owns_names()) names()->acquire();
     }
     IdentBase(IdentBase&& o) noexcept
-        : global_id_(o.global_id_), arena_handle_(o.arena_handle_), names_(o.names_),
-          is_user_com_(o.is_user_com_), owns_names_(o.owns_names_) {
-        o.names_ = nullptr;
-        o.owns_names_ = false;
+        : global_id_(o.global_id_), arena_handle_(o.arena_handle_), bits_(o.bits_) {
+        o.bits_ &= USER_BIT;
     }
     IdentBase& operator=(const IdentBase& o) {
         if (this != &o) {
-            if (o.owns_names_) o.names_->acquire();
+            if (o.owns_names()) o.names()->acquire();
             release_names();
             global_id_ = o.global_id_;
             arena_handle_ = o.arena_handle_;
-            names_ = o.names_;
-            is_user_com_ = o.is_user_com_;
-            owns_names_ = o.owns_names_;
+            bits_ = o.bits_;
         }
         return *this;
     }
@@ -90,18 +85,17 @@ public:
             release_names();
             global_id_ = o.global_id_;
             arena_handle_ = o.arena_handle_;
-            names_ = std::exchange(o.names_, nullptr);
-            is_user_com_ = o.is_user_com_;
-            owns_names_ = std::exchange(o.owns_names_, false);
+            bits_ = o.bits_;
+            o.bits_ &= USER_BIT;
         }
         return *this;
     }
     ~IdentBase() { release_names(); }
 
     uint64_t global_id() const { return global_id_; }
-    bool is_user_com() const { return is_user_com_; }
-    std::string_view abs_name() const { return names_ ? names_->abs() : std::string_view(); }
-    std::string_view rel_name() const { return names_ ? names_->rel() : std::string_view(); }
+    bool is_user_com() const { return bits_ & USER_BIT; }
+    std::string_view abs_name() const { return names() ? names()->abs() : std::string_view(); }
+    std::string_view rel_name() const { return names() ? names()->rel() : std::string_view(); }
     std::string get_abs_name() const { return std::string(abs_name()); }
     const ArenaHandle& arena_handle() const { return arena_handle_; }
 
@@ -111,7 +105,7 @@ public:
 
     // The block in a store that holds the names, or null when they are in a
     // counted block of their own (or empty).
-    const Names* store_names() const { return owns_names_ ? nullptr : names_; }
+    const Names* store_names() const { return owns_names() ? nullptr : names(); }
     // Moves the names into a counted block of their own, so the identity may
     // outlive the store (an identity handed to Python).
     void detach_names();
@@ -121,20 +115,31 @@ public:
     // Equal when the global ids and the absolute names are equal; the flag,
     // the relative names and the handles do not take part.
     friend bool operator==(const IdentBase& a, const IdentBase& b) {
-        return a.global_id_ == b.global_id_ && (a.names_ == b.names_ || a.abs_name() == b.abs_name());
+        return a.global_id_ == b.global_id_ &&
+               (a.names() == b.names() || a.abs_name() == b.abs_name());
     }
 
 private:
+    // The names pointer and two flags in one word (name blocks are aligned
+    // to 4): identities are copied everywhere, so every byte counts.
+    static constexpr uintptr_t OWNS_BIT = 1;  // a counted block; else a store's (or none)
+    static constexpr uintptr_t USER_BIT = 2;  // is_user_com
+    static constexpr uintptr_t FLAG_BITS = OWNS_BIT | USER_BIT;
+    static_assert(alignof(Names) > FLAG_BITS);
+
+    const Names* names() const { return reinterpret_cast<const Names*>(bits_ & ~FLAG_BITS); }
+    bool owns_names() const { return bits_ & OWNS_BIT; }
+    void set_names_ptr(const Names* n, bool owns) {
+        bits_ = reinterpret_cast<uintptr_t>(n) | (owns ? OWNS_BIT : 0) | (bits_ & USER_BIT);
+    }
     void set_names(std::string_view rel_name, std::string_view abs_name);
     void release_names() {
-        if (owns_names_) names_->release();
+        if (owns_names()) names()->release();
     }
 
     uint64_t global_id_ = 0;
     ArenaHandle arena_handle_ = ArenaHandle::null();
-    const Names* names_ = nullptr;
-    bool is_user_com_ = false;
-    bool owns_names_ = false;  // a counted block; else a store's (or none)
+    uintptr_t bits_ = 0;
 };
 
 
