@@ -44,13 +44,15 @@ void route_and_remap_io_model(ModelArena& model) {
 }
 
 void route_and_remap_io_module(ModelArena& model, const ModuleIdent& module) {
+    // Reads of the module's own components need no wire: the set leaves them out.
+    HcpSet deps = HcpSet::outside_of(module.handle());
     auto m = model.take<Module>(module);
-    const std::vector<HcpIdent> readers = routed_components(*m);
-    HcpSet deps;
-    for (const HcpIdent& r : readers) {
-        auto hcp = take_hcp(model, r);
-        hcp->gather_dep_hcps(deps, model);
-        hcp.put_back();
+    for (size_t k = 0; k <= size_t(LAST_ROUTED_KIND); ++k) {
+        for (const HcpIdent& r : m->hcps_of(HwComponentType(k))) {
+            auto hcp = take_hcp(model, r);
+            hcp->gather_dep_hcps(deps, model);
+            hcp.put_back();
+        }
     }
     m.put_back();
 
@@ -61,15 +63,13 @@ void route_and_remap_io_module(ModelArena& model, const ModuleIdent& module) {
         return a.global_id() < b.global_id();
     });
     HcpMap remap;
-    for (const HcpIdent& dep : sorted) {
-        if (dep.module_handle == module.handle()) continue;
-        remap.emplace(dep, route_io_base(model, module, dep));
-    }
+    for (const HcpIdent& dep : sorted) remap.emplace(dep, route_io_base(model, module, dep));
     // Nothing read here lives in another module: there is nothing to rename.
     if (remap.empty()) return;
 
+    // Routing added IO wires only, so these are the readers gathered above.
     auto again = model.take<Module>(module);
-    for (const HcpIdent& r : readers) {
+    for (const HcpIdent& r : routed_components(*again)) {
         auto hcp = take_hcp(model, r);
         hcp->remap_dep_hcps(remap, model);
         hcp.put_back();
