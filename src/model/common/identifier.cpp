@@ -21,9 +21,10 @@ void check_name_len(std::string_view name) {
 
 IdentBase::Names* IdentBase::Names::place(void* mem, std::string_view abs, std::string_view rel,
                                          uint32_t refs) {
-    Names* n = new (mem) Names{{refs}, uint16_t(abs.size()), uint16_t(rel.size()), {0}};
+    const size_t at = rel_offset(abs, rel);
+    Names* n = new (mem) Names{{refs}, uint16_t(abs.size()), uint16_t(rel.size()), uint16_t(at), {0}};
     std::memcpy(n->bytes, abs.data(), abs.size());
-    std::memcpy(n->bytes + abs.size(), rel.data(), rel.size());
+    if (at == abs.size()) std::memcpy(n->bytes + abs.size(), rel.data(), rel.size());
     return n;
 }
 

@@ -44,15 +44,23 @@ public:
         std::atomic<uint32_t> refs;
         uint16_t abs_len;
         uint16_t rel_len;
-        char bytes[1];  // abs_len + rel_len bytes follow
+        uint16_t rel_at;  // where the rel name starts: inside the abs name, which
+                          // usually contains it, else right after it
+        char bytes[1];    // the abs name, then the rel name unless inside it
 
+        // Where `rel` starts in `abs`, or abs.size() when it must follow.
+        static size_t rel_offset(std::string_view abs, std::string_view rel) {
+            const size_t at = rel.empty() ? 0 : abs.find(rel);
+            return at == std::string_view::npos ? abs.size() : at;
+        }
         static size_t size_for(std::string_view abs, std::string_view rel) {
-            return offsetof(Names, bytes) + abs.size() + rel.size();
+            const size_t at = rel_offset(abs, rel);
+            return offsetof(Names, bytes) + abs.size() + (at == abs.size() ? rel.size() : 0);
         }
         static Names* place(void* mem, std::string_view abs, std::string_view rel, uint32_t refs);
         static const Names* make_counted(std::string_view abs, std::string_view rel);
         std::string_view abs() const { return std::string_view(bytes, abs_len); }
-        std::string_view rel() const { return std::string_view(bytes + abs_len, rel_len); }
+        std::string_view rel() const { return std::string_view(bytes + rel_at, rel_len); }
         void acquire() const;
         void release() const;
     };
