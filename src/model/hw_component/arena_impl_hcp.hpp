@@ -24,6 +24,11 @@ using TakenHcp = TakenAny<HcpBase, Reg, StateReg, CondWaitStateReg, CycleWaitSta
 const HcpAssignable& get_hcp_assign(const ModelArena& model, const HcpIdent& ident);
 HcpAssignable& get_hcp_assign_mut(ModelArena& model, const HcpIdent& ident);
 
+// The component in its slot, read in place, when the slot holds it (not
+// taken out, same global id); null otherwise. For readers that would take
+// the component out only to look at it.
+const HcpAssignable* hcp_in_slot(const ModelArena& model, const HcpIdent& ident);
+
 // Takes the component out of its arena. Nest stops with "HwComponentType
 // Nest is not HcpBase".
 TakenHcp take_hcp(ModelArena& model, const HcpIdent& ident);
