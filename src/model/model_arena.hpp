@@ -92,6 +92,11 @@ public:
     Taken<T> take(const Ident& ident) {
         return arena<T>().take(ident.handle(), ident.global_id());
     }
+    // The element in place, with the checks of `take` (see checked_mut).
+    template <class T, class Ident>
+    T& checked_mut(const Ident& ident) {
+        return arena<T>().checked_mut(ident.handle(), ident.global_id());
+    }
     template <class T, class Ident>
     const T& get(const Ident& ident) const {
         return arena<T>().get(ident.handle());

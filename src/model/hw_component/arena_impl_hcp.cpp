@@ -57,6 +57,14 @@ const HcpAssignable* hcp_in_slot(const ModelArena& model, const HcpIdent& ident)
                          });
 }
 
+HcpBase& hcp_checked_mut(ModelArena& model, const HcpIdent& ident) {
+    return with_hcp_kind(ident.hw_type, "HwComponentType {} is not HcpBase",
+                         [&](auto* kind) -> HcpBase& {
+                             using T = std::remove_pointer_t<decltype(kind)>;
+                             return model.checked_mut<T>(ident);
+                         });
+}
+
 TakenHcp take_hcp(ModelArena& model, const HcpIdent& ident) {
     return with_hcp_kind(ident.hw_type, "HwComponentType {} is not HcpBase",
                          [&](auto* kind) -> TakenHcp {

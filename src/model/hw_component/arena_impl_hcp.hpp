@@ -29,6 +29,9 @@ HcpAssignable& get_hcp_assign_mut(ModelArena& model, const HcpIdent& ident);
 // the component out only to look at it.
 const HcpAssignable* hcp_in_slot(const ModelArena& model, const HcpIdent& ident);
 
+// The component in place, with the checks of take_hcp (see checked_mut).
+HcpBase& hcp_checked_mut(ModelArena& model, const HcpIdent& ident);
+
 // Takes the component out of its arena. Nest stops with "HwComponentType
 // Nest is not HcpBase".
 TakenHcp take_hcp(ModelArena& model, const HcpIdent& ident);
