@@ -19,7 +19,7 @@ using TakenHcp = TakenAny<HcpBase, Reg, StateReg, CondWaitStateReg, CycleWaitSta
                           SyncReg, Wire, Val, MemEle, Expression, IoWire, MemBlk>;
 
 // The component as its assignable interface, borrowed in place (the
-// reference dies at the next insert into its kind's arena). Nest stops with
+// reference holds until the component is taken out). Nest stops with
 // "HwComponentType Nest is not HCP-assignable".
 const HcpAssignable& get_hcp_assign(const ModelArena& model, const HcpIdent& ident);
 HcpAssignable& get_hcp_assign_mut(ModelArena& model, const HcpIdent& ident);
