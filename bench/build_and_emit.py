@@ -1,37 +1,50 @@
-"""Build and emit designs of 1k, 10k and 100k components and report the time
-each step takes and the peak memory of the process.
+"""Build and emit designs of 1k, 10k and 100k components in two shapes and
+report, per phase, the time, the time per component, the peak memory and the
+peak memory per component.
 
-Each size runs in a fresh interpreter, so the peak memory is that size's own.
-Half of the components are registers assigned one after another inside
-sequential blocks (a shift chain, 50 steps per block); the other half are
-wires driven by flat loose assignments from those registers.
+Shapes (N components):
+  d1  sequential chains: N/2 8-bit registers assigned one after another in
+      seq blocks of 50 steps (r[i] = r[i-1], the first = 1), N/2 8-bit wires
+      assigned loosely from register i mod N/2.
+  d2  flat datapath: N/2 registers r[i] <= r[i-1] + w[i] (r[-1] is the last
+      register), N/2 wires w[i] = r[(7i) mod N/2] ^ 0x5A, all loose
+      assignments of expressions, no flow blocks.
 
-    python3 bench/build_and_emit.py [sizes...]
+Phases: describe (the Python calls), build_flow, emit (the Verilog files,
+then freeing the model, the backend and every identity the script holds).
+Each shape and size runs in a fresh interpreter, so ids start from the same
+point and the peaks are that run's own. A phase's peak is the highest
+resident size during the phase minus the resident size after import.
+
+    python3 bench/build_and_emit.py [--shapes d1,d2] [sizes...]
+    python3 bench/build_and_emit.py --compare OTHER_PYTHON [--repeat 3] [sizes...]
+        runs every case with OTHER_PYTHON and this interpreter, alternating,
+        and prints the medians side by side
+    python3 bench/build_and_emit.py --hash N
+        prints the sha256 of the files each shape emits at N components
 """
 
+import hashlib
+import json
 import os
 import resource
+import statistics
 import subprocess
 import sys
 import tempfile
 import time
 
 STEPS_PER_BLOCK = 50
+SHAPES = ("d1", "d2")
+PHASES = ("describe", "build_flow", "emit")
+DEFAULT_SIZES = (1_000, 10_000, 100_000)
 
 
-def run_one(n_components, out_dir):
-    from vorlent._vorlent import BackendVerilog, ModelArena
-
-    t0 = time.perf_counter()
-    m = ModelArena()
-    top = m.mk_module("top")
-    m.set_top_module(top)
-    n_regs = n_components // 2
-    n_wires = n_components - n_regs
-
+def describe_d1(m, top, n):
+    n_regs = n // 2
     m.track_module_at_com_init(top)
     regs = [m.mk_reg(f"r{i}", 8) for i in range(n_regs)]
-    wires = [m.mk_wire(f"w{i}", 8) for i in range(n_wires)]
+    wires = [m.mk_wire(f"w{i}", 8) for i in range(n - n_regs)]
     m.untrack_module_at_com_init(top)
 
     m.track_module_at_flow_init(top)
@@ -45,12 +58,60 @@ def run_one(n_components, out_dir):
     for i, w in enumerate(wires):
         m.gen_basic_assign(w, regs[i % n_regs])
     m.untrack_module_at_flow_init(top)
-    t1 = time.perf_counter()
+    return [regs, wires]
 
-    m.build_flow()
-    t2 = time.perf_counter()
 
-    backend = BackendVerilog(m)
+def describe_d2(m, top, n):
+    from vorlent._vorlent import LogicOp
+
+    n_regs = n // 2
+    m.track_module_at_com_init(top)
+    regs = [m.mk_reg(f"r{i}", 8) for i in range(n_regs)]
+    wires = [m.mk_wire(f"w{i}", 8) for i in range(n - n_regs)]
+    m.untrack_module_at_com_init(top)
+
+    m.track_module_at_flow_init(top)
+    exprs = []
+    for i, r in enumerate(regs):
+        e = m.mk_expression(f"a{i}", LogicOp.ArithPlus, regs[i - 1], wires[i])
+        m.gen_basic_assign(r, e)
+        exprs.append(e)
+    for i, w in enumerate(wires):
+        e = m.mk_expression(f"x{i}", LogicOp.BitwiseXor, regs[(7 * i) % n_regs], 0x5A)
+        m.gen_basic_assign(w, e)
+        exprs.append(e)
+    m.finalize_flow_procedure()
+    m.untrack_module_at_flow_init(top)
+    return [regs, wires, exprs]
+
+
+DESCRIBE = {"d1": describe_d1, "d2": describe_d2}
+
+
+def rss_bytes():
+    with open("/proc/self/statm") as f:
+        return int(f.read().split()[1]) * os.sysconf("SC_PAGE_SIZE")
+
+
+def reset_peak():
+    """Starts a new peak measurement; False where the kernel refuses."""
+    try:
+        with open("/proc/self/clear_refs", "w") as f:
+            f.write("5")
+        return True
+    except OSError:
+        return False
+
+
+def peak_bytes():
+    with open("/proc/self/status") as f:
+        for line in f:
+            if line.startswith("VmHWM:"):
+                return int(line.split()[1]) * 1024
+    return resource.getrusage(resource.RUSAGE_SELF).ru_maxrss * 1024
+
+
+def emit_quietly(backend, out_dir):
     # The backend's progress lines go to the process's standard output.
     saved = os.dup(1)
     with open(os.devnull, "w") as null:
@@ -60,22 +121,140 @@ def run_one(n_components, out_dir):
         finally:
             os.dup2(saved, 1)
             os.close(saved)
-    t3 = time.perf_counter()
 
-    peak_mib = resource.getrusage(resource.RUSAGE_SELF).ru_maxrss / 1024
-    size = sum(os.path.getsize(os.path.join(out_dir, f)) for f in os.listdir(out_dir))
-    print(f"{n_components:>8} components: describe {t1 - t0:7.2f} s  build_flow {t2 - t1:7.2f} s  "
-          f"emit {t3 - t2:7.2f} s  peak {peak_mib:8.1f} MiB  verilog {size / 2**20:7.1f} MiB")
+
+def run_one(shape, n, out_dir):
+    """Builds and emits one design; returns {phase: (seconds, peak bytes above
+    the resident size after import)}."""
+    from vorlent._vorlent import BackendVerilog, ModelArena
+
+    base = rss_bytes()
+    phases = {}
+    clock = [time.perf_counter()]
+
+    def start():
+        reset_peak()
+        clock[0] = time.perf_counter()
+
+    def stop(phase):
+        phases[phase] = (time.perf_counter() - clock[0], max(0, peak_bytes() - base))
+
+    start()
+    m = ModelArena()
+    top = m.mk_module("top")
+    m.set_top_module(top)
+    held = DESCRIBE[shape](m, top, n)
+    stop("describe")
+
+    start()
+    m.build_flow()
+    stop("build_flow")
+
+    start()
+    backend = BackendVerilog(m)
+    emit_quietly(backend, out_dir)
+    del backend, m, top, held
+    stop("emit")
+    return phases
+
+
+def emitted_hash(out_dir):
+    h = hashlib.sha256()
+    for name in sorted(os.listdir(out_dir)):
+        h.update(name.encode() + b"\0")
+        with open(os.path.join(out_dir, name), "rb") as f:
+            h.update(f.read() + b"\0")
+    return h.hexdigest()
+
+
+def child(python, *args):
+    out = subprocess.run([python, __file__, *args], check=True, capture_output=True, text=True)
+    return json.loads(out.stdout.strip().splitlines()[-1])
+
+
+def fmt_row(shape, n, phase, seconds, peak):
+    return (f"{shape}  {n:>7}  {phase:<10} {seconds:8.3f} s {seconds / n * 1e6:8.2f} us/comp "
+            f"{peak / 2**20:9.1f} MiB {peak / n:8.0f} B/comp")
+
+
+def main_table(shapes, sizes):
+    print(f"{'':2}  {'N':>7}  {'phase':<10} {'time':>10} {'per comp':>15} {'peak':>13} {'per comp':>13}")
+    for shape in shapes:
+        for n in sizes:
+            got = child(sys.executable, "--one", shape, str(n))
+            for phase in PHASES:
+                print(fmt_row(shape, n, phase, *got[phase]), flush=True)
+            total = sum(got[p][0] for p in ("build_flow", "emit"))
+            print(f"{shape}  {n:>7}  build+emit {total:8.3f} s {total / n * 1e6:8.2f} us/comp "
+                  f"{max(got[p][1] for p in PHASES) / n:23.0f} B/comp peak", flush=True)
+
+
+def main_compare(other, shapes, sizes, repeat):
+    """Old (OTHER) and new (this interpreter) alternate; medians of `repeat`."""
+    runs = {}
+    for _ in range(repeat):
+        for shape in shapes:
+            for n in sizes:
+                for label, python in (("old", other), ("new", sys.executable)):
+                    runs.setdefault((label, shape, n), []).append(child(python, "--one", shape, str(n)))
+    med = lambda xs: statistics.median(xs)  # noqa: E731
+    print(f"medians of {repeat}, old = {other}, new = {sys.executable}")
+    print(f"{'':2}  {'N':>7}  {'phase':<10} {'old s':>8} {'new s':>8} {'speedup':>8}  "
+          f"{'old us/c':>9} {'new us/c':>9}  {'old B/c':>8} {'new B/c':>8}")
+    for shape in shapes:
+        for n in sizes:
+            rows = [(p, lambda r, p=p: r[p][0], lambda r, p=p: r[p][1]) for p in PHASES]
+            rows.append(("build+emit", lambda r: r["build_flow"][0] + r["emit"][0],
+                         lambda r: max(r[p][1] for p in PHASES)))
+            for phase, secs, peak in rows:
+                old_s = med([secs(r) for r in runs[("old", shape, n)]])
+                new_s = med([secs(r) for r in runs[("new", shape, n)]])
+                old_b = med([peak(r) for r in runs[("old", shape, n)]]) / n
+                new_b = med([peak(r) for r in runs[("new", shape, n)]]) / n
+                print(f"{shape}  {n:>7}  {phase:<10} {old_s:8.3f} {new_s:8.3f} {old_s / new_s:7.2f}x  "
+                      f"{old_s / n * 1e6:9.2f} {new_s / n * 1e6:9.2f}  {old_b:8.0f} {new_b:8.0f}",
+                      flush=True)
 
 
 def main():
-    if len(sys.argv) == 3 and sys.argv[1] == "--one":
+    args = sys.argv[1:]
+    if args[:1] == ["--one"]:
         with tempfile.TemporaryDirectory() as out_dir:
-            run_one(int(sys.argv[2]), out_dir)
+            print(json.dumps(run_one(args[1], int(args[2]), out_dir)))
         return
-    sizes = [int(s) for s in sys.argv[1:]] or [1_000, 10_000, 100_000]
-    for n in sizes:
-        subprocess.run([sys.executable, __file__, "--one", str(n)], check=True)
+    if args[:1] == ["--hash-one"]:
+        from vorlent._vorlent import BackendVerilog, ModelArena
+
+        with tempfile.TemporaryDirectory() as out_dir:
+            m = ModelArena()
+            top = m.mk_module("top")
+            m.set_top_module(top)
+            DESCRIBE[args[1]](m, top, int(args[2]))
+            m.build_flow()
+            emit_quietly(BackendVerilog(m), out_dir)
+            print(json.dumps(emitted_hash(out_dir)))
+        return
+    if args[:1] == ["--hash"]:
+        for shape in SHAPES:
+            print(f"{shape} {args[1]} {child(sys.executable, '--hash-one', shape, args[1])}")
+        return
+
+    shapes, other, repeat = SHAPES, None, 3
+    while args and args[0].startswith("--"):
+        flag, value, args = args[0], args[1], args[2:]
+        if flag == "--shapes":
+            shapes = tuple(value.split(","))
+        elif flag == "--compare":
+            other = value
+        elif flag == "--repeat":
+            repeat = int(value)
+        else:
+            sys.exit(f"unknown option {flag}")
+    sizes = [int(s) for s in args] or list(DEFAULT_SIZES)
+    if other:
+        main_compare(other, shapes, sizes, repeat)
+    else:
+        main_table(shapes, sizes)
 
 
 if __name__ == "__main__":

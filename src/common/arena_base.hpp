@@ -10,12 +10,14 @@
 // identity) or, if the operation stops with a fatal error, while the error
 // unwinds, so no element is ever lost to a caught error.
 //
-// References returned by `get`/`get_mut` are invalidated by the next insert
-// into the same arena: read what you need, then make new elements.
+// Elements never move once inserted, so references returned by `get`/`get_mut`
+// stay valid across inserts; a take or put-back replaces what the slot holds.
 #pragma once
 
+#include <bit>
 #include <cstddef>
 #include <cstdint>
+#include <new>
 #include <optional>
 #include <string>
 #include <utility>
@@ -23,14 +25,21 @@
 #include <vector>
 
 #include "common/fatal.hpp"
+#include "common/name_store.hpp"
 
 namespace vorlent {
 
+// Eight bytes: identities carry handles everywhere, and no arena holds 2^32
+// elements.
 struct ArenaHandle {
     static constexpr uint32_t NULL_GENERATION = 0xFFFFFFFFu;
 
-    size_t index = 0;
+    uint32_t index = 0;
     uint32_t generation = NULL_GENERATION;
+
+    constexpr ArenaHandle() = default;
+    constexpr ArenaHandle(size_t index, uint32_t generation)
+        : index(uint32_t(index)), generation(generation) {}
 
     static constexpr ArenaHandle null() { return ArenaHandle{}; }
     bool is_null() const { return index == 0 && generation == NULL_GENERATION; }
@@ -104,6 +113,69 @@ private:
     std::optional<T> element_;
 };
 
+// Slot storage that grows by adding segments, each twice the size of the one
+// before: elements never move once placed (no copy on growth, no doubled
+// peak while a buffer is replaced), and only the pages a segment actually
+// uses are touched.
+template <class Node>
+class SegmentedSlots {
+public:
+    SegmentedSlots() = default;
+    SegmentedSlots(SegmentedSlots&& o) noexcept
+        : segments_(std::move(o.segments_)), size_(std::exchange(o.size_, 0)) {}
+    SegmentedSlots& operator=(SegmentedSlots&& o) noexcept {
+        if (this != &o) {
+            clear();
+            segments_ = std::move(o.segments_);
+            size_ = std::exchange(o.size_, 0);
+        }
+        return *this;
+    }
+    SegmentedSlots(const SegmentedSlots&) = delete;
+    SegmentedSlots& operator=(const SegmentedSlots&) = delete;
+    ~SegmentedSlots() { clear(); }
+
+    size_t size() const { return size_; }
+    Node& operator[](size_t i) {
+        const Pos p = pos(i);
+        return segments_[p.segment][p.offset];
+    }
+    const Node& operator[](size_t i) const { return const_cast<SegmentedSlots&>(*this)[i]; }
+    Node& back() { return (*this)[size_ - 1]; }
+
+    void push_back(Node&& node) {
+        const Pos p = pos(size_);
+        if (p.segment == segments_.size())
+            segments_.push_back(static_cast<Node*>(
+                ::operator new(segment_len(p.segment) * sizeof(Node), std::align_val_t(alignof(Node)))));
+        new (&segments_[p.segment][p.offset]) Node(std::move(node));
+        ++size_;
+    }
+
+private:
+    static constexpr size_t FIRST_BITS = 3;  // the first segment holds 8 slots
+    struct Pos {
+        size_t segment;
+        size_t offset;
+    };
+    static size_t segment_len(size_t segment) { return size_t(1) << (segment + FIRST_BITS); }
+    // Segment s starts at slot (2^s - 1) * 2^FIRST_BITS.
+    static Pos pos(size_t i) {
+        const size_t q = (i >> FIRST_BITS) + 1;
+        const size_t segment = size_t(std::bit_width(q)) - 1;
+        return Pos{segment, i - ((size_t(1) << (segment + FIRST_BITS)) - (size_t(1) << FIRST_BITS))};
+    }
+    void clear() {
+        for (size_t i = 0; i < size_; ++i) (*this)[i].~Node();
+        for (Node* s : segments_) ::operator delete(s, std::align_val_t(alignof(Node)));
+        segments_.clear();
+        size_ = 0;
+    }
+
+    std::vector<Node*> segments_;
+    size_t size_ = 0;
+};
+
 template <ArenaElement T>
 class ArenaGroup {
 public:
@@ -133,9 +205,21 @@ public:
             arena_already_taken(ident_global_id);
         if (n.element.arena_global_id() != ident_global_id) [[unlikely]]
             arena_identity_mismatch(n.element.arena_global_id(), ident_global_id);
-        T out = std::exchange(n.element, T::arena_default());
+        T out = std::exchange(n.element, make_default());
         n.taken = true;
         return Taken<T>(this, h.index, std::move(out));
+    }
+
+    // The element in place, after the checks of a take. For a short step
+    // that neither takes the element out nor reaches it again while it runs:
+    // it costs no move and no placeholder.
+    T& checked_mut(ArenaHandle h, uint64_t ident_global_id) {
+        Node& n = node(h);
+        if (n.taken) [[unlikely]]
+            arena_already_taken(ident_global_id);
+        if (n.element.arena_global_id() != ident_global_id) [[unlikely]]
+            arena_identity_mismatch(n.element.arena_global_id(), ident_global_id);
+        return n.element;
     }
 
     // Puts an element into its slot, dropping what the slot held.
@@ -162,13 +246,21 @@ private:
     }
     const Node& node(ArenaHandle h) const { return const_cast<ArenaGroup*>(this)->node(h); }
 
+    // The placeholder of a taken element. Its names (a default may draw a
+    // fresh identity) are its own, freed with it when the element comes
+    // back, not left in the model's store for good.
+    static T make_default() {
+        const NameStoreScope own_names(nullptr);
+        return T::arena_default();
+    }
+
     // Unchecked return of a guarded element while an error unwinds.
     void restore(size_t index, T&& element) noexcept {
         slots_[index].element = std::move(element);
         slots_[index].taken = false;
     }
 
-    std::vector<Node> slots_;
+    SegmentedSlots<Node> slots_;
 };
 
 // An element of one of several kinds taken out of its arena, used through the

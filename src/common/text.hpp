@@ -3,6 +3,7 @@
 // system's messages are written as "{}" templates, so this fills them.
 #pragma once
 
+#include <charconv>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -21,7 +22,8 @@ inline void append_display(std::string& out, bool b) { out.append(b ? "true" : "
 template <class T>
     requires(std::is_integral_v<T> && !std::is_same_v<T, bool> && !std::is_same_v<T, char>)
 void append_display(std::string& out, T v) {
-    out.append(std::to_string(v));
+    char digits[24];  // any 64-bit integer with its sign
+    out.append(digits, std::to_chars(digits, digits + sizeof digits, v).ptr);
 }
 
 namespace detail {

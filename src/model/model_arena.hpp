@@ -5,6 +5,7 @@
 // each subsystem.
 #pragma once
 
+#include <memory>
 #include <optional>
 #include <tuple>
 #include <utility>
@@ -91,6 +92,11 @@ public:
     Taken<T> take(const Ident& ident) {
         return arena<T>().take(ident.handle(), ident.global_id());
     }
+    // The element in place, with the checks of `take` (see checked_mut).
+    template <class T, class Ident>
+    T& checked_mut(const Ident& ident) {
+        return arena<T>().checked_mut(ident.handle(), ident.global_id());
+    }
     template <class T, class Ident>
     const T& get(const Ident& ident) const {
         return arena<T>().get(ident.handle());
@@ -100,6 +106,12 @@ public:
         return arena<T>().get_mut(ident.handle());
     }
 
+    // The store of the names of this model's identities: elements made while
+    // it is current (NameStoreScope) keep their names there, and it lives as
+    // long as the model's content, or longer for a holder of the pointer.
+    NameStore* name_store() const { return names_.get(); }
+    const std::shared_ptr<NameStore>& name_store_shared() const { return names_; }
+
     // Working state of the description calls.
     std::vector<ModuleTraceEntry> module_trace_stack;
     std::vector<PendingHcp> pending_hcps;
@@ -107,6 +119,7 @@ public:
     std::optional<ModuleIdent> top_module;
 
 private:
+    std::shared_ptr<NameStore> names_ = std::make_shared<NameStore>();
     std::tuple<
         // hardware components
         ArenaGroup<Reg>, ArenaGroup<Wire>, ArenaGroup<IoWire>, ArenaGroup<Val>,
@@ -132,5 +145,7 @@ private:
         ArenaGroup<FlowBlockWait>, ArenaGroup<FlowBlockPip>, ArenaGroup<FlowBlockZync>>
         arenas_;
 };
+
+inline NameStore* name_store_of(const ModelArena& model) { return model.name_store(); }
 
 }  // namespace vorlent

@@ -1,8 +1,14 @@
 // The five value classes: Slice, which the caller builds, and the identity
 // classes HcpIdent, FlowBlockIdent, CcpIdent and ModuleIdent, which only the
 // extension creates. Each object holds one record by value and never changes.
+//
+// An object may outlive every model, so the names of the identity it holds
+// are in blocks of its own. It also keeps where they were in the store of
+// the model that made it: handed back to a call on that model, the record
+// refers to the store again, as the model's own copies do.
 #pragma once
 
+#include <array>
 #include <new>
 #include <string_view>
 
@@ -16,10 +22,27 @@
 
 namespace vorlent::py {
 
+// The identity records inside a record, in a fixed order.
+inline std::array<IdentBase*, 0> ident_bases(Slice&) { return {}; }
+inline std::array<IdentBase*, 1> ident_bases(HcpIdent& r) { return {&r.ident_base}; }
+inline std::array<IdentBase*, 1> ident_bases(FlowBlockIdent& r) { return {&r.ident_base}; }
+inline std::array<IdentBase*, 1> ident_bases(ModuleIdent& r) { return {&r.ident_base}; }
+inline std::array<IdentBase*, 2> ident_bases(CcpIdent& r) {
+    return {&r.module_ident.ident_base, &r.ident_base};
+}
+
+template <class Record>
+struct StoreLink {
+    static constexpr size_t count = decltype(ident_bases(std::declval<Record&>()))().size();
+    uint64_t serial = 0;  // of the store the names were in; 0 for none
+    std::array<const IdentBase::Names*, count> names{};
+};
+
 template <class Record>
 struct ValueObject {
     PyObject_HEAD
-    Record value;
+    Record value;  // names in blocks of its own
+    StoreLink<Record> link;
 };
 
 LazyClass& slice_class();
@@ -56,7 +79,16 @@ PyObject* new_value_object(const Record& record) {
     PyTypeObject* type = value_class<Record>().get();
     PyObject* obj = type->tp_alloc(type, 0);
     if (!obj) throw_python_error();
-    new (&reinterpret_cast<ValueObject<Record>*>(obj)->value) Record(record);
+    auto* v = reinterpret_cast<ValueObject<Record>*>(obj);
+    new (&v->link) StoreLink<Record>();
+    new (&v->value) Record(record);
+    const NameStore* store = current_name_store();
+    v->link.serial = store ? store->serial() : 0;
+    const auto bases = ident_bases(v->value);
+    for (size_t i = 0; i < bases.size(); ++i) {
+        v->link.names[i] = bases[i]->store_names();
+        bases[i]->detach_names();
+    }
     return obj;
 }
 
@@ -65,6 +97,21 @@ template <class Record>
 const Record* value_of(PyObject* obj) {
     if (!value_class<Record>().is_instance(obj)) return nullptr;
     return &reinterpret_cast<ValueObject<Record>*>(obj)->value;
+}
+
+// A copy of the record of an object of the record's class, for a call: on
+// the model whose store the names came from, it refers to that store again.
+template <class Record>
+Record value_copy(PyObject* obj) {
+    const auto* v = reinterpret_cast<ValueObject<Record>*>(obj);
+    Record out = v->value;
+    const NameStore* store = current_name_store();
+    if (v->link.serial != 0 && store && store->serial() == v->link.serial) {
+        const auto bases = ident_bases(out);
+        for (size_t i = 0; i < bases.size(); ++i)
+            if (v->link.names[i]) bases[i]->attach_store_names(v->link.names[i]);
+    }
+    return out;
 }
 
 }  // namespace vorlent::py

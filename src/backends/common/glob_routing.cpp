@@ -12,7 +12,7 @@ std::vector<HcpIdent> marked_components(const ModelArena& model, const Module& m
     std::vector<HcpIdent> out;
     for (size_t k = 0; k < HW_COMPONENT_TYPE_COUNT; ++k)
         for (const HcpIdent& h : m.hcps_of(HwComponentType(k)))
-            if (get_hcp_assign(model, h).get_io_mark()) out.push_back(h);
+            if (get_hcp_assign(model, h).is_marked_as_io()) out.push_back(h);
     return out;
 }
 

@@ -30,6 +30,10 @@ ModuleIdent get_parent_module_ident(const ModelArena& model, const ModuleIdent& 
     return model.arena<Module>().get(m.master_module_handle).ident;
 }
 
+const ModuleIdent& module_ident_of(const ModelArena& model, const HcpIdent& hcp_i) {
+    return model.arena<Module>().get(hcp_i.module_handle).ident;
+}
+
 namespace {
 
 // A path longer than the number of modules repeats a module: the parent links
@@ -44,7 +48,7 @@ void check_climb_bounded(const ModelArena& model, const std::vector<ModuleIdent>
 
 std::vector<ModuleIdent> find_module_path_to_top_from_hcp(const ModelArena& model,
                                                           const HcpIdent& hcp_i) {
-    std::vector<ModuleIdent> path{hcp_i.module_ident};
+    std::vector<ModuleIdent> path{module_ident_of(model, hcp_i)};
     // Ends on depth 0, not on a null parent: a module whose depth and parent
     // disagree stops in get_parent_module_ident.
     while (path.back().depth_level != 0) {

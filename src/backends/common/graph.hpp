@@ -35,6 +35,9 @@ private:
 // failed inequality assertion when `m` has the null parent handle.
 ModuleIdent get_parent_module_ident(const ModelArena& model, const ModuleIdent& m);
 
+// The identity of the component's module, read in place from its slot.
+const ModuleIdent& module_ident_of(const ModelArena& model, const HcpIdent& hcp_i);
+
 // The modules from the component's own module up to the root of its tree
 // (the first module of depth 0 met through the parent links). Parent links
 // that climb more steps than there are modules form a cycle: fatal error.

@@ -16,8 +16,11 @@ constexpr HwComponentType LAST_ROUTED_KIND = HwComponentType::Expression;
 
 std::vector<HcpIdent> routed_components(const Module& m) {
     std::vector<HcpIdent> out;
+    size_t n = 0;
+    for (size_t k = 0; k <= size_t(LAST_ROUTED_KIND); ++k) n += m.hcps_of(HwComponentType(k)).size();
+    out.reserve(n);
     for (size_t k = 0; k <= size_t(LAST_ROUTED_KIND); ++k) {
-        const std::vector<HcpIdent> of_kind = m.hcps_of(HwComponentType(k));
+        const HcpsOfKind of_kind = m.hcps_of(HwComponentType(k));
         out.insert(out.end(), of_kind.begin(), of_kind.end());
     }
     return out;
@@ -41,13 +44,15 @@ void route_and_remap_io_model(ModelArena& model) {
 }
 
 void route_and_remap_io_module(ModelArena& model, const ModuleIdent& module) {
+    // Reads of the module's own components need no wire: the set leaves them out.
+    HcpSet deps = HcpSet::outside_of(module.handle());
     auto m = model.take<Module>(module);
-    const std::vector<HcpIdent> readers = routed_components(*m);
-    HcpSet deps;
-    for (const HcpIdent& r : readers) {
-        auto hcp = take_hcp(model, r);
-        hcp->gather_dep_hcps(deps, model);
-        hcp.put_back();
+    for (size_t k = 0; k <= size_t(LAST_ROUTED_KIND); ++k) {
+        for (const HcpIdent& r : m->hcps_of(HwComponentType(k))) {
+            auto hcp = take_hcp(model, r);
+            hcp->gather_dep_hcps(deps, model);
+            hcp.put_back();
+        }
     }
     m.put_back();
 
@@ -58,13 +63,13 @@ void route_and_remap_io_module(ModelArena& model, const ModuleIdent& module) {
         return a.global_id() < b.global_id();
     });
     HcpMap remap;
-    for (const HcpIdent& dep : sorted) {
-        if (dep.module_ident == module) continue;
-        remap.emplace(dep, route_io_base(model, module, dep));
-    }
+    for (const HcpIdent& dep : sorted) remap.emplace(dep, route_io_base(model, module, dep));
+    // Nothing read here lives in another module: there is nothing to rename.
+    if (remap.empty()) return;
 
+    // Routing added IO wires only, so these are the readers gathered above.
     auto again = model.take<Module>(module);
-    for (const HcpIdent& r : readers) {
+    for (const HcpIdent& r : routed_components(*again)) {
         auto hcp = take_hcp(model, r);
         hcp->remap_dep_hcps(remap, model);
         hcp.put_back();
@@ -74,7 +79,7 @@ void route_and_remap_io_module(ModelArena& model, const ModuleIdent& module) {
 
 HcpIdent route_io_base(ModelArena& model, const ModuleIdent& module, const HcpIdent& dep) {
     const CommonAncestorPaths paths =
-        find_common_ancestor_module_paths(model, module, dep.module_ident);
+        find_common_ancestor_module_paths(model, module, module_ident_of(model, dep));
     const auto& path_a = paths.path_a;  // reader up to the ancestor
     const auto& path_b = paths.path_b;  // source's module up to the ancestor
     if (path_a.empty() || path_b.empty()) fatal("route_io_base: path vectors must not be empty");

@@ -8,10 +8,9 @@ namespace vorlent {
 
 std::optional<HcpIdent> find_reusable_io_wire(ModelArena& model, const ModuleIdent& module,
                                               const HcpIdent& src, bool is_input) {
-    auto m = model.take<Module>(module);
-    const std::vector<HcpIdent> wires = m->hcps_of(HwComponentType::IoWire);
-    m.put_back();
-    for (const HcpIdent& wire_i : wires) {
+    model.take<Module>(module).put_back();
+    // Read in place: taking IO wires leaves the module's lists alone.
+    for (const HcpIdent& wire_i : model.get<Module>(module).hcps_of(HwComponentType::IoWire)) {
         auto wire = model.take<IoWire>(wire_i);
         if (wire->is_input != is_input) {
             wire.put_back();

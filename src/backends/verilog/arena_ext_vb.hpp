@@ -16,9 +16,9 @@ namespace vorlent {
 // module. Fails only with the arena's handle errors.
 std::string module_sim_name_vb(ModelArena& model, const ModuleIdent& module_i);
 
-// The component's Verilog name: gen_var_name_vb of the component handed out
-// by take_hcp_vb, which is put back right after. Its absolute name, or an IO
-// wire's port name. Readers of the component write this name.
+// The component's Verilog name: its absolute name, or an IO wire's port name
+// (gen_var_name_vb), read in place. Readers of the component write this name.
+// A component not in its slot is handed out by take_hcp_vb, which reports why.
 std::string hcp_verilog_name(ModelArena& model, const HcpIdent& hcp_i);
 
 }  // namespace vorlent

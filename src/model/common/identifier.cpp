@@ -1,5 +1,6 @@
 #include "model/common/identifier.hpp"
 
+#include <cstddef>
 #include <cstdlib>
 #include <cstring>
 #include <new>
@@ -18,90 +19,65 @@ void check_name_len(std::string_view name) {
         fatal(format("name exceeds MAX_NAME_LEN ({}): \"{}\"", MAX_NAME_LEN, name));
 }
 
-// Immutable once built; shared between copies through a reference count.
-struct IdentBase::Names {
-    std::atomic<uint32_t> refs;
-    uint16_t abs_len;
-    uint16_t rel_len;
-    char bytes[1];  // abs_len + rel_len bytes follow
+IdentBase::Names* IdentBase::Names::place(void* mem, std::string_view abs, std::string_view rel,
+                                         uint32_t refs) {
+    const size_t at = rel_offset(abs, rel);
+    Names* n = new (mem) Names{{refs}, uint16_t(abs.size()), uint16_t(rel.size()), uint16_t(at), {0}};
+    std::memcpy(n->bytes, abs.data(), abs.size());
+    if (at == abs.size()) std::memcpy(n->bytes + abs.size(), rel.data(), rel.size());
+    return n;
+}
 
-    static Names* make(std::string_view abs, std::string_view rel) {
-        void* mem = std::malloc(sizeof(Names) + abs.size() + rel.size());
-        if (!mem) throw std::bad_alloc();
-        Names* n = new (mem) Names{{1}, uint16_t(abs.size()), uint16_t(rel.size()), {0}};
-        std::memcpy(n->bytes, abs.data(), abs.size());
-        std::memcpy(n->bytes + abs.size(), rel.data(), rel.size());
-        return n;
+const IdentBase::Names* IdentBase::Names::make_counted(std::string_view abs, std::string_view rel) {
+    void* mem = std::malloc(size_for(abs, rel));
+    if (!mem) throw std::bad_alloc();
+    return place(mem, abs, rel, 1);
+}
+
+void IdentBase::Names::acquire() const {
+    const_cast<Names*>(this)->refs.fetch_add(1, std::memory_order_relaxed);
+}
+
+void IdentBase::Names::release() const {
+    Names* self = const_cast<Names*>(this);
+    if (self->refs.fetch_sub(1, std::memory_order_acq_rel) == 1) {
+        self->~Names();
+        std::free(self);
     }
-    static void acquire(Names* n) {
-        if (n) n->refs.fetch_add(1, std::memory_order_relaxed);
-    }
-    static void release(Names* n) {
-        if (n && n->refs.fetch_sub(1, std::memory_order_acq_rel) == 1) {
-            n->~Names();
-            std::free(n);
-        }
-    }
-};
+}
 
 IdentBase::IdentBase(uint64_t global_id, bool is_user_com, std::string_view rel_name,
                      std::string_view abs_name)
-    : global_id_(global_id), is_user_com_(is_user_com) {
+    : global_id_(global_id), bits_(is_user_com ? USER_BIT : 0) {
     check_name_len(rel_name);
     check_name_len(abs_name);
     set_names(rel_name, abs_name);
 }
 
-IdentBase::IdentBase(const IdentBase& o)
-    : global_id_(o.global_id_), arena_handle_(o.arena_handle_), names_(o.names_),
-      is_user_com_(o.is_user_com_) {
-    Names::acquire(names_);
-}
-
-IdentBase::IdentBase(IdentBase&& o) noexcept
-    : global_id_(o.global_id_), arena_handle_(o.arena_handle_), names_(o.names_),
-      is_user_com_(o.is_user_com_) {
-    o.names_ = nullptr;
-}
-
-IdentBase& IdentBase::operator=(const IdentBase& o) {
-    if (this != &o) {
-        Names::acquire(o.names_);
-        Names::release(names_);
-        global_id_ = o.global_id_;
-        arena_handle_ = o.arena_handle_;
-        names_ = o.names_;
-        is_user_com_ = o.is_user_com_;
-    }
-    return *this;
-}
-
-IdentBase& IdentBase::operator=(IdentBase&& o) noexcept {
-    if (this != &o) {
-        Names::release(names_);
-        global_id_ = o.global_id_;
-        arena_handle_ = o.arena_handle_;
-        names_ = std::exchange(o.names_, nullptr);
-        is_user_com_ = o.is_user_com_;
-    }
-    return *this;
-}
-
-IdentBase::~IdentBase() { Names::release(names_); }
-
-std::string_view IdentBase::abs_name() const {
-    return names_ ? std::string_view(names_->bytes, names_->abs_len) : std::string_view();
-}
-
-std::string_view IdentBase::rel_name() const {
-    return names_ ? std::string_view(names_->bytes + names_->abs_len, names_->rel_len)
-                  : std::string_view();
-}
-
 void IdentBase::set_names(std::string_view rel_name, std::string_view abs_name) {
-    Names* fresh = (rel_name.empty() && abs_name.empty()) ? nullptr : Names::make(abs_name, rel_name);
-    Names::release(names_);
-    names_ = fresh;
+    const Names* fresh = nullptr;
+    bool owns = false;
+    if (!rel_name.empty() || !abs_name.empty()) {
+        if (NameStore* store = current_name_store()) {
+            fresh = Names::place(store->allocate(Names::size_for(abs_name, rel_name), alignof(Names)),
+                                 abs_name, rel_name, 0);
+        } else {
+            fresh = Names::make_counted(abs_name, rel_name);
+            owns = true;
+        }
+    }
+    release_names();
+    set_names_ptr(fresh, owns);
+}
+
+void IdentBase::detach_names() {
+    if (owns_names() || !names()) return;
+    set_names_ptr(Names::make_counted(names()->abs(), names()->rel()), true);
+}
+
+void IdentBase::attach_store_names(const Names* names) {
+    release_names();
+    set_names_ptr(names, false);
 }
 
 void IdentBase::set_abs_name(std::string_view name) {

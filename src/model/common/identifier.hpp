@@ -4,11 +4,14 @@
 #pragma once
 
 #include <atomic>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "common/arena_base.hpp"
+#include "common/name_store.hpp"
 
 namespace vorlent {
 
@@ -26,26 +29,81 @@ void check_name_len(std::string_view name);
 
 // The identity record. Identities are plain values copied wherever an element
 // is referred to, so the record is kept small: the two names live together in
-// one immutable, shared text block (copying an identity shares it and never
+// one immutable text block (copying an identity shares it and never
 // allocates). Both names are 0 to 256 bytes of UTF-8.
+//
+// A name block lives either in the NameStore current when the identity was
+// named (see NameStoreScope), freed with its store and copied with no
+// bookkeeping at all, or, when no store is current, in a block of its own
+// that the copies share and count.
 class IdentBase {
 public:
+    // Immutable once built. `refs` counts the identities sharing a block of
+    // their own; a store's blocks are not counted.
+    struct Names {
+        std::atomic<uint32_t> refs;
+        uint16_t abs_len;
+        uint16_t rel_len;
+        uint16_t rel_at;  // where the rel name starts: inside the abs name, which
+                          // usually contains it, else right after it
+        char bytes[1];    // the abs name, then the rel name unless inside it
+
+        // Where `rel` starts in `abs`, or abs.size() when it must follow.
+        static size_t rel_offset(std::string_view abs, std::string_view rel) {
+            const size_t at = rel.empty() ? 0 : abs.find(rel);
+            return at == std::string_view::npos ? abs.size() : at;
+        }
+        static size_t size_for(std::string_view abs, std::string_view rel) {
+            const size_t at = rel_offset(abs, rel);
+            return offsetof(Names, bytes) + abs.size() + (at == abs.size() ? rel.size() : 0);
+        }
+        static Names* place(void* mem, std::string_view abs, std::string_view rel, uint32_t refs);
+        static const Names* make_counted(std::string_view abs, std::string_view rel);
+        std::string_view abs() const { return std::string_view(bytes, abs_len); }
+        std::string_view rel() const { return std::string_view(bytes + rel_at, rel_len); }
+        void acquire() const;
+        void release() const;
+    };
     // The all-zero identity: global id 0, not user-made, empty names, null handle.
     IdentBase() = default;
     // A new identity with the given id and flag and both names stored under
     // the name rule (the relative name is checked first).
     IdentBase(uint64_t global_id, bool is_user_com, std::string_view rel_name,
               std::string_view abs_name);
-    IdentBase(const IdentBase& o);
-    IdentBase(IdentBase&& o) noexcept;
-    IdentBase& operator=(const IdentBase& o);
-    IdentBase& operator=(IdentBase&& o) noexcept;
-    ~IdentBase();
+    IdentBase(const IdentBase& o)
+        : global_id_(o.global_id_), arena_handle_(o.arena_handle_), bits_(o.bits_) {
+        if (owns_names()) names()->acquire();
+    }
+    IdentBase(IdentBase&& o) noexcept
+        : global_id_(o.global_id_), arena_handle_(o.arena_handle_), bits_(o.bits_) {
+        o.bits_ &= USER_BIT;
+    }
+    IdentBase& operator=(const IdentBase& o) {
+        if (this != &o) {
+            if (o.owns_names()) o.names()->acquire();
+            release_names();
+            global_id_ = o.global_id_;
+            arena_handle_ = o.arena_handle_;
+            bits_ = o.bits_;
+        }
+        return *this;
+    }
+    IdentBase& operator=(IdentBase&& o) noexcept {
+        if (this != &o) {
+            release_names();
+            global_id_ = o.global_id_;
+            arena_handle_ = o.arena_handle_;
+            bits_ = o.bits_;
+            o.bits_ &= USER_BIT;
+        }
+        return *this;
+    }
+    ~IdentBase() { release_names(); }
 
     uint64_t global_id() const { return global_id_; }
-    bool is_user_com() const { return is_user_com_; }
-    std::string_view abs_name() const;
-    std::string_view rel_name() const;
+    bool is_user_com() const { return bits_ & USER_BIT; }
+    std::string_view abs_name() const { return names() ? names()->abs() : std::string_view(); }
+    std::string_view rel_name() const { return names() ? names()->rel() : std::string_view(); }
     std::string get_abs_name() const { return std::string(abs_name()); }
     const ArenaHandle& arena_handle() const { return arena_handle_; }
 
@@ -53,21 +111,46 @@ public:
     void set_rel_name(std::string_view name);
     void set_arena_handle(ArenaHandle h) { arena_handle_ = h; }
 
+    // The block in a store that holds the names, or null when they are in a
+    // counted block of their own (or empty).
+    const Names* store_names() const { return owns_names() ? nullptr : names(); }
+    // Moves the names into a counted block of their own, so the identity may
+    // outlive the store (an identity handed to Python).
+    void detach_names();
+    // Uses `names`, a block of a store that is alive, with the same text.
+    void attach_store_names(const Names* names);
+
     // Equal when the global ids and the absolute names are equal; the flag,
     // the relative names and the handles do not take part.
     friend bool operator==(const IdentBase& a, const IdentBase& b) {
-        return a.global_id_ == b.global_id_ && (a.names_ == b.names_ || a.abs_name() == b.abs_name());
+        return a.global_id_ == b.global_id_ &&
+               (a.names() == b.names() || a.abs_name() == b.abs_name());
     }
 
 private:
-    struct Names;  // shared text block: abs name bytes then rel name bytes
+    // The names pointer and two flags in one word (name blocks are aligned
+    // to 4): identities are copied everywhere, so every byte counts.
+    static constexpr uintptr_t OWNS_BIT = 1;  // a counted block; else a store's (or none)
+    static constexpr uintptr_t USER_BIT = 2;  // is_user_com
+    static constexpr uintptr_t FLAG_BITS = OWNS_BIT | USER_BIT;
+    static_assert(alignof(Names) > FLAG_BITS);
+
+    const Names* names() const { return reinterpret_cast<const Names*>(bits_ & ~FLAG_BITS); }
+    bool owns_names() const { return bits_ & OWNS_BIT; }
+    void set_names_ptr(const Names* n, bool owns) {
+        bits_ = reinterpret_cast<uintptr_t>(n) | (owns ? OWNS_BIT : 0) | (bits_ & USER_BIT);
+    }
     void set_names(std::string_view rel_name, std::string_view abs_name);
+    void release_names() {
+        if (owns_names()) names()->release();
+    }
 
     uint64_t global_id_ = 0;
     ArenaHandle arena_handle_ = ArenaHandle::null();
-    Names* names_ = nullptr;
-    bool is_user_com_ = false;
+    uintptr_t bits_ = 0;
 };
+
+
 
 // Debug form: every field by name, in declaration order; the two name
 // buffers render as lists of 256 byte values, as a fixed buffer would.

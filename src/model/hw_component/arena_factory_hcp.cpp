@@ -8,21 +8,18 @@ HcpIdent stamp_hw_to_parent_module(ModelArena& model, const HcpIdent& ident, boo
     if (model.module_trace_stack.empty()) fatal("module trace stack is empty");
     const ModuleTraceEntry& top = model.module_trace_stack.back();
     HcpIdent stamped = ident;
-    stamped.module_ident = top.module;
+    stamped.module_handle = top.module.handle();
     const bool pending = top.stage == ModuleInitStage::FlowBlockBuild;
     const ModuleIdent module = top.module;
 
-    auto hcp = take_hcp(model, ident);
-    hcp->get_ident_mut() = stamped;
-    hcp.put_back();
+    hcp_checked_mut(model, ident).get_ident_mut() = stamped;
 
     if (pending) {
         model.pending_hcps.push_back(PendingHcp{stamped, is_user_com});
     } else {
-        auto m = model.take<Module>(module);
-        HcpLists& lists = is_user_com ? m->user_hcps : m->system_hcps;
+        Module& m = model.checked_mut<Module>(module);
+        HcpLists& lists = is_user_com ? m.user_hcps : m.system_hcps;
         lists[size_t(stamped.hw_type)].push_back(stamped);
-        m.put_back();
     }
     return stamped;
 }

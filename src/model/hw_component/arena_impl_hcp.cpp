@@ -44,6 +44,27 @@ HcpAssignable& get_hcp_assign_mut(ModelArena& model, const HcpIdent& ident) {
                          });
 }
 
+const HcpAssignable* hcp_in_slot(const ModelArena& model, const HcpIdent& ident) {
+    return with_hcp_kind(ident.hw_type, "HwComponentType {} is not HCP-assignable",
+                         [&](auto* kind) -> const HcpAssignable* {
+                             using T = std::remove_pointer_t<decltype(kind)>;
+                             const ArenaGroup<T>& group = model.arena<T>();
+                             const T& rec = group.get(ident.handle());
+                             if (group.is_taken(ident.handle().index) ||
+                                 rec.arena_global_id() != ident.global_id())
+                                 return nullptr;
+                             return &rec;
+                         });
+}
+
+HcpBase& hcp_checked_mut(ModelArena& model, const HcpIdent& ident) {
+    return with_hcp_kind(ident.hw_type, "HwComponentType {} is not HcpBase",
+                         [&](auto* kind) -> HcpBase& {
+                             using T = std::remove_pointer_t<decltype(kind)>;
+                             return model.checked_mut<T>(ident);
+                         });
+}
+
 TakenHcp take_hcp(ModelArena& model, const HcpIdent& ident) {
     return with_hcp_kind(ident.hw_type, "HwComponentType {} is not HcpBase",
                          [&](auto* kind) -> TakenHcp {

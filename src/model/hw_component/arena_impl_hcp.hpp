@@ -19,10 +19,18 @@ using TakenHcp = TakenAny<HcpBase, Reg, StateReg, CondWaitStateReg, CycleWaitSta
                           SyncReg, Wire, Val, MemEle, Expression, IoWire, MemBlk>;
 
 // The component as its assignable interface, borrowed in place (the
-// reference dies at the next insert into its kind's arena). Nest stops with
+// reference holds until the component is taken out). Nest stops with
 // "HwComponentType Nest is not HCP-assignable".
 const HcpAssignable& get_hcp_assign(const ModelArena& model, const HcpIdent& ident);
 HcpAssignable& get_hcp_assign_mut(ModelArena& model, const HcpIdent& ident);
+
+// The component in its slot, read in place, when the slot holds it (not
+// taken out, same global id); null otherwise. For readers that would take
+// the component out only to look at it.
+const HcpAssignable* hcp_in_slot(const ModelArena& model, const HcpIdent& ident);
+
+// The component in place, with the checks of take_hcp (see checked_mut).
+HcpBase& hcp_checked_mut(ModelArena& model, const HcpIdent& ident);
 
 // Takes the component out of its arena. Nest stops with "HwComponentType
 // Nest is not HcpBase".

@@ -145,11 +145,9 @@ void register_pending_hcps(Module& module, ModelArena& model) {
 
 void sort_update_event_pool(const Module& module, ModelArena& model) {
     for (size_t k = 0; k <= size_t(HwComponentType::MemBlockIndexer); ++k) {
-        for (const HcpIdent& h : module.hcps_of(HwComponentType(k))) {
-            auto c = take_hcp(model, h);
-            c->sort_events(model);
-            c.put_back();
-        }
+        // In place: sorting reads the events, never the component again.
+        for (const HcpIdent& h : module.hcps_of(HwComponentType(k)))
+            hcp_checked_mut(model, h).sort_events(model);
     }
 }
 

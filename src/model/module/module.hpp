@@ -17,6 +17,52 @@ namespace vorlent {
 // Component lists indexed by the HwComponentType tag.
 using HcpLists = std::array<std::vector<HcpIdent>, HW_COMPONENT_TYPE_COUNT>;
 
+// The components of one kind read in place: the system list, then the user
+// list. Valid while the module's lists are neither changed nor moved.
+class HcpsOfKind {
+public:
+    class iterator {
+    public:
+        using value_type = HcpIdent;
+        using difference_type = std::ptrdiff_t;
+        iterator() = default;
+        iterator(const HcpIdent* cur, const HcpIdent* first_end, const HcpIdent* second)
+            : cur_(cur), first_end_(first_end), second_(second) {}
+        const HcpIdent& operator*() const { return *cur_; }
+        const HcpIdent* operator->() const { return cur_; }
+        iterator& operator++() {
+            if (++cur_ == first_end_) cur_ = second_;
+            return *this;
+        }
+        iterator operator++(int) {
+            iterator old = *this;
+            ++*this;
+            return old;
+        }
+        friend bool operator==(const iterator& a, const iterator& b) { return a.cur_ == b.cur_; }
+
+    private:
+        const HcpIdent* cur_ = nullptr;
+        const HcpIdent* first_end_ = nullptr;
+        const HcpIdent* second_ = nullptr;
+    };
+
+    HcpsOfKind(const std::vector<HcpIdent>& sys, const std::vector<HcpIdent>& usr)
+        : sys_(sys), usr_(usr) {}
+    iterator begin() const {
+        return iterator(sys_.empty() ? usr_.data() : sys_.data(), sys_end(), usr_.data());
+    }
+    iterator end() const { return iterator(usr_.data() + usr_.size(), sys_end(), usr_.data()); }
+    size_t size() const { return sys_.size() + usr_.size(); }
+    std::vector<HcpIdent> to_vector() const { return std::vector<HcpIdent>(begin(), end()); }
+
+private:
+    const HcpIdent* sys_end() const { return sys_.data() + sys_.size(); }
+
+    const std::vector<HcpIdent>& sys_;
+    const std::vector<HcpIdent>& usr_;
+};
+
 struct Module {
     HcpLists system_hcps;  // made with the user-component flag clear
     HcpLists user_hcps;    // made with it set
@@ -29,7 +75,9 @@ struct Module {
     bool is_top = false;                 // set by set_top_module
 
     // The components of one kind: system list first, then user list.
-    std::vector<HcpIdent> hcps_of(HwComponentType t) const;
+    HcpsOfKind hcps_of(HwComponentType t) const {
+        return HcpsOfKind(system_hcps[size_t(t)], user_hcps[size_t(t)]);
+    }
 
     uint64_t arena_global_id() const { return ident.global_id(); }
     ArenaHandle arena_handle() const { return ident.handle(); }

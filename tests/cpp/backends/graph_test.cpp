@@ -38,7 +38,7 @@ Path walk(ModelArena& m, const ModuleIdent& start) {
 
 HcpIdent component_of(const ModuleIdent& owner) {
     HcpIdent h = HcpIdent::make(HwComponentType::Reg, SENS_CLOCKED, true, "r");
-    h.module_ident = owner;
+    h.module_handle = owner.handle();
     return h;
 }
 
@@ -85,6 +85,11 @@ TEST(ModulePathTest, DepthWithoutParentIsAnInconsistentTree) {
     Tree t;
     ModuleIdent orphan = t.c2;
     orphan.master_module_handle = ArenaHandle::null();
+    {
+        auto stored = t.m.take<Module>(t.c2);
+        stored->ident = orphan;
+        stored.put_back();
+    }
     const std::string expected = format(
         "assertion `left != right` failed: get_parent_module_ident: module \"{}\" (id {}) is a top "
         "module and has no parent \u2014 module tree / depth_level is inconsistent\n"

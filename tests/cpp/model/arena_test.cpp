@@ -29,13 +29,19 @@ TEST(ArenaHandleTest, IndexIsTestedBeforeGeneration) {
                  "  left: 0\n right: 4294967295");
 }
 
-TEST(ArenaHandleTest, InsertStampsTheHandleIntoTheStoredElement) {
+TEST(ArenaHandleTest, InsertStampsTheHandleIntoTheStoredElementWhichNeverMoves) {
     ModelArena m;
     auto& regs = m.arena<Reg>();
-    for (size_t i = 0; i < 3; ++i) {
-        const ArenaHandle h = regs.insert(reg_named("r"));
+    std::vector<const Reg*> placed;
+    for (size_t i = 0; i < 300; ++i) {
+        const ArenaHandle h = regs.insert(reg_named(std::to_string(i).c_str()));
         EXPECT_EQ(h, (ArenaHandle{i, 0}));
-        EXPECT_EQ(regs.get(h).ident.handle(), h);
+        placed.push_back(&regs.get(h));
+    }
+    for (size_t i = 0; i < placed.size(); ++i) {
+        EXPECT_EQ(&regs.get(ArenaHandle{i, 0}), placed[i]);
+        EXPECT_EQ(placed[i]->ident.handle(), (ArenaHandle{i, 0}));
+        EXPECT_EQ(placed[i]->ident.ident_base.rel_name(), std::to_string(i));
     }
 }
 
@@ -126,15 +132,20 @@ TEST(ArenaTakeTest, TakeRefusesAnIdentityThatIsNotTheSlotsElement) {
     // An identity of another element that happens to share the slot index.
     HcpIdent other = HcpIdent::make(HwComponentType::Wire, SENS_COMBINATIONAL, true, "w");
     other.ident_base.set_arena_handle(h);
-    EXPECT_FATAL(m.take<Reg>(other),
-                 format("ArenaHandle names global id {} but its slot holds global id {}",
-                        other.global_id(), id.global_id()));
-
-    auto first = m.take<Reg>(id);
-    EXPECT_FATAL(m.take<Reg>(id),
-                 format("ArenaHandle element (global id {}) is already taken out of its arena",
-                        id.global_id()));
-    first.put_back();
+    // Reading in place makes the same checks as taking out.
+    for (bool in_place : {false, true}) {
+        auto reach = [&](const HcpIdent& h) {
+            if (in_place) (void)m.checked_mut<Reg>(h);
+            else m.take<Reg>(h).put_back();
+        };
+        EXPECT_FATAL(reach(other), format("ArenaHandle names global id {} but its slot holds global id {}",
+                                          other.global_id(), id.global_id()));
+        auto first = m.take<Reg>(id);
+        EXPECT_FATAL(reach(id), format("ArenaHandle element (global id {}) is already taken out of its arena",
+                                       id.global_id()));
+        first.put_back();
+    }
+    EXPECT_EQ(&m.checked_mut<Reg>(id), &m.arena<Reg>().get(h));
 }
 
 TEST(ModelArenaTest, FreshModelDrawsNoId) {

@@ -2,6 +2,8 @@
 #include <unordered_set>
 
 #include "model/controller/asm_mode.hpp"
+#include "model/model_arena.hpp"
+#include "model/nodes/arena_factory_node.hpp"
 #include "model/hw_component/common/hcp_ident.hpp"
 #include "model/nodes/ncp_ident.hpp"
 #include "model/hw_component/update_event/update_event_ident.hpp"
@@ -62,7 +64,7 @@ TEST(IdentifierTest, EqualityUsesIdAndAbsoluteNameWhileHashUsesIdAlone) {
 
     // Stamped with a module: no longer equal, still hashes alike.
     HcpIdent stamped = a;
-    stamped.module_ident = ModuleIdent::make(true, "top");
+    stamped.module_handle = ArenaHandle{0, 0};
     EXPECT_NE(stamped, a);
     EXPECT_EQ(HcpIdentHash{}(stamped), HcpIdentHash{}(a));
 
@@ -76,6 +78,39 @@ TEST(IdentifierTest, EqualityUsesIdAndAbsoluteNameWhileHashUsesIdAlone) {
 
     std::unordered_set<HcpIdent, HcpIdentHash> set{a, b, placed};
     EXPECT_EQ(set.size(), 2u);
+}
+
+TEST(IdentifierTest, NamesLiveInTheCurrentStoreOrInACountedBlockOfTheirOwn) {
+    NameStore store;
+    HcpIdent in_store;
+    {
+        const NameStoreScope scope(&store);
+        in_store = HcpIdent::make(HwComponentType::Reg, SENS_CLOCKED, true, "s");
+        // A placeholder of a taken element keeps its names to itself.
+        ModelArena m;
+        const ArenaHandle h = m.arena<Reg>().insert(Reg(in_store, 1));
+        EXPECT_EQ(m.arena<Reg>().get(h).ident.ident_base.store_names(), in_store.ident_base.store_names());
+        const NcpIdent node = make_asm_node(m, false, "n", AssignMeta{});
+        auto taken = m.take<AsmNode>(node);
+        EXPECT_EQ(m.arena<AsmNode>().get(node.handle()).ident.ident_base.store_names(), nullptr);
+        taken.put_back();
+    }
+    EXPECT_EQ(current_name_store(), nullptr);
+    const HcpIdent own = HcpIdent::make(HwComponentType::Reg, SENS_CLOCKED, true, "o");
+    EXPECT_EQ(own.ident_base.store_names(), nullptr);
+    ASSERT_NE(in_store.ident_base.store_names(), nullptr);
+
+    const HcpIdent copy = in_store;
+    HcpIdent detached = in_store;
+    detached.ident_base.detach_names();
+    EXPECT_EQ(detached.ident_base.store_names(), nullptr);
+    EXPECT_EQ((std::tuple{copy.abs_name(), detached.abs_name(), detached.ident_base.rel_name()}),
+              (std::tuple{in_store.abs_name(), in_store.abs_name(), std::string_view("s")}));
+    EXPECT_EQ(detached, in_store);
+    detached.ident_base.attach_store_names(in_store.ident_base.store_names());
+    EXPECT_EQ(detached.ident_base.store_names(), in_store.ident_base.store_names());
+    NameStore other;
+    EXPECT_NE(other.serial(), store.serial());
 }
 
 TEST(IdentifierTest, DebugFormRendersFixedNameBuffers) {

@@ -117,7 +117,7 @@ struct FromPython<Record> {
             raise_not_class_instance(obj, value_class<Record>().name());
             return false;
         }
-        out = *record;
+        out = value_copy<Record>(obj);
         return true;
     }
 };

@@ -9,7 +9,8 @@
 //   2. check that the object is used on the thread that made it (fatal);
 //   3. borrow the object, exclusively or shared, for the whole call (a
 //      PerStep method borrows nothing here: its function takes a
-//      `const ModelLease<Model>&` and borrows per model step);
+//      `const ModelLease<Model>&` and borrows per model step), and make the
+//      model's name store current for as long;
 //   4. convert the arguments in parameter order (FromPython per parameter type);
 //   5. run the typed function;
 //   6. convert its result (ToPython per result type; void is None).
@@ -30,6 +31,7 @@
 #include "applications/py/runtime/signature.hpp"
 #include "applications/py/runtime/thread_bound.hpp"
 #include "applications/py/runtime/to_python.hpp"
+#include "model/common/identifier.hpp"
 
 namespace vorlent::py {
 
@@ -128,6 +130,7 @@ PyObject* invoke_method(PyObject* self, PyObject* const* args, Py_ssize_t nargs,
         } else {
             BorrowGuard guard(state.binding, B);
             if (!guard.held()) return nullptr;
+            const NameStoreScope names(name_store_of(*state.model));
             typename Traits::Stored values;
             if (!method_detail::convert_args<S>(bound, values,
                                                 std::make_index_sequence<S::count>{}))

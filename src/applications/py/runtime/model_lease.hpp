@@ -6,9 +6,12 @@
 #pragma once
 
 #include <string_view>
+#include <memory>
 #include <utility>
+#include <vector>
 
 #include "applications/py/runtime/thread_bound.hpp"
+#include "model/common/identifier.hpp"
 
 namespace vorlent::py {
 
@@ -20,15 +23,22 @@ public:
 
     // Runs `step` on the model: checks the thread, holds the object
     // exclusively for the step (fatal "Already borrowed: ..." when a call
-    // holds it), and releases it when the step ends, on every path.
+    // holds it) with the model's name store current, and releases it when
+    // the step ends, on every path.
     template <class F>
     decltype(auto) with_model(F&& step) const {
         state_.binding.check_thread(type_path_);
         StepBorrow borrow(state_.binding);
+        // A select function may move the model away and free it before the
+        // call ends, while the call still holds identities named there.
+        if (kept_stores_.empty() || kept_stores_.back() != state_.model->name_store_shared())
+            kept_stores_.push_back(state_.model->name_store_shared());
+        const NameStoreScope names(name_store_of(*state_.model));
         return std::forward<F>(step)(*state_.model);
     }
 
 private:
+    mutable std::vector<std::shared_ptr<NameStore>> kept_stores_;
     BoundState<Model>& state_;
     std::string_view type_path_;
 };

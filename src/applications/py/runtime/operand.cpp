@@ -53,8 +53,8 @@ bool read_wide_int(PyObject* obj, WideInt& out) {
 }
 
 bool FromPython<PyOperand>::convert(PyObject* obj, PyOperand& out) {
-    if (const HcpIdent* ident = value_of<HcpIdent>(obj)) {
-        out.value = *ident;
+    if (value_of<HcpIdent>(obj)) {
+        out.value = value_copy<HcpIdent>(obj);
         return true;
     }
     if (PyLong_Check(obj)) {

@@ -50,8 +50,8 @@ void write_declarations(const Module& module, ModelArena& model, FileWriter& fw)
         const HwComponentType kind = HwComponentType(k);
         // IO wires are declared by their port lines.
         if (kind == HwComponentType::IoWire) continue;
-        const std::vector<HcpIdent> of_kind = module.hcps_of(kind);
-        if (of_kind.empty()) continue;
+        const HcpsOfKind of_kind = module.hcps_of(kind);
+        if (of_kind.size() == 0) continue;
         section(fw, format("{} declarations", hw_type_display(kind)));
         for (const HcpIdent& h : of_kind) {
             TakenHcpVb hcp = take_hcp_vb(model, h);

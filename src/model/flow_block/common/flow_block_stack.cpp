@@ -103,9 +103,7 @@ void attach_basic_node_to_current_scope(ModelArena& model, const NcpIdent& node)
         return;
     }
     if (!model.top_module) fatal("add_basic_node_to_top_module: no top module set");
-    auto top = model.take<Module>(*model.top_module);
-    top->basic_nodes.push_back(node);
-    top.put_back();
+    model.checked_mut<Module>(*model.top_module).basic_nodes.push_back(node);
 }
 
 FlowBlockType get_last_skeleton_flow_block_type(const ModelArena& model) {

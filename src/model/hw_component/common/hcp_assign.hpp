@@ -2,6 +2,7 @@
 // the IO mark.
 #pragma once
 
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -20,7 +21,9 @@ struct IoMark {
 
 struct HcpAssign {
     UpdatePool update_pool;
-    std::optional<IoMark> io_mark;
+    // Few components are ports: the mark is held apart, shared by copies and
+    // replaced whole, never changed in place.
+    std::shared_ptr<const IoMark> io_mark;
 };
 
 }  // namespace vorlent

@@ -11,7 +11,28 @@
 
 namespace vorlent {
 
-using HcpSet = std::unordered_set<HcpIdent, HcpIdentHash>;
+// The components an element reads, each once. A set made by `outside_of`
+// leaves out the components of one module: routing needs only the reads that
+// cross into another module, and most reads do not.
+class HcpSet : public std::unordered_set<HcpIdent, HcpIdentHash> {
+public:
+    using Base = std::unordered_set<HcpIdent, HcpIdentHash>;
+    using Base::Base;
+
+    static HcpSet outside_of(ArenaHandle module) {
+        HcpSet s;
+        s.skipped_module_ = module;
+        return s;
+    }
+
+    void insert(const HcpIdent& h) {
+        if (skipped_module_ && h.module_handle == *skipped_module_) return;
+        Base::insert(h);
+    }
+
+private:
+    std::optional<ArenaHandle> skipped_module_;
+};
 using HcpMap = std::unordered_map<HcpIdent, HcpIdent, HcpIdentHash>;
 
 // Replaces `sig` by its mapped identity when it is a key of `map`.

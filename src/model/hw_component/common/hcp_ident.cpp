@@ -34,8 +34,8 @@ HcpIdent HcpIdent::make(HwComponentType hw_type, uint8_t sensitive_type, bool is
 }
 
 std::string debug_repr(const HcpIdent& h) {
-    return format("HcpIdent { hw_type: {}, ident_base: {}, module_ident: {}, sensitive_type: {} }",
-                  hw_type_debug(h.hw_type), debug_repr(h.ident_base), debug_repr(h.module_ident),
+    return format("HcpIdent { hw_type: {}, ident_base: {}, module_handle: {}, sensitive_type: {} }",
+                  hw_type_debug(h.hw_type), debug_repr(h.ident_base), debug_repr(h.module_handle),
                   unsigned(h.sensitive_type));
 }
 

@@ -5,16 +5,18 @@
 #include <string>
 
 #include "model/hw_component/common/hw_type.hpp"
+#include "model/common/identifier.hpp"
 #include "model/module/module_ident.hpp"
 
 namespace vorlent {
 
 // A hardware component's identity, copied by value into every record that
-// refers to the component.
+// refers to the component. Its module is named by the module's slot, not by
+// a copy of the module's identity (see module_ident_of).
 struct HcpIdent {
-    HwComponentType hw_type = HwComponentType::Reg;
     IdentBase ident_base;
-    ModuleIdent module_ident;  // the null module identity until stamped
+    ArenaHandle module_handle = ArenaHandle::null();  // null until stamped
+    HwComponentType hw_type = HwComponentType::Reg;
     uint8_t sensitive_type = SENS_CLOCKED;
 
     // Takes the next global id; absolute name "{display}_{name}_{id}".

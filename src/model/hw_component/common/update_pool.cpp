@@ -26,15 +26,14 @@ void UpdatePool::sort_events(const ModelArena& model) {
     for (size_t i = 0; i < keyed.size(); ++i) events[i] = std::move(keyed[i].ue);
 }
 
+// In place: events reach only other events and the set or map, never the
+// component that owns this pool.
 void UpdatePool::gather_dep_hcps(HcpSet& set, ModelArena& model) const {
-    // Over a copy: the pool's owner may be reached again while events are out.
-    const std::vector<UpdateEventIdent> list = events;
-    for (const auto& ue : list) gather_dep_hcps_of(model, ue, set);
+    for (const auto& ue : events) gather_dep_hcps_of(model, ue, set);
 }
 
 void UpdatePool::remap_dep_hcps(const HcpMap& map, ModelArena& model) const {
-    const std::vector<UpdateEventIdent> list = events;
-    for (const auto& ue : list) remap_dep_hcps_of(model, ue, map);
+    for (const auto& ue : events) remap_dep_hcps_of(model, ue, map);
 }
 
 }  // namespace vorlent

@@ -28,16 +28,27 @@ TakenUe take_ue(ModelArena& model, const UpdateEventIdent& ue) {
     untyped();
 }
 
+namespace {
+// The event in place, with the checks of take_ue: gathering and renaming
+// reach only the events nested in it, never the event itself again.
+UpdatingEvent& ue_checked_mut(ModelArena& model, const UpdateEventIdent& ue) {
+    switch (ue.kind) {
+        case UeType::Basic: return model.checked_mut<UeBasic>(ue);
+        case UeType::Grp: return model.checked_mut<UeGrp>(ue);
+        case UeType::Cond: return model.checked_mut<UeCond>(ue);
+        case UeType::Switch: return model.checked_mut<UeSwitch>(ue);
+        case UeType::Untype: break;
+    }
+    untyped();
+}
+}  // namespace
+
 void gather_dep_hcps_of(ModelArena& model, const UpdateEventIdent& ue, HcpSet& set) {
-    auto taken = take_ue(model, ue);
-    taken->gather_dep_hcps(set, model);
-    taken.put_back();
+    ue_checked_mut(model, ue).gather_dep_hcps(set, model);
 }
 
 void remap_dep_hcps_of(ModelArena& model, const UpdateEventIdent& ue, const HcpMap& map) {
-    auto taken = take_ue(model, ue);
-    taken->remap_dep_hcps(map, model);
-    taken.put_back();
+    ue_checked_mut(model, ue).remap_dep_hcps(map, model);
 }
 
 }  // namespace vorlent

@@ -17,12 +17,21 @@ UpdateEventIdent UpdateEventIdent::make(UeType kind) {
     const uint64_t id = next_global_id();
     UpdateEventIdent u;
     u.kind = kind;
-    u.ident_base = IdentBase(id, false, "", format("{}_{}", ue_type_display(kind), id));
+    u.named = true;
+    u.ident_base = IdentBase(id, false, "", "");
     return u;
 }
 
+std::string UpdateEventIdent::abs_name() const {
+    return named ? format("{}_{}", ue_type_display(kind), global_id()) : std::string();
+}
+
 std::string debug_repr(const UpdateEventIdent& u) {
-    return format("UpdateEventIdent { ident_base: {}, kind: {} }", debug_repr(u.ident_base),
+    // The identity record as it would read with its name stored in it.
+    const NameStoreScope own_names(nullptr);
+    IdentBase shown(u.global_id(), u.ident_base.is_user_com(), "", u.abs_name());
+    shown.set_arena_handle(u.handle());
+    return format("UpdateEventIdent { ident_base: {}, kind: {} }", debug_repr(shown),
                   ue_type_display(u.kind));
 }
 

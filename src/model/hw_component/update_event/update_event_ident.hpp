@@ -15,15 +15,17 @@ enum class UeType : uint8_t { Basic = 0, Grp = 1, Cond = 2, Switch = 3, Untype =
 std::string_view ue_type_display(UeType t);
 
 struct UpdateEventIdent {
-    IdentBase ident_base;
+    IdentBase ident_base;  // holds no text: the name follows from kind and id
     UeType kind = UeType::Untype;
+    bool named = false;  // made by `make`; the zeroed identity has no name
 
     // Takes the next global id and names the event "{display}_{id}": relative
-    // name empty, not user-made, null handle.
+    // name empty, not user-made, null handle. Events are the most numerous
+    // elements, so the name is not stored but formed when asked for.
     static UpdateEventIdent make(UeType kind);
 
     uint64_t global_id() const { return ident_base.global_id(); }
-    std::string_view abs_name() const { return ident_base.abs_name(); }
+    std::string abs_name() const;
     ArenaHandle handle() const { return ident_base.arena_handle(); }
 
     friend bool operator==(const UpdateEventIdent&, const UpdateEventIdent&) = default;

@@ -34,17 +34,12 @@ TakenUeVb take_ue_vb(ModelArena& model, const UpdateEventIdent& ue) {
     fatal("take_ue_vb: UeType::Untype");
 }
 
-void transpile_ue(ModelArena& model, const UpdateEventIdent& ue,
-                  std::span<const std::string> templates, uint32_t indent, const VbDes& des,
-                  FileWriter& fw) {
-    TakenUeVb taken = take_ue_vb(model, ue);
-    taken->transpile(templates, indent, model, des, fw);
-    taken.put_back();
-}
+namespace {
 
-void UeBasicVb::transpile(std::span<const std::string> templates, uint32_t indent,
-                          ModelArena& model, const VbDes& des, FileWriter& fw) {
-    const UeBasic& ue = rec();
+using Templates = std::span<const std::string>;
+
+void write_event(const UeBasic& ue, Templates templates, uint32_t indent, ModelArena& model,
+                 const VbDes& des, FileWriter& fw) {
     const std::string pad = blanks(indent);
     std::string des_range;
     if (des.width >= 2 && ue.des_start >= 0)
@@ -60,9 +55,8 @@ void UeBasicVb::transpile(std::span<const std::string> templates, uint32_t inden
     }
 }
 
-void UeCondVb::transpile(std::span<const std::string> templates, uint32_t indent,
-                         ModelArena& model, const VbDes& des, FileWriter& fw) {
-    const UeCond& ue = rec();
+void write_event(const UeCond& ue, Templates templates, uint32_t indent, ModelArena& model,
+                 const VbDes& des, FileWriter& fw) {
     const size_t k = ue.conds.size();
     const std::string pad = blanks(indent);
     for (size_t i = 0; i < k; ++i) {
@@ -89,9 +83,8 @@ void UeCondVb::transpile(std::span<const std::string> templates, uint32_t indent
     }
 }
 
-void UeSwitchVb::transpile(std::span<const std::string> templates, uint32_t indent,
-                           ModelArena& model, const VbDes& des, FileWriter& fw) {
-    const UeSwitch& ue = rec();
+void write_event(const UeSwitch& ue, Templates templates, uint32_t indent, ModelArena& model,
+                 const VbDes& des, FileWriter& fw) {
     const std::string pad0 = blanks(indent);
     const std::string pad1 = blanks(indent + 4);
     fw.write(format("{}case ({})\n", pad0, fmt_operand(ue.selector, std::nullopt, model, des)));
@@ -104,10 +97,48 @@ void UeSwitchVb::transpile(std::span<const std::string> templates, uint32_t inde
     fw.write(format("{}endcase\n", pad0));
 }
 
-void UeGrpVb::transpile(std::span<const std::string> templates, uint32_t indent,
-                        ModelArena& model, const VbDes& des, FileWriter& fw) {
-    for (const UpdateEventIdent& member : rec().events)
+void write_event(const UeGrp& ue, Templates templates, uint32_t indent, ModelArena& model,
+                 const VbDes& des, FileWriter& fw) {
+    for (const UpdateEventIdent& member : ue.events)
         transpile_ue(model, member, templates, indent, des, fw);
+}
+
+}  // namespace
+
+// Writing reads the event and the events nested in it, never the event
+// itself again: it is read in place, with the checks of a take.
+void transpile_ue(ModelArena& model, const UpdateEventIdent& ue,
+                  std::span<const std::string> templates, uint32_t indent, const VbDes& des,
+                  FileWriter& fw) {
+    switch (ue.kind) {
+        case UeType::Basic:
+            return write_event(model.checked_mut<UeBasic>(ue), templates, indent, model, des, fw);
+        case UeType::Grp:
+            return write_event(model.checked_mut<UeGrp>(ue), templates, indent, model, des, fw);
+        case UeType::Cond:
+            return write_event(model.checked_mut<UeCond>(ue), templates, indent, model, des, fw);
+        case UeType::Switch:
+            return write_event(model.checked_mut<UeSwitch>(ue), templates, indent, model, des, fw);
+        case UeType::Untype: break;
+    }
+    fatal("take_ue_vb: UeType::Untype");
+}
+
+void UeBasicVb::transpile(Templates templates, uint32_t indent, ModelArena& model,
+                          const VbDes& des, FileWriter& fw) {
+    write_event(rec(), templates, indent, model, des, fw);
+}
+void UeCondVb::transpile(Templates templates, uint32_t indent, ModelArena& model,
+                         const VbDes& des, FileWriter& fw) {
+    write_event(rec(), templates, indent, model, des, fw);
+}
+void UeSwitchVb::transpile(Templates templates, uint32_t indent, ModelArena& model,
+                           const VbDes& des, FileWriter& fw) {
+    write_event(rec(), templates, indent, model, des, fw);
+}
+void UeGrpVb::transpile(Templates templates, uint32_t indent, ModelArena& model,
+                        const VbDes& des, FileWriter& fw) {
+    write_event(rec(), templates, indent, model, des, fw);
 }
 
 }  // namespace vorlent

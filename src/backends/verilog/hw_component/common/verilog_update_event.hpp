@@ -1,8 +1,7 @@
 // The update-event transpiler: each update event kind writes itself as
 // Verilog statements of the always block of the component whose pool holds
-// it. Compound events take their sub-events out, have them written one
-// level deeper and put them back, so every event is back in its slot when
-// the block is finished.
+// it. Compound events have their sub-events written one level deeper; every
+// event is read in its slot.
 #pragma once
 
 #include <cstdint>
@@ -75,7 +74,8 @@ using TakenUeVb = TakenVbAny<VerilogUpdateEvent, UeBasicVb, UeGrpVb, UeCondVb, U
 // "take_ue_vb: UeType::Untype".
 TakenUeVb take_ue_vb(ModelArena& model, const UpdateEventIdent& ue);
 
-// Take, transpile, put back: one event of a pool or of a compound event.
+// One event of a pool or of a compound event, read in place with the checks
+// of a take ("take_ue_vb: UeType::Untype" for UE_UNTYPE).
 void transpile_ue(ModelArena& model, const UpdateEventIdent& ue,
                   std::span<const std::string> templates, uint32_t indent, const VbDes& des,
                   FileWriter& fw);
