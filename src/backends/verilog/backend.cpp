@@ -45,9 +45,7 @@ void BackendVerilog::emit(std::string_view output_dir, std::string_view top_file
 
 void BackendVerilog::phase_init() {
     if (!model_.top_module) fatal("BackendVerilog::phase_init \u2014 no top module set on arena");
-    auto top = model_.take<Module>(*model_.top_module);
-    init_module_vb(*top, model_);
-    top.put_back();
+    init_module_vb(model_, *model_.top_module);
 }
 
 void BackendVerilog::phase_emit(std::string_view output_dir, std::string_view top_file_name) {

@@ -28,16 +28,34 @@ TakenUe take_ue(ModelArena& model, const UpdateEventIdent& ue) {
     untyped();
 }
 
+namespace {
+
+// Runs `visit` on the event and on every event nested in it, each taken out
+// meanwhile. The walk keeps its own list, so nesting of any depth is
+// visited; the order is not the caller's concern.
+template <class Visit>
+void for_each_nested_ue(ModelArena& model, const UpdateEventIdent& root, Visit visit) {
+    std::vector<UpdateEventIdent> pending;  // allocates only below a compound event
+    UpdateEventIdent ue = root;
+    while (true) {
+        auto taken = take_ue(model, ue);
+        visit(*taken);
+        taken->add_sub_events(pending);
+        taken.put_back();
+        if (pending.empty()) return;
+        ue = std::move(pending.back());
+        pending.pop_back();
+    }
+}
+
+}  // namespace
+
 void gather_dep_hcps_of(ModelArena& model, const UpdateEventIdent& ue, HcpSet& set) {
-    auto taken = take_ue(model, ue);
-    taken->gather_dep_hcps(set, model);
-    taken.put_back();
+    for_each_nested_ue(model, ue, [&](const UpdatingEvent& e) { e.gather_own_dep_hcps(set); });
 }
 
 void remap_dep_hcps_of(ModelArena& model, const UpdateEventIdent& ue, const HcpMap& map) {
-    auto taken = take_ue(model, ue);
-    taken->remap_dep_hcps(map, model);
-    taken.put_back();
+    for_each_nested_ue(model, ue, [&](UpdatingEvent& e) { e.remap_own_dep_hcps(map); });
 }
 
 }  // namespace vorlent

@@ -37,13 +37,35 @@ TakenUeVb take_ue_vb(ModelArena& model, const UpdateEventIdent& ue) {
 void transpile_ue(ModelArena& model, const UpdateEventIdent& ue,
                   std::span<const std::string> templates, uint32_t indent, const VbDes& des,
                   FileWriter& fw) {
-    TakenUeVb taken = take_ue_vb(model, ue);
-    taken->transpile(templates, indent, model, des, fw);
-    taken.put_back();
+    // The events being written, innermost last, each with its place.
+    struct Writing {
+        TakenUeVb event;
+        uint32_t indent;
+        size_t cursor = 0;
+    };
+    Writing root{take_ue_vb(model, ue), indent};
+    auto first = root.event->transpile_step(root.cursor, templates, indent, model, des, fw);
+    if (!first) {
+        root.event.put_back();  // a leaf, the common case
+        return;
+    }
+    std::vector<Writing> stack;
+    stack.push_back(std::move(root));
+    stack.push_back(Writing{take_ue_vb(model, first->ue), first->indent});
+    while (!stack.empty()) {
+        Writing& top = stack.back();
+        if (auto next = top.event->transpile_step(top.cursor, templates, top.indent, model, des, fw)) {
+            stack.push_back(Writing{take_ue_vb(model, next->ue), next->indent});
+            continue;
+        }
+        top.event.put_back();
+        stack.pop_back();
+    }
 }
 
-void UeBasicVb::transpile(std::span<const std::string> templates, uint32_t indent,
-                          ModelArena& model, const VbDes& des, FileWriter& fw) {
+std::optional<UeVbNext> UeBasicVb::transpile_step(size_t&, std::span<const std::string> templates,
+                                                  uint32_t indent, ModelArena& model,
+                                                  const VbDes& des, FileWriter& fw) {
     const UeBasic& ue = rec();
     const std::string pad = blanks(indent);
     std::string des_range;
@@ -58,14 +80,25 @@ void UeBasicVb::transpile(std::span<const std::string> templates, uint32_t inden
         fw.write(line);
         fw.write("\n");
     }
+    return std::nullopt;
 }
 
-void UeCondVb::transpile(std::span<const std::string> templates, uint32_t indent,
-                         ModelArena& model, const VbDes& des, FileWriter& fw) {
+// `cursor` counts the branches opened; each call first closes the one
+// before it.
+std::optional<UeVbNext> UeCondVb::transpile_step(size_t& cursor, std::span<const std::string>,
+                                                 uint32_t indent, ModelArena& model,
+                                                 const VbDes& des, FileWriter& fw) {
     const UeCond& ue = rec();
     const size_t k = ue.conds.size();
     const std::string pad = blanks(indent);
-    for (size_t i = 0; i < k; ++i) {
+    while (true) {
+        if (cursor > 0) {
+            // A following branch continues this line with its else header.
+            fw.write(pad);
+            fw.write(cursor < k ? "end" : "end\n");
+        }
+        if (cursor == k) return std::nullopt;
+        const size_t i = cursor++;
         if (i >= ue.sub_stmts.size())
             fatal(format("UeCond::transpile: branch {} has no sub-event entry ({} conditions, {} "
                          "sub-events)",
@@ -82,32 +115,38 @@ void UeCondVb::transpile(std::span<const std::string> templates, uint32_t indent
         } else {
             fw.write(" else begin\n");
         }
-        if (ue.sub_stmts[i]) transpile_ue(model, *ue.sub_stmts[i], templates, indent + 4, des, fw);
-        // A following branch continues this line with its else header.
-        fw.write(pad);
-        fw.write(i + 1 < k ? "end" : "end\n");
+        if (ue.sub_stmts[i]) return UeVbNext{*ue.sub_stmts[i], indent + 4};
     }
 }
 
-void UeSwitchVb::transpile(std::span<const std::string> templates, uint32_t indent,
-                           ModelArena& model, const VbDes& des, FileWriter& fw) {
+// `cursor` counts the items opened; each call first closes the one before it.
+std::optional<UeVbNext> UeSwitchVb::transpile_step(size_t& cursor, std::span<const std::string>,
+                                                   uint32_t indent, ModelArena& model,
+                                                   const VbDes& des, FileWriter& fw) {
     const UeSwitch& ue = rec();
     const std::string pad0 = blanks(indent);
     const std::string pad1 = blanks(indent + 4);
-    fw.write(format("{}case ({})\n", pad0, fmt_operand(ue.selector, std::nullopt, model, des)));
-    for (size_t i = 0; i < ue.sub_stmts.size(); ++i) {
+    if (cursor == 0)
+        fw.write(format("{}case ({})\n", pad0, fmt_operand(ue.selector, std::nullopt, model, des)));
+    while (true) {
+        if (cursor > 0) fw.write(format("{}end\n", pad1));
+        if (cursor == ue.sub_stmts.size()) {
+            fw.write(format("{}endcase\n", pad0));
+            return std::nullopt;
+        }
+        const size_t i = cursor++;
         if (i >= ue.sub_stmt_idxs.size()) fatal("assertion failed: idx < self.sub_stmt_idxs.len()");
         fw.write(format("{}{}: begin\n", pad1, ue.sub_stmt_idxs[i]));
-        if (ue.sub_stmts[i]) transpile_ue(model, *ue.sub_stmts[i], templates, indent + 8, des, fw);
-        fw.write(format("{}end\n", pad1));
+        if (ue.sub_stmts[i]) return UeVbNext{*ue.sub_stmts[i], indent + 8};
     }
-    fw.write(format("{}endcase\n", pad0));
 }
 
-void UeGrpVb::transpile(std::span<const std::string> templates, uint32_t indent,
-                        ModelArena& model, const VbDes& des, FileWriter& fw) {
-    for (const UpdateEventIdent& member : rec().events)
-        transpile_ue(model, member, templates, indent, des, fw);
+std::optional<UeVbNext> UeGrpVb::transpile_step(size_t& cursor, std::span<const std::string>,
+                                                uint32_t indent, ModelArena&, const VbDes&,
+                                                FileWriter&) {
+    const std::vector<UpdateEventIdent>& members = rec().events;
+    if (cursor == members.size()) return std::nullopt;
+    return UeVbNext{members[cursor++], indent};
 }
 
 }  // namespace vorlent
