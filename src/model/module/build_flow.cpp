@@ -113,10 +113,31 @@ FlowSignals build_top_signals(ModelArena& model, const ModuleIdent& top_i) {
     return FlowSignals{start, clk, mrst};
 }
 
+// A block left on the flow-block stack: the innermost open one, whose
+// finalize_flow_block is missing, or else the chain head waiting for more
+// branches, which finalize_flow_procedure closes.
+CheckResult check_flow_block_stack_empty(const ModelArena& model) {
+    const auto& stack = model.flow_block_stack;
+    if (stack.empty()) return std::nullopt;
+    for (auto it = stack.rbegin(); it != stack.rend(); ++it) {
+        if (it->status != BlockTrackStatus::Open) continue;
+        return ErrorText::value(format(
+            "build_flow: flow block \"{}\" (id {}) is still open; close it with "
+            "finalize_flow_block and end the module's behaviour with finalize_flow_procedure",
+            it->block.abs_name(), it->block.global_id()));
+    }
+    const FlowBlockIdent& head = stack.back().block;
+    return ErrorText::value(format(
+        "build_flow: flow block \"{}\" (id {}) still waits on the flow-block stack for more "
+        "branches; close it with finalize_flow_procedure at the end of the module's behaviour",
+        head.abs_name(), head.global_id()));
+}
+
 }  // namespace
 
-void build_flow(ModelArena& model) {
+CheckResult build_flow(ModelArena& model) {
     if (!model.top_module) fatal("build_flow: no top module set");
+    if (auto err = check_flow_block_stack_empty(model)) return err;
     const ModuleIdent top_i = *model.top_module;
     const FlowSignals sig = build_top_signals(model, top_i);
     // Depth first, a module before its sub-modules, these in list order. The
@@ -137,6 +158,7 @@ void build_flow(ModelArena& model) {
         pending.insert(pending.end(), module->sub_modules.rbegin(), module->sub_modules.rend());
         module.put_back();
     }
+    return std::nullopt;
 }
 
 void register_pending_hcps(Module& module, ModelArena& model) {
