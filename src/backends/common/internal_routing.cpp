@@ -1,6 +1,8 @@
 #include "backends/common/internal_routing.hpp"
 
 #include <algorithm>
+#include <optional>
+#include <unordered_set>
 
 #include "backends/common/graph.hpp"
 #include "backends/common/io_op.hpp"
@@ -37,28 +39,69 @@ HcpIdent hop(ModelArena& model, const ModuleIdent& module, const HcpIdent& dep,
 
 }  // namespace
 
-void route_and_remap_io_model(ModelArena& model) {
-    if (!model.top_module) fatal("route_and_remap_io_model: no top module set");
-    DfsModuleIter it(*model.top_module);
-    while (auto module = it.next_module(model)) route_and_remap_io_module(model, *module);
-}
-
-void route_and_remap_io_module(ModelArena& model, const ModuleIdent& module) {
+ModuleReads gather_module_reads(ModelArena& model, const ModuleIdent& module) {
     // Reads of the module's own components need no wire: the set leaves them out.
-    HcpSet deps = HcpSet::outside_of(module.handle());
+    ModuleReads reads{module, HcpSet::outside_of(module.handle())};
     auto m = model.take<Module>(module);
     for (size_t k = 0; k <= size_t(LAST_ROUTED_KIND); ++k) {
         for (const HcpIdent& r : m->hcps_of(HwComponentType(k))) {
             auto hcp = take_hcp(model, r);
-            hcp->gather_dep_hcps(deps, model);
+            hcp->gather_dep_hcps(reads.deps, model);
             hcp.put_back();
         }
     }
     m.put_back();
+    return reads;
+}
 
+std::vector<ModuleReads> gather_tree_reads(ModelArena& model) {
+    if (!model.top_module) fatal("route_and_remap_io_model: no top module set");
+    std::vector<ModuleReads> out;
+    DfsModuleIter it(*model.top_module);
+    while (auto module = it.next_module(model)) out.push_back(gather_module_reads(model, *module));
+    return out;
+}
+
+CheckResult check_reads_within_tree(const ModelArena& model, const std::vector<ModuleReads>& tree) {
+    std::unordered_set<size_t> in_tree;  // module slots
+    for (const ModuleReads& m : tree) in_tree.insert(m.module.handle().index);
+    for (const ModuleReads& reader : tree) {
+        // The lowest id first, so the text does not depend on the hash order.
+        std::optional<HcpIdent> outside;
+        for (const HcpIdent& dep : reader.deps)
+            if (!in_tree.contains(dep.module_handle.index) &&
+                (!outside || dep.global_id() < outside->global_id()))
+                outside = dep;
+        if (!outside) continue;
+        const ModuleIdent& owner = module_ident_of(model, *outside);
+        return ErrorText::value(format(
+            "BackendVerilog::emit: module \"{}\" (id {}) reads \"{}\" of module \"{}\" (id {}), "
+            "which is not in the top module's tree and gets no file; make that module with "
+            "mk_module while its parent module is tracked (track_module_at_com_init)",
+            reader.module.abs_name(), reader.module.global_id(), outside->abs_name(),
+            owner.abs_name(), owner.global_id()));
+    }
+    return std::nullopt;
+}
+
+void route_and_remap_io_model(ModelArena& model) {
+    route_and_remap_io_model(model, gather_tree_reads(model));
+}
+
+void route_and_remap_io_model(ModelArena& model, std::vector<ModuleReads> tree) {
+    if (!model.top_module) fatal("route_and_remap_io_model: no top module set");
+    for (ModuleReads& reads : tree) route_module_reads(model, std::move(reads));
+}
+
+void route_and_remap_io_module(ModelArena& model, const ModuleIdent& module) {
+    route_module_reads(model, gather_module_reads(model, module));
+}
+
+void route_module_reads(ModelArena& model, ModuleReads reads) {
+    const ModuleIdent& module = reads.module;
     // Sorted by global id: the hash order must not decide which wire is made
     // first, since each wire's id is part of its name.
-    std::vector<HcpIdent> sorted(deps.begin(), deps.end());
+    std::vector<HcpIdent> sorted(reads.deps.begin(), reads.deps.end());
     std::sort(sorted.begin(), sorted.end(), [](const HcpIdent& a, const HcpIdent& b) {
         return a.global_id() < b.global_id();
     });

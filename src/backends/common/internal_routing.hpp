@@ -4,17 +4,46 @@
 // last wire of the chain.
 #pragma once
 
+#include <vector>
+
+#include "common/error_text.hpp"
+#include "model/hw_component/common/hcp_dep.hpp"
 #include "model/model_arena.hpp"
 
 namespace vorlent {
 
-// Routes every module of the top module's tree, in depth-first pre-order.
-// Stops with "route_and_remap_io_model: no top module set" without one.
-void route_and_remap_io_model(ModelArena& model);
+// What the routed components of one module (all kinds but IO_WIRE and
+// MEM_BLOCK) read from other modules. Routing another module does not change
+// it: routing adds IO wires and rewires the reads of the module it routes
+// only.
+struct ModuleReads {
+    ModuleIdent module;
+    HcpSet deps;
+};
 
-// Routes the reads of the components of `module` (all kinds but IO_WIRE and
-// MEM_BLOCK), sources in ascending global-id order, then remaps them.
+ModuleReads gather_module_reads(ModelArena& model, const ModuleIdent& module);
+
+// The reads of every module of the top module's tree, in depth-first
+// pre-order. Stops with "route_and_remap_io_model: no top module set"
+// without a top module.
+std::vector<ModuleReads> gather_tree_reads(ModelArena& model);
+
+// Refuses a read, from a module of the tree, of a signal whose module is
+// outside the tree: such a module gets no file, so the wire read would be
+// declared nowhere.
+CheckResult check_reads_within_tree(const ModelArena& model, const std::vector<ModuleReads>& tree);
+
+// Routes every module of the top module's tree, in depth-first pre-order:
+// gathers their reads, then routes them. The second form routes the reads
+// gathered by gather_tree_reads. Both stop with "route_and_remap_io_model:
+// no top module set" without a top module.
+void route_and_remap_io_model(ModelArena& model);
+void route_and_remap_io_model(ModelArena& model, std::vector<ModuleReads> tree);
+
+// Routes the reads of one module, sources in ascending global-id order,
+// then remaps them; the first form gathers them first.
 void route_and_remap_io_module(ModelArena& model, const ModuleIdent& module);
+void route_module_reads(ModelArena& model, ModuleReads reads);
 
 // Makes or reuses the wires that carry `dep` into `module`; returns the
 // signal that stands for `dep` there.

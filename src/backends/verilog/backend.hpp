@@ -6,6 +6,7 @@
 #include <string_view>
 #include <utility>
 
+#include "common/error_text.hpp"
 #include "model/model_arena.hpp"
 
 namespace vorlent {
@@ -25,7 +26,13 @@ public:
     // later call writes the same design again, to the directory it is given.
     // If a call stops with a fatal error inside phase 1 or 2, the model is
     // left half-routed and every later call refuses it.
-    void emit(std::string_view output_dir, std::string_view top_file_name);
+    //
+    // Refused with an error text before anything is printed or changed: an
+    // empty `output_dir` (the files would land in the filesystem root); on
+    // the first call, a model whose flow blocks or assignments build_flow
+    // never lowered, and a read of a signal of a module outside the top
+    // module's tree.
+    CheckResult emit(std::string_view output_dir, std::string_view top_file_name);
 
     // Phase 2: the pools of the top module's tree, parents before children.
     void phase_init();

@@ -4,6 +4,7 @@
 
 #include "model/complex_hardware/common/arena_impl_ccp.hpp"
 #include "model/flow_block/common/arena_impl_flow_block.hpp"
+#include "model/flow_block/common/block_build.hpp"
 #include "model/hw_component/arena_factory_hcp.hpp"
 #include "model/hw_component/arena_impl_hcp.hpp"
 #include "model/module/arena_impl_module.hpp"
@@ -42,11 +43,7 @@ void build_top_level_block(ModelArena& model, const FlowBlockIdent& block, const
         b->get_base_mut().mrst_srcs.push_back(sig.mrst);
         b.put_back();
     }
-    {
-        auto b = take_flow_block(model, block);
-        b->build_hw_master(model);
-        b.put_back();
-    }
+    build_flow_block(model, block);
     // A block that stands for one assignment is assigned directly; any other
     // waits for the design's start node.
     if (block.join_policy == FlowBlockJoinPolicy::BasicNodeFlow) {
@@ -70,8 +67,8 @@ void for_each_component(ModelArena& model, const Module& module, HwComponentType
     }
 }
 
-void build_flow_base(Module& module, ModelArena& model, const FlowSignals& sig,
-                     std::unordered_set<uint64_t>& visited) {
+// Builds one module's own behaviour; its sub-modules are left to the walk.
+void build_module(Module& module, ModelArena& model, const FlowSignals& sig) {
     push_module_trace(model, module.ident, ModuleInitStage::FlowBlockBuild);
     for (const FlowBlockIdent& block : std::vector(module.flow_blocks)) build_top_level_block(model, block, sig);
     for (const NcpIdent& node : std::vector(module.basic_nodes)) {
@@ -97,42 +94,71 @@ void build_flow_base(Module& module, ModelArena& model, const FlowSignals& sig,
                              [&](Wire& w) { w.try_build_default(model); });
     pop_module_trace(model);
     register_pending_hcps(module, model);
-
-    for (const ModuleIdent& child : std::vector(module.sub_modules)) {
-        // A module listed twice in the tree (under itself, or under two
-        // parents) would be built twice or for ever.
-        if (!visited.insert(child.global_id()).second)
-            fatal(format("build_flow: module \"{}\" (id {}) appears more than once in the module tree",
-                         child.abs_name(), child.global_id()));
-        auto c = model.take<Module>(child);
-        build_flow_base(*c, model, sig, visited);
-        c.put_back();
-    }
 }
 
-void build_flow_as_top_module(Module& module, ModelArena& model) {
-    if (module.start_node) fatal("top module start node must not be set before build_flow");
-    push_module_trace(model, module.ident, ModuleInitStage::FlowBlockBuild);
+// The top module's ports and start node.
+FlowSignals build_top_signals(ModelArena& model, const ModuleIdent& top_i) {
+    auto module = model.take<Module>(top_i);
+    if (module->start_node) fatal("top module start node must not be set before build_flow");
+    push_module_trace(model, module->ident, ModuleInitStage::FlowBlockBuild);
     const HcpIdent clk = make_input_port(model, "clk");
     const HcpIdent mrst = make_input_port(model, "mrst");
     const NcpIdent start = make_start_node(model, "start", mrst);
     const NcpIdent start_clk = make_opr_node(model, "start_clk", clk);
     get_ncp_node_mut(model, start).set_clk_node(start_clk);
     assign_ncp_node(model, start, true, true);
-    module.start_node = start;
+    module->start_node = start;
     pop_module_trace(model);
+    module.put_back();
+    return FlowSignals{start, clk, mrst};
+}
 
-    std::unordered_set<uint64_t> visited{module.ident.global_id()};
-    build_flow_base(module, model, FlowSignals{start, clk, mrst}, visited);
+// A block left on the flow-block stack: the innermost open one, whose
+// finalize_flow_block is missing, or else the chain head waiting for more
+// branches, which finalize_flow_procedure closes.
+CheckResult check_flow_block_stack_empty(const ModelArena& model) {
+    const auto& stack = model.flow_block_stack;
+    if (stack.empty()) return std::nullopt;
+    for (auto it = stack.rbegin(); it != stack.rend(); ++it) {
+        if (it->status != BlockTrackStatus::Open) continue;
+        return ErrorText::value(format(
+            "build_flow: flow block \"{}\" (id {}) is still open; close it with "
+            "finalize_flow_block and end the module's behaviour with finalize_flow_procedure",
+            it->block.abs_name(), it->block.global_id()));
+    }
+    const FlowBlockIdent& head = stack.back().block;
+    return ErrorText::value(format(
+        "build_flow: flow block \"{}\" (id {}) still waits on the flow-block stack for more "
+        "branches; close it with finalize_flow_procedure at the end of the module's behaviour",
+        head.abs_name(), head.global_id()));
 }
 
 }  // namespace
 
-void build_flow(ModelArena& model) {
+CheckResult build_flow(ModelArena& model) {
     if (!model.top_module) fatal("build_flow: no top module set");
-    auto top = model.take<Module>(*model.top_module);
-    build_flow_as_top_module(*top, model);
-    top.put_back();
+    if (auto err = check_flow_block_stack_empty(model)) return err;
+    const ModuleIdent top_i = *model.top_module;
+    const FlowSignals sig = build_top_signals(model, top_i);
+    // Depth first, a module before its sub-modules, these in list order. The
+    // walk keeps its own stack, so a tree of any depth is built.
+    std::vector<ModuleIdent> pending{top_i};
+    std::unordered_set<uint64_t> visited;
+    while (!pending.empty()) {
+        const ModuleIdent module_i = std::move(pending.back());
+        pending.pop_back();
+        // A module listed twice in the tree (under itself, or under two
+        // parents) would be built twice or for ever.
+        if (!visited.insert(module_i.global_id()).second)
+            fatal(format("build_flow: module \"{}\" (id {}) appears more than once in the module tree",
+                         module_i.abs_name(), module_i.global_id()));
+        auto module = model.take<Module>(module_i);
+        build_module(*module, model, sig);
+        // Reverse order puts the first child on top.
+        pending.insert(pending.end(), module->sub_modules.rbegin(), module->sub_modules.rend());
+        module.put_back();
+    }
+    return std::nullopt;
 }
 
 void register_pending_hcps(Module& module, ModelArena& model) {

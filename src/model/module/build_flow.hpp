@@ -5,13 +5,18 @@
 // components, its register resets and wire defaults.
 #pragma once
 
+#include "common/error_text.hpp"
 #include "model/model_arena.hpp"
 
 namespace vorlent {
 
 // Stops with "build_flow: no top module set" without a top module, and with
 // "top module start node must not be set before build_flow" on a second call.
-void build_flow(ModelArena& model);
+// Refuses, before it changes anything, a model whose flow-block stack still
+// holds a block: an open block, or the head of a conditional chain that
+// finalize_flow_procedure never closed. No module holds such a block yet, so
+// its behaviour would be left out of the design.
+CheckResult build_flow(ModelArena& model);
 
 // Moves the components made while `module` was being built (the pending
 // list) into its component lists.

@@ -7,6 +7,9 @@
 #include "backends/verilog/arena_ext_vb.hpp"
 #include "backends/verilog/module/module_vb.hpp"
 #include "backends/vb_test_support.hpp"
+#include "model/flow_block/common/arena_factory_flow_block.hpp"
+#include "model/flow_block/common/flow_block_stack.hpp"
+#include "model/hw_component/arena_impl_asm.hpp"
 
 using namespace vorlent;
 using namespace vorlent::testing;
@@ -337,19 +340,100 @@ TEST(BackendTest, FailuresNameWhatStopped) {
 
 TEST(BackendTest, AModelLeftHalfRoutedIsRefused) {
     ParentReadDesign d;
-    // A read of a module outside the tree stops routing after the wires of
-    // the sub-module's other reads were made.
-    const ModuleIdent other = mk_module(d.m, "other");
-    const HcpIdent s = traced_in(d.m, other, [&] { return make_reg(d.m, true, "s", 8); });
+    // A source whose name leaves no room for the name of its IO wire stops
+    // routing after the wires of the sub-module's other reads were made.
+    const HcpIdent s = traced_in(d.m, d.top, [&] { return make_reg(d.m, true, std::string(240, 's'), 8); });
     const HcpIdent r = traced_in(d.m, d.sub, [&] { return make_reg(d.m, true, "r", 8); });
     add_event(d.m, r, make_ue_basic(d.m, s, 0, 8, 0, 8, 10, ClockMode::ClkFree, false, std::nullopt));
     BackendVerilog backend(std::move(d.m));
     TempDir out;
     StdoutCapture capture;
-    EXPECT_TRUE(FATAL_MESSAGE(backend.emit(out.str(), "chip")).starts_with("find_common_ancestor_module_paths: "));
+    EXPECT_TRUE(FATAL_MESSAGE(backend.emit(out.str(), "chip")).starts_with("name exceeds MAX_NAME_LEN"));
     EXPECT_FATAL(backend.emit(out.str(), "chip"),
                  "BackendVerilog::emit \u2014 an earlier emit stopped while routing; the model is "
                  "half-routed and cannot be emitted");
     EXPECT_TRUE(std::filesystem::is_empty(out.str()));
     EXPECT_TRUE(backend.model().module_trace_stack.empty());
+}
+
+// What emit refuses before it prints or changes anything: the refusal names
+// what is wrong and the call that is missing, and the model stays as it was.
+TEST(BackendTest, RefusesBeforeAnyPhase) {
+    auto refusal = [](const CheckResult& r) { return r ? r->message : std::string("<accepted>"); };
+    {
+        // No directory: the files would land in the filesystem root.
+        ParentReadDesign d;
+        BackendVerilog backend(std::move(d.m));
+        StdoutCapture capture;
+        EXPECT_EQ(refusal(backend.emit("", "chip")),
+                  "BackendVerilog::emit: output_dir is empty; name the directory to write into (\".\" "
+                  "for the current one)");
+        capture.restore();
+        EXPECT_EQ(capture.text(), "");
+        EXPECT_EQ(backend.model().arena<IoWire>().size(), 0u);
+        TempDir out;
+        StdoutCapture again;
+        EXPECT_EQ(refusal(backend.emit(out.str(), "chip")), "<accepted>");
+    }
+    {
+        // A module made while nothing was tracked is outside the top
+        // module's tree and gets no file. A module made under it but filed
+        // under the top finds it as common ancestor, so routing alone would
+        // carry the read out of every file.
+        ParentReadDesign d;
+        const ModuleIdent lone = mk_module(d.m, "lone");
+        const HcpIdent s = traced_in(d.m, lone, [&] { return make_reg(d.m, true, "s", 8); });
+        const ModuleIdent inner = traced_in(d.m, lone, [&] { return mk_module(d.m, "inner"); });
+        track_module_at_com_init(d.m, d.top);
+        track_module_at_com_init(d.m, inner);
+        const HcpIdent r = make_reg(d.m, true, "r", 8);
+        untrack_module_at_com_init(d.m, inner);
+        untrack_module_at_com_init(d.m, d.top);
+        add_event(d.m, r, make_ue_basic(d.m, s, 0, 8, 0, 8, 10, ClockMode::ClkFree, false, std::nullopt));
+        BackendVerilog backend(std::move(d.m));
+        TempDir out;
+        StdoutCapture capture;
+        const std::string text =
+            format("BackendVerilog::emit: module \"{}\" (id {}) reads \"{}\" of module \"{}\" (id {}), "
+                   "which is not in the top module's tree and gets no file; make that module with "
+                   "mk_module while its parent module is tracked (track_module_at_com_init)",
+                   inner.abs_name(), inner.global_id(), s.abs_name(), lone.abs_name(), lone.global_id());
+        EXPECT_EQ(refusal(backend.emit(out.str(), "chip")), text);
+        EXPECT_EQ(refusal(backend.emit(out.str(), "chip")), text);
+        capture.restore();
+        EXPECT_EQ(capture.text(), "");
+        EXPECT_EQ(backend.model().arena<IoWire>().size(), 0u);
+        EXPECT_TRUE(std::filesystem::is_empty(out.str()));
+    }
+    {
+        // Behaviour described but never built: first a block still open,
+        // then, closed, the module that holds it and a loose assignment.
+        ModelArena m;
+        HcpIdent r, v;
+        const ModuleIdent top = described_module(m, "top", [&] {
+            r = make_reg(m, true, "r", 4);
+            v = make_val(m, true, "v", 4, 3);
+        });
+        set_top_module(m, top);
+        track_module_at_flow_init(m, top);
+        gen_basic_assign(m, r, v, std::nullopt, Slice::whole());
+        const FlowBlockIdent s = make_flow_block_seq(m, "s");
+        initialize_flow_block(m, s);
+        gen_basic_assign(m, r, v, std::nullopt, Slice::whole());
+        BackendVerilog backend(std::move(m));
+        TempDir out;
+        StdoutCapture capture;
+        const std::string missing = "call build_flow on the model before handing it to BackendVerilog";
+        EXPECT_EQ(refusal(backend.emit(out.str(), "chip")),
+                  format("BackendVerilog::emit: flow block \"{}\" (id {}) was never built; close it and {}",
+                         s.abs_name(), s.global_id(), missing));
+        finalize_flow_block(backend.model(), s, false);
+        EXPECT_EQ(refusal(backend.emit(out.str(), "chip")),
+                  format("BackendVerilog::emit: the flow blocks and assignments of module \"{}\" (id {}) "
+                         "were never built; {}",
+                         top.abs_name(), top.global_id(), missing));
+        capture.restore();
+        EXPECT_EQ(capture.text(), "");
+        EXPECT_TRUE(std::filesystem::is_empty(out.str()));
+    }
 }

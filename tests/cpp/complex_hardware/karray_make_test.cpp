@@ -61,6 +61,9 @@ TEST(KarrayMakeTest, ConstructionRulesAreFatalAndComeBeforeAnyComponent) {
         {{2}, {{"a", 1}}, HwComponentType::MemBlock, "Karray 'k': backing must be Reg or Wire, got MemBlock"},
         {{}, {{"a", 1}}, HwComponentType::Reg, "Karray 'k': shape must have at least one dimension"},
         {{2, 0, 3}, {{"a", 1}}, HwComponentType::Reg, "Karray 'k': every dimension must be positive"},
+        // Reads and writes recurse once per dimension.
+        {std::vector<size_t>(65, 1), {{"a", 1}}, HwComponentType::Reg,
+         "Karray 'k': shape has 65 dimensions; at most 64 are supported"},
         {{2}, {{"a", 3}, {"b", 0}}, HwComponentType::Reg, "KarrayType: field 'b' width must be positive, got 0"},
         {{2}, {}, HwComponentType::Wire, "Karray 'k': element must have at least one field"},
         // A product of sizes that does not fit a component list would wrap

@@ -56,7 +56,7 @@ struct Design {
     }
     void build() {
         done();
-        build_flow(m);
+        if (auto err = build_flow(m)) ADD_FAILURE() << err->message;
     }
     // build(), with stderr captured: the warnings printed, then "fatal: "
     // and the message when the build stops.

@@ -271,6 +271,38 @@ TEST(BuildFlowTest, RefusesBadTreesAndMissingPieces) {
                                            top.abs_name(), top.global_id()));
     }
     {
+        // A block still on the flow-block stack belongs to no module yet: the
+        // build is refused before it makes anything, naming the block and
+        // the missing call. First an open block, then a chain head that no
+        // finalize_flow_procedure closed.
+        Design d;
+        const HcpIdent r = d.reg("r"), c = d.wire("c");
+        const HcpIdent v = d.val(1);
+        d.describe();
+        const FlowBlockIdent s = d.open(make_flow_block_seq(d.m, "s"));
+        d.assign(r, v);
+        const uint64_t first = peek_global_id();
+        auto refusal = [&] { return build_flow(d.m).value_or(ErrorText{}).message; };
+        EXPECT_EQ(refusal(), format("build_flow: flow block \"{}\" (id {}) is still open; close it with "
+                                    "finalize_flow_block and end the module's behaviour with "
+                                    "finalize_flow_procedure",
+                                    s.abs_name(), s.global_id()));
+        EXPECT_EQ(peek_global_id(), first);
+        d.close(s);
+        const FlowBlockIdent head = d.open(make_flow_block_cif(d.m, "c", c, std::nullopt));
+        d.seq("body", r, v);
+        d.close(head);
+        const uint64_t second = peek_global_id();
+        EXPECT_EQ(refusal(), format("build_flow: flow block \"{}\" (id {}) still waits on the flow-block "
+                                    "stack for more branches; close it with finalize_flow_procedure at the "
+                                    "end of the module's behaviour",
+                                    head.abs_name(), head.global_id()));
+        EXPECT_EQ(peek_global_id(), second);
+        EXPECT_FALSE(d.module().start_node.has_value());
+        d.build();
+        EXPECT_EQ(d.module().flow_blocks, (std::vector<FlowBlockIdent>{s, head}));
+    }
+    {
         // An empty seq passes finalize but not the build.
         Design d;
         d.describe();

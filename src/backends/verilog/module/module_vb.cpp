@@ -1,18 +1,18 @@
 #include "backends/verilog/module/module_vb.hpp"
 
+#include "backends/common/graph.hpp"
 #include "backends/verilog/hw_component/hcp_vb.hpp"
 #include "model/hw_component/arena_impl_hcp.hpp"
 #include "model/module/build_flow.hpp"
 
 namespace vorlent {
 
-void init_module_vb(const Module& module, ModelArena& model) {
-    sort_update_event_pool(module, model);
-    const std::vector<ModuleIdent> children = module.sub_modules;
-    for (const ModuleIdent& child_i : children) {
-        auto child = model.take<Module>(child_i);
-        init_module_vb(*child, model);
-        child.put_back();
+void init_module_vb(ModelArena& model, const ModuleIdent& module_i) {
+    DfsModuleIter it(module_i);
+    while (auto next = it.next_module(model)) {
+        auto module = model.take<Module>(*next);
+        sort_update_event_pool(*module, model);
+        module.put_back();
     }
 }
 

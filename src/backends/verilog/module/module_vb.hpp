@@ -9,10 +9,10 @@
 
 namespace vorlent {
 
-// Sorts the module's pools, then those of its sub-modules, depth first in
-// list order; each sub-module is out of its slot while its subtree is
-// handled. `module` is taken out by the caller.
-void init_module_vb(const Module& module, ModelArena& model);
+// Sorts the pools of the module and of every module below it, parents before
+// children, depth first in list order. Each module is out of its slot while
+// its own pools are sorted.
+void init_module_vb(ModelArena& model, const ModuleIdent& module_i);
 
 // Writes the whole text of one module: header and ports, declarations by
 // kind, sub-module output wires, always blocks and assignments, sub-module

@@ -52,6 +52,9 @@ Karray Karray::make(ModelArena& model, bool is_user_com, std::string_view name,
         fatal(format("Karray '{}': backing must be Reg or Wire, got {}", name,
                      hw_type_debug(backing)));
     if (shape.empty()) fatal(format("Karray '{}': shape must have at least one dimension", name));
+    if (shape.size() > KARRAY_MAX_DIMENSIONS)
+        fatal(format("Karray '{}': shape has {} dimensions; at most {} are supported", name,
+                     shape.size(), KARRAY_MAX_DIMENSIONS));
     for (size_t n : shape)
         if (n == 0) fatal(format("Karray '{}': every dimension must be positive", name));
     KarrayType ty = KarrayType::make(fields);

@@ -23,6 +23,11 @@
 
 namespace vorlent {
 
+// Reads and writes walk an array one dimension per call level, so the
+// number of dimensions is bounded: this many take a few tens of KiB of stack,
+// safe on the smallest thread stacks, and no design needs more.
+inline constexpr size_t KARRAY_MAX_DIMENSIONS = 64;
+
 class Karray final : public CcpRecord {
 public:
     HwComponentType backing = HwComponentType::Reg;  // REG or WIRE

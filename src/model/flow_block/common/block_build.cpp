@@ -41,23 +41,20 @@ std::optional<NcpIdent> make_control_node(ModelArena& model, const std::vector<H
     return make_opr_node(model, name, running);
 }
 
-}  // namespace
-
-void build_common_hw(FlowBlockBase& base, ModelArena& model) {
+// The steps of a block's build before its children are built.
+void start_block_build(FlowBlock& block, ModelArena& model) {
+    block.prepare_build(model);
+    const FlowBlockBase& base = block.get_base();
     pass_sources_down(model, base, &FlowBlockBase::rst_srcs);
     pass_sources_down(model, base, &FlowBlockBase::hold_srcs);
     pass_sources_down(model, base, &FlowBlockBase::mrst_srcs);
     pass_sources_down(model, base, &FlowBlockBase::clk_srcs);
+}
 
-    // Children are built before the parent makes any node of its own.
-    for (const auto* children : {&base.sub_blocks, &base.con_blocks}) {
-        for (const FlowBlockIdent& child : *children) {
-            auto c = take_flow_block(model, child);
-            c->build_hw_master(model);
-            c.put_back();
-        }
-    }
-
+// The steps after: the block's control nodes, its own assignment nodes, its
+// schematic.
+void finish_block_build(FlowBlock& block, ModelArena& model) {
+    FlowBlockBase& base = block.get_base_mut();
     const uint64_t id = base.ident.global_id();
     auto set = [&](std::optional<NcpIdent>& slot, const std::vector<HcpIdent>& srcs, const char* role) {
         if (auto node = make_control_node(model, srcs, format("flow_{}_{}", role, id))) slot = std::move(node);
@@ -76,6 +73,45 @@ void build_common_hw(FlowBlockBase& base, ModelArena& model) {
     for (const NcpIdent& n : base.basic_nodes) get_ncp_node_mut(model, n).fill_ext_node(base.triggers, false);
     for (const NcpIdent& n : base.basic_nodes) init_asm_node_clk_src(model, n);
     for (const NcpIdent& n : base.basic_nodes) apply_asm_node_pending_pre_cond(model, n);
+    block.build_hw_component(model);
+}
+
+// The child a block builds at position `i`: its sub-blocks, then its
+// continuations; none past the end.
+std::optional<FlowBlockIdent> child_at(const FlowBlockBase& base, size_t i) {
+    if (i < base.sub_blocks.size()) return base.sub_blocks[i];
+    i -= base.sub_blocks.size();
+    if (i < base.con_blocks.size()) return base.con_blocks[i];
+    return std::nullopt;
+}
+
+}  // namespace
+
+void build_flow_block(ModelArena& model, const FlowBlockIdent& block) {
+    // One entry per block being built, innermost last: the block, out of its
+    // arena, and the position of its next child. Children are built before
+    // the parent makes any node of its own.
+    struct Building {
+        TakenFlowBlock block;
+        size_t next_child = 0;
+    };
+    std::vector<Building> stack;
+    auto start = [&](const FlowBlockIdent& ident) {
+        stack.push_back(Building{take_flow_block(model, ident)});
+        start_block_build(*stack.back().block, model);
+    };
+    start(block);
+    while (!stack.empty()) {
+        Building& top = stack.back();
+        if (auto child = child_at(top.block->get_base(), top.next_child)) {
+            ++top.next_child;
+            start(*child);
+            continue;
+        }
+        finish_block_build(*top.block, model);
+        top.block.put_back();
+        stack.pop_back();
+    }
 }
 
 std::vector<AssignMeta> gen_unified_asm_meta_flat(const FlowBlockBase& base, ModelArena& model) {

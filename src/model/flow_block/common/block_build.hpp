@@ -12,9 +12,13 @@ namespace vorlent {
 
 class ModelArena;
 
-// Hands the block's control sources to its children, builds the children,
-// makes the block's control nodes and prepares its own assignment nodes.
-void build_common_hw(FlowBlockBase& base, ModelArena& model);
+// Builds a block and, first, every block nested in it. Each block runs its
+// kind's prepare_build, hands its control sources to its children, has its
+// children built (sub-blocks, then continuations), makes its control nodes,
+// prepares its own assignment nodes and runs its schematic. The walk keeps
+// its own stack, so nesting of any depth is built; each block stays out of
+// its arena from its first step to its last, as its children are built.
+void build_flow_block(ModelArena& model, const FlowBlockIdent& block);
 
 // The assignments of the block's own nodes and of its BasicNodeFlow children,
 // in the order the caller wrote them, folded into one AssignMeta per

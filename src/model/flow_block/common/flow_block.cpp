@@ -1,7 +1,6 @@
 #include "model/flow_block/common/flow_block.hpp"
 
 #include "common/fatal.hpp"
-#include "model/flow_block/common/block_build.hpp"
 
 namespace vorlent {
 
@@ -23,12 +22,7 @@ NcpIdent FlowBlock::summarize_as_node() const {
 
 CheckResult FlowBlock::check_prefinalize() const { return std::nullopt; }
 
-void FlowBlock::build_hw_master_base(ModelArena& model) {
-    build_common_hw(get_base_mut(), model);
-    build_hw_component(model);
-}
-
-void FlowBlock::build_hw_master(ModelArena& model) { build_hw_master_base(model); }
+void FlowBlock::prepare_build(ModelArena&) {}
 
 NodeWrap built_summary(const std::optional<NodeWrap>& built, std::string_view not_built) {
     if (!built) fatal(std::string(not_built));

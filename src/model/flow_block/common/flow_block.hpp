@@ -33,12 +33,12 @@ public:
     virtual NcpIdent summarize_as_node() const;
     // Success, or an error text the caller sees as ValueError.
     virtual CheckResult check_prefinalize() const;
-    // Runs the kind's schematic.
+    // The first step of the block's build, before its sources are handed to
+    // its children: a kind may add sources of its own (the pipeline does).
+    virtual void prepare_build(ModelArena& model);
+    // Runs the kind's schematic: the last step of the block's build, after
+    // its children are built and its control nodes made (build_flow_block).
     virtual void build_hw_component(ModelArena& model) = 0;
-    // Shared block building on the base, then the kind's schematic.
-    virtual void build_hw_master_base(ModelArena& model);
-    // What parents and flow building call; only the pipeline replaces it.
-    virtual void build_hw_master(ModelArena& model);
 
     const IdentBase& get_ident_base() const override { return get_base().ident.ident_base; }
     IdentBase& get_ident_base_mut() override { return get_base_mut().ident.ident_base; }

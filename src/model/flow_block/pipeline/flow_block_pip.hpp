@@ -24,7 +24,9 @@ public:
     NodeWrap summarize_as_block() const override;
     CheckResult check_prefinalize() const override;
     void build_hw_component(ModelArena& model) override;
-    void build_hw_master(ModelArena& model) override;
+    // Adds the arbiter's hold and reset (and, with auto restart, the reset as
+    // a start source).
+    void prepare_build(ModelArena& model) override;
 
 private:
     FlowBlockPip(CcpIdent arb, FlowBlockBase b) : FlowBlockRecord(std::move(b)), arb_i(std::move(arb)) {}

@@ -17,7 +17,7 @@
 
 namespace vorlent {
 
-void FlowBlockPip::build_hw_master(ModelArena& model) {
+void FlowBlockPip::prepare_build(ModelArena& model) {
     std::optional<HcpIdent> hold, reset;
     {
         auto arb = model.take<Arb>(arb_i);
@@ -30,8 +30,6 @@ void FlowBlockPip::build_hw_master(ModelArena& model) {
         base.rst_srcs.push_back(*reset);
         if (auto_restart) base.start_srcs.push_back(*reset);
     }
-    build_common_hw(base, model);
-    build_hw_component(model);
 }
 
 void FlowBlockPip::build_hw_component(ModelArena& model) {

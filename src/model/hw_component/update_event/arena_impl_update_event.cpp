@@ -29,8 +29,7 @@ TakenUe take_ue(ModelArena& model, const UpdateEventIdent& ue) {
 }
 
 namespace {
-// The event in place, with the checks of take_ue: gathering and renaming
-// reach only the events nested in it, never the event itself again.
+// The event in place, with the checks of take_ue.
 UpdatingEvent& ue_checked_mut(ModelArena& model, const UpdateEventIdent& ue) {
     switch (ue.kind) {
         case UeType::Basic: return model.checked_mut<UeBasic>(ue);
@@ -41,14 +40,32 @@ UpdatingEvent& ue_checked_mut(ModelArena& model, const UpdateEventIdent& ue) {
     }
     untyped();
 }
+
+// Runs `visit` on the event and on every event nested in it, each read in
+// place. The walk keeps its own list, so nesting of any depth is visited;
+// the order is not the caller's concern.
+template <class Visit>
+void for_each_nested_ue(ModelArena& model, const UpdateEventIdent& root, Visit visit) {
+    std::vector<UpdateEventIdent> pending;  // allocates only below a compound event
+    UpdateEventIdent ue = root;
+    while (true) {
+        UpdatingEvent& event = ue_checked_mut(model, ue);
+        visit(event);
+        event.add_sub_events(pending);
+        if (pending.empty()) return;
+        ue = std::move(pending.back());
+        pending.pop_back();
+    }
+}
+
 }  // namespace
 
 void gather_dep_hcps_of(ModelArena& model, const UpdateEventIdent& ue, HcpSet& set) {
-    ue_checked_mut(model, ue).gather_dep_hcps(set, model);
+    for_each_nested_ue(model, ue, [&](const UpdatingEvent& e) { e.gather_own_dep_hcps(set); });
 }
 
 void remap_dep_hcps_of(ModelArena& model, const UpdateEventIdent& ue, const HcpMap& map) {
-    ue_checked_mut(model, ue).remap_dep_hcps(map, model);
+    for_each_nested_ue(model, ue, [&](UpdatingEvent& e) { e.remap_own_dep_hcps(map); });
 }
 
 }  // namespace vorlent

@@ -18,8 +18,8 @@ const UeCommon& get_ue_common(const ModelArena& model, const UpdateEventIdent& u
 // drawn).
 TakenUe take_ue(ModelArena& model, const UpdateEventIdent& ue);
 
-// Take, gather / remap, put back: one nested event of a compound event or a
-// pool.
+// Gathers / remaps the reads of an event of a pool and of every event
+// nested in it, each read in place.
 void gather_dep_hcps_of(ModelArena& model, const UpdateEventIdent& ue, HcpSet& set);
 void remap_dep_hcps_of(ModelArena& model, const UpdateEventIdent& ue, const HcpMap& map);
 

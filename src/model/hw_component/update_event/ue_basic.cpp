@@ -2,12 +2,12 @@
 
 namespace vorlent {
 
-void UeBasic::gather_dep_hcps(HcpSet& set, ModelArena&) {
+void UeBasic::gather_own_dep_hcps(HcpSet& set) const {
     set.insert(src);
     if (common.clk_src_i) set.insert(*common.clk_src_i);
 }
 
-void UeBasic::remap_dep_hcps(const HcpMap& map, ModelArena&) {
+void UeBasic::remap_own_dep_hcps(const HcpMap& map) {
     remap_hcp(src, map);
     remap_clk_src(map);
 }

@@ -16,8 +16,8 @@ public:
     int32_t src_stop = 0;
 
     bool is_leaf() const override { return true; }
-    void gather_dep_hcps(HcpSet& set, ModelArena& model) override;
-    void remap_dep_hcps(const HcpMap& map, ModelArena& model) override;
+    void gather_own_dep_hcps(HcpSet& set) const override;
+    void remap_own_dep_hcps(const HcpMap& map) override;
 
     static UeBasic arena_default() { return UeBasic{}; }
 };

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <optional>
+#include <vector>
 
 #include "model/controller/clock_mode.hpp"
 #include "model/hw_component/common/hcp_dep.hpp"
@@ -50,12 +51,14 @@ public:
     void set_clk_src_i(std::optional<HcpIdent> clk) { get_ue_common_mut().clk_src_i = std::move(clk); }
 
     virtual bool is_leaf() const = 0;
-    // Adds every signal the event reads; nested events are taken out, asked
-    // and put back. A compound event's own clock source is a copy of a
-    // member's, so only the members report clock sources.
-    virtual void gather_dep_hcps(HcpSet& set, ModelArena& model) = 0;
-    // Renames every read signal that is a key of `map`.
-    virtual void remap_dep_hcps(const HcpMap& map, ModelArena& model) = 0;
+    // Adds the signals the event itself reads, not those of its sub-events
+    // (gather_dep_hcps_of visits those). A compound event's own clock source
+    // is a copy of a member's, so only the members report clock sources.
+    virtual void gather_own_dep_hcps(HcpSet& set) const = 0;
+    // Renames every signal the event itself reads that is a key of `map`.
+    virtual void remap_own_dep_hcps(const HcpMap& map) = 0;
+    // Appends the event's direct sub-events (none for a leaf).
+    virtual void add_sub_events(std::vector<UpdateEventIdent>&) const {}
     void remap_clk_src(const HcpMap& map) { remap_hcp(get_ue_common_mut().clk_src_i, map); }
 };
 

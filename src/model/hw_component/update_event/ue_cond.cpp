@@ -1,6 +1,6 @@
 #include "model/hw_component/update_event/ue_cond.hpp"
 
-#include "model/hw_component/update_event/arena_impl_update_event.hpp"
+#include "common/fatal.hpp"
 
 namespace vorlent {
 
@@ -17,18 +17,19 @@ void UeCond::add_branch(std::optional<HcpIdent> cond, std::optional<UpdateEventI
     sub_stmts.push_back(std::move(sub_stmt));
 }
 
-void UeCond::gather_dep_hcps(HcpSet& set, ModelArena& model) {
+void UeCond::gather_own_dep_hcps(HcpSet& set) const {
     for (const auto& c : conds)
         if (c) set.insert(*c);
-    for (const auto& ue : sub_stmts)
-        if (ue) gather_dep_hcps_of(model, *ue, set);
 }
 
-void UeCond::remap_dep_hcps(const HcpMap& map, ModelArena& model) {
+void UeCond::remap_own_dep_hcps(const HcpMap& map) {
     for (auto& c : conds) remap_hcp(c, map);
-    for (const auto& ue : sub_stmts)
-        if (ue) remap_dep_hcps_of(model, *ue, map);
     remap_clk_src(map);
+}
+
+void UeCond::add_sub_events(std::vector<UpdateEventIdent>& out) const {
+    for (const auto& ue : sub_stmts)
+        if (ue) out.push_back(*ue);
 }
 
 }  // namespace vorlent

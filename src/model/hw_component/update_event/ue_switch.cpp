@@ -1,20 +1,17 @@
 #include "model/hw_component/update_event/ue_switch.hpp"
 
-#include "model/hw_component/update_event/arena_impl_update_event.hpp"
-
 namespace vorlent {
 
-void UeSwitch::gather_dep_hcps(HcpSet& set, ModelArena& model) {
-    set.insert(selector);
-    for (const auto& ue : sub_stmts)
-        if (ue) gather_dep_hcps_of(model, *ue, set);
+void UeSwitch::gather_own_dep_hcps(HcpSet& set) const { set.insert(selector); }
+
+void UeSwitch::remap_own_dep_hcps(const HcpMap& map) {
+    remap_hcp(selector, map);
+    remap_clk_src(map);
 }
 
-void UeSwitch::remap_dep_hcps(const HcpMap& map, ModelArena& model) {
-    remap_hcp(selector, map);
+void UeSwitch::add_sub_events(std::vector<UpdateEventIdent>& out) const {
     for (const auto& ue : sub_stmts)
-        if (ue) remap_dep_hcps_of(model, *ue, map);
-    remap_clk_src(map);
+        if (ue) out.push_back(*ue);
 }
 
 }  // namespace vorlent

@@ -16,8 +16,9 @@ public:
     bool common_set = false;  // set once the common part came from a case
 
     bool is_leaf() const override { return false; }
-    void gather_dep_hcps(HcpSet& set, ModelArena& model) override;
-    void remap_dep_hcps(const HcpMap& map, ModelArena& model) override;
+    void gather_own_dep_hcps(HcpSet& set) const override;
+    void remap_own_dep_hcps(const HcpMap& map) override;
+    void add_sub_events(std::vector<UpdateEventIdent>& out) const override;
 
     static UeSwitch arena_default() { return UeSwitch{}; }
 };

@@ -45,8 +45,8 @@ PyObject* backend_new(PyTypeObject* type, PyObject* args, PyObject* kwargs) {
     }
 }
 
-void emit(BackendVerilog& backend, std::string_view output_dir, std::string_view top_file_name) {
-    backend.emit(output_dir, top_file_name);
+CheckResult emit(BackendVerilog& backend, std::string_view output_dir, std::string_view top_file_name) {
+    return backend.emit(output_dir, top_file_name);
 }
 
 PyMethodDef* method_table() {

@@ -21,25 +21,9 @@ TakenUeVb hand_out(ModelArena& model, const UpdateEventIdent& ue) {
     return {std::in_place_type<Adapter>, model.take<typename Adapter::Record>(ue)};
 }
 
-}  // namespace
-
-TakenUeVb take_ue_vb(ModelArena& model, const UpdateEventIdent& ue) {
-    switch (ue.kind) {
-        case UeType::Basic: return hand_out<UeBasicVb>(model, ue);
-        case UeType::Grp: return hand_out<UeGrpVb>(model, ue);
-        case UeType::Cond: return hand_out<UeCondVb>(model, ue);
-        case UeType::Switch: return hand_out<UeSwitchVb>(model, ue);
-        case UeType::Untype: break;
-    }
-    fatal("take_ue_vb: UeType::Untype");
-}
-
-namespace {
-
-using Templates = std::span<const std::string>;
-
-void write_event(const UeBasic& ue, Templates templates, uint32_t indent, ModelArena& model,
-                 const VbDes& des, FileWriter& fw) {
+std::optional<UeVbNext> write_step(const UeBasic& ue, size_t&, std::span<const std::string> templates,
+                                                  uint32_t indent, ModelArena& model,
+                                                  const VbDes& des, FileWriter& fw) {
     const std::string pad = blanks(indent);
     std::string des_range;
     if (des.width >= 2 && ue.des_start >= 0)
@@ -53,13 +37,24 @@ void write_event(const UeBasic& ue, Templates templates, uint32_t indent, ModelA
         fw.write(line);
         fw.write("\n");
     }
+    return std::nullopt;
 }
 
-void write_event(const UeCond& ue, Templates templates, uint32_t indent, ModelArena& model,
-                 const VbDes& des, FileWriter& fw) {
+// `cursor` counts the branches opened; each call first closes the one
+// before it.
+std::optional<UeVbNext> write_step(const UeCond& ue, size_t& cursor, std::span<const std::string>,
+                                                 uint32_t indent, ModelArena& model,
+                                                 const VbDes& des, FileWriter& fw) {
     const size_t k = ue.conds.size();
     const std::string pad = blanks(indent);
-    for (size_t i = 0; i < k; ++i) {
+    while (true) {
+        if (cursor > 0) {
+            // A following branch continues this line with its else header.
+            fw.write(pad);
+            fw.write(cursor < k ? "end" : "end\n");
+        }
+        if (cursor == k) return std::nullopt;
+        const size_t i = cursor++;
         if (i >= ue.sub_stmts.size())
             fatal(format("UeCond::transpile: branch {} has no sub-event entry ({} conditions, {} "
                          "sub-events)",
@@ -76,69 +71,117 @@ void write_event(const UeCond& ue, Templates templates, uint32_t indent, ModelAr
         } else {
             fw.write(" else begin\n");
         }
-        if (ue.sub_stmts[i]) transpile_ue(model, *ue.sub_stmts[i], templates, indent + 4, des, fw);
-        // A following branch continues this line with its else header.
-        fw.write(pad);
-        fw.write(i + 1 < k ? "end" : "end\n");
+        if (ue.sub_stmts[i]) return UeVbNext{*ue.sub_stmts[i], indent + 4};
     }
 }
 
-void write_event(const UeSwitch& ue, Templates templates, uint32_t indent, ModelArena& model,
-                 const VbDes& des, FileWriter& fw) {
+// `cursor` counts the items opened; each call first closes the one before it.
+std::optional<UeVbNext> write_step(const UeSwitch& ue, size_t& cursor, std::span<const std::string>,
+                                                   uint32_t indent, ModelArena& model,
+                                                   const VbDes& des, FileWriter& fw) {
     const std::string pad0 = blanks(indent);
     const std::string pad1 = blanks(indent + 4);
-    fw.write(format("{}case ({})\n", pad0, fmt_operand(ue.selector, std::nullopt, model, des)));
-    for (size_t i = 0; i < ue.sub_stmts.size(); ++i) {
+    if (cursor == 0)
+        fw.write(format("{}case ({})\n", pad0, fmt_operand(ue.selector, std::nullopt, model, des)));
+    while (true) {
+        if (cursor > 0) fw.write(format("{}end\n", pad1));
+        if (cursor == ue.sub_stmts.size()) {
+            fw.write(format("{}endcase\n", pad0));
+            return std::nullopt;
+        }
+        const size_t i = cursor++;
         if (i >= ue.sub_stmt_idxs.size()) fatal("assertion failed: idx < self.sub_stmt_idxs.len()");
         fw.write(format("{}{}: begin\n", pad1, ue.sub_stmt_idxs[i]));
-        if (ue.sub_stmts[i]) transpile_ue(model, *ue.sub_stmts[i], templates, indent + 8, des, fw);
-        fw.write(format("{}end\n", pad1));
+        if (ue.sub_stmts[i]) return UeVbNext{*ue.sub_stmts[i], indent + 8};
     }
-    fw.write(format("{}endcase\n", pad0));
 }
 
-void write_event(const UeGrp& ue, Templates templates, uint32_t indent, ModelArena& model,
-                 const VbDes& des, FileWriter& fw) {
-    for (const UpdateEventIdent& member : ue.events)
-        transpile_ue(model, member, templates, indent, des, fw);
+std::optional<UeVbNext> write_step(const UeGrp& ue, size_t& cursor, std::span<const std::string>,
+                                                uint32_t indent, ModelArena&, const VbDes&,
+                                                FileWriter&) {
+    const std::vector<UpdateEventIdent>& members = ue.events;
+    if (cursor == members.size()) return std::nullopt;
+    return UeVbNext{members[cursor++], indent};
 }
 
-}  // namespace
-
-// Writing reads the event and the events nested in it, never the event
-// itself again: it is read in place, with the checks of a take.
-void transpile_ue(ModelArena& model, const UpdateEventIdent& ue,
-                  std::span<const std::string> templates, uint32_t indent, const VbDes& des,
-                  FileWriter& fw) {
+// One step of the event `ue`, read in place.
+std::optional<UeVbNext> step_in_place(ModelArena& model, const UpdateEventIdent& ue, size_t& cursor,
+                                      std::span<const std::string> templates, uint32_t indent,
+                                      const VbDes& des, FileWriter& fw) {
     switch (ue.kind) {
         case UeType::Basic:
-            return write_event(model.checked_mut<UeBasic>(ue), templates, indent, model, des, fw);
+            return write_step(model.checked_mut<UeBasic>(ue), cursor, templates, indent, model, des, fw);
         case UeType::Grp:
-            return write_event(model.checked_mut<UeGrp>(ue), templates, indent, model, des, fw);
+            return write_step(model.checked_mut<UeGrp>(ue), cursor, templates, indent, model, des, fw);
         case UeType::Cond:
-            return write_event(model.checked_mut<UeCond>(ue), templates, indent, model, des, fw);
+            return write_step(model.checked_mut<UeCond>(ue), cursor, templates, indent, model, des, fw);
         case UeType::Switch:
-            return write_event(model.checked_mut<UeSwitch>(ue), templates, indent, model, des, fw);
+            return write_step(model.checked_mut<UeSwitch>(ue), cursor, templates, indent, model, des, fw);
         case UeType::Untype: break;
     }
     fatal("take_ue_vb: UeType::Untype");
 }
 
-void UeBasicVb::transpile(Templates templates, uint32_t indent, ModelArena& model,
-                          const VbDes& des, FileWriter& fw) {
-    write_event(rec(), templates, indent, model, des, fw);
+}  // namespace
+
+TakenUeVb take_ue_vb(ModelArena& model, const UpdateEventIdent& ue) {
+    switch (ue.kind) {
+        case UeType::Basic: return hand_out<UeBasicVb>(model, ue);
+        case UeType::Grp: return hand_out<UeGrpVb>(model, ue);
+        case UeType::Cond: return hand_out<UeCondVb>(model, ue);
+        case UeType::Switch: return hand_out<UeSwitchVb>(model, ue);
+        case UeType::Untype: break;
+    }
+    fatal("take_ue_vb: UeType::Untype");
 }
-void UeCondVb::transpile(Templates templates, uint32_t indent, ModelArena& model,
-                         const VbDes& des, FileWriter& fw) {
-    write_event(rec(), templates, indent, model, des, fw);
+
+void transpile_ue(ModelArena& model, const UpdateEventIdent& ue,
+                  std::span<const std::string> templates, uint32_t indent, const VbDes& des,
+                  FileWriter& fw) {
+    // The events being written, innermost last, each with its place.
+    struct Writing {
+        UpdateEventIdent ue;
+        uint32_t indent;
+        size_t cursor = 0;
+    };
+    size_t cursor = 0;
+    auto first = step_in_place(model, ue, cursor, templates, indent, des, fw);
+    if (!first) return;  // a leaf, the common case
+    std::vector<Writing> stack;
+    stack.push_back(Writing{ue, indent, cursor});
+    stack.push_back(Writing{first->ue, first->indent});
+    while (!stack.empty()) {
+        Writing& top = stack.back();
+        if (auto next = step_in_place(model, top.ue, top.cursor, templates, top.indent, des, fw)) {
+            stack.push_back(Writing{next->ue, next->indent});
+            continue;
+        }
+        stack.pop_back();
+    }
 }
-void UeSwitchVb::transpile(Templates templates, uint32_t indent, ModelArena& model,
-                           const VbDes& des, FileWriter& fw) {
-    write_event(rec(), templates, indent, model, des, fw);
+
+std::optional<UeVbNext> UeBasicVb::transpile_step(size_t& cursor, std::span<const std::string> templates,
+                                        uint32_t indent, ModelArena& model, const VbDes& des,
+                                        FileWriter& fw) {
+    return write_step(rec(), cursor, templates, indent, model, des, fw);
 }
-void UeGrpVb::transpile(Templates templates, uint32_t indent, ModelArena& model,
-                        const VbDes& des, FileWriter& fw) {
-    write_event(rec(), templates, indent, model, des, fw);
+
+std::optional<UeVbNext> UeCondVb::transpile_step(size_t& cursor, std::span<const std::string> templates,
+                                       uint32_t indent, ModelArena& model, const VbDes& des,
+                                       FileWriter& fw) {
+    return write_step(rec(), cursor, templates, indent, model, des, fw);
+}
+
+std::optional<UeVbNext> UeSwitchVb::transpile_step(size_t& cursor, std::span<const std::string> templates,
+                                         uint32_t indent, ModelArena& model, const VbDes& des,
+                                         FileWriter& fw) {
+    return write_step(rec(), cursor, templates, indent, model, des, fw);
+}
+
+std::optional<UeVbNext> UeGrpVb::transpile_step(size_t& cursor, std::span<const std::string> templates,
+                                      uint32_t indent, ModelArena& model, const VbDes& des,
+                                      FileWriter& fw) {
+    return write_step(rec(), cursor, templates, indent, model, des, fw);
 }
 
 }  // namespace vorlent

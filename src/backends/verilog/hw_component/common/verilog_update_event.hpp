@@ -1,10 +1,13 @@
 // The update-event transpiler: each update event kind writes itself as
 // Verilog statements of the always block of the component whose pool holds
-// it. Compound events have their sub-events written one level deeper; every
-// event is read in its slot.
+// it. A compound event writes its text around its sub-events piece by piece,
+// handing out one sub-event at a time, so that events nested to any depth
+// are written without recursion. Writing a pool reads every event in its
+// slot, with the checks of a take.
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -24,15 +27,25 @@ struct VbDes {
     int64_t width;
 };
 
+// A sub-event to write next, and its indent.
+struct UeVbNext {
+    UpdateEventIdent ue;
+    uint32_t indent;
+};
+
 class VerilogUpdateEvent {
 public:
     virtual ~VerilogUpdateEvent() = default;
 
-    // Writes the event's statements at `indent` blanks. A statement template
-    // holds the markers "{DES_SLICE}" and "{SRC}"; one line is written per
-    // template.
-    virtual void transpile(std::span<const std::string> templates, uint32_t indent,
-                           ModelArena& model, const VbDes& des, FileWriter& fw) = 0;
+    // Writes the event's statements at `indent` blanks, up to its next
+    // sub-event, which it returns; none when the event's text is complete.
+    // `cursor` (0 on the first call) keeps the event's place between calls.
+    // A statement template holds the markers "{DES_SLICE}" and "{SRC}"; one
+    // line is written per template.
+    virtual std::optional<UeVbNext> transpile_step(size_t& cursor,
+                                                   std::span<const std::string> templates,
+                                                   uint32_t indent, ModelArena& model,
+                                                   const VbDes& des, FileWriter& fw) = 0;
     virtual void replace_back_into_arena_vb() = 0;
 };
 
@@ -40,32 +53,36 @@ public:
 class UeBasicVb final : public TakenVbAdapter<VerilogUpdateEvent, UeBasic> {
 public:
     using TakenVbAdapter::TakenVbAdapter;
-    void transpile(std::span<const std::string> templates, uint32_t indent, ModelArena& model,
-                   const VbDes& des, FileWriter& fw) override;
+    std::optional<UeVbNext> transpile_step(size_t& cursor, std::span<const std::string> templates,
+                                           uint32_t indent, ModelArena& model, const VbDes& des,
+                                           FileWriter& fw) override;
 };
 
 // if / else if / else, one branch per condition.
 class UeCondVb final : public TakenVbAdapter<VerilogUpdateEvent, UeCond> {
 public:
     using TakenVbAdapter::TakenVbAdapter;
-    void transpile(std::span<const std::string> templates, uint32_t indent, ModelArena& model,
-                   const VbDes& des, FileWriter& fw) override;
+    std::optional<UeVbNext> transpile_step(size_t& cursor, std::span<const std::string> templates,
+                                           uint32_t indent, ModelArena& model, const VbDes& des,
+                                           FileWriter& fw) override;
 };
 
 // case (selector) with one item per label, no default.
 class UeSwitchVb final : public TakenVbAdapter<VerilogUpdateEvent, UeSwitch> {
 public:
     using TakenVbAdapter::TakenVbAdapter;
-    void transpile(std::span<const std::string> templates, uint32_t indent, ModelArena& model,
-                   const VbDes& des, FileWriter& fw) override;
+    std::optional<UeVbNext> transpile_step(size_t& cursor, std::span<const std::string> templates,
+                                           uint32_t indent, ModelArena& model, const VbDes& des,
+                                           FileWriter& fw) override;
 };
 
 // The members one after the other, at the group's own indent.
 class UeGrpVb final : public TakenVbAdapter<VerilogUpdateEvent, UeGrp> {
 public:
     using TakenVbAdapter::TakenVbAdapter;
-    void transpile(std::span<const std::string> templates, uint32_t indent, ModelArena& model,
-                   const VbDes& des, FileWriter& fw) override;
+    std::optional<UeVbNext> transpile_step(size_t& cursor, std::span<const std::string> templates,
+                                           uint32_t indent, ModelArena& model, const VbDes& des,
+                                           FileWriter& fw) override;
 };
 
 using TakenUeVb = TakenVbAny<VerilogUpdateEvent, UeBasicVb, UeGrpVb, UeCondVb, UeSwitchVb>;
@@ -74,8 +91,8 @@ using TakenUeVb = TakenVbAny<VerilogUpdateEvent, UeBasicVb, UeGrpVb, UeCondVb, U
 // "take_ue_vb: UeType::Untype".
 TakenUeVb take_ue_vb(ModelArena& model, const UpdateEventIdent& ue);
 
-// One event of a pool or of a compound event, read in place with the checks
-// of a take ("take_ue_vb: UeType::Untype" for UE_UNTYPE).
+// Writes one event of a pool with all its sub-events, each read in place
+// ("take_ue_vb: UeType::Untype" for UE_UNTYPE).
 void transpile_ue(ModelArena& model, const UpdateEventIdent& ue,
                   std::span<const std::string> templates, uint32_t indent, const VbDes& des,
                   FileWriter& fw);

@@ -1,0 +1,107 @@
+"""Builds and emits one deeply nested design; run as a child process so that a
+crash shows as a signal instead of killing the test run.
+
+    python deep_design.py WHAT DEPTH STACK_KIB OUT_DIR
+
+WHAT is "blocks" (control-flow blocks of every nesting kind, in turn),
+"branches" (the same without loops, whose build looks through the whole body
+it restarts), "zero_delay" (zero-delay conditionals, whose branches fold into one nested
+event tree), "modules" (each module a sub-module of the one before, reading
+its parent's register) or "karray" (an array of DEPTH dimensions, written
+and read). STACK_KIB > 0 runs it on a thread with that stack size. Its last
+line is "emitted" or the exception raised."""
+import sys
+import threading
+
+from vorlent import _vorlent as v
+
+
+def nest_blocks(m, depth, what, r, c, sel):
+    """Opens `depth` levels of blocks, one inside the other, then closes them."""
+    opened = []
+
+    def open_(block):
+        m.initialize_flow_block(block)
+        opened.append(block)
+
+    for i in range(depth):
+        if what == "zero_delay":
+            kind = i % 3
+            if kind == 0:
+                open_(m.mk_flow_block_zif(f"z{i}", c))
+            elif kind == 1:
+                # A zif branch, then the zelse the next level nests in.
+                head = m.mk_flow_block_zif(f"h{i}", c)
+                m.initialize_flow_block(head)
+                m.gen_basic_assign(r, i % 256)
+                m.finalize_flow_block(head)
+                opened.append(head)
+                open_(m.mk_flow_block_zelse(f"e{i}"))
+            else:
+                open_(m.mk_flow_block_zstate(f"s{i}", sel))
+                open_(m.mk_flow_block_zcase(f"k{i}", 1))
+        else:
+            kind = i % 5 if what == "blocks" else [0, 1, 3][i % 3]
+            if kind == 1:
+                open_(m.mk_flow_block_cif(f"c{i}", c))
+            elif kind == 2:
+                open_(m.mk_flow_block_cwhile(f"w{i}", c))
+            elif kind == 3:
+                open_(m.mk_flow_block_pick(f"p{i}"))
+                open_(m.mk_flow_block_pif(f"f{i}", c))
+            elif kind == 4:
+                open_(m.mk_flow_block_counter_loop(f"n{i}", 2))
+            open_(m.mk_flow_block_seq(f"s{i}"))
+        m.gen_basic_assign(r, i % 256)
+    for block in reversed(opened):
+        m.finalize_flow_block(block)
+
+
+def design(what, depth):
+    m = v.ModelArena()
+    top = m.mk_module("top")
+    m.set_top_module(top)
+    m.track_module_at_com_init(top)
+    r, c, sel = m.mk_reg("r", 8), m.mk_reg("c", 1), m.mk_reg("sel", 2)
+    m.mark_as_io(r, False, "r_o")
+    chain = [top]
+    if what == "modules":
+        for i in range(depth):
+            chain.append(m.mk_module(f"m{i}"))
+            m.track_module_at_com_init(chain[-1])
+            m.mk_expression("e", v.LogicOp.ArithPlus, r, 1)
+            r = m.mk_reg("r", 8)
+    for module in reversed(chain):
+        m.untrack_module_at_com_init(module)
+    m.track_module_at_flow_init(top)
+    if what == "karray":
+        k = m.mk_karray("k", [1] * depth, [("a", 8)], v.HwComponentType.REG)
+        everywhere = [("static", [0], [])] * depth
+        m.karray_assign_hcps(k, everywhere, [("a", r)], True)
+        m.gen_basic_assign(r, m.karray_read_field_hcp(k, everywhere, [], "a"))
+    elif what != "modules":
+        nest_blocks(m, depth, what, r, c, sel)
+    m.finalize_flow_procedure()
+    m.untrack_module_at_flow_init(top)
+    return m
+
+
+def run(what, depth, out_dir):
+    try:
+        m = design(what, depth)
+        m.build_flow()
+        v.BackendVerilog(m).emit(out_dir, "top")
+        print("emitted")
+    except BaseException as e:  # noqa: BLE001 - PanicException
+        print(f"{type(e).__name__}: {e}")
+
+
+if __name__ == "__main__":
+    what, depth, stack_kib, out_dir = sys.argv[1], int(sys.argv[2]), int(sys.argv[3]), sys.argv[4]
+    if stack_kib:
+        threading.stack_size(stack_kib * 1024)
+        t = threading.Thread(target=run, args=(what, depth, out_dir))
+        t.start()
+        t.join()
+    else:
+        run(what, depth, out_dir)

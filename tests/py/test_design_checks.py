@@ -1,0 +1,125 @@
+"""Designs that build_flow and the backend must either handle or refuse with
+a clean exception: nesting of any depth, and descriptions whose behaviour
+would otherwise be lost from the Verilog without a word."""
+import os
+import re
+import subprocess
+import sys
+
+import pytest
+
+from vorlent import _vorlent as v
+
+DEEP_DESIGN = os.path.join(os.path.dirname(__file__), "deep_design.py")
+
+
+# A crash would kill the test run, so each design runs in a child process.
+# 512 KiB is the stack of a secondary thread on macOS.
+@pytest.mark.parametrize("what, depth, stack_kib, last_line", [
+    ("branches", 20000, 0, "emitted"),
+    ("modules", 20000, 0, "emitted"),
+    ("blocks", 2000, 512, "emitted"),
+    ("zero_delay", 2000, 512, "emitted"),
+    ("modules", 2000, 512, "emitted"),
+    ("karray", 64, 512, "emitted"),
+    ("karray", 65, 512, "PanicException: Karray 'k': shape has 65 dimensions; at most 64 are supported"),
+])
+def test_deep_nesting_builds_and_emits(tmp_path, what, depth, stack_kib, last_line):
+    run = subprocess.run([sys.executable, DEEP_DESIGN, what, str(depth), str(stack_kib), str(tmp_path)],
+                         capture_output=True, text=True, timeout=600)
+    assert run.returncode == 0, run.stderr
+    assert run.stdout.splitlines()[-1] == last_line
+    if last_line == "emitted":
+        assert len(os.listdir(tmp_path)) == (depth + 1 if what == "modules" else 1)
+
+
+def described(lose):
+    """A top module with a register assigned in a seq block, then `lose`
+    applied to the model; returns the model and the top module."""
+    m = v.ModelArena()
+    top = m.mk_module("top")
+    m.set_top_module(top)
+    m.track_module_at_com_init(top)
+    r, c = m.mk_reg("r", 4), m.mk_reg("c", 1)
+    m.untrack_module_at_com_init(top)
+    m.track_module_at_flow_init(top)
+    s = m.mk_flow_block_seq("s")
+    m.initialize_flow_block(s)
+    m.gen_basic_assign(r, 1)
+    m.finalize_flow_block(s)
+    lose(m, top, r, c)
+    return m, top
+
+
+def trailing_chain(m, top, r, c):
+    """A conditional chain at the end of the behaviour, and no
+    finalize_flow_procedure to close it."""
+    head = m.mk_flow_block_cif("tail", c)
+    m.initialize_flow_block(head)
+    body = m.mk_flow_block_seq("body")
+    m.initialize_flow_block(body)
+    m.gen_basic_assign(r, 2)
+    m.finalize_flow_block(body)
+    m.finalize_flow_block(head)
+    m.untrack_module_at_flow_init(top)
+
+
+def closed(m, top, r, c):
+    m.finalize_flow_procedure()
+    m.untrack_module_at_flow_init(top)
+
+
+def read_from_outside(m, top, r, c):
+    """A module made while nothing was tracked gets no file; one made under it
+    but closed under the top module reads its register."""
+    closed(m, top, r, c)
+    lone = m.mk_module("lone")
+    m.track_module_at_com_init(lone)
+    x = m.mk_reg("x", 4)
+    inner = m.mk_module("inner")
+    m.untrack_module_at_com_init(lone)
+    m.track_module_at_com_init(top)
+    m.track_module_at_com_init(inner)
+    m.mk_expression("y", v.LogicOp.ArithPlus, x, 1)
+    m.untrack_module_at_com_init(inner)
+    m.untrack_module_at_com_init(top)
+
+
+def test_build_flow_refuses_a_chain_left_open_until_it_is_closed(tmp_path):
+    m, top = described(trailing_chain)
+    with pytest.raises(ValueError, match=r'build_flow: flow block "COND_IF_tail_\d+" \(id \d+\) still waits on the '
+                                         r"flow-block stack .* finalize_flow_procedure"):
+        m.build_flow()
+    m.track_module_at_flow_init(top)  # the refusal left the model as it was
+    m.finalize_flow_procedure()
+    m.untrack_module_at_flow_init(top)
+    m.build_flow()
+    v.BackendVerilog(m).emit(str(tmp_path), "top")
+    # Both assignments of r reach the Verilog, the chain's too.
+    assert len(re.findall(r"REG_r_\d+\[3:0\] <= VAL_const_c_\d+", (tmp_path / "top.v").read_text())) == 2
+
+
+@pytest.mark.parametrize("lose, build, out_dir, message", [
+    (closed, False, "OUT", r'BackendVerilog::emit: the flow blocks and assignments of module "MODULE_top_\d+" '
+                           r"\(id \d+\) were never built; call build_flow"),
+    (closed, True, "", r"BackendVerilog::emit: output_dir is empty"),
+    (read_from_outside, True, "OUT", r'BackendVerilog::emit: module "MODULE_inner_\d+" \(id \d+\) reads '
+                                     r'"REG_x_\d+" of module "MODULE_lone_\d+" .* not in the top module\'s tree'),
+])
+def test_emit_refuses_lost_behaviour_before_it_prints_or_writes(tmp_path, capfd, lose, build, out_dir, message):
+    m, _ = described(lose)
+    if build:
+        m.build_flow()
+    backend = v.BackendVerilog(m)
+    capfd.readouterr()
+    # A name of its own, so that a failure of the empty-directory refusal
+    # leaves no file in the filesystem root.
+    stem = "vorlent_refused_emit"
+    try:
+        with pytest.raises(ValueError, match=message):
+            backend.emit(out_dir.replace("OUT", str(tmp_path)), stem)
+    finally:
+        if os.path.exists(f"/{stem}.v"):
+            os.remove(f"/{stem}.v")
+    assert capfd.readouterr().out == ""
+    assert os.listdir(tmp_path) == []
