@@ -38,9 +38,23 @@ constexpr std::string_view trim(std::string_view s) {
     return s;
 }
 
+// The first and the last index of `c` in `s` (npos if absent). Plain index
+// loops: string_view::find goes through a pointer search whose null test
+// GCC's -fsanitize=null instruments, which no constant expression allows.
+constexpr size_t first_of(std::string_view s, char c) {
+    for (size_t i = 0; i < s.size(); ++i)
+        if (s[i] == c) return i;
+    return std::string_view::npos;
+}
+constexpr size_t last_of(std::string_view s, char c) {
+    for (size_t i = s.size(); i-- > 0;)
+        if (s[i] == c) return i;
+    return std::string_view::npos;
+}
+
 constexpr std::string_view inner(std::string_view sig) {
-    const size_t open = sig.find('(');
-    const size_t close = sig.rfind(')');
+    const size_t open = first_of(sig, '(');
+    const size_t close = last_of(sig, ')');
     return sig.substr(open + 1, close - open - 1);
 }
 
@@ -49,7 +63,7 @@ template <class F>
 constexpr void for_each_param(std::string_view sig, F&& f) {
     std::string_view rest = inner(sig);
     while (!trim(rest).empty()) {
-        const size_t comma = rest.find(',');
+        const size_t comma = first_of(rest, ',');
         const std::string_view piece = trim(rest.substr(0, comma));
         if (piece != "$self") f(piece);
         if (comma == std::string_view::npos) break;
@@ -64,7 +78,7 @@ constexpr size_t count_params(std::string_view sig) {
 }
 
 constexpr ParamSpec parse_param(std::string_view piece) {
-    const size_t eq = piece.find('=');
+    const size_t eq = first_of(piece, '=');
     if (eq == std::string_view::npos) return ParamSpec{piece, ParamDefault::Required};
     const std::string_view value = trim(piece.substr(eq + 1));
     const ParamDefault fallback = value == "None"    ? ParamDefault::None
@@ -79,7 +93,7 @@ constexpr ParamSpec parse_param(std::string_view piece) {
 template <FixedString Sig>
 struct Signature {
     static constexpr std::string_view text = Sig.view();
-    static constexpr std::string_view name = text.substr(0, text.find('('));
+    static constexpr std::string_view name = text.substr(0, sig_detail::first_of(text, '('));
     static constexpr size_t count = sig_detail::count_params(text);
 
     static constexpr std::array<ParamSpec, count> params = [] {
