@@ -8,7 +8,7 @@ import subprocess
 import sys
 from pathlib import Path
 
-from verilog_sim import R, lint, require_tool, simulate
+from verilog_sim import R, lint, require_tool, run_tool, simulate
 
 ROOT = Path(__file__).resolve().parents[2]
 
@@ -78,7 +78,7 @@ def test_guides_testbench_runs_the_counter(tmp_path):
     (tmp_path / "tb.v").write_text(tb)
     run_example("counter", tmp_path)
     for generation in ("-g2005", "-g2012"):
-        subprocess.run(["iverilog", generation, "-o", str(tmp_path / "sim"), str(tmp_path / "tb.v"),
-                        str(tmp_path / "counter.v")], check=True, capture_output=True, text=True)
-        run = subprocess.run(["vvp", "-n", str(tmp_path / "sim")], check=True, capture_output=True, text=True)
+        run_tool(["iverilog", generation, "-o", str(tmp_path / "sim"), str(tmp_path / "tb.v"),
+                  str(tmp_path / "counter.v")], check=True, capture_output=True, text=True)
+        run = run_tool(["vvp", "-n", str(tmp_path / "sim")], check=True, capture_output=True, text=True)
         assert [line for line in run.stdout.splitlines() if line.startswith("cycle")] == shown.splitlines()
