@@ -33,6 +33,9 @@ namespace vorlent {
 // elements.
 struct ArenaHandle {
     static constexpr uint32_t NULL_GENERATION = 0xFFFFFFFFu;
+    // Slots a handle can address: what makes more elements at once refuses
+    // a count at or above this before making any.
+    static constexpr size_t INDEX_LIMIT = size_t(1) << 32;
 
     uint32_t index = 0;
     uint32_t generation = NULL_GENERATION;

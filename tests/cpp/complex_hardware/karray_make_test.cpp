@@ -72,6 +72,10 @@ TEST(KarrayMakeTest, ConstructionRulesAreFatalAndComeBeforeAnyComponent) {
          "Karray 'k': shape [4294967296, 4294967296] has more elements than can be stored"},
         {{size_t(1) << 62}, {{"a", 1}, {"b", 1}, {"c", 1}, {"d", 1}, {"e", 1}}, HwComponentType::Reg,
          "Karray 'k': shape [4611686018427387904] has more elements than can be stored"},
+        // More components than arena handles address: refused at once, not
+        // made one by one until memory runs out.
+        {{size_t(1) << 31, 2}, {{"a", 1}}, HwComponentType::Reg,
+         "Karray 'k': shape [2147483648, 2] has more elements than can be stored"},
     };
     for (const Case& c : cases) EXPECT_FATAL(make_karray(t.m, true, "k", c.shape, c.fields, c.backing), c.message);
     EXPECT_EQ(peek_global_id(), first) << "no refusal made anything";
@@ -80,7 +84,7 @@ TEST(KarrayMakeTest, ConstructionRulesAreFatalAndComeBeforeAnyComponent) {
     // A count that fits the component list but no memory asks for no room up
     // front: here its first component already fails, for want of a module.
     ModelArena untraced;
-    EXPECT_FATAL(make_karray(untraced, true, "k", {size_t(1) << 40}, {{"a", 1}}, HwComponentType::Reg),
+    EXPECT_FATAL(make_karray(untraced, true, "k", {(size_t(1) << 32) - 1}, {{"a", 1}}, HwComponentType::Reg),
                  "module trace stack is empty");
 }
 

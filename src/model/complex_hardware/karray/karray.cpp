@@ -22,12 +22,12 @@ std::string shape_repr(const std::vector<size_t>& shape) {
 // Room made for the component list before its components exist.
 constexpr size_t ELEMS_RESERVE_CAP = 4096;
 
-// E x F, or nothing when it does not fit in a component list.
+// E x F, or nothing when no arena could hold that many components.
 std::optional<size_t> component_count(const std::vector<size_t>& shape, size_t field_count) {
     size_t total = field_count;
     for (size_t n : shape)
         if (__builtin_mul_overflow(total, n, &total)) return std::nullopt;
-    if (total > std::vector<HcpIdent>().max_size()) return std::nullopt;
+    if (total >= ArenaHandle::INDEX_LIMIT) return std::nullopt;
     return total;
 }
 
