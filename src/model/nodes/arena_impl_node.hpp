@@ -19,9 +19,8 @@ using TakenNode = TakenAny<NcpNode, AsmNode, StartNode, StateNode, SynNode, Wait
 // default node whose fresh identity draws one global id.
 TakenNode take_ncp_node(ModelArena& model, const NcpIdent& ident);
 
-// The node in place, read-only or mutable (the reference dies at the next
-// insert into its kind's arena); draws no id. A node that is taken out at
-// the moment is not found: the default node in its slot answers.
+// The node in place, read-only or mutable, with the checks of a take (a node
+// that is taken out at the moment is refused); draws no id.
 const NcpNode& get_ncp_node(const ModelArena& model, const NcpIdent& ident);
 NcpNode& get_ncp_node_mut(ModelArena& model, const NcpIdent& ident);
 

@@ -74,7 +74,7 @@ TEST(FlowBlockKindsTest, KindsRefuseContentTheyCannotHold) {
                      "assertion `left == right` failed: zero-cond-if sub blocks must have BasicNodeFlow "
                      "join policy\n  left: SubFlow\n right: BasicNodeFlow");
     });
-    with(m, make_flow_block_zstate(m, "sw", c), [&](FlowBlock& b) {
+    with(m, insert_flow_block(m, FlowBlockZeroSwitch::make("sw", c)), [&](FlowBlock& b) {
         EXPECT_FATAL(b.add_sub_flow_block(zif),
                      "assertion `left == right` failed: zero-switch sub blocks must be ZeroSwitchCase\n"
                      "  left: ZeroCondIf\n right: ZeroSwitchCase");
