@@ -7,8 +7,9 @@ WHAT is "blocks" (control-flow blocks of every nesting kind, in turn),
 "branches" (the same without loops, whose build looks through the whole body
 it restarts), "zero_delay" (zero-delay conditionals, whose branches fold into one nested
 event tree), "modules" (each module a sub-module of the one before, reading
-its parent's register) or "karray" (an array of DEPTH dimensions, written
-and read). STACK_KIB > 0 runs it on a thread with that stack size. Its last
+its parent's register), "karray" (an array of DEPTH dimensions, written
+and read) or "select" (DEPTH arrays, each read through a select function that
+reads the next). STACK_KIB > 0 runs it on a thread with that stack size. Its last
 line is "emitted" or the exception raised."""
 import sys
 import threading
@@ -79,6 +80,15 @@ def design(what, depth):
         everywhere = [("static", [0], [])] * depth
         m.karray_assign_hcps(k, everywhere, [("a", r)], True)
         m.gen_basic_assign(r, m.karray_read_field_hcp(k, everywhere, [], "a"))
+    elif what == "select":
+        arrays = [m.mk_karray(f"k{i}", [2], [("a", 1)], v.HwComponentType.REG) for i in range(depth)]
+
+        def read(i):
+            def select(a_fields, a_coords, b_fields, b_coords, level):
+                return (a_fields[0][1] if i + 1 == depth else read(i + 1)), []
+            return m.karray_read_field_hcp(arrays[i], [("reduce", [], [])], [select], "a")
+
+        m.gen_basic_assign(r, read(0))
     elif what != "modules":
         nest_blocks(m, depth, what, r, c, sel)
     m.finalize_flow_procedure()

@@ -121,6 +121,7 @@ PyObject* invoke_method(PyObject* self, PyObject* const* args, Py_ssize_t nargs,
         BoundState<Model>& state = reinterpret_cast<BoundObject<Model>*>(self)->state;
         state.binding.check_thread(Receiver::type_path);
         if constexpr (B == Borrow::PerStep) {
+            const PerStepNesting nesting(S::name);
             const ModelLease<Model> lease(state, Receiver::type_path);
             typename Traits::Stored values;
             if (!method_detail::convert_args<S>(bound, values,
