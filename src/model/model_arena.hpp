@@ -119,6 +119,9 @@ public:
     std::vector<PendingHcp> pending_hcps;
     std::vector<FlowBlockStackEntry> flow_block_stack;
     std::optional<ModuleIdent> top_module;
+    // Set when build_flow starts lowering the description: behaviour
+    // described after that would never reach the Verilog.
+    bool flow_built = false;
 
 private:
     std::shared_ptr<NameStore> names_ = std::make_shared<NameStore>();
