@@ -5,7 +5,8 @@ crash shows as a signal instead of killing the test run.
 
 WHAT is "blocks" (control-flow blocks of every nesting kind, in turn),
 "branches" (the same without loops, whose build looks through the whole body
-it restarts), "zero_delay" (zero-delay conditionals, whose branches fold into one nested
+it restarts), "par" (parallel blocks, each holding an assignment and the
+next), "zero_delay" (zero-delay conditionals, whose branches fold into one nested
 event tree), "modules" (each module a sub-module of the one before, reading
 its parent's register), "karray" (an array of DEPTH dimensions, written
 and read) or "select" (DEPTH arrays, each read through a select function that
@@ -42,7 +43,7 @@ def nest_blocks(m, depth, what, r, c, sel):
                 open_(m.mk_flow_block_zstate(f"s{i}", sel))
                 open_(m.mk_flow_block_zcase(f"k{i}", 1))
         else:
-            kind = i % 5 if what == "blocks" else [0, 1, 3][i % 3]
+            kind = {"blocks": i % 5, "branches": [0, 1, 3][i % 3], "par": 5}[what]
             if kind == 1:
                 open_(m.mk_flow_block_cif(f"c{i}", c))
             elif kind == 2:
@@ -52,7 +53,9 @@ def nest_blocks(m, depth, what, r, c, sel):
                 open_(m.mk_flow_block_pif(f"f{i}", c))
             elif kind == 4:
                 open_(m.mk_flow_block_counter_loop(f"n{i}", 2))
-            open_(m.mk_flow_block_seq(f"s{i}"))
+            # A par takes the assignment itself, beside the par nested in it,
+            # so it lists every entry of the pars below its own.
+            open_(m.mk_flow_block_par_auto(f"a{i}") if kind == 5 else m.mk_flow_block_seq(f"s{i}"))
         m.gen_basic_assign(r, i % 256)
     for block in reversed(opened):
         m.finalize_flow_block(block)

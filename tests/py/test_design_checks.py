@@ -18,6 +18,7 @@ DEEP_DESIGN = os.path.join(os.path.dirname(__file__), "deep_design.py")
 @pytest.mark.parametrize("what, depth, stack_kib, last_line", [
     ("branches", 20000, 0, "emitted"),
     ("modules", 20000, 0, "emitted"),
+    ("par", 20000, 0, "emitted"),
     ("blocks", 2000, 512, "emitted"),
     ("zero_delay", 2000, 512, "emitted"),
     ("modules", 2000, 512, "emitted"),

@@ -90,7 +90,12 @@ void apply_asm_node_pending_pre_cond(ModelArena& model, const NcpIdent& node) {
 }
 
 bool exit_follows_entries_at_once(const ModelArena& model, const NcpIdent& exit,
-                                  const std::vector<NcpIdent>& entries) {
+                                  const EntryList& entries) {
+    // Looked up for every node the walk passes: sorted ids, not a scan.
+    std::vector<uint64_t> entry_ids;
+    entry_ids.reserve(entries.size());
+    for (const NcpIdent& e : entries) entry_ids.push_back(e.global_id());
+    std::sort(entry_ids.begin(), entry_ids.end());
     std::unordered_set<uint64_t> seen;
     std::vector<NcpIdent> todo{exit};
     while (!todo.empty()) {
@@ -100,7 +105,7 @@ bool exit_follows_entries_at_once(const ModelArena& model, const NcpIdent& exit,
         const NcpNode& node = get_ncp_node(model, id);
         if (!node.exit_follows_depends_at_once()) continue;
         // An entry passes on at once the starting edge its consumer appends.
-        if (std::find(entries.begin(), entries.end(), id) != entries.end()) return true;
+        if (std::binary_search(entry_ids.begin(), entry_ids.end(), id.global_id())) return true;
         for (const DependEdge& e : node.get_node_triggers().depend_nodes) todo.push_back(e.node);
     }
     return false;

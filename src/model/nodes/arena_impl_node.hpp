@@ -5,6 +5,7 @@
 #include <optional>
 #include <vector>
 
+#include "model/flow_block/common/node_wrap.hpp"
 #include "model/model_arena.hpp"
 
 namespace vorlent {
@@ -29,7 +30,7 @@ NcpNode& get_ncp_node_mut(ModelArena& model, const NcpIdent& ident);
 // pass a firing on at once (pseudo and sync nodes). A structural answer: the
 // path counts even where its guards never all hold. Reads only; draws no id.
 bool exit_follows_entries_at_once(const ModelArena& model, const NcpIdent& exit,
-                                  const std::vector<NcpIdent>& entries);
+                                  const EntryList& entries);
 
 // Takes the node out, runs its preliminary phase if `prelim`, then its
 // final phase if `final`, and puts it back (also with both flags clear).
