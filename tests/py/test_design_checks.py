@@ -24,9 +24,9 @@ DEEP_DESIGN = os.path.join(os.path.dirname(__file__), "deep_design.py")
     ("modules", 2000, 512, "emitted"),
     ("karray", 64, 512, "emitted"),
     ("karray", 65, 512, "PanicException: Karray 'k': shape has 65 dimensions; at most 64 are supported"),
-    ("select", 32, 512, "emitted"),
+    ("select", 16, 512, "emitted"),
     ("select", 200, 512, "RecursionError: karray_read_field_hcp: calls that run Python functions nest more "
-                         "than 32 deep on this thread"),
+                         "than 16 deep on this thread"),
 ])
 def test_deep_nesting_builds_and_emits(tmp_path, what, depth, stack_kib, last_line):
     run = subprocess.run([sys.executable, DEEP_DESIGN, what, str(depth), str(stack_kib), str(tmp_path)],
