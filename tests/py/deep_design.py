@@ -3,15 +3,14 @@ crash shows as a signal instead of killing the test run.
 
     python deep_design.py WHAT DEPTH STACK_KIB OUT_DIR
 
-WHAT is "blocks" (control-flow blocks of every nesting kind, in turn),
-"branches" (the same without loops, whose build looks through the whole body
-it restarts), "par" (parallel blocks, each holding an assignment and the
-next), "zero_delay" (zero-delay conditionals, whose branches fold into one nested
-event tree), "modules" (each module a sub-module of the one before, reading
-its parent's register), "karray" (an array of DEPTH dimensions, written
-and read) or "select" (DEPTH arrays, each read through a select function that
-reads the next). STACK_KIB > 0 runs it on a thread with that stack size. Its last
-line is "emitted" or the exception raised."""
+WHAT is "blocks" (control-flow blocks of every nesting kind, in turn), "par"
+(parallel blocks, each holding an assignment and the next), "zero_delay"
+(zero-delay conditionals, whose branches fold into one nested event tree),
+"modules" (each module a sub-module of the one before, reading its parent's
+register), "karray" (an array of DEPTH dimensions, written and read) or
+"select" (DEPTH arrays, each read through a select function that reads the
+next). STACK_KIB > 0 runs it on a thread with that stack size. Its last line
+is "emitted" or the exception raised."""
 import sys
 import threading
 
@@ -43,7 +42,7 @@ def nest_blocks(m, depth, what, r, c, sel):
                 open_(m.mk_flow_block_zstate(f"s{i}", sel))
                 open_(m.mk_flow_block_zcase(f"k{i}", 1))
         else:
-            kind = {"blocks": i % 5, "branches": [0, 1, 3][i % 3], "par": 5}[what]
+            kind = i % 5 if what == "blocks" else 5
             if kind == 1:
                 open_(m.mk_flow_block_cif(f"c{i}", c))
             elif kind == 2:

@@ -16,7 +16,7 @@ DEEP_DESIGN = os.path.join(os.path.dirname(__file__), "deep_design.py")
 # A crash would kill the test run, so each design runs in a child process.
 # 512 KiB is the stack of a secondary thread on macOS.
 @pytest.mark.parametrize("what, depth, stack_kib, last_line", [
-    ("branches", 20000, 0, "emitted"),
+    ("blocks", 20000, 0, "emitted"),
     ("modules", 20000, 0, "emitted"),
     ("par", 20000, 0, "emitted"),
     ("blocks", 2000, 512, "emitted"),
