@@ -167,3 +167,11 @@ TEST(EntryListTest, NestedListsReadInOrderAndAreShared) {
     EXPECT_EQ(&*copy.begin(), &*outer.begin());
     EXPECT_EQ(&outer[2], &inner[0]);
 }
+
+TEST(EntryListTest, AListNestedDeeperThanAnyStackIsReadAndFreedWithoutRecursion) {
+    const NcpIdent n = NcpIdent::make(NodeType::Pseudo, false, "n");
+    EntryList list{n};
+    for (int i = 0; i < 1000000; ++i) list = EntryList({}, {list});
+    EXPECT_EQ(list.size(), 1u);
+    EXPECT_EQ(list[0], n);
+}

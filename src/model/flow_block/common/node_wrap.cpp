@@ -10,7 +10,18 @@ namespace vorlent {
 EntryList::EntryList(std::vector<NcpIdent> own, std::vector<EntryList> nested) {
     size_t size = own.size();
     for (const EntryList& n : nested) size += n.size();
-    part_ = std::make_shared<const Part>(Part{std::move(own), std::move(nested), size});
+    part_ = std::make_shared<Part>(Part{std::move(own), std::move(nested), size});
+}
+
+EntryList::~EntryList() {
+    if (!part_ || part_.use_count() != 1) return;
+    std::vector<std::shared_ptr<Part>> last{std::move(part_)};
+    while (!last.empty()) {
+        const std::shared_ptr<Part> part = std::move(last.back());
+        last.pop_back();
+        for (EntryList& n : part->nested)
+            if (n.part_ && n.part_.use_count() == 1) last.push_back(std::move(n.part_));
+    }
 }
 
 size_t EntryList::size() const { return part_ ? part_->size : 0; }

@@ -28,6 +28,16 @@ public:
     EntryList(std::initializer_list<NcpIdent> own) : EntryList(std::vector<NcpIdent>(own)) {}
     // `own` first, then the entries of each of `nested`, in order.
     EntryList(std::vector<NcpIdent> own, std::vector<EntryList> nested = {});
+    EntryList(const EntryList&) = default;
+    EntryList(EntryList&&) noexcept = default;
+    // By value: the list let go of is freed by the destructor.
+    EntryList& operator=(EntryList other) noexcept {
+        part_.swap(other.part_);
+        return *this;
+    }
+    // Lists nest as deep as blocks do: the parts this list alone holds are
+    // freed one after another, not by recursion.
+    ~EntryList();
 
     // Forward iteration in list order.
     class iterator {
@@ -82,7 +92,7 @@ private:
         std::vector<EntryList> nested;
         size_t size;
     };
-    std::shared_ptr<const Part> part_;
+    std::shared_ptr<Part> part_;  // never changed once made, until it is freed
 };
 
 class NodeWrap {
