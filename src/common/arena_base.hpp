@@ -29,8 +29,8 @@
 
 namespace vorlent {
 
-// Eight bytes: identities carry handles everywhere, and no arena holds 2^32
-// elements.
+// Eight bytes: identities carry handles everywhere, and an arena refuses to
+// hold more than 2^32 elements (ArenaGroup::MAX_SLOTS).
 struct ArenaHandle {
     static constexpr uint32_t NULL_GENERATION = 0xFFFFFFFFu;
     // Slots a handle can address: what makes more elements at once refuses
@@ -64,9 +64,14 @@ concept ArenaElement = requires(T& t, const T& ct, ArenaHandle h) {
 };
 
 [[noreturn]] void arena_index_out_of_range();
+[[noreturn]] void arena_full(size_t max_slots);
 [[noreturn]] void arena_generation_mismatch(uint32_t slot_generation, uint32_t handle_generation);
 [[noreturn]] void arena_already_taken(uint64_t global_id);
 [[noreturn]] void arena_identity_mismatch(uint64_t slot_global_id, uint64_t ident_global_id);
+// Stops with the first of these that applies: the generation mismatch, the
+// element already taken out, the identity mismatch.
+[[noreturn]] void arena_access_refused(uint32_t slot_generation, uint32_t handle_generation, bool taken,
+                                       uint64_t slot_global_id, uint64_t ident_global_id);
 
 template <ArenaElement T>
 class ArenaGroup;
@@ -188,26 +193,42 @@ public:
         bool taken;
     };
 
+    // A handle's index has 32 bits.
+    static constexpr size_t MAX_SLOTS = size_t(1) << 32;
+
+    ArenaGroup() = default;
+    // An arena that holds fewer elements, so that a test reaches the limit.
+    explicit ArenaGroup(size_t max_slots) : max_slots_(max_slots) {}
+
     // Appends a slot, stamps the handle into the stored element's identity
-    // and returns it.
+    // and returns it. Stops before the index would leave its 32 bits.
     ArenaHandle insert(T element) {
+        if (slots_.size() >= max_slots_) [[unlikely]]
+            arena_full(max_slots_);
         const ArenaHandle h{slots_.size(), 0};
         slots_.push_back(Node{std::move(element), 0, false});
         slots_.back().element.set_arena_handle(h);
         return h;
     }
 
+    // The slot by its handle alone (index, then generation), whatever it
+    // holds: for handles the model keeps itself (a component's module, a
+    // module's parent) and for looking at a slot whose element is out.
     const T& get(ArenaHandle h) const { return node(h).element; }
     T& get_mut(ArenaHandle h) { return node(h).element; }
 
-    // Takes the element out. Besides the handle test, the slot must hold the
-    // element the identity names: not taken out already, same global id.
+    // The element an identity names, in place. Besides the handle test, the
+    // slot must hold that element: not taken out, same global id. Global ids
+    // are unique in the process, so an identity of another model whose
+    // handle happens to be in range is refused too.
+    const T& get(ArenaHandle h, uint64_t ident_global_id) const {
+        return named(h, ident_global_id).element;
+    }
+    T& get_mut(ArenaHandle h, uint64_t ident_global_id) { return named(h, ident_global_id).element; }
+
+    // Takes the element out, after the checks of `get`.
     Taken<T> take(ArenaHandle h, uint64_t ident_global_id) {
-        Node& n = node(h);
-        if (n.taken) [[unlikely]]
-            arena_already_taken(ident_global_id);
-        if (n.element.arena_global_id() != ident_global_id) [[unlikely]]
-            arena_identity_mismatch(n.element.arena_global_id(), ident_global_id);
+        Node& n = named(h, ident_global_id);
         T out = std::exchange(n.element, make_default());
         n.taken = true;
         return Taken<T>(this, h.index, std::move(out));
@@ -216,14 +237,7 @@ public:
     // The element in place, after the checks of a take. For a short step
     // that neither takes the element out nor reaches it again while it runs:
     // it costs no move and no placeholder.
-    T& checked_mut(ArenaHandle h, uint64_t ident_global_id) {
-        Node& n = node(h);
-        if (n.taken) [[unlikely]]
-            arena_already_taken(ident_global_id);
-        if (n.element.arena_global_id() != ident_global_id) [[unlikely]]
-            arena_identity_mismatch(n.element.arena_global_id(), ident_global_id);
-        return n.element;
-    }
+    T& checked_mut(ArenaHandle h, uint64_t ident_global_id) { return named(h, ident_global_id).element; }
 
     // Puts an element into its slot, dropping what the slot held.
     void replace_back(ArenaHandle h, T&& element) {
@@ -249,6 +263,24 @@ private:
     }
     const Node& node(ArenaHandle h) const { return const_cast<ArenaGroup*>(this)->node(h); }
 
+    // The slot of the element an identity names. Every access by identity
+    // passes here, so the way costs one bounds test and one branch: the
+    // generation, taken and global id tests fold into one word, and only a
+    // refusal works out which of them failed.
+    Node& named(ArenaHandle h, uint64_t ident_global_id) {
+        if (h.index >= slots_.size()) [[unlikely]]
+            arena_index_out_of_range();
+        Node& n = slots_[h.index];
+        const uint64_t slot_global_id = n.element.arena_global_id();
+        if (((slot_global_id ^ ident_global_id) | (n.generation ^ h.generation) | uint64_t(n.taken)) != 0)
+            [[unlikely]]
+            arena_access_refused(n.generation, h.generation, n.taken, slot_global_id, ident_global_id);
+        return n;
+    }
+    const Node& named(ArenaHandle h, uint64_t ident_global_id) const {
+        return const_cast<ArenaGroup*>(this)->named(h, ident_global_id);
+    }
+
     // The placeholder of a taken element. Its names (a default may draw a
     // fresh identity) are its own, freed with it when the element comes
     // back, not left in the model's store for good.
@@ -264,6 +296,7 @@ private:
     }
 
     SegmentedSlots<Node> slots_;
+    size_t max_slots_ = MAX_SLOTS;
 };
 
 // An element of one of several kinds taken out of its arena, used through the

@@ -97,13 +97,15 @@ public:
     T& checked_mut(const Ident& ident) {
         return arena<T>().checked_mut(ident.handle(), ident.global_id());
     }
+    // The element in place, with the checks of `take` (the slot holds the
+    // element the identity names); reading draws no id.
     template <class T, class Ident>
     const T& get(const Ident& ident) const {
-        return arena<T>().get(ident.handle());
+        return arena<T>().get(ident.handle(), ident.global_id());
     }
     template <class T, class Ident>
     T& get_mut(const Ident& ident) {
-        return arena<T>().get_mut(ident.handle());
+        return arena<T>().get_mut(ident.handle(), ident.global_id());
     }
 
     // The store of the names of this model's identities: elements made while
@@ -117,6 +119,9 @@ public:
     std::vector<PendingHcp> pending_hcps;
     std::vector<FlowBlockStackEntry> flow_block_stack;
     std::optional<ModuleIdent> top_module;
+    // Set when build_flow starts lowering the description: behaviour
+    // described after that would never reach the Verilog.
+    bool flow_built = false;
 
 private:
     std::shared_ptr<NameStore> names_ = std::make_shared<NameStore>();

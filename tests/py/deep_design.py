@@ -3,13 +3,14 @@ crash shows as a signal instead of killing the test run.
 
     python deep_design.py WHAT DEPTH STACK_KIB OUT_DIR
 
-WHAT is "blocks" (control-flow blocks of every nesting kind, in turn),
-"branches" (the same without loops, whose build looks through the whole body
-it restarts), "zero_delay" (zero-delay conditionals, whose branches fold into one nested
-event tree), "modules" (each module a sub-module of the one before, reading
-its parent's register) or "karray" (an array of DEPTH dimensions, written
-and read). STACK_KIB > 0 runs it on a thread with that stack size. Its last
-line is "emitted" or the exception raised."""
+WHAT is "blocks" (control-flow blocks of every nesting kind, in turn), "par"
+(parallel blocks, each holding an assignment and the next), "zero_delay"
+(zero-delay conditionals, whose branches fold into one nested event tree),
+"modules" (each module a sub-module of the one before, reading its parent's
+register), "karray" (an array of DEPTH dimensions, written and read) or
+"select" (DEPTH arrays, each read through a select function that reads the
+next). STACK_KIB > 0 runs it on a thread with that stack size. Its last line
+is "emitted" or the exception raised."""
 import sys
 import threading
 
@@ -41,7 +42,7 @@ def nest_blocks(m, depth, what, r, c, sel):
                 open_(m.mk_flow_block_zstate(f"s{i}", sel))
                 open_(m.mk_flow_block_zcase(f"k{i}", 1))
         else:
-            kind = i % 5 if what == "blocks" else [0, 1, 3][i % 3]
+            kind = i % 5 if what == "blocks" else 5
             if kind == 1:
                 open_(m.mk_flow_block_cif(f"c{i}", c))
             elif kind == 2:
@@ -51,7 +52,9 @@ def nest_blocks(m, depth, what, r, c, sel):
                 open_(m.mk_flow_block_pif(f"f{i}", c))
             elif kind == 4:
                 open_(m.mk_flow_block_counter_loop(f"n{i}", 2))
-            open_(m.mk_flow_block_seq(f"s{i}"))
+            # A par takes the assignment itself, beside the par nested in it,
+            # so it lists every entry of the pars below its own.
+            open_(m.mk_flow_block_par_auto(f"a{i}") if kind == 5 else m.mk_flow_block_seq(f"s{i}"))
         m.gen_basic_assign(r, i % 256)
     for block in reversed(opened):
         m.finalize_flow_block(block)
@@ -79,6 +82,15 @@ def design(what, depth):
         everywhere = [("static", [0], [])] * depth
         m.karray_assign_hcps(k, everywhere, [("a", r)], True)
         m.gen_basic_assign(r, m.karray_read_field_hcp(k, everywhere, [], "a"))
+    elif what == "select":
+        arrays = [m.mk_karray(f"k{i}", [2], [("a", 1)], v.HwComponentType.REG) for i in range(depth)]
+
+        def read(i):
+            def select(a_fields, a_coords, b_fields, b_coords, level):
+                return (a_fields[0][1] if i + 1 == depth else read(i + 1)), []
+            return m.karray_read_field_hcp(arrays[i], [("reduce", [], [])], [select], "a")
+
+        m.gen_basic_assign(r, read(0))
     elif what != "modules":
         nest_blocks(m, depth, what, r, c, sel)
     m.finalize_flow_procedure()

@@ -16,13 +16,17 @@ DEEP_DESIGN = os.path.join(os.path.dirname(__file__), "deep_design.py")
 # A crash would kill the test run, so each design runs in a child process.
 # 512 KiB is the stack of a secondary thread on macOS.
 @pytest.mark.parametrize("what, depth, stack_kib, last_line", [
-    ("branches", 20000, 0, "emitted"),
+    ("blocks", 20000, 0, "emitted"),
     ("modules", 20000, 0, "emitted"),
+    ("par", 20000, 0, "emitted"),
     ("blocks", 2000, 512, "emitted"),
     ("zero_delay", 2000, 512, "emitted"),
     ("modules", 2000, 512, "emitted"),
     ("karray", 64, 512, "emitted"),
     ("karray", 65, 512, "PanicException: Karray 'k': shape has 65 dimensions; at most 64 are supported"),
+    ("select", 16, 512, "emitted"),
+    ("select", 200, 512, "RecursionError: karray_read_field_hcp: calls that run Python functions nest more "
+                         "than 16 deep on this thread"),
 ])
 def test_deep_nesting_builds_and_emits(tmp_path, what, depth, stack_kib, last_line):
     run = subprocess.run([sys.executable, DEEP_DESIGN, what, str(depth), str(stack_kib), str(tmp_path)],
@@ -123,3 +127,49 @@ def test_emit_refuses_lost_behaviour_before_it_prints_or_writes(tmp_path, capfd,
             os.remove(f"/{stem}.v")
     assert capfd.readouterr().out == ""
     assert os.listdir(tmp_path) == []
+
+
+def test_behaviour_described_after_build_flow_is_refused_and_components_are_still_made(tmp_path):
+    m, top = described(closed)
+    m.track_module_at_com_init(top)
+    k = m.mk_karray("k", [2], [("a", 4)], v.HwComponentType.REG)
+    cnt, arb, r, c = m.mk_dyn_counter("cnt", 4), m.mk_arb("a", 0), m.mk_reg("r2", 4), m.mk_wire("c2", 1)
+    m.dyn_counter_add(cnt, r)
+    m.untrack_module_at_com_init(top)
+    m.build_flow()
+    m.track_module_at_com_init(top)
+    static = ("static", [0], [])
+    refused_calls = {
+        "initialize_flow_block": lambda: m.initialize_flow_block(m.mk_flow_block_seq("s")),
+        "track_module_at_flow_init": lambda: m.track_module_at_flow_init(top),
+        "gen_basic_assign": lambda: m.gen_basic_assign(r, 1),
+        "gen_mux": lambda: m.gen_mux("x", c, v.Slice(0, 1), r, 1),
+        "set_reg_reset": lambda: m.set_reg_reset(r, m.mk_val("z", 4, 0)),
+        "set_wire_default": lambda: m.set_wire_default(c, m.mk_val("z", 1, 0)),
+        "karray_reset_field": lambda: m.karray_reset_field(k, "a", 0),
+        "karray_assign_hcps": lambda: m.karray_assign_hcps(k, [static], [("a", r)], True),
+        "karray_assign_k2k": lambda: m.karray_assign_k2k(k, [static], k, [("static", [1], [])], [], True),
+        "dyn_counter_update": lambda: m.dyn_counter_update(cnt),
+        "mk_arb": lambda: m.mk_arb("b", 0),
+        "arb_add_leaf": lambda: m.arb_add_leaf(arb, 1),
+        "arb_add_leaf_locked": lambda: m.arb_add_leaf_locked(arb, 1, 0),
+        "arb_set_hold": lambda: m.arb_set_hold(arb, c),
+        "arb_set_reset": lambda: m.arb_set_reset(arb, c),
+        "arb_set_master_ack": lambda: m.arb_set_master_ack(arb, c),
+        "arb_lock_master_ack": lambda: m.arb_lock_master_ack(arb),
+        "mk_flow_block_pip": lambda: m.mk_flow_block_pip("p", arb),
+        "mk_flow_block_zync": lambda: m.mk_flow_block_zync("z", arb),
+        "mk_flow_block_zync_multi": lambda: m.mk_flow_block_zync_multi("z", [(arb, None, 0, False)], False),
+    }
+    for name, call in refused_calls.items():
+        with pytest.raises(ValueError) as info:
+            call()
+        assert str(info.value) == (f"{name}: build_flow already ran; behaviour described after it would never "
+                                   "reach the Verilog, so describe the whole design before build_flow")
+    # Components, and logic that needs no build, are still made and written.
+    m.gen_rotate_left("rl", r, v.Slice(0, 4), 1)
+    m.dyn_counter_add(cnt, r)
+    m.mark_as_io(m.karray_read_field_hcp(k, [("dyn", [], [c])], [], "a"), False, "out")
+    m.untrack_module_at_com_init(top)
+    v.BackendVerilog(m).emit(str(tmp_path), "top")
+    assert "output reg  [3:0] out" in (tmp_path / "top.v").read_text()

@@ -59,6 +59,8 @@ HcpIdent make_mem_ele(ModelArena& model, bool is_user_com, std::string_view name
                       const HcpIdent& master_mem_blk_i, const HcpIdent& index_ident,
                       int32_t bit_width, bool is_read) {
     if (bit_width < 1) fatal(format("bit_width must be positive, got {}", bit_width));
+    check_names_hcp(model, master_mem_blk_i);
+    check_names_hcp(model, index_ident);
     MemEle e(HcpIdent::make(HwComponentType::MemBlockIndexer, SENS_CLOCKED, is_user_com, name),
              master_mem_blk_i, index_ident, bit_width, is_read);
     return insert_and_stamp_hcp(model, std::move(e), is_user_com);

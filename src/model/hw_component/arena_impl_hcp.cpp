@@ -73,6 +73,8 @@ TakenHcp take_hcp(ModelArena& model, const HcpIdent& ident) {
                          });
 }
 
+void check_names_hcp(const ModelArena& model, const HcpIdent& ident) { (void)get_hcp_assign(model, ident); }
+
 void mark_as_io(ModelArena& model, const HcpIdent& hcp_i, bool is_input, std::string io_name) {
     auto taken = take_hcp(model, hcp_i);
     taken->mark_as_io(is_input, std::move(io_name));
@@ -80,12 +82,14 @@ void mark_as_io(ModelArena& model, const HcpIdent& hcp_i, bool is_input, std::st
 }
 
 void set_reg_reset(ModelArena& model, const HcpIdent& reg_i, const HcpIdent& reset_val_i) {
+    check_names_hcp(model, reset_val_i);
     auto reg = model.take<Reg>(reg_i);
     reg->set_reset_val(reset_val_i, ClockMode::PosEdge);
     reg.put_back();
 }
 
 void set_wire_default(ModelArena& model, const HcpIdent& wire_i, const HcpIdent& default_val_i) {
+    check_names_hcp(model, default_val_i);
     auto wire = model.take<Wire>(wire_i);
     wire->set_default_val(default_val_i);
     wire.put_back();

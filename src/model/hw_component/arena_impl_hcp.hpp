@@ -36,6 +36,11 @@ HcpBase& hcp_checked_mut(ModelArena& model, const HcpIdent& ident);
 // Nest is not HcpBase".
 TakenHcp take_hcp(ModelArena& model, const HcpIdent& ident);
 
+// Stops unless `ident` names a component in its slot of this model (the
+// checks of a take). For an identity kept for a later step, so that one of
+// another model is refused by the call that hands it over, not later.
+void check_names_hcp(const ModelArena& model, const HcpIdent& ident);
+
 // Takes the component out, sets its IO mark and puts it back.
 void mark_as_io(ModelArena& model, const HcpIdent& hcp_i, bool is_input, std::string io_name);
 

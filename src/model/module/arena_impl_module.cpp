@@ -34,10 +34,12 @@ const ModuleTraceEntry& module_trace_top(const ModelArena& model) {
 }
 
 void track_module_at_com_init(ModelArena& model, const ModuleIdent& module) {
+    (void)model.get<Module>(module);  // a module of another model is refused here
     push_module_trace(model, module, ModuleInitStage::CompInit);
 }
 
 void track_module_at_flow_init(ModelArena& model, const ModuleIdent& module) {
+    (void)model.get<Module>(module);
     push_module_trace(model, module, ModuleInitStage::FlowBlockInit);
 }
 

@@ -139,6 +139,7 @@ CheckResult build_flow(ModelArena& model) {
     if (!model.top_module) fatal("build_flow: no top module set");
     if (auto err = check_flow_block_stack_empty(model)) return err;
     const ModuleIdent top_i = *model.top_module;
+    model.flow_built = true;
     const FlowSignals sig = build_top_signals(model, top_i);
     // Depth first, a module before its sub-modules, these in list order. The
     // walk keeps its own stack, so a tree of any depth is built.
@@ -159,6 +160,14 @@ CheckResult build_flow(ModelArena& model) {
         module.put_back();
     }
     return std::nullopt;
+}
+
+CheckResult check_flow_not_built(const ModelArena& model, std::string_view call) {
+    if (!model.flow_built) return std::nullopt;
+    return ErrorText::value(format(
+        "{}: build_flow already ran; behaviour described after it would never reach the "
+        "Verilog, so describe the whole design before build_flow",
+        call));
 }
 
 void register_pending_hcps(Module& module, ModelArena& model) {

@@ -18,6 +18,11 @@ namespace vorlent {
 // its behaviour would be left out of the design.
 CheckResult build_flow(ModelArena& model);
 
+// Refuses, once build_flow has run, a call that describes behaviour
+// (`call` names it): build_flow lowers the description once, so what is
+// described later would be left out of the Verilog without a word.
+CheckResult check_flow_not_built(const ModelArena& model, std::string_view call);
+
 // Moves the components made while `module` was being built (the pending
 // list) into its component lists.
 void register_pending_hcps(Module& module, ModelArena& model);

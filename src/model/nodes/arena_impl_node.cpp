@@ -90,7 +90,19 @@ void apply_asm_node_pending_pre_cond(ModelArena& model, const NcpIdent& node) {
 }
 
 bool exit_follows_entries_at_once(const ModelArena& model, const NcpIdent& exit,
-                                  const std::vector<NcpIdent>& entries) {
+                                  const EntryList& entries) {
+    // Only an entry that passes a firing on at once can end such a path (it
+    // passes on the starting edge its consumer appends): with none, there is
+    // nothing to walk for. Those are looked up at every step, by sorted id.
+    std::vector<uint64_t> entry_ids;
+    for (const NcpIdent& e : entries)
+        if (get_ncp_node(model, e).exit_follows_depends_at_once()) entry_ids.push_back(e.global_id());
+    if (entry_ids.empty()) return false;
+    std::sort(entry_ids.begin(), entry_ids.end());
+    const auto is_entry = [&](const NcpIdent& n) {
+        return std::binary_search(entry_ids.begin(), entry_ids.end(), n.global_id());
+    };
+
     std::unordered_set<uint64_t> seen;
     std::vector<NcpIdent> todo{exit};
     while (!todo.empty()) {
@@ -99,9 +111,13 @@ bool exit_follows_entries_at_once(const ModelArena& model, const NcpIdent& exit,
         if (!seen.insert(id.global_id()).second) continue;
         const NcpNode& node = get_ncp_node(model, id);
         if (!node.exit_follows_depends_at_once()) continue;
-        // An entry passes on at once the starting edge its consumer appends.
-        if (std::find(entries.begin(), entries.end(), id) != entries.end()) return true;
-        for (const DependEdge& e : node.get_node_triggers().depend_nodes) todo.push_back(e.node);
+        if (is_entry(id)) return true;
+        // An entry among the predecessors answers before the walk goes
+        // deeper, into blocks nested in the body.
+        for (const DependEdge& e : node.get_node_triggers().depend_nodes) {
+            if (is_entry(e.node)) return true;
+            todo.push_back(e.node);
+        }
     }
     return false;
 }

@@ -5,6 +5,7 @@
 #include <optional>
 #include <vector>
 
+#include "model/flow_block/common/node_wrap.hpp"
 #include "model/model_arena.hpp"
 
 namespace vorlent {
@@ -19,9 +20,8 @@ using TakenNode = TakenAny<NcpNode, AsmNode, StartNode, StateNode, SynNode, Wait
 // default node whose fresh identity draws one global id.
 TakenNode take_ncp_node(ModelArena& model, const NcpIdent& ident);
 
-// The node in place, read-only or mutable (the reference dies at the next
-// insert into its kind's arena); draws no id. A node that is taken out at
-// the moment is not found: the default node in its slot answers.
+// The node in place, read-only or mutable, with the checks of a take (a node
+// that is taken out at the moment is refused); draws no id.
 const NcpNode& get_ncp_node(const ModelArena& model, const NcpIdent& ident);
 NcpNode& get_ncp_node_mut(ModelArena& model, const NcpIdent& ident);
 
@@ -30,7 +30,7 @@ NcpNode& get_ncp_node_mut(ModelArena& model, const NcpIdent& ident);
 // pass a firing on at once (pseudo and sync nodes). A structural answer: the
 // path counts even where its guards never all hold. Reads only; draws no id.
 bool exit_follows_entries_at_once(const ModelArena& model, const NcpIdent& exit,
-                                  const std::vector<NcpIdent>& entries);
+                                  const EntryList& entries);
 
 // Takes the node out, runs its preliminary phase if `prelim`, then its
 // final phase if `final`, and puts it back (also with both flags clear).

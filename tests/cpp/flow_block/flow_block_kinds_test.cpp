@@ -74,7 +74,7 @@ TEST(FlowBlockKindsTest, KindsRefuseContentTheyCannotHold) {
                      "assertion `left == right` failed: zero-cond-if sub blocks must have BasicNodeFlow "
                      "join policy\n  left: SubFlow\n right: BasicNodeFlow");
     });
-    with(m, make_flow_block_zstate(m, "sw", c), [&](FlowBlock& b) {
+    with(m, insert_flow_block(m, FlowBlockZeroSwitch::make("sw", c)), [&](FlowBlock& b) {
         EXPECT_FATAL(b.add_sub_flow_block(zif),
                      "assertion `left == right` failed: zero-switch sub blocks must be ZeroSwitchCase\n"
                      "  left: ZeroCondIf\n right: ZeroSwitchCase");
@@ -147,4 +147,31 @@ TEST(FlowBlockKindsTest, ConditionSlicesResolveToTheConditionOrAnExpression) {
     const auto& target = std::get<WaitCondTarget>(m.arena<FlowBlockWait>().get(w.handle()).target);
     EXPECT_EQ(target.cond_i, byte);
     EXPECT_EQ(target.cond_slice, Slice::range(0, 8));
+}
+
+// A block's entries list its own first, then every nested list's, which it
+// shares; empty parts anywhere leave no gap.
+TEST(EntryListTest, NestedListsReadInOrderAndAreShared) {
+    std::vector<NcpIdent> n;
+    for (int i = 0; i < 5; ++i) n.push_back(NcpIdent::make(NodeType::Pseudo, false, std::to_string(i)));
+    const EntryList inner({n[2]}, {EntryList{}, EntryList{n[3], n[4]}});
+    const EntryList outer({n[0], n[1]}, {EntryList(std::vector<NcpIdent>{}, {inner}), EntryList{}});
+    EXPECT_EQ(outer, n);
+    EXPECT_EQ(outer.size(), 5u);
+    EXPECT_EQ(outer[3], n[3]);
+    EXPECT_FATAL(outer.at(5), "EntryList index 5 out of range: the list has 5 entries");
+    EXPECT_TRUE(EntryList().empty());
+    EXPECT_EQ(EntryList().begin(), EntryList().end());
+    // Copies and nesting share the lists, never copy them.
+    const EntryList copy = outer;
+    EXPECT_EQ(&*copy.begin(), &*outer.begin());
+    EXPECT_EQ(&outer[2], &inner[0]);
+}
+
+TEST(EntryListTest, AListNestedDeeperThanAnyStackIsReadAndFreedWithoutRecursion) {
+    const NcpIdent n = NcpIdent::make(NodeType::Pseudo, false, "n");
+    EntryList list{n};
+    for (int i = 0; i < 1000000; ++i) list = EntryList({}, {list});
+    EXPECT_EQ(list.size(), 1u);
+    EXPECT_EQ(list[0], n);
 }

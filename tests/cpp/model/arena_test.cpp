@@ -133,10 +133,11 @@ TEST(ArenaTakeTest, TakeRefusesAnIdentityThatIsNotTheSlotsElement) {
     HcpIdent other = HcpIdent::make(HwComponentType::Wire, SENS_COMBINATIONAL, true, "w");
     other.ident_base.set_arena_handle(h);
     // Reading in place makes the same checks as taking out.
-    for (bool in_place : {false, true}) {
+    for (int way : {0, 1, 2}) {
         auto reach = [&](const HcpIdent& h) {
-            if (in_place) (void)m.checked_mut<Reg>(h);
-            else m.take<Reg>(h).put_back();
+            if (way == 0) m.take<Reg>(h).put_back();
+            if (way == 1) (void)m.checked_mut<Reg>(h);
+            if (way == 2) (void)m.get<Reg>(h);
         };
         EXPECT_FATAL(reach(other), format("ArenaHandle names global id {} but its slot holds global id {}",
                                           other.global_id(), id.global_id()));
@@ -146,6 +147,20 @@ TEST(ArenaTakeTest, TakeRefusesAnIdentityThatIsNotTheSlotsElement) {
         first.put_back();
     }
     EXPECT_EQ(&m.checked_mut<Reg>(id), &m.arena<Reg>().get(h));
+    // A handle that names no element: null, or of a generation the slot never had.
+    HcpIdent null_handle = id;
+    null_handle.ident_base.set_arena_handle(ArenaHandle{0, ArenaHandle::NULL_GENERATION});
+    EXPECT_FATAL((void)m.get<Reg>(null_handle), "assertion `left == right` failed: ArenaHandle generation mismatch\n"
+                                                 "  left: 0\n right: 4294967295");
+}
+
+TEST(ArenaHandleTest, InsertStopsBeforeTheIndexLeavesItsRange) {
+    ArenaGroup<Reg> regs(2);
+    regs.insert(reg_named("a"));
+    regs.insert(reg_named("b"));
+    EXPECT_FATAL(regs.insert(reg_named("c")), "arena is full: one kind of element has at most 2 slots");
+    EXPECT_EQ(regs.size(), 2u);
+    EXPECT_EQ(ArenaGroup<Reg>::MAX_SLOTS - 1, size_t(UINT32_MAX));
 }
 
 TEST(ModelArenaTest, FreshModelDrawsNoId) {

@@ -9,6 +9,7 @@
 #include "applications/py/runtime/class_registry.hpp"
 #include "applications/py/runtime/method.hpp"
 #include "model/model_arena.hpp"
+#include "model/module/build_flow.hpp"
 
 namespace vorlent::py {
 
@@ -19,14 +20,20 @@ struct ModelArenaReceiver {
     static constexpr std::string_view class_name = "ModelArena";
     static constexpr std::string_view type_path =
         "vorlent::applications::py::model::model_arena::PyModelArena";
+    // Behaviour is described until build_flow has run.
+    static CheckResult check_describing(const ModelArena& model, std::string_view method) {
+        return check_flow_not_built(model, method);
+    }
 };
 
 LazyClass& model_arena_class();
 
-// A method that holds the model exclusively for the whole call.
-template <FixedString Sig, auto Fn>
+// A method that holds the model exclusively for the whole call. One that
+// describes behaviour (Describes::Behaviour) is refused once build_flow has
+// run.
+template <FixedString Sig, auto Fn, Describes D = Describes::Nothing>
 PyMethodDef arena_method() {
-    return method_def<ModelArenaReceiver, Sig, Fn, Borrow::Exclusive>();
+    return method_def<ModelArenaReceiver, Sig, Fn, Borrow::Exclusive, D>();
 }
 
 // A read-only method that holds the model shared; its function takes a
@@ -38,9 +45,9 @@ PyMethodDef arena_method_shared() {
 
 // A method that holds nothing across the call and borrows the model per
 // step; its function takes a `const ModelLease<ModelArena>&`.
-template <FixedString Sig, auto Fn>
+template <FixedString Sig, auto Fn, Describes D = Describes::Nothing>
 PyMethodDef arena_method_per_step() {
-    return method_def<ModelArenaReceiver, Sig, Fn, Borrow::PerStep>();
+    return method_def<ModelArenaReceiver, Sig, Fn, Borrow::PerStep, D>();
 }
 
 }  // namespace vorlent::py

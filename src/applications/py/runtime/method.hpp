@@ -10,7 +10,8 @@
 //   3. borrow the object, exclusively or shared, for the whole call (a
 //      PerStep method borrows nothing here: its function takes a
 //      `const ModelLease<Model>&` and borrows per model step), and make the
-//      model's name store current for as long;
+//      model's name store current for as long; a method that describes
+//      behaviour asks the receiver whether the model still takes it;
 //   4. convert the arguments in parameter order (FromPython per parameter type);
 //   5. run the typed function;
 //   6. convert its result (ToPython per result type; void is None).
@@ -34,6 +35,11 @@
 #include "model/common/identifier.hpp"
 
 namespace vorlent::py {
+
+// Whether a method describes behaviour that a later step lowers once (for
+// a model, build_flow); such a method is refused after that step through
+// `Receiver::check_describing(model, method_name)`.
+enum class Describes : bool { Nothing, Behaviour };
 
 // A Python object that owns a model, laid out as header then state.
 template <class Model>
@@ -97,9 +103,14 @@ PyObject* call_and_convert(Target& target, Stored& values) {
 
 }  // namespace method_detail
 
+template <class Receiver, class S, class Model>
+void check_describing(const Model& model) {
+    if (auto err = Receiver::check_describing(model, S::name)) throw *err;
+}
+
 // Receiver describes the class: `Model`, `class_name` (as call errors name
 // it) and `type_path` (as the thread assertion names it).
-template <class Receiver, FixedString Sig, auto Fn, Borrow B>
+template <class Receiver, FixedString Sig, auto Fn, Borrow B, Describes D>
 PyObject* invoke_method(PyObject* self, PyObject* const* args, Py_ssize_t nargs,
                         PyObject* kwnames) noexcept {
     using S = Signature<Sig>;
@@ -121,7 +132,10 @@ PyObject* invoke_method(PyObject* self, PyObject* const* args, Py_ssize_t nargs,
         BoundState<Model>& state = reinterpret_cast<BoundObject<Model>*>(self)->state;
         state.binding.check_thread(Receiver::type_path);
         if constexpr (B == Borrow::PerStep) {
+            const PerStepNesting nesting(S::name);
             const ModelLease<Model> lease(state, Receiver::type_path);
+            if constexpr (D == Describes::Behaviour)
+                lease.with_model([](const Model& m) { check_describing<Receiver, S>(m); });
             typename Traits::Stored values;
             if (!method_detail::convert_args<S>(bound, values,
                                                 std::make_index_sequence<S::count>{}))
@@ -131,6 +145,7 @@ PyObject* invoke_method(PyObject* self, PyObject* const* args, Py_ssize_t nargs,
             BorrowGuard guard(state.binding, B);
             if (!guard.held()) return nullptr;
             const NameStoreScope names(name_store_of(*state.model));
+            if constexpr (D == Describes::Behaviour) check_describing<Receiver, S>(*state.model);
             typename Traits::Stored values;
             if (!method_detail::convert_args<S>(bound, values,
                                                 std::make_index_sequence<S::count>{}))
@@ -143,11 +158,11 @@ PyObject* invoke_method(PyObject* self, PyObject* const* args, Py_ssize_t nargs,
 }
 
 // The method table entry.
-template <class Receiver, FixedString Sig, auto Fn, Borrow B>
+template <class Receiver, FixedString Sig, auto Fn, Borrow B, Describes D = Describes::Nothing>
 PyMethodDef method_def() {
     using S = Signature<Sig>;
     using FastWithKeywords = PyObject* (*)(PyObject*, PyObject* const*, Py_ssize_t, PyObject*);
-    FastWithKeywords fn = &invoke_method<Receiver, Sig, Fn, B>;
+    FastWithKeywords fn = &invoke_method<Receiver, Sig, Fn, B, D>;
     return PyMethodDef{S::c_name.data(), reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)()>(fn)),
                        METH_FASTCALL | METH_KEYWORDS, S::doc.data()};
 }

@@ -15,6 +15,31 @@
 
 namespace vorlent::py {
 
+// Per-step calls nest through the Python functions they run: a select
+// function that reads another Karray runs the next call, whose select
+// function may read again, each level about 3 KiB of C stack deep (a 512 KiB
+// thread overflows at some 165 levels), some 13 KiB under AddressSanitizer.
+// The interpreter's recursion limit stops that only where the stack is
+// large, so each thread's nesting is capped here: 16 levels take about
+// 60 KiB (240 KiB under the sanitizer), and no design nests its select
+// functions that deep.
+class PerStepNesting {
+public:
+    static constexpr int MAX_DEPTH = 16;
+
+    // Stops with NestingTooDeep, naming `method`, past MAX_DEPTH.
+    explicit PerStepNesting(std::string_view method) {
+        if (depth_ == MAX_DEPTH) throw NestingTooDeep{method, MAX_DEPTH};
+        ++depth_;
+    }
+    ~PerStepNesting() { --depth_; }
+    PerStepNesting(const PerStepNesting&) = delete;
+    PerStepNesting& operator=(const PerStepNesting&) = delete;
+
+private:
+    static inline thread_local int depth_ = 0;
+};
+
 template <class Model>
 class ModelLease {
 public:

@@ -20,11 +20,19 @@ struct PythonErrorSet {};
 
 [[noreturn]] inline void throw_python_error() { throw PythonErrorSet{}; }
 
+// Thrown when calls that run Python functions nest deeper on one thread than
+// its C stack safely holds; becomes RecursionError.
+struct NestingTooDeep {
+    std::string_view method;
+    int max_depth;
+};
+
 // Turns the exception being handled (call only inside a catch block) into the
 // matching Python exception and returns null for the caller to return:
 // PythonErrorSet keeps the set exception; ErrorText raises ValueError or
-// TypeError; FatalError and any other C++ error raise PanicException with the
-// message; std::bad_alloc and std::length_error raise MemoryError.
+// TypeError; NestingTooDeep raises RecursionError; FatalError and any other
+// C++ error raise PanicException with the message; std::bad_alloc and
+// std::length_error raise MemoryError.
 PyObject* raise_current_exception() noexcept;
 
 // ValueError, or TypeError for a check about an argument's kind.

@@ -50,6 +50,7 @@ FlowBlockIdent make_flow_block_zcase(ModelArena& model, std::string_view name, i
 }
 
 FlowBlockIdent make_flow_block_zstate(ModelArena& model, std::string_view name, const HcpIdent& state_i) {
+    check_names_hcp(model, state_i);
     return insert_flow_block(model, FlowBlockZeroSwitch::make(name, state_i));
 }
 

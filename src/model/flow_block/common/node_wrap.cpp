@@ -1,10 +1,80 @@
 #include "model/flow_block/common/node_wrap.hpp"
 
+#include <algorithm>
+
 #include "common/fatal.hpp"
+#include "common/text.hpp"
 
 namespace vorlent {
 
-NodeWrap::NodeWrap(std::vector<NcpIdent> samples, std::optional<NcpIdent> exit, int32_t cycle)
+EntryList::EntryList(std::vector<NcpIdent> own, std::vector<EntryList> nested) {
+    size_t size = own.size();
+    for (const EntryList& n : nested) size += n.size();
+    part_ = std::make_shared<Part>(Part{std::move(own), std::move(nested), size});
+}
+
+EntryList::~EntryList() {
+    if (!part_ || part_.use_count() != 1) return;
+    std::vector<std::shared_ptr<Part>> last{std::move(part_)};
+    while (!last.empty()) {
+        const std::shared_ptr<Part> part = std::move(last.back());
+        last.pop_back();
+        for (EntryList& n : part->nested)
+            if (n.part_ && n.part_.use_count() == 1) last.push_back(std::move(n.part_));
+    }
+}
+
+size_t EntryList::size() const { return part_ ? part_->size : 0; }
+
+const NcpIdent& EntryList::at(size_t i) const {
+    if (i >= size()) fatal(format("EntryList index {} out of range: the list has {} entries", i, size()));
+    auto it = begin();
+    std::advance(it, i);
+    return *it;
+}
+
+EntryList::iterator::iterator(const Part* root) {
+    if (root) stack_.push_back(Frame{root, 0});
+    settle();
+}
+
+EntryList::iterator& EntryList::iterator::operator++() {
+    ++stack_.back().next;
+    settle();
+    return *this;
+}
+
+// Moves to the entry the top frame's `next` names, descending into nested
+// lists and leaving finished parts; the end when none is left.
+void EntryList::iterator::settle() {
+    while (!stack_.empty()) {
+        Frame& f = stack_.back();
+        const size_t own = f.part->own.size();
+        if (f.next < own) {
+            current_ = &f.part->own[f.next];
+            return;
+        }
+        if (f.next - own < f.part->nested.size()) {
+            const Part* inner = f.part->nested[f.next - own].part_.get();
+            ++f.next;
+            if (inner) stack_.push_back(Frame{inner, 0});
+            continue;
+        }
+        stack_.pop_back();
+        // The frame below already points past the list just finished.
+    }
+    current_ = nullptr;
+}
+
+bool operator==(const EntryList& a, const EntryList& b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin());
+}
+
+bool operator==(const EntryList& a, const std::vector<NcpIdent>& b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin());
+}
+
+NodeWrap::NodeWrap(EntryList samples, std::optional<NcpIdent> exit, int32_t cycle)
     : samples_(std::move(samples)), exit_(std::move(exit)), cycle_(cycle) {
     if (cycle < IN_CONSIST_CYCLE_USED)
         fatal("assertion failed: cycle == IN_CONSIST_CYCLE_USED || cycle >= 0");

@@ -1,7 +1,11 @@
 // What a built block shows to its parent: entry nodes, exit node, latency.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <initializer_list>
+#include <iterator>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -12,20 +16,99 @@ namespace vorlent {
 // The latency of a block whose number of cycles is not fixed.
 inline constexpr int32_t IN_CONSIST_CYCLE_USED = -1;
 
+// The entry nodes of a built block, in order. A parallel block's entries are
+// its own, then every branch's: the list refers to the lists it is made of
+// instead of copying them, so blocks nested to any depth hand their entries
+// up in constant time and memory per level. Immutable; copies share.
+class EntryList {
+    struct Part;
+
+public:
+    EntryList() = default;
+    EntryList(std::initializer_list<NcpIdent> own) : EntryList(std::vector<NcpIdent>(own)) {}
+    // `own` first, then the entries of each of `nested`, in order.
+    EntryList(std::vector<NcpIdent> own, std::vector<EntryList> nested = {});
+    EntryList(const EntryList&) = default;
+    EntryList(EntryList&&) noexcept = default;
+    // By value: the list let go of is freed by the destructor.
+    EntryList& operator=(EntryList other) noexcept {
+        part_.swap(other.part_);
+        return *this;
+    }
+    // Lists nest as deep as blocks do: the parts this list alone holds are
+    // freed one after another, not by recursion.
+    ~EntryList();
+
+    // Forward iteration in list order.
+    class iterator {
+    public:
+        using iterator_category = std::forward_iterator_tag;
+        using value_type = NcpIdent;
+        using difference_type = std::ptrdiff_t;
+        using pointer = const NcpIdent*;
+        using reference = const NcpIdent&;
+
+        iterator() = default;
+        reference operator*() const { return *current_; }
+        pointer operator->() const { return current_; }
+        iterator& operator++();
+        iterator operator++(int) {
+            iterator before = *this;
+            ++*this;
+            return before;
+        }
+        friend bool operator==(const iterator& a, const iterator& b) { return a.current_ == b.current_; }
+
+    private:
+        friend class EntryList;
+        explicit iterator(const Part* root);
+        void settle();
+
+        // Parts being walked, outermost first; `next` counts the part's own
+        // entries, then its nested lists.
+        struct Frame {
+            const Part* part;
+            size_t next;
+        };
+        std::vector<Frame> stack_;
+        const NcpIdent* current_ = nullptr;
+    };
+    using const_iterator = iterator;
+
+    iterator begin() const { return iterator(part_.get()); }
+    iterator end() const { return iterator(); }
+    size_t size() const;
+    bool empty() const { return size() == 0; }
+    // The i-th entry, by walking the list; stops past the end.
+    const NcpIdent& at(size_t i) const;
+    const NcpIdent& operator[](size_t i) const { return at(i); }
+
+    friend bool operator==(const EntryList& a, const EntryList& b);
+    friend bool operator==(const EntryList& a, const std::vector<NcpIdent>& b);
+
+private:
+    struct Part {
+        std::vector<NcpIdent> own;
+        std::vector<EntryList> nested;
+        size_t size;
+    };
+    std::shared_ptr<Part> part_;  // never changed once made, until it is freed
+};
+
 class NodeWrap {
 public:
     // Stops with "assertion failed: cycle == IN_CONSIST_CYCLE_USED || cycle >= 0"
     // for a cycle below -1.
-    NodeWrap(std::vector<NcpIdent> samples, std::optional<NcpIdent> exit, int32_t cycle);
+    NodeWrap(EntryList samples, std::optional<NcpIdent> exit, int32_t cycle);
 
-    const std::vector<NcpIdent>& samples() const { return samples_; }
+    const EntryList& samples() const { return samples_; }
     bool has_exit() const { return exit_.has_value(); }
     // Stops with "NodeWrap exit node is not set" when there is none.
     const NcpIdent& exit() const;
     int32_t cycle() const { return cycle_; }
 
 private:
-    std::vector<NcpIdent> samples_;
+    EntryList samples_;
     std::optional<NcpIdent> exit_;
     int32_t cycle_;
 };

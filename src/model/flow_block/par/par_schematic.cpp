@@ -19,7 +19,7 @@ namespace {
 struct Candidate {
     NcpIdent exit;
     int32_t cycle;
-    std::vector<NcpIdent> entries;  // none for the state node
+    EntryList entries;  // none for the state node
 };
 
 // The state node (counted as one cycle whatever it reports), then each
@@ -147,9 +147,12 @@ NodeWrap build_par(ParSchematic& s, FlowBlockBase& base, ModelArena& model) {
         s.cycle = std::max(s.cycle, c);
     }
 
-    std::vector<NcpIdent> samples;
-    if (s.state_node) samples.push_back(*s.state_node);
-    for (const NodeWrap& w : s.branch_wraps) samples.insert(samples.end(), w.samples().begin(), w.samples().end());
+    // The state node, then every branch's entries, shared with the branches.
+    std::vector<NcpIdent> own;
+    if (s.state_node) own.push_back(*s.state_node);
+    std::vector<EntryList> nested;
+    for (const NodeWrap& w : s.branch_wraps) nested.push_back(w.samples());
+    const EntryList samples(std::move(own), std::move(nested));
 
     const std::vector<Candidate> cands = candidates(s);
     std::optional<NcpIdent> exit;
@@ -188,7 +191,7 @@ NodeWrap build_par(ParSchematic& s, FlowBlockBase& base, ModelArena& model) {
             exit = any_exit(cands);
         }
     }
-    return NodeWrap(std::move(samples), std::move(exit), s.cycle);
+    return NodeWrap(samples, std::move(exit), s.cycle);
 }
 
 }  // namespace

@@ -88,11 +88,9 @@ NodeWrap build_seq(SeqSchematic& schematic, FlowBlockBase& base, ModelArena& mod
     }
 
     const SequenceEle& first = schematic.elements.front();
-    std::vector<NcpIdent> samples;
-    if (const auto* block = std::get_if<SeqBlockEle>(&first))
-        samples = block->summary->samples();
-    else
-        samples.push_back(*std::get<SeqBasicEle>(first).state_node_i);
+    const auto* first_block = std::get_if<SeqBlockEle>(&first);
+    EntryList samples = first_block ? first_block->summary->samples()
+                                    : EntryList{*std::get<SeqBasicEle>(first).state_node_i};
     return NodeWrap(std::move(samples), exit_of(schematic.elements.back()), sum_cycles(cycles));
 }
 

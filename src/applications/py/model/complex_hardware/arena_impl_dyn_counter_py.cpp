@@ -55,7 +55,8 @@ std::vector<PyMethodDef> dyn_counter_methods() {
         arena_method<"dyn_counter_add($self, cnt_i, addend_i, addend_slice=None, enable_i=None, "
                      "enable_slice=None)",
                      &py_dyn_counter_add>(),
-        arena_method<"dyn_counter_update($self, cnt_i)", &py_dyn_counter_update>(),
+        arena_method<"dyn_counter_update($self, cnt_i)",
+                     &py_dyn_counter_update, Describes::Behaviour>(),
         arena_method<"dyn_counter_get_now($self, cnt_i)", &py_dyn_counter_read<&dyn_counter_get_now>>(),
         arena_method<"dyn_counter_get_reg($self, cnt_i)", &py_dyn_counter_read<&dyn_counter_get_reg>>(),
     };

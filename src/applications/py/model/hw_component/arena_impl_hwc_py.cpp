@@ -69,12 +69,14 @@ CheckResult py_set_wire_default(ModelArena& m, const HcpIdent& wire_i,
 std::vector<PyMethodDef> hw_component_impl_methods() {
     return {
         arena_method<"gen_basic_assign($self, des_i, src, src_slice=None, des_slice=None)",
-                     &py_gen_basic_assign>(),
+                     &py_gen_basic_assign, Describes::Behaviour>(),
         arena_method<"mark_as_io($self, hcp_i, is_input, io_name)", &py_mark_as_io>(),
         arena_method_shared<"is_marked_as_io($self, hcp_i)", &py_is_marked_as_io>(),
         arena_method<"get_hw_bit_sz($self, hcp_i)", &get_hw_bit_sz>(),
-        arena_method<"set_reg_reset($self, reg_i, reset_val_i)", &py_set_reg_reset>(),
-        arena_method<"set_wire_default($self, wire_i, default_val_i)", &py_set_wire_default>(),
+        arena_method<"set_reg_reset($self, reg_i, reset_val_i)",
+                     &py_set_reg_reset, Describes::Behaviour>(),
+        arena_method<"set_wire_default($self, wire_i, default_val_i)",
+                     &py_set_wire_default, Describes::Behaviour>(),
     };
 }
 

@@ -340,12 +340,12 @@ std::vector<PyMethodDef> karray_methods() {
         arena_method<"karray_element_hcp($self, karray_i, coord, field)",
                      &py_karray_element_hcp>(),
         arena_method<"karray_reset_field($self, karray_i, field, value)",
-                     &py_karray_reset_field>(),
+                     &py_karray_reset_field, Describes::Behaviour>(),
         arena_method<"karray_assign_hcps($self, karray_i, sel, sources, expect_clocked)",
-                     &py_karray_assign_hcps>(),
+                     &py_karray_assign_hcps, Describes::Behaviour>(),
         arena_method_per_step<"karray_assign_k2k($self, dst_i, dst_sel, src_i, src_sel, "
                               "src_fns, expect_clocked)",
-                              &py_karray_assign_k2k>(),
+                              &py_karray_assign_k2k, Describes::Behaviour>(),
         arena_method_per_step<"karray_read_field_hcp($self, karray_i, sel, fns, field)",
                               &py_karray_read_field_hcp>(),
     };
