@@ -1,5 +1,7 @@
 // The zero-delay conditionals (zif chains, zstate with zcases): every branch
 // folded into one assignment node.
+#include <span>
+
 #include "schematic_test_support.hpp"
 
 using namespace vorlent;
@@ -31,7 +33,7 @@ struct ZeroDesign : Design {
     }
 };
 
-std::vector<bool> present(const std::vector<std::optional<UpdateEventIdent>>& events) {
+std::vector<bool> present(std::span<const std::optional<UpdateEventIdent>> events) {
     std::vector<bool> out;
     for (const auto& e : events) out.push_back(e.has_value());
     return out;

@@ -5,14 +5,16 @@
 
 #include <vector>
 
+#include "common/small_vec.hpp"
 #include "model/hw_component/update_event/ue_common.hpp"
 
 namespace vorlent {
 
 class UeCond : public UeRecord {
 public:
-    std::vector<std::optional<HcpIdent>> conds;
-    std::vector<std::optional<UpdateEventIdent>> sub_stmts;
+    // Most chains have one branch: it is kept in place.
+    SmallVec<std::optional<HcpIdent>, 1> conds;
+    SmallVec<std::optional<UpdateEventIdent>, 1> sub_stmts;
     bool is_last_occure = false;  // set once the else branch is added
 
     // Appends one branch. Nothing may follow an else branch. The first
