@@ -1,5 +1,7 @@
 #include "model/nodes/asm_node.hpp"
 
+#include <span>
+
 #include "model/hw_component/arena_factory_hcp.hpp"
 #include "model/hw_component/arena_impl_hcp.hpp"
 #include "model/hw_component/update_event/arena_impl_update_event.hpp"
@@ -9,7 +11,7 @@ namespace vorlent {
 
 namespace {
 
-void require_assignments(const std::vector<AssignMeta>& metas) {
+void require_assignments(std::span<const AssignMeta> metas) {
     if (metas.empty()) fatal("assertion failed: !self.asm_metas.is_empty()");
 }
 

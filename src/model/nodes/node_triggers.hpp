@@ -6,6 +6,7 @@
 #include <optional>
 #include <vector>
 
+#include "common/small_vec.hpp"
 #include "model/hw_component/common/hcp_ident.hpp"
 #include "model/nodes/ncp_ident.hpp"
 
@@ -19,7 +20,7 @@ struct DependEdge {
 };
 
 struct NodeTriggers {
-    std::vector<DependEdge> depend_nodes;  // in insertion order
+    SmallVec<DependEdge, 1> depend_nodes;  // in insertion order; mostly one
     std::optional<NcpIdent> hold;
     std::optional<NcpIdent> int_reset;
     std::optional<NcpIdent> int_start;

@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "common/small_vec.hpp"
 #include "model/hw_component/common/hcp_ident.hpp"
 
 namespace vorlent {
@@ -28,7 +29,7 @@ struct TriggerSig {
     std::optional<HcpIdent> int_start;  // internal start
     std::optional<HcpIdent> mrst;       // master reset
     std::optional<HcpIdent> clk;        // the clock of every event the register builds
-    std::vector<TriggerDepend> depend_list;  // events are built in this order
+    SmallVec<TriggerDepend, 1> depend_list;  // events are built in this order
 
     void push_depend_node(HcpIdent sig, std::optional<HcpIdent> guard) {
         depend_list.push_back(TriggerDepend{std::move(sig), std::move(guard)});

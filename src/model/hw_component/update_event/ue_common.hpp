@@ -73,7 +73,7 @@ public:
 
     uint64_t arena_global_id() const { return ident.global_id(); }
     ArenaHandle arena_handle() const { return ident.handle(); }
-    void set_arena_handle(ArenaHandle h) { ident.ident_base.set_arena_handle(h); }
+    void set_arena_handle(ArenaHandle h) { ident.set_arena_handle(h); }
 
 protected:
     UeRecord() = default;
