@@ -44,9 +44,9 @@ void AsmNode::assign_from_state_node(ModelArena& model) {
     const DependEdge parent = triggers.depend_nodes.front();
     const HcpIdent state_operating = get_ncp_node(model, parent.node).get_state_operating();
     const std::optional<HcpIdent> hold =
-        triggers.hold ? std::optional(resolve_node_exit_opr(model, *triggers.hold)) : std::nullopt;
+        triggers.hold() ? std::optional(resolve_node_exit_opr(model, *triggers.hold())) : std::nullopt;
     const std::optional<HcpIdent> rst =
-        triggers.int_reset ? std::optional(resolve_node_exit_opr(model, *triggers.int_reset))
+        triggers.int_reset() ? std::optional(resolve_node_exit_opr(model, *triggers.int_reset()))
                            : std::nullopt;
 
     std::optional<HcpIdent> cond = parent.guard;
@@ -72,8 +72,8 @@ void AsmNode::assign_from_state_node(ModelArena& model) {
 void AsmNode::set_clk_src(ModelArena& model, const std::optional<HcpIdent>& clk) {
     std::optional<HcpIdent> src = clk;
     if (!src) {
-        if (!triggers.clk) return;
-        src = resolve_node_exit_opr(model, *triggers.clk);
+        if (!triggers.clk()) return;
+        src = resolve_node_exit_opr(model, *triggers.clk());
     }
     for (const AssignMeta& meta : asm_metas) {
         // Clock-free and folded assignments carry no clock of their own.

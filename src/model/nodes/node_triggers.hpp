@@ -4,9 +4,9 @@
 #pragma once
 
 #include <optional>
-#include <vector>
 
 #include "common/small_vec.hpp"
+#include "model/common/control_inputs.hpp"
 #include "model/hw_component/common/hcp_ident.hpp"
 #include "model/nodes/ncp_ident.hpp"
 
@@ -19,13 +19,8 @@ struct DependEdge {
     friend bool operator==(const DependEdge&, const DependEdge&) = default;
 };
 
-struct NodeTriggers {
+struct NodeTriggers : ControlInputs<NcpIdent> {
     SmallVec<DependEdge, 1> depend_nodes;  // in insertion order; mostly one
-    std::optional<NcpIdent> hold;
-    std::optional<NcpIdent> int_reset;
-    std::optional<NcpIdent> int_start;
-    std::optional<NcpIdent> mrst;
-    std::optional<NcpIdent> clk;
 };
 
 }  // namespace vorlent
