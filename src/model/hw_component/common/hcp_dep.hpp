@@ -26,7 +26,7 @@ public:
     }
 
     void insert(const HcpIdent& h) {
-        if (skipped_module_ && h.module_handle == *skipped_module_) return;
+        if (skipped_module_ && h.module_handle() == *skipped_module_) return;
         Base::insert(h);
     }
 

@@ -15,7 +15,6 @@ namespace vorlent {
 // a copy of the module's identity (see module_ident_of).
 struct HcpIdent {
     IdentBase ident_base;
-    ArenaHandle module_handle = ArenaHandle::null();  // null until stamped
     HwComponentType hw_type = HwComponentType::Reg;
     uint8_t sensitive_type = SENS_CLOCKED;
 
@@ -27,7 +26,20 @@ struct HcpIdent {
     std::string_view abs_name() const { return ident_base.abs_name(); }
     ArenaHandle handle() const { return ident_base.arena_handle(); }
 
+    // The module's handle; null until stamped.
+    ArenaHandle module_handle() const {
+        return module_slot_ ? ArenaHandle{module_slot_ - 1, 0} : ArenaHandle::null();
+    }
+    // Module slots are never reused, so a module's handle always has the
+    // first generation; any other stops as a broken invariant.
+    void set_module_handle(ArenaHandle module);
+
     friend bool operator==(const HcpIdent&, const HcpIdent&) = default;
+
+private:
+    // The module's slot index plus one, 0 for none: the identity stays at 32
+    // bytes, and it is copied into nearly every record of the model.
+    uint32_t module_slot_ = 0;
 };
 
 std::string debug_repr(const HcpIdent& h);
