@@ -3,7 +3,9 @@
 // branches of a conditional event, the assignments of a node, the limbs of a
 // constant, a node's predecessors): in place they cost no allocation and no
 // allocator header, and the list itself costs eight bytes beyond its room.
-// Grown past N, it doubles like std::vector; references die on growth.
+// With N = 0 it is a vector of 16 bytes instead of 24. Past its room it
+// grows by half (by one while that is more), so the short lists of the model
+// end up close to their size; references die on growth.
 #pragma once
 
 #include <algorithm>
@@ -21,8 +23,6 @@ namespace vorlent {
 
 template <class T, uint32_t N>
 class SmallVec {
-    static_assert(N >= 1, "a SmallVec keeps at least one element in place");
-
 public:
     using value_type = T;
     using size_type = size_t;
@@ -91,7 +91,7 @@ public:
         if (size_ == cap_) {
             // The new element may be built from one already inside.
             T item(std::forward<Args>(args)...);
-            grow_to(size_t(cap_) * 2);
+            grow_to(std::max<size_t>(size_t(cap_) + 1, size_t(cap_) + cap_ / 2));
             return *new (data() + size_++) T(std::move(item));
         }
         return *new (data() + size_++) T(std::forward<Args>(args)...);
@@ -134,7 +134,12 @@ public:
 
 private:
     bool on_heap() const { return cap_ > N; }
-    T* in_place() { return std::launder(reinterpret_cast<T*>(place_)); }
+    T* in_place() {
+        if constexpr (N == 0)
+            return nullptr;
+        else
+            return std::launder(reinterpret_cast<T*>(place_));
+    }
 
     template <class It>
     void append(It first, It last) {
@@ -171,7 +176,7 @@ private:
     uint32_t size_ = 0;
     uint32_t cap_ = N;
     union {
-        alignas(T) std::byte place_[N * sizeof(T)];
+        alignas(T) std::byte place_[N == 0 ? 1 : N * sizeof(T)];
         T* heap_;
     };
 };

@@ -104,7 +104,7 @@ struct Design {
     }
     HcpIdent exit_of(const NcpIdent& n) const { return get_ncp_node(m, n).get_exit_opr(); }
     const Expression& expr(const HcpIdent& e) const { return m.arena<Expression>().get(e.handle()); }
-    const std::vector<UpdateEventIdent>& pool(const HcpIdent& h) const {
+    const auto& pool(const HcpIdent& h) const {
         return get_hcp_assign(m, h).get_update_pool().events;
     }
 };

@@ -2,6 +2,7 @@
 // whether the elements are in place or on the heap.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -11,25 +12,28 @@ using vorlent::SmallVec;
 
 namespace {
 
-using Strings = SmallVec<std::string, 2>;
+template <uint32_t N>
+using Strings = SmallVec<std::string, N>;
 
 // Long enough that the strings own heap text, so a lost or doubled element
 // shows up under the sanitizers too.
 std::string item(int i) { return "element number " + std::to_string(i) + " of the list"; }
 
-TEST(SmallVecTest, BehavesAsAVectorInPlaceAndOnTheHeap) {
+template <uint32_t N>
+void behaves_as_a_vector() {
     for (int n = 0; n <= 5; ++n) {
-        Strings v;
+        Strings<N> v;
         std::vector<std::string> ref;
         for (int i = 0; i < n; ++i) {
             v.push_back(item(i));
             ref.push_back(item(i));
         }
         EXPECT_EQ(v, ref);
-        EXPECT_EQ(v.capacity() > 2, n > 2) << "in place up to two";
+        EXPECT_EQ(v.capacity() > N, n > int(N)) << "in place up to N";
+        EXPECT_LE(v.capacity(), std::max<size_t>(N, size_t(n) * 3 / 2 + 1)) << "short lists stay close to their size";
 
-        Strings copy = v;
-        Strings moved = std::move(copy);
+        Strings<N> copy = v;
+        Strings<N> moved = std::move(copy);
         EXPECT_TRUE(copy.empty());
         EXPECT_EQ(moved, ref);
         copy = moved;
@@ -53,12 +57,17 @@ TEST(SmallVecTest, BehavesAsAVectorInPlaceAndOnTheHeap) {
     }
 }
 
+TEST(SmallVecTest, BehavesAsAVectorInPlaceAndOnTheHeap) {
+    behaves_as_a_vector<0>();
+    behaves_as_a_vector<2>();
+}
+
 TEST(SmallVecTest, MoveAssignmentReplacesEitherStorage) {
-    Strings small{item(1)};
-    Strings big{item(2), item(3), item(4)};
+    Strings<2> small{item(1)};
+    Strings<2> big{item(2), item(3), item(4)};
     small = std::move(big);
     EXPECT_EQ(small, (std::vector<std::string>{item(2), item(3), item(4)}));
-    big = Strings{item(5)};
+    big = Strings<2>{item(5)};
     small = std::move(big);
     EXPECT_EQ(small, std::vector<std::string>{item(5)});
     EXPECT_EQ(small.capacity(), 2u) << "back in place";

@@ -15,6 +15,14 @@ namespace vorlent {
 // a copy of the module's identity (see module_ident_of).
 struct HcpIdent {
     IdentBase ident_base;
+
+private:
+    // The module's slot index plus one, 0 for none: the identity stays at 32
+    // bytes (its last two free for a record that holds it), and it is copied
+    // into nearly every record of the model.
+    uint32_t module_slot_ = 0;
+
+public:
     HwComponentType hw_type = HwComponentType::Reg;
     uint8_t sensitive_type = SENS_CLOCKED;
 
@@ -35,11 +43,6 @@ struct HcpIdent {
     void set_module_handle(ArenaHandle module);
 
     friend bool operator==(const HcpIdent&, const HcpIdent&) = default;
-
-private:
-    // The module's slot index plus one, 0 for none: the identity stays at 32
-    // bytes, and it is copied into nearly every record of the model.
-    uint32_t module_slot_ = 0;
 };
 
 std::string debug_repr(const HcpIdent& h);

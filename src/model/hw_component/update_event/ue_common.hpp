@@ -66,7 +66,8 @@ public:
 class UeRecord : public UpdatingEvent {
 public:
     UeCommon common;
-    UpdateEventIdent ident;
+    // A kind's own fields may use the identity's padding.
+    [[no_unique_address]] UpdateEventIdent ident;
 
     const UeCommon& get_ue_common() const final { return common; }
     UeCommon& get_ue_common_mut() final { return common; }
