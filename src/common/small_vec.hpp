@@ -176,8 +176,8 @@ private:
     uint32_t size_ = 0;
     uint32_t cap_ = N;
     union {
+        T* heap_ = nullptr;
         alignas(T) std::byte place_[N == 0 ? 1 : N * sizeof(T)];
-        T* heap_;
     };
 };
 

@@ -14,7 +14,7 @@ namespace vorlent {
 
 struct DependEdge {
     NcpIdent node;                 // the predecessor
-    std::optional<HcpIdent> guard; // optional 1-bit guard signal
+    OptIdent<HcpIdent> guard; // optional 1-bit guard signal
 
     friend bool operator==(const DependEdge&, const DependEdge&) = default;
 };

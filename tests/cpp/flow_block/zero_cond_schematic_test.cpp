@@ -1,7 +1,5 @@
 // The zero-delay conditionals (zif chains, zstate with zcases): every branch
 // folded into one assignment node.
-#include <span>
-
 #include "schematic_test_support.hpp"
 
 using namespace vorlent;
@@ -33,7 +31,8 @@ struct ZeroDesign : Design {
     }
 };
 
-std::vector<bool> present(std::span<const std::optional<UpdateEventIdent>> events) {
+template <class Events>
+std::vector<bool> present(const Events& events) {
     std::vector<bool> out;
     for (const auto& e : events) out.push_back(e.has_value());
     return out;

@@ -31,7 +31,7 @@ HcpIdent counter_register(ModelArena& model, const NcpIdent& counter) {
     return reg;
 }
 
-NodeWrap build_counter_loop(int32_t last_loop_cnt, std::optional<HcpIdent>& loop_id_expr_i,
+NodeWrap build_counter_loop(int32_t last_loop_cnt, OptIdent<HcpIdent>& loop_id_expr_i,
                             FlowBlockBase& base, ModelArena& model) {
     assert_eq(base.sub_blocks.size(), size_t(1), "counter loop must have exactly one body block");
     if (!base.con_blocks.empty()) fatal("counter loop does not support con blocks");

@@ -46,4 +46,8 @@ inline void remap_hcp(std::optional<HcpIdent>& sig, const HcpMap& map) {
     if (sig) remap_hcp(*sig, map);
 }
 
+inline void remap_hcp(OptIdent<HcpIdent>& sig, const HcpMap& map) {
+    if (sig) remap_hcp(*sig, map);
+}
+
 }  // namespace vorlent

@@ -45,6 +45,11 @@ public:
     friend bool operator==(const HcpIdent&, const HcpIdent&) = default;
 };
 
+template <>
+struct IdentKindField<HcpIdent> {
+    static constexpr auto field = &HcpIdent::hw_type;
+};
+
 std::string debug_repr(const HcpIdent& h);
 
 // Hash by global id alone, which agrees with equality.

@@ -19,7 +19,7 @@ int32_t floor_log2_i32(double x) {
     return int32_t(v);
 }
 
-const HcpIdent& require_support_signal(const std::optional<HcpIdent>& sig) {
+const HcpIdent& require_support_signal(const OptIdent<HcpIdent>& sig) {
     if (!sig) [[unlikely]]
         fatal("build_support_signal must be called first");
     return *sig;

@@ -18,7 +18,7 @@ class ModelArena;
 // present) is 1.
 struct TriggerDepend {
     HcpIdent sig;
-    std::optional<HcpIdent> guard;
+    OptIdent<HcpIdent> guard;
 
     friend bool operator==(const TriggerDepend&, const TriggerDepend&) = default;
 };

@@ -16,7 +16,7 @@ namespace vorlent {
 class ModelArena;
 
 struct UeCommon {
-    std::optional<HcpIdent> clk_src_i;
+    OptIdent<HcpIdent> clk_src_i;
     uint64_t sub_priority = 0;  // 0 for every event the system makes
     int32_t priority = 0;       // lower sorts first in a pool
     UeType ue_type = UeType::Basic;

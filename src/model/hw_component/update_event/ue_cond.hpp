@@ -14,8 +14,8 @@ class UeCond : public UeRecord {
 public:
     bool is_last_occure = false;  // set once the else branch is added
     // Most chains have one branch: it is kept in place.
-    SmallVec<std::optional<HcpIdent>, 1> conds;
-    SmallVec<std::optional<UpdateEventIdent>, 1> sub_stmts;
+    SmallVec<OptIdent<HcpIdent>, 1> conds;
+    SmallVec<OptIdent<UpdateEventIdent>, 1> sub_stmts;
 
     // Appends one branch. Nothing may follow an else branch. The first
     // branch takes priority, clock mode and clock source from `reference`,

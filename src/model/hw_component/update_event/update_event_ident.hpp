@@ -38,6 +38,11 @@ struct UpdateEventIdent {
     }
 };
 
+template <>
+struct IdentKindField<UpdateEventIdent> {
+    static constexpr auto field = &UpdateEventIdent::kind;
+};
+
 std::string debug_repr(const UpdateEventIdent& u);
 
 }  // namespace vorlent

@@ -16,7 +16,7 @@ class ModelArena;
 
 struct AssignMeta {
     HcpIdent des;
-    std::optional<HcpIdent> pending_pre_cond;  // a 1-bit condition applied later
+    OptIdent<HcpIdent> pending_pre_cond;  // a 1-bit condition applied later
     UpdateEventIdent cur_ue;
     UpdateEventIdent origin_ue;
     ClockMode clk_mode = ClockMode::ClkUnused;
