@@ -31,7 +31,7 @@ ModuleIdent get_parent_module_ident(const ModelArena& model, const ModuleIdent& 
 }
 
 const ModuleIdent& module_ident_of(const ModelArena& model, const HcpIdent& hcp_i) {
-    return model.arena<Module>().get(hcp_i.module_handle).ident;
+    return model.arena<Module>().get(hcp_i.module_handle()).ident;
 }
 
 namespace {

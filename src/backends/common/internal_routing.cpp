@@ -69,7 +69,7 @@ CheckResult check_reads_within_tree(const ModelArena& model, const std::vector<M
         // The lowest id first, so the text does not depend on the hash order.
         std::optional<HcpIdent> outside;
         for (const HcpIdent& dep : reader.deps)
-            if (!in_tree.contains(dep.module_handle.index) &&
+            if (!in_tree.contains(dep.module_handle().index) &&
                 (!outside || dep.global_id() < outside->global_id()))
                 outside = dep;
         if (!outside) continue;

@@ -12,6 +12,7 @@
 
 #include "common/arena_base.hpp"
 #include "common/name_store.hpp"
+#include "model/common/opt_ident.hpp"
 
 namespace vorlent {
 

@@ -8,7 +8,7 @@ HcpIdent stamp_hw_to_parent_module(ModelArena& model, const HcpIdent& ident, boo
     if (model.module_trace_stack.empty()) fatal("module trace stack is empty");
     const ModuleTraceEntry& top = model.module_trace_stack.back();
     HcpIdent stamped = ident;
-    stamped.module_handle = top.module.handle();
+    stamped.set_module_handle(top.module.handle());
     const bool pending = top.stage == ModuleInitStage::FlowBlockBuild;
     const ModuleIdent module = top.module;
 

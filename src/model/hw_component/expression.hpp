@@ -14,8 +14,8 @@ public:
     uint32_t width = 0;
     bool initialised = false;  // set once the expression has its operands
     LogicOp op = LogicOp::BitwiseAnd;
-    std::optional<HcpIdent> operand_a;
-    std::optional<HcpIdent> operand_b;
+    OptIdent<HcpIdent> operand_a;
+    OptIdent<HcpIdent> operand_b;
     std::optional<Slice> range_a;  // the bits of each operand that are read
     std::optional<Slice> range_b;
     std::optional<uint32_t> constant;  // the target width of ExtendBit

@@ -12,8 +12,8 @@ namespace vorlent {
 
 class IoWire : public HcpRecord {
 public:
-    std::optional<HcpIdent> agent_src_signal_i;
-    std::optional<HcpIdent> actual_src_signal_i;
+    OptIdent<HcpIdent> agent_src_signal_i;
+    OptIdent<HcpIdent> actual_src_signal_i;
     std::optional<std::string> port_name;  // written instead of the absolute name when set
     uint32_t bit_width = 0;
     bool is_input = false;

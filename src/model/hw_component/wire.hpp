@@ -10,7 +10,7 @@ namespace vorlent {
 
 class Wire : public HcpRecord {
 public:
-    std::optional<HcpIdent> default_val;
+    OptIdent<HcpIdent> default_val;
     uint32_t bit_width = 0;
     bool has_default = false;  // set by make_wire
 

@@ -70,7 +70,11 @@ void for_each_component(ModelArena& model, const Module& module, HwComponentType
 // Builds one module's own behaviour; its sub-modules are left to the walk.
 void build_module(Module& module, ModelArena& model, const FlowSignals& sig) {
     push_module_trace(model, module.ident, ModuleInitStage::FlowBlockBuild);
-    for (const FlowBlockIdent& block : std::vector(module.flow_blocks)) build_top_level_block(model, block, sig);
+    for (const FlowBlockIdent& block : std::vector(module.flow_blocks)) {
+        build_top_level_block(model, block, sig);
+        // Filed block by block, so the parked list stays short.
+        register_pending_hcps(module, model);
+    }
     for (const NcpIdent& node : std::vector(module.basic_nodes)) {
         assert_eq(node.node_type, NodeType::Asm, "basic_nodes_i must contain only AsmNodes");
         set_asm_node_clk_src_direct(model, node, sig.clk);
@@ -171,11 +175,11 @@ CheckResult check_flow_not_built(const ModelArena& model, std::string_view call)
 }
 
 void register_pending_hcps(Module& module, ModelArena& model) {
-    std::vector<PendingHcp> pending = std::exchange(model.pending_hcps, {});
-    for (PendingHcp& p : pending) {
+    for (PendingHcp& p : model.pending_hcps) {
         HcpLists& lists = p.is_user_com ? module.user_hcps : module.system_hcps;
         lists[size_t(p.ident.hw_type)].push_back(std::move(p.ident));
     }
+    model.pending_hcps.clear();
 }
 
 void sort_update_event_pool(const Module& module, ModelArena& model) {

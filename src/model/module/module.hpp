@@ -71,7 +71,7 @@ struct Module {
     std::vector<FlowBlockIdent> flow_blocks;  // top-level blocks, in closing order
     std::vector<NcpIdent> basic_nodes;        // loose assignment nodes (top module only)
     ModuleIdent ident;
-    std::optional<NcpIdent> start_node;  // set on the top module by build_flow
+    OptIdent<NcpIdent> start_node;  // set on the top module by build_flow
     bool is_top = false;                 // set by set_top_module
 
     // The components of one kind: system list first, then user list.

@@ -27,7 +27,8 @@ NcpIdent make_asm_node_many(ModelArena& model, std::string_view name,
     if (metas.empty()) fatal("assertion failed: !metas.is_empty()");
     AsmNode n;
     n.ident = NcpIdent::make(NodeType::Asm, false, name);
-    n.asm_metas = std::move(metas);
+    n.asm_metas = AssignMetaList(std::make_move_iterator(metas.begin()),
+                                 std::make_move_iterator(metas.end()));
     return insert_node(model, std::move(n));
 }
 

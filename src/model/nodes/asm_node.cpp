@@ -1,5 +1,7 @@
 #include "model/nodes/asm_node.hpp"
 
+#include <span>
+
 #include "model/hw_component/arena_factory_hcp.hpp"
 #include "model/hw_component/arena_impl_hcp.hpp"
 #include "model/hw_component/update_event/arena_impl_update_event.hpp"
@@ -9,7 +11,7 @@ namespace vorlent {
 
 namespace {
 
-void require_assignments(const std::vector<AssignMeta>& metas) {
+void require_assignments(std::span<const AssignMeta> metas) {
     if (metas.empty()) fatal("assertion failed: !self.asm_metas.is_empty()");
 }
 
@@ -42,9 +44,9 @@ void AsmNode::assign_from_state_node(ModelArena& model) {
     const DependEdge parent = triggers.depend_nodes.front();
     const HcpIdent state_operating = get_ncp_node(model, parent.node).get_state_operating();
     const std::optional<HcpIdent> hold =
-        triggers.hold ? std::optional(resolve_node_exit_opr(model, *triggers.hold)) : std::nullopt;
+        triggers.hold() ? std::optional(resolve_node_exit_opr(model, *triggers.hold())) : std::nullopt;
     const std::optional<HcpIdent> rst =
-        triggers.int_reset ? std::optional(resolve_node_exit_opr(model, *triggers.int_reset))
+        triggers.int_reset() ? std::optional(resolve_node_exit_opr(model, *triggers.int_reset()))
                            : std::nullopt;
 
     std::optional<HcpIdent> cond = parent.guard;
@@ -70,8 +72,8 @@ void AsmNode::assign_from_state_node(ModelArena& model) {
 void AsmNode::set_clk_src(ModelArena& model, const std::optional<HcpIdent>& clk) {
     std::optional<HcpIdent> src = clk;
     if (!src) {
-        if (!triggers.clk) return;
-        src = resolve_node_exit_opr(model, *triggers.clk);
+        if (!triggers.clk()) return;
+        src = resolve_node_exit_opr(model, *triggers.clk());
     }
     for (const AssignMeta& meta : asm_metas) {
         // Clock-free and folded assignments carry no clock of their own.

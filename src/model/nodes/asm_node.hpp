@@ -4,8 +4,6 @@
 // operating, and not while held or reset). It has no exit operand.
 #pragma once
 
-#include <vector>
-
 #include "model/hw_component/common/asm_meta_helper/assign_meta.hpp"
 #include "model/nodes/ncp_node.hpp"
 
@@ -13,7 +11,7 @@ namespace vorlent {
 
 class AsmNode : public NcpNodeRecord {
 public:
-    std::vector<AssignMeta> asm_metas;
+    AssignMetaList asm_metas;
 
     // The clock mode of the first assignment; ClkUnused without one.
     ClockMode get_clock_mode() const override {

@@ -10,7 +10,7 @@ namespace vorlent {
 class CounterNode : public NcpNodeRecord {
 public:
     HcpIdent reg;                     // its CntReg "{name}_CNT"
-    std::optional<HcpIdent> exit_opr; // set by assign_prelim: the register's "{}_AT_LAST"
+    OptIdent<HcpIdent> exit_opr; // set by assign_prelim: the register's "{}_AT_LAST"
     int32_t last_loop_cnt = 0;
 
     CounterNode() = default;

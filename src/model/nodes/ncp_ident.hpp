@@ -43,6 +43,11 @@ struct NcpIdent {
     friend bool operator==(const NcpIdent&, const NcpIdent&) = default;
 };
 
+template <>
+struct IdentKindField<NcpIdent> {
+    static constexpr auto field = &NcpIdent::node_type;
+};
+
 std::string debug_repr(const NcpIdent& n);
 
 }  // namespace vorlent

@@ -11,11 +11,11 @@ void fatal_not_implemented(std::string_view op) { fatal(format("{}: not implemen
 
 void HasNodeTriggerSig::fill_ext_node(const NodeTriggers& ext, bool with_int_start) {
     NodeTriggers& t = get_node_triggers_mut();
-    t.hold = ext.hold;
-    t.int_reset = ext.int_reset;
-    t.mrst = ext.mrst;
-    t.clk = ext.clk;
-    if (with_int_start) t.int_start = ext.int_start;
+    t.set_hold(ext.hold());
+    t.set_int_reset(ext.int_reset());
+    t.set_mrst(ext.mrst());
+    t.set_clk(ext.clk());
+    if (with_int_start) t.set_int_start(ext.int_start());
 }
 
 HcpIdent NcpNode::get_exit_opr() const { fatal_not_implemented("get_exit_opr"); }
@@ -41,15 +41,15 @@ void NcpNode::init_ctrl_sigs(TriggerSig& sig, const ModelArena& model) const {
         if (!n) return std::nullopt;
         return resolve_node_exit_opr(model, *n);
     };
-    sig.hold = resolve(t.hold);
-    sig.int_reset = resolve(t.int_reset);
-    sig.mrst = resolve(t.mrst);
-    sig.clk = resolve(t.clk);
+    sig.set_hold(resolve(t.hold()));
+    sig.set_int_reset(resolve(t.int_reset()));
+    sig.set_mrst(resolve(t.mrst()));
+    sig.set_clk(resolve(t.clk()));
 }
 
 void NcpNode::init_int_start_sig(TriggerSig& sig, const ModelArena& model) const {
     const NodeTriggers& t = get_node_triggers();
-    sig.int_start = t.int_start ? std::optional(resolve_node_exit_opr(model, *t.int_start)) : std::nullopt;
+    sig.set_int_start(t.int_start() ? std::optional(resolve_node_exit_opr(model, *t.int_start())) : std::nullopt);
 }
 
 TriggerSig NcpNode::to_trigger_sig(const ModelArena& model) const {
@@ -74,20 +74,20 @@ HcpIdent bind_with_inverse(ModelArena& model, const HcpIdent& x, const NcpIdent&
 }  // namespace
 
 HcpIdent NcpNode::bind_with_rst_output_if_reset(ModelArena& model, const HcpIdent& raw) const {
-    const std::optional<NcpIdent>& rst = get_node_triggers().int_reset;
+    const std::optional<NcpIdent>& rst = get_node_triggers().int_reset();
     if (!rst) return raw;
     return bind_with_inverse(model, raw, *rst, "node_int_inv", "node_bind_rst");
 }
 
 HcpIdent NcpNode::bind_with_hold_if_hold(ModelArena& model, const HcpIdent& x) const {
-    const std::optional<NcpIdent>& hold = get_node_triggers().hold;
+    const std::optional<NcpIdent>& hold = get_node_triggers().hold();
     if (!hold) return x;
     return bind_with_inverse(model, x, *hold, "node_hold_inv", "node_bind_hold");
 }
 
 int32_t NcpNode::cycle_unless_controlled(int32_t fixed) const {
     const NodeTriggers& t = get_node_triggers();
-    return (t.hold || t.int_reset || t.int_start) ? -1 : fixed;
+    return (t.hold() || t.int_reset() || t.int_start()) ? -1 : fixed;
 }
 
 }  // namespace vorlent

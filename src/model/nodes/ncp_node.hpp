@@ -38,18 +38,18 @@ public:
     virtual const NodeTriggers& get_node_triggers() const = 0;
     virtual NodeTriggers& get_node_triggers_mut() = 0;
 
-    std::optional<NcpIdent> get_hold_node() const { return get_node_triggers().hold; }
-    std::optional<NcpIdent> get_int_reset_node() const { return get_node_triggers().int_reset; }
-    std::optional<NcpIdent> get_int_start_node() const { return get_node_triggers().int_start; }
-    std::optional<NcpIdent> get_mrst_node() const { return get_node_triggers().mrst; }
-    std::optional<NcpIdent> get_clk_node() const { return get_node_triggers().clk; }
+    std::optional<NcpIdent> get_hold_node() const { return get_node_triggers().hold(); }
+    std::optional<NcpIdent> get_int_reset_node() const { return get_node_triggers().int_reset(); }
+    std::optional<NcpIdent> get_int_start_node() const { return get_node_triggers().int_start(); }
+    std::optional<NcpIdent> get_mrst_node() const { return get_node_triggers().mrst(); }
+    std::optional<NcpIdent> get_clk_node() const { return get_node_triggers().clk(); }
 
     // Each replaces its input; an absent node clears it.
-    void set_hold_node(std::optional<NcpIdent> n) { get_node_triggers_mut().hold = std::move(n); }
-    void set_int_reset_node(std::optional<NcpIdent> n) { get_node_triggers_mut().int_reset = std::move(n); }
-    void set_int_start_node(std::optional<NcpIdent> n) { get_node_triggers_mut().int_start = std::move(n); }
-    void set_mrst_node(std::optional<NcpIdent> n) { get_node_triggers_mut().mrst = std::move(n); }
-    void set_clk_node(std::optional<NcpIdent> n) { get_node_triggers_mut().clk = std::move(n); }
+    void set_hold_node(std::optional<NcpIdent> n) { get_node_triggers_mut().set_hold(std::move(n)); }
+    void set_int_reset_node(std::optional<NcpIdent> n) { get_node_triggers_mut().set_int_reset(std::move(n)); }
+    void set_int_start_node(std::optional<NcpIdent> n) { get_node_triggers_mut().set_int_start(std::move(n)); }
+    void set_mrst_node(std::optional<NcpIdent> n) { get_node_triggers_mut().set_mrst(std::move(n)); }
+    void set_clk_node(std::optional<NcpIdent> n) { get_node_triggers_mut().set_clk(std::move(n)); }
 
     // Appends the edge as given: duplicates and the node itself are accepted.
     void add_depend_node(const NcpIdent& node, std::optional<HcpIdent> guard) {

@@ -4,8 +4,9 @@
 #pragma once
 
 #include <optional>
-#include <vector>
 
+#include "common/small_vec.hpp"
+#include "model/common/control_inputs.hpp"
 #include "model/hw_component/common/hcp_ident.hpp"
 #include "model/nodes/ncp_ident.hpp"
 
@@ -13,18 +14,13 @@ namespace vorlent {
 
 struct DependEdge {
     NcpIdent node;                 // the predecessor
-    std::optional<HcpIdent> guard; // optional 1-bit guard signal
+    OptIdent<HcpIdent> guard; // optional 1-bit guard signal
 
     friend bool operator==(const DependEdge&, const DependEdge&) = default;
 };
 
-struct NodeTriggers {
-    std::vector<DependEdge> depend_nodes;  // in insertion order
-    std::optional<NcpIdent> hold;
-    std::optional<NcpIdent> int_reset;
-    std::optional<NcpIdent> int_start;
-    std::optional<NcpIdent> mrst;
-    std::optional<NcpIdent> clk;
+struct NodeTriggers : ControlInputs<NcpIdent> {
+    SmallVec<DependEdge, 1> depend_nodes;  // in insertion order; mostly one
 };
 
 }  // namespace vorlent

@@ -10,8 +10,8 @@ namespace vorlent {
 class StateNode : public NcpNodeRecord {
 public:
     HcpIdent reg;                            // its StateReg "{name}_ST"
-    std::optional<HcpIdent> state_operating; // set by assign_prelim: the register
-    std::optional<HcpIdent> exit_opr;        // set by assign_prelim
+    OptIdent<HcpIdent> state_operating; // set by assign_prelim: the register
+    OptIdent<HcpIdent> exit_opr;        // set by assign_prelim
 
     StateNode() = default;
     // The register (with its two constants), then the node identity; not inserted.

@@ -10,8 +10,8 @@ namespace vorlent {
 class SynNode : public NcpNodeRecord {
 public:
     HcpIdent reg;                     // its SyncReg "{name}_SY"
-    std::optional<HcpIdent> raw;      // set by assign_prelim: the register's "{}_END_EXPR"
-    std::optional<HcpIdent> exit_opr; // set by assign_prelim
+    OptIdent<HcpIdent> raw;      // set by assign_prelim: the register's "{}_END_EXPR"
+    OptIdent<HcpIdent> exit_opr; // set by assign_prelim
     int32_t syn_size = 0;             // the number of predecessors it joins
 
     SynNode() = default;

@@ -9,8 +9,8 @@ namespace vorlent {
 class WaitCondNode : public NcpNodeRecord {
 public:
     HcpIdent reg;                     // its CondWaitStateReg "{name}_CW"
-    std::optional<HcpIdent> raw;      // set by assign_prelim: the register's "{}_END_EXPR"
-    std::optional<HcpIdent> exit_opr; // set by assign_prelim
+    OptIdent<HcpIdent> raw;      // set by assign_prelim: the register's "{}_END_EXPR"
+    OptIdent<HcpIdent> exit_opr; // set by assign_prelim
 
     WaitCondNode() = default;
     // The register on bits [cond_start, cond_stop) of `cond`, then the node

@@ -8,8 +8,8 @@ namespace vorlent {
 class WaitCycleNode : public NcpNodeRecord {
 public:
     HcpIdent reg;                     // its CycleWaitStateReg "{name}_CY"
-    std::optional<HcpIdent> raw;      // set by assign_prelim: the register's "{}_IS_END"
-    std::optional<HcpIdent> exit_opr; // set by assign_prelim
+    OptIdent<HcpIdent> raw;      // set by assign_prelim: the register's "{}_IS_END"
+    OptIdent<HcpIdent> exit_opr; // set by assign_prelim
     std::optional<int32_t> cycle;     // N, present when made with a count
 
     WaitCycleNode() = default;

@@ -38,7 +38,7 @@ Path walk(ModelArena& m, const ModuleIdent& start) {
 
 HcpIdent component_of(const ModuleIdent& owner) {
     HcpIdent h = HcpIdent::make(HwComponentType::Reg, SENS_CLOCKED, true, "r");
-    h.module_handle = owner.handle();
+    h.set_module_handle(owner.handle());
     return h;
 }
 

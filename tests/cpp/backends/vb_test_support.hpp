@@ -113,8 +113,8 @@ inline UpdateEventIdent cond_event(ModelArena& m, std::vector<std::optional<HcpI
     UeCond c;
     c.ident = UpdateEventIdent::make(UeType::Cond);
     c.common = common_of(UeType::Cond, std::move(clk));
-    c.conds = std::move(conds);
-    c.sub_stmts = std::move(subs);
+    c.conds = {conds.begin(), conds.end()};
+    c.sub_stmts = {subs.begin(), subs.end()};
     return insert_ue(m, std::move(c));
 }
 inline UpdateEventIdent switch_event(ModelArena& m, const HcpIdent& sel, std::vector<int32_t> labels,

@@ -20,7 +20,7 @@ TEST(KarrayMakeTest, ComponentsComeElementMajorWithConsecutiveIds) {
                               get_hcp_assign(t.m, h).get_des_slice().size()));
         EXPECT_EQ(h.hw_type, HwComponentType::Reg);
         EXPECT_FALSE(h.ident_base.is_user_com());
-        EXPECT_EQ(h.module_handle, t.top.handle()) << "the stamped identity names its module";
+        EXPECT_EQ(h.module_handle(), t.top.handle()) << "the stamped identity names its module";
     }
     EXPECT_EQ(made, expected);
     // The components are the system's, the array the caller's.

@@ -309,12 +309,12 @@ TEST(PipSchematicTest, TheArbitersHoldAndResetDriveTheBlock) {
         const NcpIdent wait = pb.gen_nodes[0], entrance = pb.gen_nodes[1];
         // The wait state keeps polling while held.
         EXPECT_FALSE(get_ncp_node(d.m, wait).get_hold_node().has_value());
-        EXPECT_EQ(get_ncp_node(d.m, wait).get_int_reset_node(), pb.triggers.int_reset);
-        EXPECT_EQ(get_ncp_node(d.m, entrance).get_hold_node(), pb.triggers.hold);
+        EXPECT_EQ(get_ncp_node(d.m, wait).get_int_reset_node(), pb.triggers.int_reset());
+        EXPECT_EQ(get_ncp_node(d.m, entrance).get_hold_node(), pb.triggers.hold());
         const auto entrance_deps = d.edges(entrance);
         EXPECT_EQ(entrance_deps.size(), auto_restart ? 4u : 3u);
         if (auto_restart) {
-            EXPECT_EQ(entrance_deps[2], edge(*pb.triggers.int_start));
+            EXPECT_EQ(entrance_deps[2], edge(*pb.triggers.int_start()));
         }
     }
 }

@@ -160,7 +160,7 @@ TEST(CondSchematicTest, LatencyIsFixedOnlyWhenEveryWayThroughTakesAsLong) {
             // The block's own start feeds the condition node before its parent does.
             const FlowBlockBase base = d.base(cif);
             EXPECT_EQ(d.edges(base.gen_nodes[0]),
-                      (std::vector<DependEdge>{edge(*base.triggers.int_start), edge(d.start())}));
+                      (std::vector<DependEdge>{edge(*base.triggers.int_start()), edge(d.start())}));
         }
     }
 }

@@ -96,7 +96,7 @@ TEST(LoopSchematicTest, SwhileTestsInAStateAndTheBlockStartFeedsIt) {
                  {format("VAL_swhile_cond_{}_ST_SET", id), format("VAL_swhile_cond_{}_ST_UNSET", id),
                   format("SR_ST_swhile_cond_{}_ST", id), format("STATE_NODE_swhile_cond_{}", id), TAKE, TAKE,
                   format("EXPR_cwhile_not_cond_{}", id)});
-    EXPECT_EQ(d.edges(cond), (std::vector<DependEdge>{edge(*base.triggers.int_start), edge(d.wrap(body).exit()),
+    EXPECT_EQ(d.edges(cond), (std::vector<DependEdge>{edge(*base.triggers.int_start()), edge(d.wrap(body).exit()),
                                                       edge(d.start())}));
 }
 
@@ -123,7 +123,7 @@ TEST(LoopSchematicTest, DoWhileRestartsItsBodyDirectly) {
         EXPECT_EQ(ww.exit(), exit);
         EXPECT_EQ(ww.cycle(), -1);
         std::vector<DependEdge> into_body{edge(bw.exit(), d.c), edge(d.start())};
-        if (started) into_body.insert(into_body.begin(), edge(*base.triggers.int_start));
+        if (started) into_body.insert(into_body.begin(), edge(*base.triggers.int_start()));
         EXPECT_EQ(d.edges(bw.samples()[0]), into_body);
         const auto ex = d.edges(exit);
         ASSERT_EQ(ex.size(), 1u);
@@ -209,9 +209,9 @@ TEST(LoopSchematicTest, CounterLoopJoinsItsOwnResetIntoTheClear) {
     EXPECT_DRAWN(d.m, exit.global_id() + 1,
                  {TAKE, "EXPR_node_logic_expr", "EXPR_pseudo_init_expr", format("PSEUDO_NODE_cloop_rst_{}", id),
                   TAKE, "EXPR_node_logic_expr", TAKE});
-    EXPECT_EQ(d.edges(clear), (std::vector<DependEdge>{edge(exit), edge(*base.triggers.int_reset)}));
+    EXPECT_EQ(d.edges(clear), (std::vector<DependEdge>{edge(exit), edge(*base.triggers.int_reset())}));
     EXPECT_EQ(get_ncp_node(d.m, counter).get_int_reset_node(), clear);
-    EXPECT_EQ(d.edges(loop).front(), edge(*base.triggers.int_start));
+    EXPECT_EQ(d.edges(loop).front(), edge(*base.triggers.int_start()));
     // A reset makes every latency inside unknown.
     EXPECT_EQ(d.wrap(l).cycle(), -1);
     // One pass: the register still has a bit, holding 0 = the last count.

@@ -124,7 +124,7 @@ TEST(PickSchematicTest, LatencyAndTheLoneDefault) {
         if (started) {
             const FlowBlockBase base = d.base(pick);
             EXPECT_EQ(d.edges(base.gen_nodes[0]),
-                      (std::vector<DependEdge>{edge(*base.triggers.int_start), edge(d.start())}));
+                      (std::vector<DependEdge>{edge(*base.triggers.int_start()), edge(d.start())}));
         }
     }
 }

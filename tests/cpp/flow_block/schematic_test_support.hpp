@@ -99,11 +99,12 @@ struct Design {
         return copy;
     }
     std::vector<DependEdge> edges(const NcpIdent& n) const {
-        return get_ncp_node(m, n).get_node_triggers().depend_nodes;
+        const auto& list = get_ncp_node(m, n).get_node_triggers().depend_nodes;
+        return {list.begin(), list.end()};
     }
     HcpIdent exit_of(const NcpIdent& n) const { return get_ncp_node(m, n).get_exit_opr(); }
     const Expression& expr(const HcpIdent& e) const { return m.arena<Expression>().get(e.handle()); }
-    const std::vector<UpdateEventIdent>& pool(const HcpIdent& h) const {
+    const auto& pool(const HcpIdent& h) const {
         return get_hcp_assign(m, h).get_update_pool().events;
     }
 };

@@ -69,7 +69,7 @@ TEST(WaitSchematicTest, SywaitTakesItsCyclesUnlessHeldOrStarted) {
         EXPECT_EQ(wrap.cycle(), c.expected);
         // A start source restarts the wait; it does not stretch it.
         std::vector<DependEdge> edges{edge(d.start())};
-        if (base.triggers.int_start) edges.insert(edges.begin(), edge(*base.triggers.int_start));
+        if (base.triggers.int_start()) edges.insert(edges.begin(), edge(*base.triggers.int_start()));
         EXPECT_EQ(d.edges(node), edges);
     }
 }

@@ -31,7 +31,8 @@ struct ZeroDesign : Design {
     }
 };
 
-std::vector<bool> present(const std::vector<std::optional<UpdateEventIdent>>& events) {
+template <class Events>
+std::vector<bool> present(const Events& events) {
     std::vector<bool> out;
     for (const auto& e : events) out.push_back(e.has_value());
     return out;
@@ -75,7 +76,7 @@ TEST(ZeroCondSchematicTest, ChainFoldsEveryBranchIntoOneNodePerDestination) {
                   format("EXPR_zcif_not_elif_{}_1", id), "EXPR_node_logic_expr", TAKE, "UE_COND", "UE_COND",
                   format("ASM_NODE_zcif_result_{}", id)});
 
-    const std::vector<AssignMeta>& metas = d.node(result).asm_metas;
+    const AssignMetaList& metas = d.node(result).asm_metas;
     ASSERT_EQ(metas.size(), 2u);
     EXPECT_EQ(metas[0].des, d.x);
     EXPECT_EQ(metas[1].des, d.y);
@@ -107,7 +108,7 @@ TEST(ZeroCondSchematicTest, ADestinationFirstMetInAnElifStartsWithItsEnable) {
     d.build();  // a top-level zif is assigned directly
 
     const NcpIdent result = d.folded<FlowBlockZeroCondIf>(zif);
-    const std::vector<AssignMeta>& metas = d.node(result).asm_metas;
+    const AssignMetaList& metas = d.node(result).asm_metas;
     ASSERT_EQ(metas.size(), 2u);
     const UeCond& ey = d.cond_event(metas[1]);
     ASSERT_EQ(ey.conds.size(), 1u);
@@ -148,7 +149,7 @@ TEST(ZeroCondSchematicTest, SwitchFoldsItsCasesInOrder) {
     EXPECT_DRAWN(d.m, result.global_id() - 5,
                  {TAKE, TAKE, TAKE, "UE_SWITCH", "UE_SWITCH", format("ASM_NODE_zsw_result_{}", zs.global_id())});
 
-    const std::vector<AssignMeta>& metas = d.node(result).asm_metas;
+    const AssignMetaList& metas = d.node(result).asm_metas;
     ASSERT_EQ(metas.size(), 2u);
     const UeSwitch& ex = d.switch_event(metas[0]);
     EXPECT_EQ(ex.selector, sel);

@@ -22,7 +22,7 @@ TEST(HcpFactoryTest, FactoriesNameStampAndFileIntoTheTracedModule) {
     EXPECT_EQ(e.abs_name(), format("EXPR_tmp_{}", id + 5));
 
     // The returned identity is complete and is the one stored.
-    EXPECT_EQ(r.module_handle, t.top.handle());
+    EXPECT_EQ(r.module_handle(), t.top.handle());
     EXPECT_EQ(t.m.arena<Reg>().get(r.handle()).ident, r);
 
     const Module& mod = t.module();
@@ -47,7 +47,7 @@ TEST(HcpFactoryTest, DuringFlowBuildComponentsArePendingOnly) {
     for (const auto& list : t.module().user_hcps) EXPECT_TRUE(list.empty());
     for (const auto& list : t.module().system_hcps) EXPECT_TRUE(list.empty());
     // Stamped all the same.
-    EXPECT_EQ(t.m.arena<Reg>().get(r.handle()).ident.module_handle, t.top.handle());
+    EXPECT_EQ(t.m.arena<Reg>().get(r.handle()).ident.module_handle(), t.top.handle());
 }
 
 TEST(HcpFactoryTest, NoTracedModuleStopsAfterTheComponentIsMade) {

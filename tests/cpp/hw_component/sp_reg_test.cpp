@@ -24,11 +24,11 @@ struct SpRegModel : TracedModel {
 
     TriggerSig full() const {
         TriggerSig s;
-        s.hold = hold;
-        s.int_reset = rst;
-        s.int_start = start;
-        s.mrst = mrst;
-        s.clk = clk;
+        s.set_hold(hold);
+        s.set_int_reset(rst);
+        s.set_int_start(start);
+        s.set_mrst(mrst);
+        s.set_clk(clk);
         s.push_depend_node(d0, std::nullopt);
         s.push_depend_node(d1, g1);
         return s;
@@ -72,7 +72,7 @@ TEST(TriggerSigTest, IntegrityCheckTestsEverySignalInOrder) {
     t.full().integrity_check("R", t.m, own, 3);
 
     TriggerSig sig = t.full();
-    sig.int_start = t.wide;
+    sig.set_int_start(t.wide);
     sig.push_depend_node(make_wire(t.m, false, "late", 2), std::nullopt);
     EXPECT_FATAL(sig.integrity_check("R", t.m, own, 3), width_message("R", t.wide, 2));
 
@@ -178,7 +178,7 @@ TEST(StateRegTest, EventsFollowTheTriggerSet) {
     // A clock alone gives the default event only.
     const HcpIdent bare = make_state_reg(t.m, "b");
     TriggerSig only_clk;
-    only_clk.clk = t.clk;
+    only_clk.set_clk(t.clk);
     t.events<StateReg>(bare, only_clk);
     EXPECT_EQ(view_pool(t.m, bare), (std::vector<Ev>{{50, {}, t.reg<StateReg>(bare).unset_val, B, B}}));
 }
@@ -187,10 +187,10 @@ TEST(StateRegTest, Refusals) {
     SpRegModel t;
     const HcpIdent st = make_state_reg(t.m, "s");
     TriggerSig no_clk = t.full();
-    no_clk.clk.reset();
+    no_clk.set_clk(std::nullopt);
     EXPECT_FATAL(t.events<StateReg>(st, no_clk), "StateReg::build_update_event: clk_sig_i not assigned");
     TriggerSig wide = t.full();
-    wide.int_start = t.wide;
+    wide.set_int_start(t.wide);
     EXPECT_FATAL(t.events<StateReg>(st, wide), width_message(st.abs_name(), t.wide, 2));
     EXPECT_TRUE(t.pool(st).events.empty());
 }

@@ -212,7 +212,7 @@ TEST(UeDependencyTest, GatherAndRemapFollowEveryKind) {
               (std::tuple{io_sel, io_clk}));
     // A key must match the whole identity, not only the global id.
     HcpIdent unstamped = io_src;
-    unstamped.module_handle = ArenaHandle::null();
+    unstamped.set_module_handle(ArenaHandle::null());
     t.remap(w, HcpMap{{unstamped, t.src}});
     EXPECT_EQ(t.event<UeBasic>(leaf).src, io_src);
 }

@@ -64,7 +64,7 @@ TEST(IdentifierTest, EqualityUsesIdAndAbsoluteNameWhileHashUsesIdAlone) {
 
     // Stamped with a module: no longer equal, still hashes alike.
     HcpIdent stamped = a;
-    stamped.module_handle = ArenaHandle{0, 0};
+    stamped.set_module_handle(ArenaHandle{0, 0});
     EXPECT_NE(stamped, a);
     EXPECT_EQ(HcpIdentHash{}(stamped), HcpIdentHash{}(a));
 

@@ -39,9 +39,9 @@ TEST(BuildFlowTest, OneStepSequenceDrawsItsIdsInOrder) {
     const FlowBlockBase sb = d.base(s);
     ASSERT_EQ(sb.gen_nodes.size(), 1u);
     EXPECT_EQ(sb.gen_nodes[0].abs_name(), format("STATE_NODE_seq_state_{}_0_{}", sid, b + 23));
-    EXPECT_EQ(sb.triggers.mrst->abs_name(), format("OPR_NODE_flow_mrst_{}_{}", sid, b + 16));
-    EXPECT_EQ(sb.triggers.clk->abs_name(), format("OPR_NODE_flow_clk_{}_{}", sid, b + 17));
-    EXPECT_FALSE(sb.triggers.hold.has_value());
+    EXPECT_EQ(sb.triggers.mrst()->abs_name(), format("OPR_NODE_flow_mrst_{}_{}", sid, b + 16));
+    EXPECT_EQ(sb.triggers.clk()->abs_name(), format("OPR_NODE_flow_clk_{}_{}", sid, b + 17));
+    EXPECT_FALSE(sb.triggers.hold().has_value());
     EXPECT_EQ(sb.clk_srcs, (std::vector<HcpIdent>{top.system_hcps[size_t(HwComponentType::Wire)][0]}));
 
     // The assignment waits for its state: its event is wrapped in the state
@@ -333,17 +333,17 @@ TEST(BuildFlowTest, SourcesGoDownBeforeChildrenAndParentsBuild) {
     // The child inherits the hold sources (and clk, mrst) but not the start.
     EXPECT_EQ(ib.hold_srcs, (std::vector<HcpIdent>{h1, h2}));
     EXPECT_TRUE(ib.start_srcs.empty());
-    EXPECT_FALSE(ib.triggers.int_start.has_value());
-    ASSERT_TRUE(ib.triggers.hold && ob.triggers.hold && ob.triggers.int_start);
-    EXPECT_LT(ib.triggers.hold->global_id(), ob.triggers.hold->global_id());
+    EXPECT_FALSE(ib.triggers.int_start().has_value());
+    ASSERT_TRUE(ib.triggers.hold() && ob.triggers.hold() && ob.triggers.int_start());
+    EXPECT_LT(ib.triggers.hold()->global_id(), ob.triggers.hold()->global_id());
     // Two hold sources: one OR expression of the node's own name, then the node.
-    const HcpIdent ored = get_ncp_node(d.m, *ob.triggers.hold).get_exit_opr();
-    EXPECT_EQ(ored.abs_name(), format("EXPR_flow_hold_{}_{}", outer.global_id(), ob.triggers.hold->global_id() - 1));
-    EXPECT_EQ(ob.triggers.hold->abs_name(), format("OPR_NODE_flow_hold_{}_{}", outer.global_id(), ored.global_id() + 1));
+    const HcpIdent ored = get_ncp_node(d.m, *ob.triggers.hold()).get_exit_opr();
+    EXPECT_EQ(ored.abs_name(), format("EXPR_flow_hold_{}_{}", outer.global_id(), ob.triggers.hold()->global_id() - 1));
+    EXPECT_EQ(ob.triggers.hold()->abs_name(), format("OPR_NODE_flow_hold_{}_{}", outer.global_id(), ored.global_id() + 1));
     // Held and started: no fixed latency anywhere.
     EXPECT_EQ(d.wrap(inner).cycle(), -1);
     EXPECT_EQ(d.wrap(outer).cycle(), -1);
     // The start source starts the first step, beside the design's start.
     EXPECT_EQ(d.edges(d.wrap(inner).samples()[0]),
-              (std::vector<DependEdge>{edge(*ob.triggers.int_start), edge(d.start())}));
+              (std::vector<DependEdge>{edge(*ob.triggers.int_start()), edge(d.start())}));
 }

@@ -18,8 +18,8 @@ TEST(NodeTriggersTest, FillExtNodeCopiesTheBlockInputs) {
     n.add_depend_node(t.p0, t.g1);  // duplicates are kept
 
     NodeTriggers block;
-    block.int_reset = t.rst;
-    block.int_start = t.p1;
+    block.set_int_reset(t.rst);
+    block.set_int_start(t.p1);
     block.depend_nodes.push_back({t.p1, std::nullopt});
     n.fill_ext_node(block, false);
     // An absent block input clears the node's; int_start only on request;

@@ -44,11 +44,11 @@ struct NodeModel : TracedModel {
     // The TriggerSig that wire_all gives, resolved to the wires.
     TriggerSig full_sig() const {
         TriggerSig s;
-        s.hold = hold_w;
-        s.int_reset = rst_w;
-        s.int_start = start_w;
-        s.mrst = mrst_w;
-        s.clk = clk_w;
+        s.set_hold(hold_w);
+        s.set_int_reset(rst_w);
+        s.set_int_start(start_w);
+        s.set_mrst(mrst_w);
+        s.set_clk(clk_w);
         s.push_depend_node(d0_w, std::nullopt);
         s.push_depend_node(d1_w, g1);
         return s;

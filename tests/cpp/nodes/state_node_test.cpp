@@ -51,7 +51,7 @@ TEST(StateNodeTest, ExitBindingMakesOnlyWhatIsSet) {
     assign_ncp_node(t.m, plain, false, false);
     EXPECT_EQ(peek_global_id(), id + 1);
     EXPECT_FALSE(t.m.arena<StateNode>().get(plain.handle()).exit_opr.has_value());
-    EXPECT_EQ(t.m.arena<StateNode>().get(plain.handle()).triggers.clk, t.clk);
+    EXPECT_EQ(t.m.arena<StateNode>().get(plain.handle()).triggers.clk(), t.clk);
     id = peek_global_id();
     assign_ncp_node(t.m, plain, true, false);
     EXPECT_EQ(peek_global_id(), id + 1);  // the take only

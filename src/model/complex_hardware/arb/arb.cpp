@@ -55,7 +55,7 @@ void Arb::set_master_ack_locked(ModelArena& model) {
 
 namespace {
 // Stores a 1-bit input that may be set once.
-void set_once(std::optional<HcpIdent>& slot, const HcpIdent& sig, const ModelArena& model,
+void set_once(OptIdent<HcpIdent>& slot, const HcpIdent& sig, const ModelArena& model,
               const char* already_set, const char* not_one_bit) {
     if (slot) fatal(already_set);
     const int32_t width = get_hcp_assign(model, sig).get_des_slice().size();

@@ -15,11 +15,11 @@ namespace vorlent {
 class Arb final : public CcpRecord {
 public:
     HcpIdent master_req;  // "{name}_MREQ": the OR of every leaf's request
-    std::optional<HcpIdent> master_ack;  // gates every acknowledge when set
+    OptIdent<HcpIdent> master_ack;  // gates every acknowledge when set
     // Stored for the pipeline block that serves this arbiter; the arbiter's
     // own logic never reads them.
-    std::optional<HcpIdent> user_hold;
-    std::optional<HcpIdent> user_reset;
+    OptIdent<HcpIdent> user_hold;
+    OptIdent<HcpIdent> user_reset;
     std::vector<ArbLeaf> leaves;  // a leaf's index is its position
     ArbSamePriPolicy policy = ArbSamePriPolicy::AckOne;
 

@@ -19,7 +19,7 @@ class DynCounter final : public CcpRecord {
 public:
     HcpIdent reg;  // "{name}_CNT", the counter's width
     // The running value the next update commits; none after an update.
-    std::optional<HcpIdent> pending;
+    OptIdent<HcpIdent> pending;
     int32_t width = 0;
     // Numbers the names of the adds; a refused add uses up its number too.
     uint32_t add_count = 0;

@@ -56,17 +56,19 @@ void start_block_build(FlowBlock& block, ModelArena& model) {
 void finish_block_build(FlowBlock& block, ModelArena& model) {
     FlowBlockBase& base = block.get_base_mut();
     const uint64_t id = base.ident.global_id();
-    auto set = [&](std::optional<NcpIdent>& slot, const std::vector<HcpIdent>& srcs, const char* role) {
-        if (auto node = make_control_node(model, srcs, format("flow_{}_{}", role, id))) slot = std::move(node);
+    using Setter = void (NodeTriggers::*)(std::optional<NcpIdent>);
+    auto set = [&](Setter setter, const std::vector<HcpIdent>& srcs, const char* role) {
+        if (auto node = make_control_node(model, srcs, format("flow_{}_{}", role, id)))
+            (base.triggers.*setter)(std::move(node));
     };
-    set(base.triggers.hold, base.hold_srcs, "hold");
-    set(base.triggers.int_reset, base.rst_srcs, "rst");
-    set(base.triggers.int_start, base.start_srcs, "start");
-    set(base.triggers.mrst, base.mrst_srcs, "mrst");
+    set(&NodeTriggers::set_hold, base.hold_srcs, "hold");
+    set(&NodeTriggers::set_int_reset, base.rst_srcs, "rst");
+    set(&NodeTriggers::set_int_start, base.start_srcs, "start");
+    set(&NodeTriggers::set_mrst, base.mrst_srcs, "mrst");
     if (base.clk_srcs.size() >= 2)
         fatal(format("ExtSigType::Clk supports exactly one signal, got {} for {}", base.clk_srcs.size(),
                      format("flow_clk_{}", id)));
-    set(base.triggers.clk, base.clk_srcs, "clk");
+    set(&NodeTriggers::set_clk, base.clk_srcs, "clk");
 
     // A basic node takes hold, int_reset, mrst and clk from the block, never
     // its int_start.

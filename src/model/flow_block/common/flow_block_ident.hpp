@@ -58,6 +58,11 @@ struct FlowBlockIdent {
     friend bool operator==(const FlowBlockIdent&, const FlowBlockIdent&) = default;
 };
 
+template <>
+struct IdentKindField<FlowBlockIdent> {
+    static constexpr auto field = &FlowBlockIdent::block_type;
+};
+
 // "FlowBlockIdent { ident_base: ..., block_type: ..., join_policy: ..., chain_master: ... }"
 std::string debug_repr(const FlowBlockIdent& f);
 

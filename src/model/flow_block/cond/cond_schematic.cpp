@@ -37,7 +37,7 @@ NodeWrap build_cond(const CondSchematic& schematic, FlowBlockBase& base, ModelAr
     {
         NcpNode& node = get_ncp_node_mut(model, cond_node);
         node.fill_ext_node(base.triggers, false);
-        if (base.triggers.int_start) node.add_depend_node(*base.triggers.int_start, std::nullopt);
+        if (base.triggers.int_start()) node.add_depend_node(*base.triggers.int_start(), std::nullopt);
     }
     base.gen_nodes.push_back(cond_node);
     assign_ncp_node(model, cond_node, true, false);
@@ -74,7 +74,7 @@ NodeWrap build_cond(const CondSchematic& schematic, FlowBlockBase& base, ModelAr
         get_ncp_node_mut(model, exit).add_depend_node(cond_node, *chain.term());
         cycles.push_back(0);
     }
-    if (base.triggers.int_start) cycles.push_back(IN_CONSIST_CYCLE_USED);
+    if (base.triggers.int_start()) cycles.push_back(IN_CONSIST_CYCLE_USED);
 
     assign_ncp_node(model, exit, true, true);
     for (const NodeWrap& w : branches)

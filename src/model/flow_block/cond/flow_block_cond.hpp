@@ -35,7 +35,7 @@ private:
 // An elif (with a condition) or else (without) continuation of a chain.
 class FlowBlockCondElif final : public FlowBlockRecord {
 public:
-    std::optional<HcpIdent> cond;
+    OptIdent<HcpIdent> cond;
     std::optional<NodeWrap> built;
 
     static FlowBlockCondElif make(std::string_view name, std::optional<HcpIdent> cond);

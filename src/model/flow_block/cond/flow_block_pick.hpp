@@ -29,7 +29,7 @@ private:
 // A pick branch: pif (with its own condition) or pidef (the default, without).
 class FlowBlockPickIf final : public FlowBlockRecord {
 public:
-    std::optional<HcpIdent> cond;
+    OptIdent<HcpIdent> cond;
     std::optional<NodeWrap> built;
 
     static FlowBlockPickIf make(std::string_view name, std::optional<HcpIdent> cond);

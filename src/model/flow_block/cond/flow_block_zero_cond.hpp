@@ -14,7 +14,7 @@ class FlowBlockZeroCondIf final : public FlowBlockRecord {
 public:
     HcpIdent cond;
     std::vector<AssignMeta> metas;   // its own assignments, gathered by the build
-    std::optional<NcpIdent> result;  // the folded assignment node
+    OptIdent<NcpIdent> result;  // the folded assignment node
 
     static FlowBlockZeroCondIf make(std::string_view name, HcpIdent cond);
     static FlowBlockZeroCondIf arena_default();
@@ -32,7 +32,7 @@ private:
 // zelif (with a condition) or zelse (without).
 class FlowBlockZeroCondElif final : public FlowBlockRecord {
 public:
-    std::optional<HcpIdent> cond;
+    OptIdent<HcpIdent> cond;
     std::vector<AssignMeta> metas;  // its own assignments, gathered by the build
 
     static FlowBlockZeroCondElif make(std::string_view name, std::optional<HcpIdent> cond);
@@ -51,7 +51,7 @@ private:
 class FlowBlockZeroSwitch final : public FlowBlockRecord {
 public:
     HcpIdent selector;
-    std::optional<NcpIdent> result;  // the folded assignment node
+    OptIdent<NcpIdent> result;  // the folded assignment node
 
     static FlowBlockZeroSwitch make(std::string_view name, HcpIdent selector);
     static FlowBlockZeroSwitch arena_default();

@@ -45,7 +45,7 @@ NodeWrap build_pick(FlowBlockBase& base, ModelArena& model) {
     {
         NcpNode& node = get_ncp_node_mut(model, entry);
         node.fill_ext_node(base.triggers, false);
-        if (base.triggers.int_start) node.add_depend_node(*base.triggers.int_start, std::nullopt);
+        if (base.triggers.int_start()) node.add_depend_node(*base.triggers.int_start(), std::nullopt);
     }
     base.gen_nodes.push_back(entry);
     assign_ncp_node(model, entry, true, false);
@@ -91,7 +91,7 @@ NodeWrap build_pick(FlowBlockBase& base, ModelArena& model) {
         get_ncp_node_mut(model, exit).add_depend_node(entry, *term);
         cycles.push_back(0);
     }
-    if (base.triggers.int_start) cycles.push_back(IN_CONSIST_CYCLE_USED);
+    if (base.triggers.int_start()) cycles.push_back(IN_CONSIST_CYCLE_USED);
 
     assign_ncp_node(model, exit, true, true);
     for (const NodeWrap& w : pifs)

@@ -31,7 +31,7 @@ HcpIdent counter_register(ModelArena& model, const NcpIdent& counter) {
     return reg;
 }
 
-NodeWrap build_counter_loop(int32_t last_loop_cnt, std::optional<HcpIdent>& loop_id_expr_i,
+NodeWrap build_counter_loop(int32_t last_loop_cnt, OptIdent<HcpIdent>& loop_id_expr_i,
                             FlowBlockBase& base, ModelArena& model) {
     assert_eq(base.sub_blocks.size(), size_t(1), "counter loop must have exactly one body block");
     if (!base.con_blocks.empty()) fatal("counter loop does not support con blocks");
@@ -54,8 +54,8 @@ NodeWrap build_counter_loop(int32_t last_loop_cnt, std::optional<HcpIdent>& loop
     const HcpIdent at_last = get_ncp_node(model, counter).get_exit_opr();
 
     const NcpIdent loop = make_filled_pseudo(model, base, format("cloop_loop_{}", id));
-    if (base.triggers.int_start)
-        get_ncp_node_mut(model, loop).add_depend_node(*base.triggers.int_start, std::nullopt);
+    if (base.triggers.int_start())
+        get_ncp_node_mut(model, loop).add_depend_node(*base.triggers.int_start(), std::nullopt);
     const HcpIdent not_last = make_expression_single(model, false, format("cloop_not_last_{}", id),
                                                      LogicOp::BitwiseInvr, at_last, std::nullopt);
     const DependEdge restart =
@@ -70,11 +70,11 @@ NodeWrap build_counter_loop(int32_t last_loop_cnt, std::optional<HcpIdent>& loop
 
     // Leaving the loop clears the counter, as does the block's own reset.
     NcpIdent clear = exit;
-    if (base.triggers.int_reset) {
+    if (base.triggers.int_reset()) {
         clear = make_filled_pseudo(model, base, format("cloop_rst_{}", id));
         NcpNode& node = get_ncp_node_mut(model, clear);
         node.add_depend_node(exit, std::nullopt);
-        node.add_depend_node(*base.triggers.int_reset, std::nullopt);
+        node.add_depend_node(*base.triggers.int_reset(), std::nullopt);
         assign_ncp_node(model, clear, true, true);
     }
     get_ncp_node_mut(model, counter).set_int_reset_node(clear);

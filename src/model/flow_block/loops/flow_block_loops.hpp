@@ -49,7 +49,7 @@ private:
 // Runs its body last_loop_cnt times in a row.
 class FlowBlockCounterLoop final : public FlowBlockRecord {
 public:
-    std::optional<HcpIdent> loop_id_expr_i;  // the loop's counter register, once built
+    OptIdent<HcpIdent> loop_id_expr_i;  // the loop's counter register, once built
     int32_t last_loop_cnt = 0;
     std::optional<NodeWrap> built;
 

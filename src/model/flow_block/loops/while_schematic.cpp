@@ -53,7 +53,7 @@ NodeWrap build_while(const HcpIdent& cond, bool use_state_node, FlowBlockBase& b
     {
         NcpNode& node = get_ncp_node_mut(model, cond_node);
         node.fill_ext_node(base.triggers, false);
-        if (base.triggers.int_start) node.add_depend_node(*base.triggers.int_start, std::nullopt);
+        if (base.triggers.int_start()) node.add_depend_node(*base.triggers.int_start(), std::nullopt);
     }
     base.gen_nodes.push_back(cond_node);
     assign_ncp_node(model, cond_node, true, false);
@@ -87,9 +87,9 @@ NodeWrap build_do_while(const HcpIdent& cond, FlowBlockBase& base, ModelArena& m
 
     const NodeWrap body = summarize_body(model, base);
     const bool through_state = restart_through_state(model, body);
-    if (base.triggers.int_start)
+    if (base.triggers.int_start())
         for (const NcpIdent& entry : body.samples())
-            get_ncp_node_mut(model, entry).add_depend_node(*base.triggers.int_start, std::nullopt);
+            get_ncp_node_mut(model, entry).add_depend_node(*base.triggers.int_start(), std::nullopt);
     const DependEdge restart =
         pass_restart_edge(model, base, body, through_state, format("dowhile_restart_{}", id), cond);
     for (const NcpIdent& entry : body.samples())

@@ -163,7 +163,7 @@ NodeWrap build_par(ParSchematic& s, FlowBlockBase& base, ModelArena& model) {
         // starts every branch (and the start signal, if any, starts it).
         const NcpIdent entry =
             make_filled_node(model, base, make_pseudo_node(model, format("par_entry_{}", id), 1, LogicOp::BitwiseOr));
-        if (base.triggers.int_start) get_ncp_node_mut(model, entry).add_depend_node(*base.triggers.int_start, std::nullopt);
+        if (base.triggers.int_start()) get_ncp_node_mut(model, entry).add_depend_node(*base.triggers.int_start(), std::nullopt);
         assign_ncp_node(model, entry, true, false);
         for (const NcpIdent& e : samples) get_ncp_node_mut(model, e).add_depend_node(entry, std::nullopt);
         exit = first_end_exit(model, base, id, entry, cands);
@@ -173,8 +173,8 @@ NodeWrap build_par(ParSchematic& s, FlowBlockBase& base, ModelArena& model) {
     }
 
     // All branches start when the start signal fires.
-    if (base.triggers.int_start) {
-        const NcpIdent start = *base.triggers.int_start;
+    if (base.triggers.int_start()) {
+        const NcpIdent start = *base.triggers.int_start();
         for (const NcpIdent& e : samples) get_ncp_node_mut(model, e).add_depend_node(start, std::nullopt);
     }
     if (!s.no_sync) {

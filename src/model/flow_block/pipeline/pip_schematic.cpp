@@ -45,7 +45,7 @@ void FlowBlockPip::build_hw_component(ModelArena& model) {
     // The wait state is not held: a held pipeline keeps polling its requests.
     const NcpIdent wait = make_state_node(model, false, format("pip_wait4syn_{}", id));
     NodeTriggers unheld = base.triggers;
-    unheld.hold.reset();
+    unheld.set_hold(std::nullopt);
     get_ncp_node_mut(model, wait).fill_ext_node(unheld, false);
     base.gen_nodes.push_back(wait);
 
@@ -62,7 +62,7 @@ void FlowBlockPip::build_hw_component(ModelArena& model) {
     NcpNode& ent = get_ncp_node_mut(model, entrance);
     ent.add_depend_node(restart.node, restart.guard);
     ent.add_depend_node(wait, std::nullopt);
-    if (base.triggers.int_start) ent.add_depend_node(*base.triggers.int_start, std::nullopt);
+    if (base.triggers.int_start()) ent.add_depend_node(*base.triggers.int_start(), std::nullopt);
 
     const HcpIdent zero = make_val(model, false, format("pip_zero_{}", id), 1, 0);
     const NcpIdent dummy_exit = make_opr_node(model, format("pip_dummy_exit_{}", id), zero);

@@ -13,9 +13,9 @@ namespace vorlent {
 // A step that takes one state: a direct assignment node, or a zero-delay
 // child that stands for one until the build resolves it.
 struct SeqBasicEle {
-    std::optional<NcpIdent> asm_node_i;
-    std::optional<NcpIdent> state_node_i;
-    std::optional<FlowBlockIdent> block;
+    OptIdent<NcpIdent> asm_node_i;
+    OptIdent<NcpIdent> state_node_i;
+    OptIdent<FlowBlockIdent> block;
 };
 
 // A nested SubFlow block and, once built, its summary.

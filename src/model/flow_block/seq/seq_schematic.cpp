@@ -69,8 +69,8 @@ NodeWrap build_seq(SeqSchematic& schematic, FlowBlockBase& base, ModelArena& mod
         add_depend_node(model, schematic.elements[i], exit_of(schematic.elements[i - 1]));
 
     // A start source starts the first step too, so the latency is not fixed.
-    if (base.triggers.int_start) {
-        add_depend_node(model, schematic.elements.front(), *base.triggers.int_start);
+    if (base.triggers.int_start()) {
+        add_depend_node(model, schematic.elements.front(), *base.triggers.int_start());
         cycles.push_back(IN_CONSIST_CYCLE_USED);
     }
 

@@ -27,7 +27,7 @@ NodeWrap build_wait(const std::variant<WaitCondTarget, WaitCycleTarget>& target,
     {
         NcpNode& n = get_ncp_node_mut(model, node);
         n.fill_ext_node(base.triggers, false);
-        if (base.triggers.int_start) n.add_depend_node(*base.triggers.int_start, std::nullopt);
+        if (base.triggers.int_start()) n.add_depend_node(*base.triggers.int_start(), std::nullopt);
     }
     base.gen_nodes.push_back(node);
     assign_ncp_node(model, node, true, false);

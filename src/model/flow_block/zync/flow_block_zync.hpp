@@ -11,7 +11,7 @@ namespace vorlent {
 // One arbiter a zync block contends on: the leaf it registered there and an
 // optional condition.
 struct ZyncArbBind {
-    std::optional<HcpIdent> cond_i;
+    OptIdent<HcpIdent> cond_i;
     CcpIdent arb_i;
     uint32_t channel = 0;
 };

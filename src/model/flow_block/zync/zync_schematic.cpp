@@ -84,7 +84,7 @@ void FlowBlockZync::build_hw_component(ModelArena& model) {
 
     NcpNode& st = get_ncp_node_mut(model, state);
     st.add_depend_node(state, no_grant);
-    if (base.triggers.int_start) st.add_depend_node(*base.triggers.int_start, std::nullopt);
+    if (base.triggers.int_start()) st.add_depend_node(*base.triggers.int_start(), std::nullopt);
     get_ncp_node_mut(model, asm_node).add_depend_node(state, *grant);
     assign_asm_from_state_node(model, asm_node);
 

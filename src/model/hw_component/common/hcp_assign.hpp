@@ -21,9 +21,19 @@ struct IoMark {
 
 struct HcpAssign {
     UpdatePool update_pool;
-    // Few components are ports: the mark is held apart, shared by copies and
-    // replaced whole, never changed in place.
-    std::shared_ptr<const IoMark> io_mark;
+    // Few components are ports: the mark is held apart and replaced whole,
+    // never changed in place.
+    std::unique_ptr<const IoMark> io_mark;
+
+    HcpAssign() = default;
+    HcpAssign(HcpAssign&&) noexcept = default;
+    HcpAssign& operator=(HcpAssign&&) noexcept = default;
+    HcpAssign(const HcpAssign& o)
+        : update_pool(o.update_pool), io_mark(o.io_mark ? new IoMark(*o.io_mark) : nullptr) {}
+    HcpAssign& operator=(const HcpAssign& o) {
+        if (this != &o) *this = HcpAssign(o);
+        return *this;
+    }
 };
 
 }  // namespace vorlent

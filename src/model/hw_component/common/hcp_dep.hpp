@@ -26,7 +26,7 @@ public:
     }
 
     void insert(const HcpIdent& h) {
-        if (skipped_module_ && h.module_handle == *skipped_module_) return;
+        if (skipped_module_ && h.module_handle() == *skipped_module_) return;
         Base::insert(h);
     }
 
@@ -43,6 +43,10 @@ inline void remap_hcp(HcpIdent& sig, const HcpMap& map) {
 }
 
 inline void remap_hcp(std::optional<HcpIdent>& sig, const HcpMap& map) {
+    if (sig) remap_hcp(*sig, map);
+}
+
+inline void remap_hcp(OptIdent<HcpIdent>& sig, const HcpMap& map) {
     if (sig) remap_hcp(*sig, map);
 }
 

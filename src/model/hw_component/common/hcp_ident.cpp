@@ -33,9 +33,18 @@ HcpIdent HcpIdent::make(HwComponentType hw_type, uint8_t sensitive_type, bool is
     return h;
 }
 
+void HcpIdent::set_module_handle(ArenaHandle module) {
+    if (module.is_null()) {
+        module_slot_ = 0;
+        return;
+    }
+    assert_eq(module.generation, uint32_t(0), "HcpIdent::set_module_handle: module handle of a later generation");
+    module_slot_ = module.index + 1;
+}
+
 std::string debug_repr(const HcpIdent& h) {
     return format("HcpIdent { hw_type: {}, ident_base: {}, module_handle: {}, sensitive_type: {} }",
-                  hw_type_debug(h.hw_type), debug_repr(h.ident_base), debug_repr(h.module_handle),
+                  hw_type_debug(h.hw_type), debug_repr(h.ident_base), debug_repr(h.module_handle()),
                   unsigned(h.sensitive_type));
 }
 

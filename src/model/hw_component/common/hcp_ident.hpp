@@ -15,7 +15,14 @@ namespace vorlent {
 // a copy of the module's identity (see module_ident_of).
 struct HcpIdent {
     IdentBase ident_base;
-    ArenaHandle module_handle = ArenaHandle::null();  // null until stamped
+
+private:
+    // The module's slot index plus one, 0 for none: the identity stays at 32
+    // bytes (its last two free for a record that holds it), and it is copied
+    // into nearly every record of the model.
+    uint32_t module_slot_ = 0;
+
+public:
     HwComponentType hw_type = HwComponentType::Reg;
     uint8_t sensitive_type = SENS_CLOCKED;
 
@@ -27,7 +34,20 @@ struct HcpIdent {
     std::string_view abs_name() const { return ident_base.abs_name(); }
     ArenaHandle handle() const { return ident_base.arena_handle(); }
 
+    // The module's handle; null until stamped.
+    ArenaHandle module_handle() const {
+        return module_slot_ ? ArenaHandle{module_slot_ - 1, 0} : ArenaHandle::null();
+    }
+    // Module slots are never reused, so a module's handle always has the
+    // first generation; any other stops as a broken invariant.
+    void set_module_handle(ArenaHandle module);
+
     friend bool operator==(const HcpIdent&, const HcpIdent&) = default;
+};
+
+template <>
+struct IdentKindField<HcpIdent> {
+    static constexpr auto field = &HcpIdent::hw_type;
 };
 
 std::string debug_repr(const HcpIdent& h);

@@ -90,7 +90,7 @@ public:
 
     // The IO mark; a new mark replaces the old one.
     void mark_as_io(bool is_input, std::string io_name) {
-        get_hcp_assign_mut().io_mark = std::make_shared<const IoMark>(IoMark{std::move(io_name), is_input});
+        get_hcp_assign_mut().io_mark = std::make_unique<const IoMark>(IoMark{std::move(io_name), is_input});
     }
     bool is_marked_as_io() const { return get_hcp_assign().io_mark != nullptr; }
     std::optional<IoMark> get_io_mark() const {

@@ -2,8 +2,7 @@
 // The events stay in their arenas; the pool holds their identities only.
 #pragma once
 
-#include <vector>
-
+#include "common/small_vec.hpp"
 #include "model/hw_component/common/hcp_dep.hpp"
 #include "model/hw_component/update_event/update_event_ident.hpp"
 
@@ -12,7 +11,8 @@ namespace vorlent {
 class ModelArena;
 
 struct UpdatePool {
-    std::vector<UpdateEventIdent> events;
+    // Every component has a pool, and many hold no or few events.
+    SmallVec<UpdateEventIdent, 0> events;
 
     // Appends without any check of kind, duplicates or destination.
     void add_update_event(UpdateEventIdent ue) { events.push_back(std::move(ue)); }

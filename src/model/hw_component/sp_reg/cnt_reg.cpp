@@ -44,10 +44,10 @@ void CntReg::build_update_event(ModelArena& model) {
     const TriggerSig& t = trigger_sig;
     for (const TriggerDepend& d : t.depend_list)
         append_event(model, d.sig, d.guard, next, whole, whole, 51);
-    if (t.hold) append_event(model, t.hold, std::nullopt, ident, whole, whole, 52);
-    if (t.int_reset) append_event(model, t.int_reset, std::nullopt, cleared, whole, whole, 53);
-    if (t.int_start) append_event(model, t.int_start, std::nullopt, next, whole, whole, 54);
-    if (t.mrst) append_event(model, t.mrst, std::nullopt, cleared, whole, whole, DEFAULT_UE_PRI_RST);
+    if (t.hold()) append_event(model, t.hold(), std::nullopt, ident, whole, whole, 52);
+    if (t.int_reset()) append_event(model, t.int_reset(), std::nullopt, cleared, whole, whole, 53);
+    if (t.int_start()) append_event(model, t.int_start(), std::nullopt, next, whole, whole, 54);
+    if (t.mrst()) append_event(model, t.mrst(), std::nullopt, cleared, whole, whole, DEFAULT_UE_PRI_RST);
 }
 
 }  // namespace vorlent

@@ -15,10 +15,10 @@ public:
     int32_t max_cycle = 0;
 
     // Support signals, absent until build_support_signal.
-    std::optional<HcpIdent> last_cycle;  // "{}_LAST_CYCLE": max_cycle - 1
-    std::optional<HcpIdent> zero;        // "{}_ZERO": 0
-    std::optional<HcpIdent> at_last;     // "{}_AT_LAST": register == last, the end expression
-    std::optional<HcpIdent> inc;         // "{}_INC": register + inc_val
+    OptIdent<HcpIdent> last_cycle;  // "{}_LAST_CYCLE": max_cycle - 1
+    OptIdent<HcpIdent> zero;        // "{}_ZERO": 0
+    OptIdent<HcpIdent> at_last;     // "{}_AT_LAST": register == last, the end expression
+    OptIdent<HcpIdent> inc;         // "{}_INC": register + inc_val
 
     CntReg() = default;
     CntReg(HcpIdent id, int32_t w, int32_t inc, int32_t max)

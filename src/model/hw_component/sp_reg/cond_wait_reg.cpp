@@ -47,15 +47,15 @@ void CondWaitStateReg::build_update_event(ModelArena& model) {
     // The event order of make_ue_full(cond, is_up): the basic event, the
     // AND of both conditions, then the conditional event around it.
     const UpdateEventIdent fall = make_ue_basic(model, down, 0, 1, 0, 1, 50,
-                                                ClockMode::PosEdge, false, t.clk);
+                                                ClockMode::PosEdge, false, t.clk());
     const HcpIdent cond_and_up = make_expression(model, false, "cond_dis_expr", LogicOp::BitwiseAnd,
                                                  cond, is_up, range, bit);
     add_update_event(make_ue_add_dis(model, cond_and_up, std::nullopt, fall));
-    if (t.hold) append_event(model, t.hold, std::nullopt, ident, bit, bit, 51);
+    if (t.hold()) append_event(model, t.hold(), std::nullopt, ident, bit, bit, 51);
     for (const TriggerDepend& d : t.depend_list)
         append_event(model, d.sig, d.guard, up, bit, bit, 53);
-    if (t.int_reset) append_event(model, t.int_reset, std::nullopt, down, bit, bit, 52);
-    if (t.mrst) append_event(model, t.mrst, std::nullopt, down, bit, bit, DEFAULT_UE_PRI_RST);
+    if (t.int_reset()) append_event(model, t.int_reset(), std::nullopt, down, bit, bit, 52);
+    if (t.mrst()) append_event(model, t.mrst(), std::nullopt, down, bit, bit, DEFAULT_UE_PRI_RST);
 }
 
 }  // namespace vorlent

@@ -13,10 +13,10 @@ public:
     uint32_t cond_stop = 0;
 
     // Support signals, absent until build_support_signal.
-    std::optional<HcpIdent> up_state;    // "{}_UP_STATE": 1
-    std::optional<HcpIdent> down_state;  // "{}_DOWN_STATE": 0
-    std::optional<HcpIdent> self_is_up;  // "{}_SELF_IS_UP": register == 1
-    std::optional<HcpIdent> end_expr;    // "{}_END_EXPR": register AND condition
+    OptIdent<HcpIdent> up_state;    // "{}_UP_STATE": 1
+    OptIdent<HcpIdent> down_state;  // "{}_DOWN_STATE": 0
+    OptIdent<HcpIdent> self_is_up;  // "{}_SELF_IS_UP": register == 1
+    OptIdent<HcpIdent> end_expr;    // "{}_END_EXPR": register AND condition
 
     CondWaitStateReg() = default;
     explicit CondWaitStateReg(HcpIdent id) : SpRegBase(std::move(id)) {}

@@ -41,11 +41,11 @@ void CycleWaitStateReg::build_update_event(ModelArena& model) {
     const TriggerSig& t = trigger_sig;
     append_event(model, end, std::nullopt, idle, whole, whole, 50);
     append_event(model, step_cond, std::nullopt, step, upper, upper, 51);
-    if (t.hold) append_event(model, t.hold, std::nullopt, ident, whole, whole, 52);
+    if (t.hold()) append_event(model, t.hold(), std::nullopt, ident, whole, whole, 52);
     for (const TriggerDepend& d : t.depend_list)
         append_event(model, d.sig, d.guard, start, whole, whole, 54);
-    if (t.int_reset) append_event(model, t.int_reset, std::nullopt, idle, whole, whole, 53);
-    if (t.mrst) append_event(model, t.mrst, std::nullopt, idle, whole, whole, DEFAULT_UE_PRI_RST);
+    if (t.int_reset()) append_event(model, t.int_reset(), std::nullopt, idle, whole, whole, 53);
+    if (t.mrst()) append_event(model, t.mrst(), std::nullopt, idle, whole, whole, DEFAULT_UE_PRI_RST);
 }
 
 }  // namespace vorlent

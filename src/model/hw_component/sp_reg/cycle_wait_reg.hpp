@@ -17,15 +17,15 @@ public:
     int32_t width = 0;                  // w + 1
 
     // Support signals, absent until build_support_signal.
-    std::optional<HcpIdent> idle_cnt;    // "{}_IDLE_CNT": 0
-    std::optional<HcpIdent> start_cnt;   // "{}_START_CNT": 3
-    std::optional<HcpIdent> inc_step;    // "{}_INC_STEP": 2
-    std::optional<HcpIdent> end_full;    // "{}_END_FULL": 2N + 1
-    std::optional<HcpIdent> is_active;   // "{}_IS_ACTIVE": register != idle
-    std::optional<HcpIdent> is_end;      // "{}_IS_END": register == end
-    std::optional<HcpIdent> is_not_end;  // "{}_IS_NOT_END": register != end
-    std::optional<HcpIdent> inc_cond;    // "{}_INC_COND": active AND not end
-    std::optional<HcpIdent> inc_expr;    // "{}_INC_EXPR": register + 2
+    OptIdent<HcpIdent> idle_cnt;    // "{}_IDLE_CNT": 0
+    OptIdent<HcpIdent> start_cnt;   // "{}_START_CNT": 3
+    OptIdent<HcpIdent> inc_step;    // "{}_INC_STEP": 2
+    OptIdent<HcpIdent> end_full;    // "{}_END_FULL": 2N + 1
+    OptIdent<HcpIdent> is_active;   // "{}_IS_ACTIVE": register != idle
+    OptIdent<HcpIdent> is_end;      // "{}_IS_END": register == end
+    OptIdent<HcpIdent> is_not_end;  // "{}_IS_NOT_END": register != end
+    OptIdent<HcpIdent> inc_cond;    // "{}_INC_COND": active AND not end
+    OptIdent<HcpIdent> inc_expr;    // "{}_INC_EXPR": register + 2
 
     CycleWaitStateReg() = default;
     CycleWaitStateReg(HcpIdent id, int32_t n, int32_t log_w)

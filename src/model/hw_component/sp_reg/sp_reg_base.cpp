@@ -19,7 +19,7 @@ int32_t floor_log2_i32(double x) {
     return int32_t(v);
 }
 
-const HcpIdent& require_support_signal(const std::optional<HcpIdent>& sig) {
+const HcpIdent& require_support_signal(const OptIdent<HcpIdent>& sig) {
     if (!sig) [[unlikely]]
         fatal("build_support_signal must be called first");
     return *sig;
@@ -34,7 +34,7 @@ void SpRegBase::append_event(ModelArena& model, std::optional<HcpIdent> en,
                              Slice src_range, int32_t priority) {
     add_update_event(make_ue_full(model, std::move(en), std::move(dis), src, des.start, des.stop,
                                   src_range.start, src_range.stop, priority, ClockMode::PosEdge,
-                                  false, trigger_sig.clk));
+                                  false, trigger_sig.clk()));
 }
 
 }  // namespace vorlent

@@ -50,6 +50,6 @@ protected:
 int32_t floor_log2_i32(double x);
 
 // "build_support_signal must be called first" unless the signal exists.
-const HcpIdent& require_support_signal(const std::optional<HcpIdent>& sig);
+const HcpIdent& require_support_signal(const OptIdent<HcpIdent>& sig);
 
 }  // namespace vorlent

@@ -16,19 +16,19 @@ StateReg StateReg::make(ModelArena& model, bool is_user_com, std::string_view na
 void StateReg::build_update_event(ModelArena& model) {
     const std::string owner(ident.abs_name());
     trigger_sig.integrity_check(owner, model, ident, 1);
-    if (!trigger_sig.clk) fatal("StateReg::build_update_event: clk_sig_i not assigned");
+    if (!trigger_sig.clk()) fatal("StateReg::build_update_event: clk_sig_i not assigned");
 
     constexpr Slice bit{0, 1};
     const TriggerSig& t = trigger_sig;
     append_event(model, std::nullopt, std::nullopt, unset_val, bit, bit, 50);
     // A held state keeps its value, so a held block resumes where it was
     // instead of turning every one of its states on.
-    if (t.hold) append_event(model, t.hold, std::nullopt, ident, bit, bit, 51);
+    if (t.hold()) append_event(model, t.hold(), std::nullopt, ident, bit, bit, 51);
     for (const TriggerDepend& d : t.depend_list)
         append_event(model, d.sig, d.guard, set_val, bit, bit, 53);
-    if (t.int_reset) append_event(model, t.int_reset, std::nullopt, unset_val, bit, bit, 52);
-    if (t.int_start) append_event(model, t.int_start, std::nullopt, set_val, bit, bit, 54);
-    if (t.mrst) append_event(model, t.mrst, std::nullopt, unset_val, bit, bit, DEFAULT_UE_PRI_RST);
+    if (t.int_reset()) append_event(model, t.int_reset(), std::nullopt, unset_val, bit, bit, 52);
+    if (t.int_start()) append_event(model, t.int_start(), std::nullopt, set_val, bit, bit, 54);
+    if (t.mrst()) append_event(model, t.mrst(), std::nullopt, unset_val, bit, bit, DEFAULT_UE_PRI_RST);
 }
 
 }  // namespace vorlent

@@ -35,7 +35,7 @@ void SyncReg::build_update_event(ModelArena& model) {
     constexpr Slice bit{0, 1};
     const TriggerSig& t = trigger_sig;
     append_event(model, ends, std::nullopt, cleared, whole, whole, 50);
-    if (t.hold) append_event(model, t.hold, std::nullopt, ident, whole, whole, 51);
+    if (t.hold()) append_event(model, t.hold(), std::nullopt, ident, whole, whole, 51);
 
     int32_t k = 0;
     for (const TriggerDepend& d : t.depend_list) {
@@ -57,8 +57,8 @@ void SyncReg::build_update_event(ModelArena& model) {
     assert_eq(t.depend_list.size(), size_t(size),
               format("SyncReg '{}': {} of {} bit slots filled", owner, t.depend_list.size(), size));
 
-    if (t.int_reset) append_event(model, t.int_reset, std::nullopt, cleared, whole, whole, 52);
-    if (t.mrst) append_event(model, t.mrst, std::nullopt, cleared, whole, whole, DEFAULT_UE_PRI_RST);
+    if (t.int_reset()) append_event(model, t.int_reset(), std::nullopt, cleared, whole, whole, 52);
+    if (t.mrst()) append_event(model, t.mrst(), std::nullopt, cleared, whole, whole, DEFAULT_UE_PRI_RST);
 }
 
 }  // namespace vorlent

@@ -12,12 +12,12 @@ public:
     int32_t size = 0;  // the number of one-bit slots, and the width
 
     // Support signals, absent until build_support_signal.
-    std::optional<HcpIdent> up_state;      // "{}_UP_STATE": 1 (1 bit)
-    std::optional<HcpIdent> up_full;       // "{}_UP_FULL": all ones
-    std::optional<HcpIdent> down_full;     // "{}_DOWN_FULL": 0
-    std::optional<HcpIdent> test_wire;     // "{}_TEST_WIRE": the slots firing this cycle
-    std::optional<HcpIdent> end_expr;      // "{}_END_EXPR": (register OR test wire) == all ones
-    std::optional<HcpIdent> end_expr_inv;  // "{}_END_EXPR_INV"
+    OptIdent<HcpIdent> up_state;      // "{}_UP_STATE": 1 (1 bit)
+    OptIdent<HcpIdent> up_full;       // "{}_UP_FULL": all ones
+    OptIdent<HcpIdent> down_full;     // "{}_DOWN_FULL": 0
+    OptIdent<HcpIdent> test_wire;     // "{}_TEST_WIRE": the slots firing this cycle
+    OptIdent<HcpIdent> end_expr;      // "{}_END_EXPR": (register OR test wire) == all ones
+    OptIdent<HcpIdent> end_expr_inv;  // "{}_END_EXPR_INV"
 
     SyncReg() = default;
     SyncReg(HcpIdent id, int32_t n) : SpRegBase(std::move(id)), size(n) {}

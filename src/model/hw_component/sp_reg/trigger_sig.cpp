@@ -10,8 +10,7 @@ void TriggerSig::integrity_check(std::string_view owner_name, const ModelArena& 
     auto check = [&](const HcpIdent& sig) {
         check_ident_bit_size(model, sig, 1, owner_name, self, own_width);
     };
-    for (const auto* ctrl : {&hold, &int_reset, &int_start, &mrst, &clk})
-        if (*ctrl) check(**ctrl);
+    for_each_present(check);
     for (const TriggerDepend& d : depend_list) {
         check(d.sig);
         if (d.guard) check(*d.guard);

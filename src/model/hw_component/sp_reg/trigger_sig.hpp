@@ -5,8 +5,9 @@
 
 #include <optional>
 #include <string_view>
-#include <vector>
 
+#include "common/small_vec.hpp"
+#include "model/common/control_inputs.hpp"
 #include "model/hw_component/common/hcp_ident.hpp"
 
 namespace vorlent {
@@ -17,18 +18,16 @@ class ModelArena;
 // present) is 1.
 struct TriggerDepend {
     HcpIdent sig;
-    std::optional<HcpIdent> guard;
+    OptIdent<HcpIdent> guard;
 
     friend bool operator==(const TriggerDepend&, const TriggerDepend&) = default;
 };
 
-struct TriggerSig {
-    std::optional<HcpIdent> hold;       // freeze the register
-    std::optional<HcpIdent> int_reset;  // internal reset of the state machine
-    std::optional<HcpIdent> int_start;  // internal start
-    std::optional<HcpIdent> mrst;       // master reset
-    std::optional<HcpIdent> clk;        // the clock of every event the register builds
-    std::vector<TriggerDepend> depend_list;  // events are built in this order
+// The controls: hold freezes the register, int_reset and int_start are the
+// state machine's internal reset and start, mrst the master reset, clk the
+// clock of every event the register builds.
+struct TriggerSig : ControlInputs<HcpIdent> {
+    SmallVec<TriggerDepend, 1> depend_list;  // events are built in this order
 
     void push_depend_node(HcpIdent sig, std::optional<HcpIdent> guard) {
         depend_list.push_back(TriggerDepend{std::move(sig), std::move(guard)});

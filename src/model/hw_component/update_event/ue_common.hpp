@@ -16,7 +16,7 @@ namespace vorlent {
 class ModelArena;
 
 struct UeCommon {
-    std::optional<HcpIdent> clk_src_i;
+    OptIdent<HcpIdent> clk_src_i;
     uint64_t sub_priority = 0;  // 0 for every event the system makes
     int32_t priority = 0;       // lower sorts first in a pool
     UeType ue_type = UeType::Basic;
@@ -66,14 +66,15 @@ public:
 class UeRecord : public UpdatingEvent {
 public:
     UeCommon common;
-    UpdateEventIdent ident;
+    // A kind's own fields may use the identity's padding.
+    [[no_unique_address]] UpdateEventIdent ident;
 
     const UeCommon& get_ue_common() const final { return common; }
     UeCommon& get_ue_common_mut() final { return common; }
 
     uint64_t arena_global_id() const { return ident.global_id(); }
     ArenaHandle arena_handle() const { return ident.handle(); }
-    void set_arena_handle(ArenaHandle h) { ident.ident_base.set_arena_handle(h); }
+    void set_arena_handle(ArenaHandle h) { ident.set_arena_handle(h); }
 
 protected:
     UeRecord() = default;

@@ -5,15 +5,17 @@
 
 #include <vector>
 
+#include "common/small_vec.hpp"
 #include "model/hw_component/update_event/ue_common.hpp"
 
 namespace vorlent {
 
 class UeCond : public UeRecord {
 public:
-    std::vector<std::optional<HcpIdent>> conds;
-    std::vector<std::optional<UpdateEventIdent>> sub_stmts;
     bool is_last_occure = false;  // set once the else branch is added
+    // Most chains have one branch: it is kept in place.
+    SmallVec<OptIdent<HcpIdent>, 1> conds;
+    SmallVec<OptIdent<UpdateEventIdent>, 1> sub_stmts;
 
     // Appends one branch. Nothing may follow an else branch. The first
     // branch takes priority, clock mode and clock source from `reference`,

@@ -14,11 +14,10 @@ std::string_view ue_type_display(UeType t) {
 }
 
 UpdateEventIdent UpdateEventIdent::make(UeType kind) {
-    const uint64_t id = next_global_id();
     UpdateEventIdent u;
+    u.id = next_global_id();
     u.kind = kind;
     u.named = true;
-    u.ident_base = IdentBase(id, false, "", "");
     return u;
 }
 
@@ -29,7 +28,7 @@ std::string UpdateEventIdent::abs_name() const {
 std::string debug_repr(const UpdateEventIdent& u) {
     // The identity record as it would read with its name stored in it.
     const NameStoreScope own_names(nullptr);
-    IdentBase shown(u.global_id(), u.ident_base.is_user_com(), "", u.abs_name());
+    IdentBase shown(u.global_id(), false, "", u.abs_name());
     shown.set_arena_handle(u.handle());
     return format("UpdateEventIdent { ident_base: {}, kind: {} }", debug_repr(shown),
                   ue_type_display(u.kind));

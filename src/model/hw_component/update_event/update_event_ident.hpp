@@ -14,21 +14,33 @@ enum class UeType : uint8_t { Basic = 0, Grp = 1, Cond = 2, Switch = 3, Untype =
 // "UE_BASIC", "UE_GRP", "UE_COND", "UE_SWITCH", "UE_UNTYPE".
 std::string_view ue_type_display(UeType t);
 
+// An update event's identity. Events are the most numerous elements and are
+// never user-made nor named by the caller, so the record holds no text: the
+// name follows from kind and id and is formed when asked for.
 struct UpdateEventIdent {
-    IdentBase ident_base;  // holds no text: the name follows from kind and id
+    uint64_t id = 0;
+    ArenaHandle arena_handle = ArenaHandle::null();
     UeType kind = UeType::Untype;
     bool named = false;  // made by `make`; the zeroed identity has no name
 
     // Takes the next global id and names the event "{display}_{id}": relative
-    // name empty, not user-made, null handle. Events are the most numerous
-    // elements, so the name is not stored but formed when asked for.
+    // name empty, not user-made, null handle.
     static UpdateEventIdent make(UeType kind);
 
-    uint64_t global_id() const { return ident_base.global_id(); }
+    uint64_t global_id() const { return id; }
     std::string abs_name() const;
-    ArenaHandle handle() const { return ident_base.arena_handle(); }
+    ArenaHandle handle() const { return arena_handle; }
+    void set_arena_handle(ArenaHandle h) { arena_handle = h; }
 
-    friend bool operator==(const UpdateEventIdent&, const UpdateEventIdent&) = default;
+    // As for every identity, the handle does not take part.
+    friend bool operator==(const UpdateEventIdent& a, const UpdateEventIdent& b) {
+        return a.id == b.id && a.kind == b.kind && a.named == b.named;
+    }
+};
+
+template <>
+struct IdentKindField<UpdateEventIdent> {
+    static constexpr auto field = &UpdateEventIdent::kind;
 };
 
 std::string debug_repr(const UpdateEventIdent& u);

@@ -16,7 +16,7 @@ TEST(MakeConstValTest, AUserConstantMaskedToTheWidthOfTheUse) {
     const HcpIdent minus_one = make_const_val(t.m, "const", WideInt::from_i64(-1), 8);
     EXPECT_EQ(peek_global_id(), id + 1);
     EXPECT_EQ(minus_one.abs_name(), format("VAL_const_c_{}", id));
-    EXPECT_EQ(minus_one.module_handle, t.top.handle());
+    EXPECT_EQ(minus_one.module_handle(), t.top.handle());
     EXPECT_TRUE(minus_one.ident_base.is_user_com());
     EXPECT_EQ(t.module().user_hcps[size_t(HwComponentType::Val)], std::vector<HcpIdent>{minus_one});
     EXPECT_EQ(val_of(minus_one).value.limbs, std::vector<uint64_t>{255});

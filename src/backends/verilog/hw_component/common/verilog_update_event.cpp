@@ -59,7 +59,7 @@ std::optional<UeVbNext> write_step(const UeCond& ue, size_t& cursor, std::span<c
             fatal(format("UeCond::transpile: branch {} has no sub-event entry ({} conditions, {} "
                          "sub-events)",
                          i, k, ue.sub_stmts.size()));
-        const std::optional<HcpIdent>& cond = ue.conds[i];
+        const OptIdent<HcpIdent>& cond = ue.conds[i];
         if (i == 0) {
             if (cond)
                 fw.write(format("{}if ({}) begin\n", pad,

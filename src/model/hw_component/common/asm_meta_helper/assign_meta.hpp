@@ -5,6 +5,7 @@
 
 #include <optional>
 
+#include "common/small_vec.hpp"
 #include "model/controller/clock_mode.hpp"
 #include "model/hw_component/common/hcp_ident.hpp"
 #include "model/hw_component/update_event/update_event_ident.hpp"
@@ -15,7 +16,7 @@ class ModelArena;
 
 struct AssignMeta {
     HcpIdent des;
-    std::optional<HcpIdent> pending_pre_cond;  // a 1-bit condition applied later
+    OptIdent<HcpIdent> pending_pre_cond;  // a 1-bit condition applied later
     UpdateEventIdent cur_ue;
     UpdateEventIdent origin_ue;
     ClockMode clk_mode = ClockMode::ClkUnused;
@@ -32,5 +33,8 @@ struct AssignMeta {
 
     friend bool operator==(const AssignMeta&, const AssignMeta&) = default;
 };
+
+// The assignments of one node: mostly one, kept in place.
+using AssignMetaList = SmallVec<AssignMeta, 1>;
 
 }  // namespace vorlent

@@ -82,7 +82,7 @@ AssignMeta folded_meta(const HcpIdent& des, const UpdateEventIdent& ue) {
 void AssignMetaIfPool::insert_asms(ModelArena& model, const std::optional<HcpIdent>& cond,
                                    const HcpIdent& enable, const std::vector<AssignMeta>& metas) {
     insert_into_groups(
-        model, groups_, metas,
+        model, groups_, std::vector<AssignMeta>(metas.begin(), metas.end()),
         [](AssignMetaIfGroup& g) -> std::optional<UpdateEventIdent> {
             assert_eq(g.cond_rel_vecs.size(), g.update_events.size(), "the number of cond and ue should match");
             const auto* first = first_present(g.update_events);
@@ -173,9 +173,9 @@ AssignMeta AssignMetaSwitchGroup::gen_assign_meta(ModelArena& model) const {
     return folded_meta(des, insert_ue(model, std::move(ue)));
 }
 
-void AssignMetaGrpPool::insert_asms(ModelArena& model, const std::vector<AssignMeta>& metas) {
+void AssignMetaGrpPool::insert_asms(ModelArena& model, const AssignMetaList& metas) {
     insert_into_groups(
-        model, groups_, metas,
+        model, groups_, std::vector<AssignMeta>(metas.begin(), metas.end()),
         [](AssignMetaGrpGroup& g) -> std::optional<UpdateEventIdent> {
             if (g.update_events.empty()) fatal("update_events must be initialised before try_push_event");
             return g.update_events.front();

@@ -80,7 +80,7 @@ private:
 class AssignMetaGrpPool {
 public:
     // One body.
-    void insert_asms(ModelArena& model, const std::vector<AssignMeta>& metas);
+    void insert_asms(ModelArena& model, const AssignMetaList& metas);
     std::vector<AssignMeta> gen_assign_metas(ModelArena& model) const;
     const std::vector<AssignMetaGrpGroup>& groups() const { return groups_; }
 
