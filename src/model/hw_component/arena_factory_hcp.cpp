@@ -25,12 +25,12 @@ HcpIdent stamp_hw_to_parent_module(ModelArena& model, const HcpIdent& ident, boo
 }
 
 HcpIdent make_reg(ModelArena& model, bool is_user_com, std::string_view name, uint32_t bit_width) {
-    Reg r(HcpIdent::make(HwComponentType::Reg, SENS_CLOCKED, is_user_com, name), bit_width);
+    Reg r(HcpIdent::make(HwComponentType::Reg, Sensitivity::Clocked, is_user_com, name), bit_width);
     return insert_and_stamp_hcp(model, std::move(r), is_user_com);
 }
 
 HcpIdent make_wire(ModelArena& model, bool is_user_com, std::string_view name, uint32_t bit_width) {
-    Wire w(HcpIdent::make(HwComponentType::Wire, SENS_COMBINATIONAL, is_user_com, name), bit_width);
+    Wire w(HcpIdent::make(HwComponentType::Wire, Sensitivity::Combinational, is_user_com, name), bit_width);
     return insert_and_stamp_hcp(model, std::move(w), is_user_com);
 }
 
@@ -41,7 +41,7 @@ HcpIdent make_val(ModelArena& model, bool is_user_com, std::string_view name, in
 
 HcpIdent make_val_vv(ModelArena& model, bool is_user_com, std::string_view name,
                      uint32_t bit_width, VaryVal value) {
-    Val v(HcpIdent::make(HwComponentType::Val, SENS_READ_ONLY, is_user_com, name),
+    Val v(HcpIdent::make(HwComponentType::Val, Sensitivity::ReadOnly, is_user_com, name),
           std::move(value), int32_t(bit_width));
     return insert_and_stamp_hcp(model, std::move(v), is_user_com);
 }
@@ -50,7 +50,7 @@ HcpIdent make_mem_blk(ModelArena& model, bool is_user_com, std::string_view name
                       int32_t bit_width, int32_t index_width) {
     if (bit_width < 1) fatal(format("bit_width must be positive, got {}", bit_width));
     if (index_width < 1) fatal(format("index_width must be positive, got {}", index_width));
-    MemBlk b(HcpIdent::make(HwComponentType::MemBlock, SENS_CLOCKED, is_user_com, name), bit_width,
+    MemBlk b(HcpIdent::make(HwComponentType::MemBlock, Sensitivity::Clocked, is_user_com, name), bit_width,
              index_width);
     return insert_and_stamp_hcp(model, std::move(b), is_user_com);
 }
@@ -61,7 +61,7 @@ HcpIdent make_mem_ele(ModelArena& model, bool is_user_com, std::string_view name
     if (bit_width < 1) fatal(format("bit_width must be positive, got {}", bit_width));
     check_names_hcp(model, master_mem_blk_i);
     check_names_hcp(model, index_ident);
-    MemEle e(HcpIdent::make(HwComponentType::MemBlockIndexer, SENS_CLOCKED, is_user_com, name),
+    MemEle e(HcpIdent::make(HwComponentType::MemBlockIndexer, Sensitivity::Clocked, is_user_com, name),
              master_mem_blk_i, index_ident, bit_width, is_read);
     return insert_and_stamp_hcp(model, std::move(e), is_user_com);
 }
@@ -79,7 +79,7 @@ HcpIdent insert_expression(ModelArena& model, bool is_user_com, std::string_view
                            uint32_t width, LogicOp op, std::optional<HcpIdent> a,
                            std::optional<Slice> range_a, std::optional<HcpIdent> b,
                            std::optional<Slice> range_b, std::optional<uint32_t> constant) {
-    Expression e(HcpIdent::make(HwComponentType::Expression, SENS_READ_ONLY, is_user_com, name),
+    Expression e(HcpIdent::make(HwComponentType::Expression, Sensitivity::ReadOnly, is_user_com, name),
                  width);
     e.initialised = true;
     e.op = op;
@@ -153,7 +153,7 @@ HcpIdent make_expression_constant(ModelArena& model, bool is_user_com, std::stri
 
 HcpIdent make_expression_empty(ModelArena& model, bool is_user_com, std::string_view name,
                                uint32_t width) {
-    Expression e(HcpIdent::make(HwComponentType::Expression, SENS_READ_ONLY, is_user_com, name),
+    Expression e(HcpIdent::make(HwComponentType::Expression, Sensitivity::ReadOnly, is_user_com, name),
                  width);
     e.op = LogicOp::Assign;
     return insert_and_stamp_hcp(model, std::move(e), is_user_com);

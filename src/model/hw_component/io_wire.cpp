@@ -10,7 +10,7 @@ IoWire IoWire::new_opt_src(bool is_user_com, std::string_view name, bool is_inpu
                            uint32_t bit_width, std::optional<HcpIdent> agent_src,
                            std::optional<HcpIdent> actual_src, ModelArena& model) {
     IoWire w;
-    w.ident = HcpIdent::make(HwComponentType::IoWire, SENS_COMBINATIONAL, is_user_com, name);
+    w.ident = HcpIdent::make(HwComponentType::IoWire, Sensitivity::Combinational, is_user_com, name);
     w.agent_src_signal_i = std::move(agent_src);
     w.actual_src_signal_i = std::move(actual_src);
     w.bit_width = bit_width;

@@ -9,7 +9,7 @@ namespace vorlent {
 Val Val::make(bool is_user_com, std::string_view name, int32_t bit_width, uint64_t value) {
     // A negative width would read as a huge unsigned one: it holds no bits.
     const size_t limb_width = size_t(std::max<int32_t>(bit_width, 0));
-    HcpIdent id = HcpIdent::make(HwComponentType::Val, SENS_READ_ONLY, is_user_com, name);
+    HcpIdent id = HcpIdent::make(HwComponentType::Val, Sensitivity::ReadOnly, is_user_com, name);
     return Val(std::move(id), VaryVal::from_u64(value, limb_width), bit_width);
 }
 

@@ -2,7 +2,7 @@
 
 namespace vorlent {
 
-ModuleIdent mk_module(ModelArena& model, std::string_view name) {
+ModuleIdent make_module(ModelArena& model, std::string_view name) {
     Module m;
     m.ident = ModuleIdent::make(true, name);
     const ArenaHandle h = model.arena<Module>().insert(std::move(m));

@@ -10,7 +10,7 @@ namespace vorlent {
 // Makes a module. Its parent is the module on top of the trace stack (none
 // for a root) and its depth the stack's length. It joins its parent's
 // sub-modules only when its component phase is untracked.
-ModuleIdent mk_module(ModelArena& model, std::string_view name);
+ModuleIdent make_module(ModelArena& model, std::string_view name);
 
 // The trace stack. `module_trace_top` and `pop_module_trace` stop with
 // "module trace stack is empty" when there is no entry.

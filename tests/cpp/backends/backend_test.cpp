@@ -71,7 +71,7 @@ struct WideMemoryDesign {
     }
 
     WideMemoryDesign() {
-        top = mk_module(m, "top");
+        top = make_module(m, "top");
         set_top_module(m, top);
         track_module_at_com_init(m, top);
         const HcpIdent clk = make_wire(m, true, "clk", 1);
@@ -113,7 +113,7 @@ struct WideMemoryDesign {
         const HcpIdent flag = make_reg(m, true, "flag", 1);
         add_event(m, flag, make_ue_full(m, slt, std::nullopt, we, 0, 1, 0, 1, 10, ClockMode::PosEdge, false, clk));
         const HcpIdent st = traced_in(m, top, [&] {
-            return insert_and_stamp_hcp(m, StateReg(HcpIdent::make(HwComponentType::StateReg, SENS_CLOCKED,
+            return insert_and_stamp_hcp(m, StateReg(HcpIdent::make(HwComponentType::StateReg, Sensitivity::Clocked,
                                                                    false, "st")),
                                         false);
         });
@@ -381,9 +381,9 @@ TEST(BackendTest, RefusesBeforeAnyPhase) {
         // under the top finds it as common ancestor, so routing alone would
         // carry the read out of every file.
         ParentReadDesign d;
-        const ModuleIdent lone = mk_module(d.m, "lone");
+        const ModuleIdent lone = make_module(d.m, "lone");
         const HcpIdent s = traced_in(d.m, lone, [&] { return make_reg(d.m, true, "s", 8); });
-        const ModuleIdent inner = traced_in(d.m, lone, [&] { return mk_module(d.m, "inner"); });
+        const ModuleIdent inner = traced_in(d.m, lone, [&] { return make_module(d.m, "inner"); });
         track_module_at_com_init(d.m, d.top);
         track_module_at_com_init(d.m, inner);
         const HcpIdent r = make_reg(d.m, true, "r", 8);

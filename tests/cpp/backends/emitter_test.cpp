@@ -96,7 +96,7 @@ TEST(HcpEmitterTest, CountsDriveTheLayoutAndARefusalPutsTheComponentBack) {
 TEST(HcpEmitterTest, MemoryDepthsAndTheirLimit) {
     TracedModel t;
     auto mem_with_index_width = [&](int32_t w) {
-        MemBlk b(HcpIdent::make(HwComponentType::MemBlock, SENS_CLOCKED, true, "m"), 8, w);
+        MemBlk b(HcpIdent::make(HwComponentType::MemBlock, Sensitivity::Clocked, true, "m"), 8, w);
         return insert_and_stamp_hcp(t.m, std::move(b), true);
     };
     for (const auto& [w, depth] : std::vector<std::pair<int32_t, std::string>>{

@@ -37,7 +37,7 @@ Path walk(ModelArena& m, const ModuleIdent& start) {
 }
 
 HcpIdent component_of(const ModuleIdent& owner) {
-    HcpIdent h = HcpIdent::make(HwComponentType::Reg, SENS_CLOCKED, true, "r");
+    HcpIdent h = HcpIdent::make(HwComponentType::Reg, Sensitivity::Clocked, true, "r");
     h.set_module_handle(owner.handle());
     return h;
 }
@@ -70,7 +70,7 @@ TEST(ModulePathTest, PathsToTheRootAndToTheCommonAncestor) {
 
 TEST(ModulePathTest, ModulesOfTwoTreesShareNoAncestor) {
     Tree t;
-    const ModuleIdent r2 = mk_module(t.m, "r2");
+    const ModuleIdent r2 = make_module(t.m, "r2");
     auto refusal = [](const ModuleIdent& a, const ModuleIdent& b) {
         return format("find_common_ancestor_module_paths: modules \"{}\" (id {}) and \"{}\" (id {}) share "
                       "no common ancestor \u2014 they are in different module trees",

@@ -150,7 +150,7 @@ bool none_taken(const ModelArena& m) {
 // while `body` runs.
 template <class F>
 ModuleIdent described_module(ModelArena& m, std::string_view name, F body) {
-    const ModuleIdent module = mk_module(m, name);
+    const ModuleIdent module = make_module(m, name);
     track_module_at_com_init(m, module);
     body();
     untrack_module_at_com_init(m, module);

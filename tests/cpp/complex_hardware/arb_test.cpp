@@ -15,7 +15,7 @@ namespace {
 // A top module traced at its component stage.
 struct ArbDesign {
     ModelArena m;
-    ModuleIdent top = mk_module(m, "top");
+    ModuleIdent top = make_module(m, "top");
     ArbDesign() { track_module_at_com_init(m, top); }
 
     const Module& module() const { return m.arena<Module>().get(top.handle()); }

@@ -14,7 +14,7 @@ DynCounter counter_named(const char* name) {
 
 TEST(CcpStampTest, StampingTiesTheComponentToTheTracedModule) {
     ModelArena m;
-    const ModuleIdent top = mk_module(m, "top");
+    const ModuleIdent top = make_module(m, "top");
     EXPECT_FATAL(insert_and_stamp_ccp(m, counter_named("x")), "module trace stack is empty");
 
     track_module_at_flow_init(m, top);  // the flow-description stage is accepted too

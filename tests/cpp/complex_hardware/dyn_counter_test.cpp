@@ -11,7 +11,7 @@ namespace {
 
 struct CounterDesign {
     ModelArena m;
-    ModuleIdent top = mk_module(m, "top");
+    ModuleIdent top = make_module(m, "top");
     CounterDesign() { track_module_at_com_init(m, top); }
 
     const Module& module() const { return m.arena<Module>().get(top.handle()); }

@@ -39,7 +39,7 @@ TEST(KarrayMakeTest, WireBackingAndRepeatedFieldNames) {
     const Karray& wa = t.m.arena<Karray>().get(w.handle());
     EXPECT_EQ(wa.elems.size(), 18u);
     EXPECT_EQ(wa.elems[0].hw_type, HwComponentType::Wire);
-    EXPECT_EQ(wa.elems[0].sensitive_type, SENS_COMBINATIONAL);
+    EXPECT_EQ(wa.elems[0].sensitive_type, Sensitivity::Combinational);
 
     // Every lookup finds the first field of a repeated name.
     EXPECT_EQ(karray_field_width(t.m, w, "x").value(), 2);

@@ -48,7 +48,7 @@ TEST(FlowBlockKindsTest, PrefinalizeChecksArbitratedBlocksAndContinuations) {
 
 TEST(FlowBlockKindsTest, KindsRefuseContentTheyCannotHold) {
     ModelArena m;
-    const HcpIdent c = HcpIdent::make(HwComponentType::Wire, SENS_COMBINATIONAL, true, "c");
+    const HcpIdent c = HcpIdent::make(HwComponentType::Wire, Sensitivity::Combinational, true, "c");
     const NcpIdent asm_n = NcpIdent::make(NodeType::Asm, false, "n");
     const FlowBlockIdent body = make_flow_block_seq(m, "body");
     const FlowBlockIdent zif = insert_flow_block(m, FlowBlockZeroCondIf::make("z", c));
@@ -107,7 +107,7 @@ TEST(FlowBlockKindsTest, NamesAndDefaultsFollowTheKind) {
     EXPECT_EQ(make_flow_block_seq(m, "").abs_name(), format("SEQUENTIAL__{}", id + 1));
 
     // A taken chain head leaves a default that is still a chain head.
-    const HcpIdent c = HcpIdent::make(HwComponentType::Wire, SENS_COMBINATIONAL, true, "c");
+    const HcpIdent c = HcpIdent::make(HwComponentType::Wire, Sensitivity::Combinational, true, "c");
     const FlowBlockIdent head = insert_flow_block(m, FlowBlockZeroCondIf::make("h", c));
     auto t = take_flow_block(m, head);
     const FlowBlockIdent& placeholder = m.arena<FlowBlockZeroCondIf>().get(head.handle()).base.ident;
@@ -119,7 +119,7 @@ TEST(FlowBlockKindsTest, NamesAndDefaultsFollowTheKind) {
 
 TEST(FlowBlockKindsTest, ConditionSlicesResolveToTheConditionOrAnExpression) {
     ModelArena m;
-    const ModuleIdent top = mk_module(m, "top");
+    const ModuleIdent top = make_module(m, "top");
     track_module_at_flow_init(m, top);
     const HcpIdent bit = make_wire(m, true, "bit", 1);
     const HcpIdent byte = make_wire(m, true, "byte", 8);

@@ -11,8 +11,8 @@ namespace {
 // A model with one module traced at the flow-description stage.
 struct FlowFixture : ::testing::Test {
     ModelArena m;
-    ModuleIdent top = mk_module(m, "top");
-    HcpIdent cond = HcpIdent::make(HwComponentType::Wire, SENS_COMBINATIONAL, true, "c");
+    ModuleIdent top = make_module(m, "top");
+    HcpIdent cond = HcpIdent::make(HwComponentType::Wire, Sensitivity::Combinational, true, "c");
 
     FlowFixture() { track_module_at_flow_init(m, top); }
 
@@ -107,7 +107,7 @@ TEST_F(FlowFixture, BottomHeadReachesTheModuleByEachOfTheThreeRoutes) {
 }
 
 TEST_F(FlowFixture, LooseAssignmentsGoToTheTopModuleWhateverIsTraced) {
-    const ModuleIdent sub = mk_module(m, "sub");
+    const ModuleIdent sub = make_module(m, "sub");
     track_module_at_flow_init(m, sub);
     EXPECT_FATAL(attach_basic_node_to_current_scope(m, asm_node()), "add_basic_node_to_top_module: no top module set");
     set_top_module(m, top);
@@ -163,7 +163,7 @@ TEST_F(FlowFixture, AStageRefusalLeavesTheStackAsItWas) {
         if (setup == 1) seq("inner");
         if (setup == 2) open(make_flow_block_cselse(m, "e"));
         const auto before = std::pair{blocks(), statuses()};
-        const ModuleIdent sub = mk_module(m, "sub");
+        const ModuleIdent sub = make_module(m, "sub");
         track_module_at_com_init(m, sub);
         EXPECT_EQ(FATAL_MESSAGE(close(bottom)).rfind("assertion `left == right` failed: finalize_flow_block: "
                                                      "expected FlowBlockInit stage on module trace stack, got CompInit",

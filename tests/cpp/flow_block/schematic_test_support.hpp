@@ -27,7 +27,7 @@ inline const std::string TAKE = "-";
 
 struct Design {
     ModelArena m;
-    ModuleIdent top = mk_module(m, "top");
+    ModuleIdent top = make_module(m, "top");
 
     Design() { set_top_module(m, top); }
 

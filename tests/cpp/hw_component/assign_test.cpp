@@ -167,7 +167,7 @@ TEST(GenBasicAssignTest, DestinationsThatRefuseAssignment) {
 
 TEST(GenBasicAssignTest, LooseAssignmentsNeedTheTopModule) {
     ModelArena m;
-    const ModuleIdent mod = mk_module(m, "sub");
+    const ModuleIdent mod = make_module(m, "sub");
     track_module_at_flow_init(m, mod);
     const HcpIdent r = make_reg(m, true, "r", 1);
     const uint64_t id = peek_global_id();
@@ -176,7 +176,7 @@ TEST(GenBasicAssignTest, LooseAssignmentsNeedTheTopModule) {
     EXPECT_EQ(peek_global_id(), id + 2);  // the event and the node were made
 
     // A traced sub-module's loose assignment lands in the top module.
-    const ModuleIdent top = mk_module(m, "top");
+    const ModuleIdent top = make_module(m, "top");
     set_top_module(m, top);
     gen_basic_assign(m, r, r, std::nullopt, Slice::whole());
     EXPECT_EQ(m.arena<Module>().get(top.handle()).basic_nodes.size(), 1u);

@@ -16,7 +16,7 @@ struct TracedModel {
     ModuleIdent top;
 
     TracedModel() {
-        top = mk_module(m, "top");
+        top = make_module(m, "top");
         set_top_module(m, top);
         track_module_at_com_init(m, top);
     }
@@ -27,7 +27,7 @@ struct TracedModel {
     // inserted, stamped.
     template <class T, class... Args>
     HcpIdent sp_reg(HwComponentType kind, std::string_view name, Args... args) {
-        T r(HcpIdent::make(kind, SENS_CLOCKED, false, name), args...);
+        T r(HcpIdent::make(kind, Sensitivity::Clocked, false, name), args...);
         return insert_and_stamp_hcp(m, std::move(r), false);
     }
 

@@ -8,7 +8,7 @@ namespace {
 
 Reg reg_named(const char* name) {
     Reg r;
-    r.ident = HcpIdent::make(HwComponentType::Reg, SENS_CLOCKED, true, name);
+    r.ident = HcpIdent::make(HwComponentType::Reg, Sensitivity::Clocked, true, name);
     return r;
 }
 
@@ -59,7 +59,7 @@ TEST(ArenaHandleTest, ReplaceBackTestsTheHandleBeforeStoring) {
 // ids that every later name shows.
 TEST(ArenaTakeTest, DefaultElementsDrawIdsPerKind) {
     ModelArena m;
-    const ModuleIdent mod = mk_module(m, "top");
+    const ModuleIdent mod = make_module(m, "top");
 
     Reg r = reg_named("r");
     const HcpIdent reg_id = [&] {
@@ -130,7 +130,7 @@ TEST(ArenaTakeTest, TakeRefusesAnIdentityThatIsNotTheSlotsElement) {
     const HcpIdent id = m.arena<Reg>().get(h).ident;
 
     // An identity of another element that happens to share the slot index.
-    HcpIdent other = HcpIdent::make(HwComponentType::Wire, SENS_COMBINATIONAL, true, "w");
+    HcpIdent other = HcpIdent::make(HwComponentType::Wire, Sensitivity::Combinational, true, "w");
     other.ident_base.set_arena_handle(h);
     // Reading in place makes the same checks as taking out.
     for (int way : {0, 1, 2}) {

@@ -18,7 +18,7 @@ namespace {
 // A top module traced while its behaviour is described.
 struct GenFixture : ::testing::Test {
     ModelArena m;
-    ModuleIdent top = mk_module(m, "top");
+    ModuleIdent top = make_module(m, "top");
 
     GenFixture() {
         set_top_module(m, top);

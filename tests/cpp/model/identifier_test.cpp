@@ -14,9 +14,9 @@ using namespace vorlent;
 
 TEST(IdentifierTest, IdsAreDrawnInOrderAndNamesFollowTheTemplates) {
     const uint64_t base = peek_global_id();
-    const HcpIdent r = HcpIdent::make(HwComponentType::Reg, SENS_CLOCKED, true, "acc");
+    const HcpIdent r = HcpIdent::make(HwComponentType::Reg, Sensitivity::Clocked, true, "acc");
     const NcpIdent n = NcpIdent::make(NodeType::Asm, false, "");
-    const HcpIdent e = HcpIdent::make(HwComponentType::MemBlockIndexer, SENS_CLOCKED, false, "m");
+    const HcpIdent e = HcpIdent::make(HwComponentType::MemBlockIndexer, Sensitivity::Clocked, false, "m");
     const UpdateEventIdent u = UpdateEventIdent::make(UeType::Cond);
     EXPECT_EQ(r.global_id(), base);
     EXPECT_EQ(r.abs_name(), format("REG_acc_{}", base));
@@ -38,7 +38,7 @@ TEST(IdentifierTest, NameRuleCountsBytesAndDrawsTheIdFirst) {
 
     const std::string too_long(257, 'x');
     before = peek_global_id();
-    EXPECT_FATAL(HcpIdent::make(HwComponentType::Wire, SENS_COMBINATIONAL, true, too_long),
+    EXPECT_FATAL(HcpIdent::make(HwComponentType::Wire, Sensitivity::Combinational, true, too_long),
                  format("name exceeds MAX_NAME_LEN (256): \"{}\"", too_long));
     EXPECT_EQ(peek_global_id(), before + 1);
 
@@ -46,14 +46,14 @@ TEST(IdentifierTest, NameRuleCountsBytesAndDrawsTheIdFirst) {
     const uint64_t id = peek_global_id();
     const std::string prefix = format("REG__{}", id);
     const std::string fits(256 - prefix.size(), 'a');
-    const HcpIdent h = HcpIdent::make(HwComponentType::Reg, SENS_CLOCKED, true, fits);
+    const HcpIdent h = HcpIdent::make(HwComponentType::Reg, Sensitivity::Clocked, true, fits);
     EXPECT_EQ(h.abs_name().size(), 256u);
     EXPECT_EQ(h.abs_name(), format("REG_{}_{}", fits, id));
 }
 
 TEST(IdentifierTest, EqualityUsesIdAndAbsoluteNameWhileHashUsesIdAlone) {
-    HcpIdent a = HcpIdent::make(HwComponentType::Reg, SENS_CLOCKED, true, "x");
-    HcpIdent b = HcpIdent::make(HwComponentType::Reg, SENS_CLOCKED, true, "x");
+    HcpIdent a = HcpIdent::make(HwComponentType::Reg, Sensitivity::Clocked, true, "x");
+    HcpIdent b = HcpIdent::make(HwComponentType::Reg, Sensitivity::Clocked, true, "x");
     EXPECT_NE(a, b);
 
     // The same identity before and after insertion: handles differ, bases equal.
@@ -85,7 +85,7 @@ TEST(IdentifierTest, NamesLiveInTheCurrentStoreOrInACountedBlockOfTheirOwn) {
     HcpIdent in_store;
     {
         const NameStoreScope scope(&store);
-        in_store = HcpIdent::make(HwComponentType::Reg, SENS_CLOCKED, true, "s");
+        in_store = HcpIdent::make(HwComponentType::Reg, Sensitivity::Clocked, true, "s");
         // A placeholder of a taken element keeps its names to itself.
         ModelArena m;
         const ArenaHandle h = m.arena<Reg>().insert(Reg(in_store, 1));
@@ -96,7 +96,7 @@ TEST(IdentifierTest, NamesLiveInTheCurrentStoreOrInACountedBlockOfTheirOwn) {
         taken.put_back();
     }
     EXPECT_EQ(current_name_store(), nullptr);
-    const HcpIdent own = HcpIdent::make(HwComponentType::Reg, SENS_CLOCKED, true, "o");
+    const HcpIdent own = HcpIdent::make(HwComponentType::Reg, Sensitivity::Clocked, true, "o");
     EXPECT_EQ(own.ident_base.store_names(), nullptr);
     ASSERT_NE(in_store.ident_base.store_names(), nullptr);
 

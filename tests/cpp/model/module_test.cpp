@@ -6,28 +6,28 @@ using namespace vorlent;
 TEST(ModuleTest, RootAndNestedModulesRecordParentAndDepth) {
     ModelArena m;
     const uint64_t id = peek_global_id();
-    const ModuleIdent top = mk_module(m, "top");
+    const ModuleIdent top = make_module(m, "top");
     EXPECT_EQ(top.abs_name(), format("MODULE_top_{}", id));
     EXPECT_TRUE(top.master_module_handle.is_null());
     EXPECT_EQ(top.depth_level, 0u);
     EXPECT_TRUE(top.ident_base.is_user_com());
 
     track_module_at_com_init(m, top);
-    const ModuleIdent a = mk_module(m, "a");
+    const ModuleIdent a = make_module(m, "a");
     EXPECT_EQ(a.master_module_handle, top.handle());
     EXPECT_EQ(a.depth_level, 1u);
-    // mk_module alone adds no child.
+    // make_module alone adds no child.
     EXPECT_TRUE(m.arena<Module>().get(top.handle()).sub_modules.empty());
 
     track_module_at_com_init(m, a);
-    const ModuleIdent a1 = mk_module(m, "a1");
+    const ModuleIdent a1 = make_module(m, "a1");
     EXPECT_EQ(a1.depth_level, 2u);
     EXPECT_EQ(a1.master_module_handle, a.handle());
     track_module_at_com_init(m, a1);
     untrack_module_at_com_init(m, a1);
     untrack_module_at_com_init(m, a);
 
-    const ModuleIdent b = mk_module(m, "b");
+    const ModuleIdent b = make_module(m, "b");
     track_module_at_com_init(m, b);
     untrack_module_at_com_init(m, b);
     untrack_module_at_com_init(m, top);
@@ -40,8 +40,8 @@ TEST(ModuleTest, RootAndNestedModulesRecordParentAndDepth) {
 
 TEST(ModuleTest, UntrackChecksTheModuleOnTop) {
     ModelArena m;
-    const ModuleIdent top = mk_module(m, "top");
-    const ModuleIdent other = mk_module(m, "other");
+    const ModuleIdent top = make_module(m, "top");
+    const ModuleIdent other = make_module(m, "other");
     EXPECT_FATAL(untrack_module_at_flow_init(m, top), "module trace stack is empty");
 
     track_module_at_flow_init(m, top);
@@ -56,7 +56,7 @@ TEST(ModuleTest, UntrackChecksTheModuleOnTop) {
 
 TEST(ModuleTest, TopModuleIsSetOnceAndItsHandleIsTested) {
     ModelArena m;
-    const ModuleIdent top = mk_module(m, "top");
+    const ModuleIdent top = make_module(m, "top");
     ModuleIdent stray = top;
     stray.ident_base.set_arena_handle(ArenaHandle{9, 0});
     EXPECT_FATAL(set_top_module(m, stray), "ArenaHandle index out of range");

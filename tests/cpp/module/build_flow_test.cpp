@@ -209,19 +209,19 @@ TEST(BuildFlowTest, UnknownLatencyBranchesAreJoinedBySyncOrOr) {
 
 TEST(BuildFlowTest, ModulesBuildDepthFirstAndLooseAssignmentsAreDry) {
     ModelArena m;
-    const ModuleIdent top = mk_module(m, "top");
+    const ModuleIdent top = make_module(m, "top");
     track_module_at_com_init(m, top);
     const HcpIdent r = make_reg(m, true, "r", 4);
     const HcpIdent v = make_val(m, true, "v", 4, 9);
     const HcpIdent w = make_wire(m, true, "w", 4);
-    const ModuleIdent a = mk_module(m, "a");
+    const ModuleIdent a = make_module(m, "a");
     track_module_at_com_init(m, a);
-    const ModuleIdent a1 = mk_module(m, "a1");
+    const ModuleIdent a1 = make_module(m, "a1");
     track_module_at_com_init(m, a1);
     const HcpIdent ra1 = make_reg(m, true, "ra1", 4);
     untrack_module_at_com_init(m, a1);
     untrack_module_at_com_init(m, a);
-    const ModuleIdent bm = mk_module(m, "b");
+    const ModuleIdent bm = make_module(m, "b");
     track_module_at_com_init(m, bm);
     const HcpIdent wb = make_wire(m, true, "wb", 4);
     untrack_module_at_com_init(m, bm);
@@ -260,7 +260,7 @@ TEST(BuildFlowTest, RefusesBadTreesAndMissingPieces) {
     {
         // A module tracked under itself lists itself as a child.
         ModelArena m;
-        const ModuleIdent top = mk_module(m, "top");
+        const ModuleIdent top = make_module(m, "top");
         track_module_at_com_init(m, top);
         track_module_at_com_init(m, top);
         untrack_module_at_com_init(m, top);

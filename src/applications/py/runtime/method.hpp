@@ -2,7 +2,7 @@
 // (ModelArena, BackendVerilog). A method is a table entry made from its text
 // signature and a typed C++ function whose first parameter is the model:
 //
-//     arena_method<"mk_module($self, name)", &mk_module>()
+//     arena_method<"mk_module($self, name)", &make_module>()
 //
 // and every call runs, in this order:
 //   1. bind the arguments to the signature's parameters (position or keyword);

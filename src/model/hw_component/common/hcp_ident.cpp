@@ -16,15 +16,16 @@ constexpr std::array<std::string_view, HW_COMPONENT_TYPE_COUNT> DEBUG = {
 std::string_view hw_type_display(HwComponentType t) { return DISPLAY.at(size_t(t)); }
 std::string_view hw_type_debug(HwComponentType t) { return DEBUG.at(size_t(t)); }
 
-std::string_view sensitivity_name(uint8_t s) {
+std::string_view sensitivity_name(Sensitivity s) {
     switch (s) {
-        case SENS_CLOCKED: return "clocked";
-        case SENS_COMBINATIONAL: return "combinational";
-        default: return "read_only";
+        case Sensitivity::Clocked: return "clocked";
+        case Sensitivity::Combinational: return "combinational";
+        case Sensitivity::ReadOnly: break;
     }
+    return "read_only";
 }
 
-HcpIdent HcpIdent::make(HwComponentType hw_type, uint8_t sensitive_type, bool is_user_com,
+HcpIdent HcpIdent::make(HwComponentType hw_type, Sensitivity sensitive_type, bool is_user_com,
                         std::string_view name) {
     HcpIdent h;
     h.hw_type = hw_type;

@@ -24,10 +24,10 @@ private:
 
 public:
     HwComponentType hw_type = HwComponentType::Reg;
-    uint8_t sensitive_type = SENS_CLOCKED;
+    Sensitivity sensitive_type = Sensitivity::Clocked;
 
     // Takes the next global id; absolute name "{display}_{name}_{id}".
-    static HcpIdent make(HwComponentType hw_type, uint8_t sensitive_type, bool is_user_com,
+    static HcpIdent make(HwComponentType hw_type, Sensitivity sensitive_type, bool is_user_com,
                          std::string_view name);
 
     uint64_t global_id() const { return ident_base.global_id(); }

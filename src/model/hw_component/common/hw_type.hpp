@@ -32,10 +32,10 @@ std::string_view hw_type_display(HwComponentType t);
 std::string_view hw_type_debug(HwComponentType t);
 inline std::string debug_repr(HwComponentType t) { return std::string(hw_type_debug(t)); }
 
-// The sensitivity given at creation: 0 "clocked", 1 "combinational", 2 "read_only".
-inline constexpr uint8_t SENS_CLOCKED = 0;
-inline constexpr uint8_t SENS_COMBINATIONAL = 1;
-inline constexpr uint8_t SENS_READ_ONLY = 2;
-std::string_view sensitivity_name(uint8_t s);
+// The sensitivity a component's kind gives it at creation. One byte: its
+// number shows in the identity's debug form.
+enum class Sensitivity : uint8_t { Clocked = 0, Combinational = 1, ReadOnly = 2 };
+// "clocked", "combinational", "read_only".
+std::string_view sensitivity_name(Sensitivity s);
 
 }  // namespace vorlent

@@ -14,7 +14,7 @@ CntReg CntReg::make(bool is_user_com, std::string_view name, int32_t inc_val, in
     if (max_cycle < 0) fatal("max_cycle must be positive");
     if (max_cycle == 0) fatal("assertion failed: max_number > 0");
     if (inc_val < 1) fatal("inc_val must be positive");
-    return CntReg(HcpIdent::make(HwComponentType::CntReg, SENS_CLOCKED, is_user_com, name),
+    return CntReg(HcpIdent::make(HwComponentType::CntReg, Sensitivity::Clocked, is_user_com, name),
                   width_for(max_cycle), inc_val, max_cycle);
 }
 

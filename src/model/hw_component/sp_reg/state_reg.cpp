@@ -7,7 +7,7 @@ namespace vorlent {
 StateReg StateReg::make(ModelArena& model, bool is_user_com, std::string_view name) {
     HcpIdent set = make_val(model, false, format("{}_SET", name), 1, 1);
     HcpIdent unset = make_val(model, false, format("{}_UNSET", name), 1, 0);
-    StateReg r(HcpIdent::make(HwComponentType::StateReg, SENS_CLOCKED, is_user_com, name));
+    StateReg r(HcpIdent::make(HwComponentType::StateReg, Sensitivity::Clocked, is_user_com, name));
     r.set_val = std::move(set);
     r.unset_val = std::move(unset);
     return r;
