@@ -2,6 +2,7 @@
 
 #include <unordered_set>
 
+#include "model/common/draw_id_by_take.hpp"
 #include "model/complex_hardware/common/arena_impl_ccp.hpp"
 #include "model/flow_block/common/arena_impl_flow_block.hpp"
 #include "model/flow_block/common/block_build.hpp"
@@ -33,16 +34,11 @@ HcpIdent make_input_port(ModelArena& model, std::string_view name) {
 }
 
 void build_top_level_block(ModelArena& model, const FlowBlockIdent& block, const FlowSignals& sig) {
-    {
-        auto b = take_flow_block(model, block);
-        b->get_base_mut().clk_srcs.push_back(sig.clk);
-        b.put_back();
-    }
-    {
-        auto b = take_flow_block(model, block);
-        b->get_base_mut().mrst_srcs.push_back(sig.mrst);
-        b.put_back();
-    }
+    // Two takes, one per source: each draws an id.
+    draw_id_by_take(take_flow_block(model, block),
+                    [&](FlowBlock& b) { b.get_base_mut().clk_srcs.push_back(sig.clk); });
+    draw_id_by_take(take_flow_block(model, block),
+                    [&](FlowBlock& b) { b.get_base_mut().mrst_srcs.push_back(sig.mrst); });
     build_flow_block(model, block);
     // A block that stands for one assignment is assigned directly; any other
     // waits for the design's start node.
@@ -81,11 +77,8 @@ void build_module(Module& module, ModelArena& model, const FlowSignals& sig) {
         apply_asm_node_pending_pre_cond(model, node);
         dry_assign_asm_node(model, node);
     }
-    for (const CcpIdent& ccp : std::vector(module.ccps)) {
-        auto c = take_ccp(model, ccp);
-        c->build(model);
-        c.put_back();
-    }
+    for (const CcpIdent& ccp : std::vector(module.ccps))
+        draw_id_by_take(take_ccp(model, ccp), [&](CcpBase& c) { c.build(model); });
     pop_module_trace(model);
     register_pending_hcps(module, model);
 

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <unordered_set>
 
+#include "model/common/draw_id_by_take.hpp"
+
 namespace vorlent {
 
 namespace {
@@ -31,9 +33,7 @@ void with_asm_node(ModelArena& model, const NcpIdent& node, std::string_view op,
     if (node.node_type != NodeType::Asm) [[unlikely]]
         fatal_assert_cmp("==", format("{}: node must be an AsmNode", op), debug_repr(node.node_type),
                          debug_repr(NodeType::Asm));
-    auto n = model.take<AsmNode>(node);
-    step(*n);
-    n.put_back();
+    draw_id_by_take(model.take<AsmNode>(node), step);
 }
 
 }  // namespace
@@ -60,10 +60,10 @@ NcpNode& get_ncp_node_mut(ModelArena& model, const NcpIdent& ident) {
 }
 
 void assign_ncp_node(ModelArena& model, const NcpIdent& ident, bool prelim, bool final) {
-    auto node = take_ncp_node(model, ident);
-    if (prelim) node->assign_prelim(model);
-    if (final) node->assign_final(model);
-    node.put_back();
+    draw_id_by_take(take_ncp_node(model, ident), [&](NcpNode& node) {
+        if (prelim) node.assign_prelim(model);
+        if (final) node.assign_final(model);
+    });
 }
 
 void dry_assign_asm_node(ModelArena& model, const NcpIdent& node) {

@@ -1,25 +1,17 @@
 #include "model/complex_hardware/arb/arena_impl_arb.hpp"
 
-#include <type_traits>
-
+#include "model/common/draw_id_by_take.hpp"
 #include "model/flow_block/common/arena_factory_flow_block.hpp"
 
 namespace vorlent {
 
 namespace {
 
-// Runs `step` on the arbiter taken out of its arena and returns its result.
+// Runs `step` on the arbiter taken out of its arena and returns its result;
+// every call draws an id, the reads too.
 template <class Step>
 auto with_arb(ModelArena& model, const CcpIdent& arb_i, Step step) {
-    auto arb = model.take<Arb>(arb_i);
-    if constexpr (std::is_void_v<decltype(step(*arb))>) {
-        step(*arb);
-        arb.put_back();
-    } else {
-        auto out = step(*arb);
-        arb.put_back();
-        return out;
-    }
+    return draw_id_by_take(model.take<Arb>(arb_i), step);
 }
 
 // The signal a sliced setter stores; resolved before the arbiter is taken.

@@ -1,5 +1,6 @@
 #include "model/complex_hardware/common/arena_impl_ccp.hpp"
 
+#include "model/common/draw_id_by_take.hpp"
 #include "model/module/arena_impl_module.hpp"
 
 namespace vorlent {
@@ -20,11 +21,7 @@ CcpIdent stamp_ccp_to_parent_module(ModelArena& model, CcpIdent& ident) {
         fatal(format("stamp_ccp_to_parent_module: CCPs cannot be created during {}", debug_repr(top.stage)));
     const ModuleIdent owner = top.module;
     ident.module_ident = owner;
-    {
-        auto c = take_ccp(model, ident);
-        c->set_ccp_ident(ident);
-        c.put_back();
-    }
+    draw_id_by_take(take_ccp(model, ident), [&](CcpBase& c) { c.set_ccp_ident(ident); });
     auto module = model.take<Module>(owner);
     module->ccps.push_back(ident);
     module.put_back();

@@ -1,5 +1,6 @@
 #include "model/complex_hardware/dyn_counter/arena_impl_dyn_counter.hpp"
 
+#include "model/common/draw_id_by_take.hpp"
 #include "model/flow_block/common/arena_factory_flow_block.hpp"
 
 namespace vorlent {
@@ -27,17 +28,11 @@ CheckResult dyn_counter_update(ModelArena& model, const CcpIdent& cnt_i) {
 }
 
 HcpIdent dyn_counter_get_now(ModelArena& model, const CcpIdent& cnt_i) {
-    auto cnt = model.take<DynCounter>(cnt_i);
-    const HcpIdent out = cnt->now();
-    cnt.put_back();
-    return out;
+    return draw_id_by_take(model.take<DynCounter>(cnt_i), [](const DynCounter& c) { return c.now(); });
 }
 
 HcpIdent dyn_counter_get_reg(ModelArena& model, const CcpIdent& cnt_i) {
-    auto cnt = model.take<DynCounter>(cnt_i);
-    const HcpIdent out = cnt->reg;
-    cnt.put_back();
-    return out;
+    return draw_id_by_take(model.take<DynCounter>(cnt_i), [](const DynCounter& c) { return c.reg; });
 }
 
 }  // namespace vorlent

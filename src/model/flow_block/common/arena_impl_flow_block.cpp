@@ -1,5 +1,7 @@
 #include "model/flow_block/common/arena_impl_flow_block.hpp"
 
+#include "model/common/draw_id_by_take.hpp"
+
 namespace vorlent {
 
 TakenFlowBlock take_flow_block(ModelArena& model, const FlowBlockIdent& ident) {
@@ -25,17 +27,13 @@ TakenFlowBlock take_flow_block(ModelArena& model, const FlowBlockIdent& ident) {
 }
 
 NodeWrap summarize_block(ModelArena& model, const FlowBlockIdent& ident) {
-    auto block = take_flow_block(model, ident);
-    NodeWrap wrap = block->summarize_as_block();
-    block.put_back();
-    return wrap;
+    return draw_id_by_take(take_flow_block(model, ident),
+                           [](FlowBlock& b) { return b.summarize_as_block(); });
 }
 
 NcpIdent summarize_node(ModelArena& model, const FlowBlockIdent& ident) {
-    auto block = take_flow_block(model, ident);
-    NcpIdent node = block->summarize_as_node();
-    block.put_back();
-    return node;
+    return draw_id_by_take(take_flow_block(model, ident),
+                           [](FlowBlock& b) { return b.summarize_as_node(); });
 }
 
 }  // namespace vorlent

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "common/fatal.hpp"
+#include "model/common/draw_id_by_take.hpp"
 #include "model/flow_block/common/arena_impl_flow_block.hpp"
 #include "model/hw_component/arena_factory_hcp.hpp"
 #include "model/nodes/arena_factory_node.hpp"
@@ -19,11 +20,10 @@ void pass_sources_down(ModelArena& model, const FlowBlockBase& base,
                        std::vector<HcpIdent> FlowBlockBase::*list) {
     for (const HcpIdent& src : base.*list) {
         for (const auto* children : {&base.sub_blocks, &base.con_blocks}) {
-            for (const FlowBlockIdent& child : *children) {
-                auto c = take_flow_block(model, child);
-                (c->get_base_mut().*list).push_back(src);
-                c.put_back();
-            }
+            // One take per source and child: each draws an id.
+            for (const FlowBlockIdent& child : *children)
+                draw_id_by_take(take_flow_block(model, child),
+                                [&](FlowBlock& c) { (c.get_base_mut().*list).push_back(src); });
         }
     }
 }
@@ -92,7 +92,8 @@ std::optional<FlowBlockIdent> child_at(const FlowBlockBase& base, size_t i) {
 void build_flow_block(ModelArena& model, const FlowBlockIdent& block) {
     // One entry per block being built, innermost last: the block, out of its
     // arena, and the position of its next child. Children are built before
-    // the parent makes any node of its own.
+    // the parent makes any node of its own. Each block is taken once, which
+    // draws one id (two for a pipeline or zync block) before its build.
     struct Building {
         TakenFlowBlock block;
         size_t next_child = 0;
@@ -134,9 +135,8 @@ std::vector<AssignMeta> gen_unified_asm_meta_flat(const FlowBlockBase& base, Mod
 
     AssignMetaGrpPool pool;
     auto add_node = [&](const NcpIdent& node) {
-        auto asm_node = model.take<AsmNode>(node);
-        pool.insert_asms(model, asm_node->asm_metas);
-        asm_node.put_back();
+        draw_id_by_take(model.take<AsmNode>(node),
+                        [&](AsmNode& n) { pool.insert_asms(model, n.asm_metas); });
     };
     for (const Item& item : items) {
         if (item.node)

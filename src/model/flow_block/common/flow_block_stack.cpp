@@ -1,5 +1,6 @@
 #include "model/flow_block/common/flow_block_stack.hpp"
 
+#include "model/common/draw_id_by_take.hpp"
 #include "model/flow_block/common/arena_impl_flow_block.hpp"
 #include "model/module/arena_impl_module.hpp"
 
@@ -64,12 +65,12 @@ void finalize_flow_block(ModelArena& model, const FlowBlockIdent& block, bool re
         return;
     }
     if (!stack.empty()) {
-        auto parent = take_flow_block(model, stack.back().block);
-        if (block.join_policy == FlowBlockJoinPolicy::ConFlow)
-            parent->add_con_flow_block(block);
-        else
-            parent->add_sub_flow_block(block);
-        parent.put_back();
+        draw_id_by_take(take_flow_block(model, stack.back().block), [&](FlowBlock& parent) {
+            if (block.join_policy == FlowBlockJoinPolicy::ConFlow)
+                parent.add_con_flow_block(block);
+            else
+                parent.add_sub_flow_block(block);
+        });
         return;
     }
     auto module = model.take<Module>(flow_traced_module(model));
@@ -97,9 +98,8 @@ void attach_basic_node_to_current_scope(ModelArena& model, const NcpIdent& node)
         finalize_flow_block(model, head, false);
     }
     if (!model.flow_block_stack.empty()) {
-        auto block = take_flow_block(model, model.flow_block_stack.back().block);
-        block->add_element_in_flow_block(node);
-        block.put_back();
+        draw_id_by_take(take_flow_block(model, model.flow_block_stack.back().block),
+                        [&](FlowBlock& block) { block.add_element_in_flow_block(node); });
         return;
     }
     if (!model.top_module) fatal("add_basic_node_to_top_module: no top module set");
@@ -116,10 +116,8 @@ FlowBlockType get_last_skeleton_flow_block_type(const ModelArena& model) {
 }
 
 CheckResult check_flow_block_prefinalize(ModelArena& model, const FlowBlockIdent& block) {
-    auto taken = take_flow_block(model, block);
-    CheckResult result = taken->check_prefinalize();
-    taken.put_back();
-    return result;
+    return draw_id_by_take(take_flow_block(model, block),
+                           [](FlowBlock& b) { return b.check_prefinalize(); });
 }
 
 }  // namespace vorlent

@@ -4,6 +4,7 @@
 // With no else, the chain goes straight from its condition node to its exit
 // when no condition holds.
 #include "common/fatal.hpp"
+#include "model/common/draw_id_by_take.hpp"
 #include "model/flow_block/common/arena_impl_flow_block.hpp"
 #include "model/flow_block/cond/cond_chain.hpp"
 #include "model/nodes/arena_factory_node.hpp"
@@ -20,10 +21,8 @@ void add_edge_to_entries(ModelArena& model, const NodeWrap& wrap, const NcpIdent
 }
 
 std::optional<HcpIdent> read_elif_cond(ModelArena& model, const FlowBlockIdent& ident) {
-    auto elif = model.take<FlowBlockCondElif>(ident);
-    std::optional<HcpIdent> cond = elif->cond;
-    elif.put_back();
-    return cond;
+    return draw_id_by_take(model.take<FlowBlockCondElif>(ident),
+                           [](const FlowBlockCondElif& b) { return b.cond; });
 }
 
 NodeWrap build_cond(const CondSchematic& schematic, FlowBlockBase& base, ModelArena& model) {

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "common/fatal.hpp"
+#include "model/common/draw_id_by_take.hpp"
 #include "model/flow_block/common/arena_impl_flow_block.hpp"
 #include "model/hw_component/arena_factory_hcp.hpp"
 #include "model/nodes/arena_factory_node.hpp"
@@ -29,10 +30,8 @@ void add_edge_to_entries(ModelArena& model, const NodeWrap& wrap, const NcpIdent
 }
 
 std::optional<HcpIdent> read_branch_cond(ModelArena& model, const FlowBlockIdent& ident) {
-    auto branch = model.take<FlowBlockPickIf>(ident);
-    std::optional<HcpIdent> cond = branch->cond;
-    branch.put_back();
-    return cond;
+    return draw_id_by_take(model.take<FlowBlockPickIf>(ident),
+                           [](const FlowBlockPickIf& b) { return b.cond; });
 }
 
 NodeWrap build_pick(FlowBlockBase& base, ModelArena& model) {

@@ -3,6 +3,7 @@
 // else chain (zif) or a case statement (zstate). The parent then treats that
 // node like one plain assignment.
 #include "common/fatal.hpp"
+#include "model/common/draw_id_by_take.hpp"
 #include "model/flow_block/common/block_build.hpp"
 #include "model/flow_block/cond/cond_chain.hpp"
 #include "model/hw_component/common/asm_meta_helper/assign_meta_pools.hpp"
@@ -24,10 +25,10 @@ void FlowBlockZeroCondIf::build_hw_component(ModelArena& model) {
         if (chain.ended())
             fatal(format("zero-cond-if '{}': a zelse must be the last branch of its chain",
                          base.ident.ident_base.rel_name()));
-        auto branch = model.take<FlowBlockZeroCondElif>(con);
-        const HcpIdent enable = chain.step(model, "zcif", id, uint32_t(e), branch->cond);
-        pool.insert_asms(model, branch->cond, enable, branch->metas);
-        branch.put_back();
+        draw_id_by_take(model.take<FlowBlockZeroCondElif>(con), [&](const FlowBlockZeroCondElif& b) {
+            const HcpIdent enable = chain.step(model, "zcif", id, uint32_t(e), b.cond);
+            pool.insert_asms(model, b.cond, enable, b.metas);
+        });
     }
     result = make_asm_node_many(model, format("zcif_result_{}", id), pool.gen_assign_metas(model));
 }
@@ -41,9 +42,9 @@ void FlowBlockZeroSwitch::build_hw_component(ModelArena& model) {
     for (const FlowBlockIdent& sub : base.sub_blocks) {
         assert_eq(sub.block_type, FlowBlockType::ZeroSwitchCase,
                   "zero-switch sub blocks must be ZeroSwitchCase");
-        auto zcase = model.take<FlowBlockZeroSwitchCase>(sub);
-        pool.insert_asms(model, selector, zcase->match_val, zcase->metas);
-        zcase.put_back();
+        draw_id_by_take(model.take<FlowBlockZeroSwitchCase>(sub), [&](const FlowBlockZeroSwitchCase& c) {
+            pool.insert_asms(model, selector, c.match_val, c.metas);
+        });
     }
     result = make_asm_node_many(model, format("zsw_result_{}", base.ident.global_id()),
                                 pool.gen_assign_metas(model));

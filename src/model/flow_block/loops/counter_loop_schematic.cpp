@@ -7,6 +7,7 @@
 // A body whose end can follow its entry at once restarts through a state
 // (pass_restart): each later pass is entered one cycle after a pass ends.
 #include "common/fatal.hpp"
+#include "model/common/draw_id_by_take.hpp"
 #include "model/flow_block/common/arena_impl_flow_block.hpp"
 #include "model/flow_block/common/pass_restart.hpp"
 #include "model/hw_component/arena_factory_hcp.hpp"
@@ -25,10 +26,8 @@ NcpIdent make_filled_pseudo(ModelArena& model, FlowBlockBase& base, const std::s
 }
 
 HcpIdent counter_register(ModelArena& model, const NcpIdent& counter) {
-    auto node = model.take<CounterNode>(counter);
-    HcpIdent reg = node->get_cnt_reg();
-    node.put_back();
-    return reg;
+    return draw_id_by_take(model.take<CounterNode>(counter),
+                           [](const CounterNode& n) { return n.get_cnt_reg(); });
 }
 
 NodeWrap build_counter_loop(int32_t last_loop_cnt, OptIdent<HcpIdent>& loop_id_expr_i,

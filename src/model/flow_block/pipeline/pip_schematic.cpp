@@ -6,6 +6,7 @@
 // follow its entry at once makes the entrance fire one cycle after the body
 // ends, through a state (pass_restart).
 #include "common/fatal.hpp"
+#include "model/common/draw_id_by_take.hpp"
 #include "model/complex_hardware/arb/arena_impl_arb.hpp"
 #include "model/flow_block/common/arena_impl_flow_block.hpp"
 #include "model/flow_block/common/block_build.hpp"
@@ -19,12 +20,10 @@ namespace vorlent {
 
 void FlowBlockPip::prepare_build(ModelArena& model) {
     std::optional<HcpIdent> hold, reset;
-    {
-        auto arb = model.take<Arb>(arb_i);
-        hold = arb->user_hold;
-        reset = arb->user_reset;
-        arb.put_back();
-    }
+    draw_id_by_take(model.take<Arb>(arb_i), [&](const Arb& arb) {
+        hold = arb.user_hold;
+        reset = arb.user_reset;
+    });
     if (hold) base.hold_srcs.push_back(*hold);
     if (reset) {
         base.rst_srcs.push_back(*reset);

@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "common/fatal.hpp"
+#include "model/common/draw_id_by_take.hpp"
 #include "model/complex_hardware/common/ccp_hw_build.hpp"
 #include "model/flow_block/common/arena_impl_flow_block.hpp"
 #include "model/flow_block/common/block_build.hpp"
@@ -33,11 +34,11 @@ struct LeafSignals {
 };
 
 LeafSignals bind_leaf(ModelArena& model, const ZyncArbBind& bind) {
-    auto arb = model.take<Arb>(bind.arb_i);
-    if (bind.channel >= arb->leaves.size()) fatal("ZyncSchematic::build: channel index out of range for arb");
-    LeafSignals out{arb->leaves[bind.channel].req, arb->leaves[bind.channel].ack};
-    arb.put_back();
-    return out;
+    return draw_id_by_take(model.take<Arb>(bind.arb_i), [&](const Arb& arb) {
+        if (bind.channel >= arb.leaves.size())
+            fatal("ZyncSchematic::build: channel index out of range for arb");
+        return LeafSignals{arb.leaves[bind.channel].req, arb.leaves[bind.channel].ack};
+    });
 }
 
 }  // namespace
