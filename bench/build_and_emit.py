@@ -235,12 +235,19 @@ def main():
             print(json.dumps(emitted_hash(out_dir)))
         return
     if args[:1] == ["--hash"]:
+        if len(args) < 2:
+            sys.exit(f"option --hash needs a value\n{__doc__}")
         for shape in SHAPES:
             print(f"{shape} {args[1]} {child(sys.executable, '--hash-one', shape, args[1])}")
         return
 
+    if args[:1] in (["-h"], ["--help"]):
+        print(__doc__)
+        return
     shapes, other, repeat = SHAPES, None, 3
     while args and args[0].startswith("--"):
+        if len(args) < 2:
+            sys.exit(f"option {args[0]} needs a value\n{__doc__}")
         flag, value, args = args[0], args[1], args[2:]
         if flag == "--shapes":
             shapes = tuple(value.split(","))
@@ -249,7 +256,7 @@ def main():
         elif flag == "--repeat":
             repeat = int(value)
         else:
-            sys.exit(f"unknown option {flag}")
+            sys.exit(f"unknown option {flag}\n{__doc__}")
     sizes = [int(s) for s in args] or list(DEFAULT_SIZES)
     if other:
         main_compare(other, shapes, sizes, repeat)
