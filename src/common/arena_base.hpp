@@ -184,15 +184,13 @@ private:
     size_t size_ = 0;
 };
 
+// Slots are never reused, so every stored element is of the first
+// generation (0); a handle of any other is refused. The taken marks sit in a
+// bit set of their own rather than beside each element, where alignment
+// would make each of them cost eight bytes.
 template <ArenaElement T>
 class ArenaGroup {
 public:
-    struct Node {
-        T element;
-        uint32_t generation;
-        bool taken;
-    };
-
     // A handle's index has 32 bits.
     static constexpr size_t MAX_SLOTS = size_t(1) << 32;
 
@@ -206,78 +204,77 @@ public:
         if (slots_.size() >= max_slots_) [[unlikely]]
             arena_full(max_slots_);
         const ArenaHandle h{slots_.size(), 0};
-        slots_.push_back(Node{std::move(element), 0, false});
-        slots_.back().element.set_arena_handle(h);
+        if (slots_.size() % 64 == 0) taken_.push_back(0);
+        slots_.push_back(std::move(element));
+        slots_.back().set_arena_handle(h);
         return h;
     }
 
     // The slot by its handle alone (index, then generation), whatever it
     // holds: for handles the model keeps itself (a component's module, a
     // module's parent) and for looking at a slot whose element is out.
-    const T& get(ArenaHandle h) const { return node(h).element; }
-    T& get_mut(ArenaHandle h) { return node(h).element; }
+    const T& get(ArenaHandle h) const { return node(h); }
+    T& get_mut(ArenaHandle h) { return node(h); }
 
     // The element an identity names, in place. Besides the handle test, the
     // slot must hold that element: not taken out, same global id. Global ids
     // are unique in the process, so an identity of another model whose
     // handle happens to be in range is refused too.
     const T& get(ArenaHandle h, uint64_t ident_global_id) const {
-        return named(h, ident_global_id).element;
+        return named(h, ident_global_id);
     }
-    T& get_mut(ArenaHandle h, uint64_t ident_global_id) { return named(h, ident_global_id).element; }
+    T& get_mut(ArenaHandle h, uint64_t ident_global_id) { return named(h, ident_global_id); }
 
     // Takes the element out, after the checks of `get`.
     Taken<T> take(ArenaHandle h, uint64_t ident_global_id) {
-        Node& n = named(h, ident_global_id);
-        T out = std::exchange(n.element, make_default());
-        n.taken = true;
+        T& n = named(h, ident_global_id);
+        T out = std::exchange(n, make_default());
+        set_taken(h.index, true);
         return Taken<T>(this, h.index, std::move(out));
     }
 
     // The element in place, after the checks of a take. For a short step
     // that neither takes the element out nor reaches it again while it runs:
     // it costs no move and no placeholder.
-    T& checked_mut(ArenaHandle h, uint64_t ident_global_id) { return named(h, ident_global_id).element; }
+    T& checked_mut(ArenaHandle h, uint64_t ident_global_id) { return named(h, ident_global_id); }
 
     // Puts an element into its slot, dropping what the slot held.
     void replace_back(ArenaHandle h, T&& element) {
-        Node& n = node(h);
-        n.element = std::move(element);
-        n.taken = false;
+        node(h) = std::move(element);
+        set_taken(h.index, false);
     }
 
     size_t size() const { return slots_.size(); }
-    bool is_taken(size_t index) const { return slots_[index].taken; }
+    bool is_taken(size_t index) const { return (taken_[index / 64] >> (index % 64)) & 1; }
 
 private:
     friend class Taken<T>;
 
     // The handle test: index first, then generation.
-    Node& node(ArenaHandle h) {
+    T& node(ArenaHandle h) {
         if (h.index >= slots_.size()) [[unlikely]]
             arena_index_out_of_range();
-        Node& n = slots_[h.index];
-        if (n.generation != h.generation) [[unlikely]]
-            arena_generation_mismatch(n.generation, h.generation);
-        return n;
+        if (h.generation != 0) [[unlikely]]
+            arena_generation_mismatch(0, h.generation);
+        return slots_[h.index];
     }
-    const Node& node(ArenaHandle h) const { return const_cast<ArenaGroup*>(this)->node(h); }
+    const T& node(ArenaHandle h) const { return const_cast<ArenaGroup*>(this)->node(h); }
 
     // The slot of the element an identity names. Every access by identity
     // passes here, so the way costs one bounds test and one branch: the
     // generation, taken and global id tests fold into one word, and only a
     // refusal works out which of them failed.
-    Node& named(ArenaHandle h, uint64_t ident_global_id) {
+    T& named(ArenaHandle h, uint64_t ident_global_id) {
         if (h.index >= slots_.size()) [[unlikely]]
             arena_index_out_of_range();
-        Node& n = slots_[h.index];
-        const uint64_t slot_global_id = n.element.arena_global_id();
-        if (((slot_global_id ^ ident_global_id) | (n.generation ^ h.generation) | uint64_t(n.taken)) != 0)
-            [[unlikely]]
-            arena_access_refused(n.generation, h.generation, n.taken, slot_global_id, ident_global_id);
+        T& n = slots_[h.index];
+        const uint64_t slot_global_id = n.arena_global_id();
+        const uint64_t taken = (taken_[h.index / 64] >> (h.index % 64)) & 1;
+        if (((slot_global_id ^ ident_global_id) | h.generation | taken) != 0) [[unlikely]]
+            arena_access_refused(0, h.generation, taken != 0, slot_global_id, ident_global_id);
         return n;
     }
-    const Node& named(ArenaHandle h, uint64_t ident_global_id) const {
+    const T& named(ArenaHandle h, uint64_t ident_global_id) const {
         return const_cast<ArenaGroup*>(this)->named(h, ident_global_id);
     }
 
@@ -291,11 +288,17 @@ private:
 
     // Unchecked return of a guarded element while an error unwinds.
     void restore(size_t index, T&& element) noexcept {
-        slots_[index].element = std::move(element);
-        slots_[index].taken = false;
+        slots_[index] = std::move(element);
+        set_taken(index, false);
     }
 
-    SegmentedSlots<Node> slots_;
+    void set_taken(size_t index, bool taken) {
+        const uint64_t bit = uint64_t(1) << (index % 64);
+        taken_[index / 64] = taken ? taken_[index / 64] | bit : taken_[index / 64] & ~bit;
+    }
+
+    SegmentedSlots<T> slots_;
+    std::vector<uint64_t> taken_;  // one bit per slot
     size_t max_slots_ = MAX_SLOTS;
 };
 
