@@ -37,6 +37,8 @@ NodeWrap build_seq(SeqSchematic& schematic, FlowBlockBase& base, ModelArena& mod
     const uint64_t id = base.ident.global_id();
 
     std::vector<int32_t> cycles;
+    cycles.reserve(schematic.elements.size() + 1);
+    base.gen_nodes.reserve(base.gen_nodes.size() + schematic.elements.size());
     for (size_t i = 0; i < schematic.elements.size(); ++i) {
         SequenceEle& ele = schematic.elements[i];
         if (auto* basic = std::get_if<SeqBasicEle>(&ele)) {
@@ -96,6 +98,16 @@ NodeWrap build_seq(SeqSchematic& schematic, FlowBlockBase& base, ModelArena& mod
 
 }  // namespace
 
-void FlowBlockSeq::build_hw_component(ModelArena& model) { built = build_seq(schematic, base, model); }
+// Once built, the block answers from its summary, and no later step reads
+// its steps or its own assignment nodes (a parent reads those only of the
+// blocks that fold into one assignment node): they are released here rather
+// than kept until the model goes, so later steps of the build reuse their
+// memory.
+void FlowBlockSeq::build_hw_component(ModelArena& model) {
+    built = build_seq(schematic, base, model);
+    std::vector<SequenceEle>().swap(schematic.elements);
+    std::vector<NcpIdent>().swap(base.basic_nodes);
+    std::vector<uint32_t>().swap(base.basic_node_positions);
+}
 
 }  // namespace vorlent
