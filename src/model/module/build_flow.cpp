@@ -87,6 +87,13 @@ void build_module(Module& module, ModelArena& model, const FlowSignals& sig) {
     push_module_trace(model, module.ident, ModuleInitStage::FlowBlockBuild);
     for_each_component<Reg>(model, module, HwComponentType::Reg,
                             [&](Reg& r) { r.try_build_reset(sig.clk, sig.mrst, model); });
+    // A wire's default may make a constant, parked and then filed: room for
+    // them is made before they are made, so neither list is copied to grow
+    // when the most is in use.
+    const size_t wires = module.hcps_of(HwComponentType::Wire).size();
+    model.pending_hcps.reserve(model.pending_hcps.size() + wires);
+    std::vector<HcpIdent>& vals = module.system_hcps[size_t(HwComponentType::Val)];
+    vals.reserve(vals.size() + wires);
     for_each_component<Wire>(model, module, HwComponentType::Wire,
                              [&](Wire& w) { w.try_build_default(model); });
     pop_module_trace(model);
