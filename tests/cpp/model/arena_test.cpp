@@ -43,6 +43,17 @@ TEST(ArenaHandleTest, InsertStampsTheHandleIntoTheStoredElementWhichNeverMoves) 
         EXPECT_EQ(placed[i]->ident.handle(), (ArenaHandle{i, 0}));
         EXPECT_EQ(placed[i]->ident.ident_base.rel_name(), std::to_string(i));
     }
+    // Taken marks of slots on both sides of a word of marks, and the last.
+    std::vector<Taken<Reg>> out;
+    for (size_t i : {63, 64, 299}) out.push_back(regs.take(ArenaHandle{i, 0}, placed[i]->ident.global_id()));
+    for (size_t i = 0; i < placed.size(); ++i) EXPECT_EQ(regs.is_taken(i), i == 63 || i == 64 || i == 299) << i;
+    const uint64_t id_62 = regs.get(ArenaHandle{62, 0}).ident.global_id();
+    EXPECT_EQ(regs.get(ArenaHandle{62, 0}, id_62).ident.ident_base.rel_name(), "62");
+    EXPECT_FATAL((void)regs.get(ArenaHandle{64, 0}, out[1]->ident.global_id()),
+                 format("ArenaHandle element (global id {}) is already taken out of its arena",
+                        out[1]->ident.global_id()));
+    for (Taken<Reg>& t : out) t.put_back();
+    for (size_t i = 0; i < placed.size(); ++i) EXPECT_FALSE(regs.is_taken(i)) << i;
 }
 
 TEST(ArenaHandleTest, ReplaceBackTestsTheHandleBeforeStoring) {
