@@ -61,31 +61,6 @@ TEST(PickSchematicTest, PifsStartOnTheirOwnConditionsAndTheExitOrsThem) {
     EXPECT_EQ(d.edges(entry), (std::vector<DependEdge>{edge(d.start())}));
 }
 
-TEST(PickSchematicTest, TheDefaultRunsWhenNoPifHoldsWhereverItStands) {
-    PickDesign d;
-    d.describe();
-    const FlowBlockIdent pick = d.open(make_flow_block_pick(d.m, "pk"));
-    d.pif(d.a, 2);
-    const FlowBlockIdent def = d.pidef(2);
-    d.pif(d.b, 2);
-    d.close(pick);
-    d.build_logged();
-
-    const uint64_t id = pick.global_id();
-    const FlowBlockBase base = d.base(pick);
-    const NcpIdent entry = base.gen_nodes[0], exit = base.gen_nodes[1];
-    // The pidef does not advance the negation index.
-    EXPECT_DRAWN(d.m, exit.global_id() + 1,
-                 {TAKE, TAKE, format("EXPR_pick_not_{}_0", id), TAKE, TAKE, TAKE, TAKE,
-                  format("EXPR_pick_not_{}_1", id), "EXPR_node_logic_expr", TAKE});
-    EXPECT_EQ(d.edges(d.wrap(def).samples()[0]).at(0).node, entry);
-    // No way around the branches: the default's exit is the last edge.
-    const auto ex = d.edges(exit);
-    ASSERT_EQ(ex.size(), 3u);
-    EXPECT_EQ(ex[2], edge(d.wrap(def).exit()));
-    EXPECT_EQ(d.wrap(pick).cycle(), 2);
-}
-
 TEST(PickSchematicTest, BuildRefusalsComeAfterTheWarning) {
     for (bool two_defaults : {false, true}) {
         PickDesign d;
