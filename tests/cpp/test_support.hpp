@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "common/fatal.hpp"
 
@@ -20,3 +21,9 @@
     }())
 
 #define EXPECT_FATAL(stmt, msg) EXPECT_EQ(FATAL_MESSAGE(stmt), std::string(msg))
+
+// The absolute names of identities of any kinds, to compare in one go.
+template <class... Ids>
+std::vector<std::string> abs_names(const Ids&... ids) {
+    return {std::string(ids.abs_name())...};
+}

@@ -44,19 +44,15 @@ TEST(HcpEmitterTest, DeclarationsOfEveryKind) {
     // (it is written from an always block); the special registers take
     // their width from their own fields.
     const std::vector<std::pair<HcpIdent, std::string>> cases{
-        {make_reg(t.m, true, "r1", 1), "reg   {};"},
         {r8, "reg  [7:0]  {};"},
         {w4, "reg  [3:0]  {};"},
         {make_val(t.m, true, "v1", 1, 1), "wire  {} = 1'b1;"},
         {make_val(t.m, true, "v64", 64, 255), "wire [63:0]  {} = 64'hff;"},
-        {make_val_vv(t.m, true, "v65", 65, VaryVal::from_limbs({0, 1}, 65)),
-         "wire [64:0]  {} = 65'h10000000000000000;"},
         {mem, "reg [15:0]  {} [0:1023];"},
         {make_mem_ele(t.m, true, "rd", mem, w4, 16, true), "wire [15:0]  {};"},
         {make_expression(t.m, true, "ex", LogicOp::BitwiseAnd, r8, r8, std::nullopt, std::nullopt),
          "wire [7:0]  {};"},
         {t.sp_reg<StateReg>(HwComponentType::StateReg, "st"), "reg   {};"},
-        {t.sp_reg<CondWaitStateReg>(HwComponentType::CondWaitStateReg, "cw"), "reg   {};"},
         {t.sp_reg<CycleWaitStateReg>(HwComponentType::CycleWaitStateReg, "cy", 3, 2), "reg  [2:0]  {};"},
         {t.sp_reg<CntReg>(HwComponentType::CntReg, "cn", 5, 1, 20), "reg  [4:0]  {};"},
         {t.sp_reg<SyncReg>(HwComponentType::SyncReg, "sy", 2), "reg  [1:0]  {};"},
@@ -132,9 +128,7 @@ TEST(HcpEmitterTest, ExpressionForms) {
     const std::vector<std::pair<HcpIdent, std::string>> cases{
         {expr2(LogicOp::BitwiseAnd), A + "[7:0] & " + B + "[7:0]"},
         {expr2(LogicOp::ArithPlus, Slice{0, 4}, Slice{4, 8}), A + "[3:0] + " + B + "[7:4]"},
-        {expr2(LogicOp::RelationLe), A + "[7:0] < " + B + "[7:0]"},
         {expr2(LogicOp::RelationSlt), "$signed(" + A + "[7:0]) < $signed(" + B + "[7:0])"},
-        {expr2(LogicOp::RelationSgt), "$signed(" + A + "[7:0]) > $signed(" + B + "[7:0])"},
         {make_expression_single(t.m, true, "inv", LogicOp::BitwiseInvr, a, std::nullopt), "~" + A + "[7:0]"},
         {make_expression_single(t.m, true, "not", LogicOp::LogicalNot, bit, std::nullopt), "!" + BIT},
         {make_expression_single(t.m, true, "sl", LogicOp::SliceBit, a, Slice{2, 6}), A + "[5:2]"},
@@ -184,20 +178,6 @@ TEST(AlwaysBlockTest, SensitivityFromTheFirstEventAndEveryStatement) {
     EXPECT_FATAL(block_of(t.m, bad), "sensitivity_list: PosEdge with no clk source");
     EXPECT_TRUE(none_taken<Reg>(t.m));
     EXPECT_TRUE(none_taken<UeBasic>(t.m));
-}
-
-TEST(AlwaysBlockTest, OperandsAreNamedFromTheirComponents) {
-    TracedModel t;
-    const HcpIdent r = make_reg(t.m, true, "r", 4);
-    const HcpIdent st = t.sp_reg<StateReg>(HwComponentType::StateReg, "st");
-    const HcpIdent mem = make_mem_blk(t.m, true, "mem", 4, 2);
-    const HcpIdent other = make_reg(t.m, true, "o", 4);
-    const VbDes des{r, "DES", 4};
-    EXPECT_EQ(fmt_operand(st, Slice{0, 1}, t.m, des), st.abs_name());  // 1 bit: never a range
-    EXPECT_EQ(fmt_operand(r, Slice{1, 3}, t.m, des), "DES[2:1]");     // the destination itself
-    EXPECT_EQ(fmt_operand(other, Slice{-1, -1}, t.m, des), other.abs_name());
-    EXPECT_EQ(fmt_operand(other, Slice{0, 4}, t.m, des), std::string(other.abs_name()) + "[3:0]");
-    EXPECT_FATAL(fmt_operand(mem, std::nullopt, t.m, des), "MemBlk is not an assignment destination");
 }
 
 TEST(AlwaysBlockTest, ConditionalsSwitchesAndGroupsNest) {
@@ -278,25 +258,6 @@ TEST(AlwaysBlockTest, ListsShorterThanTheirItemsAreRefused) {
     EXPECT_TRUE(none_taken<Reg>(t.m));
 }
 
-TEST(HcpEmitterTest, MemoryElements) {
-    TracedModel t;
-    const HcpIdent clk = make_wire(t.m, true, "clk", 1);
-    const HcpIdent idx = make_reg(t.m, true, "idx", 3);
-    const HcpIdent src = make_reg(t.m, true, "src", 8);
-    const HcpIdent mem = make_mem_blk(t.m, true, "mem", 8, 3);
-    const HcpIdent wr = make_mem_ele(t.m, true, "wr", mem, idx, 8, false);
-    const HcpIdent rd = make_mem_ele(t.m, true, "rd", mem, idx, 8, true);
-    const std::string M(mem.abs_name()), I(idx.abs_name()), S(src.abs_name());
-    add_event(t.m, wr, basic(t.m, src, 0, 8, 0, 8, ClockMode::PosEdge, clk));
-    add_event(t.m, wr, basic(t.m, src, 4, 8, 0, 4, ClockMode::PosEdge, clk));
-    EXPECT_EQ(block_of(t.m, wr), format("always @(posedge {}) begin\n", clk.abs_name()) + "    " + M +
-                                     "[" + I + "][7:0] <= " + S + "[7:0];\n    " + M + "[" + I +
-                                     "][7:4] <= " + S + "[3:0];\nend\n");
-    // A read element ignores its pool.
-    add_event(t.m, rd, basic(t.m, src, 0, 8, 0, 8));
-    EXPECT_EQ(block_of(t.m, rd), format("assign {} = {}[{}];\n", rd.abs_name(), M, I));
-}
-
 TEST(HcpEmitterTest, IoWires) {
     // Port lines, parent nets and instance connections are pinned with the
     // module layout; here: names, and what an IO wire writes itself.
@@ -312,10 +273,8 @@ TEST(HcpEmitterTest, IoWires) {
     const HcpIdent out8 = io(false, 8, src);
     const HcpIdent out1 = io(false, 1, std::nullopt);
     const HcpIdent named_out = io(false, 8, src, "dout");
-    EXPECT_EQ(emit_all(t.m, named_out).name, "dout");
-    EXPECT_EQ(hcp_verilog_name(t.m, named_out), "dout");
-    EXPECT_EQ(hcp_verilog_name(t.m, src), src.abs_name());
-    EXPECT_EQ(emit_all(t.m, out8).decl, format("reg  [7:0]  {};", out8.abs_name()));
+    EXPECT_EQ((std::tuple{emit_all(t.m, named_out).name, hcp_verilog_name(t.m, named_out)}),
+              (std::tuple{"dout", "dout"}));
 
     // Outputs are assigned from their agent, a named one under its port
     // name; inputs have no block.

@@ -29,8 +29,6 @@ std::string module_text(ModelArena& m, const ModuleIdent& module_i) {
     });
 }
 
-const std::string BANNER = std::string(80, '/') + "\n";
-
 }  // namespace
 
 TEST(ModuleLayoutTest, WorkedExampleByteForByte) {
@@ -87,24 +85,6 @@ TEST(ModuleLayoutTest, WorkedExampleByteForByte) {
     EXPECT_TRUE(std::filesystem::exists(out.file("MODULE_sub_4.v")));
     EXPECT_TRUE(std::filesystem::exists(out.file("MODULE_leaf_5.v")));
     EXPECT_FALSE(std::filesystem::exists(out.file("MODULE_mid_3.v")));
-}
-
-TEST(ModuleLayoutTest, PortListCommas) {
-    TracedModel t;
-    EXPECT_TRUE(module_text(t.m, t.top).starts_with(
-        BANNER + "// Phase 1 : module header & IO ports\n" + format("module {}(\n);\n\n", t.top.abs_name())));
-    port_wire(t.m, t.top, "p0", true, 1);
-    port_wire(t.m, t.top, "p1", true, 4);
-    port_wire(t.m, t.top, "p2", false, 2);
-    const std::string text = module_text(t.m, t.top);
-    EXPECT_NE(text.find(format("module {}(\n"
-                               "    input wire p0,\n"
-                               "    input wire [3:0] p1,\n"
-                               "    output reg  [1:0] p2\n"
-                               ");\n\n",
-                               t.top.abs_name())),
-              std::string::npos)
-        << text;
 }
 
 TEST(ModuleLayoutTest, DeclarationsComeByKindSystemListFirst) {

@@ -1,12 +1,11 @@
 // Helpers of the Verilog-backend tests: temporary directories, file
 // contents, the text one emitter call writes, standard output captured at
-// the descriptor, the external Verilog tools, and events built by hand.
+// the descriptor, and events built by hand.
 #pragma once
 
 #include <fcntl.h>
 #include <unistd.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -82,20 +81,6 @@ private:
     std::string path_;
     int saved_ = -1;
 };
-
-inline bool tool_available(const std::string& tool) {
-    return std::system(("command -v " + tool + " >/dev/null 2>&1").c_str()) == 0;
-}
-
-// Runs a shell command; returns its exit status and, in `output`, what it
-// printed on either stream.
-inline int run_tool(const std::string& command, std::string& output) {
-    TempDir dir;
-    const std::string log = dir.file("tool.log");
-    const int status = std::system((command + " >" + log + " 2>&1").c_str());
-    output = read_file(log);
-    return status;
-}
 
 inline void add_event(ModelArena& m, const HcpIdent& des, UpdateEventIdent ue) {
     get_hcp_assign_mut(m, des).add_update_event(std::move(ue));

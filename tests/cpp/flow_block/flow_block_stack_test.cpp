@@ -106,16 +106,6 @@ TEST_F(FlowFixture, BottomHeadReachesTheModuleByEachOfTheThreeRoutes) {
     EXPECT_EQ(m.arena<Module>().get(top.handle()).basic_nodes, (std::vector{n}));
 }
 
-TEST_F(FlowFixture, LooseAssignmentsGoToTheTopModuleWhateverIsTraced) {
-    const ModuleIdent sub = make_module(m, "sub");
-    track_module_at_flow_init(m, sub);
-    EXPECT_FATAL(attach_basic_node_to_current_scope(m, asm_node()), "add_basic_node_to_top_module: no top module set");
-    set_top_module(m, top);
-    attach_basic_node_to_current_scope(m, asm_node());
-    EXPECT_EQ(m.arena<Module>().get(top.handle()).basic_nodes.size(), 1u);
-    EXPECT_TRUE(m.arena<Module>().get(sub.handle()).basic_nodes.empty());
-}
-
 TEST_F(FlowFixture, FinalizingAnOuterBlockClosesExactlyOneLevel) {
     const FlowBlockIdent outer = seq("o");
     const FlowBlockIdent inner = seq("i");

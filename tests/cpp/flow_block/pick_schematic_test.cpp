@@ -50,83 +50,15 @@ TEST(PickSchematicTest, PifsStartOnTheirOwnConditionsAndTheExitOrsThem) {
                   format("EXPR_pick_not_{}_1", id), "EXPR_node_logic_expr", TAKE, "EXPR_node_logic_expr",
                   "EXPR_node_logic_expr", "EXPR_node_logic_expr", TAKE});
 
-    const NodeWrap w = d.wrap(pick), w0 = d.wrap(s0), w1 = d.wrap(s1);
-    EXPECT_EQ(w.samples(), (std::vector<NcpIdent>{entry}));
-    EXPECT_EQ(w.exit(), exit);
+    // When no pif holds the block is left at once.
+    const NodeWrap w0 = d.wrap(s0), w1 = d.wrap(s1);
+    EXPECT_EQ(d.summary(pick), (Design::Summary{{entry}, exit, -1}));
     EXPECT_EQ(d.edges(w0.samples()[0]), (std::vector<DependEdge>{edge(entry, d.a)}));
     EXPECT_EQ(d.edges(w1.samples()[0]), (std::vector<DependEdge>{edge(entry, d.b)}));
+    // The exit: each branch's end, or the entry when no pif holds.
     const auto ex = d.edges(exit);
-    ASSERT_EQ(ex.size(), 3u);
-    EXPECT_EQ(ex[0], edge(w0.exit()));
-    EXPECT_EQ(ex[1], edge(w1.exit()));
-    EXPECT_EQ(ex[2].node, entry);
-    const Expression& none_holds = d.expr(*ex[2].guard);
-    EXPECT_EQ(ex[2].guard->ident_base.rel_name(), "node_logic_expr");
-    EXPECT_EQ(none_holds.operand_a->ident_base.rel_name(), format("pick_not_{}_0", id));
-    EXPECT_EQ(none_holds.operand_b->ident_base.rel_name(), format("pick_not_{}_1", id));
-    // When no pif holds the block is left at once.
-    EXPECT_EQ(w.cycle(), -1);
+    EXPECT_EQ(ex, (std::vector<DependEdge>{edge(w0.exit()), edge(w1.exit()), edge(entry, ex.at(2).guard)}));
     EXPECT_EQ(d.edges(entry), (std::vector<DependEdge>{edge(d.start())}));
-}
-
-TEST(PickSchematicTest, TheDefaultRunsWhenNoPifHoldsWhereverItStands) {
-    PickDesign d;
-    d.describe();
-    const FlowBlockIdent pick = d.open(make_flow_block_pick(d.m, "pk"));
-    d.pif(d.a, 2);
-    const FlowBlockIdent def = d.pidef(2);
-    d.pif(d.b, 2);
-    d.close(pick);
-    d.build_logged();
-
-    const uint64_t id = pick.global_id();
-    const FlowBlockBase base = d.base(pick);
-    const NcpIdent entry = base.gen_nodes[0], exit = base.gen_nodes[1];
-    // The pidef does not advance the negation index.
-    EXPECT_DRAWN(d.m, exit.global_id() + 1,
-                 {TAKE, TAKE, format("EXPR_pick_not_{}_0", id), TAKE, TAKE, TAKE, TAKE,
-                  format("EXPR_pick_not_{}_1", id), "EXPR_node_logic_expr", TAKE});
-    const auto de = d.edges(d.wrap(def).samples()[0]);
-    ASSERT_EQ(de.size(), 1u);
-    EXPECT_EQ(de[0].node, entry);
-    EXPECT_EQ(d.expr(*de[0].guard).operand_b->ident_base.rel_name(), format("pick_not_{}_1", id));
-    // No way around the branches: the default's exit is the last edge.
-    const auto ex = d.edges(exit);
-    ASSERT_EQ(ex.size(), 3u);
-    EXPECT_EQ(ex[2], edge(d.wrap(def).exit()));
-    EXPECT_EQ(d.wrap(pick).cycle(), 2);
-}
-
-TEST(PickSchematicTest, LatencyAndTheLoneDefault) {
-    {
-        PickDesign d;
-        d.describe();
-        const FlowBlockIdent pick = d.open(make_flow_block_pick(d.m, "pk"));
-        const FlowBlockIdent def = d.pidef(3);
-        d.close(pick);
-        d.build_logged();
-        // No pif: no negation, and the default starts unguarded.
-        const NcpIdent entry = d.base(pick).gen_nodes[0];
-        EXPECT_EQ(d.edges(d.wrap(def).samples()[0]), (std::vector<DependEdge>{edge(entry)}));
-        EXPECT_EQ(d.wrap(pick).cycle(), 3);
-    }
-    for (bool started : {false, true}) {
-        PickDesign d;
-        const HcpIdent go = d.wire("go");
-        d.describe();
-        const FlowBlockIdent pick = d.open(make_flow_block_pick(d.m, "pk"));
-        d.pif(d.a, 2);
-        d.pidef(started ? 2 : 3);
-        d.close(pick);
-        if (started) d.add_src(pick, &FlowBlockBase::start_srcs, go);
-        d.build_logged();
-        EXPECT_EQ(d.wrap(pick).cycle(), -1);
-        if (started) {
-            const FlowBlockBase base = d.base(pick);
-            EXPECT_EQ(d.edges(base.gen_nodes[0]),
-                      (std::vector<DependEdge>{edge(*base.triggers.int_start()), edge(d.start())}));
-        }
-    }
 }
 
 TEST(PickSchematicTest, BuildRefusalsComeAfterTheWarning) {

@@ -92,6 +92,12 @@ struct Design {
     const Module& module() const { return m.arena<Module>().get(top.handle()); }
     const NcpIdent& start() const { return *module().start_node; }
     NodeWrap wrap(const FlowBlockIdent& b) { return summarize_block(m, b); }
+    // A block's summary: entries, exit and latency.
+    using Summary = std::tuple<std::vector<NcpIdent>, NcpIdent, int32_t>;
+    Summary summary(const FlowBlockIdent& b) {
+        const NodeWrap w = wrap(b);
+        return {std::vector<NcpIdent>(w.samples().begin(), w.samples().end()), w.exit(), w.cycle()};
+    }
     FlowBlockBase base(const FlowBlockIdent& b) {
         auto t = take_flow_block(m, b);
         FlowBlockBase copy = t->get_base();
@@ -108,6 +114,8 @@ struct Design {
         return get_hcp_assign(m, h).get_update_pool().events;
     }
 };
+
+using Lines = std::vector<std::string>;
 
 inline DependEdge edge(const NcpIdent& from, std::optional<HcpIdent> guard = std::nullopt) {
     return DependEdge{from, std::move(guard)};

@@ -1,4 +1,4 @@
-#include "hcp_test_support.hpp"
+#include "event_view.hpp"
 #include "model/controller/asm_mode.hpp"
 
 using namespace vorlent;
@@ -45,15 +45,10 @@ TEST(RegResetTest, ResetEventIsConditionalOnTheResetSignal) {
     ASSERT_EQ(t.pool(r).events.size(), 1u);
     const UpdateEventIdent ue = t.pool(r).events[0];
     EXPECT_EQ(ue.abs_name(), format("UE_COND_{}", id + 1));
-    const UeCond& c = t.event<UeCond>(ue);
-    EXPECT_EQ(c.common, (UeCommon{t.clk, 0, 2147483647, UeType::Cond, ClockMode::PosEdge}));
-    EXPECT_EQ(c.conds, std::vector<std::optional<HcpIdent>>{t.rst});
-    const UeBasic& b = t.event<UeBasic>(*c.sub_stmts[0]);
-    EXPECT_EQ(b.src, v);
+    EXPECT_EQ(t.event<UeCond>(ue).common, (UeCommon{t.clk, 0, 2147483647, UeType::Cond, ClockMode::PosEdge}));
     // The destination is the whole register, the source the whole value; the
     // two widths are not compared.
-    EXPECT_EQ((std::tuple{b.des_start, b.des_stop, b.src_start, b.src_stop}), (std::tuple{0, 8, 0, 6}));
-    EXPECT_EQ(b.common.clk_src_i, t.clk);
+    EXPECT_EQ(view_event(t.m, ue), (Ev{2147483647, {t.rst}, v, {0, 8}, {0, 6}}));
 
     // A clock-free reset has no clock source.
     const HcpIdent async = make_reg(t.m, true, "async", 1);
@@ -80,6 +75,8 @@ TEST(WireDefaultTest, DefaultsAtTheFallbackAndMinimumPriorities) {
         w.put_back();
     }
 
+    // The zero constant, then the event; defaults sort below every user
+    // assignment (priority 10).
     uint64_t id = peek_global_id();
     t.build_default(zero);
     EXPECT_EQ(peek_global_id(), id + 2);
@@ -87,18 +84,13 @@ TEST(WireDefaultTest, DefaultsAtTheFallbackAndMinimumPriorities) {
     ASSERT_EQ(vals.size(), 1u);
     EXPECT_EQ(vals[0].abs_name(), format("VAL_{}_DEFAULT_ZERO_{}", zero.abs_name(), id));
     EXPECT_EQ(t.m.arena<Val>().get(vals[0].handle()).bit_width, 8);
-    ASSERT_EQ(t.pool(zero).events.size(), 1u);
-    const UeBasic& z = t.event<UeBasic>(t.pool(zero).events[0]);
-    EXPECT_EQ(z.src, vals[0]);
-    // Defaults sort below every user assignment (priority 10).
-    EXPECT_EQ(z.common, (UeCommon{std::nullopt, 0, 0, UeType::Basic, ClockMode::ClkFree}));
+    EXPECT_EQ(view_pool(t.m, zero), (std::vector<Ev>{{0, {}, vals[0], {0, 8}, {0, 8}}}));
+    EXPECT_EQ(clocks_of_pool(t.m, zero), (std::vector<EvClock>{{ClockMode::ClkFree, std::nullopt}}));
 
     id = peek_global_id();
     t.build_default(with);
     EXPECT_EQ(peek_global_id(), id + 1);
-    const UeBasic& d = t.event<UeBasic>(t.pool(with).events[0]);
-    EXPECT_EQ((std::tuple{d.src, d.common.priority}), (std::tuple{v, 1}));
-    EXPECT_EQ((std::tuple{d.des_start, d.des_stop, d.src_start, d.src_stop}), (std::tuple{0, 8, 0, 8}));
+    EXPECT_EQ(view_pool(t.m, with), (std::vector<Ev>{{1, {}, v, {0, 8}, {0, 8}}}));
 
     t.build_default(none);
     EXPECT_TRUE(t.pool(none).events.empty());
@@ -139,10 +131,8 @@ TEST(IoWireTest, TheEventReadsTheAgentSource) {
     ASSERT_EQ(routed.hcp_assign.update_pool.events.size(), 1u);
     const UpdateEventIdent ue = routed.hcp_assign.update_pool.events[0];
     EXPECT_EQ(ue.global_id(), id + 2);
-    const UeBasic& b = t.event<UeBasic>(ue);
-    EXPECT_EQ(b.src, agent);
-    EXPECT_EQ((std::tuple{b.des_start, b.des_stop, b.src_start, b.src_stop}), (std::tuple{0, 4, 0, 4}));
-    EXPECT_EQ(b.common, (UeCommon{std::nullopt, 0, 50, UeType::Basic, ClockMode::ClkFree}));
+    EXPECT_EQ(view_event(t.m, ue), (Ev{50, {}, agent, {0, 4}, {0, 4}}));
+    EXPECT_EQ(get_ue_common(t.m, ue).clk_mode, ClockMode::ClkFree);
 
     const HcpIdent stored = insert_and_stamp_hcp(t.m, std::move(routed), false);
     EXPECT_EQ(t.pool(stored).events, std::vector<UpdateEventIdent>{ue});

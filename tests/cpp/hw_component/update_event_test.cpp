@@ -1,4 +1,4 @@
-#include "hcp_test_support.hpp"
+#include "event_view.hpp"
 #include "model/controller/asm_mode.hpp"
 
 using namespace vorlent;
@@ -25,11 +25,9 @@ TEST(UeFactoryTest, BasicEventsAreNamedAndFilled) {
     const uint64_t id = peek_global_id();
     const UpdateEventIdent ue = make_ue_basic(t.m, t.src, 1, 3, 2, 4, 77, ClockMode::NegEdge, false, std::nullopt);
     EXPECT_EQ(ue.abs_name(), format("UE_BASIC_{}", id));
-    const UeBasic& b = t.event<UeBasic>(ue);
-    EXPECT_EQ(b.src, t.src);
-    EXPECT_EQ((std::tuple{b.des_start, b.des_stop, b.src_start, b.src_stop}), (std::tuple{1, 3, 2, 4}));
+    EXPECT_EQ(view_event(t.m, ue), (Ev{77, {}, t.src, {1, 3}, {2, 4}}));
     // An edge-clocked event may wait for its clock source.
-    EXPECT_EQ(b.common, (UeCommon{std::nullopt, 0, 77, UeType::Basic, ClockMode::NegEdge}));
+    EXPECT_EQ(t.event<UeBasic>(ue).common, (UeCommon{std::nullopt, 0, 77, UeType::Basic, ClockMode::NegEdge}));
 
     set_asm_pri_to_manual(-4);
     const UpdateEventIdent cur = make_ue_basic(t.m, t.src, 0, 4, 0, 4, 77, ClockMode::PosEdge, true, t.clk);
@@ -53,9 +51,8 @@ TEST(UeFactoryTest, FullEventsWrapOnlyWhenAConditionIsGiven) {
         make_ue_full(t.m, std::nullopt, t.dis, t.src, 0, 4, 0, 4, 5, ClockMode::PosEdge, false, t.clk);
     EXPECT_EQ(one.abs_name(), format("UE_COND_{}", id + 1));
     const UeCond& c = t.event<UeCond>(one);
-    ASSERT_EQ(c.sub_stmts.size(), 1u);
-    EXPECT_EQ(c.sub_stmts[0]->abs_name(), format("UE_BASIC_{}", id));
-    EXPECT_EQ(c.conds[0], t.dis);
+    EXPECT_EQ(c.sub_stmts.at(0)->abs_name(), format("UE_BASIC_{}", id));
+    EXPECT_EQ(view_event(t.m, one).conds, std::vector<HcpIdent>{t.dis});
     EXPECT_FALSE(c.is_last_occure);
     EXPECT_EQ(c.common, (UeCommon{t.clk, 0, 5, UeType::Cond, ClockMode::PosEdge}));
 
@@ -204,12 +201,10 @@ TEST(UeDependencyTest, GatherAndRemapFollowEveryKind) {
     const HcpIdent io_en = make_wire(t.m, false, "io_en", 1);
     const HcpIdent io_sel = make_wire(t.m, false, "io_sel", 2);
     t.remap(w, HcpMap{{t.src, io_src}, {t.clk, io_clk}, {t.en, io_en}, {sel, io_sel}});
-    EXPECT_EQ((std::tuple{t.event<UeBasic>(leaf).src, t.event<UeBasic>(leaf).common.clk_src_i}),
-              (std::tuple{io_src, io_clk}));
-    EXPECT_EQ((std::tuple{*t.event<UeCond>(bare_i).conds[0], t.event<UeCond>(bare_i).common.clk_src_i}),
-              (std::tuple{io_en, io_clk}));
-    EXPECT_EQ((std::tuple{t.event<UeSwitch>(sw_i).selector, t.event<UeSwitch>(sw_i).common.clk_src_i}),
-              (std::tuple{io_sel, io_clk}));
+    EXPECT_EQ((std::tuple{t.event<UeBasic>(leaf).src, t.event<UeBasic>(leaf).common.clk_src_i,
+                          *t.event<UeCond>(bare_i).conds[0], t.event<UeCond>(bare_i).common.clk_src_i,
+                          t.event<UeSwitch>(sw_i).selector, t.event<UeSwitch>(sw_i).common.clk_src_i}),
+              (std::tuple{io_src, io_clk, io_en, io_clk, io_sel, io_clk}));
     // A key must match the whole identity, not only the global id.
     HcpIdent unstamped = io_src;
     unstamped.set_module_handle(ArenaHandle::null());
@@ -260,12 +255,9 @@ TEST(AssignMetaTest, PreConditionsWrapTheCurrentEvent) {
     meta.apply_pending_pre_cond(t.m);
     meta.add_specific_pre_condition(t.dis, t.m);
     EXPECT_FALSE(meta.pending_pre_cond.has_value());
-    const UeCond& outer = t.event<UeCond>(meta.cur_ue);
-    EXPECT_EQ(outer.conds[0], t.dis);
-    const UpdateEventIdent inner = *outer.sub_stmts[0];
-    EXPECT_EQ(inner.kind, UeType::Cond);
-    EXPECT_EQ(t.event<UeCond>(inner).conds[0], t.en);
-    EXPECT_EQ(t.event<UeCond>(inner).sub_stmts[0], basic);
+    // The specific condition wraps the pending one, which wraps the event.
+    EXPECT_EQ(view_event(t.m, meta.cur_ue).conds, (std::vector<HcpIdent>{t.dis, t.en}));
+    EXPECT_EQ(t.event<UeCond>(*t.event<UeCond>(meta.cur_ue).sub_stmts[0]).sub_stmts[0], basic);
     EXPECT_EQ(meta.origin_ue, basic);
     EXPECT_EQ(get_ue_common(t.m, meta.cur_ue).clk_src_i, t.clk);
 

@@ -48,54 +48,24 @@ TEST(FileWriterTest, StagedBytesReachTheFileInBatchesOfAtLeast4096) {
                                 std::string(8192, 'y'));
 }
 
-TEST(FileWriterTest, ManySmallPiecesKeepTheirOrder) {
-    TempDir dir;
-    const std::string p = dir.file("order.v");
-    std::string expected;
-    FileWriter w(p, open_output_file(p));
-    for (int i = 0; i < 5000; ++i) {
-        const std::string piece = format("line {}\n", i);
-        expected += piece;
-        w.write(piece);
-        w.write("");
-    }
-    w.finish();
-    EXPECT_EQ(read_file(p), expected);
-}
-
+// A short text waits for the finish, a full batch leaves nothing staged,
+// and unwinding without a finish still writes; an open truncates.
 TEST(FileWriterTest, FinishOrDestructionWritesTheRestAndCloses) {
     TempDir dir;
-    // A short text waits for the finish; an open truncates an older file.
-    const std::string p = dir.file("short.v");
-    std::ofstream(p) << "old contents that are longer";
-    const int fd = open_output_file(p);
-    {
-        FileWriter w(p, fd);
-        w.write("module m();\n");
-        EXPECT_EQ(size_on_disk(p), 0);
-        w.finish();
+    for (const auto& [text, finish] : {std::pair{std::string("module m();\n"), true},
+                                       std::pair{std::string(4096, 'z'), true}, std::pair{std::string("partial"), false}}) {
+        const std::string p = dir.file("out.v");
+        std::ofstream(p) << std::string(5000, 'o');
+        const int fd = open_output_file(p);
+        {
+            FileWriter w(p, fd);
+            w.write(text);
+            EXPECT_EQ(size_on_disk(p), text.size() < 4096 ? 0 : off_t(text.size()));
+            if (finish) w.finish();
+        }
         EXPECT_FALSE(fd_is_open(fd));
+        EXPECT_EQ(read_file(p), text);
     }
-    EXPECT_EQ(read_file(p), "module m();\n");
-    // Nothing staged any more at the finish.
-    const std::string q = dir.file("full_batch.v");
-    const int fd2 = open_output_file(q);
-    {
-        FileWriter w(q, fd2);
-        w.write(std::string(4096, 'z'));
-        w.finish();
-        EXPECT_FALSE(fd_is_open(fd2));
-    }
-    EXPECT_EQ(read_file(q), std::string(4096, 'z'));
-    // Unwinding without a finish.
-    const std::string r = dir.file("unwound.v");
-    const int fd3 = open_output_file(r);
-    {
-        FileWriter w(r, fd3);
-        w.write("partial");
-    }
-    EXPECT_FALSE(fd_is_open(fd3));
-    EXPECT_EQ(read_file(r), "partial");
 }
 
 TEST(FileWriterTest, OpenFailuresNameThePathAndTheReason) {

@@ -16,20 +16,15 @@ TEST(MakeConstValTest, AUserConstantMaskedToTheWidthOfTheUse) {
     const HcpIdent minus_one = make_const_val(t.m, "const", WideInt::from_i64(-1), 8);
     EXPECT_EQ(peek_global_id(), id + 1);
     EXPECT_EQ(minus_one.abs_name(), format("VAL_const_c_{}", id));
-    EXPECT_EQ(minus_one.module_handle(), t.top.handle());
-    EXPECT_TRUE(minus_one.ident_base.is_user_com());
     EXPECT_EQ(t.module().user_hcps[size_t(HwComponentType::Val)], std::vector<HcpIdent>{minus_one});
-    EXPECT_EQ(val_of(minus_one).value.limbs, std::vector<uint64_t>{255});
-    EXPECT_EQ(val_of(minus_one).bit_width, 8);
+    EXPECT_EQ((std::tuple{val_of(minus_one).value, val_of(minus_one).bit_width}),
+              (std::tuple{VaryVal::from_u64(255, 8), 8}));
 
-    // Exactly 64 bits is still a plain constant; from 65 bits it is wide.
-    const Val& full = val_of(make_const_val(t.m, "e", WideInt{{7, 1}}, 64));
-    EXPECT_EQ(full.value.limbs, std::vector<uint64_t>{7});
-    EXPECT_EQ(full.value.width, 64u);
+    // Exactly 64 bits is still a plain constant, a higher limb dropped; from
+    // 65 bits it is wide, a negative value sign-extended.
+    EXPECT_EQ(val_of(make_const_val(t.m, "e", WideInt{{7, 1}}, 64)).value, VaryVal::from_u64(7, 64));
     const Val& wide = val_of(make_const_val(t.m, "e", WideInt::from_i64(-1), 72));
-    EXPECT_EQ(wide.value.limbs, (std::vector<uint64_t>{~uint64_t(0), 0xFF}));
-    EXPECT_EQ(wide.value.width, 72u);
-    EXPECT_EQ(wide.bit_width, 72);
+    EXPECT_EQ((std::tuple{wide.value, wide.bit_width}), (std::tuple{VaryVal::from_limbs({~uint64_t(0), 0xFF}, 72), 72}));
 }
 
 TEST(CondSliceMatchTest, ChecksTheSelectedWidthOfTheCondition) {
