@@ -26,9 +26,9 @@ class TestComponentFactories:
         mem = m.mk_mem_blk("mem", 16, 4)
         ele = m.mk_mem_ele("rd", mem, wire, 16, True)
         made = [reg, wire, val, wide, mem, ele]
-        assert [h.hw_type for h in made] == ["REG", "WIRE", "VAL", "VAL", "MEM_BLOCK", "MEM_BLOCK_INDEXER"]
-        assert [h.sensitive_type for h in made[:3]] == ["clocked", "combinational", "read_only"]
-        assert ele.clocked
+        assert [(h.hw_type, h.sensitive_type) for h in made[:3]] == \
+            [("REG", "clocked"), ("WIRE", "combinational"), ("VAL", "read_only")]
+        assert [h.hw_type for h in made[3:]] == ["VAL", "MEM_BLOCK", "MEM_BLOCK_INDEXER"] and ele.clocked
         # One id each, in call order.
         assert [h.global_id - reg.global_id for h in made] == list(range(6))
         assert [m.get_hw_bit_sz(h) for h in (reg, wire, val, wide, ele)] == [12, 3, 8, 130, 16]
@@ -73,17 +73,17 @@ class TestExpressions:
             assert refused(m, ValueError, call) == text
 
     def test_widths(self, m):
-        a = m.mk_reg("a", 16)
-        b = m.mk_wire("b", 3)
-        assert m.get_hw_bit_sz(m.mk_expression("sum", OP.ArithPlus, a, b)) == 16
-        assert m.get_hw_bit_sz(m.mk_expression("lt", OP.RelationLe, a, b)) == 1
-        assert m.get_hw_bit_sz(m.mk_expression("lo", OP.BitwiseAnd, a, b, v.Slice(2, 7))) == 5
-        assert m.get_hw_bit_sz(m.mk_expression_single("inv", OP.BitwiseInvr, a, v.Slice(0, 6))) == 6
-        assert m.get_hw_bit_sz(m.mk_expression_single("not", OP.LogicalNot, a)) == 1
-        assert m.get_hw_bit_sz(m.mk_extend_bit("ext", b, 12)) == 12
-        assert m.get_hw_bit_sz(m.mk_extend_bit("ext", a, 9, a_slice=v.Slice(0, 3))) == 9
-        # Slice() is the whole operand.
-        assert m.get_hw_bit_sz(m.mk_expression_single("e", OP.BitwiseInvr, a, v.Slice())) == 16
+        a, b = m.mk_reg("a", 16), m.mk_wire("b", 3)
+        made = [m.mk_expression("sum", OP.ArithPlus, a, b), m.mk_expression("lt", OP.RelationLe, a, b),
+                m.mk_expression("lo", OP.BitwiseAnd, a, b, v.Slice(2, 7)),
+                m.mk_expression_single("inv", OP.BitwiseInvr, a, v.Slice(0, 6)),
+                m.mk_expression_single("not", OP.LogicalNot, a), m.mk_extend_bit("ext", b, 12),
+                m.mk_extend_bit("ext", a, 9, a_slice=v.Slice(0, 3)),
+                m.mk_expression_single("e", OP.BitwiseInvr, a, v.Slice()),  # Slice(): the whole operand
+                # An int operand of any size takes the other's width.
+                m.mk_expression("e", OP.BitwiseXor, 2**300 + 7, a), m.mk_expression("e", OP.BitwiseAnd, -(2**200), b),
+                m.mk_expression("e", OP.RelationEq, a, 2**64), m.mk_expression("e", OP.ArithMinus, a, -1)]
+        assert [m.get_hw_bit_sz(h) for h in made] == [16, 1, 5, 6, 1, 12, 9, 16, 16, 3, 1, 16]
 
     def test_operand_slices_must_select_bits(self, m):
         reg = m.mk_reg("r", 8)
@@ -109,38 +109,23 @@ class TestExpressions:
         assert m.get_hw_bit_sz(made[0]) == 16
         # Given for the int operand, the slice reads the constant.
         assert m.get_hw_bit_sz(m.mk_expression("e", OP.ArithPlus, 5, reg, a_slice=v.Slice(0, 4))) == 4
-        assert m.get_hw_bit_sz(m.mk_expression("e", OP.ArithMinus, reg, -1)) == 16
-
-    def test_ints_of_any_size(self, m):
-        wide = m.mk_reg("w", 100)
-        narrow = m.mk_wire("n", 3)
-        assert m.get_hw_bit_sz(m.mk_expression("e", OP.BitwiseXor, 2**300 + 7, wide)) == 100
-        assert m.get_hw_bit_sz(m.mk_expression("e", OP.BitwiseAnd, -(2**200), narrow)) == 3
-        assert m.get_hw_bit_sz(m.mk_expression("e", OP.RelationEq, wide, 2**64)) == 1
 
 
 class TestAssignment:
     def test_int_source_is_a_constant_of_the_destination_width(self, m):
-        reg = m.mk_reg("r", 8)
-        # 300 fits 8 bits once masked: equal widths, no warning (any warning
-        # fails this test). A src_slice given with an int is not used.
-        m.gen_basic_assign(reg, 300)
+        reg, big = m.mk_reg("r", 8), m.mk_reg("big", 72)
+        # Masked to the width: equal widths, no warning (any warning fails
+        # this test). A src_slice given with an int is not used.
+        for dest, value in [(reg, 300), (big, 2**70), (big, -(2**500)), (m.mk_reg("small", 3), 2**1000 + 5)]:
+            m.gen_basic_assign(dest, value)
         m.gen_basic_assign(reg, -1, src_slice=v.Slice(0, 2))
         # The constant, its event and the assignment node.
         assert ids_drawn(m, lambda: m.gen_basic_assign(reg, 7)) == 3
         # Into a narrower slice the constant is still the whole width.
         with pytest.warns(UserWarning) as record:
             m.gen_basic_assign(reg, 1, des_slice=v.Slice(0, 4))
-        assert [str(w.message) for w in record] == [wider(8, 4, reg_name(reg, "r"))]
-
-    def test_huge_ints(self, m):
-        reg = m.mk_reg("big", 72)
-        m.gen_basic_assign(reg, 2**70)
-        m.gen_basic_assign(reg, -(2**500))
-        m.gen_basic_assign(m.mk_reg("small", 3), 2**1000 + 5)
-        with pytest.warns(UserWarning) as record:
-            m.gen_basic_assign(reg, 2**100, des_slice=v.Slice(8, 12))
-        assert [str(w.message) for w in record] == [wider(72, 4, reg_name(reg, "big"))]
+            m.gen_basic_assign(big, 2**100, des_slice=v.Slice(8, 12))
+        assert [str(w.message) for w in record] == [wider(8, 4, reg_name(reg, "r")), wider(72, 4, reg_name(big, "big"))]
 
     def test_resize_warnings(self, m):
         reg = m.mk_reg("d", 8)
@@ -151,8 +136,8 @@ class TestAssignment:
             m.gen_basic_assign(reg, narrow)
             m.gen_basic_assign(reg, wide)
             m.gen_basic_assign(reg, wide, src_slice=v.Slice(4, 6), des_slice=v.Slice(0, 4))
-        assert [str(w.message) for w in record] == [narrower(4, 8, name), wider(16, 8, name), narrower(2, 4, name)]
-        assert all(w.category is UserWarning for w in record)
+        assert [(w.category, str(w.message)) for w in record] == \
+            [(UserWarning, t) for t in (narrower(4, 8, name), wider(16, 8, name), narrower(2, 4, name))]
         # A narrower source draws one more id than an equal one: its extension.
         assert ids_drawn(m, lambda: m.gen_basic_assign(reg, wide, src_slice=v.Slice(8, 16))) == 2
         with warnings.catch_warnings():
@@ -201,15 +186,12 @@ class TestAssignment:
 
 
 class TestIoMarksResetsAndDefaults:
-    def test_io_mark_can_be_replaced(self, m):
+    def test_io_marks_and_resets_and_defaults_set_once_on_their_own_kind(self, m, panic_type):
         reg = m.mk_reg("r", 4)
         assert m.is_marked_as_io(reg) is False
         m.mark_as_io(reg, True, "din")
-        m.mark_as_io(reg, False, "dout")
+        m.mark_as_io(reg, False, "dout")  # replaces the mark
         assert m.is_marked_as_io(reg) is True
-
-    def test_reset_and_default_are_set_once_on_their_own_kind(self, m, panic_type):
-        reg = m.mk_reg("r", 4)
         wire = m.mk_wire("w", 4)
         zero = m.mk_val("z", 4, 0)
         assert raised(ValueError, m.set_reg_reset, wire, zero) == "reg_i must be a REG component, got WIRE"
