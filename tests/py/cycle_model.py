@@ -30,44 +30,13 @@ class Outside(Exception):
     again while it runs, a pick that ends twice."""
 
 
-def cond_text(c):
-    op, x, *k = c
-    return {"in": "{}", "not": "!{}", "lt": "{} < {}", "eq": "{} == {}", "bit": "{}[{}]"}[op].format(x, *k)
-
-
-def src_text(s):
-    op, x, *y = s
-    return {"k": "{}", "in": "{}", "add": "{} + {}", "sum": "{} + {}", "xor": "{} ^ {}"}[op].format(x, *y)
-
-
 HEADS = {"cif": ("cif", "cselif", "cselse"), "sif": ("sif", "cselif", "cselse"),
          "zif": ("zif", "zelif", "zelse"), "pick": ("pif", "pif", "pidef")}
 
 
 def show(b, ind=""):
     """The program as nested text, one block or assignment a line."""
-    if b.kind == "asm":
-        return [f"{ind}{b.arg[0]} = {src_text(b.arg[1])}"]
-    if b.kind in HEADS:
-        lines = []
-        for i, br in enumerate(b.kids):
-            first, later, last = HEADS[b.kind]
-            word = last if br.arg is None else f"{later if i else first} ({cond_text(br.arg)})"
-            lines += [ind + ("} " if i else "") + word + " {", *body_lines(br.kids, ind)]
-        lines.append(ind + "}")
-        return [ind + "pick {", *["  " + line for line in lines], ind + "}"] if b.kind == "pick" else lines
-    arg = f"_{b.arg}" if b.kind == "par" else ""
-    if b.kind in ("cwhile", "swhile", "do_while", "scwait"):
-        arg = f" ({cond_text(b.arg)})"
-    elif b.kind in ("counter_loop", "sywait", "zstate", "zcase"):
-        arg = f" ({b.arg})"
-    if b.kind in ("sywait", "scwait"):
-        return [ind + b.kind + arg]
-    return [ind + b.kind + arg + " {", *body_lines(b.kids, ind), ind + "}"]
-
-
-def body_lines(kids, ind):
-    return [line for k in kids for line in show(k, ind + "  ")]
+    return [f"{ind}{b.kind} {'' if b.arg is None else b.arg}", *(line for k in b.kids for line in show(k, ind + "  "))]
 
 
 def latency(b):

@@ -7,12 +7,8 @@ import vorlent
 from vorlent import _vorlent
 
 
-def test_extension_module_imports():
-    assert _vorlent.__name__ == "vorlent._vorlent"
-    assert vorlent._vorlent is _vorlent
-
-
 def test_package_re_exports_the_extension_and_the_panic_class():
+    assert _vorlent.__name__ == "vorlent._vorlent" and vorlent._vorlent is _vorlent
     assert vorlent.__all__ == _vorlent.__all__ + ["PanicException"]
     for name in _vorlent.__all__:
         assert getattr(vorlent, name) is getattr(_vorlent, name)
