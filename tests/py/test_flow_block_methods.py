@@ -1,8 +1,6 @@
 """The flow-block factories and the flow-block stack as the front end calls
-them. The stack's rules (lazily closed chain heads, mismatches, stages) are
-pinned in the model's own tests and the blocks' timing by the simulations;
-here: what each method makes, the checks the Python layer adds, and how the
-stack's answers and refusals reach Python."""
+them: what each method makes, the checks the Python layer adds, and how the
+stack's answers and refusals reach Python (its rules are tested in C++)."""
 import pytest
 
 from vorlent import _vorlent as v
@@ -28,23 +26,16 @@ def make(m, kind, *args):
 
 def test_each_factory_makes_its_kind_with_one_id(m):
     c, sel = m.mk_wire("c", 1), m.mk_wire("sel", 2)
-    made = {kind: make(m, kind, "a", *args) for kind, args in [
-        ("seq", ()), ("par_auto", ()), ("par_no_sync", ()),
-        ("cif", (c,)), ("sif", (c,)), ("cselif", (c,)), ("cselse", ()), ("zif", (c,)), ("zelif", (c,)),
-        ("zelse", ()), ("zstate", (sel,)), ("zcase", (-7,)), ("cwhile", (c,)), ("swhile", (c,)),
-        ("do_while", (c,)), ("counter_loop", (3,)), ("scwait", (c,)), ("sywait", (1,)), ("pick", ()),
-        ("pif", (c,)), ("pidef", ()),
-    ]}
-    assert {k: b.block_type for k, b in made.items()} == {
-        "seq": "SEQUENTIAL", "par_auto": "PARALLEL", "par_no_sync": "PARALLEL",
-        "cif": "COND_IF", "sif": "COND_IF", "cselif": "COND_ELIF", "cselse": "COND_ELIF",
-        "zif": "ZERO_COND_IF", "zelif": "ZERO_COND_ELIF", "zelse": "ZERO_COND_ELIF",
-        "zstate": "ZERO_SWITCH", "zcase": "ZERO_SWITCH_CASE", "cwhile": "WHILE_LOOP",
-        "swhile": "WHILE_LOOP", "do_while": "DO_WHILE", "counter_loop": "COUNTER_LOOP",
-        "scwait": "WAIT", "sywait": "WAIT", "pick": "PICK", "pif": "PICK_IF", "pidef": "PICK_IF",
-    }
-    ids = [b.global_id for b in made.values()]
-    assert ids == list(range(ids[0], ids[0] + len(ids)))
+    kinds = [("seq", (), "SEQUENTIAL"), ("par_auto", (), "PARALLEL"), ("par_no_sync", (), "PARALLEL"),
+             ("cif", (c,), "COND_IF"), ("sif", (c,), "COND_IF"), ("cselif", (c,), "COND_ELIF"), ("cselse", (), "COND_ELIF"),
+             ("zif", (c,), "ZERO_COND_IF"), ("zelif", (c,), "ZERO_COND_ELIF"), ("zelse", (), "ZERO_COND_ELIF"),
+             ("zstate", (sel,), "ZERO_SWITCH"), ("zcase", (-7,), "ZERO_SWITCH_CASE"), ("cwhile", (c,), "WHILE_LOOP"),
+             ("swhile", (c,), "WHILE_LOOP"), ("do_while", (c,), "DO_WHILE"), ("counter_loop", (3,), "COUNTER_LOOP"),
+             ("scwait", (c,), "WAIT"), ("sywait", (1,), "WAIT"), ("pick", (), "PICK"), ("pif", (c,), "PICK_IF"),
+             ("pidef", (), "PICK_IF")]
+    made = [make(m, kind, "a", *args) for kind, args, _ in kinds]
+    assert [b.block_type for b in made] == [t for *_, t in kinds]
+    assert [b.global_id - made[0].global_id for b in made] == list(range(len(made)))
     # Made, not opened: the stack is as it was.
     assert m.get_last_skeleton_flow_block_type() == PARALLEL
     assert m.finalize_flow_procedure() is None
