@@ -18,8 +18,7 @@ def name(m, hcp):
 
 class TestArbiter:
     def test_making(self, m):
-        probe = m.mk_reg("p", 1).global_id
-        a = m.mk_arb("a", POLICY.NotAck)
+        probe, a = m.mk_reg("p", 1).global_id, m.mk_arb("a", POLICY.NotAck)
         assert repr(a) == f"CcpIdent(global_id={probe + 2}, ccp_type=ARB)"
         assert name(m, m.arb_get_master_req_wire(a)) == f"WIRE_a_MREQ_{probe + 1}"
         # The wire, the identity, the placeholder of the stamping take.
@@ -54,8 +53,7 @@ class TestArbiter:
             assert refused(m, ValueError, call) == "arb_i must be a complex component of type ARB, got DCNT"
 
     def test_inputs_are_one_bit(self, m):
-        a = m.mk_arb("a", POLICY.AckOne)
-        two = m.mk_wire("two", 2)
+        a, two = m.mk_arb("a", POLICY.AckOne), m.mk_wire("two", 2)
         for call in (m.arb_set_hold, m.arb_set_reset, m.arb_set_master_ack):
             assert refused(m, ValueError, call, a, two).startswith("cond must be 1-bit, got 2")
         assert refused(m, ValueError, m.arb_set_reset, a, two, v.Slice(start=1, stop=3)) == \
@@ -67,8 +65,7 @@ class TestArbiter:
 
 class TestDynCounter:
     def test_making(self, m):
-        probe = m.mk_reg("p", 1).global_id
-        c = m.mk_dyn_counter("c", 8)
+        probe, c = m.mk_reg("p", 1).global_id, m.mk_dyn_counter("c", 8)
         assert repr(c) == f"CcpIdent(global_id={probe + 2}, ccp_type=DCNT)"
         reg = m.dyn_counter_get_reg(c)
         assert name(m, reg) == f"REG_c_CNT_{probe + 1}"
@@ -81,8 +78,7 @@ class TestDynCounter:
 
     def test_adds_chain_until_committed(self, m):
         c = m.mk_dyn_counter("c", 8)
-        reg = m.dyn_counter_get_reg(c)
-        a = m.mk_reg("a", 3)
+        reg, a = m.dyn_counter_get_reg(c), m.mk_reg("a", 3)
         first = m.dyn_counter_add(c, a)
         assert name(m, first) == f"EXPR_c_ADD0_{first.global_id}"
         second = m.dyn_counter_add(c, a, v.Slice(start=0, stop=2))
@@ -96,10 +92,7 @@ class TestDynCounter:
         assert raised(ValueError, m.dyn_counter_update, c) == "DynCounter update: nothing to commit \u2014 call add() first"
 
     def test_enables(self, m):
-        c = m.mk_dyn_counter("c", 4)
-        a = m.mk_reg("a", 4)
-        en = m.mk_wire("en", 1)
-        bus = m.mk_wire("bus", 8)
+        c, a, en, bus = m.mk_dyn_counter("c", 4), m.mk_reg("a", 4), m.mk_wire("en", 1), m.mk_wire("bus", 8)
         step = m.dyn_counter_add(c, a, enable_i=en)
         assert name(m, step) == f"WIRE_c_ST0_{step.global_id}"
         assert m.get_hw_bit_sz(step) == 4

@@ -54,8 +54,7 @@ def test_zync_waits_for_its_grant_and_its_successor_for_the_assignment(tmp_path)
     d = Design()
     m = d.m
     x, y = d.reg("x"), d.reg("y")
-    a = arbiter(d, 5)
-    busy = d.input("busy")
+    a, busy = arbiter(d, 5), d.input("busy")
     with d.behaviour():
         d.seq("s", lambda: d.block(m.mk_flow_block_zync("z", a, 1), (x, 1)), (y, 2))
         drive_requests(d, a, {0: busy})
@@ -87,10 +86,7 @@ def pipeline_design(auto_req):
     """A pipeline on an arbiter with two requesters (leaves 0 and 1, the
     second of higher priority); its body takes two cycles and counts."""
     d = Design()
-    m = d.m
-    cnt = d.reg("cnt")
-    a = arbiter(d, 1, 2)
-    wires = {i: d.input(f"in{i}") for i in range(2)}
+    m, cnt, a, wires = d.m, d.reg("cnt"), arbiter(d, 1, 2), {i: d.input(f"in{i}") for i in range(2)}
     with d.behaviour():
         inc = d.inc(cnt)
         d.block(m.mk_flow_block_pip("p", a, 0, auto_req=auto_req), lambda: d.seq("body", (cnt, inc), (cnt, inc)))

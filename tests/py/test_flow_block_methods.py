@@ -48,8 +48,7 @@ def test_condition_must_select_one_bit(m, kind):
         "cond must be 1-bit, got 4 (slice the cond variable down to one bit)"
     assert refused(m, ValueError, make, m, kind, "b", wide, v.Slice(start=2, stop=5)) == \
         "cond slice Slice { start: 2, stop: 5 } does not fit cond variable of width 4"
-    before = m.mk_flow_block_seq("mark").global_id
-    sliced = make(m, kind, "b", wide, v.Slice(start=2, stop=3))
+    before, sliced = m.mk_flow_block_seq("mark").global_id, make(m, kind, "b", wide, v.Slice(start=2, stop=3))
     # The slice becomes an expression of its own (one id before the block),
     # except for scwait, which waits on the bits as given.
     assert sliced.global_id == before + (1 if kind == "scwait" else 2)
@@ -64,8 +63,7 @@ def test_counts_must_be_positive(m, panic_type):
 
 
 def test_life_on_the_stack(m):
-    outer = m.mk_flow_block_seq("outer")
-    par = m.mk_flow_block_par_auto("par")
+    outer, par = m.mk_flow_block_seq("outer"), m.mk_flow_block_par_auto("par")
     m.initialize_flow_block(outer)
     # The innermost open seq or par, as a plain int.
     result = m.get_last_skeleton_flow_block_type()

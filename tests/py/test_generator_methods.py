@@ -45,8 +45,7 @@ class TestMux:
         assert refused(m, TypeError, m.gen_mux, "mx", c, v.Slice(), 1, 2) == INT_ONLY
         # With a width, each int becomes a constant "{name}_c" of that width,
         # the true one first; both bear the same name.
-        first = m.mk_reg("probe", 1).global_id + 1
-        mux = m.gen_mux("mx", c, v.Slice(), 300, -1, width=8)
+        first, mux = m.mk_reg("probe", 1).global_id + 1, m.gen_mux("mx", c, v.Slice(), 300, -1, width=8)
         assert mux.global_id == first + 2
         assert m.get_hw_bit_sz(mux) == 8
         assert m.get_hw_bit_sz(m.gen_mux("wide", c, v.Slice(), 2**70, 0, width=72)) == 72
@@ -54,8 +53,7 @@ class TestMux:
     def test_resize_warnings_name_the_mux_wire_true_branch_first(self, m):
         c, r8, w4, w2 = m.mk_wire("c", 1), m.mk_reg("r8", 8), m.mk_wire("w4", 4), m.mk_wire("w2", 2)
         with pytest.warns(UserWarning) as record:
-            mux = m.gen_mux("mx", c, v.Slice(), r8, w4)
-            cut = m.gen_mux("cut", c, v.Slice(), r8, w2, width=4)
+            mux, cut = m.gen_mux("mx", c, v.Slice(), r8, w4), m.gen_mux("cut", c, v.Slice(), r8, w2, width=4)
         assert [(w.category, str(w.message)) for w in record] == [(UserWarning, t) for t in (
             narrower(4, 8, wire_name(mux, "mx")), wider(8, 4, wire_name(cut, "cut")), narrower(2, 4, wire_name(cut, "cut")))]
 
@@ -97,8 +95,7 @@ class TestMux:
 
 
 def test_any_of(m):
-    a = m.mk_wire("a", 8)
-    zero = m.gen_any_of("none", [])
+    a, zero = m.mk_wire("a", 8), m.gen_any_of("none", [])
     assert (zero.hw_type, m.get_hw_bit_sz(zero)) == ("VAL", 1)
     assert ids_drawn(m, lambda: assert_none(m.gen_any_of("one", [(a, v.Slice(0, 8))]))) == 0
     tree = m.gen_any_of("any", [(a, v.Slice(i, i + 1)) for i in range(5)])

@@ -19,11 +19,8 @@ def reg_name(ident, name):
 
 class TestComponentFactories:
     def test_each_kind_is_made_with_its_width_and_sensitivity(self, m):
-        reg = m.mk_reg("r", 12)
-        wire = m.mk_wire("w", 3)
-        val = m.mk_val("k", 8, 0x1FF)
-        wide = m.mk_val_vv("kk", 130, [5])
-        mem = m.mk_mem_blk("mem", 16, 4)
+        reg, wire, val = m.mk_reg("r", 12), m.mk_wire("w", 3), m.mk_val("k", 8, 0x1FF)
+        wide, mem = m.mk_val_vv("kk", 130, [5]), m.mk_mem_blk("mem", 16, 4)
         ele = m.mk_mem_ele("rd", mem, wire, 16, True)
         made = [reg, wire, val, wide, mem, ele]
         assert [(h.hw_type, h.sensitive_type) for h in made[:3]] == \
@@ -38,9 +35,7 @@ class TestComponentFactories:
 
     @pytest.mark.parametrize("width", [0, -(2**31)])
     def test_widths_below_one_are_refused_before_anything_is_made(self, m, width):
-        mem = m.mk_mem_blk("mem", 8, 2)
-        idx = m.mk_wire("idx", 2)
-        reg = m.mk_reg("r", 4)
+        mem, idx, reg = m.mk_mem_blk("mem", 8, 2), m.mk_wire("idx", 2), m.mk_reg("r", 4)
         for call in (lambda: m.mk_reg("r", width), lambda: m.mk_wire("w", width),
                      lambda: m.mk_val("k", width, 1), lambda: m.mk_val_vv("kk", width, [1, 2]),
                      lambda: m.mk_mem_blk("mem", width, 4), lambda: m.mk_mem_ele("rd", mem, idx, width, False),
@@ -100,8 +95,7 @@ class TestExpressions:
                 f"{text} (need 0 <= start < stop, or Slice() for the whole signal)"
 
     def test_int_operand_takes_the_whole_width_of_the_other(self, m):
-        reg = m.mk_reg("r", 16)
-        made = []
+        reg, made = m.mk_reg("r", 16), []
         # The constant is made first, then the expression: two ids.
         assert ids_drawn(m, lambda: made.append(m.mk_expression("e", OP.ArithPlus, 5, reg, b_slice=v.Slice(0, 4)))) == 2
         # The expression is as wide as its first operand, the constant: 16
@@ -129,9 +123,7 @@ class TestAssignment:
 
     def test_resize_warnings(self, m):
         reg = m.mk_reg("d", 8)
-        name = reg_name(reg, "d")
-        narrow = m.mk_wire("n", 4)
-        wide = m.mk_reg("w", 16)
+        name, narrow, wide = reg_name(reg, "d"), m.mk_wire("n", 4), m.mk_reg("w", 16)
         with pytest.warns(UserWarning) as record:
             m.gen_basic_assign(reg, narrow)
             m.gen_basic_assign(reg, wide)
@@ -145,9 +137,7 @@ class TestAssignment:
             assert ids_drawn(m, lambda: m.gen_basic_assign(reg, narrow)) == 3
 
     def test_warning_turned_error_keeps_the_assignment(self, m):
-        reg = m.mk_reg("d", 8)
-        narrow = m.mk_wire("n", 4)
-        seq = m.mk_flow_block_seq("body")
+        reg, narrow, seq = m.mk_reg("d", 8), m.mk_wire("n", 4), m.mk_flow_block_seq("body")
         m.initialize_flow_block(seq)
         with pytest.raises(ValueError, match="^seq flow block has no element$"):
             m.check_flow_block_prefinalize(seq)
@@ -192,8 +182,7 @@ class TestIoMarksResetsAndDefaults:
         m.mark_as_io(reg, True, "din")
         m.mark_as_io(reg, False, "dout")  # replaces the mark
         assert m.is_marked_as_io(reg) is True
-        wire = m.mk_wire("w", 4)
-        zero = m.mk_val("z", 4, 0)
+        wire, zero = m.mk_wire("w", 4), m.mk_val("z", 4, 0)
         assert raised(ValueError, m.set_reg_reset, wire, zero) == "reg_i must be a REG component, got WIRE"
         assert raised(ValueError, m.set_wire_default, reg, zero) == "wire_i must be a WIRE component, got REG"
         # A refused kind leaves both free to take their one value.

@@ -75,12 +75,9 @@ def test_reg_array_written_and_read_by_static_and_dynamic_indexes(tmp_path):
 
 def test_wire_array_assigned_combinationally_and_read_by_an_input_index(tmp_path):
     d = Design()
-    m = d.m
-    cnt = d.reg("cnt", 8)
-    sel = d.input("sel", 2)
+    m, cnt, sel = d.m, d.reg("cnt", 8), d.input("sel", 2)
     with d.components():
-        k = m.mk_karray("w", [3], [("x", 8)], WIRE)
-        out = m.mk_wire("out", 8)
+        k, out = m.mk_karray("w", [3], [("x", 8)], WIRE), m.mk_wire("out", 8)
         m.mark_as_io(out, False, "out")
     # Loose assignments hold every cycle: the elements follow their sources.
     m.track_module_at_flow_init(d.top)
@@ -98,8 +95,7 @@ def test_wire_array_assigned_combinationally_and_read_by_an_input_index(tmp_path
 
 def test_reduce_read_picks_the_largest_value(tmp_path):
     d = Design()
-    m = d.m
-    best = d.reg("best", 8)
+    m, best = d.m, d.reg("best", 8)
     with d.components():
         k = m.mk_karray("vals", [4], [("val", 8), ("tag", 4)], REG)
         m.karray_reset_field(k, "val", 0)

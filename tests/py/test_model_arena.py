@@ -58,9 +58,7 @@ class TestArgumentConversion:
     here once, on a method that has it."""
 
     def test_refused_arguments_name_their_parameter_and_make_nothing(self, m):
-        reg = m.mk_reg("r", 4)
-        mem = m.mk_mem_blk("mem", 4, 2)
-        sub = m.mk_module("sub")
+        reg, mem, sub = m.mk_reg("r", 4), m.mk_mem_blk("mem", 4, 2), m.mk_module("sub")
         for call, exc, text in [
             # text
             (lambda: m.mk_module(None), TypeError, "argument 'name': 'NoneType' object is not an instance of 'str'"),
@@ -358,8 +356,7 @@ class TestThreads:
 
 class TestBackendVerilog:
     def test_takes_the_model_and_leaves_an_empty_one(self, arena, panic_type):
-        old = arena.mk_module("old")
-        backend = v.BackendVerilog(arena)
+        old, backend = arena.mk_module("old"), v.BackendVerilog(arena)
         assert type(backend) is v.BackendVerilog
         # The arena holds a new, empty model: the old module is not in it.
         with pytest.raises(panic_type, match="^ArenaHandle index out of range$"):

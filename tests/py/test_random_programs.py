@@ -72,8 +72,7 @@ class Gen:
 
     def zero_block(self, free, depth):
         if self.r.random() < 0.3:
-            cases = self.r.sample(range(4), self.r.randint(1, 3))
-            sel = self.r.choice(["s", self.r.choice(REGS)])
+            cases, sel = self.r.sample(range(4), self.r.randint(1, 3)), self.r.choice(["s", self.r.choice(REGS)])
             return Blk("zstate", sel, [Blk("zcase", c, self.zero_items(free, depth)) for c in cases])
         conds = [self.cond() for _ in range(self.r.randint(1, 3))] + [None] * (self.r.random() < 0.5)
         return Blk("zif", None, [Blk("zbr", c, self.zero_items(free, depth)) for c in conds])
