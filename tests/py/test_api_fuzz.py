@@ -5,7 +5,6 @@ exception is an answer; a signal, a sanitizer report or a hang is a fault.
 Batches run in child processes, so a crash shows the calls that made it.
 VORLENT_FUZZ_SEQUENCES (default 400) and VORLENT_FUZZ_SEED (default 0) set
 the run; one batch runs alone as `python tests/py/test_api_fuzz.py SEED COUNT`."""
-import collections.abc
 import copy
 import os
 import subprocess
@@ -19,6 +18,7 @@ from pathlib import Path
 from hypothesis import HealthCheck, Phase, given, seed, settings, strategies as st
 
 from vorlent import _vorlent as v
+from model_helpers import Liar
 
 BATCH = 40  # sequences per child process
 
@@ -92,24 +92,6 @@ class Hook:
 
     def __repr__(self):
         return f"Hook({self.call!r}, result={self.result!r}, raises={self.raises})"
-
-
-class Liar(collections.abc.Sequence):
-    """A sequence whose length may lie and whose items may run a hook."""
-
-    def __init__(self, items, claimed, hook=None):
-        self.items, self.claimed, self.hook = items, claimed, hook
-
-    def __len__(self):
-        return self.claimed
-
-    def __getitem__(self, i):
-        if self.hook:
-            self.hook()
-        return self.items[i]
-
-    def __repr__(self):
-        return f"Liar({self.items!r}, claimed={self.claimed}, hook={self.hook!r})"
 
 
 class Call:

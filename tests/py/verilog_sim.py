@@ -17,6 +17,7 @@ import re
 import shutil
 import subprocess
 from contextlib import contextmanager
+from pathlib import Path
 
 import pytest
 
@@ -26,9 +27,7 @@ R = 2
 
 
 class Design:
-    """A model with a top module. `components()` and `behaviour()` open the
-    two description phases of a module; `run()` builds, emits, lints and
-    simulates."""
+    """A model with a top module; `run()` builds, emits, lints and simulates."""
 
     def __init__(self):
         self.m = v.ModelArena()
@@ -51,9 +50,8 @@ class Design:
         self.m.untrack_module_at_flow_init(module)
 
     def reg(self, name, width=8, reset=0, module=None):
-        """A register with a reset value. It opens the component phase of
-        `module` itself: call it outside that module's own phase (closing a
-        module's phase inside another's makes it that one's sub-module)."""
+        """A register with a reset value, made in a component phase of its own
+        (inside another module's phase it would become that one's sub-module)."""
         with self.components(module):
             r = self.m.mk_reg(name, width)
             self.m.set_reg_reset(r, self.m.mk_val(f"{name}_rst", width, reset))
@@ -70,8 +68,7 @@ class Design:
         return self.m.mk_expression(f"{self.m.hcp_verilog_name(r)}_inc", v.LogicOp.ArithPlus, r, 1)
 
     def block(self, block, *items):
-        """Opens `block`, describes `items` in it (an item is a (destination,
-        source) assignment or a callable that describes more) and closes it."""
+        """Describes `items` (assignment pairs, or callables) in `block`."""
         self.m.initialize_flow_block(block)
         for item in items:
             item() if callable(item) else self.m.gen_basic_assign(*item)
@@ -168,10 +165,8 @@ def cycle_table(fn, cycles):
 
 
 def lint(top_name, files):
-    """Verilator's lint at its default level (style warnings such as unused
-    generated signals stay off), with only the width and combinational-delay
-    warnings disabled; then the check that no combinational loop is left,
-    which the lint does not see through the emitted `always @(*)` blocks."""
+    """Verilator's lint (but the width and combinational-delay warnings), then
+    the combinational loop check, which the lint misses in `always @(*)`."""
     require_tool("verilator")
     run = run_tool(["verilator", "--lint-only", "-Wno-WIDTH", "-Wno-COMBDLY",
                     "--top-module", top_name, *files], capture_output=True, text=True)
@@ -193,7 +188,7 @@ def comb_loops(files):
     loops = []
     for path in files:
         deps, block, depth = {}, None, 0  # block: (written, read) of the open always @(*)
-        for line in open(path).read().splitlines():
+        for line in Path(path).read_text().splitlines():
             code = line.split("//", 1)[0].strip()
             if block is not None:
                 depth += len(re.findall(r"\bbegin\b", code)) - len(re.findall(r"\bend\b", code))
