@@ -8,7 +8,6 @@ R (verilog_sim); loose assignments write in every cycle from R on."""
 from verilog_sim import R
 
 BASIC = {"asm", "zif", "zstate"}
-LOOPS = {"cwhile", "swhile", "do_while", "counter_loop"}
 
 
 class Blk:
@@ -28,10 +27,6 @@ class Blk:
 class Outside(Exception):
     """Outside the model: two writes to a register in a cycle, a block entered
     again while it runs, a pick that ends twice."""
-
-
-HEADS = {"cif": ("cif", "cselif", "cselse"), "sif": ("sif", "cselif", "cselse"),
-         "zif": ("zif", "zelif", "zelse"), "pick": ("pif", "pif", "pidef")}
 
 
 def show(b, ind=""):

@@ -11,7 +11,7 @@ import subprocess
 import pytest
 
 from vorlent import _vorlent as v
-from cycle_model import HEADS, Blk, Outside, show, trace
+from cycle_model import Blk, Outside, show, trace
 from verilog_sim import R, Design, simulate
 
 REGS = [f"r{i}" for i in range(6)]
@@ -20,6 +20,8 @@ CYCLES = R + 40
 COUNT = int(os.environ.get("VORLENT_RANDOM_PROGRAMS", "1000"))
 FIRST = int(os.environ.get("VORLENT_RANDOM_SEED", "1"))
 BATCH = 25
+HEADS = {"cif": ("cif", "cselif", "cselse"), "sif": ("sif", "cselif", "cselse"),
+         "zif": ("zif", "zelif", "zelse"), "pick": ("pif", "pif", "pidef")}
 
 class Gen:
     """Draws a program over r0..r5 (r5 kept for a loose block if any) and the
