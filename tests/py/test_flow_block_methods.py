@@ -120,25 +120,3 @@ def test_a_stage_refusal_leaves_the_block_on_the_stack(m, panic_type):
     assert m.get_last_skeleton_flow_block_type() == SEQUENTIAL
     m.finalize_flow_block(s)
     assert m.finalize_flow_procedure() is None
-
-
-@pytest.mark.parametrize("kinds, message", [
-    (("sif", "cselse", "cselif"), "cond block 'h': a cselse must be the last branch of its chain"),
-    (("cif", "cselse", "cselse"), "cond block 'h': a cselse must be the last branch of its chain"),
-    (("zif", "zelse", "zelif"), "zero-cond-if 'h': a zelse must be the last branch of its chain"),
-])
-def test_build_refuses_a_branch_after_the_else(m, panic_type, kinds, message):
-    c, r = m.mk_wire("c", 1), m.mk_reg("r", 1)
-    for kind in kinds:
-        block = make(m, kind, "h", *([c] if kind.endswith("if") else []))
-        m.initialize_flow_block(block)
-        if kind.startswith("z"):
-            m.gen_basic_assign(r, 1)
-        else:
-            body = m.mk_flow_block_seq("body")
-            m.initialize_flow_block(body)
-            m.gen_basic_assign(r, 1)
-            m.finalize_flow_block(body)
-        m.finalize_flow_block(block)
-    m.finalize_flow_procedure()
-    assert raised(panic_type, m.build_flow) == message
