@@ -101,7 +101,8 @@ class Call:
         self.home = home  # made on the sequence's own model
 
     def __call__(self):
-        os.write(self.seq.log_fd, f"{self.label}(*{self.args!r}, **{self.kwargs!r})\n".encode("utf-8", "backslashreplace"))
+        text = f"{self.label}(*{self.args!r}, **{self.kwargs!r})\n"
+        os.write(self.seq.log_fd, text.encode("utf-8", "backslashreplace"))
         result = self.fn(*self.args, **self.kwargs)
         self.seq.keep(result, self)
         return result

@@ -22,10 +22,12 @@ class TestArbiter:
         probe, a = m.mk_reg("p", 1).global_id, m.mk_arb("a", POLICY.AckOne)
         assert repr(a) == f"CcpIdent(global_id={probe + 2}, ccp_type=ARB)"
         assert refused(m, ValueError, m.mk_arb, "d", 3) == "ArbSamePriPolicy index out of range: 3"
-        assert [m.arb_add_leaf(a, 4), m.arb_add_leaf_locked(a, 0, CHANNEL.Req), m.arb_add_leaf_locked(a, 0, 1)] == [0, 1, 2]
+        assert [m.arb_add_leaf(a, 4), m.arb_add_leaf_locked(a, 0, CHANNEL.Req),
+                m.arb_add_leaf_locked(a, 0, 1)] == [0, 1, 2]
         assert raised(ValueError, m.arb_add_leaf_locked, a, 1, 2) == "ArbLockedChannel index out of range: 2"
         assert [m.arb_get_leaf_req_wire(a, 1).hw_type, m.arb_get_leaf_ack_wire(a, 2).hw_type] == ["VAL", "VAL"]
-        assert raised(panic_type, m.arb_get_leaf_ack_wire, a, 5) == "index out of bounds: the len is 3 but the index is 5"
+        assert raised(panic_type, m.arb_get_leaf_ack_wire, a, 5) == \
+            "index out of bounds: the len is 3 but the index is 5"
         # Each call takes the arbiter once; pure reads draw an id too: the placeholder of their take.
         assert ids_drawn(m, lambda: (m.arb_leaf_count(a), m.arb_leaf_count(a))) == 2
         assert ids_drawn(m, lambda: m.arb_add_leaf(a, 1)) == 3
@@ -55,7 +57,8 @@ class TestDynCounter:
         assert m.dyn_counter_get_now(c).global_id == reg.global_id
         step = m.dyn_counter_add(c, a, v.Slice(start=0, stop=2), en)
         assert m.hcp_verilog_name(step) == f"WIRE_c_ST0_{step.global_id}"
-        assert m.hcp_verilog_name(m.dyn_counter_add(c, a, None, bus, v.Slice(start=5, stop=6))).startswith("WIRE_c_ST1_")
+        sliced = m.dyn_counter_add(c, a, None, bus, v.Slice(start=5, stop=6))
+        assert m.hcp_verilog_name(sliced).startswith("WIRE_c_ST1_")
         refused(m, ValueError, m.dyn_counter_add, c, a, enable_i=bus)  # an 8-bit enable, before the model
         # The enable slice is passed on (unused) without an enable.
         last = m.dyn_counter_add(c, a, enable_slice=v.Slice(start=0, stop=9))

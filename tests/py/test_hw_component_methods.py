@@ -150,16 +150,6 @@ class TestAssignment:
         # ... and its node is in the open block.
         m.check_flow_block_prefinalize(seq)
 
-    def test_loose_assignment_needs_the_top_module(self, panic_type):
-        m = v.ModelArena()
-        top = m.mk_module("top")
-        m.track_module_at_com_init(top)
-        reg = m.mk_reg("r", 4)
-        assert raised(panic_type, m.gen_basic_assign, reg, 1) == "add_basic_node_to_top_module: no top module set"
-        # Once the top module is set, loose assignments join it.
-        m.set_top_module(top)
-        m.gen_basic_assign(reg, 1)
-
     def test_memory_block_is_no_destination(self, m, panic_type):
         mem = m.mk_mem_blk("mem", 8, 2)
         for call in (lambda: m.gen_basic_assign(mem, 1), lambda: m.gen_basic_assign(mem, m.mk_reg("r", 8)),
