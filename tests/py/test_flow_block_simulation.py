@@ -18,7 +18,6 @@ def from_cycle(n, cycles, before=0, after=1):
     return [before] * n + [after] * (cycles - n)
 
 
-
 @pytest.mark.parametrize("kind", ["cif", "sif"])
 @pytest.mark.parametrize("a, b, x_seq", [
     (1, 0, [1]), (1, 1, [1]), (0, 1, [2, 3]), (0, 0, [4]),
@@ -63,7 +62,6 @@ def test_parallel_block_waits_for_a_chain_branch(tmp_path, a):
     assert got["y"] == [0, 0, 0, 0, 1, 2, 3, 3, 3, 3, 3]
     # With a = 1 the sif branch is the slowest: its state, then three steps.
     assert got["done"] == from_cycle(R + 2 + (4 if a else 3), 11)
-
 
 
 def test_zif_chain_assigns_in_the_cycle_of_its_step(tmp_path):
@@ -117,7 +115,6 @@ def test_zstate_picks_the_case_of_its_selector(tmp_path):
     assert got["y"] == [0, 0, 0, 0, 0, 5, 6, 6, 6]
 
 
-
 @pytest.mark.parametrize("a, b, default, xyz, done_at", [
     (1, 0, True, (1, 0, 0), R + 3),
     (0, 1, True, (0, 2, 0), R + 4),
@@ -144,7 +141,6 @@ def test_pick_starts_every_pif_that_holds_else_the_default(tmp_path, capfd, a, b
            "the exit signal\n" in capfd.readouterr().err
     assert (got["x"][-1], got["y"][-1], got["z"][-1]) == xyz
     assert got["done"] == from_cycle(done_at, 8)
-
 
 
 LT_3 = (v.LogicOp.RelationLe, 3)
@@ -202,7 +198,6 @@ def test_counter_loop_inside_a_while_loop_runs_all_passes_each_time(tmp_path, pa
     assert got["i"][-1] == 3
     assert got["k"][-1] == 3 * passes
     assert got["k"][R + 2:][:3 * (passes + 1)] == [p * passes + n for p in range(3) for n in range(passes + 1)]
-
 
 
 def test_waits_hold_the_sequence(tmp_path):
