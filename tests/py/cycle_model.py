@@ -1,22 +1,13 @@
-"""Block programs and the cycle model of their timing.
-
-A program is a tree of `Blk`. The cycle model runs it cycle by cycle and
-gives every register's value in every cycle; the random-program test
-compares that with the simulated Verilog. Each block kind is one generator
-function below: it is entered in the current cycle `m.now`, each `yield`
-waits for the next clock edge, and it returns in its exit cycle, which is
-the cycle in which its successor is entered. An assignment made in cycle c
-shows in the registers from cycle c + 1 on.
-
-Timing conventions (see verilog_sim): the top-level blocks are entered in
-cycle R, the cycle in which the start register still holds the master
-reset seen at the edge before; assignments outside any block write in every
-cycle from R on."""
+"""Block programs (trees of `Blk`) and a cycle model of their timing, which
+the random-program test compares with the simulated Verilog. Each block kind
+is a generator: entered in cycle `m.now`, each `yield` waits for the next
+edge, and it returns in its exit cycle (where its successor is entered). A
+write in cycle c shows from c + 1 on. Top-level blocks are entered in cycle
+R (verilog_sim); loose assignments write in every cycle from R on."""
 
 from verilog_sim import R
 
 BASIC = {"asm", "zif", "zstate"}
-LOOPS = {"cwhile", "swhile", "do_while", "counter_loop"}
 
 
 class Blk:
@@ -34,60 +25,19 @@ class Blk:
 
 
 class Outside(Exception):
-    """The program leaves what the model describes (two writes to one register
-    in one cycle, a block entered again while it runs, a pick that ends twice)."""
-
-
-# ---- text --------------------------------------------------------------------
-
-def cond_text(c):
-    op, x, *k = c
-    return {"in": "{}", "not": "!{}", "lt": "{} < {}", "eq": "{} == {}", "bit": "{}[{}]"}[op].format(x, *k)
-
-
-def src_text(s):
-    op, x, *y = s
-    return {"k": "{}", "in": "{}", "add": "{} + {}", "sum": "{} + {}", "xor": "{} ^ {}"}[op].format(x, *y)
-
-
-HEADS = {"cif": ("cif", "cselif", "cselse"), "sif": ("sif", "cselif", "cselse"),
-         "zif": ("zif", "zelif", "zelse"), "pick": ("pif", "pif", "pidef")}
+    """Outside the model: two writes to a register in a cycle, a block entered
+    again while it runs, a pick that ends twice."""
 
 
 def show(b, ind=""):
     """The program as nested text, one block or assignment a line."""
-    if b.kind == "asm":
-        return [f"{ind}{b.arg[0]} = {src_text(b.arg[1])}"]
-    if b.kind in HEADS:
-        lines = []
-        for i, br in enumerate(b.kids):
-            first, later, last = HEADS[b.kind]
-            word = last if br.arg is None else f"{later if i else first} ({cond_text(br.arg)})"
-            lines += [ind + ("} " if i else "") + word + " {", *body_lines(br.kids, ind)]
-        lines.append(ind + "}")
-        return [ind + "pick {", *["  " + line for line in lines], ind + "}"] if b.kind == "pick" else lines
-    arg = f"_{b.arg}" if b.kind == "par" else ""
-    if b.kind in ("cwhile", "swhile", "do_while", "scwait"):
-        arg = f" ({cond_text(b.arg)})"
-    elif b.kind in ("counter_loop", "sywait", "zstate", "zcase"):
-        arg = f" ({b.arg})"
-    if b.kind in ("sywait", "scwait"):
-        return [ind + b.kind + arg]
-    return [ind + b.kind + arg + " {", *body_lines(b.kids, ind), ind + "}"]
+    return [f"{ind}{b.kind} {'' if b.arg is None else b.arg}", *(line for k in b.kids for line in show(k, ind + "  "))]
 
-
-def body_lines(kids, ind):
-    return [line for k in kids for line in show(k, ind + "  ")]
-
-
-# ---- static latency ----------------------------------------------------------
 
 def latency(b):
     """The latency a block reports to its parent: its cycle count when every
-    run takes the same number of cycles, else -1. A parallel block picks its
-    exit from these numbers, so a chain without cselse (a pick without
-    pidef) counts the run in which no branch is taken, which takes no cycle,
-    and a sif counts its own state."""
+    run takes as long, else -1 (a chain without default may take 0; a sif
+    counts its own state)."""
     if b.kind in BASIC:
         return 1
     kids = [latency(k.kids[0] if k.kind == "br" else k) for k in b.kids]
@@ -104,16 +54,12 @@ def latency(b):
 
 
 def first_end_exits(b):
-    """A no-sync parallel block ends with its first branch unless every branch
-    has a fixed latency; then, like the auto-sync one, with its slowest."""
+    """A par_no_sync ends with its first branch unless all have fixed latencies."""
     return b.arg == "no_sync" and any(latency(k) == -1 for k in b.kids if k.kind not in BASIC)
 
 
-# ---- the cycle model ---------------------------------------------------------
-
 class Thread:
-    """A block activation running side by side with others; starting it runs
-    its work of the current cycle."""
+    """A block activation running beside others; made, it runs this cycle's work."""
 
     def __init__(self, gen, on_end=None):
         self.gen, self.done, self.on_end = gen, False, on_end
@@ -129,8 +75,7 @@ class Thread:
 
 
 class Machine:
-    """Registers, the stimulus, the writes of the current cycle, the
-    activations that go on by themselves and the blocks now running."""
+    """Registers, stimulus, this cycle's writes, detached activations, running blocks."""
 
     def __init__(self, resets, stimulus):
         self.regs = dict(resets)
@@ -175,9 +120,7 @@ def run(m, b):
 
 
 def zero_delay(m, b):
-    """The assignments of an assignment or zero-delay block in the current
-    cycle: a zif chain takes its first branch whose condition holds, else its
-    zelse; a zstate the zcase whose value equals the selector."""
+    """An assignment or zero-delay block, in the current cycle."""
     if b.kind == "asm":
         m.write(b.arg[0], m.source(b.arg[1]))
         return
@@ -189,24 +132,19 @@ def zero_delay(m, b):
 
 
 def step(m, items):
-    """An assignment or zero-delay block written in a seq, or the own ones of a
-    par: one state. Entered in t, the state is active in t + 1, where the
-    sources and conditions are read and which is the exit cycle."""
+    """Assignments as one state: entered in t, they read and write in t + 1, the exit."""
     yield
     for b in items:
         zero_delay(m, b)
 
 
 def seq(m, b):
-    """The elements run one after the other: each is entered in the exit cycle
-    of the one before; the seq exits with its last element."""
     for k in b.kids:
         yield from step(m, [k]) if k.kind in BASIC else run(m, k)
 
 
 def side_by_side(m, gens, first_only, on_late_end=None):
-    """Runs activations that start in the current cycle. Returns when all
-    have ended, or with first_only when the first has; the others go on."""
+    """Runs activations from now until all (first_only: the first) have ended."""
     threads = [Thread(g) for g in gens]
     while not (any if first_only else all)(t.done for t in threads):
         yield
@@ -219,20 +157,14 @@ def side_by_side(m, gens, first_only, on_late_end=None):
 
 
 def par(m, b):
-    """Every branch is entered in the par's entry cycle; the par's own
-    assignments and zero-delay blocks are one more branch, of one state.
-    auto: exits in the cycle in which its last branch exits. no_sync: exits in
-    the cycle in which its first branch exits, once; but when every branch
-    reports a fixed latency it exits with its slowest branch, like auto."""
+    """All branches (its own assignments: one more, of one state) enter now."""
     own = [k for k in b.kids if k.kind in BASIC]
     gens = ([step(m, own)] if own else []) + [run(m, k) for k in b.kids if k.kind not in BASIC]
     yield from side_by_side(m, gens, first_end_exits(b))
 
 
 def cond_chain(m, b):
-    """cif: the conditions are read in the entry cycle t and the first branch
-    whose condition holds (else the cselse) is entered in t; when none does,
-    the chain exits in t. sif: one state first; the same happens in t + 1."""
+    """cif reads in its entry cycle and enters the branch at once; sif a cycle later."""
     if b.kind == "sif":
         yield
     for br in b.kids:
@@ -242,10 +174,7 @@ def cond_chain(m, b):
 
 
 def pick(m, b):
-    """Every pif whose condition holds in the entry cycle t is entered in t;
-    when none holds the pidef is, and without a pidef the pick exits in t.
-    The pick exits when its first started branch exits. (A later end would
-    fire its exit again; such programs are outside the model.)"""
+    """Enters every pif that holds (else the pidef); exits with the first end."""
     started = [br.kids[0] for br in b.kids if br.arg is not None and m.test(br.arg)]
     started = started or [br.kids[0] for br in b.kids if br.arg is None]
 
@@ -257,11 +186,8 @@ def pick(m, b):
 
 
 def ends_at_once(b):
-    """Whether a path from the block's entry to its exit passes no step (its
-    exit can follow its entry in one cycle, taken or not): a chain or pick
-    without a default, a cwhile, and blocks that reach their exit only
-    through such blocks. A parallel block with an unfixed latency joins its
-    branches' exits of the cycle, so one such branch is enough."""
+    """Whether a path from the block's entry to its exit passes no step (a par
+    of unfixed latency joins this cycle's branch ends: one such branch does)."""
     if b.kind in BASIC or b.kind in ("sif", "swhile", "sywait", "scwait"):
         return False
     kids = [k.kids[0] if k.kind == "br" else k for k in b.kids]
@@ -275,18 +201,13 @@ def ends_at_once(b):
 
 
 def one_pass(m, body, again):
-    """A pass of a loop (again: a pass after the first). A body that can end at
-    once is entered one cycle after the pass before it ends; any other in
-    that pass's exit cycle."""
+    """A loop pass; a body that can end at once re-enters a cycle after the last pass."""
     if again and ends_at_once(body):
         yield
     yield from run(m, body)
 
 
 def cwhile(m, b):
-    """The condition is read in the entry cycle and again in the exit cycle of
-    each pass: while it holds the body is entered (in that cycle, see
-    one_pass); when it does not, the loop exits in that cycle."""
     again = False
     while m.test(b.arg):
         yield from one_pass(m, b.kids[0], again)
@@ -294,9 +215,6 @@ def cwhile(m, b):
 
 
 def swhile(m, b):
-    """One state per test: entered in t, the condition is read in t + 1; when
-    it holds the body is entered in t + 1 and the next test is one cycle after
-    the pass's exit; the loop exits in the cycle of the test that fails."""
     while True:
         yield
         if not m.test(b.arg):
@@ -305,30 +223,22 @@ def swhile(m, b):
 
 
 def do_while(m, b):
-    """The body is entered in the entry cycle; the condition is read in each
-    pass's exit cycle: it holds, the body is entered again (one_pass); it
-    does not, the loop exits in that cycle."""
     yield from one_pass(m, b.kids[0], False)
     while m.test(b.arg):
         yield from one_pass(m, b.kids[0], True)
 
 
 def counter_loop(m, b):
-    """The body runs n times back to back: entered in the entry cycle and again
-    after each pass (one_pass); the loop exits in the exit cycle of pass n."""
     for i in range(b.arg):
         yield from one_pass(m, b.kids[0], i > 0)
 
 
 def sywait(m, b):
-    """Entered in t, exits in t + n."""
     for _ in range(b.arg):
         yield
 
 
 def scwait(m, b):
-    """Entered in t, exits in the first cycle after t in which the condition
-    holds."""
     yield
     while not m.test(b.arg):
         yield
@@ -339,9 +249,7 @@ KINDS = {"seq": seq, "par": par, "cif": cond_chain, "sif": cond_chain, "pick": p
 
 
 def trace(block, loose, resets, stimulus, cycles):
-    """Every register's value in every cycle: block is entered in cycle R, the
-    loose assignments and zero-delay blocks write in every cycle from R on;
-    until then the registers hold their reset values."""
+    """Every register's value in every cycle."""
     m = Machine(resets, stimulus)
     rows = []
     for m.now in range(cycles):

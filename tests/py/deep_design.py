@@ -1,16 +1,10 @@
-"""Builds and emits one deeply nested design; run as a child process so that a
-crash shows as a signal instead of killing the test run.
-
-    python deep_design.py WHAT DEPTH STACK_KIB OUT_DIR
-
-WHAT is "blocks" (control-flow blocks of every nesting kind, in turn), "par"
-(parallel blocks, each holding an assignment and the next), "zero_delay"
-(zero-delay conditionals, whose branches fold into one nested event tree),
-"modules" (each module a sub-module of the one before, reading its parent's
-register), "karray" (an array of DEPTH dimensions, written and read) or
-"select" (DEPTH arrays, each read through a select function that reads the
-next). STACK_KIB > 0 runs it on a thread with that stack size. Its last line
-is "emitted" or the exception raised."""
+"""`python deep_design.py WHAT DEPTH STACK_KIB OUT_DIR` builds and emits one
+deeply nested design (run as a child, so a crash shows as a signal). WHAT:
+"blocks" (every nesting kind in turn), "par", "zero_delay" (one nested event
+tree), "modules" (each a sub-module of the one before, reading its parent's
+register), "karray" (DEPTH dimensions) or "select" (DEPTH arrays, each read
+through a select fn reading the next). STACK_KIB > 0: on a thread with that
+stack. The last line printed is "emitted" or the exception raised."""
 import sys
 import threading
 
@@ -20,41 +14,21 @@ from vorlent import _vorlent as v
 def nest_blocks(m, depth, what, r, c, sel):
     """Opens `depth` levels of blocks, one inside the other, then closes them."""
     opened = []
-
-    def open_(block):
-        m.initialize_flow_block(block)
-        opened.append(block)
-
     for i in range(depth):
-        if what == "zero_delay":
-            kind = i % 3
-            if kind == 0:
-                open_(m.mk_flow_block_zif(f"z{i}", c))
-            elif kind == 1:
-                # A zif branch, then the zelse the next level nests in.
-                head = m.mk_flow_block_zif(f"h{i}", c)
-                m.initialize_flow_block(head)
+        if what == "zero_delay":  # a zif; a zif branch then the zelse nesting on; a zstate's zcase
+            heads = [[("zif", c)], [("zif", c), ("zelse",)], [("zstate", sel), ("zcase", 1)]][i % 3]
+        elif what == "blocks":
+            heads = [[], [("cif", c)], [("cwhile", c)], [("pick",), ("pif", c)], [("counter_loop", 2)]][i % 5]
+            heads = heads + [("seq",)]
+        else:  # a par holds the assignment beside the par nested in it
+            heads = [("par_auto",)]
+        for kind, *args in heads:
+            block = getattr(m, f"mk_flow_block_{kind}")(f"{kind}{i}", *args)
+            m.initialize_flow_block(block)
+            opened.append(block)
+            if kind == "zif" and len(heads) == 2:
                 m.gen_basic_assign(r, i % 256)
-                m.finalize_flow_block(head)
-                opened.append(head)
-                open_(m.mk_flow_block_zelse(f"e{i}"))
-            else:
-                open_(m.mk_flow_block_zstate(f"s{i}", sel))
-                open_(m.mk_flow_block_zcase(f"k{i}", 1))
-        else:
-            kind = i % 5 if what == "blocks" else 5
-            if kind == 1:
-                open_(m.mk_flow_block_cif(f"c{i}", c))
-            elif kind == 2:
-                open_(m.mk_flow_block_cwhile(f"w{i}", c))
-            elif kind == 3:
-                open_(m.mk_flow_block_pick(f"p{i}"))
-                open_(m.mk_flow_block_pif(f"f{i}", c))
-            elif kind == 4:
-                open_(m.mk_flow_block_counter_loop(f"n{i}", 2))
-            # A par takes the assignment itself, beside the par nested in it,
-            # so it lists every entry of the pars below its own.
-            open_(m.mk_flow_block_par_auto(f"a{i}") if kind == 5 else m.mk_flow_block_seq(f"s{i}"))
+                m.finalize_flow_block(block)
         m.gen_basic_assign(r, i % 256)
     for block in reversed(opened):
         m.finalize_flow_block(block)

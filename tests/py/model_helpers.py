@@ -1,5 +1,6 @@
 """Helpers of the method tests."""
 
+import collections.abc
 import threading
 
 import pytest
@@ -65,3 +66,21 @@ def run_in_thread(fn):
     t.start()
     t.join()
     return out
+
+
+class Liar(collections.abc.Sequence):
+    """A sequence whose length may lie and whose items may run a hook."""
+
+    def __init__(self, items, claimed, hook=None):
+        self.items, self.claimed, self.hook = items, claimed, hook
+
+    def __len__(self):
+        return self.claimed
+
+    def __getitem__(self, i):
+        if self.hook:
+            self.hook()
+        return self.items[i]
+
+    def __repr__(self):
+        return f"Liar({self.items!r}, claimed={self.claimed}, hook={self.hook!r})"

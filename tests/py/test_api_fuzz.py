@@ -1,16 +1,10 @@
-"""Random call sequences over the whole Python interface, with good and bad
-arguments: identities of the wrong kind or of another model, extreme integers
-and widths, long and odd names, callbacks that raise or call back into the
-model, sequences whose length lies. Any Python exception is an answer
-(PanicException included); a signal, a sanitizer report or a hang is a fault.
-Each batch runs in a child process, so a crash fails the test and shows the
-calls of the sequence that made it.
-
-VORLENT_FUZZ_SEQUENCES sets how many sequences run (default 400) and
-VORLENT_FUZZ_SEED the first batch's seed (default 0). One batch runs alone as
-    python tests/py/test_api_fuzz.py SEED COUNT
-"""
-import collections.abc
+"""Random call sequences over the whole Python interface with good and bad
+arguments (wrong kinds, other models' identities, extreme integers, odd names,
+callbacks that raise or re-enter, sequences whose length lies). Any Python
+exception is an answer; a signal, a sanitizer report or a hang is a fault.
+Batches run in child processes, so a crash shows the calls that made it.
+VORLENT_FUZZ_SEQUENCES (default 400) and VORLENT_FUZZ_SEED (default 0) set
+the run; one batch runs alone as `python tests/py/test_api_fuzz.py SEED COUNT`."""
 import copy
 import os
 import subprocess
@@ -24,6 +18,7 @@ from pathlib import Path
 from hypothesis import HealthCheck, Phase, given, seed, settings, strategies as st
 
 from vorlent import _vorlent as v
+from model_helpers import Liar
 
 BATCH = 40  # sequences per child process
 
@@ -80,9 +75,8 @@ IDENT_KINDS = {v.HcpIdent: "hcp", v.FlowBlockIdent: "block", v.ModuleIdent: "mod
 
 
 class Hook:
-    """Python code a call of the model runs: a select fn, an __index__ or an
-    item of a sequence. It makes a call drawn beforehand (into the same
-    model, on purpose), or raises, then answers `result`."""
+    """Code a call runs (select fn, __index__, sequence item): makes a call
+    drawn beforehand into the same model, or raises, then answers `result`."""
 
     def __init__(self, call, result, raises=False):
         self.call, self.result, self.raises = call, result, raises
@@ -100,33 +94,15 @@ class Hook:
         return f"Hook({self.call!r}, result={self.result!r}, raises={self.raises})"
 
 
-class Liar(collections.abc.Sequence):
-    """A sequence whose length may lie and whose items may run a hook."""
-
-    def __init__(self, items, claimed, hook=None):
-        self.items, self.claimed, self.hook = items, claimed, hook
-
-    def __len__(self):
-        return self.claimed
-
-    def __getitem__(self, i):
-        if self.hook:
-            self.hook()
-        return self.items[i]
-
-    def __repr__(self):
-        return f"Liar({self.items!r}, claimed={self.claimed}, hook={self.hook!r})"
-
-
 class Call:
     """One call, drawn now and made later (at once, in a hook, on a thread)."""
-
     def __init__(self, seq, fn, label, args=(), kwargs=None, home=True):
         self.seq, self.fn, self.label, self.args, self.kwargs = seq, fn, label, list(args), kwargs or {}
         self.home = home  # made on the sequence's own model
 
     def __call__(self):
-        self.seq.log(f"{self.label}(*{self.args!r}, **{self.kwargs!r})")
+        text = f"{self.label}(*{self.args!r}, **{self.kwargs!r})\n"
+        os.write(self.seq.log_fd, text.encode("utf-8", "backslashreplace"))
         result = self.fn(*self.args, **self.kwargs)
         self.seq.keep(result, self)
         return result
@@ -136,8 +112,6 @@ class Call:
 
 
 class Sequence:
-    """One random sequence of calls on two models and what they returned."""
-
     def __init__(self, data, log_fd):
         self.data, self.log_fd = data, log_fd
         self.models = [v.ModelArena(), v.ModelArena()]
@@ -148,7 +122,6 @@ class Sequence:
         self.open = []      # flow blocks initialized and not yet finalized
         self.depth = 0      # hooks inside hooks stop at 2
 
-    # -- drawing ------------------------------------------------------------
     def draw(self, strategy):
         return self.data.draw(strategy)
 
@@ -168,8 +141,7 @@ class Sequence:
         return obj.ccp_type if isinstance(obj, v.CcpIdent) else IDENT_KINDS.get(type(obj))
 
     def ident(self, kind):
-        """Mostly a fitting identity: for "hcp:REG" a register, for "open"
-        the innermost open flow block."""
+        """Mostly a fitting one: "hcp:REG" a register, "open" the innermost open block."""
         if kind == "open" and self.open and self.chance(80):
             return self.open[-1]
         kind, _, hw = kind.replace("open", "block").partition(":")
@@ -199,7 +171,7 @@ class Sequence:
         return self.seq([one() for _ in range(self.draw(st.integers(0, most)))])
 
     def hooked_call(self):
-        """What a hook does: often a call that changes what the running call works on."""
+        """Often a call that changes what the running call works on."""
         if self.depth >= 2:
             return None
         if self.chance(50):
@@ -210,7 +182,6 @@ class Sequence:
         finally:
             self.depth -= 1
 
-    # -- arguments by kind --------------------------------------------------
     def arg(self, kind, drawn=()):
         """An argument of `kind`; `drawn` holds the call's arguments so far."""
         if self.chance(4):
@@ -222,8 +193,7 @@ class Sequence:
         return getattr(self, "arg_" + kind, lambda: self.ident(kind))()
 
     def karray_of(self, drawn, first):
-        """Shape and backing of the Karray the call names last (or first: the
-        destination), mostly; else any."""
+        """Mostly shape and backing of the Karray the call names last (first: the destination)."""
         karrays = [a for a in drawn if isinstance(a, v.CcpIdent) and a.global_id in self.karrays]
         if karrays and self.chance(85):
             return self.karrays[karrays[0 if first else -1].global_id]
@@ -318,10 +288,6 @@ class Sequence:
             return Hook(self.hooked_call(), self.bad() if how == 6 else (self.ident("hcp"), 7))
         return self.seq([one() for _ in shape])
 
-    # -- calls --------------------------------------------------------------
-    def log(self, text):
-        os.write(self.log_fd, (text + "\n").encode("utf-8", "backslashreplace"))
-
     def keep(self, result, call):
         """Files what a call returned, and what it tells of the model."""
         label, args = call.label, call.args
@@ -374,19 +340,16 @@ class Sequence:
         finally:
             self.depth -= 1
 
-    def renew_other(self):
-        """Drops the other model; its identities stay around."""
+    def renew_other(self):  # drops the other model; its identities stay around
         self.models[1] = v.ModelArena()
 
     def emit_call(self):
-        """emit on a backend made before, or on one made for the call."""
         backend, model = self.ident("backend"), self.arg_model()
         emit = backend.emit if isinstance(backend, v.BackendVerilog) else lambda *a: v.BackendVerilog(model).emit(*a)
         # A file name may hold a path; the child stays inside its directory.
         return Call(self, emit, "emit", [self.arg("dir"), self.arg_name().replace("..", "__")])
 
     def block_call(self):
-        """A flow block made, opened, described and closed, as a front end does."""
         make = self.method_call(*self.draw(st.sampled_from(BLOCK_MAKERS)))
         inner = [self.random_call() for _ in range(self.draw(st.integers(0, 4)))] if self.depth < 3 else []
         close, m = self.chance(90), self.models[0]
@@ -427,7 +390,6 @@ class Sequence:
 
 
 def inspect(obj):
-    """What a value object offers: repr, equality, hash, properties, copies."""
     repr(obj), obj == obj, obj != 1, hash(obj)
     for attr in ("start", "stop", "size", "global_id", "hw_type", "clocked", "sensitive_type", "block_type",
                  "ccp_type", "depth_level"):
@@ -436,7 +398,6 @@ def inspect(obj):
 
 
 def on_thread(call):
-    """A call from a thread that does not own the model."""
     t = threading.Thread(target=swallow, args=(call,))
     t.start()
     t.join()
@@ -450,7 +411,6 @@ def swallow(call):
 
 
 def nest(m, blocks, levels):
-    """`levels` flow blocks (or modules) each inside the one before."""
     for i in range(levels):
         if blocks:
             m.initialize_flow_block(m.mk_flow_block_seq(f"s{i}"))
@@ -459,8 +419,7 @@ def nest(m, blocks, levels):
 
 
 def run_batch(first_seed, count):
-    """The child: `count` sequences from `first_seed`; the calls of the one
-    running are in calls.log, the number that ran in count."""
+    """The child: runs the sequences, the running one's calls in calls.log."""
     log_fd = os.open("calls.log", os.O_WRONLY | os.O_CREAT | os.O_TRUNC)
     ran = 0
 
@@ -481,8 +440,7 @@ def run_batch(first_seed, count):
 
 def run_child(first_seed, count):
     """A batch in a child process: (sequences that ran, failure report or None)."""
-    # The child imports the package this process imported (the checked build,
-    # say), though it runs in a directory of its own.
+    # The child imports the package this process imported (say, the checked build).
     package_root = str(Path(v.__file__).resolve().parent.parent)
     env = {**os.environ, "PYTHONPATH": os.pathsep.join([package_root, os.environ.get("PYTHONPATH", "")])}
     with tempfile.TemporaryDirectory(prefix="vorlent-fuzz-") as work:

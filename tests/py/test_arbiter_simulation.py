@@ -1,5 +1,4 @@
-"""Arbiters, the blocks bound to them and dynamic counters, simulated cycle
-by cycle (timing in verilog_sim)."""
+"""Arbiters, the blocks bound to them and dynamic counters, simulated."""
 import pytest
 
 from vorlent import _vorlent as v
@@ -8,17 +7,16 @@ from verilog_sim import R, Design
 POLICY = v.ArbSamePriPolicy
 
 
-def arbiter(d, *priorities):
+def arbiter(d, *priorities, policy=POLICY.AckOne):
     with d.components() as m:
-        a = m.mk_arb("a", POLICY.AckOne)
+        a = m.mk_arb("a", policy)
         for priority in priorities:
             m.arb_add_leaf(a, priority)
     return a
 
 
 def drive_requests(d, arb, wires):
-    """Each leaf's request follows its input wire, every cycle (call it while
-    a behaviour is described)."""
+    """Each leaf's request follows its input wire, every cycle."""
     for leaf, wire in wires.items():
         d.m.gen_basic_assign(d.m.arb_get_leaf_req_wire(arb, leaf), wire)
 
@@ -26,12 +24,7 @@ def drive_requests(d, arb, wires):
 @pytest.mark.parametrize("policy", [POLICY.AckOne, POLICY.AckAll, POLICY.NotAck])
 def test_arbiter_grants_by_priority_then_by_policy(tmp_path, policy):
     d = Design()
-    m = d.m
-    with d.components():
-        a = m.mk_arb("a", policy)
-        # Leaves 0 and 1 share a priority; leaf 2 is above both.
-        for priority in (1, 1, 2):
-            m.arb_add_leaf(a, priority)
+    m, a = d.m, arbiter(d, 1, 1, 2, policy=policy)  # leaf 2 above leaves 0 and 1
     wires = {i: d.input(f"r{i}") for i in range(3)}
     with d.behaviour():
         drive_requests(d, a, wires)
@@ -54,8 +47,7 @@ def test_zync_waits_for_its_grant_and_its_successor_for_the_assignment(tmp_path)
     d = Design()
     m = d.m
     x, y = d.reg("x"), d.reg("y")
-    a = arbiter(d, 5)
-    busy = d.input("busy")
+    a, busy = arbiter(d, 5), d.input("busy")
     with d.behaviour():
         d.seq("s", lambda: d.block(m.mk_flow_block_zync("z", a, 1), (x, 1)), (y, 2))
         drive_requests(d, a, {0: busy})
@@ -87,10 +79,7 @@ def pipeline_design(auto_req):
     """A pipeline on an arbiter with two requesters (leaves 0 and 1, the
     second of higher priority); its body takes two cycles and counts."""
     d = Design()
-    m = d.m
-    cnt = d.reg("cnt")
-    a = arbiter(d, 1, 2)
-    wires = {i: d.input(f"in{i}") for i in range(2)}
+    m, cnt, a, wires = d.m, d.reg("cnt"), arbiter(d, 1, 2), {i: d.input(f"in{i}") for i in range(2)}
     with d.behaviour():
         inc = d.inc(cnt)
         d.block(m.mk_flow_block_pip("p", a, 0, auto_req=auto_req), lambda: d.seq("body", (cnt, inc), (cnt, inc)))
@@ -140,9 +129,4 @@ def test_dynamic_counter_adds_enabled_steps_every_cycle(tmp_path):
     got = d.run(tmp_path, {"cnt": d.probe(m.dyn_counter_get_reg(c))},
                 inputs={"a": lambda cyc: cyc, "en": lambda cyc: 2 * (cyc % 2)}, cycles=8)
     # From the first edge after reset: + 3 every cycle, + a in odd cycles.
-    expect, total = [], 0
-    for cyc in range(8):
-        expect.append(total)
-        if cyc >= R:
-            total = (total + 3 + (cyc if cyc % 2 else 0)) % 256
-    assert got["cnt"] == expect
+    assert got["cnt"] == [sum(3 + c * (c % 2) for c in range(R, cyc)) % 256 for cyc in range(8)]

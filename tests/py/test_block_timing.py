@@ -75,9 +75,8 @@ def loop(kind, cond, body=lambda t: t.inc(t.x)):
 
 
 CASES = {
-    # id: (block, pulses, ends in E + n or None for never, columns)
+    # id: (block, pulses, ends in E + n or None for never, columns); the guide says why
     "seq": (lambda t: t.seq(t.x, 1, 2, 3), {}, 3, {"x": [0, 1, 2, 3]}),
-    # Branches start together; the block's own assignments are a one-cycle branch.
     "par_auto-fixed": (par("par_auto", lambda t: (t.z, 1), lambda t: t.seq(t.x, 1, 2, 3), lambda t: t.seq(t.y, 1)),
                        {}, 3, {"x": [0, 1, 2, 3], "y": [0, 1], "z": [0, 1]}),
     "par_auto-waits": (par("par_auto", lambda t: t.blk("scwait", t.a), lambda t: t.seq(t.x, 1, 2)),
@@ -86,17 +85,14 @@ CASES = {
                          {"a": [1]}, 2, {}),
     "par_no_sync-fixed": (par("par_no_sync", lambda t: t.seq(t.x, 1, 2, 3), lambda t: t.seq(t.y, 1)),
                           {}, 3, {"x": [0, 1, 2, 3], "y": [0, 1]}),
-    # cif reads in its entry cycle; the branch's first step follows.
     "cif-read": (chain(("cif", "a", lambda t: t.seq(t.x, 1, 2))), {"a": [0]}, 2, {"x": [0, 1, 2]}),
     "cif-skip": (chain(("cif", "a", lambda t: t.seq(t.x, 1, 2))), {"a": [1]}, 0, {"x": [0, 0]}),
     "cselif": (chain(("cif", "a", lambda t: t.seq(t.x, 1)), ("cselif", "b", lambda t: t.seq(t.x, 2, 3)),
                      ("cselse", None, lambda t: t.seq(t.x, 4))), {"b": [0]}, 2, {"x": [0, 2, 3]}),
     "cselse": (chain(("cif", "a", lambda t: t.seq(t.x, 1)), ("cselse", None, lambda t: t.seq(t.x, 4))),
                {"a": [1]}, 1, {"x": [0, 4]}),
-    # sif spends its entry step reading the condition.
     "sif-read": (chain(("sif", "a", lambda t: t.seq(t.x, 1, 2))), {"a": [1]}, 3, {"x": [0, 0, 1, 2]}),
     "sif-skip": (chain(("sif", "a", lambda t: t.seq(t.x, 1, 2))), {"a": [0]}, 1, {"x": [0, 0, 0]}),
-    # A zero-delay chain is one step: it reads and assigns in that step's cycle.
     "zif": (chain(("zif", "a", lambda t: (t.x, 1)), ("zelif", "b", lambda t: (t.x, 2)),
                   ("zelse", None, lambda t: (t.x, 3))), {"a": [0], "b": [1]}, 1, {"x": [0, 2, 2]}),
     "zelse": (chain(("zif", "a", lambda t: (t.x, 1)), ("zelse", None, lambda t: (t.x, 3))),
@@ -104,15 +100,11 @@ CASES = {
     "zstate": (lambda t: t.blk("zstate", t.a, body=[t.blk("zcase", 0, body=[(t.x, 10)]),
                                                     t.blk("zcase", 1, body=[(t.x, 11)])]),
                {"a": [1]}, 1, {"x": [0, 11]}),
-    # cwhile reads at entry and in the last cycle of each pass, before that
-    # cycle's writes land: x < 2 runs three passes.
     "cwhile": (loop("cwhile", lambda t: t.less(t.x, 2)), {}, 3, {"x": [0, 1, 2, 3, 3]}),
     "cwhile-read": (loop("cwhile", lambda t: t.a), {"a": [0]}, 1, {"x": [0, 1, 1]}),
     "cwhile-skip": (loop("cwhile", lambda t: t.a), {"a": [1]}, 0, {"x": [0, 0]}),
-    # swhile reads in a step of its own, after each pass's writes have landed.
     "swhile": (loop("swhile", lambda t: t.less(t.x, 2)), {}, 5, {"x": [0, 0, 1, 1, 2, 2]}),
     "swhile-skip": (loop("swhile", lambda t: t.a), {"a": [0]}, 1, {"x": [0, 0, 0]}),
-    # do_while reads in the last cycle of each pass only.
     "do_while": (loop("do_while", lambda t: t.less(t.x, 2)), {}, 3, {"x": [0, 1, 2, 3, 3]}),
     "do_while-once": (loop("do_while", lambda t: t.a), {"a": [0]}, 1, {"x": [0, 1, 1]}),
     "counter_loop": (lambda t: t.blk("counter_loop", 3, body=[t.inc(t.x)]), {}, 3, {"x": [0, 1, 2, 3, 3]}),
@@ -120,11 +112,8 @@ CASES = {
                            {"x": [0, 1, 2, 1, 2]}),
     "sywait": (lambda t: t.blk("sywait", 3), {}, 3, {}),
     "sywait-1": (lambda t: t.blk("sywait", 1), {}, 1, {}),
-    # scwait reads from the cycle after its entry on.
     "scwait": (lambda t: t.blk("scwait", t.a), {"a": [0, 4]}, 4, {}),
     "scwait-1": (lambda t: t.blk("scwait", t.a), {"a": [1]}, 1, {}),
-    # pick reads in its entry cycle, starts every pif that holds, and ends
-    # when the first started branch ends.
     "pick": (lambda t: t.blk("pick", body=[t.blk("pif", t.a, body=[t.seq(t.x, 1, 2, 3)]),
                                            t.blk("pif", t.b, body=[t.seq(t.y, 1)]),
                                            t.blk("pidef", body=[t.seq(t.z, 1)])]),
@@ -133,13 +122,10 @@ CASES = {
                                             t.blk("pidef", body=[t.seq(t.z, 1, 2)])]),
               {"a": [1]}, 2, {"x": [0, 0, 0], "z": [0, 1, 2]}),
     "pick-none": (lambda t: t.blk("pick", body=[t.blk("pif", t.a, body=[t.seq(t.x, 1)])]), {}, 0, {"x": [0, 0]}),
-    # A pipeline reads the requests in its entry cycle, then every cycle while
-    # idle and in the last cycle of each pass; it never ends.
     "pip": (lambda t: t.blk("pip", t.arbiter(t.a), body=[t.inc(t.x)]), {"a": [2, 3, 6]}, None,
             {"x": [0, 0, 0, 1, 2, 2, 2, 3, 3]}),
     "pip-auto_req": (lambda t: t.blk("pip", t.arbiter(), auto_req=True, body=[t.seq(t.x, 1, 2)]), {}, None,
                      {"x": [0, 1, 2, 1, 2, 1]}),
-    # zync requests from its step on and assigns in the cycle of its grant.
     "zync": (lambda t: t.blk("zync", t.arbiter(t.b), 1, body=[(t.x, 1)]), {"b": [0, 1, 2, 3]}, 4,
              {"x": [0, 0, 0, 0, 1]}),
     "zync-auto_ack": (lambda t: t.blk("zync", t.arbiter(), auto_ack=True, body=[(t.x, 1)]), {}, 1, {"x": [0, 1]}),

@@ -79,8 +79,7 @@ def read_from_outside(m, top, r, c):
     closed(m, top, r, c)
     lone = m.mk_module("lone")
     m.track_module_at_com_init(lone)
-    x = m.mk_reg("x", 4)
-    inner = m.mk_module("inner")
+    x, inner = m.mk_reg("x", 4), m.mk_module("inner")
     m.untrack_module_at_com_init(lone)
     m.track_module_at_com_init(top)
     m.track_module_at_com_init(inner)
@@ -139,31 +138,19 @@ def test_behaviour_described_after_build_flow_is_refused_and_components_are_stil
     m.build_flow()
     m.track_module_at_com_init(top)
     static = ("static", [0], [])
-    refused_calls = {
-        "initialize_flow_block": lambda: m.initialize_flow_block(m.mk_flow_block_seq("s")),
-        "track_module_at_flow_init": lambda: m.track_module_at_flow_init(top),
-        "gen_basic_assign": lambda: m.gen_basic_assign(r, 1),
-        "gen_mux": lambda: m.gen_mux("x", c, v.Slice(0, 1), r, 1),
-        "set_reg_reset": lambda: m.set_reg_reset(r, m.mk_val("z", 4, 0)),
-        "set_wire_default": lambda: m.set_wire_default(c, m.mk_val("z", 1, 0)),
-        "karray_reset_field": lambda: m.karray_reset_field(k, "a", 0),
-        "karray_assign_hcps": lambda: m.karray_assign_hcps(k, [static], [("a", r)], True),
-        "karray_assign_k2k": lambda: m.karray_assign_k2k(k, [static], k, [("static", [1], [])], [], True),
-        "dyn_counter_update": lambda: m.dyn_counter_update(cnt),
-        "mk_arb": lambda: m.mk_arb("b", 0),
-        "arb_add_leaf": lambda: m.arb_add_leaf(arb, 1),
-        "arb_add_leaf_locked": lambda: m.arb_add_leaf_locked(arb, 1, 0),
-        "arb_set_hold": lambda: m.arb_set_hold(arb, c),
-        "arb_set_reset": lambda: m.arb_set_reset(arb, c),
-        "arb_set_master_ack": lambda: m.arb_set_master_ack(arb, c),
-        "arb_lock_master_ack": lambda: m.arb_lock_master_ack(arb),
-        "mk_flow_block_pip": lambda: m.mk_flow_block_pip("p", arb),
-        "mk_flow_block_zync": lambda: m.mk_flow_block_zync("z", arb),
-        "mk_flow_block_zync_multi": lambda: m.mk_flow_block_zync_multi("z", [(arb, None, 0, False)], False),
-    }
-    for name, call in refused_calls.items():
+    for name, *args in [
+        ("initialize_flow_block", m.mk_flow_block_seq("s")), ("track_module_at_flow_init", top),
+        ("gen_basic_assign", r, 1), ("gen_mux", "x", c, v.Slice(0, 1), r, 1),
+        ("set_reg_reset", r, m.mk_val("z", 4, 0)), ("set_wire_default", c, m.mk_val("z", 1, 0)),
+        ("karray_reset_field", k, "a", 0), ("karray_assign_hcps", k, [static], [("a", r)], True),
+        ("karray_assign_k2k", k, [static], k, [("static", [1], [])], [], True), ("dyn_counter_update", cnt),
+        ("mk_arb", "b", 0), ("arb_add_leaf", arb, 1), ("arb_add_leaf_locked", arb, 1, 0), ("arb_set_hold", arb, c),
+        ("arb_set_reset", arb, c), ("arb_set_master_ack", arb, c), ("arb_lock_master_ack", arb),
+        ("mk_flow_block_pip", "p", arb), ("mk_flow_block_zync", "z", arb),
+        ("mk_flow_block_zync_multi", "z", [(arb, None, 0, False)], False),
+    ]:
         with pytest.raises(ValueError) as info:
-            call()
+            getattr(m, name)(*args)
         assert str(info.value) == (f"{name}: build_flow already ran; behaviour described after it would never "
                                    "reach the Verilog, so describe the whole design before build_flow")
     # Components, and logic that needs no build, are still made and written.

@@ -18,8 +18,6 @@ def from_cycle(n, cycles, before=0, after=1):
     return [before] * n + [after] * (cycles - n)
 
 
-# ---- conditional chain -------------------------------------------------------
-
 @pytest.mark.parametrize("kind", ["cif", "sif"])
 @pytest.mark.parametrize("a, b, x_seq", [
     (1, 0, [1]), (1, 1, [1]), (0, 1, [2, 3]), (0, 0, [4]),
@@ -66,8 +64,6 @@ def test_parallel_block_waits_for_a_chain_branch(tmp_path, a):
     assert got["done"] == from_cycle(R + 2 + (4 if a else 3), 11)
 
 
-# ---- zero-delay conditionals -------------------------------------------------
-
 def test_zif_chain_assigns_in_the_cycle_of_its_step(tmp_path):
     d = Design()
     x, y = d.reg("x"), d.reg("y")
@@ -91,8 +87,7 @@ def test_zif_chain_assigns_in_the_cycle_of_its_step(tmp_path):
 
 def test_top_level_zif_assigns_every_cycle(tmp_path):
     d = Design()
-    x = d.reg("x")
-    pa = d.input("a")
+    x, pa = d.reg("x"), d.input("a")
     with d.behaviour():
         d.block(d.m.mk_flow_block_zif("zi", pa), (x, 1))
         d.block(d.m.mk_flow_block_zelse("zl"), (x, 2))
@@ -119,8 +114,6 @@ def test_zstate_picks_the_case_of_its_selector(tmp_path):
     assert got["x"] == [0, 0, 0, 0, 10, 11, 11, 11, 11]
     assert got["y"] == [0, 0, 0, 0, 0, 5, 6, 6, 6]
 
-
-# ---- pick --------------------------------------------------------------------
 
 @pytest.mark.parametrize("a, b, default, xyz, done_at", [
     (1, 0, True, (1, 0, 0), R + 3),
@@ -149,8 +142,6 @@ def test_pick_starts_every_pif_that_holds_else_the_default(tmp_path, capfd, a, b
     assert (got["x"][-1], got["y"][-1], got["z"][-1]) == xyz
     assert got["done"] == from_cycle(done_at, 8)
 
-
-# ---- loops -------------------------------------------------------------------
 
 LT_3 = (v.LogicOp.RelationLe, 3)
 NEVER = (v.LogicOp.RelationEq, 99)
@@ -209,12 +200,9 @@ def test_counter_loop_inside_a_while_loop_runs_all_passes_each_time(tmp_path, pa
     assert got["k"][R + 2:][:3 * (passes + 1)] == [p * passes + n for p in range(3) for n in range(passes + 1)]
 
 
-# ---- waits -------------------------------------------------------------------
-
 def test_waits_hold_the_sequence(tmp_path):
     d = Design()
-    x = d.reg("x")
-    pa = d.input("a")
+    x, pa = d.reg("x"), d.input("a")
     with d.behaviour():
         d.seq("s", (x, 1), lambda: d.block(d.m.mk_flow_block_scwait("wc", pa)),
               (x, 2), lambda: d.block(d.m.mk_flow_block_sywait("wy", 3)), (x, 3))
@@ -226,8 +214,7 @@ def test_waits_hold_the_sequence(tmp_path):
 
 def test_scwait_on_one_bit_of_a_wider_signal(tmp_path):
     d = Design()
-    x = d.reg("x")
-    pa = d.input("a", 4)
+    x, pa = d.reg("x"), d.input("a", 4)
     with d.behaviour():
         d.seq("s", lambda: d.block(d.m.mk_flow_block_scwait("wc", pa, v.Slice(start=2, stop=3))), (x, 1))
     # Bits other than bit 2 do not end the wait.

@@ -26,8 +26,7 @@ def wire_name(ident, name):
 
 class TestMux:
     def test_width_comes_from_the_first_signal_input(self, m):
-        c = m.mk_wire("c", 1)
-        w12 = m.mk_wire("w12", 12)
+        c, w12 = m.mk_wire("c", 1), m.mk_wire("w12", 12)
         # The int is sized to the mux: equal widths, no warning.
         mux = m.gen_mux("mx", c, v.Slice(), 5, w12)
         assert mux.hw_type == "WIRE" and m.get_hw_bit_sz(mux) == 12
@@ -36,11 +35,7 @@ class TestMux:
         assert m.get_hw_bit_sz(m.gen_mux("mx", c, v.Slice(), w12, 5, true_slice=v.Slice(2, 9))) == 7
         with pytest.warns(UserWarning, match="is wider than destination"):
             assert m.get_hw_bit_sz(m.gen_mux("mx", c, v.Slice(), w12, 5, width=3)) == 3
-
-    def test_an_input_slice_that_is_no_bit_range_reads_the_whole_input(self, m):
-        c = m.mk_wire("c", 1)
-        w12 = m.mk_wire("w12", 12)
-        # The mux reads such an input whole, so it is as wide as the input.
+        # An input slice that is no bit range reads the whole input.
         for bad in (v.Slice(), v.Slice(4, 4), v.Slice(6, 2), v.Slice(-1, 5)):
             assert m.get_hw_bit_sz(m.gen_mux("mx", c, v.Slice(), w12, w12, true_slice=bad)) == 12
             assert m.get_hw_bit_sz(m.gen_mux("mx", c, v.Slice(), 0, w12, false_slice=bad)) == 12
@@ -50,30 +45,21 @@ class TestMux:
         assert refused(m, TypeError, m.gen_mux, "mx", c, v.Slice(), 1, 2) == INT_ONLY
         # With a width, each int becomes a constant "{name}_c" of that width,
         # the true one first; both bear the same name.
-        first = m.mk_reg("probe", 1).global_id + 1
-        mux = m.gen_mux("mx", c, v.Slice(), 300, -1, width=8)
+        first, mux = m.mk_reg("probe", 1).global_id + 1, m.gen_mux("mx", c, v.Slice(), 300, -1, width=8)
         assert mux.global_id == first + 2
         assert m.get_hw_bit_sz(mux) == 8
         assert m.get_hw_bit_sz(m.gen_mux("wide", c, v.Slice(), 2**70, 0, width=72)) == 72
 
     def test_resize_warnings_name_the_mux_wire_true_branch_first(self, m):
-        c = m.mk_wire("c", 1)
-        r8 = m.mk_reg("r8", 8)
-        w4 = m.mk_wire("w4", 4)
-        w2 = m.mk_wire("w2", 2)
+        c, r8, w4, w2 = m.mk_wire("c", 1), m.mk_reg("r8", 8), m.mk_wire("w4", 4), m.mk_wire("w2", 2)
         with pytest.warns(UserWarning) as record:
-            mux = m.gen_mux("mx", c, v.Slice(), r8, w4)
-        assert [str(w.message) for w in record] == [narrower(4, 8, wire_name(mux, "mx"))]
-        with pytest.warns(UserWarning) as record:
-            mux = m.gen_mux("cut", c, v.Slice(), r8, w2, width=4)
-        assert [str(w.message) for w in record] == [wider(8, 4, wire_name(mux, "cut")),
-                                                    narrower(2, 4, wire_name(mux, "cut"))]
-        assert all(w.category is UserWarning for w in record)
+            mux, cut = m.gen_mux("mx", c, v.Slice(), r8, w4), m.gen_mux("cut", c, v.Slice(), r8, w2, width=4)
+        mx, cut = wire_name(mux, "mx"), wire_name(cut, "cut")
+        assert [(w.category, str(w.message)) for w in record] == \
+            [(UserWarning, t) for t in (narrower(4, 8, mx), wider(8, 4, cut), narrower(2, 4, cut))]
 
     def test_a_warning_turned_error_leaves_the_mux_made(self, m):
-        c = m.mk_wire("c", 1)
-        r8 = m.mk_reg("r8", 8)
-        w4 = m.mk_wire("w4", 4)
+        c, r8, w4 = m.mk_wire("c", 1), m.mk_reg("r8", 8), m.mk_wire("w4", 4)
 
         def as_error():
             with warnings.catch_warnings():
@@ -93,12 +79,9 @@ class TestMux:
         m.finalize_flow_procedure()
 
     def test_checks_in_order(self, m):
-        c, c2 = m.mk_wire("c", 1), m.mk_wire("c2", 2)
-        a = m.mk_wire("a", 8)
-        assert refused(m, ValueError, m.gen_mux, "mx", c2, v.Slice(), a, a) == \
-            "cond must be 1-bit, got 2 (slice the cond variable down to one bit)"
-        assert refused(m, ValueError, m.gen_mux, "mx", c2, v.Slice(3, 4), a, a) == \
-            "cond slice Slice { start: 3, stop: 4 } does not fit cond variable of width 2"
+        c, c2, a = m.mk_wire("c", 1), m.mk_wire("c2", 2), m.mk_wire("a", 8)
+        refused(m, ValueError, m.gen_mux, "mx", c2, v.Slice(), a, a)  # a 1-bit condition
+        refused(m, ValueError, m.gen_mux, "mx", c2, v.Slice(3, 4), a, a)
         for width in (0, -3):
             assert refused(m, ValueError, m.gen_mux, "mx", c, v.Slice(), 7, a, width=width) == \
                 f"mux needs a width >= 1, got {width}"
@@ -112,20 +95,15 @@ class TestMux:
         assert ids_drawn(m, lambda: m.gen_mux("mx", c2, v.Slice(1, 2), a, a)) == plain + 1
 
 
-class TestAnyOf:
-    def test_no_term_one_term_and_many(self, m):
-        a = m.mk_wire("a", 8)
-        zero = m.gen_any_of("none", [])
-        assert (zero.hw_type, m.get_hw_bit_sz(zero)) == ("VAL", 1)
-        assert ids_drawn(m, lambda: assert_none(m.gen_any_of("one", [(a, v.Slice(0, 8))]))) == 0
-        tree = m.gen_any_of("any", [(a, v.Slice(i, i + 1)) for i in range(5)])
-        assert (tree.hw_type, m.get_hw_bit_sz(tree)) == ("EXPR", 1)
-        assert ids_drawn(m, lambda: m.gen_any_of("any", [(a, v.Slice())] * 5)) == 4
-
-    def test_term_slices_must_select_bits(self, m):
-        a = m.mk_wire("a", 8)
-        assert refused(m, ValueError, m.gen_any_of, "any", [(a, v.Slice(0, 1)), (a, v.Slice(3, 3)), (a, v.Slice(2, 1))]) \
-            == "terms[1] Slice { start: 3, stop: 3 } selects no bits (need 0 <= start < stop, or Slice() for the whole signal)"
+def test_any_of(m):
+    a, zero = m.mk_wire("a", 8), m.gen_any_of("none", [])
+    assert (zero.hw_type, m.get_hw_bit_sz(zero)) == ("VAL", 1)
+    assert ids_drawn(m, lambda: assert_none(m.gen_any_of("one", [(a, v.Slice(0, 8))]))) == 0
+    tree = m.gen_any_of("any", [(a, v.Slice(i, i + 1)) for i in range(5)])
+    assert (tree.hw_type, m.get_hw_bit_sz(tree)) == ("EXPR", 1)
+    assert ids_drawn(m, lambda: m.gen_any_of("any", [(a, v.Slice())] * 5)) == 4
+    assert refused(m, ValueError, m.gen_any_of, "any", [(a, v.Slice(0, 1)), (a, v.Slice(3, 3)), (a, v.Slice(2, 1))]) \
+        == "terms[1] Slice { start: 3, stop: 3 } selects no bits (need 0 <= start < stop, or Slice() for the whole signal)"
 
 
 def assert_none(result):
@@ -134,23 +112,16 @@ def assert_none(result):
 
 class TestSumCnt:
     def test_widths(self, m):
-        a = m.mk_wire("a", 8)
+        a, w100, w127 = m.mk_wire("a", 8), m.mk_wire("w100", 100), m.mk_wire("w127", 127)
         bits = [(a, v.Slice(i, i + 1)) for i in range(3)]
-        assert m.get_hw_bit_sz(m.gen_sum_cnt("cnt", bits)) == 2
-        assert m.get_hw_bit_sz(m.gen_sum_cnt("cnt", bits, width=8)) == 8
-        assert m.get_hw_bit_sz(m.gen_sum_cnt("pop", [(a, v.Slice(i, i + 1)) for i in range(8)])) == 4
-        # Three extensions and two additions.
+        # Whole-signal terms count with their width.
+        assert [m.get_hw_bit_sz(m.gen_sum_cnt("s", terms, **kw)) for terms, kw in [
+            (bits, {}), (bits, {"width": 8}), ([(a, v.Slice(i, i + 1)) for i in range(8)], {}),
+            ([(a, v.Slice())] * 2, {}), ([(w100, v.Slice())] * 3, {}), ([(w127, v.Slice()), (a, v.Slice(0, 1))], {})]] \
+            == [2, 8, 4, 9, 102, 128]
+        # Three extensions and two additions; one term is its extension.
         assert ids_drawn(m, lambda: m.gen_sum_cnt("cnt", bits)) == 5
-        # One term is its extension.
         assert ids_drawn(m, lambda: m.gen_sum_cnt("one", [(a, v.Slice(0, 4))])) == 1
-
-    def test_whole_signal_terms_count_with_their_width(self, m):
-        a = m.mk_wire("a", 8)
-        assert m.get_hw_bit_sz(m.gen_sum_cnt("s", [(a, v.Slice()), (a, v.Slice())])) == 9
-        w100 = m.mk_wire("w100", 100)
-        w127 = m.mk_wire("w127", 127)
-        assert m.get_hw_bit_sz(m.gen_sum_cnt("s", [(w100, v.Slice())] * 3)) == 102
-        assert m.get_hw_bit_sz(m.gen_sum_cnt("s", [(w127, v.Slice()), (a, v.Slice(0, 1))])) == 128
 
     def test_refusals(self, m):
         a = m.mk_wire("a", 8)

@@ -7,12 +7,8 @@ import vorlent
 from vorlent import _vorlent
 
 
-def test_extension_module_imports():
-    assert _vorlent.__name__ == "vorlent._vorlent"
-    assert vorlent._vorlent is _vorlent
-
-
 def test_package_re_exports_the_extension_and_the_panic_class():
+    assert _vorlent.__name__ == "vorlent._vorlent" and vorlent._vorlent is _vorlent
     assert vorlent.__all__ == _vorlent.__all__ + ["PanicException"]
     for name in _vorlent.__all__:
         assert getattr(vorlent, name) is getattr(_vorlent, name)
@@ -35,18 +31,12 @@ def test_mistakes_raise_and_the_model_goes_on(tmp_path):
     r = m.mk_reg("r", 8)
     m.untrack_module_at_com_init(top)
     m.track_module_at_flow_init(top)
-    with pytest.raises(TypeError):
-        m.mk_flow_block_sywait("w", "3")
-    with pytest.raises(ValueError):
-        m.mk_flow_block_sywait("w", 0)
+    pytest.raises(TypeError, m.mk_flow_block_sywait, "w", "3")
+    pytest.raises(ValueError, m.mk_flow_block_sywait, "w", 0)
     # A broken rule of the model is a PanicException, which `except Exception` lets through.
-    with pytest.raises(vorlent.PanicException, match="^counter loop count must be positive$"):
-        try:
-            m.mk_flow_block_counter_loop("c", 0)
-        except Exception:  # noqa: BLE001
-            pytest.fail("a panic is not an Exception")
-    with pytest.raises(vorlent.PanicException, match="^top_module is already set$"):
-        m.set_top_module(top)
+    assert not issubclass(vorlent.PanicException, Exception)
+    pytest.raises(vorlent.PanicException, m.mk_flow_block_counter_loop, "c", 0)
+    pytest.raises(vorlent.PanicException, m.set_top_module, top)
     # The model is still whole: the description goes on, builds and is written.
     loop = m.mk_flow_block_counter_loop("c", 2)
     m.initialize_flow_block(loop)

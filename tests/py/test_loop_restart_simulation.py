@@ -1,12 +1,7 @@
-"""Loops and a pipeline over a body whose end can follow its entry in the
-same cycle, simulated cycle by cycle (timing in verilog_sim; `run` also
-checks that the emitted design has no combinational loop).
-
-Such a body is restarted one cycle after a pass ends, never in the cycle
-the pass ends; the loop still counts the pass, reads its condition and ends
-in the cycle the pass ends. Each loop below is the first element of a
-top-level sequence whose second element increments r2, so r2 shows the
-loop's end two cycles later."""
+"""Loops and a pipeline over a body whose end can follow its entry in the same
+cycle: it restarts one cycle after a pass ends, while the loop still counts
+the pass, reads its condition and ends in that cycle. Each loop is first in a
+top-level sequence whose next step increments r2 (its end, two cycles later)."""
 
 import pytest
 

@@ -1,7 +1,5 @@
-"""How a parallel block without sync ends when its branches do not have a
-fixed latency, simulated cycle by cycle (timing in verilog_sim; `run` also
-checks that the emitted design has no combinational loop). Parallel blocks
-as loop bodies: test_loop_restart_simulation.py."""
+"""How a par_no_sync ends when its branches have no fixed latency (as loop
+bodies: test_loop_restart_simulation.py)."""
 
 import pytest
 

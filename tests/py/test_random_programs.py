@@ -1,10 +1,8 @@
 """Random block programs, simulated under Icarus and compared register by
-register, cycle by cycle, with the cycle model in cycle_model.py.
-
-Each program comes from one seed (its blocks and its input values per
-cycle). VORLENT_RANDOM_PROGRAMS sets how many run (default 1000, from seed
-VORLENT_RANDOM_SEED, default 1); a failure names the seed, so
-VORLENT_RANDOM_SEED=<seed> VORLENT_RANDOM_PROGRAMS=1 runs that one alone."""
+register, cycle by cycle, with cycle_model.py. VORLENT_RANDOM_PROGRAMS sets
+how many run (default 1000) from seed VORLENT_RANDOM_SEED (default 1); a
+failure names its seed, so VORLENT_RANDOM_SEED=<seed> VORLENT_RANDOM_PROGRAMS=1
+runs it alone."""
 
 import os
 import random
@@ -13,7 +11,7 @@ import subprocess
 import pytest
 
 from vorlent import _vorlent as v
-from cycle_model import HEADS, Blk, Outside, show, trace
+from cycle_model import Blk, Outside, show, trace
 from verilog_sim import R, Design, simulate
 
 REGS = [f"r{i}" for i in range(6)]
@@ -22,13 +20,12 @@ CYCLES = R + 40
 COUNT = int(os.environ.get("VORLENT_RANDOM_PROGRAMS", "1000"))
 FIRST = int(os.environ.get("VORLENT_RANDOM_SEED", "1"))
 BATCH = 25
-
-# ---- generator ---------------------------------------------------------------
+HEADS = {"cif": ("cif", "cselif", "cselse"), "sif": ("sif", "cselif", "cselse"),
+         "zif": ("zif", "zelif", "zelse"), "pick": ("pif", "pif", "pidef")}
 
 class Gen:
-    """Draws a program: registers r0..r5 (r5 kept for a loose assignment or
-    zero-delay block when there is one), 1-bit inputs a, b, c, the 8-bit d
-    and the 2-bit s."""
+    """Draws a program over r0..r5 (r5 kept for a loose block if any) and the
+    inputs a, b, c (1 bit), d (8) and s (2)."""
 
     def __init__(self, rng):
         self.r = rng
@@ -42,8 +39,7 @@ class Gen:
         return top, loose
 
     def cond(self, waits=False):
-        """A condition; one that a wait or loop waits on is mostly an input, which
-        changes every cycle."""
+        """A condition; one a wait or loop waits on is mostly an input."""
         op = self.r.choices(["in", "not", "lt", "eq", "bit"], [12, 3, 1, 1, 2] if waits else [5, 1, 2, 1, 2])[0]
         if op in ("in", "not"):
             return op, self.r.choice("abc")
@@ -56,9 +52,8 @@ class Gen:
                 "xor": ("xor", x, "d"), "in": ("in", "d")}[op]
 
     def split(self, free, n):
-        """Registers for n branches that may run together: mostly disjoint
-        parts; sometimes all share them (a write in the same cycle then
-        makes the model draw another program)."""
+        """Registers for n branches that may run together: mostly disjoint,
+        sometimes shared (a clash makes the model draw another program)."""
         if self.r.random() < 0.2:
             return [free] * n
         free = self.r.sample(free, len(free))
@@ -66,8 +61,7 @@ class Gen:
         return [free[i:j] for i, j in zip([0, *cuts], [*cuts, len(free)])]
 
     def zero_items(self, free, depth):
-        """One to three assignments and nested zero-delay blocks, to distinct
-        registers (they write in the same cycle)."""
+        """One to three assignments or zero-delay blocks, to distinct registers."""
         free, items = self.r.sample(free, len(free)), []
         while free and len(items) < 3 and (not items or self.r.random() < 0.4):
             if depth < 2 and self.r.random() < 0.2:
@@ -80,8 +74,7 @@ class Gen:
 
     def zero_block(self, free, depth):
         if self.r.random() < 0.3:
-            cases = self.r.sample(range(4), self.r.randint(1, 3))
-            sel = self.r.choice(["s", self.r.choice(REGS)])
+            cases, sel = self.r.sample(range(4), self.r.randint(1, 3)), self.r.choice(["s", self.r.choice(REGS)])
             return Blk("zstate", sel, [Blk("zcase", c, self.zero_items(free, depth)) for c in cases])
         conds = [self.cond() for _ in range(self.r.randint(1, 3))] + [None] * (self.r.random() < 0.5)
         return Blk("zif", None, [Blk("zbr", c, self.zero_items(free, depth)) for c in conds])
@@ -122,11 +115,8 @@ class Gen:
         return Blk(kind, r.randint(1, 4) if kind == "sywait" else self.cond(True))
 
 
-# ---- description through the Python API ------------------------------------
-
 class Builder:
-    """Describes one program in the open behaviour phase of a design; every
-    name it makes starts with the program's prefix."""
+    """Describes one program in a design's open behaviour phase."""
 
     def __init__(self, d, prefix, signals):
         self.m, self.prefix, self.sig, self.n = d.m, prefix, signals, 0
@@ -184,11 +174,8 @@ class Builder:
             self.block(self.mk(b.kind, b.arg) if count else self.mk(b.kind, *self.cond(b.arg)), b.kids)
 
 
-# ---- runner ------------------------------------------------------------------
-
 def case(seed):
-    """The program, register resets, stimulus and model trace of a seed:
-    programs that leave the model's scope with this stimulus are drawn again."""
+    """Program, resets, stimulus and model trace of a seed (redrawn while Outside)."""
     rng = random.Random(seed)
     while True:
         block, loose = Gen(rng).program()
@@ -201,8 +188,7 @@ def case(seed):
 
 
 def simulate_cases(cases, out_dir):
-    """Builds and simulates the programs side by side in one design: each is a
-    top-level block with its own registers and inputs."""
+    """Simulates the programs side by side in one design, each with its own signals."""
     d = Design()
     signals = [{r: d.reg(f"p{k}_{r}", reset=c[2][r]) for r in REGS} for k, c in enumerate(cases)]
     for k, sig in enumerate(signals):
@@ -238,8 +224,7 @@ def report(seed, block, loose, resets, stimulus, want, got, why=None):
 
 
 def check(seeds, out_dir):
-    """The failure reports of the given seeds; a batch that fails as a whole
-    (build, compile or a simulation that never settles) is tried one by one."""
+    """Failure reports of the seeds; a batch failing as a whole is retried one by one."""
     cases = [case(s) for s in seeds]
     try:
         traces = simulate_cases(cases, out_dir)

@@ -52,8 +52,7 @@ def test_sub_module_reads_a_parent_register_through_its_ports(tmp_path):
 
 def test_named_input_and_output_ports(tmp_path):
     d = Design()
-    o = d.reg("o")
-    x = d.input("din", 8)
+    o, x = d.reg("o"), d.input("din", 8)
     with d.components():
         d.m.mark_as_io(o, False, "dout")
     with d.behaviour():
@@ -81,8 +80,7 @@ def test_wide_constants_and_a_memory_written_then_read(tmp_path):
     idx = d.reg("idx", 4, reset=3)
     with d.components() as m:
         mem = m.mk_mem_blk("mem", 8, 4)
-        wr = m.mk_mem_ele("wr", mem, idx, 8, False)
-        rd = m.mk_mem_ele("rd", mem, idx, 8, True)
+        wr, rd = m.mk_mem_ele("wr", mem, idx, 8, False), m.mk_mem_ele("rd", mem, idx, 8, True)
     big = 2**99 + 2**64 + 5
     with d.behaviour():
         d.seq("s", (wide, big), (wr, 42), (out, rd))

@@ -11,11 +11,13 @@ at each falling edge and sampled one time unit later: a combinational result
 shows in the row of the cycle whose inputs made it, a register in the row
 after the rising edge that wrote it."""
 
+import graphlib
 import os
 import re
 import shutil
 import subprocess
 from contextlib import contextmanager
+from pathlib import Path
 
 import pytest
 
@@ -25,9 +27,7 @@ R = 2
 
 
 class Design:
-    """A model with a top module. `components()` and `behaviour()` open the
-    two description phases of a module; `run()` builds, emits, lints and
-    simulates."""
+    """A model with a top module; `run()` builds, emits, lints and simulates."""
 
     def __init__(self):
         self.m = v.ModelArena()
@@ -50,9 +50,8 @@ class Design:
         self.m.untrack_module_at_flow_init(module)
 
     def reg(self, name, width=8, reset=0, module=None):
-        """A register with a reset value. It opens the component phase of
-        `module` itself: call it outside that module's own phase (closing a
-        module's phase inside another's makes it that one's sub-module)."""
+        """A register with a reset value, made in a component phase of its own
+        (inside another module's phase it would become that one's sub-module)."""
         with self.components(module):
             r = self.m.mk_reg(name, width)
             self.m.set_reg_reset(r, self.m.mk_val(f"{name}_rst", width, reset))
@@ -69,8 +68,7 @@ class Design:
         return self.m.mk_expression(f"{self.m.hcp_verilog_name(r)}_inc", v.LogicOp.ArithPlus, r, 1)
 
     def block(self, block, *items):
-        """Opens `block`, describes `items` in it (an item is a (destination,
-        source) assignment or a callable that describes more) and closes it."""
+        """Describes `items` (assignment pairs, or callables) in `block`."""
         self.m.initialize_flow_block(block)
         for item in items:
             item() if callable(item) else self.m.gen_basic_assign(*item)
@@ -98,8 +96,9 @@ class Design:
 
 
 def require_tool(name):
+    """Skips without the tool; under CI (CI=true) a missing tool fails."""
     if shutil.which(name) is None:
-        pytest.skip(f"{name} is not installed")
+        (pytest.fail if os.environ.get("CI") == "true" else pytest.skip)(f"{name} is not installed")
 
 
 def run_tool(args, **kwargs):
@@ -166,10 +165,8 @@ def cycle_table(fn, cycles):
 
 
 def lint(top_name, files):
-    """Verilator's lint at its default level (style warnings such as unused
-    generated signals stay off), with only the width and combinational-delay
-    warnings disabled; then the check that no combinational loop is left,
-    which the lint does not see through the emitted `always @(*)` blocks."""
+    """Verilator's lint (but the width and combinational-delay warnings), then
+    the combinational loop check, which the lint misses in `always @(*)`."""
     require_tool("verilator")
     run = run_tool(["verilator", "--lint-only", "-Wno-WIDTH", "-Wno-COMBDLY",
                     "--top-module", top_name, *files], capture_output=True, text=True)
@@ -178,30 +175,26 @@ def lint(top_name, files):
 
 
 IDENT = re.compile(r"[A-Za-z_][A-Za-z0-9_$]*")
+CONST = re.compile(r"\d+'[bhd][0-9a-fA-F_]+")
 VERILOG_WORDS = {"if", "else", "begin", "end", "case", "endcase", "default"}
 
 
 def comb_loops(files):
-    """The combinational cycles of the emitted modules, each a sorted list of
-    signal names. A signal depends on every name that the `assign` or the
+    """A combinational cycle of each emitted module that has one, as a sorted
+    list of signal names. A signal depends on every name that the `assign` or
     initialised `wire` driving it reads, or that the `always @(*)` block
     writing it reads anywhere (conditions included); clocked blocks cut the
-    path. Each module is checked on its own."""
+    path."""
     loops = []
     for path in files:
-        deps = {}
-        block = None  # (written, read) of the open always @(*) block
-        depth = 0
-        with open(path) as f:
-            text = f.read()
-        for line in text.splitlines():
+        deps, block, depth = {}, None, 0  # block: (written, read) of the open always @(*)
+        for line in Path(path).read_text().splitlines():
             code = line.split("//", 1)[0].strip()
             if block is not None:
                 depth += len(re.findall(r"\bbegin\b", code)) - len(re.findall(r"\bend\b", code))
                 lhs, _, rhs = code.partition("<=") if "<=" in code else ("", "", code)
                 block[0].update(IDENT.findall(lhs.split("[", 1)[0]))
-                block[1].update(n for n in IDENT.findall(re.sub(r"\d+'[bhd][0-9a-fA-F_]+", "", rhs))
-                                if n not in VERILOG_WORDS)
+                block[1].update(n for n in IDENT.findall(CONST.sub("", rhs)) if n not in VERILOG_WORDS)
                 if depth == 0:
                     for name in block[0]:
                         deps.setdefault(name, set()).update(block[1])
@@ -209,45 +202,9 @@ def comb_loops(files):
             elif code.startswith("always @(*)"):
                 block, depth = (set(), set()), 1
             elif (m := re.match(r"(?:assign|wire)\s*(?:\[[^]]*\])?\s*([A-Za-z_][A-Za-z0-9_$]*)\s*=(.*);", code)):
-                rhs = re.sub(r"\d+'[bhd][0-9a-fA-F_]+", "", m.group(2))
-                deps.setdefault(m.group(1), set()).update(IDENT.findall(rhs))
-        loops += strongly_connected_loops(deps)
+                deps.setdefault(m.group(1), set()).update(IDENT.findall(CONST.sub("", m.group(2))))
+        try:
+            graphlib.TopologicalSorter(deps).prepare()
+        except graphlib.CycleError as e:
+            loops.append(sorted(set(e.args[1])))
     return loops
-
-
-def strongly_connected_loops(deps):
-    """Tarjan's components of the graph name -> names it reads that hold a
-    cycle (more than one name, or a name reading itself)."""
-    index, low, stack, on_stack, out = {}, {}, [], set(), []
-    for root in deps:
-        if root in index:
-            continue
-        work = [(root, iter(deps.get(root, ())))]
-        index[root] = low[root] = len(index)
-        stack.append(root)
-        on_stack.add(root)
-        while work:
-            node, children = work[-1]
-            child = next(children, None)
-            if child is None:
-                work.pop()
-                if work:
-                    low[work[-1][0]] = min(low[work[-1][0]], low[node])
-                if low[node] == index[node]:
-                    comp = []
-                    while True:
-                        n = stack.pop()
-                        on_stack.discard(n)
-                        comp.append(n)
-                        if n == node:
-                            break
-                    if len(comp) > 1 or node in deps.get(node, ()):
-                        out.append(sorted(comp))
-            elif child not in index:
-                index[child] = low[child] = len(index)
-                stack.append(child)
-                on_stack.add(child)
-                work.append((child, iter(deps.get(child, ()))))
-            elif child in on_stack:
-                low[node] = min(low[node], index[child])
-    return out
