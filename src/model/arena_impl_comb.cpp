@@ -80,9 +80,9 @@ uint32_t sum_cnt_width(size_t n, int32_t widest_term) {
     return bits;
 }
 
-GenResult<HcpIdent> gen_sum_cnt(ModelArena& model, std::string_view name,
-                                const std::vector<CombTerm>& terms,
-                                std::optional<uint32_t> width) {
+Result<HcpIdent> gen_sum_cnt(ModelArena& model, std::string_view name,
+                             const std::vector<CombTerm>& terms,
+                             std::optional<uint32_t> width) {
     if (terms.empty())
         return ErrorText::value("sum_cnt of no signals has no width \u2014 pass at least one");
     int32_t widest = 0;
@@ -117,9 +117,9 @@ CheckResult check_gen_mux(const ModelArena& model, const HcpIdent& cond_i,
     return std::nullopt;
 }
 
-GenResult<MuxResult> gen_mux(ModelArena& model, std::string_view name, const HcpIdent& cond_i,
-                             const std::optional<Slice>& cond_slice, const CombOperand& if_true,
-                             const CombOperand& if_false, std::optional<int32_t> width) {
+Result<MuxResult> gen_mux(ModelArena& model, std::string_view name, const HcpIdent& cond_i,
+                          const std::optional<Slice>& cond_slice, const CombOperand& if_true,
+                          const CombOperand& if_false, std::optional<int32_t> width) {
     const Slice true_range = input_range(model, if_true.sig, if_true.slice);
     const Slice false_range = input_range(model, if_false.sig, if_false.slice);
     const int32_t w = width ? *width : true_range.size();
@@ -148,10 +148,10 @@ GenResult<MuxResult> gen_mux(ModelArena& model, std::string_view name, const Hcp
 
 namespace {
 
-GenResult<std::optional<HcpIdent>> rotate(ModelArena& model, std::string_view op_name,
-                                          std::string_view name, const HcpIdent& sig_i,
-                                          const std::optional<Slice>& sig_slice, int64_t amount,
-                                          bool rightward, std::optional<int32_t> width) {
+Result<std::optional<HcpIdent>> rotate(ModelArena& model, std::string_view op_name,
+                                       std::string_view name, const HcpIdent& sig_i,
+                                       const std::optional<Slice>& sig_slice, int64_t amount,
+                                       bool rightward, std::optional<int32_t> width) {
     Slice range = input_range(model, sig_i, sig_slice);
     const int32_t r = range.size();
     // A signal of no bits has nothing to rotate either (and no modulus).
@@ -187,24 +187,24 @@ GenResult<std::optional<HcpIdent>> rotate(ModelArena& model, std::string_view op
 
 }  // namespace
 
-GenResult<std::optional<HcpIdent>> gen_rotate(ModelArena& model, std::string_view op_name,
-                                              std::string_view name, const HcpIdent& sig_i,
-                                              const std::optional<Slice>& sig_slice,
-                                              int64_t amount, std::optional<int32_t> width) {
+Result<std::optional<HcpIdent>> gen_rotate(ModelArena& model, std::string_view op_name,
+                                           std::string_view name, const HcpIdent& sig_i,
+                                           const std::optional<Slice>& sig_slice,
+                                           int64_t amount, std::optional<int32_t> width) {
     return rotate(model, op_name, name, sig_i, sig_slice, amount, false, width);
 }
 
-GenResult<std::optional<HcpIdent>> gen_rotate_left(ModelArena& model, std::string_view name,
-                                                   const HcpIdent& sig_i,
-                                                   const std::optional<Slice>& sig_slice,
-                                                   int64_t amount, std::optional<int32_t> width) {
+Result<std::optional<HcpIdent>> gen_rotate_left(ModelArena& model, std::string_view name,
+                                                const HcpIdent& sig_i,
+                                                const std::optional<Slice>& sig_slice,
+                                                int64_t amount, std::optional<int32_t> width) {
     return rotate(model, "rotate_left", name, sig_i, sig_slice, amount, false, width);
 }
 
-GenResult<std::optional<HcpIdent>> gen_rotate_right(ModelArena& model, std::string_view name,
-                                                    const HcpIdent& sig_i,
-                                                    const std::optional<Slice>& sig_slice,
-                                                    int64_t amount, std::optional<int32_t> width) {
+Result<std::optional<HcpIdent>> gen_rotate_right(ModelArena& model, std::string_view name,
+                                                 const HcpIdent& sig_i,
+                                                 const std::optional<Slice>& sig_slice,
+                                                 int64_t amount, std::optional<int32_t> width) {
     return rotate(model, "rotate_right", name, sig_i, sig_slice, amount, true, width);
 }
 

@@ -8,7 +8,6 @@
 #include <cstdint>
 #include <optional>
 #include <string_view>
-#include <variant>
 #include <vector>
 
 #include "common/error_text.hpp"
@@ -16,10 +15,6 @@
 #include "model/model_arena.hpp"
 
 namespace vorlent {
-
-// A result, or the error text of a check the caller failed.
-template <class T>
-using GenResult = std::variant<T, ErrorText>;
 
 // A signal read over a slice; an absent slice is the whole signal.
 struct CombOperand {
@@ -56,9 +51,9 @@ uint32_t sum_cnt_width(size_t n, int32_t widest_term);
 // The sum of the terms, each zero-extended to the sum width ("{name}_ext")
 // and added up in a balanced tree. The width is `width` when given, else
 // sum_cnt_width over the terms (Slice() counting as the whole signal).
-GenResult<HcpIdent> gen_sum_cnt(ModelArena& model, std::string_view name,
-                                const std::vector<CombTerm>& terms,
-                                std::optional<uint32_t> width);
+Result<HcpIdent> gen_sum_cnt(ModelArena& model, std::string_view name,
+                             const std::vector<CombTerm>& terms,
+                             std::optional<uint32_t> width);
 
 struct MuxResult {
     HcpIdent wire;
@@ -79,9 +74,9 @@ CheckResult check_gen_mux(const ModelArena& model, const HcpIdent& cond_i,
 // slice counts when 0 <= start < stop, otherwise the whole input is read.
 // The pair joins whatever block is open (or becomes a top-level block of
 // the traced module); the zif head stays on the stack lazily closed.
-GenResult<MuxResult> gen_mux(ModelArena& model, std::string_view name, const HcpIdent& cond_i,
-                             const std::optional<Slice>& cond_slice, const CombOperand& if_true,
-                             const CombOperand& if_false, std::optional<int32_t> width);
+Result<MuxResult> gen_mux(ModelArena& model, std::string_view name, const HcpIdent& cond_i,
+                          const std::optional<Slice>& cond_slice, const CombOperand& if_true,
+                          const CombOperand& if_false, std::optional<int32_t> width);
 
 // Rotation of the selected bits of `sig_i` (the slice when 0 <= start <
 // stop, else the whole signal) by a constant: (x << k) | (x >> (w - k)), with
@@ -90,19 +85,19 @@ GenResult<MuxResult> gen_mux(ModelArena& model, std::string_view name, const Hcp
 // wide; a width below 1 or above the selected bits is refused. A rotation
 // that comes to 0 makes nothing. `op_name` names the operation in the error
 // texts.
-GenResult<std::optional<HcpIdent>> gen_rotate(ModelArena& model, std::string_view op_name,
-                                              std::string_view name, const HcpIdent& sig_i,
-                                              const std::optional<Slice>& sig_slice,
-                                              int64_t amount, std::optional<int32_t> width);
-GenResult<std::optional<HcpIdent>> gen_rotate_left(ModelArena& model, std::string_view name,
-                                                   const HcpIdent& sig_i,
-                                                   const std::optional<Slice>& sig_slice,
-                                                   int64_t amount, std::optional<int32_t> width);
+Result<std::optional<HcpIdent>> gen_rotate(ModelArena& model, std::string_view op_name,
+                                           std::string_view name, const HcpIdent& sig_i,
+                                           const std::optional<Slice>& sig_slice,
+                                           int64_t amount, std::optional<int32_t> width);
+Result<std::optional<HcpIdent>> gen_rotate_left(ModelArena& model, std::string_view name,
+                                                const HcpIdent& sig_i,
+                                                const std::optional<Slice>& sig_slice,
+                                                int64_t amount, std::optional<int32_t> width);
 // A right rotation by k is a left rotation by -k; the reduction is exact for
 // every amount, INT64_MIN included.
-GenResult<std::optional<HcpIdent>> gen_rotate_right(ModelArena& model, std::string_view name,
-                                                    const HcpIdent& sig_i,
-                                                    const std::optional<Slice>& sig_slice,
-                                                    int64_t amount, std::optional<int32_t> width);
+Result<std::optional<HcpIdent>> gen_rotate_right(ModelArena& model, std::string_view name,
+                                                 const HcpIdent& sig_i,
+                                                 const std::optional<Slice>& sig_slice,
+                                                 int64_t amount, std::optional<int32_t> width);
 
 }  // namespace vorlent

@@ -45,7 +45,7 @@ TEST(KarrayMakeTest, WireBackingAndRepeatedFieldNames) {
     EXPECT_EQ(karray_field_width(t.m, w, "x").value(), 2);
     EXPECT_EQ(karray_element_hcp(t.m, w, {2, 0, 1}, "x").value(), wa.elems[5 * 3 + 0]);
     EXPECT_EQ(karray_field_width(t.m, w, "nope").error(),
-              KarrayErr::value("Karray has no field 'nope' (fields: x, x, y)"));
+              ErrorText::value("Karray has no field 'nope' (fields: x, x, y)"));
 }
 
 TEST(KarrayMakeTest, ConstructionRulesAreFatalAndComeBeforeAnyComponent) {
@@ -92,13 +92,13 @@ TEST(KarrayMakeTest, ElementLookupChecksCoordinatesThenTheField) {
     TracedModel t;
     const CcpIdent k = make_karray(t.m, true, "arr", {2, 3}, {{"a", 4}, {"b", 1}}, HwComponentType::Reg);
     EXPECT_EQ(karray_element_hcp(t.m, k, {1}, "a").error(),
-              KarrayErr::value("a Karray coordinate must name every dimension: got 1 for a 2-D Karray"));
+              ErrorText::value("a Karray coordinate must name every dimension: got 1 for a 2-D Karray"));
     EXPECT_EQ(karray_element_hcp(t.m, k, {2, 0}, "zz").error(),
-              KarrayErr::value("index 2 out of bounds for dimension 0 of size 2"));
+              ErrorText::value("index 2 out of bounds for dimension 0 of size 2"));
     EXPECT_EQ(karray_element_hcp(t.m, k, {1, 3}, "a").error(),
-              KarrayErr::value("index 3 out of bounds for dimension 1 of size 3"));
+              ErrorText::value("index 3 out of bounds for dimension 1 of size 3"));
     EXPECT_EQ(karray_element_hcp(t.m, k, {1, 2}, "c").error(),
-              KarrayErr::value("Karray has no field 'c' (fields: a, b)"));
+              ErrorText::value("Karray has no field 'c' (fields: a, b)"));
 
     // The array method itself guards internal misuse.
     const Karray& arr = t.m.arena<Karray>().get(k.handle());

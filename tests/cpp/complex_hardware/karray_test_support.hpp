@@ -17,7 +17,7 @@
 namespace vorlent::testing {
 
 using Fields = std::vector<std::pair<std::string, int32_t>>;
-using SelectFn = std::function<KResult<ReducePick, KReadErr>(
+using SelectFn = std::function<Result<ReducePick>(
     const NamedHcps&, const std::vector<size_t>&, const NamedHcps&, const std::vector<size_t>&,
     uint32_t)>;
 
@@ -38,13 +38,13 @@ struct TestEnv : KReadEnv {
         in_step = false;
     }
 
-    KResult<ReducePick, KReadErr> reduce_select(size_t dim, const NamedHcps& a,
+    Result<ReducePick> reduce_select(size_t dim, const NamedHcps& a,
                                                 const std::vector<size_t>& ac, const NamedHcps& b,
                                                 const std::vector<size_t>& bc,
                                                 uint32_t level) override {
         EXPECT_FALSE(in_step) << "select functions run between steps";
         if (dim >= fns.size() || !fns[dim])
-            return KReadErr{KarrayErr::value(format("Karray reduce: dimension {} has no select fn", dim))};
+            return ErrorText::value(format("Karray reduce: dimension {} has no select fn", dim));
         return fns[dim](a, ac, b, bc, level);
     }
 };

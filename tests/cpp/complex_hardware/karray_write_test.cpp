@@ -26,15 +26,15 @@ TEST(KarraySelectTest, IndexBitsAndTheSelectionCheck) {
     const HcpIdent s = make_wire(t.m, true, "s", 2);
     const std::vector<size_t> shape{2, 3};
     EXPECT_EQ(check_kidx(shape, {KIdx::static_at(0)}),
-              KarrayErr::value("a Karray selection must index every dimension: got 1 indices for a 2-D Karray"));
+              ErrorText::value("a Karray selection must index every dimension: got 1 indices for a 2-D Karray"));
     EXPECT_EQ(check_kidx(shape, {KIdx::static_at(1), KIdx::static_at(3)}),
-              KarrayErr::value("index 3 out of bounds for dimension 1 of size 3"));
+              ErrorText::value("index 3 out of bounds for dimension 1 of size 3"));
     EXPECT_EQ(check_kidx(shape, {KIdx::static_at(1), KIdx::static_at(2)}), std::nullopt);
     // The first failing dimension is reported.
     EXPECT_EQ(check_kidx({2, 2}, {KIdx::static_at(5), KIdx::static_at(7)}),
-              KarrayErr::value("index 5 out of bounds for dimension 0 of size 2"));
+              ErrorText::value("index 5 out of bounds for dimension 0 of size 2"));
     EXPECT_EQ(check_kidx(shape, {KIdx::dyn(s), KIdx::custom({s, s})}),
-              KarrayErr::value("custom write index for dimension 1 needs one enable bit per index (3), got 2"));
+              ErrorText::value("custom write index for dimension 1 needs one enable bit per index (3), got 2"));
     // Dyn and Reduce are the walks' business.
     EXPECT_EQ(check_kidx(shape, {KIdx::reduce(), KIdx::custom({s, s, s})}), std::nullopt);
 
@@ -52,16 +52,16 @@ TEST(KarrayWriteTest, WriteChecksComeInOrderAndMakeNothing) {
     auto assign = [&](const CcpIdent& k, std::vector<KIdx> sel, std::vector<std::pair<size_t, HcpIdent>> src,
                       bool clocked) { return karray_assign_hcps(t.m, k, sel, src, clocked); };
     EXPECT_EQ(assign(t.k, {KIdx::static_at(0), KIdx::static_at(0)}, {{2, v}}, true),
-              KarrayErr::value("source field index 2 out of range (have 2 fields)"));
+              ErrorText::value("source field index 2 out of range (have 2 fields)"));
     // Clocking first, then the selection, then the non-static rule.
     EXPECT_EQ(assign(w, {KIdx::static_at(9)}, {{0, v}}, true),
-              KarrayErr::type("`|=` (clocked assign) requires a reg-backed Karray"));
+              ErrorText::type("`|=` (clocked assign) requires a reg-backed Karray"));
     EXPECT_EQ(assign(t.k, {KIdx::static_at(9)}, {{0, v}}, false),
-              KarrayErr::type("`*=` (combinational assign) requires a wire-backed Karray"));
+              ErrorText::type("`*=` (combinational assign) requires a wire-backed Karray"));
     EXPECT_EQ(assign(t.k, {KIdx::static_at(9)}, {{0, v}}, true),
-              KarrayErr::value("a Karray selection must index every dimension: got 1 indices for a 2-D Karray"));
+              ErrorText::value("a Karray selection must index every dimension: got 1 indices for a 2-D Karray"));
     EXPECT_EQ(assign(w, {KIdx::dyn(s)}, {{0, v}}, false),
-              KarrayErr::type("a dynamic (signal / custom-fn indexed) Karray write requires a reg-backed "
+              ErrorText::type("a dynamic (signal / custom-fn indexed) Karray write requires a reg-backed "
                               "Karray; a wire cannot hold its non-selected elements"));
     EXPECT_EQ(assign(w, {KIdx::custom({s, s})}, {{0, v}}, false),
               t.m.arena<Karray>().get(w.handle()).check_write_ok({KIdx::dyn(s)}, false));
@@ -74,7 +74,7 @@ TEST(KarrayWriteTest, WriteChecksComeInOrderAndMakeNothing) {
     // reaches it, leaving what the walk made before, and no node.
     const uint64_t walk = peek_global_id();
     EXPECT_EQ(assign(t.k, {KIdx::dyn(s), KIdx::reduce()}, {{0, v}}, true),
-              KarrayErr::type("a reduce (read-side custom) index cannot be a write destination; on the "
+              ErrorText::type("a reduce (read-side custom) index cannot be a write destination; on the "
                               "write side a custom fn is a per-index enable (fn(i) -> 1-bit)"));
     const std::string S(s.abs_name());
     EXPECT_EQ(made_since(t, walk), (std::vector<std::string>{S + "_EQ0", S + "_EQ0_C"}));
@@ -135,7 +135,7 @@ TEST(KarrayWriteTest, DynamicWriteComparesTheIndexWithEveryIndexOfTheDimension) 
 
     uint64_t from = peek_global_id();
     EXPECT_EQ(karray_assign_hcps(t.m, k, {KIdx::dyn(narrow)}, {{0, v}}, true),
-              KarrayErr::value("dynamic index for dim 0 needs >= 2 bits to address 3 elements, got 1"));
+              ErrorText::value("dynamic index for dim 0 needs >= 2 bits to address 3 elements, got 1"));
     EXPECT_EQ(made_since(t, from), std::vector<std::string>{});
 
     from = peek_global_id();

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "applications/py/model/arena_method_families.hpp"
-#include "applications/py/model/hw_component/arena_factory_hwc_expr_py.hpp"
+#include "model/hw_component/int_constant.hpp"
 #include "applications/py/model/model_arena_py.hpp"
 #include "applications/py/runtime/operand.hpp"
 #include "applications/py/runtime/py_warnings.hpp"
@@ -19,17 +19,11 @@ namespace {
 
 using Pairs = std::vector<std::tuple<HcpIdent, Slice>>;
 
-template <class T>
-Fallible<T> from_gen(GenResult<T> result) {
-    if (auto* err = std::get_if<ErrorText>(&result)) return std::move(*err);
-    return std::move(std::get<T>(result));
-}
-
 // The mux width: given, or taken from the first input that is a signal.
-Fallible<int32_t> mux_width(const ModelArena& m, const PyOperand& if_true,
-                            const std::optional<Slice>& true_slice, const PyOperand& if_false,
-                            const std::optional<Slice>& false_slice,
-                            std::optional<int32_t> width) {
+Result<int32_t> mux_width(const ModelArena& m, const PyOperand& if_true,
+                          const std::optional<Slice>& true_slice, const PyOperand& if_false,
+                          const std::optional<Slice>& false_slice,
+                          std::optional<int32_t> width) {
     if (width) return *width;
     if (const HcpIdent* sig = if_true.ident()) return mux_input_width(m, *sig, true_slice);
     if (const HcpIdent* sig = if_false.ident()) return mux_input_width(m, *sig, false_slice);
@@ -46,11 +40,11 @@ CombOperand mux_input(ModelArena& m, std::string_view name, const PyOperand& ope
                        Slice::range(0, width)};
 }
 
-Fallible<HcpIdent> py_gen_mux(ModelArena& m, std::string_view name, const HcpIdent& cond_i,
-                              Slice cond_slice, const PyOperand& if_true,
-                              const PyOperand& if_false, std::optional<Slice> true_slice,
-                              std::optional<Slice> false_slice, std::optional<int32_t> width) {
-    Fallible<int32_t> w = mux_width(m, if_true, true_slice, if_false, false_slice, width);
+Result<HcpIdent> py_gen_mux(ModelArena& m, std::string_view name, const HcpIdent& cond_i,
+                            Slice cond_slice, const PyOperand& if_true,
+                            const PyOperand& if_false, std::optional<Slice> true_slice,
+                            std::optional<Slice> false_slice, std::optional<int32_t> width) {
+    Result<int32_t> w = mux_width(m, if_true, true_slice, if_false, false_slice, width);
     if (!w.ok()) return w.error();
     // A mux of no bits is refused before an int input becomes a constant of
     // no bits; the generator's own order of checks decides the text.
@@ -59,7 +53,7 @@ Fallible<HcpIdent> py_gen_mux(ModelArena& m, std::string_view name, const HcpIde
     }
     const CombOperand t = mux_input(m, name, if_true, true_slice, w.value());
     const CombOperand f = mux_input(m, name, if_false, false_slice, w.value());
-    Fallible<MuxResult> mux = from_gen(gen_mux(m, name, cond_i, cond_slice, t, f, w.value()));
+    Result<MuxResult> mux = gen_mux(m, name, cond_i, cond_slice, t, f, w.value());
     if (!mux.ok()) return mux.error();
     // After the mux is complete: a warning turned into an error leaves it made.
     const MuxResult& r = mux.value();
@@ -69,36 +63,36 @@ Fallible<HcpIdent> py_gen_mux(ModelArena& m, std::string_view name, const HcpIde
     return r.wire;
 }
 
-Fallible<std::optional<HcpIdent>> py_gen_any_of(ModelArena& m, std::string_view name,
-                                                const Pairs& terms) {
+Result<std::optional<HcpIdent>> py_gen_any_of(ModelArena& m, std::string_view name,
+                                              const Pairs& terms) {
     auto converted = comb_terms("terms", terms);
-    if (auto* err = std::get_if<ErrorText>(&converted)) return std::move(*err);
-    return gen_any_of(m, name, std::get<std::vector<CombTerm>>(converted));
+    if (!converted.ok()) return converted.error();
+    return gen_any_of(m, name, converted.value());
 }
 
-Fallible<HcpIdent> py_gen_sum_cnt(ModelArena& m, std::string_view name, const Pairs& bits,
-                                  std::optional<int32_t> width) {
+Result<HcpIdent> py_gen_sum_cnt(ModelArena& m, std::string_view name, const Pairs& bits,
+                                std::optional<int32_t> width) {
     // A sum of no bits, or of a negative number of them, is no hardware.
     if (width) {
         if (auto err = check_positive_width(*width)) return *err;
     }
     auto converted = comb_terms("bits", bits);
-    if (auto* err = std::get_if<ErrorText>(&converted)) return std::move(*err);
+    if (!converted.ok()) return converted.error();
     std::optional<uint32_t> sum_width;
     if (width) sum_width = uint32_t(*width);
-    return from_gen(gen_sum_cnt(m, name, std::get<std::vector<CombTerm>>(converted), sum_width));
+    return gen_sum_cnt(m, name, converted.value(), sum_width);
 }
 
-Fallible<std::optional<HcpIdent>> py_gen_rotate_left(ModelArena& m, std::string_view name,
-                                                     const HcpIdent& sig_i, Slice sig_slice,
-                                                     int64_t amount, std::optional<int32_t> width) {
-    return from_gen(gen_rotate_left(m, name, sig_i, sig_slice, amount, width));
+Result<std::optional<HcpIdent>> py_gen_rotate_left(ModelArena& m, std::string_view name,
+                                                   const HcpIdent& sig_i, Slice sig_slice,
+                                                   int64_t amount, std::optional<int32_t> width) {
+    return gen_rotate_left(m, name, sig_i, sig_slice, amount, width);
 }
 
-Fallible<std::optional<HcpIdent>> py_gen_rotate_right(ModelArena& m, std::string_view name,
-                                                      const HcpIdent& sig_i, Slice sig_slice,
-                                                      int64_t amount, std::optional<int32_t> width) {
-    return from_gen(gen_rotate_right(m, name, sig_i, sig_slice, amount, width));
+Result<std::optional<HcpIdent>> py_gen_rotate_right(ModelArena& m, std::string_view name,
+                                                    const HcpIdent& sig_i, Slice sig_slice,
+                                                    int64_t amount, std::optional<int32_t> width) {
+    return gen_rotate_right(m, name, sig_i, sig_slice, amount, width);
 }
 
 }  // namespace

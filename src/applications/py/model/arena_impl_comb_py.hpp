@@ -29,7 +29,7 @@ inline int32_t mux_input_width(const ModelArena& model, const HcpIdent& sig,
 // slice is read as given, so it must be a bit range or Slice() for the whole
 // signal; any other selects no bits (an expression of no or negative width)
 // or reads below bit 0.
-inline std::variant<std::vector<CombTerm>, ErrorText> comb_terms(
+inline Result<std::vector<CombTerm>> comb_terms(
     std::string_view param_name, const std::vector<std::tuple<HcpIdent, Slice>>& pairs) {
     std::vector<CombTerm> terms;
     terms.reserve(pairs.size());

@@ -6,12 +6,12 @@
 #include <variant>
 
 #include "applications/py/runtime/from_python.hpp"
-#include "applications/py/runtime/wide_int.hpp"
+#include "model/hw_component/int_constant.hpp"
 
 namespace vorlent::py {
 
 struct PyOperand {
-    std::variant<HcpIdent, WideInt> value;
+    SignalOrInt value;
 
     const HcpIdent* ident() const { return std::get_if<HcpIdent>(&value); }
     const WideInt* integer() const { return std::get_if<WideInt>(&value); }

@@ -8,6 +8,7 @@
 
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "applications/py/runtime/py_ref.hpp"
 #include "common/error_text.hpp"
@@ -37,6 +38,13 @@ PyObject* raise_current_exception() noexcept;
 
 // ValueError, or TypeError for a check about an argument's kind.
 void raise_error_text(const ErrorText& error);
+
+// The value, or its error text thrown for raise_current_exception.
+template <class T>
+T value_or_throw(Result<T> result) {
+    if (!result.ok()) throw std::move(result.error());
+    return std::move(result.value());
+}
 
 // Raises PanicException with the message.
 void raise_panic(std::string_view message);

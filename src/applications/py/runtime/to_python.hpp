@@ -9,28 +9,12 @@
 #include <tuple>
 #include <type_traits>
 #include <utility>
-#include <variant>
 #include <vector>
 
 #include "applications/py/runtime/py_error.hpp"
 #include "applications/py/value_classes.hpp"
 
 namespace vorlent::py {
-
-// A result or the error text of a check the caller can fail; the text is
-// raised as ValueError (or TypeError).
-template <class T>
-class Fallible {
-public:
-    Fallible(T value) : v_(std::move(value)) {}
-    Fallible(ErrorText error) : v_(std::move(error)) {}
-    bool ok() const { return v_.index() == 0; }
-    T& value() { return std::get<0>(v_); }
-    const ErrorText& error() const { return std::get<1>(v_); }
-
-private:
-    std::variant<T, ErrorText> v_;
-};
 
 template <class T>
 struct ToPython;
@@ -126,9 +110,10 @@ struct ToPython<CheckResult> {
     }
 };
 
+// A value, or the error text of a check the caller failed, raised.
 template <class T>
-struct ToPython<Fallible<T>> {
-    static PyObject* convert(Fallible<T> v) {
+struct ToPython<Result<T>> {
+    static PyObject* convert(Result<T> v) {
         if (!v.ok()) {
             raise_error_text(v.error());
             return nullptr;

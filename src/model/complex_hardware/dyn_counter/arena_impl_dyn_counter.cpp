@@ -5,7 +5,7 @@
 
 namespace vorlent {
 
-std::variant<HcpIdent, ErrorText> dyn_counter_add(ModelArena& model, const CcpIdent& cnt_i,
+Result<HcpIdent> dyn_counter_add(ModelArena& model, const CcpIdent& cnt_i,
                                                   const HcpIdent& addend_i,
                                                   const std::optional<Slice>& addend_slice,
                                                   const std::optional<HcpIdent>& enable_i,

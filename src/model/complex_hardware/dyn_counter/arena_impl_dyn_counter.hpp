@@ -4,8 +4,8 @@
 #pragma once
 
 #include <optional>
-#include <variant>
 
+#include "common/error_text.hpp"
 #include "model/hw_component/common/slice.hpp"
 #include "model/model_arena.hpp"
 
@@ -14,7 +14,7 @@ namespace vorlent {
 // Resolves the addend's and the enable's slices first (under "{counter
 // name}_addend" and "_en": the signal itself or a new "{}_CONDSLICE"
 // expression), then adds.
-std::variant<HcpIdent, ErrorText> dyn_counter_add(ModelArena& model, const CcpIdent& cnt_i,
+Result<HcpIdent> dyn_counter_add(ModelArena& model, const CcpIdent& cnt_i,
                                                   const HcpIdent& addend_i,
                                                   const std::optional<Slice>& addend_slice,
                                                   const std::optional<HcpIdent>& enable_i,

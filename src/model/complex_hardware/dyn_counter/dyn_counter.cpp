@@ -16,7 +16,7 @@ DynCounter DynCounter::make(ModelArena& model, bool is_user_com, std::string_vie
     return c;
 }
 
-std::variant<HcpIdent, ErrorText> DynCounter::add(const HcpIdent& addend,
+Result<HcpIdent> DynCounter::add(const HcpIdent& addend,
                                                   const std::optional<HcpIdent>& enable,
                                                   ModelArena& model) {
     const uint32_t k = add_count++;

@@ -7,7 +7,6 @@
 
 #include <optional>
 #include <string_view>
-#include <variant>
 
 #include "common/error_text.hpp"
 #include "model/complex_hardware/common/ccp_base.hpp"
@@ -33,7 +32,7 @@ public:
     // "{name}_ST{k}" that takes that sum when the enable is 1 and the old
     // running value otherwise. Returns the new running value, or the error
     // text of an enable that is not 1 bit wide (the sum is made by then).
-    std::variant<HcpIdent, ErrorText> add(const HcpIdent& addend, const std::optional<HcpIdent>& enable,
+    Result<HcpIdent> add(const HcpIdent& addend, const std::optional<HcpIdent>& enable,
                                           ModelArena& model);
     // Assigns the running value to the register in the current scope.
     CheckResult update(ModelArena& model);

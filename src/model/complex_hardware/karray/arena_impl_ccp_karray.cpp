@@ -6,6 +6,9 @@ namespace vorlent {
 
 namespace {
 
+// The base name of the constant an int source becomes.
+constexpr std::string_view KCONST = "kconst";
+
 // Runs `op` on the array taken out of its slot; the array goes back on every path.
 template <class F>
 auto with_karray(ModelArena& model, const CcpIdent& karray_i, F&& op) {
@@ -35,51 +38,92 @@ bool karray_is_clocked(ModelArena& model, const CcpIdent& karray_i) {
     return with_karray(model, karray_i, [](const Karray& k) { return k.is_clocked(); });
 }
 
-KResult<int32_t> karray_field_width(ModelArena& model, const CcpIdent& karray_i,
-                                    std::string_view field) {
-    return with_karray(model, karray_i, [&](const Karray& k) -> KResult<int32_t> {
-        const KResult<size_t> f = k.field_index_checked(field);
+Result<int32_t> karray_field_width(ModelArena& model, const CcpIdent& karray_i,
+                                   std::string_view field) {
+    return with_karray(model, karray_i, [&](const Karray& k) -> Result<int32_t> {
+        const Result<size_t> f = k.field_index_checked(field);
         if (!f.ok()) return f.error();
         return k.ty.fields[f.value()].width;
     });
 }
 
-KResult<HcpIdent> karray_element_hcp(ModelArena& model, const CcpIdent& karray_i,
-                                     const std::vector<size_t>& coords, std::string_view field) {
-    return with_karray(model, karray_i, [&](const Karray& k) -> KResult<HcpIdent> {
+Result<HcpIdent> karray_element_hcp(ModelArena& model, const CcpIdent& karray_i,
+                                    const std::vector<size_t>& coords, std::string_view field) {
+    return with_karray(model, karray_i, [&](const Karray& k) -> Result<HcpIdent> {
         if (coords.size() != k.shape.size())
-            return KarrayErr::value(format(
+            return ErrorText::value(format(
                 "a Karray coordinate must name every dimension: got {} for a {}-D Karray",
                 coords.size(), k.shape.size()));
         for (size_t d = 0; d < k.shape.size(); ++d)
             if (coords[d] >= k.shape[d])
-                return KarrayErr::value(format("index {} out of bounds for dimension {} of size {}",
+                return ErrorText::value(format("index {} out of bounds for dimension {} of size {}",
                                                coords[d], d, k.shape[d]));
-        const KResult<size_t> f = k.field_index_checked(field);
+        const Result<size_t> f = k.field_index_checked(field);
         if (!f.ok()) return f.error();
         return k.element_hcp(coords, f.value());
     });
 }
 
-KarrayCheck karray_reset_field(ModelArena& model, const CcpIdent& karray_i,
-                               std::string_view field, const HcpIdent& value, ClockMode clk_mode) {
-    return with_karray(model, karray_i, [&](const Karray& k) {
-        return k.reset_field(field, value, clk_mode, model);
-    });
+CheckResult karray_reset_field(ModelArena& model, const CcpIdent& karray_i,
+                               std::string_view field, const SignalOrInt& value,
+                               ClockMode clk_mode) {
+    HcpIdent v;
+    if (const HcpIdent* ident = std::get_if<HcpIdent>(&value)) {
+        v = *ident;
+    } else {
+        const Result<int32_t> width = karray_field_width(model, karray_i, field);
+        if (!width.ok()) return width.error();
+        v = make_const_val(model, KCONST, std::get<WideInt>(value), width.value());
+    }
+    return with_karray(model, karray_i,
+                       [&](const Karray& k) { return k.reset_field(field, v, clk_mode, model); });
 }
 
-KarrayCheck karray_assign_hcps(ModelArena& model, const CcpIdent& karray_i,
+CheckResult karray_assign_hcps(ModelArena& model, const CcpIdent& karray_i,
                                const std::vector<KIdx>& sel,
                                const std::vector<std::pair<size_t, HcpIdent>>& sources,
                                bool clocked) {
-    return with_karray(model, karray_i, [&](const Karray& k) -> KarrayCheck {
-        KResult<KView> view = KView::from_sources(k, sources);
+    return with_karray(model, karray_i, [&](const Karray& k) -> CheckResult {
+        Result<KView> view = KView::from_sources(k, sources);
         if (!view.ok()) return view.error();
         // Element assignment matches by name alone, so nothing is ever skipped.
         auto written = k.write(sel, view.value(), clocked, model);
         if (!written.ok()) return written.error();
         return std::nullopt;
     });
+}
+
+Result<std::vector<std::string>> karray_assign_sources(ModelArena& model,
+                                                       const CcpIdent& karray_i,
+                                                       const std::vector<KIdx>& sel,
+                                                       const std::vector<KarraySource>& sources,
+                                                       bool clocked) {
+    const auto fields = karray_fields(model, karray_i);
+    std::vector<std::pair<size_t, HcpIdent>> matched;
+    std::vector<std::string> skipped;
+    for (const KarraySource& source : sources) {
+        size_t f = 0;
+        if (!source.field) {
+            if (fields.size() != 1)
+                return ErrorText::type(
+                    "a bare scalar source can only drive a single-field Karray; use a "
+                    "{field_name: source} mapping");
+        } else {
+            while (f < fields.size() && fields[f].first != *source.field) ++f;
+            if (f == fields.size()) {
+                skipped.push_back(*source.field);
+                continue;
+            }
+        }
+        const HcpIdent* ident = std::get_if<HcpIdent>(&source.value);
+        matched.emplace_back(f, ident ? *ident
+                                      : make_const_val(model, KCONST,
+                                                       std::get<WideInt>(source.value),
+                                                       fields[f].second));
+    }
+    if (matched.empty()) return ErrorText::value("Karray assignment: no source matched any field");
+    if (auto err = karray_assign_hcps(model, karray_i, sel, matched, clocked)) return *err;
+    return skipped;
 }
 
 }  // namespace vorlent

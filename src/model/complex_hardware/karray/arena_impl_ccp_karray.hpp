@@ -3,11 +3,13 @@
 // and puts it back, on success and failure alike.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
 
+#include "model/hw_component/int_constant.hpp"
 #include "model/model_arena.hpp"
 
 namespace vorlent {
@@ -18,19 +20,41 @@ std::vector<std::pair<std::string, int32_t>> karray_fields(ModelArena& model,
                                                            const CcpIdent& karray_i);
 // True for a REG-backed array.
 bool karray_is_clocked(ModelArena& model, const CcpIdent& karray_i);
-KResult<int32_t> karray_field_width(ModelArena& model, const CcpIdent& karray_i,
-                                    std::string_view field);
+Result<int32_t> karray_field_width(ModelArena& model, const CcpIdent& karray_i,
+                                   std::string_view field);
 // The component of one element's field; coordinates and the field name are
 // checked (`Value` errors) before the lookup.
-KResult<HcpIdent> karray_element_hcp(ModelArena& model, const CcpIdent& karray_i,
-                                     const std::vector<size_t>& coords, std::string_view field);
-KarrayCheck karray_reset_field(ModelArena& model, const CcpIdent& karray_i,
-                               std::string_view field, const HcpIdent& value, ClockMode clk_mode);
+Result<HcpIdent> karray_element_hcp(ModelArena& model, const CcpIdent& karray_i,
+                                    const std::vector<size_t>& coords, std::string_view field);
+// An int value becomes the constant "kconst_c" of the field's width (after
+// the field is found); it stays in the model even when the reset is then
+// refused.
+CheckResult karray_reset_field(ModelArena& model, const CcpIdent& karray_i,
+                               std::string_view field, const SignalOrInt& value,
+                               ClockMode clk_mode);
 // Element assignment: each (field index, value) written into the selected
 // elements, in one assignment node.
-KarrayCheck karray_assign_hcps(ModelArena& model, const CcpIdent& karray_i,
+CheckResult karray_assign_hcps(ModelArena& model, const CcpIdent& karray_i,
                                const std::vector<KIdx>& sel,
                                const std::vector<std::pair<size_t, HcpIdent>>& sources,
                                bool clocked);
+
+// A source of an element assignment: the field it drives by name, or none
+// for the only field of a single-field array.
+struct KarraySource {
+    std::optional<std::string> field;
+    SignalOrInt value;
+};
+
+// Element assignment by field name. Sources naming no field are skipped and
+// their names returned; an int source becomes the constant "kconst_c" of its
+// field's width, made as the sources are matched in order (so constants made
+// before a refused bare source stay). `Type` error for a bare source on an
+// array of several fields, `Value` error when no source matched.
+Result<std::vector<std::string>> karray_assign_sources(ModelArena& model,
+                                                       const CcpIdent& karray_i,
+                                                       const std::vector<KIdx>& sel,
+                                                       const std::vector<KarraySource>& sources,
+                                                       bool clocked);
 
 }  // namespace vorlent

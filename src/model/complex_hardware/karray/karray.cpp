@@ -105,7 +105,7 @@ HcpIdent Karray::element_hcp(const std::vector<size_t>& coords, size_t field) co
     return elems[element_number(coords) * f_count + field];
 }
 
-KResult<size_t> Karray::field_index_checked(std::string_view name) const {
+Result<size_t> Karray::field_index_checked(std::string_view name) const {
     for (size_t f = 0; f < ty.fields.size(); ++f)
         if (ty.fields[f].name == name) return f;
     std::string names;
@@ -113,16 +113,16 @@ KResult<size_t> Karray::field_index_checked(std::string_view name) const {
         if (f) names += ", ";
         names += ty.fields[f].name;
     }
-    return KarrayErr::value(format("Karray has no field '{}' (fields: {})", name, names));
+    return ErrorText::value(format("Karray has no field '{}' (fields: {})", name, names));
 }
 
-KarrayCheck Karray::reset_field(std::string_view name, const HcpIdent& value, ClockMode clk_mode,
+CheckResult Karray::reset_field(std::string_view name, const HcpIdent& value, ClockMode clk_mode,
                                 ModelArena& model) const {
     if (backing != HwComponentType::Reg)
-        return KarrayErr::type(
+        return ErrorText::type(
             "reset(...) requires a reg-backed Karray (a wire has no state to reset; use "
             "default(...))");
-    const KResult<size_t> f = field_index_checked(name);
+    const Result<size_t> f = field_index_checked(name);
     if (!f.ok()) return f.error();
     const size_t f_count = field_count();
     for (size_t i = f.value(); i < elems.size(); i += f_count) {
@@ -133,12 +133,12 @@ KarrayCheck Karray::reset_field(std::string_view name, const HcpIdent& value, Cl
     return std::nullopt;
 }
 
-KResult<KView> KView::from_sources(const Karray& array,
-                                   const std::vector<std::pair<size_t, HcpIdent>>& sources) {
+Result<KView> KView::from_sources(const Karray& array,
+                                  const std::vector<std::pair<size_t, HcpIdent>>& sources) {
     const size_t f_count = array.field_count();
     for (const auto& [f, src] : sources)
         if (f >= f_count)
-            return KarrayErr::value(
+            return ErrorText::value(
                 format("source field index {} out of range (have {} fields)", f, f_count));
     KView view;
     view.is_from_sources = true;

@@ -64,25 +64,25 @@ public:
     HcpIdent element_hcp(const std::vector<size_t>& coords, size_t field) const;
     // The first field named `name`, or `Value` "Karray has no field ..."
     // listing every field.
-    KResult<size_t> field_index_checked(std::string_view name) const;
+    Result<size_t> field_index_checked(std::string_view name) const;
     // Gives every register of the field the same reset value (REG arrays only).
-    KarrayCheck reset_field(std::string_view name, const HcpIdent& value, ClockMode clk_mode,
+    CheckResult reset_field(std::string_view name, const HcpIdent& value, ClockMode clk_mode,
                             ModelArena& model) const;
 
     // Writing. `clocked` is the `|=` operator (REG arrays), its absence `*=`
     // (WIRE arrays).
-    KarrayCheck check_write_ok(const std::vector<KIdx>& sel, bool clocked) const;
+    CheckResult check_write_ok(const std::vector<KIdx>& sel, bool clocked) const;
     // One assignment node holding one assignment per written element field,
     // attached to the current scope. Returns the destination fields that no
     // value of a read view matched (always none for element assignment).
-    KResult<std::vector<std::string>> write(const std::vector<KIdx>& sel, const KView& view,
-                                            bool clocked, ModelArena& model) const;
+    Result<std::vector<std::string>> write(const std::vector<KIdx>& sel, const KView& view,
+                                           bool clocked, ModelArena& model) const;
 
     // Reading: the value of one field, or of the given fields as a view, in
     // the selected element.
-    KResult<HcpIdent, KReadErr> read_one_field(const std::vector<KIdx>& sel,
+    Result<HcpIdent> read_one_field(const std::vector<KIdx>& sel,
                                                std::string_view field, KReadEnv& env) const;
-    KResult<KView, KReadErr> read_view(const std::vector<KIdx>& sel,
+    Result<KView> read_view(const std::vector<KIdx>& sel,
                                        const std::vector<size_t>& field_indices,
                                        KReadEnv& env) const;
 
@@ -91,7 +91,7 @@ private:
 
     size_t element_number(const std::vector<size_t>& coords) const;
 
-    KarrayCheck write_dim(size_t d, std::vector<size_t>& coords,
+    CheckResult write_dim(size_t d, std::vector<size_t>& coords,
                           const std::optional<HcpIdent>& cond, const std::vector<KIdx>& sel,
                           const SourcePairs& sources, std::vector<AssignMeta>& metas,
                           ModelArena& model) const;
@@ -99,20 +99,20 @@ private:
                                const std::optional<HcpIdent>& cond,
                                std::vector<AssignMeta>& metas, ModelArena& model) const;
 
-    KResult<std::vector<HcpIdent>, KReadErr> read_field_hcps(
+    Result<std::vector<HcpIdent>> read_field_hcps(
         const std::vector<KIdx>& sel, const std::vector<size_t>& field_indices,
         KReadEnv& env) const;
-    KResult<ReadNode, KReadErr> read_dim(size_t d, std::vector<size_t>& coords,
+    Result<ReadNode> read_dim(size_t d, std::vector<size_t>& coords,
                                          const std::vector<KIdx>& sel,
                                          const std::vector<size_t>& fields, KReadEnv& env) const;
-    KResult<std::vector<ReadNode>, KReadErr> read_dim_fanout(size_t d,
+    Result<std::vector<ReadNode>> read_dim_fanout(size_t d,
                                                              std::vector<size_t>& coords,
                                                              const std::vector<KIdx>& sel,
                                                              const std::vector<size_t>& fields,
                                                              KReadEnv& env) const;
     ReadNode fold_mux_tree(size_t d, const HcpIdent& index, std::vector<ReadNode> nodes,
                            KReadEnv& env) const;
-    KResult<ReadNode, KReadErr> fold_reduce_tree(size_t d, std::vector<ReadNode> nodes,
+    Result<ReadNode> fold_reduce_tree(size_t d, std::vector<ReadNode> nodes,
                                                  KReadEnv& env) const;
 };
 

@@ -9,7 +9,6 @@
 #include <string>
 #include <type_traits>
 #include <utility>
-#include <variant>
 #include <vector>
 
 #include "common/fatal.hpp"
@@ -29,15 +28,11 @@ struct ReadNode {
     std::vector<size_t> coords;
 };
 
-// A failure the environment reported and keeps itself (for the Python
-// environment, the exception a select function raised); the environment's
-// owner raises it.
-struct KEnvFailure {
-    friend bool operator==(const KEnvFailure&, const KEnvFailure&) = default;
-};
-
-// What ends a read: a Karray check, or a failure kept by the environment.
-using KReadErr = std::variant<KarrayErr, KEnvFailure>;
+// Thrown by reduce_select for a failure the environment reported and keeps
+// itself (for the Python environment, the exception a select function
+// raised). The read stops where it is, between steps; what it made stays, and
+// the environment's owner raises the failure.
+struct KEnvFailure {};
 
 // One pair of a reduction decided: `pick` is 1 when the first candidate wins;
 // `extras` are named values to set on (or add to) the merged node.
@@ -68,8 +63,9 @@ public:
     virtual void with_arena(ArenaStep step) = 0;
 
     // Decides one pair of the reduction of dimension `dim` at tree layer
-    // `level`. Called between steps, never inside one.
-    virtual KResult<ReducePick, KReadErr> reduce_select(size_t dim, const NamedHcps& a_fields,
+    // `level`. Called between steps, never inside one. An error text ends the
+    // read like any check of the read; a failure kept here throws KEnvFailure.
+    virtual Result<ReducePick> reduce_select(size_t dim, const NamedHcps& a_fields,
                                                         const std::vector<size_t>& a_coords,
                                                         const NamedHcps& b_fields,
                                                         const std::vector<size_t>& b_coords,

@@ -20,22 +20,22 @@ bool has_reduce(const std::vector<KIdx>& sel) {
 
 }  // namespace
 
-KResult<HcpIdent, KReadErr> Karray::read_one_field(const std::vector<KIdx>& sel,
+Result<HcpIdent> Karray::read_one_field(const std::vector<KIdx>& sel,
                                                    std::string_view field, KReadEnv& env) const {
     const auto it = std::find_if(ty.fields.begin(), ty.fields.end(),
                                  [&](const KarrayField& f) { return f.name == field; });
     if (it == ty.fields.end())
-        return KReadErr{KarrayErr::value(format("Karray has no field '{}'", field))};
-    if (auto err = check_kidx(shape, sel)) return KReadErr{*err};
+        return ErrorText::value(format("Karray has no field '{}'", field));
+    if (auto err = check_kidx(shape, sel)) return *err;
     auto values = read_field_hcps(sel, {size_t(it - ty.fields.begin())}, env);
     if (!values.ok()) return values.error();
     return values.value().front();
 }
 
-KResult<KView, KReadErr> Karray::read_view(const std::vector<KIdx>& sel,
+Result<KView> Karray::read_view(const std::vector<KIdx>& sel,
                                            const std::vector<size_t>& field_indices,
                                            KReadEnv& env) const {
-    if (auto err = check_kidx(shape, sel)) return KReadErr{*err};
+    if (auto err = check_kidx(shape, sel)) return *err;
     for (size_t f : field_indices)
         if (f >= field_count())
             fatal(format("Karray: field index {} out of range (have {})", f, field_count()));
@@ -48,7 +48,7 @@ KResult<KView, KReadErr> Karray::read_view(const std::vector<KIdx>& sel,
     return view;
 }
 
-KResult<std::vector<HcpIdent>, KReadErr> Karray::read_field_hcps(
+Result<std::vector<HcpIdent>> Karray::read_field_hcps(
     const std::vector<KIdx>& sel, const std::vector<size_t>& field_indices, KReadEnv& env) const {
     // A reduction's select functions see every field of each candidate.
     const bool reduce = has_reduce(sel);
@@ -73,7 +73,7 @@ KResult<std::vector<HcpIdent>, KReadErr> Karray::read_field_hcps(
     return out;
 }
 
-KResult<ReadNode, KReadErr> Karray::read_dim(size_t d, std::vector<size_t>& coords,
+Result<ReadNode> Karray::read_dim(size_t d, std::vector<size_t>& coords,
                                              const std::vector<KIdx>& sel,
                                              const std::vector<size_t>& fields,
                                              KReadEnv& env) const {
@@ -95,22 +95,22 @@ KResult<ReadNode, KReadErr> Karray::read_dim(size_t d, std::vector<size_t>& coor
         const int32_t width = env.run([&](ModelArena& m) {
             return get_hcp_assign(m, dyn->signal).get_des_slice().size();
         });
-        if (auto err = check_index_width(d, n, width)) return KReadErr{*err};
+        if (auto err = check_index_width(d, n, width)) return *err;
         auto nodes = read_dim_fanout(d, coords, sel, fields, env);
         if (!nodes.ok()) return nodes.error();
         return fold_mux_tree(d, dyn->signal, std::move(nodes.value()), env);
     }
     if (std::holds_alternative<KIdx::Custom>(k.v))
-        return KReadErr{KarrayErr::value(
+        return ErrorText::value(
             "a custom write-enable index cannot select a read; on the read side a custom fn is a "
-            "reduce select (fn(a, b, level) -> pick-a)")};
+            "reduce select (fn(a, b, level) -> pick-a)");
     auto nodes = read_dim_fanout(d, coords, sel, fields, env);
     if (!nodes.ok()) return nodes.error();
     for (size_t i = 0; i < nodes.value().size(); ++i) nodes.value()[i].coords = {i};
     return fold_reduce_tree(d, std::move(nodes.value()), env);
 }
 
-KResult<std::vector<ReadNode>, KReadErr> Karray::read_dim_fanout(
+Result<std::vector<ReadNode>> Karray::read_dim_fanout(
     size_t d, std::vector<size_t>& coords, const std::vector<KIdx>& sel,
     const std::vector<size_t>& fields, KReadEnv& env) const {
     std::vector<ReadNode> nodes;
@@ -145,7 +145,7 @@ ReadNode Karray::fold_mux_tree(size_t d, const HcpIdent& index, std::vector<Read
     return std::move(nodes.front());
 }
 
-KResult<ReadNode, KReadErr> Karray::fold_reduce_tree(size_t d, std::vector<ReadNode> nodes,
+Result<ReadNode> Karray::fold_reduce_tree(size_t d, std::vector<ReadNode> nodes,
                                                      KReadEnv& env) const {
     if (nodes.empty()) fatal("a Karray dimension has at least one element");
     const std::string_view array_name = ident.abs_name();

@@ -24,8 +24,8 @@ struct KView {
     // that field's name and width. Repeated indexes are kept. An index at or
     // past the field count: `Value` "source field index {} out of range (have
     // {} fields)".
-    static KResult<KView> from_sources(const Karray& array,
-                                       const std::vector<std::pair<size_t, HcpIdent>>& sources);
+    static Result<KView> from_sources(const Karray& array,
+                                      const std::vector<std::pair<size_t, HcpIdent>>& sources);
 };
 
 }  // namespace vorlent

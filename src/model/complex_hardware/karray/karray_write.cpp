@@ -12,23 +12,23 @@
 
 namespace vorlent {
 
-KarrayCheck Karray::check_write_ok(const std::vector<KIdx>& sel, bool clocked) const {
+CheckResult Karray::check_write_ok(const std::vector<KIdx>& sel, bool clocked) const {
     if (clocked && backing != HwComponentType::Reg)
-        return KarrayErr::type("`|=` (clocked assign) requires a reg-backed Karray");
+        return ErrorText::type("`|=` (clocked assign) requires a reg-backed Karray");
     if (!clocked && backing == HwComponentType::Reg)
-        return KarrayErr::type("`*=` (combinational assign) requires a wire-backed Karray");
+        return ErrorText::type("`*=` (combinational assign) requires a wire-backed Karray");
     if (auto err = check_kidx(shape, sel)) return err;
     const bool all_static =
         std::all_of(sel.begin(), sel.end(), [](const KIdx& k) { return k.is_static(); });
     if (!all_static && backing != HwComponentType::Reg)
-        return KarrayErr::type(
+        return ErrorText::type(
             "a dynamic (signal / custom-fn indexed) Karray write requires a reg-backed Karray; a "
             "wire cannot hold its non-selected elements");
     return std::nullopt;
 }
 
-KResult<std::vector<std::string>> Karray::write(const std::vector<KIdx>& sel, const KView& view,
-                                                bool clocked, ModelArena& model) const {
+Result<std::vector<std::string>> Karray::write(const std::vector<KIdx>& sel, const KView& view,
+                                               bool clocked, ModelArena& model) const {
     if (auto err = check_write_ok(sel, clocked)) return *err;
 
     // Pairs of (destination field, view entry).
@@ -51,7 +51,7 @@ KResult<std::vector<std::string>> Karray::write(const std::vector<KIdx>& sel, co
         }
     }
     if (pairs.empty())
-        return KarrayErr::value(
+        return ErrorText::value(
             "Karray assignment: no destination field matches a source field by name+width");
 
     SourcePairs sources;
@@ -72,7 +72,7 @@ KResult<std::vector<std::string>> Karray::write(const std::vector<KIdx>& sel, co
     return skipped;
 }
 
-KarrayCheck Karray::write_dim(size_t d, std::vector<size_t>& coords,
+CheckResult Karray::write_dim(size_t d, std::vector<size_t>& coords,
                               const std::optional<HcpIdent>& cond, const std::vector<KIdx>& sel,
                               const SourcePairs& sources, std::vector<AssignMeta>& metas,
                               ModelArena& model) const {
@@ -83,7 +83,7 @@ KarrayCheck Karray::write_dim(size_t d, std::vector<size_t>& coords,
     const size_t n = shape[d];
     auto visit = [&](size_t i, const std::optional<HcpIdent>& c) {
         coords.push_back(i);
-        KarrayCheck err = write_dim(d + 1, coords, c, sel, sources, metas, model);
+        CheckResult err = write_dim(d + 1, coords, c, sel, sources, metas, model);
         coords.pop_back();
         return err;
     };
@@ -103,7 +103,7 @@ KarrayCheck Karray::write_dim(size_t d, std::vector<size_t>& coords,
             if (auto err = visit(i, and_we(model, cond, cus->enables[i]))) return err;
         return std::nullopt;
     }
-    return KarrayErr::type(
+    return ErrorText::type(
         "a reduce (read-side custom) index cannot be a write destination; on the write side a "
         "custom fn is a per-index enable (fn(i) -> 1-bit)");
 }

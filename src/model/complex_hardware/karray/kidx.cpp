@@ -11,28 +11,28 @@ uint32_t index_bits(size_t n) {
     return b;
 }
 
-KarrayCheck check_kidx(const std::vector<size_t>& shape, const std::vector<KIdx>& sel) {
+CheckResult check_kidx(const std::vector<size_t>& shape, const std::vector<KIdx>& sel) {
     if (sel.size() != shape.size())
-        return KarrayErr::value(
+        return ErrorText::value(
             format("a Karray selection must index every dimension: got {} indices for a {}-D Karray",
                    sel.size(), shape.size()));
     for (size_t d = 0; d < shape.size(); ++d) {
         const size_t n = shape[d];
         if (const auto* s = std::get_if<KIdx::Static>(&sel[d].v); s && s->index >= n)
-            return KarrayErr::value(
+            return ErrorText::value(
                 format("index {} out of bounds for dimension {} of size {}", s->index, d, n));
         if (const auto* c = std::get_if<KIdx::Custom>(&sel[d].v); c && c->enables.size() != n)
-            return KarrayErr::value(format(
+            return ErrorText::value(format(
                 "custom write index for dimension {} needs one enable bit per index ({}), got {}",
                 d, n, c->enables.size()));
     }
     return std::nullopt;
 }
 
-KarrayCheck check_index_width(size_t d, size_t n, int32_t width) {
+CheckResult check_index_width(size_t d, size_t n, int32_t width) {
     const uint32_t b = index_bits(n);
     if (int64_t(width) >= int64_t(b)) return std::nullopt;
-    return KarrayErr::value(
+    return ErrorText::value(
         format("dynamic index for dim {} needs >= {} bits to address {} elements, got {}", d, b,
                n, width));
 }

@@ -1,53 +1,17 @@
 // Karray selections: one selector per dimension, and the check every read and
-// write runs on a selection before it makes anything. Also the error record
-// of the Karray operations that a caller can fail.
+// write runs on a selection before it makes anything.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <optional>
-#include <string>
-#include <utility>
 #include <variant>
 #include <vector>
 
+#include "common/error_text.hpp"
 #include "model/hw_component/common/hcp_ident.hpp"
 
 namespace vorlent {
-
-// A failure the caller can fix. `Type`: the operation does not fit the
-// array's kind (backing, clocking, selector kind), raised in Python as
-// TypeError. `Value`: an argument is out of range or unknown, ValueError.
-struct KarrayErr {
-    enum class Kind : uint8_t { Type, Value };
-    Kind kind = Kind::Value;
-    std::string message;
-
-    static KarrayErr type(std::string m) { return {Kind::Type, std::move(m)}; }
-    static KarrayErr value(std::string m) { return {Kind::Value, std::move(m)}; }
-
-    friend bool operator==(const KarrayErr&, const KarrayErr&) = default;
-};
-
-// Success, or the error.
-using KarrayCheck = std::optional<KarrayErr>;
-
-// A value, or the error that replaced it.
-template <class T, class E = KarrayErr>
-class KResult {
-public:
-    KResult(T value) : v_(std::in_place_index<0>, std::move(value)) {}
-    KResult(E error) : v_(std::in_place_index<1>, std::move(error)) {}
-
-    bool ok() const { return v_.index() == 0; }
-    T& value() { return std::get<0>(v_); }
-    const T& value() const { return std::get<0>(v_); }
-    E& error() { return std::get<1>(v_); }
-    const E& error() const { return std::get<1>(v_); }
-
-private:
-    std::variant<T, E> v_;
-};
 
 // One selector. On a write: `Static` writes one index, `Dyn` every index i
 // under signal == i, `Custom` every index i under enable i, `Reduce` is
@@ -90,10 +54,10 @@ uint32_t index_bits(size_t n);
 // The selection against the array's shape: one selector per dimension, static
 // indexes in bounds, one enable per index for a custom selector. Dyn and
 // Reduce are left to the walks. Makes and changes nothing.
-KarrayCheck check_kidx(const std::vector<size_t>& shape, const std::vector<KIdx>& sel);
+CheckResult check_kidx(const std::vector<size_t>& shape, const std::vector<KIdx>& sel);
 
 // The index-signal width rule of the walks: `Value` "dynamic index for dim ..."
 // when a signal of `width` bits cannot address the `n` elements of dimension `d`.
-KarrayCheck check_index_width(size_t d, size_t n, int32_t width);
+CheckResult check_index_width(size_t d, size_t n, int32_t width);
 
 }  // namespace vorlent

@@ -1,7 +1,7 @@
 // What the Python methods make in the model before the model operation: the
 // constant of an int operand, and the one-bit check of a condition. These
 // need no interpreter.
-#include "applications/py/model/hw_component/arena_factory_hwc_expr_py.hpp"
+#include "model/hw_component/int_constant.hpp"
 #include "applications/py/model/hw_component/arena_impl_hwc_py.hpp"
 #include "hw_component/hcp_test_support.hpp"
 

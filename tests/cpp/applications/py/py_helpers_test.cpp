@@ -3,7 +3,7 @@
 // more than one argument. The texts of the plain checks are pinned by the
 // Python tests.
 #include "applications/py/runtime/arg_checks.hpp"
-#include "applications/py/runtime/wide_int.hpp"
+#include "common/wide_int.hpp"
 #include "test_support.hpp"
 
 using namespace vorlent;

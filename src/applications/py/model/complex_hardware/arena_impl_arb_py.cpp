@@ -17,18 +17,18 @@ namespace {
 
 CheckResult check_arb(const CcpIdent& arb_i) { return check_ccp_kind("arb_i", arb_i, CcpType::Arb); }
 
-Fallible<CcpIdent> mk_arb(ModelArena& m, std::string_view name, uint32_t policy) {
+Result<CcpIdent> mk_arb(ModelArena& m, std::string_view name, uint32_t policy) {
     if (auto err = check_enum_index("ArbSamePriPolicy", policy, ARB_SAME_PRI_POLICY_COUNT)) return *err;
     return make_arb(m, true, name, ArbSamePriPolicy(policy));
 }
 
-Fallible<size_t> py_arb_add_leaf(ModelArena& m, const CcpIdent& arb_i, int32_t priority) {
+Result<size_t> py_arb_add_leaf(ModelArena& m, const CcpIdent& arb_i, int32_t priority) {
     if (auto err = check_arb(arb_i)) return *err;
     return arb_add_leaf(m, arb_i, priority);
 }
 
-Fallible<size_t> py_arb_add_leaf_locked(ModelArena& m, const CcpIdent& arb_i, int32_t priority,
-                                        uint32_t channel) {
+Result<size_t> py_arb_add_leaf_locked(ModelArena& m, const CcpIdent& arb_i, int32_t priority,
+                                      uint32_t channel) {
     if (auto err = check_arb(arb_i)) return *err;
     if (auto err = check_enum_index("ArbLockedChannel", channel, ARB_LOCKED_CHANNEL_COUNT)) return *err;
     return arb_add_leaf_locked(m, arb_i, priority, ArbLockedChannel(channel));
@@ -51,18 +51,18 @@ CheckResult py_arb_lock_master_ack(ModelArena& m, const CcpIdent& arb_i) {
     return std::nullopt;
 }
 
-Fallible<size_t> py_arb_leaf_count(ModelArena& m, const CcpIdent& arb_i) {
+Result<size_t> py_arb_leaf_count(ModelArena& m, const CcpIdent& arb_i) {
     if (auto err = check_arb(arb_i)) return *err;
     return arb_leaf_count(m, arb_i);
 }
 
 template <auto Read>
-Fallible<HcpIdent> py_arb_leaf_signal(ModelArena& m, const CcpIdent& arb_i, size_t idx) {
+Result<HcpIdent> py_arb_leaf_signal(ModelArena& m, const CcpIdent& arb_i, size_t idx) {
     if (auto err = check_arb(arb_i)) return *err;
     return Read(m, arb_i, idx);
 }
 
-Fallible<HcpIdent> py_arb_get_master_req_wire(ModelArena& m, const CcpIdent& arb_i) {
+Result<HcpIdent> py_arb_get_master_req_wire(ModelArena& m, const CcpIdent& arb_i) {
     if (auto err = check_arb(arb_i)) return *err;
     return arb_master_req(m, arb_i);
 }

@@ -19,21 +19,19 @@ CheckResult check_counter(const CcpIdent& cnt_i) {
     return check_ccp_kind("cnt_i", cnt_i, CcpType::DynCounter);
 }
 
-Fallible<CcpIdent> mk_dyn_counter(ModelArena& m, std::string_view name, int32_t width) {
+Result<CcpIdent> mk_dyn_counter(ModelArena& m, std::string_view name, int32_t width) {
     if (auto err = check_counter_width(width)) return *err;
     return make_dyn_counter(m, true, name, width);
 }
 
 // The addend may be of any width; only a given enable must select one bit.
-Fallible<HcpIdent> py_dyn_counter_add(ModelArena& m, const CcpIdent& cnt_i, const HcpIdent& addend_i,
-                                      std::optional<Slice> addend_slice, std::optional<HcpIdent> enable_i,
-                                      std::optional<Slice> enable_slice) {
+Result<HcpIdent> py_dyn_counter_add(ModelArena& m, const CcpIdent& cnt_i, const HcpIdent& addend_i,
+                                    std::optional<Slice> addend_slice, std::optional<HcpIdent> enable_i,
+                                    std::optional<Slice> enable_slice) {
     if (auto err = check_counter(cnt_i)) return *err;
     if (enable_i)
         if (auto err = check_cond_slice_match(m, *enable_i, enable_slice)) return *err;
-    auto out = dyn_counter_add(m, cnt_i, addend_i, addend_slice, enable_i, enable_slice);
-    if (auto* err = std::get_if<ErrorText>(&out)) return std::move(*err);
-    return std::get<HcpIdent>(out);
+    return dyn_counter_add(m, cnt_i, addend_i, addend_slice, enable_i, enable_slice);
 }
 
 CheckResult py_dyn_counter_update(ModelArena& m, const CcpIdent& cnt_i) {
@@ -42,7 +40,7 @@ CheckResult py_dyn_counter_update(ModelArena& m, const CcpIdent& cnt_i) {
 }
 
 template <auto Read>
-Fallible<HcpIdent> py_dyn_counter_read(ModelArena& m, const CcpIdent& cnt_i) {
+Result<HcpIdent> py_dyn_counter_read(ModelArena& m, const CcpIdent& cnt_i) {
     if (auto err = check_counter(cnt_i)) return *err;
     return Read(m, cnt_i);
 }

@@ -28,9 +28,9 @@ FlowBlockIdent mk_flow_block_zync(ModelArena& m, std::string_view name, const Cc
 }
 
 // A bind without a priority takes the method's own, or 10 without that too.
-Fallible<FlowBlockIdent> mk_flow_block_zync_multi(ModelArena& m, std::string_view name,
-                                                  const std::vector<PyZyncBind>& binds, bool match_all,
-                                                  std::optional<int32_t> priority) {
+Result<FlowBlockIdent> mk_flow_block_zync_multi(ModelArena& m, std::string_view name,
+                                                const std::vector<PyZyncBind>& binds, bool match_all,
+                                                std::optional<int32_t> priority) {
     if (binds.empty()) return ErrorText::value("zync requires at least one arb bind");
     const int32_t fallback = priority.value_or(DEFAULT_UE_PRI_USER);
     std::vector<ZyncBindArgs> bind_args;

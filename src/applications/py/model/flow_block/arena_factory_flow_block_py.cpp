@@ -20,13 +20,13 @@ using CondFactory = FlowBlockIdent (*)(ModelArena&, std::string_view, const HcpI
 
 // The cond check, then the model's factory.
 template <CondFactory make>
-Fallible<FlowBlockIdent> on_checked_cond(ModelArena& m, std::string_view name,
-                                         const HcpIdent& cond_i, std::optional<Slice> cond_slice) {
+Result<FlowBlockIdent> on_checked_cond(ModelArena& m, std::string_view name,
+                                       const HcpIdent& cond_i, std::optional<Slice> cond_slice) {
     if (auto err = check_cond_slice_match(m, cond_i, cond_slice)) return *err;
     return make(m, name, cond_i, cond_slice);
 }
 
-Fallible<FlowBlockIdent> mk_flow_block_sywait(ModelArena& m, std::string_view name, int32_t cycle) {
+Result<FlowBlockIdent> mk_flow_block_sywait(ModelArena& m, std::string_view name, int32_t cycle) {
     if (auto err = check_sywait_cycle(cycle)) return *err;
     return make_flow_block_sywait(m, name, uint32_t(cycle));
 }

@@ -2,7 +2,7 @@
 // becomes a constant "{name}_c" as wide as the whole other operand. Every
 // check (the op, two ints, the operand slices) runs before anything is made,
 // so a refused call makes nothing.
-#include "applications/py/model/hw_component/arena_factory_hwc_expr_py.hpp"
+#include "model/hw_component/int_constant.hpp"
 
 #include <optional>
 #include <vector>
@@ -17,9 +17,9 @@ namespace vorlent::py {
 
 namespace {
 
-Fallible<HcpIdent> mk_expression(ModelArena& m, std::string_view name, uint32_t op,
-                                 const PyOperand& a, const PyOperand& b,
-                                 std::optional<Slice> a_slice, std::optional<Slice> b_slice) {
+Result<HcpIdent> mk_expression(ModelArena& m, std::string_view name, uint32_t op,
+                               const PyOperand& a, const PyOperand& b,
+                               std::optional<Slice> a_slice, std::optional<Slice> b_slice) {
     if (auto err = check_binary_expression_op(op)) return *err;
     if (!a.ident() && !b.ident())
         return ErrorText::value("expression needs at least one signal operand, not two ints");
@@ -35,16 +35,16 @@ Fallible<HcpIdent> mk_expression(ModelArena& m, std::string_view name, uint32_t 
     return make_expression(m, true, name, LogicOp(op), sig_a, sig_b, a_slice, b_slice);
 }
 
-Fallible<HcpIdent> mk_expression_single(ModelArena& m, std::string_view name, uint32_t op,
-                                        const HcpIdent& a, std::optional<Slice> a_slice) {
+Result<HcpIdent> mk_expression_single(ModelArena& m, std::string_view name, uint32_t op,
+                                      const HcpIdent& a, std::optional<Slice> a_slice) {
     if (auto err = check_unary_expression_op(op)) return *err;
     if (auto err = check_operand_slice("a_slice", a_slice)) return *err;
     return make_expression_single(m, true, name, LogicOp(op), a, a_slice);
 }
 
 // `c` is the width the operand is extended to.
-Fallible<HcpIdent> mk_extend_bit(ModelArena& m, std::string_view name, const HcpIdent& a,
-                                 int32_t c, std::optional<Slice> a_slice) {
+Result<HcpIdent> mk_extend_bit(ModelArena& m, std::string_view name, const HcpIdent& a,
+                               int32_t c, std::optional<Slice> a_slice) {
     if (auto err = check_positive_width(c)) return *err;
     if (auto err = check_operand_slice("a_slice", a_slice)) return *err;
     return make_expression_constant(m, true, name, LogicOp::ExtendBit, a, c, a_slice);

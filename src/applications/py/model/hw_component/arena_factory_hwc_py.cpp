@@ -13,40 +13,40 @@ namespace vorlent::py {
 
 namespace {
 
-Fallible<HcpIdent> mk_reg(ModelArena& m, std::string_view name, int32_t bit_width) {
+Result<HcpIdent> mk_reg(ModelArena& m, std::string_view name, int32_t bit_width) {
     if (auto err = check_positive_width(bit_width)) return *err;
     return make_reg(m, true, name, uint32_t(bit_width));
 }
 
-Fallible<HcpIdent> mk_wire(ModelArena& m, std::string_view name, int32_t bit_width) {
+Result<HcpIdent> mk_wire(ModelArena& m, std::string_view name, int32_t bit_width) {
     if (auto err = check_positive_width(bit_width)) return *err;
     return make_wire(m, true, name, uint32_t(bit_width));
 }
 
-Fallible<HcpIdent> mk_val(ModelArena& m, std::string_view name, int32_t bit_width,
-                          uint64_t init_val) {
+Result<HcpIdent> mk_val(ModelArena& m, std::string_view name, int32_t bit_width,
+                        uint64_t init_val) {
     if (auto err = check_positive_width(bit_width)) return *err;
     return make_val(m, true, name, bit_width, init_val);
 }
 
 // `limbs` least significant first, brought to exactly the limbs the width needs.
-Fallible<HcpIdent> mk_val_vv(ModelArena& m, std::string_view name, int32_t bit_width,
-                             std::vector<uint64_t> limbs) {
+Result<HcpIdent> mk_val_vv(ModelArena& m, std::string_view name, int32_t bit_width,
+                           std::vector<uint64_t> limbs) {
     if (auto err = check_positive_width(bit_width)) return *err;
     return make_val_vv(m, true, name, uint32_t(bit_width),
                        VaryVal::from_limbs(std::move(limbs), size_t(bit_width)));
 }
 
 // A zero index width is still the model's to refuse.
-Fallible<HcpIdent> mk_mem_blk(ModelArena& m, std::string_view name, int32_t bit_width,
-                              int32_t index_width) {
+Result<HcpIdent> mk_mem_blk(ModelArena& m, std::string_view name, int32_t bit_width,
+                            int32_t index_width) {
     if (auto err = check_positive_width(bit_width)) return *err;
     return make_mem_blk(m, true, name, bit_width, index_width);
 }
 
-Fallible<HcpIdent> mk_mem_ele(ModelArena& m, std::string_view name,
-                              const HcpIdent& master_mem_blk_i, const HcpIdent& index_ident,
-                              int32_t bit_width, bool is_read) {
+Result<HcpIdent> mk_mem_ele(ModelArena& m, std::string_view name,
+                            const HcpIdent& master_mem_blk_i, const HcpIdent& index_ident,
+                            int32_t bit_width, bool is_read) {
     if (auto err = check_hcp_kind("master_mem_blk_i", master_mem_blk_i, HwComponentType::MemBlock))
         return *err;
     if (auto err = check_positive_width(bit_width)) return *err;

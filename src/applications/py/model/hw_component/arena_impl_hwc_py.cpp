@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "applications/py/model/arena_method_families.hpp"
-#include "applications/py/model/hw_component/arena_factory_hwc_expr_py.hpp"
+#include "model/hw_component/int_constant.hpp"
 #include "applications/py/model/model_arena_py.hpp"
 #include "applications/py/runtime/operand.hpp"
 #include "applications/py/runtime/py_warnings.hpp"

@@ -15,7 +15,6 @@
 #include "applications/py/model/arena_method_families.hpp"
 #include "applications/py/model/complex_hardware/arena_impl_ccp_py.hpp"
 #include "applications/py/model/complex_hardware/karray/kidx_py.hpp"
-#include "applications/py/model/hw_component/arena_factory_hwc_expr_py.hpp"
 #include "applications/py/model/model_arena_py.hpp"
 #include "applications/py/runtime/arg_checks.hpp"
 #include "applications/py/runtime/operand.hpp"
@@ -32,19 +31,7 @@ using SelectFns = std::vector<std::optional<PyRef>>;
 using NamedPairs = std::vector<std::tuple<std::string, HcpIdent>>;
 
 std::vector<KIdx> decoded(const std::vector<PyKIdx>& selection) {
-    auto sel = decode_kidx(selection);
-    if (!sel.ok()) throw karray_err_to_py(sel.error());
-    return std::move(sel.value());
-}
-
-template <class T>
-T checked(KResult<T> r) {
-    if (!r.ok()) throw karray_err_to_py(r.error());
-    return std::move(r.value());
-}
-
-void checked(const KarrayCheck& c) {
-    if (c) throw karray_err_to_py(*c);
+    return value_or_throw(decode_kidx(selection));
 }
 
 // An array identity, refused before any arena is searched when it names
@@ -80,25 +67,16 @@ bool py_karray_is_clocked(ModelArena& m, const CcpIdent& karray_i) {
     return karray_is_clocked(m, karray_i);
 }
 
-HcpIdent py_karray_element_hcp(ModelArena& m, const CcpIdent& karray_i,
-                               const std::vector<size_t>& coord, std::string_view field) {
+Result<HcpIdent> py_karray_element_hcp(ModelArena& m, const CcpIdent& karray_i,
+                                       const std::vector<size_t>& coord, std::string_view field) {
     check_karray("karray_i", karray_i);
-    return checked(karray_element_hcp(m, karray_i, coord, field));
+    return karray_element_hcp(m, karray_i, coord, field);
 }
 
-// An int value becomes the constant "kconst_c" of the field's width; it stays
-// in the model even when the reset is then refused.
-void py_karray_reset_field(ModelArena& m, const CcpIdent& karray_i, std::string_view field,
-                           const PyOperand& value) {
+CheckResult py_karray_reset_field(ModelArena& m, const CcpIdent& karray_i, std::string_view field,
+                                  const PyOperand& value) {
     check_karray("karray_i", karray_i);
-    HcpIdent v;
-    if (const HcpIdent* ident = value.ident()) {
-        v = *ident;
-    } else {
-        const int32_t width = checked(karray_field_width(m, karray_i, field));
-        v = make_const_val(m, "kconst", *value.integer(), width);
-    }
-    checked(karray_reset_field(m, karray_i, field, v, ClockMode::PosEdge));
+    return karray_reset_field(m, karray_i, field, value.value, ClockMode::PosEdge);
 }
 
 void py_karray_assign_hcps(ModelArena& m, const CcpIdent& karray_i,
@@ -107,30 +85,11 @@ void py_karray_assign_hcps(ModelArena& m, const CcpIdent& karray_i,
                            bool expect_clocked) {
     check_karray("karray_i", karray_i);
     const std::vector<KIdx> kidx = decoded(sel);
-    const auto fields = karray_fields(m, karray_i);
-    std::vector<std::pair<size_t, HcpIdent>> matched;
-    std::vector<std::string> skipped;
-    for (const auto& [name, operand] : sources) {
-        size_t f = 0;
-        if (!name) {
-            if (fields.size() != 1)
-                throw ErrorText::type(
-                    "a bare scalar source can only drive a single-field Karray; use a "
-                    "{field_name: source} mapping");
-        } else {
-            while (f < fields.size() && fields[f].first != *name) ++f;
-            if (f == fields.size()) {
-                skipped.push_back(*name);
-                continue;
-            }
-        }
-        const HcpIdent* ident = operand.ident();
-        matched.emplace_back(f, ident ? *ident
-                                      : make_const_val(m, "kconst", *operand.integer(),
-                                                       fields[f].second));
-    }
-    if (matched.empty()) throw ErrorText::value("Karray assignment: no source matched any field");
-    checked(karray_assign_hcps(m, karray_i, kidx, matched, expect_clocked));
+    std::vector<KarraySource> karray_sources;
+    karray_sources.reserve(sources.size());
+    for (const auto& [name, operand] : sources) karray_sources.push_back({name, operand.value});
+    const std::vector<std::string> skipped =
+        value_or_throw(karray_assign_sources(m, karray_i, kidx, karray_sources, expect_clocked));
     warn_skipped_fields(SKIPPED_SOURCES_PREFIX, skipped);
 }
 
@@ -144,14 +103,12 @@ public:
         lease_.with_model([&](ModelArena& m) { step(m); });
     }
 
-    KResult<ReducePick, KReadErr> reduce_select(size_t dim, const NamedHcps& a_fields,
-                                                const std::vector<size_t>& a_coords,
-                                                const NamedHcps& b_fields,
-                                                const std::vector<size_t>& b_coords,
-                                                uint32_t level) override {
+    Result<ReducePick> reduce_select(size_t dim, const NamedHcps& a_fields,
+                                     const std::vector<size_t>& a_coords, const NamedHcps& b_fields,
+                                     const std::vector<size_t>& b_coords,
+                                     uint32_t level) override {
         if (dim >= fns_.size() || !fns_[dim])
-            return KReadErr{
-                KarrayErr::value(format("Karray reduce: dimension {} has no select fn", dim))};
+            return ErrorText::value(format("Karray reduce: dimension {} has no select fn", dim));
         try {
             PyRef args[] = {
                 PyRef(ToPython<NamedHcps>::convert(a_fields)),
@@ -161,37 +118,50 @@ public:
                 PyRef(ToPython<uint32_t>::convert(level)),
             };
             for (const PyRef& arg : args)
-                if (!arg) return kept_failure();
+                if (!arg) keep_failure();
             PyObject* argv[] = {args[0].get(), args[1].get(), args[2].get(), args[3].get(),
                                 args[4].get()};
             PyRef result(PyObject_Vectorcall(fns_[dim]->get(), argv, 5, nullptr));
-            if (!result) return kept_failure();
+            if (!result) keep_failure();
             std::tuple<HcpIdent, NamedPairs> out;
             if (!FromPython<std::tuple<HcpIdent, NamedPairs>>::convert(result.get(), out))
-                return kept_failure();
+                keep_failure();
             ReducePick pick{std::get<0>(out), {}};
             pick.extras.reserve(std::get<1>(out).size());
             for (auto& [name, value] : std::get<1>(out)) pick.extras.emplace_back(name, value);
             return pick;
         } catch (const PythonErrorSet&) {
-            return kept_failure();
+            keep_failure();
         }
     }
 
-    // Raises what ended a read: a Karray error as its exception, a select
-    // function's exception as it was raised.
-    [[noreturn]] void raise(const KReadErr& err) {
-        if (const auto* k = std::get_if<KarrayErr>(&err)) throw karray_err_to_py(*k);
-        restore_exception(std::move(failure_));
-        throw_python_error();
+    // Runs a read; nothing when a select function's exception ended it.
+    template <class F>
+    auto attempt(F&& read) -> std::optional<decltype(read())> {
+        try {
+            return read();
+        } catch (const KEnvFailure&) {
+            return std::nullopt;
+        }
+    }
+
+    // What a read attempted gave: its value, else its error text raised, or
+    // the select function's exception raised as it was.
+    template <class T>
+    T outcome(std::optional<Result<T>> read) {
+        if (!read) {
+            restore_exception(std::move(failure_));
+            throw_python_error();
+        }
+        return value_or_throw(std::move(*read));
     }
 
 private:
     // Keeps the exception that is set; the read ends, the arrays go home,
     // then it is raised again.
-    KReadErr kept_failure() {
+    [[noreturn]] void keep_failure() {
         failure_ = fetch_exception();
-        return KEnvFailure{};
+        throw KEnvFailure{};
     }
 
     const Lease& lease_;
@@ -278,10 +248,9 @@ HcpIdent py_karray_read_field_hcp(const Lease& lease, const CcpIdent& karray_i,
     lease.with_model([&](ModelArena& m) { home.add(array.emplace(move_out(m, karray_i))); });
 
     PyKReadEnv env(lease, fns);
-    auto value = array->array.read_one_field(kidx, field, env);
+    auto value = env.attempt([&] { return array->array.read_one_field(kidx, field, env); });
     home.send();
-    if (!value.ok()) env.raise(value.error());
-    return value.value();
+    return env.outcome(std::move(value));
 }
 
 void py_karray_assign_k2k(const Lease& lease, const CcpIdent& dst_i,
@@ -304,29 +273,18 @@ void py_karray_assign_k2k(const Lease& lease, const CcpIdent& dst_i,
     const Karray& source = same ? dst->array : src->array;
 
     PyKReadEnv env(lease, src_fns);
-    std::optional<KReadErr> failure;
-    std::vector<std::string> skipped;
-    if (auto err = destination.check_write_ok(dst_kidx, expect_clocked)) {
-        failure = *err;
-    } else {
+    auto skipped = env.attempt([&]() -> Result<std::vector<std::string>> {
+        if (auto err = destination.check_write_ok(dst_kidx, expect_clocked)) return *err;
         std::vector<size_t> all(source.field_count());
         for (size_t f = 0; f < all.size(); ++f) all[f] = f;
         auto view = source.read_view(src_kidx, all, env);
-        if (!view.ok()) {
-            failure = view.error();
-        } else {
-            auto written = env.run([&](ModelArena& m) {
-                return destination.write(dst_kidx, view.value(), expect_clocked, m);
-            });
-            if (written.ok())
-                skipped = std::move(written.value());
-            else
-                failure = written.error();
-        }
-    }
+        if (!view.ok()) return view.error();
+        return env.run([&](ModelArena& m) {
+            return destination.write(dst_kidx, view.value(), expect_clocked, m);
+        });
+    });
     home.send();
-    if (failure) env.raise(*failure);
-    warn_skipped_fields(SKIPPED_DESTINATIONS_PREFIX, skipped);
+    warn_skipped_fields(SKIPPED_DESTINATIONS_PREFIX, env.outcome(std::move(skipped)));
 }
 
 }  // namespace

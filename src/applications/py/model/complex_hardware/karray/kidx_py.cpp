@@ -37,7 +37,7 @@ void append_debug_name(std::string& out, std::string_view name) {
 
 }  // namespace
 
-KResult<std::vector<KIdx>> decode_kidx(const std::vector<PyKIdx>& selection) {
+Result<std::vector<KIdx>> decode_kidx(const std::vector<PyKIdx>& selection) {
     std::vector<KIdx> out;
     out.reserve(selection.size());
     for (const auto& [kind, ints, idents] : selection) {
@@ -50,7 +50,7 @@ KResult<std::vector<KIdx>> decode_kidx(const std::vector<PyKIdx>& selection) {
         else if (kind == "reduce" && ints.empty() && idents.empty())
             out.push_back(KIdx::reduce());
         else
-            return KarrayErr::value(format("malformed Karray index selector of kind '{}'", kind));
+            return ErrorText::value(format("malformed Karray index selector of kind '{}'", kind));
     }
     return out;
 }

@@ -1,7 +1,6 @@
 // What the Karray methods share: the Python form of a selection and its
-// decoding, the exception a Karray error becomes, and the warning about
-// skipped fields. Free of Python.h but for the warning itself, so the C++
-// tests reach the rest.
+// decoding, and the warning about skipped fields. Free of Python.h but for
+// the warning itself, so the C++ tests reach the rest.
 #pragma once
 
 #include <cstddef>
@@ -21,14 +20,7 @@ using PyKIdx = std::tuple<std::string, std::vector<size_t>, std::vector<HcpIdent
 // "static" (one int), "dyn" (one signal), "cus" (one or more signals),
 // "reduce" (nothing), the kind matched exactly; anything else is `Value`
 // "malformed Karray index selector of kind '{}'". Stops at the first.
-KResult<std::vector<KIdx>> decode_kidx(const std::vector<PyKIdx>& selection);
-
-// The exception a Karray error is raised as: `Type` a TypeError, `Value` a
-// ValueError, with the text unchanged.
-inline ErrorText karray_err_to_py(const KarrayErr& err) {
-    return err.kind == KarrayErr::Kind::Type ? ErrorText::type(err.message)
-                                             : ErrorText::value(err.message);
-}
+Result<std::vector<KIdx>> decode_kidx(const std::vector<PyKIdx>& selection);
 
 inline constexpr std::string_view SKIPPED_SOURCES_PREFIX =
     "karray assign: skipped sources with no matching field";

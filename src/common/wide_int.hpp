@@ -1,12 +1,12 @@
-// Python integers of any size as the Python layer hands them to the model.
-// Kept free of Python.h so the arithmetic can be tested on its own.
+// Integers of any size and sign, as the caller's int operands reach the
+// model, and the bits of the constant each becomes.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <vector>
 
-namespace vorlent::py {
+namespace vorlent {
 
 // A signed integer of any size: its two's-complement bit pattern in 64-bit
 // limbs, least significant first. The top bit of the last limb is the sign;
@@ -56,4 +56,4 @@ inline ConstBits const_bits_for_width(const WideInt& value, int32_t width) {
     return bits;
 }
 
-}  // namespace vorlent::py
+}  // namespace vorlent

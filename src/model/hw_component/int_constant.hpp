@@ -1,16 +1,20 @@
-// The constant an int operand becomes. Free of Python.h: the int arrives as
-// its two's-complement limbs, so the C++ tests reach it.
+// The constant an int operand becomes: the caller passes an int where a
+// signal is expected, and it is sized by the other side of its use.
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <string_view>
 #include <utility>
+#include <variant>
 
-#include "applications/py/runtime/wide_int.hpp"
+#include "common/wide_int.hpp"
 #include "model/hw_component/arena_factory_hcp.hpp"
 
-namespace vorlent::py {
+namespace vorlent {
+
+// Where a signal is expected the caller may pass an int instead.
+using SignalOrInt = std::variant<HcpIdent, WideInt>;
 
 // A user-made constant "{base_name}_c" of `width` bits holding `value`
 // reduced modulo 2^width (a negative value as its two's-complement pattern).
@@ -26,4 +30,4 @@ inline HcpIdent make_const_val(ModelArena& model, std::string_view base_name,
     return make_val(model, true, name, width, bits.value);
 }
 
-}  // namespace vorlent::py
+}  // namespace vorlent
