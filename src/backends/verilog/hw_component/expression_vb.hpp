@@ -21,5 +21,9 @@ public:
     // without the second one its operation needs) writes nothing.
     void gen_procedure_blk_vb(uint32_t idx, ModelArena& model, FileWriter& fw) override;
 };
+template <>
+struct VbEmitter<Expression> {
+    using type = ExpressionVb;
+};
 
 }  // namespace vorlent

@@ -11,10 +11,7 @@
 
 namespace vorlent {
 
-using TakenHcpVb =
-    TakenVbAny<HcpBaseVb, RegLikeVb<Reg>, RegLikeVb<StateReg>, RegLikeVb<CondWaitStateReg>,
-               RegLikeVb<CycleWaitStateReg>, RegLikeVb<CntReg>, RegLikeVb<SyncReg>,
-               RegLikeVb<Wire>, ValVb, MemEleVb, ExpressionVb, IoWireVb, MemBlkVb>;
+using TakenHcpVb = KindRecords<HwComponentType>::map<VbEmitterOf>::apply<TakenVbAny, HcpBaseVb>;
 
 // Takes the component out of the arena its kind selects. NEST stops with
 // "take_hcp_vb: Nest not yet ported to Verilog backend".

@@ -38,5 +38,9 @@ public:
 
     const IoWire& io_wire() const { return rec(); }
 };
+template <>
+struct VbEmitter<IoWire> {
+    using type = IoWireVb;
+};
 
 }  // namespace vorlent

@@ -21,6 +21,10 @@ public:
     // [0, 63] has no depth a declaration can state: fatal error.
     void gen_init_line_vb(uint32_t idx, ModelArena& model, FileWriter& fw) override;
 };
+template <>
+struct VbEmitter<MemBlk> {
+    using type = MemBlkVb;
+};
 
 // The last address of a memory of `index_width` address bits, 2^w - 1.
 int64_t mem_last_address(int64_t index_width, std::string_view mem_name);
@@ -38,6 +42,10 @@ public:
     // Read: "assign {name} = {mem}[{index}];". Write: the always block of its
     // pool, storing into "{mem}[{index}]".
     void gen_procedure_blk_vb(uint32_t idx, ModelArena& model, FileWriter& fw) override;
+};
+template <>
+struct VbEmitter<MemEle> {
+    using type = MemEleVb;
 };
 
 }  // namespace vorlent

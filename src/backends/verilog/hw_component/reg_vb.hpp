@@ -45,5 +45,11 @@ public:
         write_own_always_block(rec(), vb_width(rec()), rec().ident.abs_name(), model, fw);
     }
 };
+// Every kind with a vb_width is written as a register.
+template <class T>
+    requires requires(const T& r) { vb_width(r); }
+struct VbEmitter<T> {
+    using type = RegLikeVb<T>;
+};
 
 }  // namespace vorlent

@@ -18,5 +18,9 @@ public:
     // "{type} {name} = {literal};"
     void gen_init_line_vb(uint32_t idx, ModelArena& model, FileWriter& fw) override;
 };
+template <>
+struct VbEmitter<Val> {
+    using type = ValVb;
+};
 
 }  // namespace vorlent

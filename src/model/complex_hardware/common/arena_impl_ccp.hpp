@@ -5,7 +5,7 @@
 
 namespace vorlent {
 
-using TakenCcp = TakenAny<CcpBase, Arb, Karray, DynCounter>;
+using TakenCcp = KindRecords<CcpType>::apply<TakenAny, CcpBase>;
 
 // Takes the component out of the arena its type selects (ARB, KARRAY, any
 // other DCNT); the placeholder left in the slot draws one global id.

@@ -6,11 +6,7 @@
 namespace vorlent {
 
 // A flow block of any kind, taken out of its arena, used through FlowBlock.
-using TakenFlowBlock =
-    TakenAny<FlowBlock, FlowBlockSeq, FlowBlockPar, FlowBlockCond, FlowBlockCondElif,
-             FlowBlockZeroCondIf, FlowBlockZeroCondElif, FlowBlockZeroSwitch,
-             FlowBlockZeroSwitchCase, FlowBlockWhile, FlowBlockDoWhile, FlowBlockCounterLoop,
-             FlowBlockWait, FlowBlockPip, FlowBlockZync, FlowBlockPick, FlowBlockPickIf>;
+using TakenFlowBlock = KindRecords<FlowBlockType>::apply<TakenAny, FlowBlock>;
 
 // Takes the block out of the arena its type selects. The slot keeps a
 // default block whose fresh identity draws one global id (two for a

@@ -7,7 +7,7 @@ namespace vorlent {
 
 // An event taken out of its arena, used through UpdatingEvent. put_back()
 // returns it to its slot by the handle in its own identity.
-using TakenUe = TakenAny<UpdatingEvent, UeBasic, UeGrp, UeCond, UeSwitch>;
+using TakenUe = KindRecords<UeType>::apply<TakenAny, UpdatingEvent>;
 
 // The event's common part, read in place (the reference dies at the next
 // insert into that event's arena). UE_UNTYPE stops with "UpdateEventIdent

@@ -57,6 +57,10 @@ public:
                                            uint32_t indent, ModelArena& model, const VbDes& des,
                                            FileWriter& fw) override;
 };
+template <>
+struct VbEmitter<UeBasic> {
+    using type = UeBasicVb;
+};
 
 // if / else if / else, one branch per condition.
 class UeCondVb final : public TakenVbAdapter<VerilogUpdateEvent, UeCond> {
@@ -65,6 +69,10 @@ public:
     std::optional<UeVbNext> transpile_step(size_t& cursor, std::span<const std::string> templates,
                                            uint32_t indent, ModelArena& model, const VbDes& des,
                                            FileWriter& fw) override;
+};
+template <>
+struct VbEmitter<UeCond> {
+    using type = UeCondVb;
 };
 
 // case (selector) with one item per label, no default.
@@ -75,6 +83,10 @@ public:
                                            uint32_t indent, ModelArena& model, const VbDes& des,
                                            FileWriter& fw) override;
 };
+template <>
+struct VbEmitter<UeSwitch> {
+    using type = UeSwitchVb;
+};
 
 // The members one after the other, at the group's own indent.
 class UeGrpVb final : public TakenVbAdapter<VerilogUpdateEvent, UeGrp> {
@@ -84,8 +96,12 @@ public:
                                            uint32_t indent, ModelArena& model, const VbDes& des,
                                            FileWriter& fw) override;
 };
+template <>
+struct VbEmitter<UeGrp> {
+    using type = UeGrpVb;
+};
 
-using TakenUeVb = TakenVbAny<VerilogUpdateEvent, UeBasicVb, UeGrpVb, UeCondVb, UeSwitchVb>;
+using TakenUeVb = KindRecords<UeType>::map<VbEmitterOf>::apply<TakenVbAny, VerilogUpdateEvent>;
 
 // Takes the event out of the arena of its kind. UE_UNTYPE stops with
 // "take_ue_vb: UeType::Untype".
