@@ -1,5 +1,7 @@
 #include "model/hw_component/arena_impl_hcp.hpp"
 
+#include "model/model_arena.hpp"
+
 namespace vorlent {
 
 namespace {

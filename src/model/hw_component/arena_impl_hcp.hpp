@@ -7,9 +7,11 @@
 #include <string>
 #include <string_view>
 
-#include "model/model_arena.hpp"
+#include "model/hw_component/hcp_kinds.hpp"
 
 namespace vorlent {
+
+class ModelArena;
 
 // A component taken out of its arena, used through HcpBase. put_back() is
 // its replace_back_into_arena: it returns the component to its slot by the

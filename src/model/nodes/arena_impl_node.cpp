@@ -4,6 +4,7 @@
 #include <unordered_set>
 
 #include "model/common/draw_id_by_take.hpp"
+#include "model/model_arena.hpp"
 
 namespace vorlent {
 

@@ -6,9 +6,11 @@
 #include <vector>
 
 #include "model/flow_block/common/node_wrap.hpp"
-#include "model/model_arena.hpp"
+#include "model/nodes/node_kinds.hpp"
 
 namespace vorlent {
+
+class ModelArena;
 
 // A node of any kind taken out of its arena, used through NcpNode.
 // put_back() is its replace_back_into_arena: it returns the node to its

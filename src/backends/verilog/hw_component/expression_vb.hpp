@@ -4,9 +4,11 @@
 
 #include "backends/verilog/hw_component/common/hcp_base_vb.hpp"
 #include "backends/verilog/hw_component/common/taken_vb.hpp"
-#include "model/model_arena.hpp"
+#include "model/hw_component/expression.hpp"
 
 namespace vorlent {
+
+class ModelArena;
 
 class ExpressionVb final : public HcpVbAdapter<HcpBaseVb, Expression> {
 public:

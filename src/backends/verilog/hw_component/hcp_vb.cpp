@@ -1,5 +1,7 @@
 #include "backends/verilog/hw_component/hcp_vb.hpp"
 
+#include "model/model_arena.hpp"
+
 namespace vorlent {
 
 namespace {

@@ -8,6 +8,7 @@
 #include "backends/verilog/hw_component/mem_vb.hpp"
 #include "backends/verilog/hw_component/reg_vb.hpp"
 #include "backends/verilog/hw_component/val_vb.hpp"
+#include "model/hw_component/hcp_kinds.hpp"
 
 namespace vorlent {
 

@@ -6,9 +6,11 @@
 
 #include "backends/verilog/hw_component/common/hcp_base_vb.hpp"
 #include "backends/verilog/hw_component/common/taken_vb.hpp"
-#include "model/model_arena.hpp"
+#include "model/hw_component/io_wire.hpp"
 
 namespace vorlent {
+
+class ModelArena;
 
 // The wire's Verilog name: its port name when set, else its absolute name.
 std::string io_wire_var_name_vb(const IoWire& w);

@@ -5,9 +5,12 @@
 
 #include "backends/verilog/hw_component/common/hcp_base_vb.hpp"
 #include "backends/verilog/hw_component/common/taken_vb.hpp"
-#include "model/model_arena.hpp"
+#include "model/hw_component/mem_blk.hpp"
+#include "model/hw_component/mem_ele.hpp"
 
 namespace vorlent {
+
+class ModelArena;
 
 class MemBlkVb final : public HcpVbAdapter<HcpBaseVb, MemBlk> {
 public:

@@ -5,9 +5,17 @@
 
 #include "backends/verilog/hw_component/common/hcp_base_vb.hpp"
 #include "backends/verilog/hw_component/common/taken_vb.hpp"
-#include "model/model_arena.hpp"
+#include "model/hw_component/reg.hpp"
+#include "model/hw_component/sp_reg/cnt_reg.hpp"
+#include "model/hw_component/sp_reg/cond_wait_reg.hpp"
+#include "model/hw_component/sp_reg/cycle_wait_reg.hpp"
+#include "model/hw_component/sp_reg/state_reg.hpp"
+#include "model/hw_component/sp_reg/sync_reg.hpp"
+#include "model/hw_component/wire.hpp"
 
 namespace vorlent {
+
+class ModelArena;
 
 // The bit width each kind is declared and written with; the two 1-bit state
 // flags have no width field.

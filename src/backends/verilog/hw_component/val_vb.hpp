@@ -3,9 +3,11 @@
 
 #include "backends/verilog/hw_component/common/hcp_base_vb.hpp"
 #include "backends/verilog/hw_component/common/taken_vb.hpp"
-#include "model/model_arena.hpp"
+#include "model/hw_component/val.hpp"
 
 namespace vorlent {
+
+class ModelArena;
 
 class ValVb final : public HcpVbAdapter<HcpBaseVb, Val> {
 public:

@@ -1,6 +1,7 @@
 #include "model/complex_hardware/common/arena_impl_ccp.hpp"
 
 #include "model/common/draw_id_by_take.hpp"
+#include "model/model_arena.hpp"
 #include "model/module/arena_impl_module.hpp"
 
 namespace vorlent {

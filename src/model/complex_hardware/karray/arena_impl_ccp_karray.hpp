@@ -8,9 +8,14 @@
 #include <utility>
 #include <vector>
 
-#include "model/model_arena.hpp"
+#include "model/complex_hardware/common/ccp_ident.hpp"
+#include "model/complex_hardware/karray/kidx.hpp"
+#include "model/controller/clock_mode.hpp"
+#include "model/hw_component/common/hcp_ident.hpp"
 
 namespace vorlent {
+
+class ModelArena;
 
 std::vector<size_t> karray_shape(ModelArena& model, const CcpIdent& karray_i);
 // (name, width) of every field, in declaration order.

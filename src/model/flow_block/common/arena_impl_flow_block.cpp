@@ -1,6 +1,7 @@
 #include "model/flow_block/common/arena_impl_flow_block.hpp"
 
 #include "model/common/draw_id_by_take.hpp"
+#include "model/model_arena.hpp"
 
 namespace vorlent {
 

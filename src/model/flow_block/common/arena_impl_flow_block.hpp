@@ -1,9 +1,13 @@
 // Reaching flow blocks by identity.
 #pragma once
 
-#include "model/model_arena.hpp"
+#include "model/flow_block/common/flow_block_ident.hpp"
+#include "model/flow_block/common/flow_block_kinds.hpp"
+#include "model/nodes/ncp_ident.hpp"
 
 namespace vorlent {
+
+class ModelArena;
 
 // A flow block of any kind, taken out of its arena, used through FlowBlock.
 using TakenFlowBlock = KindRecords<FlowBlockType>::apply<TakenAny, FlowBlock>;
@@ -12,13 +16,6 @@ using TakenFlowBlock = KindRecords<FlowBlockType>::apply<TakenAny, FlowBlock>;
 // default block whose fresh identity draws one global id (two for a
 // pipeline or zync block).
 TakenFlowBlock take_flow_block(ModelArena& model, const FlowBlockIdent& ident);
-
-// Inserts a block into its kind's arena and returns its identity as stored.
-template <class Kind>
-FlowBlockIdent insert_flow_block(ModelArena& model, Kind block) {
-    const ArenaHandle h = model.arena<Kind>().insert(std::move(block));
-    return model.arena<Kind>().get(h).base.ident;
-}
 
 // Takes the block out, asks it for its summary and puts it back.
 NodeWrap summarize_block(ModelArena& model, const FlowBlockIdent& ident);

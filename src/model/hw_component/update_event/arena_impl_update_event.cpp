@@ -1,5 +1,7 @@
 #include "model/hw_component/update_event/arena_impl_update_event.hpp"
 
+#include "model/model_arena.hpp"
+
 namespace vorlent {
 
 namespace {

@@ -1,9 +1,11 @@
 // Finding and taking out update events by identity.
 #pragma once
 
-#include "model/model_arena.hpp"
+#include "model/hw_component/update_event/ue_kinds.hpp"
 
 namespace vorlent {
+
+class ModelArena;
 
 // An event taken out of its arena, used through UpdatingEvent. put_back()
 // returns it to its slot by the handle in its own identity.

@@ -1,6 +1,7 @@
 #include "backends/verilog/hw_component/common/verilog_update_event.hpp"
 
 #include "backends/verilog/hw_component/common/procedure_blk_vb.hpp"
+#include "model/model_arena.hpp"
 
 namespace vorlent {
 

@@ -13,10 +13,13 @@
 #include <string_view>
 
 #include "backends/verilog/hw_component/common/taken_vb.hpp"
-#include "model/model_arena.hpp"
+#include "model/hw_component/common/hcp_ident.hpp"
+#include "model/hw_component/update_event/ue_kinds.hpp"
 #include "util/file/file_writer.hpp"
 
 namespace vorlent {
+
+class ModelArena;
 
 // The destination of an always block. It is out of its arena while the
 // block is written, so its name, width and identity travel as arguments and
