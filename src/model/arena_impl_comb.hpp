@@ -12,9 +12,13 @@
 
 #include "common/error_text.hpp"
 #include "model/hw_component/arena_impl_asm.hpp"
-#include "model/model_arena.hpp"
+#include "model/hw_component/common/hcp_ident.hpp"
+#include "model/hw_component/common/logic_op.hpp"
+#include "model/hw_component/common/slice.hpp"
 
 namespace vorlent {
+
+class ModelArena;
 
 // A signal read over a slice; an absent slice is the whole signal.
 struct CombOperand {

@@ -12,61 +12,24 @@
 #include <vector>
 
 #include "common/arena_base.hpp"
-#include "model/complex_hardware/arb/arb.hpp"
-#include "model/complex_hardware/dyn_counter/dyn_counter.hpp"
-#include "model/complex_hardware/karray/karray.hpp"
-#include "model/flow_block/cond/flow_block_cond.hpp"
-#include "model/flow_block/cond/flow_block_pick.hpp"
-#include "model/flow_block/cond/flow_block_zero_cond.hpp"
-#include "model/flow_block/loops/flow_block_loops.hpp"
-#include "model/flow_block/par/flow_block_par.hpp"
-#include "model/flow_block/pipeline/flow_block_pip.hpp"
-#include "model/flow_block/seq/flow_block_seq.hpp"
-#include "model/flow_block/wait/flow_block_wait.hpp"
-#include "model/flow_block/zync/flow_block_zync.hpp"
-#include "model/hw_component/expression.hpp"
-#include "model/hw_component/io_wire.hpp"
-#include "model/hw_component/mem_blk.hpp"
-#include "model/hw_component/mem_ele.hpp"
-#include "model/hw_component/reg.hpp"
-#include "model/hw_component/sp_reg/cnt_reg.hpp"
-#include "model/hw_component/sp_reg/cond_wait_reg.hpp"
-#include "model/hw_component/sp_reg/cycle_wait_reg.hpp"
-#include "model/hw_component/sp_reg/state_reg.hpp"
-#include "model/hw_component/sp_reg/sync_reg.hpp"
-#include "model/hw_component/update_event/ue_basic.hpp"
-#include "model/hw_component/update_event/ue_cond.hpp"
-#include "model/hw_component/update_event/ue_grp.hpp"
-#include "model/hw_component/update_event/ue_switch.hpp"
-#include "model/hw_component/val.hpp"
-#include "model/hw_component/wire.hpp"
+#include "model/common/kind_list.hpp"
+#include "model/complex_hardware/common/ccp_kinds.hpp"
+#include "model/flow_block/common/flow_block_kinds.hpp"
+#include "model/hw_component/hcp_kinds.hpp"
+#include "model/hw_component/update_event/ue_kinds.hpp"
 #include "model/module/module.hpp"
-#include "model/nodes/asm_node.hpp"
-#include "model/nodes/counter_node.hpp"
-#include "model/nodes/opr_node.hpp"
-#include "model/nodes/pseudo_node.hpp"
-#include "model/nodes/start_node.hpp"
-#include "model/nodes/state_node.hpp"
-#include "model/nodes/syn_node.hpp"
-#include "model/nodes/wait_cond_node.hpp"
-#include "model/nodes/wait_cycle_node.hpp"
+#include "model/nodes/node_kinds.hpp"
+#include "model/stack_entries.hpp"
 
 namespace vorlent {
 
-struct PendingHcp {
-    HcpIdent ident;
-    bool is_user_com;
-};
+// Every element kind of the model: the families' lists and the modules.
+using ModelKinds = ConcatLists<KindRecords<HwComponentType>, KindRecords<UeType>,
+                               KindRecords<NodeType>, KindRecords<CcpType>, TypeList<Module>,
+                               KindRecords<FlowBlockType>>;
 
-struct ModuleTraceEntry {
-    ModuleIdent module;
-    ModuleInitStage stage;
-};
-
-struct FlowBlockStackEntry {
-    FlowBlockIdent block;
-    BlockTrackStatus status;
-};
+template <class T>
+using ArenaGroupOf = ArenaGroup<T>;
 
 class ModelArena {
 public:
@@ -125,30 +88,7 @@ public:
 
 private:
     std::shared_ptr<NameStore> names_ = std::make_shared<NameStore>();
-    std::tuple<
-        // hardware components
-        ArenaGroup<Reg>, ArenaGroup<Wire>, ArenaGroup<IoWire>, ArenaGroup<Val>,
-        ArenaGroup<MemEle>, ArenaGroup<MemBlk>, ArenaGroup<Expression>, ArenaGroup<StateReg>,
-        ArenaGroup<SyncReg>, ArenaGroup<CntReg>, ArenaGroup<CondWaitStateReg>,
-        ArenaGroup<CycleWaitStateReg>,
-        // update events
-        ArenaGroup<UeBasic>, ArenaGroup<UeGrp>, ArenaGroup<UeCond>, ArenaGroup<UeSwitch>,
-        // control nodes
-        ArenaGroup<AsmNode>, ArenaGroup<StartNode>, ArenaGroup<StateNode>, ArenaGroup<SynNode>,
-        ArenaGroup<WaitCondNode>, ArenaGroup<WaitCycleNode>, ArenaGroup<CounterNode>,
-        ArenaGroup<PseudoNode>, ArenaGroup<OprNode>,
-        // complex components
-        ArenaGroup<Arb>, ArenaGroup<Karray>, ArenaGroup<DynCounter>,
-        // modules
-        ArenaGroup<Module>,
-        // flow blocks
-        ArenaGroup<FlowBlockSeq>, ArenaGroup<FlowBlockPar>, ArenaGroup<FlowBlockCond>,
-        ArenaGroup<FlowBlockCondElif>, ArenaGroup<FlowBlockZeroCondIf>,
-        ArenaGroup<FlowBlockZeroCondElif>, ArenaGroup<FlowBlockZeroSwitch>,
-        ArenaGroup<FlowBlockZeroSwitchCase>, ArenaGroup<FlowBlockPick>, ArenaGroup<FlowBlockPickIf>,
-        ArenaGroup<FlowBlockWhile>, ArenaGroup<FlowBlockDoWhile>, ArenaGroup<FlowBlockCounterLoop>,
-        ArenaGroup<FlowBlockWait>, ArenaGroup<FlowBlockPip>, ArenaGroup<FlowBlockZync>>
-        arenas_;
+    ModelKinds::map<ArenaGroupOf>::apply<std::tuple> arenas_;
 };
 
 inline NameStore* name_store_of(const ModelArena& model) { return model.name_store(); }

@@ -3,6 +3,7 @@
 #include "backends/common/graph.hpp"
 #include "backends/common/io_op.hpp"
 #include "model/hw_component/arena_impl_hcp.hpp"
+#include "model/model_arena.hpp"
 
 namespace vorlent {
 

@@ -4,9 +4,11 @@
 // caller's name.
 #pragma once
 
-#include "model/model_arena.hpp"
+#include "model/hw_component/common/hcp_ident.hpp"
 
 namespace vorlent {
+
+class ModelArena;
 
 // Routes the marked components of every module of the top module's tree, in
 // depth-first pre-order and, within a module, in kind and list order. Stops

@@ -1,5 +1,7 @@
 #include "backends/common/graph.hpp"
 
+#include "model/model_arena.hpp"
+
 namespace vorlent {
 
 std::optional<ModuleIdent> DfsModuleIter::next_module(ModelArena& model) {

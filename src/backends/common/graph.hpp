@@ -9,9 +9,12 @@
 #include <unordered_set>
 #include <vector>
 
-#include "model/model_arena.hpp"
+#include "model/hw_component/common/hcp_ident.hpp"
+#include "model/module/module_ident.hpp"
 
 namespace vorlent {
+
+class ModelArena;
 
 // Depth-first pre-order walk from one module: a module before its children,
 // children in the order of its sub-module list.

@@ -8,9 +8,12 @@
 
 #include "common/error_text.hpp"
 #include "model/hw_component/common/hcp_dep.hpp"
-#include "model/model_arena.hpp"
+#include "model/hw_component/common/hcp_ident.hpp"
+#include "model/module/module_ident.hpp"
 
 namespace vorlent {
+
+class ModelArena;
 
 // What the routed components of one module (all kinds but IO_WIRE and
 // MEM_BLOCK) read from other modules. Routing another module does not change

@@ -1,5 +1,6 @@
 #include "backends/common/io_op.hpp"
 
+#include "model/arena_insert.hpp"
 #include "model/hw_component/arena_factory_hcp.hpp"
 #include "model/hw_component/arena_impl_hcp.hpp"
 #include "model/module/arena_impl_module.hpp"

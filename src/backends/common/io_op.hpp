@@ -5,9 +5,12 @@
 #include <optional>
 #include <string_view>
 
-#include "model/model_arena.hpp"
+#include "model/hw_component/common/hcp_ident.hpp"
+#include "model/module/module_ident.hpp"
 
 namespace vorlent {
+
+class ModelArena;
 
 // Direction words of wire names: "OUT" on the driving side, "IN" on the
 // reading side.

@@ -1,6 +1,7 @@
 #include "backends/verilog/arena_ext_vb.hpp"
 
 #include "model/hw_component/arena_impl_hcp.hpp"
+#include "model/model_arena.hpp"
 
 namespace vorlent {
 

@@ -1,3 +1,4 @@
+// How update events are clocked.
 #pragma once
 
 #include <cstdint>

@@ -1,5 +1,6 @@
 #include "model/hw_component/arena_factory_hcp.hpp"
 
+#include "model/arena_insert.hpp"
 #include "model/hw_component/arena_impl_hcp.hpp"
 
 namespace vorlent {

@@ -7,9 +7,14 @@
 #include <optional>
 #include <string_view>
 
-#include "model/model_arena.hpp"
+#include "model/hw_component/common/hcp_ident.hpp"
+#include "model/hw_component/common/logic_op.hpp"
+#include "model/hw_component/common/slice.hpp"
+#include "util/math/vary_val.hpp"
 
 namespace vorlent {
+
+class ModelArena;
 
 // Ties a component just inserted to the module on top of the module trace
 // stack ("module trace stack is empty" without one): the module identity is
@@ -18,14 +23,6 @@ namespace vorlent {
 // module (stage FlowBlockBuild), the pending list. Returns the stamped
 // identity.
 HcpIdent stamp_hw_to_parent_module(ModelArena& model, const HcpIdent& ident, bool is_user_com);
-
-// Inserts a component record made under a new identity and stamps it.
-template <class T>
-HcpIdent insert_and_stamp_hcp(ModelArena& model, T record, bool is_user_com) {
-    const ArenaHandle h = model.arena<T>().insert(std::move(record));
-    const HcpIdent stored = model.arena<T>().get(h).ident;
-    return stamp_hw_to_parent_module(model, stored, is_user_com);
-}
 
 HcpIdent make_reg(ModelArena& model, bool is_user_com, std::string_view name, uint32_t bit_width);
 HcpIdent make_wire(ModelArena& model, bool is_user_com, std::string_view name, uint32_t bit_width);

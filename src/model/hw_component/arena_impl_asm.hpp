@@ -2,11 +2,15 @@
 // the assignment into an assignment node in the current scope.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 
-#include "model/model_arena.hpp"
+#include "model/hw_component/common/hcp_ident.hpp"
+#include "model/hw_component/common/slice.hpp"
 
 namespace vorlent {
+
+class ModelArena;
 
 // How a source was fitted to its destination.
 enum class AsmResize : uint32_t {

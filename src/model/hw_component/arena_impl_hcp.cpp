@@ -1,53 +1,38 @@
 #include "model/hw_component/arena_impl_hcp.hpp"
 
+#include "model/model_arena.hpp"
+
 namespace vorlent {
 
 namespace {
 
-// Calls `f` with a null pointer of the record type behind `t`; the one place
-// that maps a kind to its arena.
+// Calls `f` with the record class behind `t`; Nest stops with `nest_message`.
 template <class F>
 decltype(auto) with_hcp_kind(HwComponentType t, std::string_view nest_message, F&& f) {
-    switch (t) {
-        case HwComponentType::Reg: return f(static_cast<Reg*>(nullptr));
-        case HwComponentType::StateReg: return f(static_cast<StateReg*>(nullptr));
-        case HwComponentType::CondWaitStateReg: return f(static_cast<CondWaitStateReg*>(nullptr));
-        case HwComponentType::CycleWaitStateReg: return f(static_cast<CycleWaitStateReg*>(nullptr));
-        case HwComponentType::CntReg: return f(static_cast<CntReg*>(nullptr));
-        case HwComponentType::SyncReg: return f(static_cast<SyncReg*>(nullptr));
-        case HwComponentType::Wire: return f(static_cast<Wire*>(nullptr));
-        case HwComponentType::Val: return f(static_cast<Val*>(nullptr));
-        case HwComponentType::MemBlockIndexer: return f(static_cast<MemEle*>(nullptr));
-        case HwComponentType::Expression: return f(static_cast<Expression*>(nullptr));
-        case HwComponentType::IoWire: return f(static_cast<IoWire*>(nullptr));
-        case HwComponentType::MemBlock: return f(static_cast<MemBlk*>(nullptr));
-        case HwComponentType::Nest: break;
-    }
-    fatal(format(nest_message, hw_type_debug(t)));
+    return visit_kind(t, f, [&]() -> decltype(f(std::type_identity<Reg>{})) {
+        fatal(format(nest_message, hw_type_debug(t)));
+    });
 }
 
 }  // namespace
 
 const HcpAssignable& get_hcp_assign(const ModelArena& model, const HcpIdent& ident) {
     return with_hcp_kind(ident.hw_type, "HwComponentType {} is not HCP-assignable",
-                         [&](auto* kind) -> const HcpAssignable& {
-                             using T = std::remove_pointer_t<decltype(kind)>;
+                         [&]<class T>(std::type_identity<T>) -> const HcpAssignable& {
                              return model.get<T>(ident);
                          });
 }
 
 HcpAssignable& get_hcp_assign_mut(ModelArena& model, const HcpIdent& ident) {
     return with_hcp_kind(ident.hw_type, "HwComponentType {} is not HCP-assignable",
-                         [&](auto* kind) -> HcpAssignable& {
-                             using T = std::remove_pointer_t<decltype(kind)>;
+                         [&]<class T>(std::type_identity<T>) -> HcpAssignable& {
                              return model.get_mut<T>(ident);
                          });
 }
 
 const HcpAssignable* hcp_in_slot(const ModelArena& model, const HcpIdent& ident) {
     return with_hcp_kind(ident.hw_type, "HwComponentType {} is not HCP-assignable",
-                         [&](auto* kind) -> const HcpAssignable* {
-                             using T = std::remove_pointer_t<decltype(kind)>;
+                         [&]<class T>(std::type_identity<T>) -> const HcpAssignable* {
                              const ArenaGroup<T>& group = model.arena<T>();
                              const T& rec = group.get(ident.handle());
                              if (group.is_taken(ident.handle().index) ||
@@ -59,16 +44,14 @@ const HcpAssignable* hcp_in_slot(const ModelArena& model, const HcpIdent& ident)
 
 HcpBase& hcp_checked_mut(ModelArena& model, const HcpIdent& ident) {
     return with_hcp_kind(ident.hw_type, "HwComponentType {} is not HcpBase",
-                         [&](auto* kind) -> HcpBase& {
-                             using T = std::remove_pointer_t<decltype(kind)>;
+                         [&]<class T>(std::type_identity<T>) -> HcpBase& {
                              return model.checked_mut<T>(ident);
                          });
 }
 
 TakenHcp take_hcp(ModelArena& model, const HcpIdent& ident) {
     return with_hcp_kind(ident.hw_type, "HwComponentType {} is not HcpBase",
-                         [&](auto* kind) -> TakenHcp {
-                             using T = std::remove_pointer_t<decltype(kind)>;
+                         [&]<class T>(std::type_identity<T>) -> TakenHcp {
                              return model.take<T>(ident);
                          });
 }

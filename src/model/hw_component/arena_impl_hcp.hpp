@@ -7,16 +7,17 @@
 #include <string>
 #include <string_view>
 
-#include "model/model_arena.hpp"
+#include "model/hw_component/hcp_kinds.hpp"
 
 namespace vorlent {
+
+class ModelArena;
 
 // A component taken out of its arena, used through HcpBase. put_back() is
 // its replace_back_into_arena: it returns the component to its slot by the
 // handle in its own identity. While it is out, its slot holds the kind's
 // zeroed default record.
-using TakenHcp = TakenAny<HcpBase, Reg, StateReg, CondWaitStateReg, CycleWaitStateReg, CntReg,
-                          SyncReg, Wire, Val, MemEle, Expression, IoWire, MemBlk>;
+using TakenHcp = KindRecords<HwComponentType>::apply<TakenAny, HcpBase>;
 
 // The component as its assignable interface, borrowed in place (the
 // reference holds until the component is taken out). Nest stops with

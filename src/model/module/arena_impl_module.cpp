@@ -1,5 +1,7 @@
 #include "model/module/arena_impl_module.hpp"
 
+#include "model/model_arena.hpp"
+
 namespace vorlent {
 
 ModuleIdent make_module(ModelArena& model, std::string_view name) {

@@ -3,9 +3,12 @@
 
 #include <string_view>
 
-#include "model/model_arena.hpp"
+#include "model/module/module_ident.hpp"
+#include "model/stack_entries.hpp"
 
 namespace vorlent {
+
+class ModelArena;
 
 // Makes a module. Its parent is the module on top of the trace stack (none
 // for a root) and its depth the stack's length. It joins its parent's

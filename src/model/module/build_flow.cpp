@@ -8,6 +8,7 @@
 #include "model/flow_block/common/block_build.hpp"
 #include "model/hw_component/arena_factory_hcp.hpp"
 #include "model/hw_component/arena_impl_hcp.hpp"
+#include "model/model_arena.hpp"
 #include "model/module/arena_impl_module.hpp"
 #include "model/nodes/arena_factory_node.hpp"
 #include "model/nodes/arena_impl_node.hpp"

@@ -6,9 +6,11 @@
 #pragma once
 
 #include "common/error_text.hpp"
-#include "model/model_arena.hpp"
+#include "model/module/module.hpp"
 
 namespace vorlent {
+
+class ModelArena;
 
 // Stops with "build_flow: no top module set" without a top module, and with
 // "top module start node must not be set before build_flow" on a second call.

@@ -1,3 +1,4 @@
+// The identity of a module and the stages of its description.
 #pragma once
 
 #include <cstdint>

@@ -1,6 +1,7 @@
 #include "model/nodes/arena_factory_node.hpp"
 
 #include "model/hw_component/arena_factory_hcp.hpp"
+#include "model/model_arena.hpp"
 
 namespace vorlent {
 

@@ -8,9 +8,14 @@
 #include <string_view>
 #include <vector>
 
-#include "model/model_arena.hpp"
+#include "model/hw_component/common/asm_meta_helper/assign_meta.hpp"
+#include "model/hw_component/common/hcp_ident.hpp"
+#include "model/hw_component/common/logic_op.hpp"
+#include "model/nodes/ncp_ident.hpp"
 
 namespace vorlent {
+
+class ModelArena;
 
 // An assignment node holding exactly `meta`, with an empty trigger set.
 NcpIdent make_asm_node(ModelArena& model, bool is_user_com, std::string_view name,

@@ -4,27 +4,18 @@
 #include <unordered_set>
 
 #include "model/common/draw_id_by_take.hpp"
+#include "model/model_arena.hpp"
 
 namespace vorlent {
 
 namespace {
 
-// Calls `f` with a null pointer of the record type behind `t`; the one place
-// that maps a node kind to its arena.
+// Calls `f` with the record class behind `t`.
 template <class F>
 decltype(auto) with_node_kind(NodeType t, F&& f) {
-    switch (t) {
-        case NodeType::Asm: return f(static_cast<AsmNode*>(nullptr));
-        case NodeType::State: return f(static_cast<StateNode*>(nullptr));
-        case NodeType::Syn: return f(static_cast<SynNode*>(nullptr));
-        case NodeType::Pseudo: return f(static_cast<PseudoNode*>(nullptr));
-        case NodeType::Opr: return f(static_cast<OprNode*>(nullptr));
-        case NodeType::WaitCond: return f(static_cast<WaitCondNode*>(nullptr));
-        case NodeType::WaitCycle: return f(static_cast<WaitCycleNode*>(nullptr));
-        case NodeType::Counter: return f(static_cast<CounterNode*>(nullptr));
-        case NodeType::Start: return f(static_cast<StartNode*>(nullptr));
-    }
-    fatal(format("invalid NodeType {}", int(t)));
+    return visit_kind(t, f, [&]() -> decltype(f(std::type_identity<AsmNode>{})) {
+        fatal(format("invalid NodeType {}", int(t)));
+    });
 }
 
 // Takes the assignment node out, runs `step` on it and puts it back.
@@ -39,22 +30,19 @@ void with_asm_node(ModelArena& model, const NcpIdent& node, std::string_view op,
 }  // namespace
 
 TakenNode take_ncp_node(ModelArena& model, const NcpIdent& ident) {
-    return with_node_kind(ident.node_type, [&](auto* kind) -> TakenNode {
-        using T = std::remove_pointer_t<decltype(kind)>;
+    return with_node_kind(ident.node_type, [&]<class T>(std::type_identity<T>) -> TakenNode {
         return model.take<T>(ident);
     });
 }
 
 const NcpNode& get_ncp_node(const ModelArena& model, const NcpIdent& ident) {
-    return with_node_kind(ident.node_type, [&](auto* kind) -> const NcpNode& {
-        using T = std::remove_pointer_t<decltype(kind)>;
+    return with_node_kind(ident.node_type, [&]<class T>(std::type_identity<T>) -> const NcpNode& {
         return model.get<T>(ident);
     });
 }
 
 NcpNode& get_ncp_node_mut(ModelArena& model, const NcpIdent& ident) {
-    return with_node_kind(ident.node_type, [&](auto* kind) -> NcpNode& {
-        using T = std::remove_pointer_t<decltype(kind)>;
+    return with_node_kind(ident.node_type, [&]<class T>(std::type_identity<T>) -> NcpNode& {
         return model.get_mut<T>(ident);
     });
 }

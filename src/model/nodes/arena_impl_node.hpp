@@ -6,15 +6,16 @@
 #include <vector>
 
 #include "model/flow_block/common/node_wrap.hpp"
-#include "model/model_arena.hpp"
+#include "model/nodes/node_kinds.hpp"
 
 namespace vorlent {
+
+class ModelArena;
 
 // A node of any kind taken out of its arena, used through NcpNode.
 // put_back() is its replace_back_into_arena: it returns the node to its
 // slot by the handle in its own identity.
-using TakenNode = TakenAny<NcpNode, AsmNode, StartNode, StateNode, SynNode, WaitCondNode,
-                           WaitCycleNode, CounterNode, PseudoNode, OprNode>;
+using TakenNode = KindRecords<NodeType>::apply<TakenAny, NcpNode>;
 
 // Takes the node out of the arena its type selects. The slot keeps a
 // default node whose fresh identity draws one global id.

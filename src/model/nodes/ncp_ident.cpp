@@ -6,14 +6,13 @@ namespace vorlent {
 
 std::string_view node_type_display(NodeType t) {
     static constexpr std::array<std::string_view, NODE_TYPE_COUNT> NAMES = {
-        "ASM_NODE",      "STATE_NODE",     "SYN_NODE",     "PSEUDO_NODE", "OPR_NODE",
-        "WAITCOND_NODE", "WAITCYCLE_NODE", "COUNTER_NODE", "START_NODE"};
+        VORLENT_NODE_KINDS(VORLENT_KIND_TEXT)};
     return NAMES.at(size_t(t));
 }
 
 std::string_view node_type_debug(NodeType t) {
     static constexpr std::array<std::string_view, NODE_TYPE_COUNT> NAMES = {
-        "Asm", "State", "Syn", "Pseudo", "Opr", "WaitCond", "WaitCycle", "Counter", "Start"};
+        VORLENT_NODE_KINDS(VORLENT_KIND_DEBUG)};
     return NAMES.at(size_t(t));
 }
 

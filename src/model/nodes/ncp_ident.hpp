@@ -1,3 +1,4 @@
+// The identity of a control node and the control-node kinds.
 #pragma once
 
 #include <cstdint>
@@ -5,22 +6,27 @@
 #include <string_view>
 
 #include "model/common/identifier.hpp"
+#include "model/common/kind_list.hpp"
 
 namespace vorlent {
 
-// The nine control-node kinds; the kind selects the node's arena.
-enum class NodeType : uint8_t {
-    Asm = 0,
-    State = 1,
-    Syn = 2,
-    Pseudo = 3,
-    Opr = 4,
-    WaitCond = 5,
-    WaitCycle = 6,
-    Counter = 7,
-    Start = 8,
-};
-inline constexpr size_t NODE_TYPE_COUNT = 9;
+// The control-node kinds, in tag order: X(tag, record class, text in
+// absolute names). The kind selects the node's arena.
+#define VORLENT_NODE_KINDS(X)                     \
+    X(Asm, AsmNode, "ASM_NODE")                   \
+    X(State, StateNode, "STATE_NODE")             \
+    X(Syn, SynNode, "SYN_NODE")                   \
+    X(Pseudo, PseudoNode, "PSEUDO_NODE")          \
+    X(Opr, OprNode, "OPR_NODE")                   \
+    X(WaitCond, WaitCondNode, "WAITCOND_NODE")    \
+    X(WaitCycle, WaitCycleNode, "WAITCYCLE_NODE") \
+    X(Counter, CounterNode, "COUNTER_NODE")       \
+    X(Start, StartNode, "START_NODE")
+
+enum class NodeType : uint8_t { VORLENT_NODE_KINDS(VORLENT_KIND_TAG) };
+inline constexpr size_t NODE_TYPE_COUNT = 0 VORLENT_NODE_KINDS(VORLENT_KIND_ONE);
+template <>
+inline constexpr size_t KIND_COUNT<NodeType> = NODE_TYPE_COUNT;
 
 // "ASM_NODE", "STATE_NODE", ... as used in absolute names.
 std::string_view node_type_display(NodeType t);

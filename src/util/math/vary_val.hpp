@@ -1,3 +1,4 @@
+// Constants of any width.
 #pragma once
 
 #include <cstddef>

@@ -2,10 +2,11 @@
 // emits. The Verilog tools check every simulated design from Python.
 #include <map>
 
-#include "backends/verilog/backend.hpp"
-#include "backends/verilog/arena_ext_vb.hpp"
-#include "backends/verilog/module/module_vb.hpp"
 #include "backends/vb_test_support.hpp"
+#include "backends/verilog/arena_ext_vb.hpp"
+#include "backends/verilog/backend.hpp"
+#include "backends/verilog/module/module_vb.hpp"
+#include "model/arena_insert.hpp"
 #include "model/flow_block/common/arena_factory_flow_block.hpp"
 #include "model/flow_block/common/flow_block_stack.hpp"
 #include "model/hw_component/arena_impl_asm.hpp"

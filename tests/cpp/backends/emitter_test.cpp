@@ -1,8 +1,9 @@
 // What each component kind writes: declarations, port lines, continuous
 // assignments and always blocks, and the statements of every event kind.
-#include "backends/verilog/hw_component/common/procedure_blk_vb.hpp"
-#include "backends/verilog/arena_ext_vb.hpp"
 #include "backends/vb_test_support.hpp"
+#include "backends/verilog/arena_ext_vb.hpp"
+#include "backends/verilog/hw_component/common/procedure_blk_vb.hpp"
+#include "model/arena_insert.hpp"
 
 using namespace vorlent;
 using namespace vorlent::testing;

@@ -1,8 +1,9 @@
 // The frame of a module's file: header and ports, declarations by kind,
 // sub-module output wires, procedure blocks, instances, endmodule.
+#include "backends/vb_test_support.hpp"
 #include "backends/verilog/backend.hpp"
 #include "backends/verilog/module/module_vb.hpp"
-#include "backends/vb_test_support.hpp"
+#include "model/arena_insert.hpp"
 
 using namespace vorlent;
 using namespace vorlent::testing;

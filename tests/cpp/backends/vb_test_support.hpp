@@ -13,6 +13,7 @@
 #include <string>
 
 #include "hw_component/hcp_test_support.hpp"
+#include "model/arena_insert.hpp"
 #include "util/file/file_writer.hpp"
 
 namespace vorlent::testing {

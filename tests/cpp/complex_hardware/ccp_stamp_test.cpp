@@ -1,3 +1,4 @@
+#include "model/arena_insert.hpp"
 #include "model/complex_hardware/common/arena_impl_ccp.hpp"
 #include "model/module/arena_impl_module.hpp"
 #include "test_support.hpp"

@@ -7,6 +7,7 @@
 
 #include "model/hw_component/arena_impl_hcp.hpp"
 #include "model/hw_component/update_event/arena_impl_update_event.hpp"
+#include "model/model_arena.hpp"
 #include "model/module/arena_impl_module.hpp"
 #include "test_support.hpp"
 

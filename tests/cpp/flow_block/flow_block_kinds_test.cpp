@@ -1,3 +1,4 @@
+#include "model/arena_insert.hpp"
 #include "model/flow_block/common/arena_factory_flow_block.hpp"
 #include "model/flow_block/common/arena_impl_flow_block.hpp"
 #include "model/flow_block/common/flow_block_stack.hpp"

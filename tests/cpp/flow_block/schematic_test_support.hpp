@@ -13,6 +13,7 @@
 #include "model/hw_component/arena_factory_hcp.hpp"
 #include "model/hw_component/arena_impl_asm.hpp"
 #include "model/hw_component/arena_impl_hcp.hpp"
+#include "model/model_arena.hpp"
 #include "model/module/arena_impl_module.hpp"
 #include "model/module/build_flow.hpp"
 #include "model/nodes/arena_factory_node.hpp"

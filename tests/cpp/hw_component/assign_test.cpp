@@ -1,4 +1,5 @@
 #include "hcp_test_support.hpp"
+#include "model/arena_insert.hpp"
 #include "model/controller/asm_mode.hpp"
 #include "model/hw_component/arena_impl_asm.hpp"
 

@@ -2,6 +2,7 @@
 // elements the hardware-component tests need.
 #pragma once
 
+#include "model/arena_insert.hpp"
 #include "model/hw_component/arena_factory_hcp.hpp"
 #include "model/hw_component/arena_impl_hcp.hpp"
 #include "model/hw_component/update_event/arena_factory_update_event.hpp"

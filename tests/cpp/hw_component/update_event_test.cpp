@@ -1,4 +1,5 @@
 #include "event_view.hpp"
+#include "model/arena_insert.hpp"
 #include "model/controller/asm_mode.hpp"
 
 using namespace vorlent;

@@ -6,6 +6,7 @@
 #include "model/flow_block/common/flow_block_stack.hpp"
 #include "model/hw_component/arena_factory_hcp.hpp"
 #include "model/hw_component/arena_impl_hcp.hpp"
+#include "model/model_arena.hpp"
 #include "model/module/arena_impl_module.hpp"
 #include "test_support.hpp"
 

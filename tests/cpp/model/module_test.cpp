@@ -1,3 +1,4 @@
+#include "model/model_arena.hpp"
 #include "model/module/arena_impl_module.hpp"
 #include "test_support.hpp"
 

@@ -4,9 +4,11 @@
 
 #include "backends/verilog/hw_component/common/hcp_base_vb.hpp"
 #include "backends/verilog/hw_component/common/taken_vb.hpp"
-#include "model/model_arena.hpp"
+#include "model/hw_component/expression.hpp"
 
 namespace vorlent {
+
+class ModelArena;
 
 class ExpressionVb final : public HcpVbAdapter<HcpBaseVb, Expression> {
 public:
@@ -20,6 +22,10 @@ public:
     // "assign {name} = {rhs};" An expression without its operands (or
     // without the second one its operation needs) writes nothing.
     void gen_procedure_blk_vb(uint32_t idx, ModelArena& model, FileWriter& fw) override;
+};
+template <>
+struct VbEmitter<Expression> {
+    using type = ExpressionVb;
 };
 
 }  // namespace vorlent

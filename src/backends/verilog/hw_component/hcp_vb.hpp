@@ -8,13 +8,11 @@
 #include "backends/verilog/hw_component/mem_vb.hpp"
 #include "backends/verilog/hw_component/reg_vb.hpp"
 #include "backends/verilog/hw_component/val_vb.hpp"
+#include "model/hw_component/hcp_kinds.hpp"
 
 namespace vorlent {
 
-using TakenHcpVb =
-    TakenVbAny<HcpBaseVb, RegLikeVb<Reg>, RegLikeVb<StateReg>, RegLikeVb<CondWaitStateReg>,
-               RegLikeVb<CycleWaitStateReg>, RegLikeVb<CntReg>, RegLikeVb<SyncReg>,
-               RegLikeVb<Wire>, ValVb, MemEleVb, ExpressionVb, IoWireVb, MemBlkVb>;
+using TakenHcpVb = KindRecords<HwComponentType>::map<VbEmitterOf>::apply<TakenVbAny, HcpBaseVb>;
 
 // Takes the component out of the arena its kind selects. NEST stops with
 // "take_hcp_vb: Nest not yet ported to Verilog backend".

@@ -6,9 +6,11 @@
 
 #include "backends/verilog/hw_component/common/hcp_base_vb.hpp"
 #include "backends/verilog/hw_component/common/taken_vb.hpp"
-#include "model/model_arena.hpp"
+#include "model/hw_component/io_wire.hpp"
 
 namespace vorlent {
+
+class ModelArena;
 
 // The wire's Verilog name: its port name when set, else its absolute name.
 std::string io_wire_var_name_vb(const IoWire& w);
@@ -37,6 +39,10 @@ public:
     void gen_procedure_blk_vb(uint32_t idx, ModelArena& model, FileWriter& fw) override;
 
     const IoWire& io_wire() const { return rec(); }
+};
+template <>
+struct VbEmitter<IoWire> {
+    using type = IoWireVb;
 };
 
 }  // namespace vorlent

@@ -5,9 +5,12 @@
 
 #include "backends/verilog/hw_component/common/hcp_base_vb.hpp"
 #include "backends/verilog/hw_component/common/taken_vb.hpp"
-#include "model/model_arena.hpp"
+#include "model/hw_component/mem_blk.hpp"
+#include "model/hw_component/mem_ele.hpp"
 
 namespace vorlent {
+
+class ModelArena;
 
 class MemBlkVb final : public HcpVbAdapter<HcpBaseVb, MemBlk> {
 public:
@@ -20,6 +23,10 @@ public:
     // "{type} {name} [0:{2^index_width - 1}];" An index width outside
     // [0, 63] has no depth a declaration can state: fatal error.
     void gen_init_line_vb(uint32_t idx, ModelArena& model, FileWriter& fw) override;
+};
+template <>
+struct VbEmitter<MemBlk> {
+    using type = MemBlkVb;
 };
 
 // The last address of a memory of `index_width` address bits, 2^w - 1.
@@ -38,6 +45,10 @@ public:
     // Read: "assign {name} = {mem}[{index}];". Write: the always block of its
     // pool, storing into "{mem}[{index}]".
     void gen_procedure_blk_vb(uint32_t idx, ModelArena& model, FileWriter& fw) override;
+};
+template <>
+struct VbEmitter<MemEle> {
+    using type = MemEleVb;
 };
 
 }  // namespace vorlent

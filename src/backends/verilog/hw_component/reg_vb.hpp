@@ -5,9 +5,17 @@
 
 #include "backends/verilog/hw_component/common/hcp_base_vb.hpp"
 #include "backends/verilog/hw_component/common/taken_vb.hpp"
-#include "model/model_arena.hpp"
+#include "model/hw_component/reg.hpp"
+#include "model/hw_component/sp_reg/cnt_reg.hpp"
+#include "model/hw_component/sp_reg/cond_wait_reg.hpp"
+#include "model/hw_component/sp_reg/cycle_wait_reg.hpp"
+#include "model/hw_component/sp_reg/state_reg.hpp"
+#include "model/hw_component/sp_reg/sync_reg.hpp"
+#include "model/hw_component/wire.hpp"
 
 namespace vorlent {
+
+class ModelArena;
 
 // The bit width each kind is declared and written with; the two 1-bit state
 // flags have no width field.
@@ -44,6 +52,12 @@ public:
     void gen_procedure_blk_vb(uint32_t, ModelArena& model, FileWriter& fw) override {
         write_own_always_block(rec(), vb_width(rec()), rec().ident.abs_name(), model, fw);
     }
+};
+// Every kind with a vb_width is written as a register.
+template <class T>
+    requires requires(const T& r) { vb_width(r); }
+struct VbEmitter<T> {
+    using type = RegLikeVb<T>;
 };
 
 }  // namespace vorlent

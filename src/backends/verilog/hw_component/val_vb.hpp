@@ -3,9 +3,11 @@
 
 #include "backends/verilog/hw_component/common/hcp_base_vb.hpp"
 #include "backends/verilog/hw_component/common/taken_vb.hpp"
-#include "model/model_arena.hpp"
+#include "model/hw_component/val.hpp"
 
 namespace vorlent {
+
+class ModelArena;
 
 class ValVb final : public HcpVbAdapter<HcpBaseVb, Val> {
 public:
@@ -17,6 +19,10 @@ public:
     uint32_t amt_precedure_blk_vb() const override { return 0; }
     // "{type} {name} = {literal};"
     void gen_init_line_vb(uint32_t idx, ModelArena& model, FileWriter& fw) override;
+};
+template <>
+struct VbEmitter<Val> {
+    using type = ValVb;
 };
 
 }  // namespace vorlent

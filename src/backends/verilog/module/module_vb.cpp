@@ -3,6 +3,7 @@
 #include "backends/common/graph.hpp"
 #include "backends/verilog/hw_component/hcp_vb.hpp"
 #include "model/hw_component/arena_impl_hcp.hpp"
+#include "model/model_arena.hpp"
 #include "model/module/build_flow.hpp"
 
 namespace vorlent {

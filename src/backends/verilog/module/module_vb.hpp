@@ -4,10 +4,13 @@
 
 #include <string>
 
-#include "model/model_arena.hpp"
+#include "model/module/module.hpp"
+#include "model/module/module_ident.hpp"
 #include "util/file/file_writer.hpp"
 
 namespace vorlent {
+
+class ModelArena;
 
 // Sorts the pools of the module and of every module below it, parents before
 // children, depth first in list order. Each module is out of its slot while

@@ -1,10 +1,14 @@
+// Making arbiters.
 #pragma once
 
 #include <string_view>
 
-#include "model/model_arena.hpp"
+#include "model/complex_hardware/arb/arb_leaf.hpp"
+#include "model/complex_hardware/common/ccp_ident.hpp"
 
 namespace vorlent {
+
+class ModelArena;
 
 // Makes an arbiter (its master request wire, then its identity), inserts it
 // and stamps it to the traced module; three global ids in all, the last one

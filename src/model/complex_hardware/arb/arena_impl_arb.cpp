@@ -2,6 +2,7 @@
 
 #include "model/common/draw_id_by_take.hpp"
 #include "model/flow_block/common/arena_factory_flow_block.hpp"
+#include "model/model_arena.hpp"
 
 namespace vorlent {
 

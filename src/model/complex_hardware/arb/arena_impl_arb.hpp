@@ -5,10 +5,14 @@
 
 #include <optional>
 
+#include "model/complex_hardware/arb/arb_leaf.hpp"
+#include "model/complex_hardware/common/ccp_ident.hpp"
+#include "model/hw_component/common/hcp_ident.hpp"
 #include "model/hw_component/common/slice.hpp"
-#include "model/model_arena.hpp"
 
 namespace vorlent {
+
+class ModelArena;
 
 size_t arb_add_leaf(ModelArena& model, const CcpIdent& arb_i, int32_t priority);
 size_t arb_add_leaf_locked(ModelArena& model, const CcpIdent& arb_i, int32_t priority,

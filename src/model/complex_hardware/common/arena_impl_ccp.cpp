@@ -1,16 +1,17 @@
 #include "model/complex_hardware/common/arena_impl_ccp.hpp"
 
 #include "model/common/draw_id_by_take.hpp"
+#include "model/model_arena.hpp"
 #include "model/module/arena_impl_module.hpp"
 
 namespace vorlent {
 
 TakenCcp take_ccp(ModelArena& model, const CcpIdent& ident) {
-    switch (ident.ccp_type) {
-        case CcpType::Arb: return model.take<Arb>(ident);
-        case CcpType::Karray: return model.take<Karray>(ident);
-        default: return model.take<DynCounter>(ident);
-    }
+    // A type outside the list reads as a counter.
+    return visit_kind(
+        ident.ccp_type,
+        [&]<class T>(std::type_identity<T>) -> TakenCcp { return model.take<T>(ident); },
+        [&]() -> TakenCcp { return model.take<DynCounter>(ident); });
 }
 
 Taken<Karray> take_karray(ModelArena& model, const CcpIdent& ident) { return model.take<Karray>(ident); }

@@ -1,11 +1,14 @@
 // Reaching complex components by identity, and tying new ones to their module.
 #pragma once
 
-#include "model/model_arena.hpp"
+#include "model/complex_hardware/common/ccp_ident.hpp"
+#include "model/complex_hardware/common/ccp_kinds.hpp"
 
 namespace vorlent {
 
-using TakenCcp = TakenAny<CcpBase, Arb, Karray, DynCounter>;
+class ModelArena;
+
+using TakenCcp = KindRecords<CcpType>::apply<TakenAny, CcpBase>;
 
 // Takes the component out of the arena its type selects (ARB, KARRAY, any
 // other DCNT); the placeholder left in the slot draws one global id.
@@ -21,13 +24,5 @@ Taken<Karray> take_karray(ModelArena& model, const CcpIdent& ident);
 // placeholder), and the module lists it. `ident` is updated in place and
 // returned.
 CcpIdent stamp_ccp_to_parent_module(ModelArena& model, CcpIdent& ident);
-
-// Inserts a complex component made under a new identity and stamps it.
-template <class T>
-CcpIdent insert_and_stamp_ccp(ModelArena& model, T component) {
-    const ArenaHandle h = model.arena<T>().insert(std::move(component));
-    CcpIdent ident = model.arena<T>().get(h).ident;
-    return stamp_ccp_to_parent_module(model, ident);
-}
 
 }  // namespace vorlent

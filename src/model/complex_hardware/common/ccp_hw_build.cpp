@@ -3,6 +3,7 @@
 #include "model/controller/asm_mode.hpp"
 #include "model/hw_component/arena_impl_hcp.hpp"
 #include "model/hw_component/update_event/arena_factory_update_event.hpp"
+#include "model/model_arena.hpp"
 
 namespace vorlent {
 

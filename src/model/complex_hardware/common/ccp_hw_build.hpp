@@ -1,9 +1,11 @@
 // Small hardware-building steps shared by the complex components.
 #pragma once
 
-#include "model/model_arena.hpp"
+#include "model/hw_component/common/hcp_ident.hpp"
 
 namespace vorlent {
+
+class ModelArena;
 
 // Drives the 1-bit wire `wire` from bit 0 of `src`: one basic clock-free
 // event at the fixed internal priority 50, put into the wire's pool. A wire

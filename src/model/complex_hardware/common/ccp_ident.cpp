@@ -3,21 +3,13 @@
 namespace vorlent {
 
 std::string_view ccp_type_display(CcpType t) {
-    switch (t) {
-        case CcpType::Arb: return "ARB";
-        case CcpType::Karray: return "KARRAY";
-        case CcpType::DynCounter: return "DCNT";
-    }
-    return "ARB";
+    static constexpr std::string_view NAMES[] = {VORLENT_CCP_KINDS(VORLENT_KIND_TEXT)};
+    return size_t(t) < KIND_COUNT<CcpType> ? NAMES[size_t(t)] : NAMES[0];
 }
 
 std::string debug_repr(CcpType t) {
-    switch (t) {
-        case CcpType::Arb: return "Arb";
-        case CcpType::Karray: return "Karray";
-        case CcpType::DynCounter: return "DynCounter";
-    }
-    return "Arb";
+    static constexpr std::string_view NAMES[] = {VORLENT_CCP_KINDS(VORLENT_KIND_DEBUG)};
+    return std::string(size_t(t) < KIND_COUNT<CcpType> ? NAMES[size_t(t)] : NAMES[0]);
 }
 
 CcpIdent CcpIdent::make(CcpType ccp_type, bool is_user_com, std::string_view rel_name) {

@@ -1,14 +1,25 @@
+// The identity of a complex component and the complex-component kinds.
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <string_view>
 
+#include "model/common/kind_list.hpp"
 #include "model/module/module_ident.hpp"
 
 namespace vorlent {
 
-enum class CcpType : uint8_t { Arb = 0, Karray = 1, DynCounter = 2 };
+// The complex-component kinds, in tag order: X(tag, record class, text in
+// absolute names).
+#define VORLENT_CCP_KINDS(X)                 \
+    X(Arb, Arb, "ARB")                       \
+    X(Karray, Karray, "KARRAY")              \
+    X(DynCounter, DynCounter, "DCNT")
+
+enum class CcpType : uint8_t { VORLENT_CCP_KINDS(VORLENT_KIND_TAG) };
+template <>
+inline constexpr size_t KIND_COUNT<CcpType> = 0 VORLENT_CCP_KINDS(VORLENT_KIND_ONE);
 
 // "ARB", "KARRAY", "DCNT" as used in absolute names.
 std::string_view ccp_type_display(CcpType t);

@@ -1,5 +1,6 @@
 #include "model/complex_hardware/dyn_counter/arena_factory_dyn_counter.hpp"
 
+#include "model/arena_insert.hpp"
 #include "model/complex_hardware/common/arena_impl_ccp.hpp"
 
 namespace vorlent {

@@ -1,10 +1,13 @@
+// Making dynamic counters.
 #pragma once
 
 #include <string_view>
 
-#include "model/model_arena.hpp"
+#include "model/complex_hardware/common/ccp_ident.hpp"
 
 namespace vorlent {
+
+class ModelArena;
 
 // Makes a dynamic counter (its register, then its identity), inserts it and
 // stamps it to the traced module. A width below 1 stops before anything is

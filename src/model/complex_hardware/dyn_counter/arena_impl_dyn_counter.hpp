@@ -6,10 +6,13 @@
 #include <optional>
 
 #include "common/error_text.hpp"
+#include "model/complex_hardware/common/ccp_ident.hpp"
+#include "model/hw_component/common/hcp_ident.hpp"
 #include "model/hw_component/common/slice.hpp"
-#include "model/model_arena.hpp"
 
 namespace vorlent {
+
+class ModelArena;
 
 // Resolves the addend's and the enable's slices first (under "{counter
 // name}_addend" and "_en": the signal itself or a new "{}_CONDSLICE"

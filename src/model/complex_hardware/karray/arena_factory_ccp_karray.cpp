@@ -1,5 +1,6 @@
 #include "model/complex_hardware/karray/arena_factory_ccp_karray.hpp"
 
+#include "model/arena_insert.hpp"
 #include "model/complex_hardware/common/arena_impl_ccp.hpp"
 
 namespace vorlent {

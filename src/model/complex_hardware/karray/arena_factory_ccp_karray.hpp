@@ -6,9 +6,12 @@
 #include <utility>
 #include <vector>
 
-#include "model/model_arena.hpp"
+#include "model/complex_hardware/common/ccp_ident.hpp"
+#include "model/hw_component/common/hw_type.hpp"
 
 namespace vorlent {
+
+class ModelArena;
 
 // Karray::make (its element components first, then its identity), inserted
 // and stamped to the traced module. Returns the stamped identity.

@@ -9,10 +9,15 @@
 #include <utility>
 #include <vector>
 
+#include "model/complex_hardware/common/ccp_ident.hpp"
+#include "model/complex_hardware/karray/kidx.hpp"
+#include "model/controller/clock_mode.hpp"
 #include "model/hw_component/int_constant.hpp"
-#include "model/model_arena.hpp"
+#include "model/hw_component/common/hcp_ident.hpp"
 
 namespace vorlent {
+
+class ModelArena;
 
 std::vector<size_t> karray_shape(ModelArena& model, const CcpIdent& karray_i);
 // (name, width) of every field, in declaration order.

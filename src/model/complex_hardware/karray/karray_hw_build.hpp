@@ -8,9 +8,11 @@
 #include <string_view>
 
 #include "model/complex_hardware/karray/karray_env.hpp"
-#include "model/model_arena.hpp"
+#include "model/hw_component/common/hcp_ident.hpp"
 
 namespace vorlent {
+
+class ModelArena;
 
 // `index == i` for dimension size `n`: the constant "{S}_EQ{i}" of the
 // dimension's index bits and the expression "{S}_EQ{i}_C", S the index

@@ -1,5 +1,6 @@
 #include "model/flow_block/common/arena_factory_flow_block.hpp"
 
+#include "model/arena_insert.hpp"
 #include "model/flow_block/common/arena_impl_flow_block.hpp"
 #include "model/hw_component/arena_factory_hcp.hpp"
 #include "model/hw_component/arena_impl_hcp.hpp"

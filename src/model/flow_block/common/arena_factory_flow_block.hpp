@@ -7,10 +7,13 @@
 #include <optional>
 #include <string_view>
 
+#include "model/flow_block/common/flow_block_ident.hpp"
+#include "model/hw_component/common/hcp_ident.hpp"
 #include "model/hw_component/common/slice.hpp"
-#include "model/model_arena.hpp"
 
 namespace vorlent {
+
+class ModelArena;
 
 FlowBlockIdent make_flow_block_seq(ModelArena& model, std::string_view name);
 FlowBlockIdent make_flow_block_par_auto(ModelArena& model, std::string_view name);

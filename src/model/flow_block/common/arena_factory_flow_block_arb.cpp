@@ -1,5 +1,6 @@
 #include "model/flow_block/common/arena_factory_flow_block_arb.hpp"
 
+#include "model/arena_insert.hpp"
 #include "model/complex_hardware/arb/arena_impl_arb.hpp"
 #include "model/flow_block/common/arena_impl_flow_block.hpp"
 

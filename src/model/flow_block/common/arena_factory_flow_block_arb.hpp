@@ -8,9 +8,14 @@
 #include <string_view>
 #include <vector>
 
-#include "model/model_arena.hpp"
+#include "model/complex_hardware/common/ccp_ident.hpp"
+#include "model/flow_block/common/flow_block_ident.hpp"
+#include "model/flow_block/zync/flow_block_zync.hpp"
+#include "model/hw_component/common/hcp_ident.hpp"
 
 namespace vorlent {
+
+class ModelArena;
 
 // Registers a plain leaf at `priority` (one locked on Req with `auto_req`)
 // on the arbiter, then makes the PIPELINE block. A non-arbiter identity is

@@ -1,28 +1,21 @@
 // Reaching flow blocks by identity.
 #pragma once
 
-#include "model/model_arena.hpp"
+#include "model/flow_block/common/flow_block_ident.hpp"
+#include "model/flow_block/common/flow_block_kinds.hpp"
+#include "model/nodes/ncp_ident.hpp"
 
 namespace vorlent {
 
+class ModelArena;
+
 // A flow block of any kind, taken out of its arena, used through FlowBlock.
-using TakenFlowBlock =
-    TakenAny<FlowBlock, FlowBlockSeq, FlowBlockPar, FlowBlockCond, FlowBlockCondElif,
-             FlowBlockZeroCondIf, FlowBlockZeroCondElif, FlowBlockZeroSwitch,
-             FlowBlockZeroSwitchCase, FlowBlockWhile, FlowBlockDoWhile, FlowBlockCounterLoop,
-             FlowBlockWait, FlowBlockPip, FlowBlockZync, FlowBlockPick, FlowBlockPickIf>;
+using TakenFlowBlock = KindRecords<FlowBlockType>::apply<TakenAny, FlowBlock>;
 
 // Takes the block out of the arena its type selects. The slot keeps a
 // default block whose fresh identity draws one global id (two for a
 // pipeline or zync block).
 TakenFlowBlock take_flow_block(ModelArena& model, const FlowBlockIdent& ident);
-
-// Inserts a block into its kind's arena and returns its identity as stored.
-template <class Kind>
-FlowBlockIdent insert_flow_block(ModelArena& model, Kind block) {
-    const ArenaHandle h = model.arena<Kind>().insert(std::move(block));
-    return model.arena<Kind>().get(h).base.ident;
-}
 
 // Takes the block out, asks it for its summary and puts it back.
 NodeWrap summarize_block(ModelArena& model, const FlowBlockIdent& ident);

@@ -6,17 +6,13 @@ namespace vorlent {
 
 std::string_view flow_block_type_display(FlowBlockType t) {
     static constexpr std::array<std::string_view, FLOW_BLOCK_TYPE_COUNT> NAMES = {
-        "SEQUENTIAL",  "PARALLEL",     "COND_IF",     "COND_ELIF", "ZERO_COND_IF", "ZERO_COND_ELIF",
-        "ZERO_SWITCH", "ZERO_SWITCH_CASE", "WHILE_LOOP", "DO_WHILE", "COUNTER_LOOP", "WAIT",
-        "PIPELINE",    "ZYNC",         "PICK",        "PICK_IF"};
+        VORLENT_FLOW_BLOCK_KINDS(VORLENT_KIND_TEXT)};
     return NAMES.at(size_t(t));
 }
 
 std::string_view flow_block_type_debug(FlowBlockType t) {
     static constexpr std::array<std::string_view, FLOW_BLOCK_TYPE_COUNT> NAMES = {
-        "Sequential", "Parallel",       "CondIf",    "CondElif", "ZeroCondIf",  "ZeroCondElif",
-        "ZeroSwitch", "ZeroSwitchCase", "WhileLoop", "DoWhile",  "CounterLoop", "Wait",
-        "Pipeline",   "Zync",           "Pick",      "PickIf"};
+        VORLENT_FLOW_BLOCK_KINDS(VORLENT_KIND_DEBUG)};
     return NAMES.at(size_t(t));
 }
 

@@ -1,3 +1,5 @@
+// The identity of a flow block, the flow-block kinds and how a block joins
+// the block around it.
 #pragma once
 
 #include <cstdint>
@@ -5,28 +7,34 @@
 #include <string_view>
 
 #include "model/common/identifier.hpp"
+#include "model/common/kind_list.hpp"
 
 namespace vorlent {
 
-enum class FlowBlockType : uint8_t {
-    Sequential = 0,
-    Parallel,
-    CondIf,
-    CondElif,
-    ZeroCondIf,
-    ZeroCondElif,
-    ZeroSwitch,
-    ZeroSwitchCase,
-    WhileLoop,
-    DoWhile,
-    CounterLoop,
-    Wait,
-    Pipeline,
-    Zync,
-    Pick,
-    PickIf,
-};
-inline constexpr size_t FLOW_BLOCK_TYPE_COUNT = 16;
+// The flow-block kinds, in tag order: X(tag, record class, text in absolute
+// names). The kind selects the block's arena.
+#define VORLENT_FLOW_BLOCK_KINDS(X)                             \
+    X(Sequential, FlowBlockSeq, "SEQUENTIAL")                   \
+    X(Parallel, FlowBlockPar, "PARALLEL")                       \
+    X(CondIf, FlowBlockCond, "COND_IF")                         \
+    X(CondElif, FlowBlockCondElif, "COND_ELIF")                 \
+    X(ZeroCondIf, FlowBlockZeroCondIf, "ZERO_COND_IF")          \
+    X(ZeroCondElif, FlowBlockZeroCondElif, "ZERO_COND_ELIF")    \
+    X(ZeroSwitch, FlowBlockZeroSwitch, "ZERO_SWITCH")           \
+    X(ZeroSwitchCase, FlowBlockZeroSwitchCase, "ZERO_SWITCH_CASE") \
+    X(WhileLoop, FlowBlockWhile, "WHILE_LOOP")                  \
+    X(DoWhile, FlowBlockDoWhile, "DO_WHILE")                    \
+    X(CounterLoop, FlowBlockCounterLoop, "COUNTER_LOOP")        \
+    X(Wait, FlowBlockWait, "WAIT")                              \
+    X(Pipeline, FlowBlockPip, "PIPELINE")                       \
+    X(Zync, FlowBlockZync, "ZYNC")                              \
+    X(Pick, FlowBlockPick, "PICK")                              \
+    X(PickIf, FlowBlockPickIf, "PICK_IF")
+
+enum class FlowBlockType : uint8_t { VORLENT_FLOW_BLOCK_KINDS(VORLENT_KIND_TAG) };
+inline constexpr size_t FLOW_BLOCK_TYPE_COUNT = 0 VORLENT_FLOW_BLOCK_KINDS(VORLENT_KIND_ONE);
+template <>
+inline constexpr size_t KIND_COUNT<FlowBlockType> = FLOW_BLOCK_TYPE_COUNT;
 
 // "SEQUENTIAL", "PARALLEL", ... as used in absolute names.
 std::string_view flow_block_type_display(FlowBlockType t);

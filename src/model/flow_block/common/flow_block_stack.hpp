@@ -5,9 +5,12 @@
 #pragma once
 
 #include "common/error_text.hpp"
-#include "model/model_arena.hpp"
+#include "model/flow_block/common/flow_block_ident.hpp"
+#include "model/nodes/ncp_ident.hpp"
 
 namespace vorlent {
+
+class ModelArena;
 
 // Opens a block. A lazily closed head on top is closed for good first,
 // unless the new block is a continuation (ConFlow).

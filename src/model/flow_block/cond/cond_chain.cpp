@@ -2,7 +2,6 @@
 
 #include "common/fatal.hpp"
 #include "model/hw_component/arena_factory_hcp.hpp"
-#include "model/model_arena.hpp"
 
 namespace vorlent {
 

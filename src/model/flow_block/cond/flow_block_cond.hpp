@@ -1,3 +1,5 @@
+// The conditional blocks: the head of a chain (cif, sif) and its elif
+// continuations.
 #pragma once
 
 #include <optional>

@@ -1,3 +1,4 @@
+// The pick block and its branches (pif, pidef).
 #pragma once
 
 #include <optional>

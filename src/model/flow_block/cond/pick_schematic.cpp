@@ -7,6 +7,7 @@
 #include "model/common/draw_id_by_take.hpp"
 #include "model/flow_block/common/arena_impl_flow_block.hpp"
 #include "model/hw_component/arena_factory_hcp.hpp"
+#include "model/model_arena.hpp"
 #include "model/nodes/arena_factory_node.hpp"
 #include "model/nodes/arena_impl_node.hpp"
 

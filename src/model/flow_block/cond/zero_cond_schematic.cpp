@@ -6,6 +6,8 @@
 #include "model/common/draw_id_by_take.hpp"
 #include "model/flow_block/common/block_build.hpp"
 #include "model/flow_block/cond/cond_chain.hpp"
+#include "model/flow_block/cond/flow_block_zero_cond.hpp"
+#include "model/model_arena.hpp"
 #include "model/hw_component/common/asm_meta_helper/assign_meta_pools.hpp"
 #include "model/nodes/arena_factory_node.hpp"
 

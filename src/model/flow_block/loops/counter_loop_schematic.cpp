@@ -11,6 +11,7 @@
 #include "model/flow_block/common/arena_impl_flow_block.hpp"
 #include "model/flow_block/common/pass_restart.hpp"
 #include "model/hw_component/arena_factory_hcp.hpp"
+#include "model/model_arena.hpp"
 #include "model/nodes/arena_factory_node.hpp"
 #include "model/nodes/arena_impl_node.hpp"
 

@@ -1,3 +1,4 @@
+// The parallel block.
 #pragma once
 
 #include <optional>

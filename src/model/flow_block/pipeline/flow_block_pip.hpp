@@ -1,3 +1,4 @@
+// The pipeline block.
 #pragma once
 
 #include <optional>

@@ -1,7 +1,6 @@
 #include "model/flow_block/seq/flow_block_seq.hpp"
 
 #include "common/fatal.hpp"
-#include "model/model_arena.hpp"
 
 namespace vorlent {
 

@@ -1,3 +1,4 @@
+// The wait block: wait for a condition or for a number of cycles.
 #pragma once
 
 #include <optional>

@@ -1,3 +1,4 @@
+// The zync block and the arbiters it contends on.
 #pragma once
 
 #include <optional>

@@ -12,6 +12,7 @@
 #include "model/flow_block/common/block_build.hpp"
 #include "model/flow_block/zync/flow_block_zync.hpp"
 #include "model/hw_component/arena_factory_hcp.hpp"
+#include "model/model_arena.hpp"
 #include "model/nodes/arena_factory_node.hpp"
 #include "model/nodes/arena_impl_node.hpp"
 

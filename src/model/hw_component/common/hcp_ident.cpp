@@ -6,11 +6,9 @@ namespace vorlent {
 
 namespace {
 constexpr std::array<std::string_view, HW_COMPONENT_TYPE_COUNT> DISPLAY = {
-    "REG",  "SR_ST", "SR_CDWT", "SR_CYWT",           "CNT_REG", "SR_SY",   "WIRE",
-    "NEST", "VAL",   "MEM_BLOCK_INDEXER", "EXPR",    "IO_WIRE", "MEM_BLOCK"};
+    VORLENT_HCP_KINDS(VORLENT_KIND_TEXT)};
 constexpr std::array<std::string_view, HW_COMPONENT_TYPE_COUNT> DEBUG = {
-    "Reg",  "StateReg", "CondWaitStateReg", "CycleWaitStateReg", "CntReg", "SyncReg", "Wire",
-    "Nest", "Val",      "MemBlockIndexer",  "Expression",        "IoWire", "MemBlock"};
+    VORLENT_HCP_KINDS(VORLENT_KIND_DEBUG)};
 }  // namespace
 
 std::string_view hw_type_display(HwComponentType t) { return DISPLAY.at(size_t(t)); }

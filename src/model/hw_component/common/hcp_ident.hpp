@@ -1,3 +1,4 @@
+// The identity of a hardware component.
 #pragma once
 
 #include <cstdint>

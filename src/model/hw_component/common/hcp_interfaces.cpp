@@ -1,7 +1,6 @@
 #include "model/hw_component/common/hcp_interfaces.hpp"
 
 #include "model/controller/asm_mode.hpp"
-#include "model/model_arena.hpp"
 #include "model/hw_component/update_event/arena_factory_update_event.hpp"
 #include "model/hw_component/update_event/arena_impl_update_event.hpp"
 #include "model/nodes/arena_factory_node.hpp"

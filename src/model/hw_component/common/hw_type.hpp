@@ -1,3 +1,4 @@
+// The hardware-component kinds and the sensitivity a component is made with.
 #pragma once
 
 #include <cstddef>
@@ -5,26 +6,32 @@
 #include <string>
 #include <string_view>
 
+#include "model/common/kind_list.hpp"
+
 namespace vorlent {
 
-// The 13 hardware-component kinds. The tag indexes a module's component
-// lists and selects the component's arena. Nest has no component behind it.
-enum class HwComponentType : uint8_t {
-    Reg = 0,
-    StateReg = 1,
-    CondWaitStateReg = 2,
-    CycleWaitStateReg = 3,
-    CntReg = 4,
-    SyncReg = 5,
-    Wire = 6,
-    Nest = 7,
-    Val = 8,
-    MemBlockIndexer = 9,
-    Expression = 10,
-    IoWire = 11,
-    MemBlock = 12,
-};
-inline constexpr size_t HW_COMPONENT_TYPE_COUNT = 13;
+// The hardware-component kinds, in tag order: X(tag, record class, text in
+// absolute names). The tag indexes a module's component lists and selects
+// the component's arena. Nest has no component behind it.
+#define VORLENT_HCP_KINDS(X)                            \
+    X(Reg, Reg, "REG")                                  \
+    X(StateReg, StateReg, "SR_ST")                      \
+    X(CondWaitStateReg, CondWaitStateReg, "SR_CDWT")    \
+    X(CycleWaitStateReg, CycleWaitStateReg, "SR_CYWT")  \
+    X(CntReg, CntReg, "CNT_REG")                        \
+    X(SyncReg, SyncReg, "SR_SY")                        \
+    X(Wire, Wire, "WIRE")                               \
+    X(Nest, void, "NEST")                               \
+    X(Val, Val, "VAL")                                  \
+    X(MemBlockIndexer, MemEle, "MEM_BLOCK_INDEXER")     \
+    X(Expression, Expression, "EXPR")                   \
+    X(IoWire, IoWire, "IO_WIRE")                        \
+    X(MemBlock, MemBlk, "MEM_BLOCK")
+
+enum class HwComponentType : uint8_t { VORLENT_HCP_KINDS(VORLENT_KIND_TAG) };
+inline constexpr size_t HW_COMPONENT_TYPE_COUNT = 0 VORLENT_HCP_KINDS(VORLENT_KIND_ONE);
+template <>
+inline constexpr size_t KIND_COUNT<HwComponentType> = HW_COMPONENT_TYPE_COUNT;
 
 // "REG", "SR_ST", ... as used in absolute names.
 std::string_view hw_type_display(HwComponentType t);

@@ -1,3 +1,4 @@
+// The operators of expressions and their names.
 #pragma once
 
 #include <cstddef>

@@ -1,3 +1,4 @@
+// Bit ranges of signals.
 #pragma once
 
 #include <cstdint>

@@ -1,5 +1,6 @@
 #include "model/hw_component/sp_reg/arena_factory_sp_reg.hpp"
 
+#include "model/arena_insert.hpp"
 #include "model/hw_component/arena_factory_hcp.hpp"
 
 namespace vorlent {

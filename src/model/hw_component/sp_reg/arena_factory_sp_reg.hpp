@@ -6,9 +6,11 @@
 #include <cstdint>
 #include <string_view>
 
-#include "model/model_arena.hpp"
+#include "model/hw_component/common/hcp_ident.hpp"
 
 namespace vorlent {
+
+class ModelArena;
 
 // The constants "{name}_SET" and "{name}_UNSET", then the 1-bit register.
 HcpIdent make_state_reg(ModelArena& model, std::string_view name);

@@ -8,16 +8,13 @@
 
 #include <optional>
 
-#include "model/model_arena.hpp"
+#include "model/controller/clock_mode.hpp"
+#include "model/hw_component/common/hcp_ident.hpp"
+#include "model/hw_component/update_event/update_event_ident.hpp"
 
 namespace vorlent {
 
-// Inserts an event made under a new identity; returns its identity as stored.
-template <class T>
-UpdateEventIdent insert_ue(ModelArena& model, T&& ue) {
-    const ArenaHandle h = model.arena<T>().insert(std::move(ue));
-    return model.arena<T>().get(h).ident;
-}
+class ModelArena;
 
 // A basic event: destination [des_start, des_stop) takes source
 // [src_start, src_stop). With `use_cur_pri` the priority is the calling

@@ -1,44 +1,36 @@
 #include "model/hw_component/update_event/arena_impl_update_event.hpp"
 
+#include "model/model_arena.hpp"
+
 namespace vorlent {
 
 namespace {
-[[noreturn]] void untyped() { fatal("UpdateEventIdent has UeType::Untype"); }
+// Calls `f` with the record class behind the event's kind; Untype stops.
+template <class F>
+decltype(auto) with_ue_kind(const UpdateEventIdent& ue, F&& f) {
+    return visit_kind(ue.kind, f, []() -> decltype(f(std::type_identity<UeBasic>{})) {
+        fatal("UpdateEventIdent has UeType::Untype");
+    });
+}
 }  // namespace
 
 const UeCommon& get_ue_common(const ModelArena& model, const UpdateEventIdent& ue) {
-    switch (ue.kind) {
-        case UeType::Basic: return model.get<UeBasic>(ue).common;
-        case UeType::Grp: return model.get<UeGrp>(ue).common;
-        case UeType::Cond: return model.get<UeCond>(ue).common;
-        case UeType::Switch: return model.get<UeSwitch>(ue).common;
-        case UeType::Untype: break;
-    }
-    untyped();
+    return with_ue_kind(ue, [&]<class T>(std::type_identity<T>) -> const UeCommon& {
+        return model.get<T>(ue).common;
+    });
 }
 
 TakenUe take_ue(ModelArena& model, const UpdateEventIdent& ue) {
-    switch (ue.kind) {
-        case UeType::Basic: return model.take<UeBasic>(ue);
-        case UeType::Grp: return model.take<UeGrp>(ue);
-        case UeType::Cond: return model.take<UeCond>(ue);
-        case UeType::Switch: return model.take<UeSwitch>(ue);
-        case UeType::Untype: break;
-    }
-    untyped();
+    return with_ue_kind(ue,
+                        [&]<class T>(std::type_identity<T>) -> TakenUe { return model.take<T>(ue); });
 }
 
 namespace {
 // The event in place, with the checks of take_ue.
 UpdatingEvent& ue_checked_mut(ModelArena& model, const UpdateEventIdent& ue) {
-    switch (ue.kind) {
-        case UeType::Basic: return model.checked_mut<UeBasic>(ue);
-        case UeType::Grp: return model.checked_mut<UeGrp>(ue);
-        case UeType::Cond: return model.checked_mut<UeCond>(ue);
-        case UeType::Switch: return model.checked_mut<UeSwitch>(ue);
-        case UeType::Untype: break;
-    }
-    untyped();
+    return with_ue_kind(ue, [&]<class T>(std::type_identity<T>) -> UpdatingEvent& {
+        return model.checked_mut<T>(ue);
+    });
 }
 
 // Runs `visit` on the event and on every event nested in it, each read in

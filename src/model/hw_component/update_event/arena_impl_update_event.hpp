@@ -1,13 +1,15 @@
 // Finding and taking out update events by identity.
 #pragma once
 
-#include "model/model_arena.hpp"
+#include "model/hw_component/update_event/ue_kinds.hpp"
 
 namespace vorlent {
 
+class ModelArena;
+
 // An event taken out of its arena, used through UpdatingEvent. put_back()
 // returns it to its slot by the handle in its own identity.
-using TakenUe = TakenAny<UpdatingEvent, UeBasic, UeGrp, UeCond, UeSwitch>;
+using TakenUe = KindRecords<UeType>::apply<TakenAny, UpdatingEvent>;
 
 // The event's common part, read in place (the reference dies at the next
 // insert into that event's arena). UE_UNTYPE stops with "UpdateEventIdent

@@ -3,14 +3,8 @@
 namespace vorlent {
 
 std::string_view ue_type_display(UeType t) {
-    switch (t) {
-        case UeType::Basic: return "UE_BASIC";
-        case UeType::Grp: return "UE_GRP";
-        case UeType::Cond: return "UE_COND";
-        case UeType::Switch: return "UE_SWITCH";
-        case UeType::Untype: return "UE_UNTYPE";
-    }
-    return "UE_UNTYPE";
+    static constexpr std::string_view NAMES[] = {VORLENT_UE_KINDS(VORLENT_KIND_TEXT)};
+    return size_t(t) < KIND_COUNT<UeType> ? NAMES[size_t(t)] : "UE_UNTYPE";
 }
 
 UpdateEventIdent UpdateEventIdent::make(UeType kind) {

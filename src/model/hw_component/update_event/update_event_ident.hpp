@@ -1,3 +1,4 @@
+// The identity of an update event and the update-event kinds.
 #pragma once
 
 #include <cstdint>
@@ -5,11 +6,22 @@
 #include <string_view>
 
 #include "model/common/identifier.hpp"
+#include "model/common/kind_list.hpp"
 
 namespace vorlent {
 
-// The kind of an update event. Untype has no record.
-enum class UeType : uint8_t { Basic = 0, Grp = 1, Cond = 2, Switch = 3, Untype = 4 };
+// The update-event kinds, in tag order: X(tag, record class, text in
+// absolute names). Untype has no record.
+#define VORLENT_UE_KINDS(X)           \
+    X(Basic, UeBasic, "UE_BASIC")     \
+    X(Grp, UeGrp, "UE_GRP")           \
+    X(Cond, UeCond, "UE_COND")        \
+    X(Switch, UeSwitch, "UE_SWITCH")  \
+    X(Untype, void, "UE_UNTYPE")
+
+enum class UeType : uint8_t { VORLENT_UE_KINDS(VORLENT_KIND_TAG) };
+template <>
+inline constexpr size_t KIND_COUNT<UeType> = 0 VORLENT_UE_KINDS(VORLENT_KIND_ONE);
 
 // "UE_BASIC", "UE_GRP", "UE_COND", "UE_SWITCH", "UE_UNTYPE".
 std::string_view ue_type_display(UeType t);

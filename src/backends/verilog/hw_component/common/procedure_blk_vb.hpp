@@ -6,6 +6,8 @@
 #include <string_view>
 
 #include "backends/verilog/hw_component/common/verilog_update_event.hpp"
+#include "model/hw_component/common/slice.hpp"
+#include "model/hw_component/common/update_pool.hpp"
 
 namespace vorlent {
 

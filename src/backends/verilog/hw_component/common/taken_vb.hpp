@@ -44,6 +44,13 @@ public:
     std::string gen_var_name_vb() const override { return this->rec().ident.ident_base.get_abs_name(); }
 };
 
+// The adapter that writes a record of kind T; each adapter declares itself
+// beside its class, so the kinds' lists give the backend's dispatch.
+template <class T>
+struct VbEmitter;
+template <class T>
+using VbEmitterOf = typename VbEmitter<T>::type;
+
 template <class Base, class... Adapters>
 class TakenVbAny {
 public:

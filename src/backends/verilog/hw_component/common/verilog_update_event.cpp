@@ -1,6 +1,7 @@
 #include "backends/verilog/hw_component/common/verilog_update_event.hpp"
 
 #include "backends/verilog/hw_component/common/procedure_blk_vb.hpp"
+#include "model/model_arena.hpp"
 
 namespace vorlent {
 
@@ -108,31 +109,21 @@ std::optional<UeVbNext> write_step(const UeGrp& ue, size_t& cursor, std::span<co
 std::optional<UeVbNext> step_in_place(ModelArena& model, const UpdateEventIdent& ue, size_t& cursor,
                                       std::span<const std::string> templates, uint32_t indent,
                                       const VbDes& des, FileWriter& fw) {
-    switch (ue.kind) {
-        case UeType::Basic:
-            return write_step(model.checked_mut<UeBasic>(ue), cursor, templates, indent, model, des, fw);
-        case UeType::Grp:
-            return write_step(model.checked_mut<UeGrp>(ue), cursor, templates, indent, model, des, fw);
-        case UeType::Cond:
-            return write_step(model.checked_mut<UeCond>(ue), cursor, templates, indent, model, des, fw);
-        case UeType::Switch:
-            return write_step(model.checked_mut<UeSwitch>(ue), cursor, templates, indent, model, des, fw);
-        case UeType::Untype: break;
-    }
-    fatal("take_ue_vb: UeType::Untype");
+    return visit_kind(
+        ue.kind,
+        [&]<class T>(std::type_identity<T>) {
+            return write_step(model.checked_mut<T>(ue), cursor, templates, indent, model, des, fw);
+        },
+        []() -> std::optional<UeVbNext> { fatal("take_ue_vb: UeType::Untype"); });
 }
 
 }  // namespace
 
 TakenUeVb take_ue_vb(ModelArena& model, const UpdateEventIdent& ue) {
-    switch (ue.kind) {
-        case UeType::Basic: return hand_out<UeBasicVb>(model, ue);
-        case UeType::Grp: return hand_out<UeGrpVb>(model, ue);
-        case UeType::Cond: return hand_out<UeCondVb>(model, ue);
-        case UeType::Switch: return hand_out<UeSwitchVb>(model, ue);
-        case UeType::Untype: break;
-    }
-    fatal("take_ue_vb: UeType::Untype");
+    return visit_kind(
+        ue.kind,
+        [&]<class T>(std::type_identity<T>) { return hand_out<VbEmitterOf<T>>(model, ue); },
+        []() -> TakenUeVb { fatal("take_ue_vb: UeType::Untype"); });
 }
 
 void transpile_ue(ModelArena& model, const UpdateEventIdent& ue,

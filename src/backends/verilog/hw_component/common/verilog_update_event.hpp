@@ -13,10 +13,13 @@
 #include <string_view>
 
 #include "backends/verilog/hw_component/common/taken_vb.hpp"
-#include "model/model_arena.hpp"
+#include "model/hw_component/common/hcp_ident.hpp"
+#include "model/hw_component/update_event/ue_kinds.hpp"
 #include "util/file/file_writer.hpp"
 
 namespace vorlent {
+
+class ModelArena;
 
 // The destination of an always block. It is out of its arena while the
 // block is written, so its name, width and identity travel as arguments and
@@ -57,6 +60,10 @@ public:
                                            uint32_t indent, ModelArena& model, const VbDes& des,
                                            FileWriter& fw) override;
 };
+template <>
+struct VbEmitter<UeBasic> {
+    using type = UeBasicVb;
+};
 
 // if / else if / else, one branch per condition.
 class UeCondVb final : public TakenVbAdapter<VerilogUpdateEvent, UeCond> {
@@ -65,6 +72,10 @@ public:
     std::optional<UeVbNext> transpile_step(size_t& cursor, std::span<const std::string> templates,
                                            uint32_t indent, ModelArena& model, const VbDes& des,
                                            FileWriter& fw) override;
+};
+template <>
+struct VbEmitter<UeCond> {
+    using type = UeCondVb;
 };
 
 // case (selector) with one item per label, no default.
@@ -75,6 +86,10 @@ public:
                                            uint32_t indent, ModelArena& model, const VbDes& des,
                                            FileWriter& fw) override;
 };
+template <>
+struct VbEmitter<UeSwitch> {
+    using type = UeSwitchVb;
+};
 
 // The members one after the other, at the group's own indent.
 class UeGrpVb final : public TakenVbAdapter<VerilogUpdateEvent, UeGrp> {
@@ -84,8 +99,12 @@ public:
                                            uint32_t indent, ModelArena& model, const VbDes& des,
                                            FileWriter& fw) override;
 };
+template <>
+struct VbEmitter<UeGrp> {
+    using type = UeGrpVb;
+};
 
-using TakenUeVb = TakenVbAny<VerilogUpdateEvent, UeBasicVb, UeGrpVb, UeCondVb, UeSwitchVb>;
+using TakenUeVb = KindRecords<UeType>::map<VbEmitterOf>::apply<TakenVbAny, VerilogUpdateEvent>;
 
 // Takes the event out of the arena of its kind. UE_UNTYPE stops with
 // "take_ue_vb: UeType::Untype".

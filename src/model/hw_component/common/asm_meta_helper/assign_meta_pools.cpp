@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "model/arena_insert.hpp"
 #include "model/controller/asm_mode.hpp"
 #include "model/hw_component/update_event/arena_factory_update_event.hpp"
 #include "model/hw_component/update_event/arena_impl_update_event.hpp"
