@@ -24,7 +24,9 @@ CheckResult FlowBlock::check_prefinalize() const { return std::nullopt; }
 
 void FlowBlock::prepare_build(ModelArena&) {}
 
-NodeWrap built_summary(const std::optional<NodeWrap>& built, std::string_view not_built) {
+NodeWrap FlowBlockRecord::summarize_as_block() const {
+    const std::string_view not_built = not_built_text();
+    if (not_built.empty()) return FlowBlock::summarize_as_block();
     if (!built) fatal(std::string(not_built));
     return *built;
 }

@@ -17,10 +17,6 @@ FlowBlockPar FlowBlockPar::arena_default() {
     return FlowBlockPar(default_flow_block_base(FlowBlockType::Parallel));
 }
 
-NodeWrap FlowBlockPar::summarize_as_block() const {
-    return built_summary(built, "flow block has not been built");
-}
-
 CheckResult FlowBlockPar::check_prefinalize() const {
     if (base.basic_nodes.empty() && base.sub_blocks.empty())
         return ErrorText::value("parallel flow block has no element");

@@ -34,10 +34,6 @@ void FlowBlockSeq::add_sub_flow_block(const FlowBlockIdent& block) {
     base.push_sub_block(block);
 }
 
-NodeWrap FlowBlockSeq::summarize_as_block() const {
-    return built_summary(built, "flow block has not been built");
-}
-
 CheckResult FlowBlockSeq::check_prefinalize() const {
     if (base.sub_blocks.empty() && base.basic_nodes.empty())
         return ErrorText::value("seq flow block has no element");

@@ -24,8 +24,4 @@ void FlowBlockWait::add_element_in_flow_block(const NcpIdent&) { fatal("wait blo
 
 void FlowBlockWait::add_sub_flow_block(const FlowBlockIdent&) { fatal("wait block accepts no sub-blocks"); }
 
-NodeWrap FlowBlockWait::summarize_as_block() const {
-    return built_summary(built, "wait block has not been built");
-}
-
 }  // namespace vorlent

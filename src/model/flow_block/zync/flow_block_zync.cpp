@@ -26,10 +26,6 @@ void FlowBlockZync::add_sub_flow_block(const FlowBlockIdent& block) {
     base.push_sub_block(block);
 }
 
-NodeWrap FlowBlockZync::summarize_as_block() const {
-    return built_summary(built, "zync block has not been built");
-}
-
 CheckResult FlowBlockZync::check_prefinalize() const {
     if (base.sub_blocks.empty() && base.basic_nodes.empty())
         return ErrorText::value("zync block must hold at least one basic node or basic-flow sub-block");
