@@ -26,9 +26,7 @@ void CounterNode::assign_final(ModelArena& model) {
 }
 
 HcpIdent CounterNode::get_exit_opr() const {
-    if (!exit_opr)
-        fatal("CounterNode::get_exit_opr: end_expr_i not set \u2014 call assign_prelim first");
-    return *exit_opr;
+    return set_or_fatal(exit_opr, "CounterNode::get_exit_opr: end_expr_i not set \u2014 call assign_prelim first");
 }
 
 }  // namespace vorlent

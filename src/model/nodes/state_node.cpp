@@ -13,9 +13,7 @@ StateNode StateNode::make(ModelArena& model, bool is_user_com, std::string_view 
 }
 
 void StateNode::assign_prelim(ModelArena& model) {
-    HcpIdent exit = bind_exit(model, reg);
-    state_operating = reg;
-    exit_opr = std::move(exit);
+    set_raw_and_exit(model, reg);
 }
 
 void StateNode::assign_final(ModelArena& model) {
@@ -23,13 +21,11 @@ void StateNode::assign_final(ModelArena& model) {
 }
 
 HcpIdent StateNode::get_exit_opr() const {
-    if (!exit_opr) fatal("exit opr is not set yet");
-    return *exit_opr;
+    return set_or_fatal(exit_opr, "exit opr is not set yet");
 }
 
 HcpIdent StateNode::get_state_operating() const {
-    if (!state_operating) fatal("state operating is not set yet");
-    return *state_operating;
+    return set_or_fatal(raw, "state operating is not set yet");
 }
 
 }  // namespace vorlent

@@ -15,11 +15,8 @@ SynNode SynNode::make(ModelArena& model, bool is_user_com, std::string_view name
 }
 
 void SynNode::assign_prelim(ModelArena& model) {
-    HcpIdent end = build_reg_support<SyncReg>(
-        model, reg, [](const SyncReg& r) { return r.end_expr; }, "end_expr after build_support_signal");
-    HcpIdent exit = bind_exit(model, end);
-    raw = std::move(end);
-    exit_opr = std::move(exit);
+    set_raw_and_exit(model, build_reg_support<SyncReg>(
+            model, reg, [](const SyncReg& r) { return r.end_expr; }, "end_expr after build_support_signal"));
 }
 
 void SynNode::assign_final(ModelArena& model) {
@@ -27,9 +24,7 @@ void SynNode::assign_final(ModelArena& model) {
 }
 
 HcpIdent SynNode::get_exit_opr() const {
-    if (!exit_opr)
-        fatal("SynNode::get_exit_opr: bound_exit_i not set \u2014 call assign_prelim before reading exit_opr");
-    return *exit_opr;
+    return set_or_fatal(exit_opr, "SynNode::get_exit_opr: bound_exit_i not set \u2014 call assign_prelim before reading exit_opr");
 }
 
 }  // namespace vorlent

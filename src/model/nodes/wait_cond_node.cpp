@@ -14,12 +14,9 @@ WaitCondNode WaitCondNode::make(ModelArena& model, bool is_user_com, std::string
 }
 
 void WaitCondNode::assign_prelim(ModelArena& model) {
-    HcpIdent end = build_reg_support<CondWaitStateReg>(
-        model, reg, [](const CondWaitStateReg& r) { return r.end_expr; },
-        "build_support_signal must be called before generate_end_expr");
-    HcpIdent exit = bind_exit(model, end);
-    raw = std::move(end);
-    exit_opr = std::move(exit);
+    set_raw_and_exit(model, build_reg_support<CondWaitStateReg>(
+            model, reg, [](const CondWaitStateReg& r) { return r.end_expr; },
+            "build_support_signal must be called before generate_end_expr"));
 }
 
 void WaitCondNode::assign_final(ModelArena& model) {
@@ -29,14 +26,11 @@ void WaitCondNode::assign_final(ModelArena& model) {
 }
 
 HcpIdent WaitCondNode::get_exit_opr() const {
-    if (!exit_opr) fatal("WaitCondNode::get_exit_opr: bound_exit_i not set \u2014 call assign_prelim first");
-    return *exit_opr;
+    return set_or_fatal(exit_opr, "WaitCondNode::get_exit_opr: bound_exit_i not set \u2014 call assign_prelim first");
 }
 
 HcpIdent WaitCondNode::get_state_operating() const {
-    if (!raw)
-        fatal("WaitCondNode::get_state_operating: raw_state_op_i not set \u2014 call assign_prelim first");
-    return *raw;
+    return set_or_fatal(raw, "WaitCondNode::get_state_operating: raw_state_op_i not set \u2014 call assign_prelim first");
 }
 
 }  // namespace vorlent

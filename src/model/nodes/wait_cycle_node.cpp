@@ -16,12 +16,9 @@ WaitCycleNode WaitCycleNode::make_with_cycle(ModelArena& model, bool is_user_com
 }
 
 void WaitCycleNode::assign_prelim(ModelArena& model) {
-    HcpIdent end = build_reg_support<CycleWaitStateReg>(
-        model, reg, [](const CycleWaitStateReg& r) { return r.is_end; },
-        "build_support_signal must be called before generate_end_expr");
-    HcpIdent exit = bind_exit(model, end);
-    raw = std::move(end);
-    exit_opr = std::move(exit);
+    set_raw_and_exit(model, build_reg_support<CycleWaitStateReg>(
+            model, reg, [](const CycleWaitStateReg& r) { return r.is_end; },
+            "build_support_signal must be called before generate_end_expr"));
 }
 
 void WaitCycleNode::assign_final(ModelArena& model) {
@@ -29,8 +26,7 @@ void WaitCycleNode::assign_final(ModelArena& model) {
 }
 
 HcpIdent WaitCycleNode::get_exit_opr() const {
-    if (!exit_opr) fatal("WaitCycleNode::get_exit_opr: bound_exit_i not set \u2014 call assign_prelim first");
-    return *exit_opr;
+    return set_or_fatal(exit_opr, "WaitCycleNode::get_exit_opr: bound_exit_i not set \u2014 call assign_prelim first");
 }
 
 }  // namespace vorlent
