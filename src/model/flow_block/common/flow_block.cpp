@@ -31,6 +31,13 @@ NodeWrap FlowBlockRecord::summarize_as_block() const {
     return *built;
 }
 
+CheckResult FlowBlockRecord::check_content(std::string_view empty, std::string_view con_held) const {
+    if (base.sub_blocks.empty() && base.basic_nodes.empty()) return ErrorText::value(std::string(empty));
+    if (!con_held.empty() && !base.con_blocks.empty())
+        return ErrorText::value(std::string(con_held));
+    return std::nullopt;
+}
+
 FlowBlockBase default_flow_block_base(FlowBlockType t) {
     FlowBlockJoinPolicy policy = FlowBlockJoinPolicy::SubFlow;
     switch (t) {

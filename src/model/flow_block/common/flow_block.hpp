@@ -73,6 +73,10 @@ protected:
     // The kind's fatal text for a summary asked before the build; empty for
     // a kind that never stores one.
     virtual std::string_view not_built_text() const { return {}; }
+    // The finalize check of a kind: `empty` when it holds no node and no
+    // block; `con_held` when it holds continuations, unless that is empty
+    // (the kind takes them).
+    CheckResult check_content(std::string_view empty, std::string_view con_held) const;
 };
 
 // The default element of a kind: a fresh identity with an empty name and the

@@ -16,6 +16,7 @@ struct SingleBodyTexts {
     std::string_view not_built;    // fatal: the summary asked before the build
     std::string_view no_body;      // ValueError at finalize: no body
     std::string_view con_blocks;   // ValueError at finalize: continuations held; empty where allowed
+    std::string_view no_body_built;  // fatal: a branch built without a body
 };
 
 // The heads and branches of the chains take or refuse continuations when
@@ -26,10 +27,10 @@ constexpr std::array<SingleBodyTexts, 7> TEXTS{{
      "cond block must have at least one body block", ""},
     {FlowBlockType::CondElif, "cond elif/else block does not accept direct asm nodes; use a sub-block",
      "cond elif/else already has a body sub-block", "cond elif/else block has not been built",
-     "cond elif/else block has no body sub-block", ""},
+     "cond elif/else block has no body sub-block", "", "cond elif/else block has no body sub-block"},
     {FlowBlockType::PickIf, "pick branch (pif/pidef) does not accept direct asm nodes; use a sub-block",
      "pick branch already has a body sub-block", "pick branch has not been built",
-     "pick branch (pif/pidef) has no body sub-block", ""},
+     "pick branch (pif/pidef) has no body sub-block", "", "pick branch has no body sub-block"},
     {FlowBlockType::WhileLoop, "while block does not accept direct asm nodes; use a sub-block",
      "while block already has a body sub-block", "while block has not been built",
      "while block must have one body block", "while block does not support con blocks"},
@@ -62,19 +63,17 @@ void SingleBodyBlock::add_sub_flow_block(const FlowBlockIdent& block) {
 }
 
 CheckResult SingleBodyBlock::check_prefinalize() const {
+    // Its body is its only content: it refuses direct nodes.
     const SingleBodyTexts& t = texts_of(base.ident.block_type);
-    if (base.sub_blocks.empty()) return ErrorText::value(std::string(t.no_body));
-    if (!t.con_blocks.empty() && !base.con_blocks.empty())
-        return ErrorText::value(std::string(t.con_blocks));
-    return std::nullopt;
+    return check_content(t.no_body, t.con_blocks);
 }
 
 std::string_view SingleBodyBlock::not_built_text() const {
     return texts_of(base.ident.block_type).not_built;
 }
 
-void SingleBodyBlock::adopt_body_summary(ModelArena& model, std::string_view no_body) {
-    if (base.sub_blocks.empty()) fatal(std::string(no_body));
+void SingleBodyBranch::build_hw_component(ModelArena& model) {
+    if (base.sub_blocks.empty()) fatal(std::string(texts_of(base.ident.block_type).no_body_built));
     built = summarize_block(model, base.sub_blocks.front());
 }
 

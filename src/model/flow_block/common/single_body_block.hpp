@@ -19,9 +19,18 @@ protected:
     using FlowBlockRecord::FlowBlockRecord;
 
     std::string_view not_built_text() const override;
-    // Stores the body's summary as the block's own, for a branch that makes
-    // no node of its own; without a body it stops with `no_body`.
-    void adopt_body_summary(ModelArena& model, std::string_view no_body);
+};
+
+// A branch of a chain or of a pick (elif/else, pif/pidef): an optional
+// condition, and its body's summary as its own; it makes no node.
+class SingleBodyBranch : public SingleBodyBlock {
+public:
+    OptIdent<HcpIdent> cond;
+
+    void build_hw_component(ModelArena& model) override;
+
+protected:
+    using SingleBodyBlock::SingleBodyBlock;
 };
 
 }  // namespace vorlent

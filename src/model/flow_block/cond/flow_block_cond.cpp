@@ -23,8 +23,4 @@ FlowBlockCondElif FlowBlockCondElif::arena_default() {
     return FlowBlockCondElif(default_flow_block_base(FlowBlockType::CondElif));
 }
 
-void FlowBlockCondElif::build_hw_component(ModelArena& model) {
-    adopt_body_summary(model, "cond elif/else block has no body sub-block");
-}
-
 }  // namespace vorlent

@@ -26,18 +26,13 @@ private:
 };
 
 // An elif (with a condition) or else (without) continuation of a chain.
-class FlowBlockCondElif final : public SingleBodyBlock {
+class FlowBlockCondElif final : public SingleBodyBranch {
 public:
-    OptIdent<HcpIdent> cond;
-
     static FlowBlockCondElif make(std::string_view name, std::optional<HcpIdent> cond);
     static FlowBlockCondElif arena_default();
 
-    // Stores its body's summary; the continuation makes no node of its own.
-    void build_hw_component(ModelArena& model) override;
-
 private:
-    using SingleBodyBlock::SingleBodyBlock;
+    using SingleBodyBranch::SingleBodyBranch;
 };
 
 }  // namespace vorlent

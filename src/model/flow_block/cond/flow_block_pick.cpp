@@ -26,8 +26,8 @@ void FlowBlockPick::add_con_flow_block(const FlowBlockIdent&) {
 }
 
 CheckResult FlowBlockPick::check_prefinalize() const {
-    if (base.sub_blocks.empty()) return ErrorText::value("pick block must have at least one pif branch");
-    return std::nullopt;
+    // Continuations are refused when they are added.
+    return check_content("pick block must have at least one pif branch", "");
 }
 
 FlowBlockPickIf FlowBlockPickIf::make(std::string_view name, std::optional<HcpIdent> cond) {
@@ -38,10 +38,6 @@ FlowBlockPickIf FlowBlockPickIf::make(std::string_view name, std::optional<HcpId
 
 FlowBlockPickIf FlowBlockPickIf::arena_default() {
     return FlowBlockPickIf(default_flow_block_base(FlowBlockType::PickIf));
-}
-
-void FlowBlockPickIf::build_hw_component(ModelArena& model) {
-    adopt_body_summary(model, "pick branch has no body sub-block");
 }
 
 }  // namespace vorlent

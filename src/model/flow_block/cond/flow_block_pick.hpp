@@ -23,18 +23,13 @@ private:
 };
 
 // A pick branch: pif (with its own condition) or pidef (the default, without).
-class FlowBlockPickIf final : public SingleBodyBlock {
+class FlowBlockPickIf final : public SingleBodyBranch {
 public:
-    OptIdent<HcpIdent> cond;
-
     static FlowBlockPickIf make(std::string_view name, std::optional<HcpIdent> cond);
     static FlowBlockPickIf arena_default();
 
-    // Stores its body's summary; the branch makes no node of its own.
-    void build_hw_component(ModelArena& model) override;
-
 private:
-    using SingleBodyBlock::SingleBodyBlock;
+    using SingleBodyBranch::SingleBodyBranch;
 };
 
 }  // namespace vorlent

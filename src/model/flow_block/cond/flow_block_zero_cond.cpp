@@ -4,11 +4,10 @@
 
 namespace vorlent {
 
-namespace {
-void require_basic_node_flow(const FlowBlockIdent& block, std::string_view message) {
-    assert_eq(block.join_policy, FlowBlockJoinPolicy::BasicNodeFlow, message);
+void ZeroDelayBody::push_zero_delay_child(const FlowBlockIdent& block, std::string_view not_zero_delay) {
+    assert_eq(block.join_policy, FlowBlockJoinPolicy::BasicNodeFlow, not_zero_delay);
+    base.push_sub_block(block);
 }
-}  // namespace
 
 FlowBlockZeroCondIf FlowBlockZeroCondIf::make(std::string_view name, HcpIdent cond) {
     FlowBlockZeroCondIf b(
@@ -22,8 +21,7 @@ FlowBlockZeroCondIf FlowBlockZeroCondIf::arena_default() {
 }
 
 void FlowBlockZeroCondIf::add_sub_flow_block(const FlowBlockIdent& block) {
-    require_basic_node_flow(block, "zero-cond-if sub blocks must have BasicNodeFlow join policy");
-    base.push_sub_block(block);
+    push_zero_delay_child(block, "zero-cond-if sub blocks must have BasicNodeFlow join policy");
 }
 
 void FlowBlockZeroCondIf::add_con_flow_block(const FlowBlockIdent& block) {
@@ -48,8 +46,7 @@ FlowBlockZeroCondElif FlowBlockZeroCondElif::arena_default() {
 }
 
 void FlowBlockZeroCondElif::add_sub_flow_block(const FlowBlockIdent& block) {
-    require_basic_node_flow(block, "zero-cond-if sub blocks must have BasicNodeFlow join policy");
-    base.push_sub_block(block);
+    push_zero_delay_child(block, "zero-cond-if sub blocks must have BasicNodeFlow join policy");
 }
 
 void FlowBlockZeroCondElif::add_con_flow_block(const FlowBlockIdent&) {
@@ -97,8 +94,7 @@ FlowBlockZeroSwitchCase FlowBlockZeroSwitchCase::arena_default() {
 }
 
 void FlowBlockZeroSwitchCase::add_sub_flow_block(const FlowBlockIdent& block) {
-    require_basic_node_flow(block, "zero-switch-case sub blocks must have BasicNodeFlow join policy");
-    base.push_sub_block(block);
+    push_zero_delay_child(block, "zero-switch-case sub blocks must have BasicNodeFlow join policy");
 }
 
 void FlowBlockZeroSwitchCase::add_con_flow_block(const FlowBlockIdent&) {

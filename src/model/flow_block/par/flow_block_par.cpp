@@ -18,11 +18,8 @@ FlowBlockPar FlowBlockPar::arena_default() {
 }
 
 CheckResult FlowBlockPar::check_prefinalize() const {
-    if (base.basic_nodes.empty() && base.sub_blocks.empty())
-        return ErrorText::value("parallel flow block has no element");
-    if (!base.con_blocks.empty())
-        return ErrorText::value("parallel flow block does not support con blocks");
-    return std::nullopt;
+    return check_content("parallel flow block has no element",
+                         "parallel flow block does not support con blocks");
 }
 
 }  // namespace vorlent

@@ -35,10 +35,7 @@ void FlowBlockSeq::add_sub_flow_block(const FlowBlockIdent& block) {
 }
 
 CheckResult FlowBlockSeq::check_prefinalize() const {
-    if (base.sub_blocks.empty() && base.basic_nodes.empty())
-        return ErrorText::value("seq flow block has no element");
-    if (!base.con_blocks.empty()) return ErrorText::value("seq flow block does not support con blocks");
-    return std::nullopt;
+    return check_content("seq flow block has no element", "seq flow block does not support con blocks");
 }
 
 }  // namespace vorlent

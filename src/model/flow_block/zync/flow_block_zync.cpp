@@ -27,10 +27,8 @@ void FlowBlockZync::add_sub_flow_block(const FlowBlockIdent& block) {
 }
 
 CheckResult FlowBlockZync::check_prefinalize() const {
-    if (base.sub_blocks.empty() && base.basic_nodes.empty())
-        return ErrorText::value("zync block must hold at least one basic node or basic-flow sub-block");
-    if (!base.con_blocks.empty()) return ErrorText::value("zync block does not support con blocks");
-    return std::nullopt;
+    return check_content("zync block must hold at least one basic node or basic-flow sub-block",
+                         "zync block does not support con blocks");
 }
 
 }  // namespace vorlent
