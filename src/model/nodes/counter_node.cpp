@@ -8,9 +8,8 @@ namespace vorlent {
 CounterNode CounterNode::make(ModelArena& model, bool is_user_com, std::string_view name,
                               int32_t last_loop_cnt) {
     if (last_loop_cnt < 1) fatal("assertion failed: last_loop_cnt > 0");
-    CounterNode n;
-    n.reg = make_cnt_reg(model, format("{}_CNT", name), 1, last_loop_cnt);
-    n.ident = NcpIdent::make(NodeType::Counter, is_user_com, name);
+    CounterNode n = around<CounterNode>(make_cnt_reg(model, format("{}_CNT", name), 1, last_loop_cnt),
+                                        NodeType::Counter, is_user_com, name);
     n.last_loop_cnt = last_loop_cnt;
     return n;
 }

@@ -21,6 +21,16 @@ public:
 protected:
     SpRegNodeRecord() = default;
 
+    // A node around its register: the register, made by the caller, has
+    // drawn its ids before the node identity draws its own.
+    template <class Kind>
+    static Kind around(HcpIdent reg, NodeType node_type, bool is_user_com, std::string_view name) {
+        Kind n;
+        n.reg = std::move(reg);
+        n.ident = NcpIdent::make(node_type, is_user_com, name);
+        return n;
+    }
+
     // Keeps `end` as raw and, as exit, `end` cut by the reset and the hold.
     void set_raw_and_exit(ModelArena& model, HcpIdent end) {
         HcpIdent exit = bind_exit(model, end);

@@ -6,10 +6,8 @@
 namespace vorlent {
 
 StateNode StateNode::make(ModelArena& model, bool is_user_com, std::string_view name) {
-    StateNode n;
-    n.reg = make_state_reg(model, format("{}_ST", name));
-    n.ident = NcpIdent::make(NodeType::State, is_user_com, name);
-    return n;
+    return around<StateNode>(make_state_reg(model, format("{}_ST", name)),
+                             NodeType::State, is_user_com, name);
 }
 
 void StateNode::assign_prelim(ModelArena& model) {

@@ -7,9 +7,8 @@ namespace vorlent {
 
 SynNode SynNode::make(ModelArena& model, bool is_user_com, std::string_view name, int32_t syn_size) {
     if (syn_size < 1) fatal("assertion failed: syn_size > 0");
-    SynNode n;
-    n.reg = make_sync_reg(model, format("{}_SY", name), syn_size);
-    n.ident = NcpIdent::make(NodeType::Syn, is_user_com, name);
+    SynNode n = around<SynNode>(make_sync_reg(model, format("{}_SY", name), syn_size),
+                                NodeType::Syn, is_user_com, name);
     n.syn_size = syn_size;
     return n;
 }

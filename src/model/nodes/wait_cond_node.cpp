@@ -7,10 +7,8 @@ namespace vorlent {
 
 WaitCondNode WaitCondNode::make(ModelArena& model, bool is_user_com, std::string_view name,
                                 const HcpIdent& cond, uint32_t cond_start, uint32_t cond_stop) {
-    WaitCondNode n;
-    n.reg = make_cond_wait_state_reg(model, format("{}_CW", name), cond, cond_start, cond_stop);
-    n.ident = NcpIdent::make(NodeType::WaitCond, is_user_com, name);
-    return n;
+    return around<WaitCondNode>(make_cond_wait_state_reg(model, format("{}_CW", name), cond, cond_start, cond_stop),
+                                NodeType::WaitCond, is_user_com, name);
 }
 
 void WaitCondNode::assign_prelim(ModelArena& model) {

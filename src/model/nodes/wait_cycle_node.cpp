@@ -8,9 +8,8 @@ namespace vorlent {
 WaitCycleNode WaitCycleNode::make_with_cycle(ModelArena& model, bool is_user_com,
                                              std::string_view name, int32_t cycle) {
     if (cycle < 1) fatal("assertion failed: cycle > 0");
-    WaitCycleNode n;
-    n.reg = make_cycle_wait_state_reg(model, format("{}_CY", name), cycle);
-    n.ident = NcpIdent::make(NodeType::WaitCycle, is_user_com, name);
+    WaitCycleNode n = around<WaitCycleNode>(make_cycle_wait_state_reg(model, format("{}_CY", name), cycle),
+                                            NodeType::WaitCycle, is_user_com, name);
     n.cycle = cycle;
     return n;
 }
