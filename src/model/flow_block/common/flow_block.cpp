@@ -38,7 +38,7 @@ CheckResult FlowBlockRecord::check_content(std::string_view empty, std::string_v
     return std::nullopt;
 }
 
-FlowBlockBase default_flow_block_base(FlowBlockType t) {
+FlowBlockBase flow_block_base(FlowBlockType t, std::string_view name) {
     FlowBlockJoinPolicy policy = FlowBlockJoinPolicy::SubFlow;
     switch (t) {
         case FlowBlockType::CondElif:
@@ -48,7 +48,7 @@ FlowBlockBase default_flow_block_base(FlowBlockType t) {
         default: break;
     }
     const bool chain_master = t == FlowBlockType::CondIf || t == FlowBlockType::ZeroCondIf;
-    return FlowBlockBase::make(t, policy, "", chain_master);
+    return FlowBlockBase::make(t, policy, name, chain_master);
 }
 
 }  // namespace vorlent

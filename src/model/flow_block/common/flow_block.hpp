@@ -79,8 +79,9 @@ protected:
     CheckResult check_content(std::string_view empty, std::string_view con_held) const;
 };
 
-// The default element of a kind: a fresh identity with an empty name and the
-// kind's own type, join policy and chain-head flag (one global id).
-FlowBlockBase default_flow_block_base(FlowBlockType block_type);
+// An empty base around a fresh identity (one global id) with the kind's own
+// join policy and chain-head flag; with an empty name, the kind's default
+// element.
+FlowBlockBase flow_block_base(FlowBlockType block_type, std::string_view name = "");
 
 }  // namespace vorlent

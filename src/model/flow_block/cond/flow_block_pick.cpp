@@ -5,11 +5,11 @@
 namespace vorlent {
 
 FlowBlockPick FlowBlockPick::make(std::string_view name) {
-    return FlowBlockPick(FlowBlockBase::make(FlowBlockType::Pick, FlowBlockJoinPolicy::SubFlow, name, false));
+    return FlowBlockPick(flow_block_base(FlowBlockType::Pick, name));
 }
 
 FlowBlockPick FlowBlockPick::arena_default() {
-    return FlowBlockPick(default_flow_block_base(FlowBlockType::Pick));
+    return FlowBlockPick(flow_block_base(FlowBlockType::Pick));
 }
 
 void FlowBlockPick::add_element_in_flow_block(const NcpIdent&) {
@@ -31,13 +31,13 @@ CheckResult FlowBlockPick::check_prefinalize() const {
 }
 
 FlowBlockPickIf FlowBlockPickIf::make(std::string_view name, std::optional<HcpIdent> cond) {
-    FlowBlockPickIf b(FlowBlockBase::make(FlowBlockType::PickIf, FlowBlockJoinPolicy::SubFlow, name, false));
+    FlowBlockPickIf b(flow_block_base(FlowBlockType::PickIf, name));
     b.cond = std::move(cond);
     return b;
 }
 
 FlowBlockPickIf FlowBlockPickIf::arena_default() {
-    return FlowBlockPickIf(default_flow_block_base(FlowBlockType::PickIf));
+    return FlowBlockPickIf(flow_block_base(FlowBlockType::PickIf));
 }
 
 }  // namespace vorlent

@@ -5,37 +5,36 @@
 namespace vorlent {
 
 FlowBlockWhile FlowBlockWhile::make(std::string_view name, HcpIdent cond, bool use_state_node) {
-    FlowBlockWhile b(FlowBlockBase::make(FlowBlockType::WhileLoop, FlowBlockJoinPolicy::SubFlow, name, false));
+    FlowBlockWhile b(flow_block_base(FlowBlockType::WhileLoop, name));
     b.cond_i = std::move(cond);
     b.use_state_node = use_state_node;
     return b;
 }
 
 FlowBlockWhile FlowBlockWhile::arena_default() {
-    return FlowBlockWhile(default_flow_block_base(FlowBlockType::WhileLoop));
+    return FlowBlockWhile(flow_block_base(FlowBlockType::WhileLoop));
 }
 
 FlowBlockDoWhile FlowBlockDoWhile::make(std::string_view name, HcpIdent cond) {
-    FlowBlockDoWhile b(FlowBlockBase::make(FlowBlockType::DoWhile, FlowBlockJoinPolicy::SubFlow, name, false));
+    FlowBlockDoWhile b(flow_block_base(FlowBlockType::DoWhile, name));
     b.cond_i = std::move(cond);
     return b;
 }
 
 FlowBlockDoWhile FlowBlockDoWhile::arena_default() {
-    return FlowBlockDoWhile(default_flow_block_base(FlowBlockType::DoWhile));
+    return FlowBlockDoWhile(flow_block_base(FlowBlockType::DoWhile));
 }
 
 FlowBlockCounterLoop FlowBlockCounterLoop::make(std::string_view name, int32_t last_loop_cnt) {
     // Refused before the identity is made, so a bad count draws no id.
     if (last_loop_cnt <= 0) fatal("counter loop count must be positive");
-    FlowBlockCounterLoop b(
-        FlowBlockBase::make(FlowBlockType::CounterLoop, FlowBlockJoinPolicy::SubFlow, name, false));
+    FlowBlockCounterLoop b(flow_block_base(FlowBlockType::CounterLoop, name));
     b.last_loop_cnt = last_loop_cnt;
     return b;
 }
 
 FlowBlockCounterLoop FlowBlockCounterLoop::arena_default() {
-    return FlowBlockCounterLoop(default_flow_block_base(FlowBlockType::CounterLoop));
+    return FlowBlockCounterLoop(flow_block_base(FlowBlockType::CounterLoop));
 }
 
 HcpIdent FlowBlockCounterLoop::get_loop_id_expr_i() const {

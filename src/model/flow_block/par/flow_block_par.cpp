@@ -5,7 +5,7 @@
 namespace vorlent {
 
 FlowBlockPar FlowBlockPar::make(std::string_view name, bool no_sync) {
-    FlowBlockPar p(FlowBlockBase::make(FlowBlockType::Parallel, FlowBlockJoinPolicy::SubFlow, name, false));
+    FlowBlockPar p(flow_block_base(FlowBlockType::Parallel, name));
     p.schematic.no_sync = no_sync;
     return p;
 }
@@ -14,7 +14,7 @@ FlowBlockPar FlowBlockPar::new_auto_sync(std::string_view name) { return make(na
 FlowBlockPar FlowBlockPar::new_no_sync(std::string_view name) { return make(name, true); }
 
 FlowBlockPar FlowBlockPar::arena_default() {
-    return FlowBlockPar(default_flow_block_base(FlowBlockType::Parallel));
+    return FlowBlockPar(flow_block_base(FlowBlockType::Parallel));
 }
 
 CheckResult FlowBlockPar::check_prefinalize() const {

@@ -6,7 +6,7 @@ namespace vorlent {
 
 FlowBlockPip FlowBlockPip::make(std::string_view name, const CcpIdent& arb_i, bool auto_restart) {
     assert_eq(arb_i.ccp_type, CcpType::Arb, "PipSchematic::new: ccp must be an Arb");
-    FlowBlockPip b(arb_i, FlowBlockBase::make(FlowBlockType::Pipeline, FlowBlockJoinPolicy::SubFlow, name, false));
+    FlowBlockPip b(arb_i, flow_block_base(FlowBlockType::Pipeline, name));
     b.auto_restart = auto_restart;
     return b;
 }
@@ -14,7 +14,7 @@ FlowBlockPip FlowBlockPip::make(std::string_view name, const CcpIdent& arb_i, bo
 FlowBlockPip FlowBlockPip::arena_default() {
     // The placeholder arbiter identity draws its id before the block's own.
     CcpIdent placeholder = CcpIdent::make(CcpType::Arb, false, "");
-    return FlowBlockPip(std::move(placeholder), default_flow_block_base(FlowBlockType::Pipeline));
+    return FlowBlockPip(std::move(placeholder), flow_block_base(FlowBlockType::Pipeline));
 }
 
 }  // namespace vorlent

@@ -6,12 +6,11 @@
 namespace vorlent {
 
 FlowBlockSeq FlowBlockSeq::make(std::string_view name) {
-    return FlowBlockSeq(FlowBlockBase::make(FlowBlockType::Sequential, FlowBlockJoinPolicy::SubFlow,
-                                            name, false));
+    return FlowBlockSeq(flow_block_base(FlowBlockType::Sequential, name));
 }
 
 FlowBlockSeq FlowBlockSeq::arena_default() {
-    return FlowBlockSeq(default_flow_block_base(FlowBlockType::Sequential));
+    return FlowBlockSeq(flow_block_base(FlowBlockType::Sequential));
 }
 
 void FlowBlockSeq::add_element_in_flow_block(const NcpIdent& node) {
