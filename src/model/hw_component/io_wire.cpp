@@ -17,9 +17,8 @@ IoWire IoWire::new_opt_src(bool is_user_com, std::string_view name, bool is_inpu
     w.is_input = is_input;
     if (w.agent_src_signal_i) {
         const Slice r = vorlent::get_hcp_assign(model, *w.agent_src_signal_i).get_des_slice();
-        w.add_update_event(make_ue_basic(model, *w.agent_src_signal_i, r.start, r.stop, r.start,
-                                         r.stop, DEFAULT_UE_PRI_INTERNAL_MIN, ClockMode::ClkFree,
-                                         false, std::nullopt));
+        w.add_update_event(make_ue_basic(model, *w.agent_src_signal_i, r, r, DEFAULT_UE_PRI_INTERNAL_MIN,
+                                         ClockMode::ClkFree, false, std::nullopt));
     }
     return w;
 }

@@ -21,8 +21,8 @@ void Reg::try_build_reset(const HcpIdent& clk_i, const HcpIdent& rst_i, ModelAre
     std::optional<HcpIdent> clk_src;
     if (is_edge_clocked(mode)) clk_src = clk_i;
     UpdateEventIdent ue =
-        make_ue_full(model, std::nullopt, rst_i, *reset_val, 0, int32_t(bit_width), src.start,
-                     src.stop, DEFAULT_UE_PRI_RST, mode, false, std::move(clk_src));
+        make_ue_full(model, std::nullopt, rst_i, *reset_val, Slice{0, int32_t(bit_width)}, src,
+                     DEFAULT_UE_PRI_RST, mode, false, std::move(clk_src));
     add_update_event(std::move(ue));
 }
 

@@ -34,11 +34,7 @@ public:
     // Applies every assignment's pending pre-condition, in order.
     void apply_pending_pre_cond(ModelArena& model);
 
-    static AsmNode arena_default() {
-        AsmNode e;
-        e.ident = NcpIdent::make(NodeType::Asm, false, "");
-        return e;
-    }
+    static AsmNode arena_default() { return default_of<AsmNode>(NodeType::Asm); }
 };
 
 }  // namespace vorlent

@@ -3,14 +3,14 @@
 // loop reads that register as the number of passes done.
 #pragma once
 
-#include "model/nodes/ncp_node.hpp"
+#include "model/nodes/sp_reg_node.hpp"
 
 namespace vorlent {
 
-class CounterNode : public NcpNodeRecord {
+// Its register is a CntReg "{name}_CNT"; its exit is the register's
+// "{}_AT_LAST", unbound, and it keeps no raw.
+class CounterNode : public SpRegNodeRecord {
 public:
-    HcpIdent reg;                     // its CntReg "{name}_CNT"
-    OptIdent<HcpIdent> exit_opr; // set by assign_prelim: the register's "{}_AT_LAST"
     int32_t last_loop_cnt = 0;
 
     CounterNode() = default;
@@ -22,7 +22,6 @@ public:
     // The counter register.
     const HcpIdent& get_cnt_reg() const { return reg; }
 
-    ClockMode get_clock_mode() const override { return ClockMode::PosEdge; }
     // The exit is the bare "count == last" signal: not bound with hold or
     // int_reset.
     void assign_prelim(ModelArena& model) override;
@@ -30,11 +29,7 @@ public:
     HcpIdent get_exit_opr() const override;
     int32_t get_cycle_used() const override { return cycle_unless_controlled(last_loop_cnt + 1); }
 
-    static CounterNode arena_default() {
-        CounterNode e;
-        e.ident = NcpIdent::make(NodeType::Counter, false, "");
-        return e;
-    }
+    static CounterNode arena_default() { return default_of<CounterNode>(NodeType::Counter); }
 };
 
 }  // namespace vorlent

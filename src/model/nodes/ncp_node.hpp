@@ -135,6 +135,14 @@ public:
 protected:
     NcpNodeRecord() = default;
     explicit NcpNodeRecord(NcpIdent id) : ident(std::move(id)) {}
+    // A kind's default element: a fresh identity with an empty name (one
+    // global id).
+    template <class Kind>
+    static Kind default_of(NodeType node_type) {
+        Kind e;
+        e.ident = NcpIdent::make(node_type, false, "");
+        return e;
+    }
     NcpNodeRecord(const NcpNodeRecord&) = default;
     NcpNodeRecord(NcpNodeRecord&&) = default;
     NcpNodeRecord& operator=(const NcpNodeRecord&) = default;

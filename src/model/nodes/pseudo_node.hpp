@@ -25,11 +25,7 @@ public:
     int32_t get_cycle_used() const override { return 0; }
     bool is_state_full_node() const override { return false; }
 
-    static PseudoNode arena_default() {
-        PseudoNode e;
-        e.ident = NcpIdent::make(NodeType::Pseudo, false, "");
-        return e;
-    }
+    static PseudoNode arena_default() { return default_of<PseudoNode>(NodeType::Pseudo); }
 };
 
 }  // namespace vorlent

@@ -24,11 +24,7 @@ public:
     HcpIdent get_exit_opr() const override { return exit_opr; }
     int32_t get_cycle_used() const override { return 1; }
 
-    static StartNode arena_default() {
-        StartNode e;
-        e.ident = NcpIdent::make(NodeType::Start, false, "");
-        return e;
-    }
+    static StartNode arena_default() { return default_of<StartNode>(NodeType::Start); }
 };
 
 }  // namespace vorlent

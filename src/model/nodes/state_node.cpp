@@ -6,16 +6,12 @@
 namespace vorlent {
 
 StateNode StateNode::make(ModelArena& model, bool is_user_com, std::string_view name) {
-    StateNode n;
-    n.reg = make_state_reg(model, format("{}_ST", name));
-    n.ident = NcpIdent::make(NodeType::State, is_user_com, name);
-    return n;
+    return around<StateNode>(make_state_reg(model, format("{}_ST", name)),
+                             NodeType::State, is_user_com, name);
 }
 
 void StateNode::assign_prelim(ModelArena& model) {
-    HcpIdent exit = bind_exit(model, reg);
-    state_operating = reg;
-    exit_opr = std::move(exit);
+    set_raw_and_exit(model, reg);
 }
 
 void StateNode::assign_final(ModelArena& model) {
@@ -23,13 +19,11 @@ void StateNode::assign_final(ModelArena& model) {
 }
 
 HcpIdent StateNode::get_exit_opr() const {
-    if (!exit_opr) fatal("exit opr is not set yet");
-    return *exit_opr;
+    return set_or_fatal(exit_opr, "exit opr is not set yet");
 }
 
 HcpIdent StateNode::get_state_operating() const {
-    if (!state_operating) fatal("state operating is not set yet");
-    return *state_operating;
+    return set_or_fatal(raw, "state operating is not set yet");
 }
 
 }  // namespace vorlent

@@ -7,19 +7,15 @@ namespace vorlent {
 
 SynNode SynNode::make(ModelArena& model, bool is_user_com, std::string_view name, int32_t syn_size) {
     if (syn_size < 1) fatal("assertion failed: syn_size > 0");
-    SynNode n;
-    n.reg = make_sync_reg(model, format("{}_SY", name), syn_size);
-    n.ident = NcpIdent::make(NodeType::Syn, is_user_com, name);
+    SynNode n = around<SynNode>(make_sync_reg(model, format("{}_SY", name), syn_size),
+                                NodeType::Syn, is_user_com, name);
     n.syn_size = syn_size;
     return n;
 }
 
 void SynNode::assign_prelim(ModelArena& model) {
-    HcpIdent end = build_reg_support<SyncReg>(
-        model, reg, [](const SyncReg& r) { return r.end_expr; }, "end_expr after build_support_signal");
-    HcpIdent exit = bind_exit(model, end);
-    raw = std::move(end);
-    exit_opr = std::move(exit);
+    set_raw_and_exit(model, build_reg_support<SyncReg>(
+            model, reg, [](const SyncReg& r) { return r.end_expr; }, "end_expr after build_support_signal"));
 }
 
 void SynNode::assign_final(ModelArena& model) {
@@ -27,9 +23,7 @@ void SynNode::assign_final(ModelArena& model) {
 }
 
 HcpIdent SynNode::get_exit_opr() const {
-    if (!exit_opr)
-        fatal("SynNode::get_exit_opr: bound_exit_i not set \u2014 call assign_prelim before reading exit_opr");
-    return *exit_opr;
+    return set_or_fatal(exit_opr, "SynNode::get_exit_opr: bound_exit_i not set \u2014 call assign_prelim before reading exit_opr");
 }
 
 }  // namespace vorlent

@@ -3,15 +3,13 @@
 // predecessor.
 #pragma once
 
-#include "model/nodes/ncp_node.hpp"
+#include "model/nodes/sp_reg_node.hpp"
 
 namespace vorlent {
 
-class SynNode : public NcpNodeRecord {
+// Its register is a SyncReg "{name}_SY"; raw is the register's "{}_END_EXPR".
+class SynNode : public SpRegNodeRecord {
 public:
-    HcpIdent reg;                     // its SyncReg "{name}_SY"
-    OptIdent<HcpIdent> raw;      // set by assign_prelim: the register's "{}_END_EXPR"
-    OptIdent<HcpIdent> exit_opr; // set by assign_prelim
     int32_t syn_size = 0;             // the number of predecessors it joins
 
     SynNode() = default;
@@ -19,7 +17,6 @@ public:
     // identity; not inserted.
     static SynNode make(ModelArena& model, bool is_user_com, std::string_view name, int32_t syn_size);
 
-    ClockMode get_clock_mode() const override { return ClockMode::PosEdge; }
     void assign_prelim(ModelArena& model) override;
     // The register's fill check refuses a depend list that is not syn_size long.
     void assign_final(ModelArena& model) override;
@@ -30,11 +27,7 @@ public:
     int32_t get_cycle_used() const override { return 0; }
     bool is_state_full_node() const override { return false; }
 
-    static SynNode arena_default() {
-        SynNode e;
-        e.ident = NcpIdent::make(NodeType::Syn, false, "");
-        return e;
-    }
+    static SynNode arena_default() { return default_of<SynNode>(NodeType::Syn); }
 };
 
 }  // namespace vorlent

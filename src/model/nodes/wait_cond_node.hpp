@@ -2,23 +2,20 @@
 // its condition holds. It owns a condition-wait register.
 #pragma once
 
-#include "model/nodes/ncp_node.hpp"
+#include "model/nodes/sp_reg_node.hpp"
 
 namespace vorlent {
 
-class WaitCondNode : public NcpNodeRecord {
+// Its register is a CondWaitStateReg "{name}_CW"; raw is the register's
+// "{}_END_EXPR".
+class WaitCondNode : public SpRegNodeRecord {
 public:
-    HcpIdent reg;                     // its CondWaitStateReg "{name}_CW"
-    OptIdent<HcpIdent> raw;      // set by assign_prelim: the register's "{}_END_EXPR"
-    OptIdent<HcpIdent> exit_opr; // set by assign_prelim
-
     WaitCondNode() = default;
     // The register on bits [cond_start, cond_stop) of `cond`, then the node
     // identity; not inserted.
     static WaitCondNode make(ModelArena& model, bool is_user_com, std::string_view name,
                              const HcpIdent& cond, uint32_t cond_start, uint32_t cond_stop);
 
-    ClockMode get_clock_mode() const override { return ClockMode::PosEdge; }
     void assign_prelim(ModelArena& model) override;
     // "WaitCondNode requires at least one depend node" without an edge.
     void assign_final(ModelArena& model) override;
@@ -27,11 +24,7 @@ public:
     HcpIdent get_state_operating() const override;
     int32_t get_cycle_used() const override { return -1; }
 
-    static WaitCondNode arena_default() {
-        WaitCondNode e;
-        e.ident = NcpIdent::make(NodeType::WaitCond, false, "");
-        return e;
-    }
+    static WaitCondNode arena_default() { return default_of<WaitCondNode>(NodeType::WaitCond); }
 };
 
 }  // namespace vorlent

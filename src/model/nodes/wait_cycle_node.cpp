@@ -8,20 +8,16 @@ namespace vorlent {
 WaitCycleNode WaitCycleNode::make_with_cycle(ModelArena& model, bool is_user_com,
                                              std::string_view name, int32_t cycle) {
     if (cycle < 1) fatal("assertion failed: cycle > 0");
-    WaitCycleNode n;
-    n.reg = make_cycle_wait_state_reg(model, format("{}_CY", name), cycle);
-    n.ident = NcpIdent::make(NodeType::WaitCycle, is_user_com, name);
+    WaitCycleNode n = around<WaitCycleNode>(make_cycle_wait_state_reg(model, format("{}_CY", name), cycle),
+                                            NodeType::WaitCycle, is_user_com, name);
     n.cycle = cycle;
     return n;
 }
 
 void WaitCycleNode::assign_prelim(ModelArena& model) {
-    HcpIdent end = build_reg_support<CycleWaitStateReg>(
-        model, reg, [](const CycleWaitStateReg& r) { return r.is_end; },
-        "build_support_signal must be called before generate_end_expr");
-    HcpIdent exit = bind_exit(model, end);
-    raw = std::move(end);
-    exit_opr = std::move(exit);
+    set_raw_and_exit(model, build_reg_support<CycleWaitStateReg>(
+            model, reg, [](const CycleWaitStateReg& r) { return r.is_end; },
+            "build_support_signal must be called before generate_end_expr"));
 }
 
 void WaitCycleNode::assign_final(ModelArena& model) {
@@ -29,8 +25,7 @@ void WaitCycleNode::assign_final(ModelArena& model) {
 }
 
 HcpIdent WaitCycleNode::get_exit_opr() const {
-    if (!exit_opr) fatal("WaitCycleNode::get_exit_opr: bound_exit_i not set \u2014 call assign_prelim first");
-    return *exit_opr;
+    return set_or_fatal(exit_opr, "WaitCycleNode::get_exit_opr: bound_exit_i not set \u2014 call assign_prelim first");
 }
 
 }  // namespace vorlent

@@ -31,7 +31,7 @@ std::string progress_of(const std::vector<std::string>& paths, const std::string
 void clocked(ModelArena& m, const HcpIdent& des, const HcpIdent& src, const HcpIdent& clk,
              int32_t priority = 10) {
     const int32_t w = get_hcp_assign(m, des).get_des_slice().size();
-    add_event(m, des, make_ue_basic(m, src, 0, w, 0, w, priority, ClockMode::PosEdge, false, clk));
+    add_event(m, des, make_ue_basic(m, src, Slice{0, w}, Slice{0, w}, priority, ClockMode::PosEdge, false, clk));
 }
 
 // A top module with one sub-module that reads a register of its parent.
@@ -192,7 +192,7 @@ TEST(BackendTest, AModelLeftHalfRoutedIsRefused) {
     // routing after the wires of the sub-module's other reads were made.
     const HcpIdent s = traced_in(d.m, d.top, [&] { return make_reg(d.m, true, std::string(240, 's'), 8); });
     const HcpIdent r = traced_in(d.m, d.sub, [&] { return make_reg(d.m, true, "r", 8); });
-    add_event(d.m, r, make_ue_basic(d.m, s, 0, 8, 0, 8, 10, ClockMode::ClkFree, false, std::nullopt));
+    add_event(d.m, r, make_ue_basic(d.m, s, Slice{0, 8}, Slice{0, 8}, 10, ClockMode::ClkFree, false, std::nullopt));
     BackendVerilog backend(std::move(d.m));
     TempDir out;
     StdoutCapture capture;
@@ -237,7 +237,7 @@ TEST(BackendTest, RefusesBeforeAnyPhase) {
         const HcpIdent r = make_reg(d.m, true, "r", 8);
         untrack_module_at_com_init(d.m, inner);
         untrack_module_at_com_init(d.m, d.top);
-        add_event(d.m, r, make_ue_basic(d.m, s, 0, 8, 0, 8, 10, ClockMode::ClkFree, false, std::nullopt));
+        add_event(d.m, r, make_ue_basic(d.m, s, Slice{0, 8}, Slice{0, 8}, 10, ClockMode::ClkFree, false, std::nullopt));
         BackendVerilog backend(std::move(d.m));
         TempDir out;
         StdoutCapture capture;

@@ -31,7 +31,7 @@ std::string block_of(ModelArena& m, const HcpIdent& h) { return emit_all(m, h).b
 UpdateEventIdent basic(ModelArena& m, const HcpIdent& src, int32_t ds, int32_t de, int32_t ss,
                        int32_t se, ClockMode mode = ClockMode::ClkFree,
                        std::optional<HcpIdent> clk = std::nullopt) {
-    return make_ue_basic(m, src, ds, de, ss, se, 10, mode, false, std::move(clk));
+    return make_ue_basic(m, src, Slice{ds, de}, Slice{ss, se}, 10, mode, false, std::move(clk));
 }
 
 }  // namespace

@@ -32,7 +32,7 @@ struct Design {
     HcpIdent reader(const ModuleIdent& module, const HcpIdent& src) {
         const int32_t w = get_hcp_assign(m, src).get_des_slice().size();
         const HcpIdent r = reg(module, "rd", w);
-        add_event(m, r, make_ue_basic(m, src, 0, w, 0, w, 10, ClockMode::ClkFree, false, std::nullopt));
+        add_event(m, r, make_ue_basic(m, src, Slice{0, w}, Slice{0, w}, 10, ClockMode::ClkFree, false, std::nullopt));
         return r;
     }
 
@@ -150,7 +150,7 @@ TEST(InternalRoutingTest, SourcesGoInAscendingIdOrderAndEveryReadIsRemapped) {
     const HcpIdent e = traced_in(t.m, t.c1, [&] {
         return make_expression(t.m, true, "e", LogicOp::BitwiseAnd, a, a, Slice{0, 1}, std::nullopt);
     });
-    const UpdateEventIdent ue = make_ue_full(t.m, c, std::nullopt, a, 0, 8, 0, 8, 10, ClockMode::PosEdge, false, clk);
+    const UpdateEventIdent ue = make_ue_full(t.m, c, std::nullopt, a, Slice{0, 8}, Slice{0, 8}, 10, ClockMode::PosEdge, false, clk);
     add_event(t.m, r, ue);
     t.route_internal();
 

@@ -15,7 +15,7 @@ struct EventModel : TracedModel {
 
     UpdateEventIdent basic(int32_t priority, ClockMode mode = ClockMode::ClkUnused,
                            std::optional<HcpIdent> clk_src = std::nullopt) {
-        return make_ue_basic(m, src, 0, 4, 0, 4, priority, mode, false, std::move(clk_src));
+        return make_ue_basic(m, src, Slice{0, 4}, Slice{0, 4}, priority, mode, false, std::move(clk_src));
     }
 };
 
@@ -24,19 +24,19 @@ struct EventModel : TracedModel {
 TEST(UeFactoryTest, BasicEventsAreNamedAndFilled) {
     EventModel t;
     const uint64_t id = peek_global_id();
-    const UpdateEventIdent ue = make_ue_basic(t.m, t.src, 1, 3, 2, 4, 77, ClockMode::NegEdge, false, std::nullopt);
+    const UpdateEventIdent ue = make_ue_basic(t.m, t.src, Slice{1, 3}, Slice{2, 4}, 77, ClockMode::NegEdge, false, std::nullopt);
     EXPECT_EQ(ue.abs_name(), format("UE_BASIC_{}", id));
     EXPECT_EQ(view_event(t.m, ue), (Ev{77, {}, t.src, {1, 3}, {2, 4}}));
     // An edge-clocked event may wait for its clock source.
     EXPECT_EQ(t.event<UeBasic>(ue).common, (UeCommon{std::nullopt, 0, 77, UeType::Basic, ClockMode::NegEdge}));
 
     set_asm_pri_to_manual(-4);
-    const UpdateEventIdent cur = make_ue_basic(t.m, t.src, 0, 4, 0, 4, 77, ClockMode::PosEdge, true, t.clk);
+    const UpdateEventIdent cur = make_ue_basic(t.m, t.src, Slice{0, 4}, Slice{0, 4}, 77, ClockMode::PosEdge, true, t.clk);
     EXPECT_EQ(get_ue_common(t.m, cur).priority, -4);
     set_asm_pri_to_auto();
 
     const uint64_t before = peek_global_id();
-    EXPECT_FATAL(make_ue_basic(t.m, t.src, 0, 4, 0, 4, 1, ClockMode::ClkFree, false, t.clk),
+    EXPECT_FATAL(make_ue_basic(t.m, t.src, Slice{0, 4}, Slice{0, 4}, 1, ClockMode::ClkFree, false, t.clk),
                  "make_ue_*: clk_src must be None when clk_mode is ClkFree");
     EXPECT_EQ(peek_global_id(), before);
 }
@@ -44,12 +44,12 @@ TEST(UeFactoryTest, BasicEventsAreNamedAndFilled) {
 TEST(UeFactoryTest, FullEventsWrapOnlyWhenAConditionIsGiven) {
     EventModel t;
     const UpdateEventIdent plain =
-        make_ue_full(t.m, std::nullopt, std::nullopt, t.src, 0, 4, 0, 4, 5, ClockMode::ClkFree, false, std::nullopt);
+        make_ue_full(t.m, std::nullopt, std::nullopt, t.src, Slice{0, 4}, Slice{0, 4}, 5, ClockMode::ClkFree, false, std::nullopt);
     EXPECT_EQ(plain.kind, UeType::Basic);
 
     uint64_t id = peek_global_id();
     const UpdateEventIdent one =
-        make_ue_full(t.m, std::nullopt, t.dis, t.src, 0, 4, 0, 4, 5, ClockMode::PosEdge, false, t.clk);
+        make_ue_full(t.m, std::nullopt, t.dis, t.src, Slice{0, 4}, Slice{0, 4}, 5, ClockMode::PosEdge, false, t.clk);
     EXPECT_EQ(one.abs_name(), format("UE_COND_{}", id + 1));
     const UeCond& c = t.event<UeCond>(one);
     EXPECT_EQ(c.sub_stmts.at(0)->abs_name(), format("UE_BASIC_{}", id));
@@ -59,7 +59,7 @@ TEST(UeFactoryTest, FullEventsWrapOnlyWhenAConditionIsGiven) {
 
     id = peek_global_id();
     const UpdateEventIdent both =
-        make_ue_full(t.m, t.en, t.dis, t.src, 0, 4, 0, 4, 5, ClockMode::ClkFree, false, std::nullopt);
+        make_ue_full(t.m, t.en, t.dis, t.src, Slice{0, 4}, Slice{0, 4}, 5, ClockMode::ClkFree, false, std::nullopt);
     // With both conditions: the basic event, their AND, then the wrapper.
     EXPECT_EQ(both.abs_name(), format("UE_COND_{}", id + 2));
     const HcpIdent cond = *t.event<UeCond>(both).conds[0];
@@ -155,7 +155,7 @@ TEST(UeDependencyTest, GatherAndRemapFollowEveryKind) {
     const HcpIdent sel = make_wire(t.m, true, "sel", 2);
     const HcpIdent other = make_reg(t.m, true, "other", 4);
     const UpdateEventIdent leaf = t.basic(10, ClockMode::PosEdge, t.clk);
-    const UpdateEventIdent leaf2 = make_ue_basic(t.m, other, 0, 4, 0, 4, 10, ClockMode::ClkUnused, false, std::nullopt);
+    const UpdateEventIdent leaf2 = make_ue_basic(t.m, other, Slice{0, 4}, Slice{0, 4}, 10, ClockMode::ClkUnused, false, std::nullopt);
 
     // Compound events carry a copy of a member's clock source, which they do
     // not report themselves but do rename.

@@ -10,8 +10,9 @@ namespace vorlent {
 void drive_wire(ModelArena& model, const HcpIdent& wire, const HcpIdent& src) {
     auto w = model.take<Wire>(wire);
     if (w->bit_width != 1) fatal_size_not_in_range();
-    UpdateEventIdent ue = make_ue_basic(model, src, 0, 1, 0, 1, DEFAULT_UE_PRI_INTERNAL_MIN,
-                                        ClockMode::ClkFree, false, std::nullopt);
+    UpdateEventIdent ue = make_ue_basic(model, src, Slice{0, 1}, Slice{0, 1},
+                                        DEFAULT_UE_PRI_INTERNAL_MIN, ClockMode::ClkFree, false,
+                                        std::nullopt);
     w->add_update_event(std::move(ue));
     w.put_back();
 }

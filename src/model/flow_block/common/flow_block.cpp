@@ -24,12 +24,21 @@ CheckResult FlowBlock::check_prefinalize() const { return std::nullopt; }
 
 void FlowBlock::prepare_build(ModelArena&) {}
 
-NodeWrap built_summary(const std::optional<NodeWrap>& built, std::string_view not_built) {
+NodeWrap FlowBlockRecord::summarize_as_block() const {
+    const std::string_view not_built = not_built_text();
+    if (not_built.empty()) return FlowBlock::summarize_as_block();
     if (!built) fatal(std::string(not_built));
     return *built;
 }
 
-FlowBlockBase default_flow_block_base(FlowBlockType t) {
+CheckResult FlowBlockRecord::check_content(std::string_view empty, std::string_view con_held) const {
+    if (base.sub_blocks.empty() && base.basic_nodes.empty()) return ErrorText::value(std::string(empty));
+    if (!con_held.empty() && !base.con_blocks.empty())
+        return ErrorText::value(std::string(con_held));
+    return std::nullopt;
+}
+
+FlowBlockBase flow_block_base(FlowBlockType t, std::string_view name) {
     FlowBlockJoinPolicy policy = FlowBlockJoinPolicy::SubFlow;
     switch (t) {
         case FlowBlockType::CondElif:
@@ -39,7 +48,7 @@ FlowBlockBase default_flow_block_base(FlowBlockType t) {
         default: break;
     }
     const bool chain_master = t == FlowBlockType::CondIf || t == FlowBlockType::ZeroCondIf;
-    return FlowBlockBase::make(t, policy, "", chain_master);
+    return FlowBlockBase::make(t, policy, name, chain_master);
 }
 
 }  // namespace vorlent

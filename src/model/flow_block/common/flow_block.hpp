@@ -6,6 +6,9 @@
 // returns (put_back), which plays the part of replace_back_into_arena.
 #pragma once
 
+#include <optional>
+#include <string_view>
+
 #include "common/error_text.hpp"
 #include "model/common/identifier.hpp"
 #include "model/flow_block/common/flow_block_base.hpp"
@@ -45,10 +48,13 @@ public:
     const FlowBlockIdent& ident() const { return get_base().ident; }
 };
 
-// The data and arena plumbing every kind shares.
+// The data and arena plumbing every kind shares, with the summary the
+// build stores for the kinds that show their parent a block (the zero-delay
+// kinds fold into a node instead and leave it empty).
 class FlowBlockRecord : public FlowBlock {
 public:
     FlowBlockBase base;
+    std::optional<NodeWrap> built;
 
     const FlowBlockBase& get_base() const override { return base; }
     FlowBlockBase& get_base_mut() override { return base; }
@@ -57,17 +63,25 @@ public:
     ArenaHandle arena_handle() const { return base.ident.handle(); }
     void set_arena_handle(ArenaHandle h) { base.ident.ident_base.set_arena_handle(h); }
 
+    // The stored summary; before the build, the kind's not_built_text().
+    NodeWrap summarize_as_block() const override;
+
 protected:
     FlowBlockRecord() = default;
     explicit FlowBlockRecord(FlowBlockBase b) : base(std::move(b)) {}
+
+    // The kind's fatal text for a summary asked before the build; empty for
+    // a kind that never stores one.
+    virtual std::string_view not_built_text() const { return {}; }
+    // The finalize check of a kind: `empty` when it holds no node and no
+    // block; `con_held` when it holds continuations, unless that is empty
+    // (the kind takes them).
+    CheckResult check_content(std::string_view empty, std::string_view con_held) const;
 };
 
-// The summary a kind stored when it was built; `not_built` is the kind's
-// fatal text for a block that was not built yet.
-NodeWrap built_summary(const std::optional<NodeWrap>& built, std::string_view not_built);
-
-// The default element of a kind: a fresh identity with an empty name and the
-// kind's own type, join policy and chain-head flag (one global id).
-FlowBlockBase default_flow_block_base(FlowBlockType block_type);
+// An empty base around a fresh identity (one global id) with the kind's own
+// join policy and chain-head flag; with an empty name, the kind's default
+// element.
+FlowBlockBase flow_block_base(FlowBlockType block_type, std::string_view name = "");
 
 }  // namespace vorlent

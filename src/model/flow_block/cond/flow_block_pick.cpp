@@ -1,16 +1,15 @@
 #include "model/flow_block/cond/flow_block_pick.hpp"
 
 #include "common/fatal.hpp"
-#include "model/flow_block/common/arena_impl_flow_block.hpp"
 
 namespace vorlent {
 
 FlowBlockPick FlowBlockPick::make(std::string_view name) {
-    return FlowBlockPick(FlowBlockBase::make(FlowBlockType::Pick, FlowBlockJoinPolicy::SubFlow, name, false));
+    return FlowBlockPick(flow_block_base(FlowBlockType::Pick, name));
 }
 
 FlowBlockPick FlowBlockPick::arena_default() {
-    return FlowBlockPick(default_flow_block_base(FlowBlockType::Pick));
+    return FlowBlockPick(flow_block_base(FlowBlockType::Pick));
 }
 
 void FlowBlockPick::add_element_in_flow_block(const NcpIdent&) {
@@ -26,45 +25,19 @@ void FlowBlockPick::add_con_flow_block(const FlowBlockIdent&) {
     fatal("pick block does not accept continuation blocks");
 }
 
-NodeWrap FlowBlockPick::summarize_as_block() const {
-    return built_summary(built, "pick block has not been built");
-}
-
 CheckResult FlowBlockPick::check_prefinalize() const {
-    if (base.sub_blocks.empty()) return ErrorText::value("pick block must have at least one pif branch");
-    return std::nullopt;
+    // Continuations are refused when they are added.
+    return check_content("pick block must have at least one pif branch", "");
 }
 
 FlowBlockPickIf FlowBlockPickIf::make(std::string_view name, std::optional<HcpIdent> cond) {
-    FlowBlockPickIf b(FlowBlockBase::make(FlowBlockType::PickIf, FlowBlockJoinPolicy::SubFlow, name, false));
+    FlowBlockPickIf b(flow_block_base(FlowBlockType::PickIf, name));
     b.cond = std::move(cond);
     return b;
 }
 
 FlowBlockPickIf FlowBlockPickIf::arena_default() {
-    return FlowBlockPickIf(default_flow_block_base(FlowBlockType::PickIf));
-}
-
-void FlowBlockPickIf::add_element_in_flow_block(const NcpIdent&) {
-    fatal("pick branch (pif/pidef) does not accept direct asm nodes; use a sub-block");
-}
-
-void FlowBlockPickIf::add_sub_flow_block(const FlowBlockIdent& block) {
-    base.push_body(block, "pick branch already has a body sub-block");
-}
-
-NodeWrap FlowBlockPickIf::summarize_as_block() const {
-    return built_summary(built, "pick branch has not been built");
-}
-
-CheckResult FlowBlockPickIf::check_prefinalize() const {
-    if (base.sub_blocks.empty()) return ErrorText::value("pick branch (pif/pidef) has no body sub-block");
-    return std::nullopt;
-}
-
-void FlowBlockPickIf::build_hw_component(ModelArena& model) {
-    if (base.sub_blocks.empty()) fatal("pick branch has no body sub-block");
-    built = summarize_block(model, base.sub_blocks.front());
+    return FlowBlockPickIf(flow_block_base(FlowBlockType::PickIf));
 }
 
 }  // namespace vorlent

@@ -4,26 +4,23 @@
 
 namespace vorlent {
 
-namespace {
-void require_basic_node_flow(const FlowBlockIdent& block, std::string_view message) {
-    assert_eq(block.join_policy, FlowBlockJoinPolicy::BasicNodeFlow, message);
+void ZeroDelayBody::push_zero_delay_child(const FlowBlockIdent& block, std::string_view not_zero_delay) {
+    assert_eq(block.join_policy, FlowBlockJoinPolicy::BasicNodeFlow, not_zero_delay);
+    base.push_sub_block(block);
 }
-}  // namespace
 
 FlowBlockZeroCondIf FlowBlockZeroCondIf::make(std::string_view name, HcpIdent cond) {
-    FlowBlockZeroCondIf b(
-        FlowBlockBase::make(FlowBlockType::ZeroCondIf, FlowBlockJoinPolicy::BasicNodeFlow, name, true));
+    FlowBlockZeroCondIf b(flow_block_base(FlowBlockType::ZeroCondIf, name));
     b.cond = std::move(cond);
     return b;
 }
 
 FlowBlockZeroCondIf FlowBlockZeroCondIf::arena_default() {
-    return FlowBlockZeroCondIf(default_flow_block_base(FlowBlockType::ZeroCondIf));
+    return FlowBlockZeroCondIf(flow_block_base(FlowBlockType::ZeroCondIf));
 }
 
 void FlowBlockZeroCondIf::add_sub_flow_block(const FlowBlockIdent& block) {
-    require_basic_node_flow(block, "zero-cond-if sub blocks must have BasicNodeFlow join policy");
-    base.push_sub_block(block);
+    push_zero_delay_child(block, "zero-cond-if sub blocks must have BasicNodeFlow join policy");
 }
 
 void FlowBlockZeroCondIf::add_con_flow_block(const FlowBlockIdent& block) {
@@ -37,19 +34,17 @@ NcpIdent FlowBlockZeroCondIf::summarize_as_node() const {
 }
 
 FlowBlockZeroCondElif FlowBlockZeroCondElif::make(std::string_view name, std::optional<HcpIdent> cond) {
-    FlowBlockZeroCondElif b(
-        FlowBlockBase::make(FlowBlockType::ZeroCondElif, FlowBlockJoinPolicy::ConFlow, name, false));
+    FlowBlockZeroCondElif b(flow_block_base(FlowBlockType::ZeroCondElif, name));
     b.cond = std::move(cond);
     return b;
 }
 
 FlowBlockZeroCondElif FlowBlockZeroCondElif::arena_default() {
-    return FlowBlockZeroCondElif(default_flow_block_base(FlowBlockType::ZeroCondElif));
+    return FlowBlockZeroCondElif(flow_block_base(FlowBlockType::ZeroCondElif));
 }
 
 void FlowBlockZeroCondElif::add_sub_flow_block(const FlowBlockIdent& block) {
-    require_basic_node_flow(block, "zero-cond-if sub blocks must have BasicNodeFlow join policy");
-    base.push_sub_block(block);
+    push_zero_delay_child(block, "zero-cond-if sub blocks must have BasicNodeFlow join policy");
 }
 
 void FlowBlockZeroCondElif::add_con_flow_block(const FlowBlockIdent&) {
@@ -57,14 +52,13 @@ void FlowBlockZeroCondElif::add_con_flow_block(const FlowBlockIdent&) {
 }
 
 FlowBlockZeroSwitch FlowBlockZeroSwitch::make(std::string_view name, HcpIdent selector) {
-    FlowBlockZeroSwitch b(
-        FlowBlockBase::make(FlowBlockType::ZeroSwitch, FlowBlockJoinPolicy::BasicNodeFlow, name, false));
+    FlowBlockZeroSwitch b(flow_block_base(FlowBlockType::ZeroSwitch, name));
     b.selector = std::move(selector);
     return b;
 }
 
 FlowBlockZeroSwitch FlowBlockZeroSwitch::arena_default() {
-    return FlowBlockZeroSwitch(default_flow_block_base(FlowBlockType::ZeroSwitch));
+    return FlowBlockZeroSwitch(flow_block_base(FlowBlockType::ZeroSwitch));
 }
 
 void FlowBlockZeroSwitch::add_element_in_flow_block(const NcpIdent&) {
@@ -86,19 +80,17 @@ NcpIdent FlowBlockZeroSwitch::summarize_as_node() const {
 }
 
 FlowBlockZeroSwitchCase FlowBlockZeroSwitchCase::make(std::string_view name, int32_t match_val) {
-    FlowBlockZeroSwitchCase b(
-        FlowBlockBase::make(FlowBlockType::ZeroSwitchCase, FlowBlockJoinPolicy::SubFlow, name, false));
+    FlowBlockZeroSwitchCase b(flow_block_base(FlowBlockType::ZeroSwitchCase, name));
     b.match_val = match_val;
     return b;
 }
 
 FlowBlockZeroSwitchCase FlowBlockZeroSwitchCase::arena_default() {
-    return FlowBlockZeroSwitchCase(default_flow_block_base(FlowBlockType::ZeroSwitchCase));
+    return FlowBlockZeroSwitchCase(flow_block_base(FlowBlockType::ZeroSwitchCase));
 }
 
 void FlowBlockZeroSwitchCase::add_sub_flow_block(const FlowBlockIdent& block) {
-    require_basic_node_flow(block, "zero-switch-case sub blocks must have BasicNodeFlow join policy");
-    base.push_sub_block(block);
+    push_zero_delay_child(block, "zero-switch-case sub blocks must have BasicNodeFlow join policy");
 }
 
 void FlowBlockZeroSwitchCase::add_con_flow_block(const FlowBlockIdent&) {

@@ -9,42 +9,52 @@
 
 namespace vorlent {
 
+// What zif, zelif/zelse and zcase share: they hold assignments and
+// zero-delay children, and their build gathers the assignments.
+class ZeroDelayBody : public FlowBlockRecord {
+public:
+    std::vector<AssignMeta> metas;  // its own assignments, gathered by the build
+
+    void add_element_in_flow_block(const NcpIdent& node) override { base.push_basic_node(node); }
+
+protected:
+    using FlowBlockRecord::FlowBlockRecord;
+    // Appends a child; one that is not zero-delay stops with `not_zero_delay`.
+    void push_zero_delay_child(const FlowBlockIdent& block, std::string_view not_zero_delay);
+};
+
 // zif: the head of a zero-delay if chain.
-class FlowBlockZeroCondIf final : public FlowBlockRecord {
+class FlowBlockZeroCondIf final : public ZeroDelayBody {
 public:
     HcpIdent cond;
-    std::vector<AssignMeta> metas;   // its own assignments, gathered by the build
     OptIdent<NcpIdent> result;  // the folded assignment node
 
     static FlowBlockZeroCondIf make(std::string_view name, HcpIdent cond);
     static FlowBlockZeroCondIf arena_default();
 
-    void add_element_in_flow_block(const NcpIdent& node) override { base.push_basic_node(node); }
     void add_sub_flow_block(const FlowBlockIdent& block) override;
     void add_con_flow_block(const FlowBlockIdent& block) override;
     NcpIdent summarize_as_node() const override;
     void build_hw_component(ModelArena& model) override;
 
 private:
-    using FlowBlockRecord::FlowBlockRecord;
+    using ZeroDelayBody::ZeroDelayBody;
 };
 
 // zelif (with a condition) or zelse (without).
-class FlowBlockZeroCondElif final : public FlowBlockRecord {
+class FlowBlockZeroCondElif final : public ZeroDelayBody {
 public:
     OptIdent<HcpIdent> cond;
-    std::vector<AssignMeta> metas;  // its own assignments, gathered by the build
 
     static FlowBlockZeroCondElif make(std::string_view name, std::optional<HcpIdent> cond);
     static FlowBlockZeroCondElif arena_default();
 
-    void add_element_in_flow_block(const NcpIdent& node) override { base.push_basic_node(node); }
     void add_sub_flow_block(const FlowBlockIdent& block) override;
     void add_con_flow_block(const FlowBlockIdent& block) override;
     void build_hw_component(ModelArena& model) override;
 
 private:
-    using FlowBlockRecord::FlowBlockRecord;
+    using ZeroDelayBody::ZeroDelayBody;
 };
 
 // zstate: a zero-delay switch on a selector, holding zcase blocks.
@@ -67,21 +77,19 @@ private:
 };
 
 // zcase: one case of a zero-delay switch.
-class FlowBlockZeroSwitchCase final : public FlowBlockRecord {
+class FlowBlockZeroSwitchCase final : public ZeroDelayBody {
 public:
-    std::vector<AssignMeta> metas;  // its own assignments, gathered by the build
     int32_t match_val = 0;
 
     static FlowBlockZeroSwitchCase make(std::string_view name, int32_t match_val);
     static FlowBlockZeroSwitchCase arena_default();
 
-    void add_element_in_flow_block(const NcpIdent& node) override { base.push_basic_node(node); }
     void add_sub_flow_block(const FlowBlockIdent& block) override;
     void add_con_flow_block(const FlowBlockIdent& block) override;
     void build_hw_component(ModelArena& model) override;
 
 private:
-    using FlowBlockRecord::FlowBlockRecord;
+    using ZeroDelayBody::ZeroDelayBody;
 };
 
 }  // namespace vorlent

@@ -5,7 +5,7 @@
 namespace vorlent {
 
 FlowBlockPar FlowBlockPar::make(std::string_view name, bool no_sync) {
-    FlowBlockPar p(FlowBlockBase::make(FlowBlockType::Parallel, FlowBlockJoinPolicy::SubFlow, name, false));
+    FlowBlockPar p(flow_block_base(FlowBlockType::Parallel, name));
     p.schematic.no_sync = no_sync;
     return p;
 }
@@ -14,19 +14,12 @@ FlowBlockPar FlowBlockPar::new_auto_sync(std::string_view name) { return make(na
 FlowBlockPar FlowBlockPar::new_no_sync(std::string_view name) { return make(name, true); }
 
 FlowBlockPar FlowBlockPar::arena_default() {
-    return FlowBlockPar(default_flow_block_base(FlowBlockType::Parallel));
-}
-
-NodeWrap FlowBlockPar::summarize_as_block() const {
-    return built_summary(built, "flow block has not been built");
+    return FlowBlockPar(flow_block_base(FlowBlockType::Parallel));
 }
 
 CheckResult FlowBlockPar::check_prefinalize() const {
-    if (base.basic_nodes.empty() && base.sub_blocks.empty())
-        return ErrorText::value("parallel flow block has no element");
-    if (!base.con_blocks.empty())
-        return ErrorText::value("parallel flow block does not support con blocks");
-    return std::nullopt;
+    return check_content("parallel flow block has no element",
+                         "parallel flow block does not support con blocks");
 }
 
 }  // namespace vorlent

@@ -23,7 +23,6 @@ struct ParSchematic {
 class FlowBlockPar final : public FlowBlockRecord {
 public:
     ParSchematic schematic;
-    std::optional<NodeWrap> built;
 
     static FlowBlockPar new_auto_sync(std::string_view name);
     static FlowBlockPar new_no_sync(std::string_view name);
@@ -31,12 +30,12 @@ public:
 
     void add_element_in_flow_block(const NcpIdent& node) override { base.push_basic_node(node); }
     void add_sub_flow_block(const FlowBlockIdent& block) override { base.push_sub_block(block); }
-    NodeWrap summarize_as_block() const override;
     CheckResult check_prefinalize() const override;
     void build_hw_component(ModelArena& model) override;
 
 private:
     using FlowBlockRecord::FlowBlockRecord;
+    std::string_view not_built_text() const override { return "flow block has not been built"; }
     static FlowBlockPar make(std::string_view name, bool no_sync);
 };
 

@@ -5,12 +5,11 @@
 namespace vorlent {
 
 FlowBlockSeq FlowBlockSeq::make(std::string_view name) {
-    return FlowBlockSeq(FlowBlockBase::make(FlowBlockType::Sequential, FlowBlockJoinPolicy::SubFlow,
-                                            name, false));
+    return FlowBlockSeq(flow_block_base(FlowBlockType::Sequential, name));
 }
 
 FlowBlockSeq FlowBlockSeq::arena_default() {
-    return FlowBlockSeq(default_flow_block_base(FlowBlockType::Sequential));
+    return FlowBlockSeq(flow_block_base(FlowBlockType::Sequential));
 }
 
 void FlowBlockSeq::add_element_in_flow_block(const NcpIdent& node) {
@@ -33,15 +32,8 @@ void FlowBlockSeq::add_sub_flow_block(const FlowBlockIdent& block) {
     base.push_sub_block(block);
 }
 
-NodeWrap FlowBlockSeq::summarize_as_block() const {
-    return built_summary(built, "flow block has not been built");
-}
-
 CheckResult FlowBlockSeq::check_prefinalize() const {
-    if (base.sub_blocks.empty() && base.basic_nodes.empty())
-        return ErrorText::value("seq flow block has no element");
-    if (!base.con_blocks.empty()) return ErrorText::value("seq flow block does not support con blocks");
-    return std::nullopt;
+    return check_content("seq flow block has no element", "seq flow block does not support con blocks");
 }
 
 }  // namespace vorlent

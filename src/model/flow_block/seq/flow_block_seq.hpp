@@ -33,19 +33,18 @@ struct SeqSchematic {
 class FlowBlockSeq final : public FlowBlockRecord {
 public:
     SeqSchematic schematic;
-    std::optional<NodeWrap> built;
 
     static FlowBlockSeq make(std::string_view name);
     static FlowBlockSeq arena_default();
 
     void add_element_in_flow_block(const NcpIdent& node) override;
     void add_sub_flow_block(const FlowBlockIdent& block) override;
-    NodeWrap summarize_as_block() const override;
     CheckResult check_prefinalize() const override;
     void build_hw_component(ModelArena& model) override;
 
 private:
     using FlowBlockRecord::FlowBlockRecord;
+    std::string_view not_built_text() const override { return "flow block has not been built"; }
 };
 
 }  // namespace vorlent

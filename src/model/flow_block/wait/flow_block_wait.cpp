@@ -5,27 +5,23 @@
 namespace vorlent {
 
 FlowBlockWait FlowBlockWait::make_cond(std::string_view name, HcpIdent cond, Slice cond_slice) {
-    FlowBlockWait b(FlowBlockBase::make(FlowBlockType::Wait, FlowBlockJoinPolicy::SubFlow, name, false));
+    FlowBlockWait b(flow_block_base(FlowBlockType::Wait, name));
     b.target = WaitCondTarget{std::move(cond), cond_slice};
     return b;
 }
 
 FlowBlockWait FlowBlockWait::make_cycle(std::string_view name, uint32_t cycle) {
-    FlowBlockWait b(FlowBlockBase::make(FlowBlockType::Wait, FlowBlockJoinPolicy::SubFlow, name, false));
+    FlowBlockWait b(flow_block_base(FlowBlockType::Wait, name));
     b.target = WaitCycleTarget{cycle};
     return b;
 }
 
 FlowBlockWait FlowBlockWait::arena_default() {
-    return FlowBlockWait(default_flow_block_base(FlowBlockType::Wait));
+    return FlowBlockWait(flow_block_base(FlowBlockType::Wait));
 }
 
 void FlowBlockWait::add_element_in_flow_block(const NcpIdent&) { fatal("wait block accepts no direct nodes"); }
 
 void FlowBlockWait::add_sub_flow_block(const FlowBlockIdent&) { fatal("wait block accepts no sub-blocks"); }
-
-NodeWrap FlowBlockWait::summarize_as_block() const {
-    return built_summary(built, "wait block has not been built");
-}
 
 }  // namespace vorlent

@@ -23,7 +23,6 @@ struct WaitCycleTarget {
 class FlowBlockWait final : public FlowBlockRecord {
 public:
     std::variant<WaitCondTarget, WaitCycleTarget> target;
-    std::optional<NodeWrap> built;
 
     static FlowBlockWait make_cond(std::string_view name, HcpIdent cond, Slice cond_slice);
     static FlowBlockWait make_cycle(std::string_view name, uint32_t cycle);
@@ -31,11 +30,11 @@ public:
 
     void add_element_in_flow_block(const NcpIdent& node) override;
     void add_sub_flow_block(const FlowBlockIdent& block) override;
-    NodeWrap summarize_as_block() const override;
     void build_hw_component(ModelArena& model) override;
 
 private:
     using FlowBlockRecord::FlowBlockRecord;
+    std::string_view not_built_text() const override { return "wait block has not been built"; }
 };
 
 }  // namespace vorlent

@@ -6,7 +6,7 @@ namespace vorlent {
 
 FlowBlockZync FlowBlockZync::make(std::string_view name, std::vector<ZyncArbBind> binds, bool match_all) {
     if (binds.empty()) fatal("ZyncSchematic::new: at least one arb bind required");
-    FlowBlockZync b(FlowBlockBase::make(FlowBlockType::Zync, FlowBlockJoinPolicy::SubFlow, name, false));
+    FlowBlockZync b(flow_block_base(FlowBlockType::Zync, name));
     b.binds = std::move(binds);
     b.match_all = match_all;
     return b;
@@ -15,7 +15,7 @@ FlowBlockZync FlowBlockZync::make(std::string_view name, std::vector<ZyncArbBind
 FlowBlockZync FlowBlockZync::arena_default() {
     // One placeholder bind; its arbiter identity draws its id before the block's own.
     ZyncArbBind placeholder{std::nullopt, CcpIdent::make(CcpType::Arb, false, ""), 0};
-    FlowBlockZync b(default_flow_block_base(FlowBlockType::Zync));
+    FlowBlockZync b(flow_block_base(FlowBlockType::Zync));
     b.binds.push_back(std::move(placeholder));
     return b;
 }
@@ -26,15 +26,9 @@ void FlowBlockZync::add_sub_flow_block(const FlowBlockIdent& block) {
     base.push_sub_block(block);
 }
 
-NodeWrap FlowBlockZync::summarize_as_block() const {
-    return built_summary(built, "zync block has not been built");
-}
-
 CheckResult FlowBlockZync::check_prefinalize() const {
-    if (base.sub_blocks.empty() && base.basic_nodes.empty())
-        return ErrorText::value("zync block must hold at least one basic node or basic-flow sub-block");
-    if (!base.con_blocks.empty()) return ErrorText::value("zync block does not support con blocks");
-    return std::nullopt;
+    return check_content("zync block must hold at least one basic node or basic-flow sub-block",
+                         "zync block does not support con blocks");
 }
 
 }  // namespace vorlent

@@ -22,7 +22,6 @@ class FlowBlockZync final : public FlowBlockRecord {
 public:
     std::vector<ZyncArbBind> binds;
     bool match_all = false;
-    std::optional<NodeWrap> built;
 
     // An empty bind list stops with "ZyncSchematic::new: at least one arb bind required".
     static FlowBlockZync make(std::string_view name, std::vector<ZyncArbBind> binds, bool match_all);
@@ -30,12 +29,12 @@ public:
 
     void add_element_in_flow_block(const NcpIdent& node) override { base.push_basic_node(node); }
     void add_sub_flow_block(const FlowBlockIdent& block) override;
-    NodeWrap summarize_as_block() const override;
     CheckResult check_prefinalize() const override;
     void build_hw_component(ModelArena& model) override;
 
 private:
     using FlowBlockRecord::FlowBlockRecord;
+    std::string_view not_built_text() const override { return "zync block has not been built"; }
 };
 
 }  // namespace vorlent

@@ -33,8 +33,7 @@ UpdateEventIdent HcpAssignable::gen_update_event_with_pri(const HcpIdent& src,
                                                           ClockMode clk_mode, ModelArena& model) {
     const Slice des = des_range_or_whole(des_slice);
     check_range_fits(des.start, des.stop, src_slice.start, src_slice.stop);
-    return make_ue_basic(model, src, des.start, des.stop, src_slice.start, src_slice.stop, priority,
-                         clk_mode, false, std::nullopt);
+    return make_ue_basic(model, src, des, src_slice, priority, clk_mode, false, std::nullopt);
 }
 
 AssignMeta HcpAssignable::gen_asm_meta(const HcpIdent& src, std::optional<Slice> des_slice,
@@ -42,8 +41,8 @@ AssignMeta HcpAssignable::gen_asm_meta(const HcpIdent& src, std::optional<Slice>
     const Slice des = des_range_or_whole(des_slice);
     check_range_fits(des.start, des.stop, src_start, src_stop);
     const ClockMode clk_mode = retrieve_clk_mode();
-    UpdateEventIdent ue = make_ue_basic(model, src, des.start, des.stop, src_start, src_stop,
-                                        get_priority(), clk_mode, false, std::nullopt);
+    UpdateEventIdent ue = make_ue_basic(model, src, des, Slice{src_start, src_stop}, get_priority(),
+                                        clk_mode, false, std::nullopt);
     return AssignMeta{get_ident(), std::nullopt, ue, ue, clk_mode};
 }
 
@@ -64,7 +63,7 @@ void HcpAssignable::bind_src(const HcpIdent& src, std::optional<Slice> des_slice
     const Slice des = des_range_or_whole(des_slice);
     check_range_fits(des.start, des.stop, src_start, src_stop);
     UpdateEventIdent ue =
-        make_ue_basic(model, src, des.start, des.stop, src_start, src_stop,
+        make_ue_basic(model, src, des, Slice{src_start, src_stop},
                       priority.value_or(DEFAULT_UE_PRI_INTERNAL_MIN), mode, false, std::nullopt);
     if (is_edge_clocked(mode)) {
         auto taken = take_ue(model, ue);

@@ -6,6 +6,11 @@
 
 namespace vorlent {
 
+namespace {
+// Lowest first; the higher wins a cycle.
+enum CntRegPri : int32_t { PRI_COUNT = SP_REG_PRI_LOWEST + 1, PRI_HOLD, PRI_RESET, PRI_START };
+}  // namespace
+
 int32_t CntReg::width_for(int32_t max_cycle) {
     return std::max(floor_log2_i32(2.0 * double(max_cycle) - 1.0), 1);
 }
@@ -43,10 +48,10 @@ void CntReg::build_update_event(ModelArena& model) {
     const Slice whole{0, width};
     const TriggerSig& t = trigger_sig;
     for (const TriggerDepend& d : t.depend_list)
-        append_event(model, d.sig, d.guard, next, whole, whole, 51);
-    if (t.hold()) append_event(model, t.hold(), std::nullopt, ident, whole, whole, 52);
-    if (t.int_reset()) append_event(model, t.int_reset(), std::nullopt, cleared, whole, whole, 53);
-    if (t.int_start()) append_event(model, t.int_start(), std::nullopt, next, whole, whole, 54);
+        append_event(model, d.sig, d.guard, next, whole, whole, PRI_COUNT);
+    if (t.hold()) append_event(model, t.hold(), std::nullopt, ident, whole, whole, PRI_HOLD);
+    if (t.int_reset()) append_event(model, t.int_reset(), std::nullopt, cleared, whole, whole, PRI_RESET);
+    if (t.int_start()) append_event(model, t.int_start(), std::nullopt, next, whole, whole, PRI_START);
     if (t.mrst()) append_event(model, t.mrst(), std::nullopt, cleared, whole, whole, DEFAULT_UE_PRI_RST);
 }
 

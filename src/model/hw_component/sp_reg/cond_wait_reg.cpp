@@ -6,6 +6,11 @@
 
 namespace vorlent {
 
+namespace {
+// Lowest first; the higher wins a cycle.
+enum CondWaitPri : int32_t { PRI_FALL = SP_REG_PRI_LOWEST, PRI_HOLD, PRI_RESET, PRI_RAISE };
+}  // namespace
+
 Slice CondWaitStateReg::cond_range(const ModelArena& model) const {
     const Slice given{int32_t(cond_start), int32_t(cond_stop)};
     if (given.is_usable()) return given;
@@ -46,15 +51,15 @@ void CondWaitStateReg::build_update_event(ModelArena& model) {
     const TriggerSig& t = trigger_sig;
     // The event order of make_ue_full(cond, is_up): the basic event, the
     // AND of both conditions, then the conditional event around it.
-    const UpdateEventIdent fall = make_ue_basic(model, down, 0, 1, 0, 1, 50,
-                                                ClockMode::PosEdge, false, t.clk());
+    const UpdateEventIdent fall = make_ue_basic(model, down, bit, bit, PRI_FALL, ClockMode::PosEdge,
+                                                false, t.clk());
     const HcpIdent cond_and_up = make_expression(model, false, "cond_dis_expr", LogicOp::BitwiseAnd,
                                                  cond, is_up, range, bit);
     add_update_event(make_ue_add_dis(model, cond_and_up, std::nullopt, fall));
-    if (t.hold()) append_event(model, t.hold(), std::nullopt, ident, bit, bit, 51);
+    if (t.hold()) append_event(model, t.hold(), std::nullopt, ident, bit, bit, PRI_HOLD);
     for (const TriggerDepend& d : t.depend_list)
-        append_event(model, d.sig, d.guard, up, bit, bit, 53);
-    if (t.int_reset()) append_event(model, t.int_reset(), std::nullopt, down, bit, bit, 52);
+        append_event(model, d.sig, d.guard, up, bit, bit, PRI_RAISE);
+    if (t.int_reset()) append_event(model, t.int_reset(), std::nullopt, down, bit, bit, PRI_RESET);
     if (t.mrst()) append_event(model, t.mrst(), std::nullopt, down, bit, bit, DEFAULT_UE_PRI_RST);
 }
 

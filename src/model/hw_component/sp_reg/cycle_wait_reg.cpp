@@ -4,6 +4,13 @@
 
 namespace vorlent {
 
+namespace {
+// Lowest first; the higher wins a cycle.
+enum CycleWaitPri : int32_t {
+    PRI_END = SP_REG_PRI_LOWEST, PRI_STEP, PRI_HOLD, PRI_RESET, PRI_START
+};
+}  // namespace
+
 int32_t CycleWaitStateReg::log_width(int32_t wait_cycle) {
     return floor_log2_i32(2.0 * (double(wait_cycle) + 1.0) - 1.0);
 }
@@ -39,12 +46,12 @@ void CycleWaitStateReg::build_update_event(ModelArena& model) {
     const Slice whole{0, width};
     const Slice upper{1, width};  // bit 0 stays 1 while counting
     const TriggerSig& t = trigger_sig;
-    append_event(model, end, std::nullopt, idle, whole, whole, 50);
-    append_event(model, step_cond, std::nullopt, step, upper, upper, 51);
-    if (t.hold()) append_event(model, t.hold(), std::nullopt, ident, whole, whole, 52);
+    append_event(model, end, std::nullopt, idle, whole, whole, PRI_END);
+    append_event(model, step_cond, std::nullopt, step, upper, upper, PRI_STEP);
+    if (t.hold()) append_event(model, t.hold(), std::nullopt, ident, whole, whole, PRI_HOLD);
     for (const TriggerDepend& d : t.depend_list)
-        append_event(model, d.sig, d.guard, start, whole, whole, 54);
-    if (t.int_reset()) append_event(model, t.int_reset(), std::nullopt, idle, whole, whole, 53);
+        append_event(model, d.sig, d.guard, start, whole, whole, PRI_START);
+    if (t.int_reset()) append_event(model, t.int_reset(), std::nullopt, idle, whole, whole, PRI_RESET);
     if (t.mrst()) append_event(model, t.mrst(), std::nullopt, idle, whole, whole, DEFAULT_UE_PRI_RST);
 }
 

@@ -32,9 +32,8 @@ std::string SpRegBase::support_name(std::string_view suffix) const {
 void SpRegBase::append_event(ModelArena& model, std::optional<HcpIdent> en,
                              std::optional<HcpIdent> dis, const HcpIdent& src, Slice des,
                              Slice src_range, int32_t priority) {
-    add_update_event(make_ue_full(model, std::move(en), std::move(dis), src, des.start, des.stop,
-                                  src_range.start, src_range.stop, priority, ClockMode::PosEdge,
-                                  false, trigger_sig.clk()));
+    add_update_event(make_ue_full(model, std::move(en), std::move(dis), src, des, src_range,
+                                  priority, ClockMode::PosEdge, false, trigger_sig.clk()));
 }
 
 }  // namespace vorlent

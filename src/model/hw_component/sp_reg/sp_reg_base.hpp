@@ -18,6 +18,13 @@
 
 namespace vorlent {
 
+// Where a special register's own events start. A pool sorts its events by
+// ascending priority and they are written in that order, so of two events
+// that fire in the same cycle the higher one wins. Each register ranks its
+// events upward from here, one step apart: above every user assignment,
+// below the master reset (DEFAULT_UE_PRI_RST), which wins over all of them.
+inline constexpr int32_t SP_REG_PRI_LOWEST = DEFAULT_UE_PRI_INTERNAL_MIN;
+
 class SpRegBase : public HcpRecord {
 public:
     // Replaced wholesale by the owning node before the events are built.
@@ -36,7 +43,7 @@ protected:
 
     // Appends to the own pool one event made by make_ue_full: `des` of the
     // register takes `src_range` of `src` at `priority` (a register's own
-    // events use 50 to 54 and, for the master reset, i32 max), PosEdge on
+    // rank from SP_REG_PRI_LOWEST, or DEFAULT_UE_PRI_RST), PosEdge on
     // the trigger clock, while `en` (AND `dis`, when both are given) is 1.
     void append_event(ModelArena& model, std::optional<HcpIdent> en, std::optional<HcpIdent> dis,
                       const HcpIdent& src, Slice des, Slice src_range, int32_t priority);

@@ -4,6 +4,13 @@
 
 namespace vorlent {
 
+namespace {
+// Lowest first; the higher wins a cycle.
+enum StateRegPri : int32_t {
+    PRI_UNSET = SP_REG_PRI_LOWEST, PRI_HOLD, PRI_RESET, PRI_SET, PRI_START
+};
+}  // namespace
+
 StateReg StateReg::make(ModelArena& model, bool is_user_com, std::string_view name) {
     HcpIdent set = make_val(model, false, format("{}_SET", name), 1, 1);
     HcpIdent unset = make_val(model, false, format("{}_UNSET", name), 1, 0);
@@ -20,14 +27,14 @@ void StateReg::build_update_event(ModelArena& model) {
 
     constexpr Slice bit{0, 1};
     const TriggerSig& t = trigger_sig;
-    append_event(model, std::nullopt, std::nullopt, unset_val, bit, bit, 50);
+    append_event(model, std::nullopt, std::nullopt, unset_val, bit, bit, PRI_UNSET);
     // A held state keeps its value, so a held block resumes where it was
     // instead of turning every one of its states on.
-    if (t.hold()) append_event(model, t.hold(), std::nullopt, ident, bit, bit, 51);
+    if (t.hold()) append_event(model, t.hold(), std::nullopt, ident, bit, bit, PRI_HOLD);
     for (const TriggerDepend& d : t.depend_list)
-        append_event(model, d.sig, d.guard, set_val, bit, bit, 53);
-    if (t.int_reset()) append_event(model, t.int_reset(), std::nullopt, unset_val, bit, bit, 52);
-    if (t.int_start()) append_event(model, t.int_start(), std::nullopt, set_val, bit, bit, 54);
+        append_event(model, d.sig, d.guard, set_val, bit, bit, PRI_SET);
+    if (t.int_reset()) append_event(model, t.int_reset(), std::nullopt, unset_val, bit, bit, PRI_RESET);
+    if (t.int_start()) append_event(model, t.int_start(), std::nullopt, set_val, bit, bit, PRI_START);
     if (t.mrst()) append_event(model, t.mrst(), std::nullopt, unset_val, bit, bit, DEFAULT_UE_PRI_RST);
 }
 

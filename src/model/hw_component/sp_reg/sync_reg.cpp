@@ -6,6 +6,11 @@
 
 namespace vorlent {
 
+namespace {
+// Lowest first; the higher wins a cycle.
+enum SyncRegPri : int32_t { PRI_CLEAR = SP_REG_PRI_LOWEST, PRI_HOLD, PRI_RESET, PRI_ARRIVE };
+}  // namespace
+
 void SyncReg::build_support_signal(ModelArena& model) {
     const Slice whole{0, size};
     up_state = make_val(model, false, support_name("_UP_STATE"), 1, 1);
@@ -34,8 +39,8 @@ void SyncReg::build_update_event(ModelArena& model) {
     const Slice whole{0, size};
     constexpr Slice bit{0, 1};
     const TriggerSig& t = trigger_sig;
-    append_event(model, ends, std::nullopt, cleared, whole, whole, 50);
-    if (t.hold()) append_event(model, t.hold(), std::nullopt, ident, whole, whole, 51);
+    append_event(model, ends, std::nullopt, cleared, whole, whole, PRI_CLEAR);
+    if (t.hold()) append_event(model, t.hold(), std::nullopt, ident, whole, whole, PRI_HOLD);
 
     int32_t k = 0;
     for (const TriggerDepend& d : t.depend_list) {
@@ -44,11 +49,10 @@ void SyncReg::build_update_event(ModelArena& model) {
                                       LogicOp::BitwiseAnd, not_ends, *d.guard, bit, bit)
                     : not_ends;
         const Slice slot{k, k + 1};
-        append_event(model, d.sig, activation, up, slot, bit, 53);
+        append_event(model, d.sig, activation, up, slot, bit, PRI_ARRIVE);
 
-        const UpdateEventIdent now = make_ue_full(model, d.sig, d.guard, up, slot.start, slot.stop, 0,
-                                                  1, 53, ClockMode::ClkFree, false,
-                                                  std::nullopt);
+        const UpdateEventIdent now = make_ue_full(model, d.sig, d.guard, up, slot, bit, PRI_ARRIVE,
+                                                  ClockMode::ClkFree, false, std::nullopt);
         auto w = take_hcp(model, wire);
         w->add_update_event(now);
         w.put_back();
@@ -57,7 +61,7 @@ void SyncReg::build_update_event(ModelArena& model) {
     assert_eq(t.depend_list.size(), size_t(size),
               format("SyncReg '{}': {} of {} bit slots filled", owner, t.depend_list.size(), size));
 
-    if (t.int_reset()) append_event(model, t.int_reset(), std::nullopt, cleared, whole, whole, 52);
+    if (t.int_reset()) append_event(model, t.int_reset(), std::nullopt, cleared, whole, whole, PRI_RESET);
     if (t.mrst()) append_event(model, t.mrst(), std::nullopt, cleared, whole, whole, DEFAULT_UE_PRI_RST);
 }
 

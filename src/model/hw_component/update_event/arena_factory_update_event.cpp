@@ -16,18 +16,17 @@ void check_clk_free_has_no_src(ClockMode mode, const std::optional<HcpIdent>& cl
 
 }  // namespace
 
-UpdateEventIdent make_ue_basic(ModelArena& model, const HcpIdent& src, int32_t des_start,
-                               int32_t des_stop, int32_t src_start, int32_t src_stop,
+UpdateEventIdent make_ue_basic(ModelArena& model, const HcpIdent& src, Slice des, Slice src_range,
                                int32_t priority, ClockMode clk_mode, bool use_cur_pri,
                                std::optional<HcpIdent> clk_src) {
     check_clk_free_has_no_src(clk_mode, clk_src);
     UeBasic ue;
     ue.ident = UpdateEventIdent::make(UeType::Basic);
     ue.src = src;
-    ue.des_start = des_start;
-    ue.des_stop = des_stop;
-    ue.src_start = src_start;
-    ue.src_stop = src_stop;
+    ue.des_start = des.start;
+    ue.des_stop = des.stop;
+    ue.src_start = src_range.start;
+    ue.src_stop = src_range.stop;
     ue.common.sub_priority = 0;
     ue.common.priority = use_cur_pri ? get_asm_pri_val() : priority;
     ue.common.ue_type = UeType::Basic;
@@ -37,12 +36,11 @@ UpdateEventIdent make_ue_basic(ModelArena& model, const HcpIdent& src, int32_t d
 }
 
 UpdateEventIdent make_ue_full(ModelArena& model, std::optional<HcpIdent> en,
-                              std::optional<HcpIdent> dis, const HcpIdent& src, int32_t des_start,
-                              int32_t des_stop, int32_t src_start, int32_t src_stop,
-                              int32_t priority, ClockMode clk_mode, bool use_cur_pri,
-                              std::optional<HcpIdent> clk_src) {
-    UpdateEventIdent basic = make_ue_basic(model, src, des_start, des_stop, src_start, src_stop,
-                                           priority, clk_mode, use_cur_pri, std::move(clk_src));
+                              std::optional<HcpIdent> dis, const HcpIdent& src, Slice des,
+                              Slice src_range, int32_t priority, ClockMode clk_mode,
+                              bool use_cur_pri, std::optional<HcpIdent> clk_src) {
+    UpdateEventIdent basic = make_ue_basic(model, src, des, src_range, priority, clk_mode,
+                                           use_cur_pri, std::move(clk_src));
     if (!en && !dis) return basic;
     return make_ue_add_dis(model, std::move(en), std::move(dis), basic);
 }

@@ -10,25 +10,24 @@
 
 #include "model/controller/clock_mode.hpp"
 #include "model/hw_component/common/hcp_ident.hpp"
+#include "model/hw_component/common/slice.hpp"
 #include "model/hw_component/update_event/update_event_ident.hpp"
 
 namespace vorlent {
 
 class ModelArena;
 
-// A basic event: destination [des_start, des_stop) takes source
-// [src_start, src_stop). With `use_cur_pri` the priority is the calling
-// thread's current assignment priority instead of `priority`.
-UpdateEventIdent make_ue_basic(ModelArena& model, const HcpIdent& src, int32_t des_start,
-                               int32_t des_stop, int32_t src_start, int32_t src_stop,
+// A basic event: destination bits `des` take source bits `src_range`. With
+// `use_cur_pri` the priority is the calling thread's current assignment
+// priority instead of `priority`.
+UpdateEventIdent make_ue_basic(ModelArena& model, const HcpIdent& src, Slice des, Slice src_range,
                                int32_t priority, ClockMode clk_mode, bool use_cur_pri,
                                std::optional<HcpIdent> clk_src);
 
 // A basic event, wrapped by make_ue_add_dis when either condition is present.
 UpdateEventIdent make_ue_full(ModelArena& model, std::optional<HcpIdent> en,
-                              std::optional<HcpIdent> dis, const HcpIdent& src, int32_t des_start,
-                              int32_t des_stop, int32_t src_start, int32_t src_stop,
-                              int32_t priority, ClockMode clk_mode, bool use_cur_pri,
+                              std::optional<HcpIdent> dis, const HcpIdent& src, Slice des,
+                              Slice src_range, int32_t priority, ClockMode clk_mode, bool use_cur_pri,
                               std::optional<HcpIdent> clk_src);
 
 // A one-branch conditional event around `ue` that keeps its priority, clock

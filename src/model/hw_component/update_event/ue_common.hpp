@@ -84,4 +84,10 @@ protected:
     UeRecord& operator=(UeRecord&&) = default;
 };
 
+// An event made of sub-events: a group, a conditional or a switch.
+class UeCompoundRecord : public UeRecord {
+public:
+    bool is_leaf() const final { return false; }
+};
+
 }  // namespace vorlent

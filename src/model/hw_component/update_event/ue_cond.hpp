@@ -10,7 +10,7 @@
 
 namespace vorlent {
 
-class UeCond : public UeRecord {
+class UeCond : public UeCompoundRecord {
 public:
     bool is_last_occure = false;  // set once the else branch is added
     // Most chains have one branch: it is kept in place.
@@ -23,7 +23,6 @@ public:
     void add_branch(std::optional<HcpIdent> cond, std::optional<UpdateEventIdent> sub_stmt,
                     const UeCommon& reference);
 
-    bool is_leaf() const override { return false; }
     void gather_own_dep_hcps(HcpSet& set) const override;
     void remap_own_dep_hcps(const HcpMap& map) override;
     void add_sub_events(std::vector<UpdateEventIdent>& out) const override;

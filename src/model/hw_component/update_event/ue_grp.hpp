@@ -7,11 +7,10 @@
 
 namespace vorlent {
 
-class UeGrp : public UeRecord {
+class UeGrp : public UeCompoundRecord {
 public:
     std::vector<UpdateEventIdent> events;
 
-    bool is_leaf() const override { return false; }
     void gather_own_dep_hcps(HcpSet& set) const override;
     void remap_own_dep_hcps(const HcpMap& map) override;
     void add_sub_events(std::vector<UpdateEventIdent>& out) const override;

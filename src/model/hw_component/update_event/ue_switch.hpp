@@ -8,14 +8,13 @@
 
 namespace vorlent {
 
-class UeSwitch : public UeRecord {
+class UeSwitch : public UeCompoundRecord {
 public:
     HcpIdent selector;
     std::vector<int32_t> sub_stmt_idxs;
     std::vector<std::optional<UpdateEventIdent>> sub_stmts;
     bool common_set = false;  // set once the common part came from a case
 
-    bool is_leaf() const override { return false; }
     void gather_own_dep_hcps(HcpSet& set) const override;
     void remap_own_dep_hcps(const HcpMap& map) override;
     void add_sub_events(std::vector<UpdateEventIdent>& out) const override;

@@ -151,28 +151,16 @@ void transpile_ue(ModelArena& model, const UpdateEventIdent& ue,
     }
 }
 
-std::optional<UeVbNext> UeBasicVb::transpile_step(size_t& cursor, std::span<const std::string> templates,
-                                        uint32_t indent, ModelArena& model, const VbDes& des,
-                                        FileWriter& fw) {
-    return write_step(rec(), cursor, templates, indent, model, des, fw);
+template <class T>
+std::optional<UeVbNext> UeVb<T>::transpile_step(size_t& cursor, std::span<const std::string> templates,
+                                                uint32_t indent, ModelArena& model, const VbDes& des,
+                                                FileWriter& fw) {
+    return write_step(this->rec(), cursor, templates, indent, model, des, fw);
 }
 
-std::optional<UeVbNext> UeCondVb::transpile_step(size_t& cursor, std::span<const std::string> templates,
-                                       uint32_t indent, ModelArena& model, const VbDes& des,
-                                       FileWriter& fw) {
-    return write_step(rec(), cursor, templates, indent, model, des, fw);
-}
-
-std::optional<UeVbNext> UeSwitchVb::transpile_step(size_t& cursor, std::span<const std::string> templates,
-                                         uint32_t indent, ModelArena& model, const VbDes& des,
-                                         FileWriter& fw) {
-    return write_step(rec(), cursor, templates, indent, model, des, fw);
-}
-
-std::optional<UeVbNext> UeGrpVb::transpile_step(size_t& cursor, std::span<const std::string> templates,
-                                      uint32_t indent, ModelArena& model, const VbDes& des,
-                                      FileWriter& fw) {
-    return write_step(rec(), cursor, templates, indent, model, des, fw);
-}
+template class UeVb<UeBasic>;
+template class UeVb<UeCond>;
+template class UeVb<UeSwitch>;
+template class UeVb<UeGrp>;
 
 }  // namespace vorlent

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <concepts>
 #include <optional>
 #include <span>
 #include <string>
@@ -52,56 +53,26 @@ public:
     virtual void replace_back_into_arena_vb() = 0;
 };
 
-// des[range] <= src[range];
-class UeBasicVb final : public TakenVbAdapter<VerilogUpdateEvent, UeBasic> {
+// The writer of an event of kind T, one per kind: a basic event writes
+// des[range] <= src[range]; a conditional one if / else if / else, one branch
+// per condition; a switch case (selector) with one item per label, no
+// default; a group its members one after the other, at its own indent.
+template <class T>
+class UeVb final : public TakenVbAdapter<VerilogUpdateEvent, T> {
 public:
-    using TakenVbAdapter::TakenVbAdapter;
+    using TakenVbAdapter<VerilogUpdateEvent, T>::TakenVbAdapter;
     std::optional<UeVbNext> transpile_step(size_t& cursor, std::span<const std::string> templates,
                                            uint32_t indent, ModelArena& model, const VbDes& des,
                                            FileWriter& fw) override;
 };
-template <>
-struct VbEmitter<UeBasic> {
-    using type = UeBasicVb;
-};
-
-// if / else if / else, one branch per condition.
-class UeCondVb final : public TakenVbAdapter<VerilogUpdateEvent, UeCond> {
-public:
-    using TakenVbAdapter::TakenVbAdapter;
-    std::optional<UeVbNext> transpile_step(size_t& cursor, std::span<const std::string> templates,
-                                           uint32_t indent, ModelArena& model, const VbDes& des,
-                                           FileWriter& fw) override;
-};
-template <>
-struct VbEmitter<UeCond> {
-    using type = UeCondVb;
-};
-
-// case (selector) with one item per label, no default.
-class UeSwitchVb final : public TakenVbAdapter<VerilogUpdateEvent, UeSwitch> {
-public:
-    using TakenVbAdapter::TakenVbAdapter;
-    std::optional<UeVbNext> transpile_step(size_t& cursor, std::span<const std::string> templates,
-                                           uint32_t indent, ModelArena& model, const VbDes& des,
-                                           FileWriter& fw) override;
-};
-template <>
-struct VbEmitter<UeSwitch> {
-    using type = UeSwitchVb;
-};
-
-// The members one after the other, at the group's own indent.
-class UeGrpVb final : public TakenVbAdapter<VerilogUpdateEvent, UeGrp> {
-public:
-    using TakenVbAdapter::TakenVbAdapter;
-    std::optional<UeVbNext> transpile_step(size_t& cursor, std::span<const std::string> templates,
-                                           uint32_t indent, ModelArena& model, const VbDes& des,
-                                           FileWriter& fw) override;
-};
-template <>
-struct VbEmitter<UeGrp> {
-    using type = UeGrpVb;
+using UeBasicVb = UeVb<UeBasic>;
+using UeCondVb = UeVb<UeCond>;
+using UeSwitchVb = UeVb<UeSwitch>;
+using UeGrpVb = UeVb<UeGrp>;
+// Every update-event kind is written by its UeVb.
+template <std::derived_from<UeRecord> T>
+struct VbEmitter<T> {
+    using type = UeVb<T>;
 };
 
 using TakenUeVb = KindRecords<UeType>::map<VbEmitterOf>::apply<TakenVbAny, VerilogUpdateEvent>;

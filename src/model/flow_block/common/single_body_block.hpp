@@ -1,0 +1,36 @@
+// The blocks whose contents are one nested block, their body: the
+// conditional heads and branches, the loops and the pipeline. They share the
+// checks; each kind has its own texts for them.
+#pragma once
+
+#include <string_view>
+
+#include "model/flow_block/common/flow_block.hpp"
+
+namespace vorlent {
+
+class SingleBodyBlock : public FlowBlockRecord {
+public:
+    void add_element_in_flow_block(const NcpIdent& node) override;
+    void add_sub_flow_block(const FlowBlockIdent& block) override;
+    CheckResult check_prefinalize() const override;
+
+protected:
+    using FlowBlockRecord::FlowBlockRecord;
+
+    std::string_view not_built_text() const override;
+};
+
+// A branch of a chain or of a pick (elif/else, pif/pidef): an optional
+// condition, and its body's summary as its own; it makes no node.
+class SingleBodyBranch : public SingleBodyBlock {
+public:
+    OptIdent<HcpIdent> cond;
+
+    void build_hw_component(ModelArena& model) override;
+
+protected:
+    using SingleBodyBlock::SingleBodyBlock;
+};
+
+}  // namespace vorlent
