@@ -10,14 +10,6 @@ namespace {
 struct LoopDesign : Design {
     HcpIdent r = reg("r"), v = val(1), c = wire("c"), go = wire("go");
 
-    // `block`, opened, holding one sequence of `steps` steps.
-    FlowBlockIdent loop(FlowBlockIdent block, int steps, FlowBlockIdent* body = nullptr) {
-        open(block);
-        const FlowBlockIdent s = seq("s", r, v, steps);
-        close(block);
-        if (body) *body = s;
-        return block;
-    }
     FlowBlockIdent cwhile() { return make_flow_block_cwhile(m, "w", c, std::nullopt); }
     FlowBlockIdent swhile() { return make_flow_block_swhile(m, "w", c, std::nullopt); }
     FlowBlockIdent do_while() { return make_flow_block_do_while(m, "dw", c, std::nullopt); }
@@ -39,8 +31,7 @@ struct LoopDesign : Design {
 TEST(LoopSchematicTest, CwhileTestsBeforeEachPassAndLeavesWhenTheConditionFails) {
     LoopDesign d;
     d.describe();
-    FlowBlockIdent body;
-    const FlowBlockIdent w = d.loop(d.cwhile(), 2, &body);
+    const FlowBlockIdent w = d.cwhile(), body = d.around(w, d.r, d.v, 2);
     d.build();
 
     const auto [cond, exit] = d.made<2>(w);
@@ -58,8 +49,7 @@ TEST(LoopSchematicTest, CwhileTestsBeforeEachPassAndLeavesWhenTheConditionFails)
 TEST(LoopSchematicTest, SwhileTestsInAStateAndTheBlockStartFeedsIt) {
     LoopDesign d;
     d.describe();
-    FlowBlockIdent body;
-    const FlowBlockIdent w = d.loop(d.swhile(), 1, &body);
+    const FlowBlockIdent w = d.swhile(), body = d.around(w, d.r, d.v, 1);
     d.done();
     d.add_src(w, &FlowBlockBase::start_srcs, d.go);
     build_flow(d.m);
@@ -77,8 +67,7 @@ TEST(LoopSchematicTest, DoWhileRestartsItsBodyDirectly) {
     for (bool started : {false, true}) {
         LoopDesign d;
         d.describe();
-        FlowBlockIdent body;
-        const FlowBlockIdent w = d.loop(d.do_while(), 2, &body);
+        const FlowBlockIdent w = d.do_while(), body = d.around(w, d.r, d.v, 2);
         d.done();
         if (started) d.add_src(w, &FlowBlockBase::start_srcs, d.go);
         build_flow(d.m);
@@ -101,8 +90,7 @@ TEST(LoopSchematicTest, DoWhileRestartsItsBodyDirectly) {
 TEST(LoopSchematicTest, CounterLoopCountsPassesAndIsClearedByItsExit) {
     LoopDesign d;
     d.describe();
-    FlowBlockIdent body;
-    const FlowBlockIdent l = d.loop(d.counter(3), 2, &body);
+    const FlowBlockIdent l = d.counter(3), body = d.around(l, d.r, d.v, 2);
     d.build();
 
     const uint64_t id = l.global_id();
@@ -143,8 +131,7 @@ TEST(LoopSchematicTest, CounterLoopCountsPassesAndIsClearedByItsExit) {
 TEST(LoopSchematicTest, CounterLoopJoinsItsOwnResetIntoTheClear) {
     LoopDesign d;
     d.describe();
-    FlowBlockIdent body;
-    const FlowBlockIdent l = d.loop(d.counter(1), 2, &body);
+    const FlowBlockIdent l = d.counter(1), body = d.around(l, d.r, d.v, 2);
     d.done();
     d.add_src(l, &FlowBlockBase::rst_srcs, d.go);
     d.add_src(l, &FlowBlockBase::start_srcs, d.go);
@@ -191,8 +178,7 @@ TEST(LoopSchematicTest, RebuildsRefuseContinuationsAndBodiesWithoutAnExit) {
         {
             LoopDesign d;
             d.describe();
-            FlowBlockIdent body;
-            const FlowBlockIdent w = d.loop((d.*c.make)(), 1, &body);
+            const FlowBlockIdent w = (d.*c.make)(), body = d.around(w, d.r, d.v, 1);
             d.build();
             auto t = take_flow_block(d.m, w);
             t->get_base_mut().push_con_block(body);
@@ -202,8 +188,7 @@ TEST(LoopSchematicTest, RebuildsRefuseContinuationsAndBodiesWithoutAnExit) {
         }
         LoopDesign d;
         d.describe();
-        FlowBlockIdent body;
-        const FlowBlockIdent w = d.loop((d.*c.make)(), 1, &body);
+        const FlowBlockIdent w = (d.*c.make)(), body = d.around(w, d.r, d.v, 1);
         d.done();
         EXPECT_FATAL(d.build_with_exitless_body(w, body), "NodeWrap exit node is not set");
     }

@@ -10,16 +10,9 @@ struct PickDesign : Design {
     HcpIdent r = reg("r"), v = val(1), a = wire("a"), b = wire("b");
 
     FlowBlockIdent pif(const HcpIdent& cond, int steps = 1) {
-        return branch(make_flow_block_pif(m, "pi", cond, std::nullopt), steps);
+        return around(make_flow_block_pif(m, "pi", cond, std::nullopt), r, v, steps);
     }
-    FlowBlockIdent pidef(int steps = 1) { return branch(make_flow_block_pidef(m, "pd"), steps); }
-    // The branch's body.
-    FlowBlockIdent branch(const FlowBlockIdent& block, int steps) {
-        open(block);
-        const FlowBlockIdent body = seq("s", r, v, steps);
-        close(block);
-        return body;
-    }
+    FlowBlockIdent pidef(int steps = 1) { return around(make_flow_block_pidef(m, "pd"), r, v, steps); }
     std::string warning(const FlowBlockIdent& pick) const {
         return format("[vorlent][warn] pick block '{}': exit is NOT auto-synchronized; the matching branch "
                       "drives the exit signal\n",

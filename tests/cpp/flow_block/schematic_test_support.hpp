@@ -85,6 +85,14 @@ struct Design {
         close(s);
         return s;
     }
+    // `block` opened, holding one sequence of `steps` assignments, closed;
+    // the sequence is returned.
+    FlowBlockIdent around(const FlowBlockIdent& block, const HcpIdent& des, const HcpIdent& src, int steps = 1) {
+        open(block);
+        const FlowBlockIdent s = seq("s", des, src, steps);
+        close(block);
+        return s;
+    }
     // Adds a source to a block's control-source list before the build.
     void add_src(const FlowBlockIdent& b, std::vector<HcpIdent> FlowBlockBase::*list, const HcpIdent& src) {
         auto t = take_flow_block(m, b);
