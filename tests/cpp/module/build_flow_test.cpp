@@ -1,5 +1,6 @@
 #include "complex_hardware/ccp_test_support.hpp"
 #include "flow_block/schematic_test_support.hpp"
+#include "hw_component/hcp_test_support.hpp"
 
 using namespace vorlent;
 using namespace vorlent::testing;
@@ -76,23 +77,15 @@ TEST(BuildFlowTest, OneStepSequenceDrawsItsIdsInOrder) {
 
 TEST(BuildFlowTest, ModulesBuildDepthFirstAndLooseAssignmentsAreDry) {
     ModelArena m;
-    const ModuleIdent top = make_module(m, "top");
-    track_module_at_com_init(m, top);
-    const HcpIdent r = make_reg(m, true, "r", 4);
-    const HcpIdent v = make_val(m, true, "v", 4, 9);
-    const HcpIdent w = make_wire(m, true, "w", 4);
-    const ModuleIdent a = make_module(m, "a");
-    track_module_at_com_init(m, a);
-    const ModuleIdent a1 = make_module(m, "a1");
-    track_module_at_com_init(m, a1);
-    const HcpIdent ra1 = make_reg(m, true, "ra1", 4);
-    untrack_module_at_com_init(m, a1);
-    untrack_module_at_com_init(m, a);
-    const ModuleIdent bm = make_module(m, "b");
-    track_module_at_com_init(m, bm);
-    const HcpIdent wb = make_wire(m, true, "wb", 4);
-    untrack_module_at_com_init(m, bm);
-    untrack_module_at_com_init(m, top);
+    HcpIdent r, v, w, ra1, wb;
+    ModuleIdent bm;
+    const ModuleIdent top = described_module(m, "top", [&] {
+        r = make_reg(m, true, "r", 4);
+        v = make_val(m, true, "v", 4, 9);
+        w = make_wire(m, true, "w", 4);
+        described_module(m, "a", [&] { described_module(m, "a1", [&] { ra1 = make_reg(m, true, "ra1", 4); }); });
+        bm = described_module(m, "b", [&] { wb = make_wire(m, true, "wb", 4); });
+    });
     set_top_module(m, top);
     set_reg_reset(m, ra1, v);
     gen_basic_assign(m, r, v, std::nullopt, Slice::whole());  // loose: no block open
