@@ -132,20 +132,6 @@ bool none_taken(const ModelArena& m) {
     return true;
 }
 
-// Makes a module under the one being described (if any) and describes it
-// while `body` runs.
-template <class F>
-ModuleIdent described_module(ModelArena& m, std::string_view name, F body) {
-    const ModuleIdent module = make_module(m, name);
-    track_module_at_com_init(m, module);
-    body();
-    untrack_module_at_com_init(m, module);
-    return module;
-}
-inline ModuleIdent described_module(ModelArena& m, std::string_view name) {
-    return described_module(m, name, [] {});
-}
-
 // Runs `make` with `module` traced at CompInit.
 template <class F>
 auto traced_in(ModelArena& m, const ModuleIdent& module, F make) {

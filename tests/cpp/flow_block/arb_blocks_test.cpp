@@ -27,14 +27,6 @@ struct ArbDesign : Design {
                       "activate when not all conditions are satisfied\n",
                       block);
     }
-
-    // `block`, opened, holding one sequence assigning x.
-    FlowBlockIdent around_seq(FlowBlockIdent block) {
-        open(block);
-        seq("body", x, v);
-        close(block);
-        return block;
-    }
 };
 
 }  // namespace
@@ -221,8 +213,8 @@ TEST(PipSchematicTest, RefusesASecondOwnerOfTheArbiter) {
     const CcpIdent a = d.arb("a");
     d.describe();
     const FlowBlockIdent par = d.open(make_flow_block_par_auto(d.m, "par"));
-    d.around_seq(make_flow_block_pip(d.m, "p1", a, 1, false, false));
-    d.around_seq(make_flow_block_pip(d.m, "p2", a, 1, false, false));
+    d.around(make_flow_block_pip(d.m, "p1", a, 1, false, false), d.x, d.v);
+    d.around(make_flow_block_pip(d.m, "p2", a, 1, false, false), d.x, d.v);
     d.close(par);
     EXPECT_FATAL(d.build(), "Arb::set_master_ack_src: master ack already set");
 }

@@ -33,18 +33,14 @@ TEST(CondSchematicTest, CifDrawsItsNodesAndWiresItsOneBranch) {
     const FlowBlockIdent body = d.branch(cif, 2);
     d.build();
 
-    const uint64_t id = cif.global_id();
-    const FlowBlockBase base = d.base(cif);
-    ASSERT_EQ(base.gen_nodes.size(), 2u);
-    const NcpIdent cond = base.gen_nodes[0], exit = base.gen_nodes[1];
+    const auto [cond, exit] = d.made<2>(cif);
     // Condition node (prelim only), the body's summary, the negation, the
     // exit (assigned: AND for its guarded edge, OR of its two edges), then
     // the body's entry gets its final phase.
     const uint64_t first = cond.global_id() - 1;
-    EXPECT_DRAWN(d.m, first,
-                 {"EXPR_pseudo_init_expr", format("PSEUDO_NODE_cif_cond_{}", id), TAKE, TAKE,
-                  format("EXPR_cif_not_cond_{}", id), "EXPR_pseudo_init_expr", format("PSEUDO_NODE_cif_exit_{}", id),
-                  TAKE, "EXPR_node_logic_expr", "EXPR_node_logic_expr", TAKE});
+    EXPECT_DRAWN(d.m, first, cif, {"EXPR_pseudo_init_expr", "PSEUDO_NODE_cif_cond_#", TAKE, TAKE, "EXPR_cif_not_cond_#",
+                  "EXPR_pseudo_init_expr", "PSEUDO_NODE_cif_exit_#", TAKE, "EXPR_node_logic_expr",
+                  "EXPR_node_logic_expr", TAKE});
 
     // The chain may also be left at once, when the condition does not hold.
     const NodeWrap bw = d.wrap(body);
@@ -64,12 +60,9 @@ TEST(CondSchematicTest, SifSpendsItsConditionStateBeforeTheBranch) {
     d.branch(d.els(), 2);
     d.build();
 
-    const uint64_t id = sif.global_id();
-    const NcpIdent cond = d.base(sif).gen_nodes[0];
-    EXPECT_DRAWN(d.m, cond.global_id() - 3,
-                 {format("VAL_sif_cond_{}_ST_SET", id), format("VAL_sif_cond_{}_ST_UNSET", id),
-                  format("SR_ST_sif_cond_{}_ST", id), format("STATE_NODE_sif_cond_{}", id), TAKE, TAKE,
-                  format("EXPR_cif_not_cond_{}", id)});
+    const NcpIdent cond = d.made<2>(sif)[0];
+    EXPECT_DRAWN(d.m, cond.global_id() - 3, sif, {"VAL_sif_cond_#_ST_SET", "VAL_sif_cond_#_ST_UNSET",
+                  "SR_ST_sif_cond_#_ST", "STATE_NODE_sif_cond_#", TAKE, TAKE, "EXPR_cif_not_cond_#"});
     EXPECT_EQ(d.edges(d.wrap(body).samples()[0]), (std::vector<DependEdge>{edge(cond, d.a)}));
     // Two steps behind one cycle of the condition state.
     EXPECT_EQ(d.wrap(sif).cycle(), 3);
@@ -84,17 +77,13 @@ TEST(CondSchematicTest, ElifAndElseAreEnabledByTheNegationsBeforeThem) {
     const FlowBlockIdent s2 = d.branch(d.els());
     d.build();
 
-    const uint64_t id = cif.global_id();
-    const FlowBlockBase base = d.base(cif);
-    const NcpIdent cond = base.gen_nodes[0], exit = base.gen_nodes[1];
+    const auto [cond, exit] = d.made<2>(cif);
     // After the head's negation: the elif (its condition and summary read by
     // two takes, its enable, its negation, the new term), the else (two
     // takes, nothing made), then the exit.
-    EXPECT_DRAWN(d.m, cond.global_id() + 3,
-                 {format("EXPR_cif_not_cond_{}", id), TAKE, TAKE, "EXPR_node_logic_expr",
-                  format("EXPR_cif_not_elif_{}_0", id), "EXPR_node_logic_expr", TAKE, TAKE,
-                  "EXPR_pseudo_init_expr", format("PSEUDO_NODE_cif_exit_{}", id), TAKE,
-                  "EXPR_node_logic_expr", "EXPR_node_logic_expr", TAKE});
+    EXPECT_DRAWN(d.m, cond.global_id() + 3, cif, {"EXPR_cif_not_cond_#", TAKE, TAKE, "EXPR_node_logic_expr",
+                  "EXPR_cif_not_elif_#_0", "EXPR_node_logic_expr", TAKE, TAKE, "EXPR_pseudo_init_expr",
+                  "PSEUDO_NODE_cif_exit_#", TAKE, "EXPR_node_logic_expr", "EXPR_node_logic_expr", TAKE});
 
     // Every branch ends in the exit; with an else there is no way around them.
     EXPECT_EQ(d.edges(exit), (std::vector<DependEdge>{edge(d.wrap(s0).exit()), edge(d.wrap(s1).exit()),

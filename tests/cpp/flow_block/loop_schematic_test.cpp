@@ -10,14 +10,6 @@ namespace {
 struct LoopDesign : Design {
     HcpIdent r = reg("r"), v = val(1), c = wire("c"), go = wire("go");
 
-    // `block`, opened, holding one sequence of `steps` steps.
-    FlowBlockIdent loop(FlowBlockIdent block, int steps, FlowBlockIdent* body = nullptr) {
-        open(block);
-        const FlowBlockIdent s = seq("s", r, v, steps);
-        close(block);
-        if (body) *body = s;
-        return block;
-    }
     FlowBlockIdent cwhile() { return make_flow_block_cwhile(m, "w", c, std::nullopt); }
     FlowBlockIdent swhile() { return make_flow_block_swhile(m, "w", c, std::nullopt); }
     FlowBlockIdent do_while() { return make_flow_block_do_while(m, "dw", c, std::nullopt); }
@@ -39,18 +31,13 @@ struct LoopDesign : Design {
 TEST(LoopSchematicTest, CwhileTestsBeforeEachPassAndLeavesWhenTheConditionFails) {
     LoopDesign d;
     d.describe();
-    FlowBlockIdent body;
-    const FlowBlockIdent w = d.loop(d.cwhile(), 2, &body);
+    const FlowBlockIdent w = d.cwhile(), body = d.around(w, d.r, d.v, 2);
     d.build();
 
-    const uint64_t id = w.global_id();
-    const FlowBlockBase base = d.base(w);
-    ASSERT_EQ(base.gen_nodes.size(), 2u);
-    const NcpIdent cond = base.gen_nodes[0], exit = base.gen_nodes[1];
-    EXPECT_DRAWN(d.m, cond.global_id() - 1,
-                 {"EXPR_pseudo_init_expr", format("PSEUDO_NODE_cwhile_cond_{}", id), TAKE, TAKE,
-                  format("EXPR_cwhile_not_cond_{}", id), "EXPR_pseudo_init_expr",
-                  format("PSEUDO_NODE_cwhile_exit_{}", id), TAKE, "EXPR_node_logic_expr", TAKE});
+    const auto [cond, exit] = d.made<2>(w);
+    EXPECT_DRAWN(d.m, cond.global_id() - 1, w, {"EXPR_pseudo_init_expr", "PSEUDO_NODE_cwhile_cond_#", TAKE, TAKE,
+                  "EXPR_cwhile_not_cond_#", "EXPR_pseudo_init_expr", "PSEUDO_NODE_cwhile_exit_#", TAKE,
+                  "EXPR_node_logic_expr", TAKE});
 
     const NodeWrap bw = d.wrap(body);
     EXPECT_EQ(d.summary(w), (Design::Summary{{cond}, exit, -1}));
@@ -62,20 +49,16 @@ TEST(LoopSchematicTest, CwhileTestsBeforeEachPassAndLeavesWhenTheConditionFails)
 TEST(LoopSchematicTest, SwhileTestsInAStateAndTheBlockStartFeedsIt) {
     LoopDesign d;
     d.describe();
-    FlowBlockIdent body;
-    const FlowBlockIdent w = d.loop(d.swhile(), 1, &body);
+    const FlowBlockIdent w = d.swhile(), body = d.around(w, d.r, d.v, 1);
     d.done();
     d.add_src(w, &FlowBlockBase::start_srcs, d.go);
     build_flow(d.m);
 
-    const uint64_t id = w.global_id();
     const FlowBlockBase base = d.base(w);
     const NcpIdent cond = base.gen_nodes[0];
     EXPECT_EQ(cond.node_type, NodeType::State);
-    EXPECT_DRAWN(d.m, cond.global_id() - 3,
-                 {format("VAL_swhile_cond_{}_ST_SET", id), format("VAL_swhile_cond_{}_ST_UNSET", id),
-                  format("SR_ST_swhile_cond_{}_ST", id), format("STATE_NODE_swhile_cond_{}", id), TAKE, TAKE,
-                  format("EXPR_cwhile_not_cond_{}", id)});
+    EXPECT_DRAWN(d.m, cond.global_id() - 3, w, {"VAL_swhile_cond_#_ST_SET", "VAL_swhile_cond_#_ST_UNSET",
+                  "SR_ST_swhile_cond_#_ST", "STATE_NODE_swhile_cond_#", TAKE, TAKE, "EXPR_cwhile_not_cond_#"});
     EXPECT_EQ(d.edges(cond), (std::vector<DependEdge>{edge(*base.triggers.int_start()), edge(d.wrap(body).exit()),
                                                       edge(d.start())}));
 }
@@ -84,20 +67,17 @@ TEST(LoopSchematicTest, DoWhileRestartsItsBodyDirectly) {
     for (bool started : {false, true}) {
         LoopDesign d;
         d.describe();
-        FlowBlockIdent body;
-        const FlowBlockIdent w = d.loop(d.do_while(), 2, &body);
+        const FlowBlockIdent w = d.do_while(), body = d.around(w, d.r, d.v, 2);
         d.done();
         if (started) d.add_src(w, &FlowBlockBase::start_srcs, d.go);
         build_flow(d.m);
 
-        const uint64_t id = w.global_id();
         const FlowBlockBase base = d.base(w);
         ASSERT_EQ(base.gen_nodes.size(), 1u);
         const NcpIdent exit = base.gen_nodes[0];
         // The body's summary, the negation, the exit (assigned at once).
-        EXPECT_DRAWN(d.m, exit.global_id() - 3,
-                     {TAKE, format("EXPR_dowhile_not_cond_{}", id), "EXPR_pseudo_init_expr",
-                      format("PSEUDO_NODE_dowhile_exit_{}", id), TAKE, "EXPR_node_logic_expr"});
+        EXPECT_DRAWN(d.m, exit.global_id() - 3, w, {TAKE, "EXPR_dowhile_not_cond_#", "EXPR_pseudo_init_expr",
+                      "PSEUDO_NODE_dowhile_exit_#", TAKE, "EXPR_node_logic_expr"});
         const NodeWrap bw = d.wrap(body);
         EXPECT_EQ(d.summary(w), (Design::Summary{{bw.samples()[0]}, exit, -1}));
         std::vector<DependEdge> into_body{edge(bw.exit(), d.c), edge(d.start())};
@@ -110,26 +90,22 @@ TEST(LoopSchematicTest, DoWhileRestartsItsBodyDirectly) {
 TEST(LoopSchematicTest, CounterLoopCountsPassesAndIsClearedByItsExit) {
     LoopDesign d;
     d.describe();
-    FlowBlockIdent body;
-    const FlowBlockIdent l = d.loop(d.counter(3), 2, &body);
+    const FlowBlockIdent l = d.counter(3), body = d.around(l, d.r, d.v, 2);
     d.build();
 
     const uint64_t id = l.global_id();
-    const FlowBlockBase base = d.base(l);
-    ASSERT_EQ(base.gen_nodes.size(), 3u);
-    const NcpIdent counter = base.gen_nodes[0], loop = base.gen_nodes[1], exit = base.gen_nodes[2];
+    const auto [counter, loop, exit] = d.made<3>(l);
     const uint64_t reg_id = counter.global_id() - 1;
     const std::string cnt = format("CNT_REG_cloop_cnt_{}_CNT_{}", id, reg_id);
     // The body's summary, the counter (its register read back by a take; its
     // preliminary phase makes the at-last signal), the loop node, the
     // negation, the exit (assigned), then the counter's final phase.
-    EXPECT_DRAWN(d.m, reg_id - 1,
-                 {TAKE, format("CNT_REG_cloop_cnt_{}_CNT", id), format("COUNTER_NODE_cloop_cnt_{}", id), TAKE,
-                  TAKE, format("VAL_{}_LAST_CYCLE", cnt), format("VAL_{}_ZERO", cnt), format("EXPR_{}_AT_LAST", cnt),
+    EXPECT_DRAWN(d.m, reg_id - 1, l, {TAKE, "CNT_REG_cloop_cnt_#_CNT", "COUNTER_NODE_cloop_cnt_#", TAKE, TAKE,
+                  format("VAL_{}_LAST_CYCLE", cnt), format("VAL_{}_ZERO", cnt), format("EXPR_{}_AT_LAST", cnt),
                   format("VAL_{}_INC_VAL", cnt), format("EXPR_{}_INC", cnt), "EXPR_pseudo_init_expr",
-                  format("PSEUDO_NODE_cloop_loop_{}", id), format("EXPR_cloop_not_last_{}", id),
-                  "EXPR_pseudo_init_expr", format("PSEUDO_NODE_cloop_exit_{}", id), TAKE, "EXPR_node_logic_expr",
-                  TAKE, "UE_BASIC", "UE_COND", "UE_BASIC", "UE_COND", "UE_BASIC", "UE_COND", TAKE});
+                  "PSEUDO_NODE_cloop_loop_#", "EXPR_cloop_not_last_#", "EXPR_pseudo_init_expr",
+                  "PSEUDO_NODE_cloop_exit_#", TAKE, "EXPR_node_logic_expr", TAKE, "UE_BASIC", "UE_COND", "UE_BASIC",
+                  "UE_COND", "UE_BASIC", "UE_COND", TAKE});
 
     auto t = take_flow_block(d.m, l);
     const HcpIdent reg = t->get_loop_id_expr_i();
@@ -155,22 +131,19 @@ TEST(LoopSchematicTest, CounterLoopCountsPassesAndIsClearedByItsExit) {
 TEST(LoopSchematicTest, CounterLoopJoinsItsOwnResetIntoTheClear) {
     LoopDesign d;
     d.describe();
-    FlowBlockIdent body;
-    const FlowBlockIdent l = d.loop(d.counter(1), 2, &body);
+    const FlowBlockIdent l = d.counter(1), body = d.around(l, d.r, d.v, 2);
     d.done();
     d.add_src(l, &FlowBlockBase::rst_srcs, d.go);
     d.add_src(l, &FlowBlockBase::start_srcs, d.go);
     build_flow(d.m);
 
-    const uint64_t id = l.global_id();
     const FlowBlockBase base = d.base(l);
     ASSERT_EQ(base.gen_nodes.size(), 4u);
     const NcpIdent counter = base.gen_nodes[0], loop = base.gen_nodes[1], exit = base.gen_nodes[2],
                    clear = base.gen_nodes[3];
     // Right after the exit: the reset join, made, fed and assigned.
-    EXPECT_DRAWN(d.m, exit.global_id() + 1,
-                 {TAKE, "EXPR_node_logic_expr", "EXPR_pseudo_init_expr", format("PSEUDO_NODE_cloop_rst_{}", id),
-                  TAKE, "EXPR_node_logic_expr", TAKE});
+    EXPECT_DRAWN(d.m, exit.global_id() + 1, l, {TAKE, "EXPR_node_logic_expr", "EXPR_pseudo_init_expr",
+                  "PSEUDO_NODE_cloop_rst_#", TAKE, "EXPR_node_logic_expr", TAKE});
     EXPECT_EQ(d.edges(clear), (std::vector<DependEdge>{edge(exit), edge(*base.triggers.int_reset())}));
     EXPECT_EQ(get_ncp_node(d.m, counter).get_int_reset_node(), clear);
     EXPECT_EQ(d.edges(loop).front(), edge(*base.triggers.int_start()));
@@ -205,8 +178,7 @@ TEST(LoopSchematicTest, RebuildsRefuseContinuationsAndBodiesWithoutAnExit) {
         {
             LoopDesign d;
             d.describe();
-            FlowBlockIdent body;
-            const FlowBlockIdent w = d.loop((d.*c.make)(), 1, &body);
+            const FlowBlockIdent w = (d.*c.make)(), body = d.around(w, d.r, d.v, 1);
             d.build();
             auto t = take_flow_block(d.m, w);
             t->get_base_mut().push_con_block(body);
@@ -216,8 +188,7 @@ TEST(LoopSchematicTest, RebuildsRefuseContinuationsAndBodiesWithoutAnExit) {
         }
         LoopDesign d;
         d.describe();
-        FlowBlockIdent body;
-        const FlowBlockIdent w = d.loop((d.*c.make)(), 1, &body);
+        const FlowBlockIdent w = (d.*c.make)(), body = d.around(w, d.r, d.v, 1);
         d.done();
         EXPECT_FATAL(d.build_with_exitless_body(w, body), "NodeWrap exit node is not set");
     }

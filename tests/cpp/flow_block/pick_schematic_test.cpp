@@ -10,16 +10,9 @@ struct PickDesign : Design {
     HcpIdent r = reg("r"), v = val(1), a = wire("a"), b = wire("b");
 
     FlowBlockIdent pif(const HcpIdent& cond, int steps = 1) {
-        return branch(make_flow_block_pif(m, "pi", cond, std::nullopt), steps);
+        return around(make_flow_block_pif(m, "pi", cond, std::nullopt), r, v, steps);
     }
-    FlowBlockIdent pidef(int steps = 1) { return branch(make_flow_block_pidef(m, "pd"), steps); }
-    // The branch's body.
-    FlowBlockIdent branch(const FlowBlockIdent& block, int steps) {
-        open(block);
-        const FlowBlockIdent body = seq("s", r, v, steps);
-        close(block);
-        return body;
-    }
+    FlowBlockIdent pidef(int steps = 1) { return around(make_flow_block_pidef(m, "pd"), r, v, steps); }
     std::string warning(const FlowBlockIdent& pick) const {
         return format("[vorlent][warn] pick block '{}': exit is NOT auto-synchronized; the matching branch "
                       "drives the exit signal\n",
@@ -37,18 +30,14 @@ TEST(PickSchematicTest, PifsStartOnTheirOwnConditionsAndTheExitOrsThem) {
     d.close(pick);
     EXPECT_EQ(d.build_logged(), d.warning(pick));
 
-    const uint64_t id = pick.global_id();
-    const FlowBlockBase base = d.base(pick);
-    ASSERT_EQ(base.gen_nodes.size(), 2u);
-    const NcpIdent entry = base.gen_nodes[0], exit = base.gen_nodes[1];
+    const auto [entry, exit] = d.made<2>(pick);
     // Entry (prelim only) and exit; per pif its condition and summary read by
     // two takes, its negation and the running AND; the exit is assigned
     // (AND of its guarded edge, two ORs), then the branch entries.
-    EXPECT_DRAWN(d.m, entry.global_id() - 1,
-                 {"EXPR_pseudo_init_expr", format("PSEUDO_NODE_pick_entry_{}", id), TAKE, "EXPR_pseudo_init_expr",
-                  format("PSEUDO_NODE_pick_exit_{}", id), TAKE, TAKE, format("EXPR_pick_not_{}_0", id), TAKE, TAKE,
-                  format("EXPR_pick_not_{}_1", id), "EXPR_node_logic_expr", TAKE, "EXPR_node_logic_expr",
-                  "EXPR_node_logic_expr", "EXPR_node_logic_expr", TAKE});
+    EXPECT_DRAWN(d.m, entry.global_id() - 1, pick, {"EXPR_pseudo_init_expr", "PSEUDO_NODE_pick_entry_#", TAKE,
+                  "EXPR_pseudo_init_expr", "PSEUDO_NODE_pick_exit_#", TAKE, TAKE, "EXPR_pick_not_#_0", TAKE, TAKE,
+                  "EXPR_pick_not_#_1", "EXPR_node_logic_expr", TAKE, "EXPR_node_logic_expr", "EXPR_node_logic_expr",
+                  "EXPR_node_logic_expr", TAKE});
 
     // When no pif holds the block is left at once.
     const NodeWrap w0 = d.wrap(s0), w1 = d.wrap(s1);

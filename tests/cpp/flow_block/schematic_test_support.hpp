@@ -3,7 +3,10 @@
 // the names of everything the build made, in global-id order.
 #pragma once
 
+#include <array>
 #include <map>
+#include <stdexcept>
+#include <utility>
 #include <string>
 #include <vector>
 
@@ -83,6 +86,14 @@ struct Design {
         close(s);
         return s;
     }
+    // `block` opened, holding one sequence of `steps` assignments, closed;
+    // the sequence is returned.
+    FlowBlockIdent around(const FlowBlockIdent& block, const HcpIdent& des, const HcpIdent& src, int steps = 1) {
+        open(block);
+        const FlowBlockIdent s = seq("s", des, src, steps);
+        close(block);
+        return s;
+    }
     // Adds a source to a block's control-source list before the build.
     void add_src(const FlowBlockIdent& b, std::vector<HcpIdent> FlowBlockBase::*list, const HcpIdent& src) {
         auto t = take_flow_block(m, b);
@@ -104,6 +115,15 @@ struct Design {
         FlowBlockBase copy = t->get_base();
         t.put_back();
         return copy;
+    }
+    // The control nodes block `b` made, which must be `N`.
+    template <size_t N>
+    std::array<NcpIdent, N> made(const FlowBlockIdent& b) {
+        const std::vector<NcpIdent> g = base(b).gen_nodes;
+        if (g.size() != N) throw std::runtime_error(format("the block made {} nodes, not {}", g.size(), N));
+        return [&]<size_t... I>(std::index_sequence<I...>) {
+            return std::array<NcpIdent, N>{g[I]...};
+        }(std::make_index_sequence<N>{});
     }
     std::vector<DependEdge> edges(const NcpIdent& n) const {
         const auto& list = get_ncp_node(m, n).get_node_triggers().depend_nodes;
@@ -167,21 +187,23 @@ private:
     std::map<uint64_t, std::string> names_;
 };
 
-// "{name}_{id}" for each name, ids counting up from `first`; TAKE stays.
-inline std::vector<std::string> ids_from(uint64_t first, const std::vector<std::string>& names) {
+// "{name}_{id}" for each name, ids counting up from `first`, with '#' in a
+// name standing for the id of `block` (the block that made it); TAKE stays.
+inline std::vector<std::string> ids_from(uint64_t first, const FlowBlockIdent& block,
+                                         const std::vector<std::string>& names) {
     std::vector<std::string> out;
-    for (const auto& n : names) {
+    for (std::string n : names) {
         const uint64_t id = first + out.size();
+        if (const size_t at = n.find('#'); at != std::string::npos) n.replace(at, 1, std::to_string(block.global_id()));
         out.push_back(n == TAKE ? TAKE : format("{}_{}", n, id));
     }
     return out;
 }
 
-// The names the build drew from `first` on, compared with `names` (each
-// filled with its id).
-#define EXPECT_DRAWN(model, first, ...)                                                 \
-    do {                                                                                \
-        const std::vector<std::string> expected_ = ::vorlent::testing::ids_from(first, __VA_ARGS__); \
+// The names the build drew from `first` on, compared with `names`.
+#define EXPECT_DRAWN(model, first, block, ...)                                                   \
+    do {                                                                                         \
+        const auto expected_ = ::vorlent::testing::ids_from(first, block, __VA_ARGS__);          \
         EXPECT_EQ(::vorlent::testing::IdLedger(model).range(first, expected_.size()), expected_); \
     } while (0)
 

@@ -24,13 +24,10 @@ TEST(WaitSchematicTest, ScwaitWaitsOnTheGivenBitsOrTheWholeSignal) {
         build_flow(d.m);
 
         const uint64_t id = w.global_id();
-        const FlowBlockBase base = d.base(w);
-        ASSERT_EQ(base.gen_nodes.size(), 1u);
-        const NcpIdent node = base.gen_nodes[0];
+        const auto [node] = d.made<1>(w);
         // The node's register, the node, its preliminary phase.
         const uint64_t reg_id = node.global_id() - 1;
-        EXPECT_DRAWN(d.m, reg_id,
-                     {format("SR_CDWT_scwait_{}_CW", id), format("WAITCOND_NODE_scwait_{}", id), TAKE,
+        EXPECT_DRAWN(d.m, reg_id, w, {"SR_CDWT_scwait_#_CW", "WAITCOND_NODE_scwait_#", TAKE,
                       format("VAL_SR_CDWT_scwait_{}_CW_{}_UP_STATE", id, reg_id)});
         EXPECT_EQ(d.summary(w), (Design::Summary{{node}, node, -1}));
         const CondWaitStateReg& reg =
@@ -54,12 +51,10 @@ TEST(WaitSchematicTest, SywaitTakesItsCyclesUnlessHeldOrStarted) {
         if (c.src) d.add_src(w, c.src, go);
         build_flow(d.m);
 
-        const uint64_t id = w.global_id();
         const FlowBlockBase base = d.base(w);
         const NcpIdent node = base.gen_nodes[0];
-        EXPECT_DRAWN(d.m, node.global_id() - 2,
-                     {format("VAL_sywait_{}_CY_END_CNT", id), format("SR_CYWT_sywait_{}_CY", id),
-                      format("WAITCYCLE_NODE_sywait_{}", id), TAKE});
+        EXPECT_DRAWN(d.m, node.global_id() - 2, w, {"VAL_sywait_#_CY_END_CNT", "SR_CYWT_sywait_#_CY",
+                      "WAITCYCLE_NODE_sywait_#", TAKE});
         EXPECT_EQ(d.summary(w), (Design::Summary{{node}, node, c.expected}));
         // A start source restarts the wait; it does not stretch it.
         std::vector<DependEdge> edges{edge(d.start())};

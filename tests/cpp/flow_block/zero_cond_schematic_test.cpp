@@ -60,7 +60,6 @@ TEST(ZeroCondSchematicTest, ChainFoldsEveryBranchIntoOneNodePerDestination) {
     d.close(s);
     d.build();
 
-    const uint64_t id = zif.global_id();
     auto t = d.m.take<FlowBlockZeroCondIf>(zif);
     const NcpIdent result = t->summarize_as_node();
     const std::vector<AssignMeta> own = t->metas;
@@ -70,11 +69,9 @@ TEST(ZeroCondSchematicTest, ChainFoldsEveryBranchIntoOneNodePerDestination) {
     // continuation is taken out, then its chain step runs; the else (index
     // 2) makes nothing. Then one event per destination, then the node.
     const uint64_t first = own[1].cur_ue.global_id() + 1;
-    EXPECT_DRAWN(d.m, first,
-                 {format("EXPR_zcif_not_cond_{}", id), TAKE, "EXPR_node_logic_expr",
-                  format("EXPR_zcif_not_elif_{}_0", id), "EXPR_node_logic_expr", TAKE, "EXPR_node_logic_expr",
-                  format("EXPR_zcif_not_elif_{}_1", id), "EXPR_node_logic_expr", TAKE, "UE_COND", "UE_COND",
-                  format("ASM_NODE_zcif_result_{}", id)});
+    EXPECT_DRAWN(d.m, first, zif, {"EXPR_zcif_not_cond_#", TAKE, "EXPR_node_logic_expr", "EXPR_zcif_not_elif_#_0",
+                  "EXPR_node_logic_expr", TAKE, "EXPR_node_logic_expr", "EXPR_zcif_not_elif_#_1",
+                  "EXPR_node_logic_expr", TAKE, "UE_COND", "UE_COND", "ASM_NODE_zcif_result_#"});
 
     const AssignMetaList& metas = d.node(result).asm_metas;
     ASSERT_EQ(metas.size(), 2u);
@@ -113,8 +110,7 @@ TEST(ZeroCondSchematicTest, SwitchFoldsItsCasesInOrder) {
 
     const NcpIdent result = d.folded<FlowBlockZeroSwitch>(zs);
     // Each case is taken out to be read; then one event per destination.
-    EXPECT_DRAWN(d.m, result.global_id() - 5,
-                 {TAKE, TAKE, TAKE, "UE_SWITCH", "UE_SWITCH", format("ASM_NODE_zsw_result_{}", zs.global_id())});
+    EXPECT_DRAWN(d.m, result.global_id() - 5, zs, {TAKE, TAKE, TAKE, "UE_SWITCH", "UE_SWITCH", "ASM_NODE_zsw_result_#"});
 
     const AssignMetaList& metas = d.node(result).asm_metas;
     ASSERT_EQ(metas.size(), 2u);

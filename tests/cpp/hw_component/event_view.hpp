@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "hcp_test_support.hpp"
+#include "model/hw_component/sp_reg/trigger_sig.hpp"
 
 namespace vorlent::testing {
 
@@ -88,5 +89,31 @@ inline std::vector<std::string> system_made_since(const TracedModel& t, uint64_t
     for (const auto& h : all) names.emplace_back(h.abs_name());
     return names;
 }
+
+// A traced model with one 1-bit wire per control input and two predecessors,
+// the second guarded; full_sig() is all of them as a register's triggers.
+struct ControlWires : TracedModel {
+    HcpIdent hold_w = make_wire(m, false, "hold", 1);
+    HcpIdent rst_w = make_wire(m, false, "rst", 1);
+    HcpIdent start_w = make_wire(m, false, "start", 1);
+    HcpIdent mrst_w = make_wire(m, false, "mrst", 1);
+    HcpIdent clk_w = make_wire(m, false, "clk", 1);
+    HcpIdent d0_w = make_wire(m, false, "d0", 1);
+    HcpIdent d1_w = make_wire(m, false, "d1", 1);
+    HcpIdent g1 = make_wire(m, false, "g1", 1);
+
+    TriggerSig full_sig() const {
+        TriggerSig s;
+        s.set_hold(hold_w);
+        s.set_int_reset(rst_w);
+        s.set_int_start(start_w);
+        s.set_mrst(mrst_w);
+        s.set_clk(clk_w);
+        s.push_depend_node(d0_w, std::nullopt);
+        s.push_depend_node(d1_w, g1);
+        return s;
+    }
+    const Expression& expr(const HcpIdent& e) const { return m.arena<Expression>().get(e.handle()); }
+};
 
 }  // namespace vorlent::testing

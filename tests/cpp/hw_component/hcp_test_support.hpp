@@ -12,6 +12,20 @@
 
 namespace vorlent::testing {
 
+// Makes a module under the one being described (if any) and describes it
+// while `body` runs.
+template <class F>
+ModuleIdent described_module(ModelArena& m, std::string_view name, F body) {
+    const ModuleIdent module = make_module(m, name);
+    track_module_at_com_init(m, module);
+    body();
+    untrack_module_at_com_init(m, module);
+    return module;
+}
+inline ModuleIdent described_module(ModelArena& m, std::string_view name) {
+    return described_module(m, name, [] {});
+}
+
 struct TracedModel {
     ModelArena m;
     ModuleIdent top;

@@ -9,30 +9,8 @@ namespace {
 constexpr int32_t MAX = DEFAULT_UE_PRI_RST;
 constexpr Slice B{0, 1};
 
-// A traced model with one 1-bit signal per control input and two
-// predecessors, the second guarded.
-struct SpRegModel : TracedModel {
-    HcpIdent hold = make_wire(m, false, "hold", 1);
-    HcpIdent rst = make_wire(m, false, "rst", 1);
-    HcpIdent start = make_wire(m, false, "start", 1);
-    HcpIdent mrst = make_wire(m, false, "mrst", 1);
-    HcpIdent clk = make_wire(m, false, "clk", 1);
-    HcpIdent d0 = make_wire(m, false, "d0", 1);
-    HcpIdent d1 = make_wire(m, false, "d1", 1);
-    HcpIdent g1 = make_wire(m, false, "g1", 1);
+struct SpRegModel : ControlWires {
     HcpIdent wide = make_wire(m, false, "wide", 2);
-
-    TriggerSig full() const {
-        TriggerSig s;
-        s.set_hold(hold);
-        s.set_int_reset(rst);
-        s.set_int_start(start);
-        s.set_mrst(mrst);
-        s.set_clk(clk);
-        s.push_depend_node(d0, std::nullopt);
-        s.push_depend_node(d1, g1);
-        return s;
-    }
 
     template <class R>
     R& reg(const HcpIdent& r) {
@@ -55,7 +33,7 @@ struct SpRegModel : TracedModel {
     }
 
     void expect_all_on_clk(const HcpIdent& r) {
-        for (const EvClock& c : clocks_of_pool(m, r)) EXPECT_EQ(c, (EvClock{ClockMode::PosEdge, clk}));
+        for (const EvClock& c : clocks_of_pool(m, r)) EXPECT_EQ(c, (EvClock{ClockMode::PosEdge, clk_w}));
     }
 };
 
@@ -79,17 +57,17 @@ TEST(TriggerSigTest, IntegrityCheckTestsEverySignalInOrder) {
     SpRegModel t;
     const HcpIdent own = make_reg(t.m, false, "own", 3);
     TriggerSig{}.integrity_check("R", t.m, own, 3);
-    t.full().integrity_check("R", t.m, own, 3);
+    t.full_sig().integrity_check("R", t.m, own, 3);
 
-    TriggerSig sig = t.full();
+    TriggerSig sig = t.full_sig();
     sig.set_int_start(t.wide);
     sig.push_depend_node(make_wire(t.m, false, "late", 2), std::nullopt);
     EXPECT_FATAL(sig.integrity_check("R", t.m, own, 3), width_message("R", t.wide, 2));
 
     // A wide guard fails; an absent one is skipped.
     TriggerSig guarded;
-    guarded.push_depend_node(t.d0, std::nullopt);
-    guarded.push_depend_node(t.d1, t.wide);
+    guarded.push_depend_node(t.d0_w, std::nullopt);
+    guarded.push_depend_node(t.d1_w, t.wide);
     EXPECT_FATAL(guarded.integrity_check("R", t.m, own, 3), width_message("R", t.wide, 2));
 
     // The register under construction is measured by the width it is given,
@@ -102,14 +80,8 @@ TEST(TriggerSigTest, IntegrityCheckTestsEverySignalInOrder) {
 
 TEST(SpRegFactoryTest, RegistersAreSystemMadeAndStamped) {
     SpRegModel t;
-    const uint64_t id = peek_global_id();
-    const HcpIdent st = make_state_reg(t.m, "s");
-    // The constants are named after the given name and come first.
-    EXPECT_EQ(system_made_since(t, id),
-              (std::vector<std::string>{format("VAL_s_SET_{}", id), format("VAL_s_UNSET_{}", id + 1),
-                                        format("SR_ST_s_{}", id + 2)}));
-
-    const HcpIdent cw = make_cond_wait_state_reg(t.m, "w", t.d0, 0, 1);
+    // The names and their order are pinned through the nodes that make these.
+    const HcpIdent cw = make_cond_wait_state_reg(t.m, "w", t.d0_w, 0, 1);
     EXPECT_EQ(t.module().system_hcps[size_t(HwComponentType::CondWaitStateReg)], std::vector<HcpIdent>{cw});
     EXPECT_EQ(t.reg<SyncReg>(make_sync_reg(t.m, "y", 3)).get_des_slice(), (Slice{0, 3}));
     for (int32_t size : {0, -2}) {
@@ -126,14 +98,11 @@ TEST(SpRegFactoryTest, CycleWaitWidthCoversTheLastCount) {
     } table[] = {{1, 2}, {2, 3}, {3, 3}, {4, 4}, {7, 4}};
     for (const auto& row : table) {
         SCOPED_TRACE(row.n);
-        const uint64_t id = peek_global_id();
         const HcpIdent cy = make_cycle_wait_state_reg(t.m, "c", row.n);
         const CycleWaitStateReg& r = t.reg<CycleWaitStateReg>(cy);
         EXPECT_EQ((std::tuple{r.width, r.w}), (std::tuple{row.width, row.width - 1}));
-        // The end-count constant comes first and is a single bit.
-        EXPECT_EQ(r.end_cnt.abs_name(), format("VAL_c_END_CNT_{}", id));
+        // The end-count constant is a single bit.
         EXPECT_EQ(value_of(t, r.end_cnt), VaryVal::from_u64(row.n & 1, 1));
-        EXPECT_EQ(cy.abs_name(), format("SR_CYWT_c_{}", id + 1));
     }
 
     const uint64_t id = peek_global_id();
@@ -168,24 +137,24 @@ TEST(StateRegTest, EventsFollowTheTriggerSet) {
     const HcpIdent st = make_state_reg(t.m, "s");
     const HcpIdent set = t.reg<StateReg>(st).set_val;
     const HcpIdent unset = t.reg<StateReg>(st).unset_val;
-    t.events<StateReg>(st, t.full());
+    t.events<StateReg>(st, t.full_sig());
     // A held state keeps its value rather than switching on.
     EXPECT_EQ(view_pool(t.m, st), (std::vector<Ev>{
                                       {50, {}, unset, B, B},
-                                      {51, {t.hold}, st, B, B},
-                                      {53, {t.d0}, set, B, B},
-                                      {53, {t.d1, t.g1}, set, B, B},
-                                      {52, {t.rst}, unset, B, B},
-                                      {54, {t.start}, set, B, B},
-                                      {MAX, {t.mrst}, unset, B, B},
+                                      {51, {t.hold_w}, st, B, B},
+                                      {53, {t.d0_w}, set, B, B},
+                                      {53, {t.d1_w, t.g1}, set, B, B},
+                                      {52, {t.rst_w}, unset, B, B},
+                                      {54, {t.start_w}, set, B, B},
+                                      {MAX, {t.mrst_w}, unset, B, B},
                                   }));
     t.expect_all_on_clk(st);
-    EXPECT_EQ(t.reg<StateReg>(st).trigger_sig, t.full());
+    EXPECT_EQ(t.reg<StateReg>(st).trigger_sig, t.full_sig());
 
     // A clock alone gives the default event only.
     const HcpIdent bare = make_state_reg(t.m, "b");
     TriggerSig only_clk;
-    only_clk.set_clk(t.clk);
+    only_clk.set_clk(t.clk_w);
     t.events<StateReg>(bare, only_clk);
     EXPECT_EQ(view_pool(t.m, bare), (std::vector<Ev>{{50, {}, t.reg<StateReg>(bare).unset_val, B, B}}));
 }
@@ -193,10 +162,10 @@ TEST(StateRegTest, EventsFollowTheTriggerSet) {
 TEST(StateRegTest, Refusals) {
     SpRegModel t;
     const HcpIdent st = make_state_reg(t.m, "s");
-    TriggerSig no_clk = t.full();
+    TriggerSig no_clk = t.full_sig();
     no_clk.set_clk(std::nullopt);
     EXPECT_FATAL(t.events<StateReg>(st, no_clk), "StateReg::build_update_event: clk_sig_i not assigned");
-    TriggerSig wide = t.full();
+    TriggerSig wide = t.full_sig();
     wide.set_int_start(t.wide);
     EXPECT_FATAL(t.events<StateReg>(st, wide), width_message(st.abs_name(), t.wide, 2));
     EXPECT_TRUE(t.pool(st).events.empty());
@@ -206,7 +175,7 @@ TEST(CondWaitRegTest, SupportSignalsAndEvents) {
     SpRegModel t;
     const HcpIdent cond = make_wire(t.m, false, "cond", 1);
     const HcpIdent cw = make_cond_wait_state_reg(t.m, "w", cond, 0, 1);
-    EXPECT_FATAL(t.events<CondWaitStateReg>(cw, t.full()), "build_support_signal must be called first");
+    EXPECT_FATAL(t.events<CondWaitStateReg>(cw, t.full_sig()), "build_support_signal must be called first");
 
     const uint64_t id = peek_global_id();
     t.support<CondWaitStateReg>(cw);
@@ -214,19 +183,19 @@ TEST(CondWaitRegTest, SupportSignalsAndEvents) {
                                                             "EXPR_{}_SELF_IS_UP_{}", "EXPR_{}_END_EXPR_{}"}));
     const CondWaitStateReg& r = t.reg<CondWaitStateReg>(cw);
     const HcpIdent up = *r.up_state, down = *r.down_state, is_up = *r.self_is_up;
-    const Expression& end = t.m.arena<Expression>().get(r.end_expr->handle());
+    const Expression& end = t.expr(*r.end_expr);
     EXPECT_EQ((std::tuple{end.op, *end.operand_a, *end.range_a, *end.operand_b, *end.range_b}),
               (std::tuple{LogicOp::BitwiseAnd, cw, B, cond, B}));
 
-    t.events<CondWaitStateReg>(cw, t.full());
+    t.events<CondWaitStateReg>(cw, t.full_sig());
     // The internal start is not used by a wait.
     EXPECT_EQ(view_pool(t.m, cw), (std::vector<Ev>{
                                       {50, {cond, is_up}, down, B, B},
-                                      {51, {t.hold}, cw, B, B},
-                                      {53, {t.d0}, up, B, B},
-                                      {53, {t.d1, t.g1}, up, B, B},
-                                      {52, {t.rst}, down, B, B},
-                                      {MAX, {t.mrst}, down, B, B},
+                                      {51, {t.hold_w}, cw, B, B},
+                                      {53, {t.d0_w}, up, B, B},
+                                      {53, {t.d1_w, t.g1}, up, B, B},
+                                      {52, {t.rst_w}, down, B, B},
+                                      {MAX, {t.mrst_w}, down, B, B},
                                   }));
     t.expect_all_on_clk(cw);
 }
@@ -237,27 +206,27 @@ TEST(CondWaitRegTest, TheConditionIsMeasuredOverTheWaitedBits) {
     const HcpIdent bus = make_wire(t.m, false, "bus", 8);
     const HcpIdent cw = make_cond_wait_state_reg(t.m, "w", bus, 3, 4);
     t.support<CondWaitStateReg>(cw);
-    t.events<CondWaitStateReg>(cw, t.full());
+    t.events<CondWaitStateReg>(cw, t.full_sig());
     const UeCond& fall = t.event<UeCond>(t.pool(cw).events.at(0));
-    const Expression& both = t.m.arena<Expression>().get(fall.conds.at(0)->handle());
+    const Expression& both = t.expr(*fall.conds.at(0));
     EXPECT_EQ((std::tuple{*both.operand_a, *both.range_a}), (std::tuple{bus, Slice{3, 4}}));
-    const Expression& end = t.m.arena<Expression>().get(t.reg<CondWaitStateReg>(cw).end_expr->handle());
+    const Expression& end = t.expr(*t.reg<CondWaitStateReg>(cw).end_expr);
     EXPECT_EQ(*end.range_b, (Slice{3, 4}));
 
     const HcpIdent two = make_cond_wait_state_reg(t.m, "two", bus, 2, 4);
     t.support<CondWaitStateReg>(two);
-    EXPECT_FATAL(t.events<CondWaitStateReg>(two, t.full()), width_message(two.abs_name(), bus, 2));
+    EXPECT_FATAL(t.events<CondWaitStateReg>(two, t.full_sig()), width_message(two.abs_name(), bus, 2));
 
     const HcpIdent beyond = make_cond_wait_state_reg(t.m, "beyond", bus, 8, 9);
     t.support<CondWaitStateReg>(beyond);
-    EXPECT_FATAL(t.events<CondWaitStateReg>(beyond, t.full()),
+    EXPECT_FATAL(t.events<CondWaitStateReg>(beyond, t.full_sig()),
                  format("'{}': wait range [8, 9) exceeds signal '{}' of width 8", beyond.abs_name(),
                         bus.abs_name()));
 
     // With no usable range the whole signal is waited on, and must be one bit.
     const HcpIdent whole = make_cond_wait_state_reg(t.m, "whole", t.wide, uint32_t(-1), uint32_t(-1));
     t.support<CondWaitStateReg>(whole);
-    EXPECT_FATAL(t.events<CondWaitStateReg>(whole, t.full()), width_message(whole.abs_name(), t.wide, 2));
+    EXPECT_FATAL(t.events<CondWaitStateReg>(whole, t.full_sig()), width_message(whole.abs_name(), t.wide, 2));
 }
 
 TEST(CycleWaitRegTest, SupportSignalsAndEvents) {
@@ -274,19 +243,19 @@ TEST(CycleWaitRegTest, SupportSignalsAndEvents) {
     const Slice W{0, 4};
     const HcpIdent idle = *r.idle_cnt, start = *r.start_cnt, is_end = *r.is_end, inc_cond = *r.inc_cond,
                    inc_expr = *r.inc_expr;
-    const Expression& inc = t.m.arena<Expression>().get(inc_expr.handle());
+    const Expression& inc = t.expr(inc_expr);
     EXPECT_EQ((std::tuple{inc.op, inc.width, *inc.operand_a, *inc.range_a}),
               (std::tuple{LogicOp::ArithPlus, 4u, cy, W}));
 
-    t.events<CycleWaitStateReg>(cy, t.full());
+    t.events<CycleWaitStateReg>(cy, t.full_sig());
     EXPECT_EQ(view_pool(t.m, cy), (std::vector<Ev>{
                                       {50, {is_end}, idle, W, W},
                                       {51, {inc_cond}, inc_expr, Slice{1, 4}, Slice{1, 4}},
-                                      {52, {t.hold}, cy, W, W},
-                                      {54, {t.d0}, start, W, W},
-                                      {54, {t.d1, t.g1}, start, W, W},
-                                      {53, {t.rst}, idle, W, W},
-                                      {MAX, {t.mrst}, idle, W, W},
+                                      {52, {t.hold_w}, cy, W, W},
+                                      {54, {t.d0_w}, start, W, W},
+                                      {54, {t.d1_w, t.g1}, start, W, W},
+                                      {53, {t.rst_w}, idle, W, W},
+                                      {MAX, {t.mrst_w}, idle, W, W},
                                   }));
     t.expect_all_on_clk(cy);
 }
@@ -300,21 +269,21 @@ TEST(CntRegTest, SupportSignalsAndEvents) {
                                                            "EXPR_{}_AT_LAST_{}", "VAL_{}_INC_VAL_{}", "EXPR_{}_INC_{}"}));
     const CntReg& r = t.reg<CntReg>(c);
     EXPECT_EQ(value_of(t, r.last_cycle), VaryVal::from_u64(3, 2));
-    const Expression& at_last = t.m.arena<Expression>().get(r.at_last->handle());
+    const Expression& at_last = t.expr(*r.at_last);
     EXPECT_EQ((std::tuple{at_last.op, at_last.width, *at_last.operand_a, *at_last.operand_b}),
               (std::tuple{LogicOp::RelationEq, 1u, c, *r.last_cycle}));
     const HcpIdent zero = *r.zero, inc = *r.inc;
 
-    t.events<CntReg>(c, t.full());
+    t.events<CntReg>(c, t.full_sig());
     const Slice W{0, 2};
     // No default event: the count stays when nothing fires.
     EXPECT_EQ(view_pool(t.m, c), (std::vector<Ev>{
-                                     {51, {t.d0}, inc, W, W},
-                                     {51, {t.d1, t.g1}, inc, W, W},
-                                     {52, {t.hold}, c, W, W},
-                                     {53, {t.rst}, zero, W, W},
-                                     {54, {t.start}, inc, W, W},
-                                     {MAX, {t.mrst}, zero, W, W},
+                                     {51, {t.d0_w}, inc, W, W},
+                                     {51, {t.d1_w, t.g1}, inc, W, W},
+                                     {52, {t.hold_w}, c, W, W},
+                                     {53, {t.rst_w}, zero, W, W},
+                                     {54, {t.start_w}, inc, W, W},
+                                     {MAX, {t.mrst_w}, zero, W, W},
                                  }));
     t.expect_all_on_clk(c);
 }
@@ -333,24 +302,24 @@ TEST(SyncRegTest, SupportSignalsAndEvents) {
                    not_end = *r.end_expr_inv;
 
     const uint64_t ev = peek_global_id();
-    t.events<SyncReg>(sy, t.full());
+    t.events<SyncReg>(sy, t.full_sig());
     const HcpIdent act1 = view_pool(t.m, sy).at(3).conds.at(1);
     EXPECT_EQ(act1.abs_name(), format("EXPR_{}_ACT_COND_1_{}", sy.abs_name(), ev + 9));
-    const Expression& act = t.m.arena<Expression>().get(act1.handle());
+    const Expression& act = t.expr(act1);
     EXPECT_EQ((std::tuple{act.op, *act.operand_a, *act.operand_b}), (std::tuple{LogicOp::BitwiseAnd, not_end, t.g1}));
 
     const Slice W{0, 2}, S0{0, 1}, S1{1, 2};
     EXPECT_EQ(view_pool(t.m, sy), (std::vector<Ev>{
                                       {50, {end}, down, W, W},
-                                      {51, {t.hold}, sy, W, W},
-                                      {53, {t.d0, not_end}, up, S0, B},
-                                      {53, {t.d1, act1}, up, S1, B},
-                                      {52, {t.rst}, down, W, W},
-                                      {MAX, {t.mrst}, down, W, W},
+                                      {51, {t.hold_w}, sy, W, W},
+                                      {53, {t.d0_w, not_end}, up, S0, B},
+                                      {53, {t.d1_w, act1}, up, S1, B},
+                                      {52, {t.rst_w}, down, W, W},
+                                      {MAX, {t.mrst_w}, down, W, W},
                                   }));
     t.expect_all_on_clk(sy);
     // The test wire shows the slots firing in this cycle, clock-free.
-    EXPECT_EQ(view_pool(t.m, wire), (std::vector<Ev>{{53, {t.d0}, up, S0, B}, {53, {t.d1, t.g1}, up, S1, B}}));
+    EXPECT_EQ(view_pool(t.m, wire), (std::vector<Ev>{{53, {t.d0_w}, up, S0, B}, {53, {t.d1_w, t.g1}, up, S1, B}}));
     for (const EvClock& c : clocks_of_pool(t.m, wire)) EXPECT_EQ(c, (EvClock{ClockMode::ClkFree, std::nullopt}));
 }
 
@@ -358,7 +327,7 @@ TEST(SyncRegTest, EverySlotNeedsOnePredecessor) {
     SpRegModel t;
     const HcpIdent sy = make_sync_reg(t.m, "y", 3);
     t.support<SyncReg>(sy);
-    EXPECT_FATAL(t.events<SyncReg>(sy, t.full()),
+    EXPECT_FATAL(t.events<SyncReg>(sy, t.full_sig()),
                  format("assertion `left == right` failed: SyncReg '{}': 2 of 3 bit slots filled\n"
                         "  left: 2\n right: 3",
                         sy.abs_name()));

@@ -1,5 +1,6 @@
 #include "complex_hardware/ccp_test_support.hpp"
 #include "flow_block/schematic_test_support.hpp"
+#include "hw_component/hcp_test_support.hpp"
 
 using namespace vorlent;
 using namespace vorlent::testing;
@@ -16,51 +17,43 @@ TEST(BuildFlowTest, OneStepSequenceDrawsItsIdsInOrder) {
     d.close(s);
     d.done();
 
-    // The ids the build draws, counted from b:
-    //   b, b+1        the clk and mrst ports
-    //   b+2 .. b+7    the start node: its state register's two constants and
-    //                 the register, VAL_upState, EXPR_startExpr, the node
-    //   b+8           the start node's clock operand node
-    //   b+9 .. b+12   the start node assigned: its take, then its register's
-    //                 three events
-    //   b+13 .. b+15  the block taken out three times: to add the clk source,
-    //                 to add the mrst source, to build it
-    //   b+16, b+17    the block's mrst and clk operand nodes
-    //   b+18, b+19    the assignment node taken out for its clock source and
-    //                 for its pending pre-condition
-    //   b+20 .. b+23  the step's state node: two constants, register, node
-    //   b+24          the state node taken out for its preliminary phase
-    //   b+25, b+26    the assignment node taken out, its event wrapped in the
-    //                 state (UE_COND)
-    //   b+27          the block taken out for its summary
-    //   b+28 .. b+33  the state node taken out for its final phase, then its
-    //                 register's five events
-    // so the build ends with b+34 the next id.
+    // The ids the build draws, counted from b ("-": a take):
     const uint64_t b = peek_global_id();
     build_flow(d.m);
     const uint64_t after = peek_global_id();
-    const uint64_t sid = s.global_id();
+    EXPECT_DRAWN(d.m, b, s,
+                 {"WIRE_clk", "WIRE_mrst",  // b, b+1: the ports
+                  // b+2 .. b+8: the start node (its state register's two constants and the
+                  // register, its up value and expression, the node, its clock operand)
+                  "VAL_start_ST_SET", "VAL_start_ST_UNSET", "SR_ST_start_ST", "VAL_upState", "EXPR_startExpr",
+                  "START_NODE_start", "OPR_NODE_start_clk",
+                  TAKE, "UE_BASIC", "UE_BASIC", "UE_COND",  // b+9: the start node assigned, its register's events
+                  TAKE, TAKE, TAKE,  // b+13: the block taken to add the clk and mrst sources, and to build
+                  "OPR_NODE_flow_mrst_#", "OPR_NODE_flow_clk_#",  // b+16: the block's operand nodes
+                  TAKE, TAKE,  // b+18: the assignment node, for its clock source and its pre-condition
+                  // b+20 .. b+23: the step's state node: two constants, register, node
+                  "VAL_seq_state_#_0_ST_SET", "VAL_seq_state_#_0_ST_UNSET", "SR_ST_seq_state_#_0_ST",
+                  "STATE_NODE_seq_state_#_0",
+                  TAKE,  // b+24: the state node's preliminary phase
+                  TAKE, "UE_COND",  // b+25: the assignment node; its event wrapped in the state
+                  TAKE,  // b+27: the block for its summary
+                  // b+28 .. b+33: the state node's final phase, its register's events
+                  TAKE, "UE_BASIC", "UE_BASIC", "UE_COND", "UE_BASIC", "UE_COND"});
+    EXPECT_EQ(after, b + 34);
+    // Filed as the top's own, and in their places.
     const Module& top = d.module();
-    EXPECT_EQ(names_of(top.system_hcps[size_t(HwComponentType::Wire)]),
-              (std::vector<std::string>{format("WIRE_clk_{}", b), format("WIRE_mrst_{}", b + 1)}));
-    EXPECT_EQ(names_of(top.system_hcps[size_t(HwComponentType::Val)]),
-              (std::vector<std::string>{format("VAL_start_ST_SET_{}", b + 2), format("VAL_start_ST_UNSET_{}", b + 3),
-                                        format("VAL_upState_{}", b + 5),
-                                        format("VAL_seq_state_{}_0_ST_SET_{}", sid, b + 20),
-                                        format("VAL_seq_state_{}_0_ST_UNSET_{}", sid, b + 21)}));
-    EXPECT_EQ(names_of(top.system_hcps[size_t(HwComponentType::StateReg)]),
-              (std::vector<std::string>{format("SR_ST_start_ST_{}", b + 4),
-                                        format("SR_ST_seq_state_{}_0_ST_{}", sid, b + 22)}));
-    EXPECT_EQ(names_of(top.system_hcps[size_t(HwComponentType::Expression)]),
-              (std::vector<std::string>{format("EXPR_startExpr_{}", b + 6)}));
-    ASSERT_TRUE(top.start_node.has_value());
-    EXPECT_EQ(top.start_node->abs_name(), format("START_NODE_start_{}", b + 7));
-
+    std::vector<std::vector<uint64_t>> filed;
+    using enum HwComponentType;
+    for (auto kind : {Wire, Val, StateReg, Expression}) {
+        filed.emplace_back();
+        for (const HcpIdent& h : top.system_hcps[size_t(kind)]) filed.back().push_back(h.global_id() - b);
+    }
+    EXPECT_EQ(filed, (std::vector<std::vector<uint64_t>>{{0, 1}, {2, 3, 5, 20, 21}, {4, 22}, {6}}));
     const FlowBlockBase sb = d.base(s);
-    ASSERT_EQ(sb.gen_nodes.size(), 1u);
-    EXPECT_EQ(sb.gen_nodes[0].abs_name(), format("STATE_NODE_seq_state_{}_0_{}", sid, b + 23));
-    EXPECT_EQ(sb.triggers.mrst()->abs_name(), format("OPR_NODE_flow_mrst_{}_{}", sid, b + 16));
-    EXPECT_EQ(sb.triggers.clk()->abs_name(), format("OPR_NODE_flow_clk_{}_{}", sid, b + 17));
+    ASSERT_TRUE(top.start_node.has_value() && sb.triggers.mrst() && sb.triggers.clk());
+    EXPECT_EQ((std::vector<uint64_t>{top.start_node->global_id(), sb.triggers.mrst()->global_id(),
+                                     sb.triggers.clk()->global_id(), d.made<1>(s)[0].global_id()}),
+              (std::vector<uint64_t>{b + 7, b + 16, b + 17, b + 23}));
     EXPECT_FALSE(sb.triggers.hold().has_value());
     EXPECT_EQ(sb.clk_srcs, (std::vector<HcpIdent>{top.system_hcps[size_t(HwComponentType::Wire)][0]}));
 
@@ -76,7 +69,6 @@ TEST(BuildFlowTest, OneStepSequenceDrawsItsIdsInOrder) {
 
     // The state waits for the start node; its register got its events last.
     EXPECT_EQ(d.edges(sb.gen_nodes[0]), (std::vector<DependEdge>{edge(*top.start_node)}));
-    EXPECT_EQ(after, b + 34);
     EXPECT_TRUE(d.m.module_trace_stack.empty());
     EXPECT_TRUE(d.m.pending_hcps.empty());
 
@@ -85,23 +77,15 @@ TEST(BuildFlowTest, OneStepSequenceDrawsItsIdsInOrder) {
 
 TEST(BuildFlowTest, ModulesBuildDepthFirstAndLooseAssignmentsAreDry) {
     ModelArena m;
-    const ModuleIdent top = make_module(m, "top");
-    track_module_at_com_init(m, top);
-    const HcpIdent r = make_reg(m, true, "r", 4);
-    const HcpIdent v = make_val(m, true, "v", 4, 9);
-    const HcpIdent w = make_wire(m, true, "w", 4);
-    const ModuleIdent a = make_module(m, "a");
-    track_module_at_com_init(m, a);
-    const ModuleIdent a1 = make_module(m, "a1");
-    track_module_at_com_init(m, a1);
-    const HcpIdent ra1 = make_reg(m, true, "ra1", 4);
-    untrack_module_at_com_init(m, a1);
-    untrack_module_at_com_init(m, a);
-    const ModuleIdent bm = make_module(m, "b");
-    track_module_at_com_init(m, bm);
-    const HcpIdent wb = make_wire(m, true, "wb", 4);
-    untrack_module_at_com_init(m, bm);
-    untrack_module_at_com_init(m, top);
+    HcpIdent r, v, w, ra1, wb;
+    ModuleIdent bm;
+    const ModuleIdent top = described_module(m, "top", [&] {
+        r = make_reg(m, true, "r", 4);
+        v = make_val(m, true, "v", 4, 9);
+        w = make_wire(m, true, "w", 4);
+        described_module(m, "a", [&] { described_module(m, "a1", [&] { ra1 = make_reg(m, true, "ra1", 4); }); });
+        bm = described_module(m, "b", [&] { wb = make_wire(m, true, "wb", 4); });
+    });
     set_top_module(m, top);
     set_reg_reset(m, ra1, v);
     gen_basic_assign(m, r, v, std::nullopt, Slice::whole());  // loose: no block open

@@ -1,6 +1,5 @@
-// A traced model with operand nodes standing for every control input and
-// for two predecessors (the second one guarded), as the flow-block builders
-// hand them to the nodes they make.
+// The control wires with operand nodes standing for each, as the flow-block
+// builders hand them to the nodes they make.
 #pragma once
 
 #include "../hw_component/event_view.hpp"
@@ -9,16 +8,7 @@
 
 namespace vorlent::testing {
 
-struct NodeModel : TracedModel {
-    HcpIdent hold_w = make_wire(m, false, "hold", 1);
-    HcpIdent rst_w = make_wire(m, false, "rst", 1);
-    HcpIdent start_w = make_wire(m, false, "start", 1);
-    HcpIdent mrst_w = make_wire(m, false, "mrst", 1);
-    HcpIdent clk_w = make_wire(m, false, "clk", 1);
-    HcpIdent d0_w = make_wire(m, false, "d0", 1);
-    HcpIdent d1_w = make_wire(m, false, "d1", 1);
-    HcpIdent g1 = make_wire(m, false, "g1", 1);
-
+struct NodeModel : ControlWires {
     NcpIdent hold = make_opr_node(m, "flow_hold", hold_w);
     NcpIdent rst = make_opr_node(m, "flow_rst", rst_w);
     NcpIdent start = make_opr_node(m, "flow_start", start_w);
@@ -40,21 +30,6 @@ struct NodeModel : TracedModel {
         x.add_depend_node(p0, std::nullopt);
         x.add_depend_node(p1, g1);
     }
-
-    // The TriggerSig that wire_all gives, resolved to the wires.
-    TriggerSig full_sig() const {
-        TriggerSig s;
-        s.set_hold(hold_w);
-        s.set_int_reset(rst_w);
-        s.set_int_start(start_w);
-        s.set_mrst(mrst_w);
-        s.set_clk(clk_w);
-        s.push_depend_node(d0_w, std::nullopt);
-        s.push_depend_node(d1_w, g1);
-        return s;
-    }
-
-    const Expression& expr(const HcpIdent& e) const { return m.arena<Expression>().get(e.handle()); }
 };
 
 // An assignment of `src` into one-bit `des`, as a node would hold it.

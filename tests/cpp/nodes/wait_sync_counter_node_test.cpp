@@ -1,36 +1,96 @@
+#include <functional>
+
 #include "node_test_support.hpp"
 
 using namespace vorlent;
 using namespace vorlent::testing;
 
-TEST(SynNodeTest, PhasesAndExit) {
+// The nodes that own a special register, made from a size and wired with
+// every input: what each makes, its latency before and after the wiring,
+// the ids each phase draws and the signal its exit is built on.
+TEST(SpRegNodeTest, PhasesAndExit) {
+    struct Row {
+        NcpIdent (*make)(ModelArena&, bool, std::string_view, int32_t);
+        int32_t size;
+        const char* zero_refusal;
+        std::vector<std::string> made;  // the register's parts, then the node
+        int32_t cycle;
+        uint64_t prelim, final;
+        bool bound;  // the exit is the hold binding, drawn last by the prelim phase
+        // The signal the exit is built on, and the register part it must be.
+        std::function<std::pair<HcpIdent, HcpIdent>(const ModelArena&, const NcpIdent&)> raw;
+    };
+    const Row rows[] = {
+        // Prelim: the take, the register's seven support signals, the reset and hold binding.
+        {make_syn_node, 2, "assertion failed: syn_size > 0", {"SR_SY_n_SY", "SYN_NODE_n"}, 0, 12, 21, true,
+         [](const ModelArena& m, const NcpIdent& n) {
+             const SynNode& x = m.arena<SynNode>().get(n.handle());
+             return std::pair{x.raw.value(), m.arena<SyncReg>().get(x.reg.handle()).end_expr.value()};
+         }},
+        // The take, nine support signals, the binding.
+        {make_wait_cycle_node, 2, "assertion failed: cycle > 0", {"VAL_n_CY_END_CNT", "SR_CYWT_n_CY", "WAITCYCLE_NODE_n"},
+         2, 14, 16, true,
+         [](const ModelArena& m, const NcpIdent& n) {
+             const WaitCycleNode& x = m.arena<WaitCycleNode>().get(n.handle());
+             return std::pair{x.raw.value(), m.arena<CycleWaitStateReg>().get(x.reg.handle()).is_end.value()};
+         }},
+        // The take and five support signals; the exit is the bare comparison.
+        {make_counter_node, 3, "assertion failed: last_loop_cnt > 0", {"CNT_REG_n_CNT", "COUNTER_NODE_n"}, 4, 6, 14,
+         false,
+         [](const ModelArena& m, const NcpIdent& n) {
+             const CounterNode& x = m.arena<CounterNode>().get(n.handle());
+             return std::pair{x.get_exit_opr(), *m.arena<CntReg>().get(x.get_cnt_reg().handle()).at_last};
+         }},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.made.back());
+        NodeModel t;
+        uint64_t id = peek_global_id();
+        EXPECT_FATAL(row.make(t.m, false, "n", 0), row.zero_refusal);
+        EXPECT_EQ(peek_global_id(), id);
+        const NcpIdent n = row.make(t.m, false, "n", row.size);
+        std::vector<std::string> made = system_made_since(t, id);
+        made.emplace_back(n.abs_name());
+        EXPECT_EQ(made, named_from(id, row.made));
+        EXPECT_EQ(get_ncp_node(t.m, n).get_cycle_used(), row.cycle);
+        t.wire_all(n);
+        // Triggers make a wait's or a counter's latency unknown; a join has none.
+        EXPECT_EQ(get_ncp_node(t.m, n).get_cycle_used(), row.cycle ? -1 : 0);
+
+        id = peek_global_id();
+        assign_ncp_node(t.m, n, true, false);
+        EXPECT_EQ(peek_global_id(), id + row.prelim);
+        const auto [raw, part] = row.raw(t.m, n);
+        EXPECT_EQ(raw, part);
+        if (row.bound)
+            EXPECT_EQ(get_ncp_node(t.m, n).get_exit_opr().abs_name(),
+                      format("EXPR_node_bind_hold_{}", id + row.prelim - 1));
+        id = peek_global_id();
+        assign_ncp_node(t.m, n, false, true);
+        EXPECT_EQ(peek_global_id(), id + row.final);
+    }
+}
+
+TEST(SpRegNodeTest, WhatOneKindAloneDoes) {
     NodeModel t;
-    uint64_t id = peek_global_id();
-    EXPECT_FATAL(make_syn_node(t.m, false, "j", 0), "assertion failed: syn_size > 0");
-    EXPECT_EQ(peek_global_id(), id);
-    const NcpIdent j = make_syn_node(t.m, false, "par_syn_3", 2);
-    EXPECT_EQ(system_made_since(t, id), named_from(id, {"SR_SY_par_syn_3_SY"}));
-    EXPECT_EQ(j.abs_name(), format("SYN_NODE_par_syn_3_{}", id + 1));
-    const HcpIdent reg = t.m.arena<SynNode>().get(j.handle()).reg;
+    const NcpIdent j = make_syn_node(t.m, false, "j", 2);
     EXPECT_FATAL(get_ncp_node(t.m, j).get_exit_opr(),
                  "SynNode::get_exit_opr: bound_exit_i not set \u2014 call assign_prelim before reading exit_opr");
     t.wire_all(j);
-    // A join reports no latency of its own, whatever its triggers.
-    EXPECT_EQ(get_ncp_node(t.m, j).get_cycle_used(), 0);
-
-    // The take, the register's seven support signals, then the exit's reset
-    // and hold binding.
-    id = peek_global_id();
     assign_ncp_node(t.m, j, true, false);
-    EXPECT_EQ(peek_global_id(), id + 12);
-    const SynNode& n = t.m.arena<SynNode>().get(j.handle());
-    EXPECT_EQ(n.raw, t.m.arena<SyncReg>().get(reg.handle()).end_expr);
-    EXPECT_EQ(n.get_exit_opr().abs_name(), format("EXPR_node_bind_hold_{}", id + 11));
-
-    id = peek_global_id();
+    const uint64_t id = peek_global_id();
     assign_ncp_node(t.m, j, false, true);
-    EXPECT_EQ(peek_global_id(), id + 21);
+    const HcpIdent reg = t.m.arena<SynNode>().get(j.handle()).reg;
     EXPECT_EQ(system_made_since(t, id).at(1), format("EXPR_{}_ACT_COND_1_{}", reg.abs_name(), id + 10));
+
+    const NcpIdent w = make_wait_cycle_node(t.m, false, "w", 5);
+    EXPECT_FATAL(get_ncp_node(t.m, w).get_state_operating(), "get_state_operating: not implemented");
+    // A hold alone already makes a wait's latency unknown.
+    t.node(w).set_hold_node(t.hold);
+    EXPECT_EQ(get_ncp_node(t.m, w).get_cycle_used(), -1);
+    // A counter of three passes counts in two bits.
+    const NcpIdent c = make_counter_node(t.m, false, "c", 3);
+    EXPECT_EQ(t.m.arena<CntReg>().get(t.m.arena<CounterNode>().get(c.handle()).get_cnt_reg().handle()).width, 2);
 }
 
 TEST(WaitCondNodeTest, PhasesAndExit) {
@@ -65,63 +125,4 @@ TEST(WaitCondNodeTest, PhasesAndExit) {
     EXPECT_EQ(peek_global_id(), id + 15);
     // The falling event's AND comes first, then the guarded predecessor's.
     EXPECT_EQ(system_made_since(t, id).at(0), format("EXPR_cond_dis_expr_{}", id + 2));
-}
-
-TEST(WaitCycleNodeTest, PhasesAndExit) {
-    NodeModel t;
-    uint64_t id = peek_global_id();
-    EXPECT_FATAL(make_wait_cycle_node(t.m, false, "w", 0), "assertion failed: cycle > 0");
-    EXPECT_EQ(peek_global_id(), id);
-    const NcpIdent w = make_wait_cycle_node(t.m, false, "sywait_2", 2);
-    EXPECT_EQ(system_made_since(t, id), named_from(id, {"VAL_sywait_2_CY_END_CNT", "SR_CYWT_sywait_2_CY"}));
-    EXPECT_EQ(w.abs_name(), format("WAITCYCLE_NODE_sywait_2_{}", id + 2));
-    const HcpIdent reg = t.m.arena<WaitCycleNode>().get(w.handle()).reg;
-    EXPECT_EQ(get_ncp_node(t.m, w).get_cycle_used(), 2);
-    EXPECT_FATAL(get_ncp_node(t.m, w).get_state_operating(), "get_state_operating: not implemented");
-
-    t.wire_all(w);
-    EXPECT_EQ(get_ncp_node(t.m, w).get_cycle_used(), -1);
-    // The take, nine support signals, then the exit binding.
-    id = peek_global_id();
-    assign_ncp_node(t.m, w, true, false);
-    EXPECT_EQ(peek_global_id(), id + 14);
-    const WaitCycleNode& n = t.m.arena<WaitCycleNode>().get(w.handle());
-    EXPECT_EQ(n.raw, t.m.arena<CycleWaitStateReg>().get(reg.handle()).is_end);
-    EXPECT_EQ(n.get_exit_opr().abs_name(), format("EXPR_node_bind_hold_{}", id + 13));
-
-    id = peek_global_id();
-    assign_ncp_node(t.m, w, false, true);
-    EXPECT_EQ(peek_global_id(), id + 16);
-
-    // A hold alone already makes the latency unknown.
-    const NcpIdent five = make_wait_cycle_node(t.m, false, "five", 5);
-    t.node(five).set_hold_node(t.hold);
-    EXPECT_EQ(get_ncp_node(t.m, five).get_cycle_used(), -1);
-}
-
-TEST(CounterNodeTest, PhasesAndExit) {
-    NodeModel t;
-    uint64_t id = peek_global_id();
-    EXPECT_FATAL(make_counter_node(t.m, false, "c", 0), "assertion failed: last_loop_cnt > 0");
-    EXPECT_EQ(peek_global_id(), id);
-    const NcpIdent c = make_counter_node(t.m, false, "cloop_cnt_7", 3);
-    EXPECT_EQ(system_made_since(t, id), named_from(id, {"CNT_REG_cloop_cnt_7_CNT"}));
-    EXPECT_EQ(c.abs_name(), format("COUNTER_NODE_cloop_cnt_7_{}", id + 1));
-    const CounterNode& made = t.m.arena<CounterNode>().get(c.handle());
-    const HcpIdent reg = made.get_cnt_reg();
-    EXPECT_EQ(t.m.arena<CntReg>().get(reg.handle()).width, 2);
-    EXPECT_EQ(made.get_cycle_used(), 4);
-
-    t.wire_all(c);
-    EXPECT_EQ(get_ncp_node(t.m, c).get_cycle_used(), -1);
-    id = peek_global_id();
-    assign_ncp_node(t.m, c, true, false);
-    // The take and five support signals; the exit is the bare comparison,
-    // with no reset or hold binding.
-    EXPECT_EQ(peek_global_id(), id + 6);
-    EXPECT_EQ(get_ncp_node(t.m, c).get_exit_opr(), *t.m.arena<CntReg>().get(reg.handle()).at_last);
-
-    id = peek_global_id();
-    assign_ncp_node(t.m, c, false, true);
-    EXPECT_EQ(peek_global_id(), id + 14);
 }
