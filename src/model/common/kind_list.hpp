@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <type_traits>
 #include <utility>
 
@@ -17,6 +18,11 @@ namespace vorlent {
 #define VORLENT_KIND_ONE(tag, record, text) +1
 #define VORLENT_KIND_DEBUG(tag, record, text) #tag,
 #define VORLENT_KIND_TEXT(tag, record, text) text,
+// Declares a family's tag enum from its list, and its count of tags.
+#define VORLENT_KIND_ENUM(Enum, LIST)                     \
+    enum class Enum : uint8_t { LIST(VORLENT_KIND_TAG) }; \
+    template <>                                           \
+    inline constexpr size_t KIND_COUNT<Enum> = 0 LIST(VORLENT_KIND_ONE);
 // The record class of one tag, expanded in the family's kinds header.
 #define VORLENT_KIND_RECORD(Enum, tag, record) \
     template <>                                \

@@ -1,5 +1,7 @@
 #include "model/module/module_ident.hpp"
 
+#include "model/common/enum_name.hpp"
+
 namespace vorlent {
 
 ModuleIdent ModuleIdent::make(bool is_user_com, std::string_view rel_name) {
@@ -14,12 +16,7 @@ std::string debug_repr(const ModuleIdent& m) {
 }
 
 std::string debug_repr(ModuleInitStage s) {
-    switch (s) {
-        case ModuleInitStage::CompInit: return "CompInit";
-        case ModuleInitStage::FlowBlockInit: return "FlowBlockInit";
-        case ModuleInitStage::FlowBlockBuild: return "FlowBlockBuild";
-    }
-    return "CompInit";
+    return std::string(enum_name(s, {"CompInit", "FlowBlockInit", "FlowBlockBuild"}));
 }
 
 }  // namespace vorlent

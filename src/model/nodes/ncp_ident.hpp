@@ -23,10 +23,8 @@ namespace vorlent {
     X(Counter, CounterNode, "COUNTER_NODE")       \
     X(Start, StartNode, "START_NODE")
 
-enum class NodeType : uint8_t { VORLENT_NODE_KINDS(VORLENT_KIND_TAG) };
-inline constexpr size_t NODE_TYPE_COUNT = 0 VORLENT_NODE_KINDS(VORLENT_KIND_ONE);
-template <>
-inline constexpr size_t KIND_COUNT<NodeType> = NODE_TYPE_COUNT;
+VORLENT_KIND_ENUM(NodeType, VORLENT_NODE_KINDS)
+inline constexpr size_t NODE_TYPE_COUNT = KIND_COUNT<NodeType>;
 
 // "ASM_NODE", "STATE_NODE", ... as used in absolute names.
 std::string_view node_type_display(NodeType t);

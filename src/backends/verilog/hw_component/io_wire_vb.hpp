@@ -29,7 +29,6 @@ public:
     std::string gen_type_vb() const override;
     std::string gen_var_name_vb() const override { return io_wire_var_name_vb(rec()); }
     uint32_t amt_io_line_vb() const override { return 1; }
-    uint32_t amt_init_line_vb() const override { return 1; }
     uint32_t amt_precedure_blk_vb() const override { return rec().is_input ? 0 : 1; }
     // "input wire {W}{name}" or "output reg  {W}{name}".
     void gen_io_line_vb(uint32_t idx, ModelArena& model, FileWriter& fw) override;

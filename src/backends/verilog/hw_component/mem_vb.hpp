@@ -17,9 +17,6 @@ public:
     using HcpVbAdapter::HcpVbAdapter;
 
     std::string gen_type_vb() const override;
-    uint32_t amt_io_line_vb() const override { return 0; }
-    uint32_t amt_init_line_vb() const override { return 1; }
-    uint32_t amt_precedure_blk_vb() const override { return 0; }
     // "{type} {name} [0:{2^index_width - 1}];" An index width outside
     // [0, 63] has no depth a declaration can state: fatal error.
     void gen_init_line_vb(uint32_t idx, ModelArena& model, FileWriter& fw) override;
@@ -37,7 +34,6 @@ public:
     using HcpVbAdapter::HcpVbAdapter;
 
     std::string gen_type_vb() const override;
-    uint32_t amt_io_line_vb() const override { return 0; }
     // A write element is not a signal of its own: no declaration.
     uint32_t amt_init_line_vb() const override { return rec().is_read ? 1 : 0; }
     uint32_t amt_precedure_blk_vb() const override { return 1; }

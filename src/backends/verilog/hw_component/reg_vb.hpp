@@ -42,8 +42,6 @@ public:
     using HcpVbAdapter<HcpBaseVb, T>::rec;
 
     std::string gen_type_vb() const override { return reg_type_vb(vb_width(rec())); }
-    uint32_t amt_io_line_vb() const override { return 0; }
-    uint32_t amt_init_line_vb() const override { return 1; }
     uint32_t amt_precedure_blk_vb() const override { return 1; }
 
     void gen_init_line_vb(uint32_t, ModelArena&, FileWriter& fw) override {

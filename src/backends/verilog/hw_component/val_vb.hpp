@@ -14,9 +14,6 @@ public:
     using HcpVbAdapter::HcpVbAdapter;
 
     std::string gen_type_vb() const override;
-    uint32_t amt_io_line_vb() const override { return 0; }
-    uint32_t amt_init_line_vb() const override { return 1; }
-    uint32_t amt_precedure_blk_vb() const override { return 0; }
     // "{type} {name} = {literal};"
     void gen_init_line_vb(uint32_t idx, ModelArena& model, FileWriter& fw) override;
 };

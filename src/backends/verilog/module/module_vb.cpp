@@ -23,6 +23,21 @@ void section(FileWriter& fw, std::string_view title) {
     fw.write(format("    // ---- {} ----\n", title));
 }
 
+// Writes every part of one kind (declarations or procedure blocks) of a
+// component, a line feed after each.
+void write_parts(ModelArena& model, const HcpIdent& h, FileWriter& fw,
+                 uint32_t (HcpBaseVb::*count)() const,
+                 void (HcpBaseVb::*gen)(uint32_t, ModelArena&, FileWriter&)) {
+    TakenHcpVb hcp = take_hcp_vb(model, h);
+    HcpBaseVb& vb = *hcp;
+    const uint32_t parts = (vb.*count)();
+    for (uint32_t i = 0; i < parts; ++i) {
+        (vb.*gen)(i, model, fw);
+        fw.write("\n");
+    }
+    hcp.put_back();
+}
+
 void write_header_and_ports(const Module& module, ModelArena& model, FileWriter& fw) {
     fw.write(std::string(80, '/'));
     fw.write("\n");
@@ -54,15 +69,8 @@ void write_declarations(const Module& module, ModelArena& model, FileWriter& fw)
         const HcpsOfKind of_kind = module.hcps_of(kind);
         if (of_kind.size() == 0) continue;
         section(fw, format("{} declarations", hw_type_display(kind)));
-        for (const HcpIdent& h : of_kind) {
-            TakenHcpVb hcp = take_hcp_vb(model, h);
-            const uint32_t lines = hcp->amt_init_line_vb();
-            for (uint32_t i = 0; i < lines; ++i) {
-                hcp->gen_init_line_vb(i, model, fw);
-                fw.write("\n");
-            }
-            hcp.put_back();
-        }
+        for (const HcpIdent& h : of_kind)
+            write_parts(model, h, fw, &HcpBaseVb::amt_init_line_vb, &HcpBaseVb::gen_init_line_vb);
     }
     fw.write("\n");
 }
@@ -86,15 +94,9 @@ void write_sub_module_output_wires(const Module& module, ModelArena& model, File
 void write_procedure_blocks(const Module& module, ModelArena& model, FileWriter& fw) {
     section(fw, "Phase 3 : always blocks & continuous assignments");
     for (size_t k = 0; k < HW_COMPONENT_TYPE_COUNT; ++k) {
-        for (const HcpIdent& h : module.hcps_of(HwComponentType(k))) {
-            TakenHcpVb hcp = take_hcp_vb(model, h);
-            const uint32_t blocks = hcp->amt_precedure_blk_vb();
-            for (uint32_t i = 0; i < blocks; ++i) {
-                hcp->gen_procedure_blk_vb(i, model, fw);
-                fw.write("\n");
-            }
-            hcp.put_back();
-        }
+        for (const HcpIdent& h : module.hcps_of(HwComponentType(k)))
+            write_parts(model, h, fw, &HcpBaseVb::amt_precedure_blk_vb,
+                        &HcpBaseVb::gen_procedure_blk_vb);
     }
 }
 

@@ -1,5 +1,6 @@
 #include "model/complex_hardware/arb/arb.hpp"
 
+#include "model/common/enum_name.hpp"
 #include "model/complex_hardware/common/ccp_hw_build.hpp"
 #include "model/hw_component/arena_factory_hcp.hpp"
 #include "model/hw_component/arena_impl_hcp.hpp"
@@ -7,12 +8,7 @@
 namespace vorlent {
 
 std::string debug_repr(ArbSamePriPolicy p) {
-    switch (p) {
-        case ArbSamePriPolicy::AckOne: return "AckOne";
-        case ArbSamePriPolicy::AckAll: return "AckAll";
-        case ArbSamePriPolicy::NotAck: return "NotAck";
-    }
-    return "AckOne";
+    return std::string(enum_name(p, {"AckOne", "AckAll", "NotAck"}));
 }
 
 std::string debug_repr(ArbLockedChannel c) { return c == ArbLockedChannel::Ack ? "Ack" : "Req"; }

@@ -1,15 +1,17 @@
 #include "model/complex_hardware/common/ccp_ident.hpp"
 
+#include "model/common/enum_name.hpp"
+
 namespace vorlent {
 
 std::string_view ccp_type_display(CcpType t) {
     static constexpr std::string_view NAMES[] = {VORLENT_CCP_KINDS(VORLENT_KIND_TEXT)};
-    return size_t(t) < KIND_COUNT<CcpType> ? NAMES[size_t(t)] : NAMES[0];
+    return enum_name(t, NAMES);
 }
 
 std::string debug_repr(CcpType t) {
     static constexpr std::string_view NAMES[] = {VORLENT_CCP_KINDS(VORLENT_KIND_DEBUG)};
-    return std::string(size_t(t) < KIND_COUNT<CcpType> ? NAMES[size_t(t)] : NAMES[0]);
+    return std::string(enum_name(t, NAMES));
 }
 
 CcpIdent CcpIdent::make(CcpType ccp_type, bool is_user_com, std::string_view rel_name) {

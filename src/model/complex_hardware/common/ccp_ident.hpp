@@ -17,9 +17,7 @@ namespace vorlent {
     X(Karray, Karray, "KARRAY")              \
     X(DynCounter, DynCounter, "DCNT")
 
-enum class CcpType : uint8_t { VORLENT_CCP_KINDS(VORLENT_KIND_TAG) };
-template <>
-inline constexpr size_t KIND_COUNT<CcpType> = 0 VORLENT_CCP_KINDS(VORLENT_KIND_ONE);
+VORLENT_KIND_ENUM(CcpType, VORLENT_CCP_KINDS)
 
 // "ARB", "KARRAY", "DCNT" as used in absolute names.
 std::string_view ccp_type_display(CcpType t);

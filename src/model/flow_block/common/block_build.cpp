@@ -161,4 +161,10 @@ std::pair<std::vector<FlowBlockIdent>, std::vector<FlowBlockIdent>> scan_sub_blo
     return out;
 }
 
+void add_edge_to_entries(ModelArena& model, const NodeWrap& wrap, const NcpIdent& pred,
+                         const std::optional<HcpIdent>& guard) {
+    for (const NcpIdent& entry : wrap.samples())
+        get_ncp_node_mut(model, entry).add_depend_node(pred, guard);
+}
+
 }  // namespace vorlent

@@ -2,10 +2,12 @@
 // schematic, and the helpers the schematics share.
 #pragma once
 
+#include <optional>
 #include <utility>
 #include <vector>
 
 #include "model/flow_block/common/flow_block_base.hpp"
+#include "model/flow_block/common/node_wrap.hpp"
 #include "model/hw_component/common/asm_meta_helper/assign_meta.hpp"
 
 namespace vorlent {
@@ -29,5 +31,9 @@ std::vector<AssignMeta> gen_unified_asm_meta_flat(const FlowBlockBase& base, Mod
 // A ConFlow block is refused.
 std::pair<std::vector<FlowBlockIdent>, std::vector<FlowBlockIdent>> scan_sub_blocks_by_policy(
     const std::vector<FlowBlockIdent>& sub_blocks);
+
+// Makes every entry node of `wrap` wait for `pred`, guarded by `guard` when given.
+void add_edge_to_entries(ModelArena& model, const NodeWrap& wrap, const NcpIdent& pred,
+                         const std::optional<HcpIdent>& guard);
 
 }  // namespace vorlent

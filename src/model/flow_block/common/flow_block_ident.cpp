@@ -2,6 +2,8 @@
 
 #include <array>
 
+#include "model/common/enum_name.hpp"
+
 namespace vorlent {
 
 std::string_view flow_block_type_display(FlowBlockType t) {
@@ -17,12 +19,7 @@ std::string_view flow_block_type_debug(FlowBlockType t) {
 }
 
 std::string debug_repr(FlowBlockJoinPolicy p) {
-    switch (p) {
-        case FlowBlockJoinPolicy::SubFlow: return "SubFlow";
-        case FlowBlockJoinPolicy::ConFlow: return "ConFlow";
-        case FlowBlockJoinPolicy::BasicNodeFlow: return "BasicNodeFlow";
-    }
-    return "SubFlow";
+    return std::string(enum_name(p, {"SubFlow", "ConFlow", "BasicNodeFlow"}));
 }
 
 FlowBlockIdent FlowBlockIdent::make(FlowBlockType block_type, FlowBlockJoinPolicy join_policy,

@@ -31,10 +31,8 @@ namespace vorlent {
     X(Pick, FlowBlockPick, "PICK")                              \
     X(PickIf, FlowBlockPickIf, "PICK_IF")
 
-enum class FlowBlockType : uint8_t { VORLENT_FLOW_BLOCK_KINDS(VORLENT_KIND_TAG) };
-inline constexpr size_t FLOW_BLOCK_TYPE_COUNT = 0 VORLENT_FLOW_BLOCK_KINDS(VORLENT_KIND_ONE);
-template <>
-inline constexpr size_t KIND_COUNT<FlowBlockType> = FLOW_BLOCK_TYPE_COUNT;
+VORLENT_KIND_ENUM(FlowBlockType, VORLENT_FLOW_BLOCK_KINDS)
+inline constexpr size_t FLOW_BLOCK_TYPE_COUNT = KIND_COUNT<FlowBlockType>;
 
 // "SEQUENTIAL", "PARALLEL", ... as used in absolute names.
 std::string_view flow_block_type_display(FlowBlockType t);

@@ -5,6 +5,7 @@
 // when no condition holds.
 #include "common/fatal.hpp"
 #include "model/common/draw_id_by_take.hpp"
+#include "model/flow_block/common/block_build.hpp"
 #include "model/flow_block/common/arena_impl_flow_block.hpp"
 #include "model/flow_block/cond/cond_chain.hpp"
 #include "model/model_arena.hpp"
@@ -14,12 +15,6 @@
 namespace vorlent {
 
 namespace {
-
-void add_edge_to_entries(ModelArena& model, const NodeWrap& wrap, const NcpIdent& pred,
-                         const std::optional<HcpIdent>& guard) {
-    for (const NcpIdent& entry : wrap.samples())
-        get_ncp_node_mut(model, entry).add_depend_node(pred, guard);
-}
 
 std::optional<HcpIdent> read_elif_cond(ModelArena& model, const FlowBlockIdent& ident) {
     return draw_id_by_take(model.take<FlowBlockCondElif>(ident),

@@ -5,6 +5,7 @@
 
 #include "common/fatal.hpp"
 #include "model/common/draw_id_by_take.hpp"
+#include "model/flow_block/common/block_build.hpp"
 #include "model/flow_block/common/arena_impl_flow_block.hpp"
 #include "model/hw_component/arena_factory_hcp.hpp"
 #include "model/model_arena.hpp"
@@ -22,12 +23,6 @@ void warn_not_synchronized(const FlowBlockBase& base) {
         base.ident.ident_base.rel_name());
     std::fputs(line.c_str(), stderr);
     std::fflush(stderr);
-}
-
-void add_edge_to_entries(ModelArena& model, const NodeWrap& wrap, const NcpIdent& pred,
-                         const std::optional<HcpIdent>& guard) {
-    for (const NcpIdent& entry : wrap.samples())
-        get_ncp_node_mut(model, entry).add_depend_node(pred, guard);
 }
 
 std::optional<HcpIdent> read_branch_cond(ModelArena& model, const FlowBlockIdent& ident) {

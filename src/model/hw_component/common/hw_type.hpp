@@ -28,10 +28,8 @@ namespace vorlent {
     X(IoWire, IoWire, "IO_WIRE")                        \
     X(MemBlock, MemBlk, "MEM_BLOCK")
 
-enum class HwComponentType : uint8_t { VORLENT_HCP_KINDS(VORLENT_KIND_TAG) };
-inline constexpr size_t HW_COMPONENT_TYPE_COUNT = 0 VORLENT_HCP_KINDS(VORLENT_KIND_ONE);
-template <>
-inline constexpr size_t KIND_COUNT<HwComponentType> = HW_COMPONENT_TYPE_COUNT;
+VORLENT_KIND_ENUM(HwComponentType, VORLENT_HCP_KINDS)
+inline constexpr size_t HW_COMPONENT_TYPE_COUNT = KIND_COUNT<HwComponentType>;
 
 // "REG", "SR_ST", ... as used in absolute names.
 std::string_view hw_type_display(HwComponentType t);

@@ -47,12 +47,11 @@ void CntReg::build_update_event(ModelArena& model) {
 
     const Slice whole{0, width};
     const TriggerSig& t = trigger_sig;
-    for (const TriggerDepend& d : t.depend_list)
-        append_event(model, d.sig, d.guard, next, whole, whole, PRI_COUNT);
-    if (t.hold()) append_event(model, t.hold(), std::nullopt, ident, whole, whole, PRI_HOLD);
-    if (t.int_reset()) append_event(model, t.int_reset(), std::nullopt, cleared, whole, whole, PRI_RESET);
-    if (t.int_start()) append_event(model, t.int_start(), std::nullopt, next, whole, whole, PRI_START);
-    if (t.mrst()) append_event(model, t.mrst(), std::nullopt, cleared, whole, whole, DEFAULT_UE_PRI_RST);
+    append_on_depends(model, next, whole, PRI_COUNT);
+    append_on_control(model, t.hold(), ident, whole, PRI_HOLD);
+    append_on_control(model, t.int_reset(), cleared, whole, PRI_RESET);
+    append_on_control(model, t.int_start(), next, whole, PRI_START);
+    append_on_control(model, t.mrst(), cleared, whole, DEFAULT_UE_PRI_RST);
 }
 
 }  // namespace vorlent

@@ -56,11 +56,10 @@ void CondWaitStateReg::build_update_event(ModelArena& model) {
     const HcpIdent cond_and_up = make_expression(model, false, "cond_dis_expr", LogicOp::BitwiseAnd,
                                                  cond, is_up, range, bit);
     add_update_event(make_ue_add_dis(model, cond_and_up, std::nullopt, fall));
-    if (t.hold()) append_event(model, t.hold(), std::nullopt, ident, bit, bit, PRI_HOLD);
-    for (const TriggerDepend& d : t.depend_list)
-        append_event(model, d.sig, d.guard, up, bit, bit, PRI_RAISE);
-    if (t.int_reset()) append_event(model, t.int_reset(), std::nullopt, down, bit, bit, PRI_RESET);
-    if (t.mrst()) append_event(model, t.mrst(), std::nullopt, down, bit, bit, DEFAULT_UE_PRI_RST);
+    append_on_control(model, t.hold(), ident, bit, PRI_HOLD);
+    append_on_depends(model, up, bit, PRI_RAISE);
+    append_on_control(model, t.int_reset(), down, bit, PRI_RESET);
+    append_on_control(model, t.mrst(), down, bit, DEFAULT_UE_PRI_RST);
 }
 
 }  // namespace vorlent

@@ -48,11 +48,10 @@ void CycleWaitStateReg::build_update_event(ModelArena& model) {
     const TriggerSig& t = trigger_sig;
     append_event(model, end, std::nullopt, idle, whole, whole, PRI_END);
     append_event(model, step_cond, std::nullopt, step, upper, upper, PRI_STEP);
-    if (t.hold()) append_event(model, t.hold(), std::nullopt, ident, whole, whole, PRI_HOLD);
-    for (const TriggerDepend& d : t.depend_list)
-        append_event(model, d.sig, d.guard, start, whole, whole, PRI_START);
-    if (t.int_reset()) append_event(model, t.int_reset(), std::nullopt, idle, whole, whole, PRI_RESET);
-    if (t.mrst()) append_event(model, t.mrst(), std::nullopt, idle, whole, whole, DEFAULT_UE_PRI_RST);
+    append_on_control(model, t.hold(), ident, whole, PRI_HOLD);
+    append_on_depends(model, start, whole, PRI_START);
+    append_on_control(model, t.int_reset(), idle, whole, PRI_RESET);
+    append_on_control(model, t.mrst(), idle, whole, DEFAULT_UE_PRI_RST);
 }
 
 }  // namespace vorlent

@@ -36,4 +36,15 @@ void SpRegBase::append_event(ModelArena& model, std::optional<HcpIdent> en,
                                   priority, ClockMode::PosEdge, false, trigger_sig.clk()));
 }
 
+void SpRegBase::append_on_control(ModelArena& model, const std::optional<HcpIdent>& control,
+                                  const HcpIdent& src, Slice range, int32_t priority) {
+    if (control) append_event(model, control, std::nullopt, src, range, range, priority);
+}
+
+void SpRegBase::append_on_depends(ModelArena& model, const HcpIdent& src, Slice range,
+                                  int32_t priority) {
+    for (const TriggerDepend& d : trigger_sig.depend_list)
+        append_event(model, d.sig, d.guard, src, range, range, priority);
+}
+
 }  // namespace vorlent

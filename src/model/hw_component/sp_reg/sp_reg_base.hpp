@@ -47,6 +47,13 @@ protected:
     // the trigger clock, while `en` (AND `dis`, when both are given) is 1.
     void append_event(ModelArena& model, std::optional<HcpIdent> en, std::optional<HcpIdent> dis,
                       const HcpIdent& src, Slice des, Slice src_range, int32_t priority);
+    // append_event enabled by one trigger control alone, over the whole
+    // `range`, when the trigger has that control.
+    void append_on_control(ModelArena& model, const std::optional<HcpIdent>& control,
+                           const HcpIdent& src, Slice range, int32_t priority);
+    // One such event per dependency of the trigger, in list order, enabled
+    // by its signal AND its guard.
+    void append_on_depends(ModelArena& model, const HcpIdent& src, Slice range, int32_t priority);
 };
 
 // The refusal of a special register that is driven only by its own events.

@@ -30,12 +30,11 @@ void StateReg::build_update_event(ModelArena& model) {
     append_event(model, std::nullopt, std::nullopt, unset_val, bit, bit, PRI_UNSET);
     // A held state keeps its value, so a held block resumes where it was
     // instead of turning every one of its states on.
-    if (t.hold()) append_event(model, t.hold(), std::nullopt, ident, bit, bit, PRI_HOLD);
-    for (const TriggerDepend& d : t.depend_list)
-        append_event(model, d.sig, d.guard, set_val, bit, bit, PRI_SET);
-    if (t.int_reset()) append_event(model, t.int_reset(), std::nullopt, unset_val, bit, bit, PRI_RESET);
-    if (t.int_start()) append_event(model, t.int_start(), std::nullopt, set_val, bit, bit, PRI_START);
-    if (t.mrst()) append_event(model, t.mrst(), std::nullopt, unset_val, bit, bit, DEFAULT_UE_PRI_RST);
+    append_on_control(model, t.hold(), ident, bit, PRI_HOLD);
+    append_on_depends(model, set_val, bit, PRI_SET);
+    append_on_control(model, t.int_reset(), unset_val, bit, PRI_RESET);
+    append_on_control(model, t.int_start(), set_val, bit, PRI_START);
+    append_on_control(model, t.mrst(), unset_val, bit, DEFAULT_UE_PRI_RST);
 }
 
 }  // namespace vorlent

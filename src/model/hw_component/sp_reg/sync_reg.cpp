@@ -40,7 +40,7 @@ void SyncReg::build_update_event(ModelArena& model) {
     constexpr Slice bit{0, 1};
     const TriggerSig& t = trigger_sig;
     append_event(model, ends, std::nullopt, cleared, whole, whole, PRI_CLEAR);
-    if (t.hold()) append_event(model, t.hold(), std::nullopt, ident, whole, whole, PRI_HOLD);
+    append_on_control(model, t.hold(), ident, whole, PRI_HOLD);
 
     int32_t k = 0;
     for (const TriggerDepend& d : t.depend_list) {
@@ -61,8 +61,8 @@ void SyncReg::build_update_event(ModelArena& model) {
     assert_eq(t.depend_list.size(), size_t(size),
               format("SyncReg '{}': {} of {} bit slots filled", owner, t.depend_list.size(), size));
 
-    if (t.int_reset()) append_event(model, t.int_reset(), std::nullopt, cleared, whole, whole, PRI_RESET);
-    if (t.mrst()) append_event(model, t.mrst(), std::nullopt, cleared, whole, whole, DEFAULT_UE_PRI_RST);
+    append_on_control(model, t.int_reset(), cleared, whole, PRI_RESET);
+    append_on_control(model, t.mrst(), cleared, whole, DEFAULT_UE_PRI_RST);
 }
 
 }  // namespace vorlent

@@ -19,9 +19,7 @@ namespace vorlent {
     X(Switch, UeSwitch, "UE_SWITCH")  \
     X(Untype, void, "UE_UNTYPE")
 
-enum class UeType : uint8_t { VORLENT_UE_KINDS(VORLENT_KIND_TAG) };
-template <>
-inline constexpr size_t KIND_COUNT<UeType> = 0 VORLENT_UE_KINDS(VORLENT_KIND_ONE);
+VORLENT_KIND_ENUM(UeType, VORLENT_UE_KINDS)
 
 // "UE_BASIC", "UE_GRP", "UE_COND", "UE_SWITCH", "UE_UNTYPE".
 std::string_view ue_type_display(UeType t);

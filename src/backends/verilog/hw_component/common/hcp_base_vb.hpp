@@ -24,9 +24,11 @@ public:
     virtual std::string gen_type_vb() const = 0;
     // The Verilog name: the absolute name (an IO wire's port name when set).
     virtual std::string gen_var_name_vb() const = 0;
-    virtual uint32_t amt_io_line_vb() const = 0;
-    virtual uint32_t amt_init_line_vb() const = 0;
-    virtual uint32_t amt_precedure_blk_vb() const = 0;
+    // Only IO wires have port lines; a signal has one declaration; constants
+    // and memory blocks have no procedure block.
+    virtual uint32_t amt_io_line_vb() const { return 0; }
+    virtual uint32_t amt_init_line_vb() const { return 1; }
+    virtual uint32_t amt_precedure_blk_vb() const { return 0; }
 
     // One port line, without line feed. Only IO wires have one.
     virtual void gen_io_line_vb(uint32_t idx, ModelArena& model, FileWriter& fw);
