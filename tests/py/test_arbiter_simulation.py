@@ -63,18 +63,6 @@ def test_zync_waits_for_its_grant_and_its_successor_for_the_assignment(tmp_path)
     assert got["y"] == [0] * 8 + [2] * 3
 
 
-def test_zync_with_auto_ack_assigns_at_once(tmp_path):
-    d = Design()
-    x, y = d.reg("x"), d.reg("y")
-    a = arbiter(d)
-    with d.behaviour():
-        d.seq("s", lambda: d.block(d.m.mk_flow_block_zync("z", a, auto_ack=True), (x, 7)), (y, 8))
-    got = d.run(tmp_path, d.probes(x=x, y=y), cycles=7)
-    # Like two steps of a plain sequence.
-    assert got["x"] == [0, 0, 0, 0, 7, 7, 7]
-    assert got["y"] == [0, 0, 0, 0, 0, 8, 8]
-
-
 def pipeline_design(auto_req):
     """A pipeline on an arbiter with two requesters (leaves 0 and 1, the
     second of higher priority); its body takes two cycles and counts."""
