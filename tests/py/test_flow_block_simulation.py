@@ -10,12 +10,8 @@ from verilog_sim import R, Design
 pytestmark = pytest.mark.filterwarnings("error")
 
 
-def make(d, kind, *args):
-    return getattr(d.m, f"mk_flow_block_{kind}")(*args)
-
-
-def from_cycle(n, cycles, before=0, after=1):
-    return [before] * n + [after] * (cycles - n)
+def from_cycle(n, cycles):
+    return [0] * n + [1] * (cycles - n)
 
 
 @pytest.mark.parametrize("kind", ["cif", "sif"])
@@ -29,7 +25,7 @@ def test_chain_runs_the_first_branch_that_holds(tmp_path, kind, a, b, x_seq):
     pa, pb = d.input("a"), d.input("b")
 
     def chain():
-        d.block(make(d, kind, "i", pa), lambda: d.seq("s0", (x, 1)))
+        d.block(getattr(d.m, f"mk_flow_block_{kind}")("i", pa), lambda: d.seq("s0", (x, 1)))
         d.block(d.m.mk_flow_block_cselif("ei", pb), lambda: d.seq("s1", (x, 2), (x, 3)))
         if x_seq:
             d.block(d.m.mk_flow_block_cselse("el"), lambda: d.seq("s2", (x, 4)))
