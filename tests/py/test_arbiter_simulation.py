@@ -63,18 +63,6 @@ def test_zync_waits_for_its_grant_and_its_successor_for_the_assignment(tmp_path)
     assert got["y"] == [0] * 8 + [2] * 3
 
 
-def test_zync_with_auto_ack_assigns_at_once(tmp_path):
-    d = Design()
-    x, y = d.reg("x"), d.reg("y")
-    a = arbiter(d)
-    with d.behaviour():
-        d.seq("s", lambda: d.block(d.m.mk_flow_block_zync("z", a, auto_ack=True), (x, 7)), (y, 8))
-    got = d.run(tmp_path, d.probes(x=x, y=y), cycles=7)
-    # Like two steps of a plain sequence.
-    assert got["x"] == [0, 0, 0, 0, 7, 7, 7]
-    assert got["y"] == [0, 0, 0, 0, 0, 8, 8]
-
-
 def pipeline_design(auto_req):
     """A pipeline on an arbiter with two requesters (leaves 0 and 1, the
     second of higher priority); its body takes two cycles and counts."""
@@ -89,29 +77,26 @@ def pipeline_design(auto_req):
     return d, probes
 
 
-def test_pipeline_serves_one_request_per_body_run(tmp_path):
-    d, probes = pipeline_design(auto_req=False)
-    got = d.run(tmp_path, probes, inputs={"in0": lambda c: int(4 <= c < 12), "in1": lambda c: int(6 <= c < 9)},
-                cycles=16)
+@pytest.mark.parametrize("auto_req, in0, in1, cycles, want", [
     # Idle, the pipeline polls every cycle; a grant starts the two-cycle
-    # body, whose end is the next chance to grant. Leaf 1 outranks leaf 0.
-    assert got["mreq"] == [0] * 4 + [1] * 8 + [0] * 4
-    assert got["ack0"] == [0, 0, 0, 0, 1, 0, 0, 0, 0, 0, 1, 0, 0, 0, 0, 0]
-    assert got["ack1"] == [0, 0, 0, 0, 0, 0, 1, 0, 1, 0, 0, 0, 0, 0, 0, 0]
-    assert got["ack2"] == [0] * 16  # the pipeline's own leaf never requests
-    assert got["cnt"] == [0, 0, 0, 0, 0, 0, 1, 2, 3, 4, 5, 6, 7, 8, 8, 8]
-
-
-def test_pipeline_with_auto_request_runs_back_to_back(tmp_path):
-    d, probes = pipeline_design(auto_req=True)
-    got = d.run(tmp_path, probes, inputs={"in0": lambda c: 0, "in1": lambda c: int(c in (5, 6))}, cycles=12)
-    # Its own leaf (2) always requests: the body restarts as it ends, every
-    # other cycle. A request of higher priority waits for the end of the run
-    # under way (cycle 6), then takes that grant instead.
-    assert got["mreq"] == [1] * 12
-    assert got["cnt"] == [0, 0, 0, 0, 1, 2, 3, 4, 5, 6, 7, 8]
-    assert got["ack1"] == [0, 0, 0, 0, 0, 0, 1, 0, 0, 0, 0, 0]
-    assert got["ack2"][R:] == [1, 0, 1, 0, 0, 0, 1, 0, 1, 0]
+    # body, whose end is the next chance to grant. Leaf 1 outranks leaf 0;
+    # the pipeline's own leaf (2) never requests.
+    (False, range(4, 12), range(6, 9), 16, {
+        "mreq": [0] * 4 + [1] * 8 + [0] * 4, "ack0": [0, 0, 0, 0, 1, 0, 0, 0, 0, 0, 1, 0, 0, 0, 0, 0],
+        "ack1": [0, 0, 0, 0, 0, 0, 1, 0, 1, 0, 0, 0, 0, 0, 0, 0], "ack2": [0] * 16,
+        "cnt": [0, 0, 0, 0, 0, 0, 1, 2, 3, 4, 5, 6, 7, 8, 8, 8]}),
+    # With auto_req its own leaf always requests: the body restarts as it
+    # ends, every other cycle. A request of higher priority waits for the end
+    # of the run under way (cycle 6), then takes that grant instead.
+    (True, (), (5, 6), 12, {
+        "mreq": [1] * 12, "cnt": [0, 0, 0, 0, 1, 2, 3, 4, 5, 6, 7, 8],
+        "ack1": [0, 0, 0, 0, 0, 0, 1, 0, 0, 0, 0, 0], "ack2": [1, 1, 1, 0, 1, 0, 0, 0, 1, 0, 1, 0]}),
+], ids=["polled", "auto_req"])
+def test_pipeline_serves_one_request_per_body_run(tmp_path, auto_req, in0, in1, cycles, want):
+    d, probes = pipeline_design(auto_req)
+    got = d.run(tmp_path, probes, inputs={"in0": lambda c: int(c in in0), "in1": lambda c: int(c in in1)},
+                cycles=cycles)
+    assert {label: got[label] for label in want} == want
 
 
 def test_dynamic_counter_adds_enabled_steps_every_cycle(tmp_path):

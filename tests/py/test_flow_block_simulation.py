@@ -10,12 +10,8 @@ from verilog_sim import R, Design
 pytestmark = pytest.mark.filterwarnings("error")
 
 
-def make(d, kind, *args):
-    return getattr(d.m, f"mk_flow_block_{kind}")(*args)
-
-
-def from_cycle(n, cycles, before=0, after=1):
-    return [before] * n + [after] * (cycles - n)
+def from_cycle(n, cycles):
+    return [0] * n + [1] * (cycles - n)
 
 
 @pytest.mark.parametrize("kind", ["cif", "sif"])
@@ -29,7 +25,7 @@ def test_chain_runs_the_first_branch_that_holds(tmp_path, kind, a, b, x_seq):
     pa, pb = d.input("a"), d.input("b")
 
     def chain():
-        d.block(make(d, kind, "i", pa), lambda: d.seq("s0", (x, 1)))
+        d.block(getattr(d.m, f"mk_flow_block_{kind}")("i", pa), lambda: d.seq("s0", (x, 1)))
         d.block(d.m.mk_flow_block_cselif("ei", pb), lambda: d.seq("s1", (x, 2), (x, 3)))
         if x_seq:
             d.block(d.m.mk_flow_block_cselse("el"), lambda: d.seq("s2", (x, 4)))
@@ -64,38 +60,6 @@ def test_parallel_block_waits_for_a_chain_branch(tmp_path, a):
     assert got["done"] == from_cycle(R + 2 + (4 if a else 3), 11)
 
 
-def test_zif_chain_assigns_in_the_cycle_of_its_step(tmp_path):
-    d = Design()
-    x, y = d.reg("x"), d.reg("y")
-    pa, pb = d.input("a"), d.input("b")
-
-    def zchain():
-        d.block(d.m.mk_flow_block_zif("zi", pa), (x, 1), (y, 1))
-        d.block(d.m.mk_flow_block_zelif("ze", pb), (x, 2))
-        d.block(d.m.mk_flow_block_zelse("zl"), (x, 3))
-
-    # Three steps of one cycle each; the zif chain is the second and third.
-    with d.behaviour():
-        d.seq("s", (x, 9), zchain, zchain)
-    a, b = {R + 3: 1}, {R + 2: 1, R + 3: 1}
-    got = d.run(tmp_path, d.probes(x=x, y=y), inputs={"a": lambda c: a.get(c, 0), "b": lambda c: b.get(c, 0)},
-                cycles=8)
-    # Step 2 runs in cycle R+2 with a=0, b=1; step 3 in R+3 with a=1.
-    assert got["x"] == [0, 0, 0, 0, 9, 2, 1, 1]
-    assert got["y"] == [0, 0, 0, 0, 0, 0, 1, 1]
-
-
-def test_top_level_zif_assigns_every_cycle(tmp_path):
-    d = Design()
-    x, pa = d.reg("x"), d.input("a")
-    with d.behaviour():
-        d.block(d.m.mk_flow_block_zif("zi", pa), (x, 1))
-        d.block(d.m.mk_flow_block_zelse("zl"), (x, 2))
-    got = d.run(tmp_path, d.probes(x=x), inputs={"a": lambda c: c % 2}, cycles=8)
-    # Held by the reset, then the value chosen by a in the cycle before.
-    assert got["x"] == [0, 0, 0, 2, 1, 2, 1, 2]
-
-
 def test_zstate_picks_the_case_of_its_selector(tmp_path):
     d = Design()
     x, y = d.reg("x"), d.reg("y")
@@ -118,9 +82,6 @@ def test_zstate_picks_the_case_of_its_selector(tmp_path):
 @pytest.mark.parametrize("a, b, default, xyz, done_at", [
     (1, 0, True, (1, 0, 0), R + 3),
     (0, 1, True, (0, 2, 0), R + 4),
-    (1, 1, True, (1, 2, 0), R + 3),   # both start; the first to end leaves the block
-    (0, 0, True, (0, 0, 1), R + 3),   # the default
-    (0, 0, False, (0, 0, 0), R + 2),  # no default: the block is left at once
 ])
 def test_pick_starts_every_pif_that_holds_else_the_default(tmp_path, capfd, a, b, default, xyz, done_at):
     d = Design()
@@ -141,47 +102,6 @@ def test_pick_starts_every_pif_that_holds_else_the_default(tmp_path, capfd, a, b
            "the exit signal\n" in capfd.readouterr().err
     assert (got["x"][-1], got["y"][-1], got["z"][-1]) == xyz
     assert got["done"] == from_cycle(done_at, 8)
-
-
-LT_3 = (v.LogicOp.RelationLe, 3)
-NEVER = (v.LogicOp.RelationEq, 99)
-
-
-@pytest.mark.parametrize("kind, cond, i_col, done_at", [
-    # The condition is read in the entry cycle, then at each body end.
-    ("cwhile", LT_3, [0, 0, 0, 0, 1, 1, 2, 2, 3, 3, 3, 3, 3, 3, 3], R + 8),
-    ("cwhile", NEVER, [0] * 15, R + 2),
-    # One state per test: entry, then after each body end.
-    ("swhile", LT_3, [0, 0, 0, 0, 0, 1, 1, 1, 2, 2, 2, 3, 3, 3, 3], R + 12),
-    ("swhile", NEVER, [0] * 15, R + 3),
-    # The body first, the test at its end.
-    ("do_while", LT_3, [0, 0, 0, 0, 1, 1, 2, 2, 3, 3, 3, 3, 3, 3, 3], R + 8),
-    ("do_while", NEVER, [0, 0, 0, 0] + [1] * 11, R + 4),
-])
-def test_while_loops(tmp_path, kind, cond, i_col, done_at):
-    """`i` counts up in a two-step body (i = i + 1, t = i) while `i op bound`
-    holds; then `done` is set."""
-    d = Design()
-    i, t, done = d.reg("i"), d.reg("t"), d.reg("done")
-    with d.behaviour():
-        test = d.m.mk_expression("cond", cond[0], i, cond[1])
-        d.seq("outer", lambda: d.block(make(d, kind, "w", test), lambda: d.seq("b", (i, d.inc(i)), (t, i))),
-              (done, 1))
-    got = d.run(tmp_path, d.probes(i=i, done=done), cycles=15)
-    assert got["i"] == i_col
-    assert got["done"] == from_cycle(done_at, 15)
-
-
-def test_counter_loop_runs_its_passes_then_leaves(tmp_path):
-    d = Design()
-    k, done = d.reg("k"), d.reg("done")
-    with d.behaviour():
-        d.seq("outer", lambda: d.block(d.m.mk_flow_block_counter_loop("cl", 3), lambda: d.seq("b", (k, d.inc(k)))),
-              (done, 1))
-    got = d.run(tmp_path, d.probes(k=k, done=done), cycles=9)
-    # One pass per cycle: the body restarts in the cycle it ends.
-    assert got["k"] == [0, 0, 0, 0, 1, 2, 3, 3, 3]
-    assert got["done"] == from_cycle(R + 5, 9)
 
 
 @pytest.mark.parametrize("passes", [1, 3])

@@ -1,35 +1,7 @@
-"""Sequences, parallel blocks, sub-modules, ports, loose assignments, wide
-constants and memories, simulated cycle by cycle (timing in verilog_sim)."""
+"""Sub-modules, ports, loose assignments, wide constants and memories,
+simulated cycle by cycle (timing in verilog_sim)."""
 
 from verilog_sim import R, Design
-
-
-def test_sequence_assigns_one_step_per_cycle(tmp_path):
-    d = Design()
-    r = d.reg("r")
-    with d.behaviour():
-        d.seq("s", (r, 5), (r, 6), (r, 7))
-    got = d.run(tmp_path, d.probes(r=r), cycles=10)
-    # The reset holds r at 0 until the steps run in cycles R+2, R+3, R+4.
-    assert got["r"] == [0, 0, 0, 0, 5, 6, 7, 7, 7, 7]
-
-
-def test_parallel_branches_start_together_and_the_slowest_ends_the_block(tmp_path):
-    d = Design()
-    a, b, c, done = d.reg("a"), d.reg("b"), d.reg("c"), d.reg("done")
-    with d.behaviour():
-        d.seq("outer",
-              lambda: d.par("p",
-                            (c, 3),                                   # the block's own state: 1 cycle
-                            lambda: d.seq("two", (a, 1), (a, 2)),     # 2 cycles: the exit
-                            lambda: d.seq("one", (b, 10))),           # 1 cycle
-              (done, 1))                                              # after the parallel block
-    got = d.run(tmp_path, d.probes(a=a, b=b, c=c, done=done), cycles=9)
-    assert got["c"] == [0, 0, 0, 0, 3, 3, 3, 3, 3]
-    assert got["b"] == [0, 0, 0, 0, 10, 10, 10, 10, 10]
-    assert got["a"] == [0, 0, 0, 0, 1, 2, 2, 2, 2]
-    # The outer sequence's next step waits for the two-cycle branch.
-    assert got["done"] == [0, 0, 0, 0, 0, 0, 1, 1, 1]
 
 
 def test_sub_module_reads_a_parent_register_through_its_ports(tmp_path):
