@@ -16,17 +16,6 @@ using namespace vorlent::testing;
 
 namespace {
 
-std::string progress_of(const std::vector<std::string>& paths, const std::string& dir) {
-    std::string out =
-        "[BackendVerilog] Phase 1: routing cross-module IO dependencies\n"
-        "[BackendVerilog] Phase 1: done\n"
-        "[BackendVerilog] Phase 2: initialising HCP update pools\n"
-        "[BackendVerilog] Phase 2: done\n" +
-        format("[BackendVerilog] Phase 3: emitting Verilog to '{}'\n", dir);
-    for (const auto& p : paths) out += format("[BackendVerilog] Phase 3:   writing {}\n", p);
-    return out + "[BackendVerilog] Phase 3: done\n";
-}
-
 // des <= src on the rising edge of clk, whole ranges.
 void clocked(ModelArena& m, const HcpIdent& des, const HcpIdent& src, const HcpIdent& clk,
              int32_t priority = 10) {
@@ -93,26 +82,6 @@ struct HierarchyDesign {
 };
 
 }  // namespace
-
-TEST(BackendTest, ProgressLinesAndOneFilePerModule) {
-    ParentReadDesign d;
-    const std::string top_name = module_sim_name_vb(d.m, d.top);
-    const std::string sub_name = module_sim_name_vb(d.m, d.sub);
-    EXPECT_EQ(top_name, d.top.abs_name());
-    TempDir out;
-    BackendVerilog backend(std::move(d.m));
-    // The model left behind is empty.
-    EXPECT_FALSE(d.m.top_module.has_value());
-    EXPECT_EQ(d.m.arena<Module>().size(), 0u);
-    StdoutCapture capture;
-    backend.emit(out.str(), "chip");
-    capture.restore();
-    EXPECT_EQ(capture.text(),
-              progress_of({out.file("chip.v"), out.file(sub_name + ".v")}, out.str()));
-    EXPECT_EQ(module_sim_name_vb(backend.model(), d.top), top_name);
-    // The top file carries the module's own name in its header.
-    EXPECT_NE(read_file(out.file("chip.v")).find(format("module {}(\n", top_name)), std::string::npos);
-}
 
 TEST(BackendTest, ASecondEmitWritesTheSameDesignWithoutRoutingAgain) {
     HierarchyDesign d;

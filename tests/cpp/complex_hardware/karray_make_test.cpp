@@ -30,24 +30,6 @@ TEST(KarrayMakeTest, ComponentsComeElementMajorWithConsecutiveIds) {
     EXPECT_EQ(t.module().ccps, (std::vector<CcpIdent>{k}));
 }
 
-TEST(KarrayMakeTest, WireBackingAndRepeatedFieldNames) {
-    TracedModel t;
-    const CcpIdent w = make_karray(t.m, false, "w", {3, 1, 2}, {{"x", 2}, {"x", 5}, {"y", 1}},
-                                   HwComponentType::Wire);
-    EXPECT_FALSE(w.ident_base.is_user_com());
-    EXPECT_EQ(karray_fields(t.m, w), (Fields{{"x", 2}, {"x", 5}, {"y", 1}}));
-    const Karray& wa = t.m.arena<Karray>().get(w.handle());
-    EXPECT_EQ(wa.elems.size(), 18u);
-    EXPECT_EQ(wa.elems[0].hw_type, HwComponentType::Wire);
-    EXPECT_EQ(wa.elems[0].sensitive_type, Sensitivity::Combinational);
-
-    // Every lookup finds the first field of a repeated name.
-    EXPECT_EQ(karray_field_width(t.m, w, "x").value(), 2);
-    EXPECT_EQ(karray_element_hcp(t.m, w, {2, 0, 1}, "x").value(), wa.elems[5 * 3 + 0]);
-    EXPECT_EQ(karray_field_width(t.m, w, "nope").error(),
-              ErrorText::value("Karray has no field 'nope' (fields: x, x, y)"));
-}
-
 TEST(KarrayMakeTest, ConstructionRulesAreFatalAndComeBeforeAnyComponent) {
     TracedModel t;
     const uint64_t first = peek_global_id();
@@ -107,23 +89,8 @@ TEST(KarrayMakeTest, ElementLookupChecksCoordinatesThenTheField) {
     EXPECT_FALSE(t.m.arena<Karray>().is_taken(k.handle().index)) << "errors put the array back";
 }
 
-TEST(KarrayMakeTest, ResetFieldSharesOneValueAcrossTheFieldsRegisters) {
+TEST(KarrayMakeTest, AnIntResetBecomesAConstantOfTheFieldsWidth) {
     TracedModel t;
-    const CcpIdent k = make_karray(t.m, true, "arr", {3}, {{"a", 4}, {"b", 2}}, HwComponentType::Reg);
-    const HcpIdent zero = make_val(t.m, true, "z", 2, 0);
-    EXPECT_EQ(karray_reset_field(t.m, k, "b", zero, ClockMode::PosEdge), std::nullopt);
-
-    const Karray& arr = t.m.arena<Karray>().get(k.handle());
-    for (size_t i = 0; i < arr.elems.size(); ++i) {
-        const Reg& r = t.m.arena<Reg>().get(arr.elems[i].handle());
-        if (i % 2 == 1) {
-            EXPECT_EQ(r.reset_val, zero);
-            EXPECT_EQ(r.reset_clk_mode, ClockMode::PosEdge);
-        } else {
-            EXPECT_FALSE(r.reset_val.has_value());
-        }
-    }
-
     // An int becomes a constant of the field's width, after the take that
     // finds the width and before the take of the reset.
     const CcpIdent k2 = make_karray(t.m, true, "arr2", {1}, {{"a", 4}, {"b", 2}}, HwComponentType::Reg);

@@ -96,48 +96,15 @@ TEST(KarrayReadTest, DynamicReadBuildsOneMuxWirePerPairLayerByLayer) {
     EXPECT_EQ(get_hcp_assign(t.m, wires[2]).get_des_slice().size(), 4);
 }
 
-TEST(KarrayReadTest, AnOddNodeIsCarriedAndASizeOneDimensionMakesNothing) {
+TEST(KarrayReadTest, ASizeOneDimensionStillNeedsAOneBitIndex) {
     ReadModel t;
     Karray& k = t.make({3, 1}, {{"a", 4}, {"b", 2}});
-    const HcpIdent s = make_wire(t.m, true, "s", 2);
-    const HcpIdent one = make_wire(t.m, true, "one", 1);
-    const std::string A = t.A();
     TestEnv env(t.m);
-    const uint64_t from = peek_global_id();
-    auto v = k.read_view({KIdx::dyn(s), KIdx::dyn(one)}, {1, 0}, env);
-    ASSERT_TRUE(v.ok());
-    const std::string S(s.abs_name());
-    EXPECT_EQ(made_since(t, from),
-              (std::vector<std::string>{S + "_B0", S + "_B0_N", A + "_D0L0N0F0_DMUX", A + "_D0L0N0F1_DMUX",
-                                        S + "_B1", S + "_B1_N", A + "_D0L1N0F0_DMUX", A + "_D0L1N0F1_DMUX"}));
-    const auto& wires = t.module().system_hcps[size_t(HwComponentType::Wire)];
-    // Element 2 is carried as pair 1 and meets the first pair's merge at layer 1.
-    EXPECT_EQ(t.mux_of(wires[2]).right, k.elems[2 * 2 + 1]);
-    EXPECT_EQ(t.mux_of(wires[0]).left, k.elems[0 * 2 + 1]) << "fields in request order";
-    EXPECT_EQ(v.value().fields, (std::vector<KarrayField>{{"b", 2}, {"a", 4}}));
-    EXPECT_EQ(v.value().hcps, (std::vector<HcpIdent>{wires[2], wires[3]}));
-
-    // A size-one dimension still needs a one-bit signal.
     const HcpIdent none = make_wire(t.m, true, "none", 0);
     auto r = k.read_one_field({KIdx::static_at(0), KIdx::dyn(none)}, "a", env);
     ASSERT_FALSE(r.ok());
     EXPECT_EQ(r.error(),
               ErrorText::value("dynamic index for dim 1 needs >= 1 bits to address 1 elements, got 0"));
-}
-
-TEST(KarrayReadTest, TreesAreBuiltInnermostFirstBranchByBranch) {
-    ReadModel t;
-    Karray& k = t.make({2, 2});
-    const HcpIdent s = make_wire(t.m, true, "s", 1);
-    const HcpIdent u = make_wire(t.m, true, "u", 1);
-    const std::string S(s.abs_name()), U(u.abs_name()), A = t.A();
-    TestEnv env(t.m);
-    const uint64_t from = peek_global_id();
-    ASSERT_TRUE(k.read_one_field({KIdx::dyn(s), KIdx::dyn(u)}, "a", env).ok());
-    EXPECT_EQ(made_since(t, from),
-              (std::vector<std::string>{U + "_B0", U + "_B0_N", A + "_D1L0N0F0_DMUX",
-                                        U + "_B0", U + "_B0_N", A + "_D1L0N0F0_DMUX",
-                                        S + "_B0", S + "_B0_N", A + "_D0L0N0F0_DMUX"}));
 }
 
 TEST(KarrayReadTest, ReduceAsksTheSelectFunctionForEveryPairBetweenSteps) {
@@ -177,27 +144,6 @@ TEST(KarrayReadTest, ReduceAsksTheSelectFunctionForEveryPairBetweenSteps) {
     EXPECT_EQ(t.mux_of(wires[4]), (ReadModel::Mux{users[4], wires[0], wires[2]}));
     // The extra on both sides at the same position is carried through a mux of its own.
     EXPECT_EQ(t.mux_of(wires[6]), (ReadModel::Mux{users[4], best, best}));
-}
-
-TEST(KarrayReadTest, ReduceAndDynamicSelectionsCombine) {
-    ReadModel t;
-    Karray& k = t.make({2, 3}, {{"a", 4}, {"b", 2}});
-    const HcpIdent s = make_wire(t.m, true, "s", 1);
-    const HcpIdent p = make_wire(t.m, true, "p", 1);
-    int calls = 0;
-    TestEnv env(t.m, {nullptr, [&](auto&, auto&, auto&, auto&, uint32_t) -> Result<ReducePick> {
-                          ++calls;
-                          return ReducePick{p, {}};
-                      }});
-    auto v = k.read_view({KIdx::dyn(s), KIdx::reduce()}, {1}, env);
-    ASSERT_TRUE(v.ok());
-    EXPECT_EQ(calls, 4) << "two pairs per branch of the dynamic dimension";
-    // The requested field sits at its declared position of the merged node.
-    const auto& wires = t.module().system_hcps[size_t(HwComponentType::Wire)];
-    ASSERT_EQ(wires.size(), 10u);
-    EXPECT_EQ(v.value().hcps, (std::vector<HcpIdent>{wires[9]}));
-    EXPECT_EQ(t.mux_of(wires[9]).left, wires[3]);
-    EXPECT_EQ(t.mux_of(wires[9]).right, wires[7]);
 }
 
 TEST(KarrayReadTest, ASelectFunctionFailureEndsTheReadAndKeepsWhatWasMade) {

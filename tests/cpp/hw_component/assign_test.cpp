@@ -22,12 +22,6 @@ struct WidthCase {
 Slice des_of(const UeBasic& b) { return Slice{b.des_start, b.des_stop}; }
 Slice src_of(const UeBasic& b) { return Slice{b.src_start, b.src_stop}; }
 
-// The event of the assignment node gen_basic_assign made last.
-const UeBasic& last_assign_event(TracedModel& t) {
-    const AsmNode& n = t.m.arena<AsmNode>().get(t.module().basic_nodes.back().handle());
-    return t.event<UeBasic>(n.asm_metas[0].cur_ue);
-}
-
 }  // namespace
 
 TEST(WidthRuleTest, FitsTheSourceToTheDestination) {
@@ -93,43 +87,6 @@ TEST(GenBasicAssignTest, NarrowerSourceDrawsExtensionThenEventThenNode) {
     EXPECT_EQ(ue.common, (UeCommon{std::nullopt, 0, DEFAULT_UE_PRI_USER, UeType::Basic, ClockMode::PosEdge}));
     // The event reaches the pool only when the node is assigned.
     EXPECT_TRUE(t.pool(r).events.empty());
-}
-
-// The fitting itself is table-driven above; here the event carries it.
-TEST(GenBasicAssignTest, TheEventCarriesTheFittedRanges) {
-    TracedModel t;
-    const HcpIdent r = make_reg(t.m, true, "r", 8);
-    const HcpIdent w = make_wire(t.m, true, "w", 16);
-    EXPECT_EQ(gen_basic_assign(t.m, r, w, Slice{2, 6}, Slice{8, 12}).kind, AsmResize::None);
-    EXPECT_EQ((std::tuple{des_of(last_assign_event(t)), src_of(last_assign_event(t))}),
-              (std::tuple{Slice{2, 6}, Slice{8, 12}}));
-    // A slice that names no range means the whole destination.
-    EXPECT_EQ(gen_basic_assign(t.m, r, w, Slice{-2, 5}, Slice{4, 16}).kind, AsmResize::Cut);
-    EXPECT_EQ((std::tuple{des_of(last_assign_event(t)), src_of(last_assign_event(t))}),
-              (std::tuple{Slice{0, 8}, Slice{4, 12}}));
-}
-
-TEST(GenBasicAssignTest, PriorityAndClockFollowTheDestinationKind) {
-    TracedModel t;
-    const HcpIdent one = make_wire(t.m, true, "one", 4);
-    const HcpIdent mb = make_mem_blk(t.m, true, "mb", 4, 2);
-    const struct {
-        HcpIdent des;
-        int32_t priority;
-        ClockMode mode;
-    } cases[] = {
-        {make_mem_ele(t.m, true, "me", mb, one, 4, false), 3, ClockMode::PosEdge},
-        {make_wire(t.m, true, "w", 4), 3, ClockMode::ClkFree},
-        // A counter register takes ordinary assignments, at its fixed priority.
-        {t.sp_reg<CntReg>(HwComponentType::CntReg, "c", 4, 1, 9), 50, ClockMode::PosEdge},
-    };
-    set_asm_pri_to_manual(3);
-    for (const auto& c : cases) {
-        gen_basic_assign(t.m, c.des, one, std::nullopt, Slice::whole());
-        EXPECT_EQ((std::tuple{last_assign_event(t).common.priority, last_assign_event(t).common.clk_mode}),
-                  (std::tuple{c.priority, c.mode}));
-    }
-    set_asm_pri_to_auto();
 }
 
 TEST(GenBasicAssignTest, DestinationsThatRefuseAssignment) {

@@ -41,13 +41,6 @@ std::string width_message(std::string_view owner, const HcpIdent& sig, int64_t g
     return format("'{}': signal '{}' must be 1-bit, got {}", owner, sig.abs_name(), got);
 }
 
-// Each pattern filled with the register's name and the next id from `id`.
-std::vector<std::string> names_from(const HcpIdent& reg, uint64_t id, std::vector<const char*> patterns) {
-    std::vector<std::string> names;
-    for (const char* p : patterns) names.push_back(format(p, reg.abs_name(), id + names.size()));
-    return names;
-}
-
 const VaryVal& value_of(SpRegModel& t, const HcpIdent& v) { return t.m.arena<Val>().get(v.handle()).value; }
 const VaryVal& value_of(SpRegModel& t, const std::optional<HcpIdent>& v) { return value_of(t, *v); }
 
@@ -171,35 +164,6 @@ TEST(StateRegTest, Refusals) {
     EXPECT_TRUE(t.pool(st).events.empty());
 }
 
-TEST(CondWaitRegTest, SupportSignalsAndEvents) {
-    SpRegModel t;
-    const HcpIdent cond = make_wire(t.m, false, "cond", 1);
-    const HcpIdent cw = make_cond_wait_state_reg(t.m, "w", cond, 0, 1);
-    EXPECT_FATAL(t.events<CondWaitStateReg>(cw, t.full_sig()), "build_support_signal must be called first");
-
-    const uint64_t id = peek_global_id();
-    t.support<CondWaitStateReg>(cw);
-    EXPECT_EQ(system_made_since(t, id), names_from(cw, id, {"VAL_{}_UP_STATE_{}", "VAL_{}_DOWN_STATE_{}",
-                                                            "EXPR_{}_SELF_IS_UP_{}", "EXPR_{}_END_EXPR_{}"}));
-    const CondWaitStateReg& r = t.reg<CondWaitStateReg>(cw);
-    const HcpIdent up = *r.up_state, down = *r.down_state, is_up = *r.self_is_up;
-    const Expression& end = t.expr(*r.end_expr);
-    EXPECT_EQ((std::tuple{end.op, *end.operand_a, *end.range_a, *end.operand_b, *end.range_b}),
-              (std::tuple{LogicOp::BitwiseAnd, cw, B, cond, B}));
-
-    t.events<CondWaitStateReg>(cw, t.full_sig());
-    // The internal start is not used by a wait.
-    EXPECT_EQ(view_pool(t.m, cw), (std::vector<Ev>{
-                                      {50, {cond, is_up}, down, B, B},
-                                      {51, {t.hold_w}, cw, B, B},
-                                      {53, {t.d0_w}, up, B, B},
-                                      {53, {t.d1_w, t.g1}, up, B, B},
-                                      {52, {t.rst_w}, down, B, B},
-                                      {MAX, {t.mrst_w}, down, B, B},
-                                  }));
-    t.expect_all_on_clk(cw);
-}
-
 TEST(CondWaitRegTest, TheConditionIsMeasuredOverTheWaitedBits) {
     SpRegModel t;
     // One bit of a wider signal: accepted, and the falling event reads that bit.
@@ -227,100 +191,6 @@ TEST(CondWaitRegTest, TheConditionIsMeasuredOverTheWaitedBits) {
     const HcpIdent whole = make_cond_wait_state_reg(t.m, "whole", t.wide, uint32_t(-1), uint32_t(-1));
     t.support<CondWaitStateReg>(whole);
     EXPECT_FATAL(t.events<CondWaitStateReg>(whole, t.full_sig()), width_message(whole.abs_name(), t.wide, 2));
-}
-
-TEST(CycleWaitRegTest, SupportSignalsAndEvents) {
-    SpRegModel t;
-    const HcpIdent cy = make_cycle_wait_state_reg(t.m, "c", 4);
-    const uint64_t id = peek_global_id();
-    t.support<CycleWaitStateReg>(cy);
-    EXPECT_EQ(system_made_since(t, id),
-              names_from(cy, id, {"VAL_{}_IDLE_CNT_{}", "VAL_{}_START_CNT_{}", "VAL_{}_INC_STEP_{}",
-                                  "VAL_{}_END_FULL_{}", "EXPR_{}_IS_ACTIVE_{}", "EXPR_{}_IS_END_{}",
-                                  "EXPR_{}_IS_NOT_END_{}", "EXPR_{}_INC_COND_{}", "EXPR_{}_INC_EXPR_{}"}));
-
-    const CycleWaitStateReg& r = t.reg<CycleWaitStateReg>(cy);
-    const Slice W{0, 4};
-    const HcpIdent idle = *r.idle_cnt, start = *r.start_cnt, is_end = *r.is_end, inc_cond = *r.inc_cond,
-                   inc_expr = *r.inc_expr;
-    const Expression& inc = t.expr(inc_expr);
-    EXPECT_EQ((std::tuple{inc.op, inc.width, *inc.operand_a, *inc.range_a}),
-              (std::tuple{LogicOp::ArithPlus, 4u, cy, W}));
-
-    t.events<CycleWaitStateReg>(cy, t.full_sig());
-    EXPECT_EQ(view_pool(t.m, cy), (std::vector<Ev>{
-                                      {50, {is_end}, idle, W, W},
-                                      {51, {inc_cond}, inc_expr, Slice{1, 4}, Slice{1, 4}},
-                                      {52, {t.hold_w}, cy, W, W},
-                                      {54, {t.d0_w}, start, W, W},
-                                      {54, {t.d1_w, t.g1}, start, W, W},
-                                      {53, {t.rst_w}, idle, W, W},
-                                      {MAX, {t.mrst_w}, idle, W, W},
-                                  }));
-    t.expect_all_on_clk(cy);
-}
-
-TEST(CntRegTest, SupportSignalsAndEvents) {
-    SpRegModel t;
-    const HcpIdent c = make_cnt_reg(t.m, "n", 1, 4);
-    const uint64_t id = peek_global_id();
-    t.support<CntReg>(c);
-    EXPECT_EQ(system_made_since(t, id), names_from(c, id, {"VAL_{}_LAST_CYCLE_{}", "VAL_{}_ZERO_{}",
-                                                           "EXPR_{}_AT_LAST_{}", "VAL_{}_INC_VAL_{}", "EXPR_{}_INC_{}"}));
-    const CntReg& r = t.reg<CntReg>(c);
-    EXPECT_EQ(value_of(t, r.last_cycle), VaryVal::from_u64(3, 2));
-    const Expression& at_last = t.expr(*r.at_last);
-    EXPECT_EQ((std::tuple{at_last.op, at_last.width, *at_last.operand_a, *at_last.operand_b}),
-              (std::tuple{LogicOp::RelationEq, 1u, c, *r.last_cycle}));
-    const HcpIdent zero = *r.zero, inc = *r.inc;
-
-    t.events<CntReg>(c, t.full_sig());
-    const Slice W{0, 2};
-    // No default event: the count stays when nothing fires.
-    EXPECT_EQ(view_pool(t.m, c), (std::vector<Ev>{
-                                     {51, {t.d0_w}, inc, W, W},
-                                     {51, {t.d1_w, t.g1}, inc, W, W},
-                                     {52, {t.hold_w}, c, W, W},
-                                     {53, {t.rst_w}, zero, W, W},
-                                     {54, {t.start_w}, inc, W, W},
-                                     {MAX, {t.mrst_w}, zero, W, W},
-                                 }));
-    t.expect_all_on_clk(c);
-}
-
-TEST(SyncRegTest, SupportSignalsAndEvents) {
-    SpRegModel t;
-    const HcpIdent sy = make_sync_reg(t.m, "y", 2);
-    const uint64_t id = peek_global_id();
-    t.support<SyncReg>(sy);
-    EXPECT_EQ(system_made_since(t, id),
-              names_from(sy, id, {"VAL_{}_UP_STATE_{}", "VAL_{}_UP_FULL_{}", "VAL_{}_DOWN_FULL_{}",
-                                  "WIRE_{}_TEST_WIRE_{}", "EXPR_{}_OR_TEST_{}", "EXPR_{}_END_EXPR_{}",
-                                  "EXPR_{}_END_EXPR_INV_{}"}));
-    const SyncReg& r = t.reg<SyncReg>(sy);
-    const HcpIdent up = *r.up_state, down = *r.down_full, wire = *r.test_wire, end = *r.end_expr,
-                   not_end = *r.end_expr_inv;
-
-    const uint64_t ev = peek_global_id();
-    t.events<SyncReg>(sy, t.full_sig());
-    const HcpIdent act1 = view_pool(t.m, sy).at(3).conds.at(1);
-    EXPECT_EQ(act1.abs_name(), format("EXPR_{}_ACT_COND_1_{}", sy.abs_name(), ev + 9));
-    const Expression& act = t.expr(act1);
-    EXPECT_EQ((std::tuple{act.op, *act.operand_a, *act.operand_b}), (std::tuple{LogicOp::BitwiseAnd, not_end, t.g1}));
-
-    const Slice W{0, 2}, S0{0, 1}, S1{1, 2};
-    EXPECT_EQ(view_pool(t.m, sy), (std::vector<Ev>{
-                                      {50, {end}, down, W, W},
-                                      {51, {t.hold_w}, sy, W, W},
-                                      {53, {t.d0_w, not_end}, up, S0, B},
-                                      {53, {t.d1_w, act1}, up, S1, B},
-                                      {52, {t.rst_w}, down, W, W},
-                                      {MAX, {t.mrst_w}, down, W, W},
-                                  }));
-    t.expect_all_on_clk(sy);
-    // The test wire shows the slots firing in this cycle, clock-free.
-    EXPECT_EQ(view_pool(t.m, wire), (std::vector<Ev>{{53, {t.d0_w}, up, S0, B}, {53, {t.d1_w, t.g1}, up, S1, B}}));
-    for (const EvClock& c : clocks_of_pool(t.m, wire)) EXPECT_EQ(c, (EvClock{ClockMode::ClkFree, std::nullopt}));
 }
 
 TEST(SyncRegTest, EverySlotNeedsOnePredecessor) {

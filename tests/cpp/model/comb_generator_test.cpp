@@ -179,36 +179,7 @@ TEST_F(GenFixture, SumOfThreeBitsExtendsEachThenAddsInATree) {
     EXPECT_EQ(width_of(ok(gen_sum_cnt(m, "cnt8", bits, 8u))), 8);
 }
 
-TEST_F(GenFixture, SumOfOneTermIsItsExtension) {
-    const HcpIdent a = wire("a", 8);
-    const HcpIdent one = ok(gen_sum_cnt(m, "one", {CombTerm{a, Slice::range(0, 5)}}, std::nullopt));
-    EXPECT_EQ((std::tuple{std::string(one.ident_base.rel_name()), width_of(one)}), (std::tuple{"one_ext", 5}));
-}
-
 // ---------------------------------------------------------------- rotate
-
-TEST_F(GenFixture, RotateMakesTwoConstantsTwoShiftsAndTheirOr) {
-    const HcpIdent x = wire("x", 8);
-    const uint64_t first = peek_global_id();
-    const HcpIdent r = *ok(gen_rotate_right(m, "rr", x, Slice::whole(), 1, std::nullopt));
-
-    EXPECT_EQ(peek_global_id(), first + 5);
-    const auto& vals = user_list(HwComponentType::Val);
-    const auto& exprs = user_list(HwComponentType::Expression);
-    ASSERT_EQ((std::tuple{vals.size(), exprs.size()}), (std::tuple{2u, 3u}));
-    EXPECT_EQ(abs_names(vals[0], vals[1], exprs[0], exprs[1], r),
-              (std::vector{abs("VAL", "rr_c", first), abs("VAL", "rr_c", first + 1), abs("EXPR", "rr_shl", first + 2),
-                           abs("EXPR", "rr_shr", first + 3), abs("EXPR", "rr", first + 4)}));
-    // Right by 1 is left by 7: shift left by 7, right by 1.
-    EXPECT_EQ((std::tuple{val(vals[0]).value, val(vals[1]).value}),
-              (std::tuple{VaryVal::from_u64(7, 8), VaryVal::from_u64(1, 8)}));
-    const Expression& shl = expr(exprs[0]);
-    EXPECT_EQ((std::tuple{shl.op, *shl.operand_a, *shl.range_a, *shl.operand_b}),
-              (std::tuple{LogicOp::BitwiseShl, x, Slice::range(0, 8), vals[0]}));
-    EXPECT_EQ((std::tuple{expr(exprs[1]).op, *expr(exprs[1]).operand_b}), (std::tuple{LogicOp::BitwiseShr, vals[1]}));
-    EXPECT_EQ((std::tuple{expr(r).op, *expr(r).operand_a, *expr(r).operand_b, width_of(r)}),
-              (std::tuple{LogicOp::BitwiseOr, exprs[0], exprs[1], 8}));
-}
 
 TEST_F(GenFixture, RotateAmountsReduceModuloTheWidth) {
     const HcpIdent x = wire("x", 8);
@@ -279,43 +250,4 @@ TEST_F(GenFixture, MuxIsAWireDrivenByAZeroDelayIfElsePair) {
     const Asm f = asm_of(false_node);
     EXPECT_EQ((std::tuple{f.des, std::string(f.src.ident_base.rel_name()), f.src_range}),
               (std::tuple{r.wire, format("{}_ext", b.abs_name()), Slice::range(0, 8)}));
-}
-
-TEST_F(GenFixture, MuxConditionSliceIsAnExpressionMadeBeforeTheBlock) {
-    const HcpIdent c = wire("c", 2);
-    const HcpIdent a = wire("a", 8);
-    const HcpIdent b = wire("b", 8);
-    const uint64_t first = peek_global_id();
-
-    const MuxResult r = ok(gen_mux(m, "mx", c, Slice::range(1, 2), CombOperand{a, Slice::range(2, 6)},
-                                   CombOperand{b, Slice::range(4, 8)}, std::nullopt));
-    EXPECT_EQ(width_of(r.wire), 4);
-    // The condition bit is a system-made slice expression named on the zif,
-    // made after the wire and before the block.
-    const FlowBlockIdent zif = m.flow_block_stack.at(0).block;
-    const HcpIdent cond = m.arena<FlowBlockZeroCondIf>().get(zif.handle()).cond;
-    EXPECT_EQ(cond.abs_name(), abs("EXPR", "mx_zif_CONDSLICE", first + 1));
-    EXPECT_EQ((std::tuple{expr(cond).op, *expr(cond).range_a}), (std::tuple{LogicOp::SliceBit, Slice::range(1, 2)}));
-    EXPECT_EQ(zif.global_id(), first + 2);
-}
-
-TEST_F(GenFixture, MuxInsideASequenceEndsUpInIt) {
-    const HcpIdent c = wire("c", 1);
-    const HcpIdent a = wire("a", 4);
-    const CombOperand in{a, std::nullopt};
-    const FlowBlockIdent seq = make_flow_block_seq(m, "s");
-    initialize_flow_block(m, seq);
-    ok(gen_mux(m, "m1", c, std::nullopt, in, in, std::nullopt));
-    // A second mux closes the first head for good before opening its own.
-    ok(gen_mux(m, "m2", c, std::nullopt, in, in, std::nullopt));
-    ASSERT_EQ(m.flow_block_stack.size(), 2u);
-    EXPECT_EQ(m.flow_block_stack[1].status, BlockTrackStatus::LazyClosed);
-    finalize_flow_block(m, seq, false);
-    EXPECT_TRUE(m.flow_block_stack.empty());
-
-    const auto subs = base_of(seq).sub_blocks;
-    ASSERT_EQ(subs.size(), 2u);
-    EXPECT_EQ(subs[0].ident_base.rel_name(), "m1_zif");
-    EXPECT_EQ(subs[1].ident_base.rel_name(), "m2_zif");
-    EXPECT_EQ(module().flow_blocks, (std::vector{seq}));
 }

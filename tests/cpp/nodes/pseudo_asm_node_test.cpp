@@ -97,34 +97,6 @@ TEST(AsmNodeTest, DryAssignmentPoolsEveryEventUnconditionally) {
                  "  left: State\n right: Asm");
 }
 
-TEST(AsmNodeTest, ClockSourceReachesEdgeClockedAssignmentsOnly) {
-    AsmModel t;
-    // Without a clk trigger nothing changes.
-    init_asm_node_clk_src(t.m, t.a);
-    EXPECT_EQ(get_ue_common(t.m, t.into_r.cur_ue).clk_src_i, std::nullopt);
-
-    t.node(t.a).set_clk_node(t.clk);
-    init_asm_node_clk_src(t.m, t.a);
-    EXPECT_EQ(get_ue_common(t.m, t.into_r.cur_ue).clk_src_i, t.clk_w);
-    EXPECT_EQ(get_ue_common(t.m, t.into_w.cur_ue).clk_src_i, std::nullopt);
-
-    set_asm_node_clk_src_direct(t.m, t.a, t.mrst_w);
-    EXPECT_EQ(get_ue_common(t.m, t.into_r.cur_ue).clk_src_i, t.mrst_w);
-    EXPECT_EQ(get_ue_common(t.m, t.into_w.cur_ue).clk_src_i, std::nullopt);
-}
-
-TEST(AsmNodeTest, PendingPreConditionsWrapTheEvents) {
-    AsmModel t;
-    set_asm_node_clk_src_direct(t.m, t.a, t.clk_w);
-    t.m.arena<AsmNode>().get_mut(t.a.handle()).asm_metas[1].pending_pre_cond = t.g1;
-    apply_asm_node_pending_pre_cond(t.m, t.a);
-    const AsmNode& n = t.asm_node();
-    EXPECT_EQ(n.asm_metas[0].cur_ue, t.into_r.cur_ue);
-    EXPECT_FALSE(n.asm_metas[1].pending_pre_cond.has_value());
-    EXPECT_EQ(n.asm_metas[1].origin_ue, t.into_w.cur_ue);
-    EXPECT_EQ(view_event(t.m, n.asm_metas[1].cur_ue).conds, std::vector<HcpIdent>{t.g1});
-}
-
 TEST(AsmNodeTest, AssignmentFromAStateNode) {
     AsmModel t;
     const NcpIdent parent = make_state_node(t.m, false, "s");
