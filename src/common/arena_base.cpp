@@ -18,7 +18,8 @@ void arena_generation_mismatch(uint32_t slot_generation, uint32_t handle_generat
 }
 
 void arena_already_taken(uint64_t global_id) {
-    fatal(format("ArenaHandle element (global id {}) is already taken out of its arena", global_id));
+    fatal(
+        format("ArenaHandle element (global id {}) is already taken out of its arena", global_id));
 }
 
 void arena_identity_mismatch(uint64_t slot_global_id, uint64_t ident_global_id) {
@@ -28,7 +29,8 @@ void arena_identity_mismatch(uint64_t slot_global_id, uint64_t ident_global_id) 
 
 void arena_access_refused(uint32_t slot_generation, uint32_t handle_generation, bool taken,
                           uint64_t slot_global_id, uint64_t ident_global_id) {
-    if (slot_generation != handle_generation) arena_generation_mismatch(slot_generation, handle_generation);
+    if (slot_generation != handle_generation)
+        arena_generation_mismatch(slot_generation, handle_generation);
     if (taken) arena_already_taken(ident_global_id);
     arena_identity_mismatch(slot_global_id, ident_global_id);
 }

@@ -70,8 +70,9 @@ concept ArenaElement = requires(T& t, const T& ct, ArenaHandle h) {
 [[noreturn]] void arena_identity_mismatch(uint64_t slot_global_id, uint64_t ident_global_id);
 // Stops with the first of these that applies: the generation mismatch, the
 // element already taken out, the identity mismatch.
-[[noreturn]] void arena_access_refused(uint32_t slot_generation, uint32_t handle_generation, bool taken,
-                                       uint64_t slot_global_id, uint64_t ident_global_id);
+[[noreturn]] void arena_access_refused(uint32_t slot_generation, uint32_t handle_generation,
+                                       bool taken, uint64_t slot_global_id,
+                                       uint64_t ident_global_id);
 
 template <ArenaElement T>
 class ArenaGroup;
@@ -154,8 +155,8 @@ public:
     void push_back(Node&& node) {
         const Pos p = pos(size_);
         if (p.segment == segments_.size())
-            segments_.push_back(static_cast<Node*>(
-                ::operator new(segment_len(p.segment) * sizeof(Node), std::align_val_t(alignof(Node)))));
+            segments_.push_back(static_cast<Node*>(::operator new(
+                segment_len(p.segment) * sizeof(Node), std::align_val_t(alignof(Node)))));
         new (&segments_[p.segment][p.offset]) Node(std::move(node));
         ++size_;
     }
@@ -171,7 +172,8 @@ private:
     static Pos pos(size_t i) {
         const size_t q = (i >> FIRST_BITS) + 1;
         const size_t segment = size_t(std::bit_width(q)) - 1;
-        return Pos{segment, i - ((size_t(1) << (segment + FIRST_BITS)) - (size_t(1) << FIRST_BITS))};
+        return Pos{segment,
+                   i - ((size_t(1) << (segment + FIRST_BITS)) - (size_t(1) << FIRST_BITS))};
     }
     void clear() {
         for (size_t i = 0; i < size_; ++i) (*this)[i].~Node();

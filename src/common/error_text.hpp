@@ -33,11 +33,13 @@ class Result {
 public:
     // From what converts to the value or to the error text, not to both.
     template <class U>
-        requires(std::is_convertible_v<U &&, T> && !std::is_convertible_v<U &&, ErrorText>)
-    Result(U&& value) : v_(std::in_place_index<0>, std::forward<U>(value)) {}
+    requires(std::is_convertible_v<U&&, T> && !std::is_convertible_v<U&&, ErrorText>)
+        Result(U&& value)
+        : v_(std::in_place_index<0>, std::forward<U>(value)) {}
     template <class U>
-        requires(std::is_convertible_v<U &&, ErrorText> && !std::is_convertible_v<U &&, T>)
-    Result(U&& error) : v_(std::in_place_index<1>, std::forward<U>(error)) {}
+    requires(std::is_convertible_v<U&&, ErrorText> && !std::is_convertible_v<U&&, T>)
+        Result(U&& error)
+        : v_(std::in_place_index<1>, std::forward<U>(error)) {}
 
     bool ok() const { return v_.index() == 0; }
     T& value() { return std::get<0>(v_); }

@@ -37,8 +37,7 @@ private:
 inline std::string debug_repr(std::string_view s) { return debug_quoted(s); }
 inline std::string debug_repr(bool b) { return b ? "true" : "false"; }
 template <class T>
-    requires(std::is_integral_v<T> && !std::is_same_v<T, bool>)
-std::string debug_repr(T v) {
+requires(std::is_integral_v<T> && !std::is_same_v<T, bool>) std::string debug_repr(T v) {
     return std::to_string(v);
 }
 

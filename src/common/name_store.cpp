@@ -27,7 +27,9 @@ void* NameStore::allocate(size_t bytes, size_t align) {
     return out;
 }
 
-NameStoreScope::NameStoreScope(NameStore* store) : previous_(CURRENT_STORE) { CURRENT_STORE = store; }
+NameStoreScope::NameStoreScope(NameStore* store) : previous_(CURRENT_STORE) {
+    CURRENT_STORE = store;
+}
 NameStoreScope::~NameStoreScope() { CURRENT_STORE = previous_; }
 NameStore* current_name_store() { return CURRENT_STORE; }
 

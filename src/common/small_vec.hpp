@@ -127,7 +127,7 @@ public:
     }
     // Equal to any other list of the same elements (std::vector, ...).
     template <class Range>
-        requires(!std::is_same_v<Range, SmallVec>) && requires(const Range& r) { std::begin(r); }
+    requires(!std::is_same_v<Range, SmallVec>) && requires(const Range& r) { std::begin(r); }
     friend bool operator==(const SmallVec& a, const Range& b) {
         return std::equal(a.begin(), a.end(), std::begin(b), std::end(b));
     }
@@ -143,7 +143,8 @@ private:
 
     template <class It>
     void append(It first, It last) {
-        if constexpr (std::forward_iterator<It>) reserve(size_ + size_t(std::distance(first, last)));
+        if constexpr (std::forward_iterator<It>)
+            reserve(size_ + size_t(std::distance(first, last)));
         for (; first != last; ++first) emplace_back(*first);
     }
     void grow_to(size_t n) {

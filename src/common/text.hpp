@@ -20,8 +20,8 @@ inline void append_display(std::string& out, char c) { out.push_back(c); }
 inline void append_display(std::string& out, bool b) { out.append(b ? "true" : "false"); }
 
 template <class T>
-    requires(std::is_integral_v<T> && !std::is_same_v<T, bool> && !std::is_same_v<T, char>)
-void append_display(std::string& out, T v) {
+requires(std::is_integral_v<T> && !std::is_same_v<T, bool> &&
+         !std::is_same_v<T, char>) void append_display(std::string& out, T v) {
     char digits[24];  // any 64-bit integer with its sign
     out.append(digits, std::to_chars(digits, digits + sizeof digits, v).ptr);
 }

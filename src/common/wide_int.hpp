@@ -39,8 +39,8 @@ inline std::vector<uint64_t> reduce_mod_pow2(const WideInt& value, uint64_t widt
 // a plain 64-bit value up to width 64, and limbs from width 65 on.
 struct ConstBits {
     bool wide = false;
-    uint64_t value = 0;            // when !wide
-    std::vector<uint64_t> limbs;   // when wide: ceil(width / 64) limbs
+    uint64_t value = 0;           // when !wide
+    std::vector<uint64_t> limbs;  // when wide: ceil(width / 64) limbs
 };
 
 inline ConstBits const_bits_for_width(const WideInt& value, int32_t width) {

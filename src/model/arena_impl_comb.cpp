@@ -81,8 +81,7 @@ uint32_t sum_cnt_width(size_t n, int32_t widest_term) {
 }
 
 Result<HcpIdent> gen_sum_cnt(ModelArena& model, std::string_view name,
-                             const std::vector<CombTerm>& terms,
-                             std::optional<uint32_t> width) {
+                             const std::vector<CombTerm>& terms, std::optional<uint32_t> width) {
     if (terms.empty())
         return ErrorText::value("sum_cnt of no signals has no width \u2014 pass at least one");
     int32_t widest = 0;
@@ -93,10 +92,10 @@ Result<HcpIdent> gen_sum_cnt(ModelArena& model, std::string_view name,
     std::vector<CombOperand> extended;
     extended.reserve(terms.size());
     for (const CombTerm& t : terms)
-        extended.push_back(CombOperand{
-            make_expression_constant(model, true, ext_name, LogicOp::ExtendBit, t.sig,
-                                     int32_t(sum_width), t.slice),
-            std::nullopt});
+        extended.push_back(
+            CombOperand{make_expression_constant(model, true, ext_name, LogicOp::ExtendBit, t.sig,
+                                                 int32_t(sum_width), t.slice),
+                        std::nullopt});
     return fold_balanced(model, name, extended, LogicOp::ArithPlus);
 }
 
@@ -130,7 +129,8 @@ Result<MuxResult> gen_mux(ModelArena& model, std::string_view name, const HcpIde
 
     // The two branches are a zero-delay if/else, which the flow build folds
     // into one conditional assignment of the wire.
-    const FlowBlockIdent zif = make_flow_block_zif(model, format("{}_zif", name), cond_i, cond_slice);
+    const FlowBlockIdent zif =
+        make_flow_block_zif(model, format("{}_zif", name), cond_i, cond_slice);
     initialize_flow_block(model, zif);
     const AsmReport true_report = gen_basic_assign(model, wire, if_true.sig, wire_bits, true_range);
     finalize_flow_block(model, zif, false);
@@ -158,10 +158,10 @@ Result<std::optional<HcpIdent>> rotate(ModelArena& model, std::string_view op_na
     const int32_t w = width.value_or(r);
     if (w < 1) return ErrorText::value(format("{} needs a width >= 1, got {}", op_name, w));
     if (w > r)
-        return ErrorText::value(format(
-            "{} width {} exceeds the signal's {} bits \u2014 a rotate is only a rotate over "
-            "bits that are there",
-            op_name, w, r));
+        return ErrorText::value(
+            format("{} width {} exceeds the signal's {} bits \u2014 a rotate is only a rotate over "
+                   "bits that are there",
+                   op_name, w, r));
     // Shifts over more bits than are rotated would carry the bits above the
     // rotation into it: a narrower rotation covers the lowest w bits only.
     range.stop = range.start + w;
@@ -181,16 +181,16 @@ Result<std::optional<HcpIdent>> rotate(ModelArena& model, std::string_view op_na
                                          sig_i, c1, range, std::nullopt);
     const HcpIdent shr = make_expression(model, true, format("{}_shr", name), LogicOp::BitwiseShr,
                                          sig_i, c2, range, std::nullopt);
-    return std::optional<HcpIdent>{
-        make_expression(model, true, name, LogicOp::BitwiseOr, shl, shr, std::nullopt, std::nullopt)};
+    return std::optional<HcpIdent>{make_expression(model, true, name, LogicOp::BitwiseOr, shl, shr,
+                                                   std::nullopt, std::nullopt)};
 }
 
 }  // namespace
 
 Result<std::optional<HcpIdent>> gen_rotate(ModelArena& model, std::string_view op_name,
                                            std::string_view name, const HcpIdent& sig_i,
-                                           const std::optional<Slice>& sig_slice,
-                                           int64_t amount, std::optional<int32_t> width) {
+                                           const std::optional<Slice>& sig_slice, int64_t amount,
+                                           std::optional<int32_t> width) {
     return rotate(model, op_name, name, sig_i, sig_slice, amount, false, width);
 }
 

@@ -56,8 +56,7 @@ uint32_t sum_cnt_width(size_t n, int32_t widest_term);
 // and added up in a balanced tree. The width is `width` when given, else
 // sum_cnt_width over the terms (Slice() counting as the whole signal).
 Result<HcpIdent> gen_sum_cnt(ModelArena& model, std::string_view name,
-                             const std::vector<CombTerm>& terms,
-                             std::optional<uint32_t> width);
+                             const std::vector<CombTerm>& terms, std::optional<uint32_t> width);
 
 struct MuxResult {
     HcpIdent wire;
@@ -91,8 +90,8 @@ Result<MuxResult> gen_mux(ModelArena& model, std::string_view name, const HcpIde
 // texts.
 Result<std::optional<HcpIdent>> gen_rotate(ModelArena& model, std::string_view op_name,
                                            std::string_view name, const HcpIdent& sig_i,
-                                           const std::optional<Slice>& sig_slice,
-                                           int64_t amount, std::optional<int32_t> width);
+                                           const std::optional<Slice>& sig_slice, int64_t amount,
+                                           std::optional<int32_t> width);
 Result<std::optional<HcpIdent>> gen_rotate_left(ModelArena& model, std::string_view name,
                                                 const HcpIdent& sig_i,
                                                 const std::optional<Slice>& sig_slice,

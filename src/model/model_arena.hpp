@@ -24,9 +24,9 @@
 namespace vorlent {
 
 // Every element kind of the model: the families' lists and the modules.
-using ModelKinds = ConcatLists<KindRecords<HwComponentType>, KindRecords<UeType>,
-                               KindRecords<NodeType>, KindRecords<CcpType>, TypeList<Module>,
-                               KindRecords<FlowBlockType>>;
+using ModelKinds =
+    ConcatLists<KindRecords<HwComponentType>, KindRecords<UeType>, KindRecords<NodeType>,
+                KindRecords<CcpType>, TypeList<Module>, KindRecords<FlowBlockType>>;
 
 template <class T>
 using ArenaGroupOf = ArenaGroup<T>;

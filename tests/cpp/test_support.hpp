@@ -10,14 +10,14 @@
 
 // Runs `stmt` and returns the message of the fatal error it stops with, or
 // "<no fatal error>" when it completes.
-#define FATAL_MESSAGE(stmt)                          \
-    ([&]() -> std::string {                          \
-        try {                                        \
-            stmt;                                    \
-        } catch (const vorlent::FatalError& e) {     \
-            return std::string(e.message());         \
-        }                                            \
-        return "<no fatal error>";                   \
+#define FATAL_MESSAGE(stmt)                      \
+    ([&]() -> std::string {                      \
+        try {                                    \
+            stmt;                                \
+        } catch (const vorlent::FatalError& e) { \
+            return std::string(e.message());     \
+        }                                        \
+        return "<no fatal error>";               \
     }())
 
 #define EXPECT_FATAL(stmt, msg) EXPECT_EQ(FATAL_MESSAGE(stmt), std::string(msg))

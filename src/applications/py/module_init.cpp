@@ -131,9 +131,9 @@ int vorlent_exec(PyObject* module) {
         // What every method may need, made before any class exists, so no
         // two threads ever race to make it: nothing of it is a module name.
         if (!make_panic_exception_class() || !look_up_sequence_abc()) return -1;
-        for (LazyClass* cls : {&model_arena_class(), &hcp_ident_class(), &slice_class(),
-                               &ccp_ident_class(), &flow_block_ident_class(),
-                               &module_ident_class(), &backend_verilog_class()})
+        for (LazyClass* cls :
+             {&model_arena_class(), &hcp_ident_class(), &slice_class(), &ccp_ident_class(),
+              &flow_block_ident_class(), &module_ident_class(), &backend_verilog_class()})
             if (!add_class(module, *cls)) return -1;
         if (!add_enums(module) || !add_priority_constants(module)) return -1;
         return 0;
@@ -153,15 +153,7 @@ PyModuleDef_Slot vorlent_slots[] = {
 };
 
 PyModuleDef vorlent_def = {
-    PyModuleDef_HEAD_INIT,
-    "_vorlent",
-    "",
-    0,
-    nullptr,
-    vorlent_slots,
-    nullptr,
-    nullptr,
-    nullptr,
+    PyModuleDef_HEAD_INIT, "_vorlent", "", 0, nullptr, vorlent_slots, nullptr, nullptr, nullptr,
 };
 
 }  // namespace

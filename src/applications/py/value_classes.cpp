@@ -120,7 +120,9 @@ PyType_Spec slice_spec = make_spec<Slice>("builtins.Slice", Py_TPFLAGS_DEFAULT, 
 // ---- HcpIdent ----
 
 std::string_view hcp_hw_type(const HcpIdent& h) { return hw_type_display(h.hw_type); }
-std::string_view hcp_sensitive_type(const HcpIdent& h) { return sensitivity_name(h.sensitive_type); }
+std::string_view hcp_sensitive_type(const HcpIdent& h) {
+    return sensitivity_name(h.sensitive_type);
+}
 bool hcp_clocked(const HcpIdent& h) { return h.sensitive_type == Sensitivity::Clocked; }
 std::string hcp_repr(const HcpIdent& h) {
     return format("HcpIdent(global_id={}, hw_type={})", h.global_id(), hw_type_display(h.hw_type));

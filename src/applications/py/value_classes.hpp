@@ -40,8 +40,7 @@ struct StoreLink {
 
 template <class Record>
 struct ValueObject {
-    PyObject_HEAD
-    Record value;  // names in blocks of its own
+    PyObject_HEAD Record value;  // names in blocks of its own
     StoreLink<Record> link;
 };
 
@@ -57,7 +56,7 @@ inline constexpr bool is_value_record = false;
 template <class Record>
 LazyClass& value_class();
 
-#define VORLENT_PY_VALUE_RECORD(Record, getter)          \
+#define VORLENT_PY_VALUE_RECORD(Record, getter)           \
     template <>                                           \
     inline constexpr bool is_value_record<Record> = true; \
     template <>                                           \

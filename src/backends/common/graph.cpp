@@ -9,9 +9,10 @@ std::optional<ModuleIdent> DfsModuleIter::next_module(ModelArena& model) {
     ModuleIdent current = std::move(stack_.back());
     stack_.pop_back();
     if (!seen_.insert(current.global_id()).second) [[unlikely]]
-        fatal(format("DfsModuleIter: module \"{}\" (id {}) is reached twice \u2014 the module tree "
-                     "has a cycle or lists the module under two parents",
-                     current.abs_name(), current.global_id()));
+        fatal(
+            format("DfsModuleIter: module \"{}\" (id {}) is reached twice \u2014 the module tree "
+                   "has a cycle or lists the module under two parents",
+                   current.abs_name(), current.global_id()));
     auto module = model.take<Module>(current);
     // Reverse order puts the first child on top.
     const auto& children = module->sub_modules;
@@ -24,11 +25,12 @@ ModuleIdent get_parent_module_ident(const ModelArena& model, const ModuleIdent& 
     // The assertion of assert_ne, with the message built only on failure:
     // routing asks for parents on every hop.
     if (m.master_module_handle == ArenaHandle::null()) [[unlikely]]
-        fatal_assert_cmp("!=",
-                         format("get_parent_module_ident: module \"{}\" (id {}) is a top module and "
-                                "has no parent \u2014 module tree / depth_level is inconsistent",
-                                m.abs_name(), m.global_id()),
-                         debug_repr(m.master_module_handle), debug_repr(ArenaHandle::null()));
+        fatal_assert_cmp(
+            "!=",
+            format("get_parent_module_ident: module \"{}\" (id {}) is a top module and "
+                   "has no parent \u2014 module tree / depth_level is inconsistent",
+                   m.abs_name(), m.global_id()),
+            debug_repr(m.master_module_handle), debug_repr(ArenaHandle::null()));
     return model.arena<Module>().get(m.master_module_handle).ident;
 }
 
@@ -73,9 +75,10 @@ CommonAncestorPaths find_common_ancestor_module_paths(const ModelArena& model, c
     while (true) {
         if (paths.path_a.back() == paths.path_b.back()) return paths;
         if (paths.path_a.back().depth_level == 0)
-            fatal(format("find_common_ancestor_module_paths: modules \"{}\" (id {}) and \"{}\" (id {}) "
-                         "share no common ancestor \u2014 they are in different module trees",
-                         a.abs_name(), a.global_id(), b.abs_name(), b.global_id()));
+            fatal(format(
+                "find_common_ancestor_module_paths: modules \"{}\" (id {}) and \"{}\" (id {}) "
+                "share no common ancestor \u2014 they are in different module trees",
+                a.abs_name(), a.global_id(), b.abs_name(), b.global_id()));
         climb(paths.path_a);
         climb(paths.path_b);
     }

@@ -30,7 +30,7 @@ public:
     std::optional<ModuleIdent> next_module(ModelArena& model);
 
 private:
-    std::vector<ModuleIdent> stack_;  // top at the end
+    std::vector<ModuleIdent> stack_;     // top at the end
     std::unordered_set<uint64_t> seen_;  // global ids of the modules yielded
 };
 

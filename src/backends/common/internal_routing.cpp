@@ -20,7 +20,8 @@ constexpr HwComponentType LAST_ROUTED_KIND = HwComponentType::Expression;
 std::vector<HcpIdent> routed_components(const Module& m) {
     std::vector<HcpIdent> out;
     size_t n = 0;
-    for (size_t k = 0; k <= size_t(LAST_ROUTED_KIND); ++k) n += m.hcps_of(HwComponentType(k)).size();
+    for (size_t k = 0; k <= size_t(LAST_ROUTED_KIND); ++k)
+        n += m.hcps_of(HwComponentType(k)).size();
     out.reserve(n);
     for (size_t k = 0; k <= size_t(LAST_ROUTED_KIND); ++k) {
         const HcpsOfKind of_kind = m.hcps_of(HwComponentType(k));
@@ -31,8 +32,8 @@ std::vector<HcpIdent> routed_components(const Module& m) {
 
 // One hop of a chain: the wire of `module` that already carries `dep` in
 // this direction, or a new one fed by `cur`.
-HcpIdent hop(ModelArena& model, const ModuleIdent& module, const HcpIdent& dep,
-             const HcpIdent& cur, std::string_view dir, bool is_input) {
+HcpIdent hop(ModelArena& model, const ModuleIdent& module, const HcpIdent& dep, const HcpIdent& cur,
+             std::string_view dir, bool is_input) {
     if (auto reused = find_reusable_io_wire(model, module, dep, is_input)) return *reused;
     return make_io_wire(model, module, dir, dep.abs_name(), is_input, signal_width(model, cur), cur,
                         dep);
@@ -103,9 +104,8 @@ void route_module_reads(ModelArena& model, ModuleReads reads) {
     // Sorted by global id: the hash order must not decide which wire is made
     // first, since each wire's id is part of its name.
     std::vector<HcpIdent> sorted(reads.deps.begin(), reads.deps.end());
-    std::sort(sorted.begin(), sorted.end(), [](const HcpIdent& a, const HcpIdent& b) {
-        return a.global_id() < b.global_id();
-    });
+    std::sort(sorted.begin(), sorted.end(),
+              [](const HcpIdent& a, const HcpIdent& b) { return a.global_id() < b.global_id(); });
     HcpMap remap;
     for (const HcpIdent& dep : sorted) remap.emplace(dep, route_io_base(model, module, dep));
     // Nothing read here lives in another module: there is nothing to rename.

@@ -31,9 +31,9 @@ CheckResult check_behaviour_built(ModelArena& model) {
         "call build_flow on the model before handing it to BackendVerilog";
     if (!model.flow_block_stack.empty()) {
         const FlowBlockIdent& block = model.flow_block_stack.back().block;
-        return ErrorText::value(
-            format("BackendVerilog::emit: flow block \"{}\" (id {}) was never built; close it and {}",
-                   block.abs_name(), block.global_id(), missing));
+        return ErrorText::value(format(
+            "BackendVerilog::emit: flow block \"{}\" (id {}) was never built; close it and {}",
+            block.abs_name(), block.global_id(), missing));
     }
     DfsModuleIter it(top_i);
     while (auto module_i = it.next_module(model)) {
@@ -51,11 +51,13 @@ CheckResult check_behaviour_built(ModelArena& model) {
 
 CheckResult BackendVerilog::emit(std::string_view output_dir, std::string_view top_file_name) {
     if (stage_ == Stage::Preparing)
-        fatal("BackendVerilog::emit \u2014 an earlier emit stopped while routing; the model is "
-              "half-routed and cannot be emitted");
+        fatal(
+            "BackendVerilog::emit \u2014 an earlier emit stopped while routing; the model is "
+            "half-routed and cannot be emitted");
     if (output_dir.empty())
-        return ErrorText::value("BackendVerilog::emit: output_dir is empty; name the directory "
-                                "to write into (\".\" for the current one)");
+        return ErrorText::value(
+            "BackendVerilog::emit: output_dir is empty; name the directory "
+            "to write into (\".\" for the current one)");
     // The reads are gathered once, checked, then routed.
     std::vector<ModuleReads> reads;
     if (stage_ == Stage::Fresh && model_.top_module) {
@@ -96,8 +98,7 @@ void BackendVerilog::phase_emit(std::string_view output_dir, std::string_view to
     DfsModuleIter it(top_i);
     while (auto module_i = it.next_module(model_)) {
         auto module = model_.take<Module>(*module_i);
-        const std::string_view stem =
-            *module_i == top_i ? top_file_name : module->ident.abs_name();
+        const std::string_view stem = *module_i == top_i ? top_file_name : module->ident.abs_name();
         const std::string path = format("{}/{}.v", output_dir, stem);
         print_progress_line(format("[BackendVerilog] Phase 3:   writing {}\n", path));
         FileWriter fw(path, open_output_file(path));

@@ -53,6 +53,8 @@ private:
 // standard output, in one piece, unbuffered.
 void print_progress_line(std::string_view line);
 
-inline NameStore* name_store_of(const BackendVerilog& backend) { return backend.model().name_store(); }
+inline NameStore* name_store_of(const BackendVerilog& backend) {
+    return backend.model().name_store();
+}
 
 }  // namespace vorlent

@@ -20,9 +20,10 @@ void check_name_len(std::string_view name) {
 }
 
 IdentBase::Names* IdentBase::Names::place(void* mem, std::string_view abs, std::string_view rel,
-                                         uint32_t refs) {
+                                          uint32_t refs) {
     const size_t at = rel_offset(abs, rel);
-    Names* n = new (mem) Names{{refs}, uint16_t(abs.size()), uint16_t(rel.size()), uint16_t(at), {0}};
+    Names* n =
+        new (mem) Names{{refs}, uint16_t(abs.size()), uint16_t(rel.size()), uint16_t(at), {0}};
     std::memcpy(n->bytes, abs.data(), abs.size());
     if (at == abs.size()) std::memcpy(n->bytes + abs.size(), rel.data(), rel.size());
     return n;
@@ -59,8 +60,9 @@ void IdentBase::set_names(std::string_view rel_name, std::string_view abs_name) 
     bool owns = false;
     if (!rel_name.empty() || !abs_name.empty()) {
         if (NameStore* store = current_name_store()) {
-            fresh = Names::place(store->allocate(Names::size_for(abs_name, rel_name), alignof(Names)),
-                                 abs_name, rel_name, 0);
+            fresh =
+                Names::place(store->allocate(Names::size_for(abs_name, rel_name), alignof(Names)),
+                             abs_name, rel_name, 0);
         } else {
             fresh = Names::make_counted(abs_name, rel_name);
             owns = true;
@@ -102,8 +104,9 @@ void append_buf(std::string& out, std::string_view bytes) {
 }  // namespace
 
 std::string debug_repr(const IdentBase& id) {
-    std::string out = format("IdentBase { global_id: {}, is_user_com: {}, abs_name_buf: ",
-                             id.global_id(), id.is_user_com());
+    std::string out =
+        format("IdentBase { global_id: {}, is_user_com: {}, abs_name_buf: ", id.global_id(),
+               id.is_user_com());
     append_buf(out, id.abs_name());
     out += format(", abs_name_len: {}, rel_name_buf: ", id.abs_name().size());
     append_buf(out, id.rel_name());

@@ -151,8 +151,6 @@ private:
     uintptr_t bits_ = 0;
 };
 
-
-
 // Debug form: every field by name, in declaration order; the two name
 // buffers render as lists of 256 byte values, as a fixed buffer would.
 std::string debug_repr(const IdentBase& id);

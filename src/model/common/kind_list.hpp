@@ -69,8 +69,8 @@ inline constexpr size_t KIND_COUNT = 0;
 
 namespace kind_detail {
 template <class Enum, size_t I>
-using RecordListAt = std::conditional_t<std::is_void_v<RecordOf<Enum(I)>>, TypeList<>,
-                                        TypeList<RecordOf<Enum(I)>>>;
+using RecordListAt =
+    std::conditional_t<std::is_void_v<RecordOf<Enum(I)>>, TypeList<>, TypeList<RecordOf<Enum(I)>>>;
 template <class Enum, size_t... I>
 auto records(std::index_sequence<I...>) -> ConcatLists<RecordListAt<Enum, I>...>;
 

@@ -60,7 +60,9 @@ public:
     friend bool operator==(const OptIdent& a, const OptIdent& b) {
         return a.has_value() == b.has_value() && (!a.has_value() || a.value_ == b.value_);
     }
-    friend bool operator==(const OptIdent& a, const Ident& b) { return a.has_value() && a.value_ == b; }
+    friend bool operator==(const OptIdent& a, const Ident& b) {
+        return a.has_value() && a.value_ == b;
+    }
     friend bool operator==(const OptIdent& a, std::nullopt_t) { return !a.has_value(); }
     friend bool operator==(const OptIdent& a, const std::optional<Ident>& b) {
         return b ? a == *b : !a.has_value();

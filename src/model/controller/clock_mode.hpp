@@ -12,6 +12,8 @@ enum class ClockMode : uint8_t { PosEdge = 0, NegEdge = 1, ClkFree = 2, ClkUnuse
 
 std::string_view clock_mode_debug_name(ClockMode m);
 inline std::string debug_repr(ClockMode m) { return std::string(clock_mode_debug_name(m)); }
-inline bool is_edge_clocked(ClockMode m) { return m == ClockMode::PosEdge || m == ClockMode::NegEdge; }
+inline bool is_edge_clocked(ClockMode m) {
+    return m == ClockMode::PosEdge || m == ClockMode::NegEdge;
+}
 
 }  // namespace vorlent

@@ -31,7 +31,8 @@ HcpIdent make_reg(ModelArena& model, bool is_user_com, std::string_view name, ui
 }
 
 HcpIdent make_wire(ModelArena& model, bool is_user_com, std::string_view name, uint32_t bit_width) {
-    Wire w(HcpIdent::make(HwComponentType::Wire, Sensitivity::Combinational, is_user_com, name), bit_width);
+    Wire w(HcpIdent::make(HwComponentType::Wire, Sensitivity::Combinational, is_user_com, name),
+           bit_width);
     return insert_and_stamp_hcp(model, std::move(w), is_user_com);
 }
 
@@ -40,19 +41,19 @@ HcpIdent make_val(ModelArena& model, bool is_user_com, std::string_view name, in
     return insert_and_stamp_hcp(model, Val::make(is_user_com, name, bit_width, value), is_user_com);
 }
 
-HcpIdent make_val_vv(ModelArena& model, bool is_user_com, std::string_view name,
-                     uint32_t bit_width, VaryVal value) {
+HcpIdent make_val_vv(ModelArena& model, bool is_user_com, std::string_view name, uint32_t bit_width,
+                     VaryVal value) {
     Val v(HcpIdent::make(HwComponentType::Val, Sensitivity::ReadOnly, is_user_com, name),
           std::move(value), int32_t(bit_width));
     return insert_and_stamp_hcp(model, std::move(v), is_user_com);
 }
 
-HcpIdent make_mem_blk(ModelArena& model, bool is_user_com, std::string_view name,
-                      int32_t bit_width, int32_t index_width) {
+HcpIdent make_mem_blk(ModelArena& model, bool is_user_com, std::string_view name, int32_t bit_width,
+                      int32_t index_width) {
     if (bit_width < 1) fatal(format("bit_width must be positive, got {}", bit_width));
     if (index_width < 1) fatal(format("index_width must be positive, got {}", index_width));
-    MemBlk b(HcpIdent::make(HwComponentType::MemBlock, Sensitivity::Clocked, is_user_com, name), bit_width,
-             index_width);
+    MemBlk b(HcpIdent::make(HwComponentType::MemBlock, Sensitivity::Clocked, is_user_com, name),
+             bit_width, index_width);
     return insert_and_stamp_hcp(model, std::move(b), is_user_com);
 }
 
@@ -62,8 +63,9 @@ HcpIdent make_mem_ele(ModelArena& model, bool is_user_com, std::string_view name
     if (bit_width < 1) fatal(format("bit_width must be positive, got {}", bit_width));
     check_names_hcp(model, master_mem_blk_i);
     check_names_hcp(model, index_ident);
-    MemEle e(HcpIdent::make(HwComponentType::MemBlockIndexer, Sensitivity::Clocked, is_user_com, name),
-             master_mem_blk_i, index_ident, bit_width, is_read);
+    MemEle e(
+        HcpIdent::make(HwComponentType::MemBlockIndexer, Sensitivity::Clocked, is_user_com, name),
+        master_mem_blk_i, index_ident, bit_width, is_read);
     return insert_and_stamp_hcp(model, std::move(e), is_user_com);
 }
 
@@ -80,8 +82,9 @@ HcpIdent insert_expression(ModelArena& model, bool is_user_com, std::string_view
                            uint32_t width, LogicOp op, std::optional<HcpIdent> a,
                            std::optional<Slice> range_a, std::optional<HcpIdent> b,
                            std::optional<Slice> range_b, std::optional<uint32_t> constant) {
-    Expression e(HcpIdent::make(HwComponentType::Expression, Sensitivity::ReadOnly, is_user_com, name),
-                 width);
+    Expression e(
+        HcpIdent::make(HwComponentType::Expression, Sensitivity::ReadOnly, is_user_com, name),
+        width);
     e.initialised = true;
     e.op = op;
     e.operand_a = std::move(a);
@@ -108,7 +111,9 @@ HcpIdent make_expression(ModelArena& model, bool is_user_com, std::string_view n
         case LogicOp::RelationGe:
         case LogicOp::RelationGeq:
         case LogicOp::RelationSlt:
-        case LogicOp::RelationSgt: one_bit = true; break;
+        case LogicOp::RelationSgt:
+            one_bit = true;
+            break;
         case LogicOp::BitwiseAnd:
         case LogicOp::BitwiseOr:
         case LogicOp::BitwiseXor:
@@ -118,7 +123,9 @@ HcpIdent make_expression(ModelArena& model, bool is_user_com, std::string_view n
         case LogicOp::ArithMinus:
         case LogicOp::ArithMul:
         case LogicOp::ArithDiv:
-        case LogicOp::ArithDivr: one_bit = false; break;
+        case LogicOp::ArithDivr:
+            one_bit = false;
+            break;
         default:
             fatal(format("Expression::new \u2014 unsupported op {} for this constructor",
                          logic_op_name(op)));
@@ -154,8 +161,9 @@ HcpIdent make_expression_constant(ModelArena& model, bool is_user_com, std::stri
 
 HcpIdent make_expression_empty(ModelArena& model, bool is_user_com, std::string_view name,
                                uint32_t width) {
-    Expression e(HcpIdent::make(HwComponentType::Expression, Sensitivity::ReadOnly, is_user_com, name),
-                 width);
+    Expression e(
+        HcpIdent::make(HwComponentType::Expression, Sensitivity::ReadOnly, is_user_com, name),
+        width);
     e.op = LogicOp::Assign;
     return insert_and_stamp_hcp(model, std::move(e), is_user_com);
 }

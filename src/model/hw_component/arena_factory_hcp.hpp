@@ -30,11 +30,11 @@ HcpIdent make_wire(ModelArena& model, bool is_user_com, std::string_view name, u
 HcpIdent make_val(ModelArena& model, bool is_user_com, std::string_view name, int32_t bit_width,
                   uint64_t value);
 // The VaryVal is stored as handed in.
-HcpIdent make_val_vv(ModelArena& model, bool is_user_com, std::string_view name,
-                     uint32_t bit_width, VaryVal value);
+HcpIdent make_val_vv(ModelArena& model, bool is_user_com, std::string_view name, uint32_t bit_width,
+                     VaryVal value);
 // "bit_width must be positive, got {}", then "index_width must be positive, got {}".
-HcpIdent make_mem_blk(ModelArena& model, bool is_user_com, std::string_view name,
-                      int32_t bit_width, int32_t index_width);
+HcpIdent make_mem_blk(ModelArena& model, bool is_user_com, std::string_view name, int32_t bit_width,
+                      int32_t index_width);
 // "bit_width must be positive, got {}".
 HcpIdent make_mem_ele(ModelArena& model, bool is_user_com, std::string_view name,
                       const HcpIdent& master_mem_blk_i, const HcpIdent& index_ident,

@@ -11,13 +11,14 @@ SanitizedAsmSrc sanitize_asm_src(ModelArena& model, const HcpIdent& des, const H
     const int32_t d = (des_slice && des_slice->is_usable())
                           ? des_slice->size()
                           : get_hcp_assign(model, des).get_des_slice().size();
-    const Slice range = src_slice.is_usable() ? src_slice : get_hcp_assign(model, src).get_des_slice();
+    const Slice range =
+        src_slice.is_usable() ? src_slice : get_hcp_assign(model, src).get_des_slice();
     const int32_t s = range.size();
 
     if (s == d) return SanitizedAsmSrc{src, range, AsmResize::None, s, d};
     if (s < d) {
-        const HcpIdent ext = make_expression_constant(model, false, format("{}_ext", src.abs_name()),
-                                                      LogicOp::ExtendBit, src, d, range);
+        const HcpIdent ext = make_expression_constant(
+            model, false, format("{}_ext", src.abs_name()), LogicOp::ExtendBit, src, d, range);
         return SanitizedAsmSrc{ext, Slice{0, d}, AsmResize::Extended, s, d};
     }
     return SanitizedAsmSrc{src, Slice{range.start, range.start + d}, AsmResize::Cut, s, d};
@@ -31,8 +32,8 @@ AsmReport gen_basic_assign(ModelArena& model, const HcpIdent& des, const HcpIden
     const SanitizedAsmSrc fitted = sanitize_asm_src(model, des, src, des_slice, src_slice);
 
     auto taken = take_hcp(model, des);
-    const NcpIdent node = taken->do_asm(fitted.src, des_slice, fitted.src_range.start,
-                                        fitted.src_range.stop, model);
+    const NcpIdent node =
+        taken->do_asm(fitted.src, des_slice, fitted.src_range.start, fitted.src_range.stop, model);
     taken.put_back();
 
     attach_basic_node_to_current_scope(model, node);

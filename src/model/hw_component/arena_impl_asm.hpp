@@ -20,8 +20,8 @@ enum class AsmResize : uint32_t {
 };
 
 struct SanitizedAsmSrc {
-    HcpIdent src;      // the source to assign: the given one, or its "_ext" expression
-    Slice src_range;   // the bits of `src` to assign
+    HcpIdent src;     // the source to assign: the given one, or its "_ext" expression
+    Slice src_range;  // the bits of `src` to assign
     AsmResize kind;
     int32_t src_width;  // before fitting
     int32_t des_width;

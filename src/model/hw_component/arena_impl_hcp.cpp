@@ -24,39 +24,38 @@ const HcpAssignable& get_hcp_assign(const ModelArena& model, const HcpIdent& ide
 }
 
 HcpAssignable& get_hcp_assign_mut(ModelArena& model, const HcpIdent& ident) {
-    return with_hcp_kind(ident.hw_type, "HwComponentType {} is not HCP-assignable",
-                         [&]<class T>(std::type_identity<T>) -> HcpAssignable& {
-                             return model.get_mut<T>(ident);
-                         });
+    return with_hcp_kind(
+        ident.hw_type, "HwComponentType {} is not HCP-assignable",
+        [&]<class T>(std::type_identity<T>) -> HcpAssignable& { return model.get_mut<T>(ident); });
 }
 
 const HcpAssignable* hcp_in_slot(const ModelArena& model, const HcpIdent& ident) {
-    return with_hcp_kind(ident.hw_type, "HwComponentType {} is not HCP-assignable",
-                         [&]<class T>(std::type_identity<T>) -> const HcpAssignable* {
-                             const ArenaGroup<T>& group = model.arena<T>();
-                             const T& rec = group.get(ident.handle());
-                             if (group.is_taken(ident.handle().index) ||
-                                 rec.arena_global_id() != ident.global_id())
-                                 return nullptr;
-                             return &rec;
-                         });
+    return with_hcp_kind(
+        ident.hw_type, "HwComponentType {} is not HCP-assignable",
+        [&]<class T>(std::type_identity<T>) -> const HcpAssignable* {
+            const ArenaGroup<T>& group = model.arena<T>();
+            const T& rec = group.get(ident.handle());
+            if (group.is_taken(ident.handle().index) || rec.arena_global_id() != ident.global_id())
+                return nullptr;
+            return &rec;
+        });
 }
 
 HcpBase& hcp_checked_mut(ModelArena& model, const HcpIdent& ident) {
-    return with_hcp_kind(ident.hw_type, "HwComponentType {} is not HcpBase",
-                         [&]<class T>(std::type_identity<T>) -> HcpBase& {
-                             return model.checked_mut<T>(ident);
-                         });
+    return with_hcp_kind(
+        ident.hw_type, "HwComponentType {} is not HcpBase",
+        [&]<class T>(std::type_identity<T>) -> HcpBase& { return model.checked_mut<T>(ident); });
 }
 
 TakenHcp take_hcp(ModelArena& model, const HcpIdent& ident) {
-    return with_hcp_kind(ident.hw_type, "HwComponentType {} is not HcpBase",
-                         [&]<class T>(std::type_identity<T>) -> TakenHcp {
-                             return model.take<T>(ident);
-                         });
+    return with_hcp_kind(
+        ident.hw_type, "HwComponentType {} is not HcpBase",
+        [&]<class T>(std::type_identity<T>) -> TakenHcp { return model.take<T>(ident); });
 }
 
-void check_names_hcp(const ModelArena& model, const HcpIdent& ident) { (void)get_hcp_assign(model, ident); }
+void check_names_hcp(const ModelArena& model, const HcpIdent& ident) {
+    (void)get_hcp_assign(model, ident);
+}
 
 void mark_as_io(ModelArena& model, const HcpIdent& hcp_i, bool is_input, std::string io_name) {
     auto taken = take_hcp(model, hcp_i);

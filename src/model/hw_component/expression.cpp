@@ -6,8 +6,7 @@ namespace vorlent {
 
 int32_t Expression::get_priority() const { return get_asm_pri_val(); }
 
-NcpIdent Expression::do_asm(const HcpIdent&, std::optional<Slice>, int32_t, int32_t,
-                            ModelArena&) {
+NcpIdent Expression::do_asm(const HcpIdent&, std::optional<Slice>, int32_t, int32_t, ModelArena&) {
     fatal("Expression::do_asm \u2014 not implemented");
 }
 

@@ -20,8 +20,8 @@ using SignalOrInt = std::variant<HcpIdent, WideInt>;
 // reduced modulo 2^width (a negative value as its two's-complement pattern).
 // Up to 64 bits it is a plain constant, from 65 bits a wide one. Stamped to
 // the traced module like the caller's own components.
-inline HcpIdent make_const_val(ModelArena& model, std::string_view base_name,
-                               const WideInt& value, int32_t width) {
+inline HcpIdent make_const_val(ModelArena& model, std::string_view base_name, const WideInt& value,
+                               int32_t width) {
     const std::string name = format("{}_c", base_name);
     ConstBits bits = const_bits_for_width(value, width);
     if (bits.wide)

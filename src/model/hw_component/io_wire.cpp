@@ -10,15 +10,17 @@ IoWire IoWire::new_opt_src(bool is_user_com, std::string_view name, bool is_inpu
                            uint32_t bit_width, std::optional<HcpIdent> agent_src,
                            std::optional<HcpIdent> actual_src, ModelArena& model) {
     IoWire w;
-    w.ident = HcpIdent::make(HwComponentType::IoWire, Sensitivity::Combinational, is_user_com, name);
+    w.ident =
+        HcpIdent::make(HwComponentType::IoWire, Sensitivity::Combinational, is_user_com, name);
     w.agent_src_signal_i = std::move(agent_src);
     w.actual_src_signal_i = std::move(actual_src);
     w.bit_width = bit_width;
     w.is_input = is_input;
     if (w.agent_src_signal_i) {
         const Slice r = vorlent::get_hcp_assign(model, *w.agent_src_signal_i).get_des_slice();
-        w.add_update_event(make_ue_basic(model, *w.agent_src_signal_i, r, r, DEFAULT_UE_PRI_INTERNAL_MIN,
-                                         ClockMode::ClkFree, false, std::nullopt));
+        w.add_update_event(make_ue_basic(model, *w.agent_src_signal_i, r, r,
+                                         DEFAULT_UE_PRI_INTERNAL_MIN, ClockMode::ClkFree, false,
+                                         std::nullopt));
     }
     return w;
 }

@@ -15,8 +15,11 @@ public:
 
     MemEle() = default;
     MemEle(HcpIdent id, HcpIdent master, HcpIdent index, int32_t width, bool read)
-        : HcpRecord(std::move(id)), master_mem_blk_i(std::move(master)),
-          index_ident(std::move(index)), bit_width(width), is_read(read) {}
+        : HcpRecord(std::move(id)),
+          master_mem_blk_i(std::move(master)),
+          index_ident(std::move(index)),
+          bit_width(width),
+          is_read(read) {}
 
     ClockMode retrieve_clk_mode() const override { return ClockMode::PosEdge; }
     Slice get_des_slice() const override { return Slice{0, bit_width}; }

@@ -9,7 +9,7 @@ namespace vorlent {
 
 class Reg : public HcpRecord {
 public:
-    OptIdent<HcpIdent> reset_val;         // loaded while the reset is set
+    OptIdent<HcpIdent> reset_val;  // loaded while the reset is set
     uint32_t bit_width = 0;
     std::optional<ClockMode> reset_clk_mode;  // absent reads as ClkFree
 

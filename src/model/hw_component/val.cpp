@@ -23,8 +23,7 @@ UpdateEventIdent Val::gen_update_event(const HcpIdent&, std::optional<Slice>, Sl
     fatal("Val::gen_update_event should not be called");
 }
 
-AssignMeta Val::gen_asm_meta(const HcpIdent&, std::optional<Slice>, int32_t, int32_t,
-                             ModelArena&) {
+AssignMeta Val::gen_asm_meta(const HcpIdent&, std::optional<Slice>, int32_t, int32_t, ModelArena&) {
     fatal("Val::gen_asm_meta should not be called");
 }
 

@@ -35,8 +35,9 @@ void Wire::try_build_default(ModelArena& model) {
     const Slice range = vorlent::get_hcp_assign(model, src).get_des_slice();
     const int32_t width = int32_t(bit_width);
     if (int64_t(range.stop) - range.start != width) fatal_size_not_in_range();
-    UpdateEventIdent ue = make_ue_basic(model, src, Slice{0, width},
-                                        Slice{range.start, range.start + width}, priority, ClockMode::ClkFree, false, std::nullopt);
+    UpdateEventIdent ue =
+        make_ue_basic(model, src, Slice{0, width}, Slice{range.start, range.start + width},
+                      priority, ClockMode::ClkFree, false, std::nullopt);
     add_update_event(std::move(ue));
 }
 

@@ -48,7 +48,8 @@ void track_module_at_flow_init(ModelArena& model, const ModuleIdent& module) {
 namespace {
 void pop_checked(ModelArena& model, const ModuleIdent& module) {
     const ModuleTraceEntry popped = pop_module_trace(model);
-    assert_eq(popped.module, module, "finalize_module: ident mismatch \u2014 wrong module finalized");
+    assert_eq(popped.module, module,
+              "finalize_module: ident mismatch \u2014 wrong module finalized");
 }
 }  // namespace
 

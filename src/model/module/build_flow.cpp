@@ -45,7 +45,8 @@ void build_top_level_block(ModelArena& model, const FlowBlockIdent& block, const
     // waits for the design's start node.
     if (block.join_policy == FlowBlockJoinPolicy::BasicNodeFlow) {
         const NcpIdent node = summarize_node(model, block);
-        assert_eq(node.node_type, NodeType::Asm, "BasicNodeFlow summarize_as_node must return an AsmNode");
+        assert_eq(node.node_type, NodeType::Asm,
+                  "BasicNodeFlow summarize_as_node must return an AsmNode");
         dry_assign_asm_node(model, node);
         return;
     }
@@ -156,8 +157,9 @@ CheckResult build_flow(ModelArena& model) {
         // A module listed twice in the tree (under itself, or under two
         // parents) would be built twice or for ever.
         if (!visited.insert(module_i.global_id()).second)
-            fatal(format("build_flow: module \"{}\" (id {}) appears more than once in the module tree",
-                         module_i.abs_name(), module_i.global_id()));
+            fatal(format(
+                "build_flow: module \"{}\" (id {}) appears more than once in the module tree",
+                module_i.abs_name(), module_i.global_id()));
         auto module = model.take<Module>(module_i);
         build_module(*module, model, sig);
         // Reverse order puts the first child on top.
@@ -169,10 +171,10 @@ CheckResult build_flow(ModelArena& model) {
 
 CheckResult check_flow_not_built(const ModelArena& model, std::string_view call) {
     if (!model.flow_built) return std::nullopt;
-    return ErrorText::value(format(
-        "{}: build_flow already ran; behaviour described after it would never reach the "
-        "Verilog, so describe the whole design before build_flow",
-        call));
+    return ErrorText::value(
+        format("{}: build_flow already ran; behaviour described after it would never reach the "
+               "Verilog, so describe the whole design before build_flow",
+               call));
 }
 
 void register_pending_hcps(Module& module, ModelArena& model) {

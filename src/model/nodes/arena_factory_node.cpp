@@ -60,7 +60,8 @@ NcpIdent make_start_node(ModelArena& model, std::string_view name, const HcpIden
     return insert_node(model, StartNode::make(model, name, start_src));
 }
 
-NcpIdent make_syn_node(ModelArena& model, bool is_user_com, std::string_view name, int32_t syn_size) {
+NcpIdent make_syn_node(ModelArena& model, bool is_user_com, std::string_view name,
+                       int32_t syn_size) {
     return insert_node(model, SynNode::make(model, is_user_com, name, syn_size));
 }
 

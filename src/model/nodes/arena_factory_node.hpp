@@ -18,8 +18,7 @@ namespace vorlent {
 class ModelArena;
 
 // An assignment node holding exactly `meta`, with an empty trigger set.
-NcpIdent make_asm_node(ModelArena& model, bool is_user_com, std::string_view name,
-                       AssignMeta meta);
+NcpIdent make_asm_node(ModelArena& model, bool is_user_com, std::string_view name, AssignMeta meta);
 // An assignment node (not user-made) holding `metas` in order; stops with
 // "assertion failed: !metas.is_empty()" before anything is made.
 NcpIdent make_asm_node_many(ModelArena& model, std::string_view name,
@@ -38,7 +37,8 @@ NcpIdent make_state_node(ModelArena& model, bool is_user_com, std::string_view n
 // "startExpr", then the node, which is set while `start_src` is 1.
 NcpIdent make_start_node(ModelArena& model, std::string_view name, const HcpIdent& start_src);
 // A sync node joining `syn_size` predecessors ("assertion failed: syn_size > 0").
-NcpIdent make_syn_node(ModelArena& model, bool is_user_com, std::string_view name, int32_t syn_size);
+NcpIdent make_syn_node(ModelArena& model, bool is_user_com, std::string_view name,
+                       int32_t syn_size);
 // A wait on bits [start, stop) of `cond`.
 NcpIdent make_wait_cond_node(ModelArena& model, bool is_user_com, std::string_view name,
                              const HcpIdent& cond, uint32_t start, uint32_t stop);

@@ -22,8 +22,8 @@ decltype(auto) with_node_kind(NodeType t, F&& f) {
 template <class Step>
 void with_asm_node(ModelArena& model, const NcpIdent& node, std::string_view op, Step&& step) {
     if (node.node_type != NodeType::Asm) [[unlikely]]
-        fatal_assert_cmp("==", format("{}: node must be an AsmNode", op), debug_repr(node.node_type),
-                         debug_repr(NodeType::Asm));
+        fatal_assert_cmp("==", format("{}: node must be an AsmNode", op),
+                         debug_repr(node.node_type), debug_repr(NodeType::Asm));
     draw_id_by_take(model.take<AsmNode>(node), step);
 }
 
@@ -84,7 +84,8 @@ bool exit_follows_entries_at_once(const ModelArena& model, const NcpIdent& exit,
     // nothing to walk for. Those are looked up at every step, by sorted id.
     std::vector<uint64_t> entry_ids;
     for (const NcpIdent& e : entries)
-        if (get_ncp_node(model, e).exit_follows_depends_at_once()) entry_ids.push_back(e.global_id());
+        if (get_ncp_node(model, e).exit_follows_depends_at_once())
+            entry_ids.push_back(e.global_id());
     if (entry_ids.empty()) return false;
     std::sort(entry_ids.begin(), entry_ids.end());
     const auto is_entry = [&](const NcpIdent& n) {

@@ -38,16 +38,18 @@ void AsmNode::dry_assign(ModelArena& model) {
 }
 
 void AsmNode::assign_from_state_node(ModelArena& model) {
-    assert_eq(triggers.depend_nodes.size(), size_t(1), "AsmNode must have exactly one parent depend");
+    assert_eq(triggers.depend_nodes.size(), size_t(1),
+              "AsmNode must have exactly one parent depend");
     require_assignments(asm_metas);
 
     const DependEdge parent = triggers.depend_nodes.front();
     const HcpIdent state_operating = get_ncp_node(model, parent.node).get_state_operating();
     const std::optional<HcpIdent> hold =
-        triggers.hold() ? std::optional(resolve_node_exit_opr(model, *triggers.hold())) : std::nullopt;
+        triggers.hold() ? std::optional(resolve_node_exit_opr(model, *triggers.hold()))
+                        : std::nullopt;
     const std::optional<HcpIdent> rst =
         triggers.int_reset() ? std::optional(resolve_node_exit_opr(model, *triggers.int_reset()))
-                           : std::nullopt;
+                             : std::nullopt;
 
     std::optional<HcpIdent> cond = parent.guard;
     auto and_into = [&](const HcpIdent& part) {

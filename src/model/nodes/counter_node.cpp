@@ -8,8 +8,9 @@ namespace vorlent {
 CounterNode CounterNode::make(ModelArena& model, bool is_user_com, std::string_view name,
                               int32_t last_loop_cnt) {
     if (last_loop_cnt < 1) fatal("assertion failed: last_loop_cnt > 0");
-    CounterNode n = around<CounterNode>(make_cnt_reg(model, format("{}_CNT", name), 1, last_loop_cnt),
-                                        NodeType::Counter, is_user_com, name);
+    CounterNode n =
+        around<CounterNode>(make_cnt_reg(model, format("{}_CNT", name), 1, last_loop_cnt),
+                            NodeType::Counter, is_user_com, name);
     n.last_loop_cnt = last_loop_cnt;
     return n;
 }
@@ -25,7 +26,8 @@ void CounterNode::assign_final(ModelArena& model) {
 }
 
 HcpIdent CounterNode::get_exit_opr() const {
-    return set_or_fatal(exit_opr, "CounterNode::get_exit_opr: end_expr_i not set \u2014 call assign_prelim first");
+    return set_or_fatal(
+        exit_opr, "CounterNode::get_exit_opr: end_expr_i not set \u2014 call assign_prelim first");
 }
 
 }  // namespace vorlent

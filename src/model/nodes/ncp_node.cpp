@@ -49,7 +49,8 @@ void NcpNode::init_ctrl_sigs(TriggerSig& sig, const ModelArena& model) const {
 
 void NcpNode::init_int_start_sig(TriggerSig& sig, const ModelArena& model) const {
     const NodeTriggers& t = get_node_triggers();
-    sig.set_int_start(t.int_start() ? std::optional(resolve_node_exit_opr(model, *t.int_start())) : std::nullopt);
+    sig.set_int_start(t.int_start() ? std::optional(resolve_node_exit_opr(model, *t.int_start()))
+                                    : std::nullopt);
 }
 
 TriggerSig NcpNode::to_trigger_sig(const ModelArena& model) const {
@@ -66,8 +67,8 @@ namespace {
 HcpIdent bind_with_inverse(ModelArena& model, const HcpIdent& x, const NcpIdent& ctrl,
                            std::string_view inv_name, std::string_view and_name) {
     const HcpIdent ctrl_exit = get_ncp_node(model, ctrl).get_exit_opr();
-    const HcpIdent inv =
-        make_expression_single(model, false, inv_name, LogicOp::BitwiseInvr, ctrl_exit, std::nullopt);
+    const HcpIdent inv = make_expression_single(model, false, inv_name, LogicOp::BitwiseInvr,
+                                                ctrl_exit, std::nullopt);
     return make_expression(model, false, and_name, LogicOp::BitwiseAnd, x, inv, std::nullopt,
                            std::nullopt);
 }

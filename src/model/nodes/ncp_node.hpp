@@ -45,10 +45,18 @@ public:
     std::optional<NcpIdent> get_clk_node() const { return get_node_triggers().clk(); }
 
     // Each replaces its input; an absent node clears it.
-    void set_hold_node(std::optional<NcpIdent> n) { get_node_triggers_mut().set_hold(std::move(n)); }
-    void set_int_reset_node(std::optional<NcpIdent> n) { get_node_triggers_mut().set_int_reset(std::move(n)); }
-    void set_int_start_node(std::optional<NcpIdent> n) { get_node_triggers_mut().set_int_start(std::move(n)); }
-    void set_mrst_node(std::optional<NcpIdent> n) { get_node_triggers_mut().set_mrst(std::move(n)); }
+    void set_hold_node(std::optional<NcpIdent> n) {
+        get_node_triggers_mut().set_hold(std::move(n));
+    }
+    void set_int_reset_node(std::optional<NcpIdent> n) {
+        get_node_triggers_mut().set_int_reset(std::move(n));
+    }
+    void set_int_start_node(std::optional<NcpIdent> n) {
+        get_node_triggers_mut().set_int_start(std::move(n));
+    }
+    void set_mrst_node(std::optional<NcpIdent> n) {
+        get_node_triggers_mut().set_mrst(std::move(n));
+    }
     void set_clk_node(std::optional<NcpIdent> n) { get_node_triggers_mut().set_clk(std::move(n)); }
 
     // Appends the edge as given: duplicates and the node itself are accepted.

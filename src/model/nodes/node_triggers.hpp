@@ -13,8 +13,8 @@
 namespace vorlent {
 
 struct DependEdge {
-    NcpIdent node;                 // the predecessor
-    OptIdent<HcpIdent> guard; // optional 1-bit guard signal
+    NcpIdent node;             // the predecessor
+    OptIdent<HcpIdent> guard;  // optional 1-bit guard signal
 
     friend bool operator==(const DependEdge&, const DependEdge&) = default;
 };

@@ -8,7 +8,8 @@ namespace vorlent {
 void PseudoNode::assign_final(ModelArena& model) {
     if (triggers.depend_nodes.empty()) fatal("PseudoNode requires at least one depend node");
     auto logic = [&](LogicOp op, const HcpIdent& a, const HcpIdent& b) {
-        return make_expression(model, false, "node_logic_expr", op, a, b, std::nullopt, std::nullopt);
+        return make_expression(model, false, "node_logic_expr", op, a, b, std::nullopt,
+                               std::nullopt);
     };
     std::optional<HcpIdent> acc;
     for (const DependEdge& e : triggers.depend_nodes) {

@@ -12,8 +12,8 @@ namespace vorlent {
 
 class SpRegNodeRecord : public NcpNodeRecord {
 public:
-    HcpIdent reg;                 // the register, "{name}_{suffix}" by kind
-    OptIdent<HcpIdent> raw;       // set by assign_prelim: the register's end (a state: the register)
+    HcpIdent reg;            // the register, "{name}_{suffix}" by kind
+    OptIdent<HcpIdent> raw;  // set by assign_prelim: the register's end (a state: the register)
     OptIdent<HcpIdent> exit_opr;  // set by assign_prelim
 
     ClockMode get_clock_mode() const final { return ClockMode::PosEdge; }

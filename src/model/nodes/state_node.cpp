@@ -6,13 +6,11 @@
 namespace vorlent {
 
 StateNode StateNode::make(ModelArena& model, bool is_user_com, std::string_view name) {
-    return around<StateNode>(make_state_reg(model, format("{}_ST", name)),
-                             NodeType::State, is_user_com, name);
+    return around<StateNode>(make_state_reg(model, format("{}_ST", name)), NodeType::State,
+                             is_user_com, name);
 }
 
-void StateNode::assign_prelim(ModelArena& model) {
-    set_raw_and_exit(model, reg);
-}
+void StateNode::assign_prelim(ModelArena& model) { set_raw_and_exit(model, reg); }
 
 void StateNode::assign_final(ModelArena& model) {
     build_reg_events<StateReg>(model, reg, to_trigger_sig(model));

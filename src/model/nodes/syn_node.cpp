@@ -5,7 +5,8 @@
 
 namespace vorlent {
 
-SynNode SynNode::make(ModelArena& model, bool is_user_com, std::string_view name, int32_t syn_size) {
+SynNode SynNode::make(ModelArena& model, bool is_user_com, std::string_view name,
+                      int32_t syn_size) {
     if (syn_size < 1) fatal("assertion failed: syn_size > 0");
     SynNode n = around<SynNode>(make_sync_reg(model, format("{}_SY", name), syn_size),
                                 NodeType::Syn, is_user_com, name);
@@ -15,7 +16,8 @@ SynNode SynNode::make(ModelArena& model, bool is_user_com, std::string_view name
 
 void SynNode::assign_prelim(ModelArena& model) {
     set_raw_and_exit(model, build_reg_support<SyncReg>(
-            model, reg, [](const SyncReg& r) { return r.end_expr; }, "end_expr after build_support_signal"));
+                                model, reg, [](const SyncReg& r) { return r.end_expr; },
+                                "end_expr after build_support_signal"));
 }
 
 void SynNode::assign_final(ModelArena& model) {
@@ -23,7 +25,9 @@ void SynNode::assign_final(ModelArena& model) {
 }
 
 HcpIdent SynNode::get_exit_opr() const {
-    return set_or_fatal(exit_opr, "SynNode::get_exit_opr: bound_exit_i not set \u2014 call assign_prelim before reading exit_opr");
+    return set_or_fatal(exit_opr,
+                        "SynNode::get_exit_opr: bound_exit_i not set \u2014 call assign_prelim "
+                        "before reading exit_opr");
 }
 
 }  // namespace vorlent

@@ -10,12 +10,13 @@ namespace vorlent {
 // Its register is a SyncReg "{name}_SY"; raw is the register's "{}_END_EXPR".
 class SynNode : public SpRegNodeRecord {
 public:
-    int32_t syn_size = 0;             // the number of predecessors it joins
+    int32_t syn_size = 0;  // the number of predecessors it joins
 
     SynNode() = default;
     // "assertion failed: syn_size > 0"; the register, then the node
     // identity; not inserted.
-    static SynNode make(ModelArena& model, bool is_user_com, std::string_view name, int32_t syn_size);
+    static SynNode make(ModelArena& model, bool is_user_com, std::string_view name,
+                        int32_t syn_size);
 
     void assign_prelim(ModelArena& model) override;
     // The register's fill check refuses a depend list that is not syn_size long.

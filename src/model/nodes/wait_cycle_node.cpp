@@ -8,16 +8,17 @@ namespace vorlent {
 WaitCycleNode WaitCycleNode::make_with_cycle(ModelArena& model, bool is_user_com,
                                              std::string_view name, int32_t cycle) {
     if (cycle < 1) fatal("assertion failed: cycle > 0");
-    WaitCycleNode n = around<WaitCycleNode>(make_cycle_wait_state_reg(model, format("{}_CY", name), cycle),
-                                            NodeType::WaitCycle, is_user_com, name);
+    WaitCycleNode n =
+        around<WaitCycleNode>(make_cycle_wait_state_reg(model, format("{}_CY", name), cycle),
+                              NodeType::WaitCycle, is_user_com, name);
     n.cycle = cycle;
     return n;
 }
 
 void WaitCycleNode::assign_prelim(ModelArena& model) {
     set_raw_and_exit(model, build_reg_support<CycleWaitStateReg>(
-            model, reg, [](const CycleWaitStateReg& r) { return r.is_end; },
-            "build_support_signal must be called before generate_end_expr"));
+                                model, reg, [](const CycleWaitStateReg& r) { return r.is_end; },
+                                "build_support_signal must be called before generate_end_expr"));
 }
 
 void WaitCycleNode::assign_final(ModelArena& model) {
@@ -25,7 +26,9 @@ void WaitCycleNode::assign_final(ModelArena& model) {
 }
 
 HcpIdent WaitCycleNode::get_exit_opr() const {
-    return set_or_fatal(exit_opr, "WaitCycleNode::get_exit_opr: bound_exit_i not set \u2014 call assign_prelim first");
+    return set_or_fatal(
+        exit_opr,
+        "WaitCycleNode::get_exit_opr: bound_exit_i not set \u2014 call assign_prelim first");
 }
 
 }  // namespace vorlent

@@ -9,7 +9,7 @@ namespace vorlent {
 // "{}_IS_END".
 class WaitCycleNode : public SpRegNodeRecord {
 public:
-    std::optional<int32_t> cycle;     // N, present when made with a count
+    std::optional<int32_t> cycle;  // N, present when made with a count
 
     WaitCycleNode() = default;
     // "assertion failed: cycle > 0"; the register, then the node identity;

@@ -20,7 +20,9 @@ namespace {
 void clocked(ModelArena& m, const HcpIdent& des, const HcpIdent& src, const HcpIdent& clk,
              int32_t priority = 10) {
     const int32_t w = get_hcp_assign(m, des).get_des_slice().size();
-    add_event(m, des, make_ue_basic(m, src, Slice{0, w}, Slice{0, w}, priority, ClockMode::PosEdge, false, clk));
+    add_event(
+        m, des,
+        make_ue_basic(m, src, Slice{0, w}, Slice{0, w}, priority, ClockMode::PosEdge, false, clk));
 }
 
 // A top module with one sub-module that reads a register of its parent.
@@ -37,7 +39,8 @@ struct ParentReadDesign {
             mark_as_io(m, clk, true, "clk");
             cnt = make_reg(m, true, "cnt", 8);
             const HcpIdent one = make_val(m, true, "one", 8, 1);
-            next = make_expression(m, true, "next", LogicOp::ArithPlus, cnt, one, std::nullopt, std::nullopt);
+            next = make_expression(m, true, "next", LogicOp::ArithPlus, cnt, one, std::nullopt,
+                                   std::nullopt);
             sub = described_module(m, "sub", [&] { seen = make_reg(m, true, "seen", 8); });
         });
         set_top_module(m, top);
@@ -70,7 +73,8 @@ struct HierarchyDesign {
             c2 = described_module(m, "c2", [&] {
                 y = make_reg(m, true, "y", 4);
                 const HcpIdent two = make_val(m, true, "two", 4, 2);
-                scaled = make_expression(m, true, "scaled", LogicOp::ArithMul, x, two, std::nullopt, std::nullopt);
+                scaled = make_expression(m, true, "scaled", LogicOp::ArithMul, x, two, std::nullopt,
+                                         std::nullopt);
             });
         });
         set_top_module(m, top);
@@ -126,11 +130,14 @@ TEST(BackendTest, FailuresNameWhatStopped) {
         BackendVerilog backend(ModelArena{});
         TempDir out;
         StdoutCapture capture;
-        EXPECT_FATAL(backend.emit(out.str(), "chip"), "route_and_remap_io_model: no top module set");
+        EXPECT_FATAL(backend.emit(out.str(), "chip"),
+                     "route_and_remap_io_model: no top module set");
         capture.restore();
-        EXPECT_EQ(capture.text(), "[BackendVerilog] Phase 1: routing cross-module IO dependencies\n");
+        EXPECT_EQ(capture.text(),
+                  "[BackendVerilog] Phase 1: routing cross-module IO dependencies\n");
         EXPECT_TRUE(std::filesystem::is_empty(out.str()));
-        EXPECT_FATAL(backend.phase_init(), "BackendVerilog::phase_init \u2014 no top module set on arena");
+        EXPECT_FATAL(backend.phase_init(),
+                     "BackendVerilog::phase_init \u2014 no top module set on arena");
     }
     {
         // A missing directory stops at the first file, with every module back.
@@ -139,9 +146,9 @@ TEST(BackendTest, FailuresNameWhatStopped) {
         TempDir out;
         const std::string dir = out.file("missing");
         StdoutCapture capture;
-        EXPECT_FATAL(backend.emit(dir, "chip"),
-                     format("BackendVerilog::phase_emit \u2014 cannot open {}/chip.v: No such file or directory",
-                            dir));
+        EXPECT_FATAL(backend.emit(dir, "chip"), format("BackendVerilog::phase_emit \u2014 cannot "
+                                                       "open {}/chip.v: No such file or directory",
+                                                       dir));
         capture.restore();
         EXPECT_TRUE(capture.text().ends_with(format("writing {}/chip.v\n", dir)));
         EXPECT_TRUE(none_taken<Module>(backend.model()));
@@ -150,7 +157,8 @@ TEST(BackendTest, FailuresNameWhatStopped) {
         StdoutCapture capture2;
         backend.emit(out.str() + "/", "chip");
         capture2.restore();
-        EXPECT_NE(capture2.text().find(format("writing {}//chip.v\n", out.str())), std::string::npos);
+        EXPECT_NE(capture2.text().find(format("writing {}//chip.v\n", out.str())),
+                  std::string::npos);
         EXPECT_TRUE(std::filesystem::exists(out.file("chip.v")));
     }
 }
@@ -159,13 +167,17 @@ TEST(BackendTest, AModelLeftHalfRoutedIsRefused) {
     ParentReadDesign d;
     // A source whose name leaves no room for the name of its IO wire stops
     // routing after the wires of the sub-module's other reads were made.
-    const HcpIdent s = traced_in(d.m, d.top, [&] { return make_reg(d.m, true, std::string(240, 's'), 8); });
+    const HcpIdent s =
+        traced_in(d.m, d.top, [&] { return make_reg(d.m, true, std::string(240, 's'), 8); });
     const HcpIdent r = traced_in(d.m, d.sub, [&] { return make_reg(d.m, true, "r", 8); });
-    add_event(d.m, r, make_ue_basic(d.m, s, Slice{0, 8}, Slice{0, 8}, 10, ClockMode::ClkFree, false, std::nullopt));
+    add_event(d.m, r,
+              make_ue_basic(d.m, s, Slice{0, 8}, Slice{0, 8}, 10, ClockMode::ClkFree, false,
+                            std::nullopt));
     BackendVerilog backend(std::move(d.m));
     TempDir out;
     StdoutCapture capture;
-    EXPECT_TRUE(FATAL_MESSAGE(backend.emit(out.str(), "chip")).starts_with("name exceeds MAX_NAME_LEN"));
+    EXPECT_TRUE(
+        FATAL_MESSAGE(backend.emit(out.str(), "chip")).starts_with("name exceeds MAX_NAME_LEN"));
     EXPECT_FATAL(backend.emit(out.str(), "chip"),
                  "BackendVerilog::emit \u2014 an earlier emit stopped while routing; the model is "
                  "half-routed and cannot be emitted");
@@ -182,9 +194,10 @@ TEST(BackendTest, RefusesBeforeAnyPhase) {
         ParentReadDesign d;
         BackendVerilog backend(std::move(d.m));
         StdoutCapture capture;
-        EXPECT_EQ(refusal(backend.emit("", "chip")),
-                  "BackendVerilog::emit: output_dir is empty; name the directory to write into (\".\" "
-                  "for the current one)");
+        EXPECT_EQ(
+            refusal(backend.emit("", "chip")),
+            "BackendVerilog::emit: output_dir is empty; name the directory to write into (\".\" "
+            "for the current one)");
         capture.restore();
         EXPECT_EQ(capture.text(), "");
         EXPECT_EQ(backend.model().arena<IoWire>().size(), 0u);
@@ -206,15 +219,17 @@ TEST(BackendTest, RefusesBeforeAnyPhase) {
         const HcpIdent r = make_reg(d.m, true, "r", 8);
         untrack_module_at_com_init(d.m, inner);
         untrack_module_at_com_init(d.m, d.top);
-        add_event(d.m, r, make_ue_basic(d.m, s, Slice{0, 8}, Slice{0, 8}, 10, ClockMode::ClkFree, false, std::nullopt));
+        add_event(d.m, r,
+                  make_ue_basic(d.m, s, Slice{0, 8}, Slice{0, 8}, 10, ClockMode::ClkFree, false,
+                                std::nullopt));
         BackendVerilog backend(std::move(d.m));
         TempDir out;
         StdoutCapture capture;
-        const std::string text =
-            format("BackendVerilog::emit: module \"{}\" (id {}) reads \"{}\" of module \"{}\" (id {}), "
-                   "which is not in the top module's tree and gets no file; make that module with "
-                   "mk_module while its parent module is tracked (track_module_at_com_init)",
-                   inner.abs_name(), inner.global_id(), s.abs_name(), lone.abs_name(), lone.global_id());
+        const std::string text = format(
+            "BackendVerilog::emit: module \"{}\" (id {}) reads \"{}\" of module \"{}\" (id {}), "
+            "which is not in the top module's tree and gets no file; make that module with "
+            "mk_module while its parent module is tracked (track_module_at_com_init)",
+            inner.abs_name(), inner.global_id(), s.abs_name(), lone.abs_name(), lone.global_id());
         EXPECT_EQ(refusal(backend.emit(out.str(), "chip")), text);
         EXPECT_EQ(refusal(backend.emit(out.str(), "chip")), text);
         capture.restore();
@@ -240,15 +255,19 @@ TEST(BackendTest, RefusesBeforeAnyPhase) {
         BackendVerilog backend(std::move(m));
         TempDir out;
         StdoutCapture capture;
-        const std::string missing = "call build_flow on the model before handing it to BackendVerilog";
-        EXPECT_EQ(refusal(backend.emit(out.str(), "chip")),
-                  format("BackendVerilog::emit: flow block \"{}\" (id {}) was never built; close it and {}",
-                         s.abs_name(), s.global_id(), missing));
+        const std::string missing =
+            "call build_flow on the model before handing it to BackendVerilog";
+        EXPECT_EQ(
+            refusal(backend.emit(out.str(), "chip")),
+            format(
+                "BackendVerilog::emit: flow block \"{}\" (id {}) was never built; close it and {}",
+                s.abs_name(), s.global_id(), missing));
         finalize_flow_block(backend.model(), s, false);
-        EXPECT_EQ(refusal(backend.emit(out.str(), "chip")),
-                  format("BackendVerilog::emit: the flow blocks and assignments of module \"{}\" (id {}) "
-                         "were never built; {}",
-                         top.abs_name(), top.global_id(), missing));
+        EXPECT_EQ(
+            refusal(backend.emit(out.str(), "chip")),
+            format("BackendVerilog::emit: the flow blocks and assignments of module \"{}\" (id {}) "
+                   "were never built; {}",
+                   top.abs_name(), top.global_id(), missing));
         capture.restore();
         EXPECT_EQ(capture.text(), "");
         EXPECT_TRUE(std::filesystem::is_empty(out.str()));

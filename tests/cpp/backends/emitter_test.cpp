@@ -18,10 +18,11 @@ struct Emitted {
 // Asks one component for everything the file layout asks of it.
 Emitted emit_all(ModelArena& m, const HcpIdent& h) {
     TakenHcpVb hcp = take_hcp_vb(m, h);
-    Emitted e{hcp->gen_type_vb(), hcp->gen_var_name_vb(), "", "", hcp->amt_io_line_vb(),
+    Emitted e{hcp->gen_type_vb(),      hcp->gen_var_name_vb(),     "", "", hcp->amt_io_line_vb(),
               hcp->amt_init_line_vb(), hcp->amt_precedure_blk_vb()};
     if (e.init) e.decl = written_by([&](FileWriter& fw) { hcp->gen_init_line_vb(0, m, fw); });
-    if (e.blocks) e.block = written_by([&](FileWriter& fw) { hcp->gen_procedure_blk_vb(0, m, fw); });
+    if (e.blocks)
+        e.block = written_by([&](FileWriter& fw) { hcp->gen_procedure_blk_vb(0, m, fw); });
     hcp.put_back();
     return e;
 }
@@ -76,9 +77,10 @@ TEST(HcpEmitterTest, MemoryDepthsAndTheirLimit) {
     }
     for (int32_t w : {64, -1}) {
         const HcpIdent h = mem_with_index_width(w);
-        EXPECT_FATAL(emit_all(t.m, h),
-                     format("MemBlk {}: index width {} gives no declarable depth (0 to 63 address bits)",
-                            h.abs_name(), w));
+        EXPECT_FATAL(
+            emit_all(t.m, h),
+            format("MemBlk {}: index width {} gives no declarable depth (0 to 63 address bits)",
+                   h.abs_name(), w));
     }
 }
 
@@ -90,19 +92,22 @@ TEST(HcpEmitterTest, ExtensionFillAndMissingOperands) {
     const std::string A(a.abs_name()), BIT(bit.abs_name());
     // The operator forms are checked by the Verilog tools from Python; here
     // a present second operand of an extension is its fill.
-    const HcpIdent filled = make_expression_constant(t.m, true, "fill", LogicOp::ExtendBit, a, 6, Slice{0, 4});
+    const HcpIdent filled =
+        make_expression_constant(t.m, true, "fill", LogicOp::ExtendBit, a, 6, Slice{0, 4});
     {
         auto x = t.m.take<Expression>(filled);
         x->operand_b = bit;
         x.put_back();
     }
-    EXPECT_EQ(block_of(t.m, filled), "assign " + std::string(filled.abs_name()) + " = {{2{" + BIT + "}}, " + A + "[3:0]};\n");
+    EXPECT_EQ(block_of(t.m, filled), "assign " + std::string(filled.abs_name()) + " = {{2{" + BIT +
+                                         "}}, " + A + "[3:0]};\n");
 
     // Written from the operands only, and not at all without them.
     const HcpIdent empty = make_expression_empty(t.m, true, "empty", 8);
     EXPECT_EQ(emit_all(t.m, empty).decl, format("wire [7:0]  {};", empty.abs_name()));
     EXPECT_EQ(block_of(t.m, empty), "");
-    const HcpIdent half = make_expression(t.m, true, "e", LogicOp::BitwiseXor, a, b, std::nullopt, std::nullopt);
+    const HcpIdent half =
+        make_expression(t.m, true, "e", LogicOp::BitwiseXor, a, b, std::nullopt, std::nullopt);
     {
         auto x = t.m.take<Expression>(half);
         x->operand_b.reset();
@@ -120,17 +125,16 @@ TEST(AlwaysBlockTest, SensitivityFromTheFirstEventAndEveryStatement) {
     EXPECT_EQ(block_of(t.m, r), "");  // an empty pool writes nothing
 
     add_event(t.m, r, basic(t.m, src, 0, 8, 0, 8, ClockMode::PosEdge, clk));
-    add_event(t.m, r, basic(t.m, src, 2, 6, 4, 8));  // clock-free, yet in the same block
+    add_event(t.m, r, basic(t.m, src, 2, 6, 4, 8));    // clock-free, yet in the same block
     add_event(t.m, r, basic(t.m, r, -1, -1, -1, -1));  // itself, whole
-    EXPECT_EQ(block_of(t.m, r), format("always @(posedge {}) begin\n", clk.abs_name()) +
-                                    "    " + R + "[7:0] <= " + S + "[7:0];\n" +
-                                    "    " + R + "[5:2] <= " + S + "[7:4];\n" +
-                                    "    " + R + " <= " + R + ";\n" + "end\n");
+    EXPECT_EQ(block_of(t.m, r), format("always @(posedge {}) begin\n", clk.abs_name()) + "    " +
+                                    R + "[7:0] <= " + S + "[7:0];\n" + "    " + R + "[5:2] <= " +
+                                    S + "[7:4];\n" + "    " + R + " <= " + R + ";\n" + "end\n");
 
     const HcpIdent w = make_wire(t.m, true, "w", 4);
     add_event(t.m, w, basic(t.m, src, 0, 4, 0, 4));
-    EXPECT_EQ(block_of(t.m, w), format("always @(*) begin\n    {}[3:0] <= {}[3:0];\nend\n",
-                                       w.abs_name(), S));
+    EXPECT_EQ(block_of(t.m, w),
+              format("always @(*) begin\n    {}[3:0] <= {}[3:0];\nend\n", w.abs_name(), S));
 
     const HcpIdent bad = make_reg(t.m, true, "bad", 1);
     add_event(t.m, bad, basic(t.m, src, 0, 1, 0, 1, ClockMode::PosEdge));

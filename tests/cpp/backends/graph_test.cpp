@@ -54,7 +54,8 @@ TEST(DfsModuleIterTest, PreOrderWithChildrenInListOrder) {
 TEST(ModulePathTest, PathsToTheRootAndToTheCommonAncestor) {
     Tree t;
     EXPECT_EQ(find_module_path_to_top_from_hcp(t.m, component_of(t.top)), (Path{t.top}));
-    EXPECT_EQ(find_module_path_to_top_from_hcp(t.m, component_of(t.e)), (Path{t.e, t.d, t.c1, t.top}));
+    EXPECT_EQ(find_module_path_to_top_from_hcp(t.m, component_of(t.e)),
+              (Path{t.e, t.d, t.c1, t.top}));
 
     auto check = [&](const ModuleIdent& a, const ModuleIdent& b, const Path& pa, const Path& pb) {
         const CommonAncestorPaths p = find_common_ancestor_module_paths(t.m, a, b);
@@ -72,9 +73,10 @@ TEST(ModulePathTest, ModulesOfTwoTreesShareNoAncestor) {
     Tree t;
     const ModuleIdent r2 = make_module(t.m, "r2");
     auto refusal = [](const ModuleIdent& a, const ModuleIdent& b) {
-        return format("find_common_ancestor_module_paths: modules \"{}\" (id {}) and \"{}\" (id {}) share "
-                      "no common ancestor \u2014 they are in different module trees",
-                      a.abs_name(), a.global_id(), b.abs_name(), b.global_id());
+        return format(
+            "find_common_ancestor_module_paths: modules \"{}\" (id {}) and \"{}\" (id {}) share "
+            "no common ancestor \u2014 they are in different module trees",
+            a.abs_name(), a.global_id(), b.abs_name(), b.global_id());
     };
     EXPECT_FATAL(find_common_ancestor_module_paths(t.m, t.top, r2), refusal(t.top, r2));
     // The arguments are named, not the roots the climb reached.
@@ -101,8 +103,9 @@ TEST(ModulePathTest, DepthWithoutParentIsAnInconsistentTree) {
 }
 
 TEST(ModuleTreeCycleTest, AModuleReachedTwiceStopsTheWalk) {
-    const std::string twice = "DfsModuleIter: module \"{}\" (id {}) is reached twice \u2014 the module "
-                              "tree has a cycle or lists the module under two parents";
+    const std::string twice =
+        "DfsModuleIter: module \"{}\" (id {}) is reached twice \u2014 the module "
+        "tree has a cycle or lists the module under two parents";
     // d under both c1 and c2, and e listing itself.
     for (bool self_listed : {false, true}) {
         Tree t;
@@ -130,8 +133,8 @@ TEST(ModuleTreeCycleTest, ParentLinksInACircleStopTheClimb) {
         stored.put_back();
     }
     const std::string expected =
-        format("module tree: the parent links above module \"{}\" (id {}) form a cycle", e.abs_name(),
-               e.global_id());
+        format("module tree: the parent links above module \"{}\" (id {}) form a cycle",
+               e.abs_name(), e.global_id());
     EXPECT_FATAL(find_module_path_to_top_from_hcp(t.m, component_of(e)), expected);
     EXPECT_FATAL(find_common_ancestor_module_paths(t.m, e, t.c2), expected);
 }

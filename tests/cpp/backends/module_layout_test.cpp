@@ -22,11 +22,13 @@ std::string module_text(ModelArena& m, const ModuleIdent& module_i) {
 TEST(ModuleLayoutTest, SubModuleWiresAndInstancesListOnlyIoWires) {
     TracedModel t;
     const HcpIdent drv = make_reg(t.m, true, "drv", 3);
-    const ModuleIdent c = described_module(t.m, "c", [&] { make_reg(t.m, true, "inner", 2); });  // no port
-    auto io = [&](std::string_view name, bool is_input, uint32_t width, std::optional<HcpIdent> agent) {
+    const ModuleIdent c =
+        described_module(t.m, "c", [&] { make_reg(t.m, true, "inner", 2); });  // no port
+    auto io = [&](std::string_view name, bool is_input, uint32_t width,
+                  std::optional<HcpIdent> agent) {
         return traced_in(t.m, c, [&] {
-            return insert_and_stamp_hcp(t.m, IoWire::new_opt_src(false, name, is_input, width, agent, agent, t.m),
-                                        false);
+            return insert_and_stamp_hcp(
+                t.m, IoWire::new_opt_src(false, name, is_input, width, agent, agent, t.m), false);
         });
     };
     const HcpIdent in_i = io("i", true, 3, drv);
@@ -38,9 +40,10 @@ TEST(ModuleLayoutTest, SubModuleWiresAndInstancesListOnlyIoWires) {
                         "    // ---- Phase 3 : always blocks & continuous assignments ----\n"),
               std::string::npos)
         << text;
-    EXPECT_NE(text.find(format("{}  {} (\n    .{}({}),\n    .{}({})\n);\n", c.abs_name(), c.abs_name(),
-                               in_i.abs_name(), drv.abs_name(), out_i.abs_name(), out_i.abs_name())),
-              std::string::npos)
+    EXPECT_NE(
+        text.find(format("{}  {} (\n    .{}({}),\n    .{}({})\n);\n", c.abs_name(), c.abs_name(),
+                         in_i.abs_name(), drv.abs_name(), out_i.abs_name(), out_i.abs_name())),
+        std::string::npos)
         << text;
 
     // An input without a driver cannot be connected.

@@ -32,7 +32,9 @@ struct Design {
     HcpIdent reader(const ModuleIdent& module, const HcpIdent& src) {
         const int32_t w = get_hcp_assign(m, src).get_des_slice().size();
         const HcpIdent r = reg(module, "rd", w);
-        add_event(m, r, make_ue_basic(m, src, Slice{0, w}, Slice{0, w}, 10, ClockMode::ClkFree, false, std::nullopt));
+        add_event(m, r,
+                  make_ue_basic(m, src, Slice{0, w}, Slice{0, w}, 10, ClockMode::ClkFree, false,
+                                std::nullopt));
         return r;
     }
 
@@ -61,15 +63,17 @@ struct Design {
         const IoWire& w = m.arena<IoWire>().get(h.handle());
         const std::string dir = w.is_input ? "IN" : "OUT";
         const auto& actual = w.actual_src_signal_i;
-        EXPECT_EQ(h.abs_name(),
-                  format("IO_WIRE_IO_{}_{}_{}", dir, actual ? actual->abs_name() : "anon", h.global_id()));
-        return format("{}_{}+{}", dir, actual ? actual->ident_base.rel_name() : "anon", h.global_id() - first);
+        EXPECT_EQ(h.abs_name(), format("IO_WIRE_IO_{}_{}_{}", dir,
+                                       actual ? actual->abs_name() : "anon", h.global_id()));
+        return format("{}_{}+{}", dir, actual ? actual->ident_base.rel_name() : "anon",
+                      h.global_id() - first);
     }
     // The IO wires of `module` in list order: each with its width, its agent
     // (which its own event, if any, copies) and its port name.
     std::vector<std::string> wires(const ModuleIdent& module) const {
         std::vector<std::string> out;
-        for (const HcpIdent& h : m.arena<Module>().get(module.handle()).hcps_of(HwComponentType::IoWire)) {
+        for (const HcpIdent& h :
+             m.arena<Module>().get(module.handle()).hcps_of(HwComponentType::IoWire)) {
             const IoWire& w = m.arena<IoWire>().get(h.handle());
             const auto& events = w.get_update_pool().events;
             if (!events.empty()) {
@@ -77,7 +81,8 @@ struct Design {
             }
             out.push_back(format("{} {}b <- {}{}{}", label(h), w.bit_width,
                                  w.agent_src_signal_i ? label(*w.agent_src_signal_i) : "-",
-                                 events.empty() ? " (no event)" : "", w.port_name ? " port " + *w.port_name : ""));
+                                 events.empty() ? " (no event)" : "",
+                                 w.port_name ? " port " + *w.port_name : ""));
         }
         return out;
     }
@@ -135,7 +140,8 @@ TEST(InternalRoutingTest, ChainsThroughSeveralLevelsReuseEachHop) {
     EXPECT_EQ(t.wires(t.d), (Lines{"OUT_s+0 4b <- s", "IN_x+8 1b <- IN_x+6"}));
     EXPECT_EQ(t.wires(t.c1), (Lines{"OUT_s+2 4b <- OUT_s+0", "IN_x+6 1b <- OUT_x+4"}));
     EXPECT_EQ(t.wires(t.c2), (Lines{"OUT_x+4 1b <- x", "IN_s+10 4b <- OUT_s+2"}));
-    EXPECT_EQ((Lines{t.reads(top_r), t.reads(d_r), t.reads(c2_r)}), (Lines{"OUT_s+2", "IN_x+8", "IN_s+10"}));
+    EXPECT_EQ((Lines{t.reads(top_r), t.reads(d_r), t.reads(c2_r)}),
+              (Lines{"OUT_s+2", "IN_x+8", "IN_s+10"}));
     EXPECT_EQ(peek_global_id(), t.first + 12);
 }
 
@@ -148,9 +154,11 @@ TEST(InternalRoutingTest, SourcesGoInAscendingIdOrderAndEveryReadIsRemapped) {
     // one expression reads a and c.
     const HcpIdent r = t.reg(t.c1, "r", 8);
     const HcpIdent e = traced_in(t.m, t.c1, [&] {
-        return make_expression(t.m, true, "e", LogicOp::BitwiseAnd, a, a, Slice{0, 1}, std::nullopt);
+        return make_expression(t.m, true, "e", LogicOp::BitwiseAnd, a, a, Slice{0, 1},
+                               std::nullopt);
     });
-    const UpdateEventIdent ue = make_ue_full(t.m, c, std::nullopt, a, Slice{0, 8}, Slice{0, 8}, 10, ClockMode::PosEdge, false, clk);
+    const UpdateEventIdent ue = make_ue_full(t.m, c, std::nullopt, a, Slice{0, 8}, Slice{0, 8}, 10,
+                                             ClockMode::PosEdge, false, clk);
     add_event(t.m, r, ue);
     t.route_internal();
 
@@ -172,7 +180,8 @@ TEST(GlobRoutingTest, OutputPortsClimbToTheRoot) {
     t.route_glob();
     // The top's own output: one wire named as the port. y: d, c1, then the
     // top, each fed by the one below; only the top one is a named port.
-    EXPECT_EQ(t.wires(t.top), (Lines{"OUT_q+0 8b <- q port q_out", "OUT_y+6 3b <- OUT_y+4 port y_out"}));
+    EXPECT_EQ(t.wires(t.top),
+              (Lines{"OUT_q+0 8b <- q port q_out", "OUT_y+6 3b <- OUT_y+4 port y_out"}));
     EXPECT_EQ(t.wires(t.d), Lines{"OUT_y+2 3b <- y"});
     EXPECT_EQ(t.wires(t.c1), Lines{"OUT_y+4 3b <- OUT_y+2"});
     EXPECT_TRUE(t.m.module_trace_stack.empty());
@@ -189,7 +198,8 @@ TEST(GlobRoutingTest, InputPortsDescendFromTheRootAndBindTheComponent) {
     t.route_glob();
     // Top first, no source carried; each wire's id, then (below the top) its
     // event's, then the component's bind event. Each input chain is its own.
-    EXPECT_EQ(t.wires(t.top), (Lines{"IN_anon+0 5b <- - (no event) port a_in", "IN_anon+6 1b <- - (no event) port b_in"}));
+    EXPECT_EQ(t.wires(t.top), (Lines{"IN_anon+0 5b <- - (no event) port a_in",
+                                     "IN_anon+6 1b <- - (no event) port b_in"}));
     EXPECT_EQ(t.wires(t.c1), (Lines{"IN_anon+1 5b <- IN_anon+0", "IN_anon+7 1b <- IN_anon+6"}));
     EXPECT_EQ(t.wires(t.d), (Lines{"IN_anon+3 5b <- IN_anon+1", "IN_anon+9 1b <- IN_anon+7"}));
     EXPECT_EQ((Lines{t.reads(a), t.reads(b)}), (Lines{"IN_anon+3", "IN_anon+9"}));
@@ -209,7 +219,8 @@ TEST(GlobRoutingTest, InternalRoutingFindsNoInputPortOfTheOtherPass) {
         if (internal_first) {
             route_and_remap_io_model(t.m);
             route_glob_io_model(t.m);
-            EXPECT_EQ(t.m.arena<Module>().get(t.c2.handle()).hcps_of(HwComponentType::IoWire).size(), 2u);
+            EXPECT_EQ(
+                t.m.arena<Module>().get(t.c2.handle()).hcps_of(HwComponentType::IoWire).size(), 2u);
         } else {
             route_glob_io_model(t.m);
             EXPECT_FATAL(route_and_remap_io_model(t.m), "IoWire: actual_src_signal_i is None");

@@ -103,7 +103,8 @@ inline UpdateEventIdent cond_event(ModelArena& m, std::vector<std::optional<HcpI
     c.sub_stmts = {subs.begin(), subs.end()};
     return insert_ue(m, std::move(c));
 }
-inline UpdateEventIdent switch_event(ModelArena& m, const HcpIdent& sel, std::vector<int32_t> labels,
+inline UpdateEventIdent switch_event(ModelArena& m, const HcpIdent& sel,
+                                     std::vector<int32_t> labels,
                                      std::vector<std::optional<UpdateEventIdent>> subs,
                                      std::optional<HcpIdent> clk = std::nullopt) {
     UeSwitch s;

@@ -27,7 +27,8 @@ TEST(VerilogTextTest, WidthPrefixesAndConstantLiterals) {
 // Rather than written as nothing.
 TEST(VerilogTextTest, OpsWithoutATokenAreRefused) {
     for (LogicOp op : {LogicOp::ExtendBit, LogicOp::SliceBit, LogicOp::Assign})
-        EXPECT_TRUE(FATAL_MESSAGE(logic_op_to_verilog(op)).starts_with("logic_op_to_verilog: ")) << logic_op_name(op);
+        EXPECT_TRUE(FATAL_MESSAGE(logic_op_to_verilog(op)).starts_with("logic_op_to_verilog: "))
+            << logic_op_name(op);
     EXPECT_FATAL(logic_op_to_verilog(LogicOp::Dummy),
                  "logic_op_to_verilog: Dummy op must not reach the Verilog backend");
 }

@@ -3,8 +3,8 @@
 #include "model/complex_hardware/arb/arena_factory_arb.hpp"
 #include "model/complex_hardware/arb/arena_impl_arb.hpp"
 #include "model/complex_hardware/common/ccp_hw_build.hpp"
-#include "model/hw_component/arena_factory_hcp.hpp"
 #include "model/controller/asm_mode.hpp"
+#include "model/hw_component/arena_factory_hcp.hpp"
 #include "model/module/build_flow.hpp"
 
 using namespace vorlent;
@@ -38,7 +38,8 @@ TEST(ArbTest, MakingAndLeavesDrawIdsInOrder) {
     EXPECT_EQ(d.arb(a).master_req.abs_name(), format("WIRE_a_MREQ_{}", b));
     EXPECT_EQ(a.abs_name(), format("ARB_a_{}", b + 1));
     // The arbiter's own signals are the system's, the arbiter the caller's.
-    EXPECT_EQ(d.module().system_hcps[size_t(HwComponentType::Wire)], (std::vector<HcpIdent>{d.arb(a).master_req}));
+    EXPECT_EQ(d.module().system_hcps[size_t(HwComponentType::Wire)],
+              (std::vector<HcpIdent>{d.arb(a).master_req}));
     EXPECT_EQ(d.module().ccps, (std::vector<CcpIdent>{a}));
 
     // Per leaf: the placeholder, the request, the acknowledge; a locked
@@ -51,7 +52,8 @@ TEST(ArbTest, MakingAndLeavesDrawIdsInOrder) {
     const std::vector<ArbLeaf>& leaves = d.arb(a).leaves;
     std::vector<std::string> names;
     for (const ArbLeaf& leaf : leaves)
-        names.push_back(format("{} {} {} {}", leaf.priority, leaf.ack_locked, leaf.req.abs_name(), leaf.ack.abs_name()));
+        names.push_back(format("{} {} {} {}", leaf.priority, leaf.ack_locked, leaf.req.abs_name(),
+                               leaf.ack.abs_name()));
     EXPECT_EQ(names, (std::vector<std::string>{
                          format("3 false WIRE_a_REQ0_{} WIRE_a_ACK0_{}", l + 1, l + 2),
                          format("-1 false VAL_a_REQ1_{} WIRE_a_ACK1_{}", l + 4, l + 5),
@@ -80,20 +82,23 @@ TEST(ArbTest, SettersResolveTheirSliceAndTakeEachInputOnce) {
 
     // A second call has made its slice expression before it is refused.
     const size_t exprs = d.module().system_hcps[size_t(HwComponentType::Expression)].size();
-    EXPECT_FATAL(arb_set_user_hold(d.m, a, bus, Slice::range(0, 1)), "Arb::set_user_hold: user hold already set");
+    EXPECT_FATAL(arb_set_user_hold(d.m, a, bus, Slice::range(0, 1)),
+                 "Arb::set_user_hold: user hold already set");
     EXPECT_EQ(d.module().system_hcps[size_t(HwComponentType::Expression)].size(), exprs + 1);
     EXPECT_EQ(d.arb(a).user_hold, hold);
 
     // Every input is one bit wide, the selected part counted.
     const CcpIdent c = make_arb(d.m, true, "c", ArbSamePriPolicy::AckOne);
-    EXPECT_FATAL(arb_set_user_reset(d.m, c, bus, Slice::range(1, 3)),
-                 "assertion `left == right` failed: Arb::set_user_reset: reset signal must be 1 bit\n"
-                 "  left: 2\n right: 1");
+    EXPECT_FATAL(
+        arb_set_user_reset(d.m, c, bus, Slice::range(1, 3)),
+        "assertion `left == right` failed: Arb::set_user_reset: reset signal must be 1 bit\n"
+        "  left: 2\n right: 1");
     EXPECT_FALSE(d.arb(c).user_reset);
 
     // Locking ties the master acknowledge to a new constant 1.
     arb_lock_master_ack(d.m, c);
-    EXPECT_EQ(d.arb(c).master_ack->abs_name(), format("VAL_c_MACK_{}", d.arb(c).master_ack->global_id()));
+    EXPECT_EQ(d.arb(c).master_ack->abs_name(),
+              format("VAL_c_MACK_{}", d.arb(c).master_ack->global_id()));
 }
 
 namespace {
@@ -116,7 +121,8 @@ std::vector<bool> expected_acks(const std::vector<LeafShape>& leaves, ArbSamePri
         for (size_t j = 0; j < leaves.size(); ++j) {
             if (leaves[j].priority > leaves[i].priority && req[j]) ack = false;
             if (leaves[j].priority != leaves[i].priority || !req[j]) continue;
-            if ((policy == ArbSamePriPolicy::AckOne && j < i) || (policy == ArbSamePriPolicy::NotAck && j != i))
+            if ((policy == ArbSamePriPolicy::AckOne && j < i) ||
+                (policy == ArbSamePriPolicy::NotAck && j != i))
                 ack = false;
         }
         out.push_back(ack);
@@ -132,7 +138,8 @@ void check_grants(const std::vector<LeafShape>& leaves, ArbSamePriPolicy policy,
     ArbDesign d;
     const CcpIdent a = make_arb(d.m, true, "a", policy);
     for (const LeafShape& l : leaves)
-        l.locked ? arb_add_leaf_locked(d.m, a, l.priority, *l.locked) : arb_add_leaf(d.m, a, l.priority);
+        l.locked ? arb_add_leaf_locked(d.m, a, l.priority, *l.locked)
+                 : arb_add_leaf(d.m, a, l.priority);
     const HcpIdent mack = make_wire(d.m, true, "mack", 1);
     if (with_mack) arb_set_master_ack_src(d.m, a, mack);
     d.build();
@@ -144,7 +151,8 @@ void check_grants(const std::vector<LeafShape>& leaves, ArbSamePriPolicy policy,
         std::map<uint64_t, bool> inputs{{mack.global_id(), mack_on}};
         for (size_t i = 0; i < leaves.size(); ++i) {
             req.push_back(leaves[i].locked == ArbLockedChannel::Req || ((bits >> i) & 1));
-            if (arb.leaves[i].req.hw_type == HwComponentType::Wire) inputs[arb.leaves[i].req.global_id()] = req[i];
+            if (arb.leaves[i].req.hw_type == HwComponentType::Wire)
+                inputs[arb.leaves[i].req.global_id()] = req[i];
         }
         const LogicEval eval(d.m, inputs);
         std::vector<bool> acks;
@@ -159,11 +167,14 @@ void check_grants(const std::vector<LeafShape>& leaves, ArbSamePriPolicy policy,
 TEST(ArbTest, AcknowledgesFollowPriorityThenThePolicy) {
     // Two priority levels (one negative) with three leaves on one of them,
     // a leaf locked on Req that always requests, and one locked on Ack.
-    const std::vector<LeafShape> leaves{{0, std::nullopt},  {-1, std::nullopt}, {0, std::nullopt},
-                                       {2, std::nullopt},  {0, std::nullopt},  {-1, ArbLockedChannel::Ack}};
-    for (auto policy : {ArbSamePriPolicy::AckOne, ArbSamePriPolicy::AckAll, ArbSamePriPolicy::NotAck})
+    const std::vector<LeafShape> leaves{{0, std::nullopt}, {-1, std::nullopt},
+                                        {0, std::nullopt}, {2, std::nullopt},
+                                        {0, std::nullopt}, {-1, ArbLockedChannel::Ack}};
+    for (auto policy :
+         {ArbSamePriPolicy::AckOne, ArbSamePriPolicy::AckAll, ArbSamePriPolicy::NotAck})
         for (bool with_mack : {false, true}) check_grants(leaves, policy, with_mack);
-    check_grants({{1, std::nullopt}, {5, ArbLockedChannel::Req}, {5, std::nullopt}}, ArbSamePriPolicy::NotAck, true);
+    check_grants({{1, std::nullopt}, {5, ArbLockedChannel::Req}, {5, std::nullopt}},
+                 ArbSamePriPolicy::NotAck, true);
 }
 
 TEST(ArbTest, SmallArbitersBuildLittleOrNothing) {
@@ -178,7 +189,8 @@ TEST(ArbTest, SmallArbitersBuildLittleOrNothing) {
     const LogicEval eval(d.m, {});
 
     // No leaf: the master request keeps only the wire default.
-    for (const UpdateEventIdent& ue : get_hcp_assign(d.m, d.arb(none).master_req).get_update_pool().events)
+    for (const UpdateEventIdent& ue :
+         get_hcp_assign(d.m, d.arb(none).master_req).get_update_pool().events)
         EXPECT_NE(get_ue_common(d.m, ue).priority, 50);
     // One leaf: the request itself drives both wires.
     EXPECT_EQ(eval.driver(d.arb(one).master_req), d.arb(one).leaves[0].req);
@@ -199,14 +211,16 @@ TEST(ArbTest, ArbitersAreBuiltInStampingOrderAfterTheModulesBlocks) {
     arb_add_leaf(d.m, first, 0);
     d.build();
     const LogicEval eval(d.m, {});
-    EXPECT_LT(eval.driver(d.arb(first).master_req).global_id(), eval.driver(d.arb(second).master_req).global_id());
+    EXPECT_LT(eval.driver(d.arb(first).master_req).global_id(),
+              eval.driver(d.arb(second).master_req).global_id());
 }
 
 TEST(CcpHwBuildTest, DrivenWiresMustBeOneBitAndMuxesPickTheirArm) {
     ArbDesign d;
     const HcpIdent wide = make_wire(d.m, true, "wide", 2);
     const HcpIdent one = make_wire(d.m, true, "one", 1);
-    EXPECT_FATAL(drive_wire(d.m, wide, one), "assertion failed: self.is_size_in_range_rel(b.get_size())");
+    EXPECT_FATAL(drive_wire(d.m, wide, one),
+                 "assertion failed: self.is_size_in_range_rel(b.get_size())");
     EXPECT_TRUE(get_hcp_assign(d.m, wide).get_update_pool().events.empty());
 
     // dst = sel ? a : b, one conditional event at dst's own priority.
@@ -224,5 +238,6 @@ TEST(CcpHwBuildTest, DrivenWiresMustBeOneBitAndMuxesPickTheirArm) {
     EXPECT_EQ(view_event(d.m, *c.sub_stmts.at(1)), (Ev{33, {}, b, {0, 4}, {0, 4}}));
     // Arms narrower than the destination are refused.
     const HcpIdent narrow = make_reg(d.m, true, "narrow", 3);
-    EXPECT_FATAL(mux_into_wire(d.m, dst, narrow, b, one), "assertion failed: self.is_size_in_range_rel(b.get_size())");
+    EXPECT_FATAL(mux_into_wire(d.m, dst, narrow, b, one),
+                 "assertion failed: self.is_size_in_range_rel(b.get_size())");
 }

@@ -19,15 +19,20 @@ namespace vorlent::testing {
 // internal priority 50. Anything else is an error of the test.
 class LogicEval {
 public:
-    LogicEval(const ModelArena& m, std::map<uint64_t, bool> inputs) : m_(m), inputs_(std::move(inputs)) {}
+    LogicEval(const ModelArena& m, std::map<uint64_t, bool> inputs)
+        : m_(m), inputs_(std::move(inputs)) {}
 
     bool operator()(const HcpIdent& h) const {
         if (auto it = inputs_.find(h.global_id()); it != inputs_.end()) return it->second;
         switch (h.hw_type) {
-            case HwComponentType::Val: return m_.arena<Val>().get(h.handle()).value.limbs.at(0) & 1;
-            case HwComponentType::Expression: return expression(m_.arena<Expression>().get(h.handle()));
-            case HwComponentType::Wire: return (*this)(driver(h));
-            default: break;
+            case HwComponentType::Val:
+                return m_.arena<Val>().get(h.handle()).value.limbs.at(0) & 1;
+            case HwComponentType::Expression:
+                return expression(m_.arena<Expression>().get(h.handle()));
+            case HwComponentType::Wire:
+                return (*this)(driver(h));
+            default:
+                break;
         }
         ADD_FAILURE() << "no value for " << h.abs_name();
         return false;
@@ -50,11 +55,17 @@ private:
     bool expression(const Expression& e) const {
         const bool a = (*this)(*e.operand_a);
         switch (e.op) {
-            case LogicOp::Assign: return a;  // a pseudo node's wrapper
-            case LogicOp::BitwiseInvr: return !a;
-            case LogicOp::BitwiseAnd: return a && (*this)(*e.operand_b);
-            case LogicOp::BitwiseOr: return a || (*this)(*e.operand_b);
-            default: ADD_FAILURE() << "unexpected op in " << e.ident.abs_name(); return false;
+            case LogicOp::Assign:
+                return a;  // a pseudo node's wrapper
+            case LogicOp::BitwiseInvr:
+                return !a;
+            case LogicOp::BitwiseAnd:
+                return a && (*this)(*e.operand_b);
+            case LogicOp::BitwiseOr:
+                return a || (*this)(*e.operand_b);
+            default:
+                ADD_FAILURE() << "unexpected op in " << e.ident.abs_name();
+                return false;
         }
     }
 

@@ -13,10 +13,16 @@ struct CounterDesign {
     CounterDesign() { track_module_at_com_init(m, top); }
 
     const Module& module() const { return m.arena<Module>().get(top.handle()); }
-    const DynCounter& counter(const CcpIdent& c) const { return m.arena<DynCounter>().get(c.handle()); }
-    const Expression& expr(const HcpIdent& h) const { return m.arena<Expression>().get(h.handle()); }
-    HcpIdent add(const CcpIdent& c, const HcpIdent& addend, std::optional<HcpIdent> enable = std::nullopt,
-                 std::optional<Slice> addend_slice = std::nullopt, std::optional<Slice> enable_slice = std::nullopt) {
+    const DynCounter& counter(const CcpIdent& c) const {
+        return m.arena<DynCounter>().get(c.handle());
+    }
+    const Expression& expr(const HcpIdent& h) const {
+        return m.arena<Expression>().get(h.handle());
+    }
+    HcpIdent add(const CcpIdent& c, const HcpIdent& addend,
+                 std::optional<HcpIdent> enable = std::nullopt,
+                 std::optional<Slice> addend_slice = std::nullopt,
+                 std::optional<Slice> enable_slice = std::nullopt) {
         auto out = dyn_counter_add(m, c, addend, addend_slice, enable, enable_slice);
         EXPECT_TRUE(out.ok());
         return out.value();
@@ -30,7 +36,8 @@ TEST(DynCounterTest, MakingFilesTheRegisterAsTheSystemsAndRefusesAZeroWidth) {
     const CcpIdent c = make_dyn_counter(d.m, true, "c", 8);
     const DynCounter& cnt = d.counter(c);
     EXPECT_EQ(get_hcp_assign(d.m, cnt.reg).get_des_slice(), Slice::range(0, 8));
-    EXPECT_EQ(d.module().system_hcps[size_t(HwComponentType::Reg)], (std::vector<HcpIdent>{cnt.reg}));
+    EXPECT_EQ(d.module().system_hcps[size_t(HwComponentType::Reg)],
+              (std::vector<HcpIdent>{cnt.reg}));
     EXPECT_EQ(d.module().ccps, (std::vector<CcpIdent>{c}));
 
     const uint64_t before = peek_global_id();
@@ -61,7 +68,8 @@ TEST(DynCounterTest, AddsChainUntilAnUpdateCommitsThem) {
     // With no block open the commit is a loose assignment of the top module.
     EXPECT_EQ(dyn_counter_update(d.m, c), std::nullopt);
     ASSERT_EQ(d.module().basic_nodes.size(), 1u);
-    const AssignMeta& meta = d.m.arena<AsmNode>().get(d.module().basic_nodes[0].handle()).asm_metas.at(0);
+    const AssignMeta& meta =
+        d.m.arena<AsmNode>().get(d.module().basic_nodes[0].handle()).asm_metas.at(0);
     EXPECT_EQ(meta.des, reg);
     EXPECT_EQ(d.m.arena<UeBasic>().get(meta.cur_ue.handle()).src, add1);
     EXPECT_EQ(dyn_counter_get_now(d.m, c), reg);

@@ -27,7 +27,9 @@ struct ReadModel : TracedModel {
         const UeCond& c = m.arena<UeCond>().get(pool.at(0).handle());
         EXPECT_EQ(c.conds.size(), 2u);
         EXPECT_FALSE(c.conds.at(1).has_value());
-        auto src = [&](size_t i) { return m.arena<UeBasic>().get(c.sub_stmts.at(i)->handle()).src; };
+        auto src = [&](size_t i) {
+            return m.arena<UeBasic>().get(c.sub_stmts.at(i)->handle()).src;
+        };
         return Mux{*c.conds.at(0), src(0), src(1)};
     }
 };
@@ -60,11 +62,13 @@ TEST(KarrayReadTest, ReadErrorsComeBeforeAnyHardware) {
     // The field comes first, and its message lists no fields.
     EXPECT_EQ(err({KIdx::static_at(7)}, "zz"), ErrorText::value("Karray has no field 'zz'"));
     // A width failure on the inner dimension: the first branch reaches it first.
-    EXPECT_EQ(err({KIdx::dyn(s1), KIdx::dyn(s1)}, "a"),
-              ErrorText::value("dynamic index for dim 1 needs >= 2 bits to address 3 elements, got 1"));
+    EXPECT_EQ(
+        err({KIdx::dyn(s1), KIdx::dyn(s1)}, "a"),
+        ErrorText::value("dynamic index for dim 1 needs >= 2 bits to address 3 elements, got 1"));
     EXPECT_EQ(err({KIdx::dyn(s1), KIdx::custom({s1, s1, s1})}, "a"),
-              ErrorText::value("a custom write-enable index cannot select a read; on the read side a custom "
-                               "fn is a reduce select (fn(a, b, level) -> pick-a)"));
+              ErrorText::value(
+                  "a custom write-enable index cannot select a read; on the read side a custom "
+                  "fn is a reduce select (fn(a, b, level) -> pick-a)"));
     EXPECT_EQ(made_since(t, from), std::vector<std::string>{});
 }
 
@@ -78,8 +82,9 @@ TEST(KarrayReadTest, DynamicReadBuildsOneMuxWirePerPairLayerByLayer) {
     auto v = k.read_one_field({KIdx::dyn(s)}, "a", env);
     ASSERT_TRUE(v.ok());
     EXPECT_EQ(made_since(t, from),
-              (std::vector<std::string>{S + "_B0", S + "_B0_N", A + "_D0L0N0F0_DMUX", A + "_D0L0N1F0_DMUX",
-                                        S + "_B1", S + "_B1_N", A + "_D0L1N0F0_DMUX"}));
+              (std::vector<std::string>{S + "_B0", S + "_B0_N", A + "_D0L0N0F0_DMUX",
+                                        A + "_D0L0N1F0_DMUX", S + "_B1", S + "_B1_N",
+                                        A + "_D0L1N0F0_DMUX"}));
     const auto& exprs = t.module().system_hcps[size_t(HwComponentType::Expression)];
     const auto& wires = t.module().system_hcps[size_t(HwComponentType::Wire)];
     const Expression& bit1 = expr(t.m, exprs[2]);
@@ -90,7 +95,8 @@ TEST(KarrayReadTest, DynamicReadBuildsOneMuxWirePerPairLayerByLayer) {
     EXPECT_EQ(t.mux_of(wires[0]), (ReadModel::Mux{exprs[1], k.elems[0], k.elems[1]}));
     EXPECT_EQ(t.mux_of(wires[1]), (ReadModel::Mux{exprs[1], k.elems[2], k.elems[3]}));
     EXPECT_EQ(t.mux_of(wires[2]), (ReadModel::Mux{exprs[3], wires[0], wires[1]}));
-    const UeCommon& c = get_ue_common(t.m, get_hcp_assign(t.m, wires[2]).get_update_pool().events[0]);
+    const UeCommon& c =
+        get_ue_common(t.m, get_hcp_assign(t.m, wires[2]).get_update_pool().events[0]);
     EXPECT_EQ(c.clk_mode, ClockMode::ClkUnused);
     EXPECT_EQ(c.priority, DEFAULT_UE_PRI_USER);
     EXPECT_EQ(get_hcp_assign(t.m, wires[2]).get_des_slice().size(), 4);
@@ -103,8 +109,9 @@ TEST(KarrayReadTest, ASizeOneDimensionStillNeedsAOneBitIndex) {
     const HcpIdent none = make_wire(t.m, true, "none", 0);
     auto r = k.read_one_field({KIdx::static_at(0), KIdx::dyn(none)}, "a", env);
     ASSERT_FALSE(r.ok());
-    EXPECT_EQ(r.error(),
-              ErrorText::value("dynamic index for dim 1 needs >= 1 bits to address 1 elements, got 0"));
+    EXPECT_EQ(
+        r.error(),
+        ErrorText::value("dynamic index for dim 1 needs >= 1 bits to address 1 elements, got 0"));
 }
 
 TEST(KarrayReadTest, ReduceAsksTheSelectFunctionForEveryPairBetweenSteps) {
@@ -117,8 +124,8 @@ TEST(KarrayReadTest, ReduceAsksTheSelectFunctionForEveryPairBetweenSteps) {
     const std::string A = t.A();
     std::vector<NamedHcps> seen_a;
     TestEnv env(t.m);
-    env.fns = {[&](const NamedHcps& a, const std::vector<size_t>&, const NamedHcps&, const std::vector<size_t>&,
-                   uint32_t) -> Result<ReducePick> {
+    env.fns = {[&](const NamedHcps& a, const std::vector<size_t>&, const NamedHcps&,
+                   const std::vector<size_t>&, uint32_t) -> Result<ReducePick> {
         seen_a.push_back(a);
         // A select function may make hardware of its own: the model is free.
         const HcpIdent p = make_wire(env.m, true, format("p{}", seen_a.size()), 1);
@@ -130,12 +137,13 @@ TEST(KarrayReadTest, ReduceAsksTheSelectFunctionForEveryPairBetweenSteps) {
     // Layer 1 sees the merged nodes: b replaced by the extra, best appended.
     ASSERT_EQ(seen_a.size(), 3u);
     EXPECT_EQ(seen_a[2], (NamedHcps{{"a", t.module().system_hcps[size_t(HwComponentType::Wire)][0]},
-                                    {"b", pick}, {"best", best}}));
+                                    {"b", pick},
+                                    {"best", best}}));
 
     EXPECT_EQ(made_since(t, from),
-              (std::vector<std::string>{"p1", A + "_D0L0N0F0_DMUX", A + "_D0L0N0F1_DMUX",
-                                        "p2", A + "_D0L0N1F0_DMUX", A + "_D0L0N1F1_DMUX",
-                                        "p3", A + "_D0L1N0F0_DMUX", A + "_D0L1N0F1_DMUX",
+              (std::vector<std::string>{"p1", A + "_D0L0N0F0_DMUX", A + "_D0L0N0F1_DMUX", "p2",
+                                        A + "_D0L0N1F0_DMUX", A + "_D0L0N1F1_DMUX", "p3",
+                                        A + "_D0L1N0F0_DMUX", A + "_D0L1N0F1_DMUX",
                                         A + "_D0L1N0F2_DMUX"}));
     const auto& wires = t.module().system_hcps[size_t(HwComponentType::Wire)];
     EXPECT_EQ(v.value(), wires[4]);
@@ -152,10 +160,10 @@ TEST(KarrayReadTest, ASelectFunctionFailureEndsTheReadAndKeepsWhatWasMade) {
     const HcpIdent p = make_wire(t.m, true, "p", 1);
     int calls = 0;
     TestEnv env(t.m, {[&](auto&, auto&, auto&, auto&, uint32_t level) -> Result<ReducePick> {
-        ++calls;
-        if (level == 1) throw KEnvFailure{};
-        return ReducePick{p, {}};
-    }});
+                    ++calls;
+                    if (level == 1) throw KEnvFailure{};
+                    return ReducePick{p, {}};
+                }});
     const uint64_t from = peek_global_id();
     EXPECT_THROW(k.read_one_field({KIdx::reduce()}, "a", env), KEnvFailure);
     EXPECT_EQ(calls, 2);

@@ -17,9 +17,9 @@
 namespace vorlent::testing {
 
 using Fields = std::vector<std::pair<std::string, int32_t>>;
-using SelectFn = std::function<Result<ReducePick>(
-    const NamedHcps&, const std::vector<size_t>&, const NamedHcps&, const std::vector<size_t>&,
-    uint32_t)>;
+using SelectFn =
+    std::function<Result<ReducePick>(const NamedHcps&, const std::vector<size_t>&, const NamedHcps&,
+                                     const std::vector<size_t>&, uint32_t)>;
 
 // Lends the model to one step at a time and records what the read asked for.
 struct TestEnv : KReadEnv {
@@ -28,7 +28,8 @@ struct TestEnv : KReadEnv {
     bool in_step = false;
     int steps = 0;
 
-    explicit TestEnv(ModelArena& model, std::vector<SelectFn> f = {}) : m(model), fns(std::move(f)) {}
+    explicit TestEnv(ModelArena& model, std::vector<SelectFn> f = {})
+        : m(model), fns(std::move(f)) {}
 
     void with_arena(ArenaStep step) override {
         EXPECT_FALSE(in_step) << "steps must not nest";
@@ -38,10 +39,9 @@ struct TestEnv : KReadEnv {
         in_step = false;
     }
 
-    Result<ReducePick> reduce_select(size_t dim, const NamedHcps& a,
-                                                const std::vector<size_t>& ac, const NamedHcps& b,
-                                                const std::vector<size_t>& bc,
-                                                uint32_t level) override {
+    Result<ReducePick> reduce_select(size_t dim, const NamedHcps& a, const std::vector<size_t>& ac,
+                                     const NamedHcps& b, const std::vector<size_t>& bc,
+                                     uint32_t level) override {
         EXPECT_FALSE(in_step) << "select functions run between steps";
         if (dim >= fns.size() || !fns[dim])
             return ErrorText::value(format("Karray reduce: dimension {} has no select fn", dim));

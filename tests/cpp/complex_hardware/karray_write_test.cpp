@@ -9,7 +9,9 @@ namespace {
 
 struct WriteModel : TracedModel {
     CcpIdent k;  // REG, shape [2, 3], fields a (4 bits) and b (1 bit)
-    WriteModel() { k = make_karray(m, true, "arr", {2, 3}, {{"a", 4}, {"b", 1}}, HwComponentType::Reg); }
+    WriteModel() {
+        k = make_karray(m, true, "arr", {2, 3}, {{"a", 4}, {"b", 1}}, HwComponentType::Reg);
+    }
     const Karray& arr() const { return m.arena<Karray>().get(k.handle()); }
     HcpIdent el(size_t e, size_t f) const { return arr().elems[e * 2 + f]; }
     HcpIdent wire(const char* name, uint32_t width) { return make_wire(m, true, name, width); }
@@ -26,7 +28,8 @@ TEST(KarraySelectTest, IndexBitsAndTheSelectionCheck) {
     const HcpIdent s = make_wire(t.m, true, "s", 2);
     const std::vector<size_t> shape{2, 3};
     EXPECT_EQ(check_kidx(shape, {KIdx::static_at(0)}),
-              ErrorText::value("a Karray selection must index every dimension: got 1 indices for a 2-D Karray"));
+              ErrorText::value(
+                  "a Karray selection must index every dimension: got 1 indices for a 2-D Karray"));
     EXPECT_EQ(check_kidx(shape, {KIdx::static_at(1), KIdx::static_at(3)}),
               ErrorText::value("index 3 out of bounds for dimension 1 of size 3"));
     EXPECT_EQ(check_kidx(shape, {KIdx::static_at(1), KIdx::static_at(2)}), std::nullopt);
@@ -34,7 +37,8 @@ TEST(KarraySelectTest, IndexBitsAndTheSelectionCheck) {
     EXPECT_EQ(check_kidx({2, 2}, {KIdx::static_at(5), KIdx::static_at(7)}),
               ErrorText::value("index 5 out of bounds for dimension 0 of size 2"));
     EXPECT_EQ(check_kidx(shape, {KIdx::dyn(s), KIdx::custom({s, s})}),
-              ErrorText::value("custom write index for dimension 1 needs one enable bit per index (3), got 2"));
+              ErrorText::value(
+                  "custom write index for dimension 1 needs one enable bit per index (3), got 2"));
     // Dyn and Reduce are the walks' business.
     EXPECT_EQ(check_kidx(shape, {KIdx::reduce(), KIdx::custom({s, s, s})}), std::nullopt);
 
@@ -49,7 +53,8 @@ TEST(KarrayWriteTest, WriteChecksComeInOrderAndMakeNothing) {
     const uint64_t from = peek_global_id();
     const size_t nodes = t.module().basic_nodes.size();
 
-    auto assign = [&](const CcpIdent& k, std::vector<KIdx> sel, std::vector<std::pair<size_t, HcpIdent>> src,
+    auto assign = [&](const CcpIdent& k, std::vector<KIdx> sel,
+                      std::vector<std::pair<size_t, HcpIdent>> src,
                       bool clocked) { return karray_assign_hcps(t.m, k, sel, src, clocked); };
     EXPECT_EQ(assign(t.k, {KIdx::static_at(0), KIdx::static_at(0)}, {{2, v}}, true),
               ErrorText::value("source field index 2 out of range (have 2 fields)"));
@@ -59,10 +64,12 @@ TEST(KarrayWriteTest, WriteChecksComeInOrderAndMakeNothing) {
     EXPECT_EQ(assign(t.k, {KIdx::static_at(9)}, {{0, v}}, false),
               ErrorText::type("`*=` (combinational assign) requires a wire-backed Karray"));
     EXPECT_EQ(assign(t.k, {KIdx::static_at(9)}, {{0, v}}, true),
-              ErrorText::value("a Karray selection must index every dimension: got 1 indices for a 2-D Karray"));
-    EXPECT_EQ(assign(w, {KIdx::dyn(s)}, {{0, v}}, false),
-              ErrorText::type("a dynamic (signal / custom-fn indexed) Karray write requires a reg-backed "
-                              "Karray; a wire cannot hold its non-selected elements"));
+              ErrorText::value(
+                  "a Karray selection must index every dimension: got 1 indices for a 2-D Karray"));
+    EXPECT_EQ(
+        assign(w, {KIdx::dyn(s)}, {{0, v}}, false),
+        ErrorText::type("a dynamic (signal / custom-fn indexed) Karray write requires a reg-backed "
+                        "Karray; a wire cannot hold its non-selected elements"));
     EXPECT_EQ(assign(w, {KIdx::custom({s, s})}, {{0, v}}, false),
               t.m.arena<Karray>().get(w.handle()).check_write_ok({KIdx::dyn(s)}, false));
     EXPECT_EQ(t.module().basic_nodes.size(), nodes);
@@ -73,9 +80,10 @@ TEST(KarrayWriteTest, WriteChecksComeInOrderAndMakeNothing) {
     // A reduce selector passes these checks and is refused when the walk
     // reaches it, leaving what the walk made before, and no node.
     const uint64_t walk = peek_global_id();
-    EXPECT_EQ(assign(t.k, {KIdx::dyn(s), KIdx::reduce()}, {{0, v}}, true),
-              ErrorText::type("a reduce (read-side custom) index cannot be a write destination; on the "
-                              "write side a custom fn is a per-index enable (fn(i) -> 1-bit)"));
+    EXPECT_EQ(
+        assign(t.k, {KIdx::dyn(s), KIdx::reduce()}, {{0, v}}, true),
+        ErrorText::type("a reduce (read-side custom) index cannot be a write destination; on the "
+                        "write side a custom fn is a per-index enable (fn(i) -> 1-bit)"));
     const std::string S(s.abs_name());
     EXPECT_EQ(made_since(t, walk), (std::vector<std::string>{S + "_EQ0", S + "_EQ0_C"}));
     EXPECT_EQ(t.module().basic_nodes.size(), nodes);
@@ -86,12 +94,14 @@ TEST(KarrayWriteTest, StaticElementAssignmentIsOneNodeOfUnconditionalAssignments
     const HcpIdent va = t.wire("va", 4);
     const HcpIdent vb = t.wire("vb", 1);
     const uint64_t from = peek_global_id();
-    ASSERT_EQ(karray_assign_hcps(t.m, t.k, {KIdx::static_at(1), KIdx::static_at(2)}, {{0, va}, {1, vb}}, true),
+    ASSERT_EQ(karray_assign_hcps(t.m, t.k, {KIdx::static_at(1), KIdx::static_at(2)},
+                                 {{0, va}, {1, vb}}, true),
               std::nullopt);
     // The take, the two events, the node: no other component.
     EXPECT_EQ(made_since(t, from), std::vector<std::string>{});
     const AsmNode& node = last_top_node(t);
-    EXPECT_EQ(node.ident.ident_base.abs_name(), format("ASM_NODE_{}_elem_asm_{}", t.k.abs_name(), from + 3));
+    EXPECT_EQ(node.ident.ident_base.abs_name(),
+              format("ASM_NODE_{}_elem_asm_{}", t.k.abs_name(), from + 3));
     ASSERT_EQ(node.asm_metas.size(), 2u);
     EXPECT_EQ(node.asm_metas[0].des, t.el(5, 0));
     EXPECT_EQ(node.asm_metas[1].des, t.el(5, 1));
@@ -154,16 +164,20 @@ TEST(KarrayWriteTest, ADynamicIndexTooNarrowForItsDimensionMakesNothing) {
     const HcpIdent narrow = make_wire(t.m, true, "n1", 1);
     const HcpIdent v = make_wire(t.m, true, "v", 4);
     const uint64_t from = peek_global_id();
-    EXPECT_EQ(karray_assign_hcps(t.m, k, {KIdx::dyn(narrow)}, {{0, v}}, true),
-              ErrorText::value("dynamic index for dim 0 needs >= 2 bits to address 3 elements, got 1"));
+    EXPECT_EQ(
+        karray_assign_hcps(t.m, k, {KIdx::dyn(narrow)}, {{0, v}}, true),
+        ErrorText::value("dynamic index for dim 0 needs >= 2 bits to address 3 elements, got 1"));
     EXPECT_EQ(made_since(t, from), std::vector<std::string>{});
 }
 
 TEST(KarrayWriteTest, ArrayToArrayMatchesByNameAndWidthAndReportsTheRest) {
     TracedModel t;
-    const CcpIdent dst = make_karray(t.m, true, "d", {2}, {{"a", 4}, {"b", 2}, {"c", 1}}, HwComponentType::Reg);
-    const CcpIdent src = make_karray(t.m, true, "s", {3}, {{"c", 1}, {"a", 4}, {"b", 3}}, HwComponentType::Reg);
-    const CcpIdent other = make_karray(t.m, true, "o", {1}, {{"a", 5}, {"b", 1}}, HwComponentType::Reg);
+    const CcpIdent dst =
+        make_karray(t.m, true, "d", {2}, {{"a", 4}, {"b", 2}, {"c", 1}}, HwComponentType::Reg);
+    const CcpIdent src =
+        make_karray(t.m, true, "s", {3}, {{"c", 1}, {"a", 4}, {"b", 3}}, HwComponentType::Reg);
+    const CcpIdent other =
+        make_karray(t.m, true, "o", {1}, {{"a", 5}, {"b", 1}}, HwComponentType::Reg);
 
     std::optional<Taken<Karray>> hd, hs, ho;
     Karray& d = out_of_slot(t.m, dst, hd);

@@ -23,9 +23,11 @@ struct ArbDesign : Design {
     }
     const Arb& get(const CcpIdent& a) const { return m.arena<Arb>().get(a.handle()); }
     static std::string all_mode_warning(const char* block) {
-        return format("[vorlent][warn] zync block '{}': All-mode grant is AND over (ack & cond); the target may "
-                      "activate when not all conditions are satisfied\n",
-                      block);
+        return format(
+            "[vorlent][warn] zync block '{}': All-mode grant is AND over (ack & cond); the target "
+            "may "
+            "activate when not all conditions are satisfied\n",
+            block);
     }
 };
 
@@ -39,13 +41,14 @@ TEST(ArbBlockFactoryTest, APipelineRegistersItsLeafBeforeTheBlockIsMade) {
 
     const uint64_t b = peek_global_id();
     const FlowBlockIdent p = make_flow_block_pip(d.m, "p", a, 6, false, true);
-    EXPECT_EQ(p.abs_name(), format("PIPELINE_p_{}", b + 3));  // after the take, the request, the acknowledge
+    EXPECT_EQ(p.abs_name(),
+              format("PIPELINE_p_{}", b + 3));  // after the take, the request, the acknowledge
     EXPECT_TRUE(d.m.arena<FlowBlockPip>().get(p.handle()).auto_restart);
     const FlowBlockIdent q = make_flow_block_pip(d.m, "q", a, -2, true, false);
     // auto_req: a constant, always requesting.
     ASSERT_EQ(d.get(a).leaves.size(), 2u);
-    EXPECT_EQ((std::tuple{d.get(a).leaves[0].priority, d.get(a).leaves[0].req.hw_type, d.get(a).leaves[1].priority,
-                          d.get(a).leaves[1].req.hw_type}),
+    EXPECT_EQ((std::tuple{d.get(a).leaves[0].priority, d.get(a).leaves[0].req.hw_type,
+                          d.get(a).leaves[1].priority, d.get(a).leaves[1].req.hw_type}),
               (std::tuple{6, HwComponentType::Wire, -2, HwComponentType::Val}));
 
     // Taking a pipeline block out draws two ids: its placeholder arbiter, then its own.
@@ -55,7 +58,8 @@ TEST(ArbBlockFactoryTest, APipelineRegistersItsLeafBeforeTheBlockIsMade) {
 
     // Another kind of component is refused before any arbiter is touched.
     EXPECT_FATAL(make_flow_block_pip(d.m, "bad", cnt, 1, false, false),
-                 "assertion `left == right` failed: PipSchematic::new: ccp must be an Arb\n  left: DynCounter\n right: Arb");
+                 "assertion `left == right` failed: PipSchematic::new: ccp must be an Arb\n  left: "
+                 "DynCounter\n right: Arb");
     EXPECT_EQ(peek_global_id(), t + 2);
 }
 
@@ -70,10 +74,12 @@ TEST(ArbBlockFactoryTest, AZyncRegistersOneLeafPerBindInOrder) {
         d.m, "z", {{a, 7, false, std::nullopt}, {b, 3, true, cond}, {a, 1, false, cond}}, true);
     const FlowBlockZync& rec = d.m.arena<FlowBlockZync>().get(z.handle());
     ASSERT_EQ(rec.binds.size(), 3u);
-    EXPECT_EQ((std::vector<uint32_t>{rec.binds[0].channel, rec.binds[1].channel, rec.binds[2].channel}),
-              (std::vector<uint32_t>{0, 0, 1}));
+    EXPECT_EQ(
+        (std::vector<uint32_t>{rec.binds[0].channel, rec.binds[1].channel, rec.binds[2].channel}),
+        (std::vector<uint32_t>{0, 0, 1}));
     EXPECT_EQ((std::tuple{rec.binds[1].arb_i, rec.binds[1].cond_i}), (std::tuple{b, cond}));
-    EXPECT_EQ((std::tuple{d.get(a).leaves[0].priority, d.get(a).leaves[1].priority}), (std::tuple{7, 1}));
+    EXPECT_EQ((std::tuple{d.get(a).leaves[0].priority, d.get(a).leaves[1].priority}),
+              (std::tuple{7, 1}));
     // auto_ack: a constant acknowledge, locked.
     EXPECT_EQ((std::tuple{d.get(b).leaves[0].ack.hw_type, d.get(b).leaves[0].ack_locked}),
               (std::tuple{HwComponentType::Val, true}));
@@ -82,8 +88,11 @@ TEST(ArbBlockFactoryTest, AZyncRegistersOneLeafPerBindInOrder) {
 
     // A bad later bind is refused before the good one registers its leaf.
     const uint64_t before = peek_global_id();
-    EXPECT_FATAL(make_flow_block_zync_multi(d.m, "bad", {{a, 1, false, std::nullopt}, {cnt, 1, false, std::nullopt}}, false),
-                 "assertion `left == right` failed: ZyncArbBind::new: ccp must be an Arb\n  left: DynCounter\n right: Arb");
+    EXPECT_FATAL(
+        make_flow_block_zync_multi(
+            d.m, "bad", {{a, 1, false, std::nullopt}, {cnt, 1, false, std::nullopt}}, false),
+        "assertion `left == right` failed: ZyncArbBind::new: ccp must be an Arb\n  left: "
+        "DynCounter\n right: Arb");
     EXPECT_EQ(peek_global_id(), before);
     EXPECT_EQ(d.get(a).leaves.size(), 2u);
 }
@@ -95,9 +104,9 @@ TEST(ZyncSchematicTest, GrantsFoldByOrOrByAndWithConditions) {
         const HcpIdent c1 = d.wire("c1"), c2 = d.wire("c2");
         const CcpIdent a = d.arb("a"), b = d.arb("b");
         d.describe();
-        const FlowBlockIdent z =
-            d.open(make_flow_block_zync_multi(d.m, "zm", {{a, 1, false, std::nullopt}, {b, 1, false, c1}, {a, 2, true, c2}},
-                                              match_all));
+        const FlowBlockIdent z = d.open(make_flow_block_zync_multi(
+            d.m, "zm", {{a, 1, false, std::nullopt}, {b, 1, false, c1}, {a, 2, true, c2}},
+            match_all));
         d.assign(d.x, d.v);
         d.close(z);
         EXPECT_EQ(d.build_logged(), match_all ? ArbDesign::all_mode_warning("zm") : "");
@@ -109,8 +118,10 @@ TEST(ZyncSchematicTest, GrantsFoldByOrOrByAndWithConditions) {
         // Requests: the state, gated by the bind's condition.
         EXPECT_EQ(eval.driver(d.get(a).leaves[0].req), active);
         const HcpIdent req1 = eval.driver(d.get(b).leaves[0].req);
-        EXPECT_EQ((std::tuple{d.expr(req1).operand_a, d.expr(req1).operand_b}), (std::tuple{active, c1}));
-        EXPECT_EQ(eval.driver(d.get(a).leaves[1].req).ident_base.rel_name(), format("zync_req_{}_2", id));
+        EXPECT_EQ((std::tuple{d.expr(req1).operand_a, d.expr(req1).operand_b}),
+                  (std::tuple{active, c1}));
+        EXPECT_EQ(eval.driver(d.get(a).leaves[1].req).ident_base.rel_name(),
+                  format("zync_req_{}_2", id));
 
         // grant = ((ack0 op (ack1 & c1)) op (1 & c2)), the third leaf's acknowledge tied to 1.
         const HcpIdent no_grant = *d.edges(state).at(0).guard;
@@ -121,7 +132,9 @@ TEST(ZyncSchematicTest, GrantsFoldByOrOrByAndWithConditions) {
         const HcpIdent ack0 = d.get(a).leaves[0].ack, ack1 = d.get(b).leaves[0].ack;
         for (int bits = 0; bits < 16; ++bits) {
             const bool v0 = bits & 1, v1 = bits & 2, vc1 = bits & 4, vc2 = bits & 8;
-            const LogicEval e(d.m, {{ack0.global_id(), v0}, {ack1.global_id(), v1}, {c1.global_id(), vc1},
+            const LogicEval e(d.m, {{ack0.global_id(), v0},
+                                    {ack1.global_id(), v1},
+                                    {c1.global_id(), vc1},
                                     {c2.global_id(), vc2}});
             const bool t1 = v1 && vc1, t2 = vc2;
             EXPECT_EQ(e(grant), match_all ? (v0 && t1 && t2) : (v0 || t1 || t2)) << bits;
@@ -135,10 +148,12 @@ TEST(ZyncSchematicTest, TheBuildRefusesWhatTheBlockCannotDo) {
         ArbDesign d;
         const CcpIdent a = d.arb("a");
         d.describe();
-        d.close(d.open(make_flow_block_zync_multi(d.m, "e", {{a, 1, false, {}}, {a, 1, false, {}}}, true)));
-        EXPECT_EQ(d.build_logged(), ArbDesign::all_mode_warning("e") +
-                                        "fatal: zync flow block must hold at least one basic node or basic-flow "
-                                        "sub-block");
+        d.close(d.open(
+            make_flow_block_zync_multi(d.m, "e", {{a, 1, false, {}}, {a, 1, false, {}}}, true)));
+        EXPECT_EQ(d.build_logged(),
+                  ArbDesign::all_mode_warning("e") +
+                      "fatal: zync flow block must hold at least one basic node or basic-flow "
+                      "sub-block");
     }
     // A bind whose leaf is gone from the arbiter.
     ArbDesign d;
@@ -168,9 +183,11 @@ TEST(PipSchematicTest, ABodyThatCanEndAtOnceIsFollowedThroughAState) {
     const FlowBlockBase pb = d.base(p);
     ASSERT_EQ(pb.gen_nodes.size(), 4u);
     const NcpIdent wait = pb.gen_nodes[0], entrance = pb.gen_nodes[1], restart = pb.gen_nodes[2];
-    EXPECT_EQ(restart.abs_name(), format("STATE_NODE_pip_restart_{}_{}", p.global_id(), restart.global_id()));
+    EXPECT_EQ(restart.abs_name(),
+              format("STATE_NODE_pip_restart_{}_{}", p.global_id(), restart.global_id()));
     EXPECT_EQ(d.edges(restart), (std::vector<DependEdge>{edge(d.wrap(body).exit())}));
-    EXPECT_EQ(d.edges(entrance), (std::vector<DependEdge>{edge(restart), edge(wait), edge(d.start())}));
+    EXPECT_EQ(d.edges(entrance),
+              (std::vector<DependEdge>{edge(restart), edge(wait), edge(d.start())}));
 }
 
 TEST(PipSchematicTest, TheArbitersHoldAndResetDriveTheBlock) {
@@ -192,7 +209,8 @@ TEST(PipSchematicTest, TheArbitersHoldAndResetDriveTheBlock) {
         const FlowBlockBase pb = d.base(p);
         EXPECT_EQ(pb.hold_srcs, (std::vector<HcpIdent>{hold}));
         EXPECT_EQ(pb.rst_srcs, (std::vector<HcpIdent>{rst}));
-        EXPECT_EQ(pb.start_srcs, auto_restart ? std::vector<HcpIdent>{rst} : std::vector<HcpIdent>{});
+        EXPECT_EQ(pb.start_srcs,
+                  auto_restart ? std::vector<HcpIdent>{rst} : std::vector<HcpIdent>{});
         EXPECT_EQ(d.base(body).hold_srcs, (std::vector<HcpIdent>{hold}));
         const NcpIdent wait = pb.gen_nodes[0], entrance = pb.gen_nodes[1];
         // The wait state keeps polling while held.

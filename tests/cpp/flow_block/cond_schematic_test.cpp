@@ -14,7 +14,9 @@ struct Chain : Design {
         return open(sif ? make_flow_block_sif(m, "i", cond, std::nullopt)
                         : make_flow_block_cif(m, "i", cond, std::nullopt));
     }
-    FlowBlockIdent elif(const HcpIdent& cond) { return open(make_flow_block_cselif(m, "ei", cond, std::nullopt)); }
+    FlowBlockIdent elif (const HcpIdent& cond) {
+        return open(make_flow_block_cselif(m, "ei", cond, std::nullopt));
+    }
     FlowBlockIdent els() { return open(make_flow_block_cselse(m, "el")); }
     // A branch: its block with one sequence of `steps` steps inside.
     FlowBlockIdent branch(FlowBlockIdent block, int steps = 1) {
@@ -38,16 +40,18 @@ TEST(CondSchematicTest, CifDrawsItsNodesAndWiresItsOneBranch) {
     // exit (assigned: AND for its guarded edge, OR of its two edges), then
     // the body's entry gets its final phase.
     const uint64_t first = cond.global_id() - 1;
-    EXPECT_DRAWN(d.m, first, cif, {"EXPR_pseudo_init_expr", "PSEUDO_NODE_cif_cond_#", TAKE, TAKE, "EXPR_cif_not_cond_#",
-                  "EXPR_pseudo_init_expr", "PSEUDO_NODE_cif_exit_#", TAKE, "EXPR_node_logic_expr",
-                  "EXPR_node_logic_expr", TAKE});
+    EXPECT_DRAWN(d.m, first, cif,
+                 {"EXPR_pseudo_init_expr", "PSEUDO_NODE_cif_cond_#", TAKE, TAKE,
+                  "EXPR_cif_not_cond_#", "EXPR_pseudo_init_expr", "PSEUDO_NODE_cif_exit_#", TAKE,
+                  "EXPR_node_logic_expr", "EXPR_node_logic_expr", TAKE});
 
     // The chain may also be left at once, when the condition does not hold.
     const NodeWrap bw = d.wrap(body);
     EXPECT_EQ(d.summary(cif), (Design::Summary{{cond}, exit, -1}));
 
     EXPECT_EQ(d.edges(bw.samples()[0]), (std::vector<DependEdge>{edge(cond, d.a)}));
-    EXPECT_EQ(d.edges(exit), (std::vector<DependEdge>{edge(bw.exit()), edge(cond, d.edges(exit)[1].guard)}));
+    EXPECT_EQ(d.edges(exit),
+              (std::vector<DependEdge>{edge(bw.exit()), edge(cond, d.edges(exit)[1].guard)}));
     // The parent (here the design's start) feeds the entry.
     EXPECT_EQ(d.edges(cond), (std::vector<DependEdge>{edge(d.start())}));
 }
@@ -61,8 +65,9 @@ TEST(CondSchematicTest, SifSpendsItsConditionStateBeforeTheBranch) {
     d.build();
 
     const NcpIdent cond = d.made<2>(sif)[0];
-    EXPECT_DRAWN(d.m, cond.global_id() - 3, sif, {"VAL_sif_cond_#_ST_SET", "VAL_sif_cond_#_ST_UNSET",
-                  "SR_ST_sif_cond_#_ST", "STATE_NODE_sif_cond_#", TAKE, TAKE, "EXPR_cif_not_cond_#"});
+    EXPECT_DRAWN(d.m, cond.global_id() - 3, sif,
+                 {"VAL_sif_cond_#_ST_SET", "VAL_sif_cond_#_ST_UNSET", "SR_ST_sif_cond_#_ST",
+                  "STATE_NODE_sif_cond_#", TAKE, TAKE, "EXPR_cif_not_cond_#"});
     EXPECT_EQ(d.edges(d.wrap(body).samples()[0]), (std::vector<DependEdge>{edge(cond, d.a)}));
     // Two steps behind one cycle of the condition state.
     EXPECT_EQ(d.wrap(sif).cycle(), 3);
@@ -73,7 +78,7 @@ TEST(CondSchematicTest, ElifAndElseAreEnabledByTheNegationsBeforeThem) {
     d.describe();
     const FlowBlockIdent cif = d.head(false, d.a);
     const FlowBlockIdent s0 = d.branch(cif);
-    const FlowBlockIdent s1 = d.branch(d.elif(d.b));
+    const FlowBlockIdent s1 = d.branch(d.elif (d.b));
     const FlowBlockIdent s2 = d.branch(d.els());
     d.build();
 
@@ -81,13 +86,16 @@ TEST(CondSchematicTest, ElifAndElseAreEnabledByTheNegationsBeforeThem) {
     // After the head's negation: the elif (its condition and summary read by
     // two takes, its enable, its negation, the new term), the else (two
     // takes, nothing made), then the exit.
-    EXPECT_DRAWN(d.m, cond.global_id() + 3, cif, {"EXPR_cif_not_cond_#", TAKE, TAKE, "EXPR_node_logic_expr",
-                  "EXPR_cif_not_elif_#_0", "EXPR_node_logic_expr", TAKE, TAKE, "EXPR_pseudo_init_expr",
-                  "PSEUDO_NODE_cif_exit_#", TAKE, "EXPR_node_logic_expr", "EXPR_node_logic_expr", TAKE});
+    EXPECT_DRAWN(
+        d.m, cond.global_id() + 3, cif,
+        {"EXPR_cif_not_cond_#", TAKE, TAKE, "EXPR_node_logic_expr", "EXPR_cif_not_elif_#_0",
+         "EXPR_node_logic_expr", TAKE, TAKE, "EXPR_pseudo_init_expr", "PSEUDO_NODE_cif_exit_#",
+         TAKE, "EXPR_node_logic_expr", "EXPR_node_logic_expr", TAKE});
 
     // Every branch ends in the exit; with an else there is no way around them.
-    EXPECT_EQ(d.edges(exit), (std::vector<DependEdge>{edge(d.wrap(s0).exit()), edge(d.wrap(s1).exit()),
-                                                      edge(d.wrap(s2).exit())}));
+    EXPECT_EQ(d.edges(exit),
+              (std::vector<DependEdge>{edge(d.wrap(s0).exit()), edge(d.wrap(s1).exit()),
+                                       edge(d.wrap(s2).exit())}));
     EXPECT_EQ(d.wrap(cif).cycle(), 1);
 }
 
@@ -99,8 +107,9 @@ TEST(CondSchematicTest, BuildRefusesABranchAfterTheElse) {
             d.describe();
             d.branch(d.head(sif, d.a));
             d.branch(d.els());
-            d.branch(elif_last ? d.elif(d.b) : d.els());
-            EXPECT_FATAL(d.build(), "cond block 'i': a cselse must be the last branch of its chain");
+            d.branch(elif_last ? d.elif (d.b) : d.els());
+            EXPECT_FATAL(d.build(),
+                         "cond block 'i': a cselse must be the last branch of its chain");
         }
 }
 

@@ -32,8 +32,10 @@ TEST(FlowBlockKindsTest, PrefinalizeChecksArbitratedBlocksAndContinuations) {
     const CcpIdent arb = CcpIdent::make(CcpType::Arb, true, "a");
     EXPECT_EQ(check_text(m, insert_flow_block(m, FlowBlockPip::make("p", arb, false))),
               "pipeline block must have exactly one body sub-block");
-    EXPECT_EQ(check_text(m, insert_flow_block(m, FlowBlockZync::make("z", {ZyncArbBind{std::nullopt, arb, 0}}, false))),
-              "zync block must hold at least one basic node or basic-flow sub-block");
+    EXPECT_EQ(
+        check_text(m, insert_flow_block(
+                          m, FlowBlockZync::make("z", {ZyncArbBind{std::nullopt, arb, 0}}, false))),
+        "zync block must hold at least one basic node or basic-flow sub-block");
 
     // Once filled, a seq is still checked for continuations; a loop passes.
     const FlowBlockIdent seq = make_flow_block_seq(m, "s");
@@ -60,7 +62,8 @@ TEST(FlowBlockKindsTest, KindsRefuseContentTheyCannotHold) {
                      "assertion `left == right` failed: flow-block basic nodes must be AsmNode\n"
                      "  left: State\n right: Asm");
         EXPECT_FATAL(b.add_sub_flow_block(cselse),
-                     "FlowBlockSeq::add_sub_flow_block: ConFlow children are not allowed as sub-blocks of a seq");
+                     "FlowBlockSeq::add_sub_flow_block: ConFlow children are not allowed as "
+                     "sub-blocks of a seq");
         EXPECT_FATAL(b.summarize_as_node(), "summarize_as_node: not supported by this block type");
     });
     with(m, insert_flow_block(m, FlowBlockCond::make("c", c, false)), [&](FlowBlock& b) {
@@ -68,17 +71,20 @@ TEST(FlowBlockKindsTest, KindsRefuseContentTheyCannotHold) {
         EXPECT_FATAL(b.add_sub_flow_block(body), "cond block already has a body sub-block");
     });
     with(m, zif, [&](FlowBlock& b) {
-        EXPECT_FATAL(b.add_con_flow_block(cselse),
-                     "assertion `left == right` failed: zero-cond-if con blocks must be ZeroCondElif\n"
-                     "  left: CondElif\n right: ZeroCondElif");
-        EXPECT_FATAL(b.add_sub_flow_block(body),
-                     "assertion `left == right` failed: zero-cond-if sub blocks must have BasicNodeFlow "
-                     "join policy\n  left: SubFlow\n right: BasicNodeFlow");
+        EXPECT_FATAL(
+            b.add_con_flow_block(cselse),
+            "assertion `left == right` failed: zero-cond-if con blocks must be ZeroCondElif\n"
+            "  left: CondElif\n right: ZeroCondElif");
+        EXPECT_FATAL(
+            b.add_sub_flow_block(body),
+            "assertion `left == right` failed: zero-cond-if sub blocks must have BasicNodeFlow "
+            "join policy\n  left: SubFlow\n right: BasicNodeFlow");
     });
     with(m, insert_flow_block(m, FlowBlockZeroSwitch::make("sw", c)), [&](FlowBlock& b) {
-        EXPECT_FATAL(b.add_sub_flow_block(zif),
-                     "assertion `left == right` failed: zero-switch sub blocks must be ZeroSwitchCase\n"
-                     "  left: ZeroCondIf\n right: ZeroSwitchCase");
+        EXPECT_FATAL(
+            b.add_sub_flow_block(zif),
+            "assertion `left == right` failed: zero-switch sub blocks must be ZeroSwitchCase\n"
+            "  left: ZeroCondIf\n right: ZeroSwitchCase");
     });
     const CcpIdent arb = CcpIdent::make(CcpType::Arb, true, "a");
     with(m, insert_flow_block(m, FlowBlockPip::make("p", arb, false)), [&](FlowBlock& b) {
@@ -90,14 +96,17 @@ TEST(FlowBlockKindsTest, KindsRefuseContentTheyCannotHold) {
         insert_flow_block(m, FlowBlockZync::make("z", {ZyncArbBind{std::nullopt, arb, 0}}, false));
     with(m, zync, [&](FlowBlock& b) {
         EXPECT_FATAL(b.add_sub_flow_block(body),
-                     "assertion `left == right` failed: zync block accepts only basic-flow sub-blocks; use a direct "
+                     "assertion `left == right` failed: zync block accepts only basic-flow "
+                     "sub-blocks; use a direct "
                      "asm node or a basic-flow block\n  left: SubFlow\n right: BasicNodeFlow");
     });
     with(m, make_flow_block_pick(m, "p"), [&](FlowBlock& b) {
-        EXPECT_FATAL(b.add_sub_flow_block(body),
-                     "assertion `left == right` failed: pick sub blocks must be pif/pidef (PickIf)\n"
-                     "  left: Sequential\n right: PickIf");
-        EXPECT_FATAL(b.add_con_flow_block(cselse), "pick block does not accept continuation blocks");
+        EXPECT_FATAL(
+            b.add_sub_flow_block(body),
+            "assertion `left == right` failed: pick sub blocks must be pif/pidef (PickIf)\n"
+            "  left: Sequential\n right: PickIf");
+        EXPECT_FATAL(b.add_con_flow_block(cselse),
+                     "pick block does not accept continuation blocks");
     });
 }
 
@@ -111,7 +120,8 @@ TEST(FlowBlockKindsTest, NamesAndDefaultsFollowTheKind) {
     const HcpIdent c = HcpIdent::make(HwComponentType::Wire, Sensitivity::Combinational, true, "c");
     const FlowBlockIdent head = insert_flow_block(m, FlowBlockZeroCondIf::make("h", c));
     auto t = take_flow_block(m, head);
-    const FlowBlockIdent& placeholder = m.arena<FlowBlockZeroCondIf>().get(head.handle()).base.ident;
+    const FlowBlockIdent& placeholder =
+        m.arena<FlowBlockZeroCondIf>().get(head.handle()).base.ident;
     EXPECT_TRUE(placeholder.chain_master);
     EXPECT_EQ(placeholder.join_policy, FlowBlockJoinPolicy::BasicNodeFlow);
     EXPECT_EQ(placeholder.abs_name(), format("ZERO_COND_IF__{}", placeholder.global_id()));
@@ -124,7 +134,9 @@ TEST(FlowBlockKindsTest, ConditionSlicesResolveToTheConditionOrAnExpression) {
     track_module_at_flow_init(m, top);
     const HcpIdent bit = make_wire(m, true, "bit", 1);
     const HcpIdent byte = make_wire(m, true, "byte", 8);
-    auto cond_of = [&](const FlowBlockIdent& b) { return m.arena<FlowBlockCond>().get(b.handle()).schematic.cond; };
+    auto cond_of = [&](const FlowBlockIdent& b) {
+        return m.arena<FlowBlockCond>().get(b.handle()).schematic.cond;
+    };
 
     // No slice, an empty slice, a whole-signal slice: the condition itself.
     uint64_t before = peek_global_id();
@@ -139,7 +151,9 @@ TEST(FlowBlockKindsTest, ConditionSlicesResolveToTheConditionOrAnExpression) {
     const HcpIdent sliced = cond_of(e);
     EXPECT_EQ(sliced.abs_name(), format("EXPR_c_CONDSLICE_{}", before));
     EXPECT_EQ(e.global_id(), before + 1);
-    EXPECT_EQ(m.arena<Module>().get(top.handle()).system_hcps[size_t(HwComponentType::Expression)].back(), sliced);
+    EXPECT_EQ(
+        m.arena<Module>().get(top.handle()).system_hcps[size_t(HwComponentType::Expression)].back(),
+        sliced);
 
     // A wait keeps the condition, and by default all of its bits.
     const FlowBlockIdent w = make_flow_block_scwait(m, "w", byte, std::nullopt);
@@ -152,7 +166,8 @@ TEST(FlowBlockKindsTest, ConditionSlicesResolveToTheConditionOrAnExpression) {
 // shares; empty parts anywhere leave no gap.
 TEST(EntryListTest, NestedListsReadInOrderAndAreShared) {
     std::vector<NcpIdent> n;
-    for (int i = 0; i < 5; ++i) n.push_back(NcpIdent::make(NodeType::Pseudo, false, std::to_string(i)));
+    for (int i = 0; i < 5; ++i)
+        n.push_back(NcpIdent::make(NodeType::Pseudo, false, std::to_string(i)));
     const EntryList inner({n[2]}, {EntryList{}, EntryList{n[3], n[4]}});
     const EntryList outer({n[0], n[1]}, {EntryList(std::vector<NcpIdent>{}, {inner}), EntryList{}});
     EXPECT_EQ(outer, n);

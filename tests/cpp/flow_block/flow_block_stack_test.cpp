@@ -1,7 +1,7 @@
+#include "model/flow_block/common/flow_block_stack.hpp"
 #include "model/arena_insert.hpp"
 #include "model/flow_block/common/arena_factory_flow_block.hpp"
 #include "model/flow_block/common/arena_impl_flow_block.hpp"
-#include "model/flow_block/common/flow_block_stack.hpp"
 #include "model/module/arena_impl_module.hpp"
 #include "test_support.hpp"
 
@@ -28,7 +28,9 @@ struct FlowFixture : ::testing::Test {
         close(open(head));
         return head;
     }
-    FlowBlockIdent cif(const char* name) { return insert_flow_block(m, FlowBlockCond::make(name, cond, false)); }
+    FlowBlockIdent cif(const char* name) {
+        return insert_flow_block(m, FlowBlockCond::make(name, cond, false));
+    }
     NcpIdent asm_node() { return NcpIdent::make(NodeType::Asm, false, "a"); }
 
     FlowBlockBase base_of(const FlowBlockIdent& b) {
@@ -37,7 +39,9 @@ struct FlowFixture : ::testing::Test {
         t.put_back();
         return copy;
     }
-    std::vector<FlowBlockIdent> top_blocks() { return m.arena<Module>().get(top.handle()).flow_blocks; }
+    std::vector<FlowBlockIdent> top_blocks() {
+        return m.arena<Module>().get(top.handle()).flow_blocks;
+    }
     std::vector<FlowBlockIdent> blocks() {
         std::vector<FlowBlockIdent> out;
         for (const auto& e : m.flow_block_stack) out.push_back(e.block);
@@ -74,7 +78,8 @@ TEST_F(FlowFixture, ChainHeadStaysLazilyClosedForItsContinuations) {
 
 TEST_F(FlowFixture, AnAssignmentClosesALazyHeadBeforeAttaching) {
     const FlowBlockIdent s = seq("s");
-    const FlowBlockIdent z = closed_head(insert_flow_block(m, FlowBlockZeroCondIf::make("z", cond)));
+    const FlowBlockIdent z =
+        closed_head(insert_flow_block(m, FlowBlockZeroCondIf::make("z", cond)));
     const NcpIdent n = asm_node();
     attach_basic_node_to_current_scope(m, n);
     const FlowBlockBase& b = base_of(s);
@@ -117,11 +122,12 @@ TEST_F(FlowFixture, FinalizingAnOuterBlockClosesExactlyOneLevel) {
     // An open head above only turns lazy; the pop then finds the head.
     const FlowBlockIdent o2 = seq("o2");
     const FlowBlockIdent head = open(cif("h"));
-    EXPECT_EQ(FATAL_MESSAGE(close(o2)).rfind("assertion `left == right` failed: finalize_flow_block: ident mismatch "
-                                             "\u2014 wrong block finalized\n  left: FlowBlockIdent { ident_base: "
-                                             "IdentBase { global_id: " +
-                                                 std::to_string(head.global_id()),
-                                             0),
+    EXPECT_EQ(FATAL_MESSAGE(close(o2)).rfind(
+                  "assertion `left == right` failed: finalize_flow_block: ident mismatch "
+                  "\u2014 wrong block finalized\n  left: FlowBlockIdent { ident_base: "
+                  "IdentBase { global_id: " +
+                      std::to_string(head.global_id()),
+                  0),
               0u);
 
     // The recursive close of the block above must not mismatch at all.
@@ -156,14 +162,17 @@ TEST_F(FlowFixture, AStageRefusalLeavesTheStackAsItWas) {
         const auto before = std::pair{blocks(), statuses()};
         const ModuleIdent sub = make_module(m, "sub");
         track_module_at_com_init(m, sub);
-        EXPECT_EQ(FATAL_MESSAGE(close(bottom)).rfind("assertion `left == right` failed: finalize_flow_block: "
-                                                     "expected FlowBlockInit stage on module trace stack, got CompInit",
-                                                     0),
+        EXPECT_EQ(FATAL_MESSAGE(close(bottom))
+                      .rfind("assertion `left == right` failed: finalize_flow_block: "
+                             "expected FlowBlockInit stage on module trace stack, got CompInit",
+                             0),
                   0u);
         EXPECT_EQ(std::pair(blocks(), statuses()), before) << setup;
-        EXPECT_TRUE(base_of(bottom).sub_blocks.empty() && base_of(bottom).con_blocks.empty()) << setup;
+        EXPECT_TRUE(base_of(bottom).sub_blocks.empty() && base_of(bottom).con_blocks.empty())
+            << setup;
         untrack_module_at_com_init(m, sub);
-        if (setup == 2) close(m.flow_block_stack.back().block);  // the continuation, so the head has it
+        if (setup == 2)
+            close(m.flow_block_stack.back().block);  // the continuation, so the head has it
         close(bottom);
         EXPECT_TRUE(m.flow_block_stack.empty());
         EXPECT_EQ(top_blocks().back(), bottom);

@@ -35,9 +35,10 @@ TEST(LoopSchematicTest, CwhileTestsBeforeEachPassAndLeavesWhenTheConditionFails)
     d.build();
 
     const auto [cond, exit] = d.made<2>(w);
-    EXPECT_DRAWN(d.m, cond.global_id() - 1, w, {"EXPR_pseudo_init_expr", "PSEUDO_NODE_cwhile_cond_#", TAKE, TAKE,
-                  "EXPR_cwhile_not_cond_#", "EXPR_pseudo_init_expr", "PSEUDO_NODE_cwhile_exit_#", TAKE,
-                  "EXPR_node_logic_expr", TAKE});
+    EXPECT_DRAWN(
+        d.m, cond.global_id() - 1, w,
+        {"EXPR_pseudo_init_expr", "PSEUDO_NODE_cwhile_cond_#", TAKE, TAKE, "EXPR_cwhile_not_cond_#",
+         "EXPR_pseudo_init_expr", "PSEUDO_NODE_cwhile_exit_#", TAKE, "EXPR_node_logic_expr", TAKE});
 
     const NodeWrap bw = d.wrap(body);
     EXPECT_EQ(d.summary(w), (Design::Summary{{cond}, exit, -1}));
@@ -57,10 +58,12 @@ TEST(LoopSchematicTest, SwhileTestsInAStateAndTheBlockStartFeedsIt) {
     const FlowBlockBase base = d.base(w);
     const NcpIdent cond = base.gen_nodes[0];
     EXPECT_EQ(cond.node_type, NodeType::State);
-    EXPECT_DRAWN(d.m, cond.global_id() - 3, w, {"VAL_swhile_cond_#_ST_SET", "VAL_swhile_cond_#_ST_UNSET",
-                  "SR_ST_swhile_cond_#_ST", "STATE_NODE_swhile_cond_#", TAKE, TAKE, "EXPR_cwhile_not_cond_#"});
-    EXPECT_EQ(d.edges(cond), (std::vector<DependEdge>{edge(*base.triggers.int_start()), edge(d.wrap(body).exit()),
-                                                      edge(d.start())}));
+    EXPECT_DRAWN(
+        d.m, cond.global_id() - 3, w,
+        {"VAL_swhile_cond_#_ST_SET", "VAL_swhile_cond_#_ST_UNSET", "SR_ST_swhile_cond_#_ST",
+         "STATE_NODE_swhile_cond_#", TAKE, TAKE, "EXPR_cwhile_not_cond_#"});
+    EXPECT_EQ(d.edges(cond), (std::vector<DependEdge>{edge(*base.triggers.int_start()),
+                                                      edge(d.wrap(body).exit()), edge(d.start())}));
 }
 
 TEST(LoopSchematicTest, DoWhileRestartsItsBodyDirectly) {
@@ -76,14 +79,16 @@ TEST(LoopSchematicTest, DoWhileRestartsItsBodyDirectly) {
         ASSERT_EQ(base.gen_nodes.size(), 1u);
         const NcpIdent exit = base.gen_nodes[0];
         // The body's summary, the negation, the exit (assigned at once).
-        EXPECT_DRAWN(d.m, exit.global_id() - 3, w, {TAKE, "EXPR_dowhile_not_cond_#", "EXPR_pseudo_init_expr",
+        EXPECT_DRAWN(d.m, exit.global_id() - 3, w,
+                     {TAKE, "EXPR_dowhile_not_cond_#", "EXPR_pseudo_init_expr",
                       "PSEUDO_NODE_dowhile_exit_#", TAKE, "EXPR_node_logic_expr"});
         const NodeWrap bw = d.wrap(body);
         EXPECT_EQ(d.summary(w), (Design::Summary{{bw.samples()[0]}, exit, -1}));
         std::vector<DependEdge> into_body{edge(bw.exit(), d.c), edge(d.start())};
         if (started) into_body.insert(into_body.begin(), edge(*base.triggers.int_start()));
         EXPECT_EQ(d.edges(bw.samples()[0]), into_body);
-        EXPECT_EQ(d.edges(exit), (std::vector<DependEdge>{edge(bw.exit(), d.edges(exit).at(0).guard)}));
+        EXPECT_EQ(d.edges(exit),
+                  (std::vector<DependEdge>{edge(bw.exit(), d.edges(exit).at(0).guard)}));
     }
 }
 
@@ -100,12 +105,32 @@ TEST(LoopSchematicTest, CounterLoopCountsPassesAndIsClearedByItsExit) {
     // The body's summary, the counter (its register read back by a take; its
     // preliminary phase makes the at-last signal), the loop node, the
     // negation, the exit (assigned), then the counter's final phase.
-    EXPECT_DRAWN(d.m, reg_id - 1, l, {TAKE, "CNT_REG_cloop_cnt_#_CNT", "COUNTER_NODE_cloop_cnt_#", TAKE, TAKE,
-                  format("VAL_{}_LAST_CYCLE", cnt), format("VAL_{}_ZERO", cnt), format("EXPR_{}_AT_LAST", cnt),
-                  format("VAL_{}_INC_VAL", cnt), format("EXPR_{}_INC", cnt), "EXPR_pseudo_init_expr",
-                  "PSEUDO_NODE_cloop_loop_#", "EXPR_cloop_not_last_#", "EXPR_pseudo_init_expr",
-                  "PSEUDO_NODE_cloop_exit_#", TAKE, "EXPR_node_logic_expr", TAKE, "UE_BASIC", "UE_COND", "UE_BASIC",
-                  "UE_COND", "UE_BASIC", "UE_COND", TAKE});
+    EXPECT_DRAWN(d.m, reg_id - 1, l,
+                 {TAKE,
+                  "CNT_REG_cloop_cnt_#_CNT",
+                  "COUNTER_NODE_cloop_cnt_#",
+                  TAKE,
+                  TAKE,
+                  format("VAL_{}_LAST_CYCLE", cnt),
+                  format("VAL_{}_ZERO", cnt),
+                  format("EXPR_{}_AT_LAST", cnt),
+                  format("VAL_{}_INC_VAL", cnt),
+                  format("EXPR_{}_INC", cnt),
+                  "EXPR_pseudo_init_expr",
+                  "PSEUDO_NODE_cloop_loop_#",
+                  "EXPR_cloop_not_last_#",
+                  "EXPR_pseudo_init_expr",
+                  "PSEUDO_NODE_cloop_exit_#",
+                  TAKE,
+                  "EXPR_node_logic_expr",
+                  TAKE,
+                  "UE_BASIC",
+                  "UE_COND",
+                  "UE_BASIC",
+                  "UE_COND",
+                  "UE_BASIC",
+                  "UE_COND",
+                  TAKE});
 
     auto t = take_flow_block(d.m, l);
     const HcpIdent reg = t->get_loop_id_expr_i();
@@ -142,9 +167,11 @@ TEST(LoopSchematicTest, CounterLoopJoinsItsOwnResetIntoTheClear) {
     const NcpIdent counter = base.gen_nodes[0], loop = base.gen_nodes[1], exit = base.gen_nodes[2],
                    clear = base.gen_nodes[3];
     // Right after the exit: the reset join, made, fed and assigned.
-    EXPECT_DRAWN(d.m, exit.global_id() + 1, l, {TAKE, "EXPR_node_logic_expr", "EXPR_pseudo_init_expr",
-                  "PSEUDO_NODE_cloop_rst_#", TAKE, "EXPR_node_logic_expr", TAKE});
-    EXPECT_EQ(d.edges(clear), (std::vector<DependEdge>{edge(exit), edge(*base.triggers.int_reset())}));
+    EXPECT_DRAWN(d.m, exit.global_id() + 1, l,
+                 {TAKE, "EXPR_node_logic_expr", "EXPR_pseudo_init_expr", "PSEUDO_NODE_cloop_rst_#",
+                  TAKE, "EXPR_node_logic_expr", TAKE});
+    EXPECT_EQ(d.edges(clear),
+              (std::vector<DependEdge>{edge(exit), edge(*base.triggers.int_reset())}));
     EXPECT_EQ(get_ncp_node(d.m, counter).get_int_reset_node(), clear);
     EXPECT_EQ(d.edges(loop).front(), edge(*base.triggers.int_start()));
     // A reset makes every latency inside unknown.
@@ -160,8 +187,9 @@ TEST(LoopSchematicTest, BuildRefusesLoopsWithoutOneBody) {
     LoopDesign d;
     d.describe();
     d.close(d.open(d.do_while()));
-    EXPECT_FATAL(d.build(), "assertion `left == right` failed: do-while block must have exactly one "
-                            "body block\n  left: 0\n right: 1");
+    EXPECT_FATAL(d.build(),
+                 "assertion `left == right` failed: do-while block must have exactly one "
+                 "body block\n  left: 0\n right: 1");
 }
 
 // A rebuild must refuse a continuation before it makes anything, and a body
@@ -171,9 +199,10 @@ TEST(LoopSchematicTest, RebuildsRefuseContinuationsAndBodiesWithoutAnExit) {
         FlowBlockIdent (LoopDesign::*make)();
         const char* message;
     };
-    for (const Case& c : {Case{&LoopDesign::cwhile, "while block does not support con blocks"},
-                          Case{&LoopDesign::do_while, "do-while block does not support con blocks"},
-                          Case{&LoopDesign::counter2, "counter loop does not support con blocks"}}) {
+    for (const Case& c :
+         {Case{&LoopDesign::cwhile, "while block does not support con blocks"},
+          Case{&LoopDesign::do_while, "do-while block does not support con blocks"},
+          Case{&LoopDesign::counter2, "counter loop does not support con blocks"}}) {
         SCOPED_TRACE(c.message);
         {
             LoopDesign d;
@@ -203,5 +232,6 @@ TEST(LoopSchematicTest, ACounterLoopTooLongFor32BitsHasNoFixedLatency) {
     d.build();
     EXPECT_EQ(d.wrap(l).cycle(), -1);
     // Below -1 is not a latency at all.
-    EXPECT_FATAL(NodeWrap({}, std::nullopt, -2), "assertion failed: cycle == IN_CONSIST_CYCLE_USED || cycle >= 0");
+    EXPECT_FATAL(NodeWrap({}, std::nullopt, -2),
+                 "assertion failed: cycle == IN_CONSIST_CYCLE_USED || cycle >= 0");
 }

@@ -12,11 +12,14 @@ struct PickDesign : Design {
     FlowBlockIdent pif(const HcpIdent& cond, int steps = 1) {
         return around(make_flow_block_pif(m, "pi", cond, std::nullopt), r, v, steps);
     }
-    FlowBlockIdent pidef(int steps = 1) { return around(make_flow_block_pidef(m, "pd"), r, v, steps); }
+    FlowBlockIdent pidef(int steps = 1) {
+        return around(make_flow_block_pidef(m, "pd"), r, v, steps);
+    }
     std::string warning(const FlowBlockIdent& pick) const {
-        return format("[vorlent][warn] pick block '{}': exit is NOT auto-synchronized; the matching branch "
-                      "drives the exit signal\n",
-                      pick.ident_base.rel_name());
+        return format(
+            "[vorlent][warn] pick block '{}': exit is NOT auto-synchronized; the matching branch "
+            "drives the exit signal\n",
+            pick.ident_base.rel_name());
     }
 };
 
@@ -34,10 +37,12 @@ TEST(PickSchematicTest, PifsStartOnTheirOwnConditionsAndTheExitOrsThem) {
     // Entry (prelim only) and exit; per pif its condition and summary read by
     // two takes, its negation and the running AND; the exit is assigned
     // (AND of its guarded edge, two ORs), then the branch entries.
-    EXPECT_DRAWN(d.m, entry.global_id() - 1, pick, {"EXPR_pseudo_init_expr", "PSEUDO_NODE_pick_entry_#", TAKE,
-                  "EXPR_pseudo_init_expr", "PSEUDO_NODE_pick_exit_#", TAKE, TAKE, "EXPR_pick_not_#_0", TAKE, TAKE,
-                  "EXPR_pick_not_#_1", "EXPR_node_logic_expr", TAKE, "EXPR_node_logic_expr", "EXPR_node_logic_expr",
-                  "EXPR_node_logic_expr", TAKE});
+    EXPECT_DRAWN(
+        d.m, entry.global_id() - 1, pick,
+        {"EXPR_pseudo_init_expr", "PSEUDO_NODE_pick_entry_#", TAKE, "EXPR_pseudo_init_expr",
+         "PSEUDO_NODE_pick_exit_#", TAKE, TAKE, "EXPR_pick_not_#_0", TAKE, TAKE,
+         "EXPR_pick_not_#_1", "EXPR_node_logic_expr", TAKE, "EXPR_node_logic_expr",
+         "EXPR_node_logic_expr", "EXPR_node_logic_expr", TAKE});
 
     // When no pif holds the block is left at once.
     const NodeWrap w0 = d.wrap(s0), w1 = d.wrap(s1);
@@ -46,7 +51,8 @@ TEST(PickSchematicTest, PifsStartOnTheirOwnConditionsAndTheExitOrsThem) {
     EXPECT_EQ(d.edges(w1.samples()[0]), (std::vector<DependEdge>{edge(entry, d.b)}));
     // The exit: each branch's end, or the entry when no pif holds.
     const auto ex = d.edges(exit);
-    EXPECT_EQ(ex, (std::vector<DependEdge>{edge(w0.exit()), edge(w1.exit()), edge(entry, ex.at(2).guard)}));
+    EXPECT_EQ(ex, (std::vector<DependEdge>{edge(w0.exit()), edge(w1.exit()),
+                                           edge(entry, ex.at(2).guard)}));
     EXPECT_EQ(d.edges(entry), (std::vector<DependEdge>{edge(d.start())}));
 }
 
@@ -61,8 +67,9 @@ TEST(PickSchematicTest, BuildRefusalsComeAfterTheWarning) {
             d.pidef();
         }
         d.close(pick);
-        const std::string refusal = two_defaults ? "pick block accepts at most one pidef default branch"
-                                                 : "pick block must have at least one pif branch";
+        const std::string refusal = two_defaults
+                                        ? "pick block accepts at most one pidef default branch"
+                                        : "pick block must have at least one pif branch";
         EXPECT_EQ(d.build_logged(), d.warning(pick) + "fatal: " + refusal);
     }
 }

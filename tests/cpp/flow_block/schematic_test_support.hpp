@@ -6,8 +6,8 @@
 #include <array>
 #include <map>
 #include <stdexcept>
-#include <utility>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "model/flow_block/common/arena_factory_flow_block.hpp"
@@ -88,14 +88,16 @@ struct Design {
     }
     // `block` opened, holding one sequence of `steps` assignments, closed;
     // the sequence is returned.
-    FlowBlockIdent around(const FlowBlockIdent& block, const HcpIdent& des, const HcpIdent& src, int steps = 1) {
+    FlowBlockIdent around(const FlowBlockIdent& block, const HcpIdent& des, const HcpIdent& src,
+                          int steps = 1) {
         open(block);
         const FlowBlockIdent s = seq("s", des, src, steps);
         close(block);
         return s;
     }
     // Adds a source to a block's control-source list before the build.
-    void add_src(const FlowBlockIdent& b, std::vector<HcpIdent> FlowBlockBase::*list, const HcpIdent& src) {
+    void add_src(const FlowBlockIdent& b, std::vector<HcpIdent> FlowBlockBase::*list,
+                 const HcpIdent& src) {
         auto t = take_flow_block(m, b);
         (t->get_base_mut().*list).push_back(src);
         t.put_back();
@@ -120,17 +122,21 @@ struct Design {
     template <size_t N>
     std::array<NcpIdent, N> made(const FlowBlockIdent& b) {
         const std::vector<NcpIdent> g = base(b).gen_nodes;
-        if (g.size() != N) throw std::runtime_error(format("the block made {} nodes, not {}", g.size(), N));
+        if (g.size() != N)
+            throw std::runtime_error(format("the block made {} nodes, not {}", g.size(), N));
         return [&]<size_t... I>(std::index_sequence<I...>) {
             return std::array<NcpIdent, N>{g[I]...};
-        }(std::make_index_sequence<N>{});
+        }
+        (std::make_index_sequence<N>{});
     }
     std::vector<DependEdge> edges(const NcpIdent& n) const {
         const auto& list = get_ncp_node(m, n).get_node_triggers().depend_nodes;
         return {list.begin(), list.end()};
     }
     HcpIdent exit_of(const NcpIdent& n) const { return get_ncp_node(m, n).get_exit_opr(); }
-    const Expression& expr(const HcpIdent& e) const { return m.arena<Expression>().get(e.handle()); }
+    const Expression& expr(const HcpIdent& e) const {
+        return m.arena<Expression>().get(e.handle());
+    }
     const auto& pool(const HcpIdent& h) const {
         return get_hcp_assign(m, h).get_update_pool().events;
     }
@@ -148,12 +154,12 @@ public:
     explicit IdLedger(const ModelArena& m) {
         add_hcps<Reg, Wire, IoWire, Val, MemEle, MemBlk, Expression, StateReg, SyncReg, CntReg,
                  CondWaitStateReg, CycleWaitStateReg, UeBasic, UeGrp, UeCond, UeSwitch, AsmNode,
-                 StartNode, StateNode, SynNode, WaitCondNode, WaitCycleNode, CounterNode, PseudoNode,
-                 OprNode>(m);
-        add_blocks<FlowBlockSeq, FlowBlockPar, FlowBlockCond, FlowBlockCondElif, FlowBlockZeroCondIf,
-                   FlowBlockZeroCondElif, FlowBlockZeroSwitch, FlowBlockZeroSwitchCase, FlowBlockPick,
-                   FlowBlockPickIf, FlowBlockWhile, FlowBlockDoWhile, FlowBlockCounterLoop,
-                   FlowBlockWait>(m);
+                 StartNode, StateNode, SynNode, WaitCondNode, WaitCycleNode, CounterNode,
+                 PseudoNode, OprNode>(m);
+        add_blocks<FlowBlockSeq, FlowBlockPar, FlowBlockCond, FlowBlockCondElif,
+                   FlowBlockZeroCondIf, FlowBlockZeroCondElif, FlowBlockZeroSwitch,
+                   FlowBlockZeroSwitchCase, FlowBlockPick, FlowBlockPickIf, FlowBlockWhile,
+                   FlowBlockDoWhile, FlowBlockCounterLoop, FlowBlockWait>(m);
     }
 
     // The names of ids [first, first + count); TAKE where no element has the id.
@@ -194,16 +200,17 @@ inline std::vector<std::string> ids_from(uint64_t first, const FlowBlockIdent& b
     std::vector<std::string> out;
     for (std::string n : names) {
         const uint64_t id = first + out.size();
-        if (const size_t at = n.find('#'); at != std::string::npos) n.replace(at, 1, std::to_string(block.global_id()));
+        if (const size_t at = n.find('#'); at != std::string::npos)
+            n.replace(at, 1, std::to_string(block.global_id()));
         out.push_back(n == TAKE ? TAKE : format("{}_{}", n, id));
     }
     return out;
 }
 
 // The names the build drew from `first` on, compared with `names`.
-#define EXPECT_DRAWN(model, first, block, ...)                                                   \
-    do {                                                                                         \
-        const auto expected_ = ::vorlent::testing::ids_from(first, block, __VA_ARGS__);          \
+#define EXPECT_DRAWN(model, first, block, ...)                                                    \
+    do {                                                                                          \
+        const auto expected_ = ::vorlent::testing::ids_from(first, block, __VA_ARGS__);           \
         EXPECT_EQ(::vorlent::testing::IdLedger(model).range(first, expected_.size()), expected_); \
     } while (0)
 

@@ -11,8 +11,12 @@ struct ZeroDesign : Design {
     HcpIdent x = reg("x"), y = reg("y"), a = wire("a"), b = wire("b"), c = wire("c");
     HcpIdent v1 = val(1), v2 = val(2), v3 = val(3), v4 = val(4);
 
-    FlowBlockIdent zif(const HcpIdent& cond) { return open(make_flow_block_zif(m, "zi", cond, std::nullopt)); }
-    FlowBlockIdent zelif(const HcpIdent& cond) { return open(make_flow_block_zelif(m, "ze", cond, std::nullopt)); }
+    FlowBlockIdent zif(const HcpIdent& cond) {
+        return open(make_flow_block_zif(m, "zi", cond, std::nullopt));
+    }
+    FlowBlockIdent zelif(const HcpIdent& cond) {
+        return open(make_flow_block_zelif(m, "ze", cond, std::nullopt));
+    }
     FlowBlockIdent zelse() { return open(make_flow_block_zelse(m, "zl")); }
     FlowBlockIdent zcase(int32_t match) { return open(make_flow_block_zcase(m, "zc", match)); }
 
@@ -25,7 +29,9 @@ struct ZeroDesign : Design {
         return n;
     }
     const AsmNode& node(const NcpIdent& n) const { return m.arena<AsmNode>().get(n.handle()); }
-    const UeCond& cond_event(const AssignMeta& meta) const { return m.arena<UeCond>().get(meta.origin_ue.handle()); }
+    const UeCond& cond_event(const AssignMeta& meta) const {
+        return m.arena<UeCond>().get(meta.origin_ue.handle());
+    }
     const UeSwitch& switch_event(const AssignMeta& meta) const {
         return m.arena<UeSwitch>().get(meta.origin_ue.handle());
     }
@@ -69,7 +75,8 @@ TEST(ZeroCondSchematicTest, ChainFoldsEveryBranchIntoOneNodePerDestination) {
     // continuation is taken out, then its chain step runs; the else (index
     // 2) makes nothing. Then one event per destination, then the node.
     const uint64_t first = own[1].cur_ue.global_id() + 1;
-    EXPECT_DRAWN(d.m, first, zif, {"EXPR_zcif_not_cond_#", TAKE, "EXPR_node_logic_expr", "EXPR_zcif_not_elif_#_0",
+    EXPECT_DRAWN(d.m, first, zif,
+                 {"EXPR_zcif_not_cond_#", TAKE, "EXPR_node_logic_expr", "EXPR_zcif_not_elif_#_0",
                   "EXPR_node_logic_expr", TAKE, "EXPR_node_logic_expr", "EXPR_zcif_not_elif_#_1",
                   "EXPR_node_logic_expr", TAKE, "UE_COND", "UE_COND", "ASM_NODE_zcif_result_#"});
 
@@ -110,7 +117,8 @@ TEST(ZeroCondSchematicTest, SwitchFoldsItsCasesInOrder) {
 
     const NcpIdent result = d.folded<FlowBlockZeroSwitch>(zs);
     // Each case is taken out to be read; then one event per destination.
-    EXPECT_DRAWN(d.m, result.global_id() - 5, zs, {TAKE, TAKE, TAKE, "UE_SWITCH", "UE_SWITCH", "ASM_NODE_zsw_result_#"});
+    EXPECT_DRAWN(d.m, result.global_id() - 5, zs,
+                 {TAKE, TAKE, TAKE, "UE_SWITCH", "UE_SWITCH", "ASM_NODE_zsw_result_#"});
 
     const AssignMetaList& metas = d.node(result).asm_metas;
     ASSERT_EQ(metas.size(), 2u);

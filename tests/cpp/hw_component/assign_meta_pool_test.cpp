@@ -50,7 +50,8 @@ TEST_F(PoolFixture, IfChainFoldsOneDestinationIntoOneConditionalEvent) {
     EXPECT_EQ(ue.conds, (OptHcps{c1, c2, std::nullopt}));
     EXPECT_TRUE(ue.is_last_occure);
     // Priority and clock come from the first member.
-    EXPECT_EQ((std::tuple{ue.common.priority, ue.common.clk_mode}), (std::tuple{10, ClockMode::PosEdge}));
+    EXPECT_EQ((std::tuple{ue.common.priority, ue.common.clk_mode}),
+              (std::tuple{10, ClockMode::PosEdge}));
 }
 
 TEST_F(PoolFixture, AGroupStartedInALaterBranchTestsEveryBranchsEnable) {
@@ -76,10 +77,12 @@ TEST_F(PoolFixture, AGroupStartedInALaterBranchTestsEveryBranchsEnable) {
 
     // Another branch after the else breaks the group's invariant.
     EXPECT_FATAL(pool.insert_asms(t.m, c1, c1, {}),
-                 "assertion `left == right` failed: the number of cond and ue should match\n  left: 2\n right: 3");
+                 "assertion `left == right` failed: the number of cond and ue should match\n  "
+                 "left: 2\n right: 3");
     AssignMetaIfGroup bad{x, {}, {}, {std::nullopt, std::nullopt}};
     EXPECT_FATAL(bad.gen_assign_meta(t.m),
-                 "update_events length (2) must equal cond_rel_vecs length (0) or be exactly 1 more (else branch)");
+                 "update_events length (2) must equal cond_rel_vecs length (0) or be exactly 1 "
+                 "more (else branch)");
 }
 
 TEST_F(PoolFixture, EventsOfDifferentPriorityDoNotJoin) {
@@ -117,7 +120,8 @@ TEST_F(PoolFixture, ACaseRepeatingAValueBeforeItsGroupWritesNothing) {
     pool.insert_asms(t.m, c1, 1, {repeat});  // never chosen: case 1 is taken first
     pool.insert_asms(t.m, c1, 2, {later});
     const std::vector<AssignMeta> folded = pool.gen_assign_metas(t.m);
-    EXPECT_EQ(t.event<UeSwitch>(folded[0].cur_ue).sub_stmts, (OptUes{first.cur_ue, std::nullopt, std::nullopt}));
+    EXPECT_EQ(t.event<UeSwitch>(folded[0].cur_ue).sub_stmts,
+              (OptUes{first.cur_ue, std::nullopt, std::nullopt}));
     const UeSwitch& y_ue = t.event<UeSwitch>(folded[1].cur_ue);
     EXPECT_EQ(y_ue.sub_stmt_idxs, (std::vector<int32_t>{1, 2}));
     EXPECT_EQ(y_ue.sub_stmts, (OptUes{std::nullopt, later.cur_ue}));

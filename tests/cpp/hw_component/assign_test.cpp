@@ -30,11 +30,42 @@ TEST(WidthRuleTest, FitsTheSourceToTheDestination) {
         {"equal, sliced source", 4, std::nullopt, 16, {4, 8}, AsmResize::None, {4, 8}, 4, 4},
         {"narrower source", 8, std::nullopt, 3, Slice::whole(), AsmResize::Extended, {0, 8}, 3, 8},
         {"wider source", 8, std::nullopt, 16, {4, 16}, AsmResize::Cut, {4, 12}, 12, 8},
-        {"usable destination slice", 8, Slice{2, 6}, 16, Slice::whole(), AsmResize::Cut, {0, 4}, 16, 4},
-        {"narrower than the destination slice", 8, Slice{0, 6}, 3, Slice::whole(), AsmResize::Extended,
-         {0, 6}, 3, 6},
-        {"whole-signal destination slice", 8, Slice::whole(), 8, Slice::whole(), AsmResize::None, {0, 8}, 8, 8},
-        {"empty destination slice", 8, Slice{5, 5}, 4, Slice::whole(), AsmResize::Extended, {0, 8}, 4, 8},
+        {"usable destination slice",
+         8,
+         Slice{2, 6},
+         16,
+         Slice::whole(),
+         AsmResize::Cut,
+         {0, 4},
+         16,
+         4},
+        {"narrower than the destination slice",
+         8,
+         Slice{0, 6},
+         3,
+         Slice::whole(),
+         AsmResize::Extended,
+         {0, 6},
+         3,
+         6},
+        {"whole-signal destination slice",
+         8,
+         Slice::whole(),
+         8,
+         Slice::whole(),
+         AsmResize::None,
+         {0, 8},
+         8,
+         8},
+        {"empty destination slice",
+         8,
+         Slice{5, 5},
+         4,
+         Slice::whole(),
+         AsmResize::Extended,
+         {0, 8},
+         4,
+         8},
         {"empty source slice", 8, std::nullopt, 8, {3, 3}, AsmResize::None, {0, 8}, 8, 8},
         {"negative source start", 8, std::nullopt, 8, {-1, 4}, AsmResize::None, {0, 8}, 8, 8},
     };
@@ -68,7 +99,8 @@ TEST(GenBasicAssignTest, NarrowerSourceDrawsExtensionThenEventThenNode) {
     const HcpIdent w = make_wire(t.m, true, "w", 3);
     const uint64_t id = peek_global_id();
     const AsmReport rep = gen_basic_assign(t.m, r, w, std::nullopt, Slice::whole());
-    EXPECT_EQ((std::tuple{rep.kind, rep.src_width, rep.des_width}), (std::tuple{AsmResize::Extended, 3, 8}));
+    EXPECT_EQ((std::tuple{rep.kind, rep.src_width, rep.des_width}),
+              (std::tuple{AsmResize::Extended, 3, 8}));
     EXPECT_EQ(peek_global_id(), id + 3);
 
     const std::vector<NcpIdent>& nodes = t.module().basic_nodes;
@@ -78,13 +110,15 @@ TEST(GenBasicAssignTest, NarrowerSourceDrawsExtensionThenEventThenNode) {
     const AsmNode& node = t.m.arena<AsmNode>().get(nodes[0].handle());
     ASSERT_EQ(node.asm_metas.size(), 1u);
     const AssignMeta& meta = node.asm_metas[0];
-    EXPECT_EQ((std::tuple{meta.des, meta.origin_ue, meta.clk_mode}), (std::tuple{r, meta.cur_ue, ClockMode::PosEdge}));
+    EXPECT_EQ((std::tuple{meta.des, meta.origin_ue, meta.clk_mode}),
+              (std::tuple{r, meta.cur_ue, ClockMode::PosEdge}));
     EXPECT_EQ(meta.cur_ue.abs_name(), format("UE_BASIC_{}", id + 1));
 
     const UeBasic& ue = t.event<UeBasic>(meta.cur_ue);
     EXPECT_EQ(ue.src.abs_name(), format("EXPR_{}_ext_{}", w.abs_name(), id));
     EXPECT_EQ((std::tuple{des_of(ue), src_of(ue)}), (std::tuple{Slice{0, 8}, Slice{0, 8}}));
-    EXPECT_EQ(ue.common, (UeCommon{std::nullopt, 0, DEFAULT_UE_PRI_USER, UeType::Basic, ClockMode::PosEdge}));
+    EXPECT_EQ(ue.common,
+              (UeCommon{std::nullopt, 0, DEFAULT_UE_PRI_USER, UeType::Basic, ClockMode::PosEdge}));
     // The event reaches the pool only when the node is assigned.
     EXPECT_TRUE(t.pool(r).events.empty());
 }
@@ -97,8 +131,9 @@ TEST(GenBasicAssignTest, DestinationsThatRefuseAssignment) {
         const char* message;
     } cases[] = {
         {make_val(t.m, true, "v", 1, 0), "Val::do_asm should not be called"},
-        {insert_and_stamp_hcp(t.m, IoWire::new_opt_src(false, "io", true, 1, std::nullopt, std::nullopt, t.m),
-                              false),
+        {insert_and_stamp_hcp(
+             t.m, IoWire::new_opt_src(false, "io", true, 1, std::nullopt, std::nullopt, t.m),
+             false),
          "the io wire cannot be do_asm"},
         {make_mem_blk(t.m, true, "mb", 1, 1), "MemBlk is not an assignment destination"},
         {t.sp_reg<SyncReg>(HwComponentType::SyncReg, "sy", 1),
@@ -159,7 +194,8 @@ TEST(AssignableTest, UpdateEventMakersCheckTheRange) {
     auto state = take_hcp(t.m, st);
     const UeBasic& s = t.event<UeBasic>(state->gen_update_event(r, std::nullopt, Slice{3, 4}, t.m));
     EXPECT_EQ(des_of(s), (Slice{0, 1}));
-    EXPECT_EQ((std::tuple{s.common.priority, s.common.clk_mode}), (std::tuple{50, ClockMode::PosEdge}));
+    EXPECT_EQ((std::tuple{s.common.priority, s.common.clk_mode}),
+              (std::tuple{50, ClockMode::PosEdge}));
     state.put_back();
 
     // A memory block refuses, but the clock-source check of bind_src comes first.

@@ -34,7 +34,8 @@ struct EvClock {
     friend bool operator==(const EvClock&, const EvClock&) = default;
 };
 
-inline const UeBasic& leaf_of(const ModelArena& m, const UpdateEventIdent& ue, std::vector<HcpIdent>* conds) {
+inline const UeBasic& leaf_of(const ModelArena& m, const UpdateEventIdent& ue,
+                              std::vector<HcpIdent>* conds) {
     if (ue.kind == UeType::Basic) return m.arena<UeBasic>().get(ue.handle());
     const UeCond& c = m.arena<UeCond>().get(ue.handle());
     EXPECT_EQ(c.conds.size(), 1u);
@@ -63,7 +64,8 @@ inline Ev view_event(const ModelArena& m, const UpdateEventIdent& ue) {
 
 inline std::vector<Ev> view_pool(const ModelArena& m, const HcpIdent& h) {
     std::vector<Ev> out;
-    for (const auto& ue : get_hcp_assign(m, h).get_update_pool().events) out.push_back(view_event(m, ue));
+    for (const auto& ue : get_hcp_assign(m, h).get_update_pool().events)
+        out.push_back(view_event(m, ue));
     return out;
 }
 
@@ -113,7 +115,9 @@ struct ControlWires : TracedModel {
         s.push_depend_node(d1_w, g1);
         return s;
     }
-    const Expression& expr(const HcpIdent& e) const { return m.arena<Expression>().get(e.handle()); }
+    const Expression& expr(const HcpIdent& e) const {
+        return m.arena<Expression>().get(e.handle());
+    }
 };
 
 }  // namespace vorlent::testing

@@ -51,7 +51,9 @@ struct TracedModel {
         return m.arena<T>().get_mut(ue.handle());
     }
 
-    const UpdatePool& pool(const HcpIdent& h) const { return get_hcp_assign(m, h).get_update_pool(); }
+    const UpdatePool& pool(const HcpIdent& h) const {
+        return get_hcp_assign(m, h).get_update_pool();
+    }
 
     // What component `h` reads, and renaming what it reads (each takes it out).
     HcpSet deps(const HcpIdent& h) {

@@ -46,7 +46,8 @@ TEST(RegResetTest, ResetEventIsConditionalOnTheResetSignal) {
     ASSERT_EQ(t.pool(r).events.size(), 1u);
     const UpdateEventIdent ue = t.pool(r).events[0];
     EXPECT_EQ(ue.abs_name(), format("UE_COND_{}", id + 1));
-    EXPECT_EQ(t.event<UeCond>(ue).common, (UeCommon{t.clk, 0, 2147483647, UeType::Cond, ClockMode::PosEdge}));
+    EXPECT_EQ(t.event<UeCond>(ue).common,
+              (UeCommon{t.clk, 0, 2147483647, UeType::Cond, ClockMode::PosEdge}));
     // The destination is the whole register, the source the whole value; the
     // two widths are not compared.
     EXPECT_EQ(view_event(t.m, ue), (Ev{2147483647, {t.rst}, v, {0, 8}, {0, 6}}));
@@ -60,7 +61,8 @@ TEST(RegResetTest, ResetEventIsConditionalOnTheResetSignal) {
     }
     t.build_reset(async);
     const UeCommon& free = get_ue_common(t.m, t.pool(async).events[0]);
-    EXPECT_EQ((std::tuple{free.clk_mode, free.clk_src_i}), (std::tuple{ClockMode::ClkFree, std::nullopt}));
+    EXPECT_EQ((std::tuple{free.clk_mode, free.clk_src_i}),
+              (std::tuple{ClockMode::ClkFree, std::nullopt}));
 }
 
 TEST(WireDefaultTest, DefaultsAtTheFallbackAndMinimumPriorities) {
@@ -86,7 +88,8 @@ TEST(WireDefaultTest, DefaultsAtTheFallbackAndMinimumPriorities) {
     EXPECT_EQ(vals[0].abs_name(), format("VAL_{}_DEFAULT_ZERO_{}", zero.abs_name(), id));
     EXPECT_EQ(t.m.arena<Val>().get(vals[0].handle()).bit_width, 8);
     EXPECT_EQ(view_pool(t.m, zero), (std::vector<Ev>{{0, {}, vals[0], {0, 8}, {0, 8}}}));
-    EXPECT_EQ(clocks_of_pool(t.m, zero), (std::vector<EvClock>{{ClockMode::ClkFree, std::nullopt}}));
+    EXPECT_EQ(clocks_of_pool(t.m, zero),
+              (std::vector<EvClock>{{ClockMode::ClkFree, std::nullopt}}));
 
     id = peek_global_id();
     t.build_default(with);
@@ -104,7 +107,8 @@ TEST(WireDefaultTest, RefusalsOfTheDefaultRules) {
     set_wire_default(t.m, w, narrow);
     {
         auto wire = t.m.take<Wire>(w);
-        EXPECT_FATAL(wire->disable_default(), "cannot disable default on a wire with a default_val");
+        EXPECT_FATAL(wire->disable_default(),
+                     "cannot disable default on a wire with a default_val");
         EXPECT_TRUE(wire->has_default);
         wire.put_back();
     }

@@ -33,7 +33,8 @@ struct SpRegModel : ControlWires {
     }
 
     void expect_all_on_clk(const HcpIdent& r) {
-        for (const EvClock& c : clocks_of_pool(m, r)) EXPECT_EQ(c, (EvClock{ClockMode::PosEdge, clk_w}));
+        for (const EvClock& c : clocks_of_pool(m, r))
+            EXPECT_EQ(c, (EvClock{ClockMode::PosEdge, clk_w}));
     }
 };
 
@@ -41,7 +42,9 @@ std::string width_message(std::string_view owner, const HcpIdent& sig, int64_t g
     return format("'{}': signal '{}' must be 1-bit, got {}", owner, sig.abs_name(), got);
 }
 
-const VaryVal& value_of(SpRegModel& t, const HcpIdent& v) { return t.m.arena<Val>().get(v.handle()).value; }
+const VaryVal& value_of(SpRegModel& t, const HcpIdent& v) {
+    return t.m.arena<Val>().get(v.handle()).value;
+}
 const VaryVal& value_of(SpRegModel& t, const std::optional<HcpIdent>& v) { return value_of(t, *v); }
 
 }  // namespace
@@ -75,7 +78,8 @@ TEST(SpRegFactoryTest, RegistersAreSystemMadeAndStamped) {
     SpRegModel t;
     // The names and their order are pinned through the nodes that make these.
     const HcpIdent cw = make_cond_wait_state_reg(t.m, "w", t.d0_w, 0, 1);
-    EXPECT_EQ(t.module().system_hcps[size_t(HwComponentType::CondWaitStateReg)], std::vector<HcpIdent>{cw});
+    EXPECT_EQ(t.module().system_hcps[size_t(HwComponentType::CondWaitStateReg)],
+              std::vector<HcpIdent>{cw});
     EXPECT_EQ(t.reg<SyncReg>(make_sync_reg(t.m, "y", 3)).get_des_slice(), (Slice{0, 3}));
     for (int32_t size : {0, -2}) {
         const uint64_t before = peek_global_id();
@@ -86,9 +90,7 @@ TEST(SpRegFactoryTest, RegistersAreSystemMadeAndStamped) {
 
 TEST(SpRegFactoryTest, CycleWaitWidthCoversTheLastCount) {
     SpRegModel t;
-    const struct {
-        int32_t n, width;
-    } table[] = {{1, 2}, {2, 3}, {3, 3}, {4, 4}, {7, 4}};
+    const struct { int32_t n, width; } table[] = {{1, 2}, {2, 3}, {3, 3}, {4, 4}, {7, 4}};
     for (const auto& row : table) {
         SCOPED_TRACE(row.n);
         const HcpIdent cy = make_cycle_wait_state_reg(t.m, "c", row.n);
@@ -105,9 +107,7 @@ TEST(SpRegFactoryTest, CycleWaitWidthCoversTheLastCount) {
 
 TEST(SpRegFactoryTest, CounterWidthIsAtLeastOneBit) {
     SpRegModel t;
-    const struct {
-        int32_t max, width;
-    } table[] = {{1, 1}, {2, 1}, {3, 2}, {4, 2}, {5, 3}, {8, 3}};
+    const struct { int32_t max, width; } table[] = {{1, 1}, {2, 1}, {3, 2}, {4, 2}, {5, 3}, {8, 3}};
     for (const auto& row : table) {
         SCOPED_TRACE(row.max);
         const HcpIdent c = make_cnt_reg(t.m, "n", 1, row.max);
@@ -149,7 +149,8 @@ TEST(StateRegTest, EventsFollowTheTriggerSet) {
     TriggerSig only_clk;
     only_clk.set_clk(t.clk_w);
     t.events<StateReg>(bare, only_clk);
-    EXPECT_EQ(view_pool(t.m, bare), (std::vector<Ev>{{50, {}, t.reg<StateReg>(bare).unset_val, B, B}}));
+    EXPECT_EQ(view_pool(t.m, bare),
+              (std::vector<Ev>{{50, {}, t.reg<StateReg>(bare).unset_val, B, B}}));
 }
 
 TEST(StateRegTest, Refusals) {
@@ -157,7 +158,8 @@ TEST(StateRegTest, Refusals) {
     const HcpIdent st = make_state_reg(t.m, "s");
     TriggerSig no_clk = t.full_sig();
     no_clk.set_clk(std::nullopt);
-    EXPECT_FATAL(t.events<StateReg>(st, no_clk), "StateReg::build_update_event: clk_sig_i not assigned");
+    EXPECT_FATAL(t.events<StateReg>(st, no_clk),
+                 "StateReg::build_update_event: clk_sig_i not assigned");
     TriggerSig wide = t.full_sig();
     wide.set_int_start(t.wide);
     EXPECT_FATAL(t.events<StateReg>(st, wide), width_message(st.abs_name(), t.wide, 2));
@@ -179,7 +181,8 @@ TEST(CondWaitRegTest, TheConditionIsMeasuredOverTheWaitedBits) {
 
     const HcpIdent two = make_cond_wait_state_reg(t.m, "two", bus, 2, 4);
     t.support<CondWaitStateReg>(two);
-    EXPECT_FATAL(t.events<CondWaitStateReg>(two, t.full_sig()), width_message(two.abs_name(), bus, 2));
+    EXPECT_FATAL(t.events<CondWaitStateReg>(two, t.full_sig()),
+                 width_message(two.abs_name(), bus, 2));
 
     const HcpIdent beyond = make_cond_wait_state_reg(t.m, "beyond", bus, 8, 9);
     t.support<CondWaitStateReg>(beyond);
@@ -188,9 +191,11 @@ TEST(CondWaitRegTest, TheConditionIsMeasuredOverTheWaitedBits) {
                         bus.abs_name()));
 
     // With no usable range the whole signal is waited on, and must be one bit.
-    const HcpIdent whole = make_cond_wait_state_reg(t.m, "whole", t.wide, uint32_t(-1), uint32_t(-1));
+    const HcpIdent whole =
+        make_cond_wait_state_reg(t.m, "whole", t.wide, uint32_t(-1), uint32_t(-1));
     t.support<CondWaitStateReg>(whole);
-    EXPECT_FATAL(t.events<CondWaitStateReg>(whole, t.full_sig()), width_message(whole.abs_name(), t.wide, 2));
+    EXPECT_FATAL(t.events<CondWaitStateReg>(whole, t.full_sig()),
+                 width_message(whole.abs_name(), t.wide, 2));
 }
 
 TEST(SyncRegTest, EverySlotNeedsOnePredecessor) {

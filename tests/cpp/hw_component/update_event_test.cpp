@@ -15,7 +15,8 @@ struct EventModel : TracedModel {
 
     UpdateEventIdent basic(int32_t priority, ClockMode mode = ClockMode::ClkUnused,
                            std::optional<HcpIdent> clk_src = std::nullopt) {
-        return make_ue_basic(m, src, Slice{0, 4}, Slice{0, 4}, priority, mode, false, std::move(clk_src));
+        return make_ue_basic(m, src, Slice{0, 4}, Slice{0, 4}, priority, mode, false,
+                             std::move(clk_src));
     }
 };
 
@@ -24,32 +25,37 @@ struct EventModel : TracedModel {
 TEST(UeFactoryTest, BasicEventsAreNamedAndFilled) {
     EventModel t;
     const uint64_t id = peek_global_id();
-    const UpdateEventIdent ue = make_ue_basic(t.m, t.src, Slice{1, 3}, Slice{2, 4}, 77, ClockMode::NegEdge, false, std::nullopt);
+    const UpdateEventIdent ue = make_ue_basic(t.m, t.src, Slice{1, 3}, Slice{2, 4}, 77,
+                                              ClockMode::NegEdge, false, std::nullopt);
     EXPECT_EQ(ue.abs_name(), format("UE_BASIC_{}", id));
     EXPECT_EQ(view_event(t.m, ue), (Ev{77, {}, t.src, {1, 3}, {2, 4}}));
     // An edge-clocked event may wait for its clock source.
-    EXPECT_EQ(t.event<UeBasic>(ue).common, (UeCommon{std::nullopt, 0, 77, UeType::Basic, ClockMode::NegEdge}));
+    EXPECT_EQ(t.event<UeBasic>(ue).common,
+              (UeCommon{std::nullopt, 0, 77, UeType::Basic, ClockMode::NegEdge}));
 
     set_asm_pri_to_manual(-4);
-    const UpdateEventIdent cur = make_ue_basic(t.m, t.src, Slice{0, 4}, Slice{0, 4}, 77, ClockMode::PosEdge, true, t.clk);
+    const UpdateEventIdent cur =
+        make_ue_basic(t.m, t.src, Slice{0, 4}, Slice{0, 4}, 77, ClockMode::PosEdge, true, t.clk);
     EXPECT_EQ(get_ue_common(t.m, cur).priority, -4);
     set_asm_pri_to_auto();
 
     const uint64_t before = peek_global_id();
-    EXPECT_FATAL(make_ue_basic(t.m, t.src, Slice{0, 4}, Slice{0, 4}, 1, ClockMode::ClkFree, false, t.clk),
-                 "make_ue_*: clk_src must be None when clk_mode is ClkFree");
+    EXPECT_FATAL(
+        make_ue_basic(t.m, t.src, Slice{0, 4}, Slice{0, 4}, 1, ClockMode::ClkFree, false, t.clk),
+        "make_ue_*: clk_src must be None when clk_mode is ClkFree");
     EXPECT_EQ(peek_global_id(), before);
 }
 
 TEST(UeFactoryTest, FullEventsWrapOnlyWhenAConditionIsGiven) {
     EventModel t;
     const UpdateEventIdent plain =
-        make_ue_full(t.m, std::nullopt, std::nullopt, t.src, Slice{0, 4}, Slice{0, 4}, 5, ClockMode::ClkFree, false, std::nullopt);
+        make_ue_full(t.m, std::nullopt, std::nullopt, t.src, Slice{0, 4}, Slice{0, 4}, 5,
+                     ClockMode::ClkFree, false, std::nullopt);
     EXPECT_EQ(plain.kind, UeType::Basic);
 
     uint64_t id = peek_global_id();
-    const UpdateEventIdent one =
-        make_ue_full(t.m, std::nullopt, t.dis, t.src, Slice{0, 4}, Slice{0, 4}, 5, ClockMode::PosEdge, false, t.clk);
+    const UpdateEventIdent one = make_ue_full(t.m, std::nullopt, t.dis, t.src, Slice{0, 4},
+                                              Slice{0, 4}, 5, ClockMode::PosEdge, false, t.clk);
     EXPECT_EQ(one.abs_name(), format("UE_COND_{}", id + 1));
     const UeCond& c = t.event<UeCond>(one);
     EXPECT_EQ(c.sub_stmts.at(0)->abs_name(), format("UE_BASIC_{}", id));
@@ -58,8 +64,8 @@ TEST(UeFactoryTest, FullEventsWrapOnlyWhenAConditionIsGiven) {
     EXPECT_EQ(c.common, (UeCommon{t.clk, 0, 5, UeType::Cond, ClockMode::PosEdge}));
 
     id = peek_global_id();
-    const UpdateEventIdent both =
-        make_ue_full(t.m, t.en, t.dis, t.src, Slice{0, 4}, Slice{0, 4}, 5, ClockMode::ClkFree, false, std::nullopt);
+    const UpdateEventIdent both = make_ue_full(t.m, t.en, t.dis, t.src, Slice{0, 4}, Slice{0, 4}, 5,
+                                               ClockMode::ClkFree, false, std::nullopt);
     // With both conditions: the basic event, their AND, then the wrapper.
     EXPECT_EQ(both.abs_name(), format("UE_COND_{}", id + 2));
     const HcpIdent cond = *t.event<UeCond>(both).conds[0];
@@ -82,9 +88,10 @@ TEST(UeFactoryTest, MuxChecksInOrderAndBuildsIfElse) {
     EXPECT_FATAL(make_ue_mux(t.m, edge, t.basic(10), t.en),
                  "assertion `left == right` failed: make_ue_mux: left  operand must be ClkUnused\n"
                  "  left: PosEdge\n right: ClkUnused");
-    EXPECT_FATAL(make_ue_mux(t.m, l, other, t.en),
-                 "assertion `left == right` failed: make_ue_mux: left/right operands must share priority\n"
-                 "  left: 10\n right: 11");
+    EXPECT_FATAL(
+        make_ue_mux(t.m, l, other, t.en),
+        "assertion `left == right` failed: make_ue_mux: left/right operands must share priority\n"
+        "  left: 10\n right: 11");
 
     const UpdateEventIdent mux = make_ue_mux(t.m, l, r, t.en);
     const UeCond& c = t.event<UeCond>(mux);
@@ -155,7 +162,8 @@ TEST(UeDependencyTest, GatherAndRemapFollowEveryKind) {
     const HcpIdent sel = make_wire(t.m, true, "sel", 2);
     const HcpIdent other = make_reg(t.m, true, "other", 4);
     const UpdateEventIdent leaf = t.basic(10, ClockMode::PosEdge, t.clk);
-    const UpdateEventIdent leaf2 = make_ue_basic(t.m, other, Slice{0, 4}, Slice{0, 4}, 10, ClockMode::ClkUnused, false, std::nullopt);
+    const UpdateEventIdent leaf2 = make_ue_basic(t.m, other, Slice{0, 4}, Slice{0, 4}, 10,
+                                                 ClockMode::ClkUnused, false, std::nullopt);
 
     // Compound events carry a copy of a member's clock source, which they do
     // not report themselves but do rename.
@@ -187,7 +195,8 @@ TEST(UeDependencyTest, GatherAndRemapFollowEveryKind) {
     EXPECT_EQ(gather(bare_i), (HcpSet{t.en}));
     EXPECT_EQ(gather(sw_i), (HcpSet{sel, other}));
     EXPECT_EQ(gather(grp_i), (HcpSet{t.src, t.clk, sel, other}));
-    EXPECT_EQ(gather(make_ue_add_dis(t.m, t.dis, std::nullopt, grp_i)), (HcpSet{t.dis, t.src, t.clk, sel, other}));
+    EXPECT_EQ(gather(make_ue_add_dis(t.m, t.dis, std::nullopt, grp_i)),
+              (HcpSet{t.dis, t.src, t.clk, sel, other}));
 
     // A component gathers through its pool; every event is back afterwards.
     const HcpIdent w = make_wire(t.m, true, "w", 4);
@@ -202,10 +211,11 @@ TEST(UeDependencyTest, GatherAndRemapFollowEveryKind) {
     const HcpIdent io_en = make_wire(t.m, false, "io_en", 1);
     const HcpIdent io_sel = make_wire(t.m, false, "io_sel", 2);
     t.remap(w, HcpMap{{t.src, io_src}, {t.clk, io_clk}, {t.en, io_en}, {sel, io_sel}});
-    EXPECT_EQ((std::tuple{t.event<UeBasic>(leaf).src, t.event<UeBasic>(leaf).common.clk_src_i,
-                          *t.event<UeCond>(bare_i).conds[0], t.event<UeCond>(bare_i).common.clk_src_i,
-                          t.event<UeSwitch>(sw_i).selector, t.event<UeSwitch>(sw_i).common.clk_src_i}),
-              (std::tuple{io_src, io_clk, io_en, io_clk, io_sel, io_clk}));
+    EXPECT_EQ(
+        (std::tuple{t.event<UeBasic>(leaf).src, t.event<UeBasic>(leaf).common.clk_src_i,
+                    *t.event<UeCond>(bare_i).conds[0], t.event<UeCond>(bare_i).common.clk_src_i,
+                    t.event<UeSwitch>(sw_i).selector, t.event<UeSwitch>(sw_i).common.clk_src_i}),
+        (std::tuple{io_src, io_clk, io_en, io_clk, io_sel, io_clk}));
     // A key must match the whole identity, not only the global id.
     HcpIdent unstamped = io_src;
     unstamped.set_module_handle(ArenaHandle::null());
@@ -218,8 +228,10 @@ TEST(UeDependencyTest, ExpressionsReportTheirOperandsOnly) {
     const HcpIdent a = make_wire(t.m, true, "a", 4);
     const HcpIdent b = make_wire(t.m, true, "b", 4);
     const HcpIdent c = make_wire(t.m, true, "c", 4);
-    const HcpIdent single = make_expression_single(t.m, false, "s", LogicOp::BitwiseInvr, a, std::nullopt);
-    const HcpIdent pair = make_expression(t.m, false, "p", LogicOp::BitwiseOr, a, b, std::nullopt, std::nullopt);
+    const HcpIdent single =
+        make_expression_single(t.m, false, "s", LogicOp::BitwiseInvr, a, std::nullopt);
+    const HcpIdent pair =
+        make_expression(t.m, false, "p", LogicOp::BitwiseOr, a, b, std::nullopt, std::nullopt);
     // An event in an expression's pool is not a read of the expression.
     get_hcp_assign_mut(t.m, pair).add_update_event(t.basic(1));
     EXPECT_EQ(t.deps(single), (HcpSet{a}));
@@ -228,7 +240,8 @@ TEST(UeDependencyTest, ExpressionsReportTheirOperandsOnly) {
 
     t.remap(pair, HcpMap{{b, c}});
     const Expression& e = t.m.arena<Expression>().get(pair.handle());
-    EXPECT_EQ((std::tuple{*e.operand_a, *e.operand_b, *e.range_b}), (std::tuple{a, c, Slice{0, 4}}));
+    EXPECT_EQ((std::tuple{*e.operand_a, *e.operand_b, *e.range_b}),
+              (std::tuple{a, c, Slice{0, 4}}));
 }
 
 TEST(AssignMetaTest, PreConditionsWrapTheCurrentEvent) {

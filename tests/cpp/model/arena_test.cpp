@@ -19,7 +19,8 @@ TEST(ArenaHandleTest, IndexIsTestedBeforeGeneration) {
     auto& regs = m.arena<Reg>();
     // Empty arena: even the null handle is out of range; so is a put-back.
     EXPECT_FATAL(regs.get(ArenaHandle::null()), "ArenaHandle index out of range");
-    EXPECT_FATAL(regs.replace_back(ArenaHandle{0, 0}, reg_named("b")), "ArenaHandle index out of range");
+    EXPECT_FATAL(regs.replace_back(ArenaHandle{0, 0}, reg_named("b")),
+                 "ArenaHandle index out of range");
 
     regs.insert(reg_named("a"));
     EXPECT_FATAL(regs.get(ArenaHandle{1, 7}), "ArenaHandle index out of range");
@@ -45,8 +46,10 @@ TEST(ArenaHandleTest, InsertStampsTheHandleIntoTheStoredElementWhichNeverMoves) 
     }
     // Taken marks of slots on both sides of a word of marks, and the last.
     std::vector<Taken<Reg>> out;
-    for (size_t i : {63, 64, 299}) out.push_back(regs.take(ArenaHandle{i, 0}, placed[i]->ident.global_id()));
-    for (size_t i = 0; i < placed.size(); ++i) EXPECT_EQ(regs.is_taken(i), i == 63 || i == 64 || i == 299) << i;
+    for (size_t i : {63, 64, 299})
+        out.push_back(regs.take(ArenaHandle{i, 0}, placed[i]->ident.global_id()));
+    for (size_t i = 0; i < placed.size(); ++i)
+        EXPECT_EQ(regs.is_taken(i), i == 63 || i == 64 || i == 299) << i;
     const uint64_t id_62 = regs.get(ArenaHandle{62, 0}).ident.global_id();
     EXPECT_EQ(regs.get(ArenaHandle{62, 0}, id_62).ident.ident_base.rel_name(), "62");
     EXPECT_FATAL((void)regs.get(ArenaHandle{64, 0}, out[1]->ident.global_id()),
@@ -76,8 +79,10 @@ TEST(ArenaTakeTest, DefaultElementsDrawIdsPerKind) {
     const ArenaHandle sh = m.arena<FlowBlockSeq>().insert(FlowBlockSeq::make("s"));
     const FlowBlockIdent seq_id = m.arena<FlowBlockSeq>().get(sh).base.ident;
 
-    std::vector<ZyncArbBind> binds{ZyncArbBind{std::nullopt, CcpIdent::make(CcpType::Arb, true, "a"), 0}};
-    const ArenaHandle zh = m.arena<FlowBlockZync>().insert(FlowBlockZync::make("z", std::move(binds), false));
+    std::vector<ZyncArbBind> binds{
+        ZyncArbBind{std::nullopt, CcpIdent::make(CcpType::Arb, true, "a"), 0}};
+    const ArenaHandle zh =
+        m.arena<FlowBlockZync>().insert(FlowBlockZync::make("z", std::move(binds), false));
     const FlowBlockIdent zync_id = m.arena<FlowBlockZync>().get(zh).base.ident;
 
     auto draws = [](auto&& take_and_put_back) {
@@ -135,26 +140,30 @@ TEST(ArenaTakeTest, TakeRefusesAnIdentityThatIsNotTheSlotsElement) {
             if (way == 1) (void)m.checked_mut<Reg>(h);
             if (way == 2) (void)m.get<Reg>(h);
         };
-        EXPECT_FATAL(reach(other), format("ArenaHandle names global id {} but its slot holds global id {}",
-                                          other.global_id(), id.global_id()));
+        EXPECT_FATAL(reach(other),
+                     format("ArenaHandle names global id {} but its slot holds global id {}",
+                            other.global_id(), id.global_id()));
         auto first = m.take<Reg>(id);
-        EXPECT_FATAL(reach(id), format("ArenaHandle element (global id {}) is already taken out of its arena",
-                                       id.global_id()));
+        EXPECT_FATAL(reach(id),
+                     format("ArenaHandle element (global id {}) is already taken out of its arena",
+                            id.global_id()));
         first.put_back();
     }
     EXPECT_EQ(&m.checked_mut<Reg>(id), &m.arena<Reg>().get(h));
     // A handle that names no element: null, or of a generation the slot never had.
     HcpIdent null_handle = id;
     null_handle.ident_base.set_arena_handle(ArenaHandle{0, ArenaHandle::NULL_GENERATION});
-    EXPECT_FATAL((void)m.get<Reg>(null_handle), "assertion `left == right` failed: ArenaHandle generation mismatch\n"
-                                                 "  left: 0\n right: 4294967295");
+    EXPECT_FATAL((void)m.get<Reg>(null_handle),
+                 "assertion `left == right` failed: ArenaHandle generation mismatch\n"
+                 "  left: 0\n right: 4294967295");
 }
 
 TEST(ArenaHandleTest, InsertStopsBeforeTheIndexLeavesItsRange) {
     ArenaGroup<Reg> regs(2);
     regs.insert(reg_named("a"));
     regs.insert(reg_named("b"));
-    EXPECT_FATAL(regs.insert(reg_named("c")), "arena is full: one kind of element has at most 2 slots");
+    EXPECT_FATAL(regs.insert(reg_named("c")),
+                 "arena is full: one kind of element has at most 2 slots");
     EXPECT_EQ(regs.size(), 2u);
     EXPECT_EQ(ArenaGroup<Reg>::MAX_SLOTS - 1, size_t(UINT32_MAX));
 }

@@ -29,7 +29,9 @@ struct GenFixture : ::testing::Test {
     const Val& val(const HcpIdent& h) { return m.arena<Val>().get(h.handle()); }
     int32_t width_of(const HcpIdent& h) { return get_hcp_assign(m, h).get_des_slice().size(); }
     const Module& module() { return m.arena<Module>().get(top.handle()); }
-    const std::vector<HcpIdent>& user_list(HwComponentType t) { return module().user_hcps[size_t(t)]; }
+    const std::vector<HcpIdent>& user_list(HwComponentType t) {
+        return module().user_hcps[size_t(t)];
+    }
     FlowBlockBase base_of(const FlowBlockIdent& b) {
         auto t = take_flow_block(m, b);
         FlowBlockBase copy = t->get_base();
@@ -49,7 +51,8 @@ struct GenFixture : ::testing::Test {
         const AssignMeta& meta = n.asm_metas.at(0);
         EXPECT_EQ(meta.cur_ue.kind, UeType::Basic);
         const UeBasic& ue = m.arena<UeBasic>().get(meta.cur_ue.handle());
-        return Asm{meta.des, Slice{ue.des_start, ue.des_stop}, ue.src, Slice{ue.src_start, ue.src_stop}};
+        return Asm{meta.des, Slice{ue.des_start, ue.des_stop}, ue.src,
+                   Slice{ue.src_start, ue.src_stop}};
     }
 
     template <class T>
@@ -86,7 +89,8 @@ TEST_F(GenFixture, AnyOfFiveTermsPairsNeighboursAndCarriesTheOddOneUp) {
     ASSERT_EQ(exprs.size(), 4u);
     for (size_t i = 0; i < 4; ++i) {
         EXPECT_EQ(exprs[i].abs_name(), abs("EXPR", "any_t", first + i));
-        EXPECT_EQ((std::tuple{expr(exprs[i]).op, width_of(exprs[i])}), (std::tuple{LogicOp::LogicalOr, 1}));
+        EXPECT_EQ((std::tuple{expr(exprs[i]).op, width_of(exprs[i])}),
+                  (std::tuple{LogicOp::LogicalOr, 1}));
     }
     EXPECT_EQ(root, exprs[3]);
     auto operands = [&](const HcpIdent& e) {
@@ -96,8 +100,10 @@ TEST_F(GenFixture, AnyOfFiveTermsPairsNeighboursAndCarriesTheOddOneUp) {
     EXPECT_EQ(operands(exprs[0]), (std::tuple{s[0], Slice::range(0, 1), s[1], Slice::range(1, 2)}));
     EXPECT_EQ(operands(exprs[1]), (std::tuple{s[2], Slice::range(2, 3), s[3], Slice::range(3, 4)}));
     // Results enter the next level whole; the carried term keeps its slice.
-    EXPECT_EQ(operands(exprs[2]), (std::tuple{exprs[0], Slice::range(0, 1), exprs[1], Slice::range(0, 1)}));
-    EXPECT_EQ(operands(exprs[3]), (std::tuple{exprs[2], Slice::range(0, 1), s[4], Slice::range(0, 1)}));
+    EXPECT_EQ(operands(exprs[2]),
+              (std::tuple{exprs[0], Slice::range(0, 1), exprs[1], Slice::range(0, 1)}));
+    EXPECT_EQ(operands(exprs[3]),
+              (std::tuple{exprs[2], Slice::range(0, 1), s[4], Slice::range(0, 1)}));
 }
 
 TEST_F(GenFixture, AnyOfWithNoTermIsAConstantZeroAndWithOneTermMakesNothing) {
@@ -120,15 +126,17 @@ TEST_F(GenFixture, FoldBalancedKeepsALoneOperandAndRefusesOpsWithoutAWidthRule) 
     EXPECT_EQ(peek_global_id(), before);
 
     // The width follows the left operand's range.
-    const HcpIdent x = fold_balanced(
-        m, "f", {CombOperand{a, Slice::range(1, 4)}, CombOperand{b, std::nullopt}}, LogicOp::BitwiseXor);
+    const HcpIdent x =
+        fold_balanced(m, "f", {CombOperand{a, Slice::range(1, 4)}, CombOperand{b, std::nullopt}},
+                      LogicOp::BitwiseXor);
     EXPECT_EQ(width_of(x), 3);
     EXPECT_EQ(*expr(x).range_b, Slice::range(0, 6));
 
-    EXPECT_FATAL(
-        fold_balanced(m, "f", {CombOperand{a, std::nullopt}, CombOperand{b, std::nullopt}}, LogicOp::ExtendBit),
-        "Expression::new \u2014 unsupported op ExtendBit for this constructor");
-    EXPECT_FATAL(fold_balanced(m, "f", {}, LogicOp::ArithPlus), "fold_balanced: at least one operand required");
+    EXPECT_FATAL(fold_balanced(m, "f", {CombOperand{a, std::nullopt}, CombOperand{b, std::nullopt}},
+                               LogicOp::ExtendBit),
+                 "Expression::new \u2014 unsupported op ExtendBit for this constructor");
+    EXPECT_FATAL(fold_balanced(m, "f", {}, LogicOp::ArithPlus),
+                 "fold_balanced: at least one operand required");
 }
 
 // ---------------------------------------------------------------- sum count
@@ -139,23 +147,36 @@ TEST(SumCntWidthTest, JustWideEnoughForTheLargestSum) {
         int32_t widest;
         uint32_t width;
     } cases[] = {
-        {8, 1, 4}, {3, 1, 2}, {2, 8, 9}, {1, 8, 8}, {2, 64, 65},
+        {8, 1, 4},
+        {3, 1, 2},
+        {2, 8, 9},
+        {1, 8, 8},
+        {2, 64, 65},
         // Terms below 2 bits count as 1 bit.
-        {4, 0, 3}, {4, -5, 3},
+        {4, 0, 3},
+        {4, -5, 3},
         // Exact in 128 bits, up to a sum of 128 bits.
-        {1, 100, 100}, {2, 100, 101}, {3, 100, 102}, {size_t(1) << 27, 100, 127}, {size_t(1) << 28, 100, 128},
+        {1, 100, 100},
+        {2, 100, 101},
+        {3, 100, 102},
+        {size_t(1) << 27, 100, 127},
+        {size_t(1) << 28, 100, 128},
         // Past 128 bits the bound by ceil(log2 n) takes over.
         {(size_t(1) << 28) + 1, 100, 129},
         // From 101-bit terms on: the width plus ceil(log2 n).
-        {1, 101, 101}, {5, 101, 104}, {4, 200, 202},
+        {1, 101, 101},
+        {5, 101, 104},
+        {4, 200, 202},
     };
-    for (const auto& c : cases) EXPECT_EQ(sum_cnt_width(c.n, c.widest), c.width) << c.n << " x " << c.widest;
+    for (const auto& c : cases)
+        EXPECT_EQ(sum_cnt_width(c.n, c.widest), c.width) << c.n << " x " << c.widest;
 }
 
 TEST_F(GenFixture, SumOfThreeBitsExtendsEachThenAddsInATree) {
     const HcpIdent a = wire("a", 8);
     const uint64_t first = peek_global_id();
-    const std::vector<CombTerm> bits = {CombTerm{a, Slice::range(0, 1)}, CombTerm{a, Slice::range(5, 6)},
+    const std::vector<CombTerm> bits = {CombTerm{a, Slice::range(0, 1)},
+                                        CombTerm{a, Slice::range(5, 6)},
                                         CombTerm{a, Slice::range(7, 8)}};
     const HcpIdent sum = ok(gen_sum_cnt(m, "cnt", bits, std::nullopt));
 
@@ -165,15 +186,18 @@ TEST_F(GenFixture, SumOfThreeBitsExtendsEachThenAddsInATree) {
     for (size_t i = 0; i < 3; ++i) {
         EXPECT_EQ(exprs[i].abs_name(), abs("EXPR", "cnt_ext", first + i));
         const Expression& e = expr(exprs[i]);
-        EXPECT_EQ((std::tuple{e.op, *e.constant, *e.range_a}), (std::tuple{LogicOp::ExtendBit, 2u, bits[i].slice}));
+        EXPECT_EQ((std::tuple{e.op, *e.constant, *e.range_a}),
+                  (std::tuple{LogicOp::ExtendBit, 2u, bits[i].slice}));
     }
     for (size_t i = 3; i < 5; ++i) {
         EXPECT_EQ(exprs[i].abs_name(), abs("EXPR", "cnt_t", first + i));
-        EXPECT_EQ((std::tuple{expr(exprs[i]).op, width_of(exprs[i])}), (std::tuple{LogicOp::ArithPlus, 2}));
+        EXPECT_EQ((std::tuple{expr(exprs[i]).op, width_of(exprs[i])}),
+                  (std::tuple{LogicOp::ArithPlus, 2}));
     }
     EXPECT_EQ(sum, exprs[4]);
     EXPECT_EQ(*expr(exprs[3]).operand_a, exprs[0]);
-    EXPECT_EQ((std::tuple{*expr(exprs[4]).operand_a, *expr(exprs[4]).operand_b}), (std::tuple{exprs[3], exprs[2]}));
+    EXPECT_EQ((std::tuple{*expr(exprs[4]).operand_a, *expr(exprs[4]).operand_b}),
+              (std::tuple{exprs[3], exprs[2]}));
 
     // A given width is taken as it is.
     EXPECT_EQ(width_of(ok(gen_sum_cnt(m, "cnt8", bits, 8u))), 8);
@@ -185,7 +209,8 @@ TEST_F(GenFixture, RotateAmountsReduceModuloTheWidth) {
     const HcpIdent x = wire("x", 8);
     const uint64_t before = peek_global_id();
     for (int64_t amount : {int64_t(0), int64_t(8), int64_t(-16), int64_t(800)})
-        EXPECT_EQ(gen_rotate_left(m, "r", x, Slice::whole(), amount, std::nullopt).value(), std::nullopt);
+        EXPECT_EQ(gen_rotate_left(m, "r", x, Slice::whole(), amount, std::nullopt).value(),
+                  std::nullopt);
     EXPECT_EQ(gen_rotate_right(m, "r", x, Slice::whole(), 24, std::nullopt).value(), std::nullopt);
     EXPECT_EQ(peek_global_id(), before);
 
@@ -199,7 +224,8 @@ TEST_F(GenFixture, RotateWidthChecksComeBeforeAnythingIsMade) {
     const HcpIdent x = wire("x", 8);
     const uint64_t before = peek_global_id();
     // The operation's own name heads the refusal.
-    EXPECT_EQ(error_of(gen_rotate(m, "spin", "r", x, Slice::whole(), 1, -3)), "spin needs a width >= 1, got -3");
+    EXPECT_EQ(error_of(gen_rotate(m, "spin", "r", x, Slice::whole(), 1, -3)),
+              "spin needs a width >= 1, got -3");
     // A signal of no bits is refused the same way, without a width.
     const HcpIdent none = wire("none", 0);
     EXPECT_EQ(error_of(gen_rotate_left(m, "r", none, Slice::whole(), 1, std::nullopt)),
@@ -215,8 +241,8 @@ TEST_F(GenFixture, MuxIsAWireDrivenByAZeroDelayIfElsePair) {
     const HcpIdent b = wire("b", 4);
     const uint64_t first = peek_global_id();
 
-    const MuxResult r =
-        ok(gen_mux(m, "mx", c, std::nullopt, CombOperand{a, std::nullopt}, CombOperand{b, std::nullopt}, std::nullopt));
+    const MuxResult r = ok(gen_mux(m, "mx", c, std::nullopt, CombOperand{a, std::nullopt},
+                                   CombOperand{b, std::nullopt}, std::nullopt));
 
     EXPECT_EQ(r.wire.abs_name(), abs("WIRE", "mx", first));
     EXPECT_EQ(width_of(r.wire), 8);

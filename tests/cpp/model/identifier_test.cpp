@@ -2,11 +2,11 @@
 #include <unordered_set>
 
 #include "model/controller/asm_mode.hpp"
+#include "model/hw_component/common/hcp_ident.hpp"
+#include "model/hw_component/update_event/update_event_ident.hpp"
 #include "model/model_arena.hpp"
 #include "model/nodes/arena_factory_node.hpp"
-#include "model/hw_component/common/hcp_ident.hpp"
 #include "model/nodes/ncp_ident.hpp"
-#include "model/hw_component/update_event/update_event_ident.hpp"
 #include "test_support.hpp"
 #include "util/math/vary_val.hpp"
 
@@ -16,12 +16,14 @@ TEST(IdentifierTest, IdsAreDrawnInOrderAndNamesFollowTheTemplates) {
     const uint64_t base = peek_global_id();
     const HcpIdent r = HcpIdent::make(HwComponentType::Reg, Sensitivity::Clocked, true, "acc");
     const NcpIdent n = NcpIdent::make(NodeType::Asm, false, "");
-    const HcpIdent e = HcpIdent::make(HwComponentType::MemBlockIndexer, Sensitivity::Clocked, false, "m");
+    const HcpIdent e =
+        HcpIdent::make(HwComponentType::MemBlockIndexer, Sensitivity::Clocked, false, "m");
     const UpdateEventIdent u = UpdateEventIdent::make(UeType::Cond);
     EXPECT_EQ(r.global_id(), base);
-    EXPECT_EQ(abs_names(r, n, e, u),
-              (std::vector{format("REG_acc_{}", base), format("ASM_NODE__{}", base + 1),
-                           format("MEM_BLOCK_INDEXER_m_{}", base + 2), format("UE_COND_{}", base + 3)}));
+    EXPECT_EQ(
+        abs_names(r, n, e, u),
+        (std::vector{format("REG_acc_{}", base), format("ASM_NODE__{}", base + 1),
+                     format("MEM_BLOCK_INDEXER_m_{}", base + 2), format("UE_COND_{}", base + 3)}));
 }
 
 TEST(IdentifierTest, NameRuleCountsBytesAndDrawsTheIdFirst) {
@@ -88,7 +90,8 @@ TEST(IdentifierTest, NamesLiveInTheCurrentStoreOrInACountedBlockOfTheirOwn) {
         // A placeholder of a taken element keeps its names to itself.
         ModelArena m;
         const ArenaHandle h = m.arena<Reg>().insert(Reg(in_store, 1));
-        EXPECT_EQ(m.arena<Reg>().get(h).ident.ident_base.store_names(), in_store.ident_base.store_names());
+        EXPECT_EQ(m.arena<Reg>().get(h).ident.ident_base.store_names(),
+                  in_store.ident_base.store_names());
         const NcpIdent node = make_asm_node(m, false, "n", AssignMeta{});
         auto taken = m.take<AsmNode>(node);
         EXPECT_EQ(m.arena<AsmNode>().get(node.handle()).ident.ident_base.store_names(), nullptr);

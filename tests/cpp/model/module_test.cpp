@@ -47,10 +47,12 @@ TEST(ModuleTest, UntrackChecksTheModuleOnTop) {
 
     track_module_at_flow_init(m, top);
     const std::string msg = FATAL_MESSAGE(untrack_module_at_com_init(m, other));
-    EXPECT_EQ(msg.rfind("assertion `left == right` failed: finalize_module: ident mismatch \u2014 "
-                        "wrong module finalized\n  left: ModuleIdent { ident_base: IdentBase { global_id: ",
-                        0),
-              0u);
+    EXPECT_EQ(
+        msg.rfind(
+            "assertion `left == right` failed: finalize_module: ident mismatch \u2014 "
+            "wrong module finalized\n  left: ModuleIdent { ident_base: IdentBase { global_id: ",
+            0),
+        0u);
     // The entry stays removed.
     EXPECT_TRUE(m.module_trace_stack.empty());
 }

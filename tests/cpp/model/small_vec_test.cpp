@@ -30,7 +30,8 @@ void behaves_as_a_vector() {
         }
         EXPECT_EQ(v, ref);
         EXPECT_EQ(v.capacity() > N, n > int(N)) << "in place up to N";
-        EXPECT_LE(v.capacity(), std::max<size_t>(N, size_t(n) * 3 / 2 + 1)) << "short lists stay close to their size";
+        EXPECT_LE(v.capacity(), std::max<size_t>(N, size_t(n) * 3 / 2 + 1))
+            << "short lists stay close to their size";
 
         Strings<N> copy = v;
         Strings<N> moved = std::move(copy);

@@ -21,7 +21,8 @@ TEST(PseudoNodeTest, OnePredecessorIsWrappedAsItIs) {
     NodeModel t;
     const NcpIdent p = make_pseudo_node(t.m, "cif_cond_1", 1, LogicOp::BitwiseOr);
     const HcpIdent e = get_ncp_node(t.m, p).get_exit_opr();
-    EXPECT_FATAL(assign_ncp_node(t.m, p, true, true), "PseudoNode requires at least one depend node");
+    EXPECT_FATAL(assign_ncp_node(t.m, p, true, true),
+                 "PseudoNode requires at least one depend node");
 
     t.node(p).add_depend_node(t.p0, std::nullopt);
     const uint64_t id = peek_global_id();
@@ -44,7 +45,8 @@ TEST(PseudoNodeTest, PredecessorsFoldLeftToRight) {
     const uint64_t id = peek_global_id();
     assign_ncp_node(t.m, p, false, true);
     EXPECT_EQ(system_made_since(t, id),
-              named_from(id + 1, {"EXPR_node_logic_expr", "EXPR_node_logic_expr", "EXPR_node_logic_expr"}));
+              named_from(id + 1,
+                         {"EXPR_node_logic_expr", "EXPR_node_logic_expr", "EXPR_node_logic_expr"}));
 
     // ((p0 OR (p1 AND g1)) OR p2)
     const Expression& top = t.expr(*t.expr(get_ncp_node(t.m, p).get_exit_opr()).operand_a);
@@ -64,7 +66,8 @@ TEST(PseudoNodeTest, AnEdgeFromItselfReadsItsOwnExpression) {
     t.node(p).add_depend_node(p, std::nullopt);
     assign_ncp_node(t.m, p, false, true);
     const Expression& join = t.expr(*t.expr(e).operand_a);
-    EXPECT_EQ((std::tuple{join.op, *join.operand_a, *join.operand_b}), (std::tuple{LogicOp::BitwiseAnd, t.d0_w, e}));
+    EXPECT_EQ((std::tuple{join.op, *join.operand_a, *join.operand_b}),
+              (std::tuple{LogicOp::BitwiseAnd, t.d0_w, e}));
 }
 
 TEST(AsmNodeTest, RefusesTheTwoPhasesAndHasNoExit) {
@@ -85,7 +88,8 @@ TEST(AsmNodeTest, DryAssignmentPoolsEveryEventUnconditionally) {
     const NcpIdent hung = make_asm_node(t.m, false, "hung", t.into_r);
     t.node(hung).add_depend_node(t.p0, std::nullopt);
     EXPECT_FATAL(dry_assign_asm_node(t.m, hung),
-                 "assertion `left == right` failed: dry assign must have no depend nodes\n  left: 1\n right: 0");
+                 "assertion `left == right` failed: dry assign must have no depend nodes\n  left: "
+                 "1\n right: 0");
 
     AsmNode empty;
     empty.ident = NcpIdent::make(NodeType::Asm, false, "empty");
@@ -138,5 +142,6 @@ TEST(AsmNodeTest, AssignmentFromAStateNode) {
 
     t.node(plain).add_depend_node(parent, std::nullopt);
     EXPECT_FATAL(assign_asm_from_state_node(t.m, plain),
-                 "assertion `left == right` failed: AsmNode must have exactly one parent depend\n  left: 2\n right: 1");
+                 "assertion `left == right` failed: AsmNode must have exactly one parent depend\n  "
+                 "left: 2\n right: 1");
 }

@@ -8,8 +8,9 @@ TEST(StateNodeTest, AssignmentWithEveryTrigger) {
     uint64_t id = peek_global_id();
     const NcpIdent s = make_state_node(t.m, true, "seq_state_4_0");
     // The register and its constants take the lower ids.
-    EXPECT_EQ(system_made_since(t, id), named_from(id, {"VAL_seq_state_4_0_ST_SET", "VAL_seq_state_4_0_ST_UNSET",
-                                                        "SR_ST_seq_state_4_0_ST"}));
+    EXPECT_EQ(system_made_since(t, id),
+              named_from(id, {"VAL_seq_state_4_0_ST_SET", "VAL_seq_state_4_0_ST_UNSET",
+                              "SR_ST_seq_state_4_0_ST"}));
     EXPECT_EQ(s.abs_name(), format("STATE_NODE_seq_state_4_0_{}", id + 3));
     const HcpIdent reg = t.m.arena<StateNode>().get(s.handle()).reg;
     EXPECT_FATAL(get_ncp_node(t.m, s).get_exit_opr(), "exit opr is not set yet");
@@ -19,8 +20,9 @@ TEST(StateNodeTest, AssignmentWithEveryTrigger) {
     // Prelim: the take, then the exit cut by the reset, then by the hold.
     id = peek_global_id();
     assign_ncp_node(t.m, s, true, false);
-    EXPECT_EQ(system_made_since(t, id), named_from(id + 1, {"EXPR_node_int_inv", "EXPR_node_bind_rst",
-                                                            "EXPR_node_hold_inv", "EXPR_node_bind_hold"}));
+    EXPECT_EQ(system_made_since(t, id),
+              named_from(id + 1, {"EXPR_node_int_inv", "EXPR_node_bind_rst", "EXPR_node_hold_inv",
+                                  "EXPR_node_bind_hold"}));
     EXPECT_EQ(peek_global_id(), id + 5);
     // exit = (reg & ~rst) & ~hold
     const StateNode& n = t.m.arena<StateNode>().get(s.handle());
@@ -28,7 +30,8 @@ TEST(StateNodeTest, AssignmentWithEveryTrigger) {
     EXPECT_EQ(n.get_state_operating(), reg);
     const Expression& bind_hold = t.expr(n.get_exit_opr());
     const Expression& bind_rst = t.expr(*bind_hold.operand_a);
-    EXPECT_EQ((std::tuple{*bind_rst.operand_a, *t.expr(*bind_rst.operand_b).operand_a, *t.expr(*bind_hold.operand_b).operand_a}),
+    EXPECT_EQ((std::tuple{*bind_rst.operand_a, *t.expr(*bind_rst.operand_b).operand_a,
+                          *t.expr(*bind_hold.operand_b).operand_a}),
               (std::tuple{reg, t.rst_w, t.hold_w}));
 
     // Final: the take, then the register's events (one AND for the guard).
@@ -59,7 +62,8 @@ TEST(StateNodeTest, ExitBindingMakesOnlyWhatIsSet) {
     t.node(held).set_hold_node(t.hold);
     id = peek_global_id();
     assign_ncp_node(t.m, held, true, false);
-    EXPECT_EQ(system_made_since(t, id), named_from(id + 1, {"EXPR_node_hold_inv", "EXPR_node_bind_hold"}));
+    EXPECT_EQ(system_made_since(t, id),
+              named_from(id + 1, {"EXPR_node_hold_inv", "EXPR_node_bind_hold"}));
 
     // A start or a reset source makes the latency unknown.
     for (auto set : {&NcpNode::set_int_start_node, &NcpNode::set_int_reset_node}) {

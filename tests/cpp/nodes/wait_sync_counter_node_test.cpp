@@ -22,24 +22,46 @@ TEST(SpRegNodeTest, PhasesAndExit) {
     };
     const Row rows[] = {
         // Prelim: the take, the register's seven support signals, the reset and hold binding.
-        {make_syn_node, 2, "assertion failed: syn_size > 0", {"SR_SY_n_SY", "SYN_NODE_n"}, 0, 12, 21, true,
+        {make_syn_node,
+         2,
+         "assertion failed: syn_size > 0",
+         {"SR_SY_n_SY", "SYN_NODE_n"},
+         0,
+         12,
+         21,
+         true,
          [](const ModelArena& m, const NcpIdent& n) {
              const SynNode& x = m.arena<SynNode>().get(n.handle());
-             return std::pair{x.raw.value(), m.arena<SyncReg>().get(x.reg.handle()).end_expr.value()};
+             return std::pair{x.raw.value(),
+                              m.arena<SyncReg>().get(x.reg.handle()).end_expr.value()};
          }},
         // The take, nine support signals, the binding.
-        {make_wait_cycle_node, 2, "assertion failed: cycle > 0", {"VAL_n_CY_END_CNT", "SR_CYWT_n_CY", "WAITCYCLE_NODE_n"},
-         2, 14, 16, true,
+        {make_wait_cycle_node,
+         2,
+         "assertion failed: cycle > 0",
+         {"VAL_n_CY_END_CNT", "SR_CYWT_n_CY", "WAITCYCLE_NODE_n"},
+         2,
+         14,
+         16,
+         true,
          [](const ModelArena& m, const NcpIdent& n) {
              const WaitCycleNode& x = m.arena<WaitCycleNode>().get(n.handle());
-             return std::pair{x.raw.value(), m.arena<CycleWaitStateReg>().get(x.reg.handle()).is_end.value()};
+             return std::pair{x.raw.value(),
+                              m.arena<CycleWaitStateReg>().get(x.reg.handle()).is_end.value()};
          }},
         // The take and five support signals; the exit is the bare comparison.
-        {make_counter_node, 3, "assertion failed: last_loop_cnt > 0", {"CNT_REG_n_CNT", "COUNTER_NODE_n"}, 4, 6, 14,
+        {make_counter_node,
+         3,
+         "assertion failed: last_loop_cnt > 0",
+         {"CNT_REG_n_CNT", "COUNTER_NODE_n"},
+         4,
+         6,
+         14,
          false,
          [](const ModelArena& m, const NcpIdent& n) {
              const CounterNode& x = m.arena<CounterNode>().get(n.handle());
-             return std::pair{x.get_exit_opr(), *m.arena<CntReg>().get(x.get_cnt_reg().handle()).at_last};
+             return std::pair{x.get_exit_opr(),
+                              *m.arena<CntReg>().get(x.get_cnt_reg().handle()).at_last};
          }},
     };
     for (const Row& row : rows) {
@@ -75,22 +97,28 @@ TEST(SpRegNodeTest, WhatOneKindAloneDoes) {
     NodeModel t;
     const NcpIdent j = make_syn_node(t.m, false, "j", 2);
     EXPECT_FATAL(get_ncp_node(t.m, j).get_exit_opr(),
-                 "SynNode::get_exit_opr: bound_exit_i not set \u2014 call assign_prelim before reading exit_opr");
+                 "SynNode::get_exit_opr: bound_exit_i not set \u2014 call assign_prelim before "
+                 "reading exit_opr");
     t.wire_all(j);
     assign_ncp_node(t.m, j, true, false);
     const uint64_t id = peek_global_id();
     assign_ncp_node(t.m, j, false, true);
     const HcpIdent reg = t.m.arena<SynNode>().get(j.handle()).reg;
-    EXPECT_EQ(system_made_since(t, id).at(1), format("EXPR_{}_ACT_COND_1_{}", reg.abs_name(), id + 10));
+    EXPECT_EQ(system_made_since(t, id).at(1),
+              format("EXPR_{}_ACT_COND_1_{}", reg.abs_name(), id + 10));
 
     const NcpIdent w = make_wait_cycle_node(t.m, false, "w", 5);
-    EXPECT_FATAL(get_ncp_node(t.m, w).get_state_operating(), "get_state_operating: not implemented");
+    EXPECT_FATAL(get_ncp_node(t.m, w).get_state_operating(),
+                 "get_state_operating: not implemented");
     // A hold alone already makes a wait's latency unknown.
     t.node(w).set_hold_node(t.hold);
     EXPECT_EQ(get_ncp_node(t.m, w).get_cycle_used(), -1);
     // A counter of three passes counts in two bits.
     const NcpIdent c = make_counter_node(t.m, false, "c", 3);
-    EXPECT_EQ(t.m.arena<CntReg>().get(t.m.arena<CounterNode>().get(c.handle()).get_cnt_reg().handle()).width, 2);
+    EXPECT_EQ(t.m.arena<CntReg>()
+                  .get(t.m.arena<CounterNode>().get(c.handle()).get_cnt_reg().handle())
+                  .width,
+              2);
 }
 
 TEST(WaitCondNodeTest, PhasesAndExit) {
@@ -116,7 +144,8 @@ TEST(WaitCondNodeTest, PhasesAndExit) {
     EXPECT_EQ(n.get_exit_opr().abs_name(), format("EXPR_node_bind_hold_{}", id + 8));
     EXPECT_EQ(n.get_cycle_used(), -1);
 
-    EXPECT_FATAL(assign_ncp_node(t.m, w, false, true), "WaitCondNode requires at least one depend node");
+    EXPECT_FATAL(assign_ncp_node(t.m, w, false, true),
+                 "WaitCondNode requires at least one depend node");
     t.node(w).add_depend_node(t.p0, std::nullopt);
     t.node(w).add_depend_node(t.p1, t.g1);
     t.node(w).set_int_start_node(t.start);

@@ -44,16 +44,17 @@ TEST(FileWriterTest, StagedBytesReachTheFileInBatchesOfAtLeast4096) {
     w.write(std::string(8192, 'y'));
     EXPECT_EQ(size_on_disk(p), 4096 + 4 + 10000 + 4 + 8192);
     w.finish();
-    EXPECT_EQ(read_file(p), std::string(4000, 'a') + std::string(95, 'b') + "c" + "tail" + big + "head" +
-                                std::string(8192, 'y'));
+    EXPECT_EQ(read_file(p), std::string(4000, 'a') + std::string(95, 'b') + "c" + "tail" + big +
+                                "head" + std::string(8192, 'y'));
 }
 
 // A short text waits for the finish, a full batch leaves nothing staged,
 // and unwinding without a finish still writes; an open truncates.
 TEST(FileWriterTest, FinishOrDestructionWritesTheRestAndCloses) {
     TempDir dir;
-    for (const auto& [text, finish] : {std::pair{std::string("module m();\n"), true},
-                                       std::pair{std::string(4096, 'z'), true}, std::pair{std::string("partial"), false}}) {
+    for (const auto& [text, finish] :
+         {std::pair{std::string("module m();\n"), true}, std::pair{std::string(4096, 'z'), true},
+          std::pair{std::string("partial"), false}}) {
         const std::string p = dir.file("out.v");
         std::ofstream(p) << std::string(5000, 'o');
         const int fd = open_output_file(p);
@@ -71,17 +72,22 @@ TEST(FileWriterTest, FinishOrDestructionWritesTheRestAndCloses) {
 TEST(FileWriterTest, OpenFailuresNameThePathAndTheReason) {
     TempDir dir;
     const std::string missing = dir.file("no_such_dir/top.v");
-    EXPECT_FATAL(open_output_file(missing),
-                 format("BackendVerilog::phase_emit \u2014 cannot open {}: No such file or directory", missing));
-    EXPECT_FATAL(open_output_file(dir.str()),
-                 format("BackendVerilog::phase_emit \u2014 cannot open {}: Is a directory", dir.str()));
+    EXPECT_FATAL(
+        open_output_file(missing),
+        format("BackendVerilog::phase_emit \u2014 cannot open {}: No such file or directory",
+               missing));
+    EXPECT_FATAL(
+        open_output_file(dir.str()),
+        format("BackendVerilog::phase_emit \u2014 cannot open {}: Is a directory", dir.str()));
 
     // A NUL would cut a C-string path short: refused, and nothing is created.
     // The NUL shows as "\0", since fatal texts travel as C strings.
     const std::string with_nul = dir.file("cut") + std::string(1, '\0') + "rest.v";
-    EXPECT_FATAL(open_output_file(with_nul),
-                 format("BackendVerilog::phase_emit \u2014 cannot open {}\\0rest.v: path contains a NUL byte",
-                        dir.file("cut")));
+    EXPECT_FATAL(
+        open_output_file(with_nul),
+        format(
+            "BackendVerilog::phase_emit \u2014 cannot open {}\\0rest.v: path contains a NUL byte",
+            dir.file("cut")));
     EXPECT_TRUE(std::filesystem::is_empty(dir.str()));
 }
 
@@ -143,7 +149,8 @@ TEST(FileWriterSignalTest, InterruptedWritesDeliverEveryByteOnce) {
     });
     {
         FileWriter w("pipe", fds[1]);
-        for (size_t off = 0; off < data.size(); off += 9000) w.write(std::string_view(data).substr(off, 9000));
+        for (size_t off = 0; off < data.size(); off += 9000)
+            w.write(std::string_view(data).substr(off, 9000));
         w.finish();
     }
     writing = false;

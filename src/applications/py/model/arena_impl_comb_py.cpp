@@ -8,10 +8,10 @@
 #include <vector>
 
 #include "applications/py/model/arena_method_families.hpp"
-#include "model/hw_component/int_constant.hpp"
 #include "applications/py/model/model_arena_py.hpp"
 #include "applications/py/runtime/operand.hpp"
 #include "applications/py/runtime/py_warnings.hpp"
+#include "model/hw_component/int_constant.hpp"
 
 namespace vorlent::py {
 
@@ -22,8 +22,7 @@ using Pairs = std::vector<std::tuple<HcpIdent, Slice>>;
 // The mux width: given, or taken from the first input that is a signal.
 Result<int32_t> mux_width(const ModelArena& m, const PyOperand& if_true,
                           const std::optional<Slice>& true_slice, const PyOperand& if_false,
-                          const std::optional<Slice>& false_slice,
-                          std::optional<int32_t> width) {
+                          const std::optional<Slice>& false_slice, std::optional<int32_t> width) {
     if (width) return *width;
     if (const HcpIdent* sig = if_true.ident()) return mux_input_width(m, *sig, true_slice);
     if (const HcpIdent* sig = if_false.ident()) return mux_input_width(m, *sig, false_slice);
@@ -36,14 +35,13 @@ Result<int32_t> mux_width(const ModelArena& m, const PyOperand& if_true,
 CombOperand mux_input(ModelArena& m, std::string_view name, const PyOperand& operand,
                       const std::optional<Slice>& slice, int32_t width) {
     if (const HcpIdent* sig = operand.ident()) return CombOperand{*sig, slice};
-    return CombOperand{make_const_val(m, name, *operand.integer(), width),
-                       Slice::range(0, width)};
+    return CombOperand{make_const_val(m, name, *operand.integer(), width), Slice::range(0, width)};
 }
 
 Result<HcpIdent> py_gen_mux(ModelArena& m, std::string_view name, const HcpIdent& cond_i,
-                            Slice cond_slice, const PyOperand& if_true,
-                            const PyOperand& if_false, std::optional<Slice> true_slice,
-                            std::optional<Slice> false_slice, std::optional<int32_t> width) {
+                            Slice cond_slice, const PyOperand& if_true, const PyOperand& if_false,
+                            std::optional<Slice> true_slice, std::optional<Slice> false_slice,
+                            std::optional<int32_t> width) {
     Result<int32_t> w = mux_width(m, if_true, true_slice, if_false, false_slice, width);
     if (!w.ok()) return w.error();
     // A mux of no bits is refused before an int input becomes a constant of

@@ -13,8 +13,7 @@ namespace {
 using NewSignature = Signature<"ModelArena()">;
 
 PyObject* model_arena_new(PyTypeObject* type, PyObject* args, PyObject* kwargs) {
-    static constexpr CallSpec spec{ModelArenaReceiver::class_name, "__new__",
-                                   NewSignature::params};
+    static constexpr CallSpec spec{ModelArenaReceiver::class_name, "__new__", NewSignature::params};
     PyObject* bound[NewSignature::count + 1];
     try {
         if (!bind_tuple_dict(spec, args, kwargs, bound)) return nullptr;
@@ -38,11 +37,11 @@ void model_arena_dealloc(PyObject* self) {
 PyMethodDef* method_table() {
     static std::vector<PyMethodDef> table = [] {
         std::vector<PyMethodDef> all;
-        for (auto family : {module_methods, asm_priority_methods, hw_component_factory_methods,
-                            expression_methods, hw_component_impl_methods,
-                            comb_generator_methods, flow_block_factory_methods,
-                            flow_block_stack_methods, flow_block_arb_factory_methods, arb_methods,
-                            dyn_counter_methods, karray_methods, verilog_name_methods})
+        for (auto family :
+             {module_methods, asm_priority_methods, hw_component_factory_methods,
+              expression_methods, hw_component_impl_methods, comb_generator_methods,
+              flow_block_factory_methods, flow_block_stack_methods, flow_block_arb_factory_methods,
+              arb_methods, dyn_counter_methods, karray_methods, verilog_name_methods})
             for (const PyMethodDef& def : family()) all.push_back(def);
         all.push_back(PyMethodDef{nullptr, nullptr, 0, nullptr});
         return all;

@@ -61,7 +61,8 @@ bool bind_keyword(const CallSpec& spec, PyObject* key, PyObject* value, PyObject
     for (size_t i = 0; i < spec.params.size(); ++i) {
         if (spec.params[i].name != name) continue;
         if (out[i]) {
-            raise_type_error(format("{} got multiple values for argument '{}'", callee(spec), name));
+            raise_type_error(
+                format("{} got multiple values for argument '{}'", callee(spec), name));
             return false;
         }
         out[i] = value;
@@ -86,10 +87,17 @@ bool fill_defaults(const CallSpec& spec, PyObject** out) {
     for (size_t i = 0; i < spec.params.size(); ++i) {
         if (out[i]) continue;
         switch (spec.params[i].fallback) {
-            case ParamDefault::Required: raise_missing(spec, out); return false;
-            case ParamDefault::None: out[i] = Py_None; break;
-            case ParamDefault::False: out[i] = Py_False; break;
-            case ParamDefault::Omitted: break;
+            case ParamDefault::Required:
+                raise_missing(spec, out);
+                return false;
+            case ParamDefault::None:
+                out[i] = Py_None;
+                break;
+            case ParamDefault::False:
+                out[i] = Py_False;
+                break;
+            case ParamDefault::Omitted:
+                break;
         }
     }
     return true;
@@ -97,8 +105,8 @@ bool fill_defaults(const CallSpec& spec, PyObject** out) {
 
 }  // namespace
 
-bool bind_fastcall(const CallSpec& spec, PyObject* const* args, Py_ssize_t nargs,
-                   PyObject* kwnames, PyObject** out) {
+bool bind_fastcall(const CallSpec& spec, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames,
+                   PyObject** out) {
     if (!bind_positional(spec, args, nargs, out)) return false;
     if (kwnames) {
         const Py_ssize_t nkw = PyTuple_GET_SIZE(kwnames);

@@ -21,8 +21,8 @@ struct CallSpec {
 // the keyword names in `kwnames`). On success `out[i]` is a borrowed
 // reference to the argument of parameter i, or its default (None, False, or
 // null for "..."). On failure a TypeError is set and false returned.
-bool bind_fastcall(const CallSpec& spec, PyObject* const* args, Py_ssize_t nargs,
-                   PyObject* kwnames, PyObject** out);
+bool bind_fastcall(const CallSpec& spec, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames,
+                   PyObject** out);
 
 // The same for a tuple and an optional dict, as a type's constructor gets them.
 bool bind_tuple_dict(const CallSpec& spec, PyObject* args, PyObject* kwargs, PyObject** out);

@@ -36,8 +36,8 @@ inline CheckResult check_karray_backing(uint64_t index) {
     if (auto err = check_enum_index("HwComponentType", index, HW_COMPONENT_TYPE_COUNT)) return err;
     const auto kind = HwComponentType(index);
     if (kind == HwComponentType::Reg || kind == HwComponentType::Wire) return std::nullopt;
-    return ErrorText::value(format("Karray backing must be HwComponentType.REG / WIRE, got {}",
-                                   hw_type_display(kind)));
+    return ErrorText::value(
+        format("Karray backing must be HwComponentType.REG / WIRE, got {}", hw_type_display(kind)));
 }
 
 // A signal of no bits is not Verilog and a negative width means nothing, so
@@ -84,7 +84,8 @@ inline CheckResult check_binary_expression_op(uint32_t index) {
                 "{} is not a binary expression op (use mk_expression_single / mk_extend_bit / "
                 "the assign path)",
                 logic_op_name(LogicOp(index))));
-        default: return std::nullopt;
+        default:
+            return std::nullopt;
     }
 }
 
@@ -93,9 +94,9 @@ inline CheckResult check_unary_expression_op(uint32_t index) {
     if (auto err = check_enum_index("LogicOp", index, LOGIC_OP_COUNT)) return err;
     const auto op = LogicOp(index);
     if (op == LogicOp::BitwiseInvr || op == LogicOp::LogicalNot) return std::nullopt;
-    return ErrorText::value(format(
-        "{} is not a unary expression op (use mk_expression / the assign path)",
-        logic_op_name(op)));
+    return ErrorText::value(
+        format("{} is not a unary expression op (use mk_expression / the assign path)",
+               logic_op_name(op)));
 }
 
 // A condition must select exactly one bit. `cond_width` is the width of the
@@ -126,8 +127,7 @@ enum class AsmResize : uint32_t { Equal = 0, Extended = 1, Cut = 2 };
 
 // The warning for a resized assignment, or nothing when the widths matched.
 inline std::optional<std::string> asm_resize_message(uint32_t kind, int32_t src_width,
-                                                     int32_t des_width,
-                                                     std::string_view des_name) {
+                                                     int32_t des_width, std::string_view des_name) {
     switch (AsmResize(kind)) {
         case AsmResize::Extended:
             return format(
@@ -139,7 +139,8 @@ inline std::optional<std::string> asm_resize_message(uint32_t kind, int32_t src_
                 "assignment source ({} bits) is wider than destination '{}' ({} bits); "
                 "MSBs dropped to fit",
                 src_width, des_name, des_width);
-        case AsmResize::Equal: break;
+        case AsmResize::Equal:
+            break;
     }
     return std::nullopt;
 }

@@ -22,9 +22,7 @@ public:
     PyTypeObject* get();
     // The class if it exists yet; an object can only be an instance of a class that does.
     PyTypeObject* existing() const { return type_; }
-    bool is_instance(PyObject* obj) const {
-        return type_ && PyObject_TypeCheck(obj, type_);
-    }
+    bool is_instance(PyObject* obj) const { return type_ && PyObject_TypeCheck(obj, type_); }
 
 private:
     std::string_view name_;

@@ -31,7 +31,8 @@ bool look_up_sequence_abc() {
 
 int is_abc_sequence(PyObject* obj) {
     if (!SEQUENCE_ABC) {
-        PyErr_SetString(PyExc_SystemError, "collections.abc.Sequence was not looked up at start-up");
+        PyErr_SetString(PyExc_SystemError,
+                        "collections.abc.Sequence was not looked up at start-up");
         return -1;
     }
     return PyObject_IsInstance(obj, SEQUENCE_ABC);

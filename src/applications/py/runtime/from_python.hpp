@@ -54,8 +54,7 @@ struct FromPython<std::string> {
 // 32-bit integers (widths, priorities, enumeration indices): anything with
 // __index__, read as the platform's long, then held to the type's range.
 template <class T>
-    requires(std::is_integral_v<T> && !std::is_same_v<T, bool> && sizeof(T) <= 4)
-struct FromPython<T> {
+requires(std::is_integral_v<T> && !std::is_same_v<T, bool> && sizeof(T) <= 4) struct FromPython<T> {
     static bool convert(PyObject* obj, T& out) {
         const long v = PyLong_AsLong(obj);
         if (v == -1 && PyErr_Occurred()) return false;
@@ -70,8 +69,7 @@ struct FromPython<T> {
 
 // 64-bit and pointer-sized integers, with the interpreter's own range errors.
 template <class T>
-    requires(std::is_integral_v<T> && !std::is_same_v<T, bool> && sizeof(T) == 8)
-struct FromPython<T> {
+requires(std::is_integral_v<T> && !std::is_same_v<T, bool> && sizeof(T) == 8) struct FromPython<T> {
     static bool convert(PyObject* obj, T& out) {
         if constexpr (std::is_signed_v<T>) {
             const long long v = PyLong_AsLongLong(obj);
@@ -109,7 +107,7 @@ struct FromPython<bool> {
 
 // Identities and slices: an instance of the record's class, copied.
 template <class Record>
-    requires is_value_record<Record>
+requires is_value_record<Record>
 struct FromPython<Record> {
     static bool convert(PyObject* obj, Record& out) {
         const Record* record = value_of<Record>(obj);
@@ -192,13 +190,15 @@ struct FromPython<std::tuple<Ts...>> {
         }
         const Py_ssize_t n = PyTuple_GET_SIZE(obj);
         if (n != Py_ssize_t(sizeof...(Ts))) {
-            PyErr_Format(PyExc_TypeError, "expected tuple of length %zu, but got tuple of length %zd",
-                         sizeof...(Ts), n);
+            PyErr_Format(PyExc_TypeError,
+                         "expected tuple of length %zu, but got tuple of length %zd", sizeof...(Ts),
+                         n);
             return false;
         }
         return [&]<size_t... I>(std::index_sequence<I...>) {
             return (FromPython<Ts>::convert(PyTuple_GET_ITEM(obj, I), std::get<I>(out)) && ...);
-        }(std::index_sequence_for<Ts...>{});
+        }
+        (std::index_sequence_for<Ts...>{});
     }
 };
 

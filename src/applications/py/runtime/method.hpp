@@ -44,8 +44,7 @@ enum class Describes : bool { Nothing, Behaviour };
 // A Python object that owns a model, laid out as header then state.
 template <class Model>
 struct BoundObject {
-    PyObject_HEAD
-    BoundState<Model> state;
+    PyObject_HEAD BoundState<Model> state;
 };
 
 // How a typed function's parameters are held while the call runs: text is
@@ -118,8 +117,7 @@ PyObject* invoke_method(PyObject* self, PyObject* const* args, Py_ssize_t nargs,
     using Model = typename Receiver::Model;
     static_assert(Traits::arity == S::count,
                   "the text signature and the typed function disagree on the parameters");
-    static_assert(B != Borrow::Shared ||
-                      std::is_same_v<typename Traits::TargetRef, const Model&>,
+    static_assert(B != Borrow::Shared || std::is_same_v<typename Traits::TargetRef, const Model&>,
                   "a method that holds the model shared must take it as const");
     static_assert(B != Borrow::PerStep ||
                       std::is_same_v<typename Traits::TargetRef, const ModelLease<Model>&>,
@@ -163,7 +161,8 @@ PyMethodDef method_def() {
     using S = Signature<Sig>;
     using FastWithKeywords = PyObject* (*)(PyObject*, PyObject* const*, Py_ssize_t, PyObject*);
     FastWithKeywords fn = &invoke_method<Receiver, Sig, Fn, B, D>;
-    return PyMethodDef{S::c_name.data(), reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)()>(fn)),
+    return PyMethodDef{S::c_name.data(),
+                       reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)()>(fn)),
                        METH_FASTCALL | METH_KEYWORDS, S::doc.data()};
 }
 

@@ -5,8 +5,8 @@
 // steps.
 #pragma once
 
-#include <string_view>
 #include <memory>
+#include <string_view>
 #include <utility>
 #include <vector>
 

@@ -54,9 +54,10 @@ PyObject* raise_current_exception() noexcept {
     } catch (const ErrorText& e) {
         raise_error_text(e);
     } catch (const NestingTooDeep& e) {
-        set_error(PyExc_RecursionError,
-                  format("{}: calls that run Python functions nest more than {} deep on this thread",
-                         e.method, e.max_depth));
+        set_error(
+            PyExc_RecursionError,
+            format("{}: calls that run Python functions nest more than {} deep on this thread",
+                   e.method, e.max_depth));
     } catch (const std::bad_alloc&) {
         PyErr_NoMemory();
     } catch (const std::length_error&) {

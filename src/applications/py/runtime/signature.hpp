@@ -99,19 +99,24 @@ struct Signature {
     static constexpr std::array<ParamSpec, count> params = [] {
         std::array<ParamSpec, count> out{};
         size_t i = 0;
-        sig_detail::for_each_param(text, [&](std::string_view p) { out[i++] = sig_detail::parse_param(p); });
+        sig_detail::for_each_param(
+            text, [&](std::string_view p) { out[i++] = sig_detail::parse_param(p); });
         return out;
     }();
 
     // Required parameters come first, so binding by position stays unambiguous.
-    static_assert([] {
-        bool optional_seen = false;
-        for (const ParamSpec& p : params) {
-            if (p.fallback != ParamDefault::Required) optional_seen = true;
-            else if (optional_seen) return false;
-        }
-        return true;
-    }(), "a required parameter follows an optional one");
+    static_assert(
+        [] {
+            bool optional_seen = false;
+            for (const ParamSpec& p : params) {
+                if (p.fallback != ParamDefault::Required)
+                    optional_seen = true;
+                else if (optional_seen)
+                    return false;
+            }
+            return true;
+        }(),
+        "a required parameter follows an optional one");
 
     // NUL-terminated name for the method table.
     static constexpr std::array<char, name.size() + 1> c_name = [] {

@@ -45,9 +45,9 @@ StepBorrow::StepBorrow(ThreadBinding& binding) : binding_(binding) {
 
 void report_dropped_on_other_thread(std::string_view type_path) {
     try {
-        report_unraisable(PyExc_RuntimeError,
-                          format("{} is unsendable, but is being dropped on another thread",
-                                 type_path));
+        report_unraisable(
+            PyExc_RuntimeError,
+            format("{} is unsendable, but is being dropped on another thread", type_path));
     } catch (...) {
         // Out of memory while freeing: nothing is left to report it with.
     }

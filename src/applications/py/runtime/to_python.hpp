@@ -25,8 +25,7 @@ struct ToPython<bool> {
 };
 
 template <class T>
-    requires(std::is_integral_v<T> && !std::is_same_v<T, bool>)
-struct ToPython<T> {
+requires(std::is_integral_v<T> && !std::is_same_v<T, bool>) struct ToPython<T> {
     static PyObject* convert(T v) {
         if constexpr (std::is_signed_v<T>)
             return PyLong_FromLongLong(static_cast<long long>(v));
@@ -43,12 +42,14 @@ struct ToPython<std::string_view> {
 };
 template <>
 struct ToPython<std::string> {
-    static PyObject* convert(const std::string& v) { return ToPython<std::string_view>::convert(v); }
+    static PyObject* convert(const std::string& v) {
+        return ToPython<std::string_view>::convert(v);
+    }
 };
 
 // Identities (and slices): a new object holding a copy.
 template <class Record>
-    requires is_value_record<Record>
+requires is_value_record<Record>
 struct ToPython<Record> {
     static PyObject* convert(const Record& v) { return new_value_object(v); }
 };
@@ -88,7 +89,8 @@ struct ToPython<std::tuple<Ts...>> {
                 return true;
             };
             return (one(Py_ssize_t(I), ToPython<Ts>::convert(std::get<I>(v))) && ...);
-        }(std::index_sequence_for<Ts...>{});
+        }
+        (std::index_sequence_for<Ts...>{});
         return ok ? tuple.release() : nullptr;
     }
 };

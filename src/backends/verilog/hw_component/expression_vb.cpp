@@ -27,7 +27,9 @@ void ExpressionVb::gen_procedure_blk_vb(uint32_t, ModelArena& model, FileWriter&
     std::string rhs;
     switch (e.op) {
         case LogicOp::BitwiseInvr:
-        case LogicOp::LogicalNot: rhs = format("{}{}", logic_op_to_verilog(e.op), a); break;
+        case LogicOp::LogicalNot:
+            rhs = format("{}{}", logic_op_to_verilog(e.op), a);
+            break;
         case LogicOp::RelationSlt:
         case LogicOp::RelationSgt:
             if (!b) return;
@@ -48,7 +50,9 @@ void ExpressionVb::gen_procedure_blk_vb(uint32_t, ModelArena& model, FileWriter&
             break;
         }
         case LogicOp::SliceBit:
-        case LogicOp::Assign: rhs = a; break;
+        case LogicOp::Assign:
+            rhs = a;
+            break;
         default:
             if (!b) return;
             rhs = format("{} {} {}", a, logic_op_to_verilog(e.op), *b);

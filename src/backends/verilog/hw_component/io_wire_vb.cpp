@@ -1,8 +1,8 @@
 #include "backends/verilog/hw_component/io_wire_vb.hpp"
 
+#include "backends/verilog/arena_ext_vb.hpp"
 #include "backends/verilog/hw_component/common/procedure_blk_vb.hpp"
 #include "backends/verilog/hw_component/common/verilog_literal.hpp"
-#include "backends/verilog/arena_ext_vb.hpp"
 #include "backends/verilog/hw_component/reg_vb.hpp"
 
 namespace vorlent {

@@ -21,8 +21,8 @@ std::string MemBlkVb::gen_type_vb() const {
 
 void MemBlkVb::gen_init_line_vb(uint32_t, ModelArena&, FileWriter& fw) {
     const std::string_view name = rec().ident.abs_name();
-    fw.write(format("{} {} [0:{}];", gen_type_vb(), name,
-                    mem_last_address(rec().index_width, name)));
+    fw.write(
+        format("{} {} [0:{}];", gen_type_vb(), name, mem_last_address(rec().index_width, name)));
 }
 
 std::string MemEleVb::gen_type_vb() const {

@@ -53,7 +53,7 @@ public:
 };
 // Every kind with a vb_width is written as a register.
 template <class T>
-    requires requires(const T& r) { vb_width(r); }
+requires requires(const T& r) { vb_width(r); }
 struct VbEmitter<T> {
     using type = RegLikeVb<T>;
 };

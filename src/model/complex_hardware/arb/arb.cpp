@@ -80,7 +80,8 @@ namespace {
 // The left-leaning OR of the requests of the selected leaves, in leaf order;
 // none when no leaf is selected.
 template <class Pick>
-std::optional<HcpIdent> or_of_requests(ModelArena& model, const std::vector<ArbLeaf>& leaves, Pick pick) {
+std::optional<HcpIdent> or_of_requests(ModelArena& model, const std::vector<ArbLeaf>& leaves,
+                                       Pick pick) {
     std::optional<HcpIdent> acc;
     for (size_t j = 0; j < leaves.size(); ++j) {
         if (!pick(j)) continue;
@@ -95,8 +96,8 @@ std::optional<HcpIdent> or_of_requests(ModelArena& model, const std::vector<ArbL
 HcpIdent and_not(ModelArena& model, const HcpIdent& term, const std::optional<HcpIdent>& mask,
                  const char* inv_name, const char* and_name) {
     if (!mask) return term;
-    const HcpIdent inv = make_expression_single(model, false, inv_name, LogicOp::BitwiseInvr, *mask,
-                                                std::nullopt);
+    const HcpIdent inv =
+        make_expression_single(model, false, inv_name, LogicOp::BitwiseInvr, *mask, std::nullopt);
     return make_expression(model, false, and_name, LogicOp::BitwiseAnd, term, inv, std::nullopt,
                            std::nullopt);
 }
@@ -104,9 +105,12 @@ HcpIdent and_not(ModelArena& model, const HcpIdent& term, const std::optional<Hc
 // Whether leaf j's request masks leaf i among leaves of equal priority.
 bool same_priority_masks(ArbSamePriPolicy policy, size_t i, size_t j) {
     switch (policy) {
-        case ArbSamePriPolicy::AckOne: return j < i;
-        case ArbSamePriPolicy::AckAll: return false;
-        case ArbSamePriPolicy::NotAck: return j != i;
+        case ArbSamePriPolicy::AckOne:
+            return j < i;
+        case ArbSamePriPolicy::AckAll:
+            return false;
+        case ArbSamePriPolicy::NotAck:
+            return j != i;
     }
     return false;
 }
@@ -124,9 +128,10 @@ void Arb::build(ModelArena& model) {
         const int32_t p = leaf.priority;
         HcpIdent term = leaf.req;
         if (master_ack)
-            term = make_expression(model, false, "arb_ack_mack", LogicOp::BitwiseAnd, term, *master_ack,
-                                   std::nullopt, std::nullopt);
-        const auto higher = or_of_requests(model, leaves, [&](size_t j) { return leaves[j].priority > p; });
+            term = make_expression(model, false, "arb_ack_mack", LogicOp::BitwiseAnd, term,
+                                   *master_ack, std::nullopt, std::nullopt);
+        const auto higher =
+            or_of_requests(model, leaves, [&](size_t j) { return leaves[j].priority > p; });
         term = and_not(model, term, higher, "arb_hi_inv", "arb_ack_hi");
         const auto same = or_of_requests(model, leaves, [&](size_t j) {
             return leaves[j].priority == p && same_priority_masks(policy, i, j);

@@ -14,7 +14,7 @@ namespace vorlent {
 
 class Arb final : public CcpRecord {
 public:
-    HcpIdent master_req;  // "{name}_MREQ": the OR of every leaf's request
+    HcpIdent master_req;            // "{name}_MREQ": the OR of every leaf's request
     OptIdent<HcpIdent> master_ack;  // gates every acknowledge when set
     // Stored for the pipeline block that serves this arbiter; the arbiter's
     // own logic never reads them.

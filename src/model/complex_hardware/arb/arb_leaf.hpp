@@ -24,8 +24,8 @@ std::string debug_repr(ArbSamePriPolicy p);
 std::string debug_repr(ArbLockedChannel c);
 
 struct ArbLeaf {
-    HcpIdent req;  // 1-bit wire, or the constant 1 when locked on Req
-    HcpIdent ack;  // 1-bit wire, or the constant 1 when locked on Ack
+    HcpIdent req;          // 1-bit wire, or the constant 1 when locked on Req
+    HcpIdent ack;          // 1-bit wire, or the constant 1 when locked on Ack
     int32_t priority = 0;  // greater is higher
     // Set for a leaf locked on Ack: its acknowledge is no output of the arbiter.
     bool ack_locked = false;

@@ -5,7 +5,8 @@
 
 namespace vorlent {
 
-CcpIdent make_arb(ModelArena& model, bool is_user_com, std::string_view name, ArbSamePriPolicy policy) {
+CcpIdent make_arb(ModelArena& model, bool is_user_com, std::string_view name,
+                  ArbSamePriPolicy policy) {
     return insert_and_stamp_ccp(model, Arb::make(model, is_user_com, name, policy));
 }
 

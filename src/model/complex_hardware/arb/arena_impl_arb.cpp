@@ -24,7 +24,8 @@ HcpIdent resolve_for(ModelArena& model, const CcpIdent& arb_i, const char* role,
 
 const ArbLeaf& leaf_at(const Arb& arb, size_t idx) {
     if (idx >= arb.leaves.size())
-        fatal(format("index out of bounds: the len is {} but the index is {}", arb.leaves.size(), idx));
+        fatal(format("index out of bounds: the len is {} but the index is {}", arb.leaves.size(),
+                     idx));
     return arb.leaves[idx];
 }
 
@@ -36,7 +37,8 @@ size_t arb_add_leaf(ModelArena& model, const CcpIdent& arb_i, int32_t priority) 
 
 size_t arb_add_leaf_locked(ModelArena& model, const CcpIdent& arb_i, int32_t priority,
                            ArbLockedChannel channel) {
-    return with_arb(model, arb_i, [&](Arb& a) { return a.add_leaf_locked(priority, channel, model); });
+    return with_arb(model, arb_i,
+                    [&](Arb& a) { return a.add_leaf_locked(priority, channel, model); });
 }
 
 void arb_lock_master_ack(ModelArena& model, const CcpIdent& arb_i) {

@@ -14,12 +14,15 @@ TakenCcp take_ccp(ModelArena& model, const CcpIdent& ident) {
         [&]() -> TakenCcp { return model.take<DynCounter>(ident); });
 }
 
-Taken<Karray> take_karray(ModelArena& model, const CcpIdent& ident) { return model.take<Karray>(ident); }
+Taken<Karray> take_karray(ModelArena& model, const CcpIdent& ident) {
+    return model.take<Karray>(ident);
+}
 
 CcpIdent stamp_ccp_to_parent_module(ModelArena& model, CcpIdent& ident) {
     const ModuleTraceEntry& top = module_trace_top(model);
     if (top.stage == ModuleInitStage::FlowBlockBuild)
-        fatal(format("stamp_ccp_to_parent_module: CCPs cannot be created during {}", debug_repr(top.stage)));
+        fatal(format("stamp_ccp_to_parent_module: CCPs cannot be created during {}",
+                     debug_repr(top.stage)));
     const ModuleIdent owner = top.module;
     ident.module_ident = owner;
     draw_id_by_take(take_ccp(model, ident), [&](CcpBase& c) { c.set_ccp_ident(ident); });

@@ -12,9 +12,9 @@ namespace vorlent {
 
 // The complex-component kinds, in tag order: X(tag, record class, text in
 // absolute names).
-#define VORLENT_CCP_KINDS(X)                 \
-    X(Arb, Arb, "ARB")                       \
-    X(Karray, Karray, "KARRAY")              \
+#define VORLENT_CCP_KINDS(X)    \
+    X(Arb, Arb, "ARB")          \
+    X(Karray, Karray, "KARRAY") \
     X(DynCounter, DynCounter, "DCNT")
 
 VORLENT_KIND_ENUM(CcpType, VORLENT_CCP_KINDS)

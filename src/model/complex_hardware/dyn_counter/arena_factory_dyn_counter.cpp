@@ -5,7 +5,8 @@
 
 namespace vorlent {
 
-CcpIdent make_dyn_counter(ModelArena& model, bool is_user_com, std::string_view name, int32_t width) {
+CcpIdent make_dyn_counter(ModelArena& model, bool is_user_com, std::string_view name,
+                          int32_t width) {
     return insert_and_stamp_ccp(model, DynCounter::make(model, is_user_com, name, width));
 }
 

@@ -6,15 +6,16 @@
 
 namespace vorlent {
 
-Result<HcpIdent> dyn_counter_add(ModelArena& model, const CcpIdent& cnt_i,
-                                                  const HcpIdent& addend_i,
-                                                  const std::optional<Slice>& addend_slice,
-                                                  const std::optional<HcpIdent>& enable_i,
-                                                  const std::optional<Slice>& enable_slice) {
+Result<HcpIdent> dyn_counter_add(ModelArena& model, const CcpIdent& cnt_i, const HcpIdent& addend_i,
+                                 const std::optional<Slice>& addend_slice,
+                                 const std::optional<HcpIdent>& enable_i,
+                                 const std::optional<Slice>& enable_slice) {
     const std::string name(model.get<DynCounter>(cnt_i).name());
-    const HcpIdent addend = resolve_cond_slice(model, format("{}_addend", name), addend_i, addend_slice);
+    const HcpIdent addend =
+        resolve_cond_slice(model, format("{}_addend", name), addend_i, addend_slice);
     std::optional<HcpIdent> enable;
-    if (enable_i) enable = resolve_cond_slice(model, format("{}_en", name), *enable_i, enable_slice);
+    if (enable_i)
+        enable = resolve_cond_slice(model, format("{}_en", name), *enable_i, enable_slice);
     auto cnt = model.take<DynCounter>(cnt_i);
     auto out = cnt->add(addend, enable, model);
     cnt.put_back();
@@ -29,11 +30,13 @@ CheckResult dyn_counter_update(ModelArena& model, const CcpIdent& cnt_i) {
 }
 
 HcpIdent dyn_counter_get_now(ModelArena& model, const CcpIdent& cnt_i) {
-    return draw_id_by_take(model.take<DynCounter>(cnt_i), [](const DynCounter& c) { return c.now(); });
+    return draw_id_by_take(model.take<DynCounter>(cnt_i),
+                           [](const DynCounter& c) { return c.now(); });
 }
 
 HcpIdent dyn_counter_get_reg(ModelArena& model, const CcpIdent& cnt_i) {
-    return draw_id_by_take(model.take<DynCounter>(cnt_i), [](const DynCounter& c) { return c.reg; });
+    return draw_id_by_take(model.take<DynCounter>(cnt_i),
+                           [](const DynCounter& c) { return c.reg; });
 }
 
 }  // namespace vorlent

@@ -17,11 +17,10 @@ class ModelArena;
 // Resolves the addend's and the enable's slices first (under "{counter
 // name}_addend" and "_en": the signal itself or a new "{}_CONDSLICE"
 // expression), then adds.
-Result<HcpIdent> dyn_counter_add(ModelArena& model, const CcpIdent& cnt_i,
-                                                  const HcpIdent& addend_i,
-                                                  const std::optional<Slice>& addend_slice,
-                                                  const std::optional<HcpIdent>& enable_i,
-                                                  const std::optional<Slice>& enable_slice);
+Result<HcpIdent> dyn_counter_add(ModelArena& model, const CcpIdent& cnt_i, const HcpIdent& addend_i,
+                                 const std::optional<Slice>& addend_slice,
+                                 const std::optional<HcpIdent>& enable_i,
+                                 const std::optional<Slice>& enable_slice);
 CheckResult dyn_counter_update(ModelArena& model, const CcpIdent& cnt_i);
 // The pending running value, else the register.
 HcpIdent dyn_counter_get_now(ModelArena& model, const CcpIdent& cnt_i);

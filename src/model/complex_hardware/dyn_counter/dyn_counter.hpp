@@ -26,14 +26,15 @@ public:
     // A width below 1 stops with "DynCounter::new: width must be >= 1, got {}"
     // before anything is made. The register first, then the identity. Not
     // inserted.
-    static DynCounter make(ModelArena& model, bool is_user_com, std::string_view name, int32_t width);
+    static DynCounter make(ModelArena& model, bool is_user_com, std::string_view name,
+                           int32_t width);
 
     // running + addend as "{name}_ADD{k}"; with an enable, the wire
     // "{name}_ST{k}" that takes that sum when the enable is 1 and the old
     // running value otherwise. Returns the new running value, or the error
     // text of an enable that is not 1 bit wide (the sum is made by then).
     Result<HcpIdent> add(const HcpIdent& addend, const std::optional<HcpIdent>& enable,
-                                          ModelArena& model);
+                         ModelArena& model);
     // Assigns the running value to the register in the current scope.
     CheckResult update(ModelArena& model);
 

@@ -51,9 +51,9 @@ Result<HcpIdent> karray_element_hcp(ModelArena& model, const CcpIdent& karray_i,
                                     const std::vector<size_t>& coords, std::string_view field) {
     return with_karray(model, karray_i, [&](const Karray& k) -> Result<HcpIdent> {
         if (coords.size() != k.shape.size())
-            return ErrorText::value(format(
-                "a Karray coordinate must name every dimension: got {} for a {}-D Karray",
-                coords.size(), k.shape.size()));
+            return ErrorText::value(
+                format("a Karray coordinate must name every dimension: got {} for a {}-D Karray",
+                       coords.size(), k.shape.size()));
         for (size_t d = 0; d < k.shape.size(); ++d)
             if (coords[d] >= k.shape[d])
                 return ErrorText::value(format("index {} out of bounds for dimension {} of size {}",
@@ -64,9 +64,8 @@ Result<HcpIdent> karray_element_hcp(ModelArena& model, const CcpIdent& karray_i,
     });
 }
 
-CheckResult karray_reset_field(ModelArena& model, const CcpIdent& karray_i,
-                               std::string_view field, const SignalOrInt& value,
-                               ClockMode clk_mode) {
+CheckResult karray_reset_field(ModelArena& model, const CcpIdent& karray_i, std::string_view field,
+                               const SignalOrInt& value, ClockMode clk_mode) {
     HcpIdent v;
     if (const HcpIdent* ident = std::get_if<HcpIdent>(&value)) {
         v = *ident;
@@ -93,8 +92,7 @@ CheckResult karray_assign_hcps(ModelArena& model, const CcpIdent& karray_i,
     });
 }
 
-Result<std::vector<std::string>> karray_assign_sources(ModelArena& model,
-                                                       const CcpIdent& karray_i,
+Result<std::vector<std::string>> karray_assign_sources(ModelArena& model, const CcpIdent& karray_i,
                                                        const std::vector<KIdx>& sel,
                                                        const std::vector<KarraySource>& sources,
                                                        bool clocked) {
@@ -116,10 +114,10 @@ Result<std::vector<std::string>> karray_assign_sources(ModelArena& model,
             }
         }
         const HcpIdent* ident = std::get_if<HcpIdent>(&source.value);
-        matched.emplace_back(f, ident ? *ident
-                                      : make_const_val(model, KCONST,
-                                                       std::get<WideInt>(source.value),
-                                                       fields[f].second));
+        matched.emplace_back(f, ident
+                                    ? *ident
+                                    : make_const_val(model, KCONST, std::get<WideInt>(source.value),
+                                                     fields[f].second));
     }
     if (matched.empty()) return ErrorText::value("Karray assignment: no source matched any field");
     if (auto err = karray_assign_hcps(model, karray_i, sel, matched, clocked)) return *err;

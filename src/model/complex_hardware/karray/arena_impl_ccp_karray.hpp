@@ -12,8 +12,8 @@
 #include "model/complex_hardware/common/ccp_ident.hpp"
 #include "model/complex_hardware/karray/kidx.hpp"
 #include "model/controller/clock_mode.hpp"
-#include "model/hw_component/int_constant.hpp"
 #include "model/hw_component/common/hcp_ident.hpp"
+#include "model/hw_component/int_constant.hpp"
 
 namespace vorlent {
 
@@ -34,9 +34,8 @@ Result<HcpIdent> karray_element_hcp(ModelArena& model, const CcpIdent& karray_i,
 // An int value becomes the constant "kconst_c" of the field's width (after
 // the field is found); it stays in the model even when the reset is then
 // refused.
-CheckResult karray_reset_field(ModelArena& model, const CcpIdent& karray_i,
-                               std::string_view field, const SignalOrInt& value,
-                               ClockMode clk_mode);
+CheckResult karray_reset_field(ModelArena& model, const CcpIdent& karray_i, std::string_view field,
+                               const SignalOrInt& value, ClockMode clk_mode);
 // Element assignment: each (field index, value) written into the selected
 // elements, in one assignment node.
 CheckResult karray_assign_hcps(ModelArena& model, const CcpIdent& karray_i,
@@ -56,8 +55,7 @@ struct KarraySource {
 // field's width, made as the sources are matched in order (so constants made
 // before a refused bare source stay). `Type` error for a bare source on an
 // array of several fields, `Value` error when no source matched.
-Result<std::vector<std::string>> karray_assign_sources(ModelArena& model,
-                                                       const CcpIdent& karray_i,
+Result<std::vector<std::string>> karray_assign_sources(ModelArena& model, const CcpIdent& karray_i,
                                                        const std::vector<KIdx>& sel,
                                                        const std::vector<KarraySource>& sources,
                                                        bool clocked);

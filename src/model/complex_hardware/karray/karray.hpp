@@ -31,7 +31,7 @@ inline constexpr size_t KARRAY_MAX_DIMENSIONS = 64;
 class Karray final : public CcpRecord {
 public:
     HwComponentType backing = HwComponentType::Reg;  // REG or WIRE
-    std::vector<size_t> shape;                        // outermost dimension first
+    std::vector<size_t> shape;                       // outermost dimension first
     KarrayType ty;
     // E x F components, element-major: element e, field f at e * F + f.
     // Elements are numbered row-major (the last dimension varies fastest).
@@ -80,11 +80,10 @@ public:
 
     // Reading: the value of one field, or of the given fields as a view, in
     // the selected element.
-    Result<HcpIdent> read_one_field(const std::vector<KIdx>& sel,
-                                               std::string_view field, KReadEnv& env) const;
-    Result<KView> read_view(const std::vector<KIdx>& sel,
-                                       const std::vector<size_t>& field_indices,
-                                       KReadEnv& env) const;
+    Result<HcpIdent> read_one_field(const std::vector<KIdx>& sel, std::string_view field,
+                                    KReadEnv& env) const;
+    Result<KView> read_view(const std::vector<KIdx>& sel, const std::vector<size_t>& field_indices,
+                            KReadEnv& env) const;
 
 private:
     using SourcePairs = std::vector<std::pair<size_t, HcpIdent>>;
@@ -96,24 +95,21 @@ private:
                           const SourcePairs& sources, std::vector<AssignMeta>& metas,
                           ModelArena& model) const;
     void gen_element_asm_metas(const std::vector<size_t>& coords, const SourcePairs& sources,
-                               const std::optional<HcpIdent>& cond,
-                               std::vector<AssignMeta>& metas, ModelArena& model) const;
+                               const std::optional<HcpIdent>& cond, std::vector<AssignMeta>& metas,
+                               ModelArena& model) const;
 
-    Result<std::vector<HcpIdent>> read_field_hcps(
-        const std::vector<KIdx>& sel, const std::vector<size_t>& field_indices,
-        KReadEnv& env) const;
-    Result<ReadNode> read_dim(size_t d, std::vector<size_t>& coords,
-                                         const std::vector<KIdx>& sel,
-                                         const std::vector<size_t>& fields, KReadEnv& env) const;
-    Result<std::vector<ReadNode>> read_dim_fanout(size_t d,
-                                                             std::vector<size_t>& coords,
-                                                             const std::vector<KIdx>& sel,
-                                                             const std::vector<size_t>& fields,
-                                                             KReadEnv& env) const;
+    Result<std::vector<HcpIdent>> read_field_hcps(const std::vector<KIdx>& sel,
+                                                  const std::vector<size_t>& field_indices,
+                                                  KReadEnv& env) const;
+    Result<ReadNode> read_dim(size_t d, std::vector<size_t>& coords, const std::vector<KIdx>& sel,
+                              const std::vector<size_t>& fields, KReadEnv& env) const;
+    Result<std::vector<ReadNode>> read_dim_fanout(size_t d, std::vector<size_t>& coords,
+                                                  const std::vector<KIdx>& sel,
+                                                  const std::vector<size_t>& fields,
+                                                  KReadEnv& env) const;
     ReadNode fold_mux_tree(size_t d, const HcpIdent& index, std::vector<ReadNode> nodes,
                            KReadEnv& env) const;
-    Result<ReadNode> fold_reduce_tree(size_t d, std::vector<ReadNode> nodes,
-                                                 KReadEnv& env) const;
+    Result<ReadNode> fold_reduce_tree(size_t d, std::vector<ReadNode> nodes, KReadEnv& env) const;
 };
 
 }  // namespace vorlent

@@ -66,10 +66,10 @@ public:
     // `level`. Called between steps, never inside one. An error text ends the
     // read like any check of the read; a failure kept here throws KEnvFailure.
     virtual Result<ReducePick> reduce_select(size_t dim, const NamedHcps& a_fields,
-                                                        const std::vector<size_t>& a_coords,
-                                                        const NamedHcps& b_fields,
-                                                        const std::vector<size_t>& b_coords,
-                                                        uint32_t level) = 0;
+                                             const std::vector<size_t>& a_coords,
+                                             const NamedHcps& b_fields,
+                                             const std::vector<size_t>& b_coords,
+                                             uint32_t level) = 0;
 
     // with_arena for a step that returns a value.
     template <class F>

@@ -20,8 +20,8 @@ int32_t whole_width(const ModelArena& model, const HcpIdent& h) {
 
 HcpIdent binary_index_eq(ModelArena& model, const HcpIdent& index, size_t i, size_t n) {
     const std::string_view s = index.abs_name();
-    const HcpIdent c = make_val(model, false, format("{}_EQ{}", s, i), int32_t(index_bits(n)),
-                                uint64_t(i));
+    const HcpIdent c =
+        make_val(model, false, format("{}_EQ{}", s, i), int32_t(index_bits(n)), uint64_t(i));
     return make_expression(model, false, format("{}_EQ{}_C", s, i), LogicOp::RelationEq, index, c,
                            std::nullopt, std::nullopt);
 }
@@ -37,13 +37,12 @@ HcpIdent bin_layer_select_left(ModelArena& model, const HcpIdent& index, uint32_
     const HcpIdent bit =
         make_expression_single(model, false, format("{}_B{}", p, layer), LogicOp::SliceBit, index,
                                Slice::range(int32_t(layer), int32_t(layer) + 1));
-    return make_expression_single(model, false, format("{}_B{}_N", p, layer),
-                                  LogicOp::BitwiseInvr, bit, std::nullopt);
+    return make_expression_single(model, false, format("{}_B{}_N", p, layer), LogicOp::BitwiseInvr,
+                                  bit, std::nullopt);
 }
 
-ReadNode mux_fields_pair(ModelArena& model, std::string_view array_name, size_t d,
-                         uint32_t layer, size_t pair, const ReadNode& a, const ReadNode& b,
-                         const HcpIdent& sel) {
+ReadNode mux_fields_pair(ModelArena& model, std::string_view array_name, size_t d, uint32_t layer,
+                         size_t pair, const ReadNode& a, const ReadNode& b, const HcpIdent& sel) {
     ReadNode out;
     const size_t count = std::min(a.fields.size(), b.fields.size());
     out.fields.reserve(count);

@@ -32,9 +32,8 @@ HcpIdent bin_layer_select_left(ModelArena& model, const HcpIdent& index, uint32_
 // Merges two nodes position by position (up to the shorter field list): a
 // wire "{A}_D{d}L{layer}N{pair}F{pos}_DMUX" as wide as a's value carries a's
 // value when `sel` is 1, b's otherwise. The result stands for a's coords then b's.
-ReadNode mux_fields_pair(ModelArena& model, std::string_view array_name, size_t d,
-                         uint32_t layer, size_t pair, const ReadNode& a, const ReadNode& b,
-                         const HcpIdent& sel);
+ReadNode mux_fields_pair(ModelArena& model, std::string_view array_name, size_t d, uint32_t layer,
+                         size_t pair, const ReadNode& a, const ReadNode& b, const HcpIdent& sel);
 
 // Each extra sets the first field of its name, or is appended when none has it.
 void apply_extras(ReadNode& node, const NamedHcps& extras);

@@ -20,12 +20,11 @@ bool has_reduce(const std::vector<KIdx>& sel) {
 
 }  // namespace
 
-Result<HcpIdent> Karray::read_one_field(const std::vector<KIdx>& sel,
-                                                   std::string_view field, KReadEnv& env) const {
+Result<HcpIdent> Karray::read_one_field(const std::vector<KIdx>& sel, std::string_view field,
+                                        KReadEnv& env) const {
     const auto it = std::find_if(ty.fields.begin(), ty.fields.end(),
                                  [&](const KarrayField& f) { return f.name == field; });
-    if (it == ty.fields.end())
-        return ErrorText::value(format("Karray has no field '{}'", field));
+    if (it == ty.fields.end()) return ErrorText::value(format("Karray has no field '{}'", field));
     if (auto err = check_kidx(shape, sel)) return *err;
     auto values = read_field_hcps(sel, {size_t(it - ty.fields.begin())}, env);
     if (!values.ok()) return values.error();
@@ -33,8 +32,7 @@ Result<HcpIdent> Karray::read_one_field(const std::vector<KIdx>& sel,
 }
 
 Result<KView> Karray::read_view(const std::vector<KIdx>& sel,
-                                           const std::vector<size_t>& field_indices,
-                                           KReadEnv& env) const {
+                                const std::vector<size_t>& field_indices, KReadEnv& env) const {
     if (auto err = check_kidx(shape, sel)) return *err;
     for (size_t f : field_indices)
         if (f >= field_count())
@@ -48,8 +46,9 @@ Result<KView> Karray::read_view(const std::vector<KIdx>& sel,
     return view;
 }
 
-Result<std::vector<HcpIdent>> Karray::read_field_hcps(
-    const std::vector<KIdx>& sel, const std::vector<size_t>& field_indices, KReadEnv& env) const {
+Result<std::vector<HcpIdent>> Karray::read_field_hcps(const std::vector<KIdx>& sel,
+                                                      const std::vector<size_t>& field_indices,
+                                                      KReadEnv& env) const {
     // A reduction's select functions see every field of each candidate.
     const bool reduce = has_reduce(sel);
     std::vector<size_t> read;
@@ -74,9 +73,8 @@ Result<std::vector<HcpIdent>> Karray::read_field_hcps(
 }
 
 Result<ReadNode> Karray::read_dim(size_t d, std::vector<size_t>& coords,
-                                             const std::vector<KIdx>& sel,
-                                             const std::vector<size_t>& fields,
-                                             KReadEnv& env) const {
+                                  const std::vector<KIdx>& sel, const std::vector<size_t>& fields,
+                                  KReadEnv& env) const {
     if (d == shape.size()) {
         ReadNode leaf;
         leaf.fields.reserve(fields.size());
@@ -92,9 +90,8 @@ Result<ReadNode> Karray::read_dim(size_t d, std::vector<size_t>& coords,
         return node;
     }
     if (const auto* dyn = std::get_if<KIdx::Dyn>(&k.v)) {
-        const int32_t width = env.run([&](ModelArena& m) {
-            return get_hcp_assign(m, dyn->signal).get_des_slice().size();
-        });
+        const int32_t width = env.run(
+            [&](ModelArena& m) { return get_hcp_assign(m, dyn->signal).get_des_slice().size(); });
         if (auto err = check_index_width(d, n, width)) return *err;
         auto nodes = read_dim_fanout(d, coords, sel, fields, env);
         if (!nodes.ok()) return nodes.error();
@@ -110,9 +107,10 @@ Result<ReadNode> Karray::read_dim(size_t d, std::vector<size_t>& coords,
     return fold_reduce_tree(d, std::move(nodes.value()), env);
 }
 
-Result<std::vector<ReadNode>> Karray::read_dim_fanout(
-    size_t d, std::vector<size_t>& coords, const std::vector<KIdx>& sel,
-    const std::vector<size_t>& fields, KReadEnv& env) const {
+Result<std::vector<ReadNode>> Karray::read_dim_fanout(size_t d, std::vector<size_t>& coords,
+                                                      const std::vector<KIdx>& sel,
+                                                      const std::vector<size_t>& fields,
+                                                      KReadEnv& env) const {
     std::vector<ReadNode> nodes;
     nodes.reserve(shape[d]);
     for (size_t i = 0; i < shape[d]; ++i) {
@@ -146,7 +144,7 @@ ReadNode Karray::fold_mux_tree(size_t d, const HcpIdent& index, std::vector<Read
 }
 
 Result<ReadNode> Karray::fold_reduce_tree(size_t d, std::vector<ReadNode> nodes,
-                                                     KReadEnv& env) const {
+                                          KReadEnv& env) const {
     if (nodes.empty()) fatal("a Karray dimension has at least one element");
     const std::string_view array_name = ident.abs_name();
     for (uint32_t layer = 0; nodes.size() >= 2; ++layer) {

@@ -36,9 +36,9 @@ Result<std::vector<std::string>> Karray::write(const std::vector<KIdx>& sel, con
     std::vector<std::string> skipped;
     if (view.is_from_sources) {
         for (size_t s = 0; s < view.fields.size(); ++s) {
-            const auto it = std::find_if(ty.fields.begin(), ty.fields.end(), [&](const KarrayField& f) {
-                return f.name == view.fields[s].name;
-            });
+            const auto it =
+                std::find_if(ty.fields.begin(), ty.fields.end(),
+                             [&](const KarrayField& f) { return f.name == view.fields[s].name; });
             if (it != ty.fields.end()) pairs.emplace_back(size_t(it - ty.fields.begin()), s);
         }
     } else {

@@ -13,9 +13,9 @@ uint32_t index_bits(size_t n) {
 
 CheckResult check_kidx(const std::vector<size_t>& shape, const std::vector<KIdx>& sel) {
     if (sel.size() != shape.size())
-        return ErrorText::value(
-            format("a Karray selection must index every dimension: got {} indices for a {}-D Karray",
-                   sel.size(), shape.size()));
+        return ErrorText::value(format(
+            "a Karray selection must index every dimension: got {} indices for a {}-D Karray",
+            sel.size(), shape.size()));
     for (size_t d = 0; d < shape.size(); ++d) {
         const size_t n = shape[d];
         if (const auto* s = std::get_if<KIdx::Static>(&sel[d].v); s && s->index >= n)
@@ -33,8 +33,8 @@ CheckResult check_index_width(size_t d, size_t n, int32_t width) {
     const uint32_t b = index_bits(n);
     if (int64_t(width) >= int64_t(b)) return std::nullopt;
     return ErrorText::value(
-        format("dynamic index for dim {} needs >= {} bits to address {} elements, got {}", d, b,
-               n, width));
+        format("dynamic index for dim {} needs >= {} bits to address {} elements, got {}", d, b, n,
+               width));
 }
 
 }  // namespace vorlent

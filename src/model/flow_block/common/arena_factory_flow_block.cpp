@@ -50,7 +50,8 @@ FlowBlockIdent make_flow_block_zcase(ModelArena& model, std::string_view name, i
     return insert_flow_block(model, FlowBlockZeroSwitchCase::make(name, match_val));
 }
 
-FlowBlockIdent make_flow_block_zstate(ModelArena& model, std::string_view name, const HcpIdent& state_i) {
+FlowBlockIdent make_flow_block_zstate(ModelArena& model, std::string_view name,
+                                      const HcpIdent& state_i) {
     check_names_hcp(model, state_i);
     return insert_flow_block(model, FlowBlockZeroSwitch::make(name, state_i));
 }
@@ -69,8 +70,8 @@ HcpIdent resolve_cond_slice(ModelArena& model, std::string_view name, const HcpI
     if (!slice || slice->stop <= slice->start || slice->start < 0) return cond;
     const Slice whole = get_hcp_assign(model, cond).get_des_slice();
     if (slice->start <= whole.start && slice->stop >= whole.stop) return cond;
-    return make_expression_single(model, false, format("{}_CONDSLICE", name), LogicOp::SliceBit, cond,
-                                  *slice);
+    return make_expression_single(model, false, format("{}_CONDSLICE", name), LogicOp::SliceBit,
+                                  cond, *slice);
 }
 
 FlowBlockIdent make_flow_block_cif(ModelArena& model, std::string_view name, const HcpIdent& cond,
@@ -93,8 +94,8 @@ FlowBlockIdent make_flow_block_zif(ModelArena& model, std::string_view name, con
     return make_on_resolved_cond<FlowBlockZeroCondIf>(model, name, cond, slice);
 }
 
-FlowBlockIdent make_flow_block_zelif(ModelArena& model, std::string_view name,
-                                     const HcpIdent& cond, const std::optional<Slice>& slice) {
+FlowBlockIdent make_flow_block_zelif(ModelArena& model, std::string_view name, const HcpIdent& cond,
+                                     const std::optional<Slice>& slice) {
     return make_on_resolved_cond<FlowBlockZeroCondElif>(model, name, cond, slice);
 }
 

@@ -23,7 +23,8 @@ FlowBlockIdent make_flow_block_cselse(ModelArena& model, std::string_view name);
 FlowBlockIdent make_flow_block_pick(ModelArena& model, std::string_view name);
 FlowBlockIdent make_flow_block_pidef(ModelArena& model, std::string_view name);
 FlowBlockIdent make_flow_block_zcase(ModelArena& model, std::string_view name, int32_t match_val);
-FlowBlockIdent make_flow_block_zstate(ModelArena& model, std::string_view name, const HcpIdent& state_i);
+FlowBlockIdent make_flow_block_zstate(ModelArena& model, std::string_view name,
+                                      const HcpIdent& state_i);
 FlowBlockIdent make_flow_block_sywait(ModelArena& model, std::string_view name, uint32_t cycles);
 // A count of 0 or less stops with "counter loop count must be positive".
 FlowBlockIdent make_flow_block_counter_loop(ModelArena& model, std::string_view name,
@@ -44,8 +45,8 @@ FlowBlockIdent make_flow_block_cselif(ModelArena& model, std::string_view name,
                                       const HcpIdent& cond, const std::optional<Slice>& slice);
 FlowBlockIdent make_flow_block_zif(ModelArena& model, std::string_view name, const HcpIdent& cond,
                                    const std::optional<Slice>& slice);
-FlowBlockIdent make_flow_block_zelif(ModelArena& model, std::string_view name,
-                                     const HcpIdent& cond, const std::optional<Slice>& slice);
+FlowBlockIdent make_flow_block_zelif(ModelArena& model, std::string_view name, const HcpIdent& cond,
+                                     const std::optional<Slice>& slice);
 FlowBlockIdent make_flow_block_pif(ModelArena& model, std::string_view name, const HcpIdent& cond,
                                    const std::optional<Slice>& slice);
 FlowBlockIdent make_flow_block_cwhile(ModelArena& model, std::string_view name,

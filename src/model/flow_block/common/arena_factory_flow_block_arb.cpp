@@ -28,13 +28,15 @@ FlowBlockIdent make_flow_block_pip(ModelArena& model, std::string_view name, con
 ZyncArbBind add_zync_leaf(ModelArena& model, const CcpIdent& arb_i, int32_t priority, bool auto_ack,
                           const std::optional<HcpIdent>& cond_i) {
     require_zync_arb(arb_i);
-    const size_t channel = auto_ack ? arb_add_leaf_locked(model, arb_i, priority, ArbLockedChannel::Ack)
-                                    : arb_add_leaf(model, arb_i, priority);
+    const size_t channel = auto_ack
+                               ? arb_add_leaf_locked(model, arb_i, priority, ArbLockedChannel::Ack)
+                               : arb_add_leaf(model, arb_i, priority);
     return ZyncArbBind{cond_i, arb_i, uint32_t(channel)};
 }
 
 FlowBlockIdent make_flow_block_zync_multi(ModelArena& model, std::string_view name,
-                                          const std::vector<ZyncBindArgs>& bind_args, bool match_all) {
+                                          const std::vector<ZyncBindArgs>& bind_args,
+                                          bool match_all) {
     if (bind_args.empty()) fatal("make_flow_block_zync_multi: at least one arb required");
     // Every bind is checked before the first leaf is registered, so a refused
     // block leaves no stray leaf behind.
@@ -48,8 +50,8 @@ FlowBlockIdent make_flow_block_zync_multi(ModelArena& model, std::string_view na
 
 FlowBlockIdent make_flow_block_zync(ModelArena& model, std::string_view name, const CcpIdent& arb_i,
                                     int32_t priority, bool auto_ack) {
-    return make_flow_block_zync_multi(model, name, {ZyncBindArgs{arb_i, priority, auto_ack, std::nullopt}},
-                                      false);
+    return make_flow_block_zync_multi(
+        model, name, {ZyncBindArgs{arb_i, priority, auto_ack, std::nullopt}}, false);
 }
 
 }  // namespace vorlent

@@ -40,7 +40,8 @@ ZyncArbBind add_zync_leaf(ModelArena& model, const CcpIdent& arb_i, int32_t prio
 // One leaf per bind, in order, then the ZYNC block. No bind is the fatal
 // error "make_flow_block_zync_multi: at least one arb required".
 FlowBlockIdent make_flow_block_zync_multi(ModelArena& model, std::string_view name,
-                                          const std::vector<ZyncBindArgs>& bind_args, bool match_all);
+                                          const std::vector<ZyncBindArgs>& bind_args,
+                                          bool match_all);
 // One bind without condition; the grant is that leaf's acknowledge.
 FlowBlockIdent make_flow_block_zync(ModelArena& model, std::string_view name, const CcpIdent& arb_i,
                                     int32_t priority, bool auto_ack);

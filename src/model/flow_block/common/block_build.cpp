@@ -6,10 +6,10 @@
 #include "model/common/draw_id_by_take.hpp"
 #include "model/flow_block/common/arena_impl_flow_block.hpp"
 #include "model/hw_component/arena_factory_hcp.hpp"
-#include "model/nodes/arena_factory_node.hpp"
-#include "model/nodes/arena_impl_node.hpp"
 #include "model/hw_component/common/asm_meta_helper/assign_meta_pools.hpp"
 #include "model/model_arena.hpp"
+#include "model/nodes/arena_factory_node.hpp"
+#include "model/nodes/arena_impl_node.hpp"
 
 namespace vorlent {
 
@@ -66,13 +66,14 @@ void finish_block_build(FlowBlock& block, ModelArena& model) {
     set(&NodeTriggers::set_int_start, base.start_srcs, "start");
     set(&NodeTriggers::set_mrst, base.mrst_srcs, "mrst");
     if (base.clk_srcs.size() >= 2)
-        fatal(format("ExtSigType::Clk supports exactly one signal, got {} for {}", base.clk_srcs.size(),
-                     format("flow_clk_{}", id)));
+        fatal(format("ExtSigType::Clk supports exactly one signal, got {} for {}",
+                     base.clk_srcs.size(), format("flow_clk_{}", id)));
     set(&NodeTriggers::set_clk, base.clk_srcs, "clk");
 
     // A basic node takes hold, int_reset, mrst and clk from the block, never
     // its int_start.
-    for (const NcpIdent& n : base.basic_nodes) get_ncp_node_mut(model, n).fill_ext_node(base.triggers, false);
+    for (const NcpIdent& n : base.basic_nodes)
+        get_ncp_node_mut(model, n).fill_ext_node(base.triggers, false);
     for (const NcpIdent& n : base.basic_nodes) init_asm_node_clk_src(model, n);
     for (const NcpIdent& n : base.basic_nodes) apply_asm_node_pending_pre_cond(model, n);
     block.build_hw_component(model);
@@ -125,7 +126,8 @@ std::vector<AssignMeta> gen_unified_asm_meta_flat(const FlowBlockBase& base, Mod
     };
     std::vector<Item> items;
     const size_t nodes = std::min(base.basic_nodes.size(), base.basic_node_positions.size());
-    for (size_t i = 0; i < nodes; ++i) items.push_back({base.basic_node_positions[i], &base.basic_nodes[i], nullptr});
+    for (size_t i = 0; i < nodes; ++i)
+        items.push_back({base.basic_node_positions[i], &base.basic_nodes[i], nullptr});
     const size_t blocks = std::min(base.sub_blocks.size(), base.sub_block_positions.size());
     for (size_t i = 0; i < blocks; ++i)
         if (base.sub_blocks[i].join_policy == FlowBlockJoinPolicy::BasicNodeFlow)
@@ -152,8 +154,12 @@ std::pair<std::vector<FlowBlockIdent>, std::vector<FlowBlockIdent>> scan_sub_blo
     std::pair<std::vector<FlowBlockIdent>, std::vector<FlowBlockIdent>> out;
     for (const FlowBlockIdent& b : sub_blocks) {
         switch (b.join_policy) {
-            case FlowBlockJoinPolicy::SubFlow: out.second.push_back(b); break;
-            case FlowBlockJoinPolicy::BasicNodeFlow: out.first.push_back(b); break;
+            case FlowBlockJoinPolicy::SubFlow:
+                out.second.push_back(b);
+                break;
+            case FlowBlockJoinPolicy::BasicNodeFlow:
+                out.first.push_back(b);
+                break;
             case FlowBlockJoinPolicy::ConFlow:
                 fatal("scan_sub_blocks_by_policy: ConFlow not allowed in sub_blocks_i");
         }

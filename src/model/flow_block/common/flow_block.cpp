@@ -31,8 +31,10 @@ NodeWrap FlowBlockRecord::summarize_as_block() const {
     return *built;
 }
 
-CheckResult FlowBlockRecord::check_content(std::string_view empty, std::string_view con_held) const {
-    if (base.sub_blocks.empty() && base.basic_nodes.empty()) return ErrorText::value(std::string(empty));
+CheckResult FlowBlockRecord::check_content(std::string_view empty,
+                                           std::string_view con_held) const {
+    if (base.sub_blocks.empty() && base.basic_nodes.empty())
+        return ErrorText::value(std::string(empty));
     if (!con_held.empty() && !base.con_blocks.empty())
         return ErrorText::value(std::string(con_held));
     return std::nullopt;
@@ -42,10 +44,15 @@ FlowBlockBase flow_block_base(FlowBlockType t, std::string_view name) {
     FlowBlockJoinPolicy policy = FlowBlockJoinPolicy::SubFlow;
     switch (t) {
         case FlowBlockType::CondElif:
-        case FlowBlockType::ZeroCondElif: policy = FlowBlockJoinPolicy::ConFlow; break;
+        case FlowBlockType::ZeroCondElif:
+            policy = FlowBlockJoinPolicy::ConFlow;
+            break;
         case FlowBlockType::ZeroCondIf:
-        case FlowBlockType::ZeroSwitch: policy = FlowBlockJoinPolicy::BasicNodeFlow; break;
-        default: break;
+        case FlowBlockType::ZeroSwitch:
+            policy = FlowBlockJoinPolicy::BasicNodeFlow;
+            break;
+        default:
+            break;
     }
     const bool chain_master = t == FlowBlockType::CondIf || t == FlowBlockType::ZeroCondIf;
     return FlowBlockBase::make(t, policy, name, chain_master);

@@ -13,22 +13,22 @@ namespace vorlent {
 
 // The flow-block kinds, in tag order: X(tag, record class, text in absolute
 // names). The kind selects the block's arena.
-#define VORLENT_FLOW_BLOCK_KINDS(X)                             \
-    X(Sequential, FlowBlockSeq, "SEQUENTIAL")                   \
-    X(Parallel, FlowBlockPar, "PARALLEL")                       \
-    X(CondIf, FlowBlockCond, "COND_IF")                         \
-    X(CondElif, FlowBlockCondElif, "COND_ELIF")                 \
-    X(ZeroCondIf, FlowBlockZeroCondIf, "ZERO_COND_IF")          \
-    X(ZeroCondElif, FlowBlockZeroCondElif, "ZERO_COND_ELIF")    \
-    X(ZeroSwitch, FlowBlockZeroSwitch, "ZERO_SWITCH")           \
+#define VORLENT_FLOW_BLOCK_KINDS(X)                                \
+    X(Sequential, FlowBlockSeq, "SEQUENTIAL")                      \
+    X(Parallel, FlowBlockPar, "PARALLEL")                          \
+    X(CondIf, FlowBlockCond, "COND_IF")                            \
+    X(CondElif, FlowBlockCondElif, "COND_ELIF")                    \
+    X(ZeroCondIf, FlowBlockZeroCondIf, "ZERO_COND_IF")             \
+    X(ZeroCondElif, FlowBlockZeroCondElif, "ZERO_COND_ELIF")       \
+    X(ZeroSwitch, FlowBlockZeroSwitch, "ZERO_SWITCH")              \
     X(ZeroSwitchCase, FlowBlockZeroSwitchCase, "ZERO_SWITCH_CASE") \
-    X(WhileLoop, FlowBlockWhile, "WHILE_LOOP")                  \
-    X(DoWhile, FlowBlockDoWhile, "DO_WHILE")                    \
-    X(CounterLoop, FlowBlockCounterLoop, "COUNTER_LOOP")        \
-    X(Wait, FlowBlockWait, "WAIT")                              \
-    X(Pipeline, FlowBlockPip, "PIPELINE")                       \
-    X(Zync, FlowBlockZync, "ZYNC")                              \
-    X(Pick, FlowBlockPick, "PICK")                              \
+    X(WhileLoop, FlowBlockWhile, "WHILE_LOOP")                     \
+    X(DoWhile, FlowBlockDoWhile, "DO_WHILE")                       \
+    X(CounterLoop, FlowBlockCounterLoop, "COUNTER_LOOP")           \
+    X(Wait, FlowBlockWait, "WAIT")                                 \
+    X(Pipeline, FlowBlockPip, "PIPELINE")                          \
+    X(Zync, FlowBlockZync, "ZYNC")                                 \
+    X(Pick, FlowBlockPick, "PICK")                                 \
     X(PickIf, FlowBlockPickIf, "PICK_IF")
 
 VORLENT_KIND_ENUM(FlowBlockType, VORLENT_FLOW_BLOCK_KINDS)

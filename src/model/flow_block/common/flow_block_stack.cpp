@@ -13,9 +13,10 @@ namespace {
 // the bottom of the stack joins.
 ModuleIdent flow_traced_module(const ModelArena& model) {
     const ModuleTraceEntry& traced = module_trace_top(model);
-    assert_eq(traced.stage, ModuleInitStage::FlowBlockInit,
-              format("finalize_flow_block: expected FlowBlockInit stage on module trace stack, got {}",
-                     debug_repr(traced.stage)));
+    assert_eq(
+        traced.stage, ModuleInitStage::FlowBlockInit,
+        format("finalize_flow_block: expected FlowBlockInit stage on module trace stack, got {}",
+               debug_repr(traced.stage)));
     return traced.module;
 }
 
@@ -52,14 +53,16 @@ void finalize_flow_block(ModelArena& model, const FlowBlockIdent& block, bool re
     // Refused for the tracing stage before anything moves.
     if (closes_into_module(stack, block, recursive)) flow_traced_module(model);
     if (!(stack.back().block == block)) {
-        if (recursive) fatal("finalize_flow_block: recursive finalize must not mismatch the expected block");
+        if (recursive)
+            fatal("finalize_flow_block: recursive finalize must not mismatch the expected block");
         const FlowBlockIdent top = stack.back().block;
         finalize_flow_block(model, top, true);
     }
     if (stack.empty()) fatal("flow block stack is empty");
     const FlowBlockStackEntry popped = stack.back();
     stack.pop_back();
-    assert_eq(popped.block, block, "finalize_flow_block: ident mismatch \u2014 wrong block finalized");
+    assert_eq(popped.block, block,
+              "finalize_flow_block: ident mismatch \u2014 wrong block finalized");
 
     if (popped.status == BlockTrackStatus::Open && block.chain_master) {
         stack.push_back(FlowBlockStackEntry{block, BlockTrackStatus::LazyClosed});
@@ -86,7 +89,8 @@ void finalize_flow_procedure(ModelArena& model) {
                      stack.size()));
     if (stack.size() == 1) {
         if (stack.back().status == BlockTrackStatus::Open)
-            fatal("finalize_flow_procedure: leftover flow block must be lazy-closed, not still open");
+            fatal(
+                "finalize_flow_procedure: leftover flow block must be lazy-closed, not still open");
         const FlowBlockIdent head = stack.back().block;
         finalize_flow_block(model, head, false);
     }

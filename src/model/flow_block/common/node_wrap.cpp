@@ -27,7 +27,8 @@ EntryList::~EntryList() {
 size_t EntryList::size() const { return part_ ? part_->size : 0; }
 
 const NcpIdent& EntryList::at(size_t i) const {
-    if (i >= size()) fatal(format("EntryList index {} out of range: the list has {} entries", i, size()));
+    if (i >= size())
+        fatal(format("EntryList index {} out of range: the list has {} entries", i, size()));
     auto it = begin();
     std::advance(it, i);
     return *it;

@@ -57,7 +57,9 @@ public:
             ++*this;
             return before;
         }
-        friend bool operator==(const iterator& a, const iterator& b) { return a.current_ == b.current_; }
+        friend bool operator==(const iterator& a, const iterator& b) {
+            return a.current_ == b.current_;
+        }
 
     private:
         friend class EntryList;

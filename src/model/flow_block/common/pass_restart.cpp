@@ -10,7 +10,8 @@ bool restart_through_state(const ModelArena& model, const NodeWrap& body) {
 }
 
 DependEdge pass_restart_edge(ModelArena& model, FlowBlockBase& base, const NodeWrap& body,
-                             bool through_state, const std::string& name, std::optional<HcpIdent> guard) {
+                             bool through_state, const std::string& name,
+                             std::optional<HcpIdent> guard) {
     if (!through_state) return DependEdge{body.exit(), std::move(guard)};
     const NcpIdent state = make_state_node(model, false, name);
     NcpNode& node = get_ncp_node_mut(model, state);

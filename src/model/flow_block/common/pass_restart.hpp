@@ -25,6 +25,7 @@ bool restart_through_state(const ModelArena& model, const NodeWrap& body);
 // the body's exit itself, or with `through_state` a state `name` made here
 // (fed by that end under `guard`, assigned, listed in the generated nodes).
 DependEdge pass_restart_edge(ModelArena& model, FlowBlockBase& base, const NodeWrap& body,
-                             bool through_state, const std::string& name, std::optional<HcpIdent> guard);
+                             bool through_state, const std::string& name,
+                             std::optional<HcpIdent> guard);
 
 }  // namespace vorlent

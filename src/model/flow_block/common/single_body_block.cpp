@@ -15,7 +15,7 @@ struct SingleBodyTexts {
     std::string_view second_body;  // fatal: a second body
     std::string_view not_built;    // fatal: the summary asked before the build
     std::string_view no_body;      // ValueError at finalize: no body
-    std::string_view con_blocks;   // ValueError at finalize: continuations held; empty where allowed
+    std::string_view con_blocks;  // ValueError at finalize: continuations held; empty where allowed
     std::string_view no_body_built;  // fatal: a branch built without a body
 };
 
@@ -25,10 +25,13 @@ constexpr std::array<SingleBodyTexts, 7> TEXTS{{
     {FlowBlockType::CondIf, "cond block does not accept direct asm nodes; use a sub-block",
      "cond block already has a body sub-block", "cond block has not been built",
      "cond block must have at least one body block", ""},
-    {FlowBlockType::CondElif, "cond elif/else block does not accept direct asm nodes; use a sub-block",
+    {FlowBlockType::CondElif,
+     "cond elif/else block does not accept direct asm nodes; use a sub-block",
      "cond elif/else already has a body sub-block", "cond elif/else block has not been built",
-     "cond elif/else block has no body sub-block", "", "cond elif/else block has no body sub-block"},
-    {FlowBlockType::PickIf, "pick branch (pif/pidef) does not accept direct asm nodes; use a sub-block",
+     "cond elif/else block has no body sub-block", "",
+     "cond elif/else block has no body sub-block"},
+    {FlowBlockType::PickIf,
+     "pick branch (pif/pidef) does not accept direct asm nodes; use a sub-block",
      "pick branch already has a body sub-block", "pick branch has not been built",
      "pick branch (pif/pidef) has no body sub-block", "", "pick branch has no body sub-block"},
     {FlowBlockType::WhileLoop, "while block does not accept direct asm nodes; use a sub-block",
@@ -36,7 +39,8 @@ constexpr std::array<SingleBodyTexts, 7> TEXTS{{
      "while block must have one body block", "while block does not support con blocks"},
     {FlowBlockType::DoWhile, "do-while block does not accept direct asm nodes; use a sub-block",
      "do-while block already has a body sub-block", "do-while block has not been built",
-     "do-while block must have exactly one body block", "do-while block does not support con blocks"},
+     "do-while block must have exactly one body block",
+     "do-while block does not support con blocks"},
     {FlowBlockType::CounterLoop, "counter loop does not accept direct asm nodes; use a sub-block",
      "counter loop already has a body sub-block", "counter loop has not been built",
      "counter loop must have exactly one body block", "counter loop does not support con blocks"},

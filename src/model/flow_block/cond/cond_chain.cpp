@@ -25,8 +25,8 @@ CondChain CondChain::new_inv(ModelArena& model, std::string_view prefix, uint64_
     return chain;
 }
 
-HcpIdent CondChain::step(ModelArena& model, std::string_view prefix, uint64_t block_id, uint32_t index,
-                         const std::optional<HcpIdent>& cond) {
+HcpIdent CondChain::step(ModelArena& model, std::string_view prefix, uint64_t block_id,
+                         uint32_t index, const std::optional<HcpIdent>& cond) {
     if (ended()) fatal(format("{} chain {}: branch {} follows its else", prefix, block_id, index));
     if (!cond) return *std::exchange(term_, std::nullopt);
     const HcpIdent enable = both(model, *cond, *term_);

@@ -5,8 +5,8 @@
 // when no condition holds.
 #include "common/fatal.hpp"
 #include "model/common/draw_id_by_take.hpp"
-#include "model/flow_block/common/block_build.hpp"
 #include "model/flow_block/common/arena_impl_flow_block.hpp"
+#include "model/flow_block/common/block_build.hpp"
 #include "model/flow_block/cond/cond_chain.hpp"
 #include "model/model_arena.hpp"
 #include "model/nodes/arena_factory_node.hpp"
@@ -32,7 +32,8 @@ NodeWrap build_cond(const CondSchematic& schematic, FlowBlockBase& base, ModelAr
     {
         NcpNode& node = get_ncp_node_mut(model, cond_node);
         node.fill_ext_node(base.triggers, false);
-        if (base.triggers.int_start()) node.add_depend_node(*base.triggers.int_start(), std::nullopt);
+        if (base.triggers.int_start())
+            node.add_depend_node(*base.triggers.int_start(), std::nullopt);
     }
     base.gen_nodes.push_back(cond_node);
     assign_ncp_node(model, cond_node, true, false);

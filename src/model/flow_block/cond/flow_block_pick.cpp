@@ -17,7 +17,8 @@ void FlowBlockPick::add_element_in_flow_block(const NcpIdent&) {
 }
 
 void FlowBlockPick::add_sub_flow_block(const FlowBlockIdent& block) {
-    assert_eq(block.block_type, FlowBlockType::PickIf, "pick sub blocks must be pif/pidef (PickIf)");
+    assert_eq(block.block_type, FlowBlockType::PickIf,
+              "pick sub blocks must be pif/pidef (PickIf)");
     base.push_sub_block(block);
 }
 

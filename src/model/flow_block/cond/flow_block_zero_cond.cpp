@@ -4,7 +4,8 @@
 
 namespace vorlent {
 
-void ZeroDelayBody::push_zero_delay_child(const FlowBlockIdent& block, std::string_view not_zero_delay) {
+void ZeroDelayBody::push_zero_delay_child(const FlowBlockIdent& block,
+                                          std::string_view not_zero_delay) {
     assert_eq(block.join_policy, FlowBlockJoinPolicy::BasicNodeFlow, not_zero_delay);
     base.push_sub_block(block);
 }
@@ -24,7 +25,8 @@ void FlowBlockZeroCondIf::add_sub_flow_block(const FlowBlockIdent& block) {
 }
 
 void FlowBlockZeroCondIf::add_con_flow_block(const FlowBlockIdent& block) {
-    assert_eq(block.block_type, FlowBlockType::ZeroCondElif, "zero-cond-if con blocks must be ZeroCondElif");
+    assert_eq(block.block_type, FlowBlockType::ZeroCondElif,
+              "zero-cond-if con blocks must be ZeroCondElif");
     base.push_con_block(block);
 }
 
@@ -33,7 +35,8 @@ NcpIdent FlowBlockZeroCondIf::summarize_as_node() const {
     return *result;
 }
 
-FlowBlockZeroCondElif FlowBlockZeroCondElif::make(std::string_view name, std::optional<HcpIdent> cond) {
+FlowBlockZeroCondElif FlowBlockZeroCondElif::make(std::string_view name,
+                                                  std::optional<HcpIdent> cond) {
     FlowBlockZeroCondElif b(flow_block_base(FlowBlockType::ZeroCondElif, name));
     b.cond = std::move(cond);
     return b;
@@ -66,7 +69,8 @@ void FlowBlockZeroSwitch::add_element_in_flow_block(const NcpIdent&) {
 }
 
 void FlowBlockZeroSwitch::add_sub_flow_block(const FlowBlockIdent& block) {
-    assert_eq(block.block_type, FlowBlockType::ZeroSwitchCase, "zero-switch sub blocks must be ZeroSwitchCase");
+    assert_eq(block.block_type, FlowBlockType::ZeroSwitchCase,
+              "zero-switch sub blocks must be ZeroSwitchCase");
     base.push_sub_block(block);
 }
 

@@ -5,8 +5,8 @@
 
 #include "common/fatal.hpp"
 #include "model/common/draw_id_by_take.hpp"
-#include "model/flow_block/common/block_build.hpp"
 #include "model/flow_block/common/arena_impl_flow_block.hpp"
+#include "model/flow_block/common/block_build.hpp"
 #include "model/hw_component/arena_factory_hcp.hpp"
 #include "model/model_arena.hpp"
 #include "model/nodes/arena_factory_node.hpp"
@@ -40,7 +40,8 @@ NodeWrap build_pick(FlowBlockBase& base, ModelArena& model) {
     {
         NcpNode& node = get_ncp_node_mut(model, entry);
         node.fill_ext_node(base.triggers, false);
-        if (base.triggers.int_start()) node.add_depend_node(*base.triggers.int_start(), std::nullopt);
+        if (base.triggers.int_start())
+            node.add_depend_node(*base.triggers.int_start(), std::nullopt);
     }
     base.gen_nodes.push_back(entry);
     assign_ncp_node(model, entry, true, false);

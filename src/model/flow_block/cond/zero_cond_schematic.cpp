@@ -7,8 +7,8 @@
 #include "model/flow_block/common/block_build.hpp"
 #include "model/flow_block/cond/cond_chain.hpp"
 #include "model/flow_block/cond/flow_block_zero_cond.hpp"
-#include "model/model_arena.hpp"
 #include "model/hw_component/common/asm_meta_helper/assign_meta_pools.hpp"
+#include "model/model_arena.hpp"
 #include "model/nodes/arena_factory_node.hpp"
 
 namespace vorlent {
@@ -27,10 +27,11 @@ void FlowBlockZeroCondIf::build_hw_component(ModelArena& model) {
         if (chain.ended())
             fatal(format("zero-cond-if '{}': a zelse must be the last branch of its chain",
                          base.ident.ident_base.rel_name()));
-        draw_id_by_take(model.take<FlowBlockZeroCondElif>(con), [&](const FlowBlockZeroCondElif& b) {
-            const HcpIdent enable = chain.step(model, "zcif", id, uint32_t(e), b.cond);
-            pool.insert_asms(model, b.cond, enable, b.metas);
-        });
+        draw_id_by_take(
+            model.take<FlowBlockZeroCondElif>(con), [&](const FlowBlockZeroCondElif& b) {
+                const HcpIdent enable = chain.step(model, "zcif", id, uint32_t(e), b.cond);
+                pool.insert_asms(model, b.cond, enable, b.metas);
+            });
     }
     result = make_asm_node_many(model, format("zcif_result_{}", id), pool.gen_assign_metas(model));
 }
@@ -44,9 +45,10 @@ void FlowBlockZeroSwitch::build_hw_component(ModelArena& model) {
     for (const FlowBlockIdent& sub : base.sub_blocks) {
         assert_eq(sub.block_type, FlowBlockType::ZeroSwitchCase,
                   "zero-switch sub blocks must be ZeroSwitchCase");
-        draw_id_by_take(model.take<FlowBlockZeroSwitchCase>(sub), [&](const FlowBlockZeroSwitchCase& c) {
-            pool.insert_asms(model, selector, c.match_val, c.metas);
-        });
+        draw_id_by_take(model.take<FlowBlockZeroSwitchCase>(sub),
+                        [&](const FlowBlockZeroSwitchCase& c) {
+                            pool.insert_asms(model, selector, c.match_val, c.metas);
+                        });
     }
     result = make_asm_node_many(model, format("zsw_result_{}", base.ident.global_id()),
                                 pool.gen_assign_metas(model));

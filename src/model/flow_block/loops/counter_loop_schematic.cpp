@@ -58,8 +58,8 @@ NodeWrap build_counter_loop(int32_t last_loop_cnt, OptIdent<HcpIdent>& loop_id_e
         get_ncp_node_mut(model, loop).add_depend_node(*base.triggers.int_start(), std::nullopt);
     const HcpIdent not_last = make_expression_single(model, false, format("cloop_not_last_{}", id),
                                                      LogicOp::BitwiseInvr, at_last, std::nullopt);
-    const DependEdge restart =
-        pass_restart_edge(model, base, body, through_state, format("cloop_restart_{}", id), not_last);
+    const DependEdge restart = pass_restart_edge(model, base, body, through_state,
+                                                 format("cloop_restart_{}", id), not_last);
     get_ncp_node_mut(model, loop).add_depend_node(restart.node, restart.guard);
     for (const NcpIdent& entry : body.samples())
         get_ncp_node_mut(model, entry).add_depend_node(loop, std::nullopt);

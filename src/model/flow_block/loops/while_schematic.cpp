@@ -53,7 +53,8 @@ NodeWrap build_while(const HcpIdent& cond, bool use_state_node, FlowBlockBase& b
     {
         NcpNode& node = get_ncp_node_mut(model, cond_node);
         node.fill_ext_node(base.triggers, false);
-        if (base.triggers.int_start()) node.add_depend_node(*base.triggers.int_start(), std::nullopt);
+        if (base.triggers.int_start())
+            node.add_depend_node(*base.triggers.int_start(), std::nullopt);
     }
     base.gen_nodes.push_back(cond_node);
     assign_ncp_node(model, cond_node, true, false);
@@ -62,7 +63,8 @@ NodeWrap build_while(const HcpIdent& cond, bool use_state_node, FlowBlockBase& b
     // Through a state, a pass's end does not go through the test node: it
     // restarts the body under the condition, or ends the loop without it.
     const bool through_state = !use_state_node && restart_through_state(model, body);
-    if (!through_state) get_ncp_node_mut(model, cond_node).add_depend_node(body.exit(), std::nullopt);
+    if (!through_state)
+        get_ncp_node_mut(model, cond_node).add_depend_node(body.exit(), std::nullopt);
     for (const NcpIdent& entry : body.samples())
         get_ncp_node_mut(model, entry).add_depend_node(cond_node, cond);
     std::vector<NcpIdent> ends{cond_node};
@@ -89,7 +91,8 @@ NodeWrap build_do_while(const HcpIdent& cond, FlowBlockBase& base, ModelArena& m
     const bool through_state = restart_through_state(model, body);
     if (base.triggers.int_start())
         for (const NcpIdent& entry : body.samples())
-            get_ncp_node_mut(model, entry).add_depend_node(*base.triggers.int_start(), std::nullopt);
+            get_ncp_node_mut(model, entry)
+                .add_depend_node(*base.triggers.int_start(), std::nullopt);
     const DependEdge restart =
         pass_restart_edge(model, base, body, through_state, format("dowhile_restart_{}", id), cond);
     for (const NcpIdent& entry : body.samples())

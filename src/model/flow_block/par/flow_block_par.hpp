@@ -10,10 +10,10 @@ namespace vorlent {
 
 // Schematic state of a parallel block.
 struct ParSchematic {
-    std::vector<NodeWrap> branch_wraps;     // one per SubFlow child
-    OptIdent<NcpIdent> state_node;     // the block's own assignments' state
-    OptIdent<NcpIdent> sync_node;      // join node of the auto-sync variant
-    OptIdent<NcpIdent> exit_node;      // joined exit of the no-sync variant
+    std::vector<NodeWrap> branch_wraps;  // one per SubFlow child
+    OptIdent<NcpIdent> state_node;       // the block's own assignments' state
+    OptIdent<NcpIdent> sync_node;        // join node of the auto-sync variant
+    OptIdent<NcpIdent> exit_node;        // joined exit of the no-sync variant
     int32_t cycle = IN_CONSIST_CYCLE_USED;
     bool no_sync = false;
 };

@@ -87,13 +87,16 @@ NcpIdent first_end_exit(ModelArena& model, FlowBlockBase& base, uint64_t id, con
                         const std::vector<Candidate>& cands) {
     const std::vector<bool> at_entry = ends_at_entry(model, cands);
     const HcpIdent entered = get_ncp_node(model, entry).get_exit_opr();
-    const NcpIdent done = make_filled_node(model, base, make_state_node(model, false, format("par_done_{}", id)));
+    const NcpIdent done =
+        make_filled_node(model, base, make_state_node(model, false, format("par_done_{}", id)));
     assign_ncp_node(model, done, true, false);
-    const HcpIdent open = inverted(model, format("par_open_{}", id), get_ncp_node(model, done).get_exit_opr());
+    const HcpIdent open =
+        inverted(model, format("par_open_{}", id), get_ncp_node(model, done).get_exit_opr());
     std::optional<HcpIdent> open_or_entered;
     if (std::find(at_entry.begin(), at_entry.end(), true) != at_entry.end())
-        open_or_entered = make_expression(model, false, format("par_open_or_entered_{}", id), LogicOp::BitwiseOr,
-                                          open, entered, std::nullopt, std::nullopt);
+        open_or_entered =
+            make_expression(model, false, format("par_open_or_entered_{}", id), LogicOp::BitwiseOr,
+                            open, entered, std::nullopt, std::nullopt);
     std::vector<std::optional<HcpIdent>> guards;
     for (bool now : at_entry) guards.push_back(now ? open_or_entered : open);
     const NcpIdent exit = make_pseudo_node(model, "par_no_sync_exit", 1, LogicOp::BitwiseOr);
@@ -112,7 +115,8 @@ NcpIdent first_end_exit(ModelArena& model, FlowBlockBase& base, uint64_t id, con
 }
 
 NodeWrap build_par(ParSchematic& s, FlowBlockBase& base, ModelArena& model) {
-    if (base.basic_nodes.empty() && base.sub_blocks.empty()) fatal("parallel flow block has no element");
+    if (base.basic_nodes.empty() && base.sub_blocks.empty())
+        fatal("parallel flow block has no element");
     if (!base.con_blocks.empty()) fatal("parallel flow block does not support con blocks");
     const uint64_t id = base.ident.global_id();
     const auto sub_flows = scan_sub_blocks_by_policy(base.sub_blocks).second;
@@ -120,7 +124,8 @@ NodeWrap build_par(ParSchematic& s, FlowBlockBase& base, ModelArena& model) {
     std::vector<int32_t> cycles;
     std::vector<AssignMeta> metas = gen_unified_asm_meta_flat(base, model);
     if (!metas.empty()) {
-        const NcpIdent asm_node = make_asm_node_many(model, format("par_asm_{}", id), std::move(metas));
+        const NcpIdent asm_node =
+            make_asm_node_many(model, format("par_asm_{}", id), std::move(metas));
         get_ncp_node_mut(model, asm_node).fill_ext_node(base.triggers, false);
         const NcpIdent state = make_state_node(model, false, format("par_state_{}", id));
         get_ncp_node_mut(model, state).fill_ext_node(base.triggers, false);
@@ -161,11 +166,15 @@ NodeWrap build_par(ParSchematic& s, FlowBlockBase& base, ModelArena& model) {
     if (s.no_sync && !exit) {
         // The first end must know when the block is entered: one entry node
         // starts every branch (and the start signal, if any, starts it).
-        const NcpIdent entry =
-            make_filled_node(model, base, make_pseudo_node(model, format("par_entry_{}", id), 1, LogicOp::BitwiseOr));
-        if (base.triggers.int_start()) get_ncp_node_mut(model, entry).add_depend_node(*base.triggers.int_start(), std::nullopt);
+        const NcpIdent entry = make_filled_node(
+            model, base,
+            make_pseudo_node(model, format("par_entry_{}", id), 1, LogicOp::BitwiseOr));
+        if (base.triggers.int_start())
+            get_ncp_node_mut(model, entry)
+                .add_depend_node(*base.triggers.int_start(), std::nullopt);
         assign_ncp_node(model, entry, true, false);
-        for (const NcpIdent& e : samples) get_ncp_node_mut(model, e).add_depend_node(entry, std::nullopt);
+        for (const NcpIdent& e : samples)
+            get_ncp_node_mut(model, e).add_depend_node(entry, std::nullopt);
         exit = first_end_exit(model, base, id, entry, cands);
         s.exit_node = exit;
         for (const NcpIdent& e : samples) assign_ncp_node(model, e, false, true);
@@ -175,7 +184,8 @@ NodeWrap build_par(ParSchematic& s, FlowBlockBase& base, ModelArena& model) {
     // All branches start when the start signal fires.
     if (base.triggers.int_start()) {
         const NcpIdent start = *base.triggers.int_start();
-        for (const NcpIdent& e : samples) get_ncp_node_mut(model, e).add_depend_node(start, std::nullopt);
+        for (const NcpIdent& e : samples)
+            get_ncp_node_mut(model, e).add_depend_node(start, std::nullopt);
     }
     if (!s.no_sync) {
         if (s.cycle == IN_CONSIST_CYCLE_USED && cands.size() >= 2) {
@@ -196,6 +206,8 @@ NodeWrap build_par(ParSchematic& s, FlowBlockBase& base, ModelArena& model) {
 
 }  // namespace
 
-void FlowBlockPar::build_hw_component(ModelArena& model) { built = build_par(schematic, base, model); }
+void FlowBlockPar::build_hw_component(ModelArena& model) {
+    built = build_par(schematic, base, model);
+}
 
 }  // namespace vorlent

@@ -23,7 +23,8 @@ public:
     void prepare_build(ModelArena& model) override;
 
 private:
-    FlowBlockPip(CcpIdent arb, FlowBlockBase b) : SingleBodyBlock(std::move(b)), arb_i(std::move(arb)) {}
+    FlowBlockPip(CcpIdent arb, FlowBlockBase b)
+        : SingleBodyBlock(std::move(b)), arb_i(std::move(arb)) {}
 };
 
 }  // namespace vorlent

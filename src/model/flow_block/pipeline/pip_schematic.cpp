@@ -33,7 +33,8 @@ void FlowBlockPip::prepare_build(ModelArena& model) {
 }
 
 void FlowBlockPip::build_hw_component(ModelArena& model) {
-    assert_eq(base.sub_blocks.size(), size_t(1), "pipeline flow block must have exactly one sub-block");
+    assert_eq(base.sub_blocks.size(), size_t(1),
+              "pipeline flow block must have exactly one sub-block");
     if (!base.basic_nodes.empty()) fatal("pipeline flow block does not support basic nodes");
     if (!base.con_blocks.empty()) fatal("pipeline flow block does not support con blocks");
     const uint64_t id = base.ident.global_id();
@@ -49,16 +50,18 @@ void FlowBlockPip::build_hw_component(ModelArena& model) {
     get_ncp_node_mut(model, wait).fill_ext_node(unheld, false);
     base.gen_nodes.push_back(wait);
 
-    const NcpIdent entrance = make_pseudo_node(model, format("pip_entrance_{}", id), 1, LogicOp::BitwiseOr);
+    const NcpIdent entrance =
+        make_pseudo_node(model, format("pip_entrance_{}", id), 1, LogicOp::BitwiseOr);
     get_ncp_node_mut(model, entrance).fill_ext_node(base.triggers, false);
     base.gen_nodes.push_back(entrance);
 
     const NodeWrap body = summarize_block(model, base.sub_blocks.front());
     const bool through_state = restart_through_state(model, body);
     get_ncp_node_mut(model, wait).add_depend_node(entrance, no_mreq);
-    for (const NcpIdent& entry : body.samples()) get_ncp_node_mut(model, entry).add_depend_node(entrance, mreq);
-    const DependEdge restart =
-        pass_restart_edge(model, base, body, through_state, format("pip_restart_{}", id), std::nullopt);
+    for (const NcpIdent& entry : body.samples())
+        get_ncp_node_mut(model, entry).add_depend_node(entrance, mreq);
+    const DependEdge restart = pass_restart_edge(model, base, body, through_state,
+                                                 format("pip_restart_{}", id), std::nullopt);
     NcpNode& ent = get_ncp_node_mut(model, entrance);
     ent.add_depend_node(restart.node, restart.guard);
     ent.add_depend_node(wait, std::nullopt);

@@ -26,14 +26,16 @@ void FlowBlockSeq::add_sub_flow_block(const FlowBlockIdent& block) {
             schematic.elements.push_back(SeqBasicEle{std::nullopt, std::nullopt, block});
             break;
         case FlowBlockJoinPolicy::ConFlow:
-            fatal("FlowBlockSeq::add_sub_flow_block: ConFlow children are not allowed as "
-                  "sub-blocks of a seq");
+            fatal(
+                "FlowBlockSeq::add_sub_flow_block: ConFlow children are not allowed as "
+                "sub-blocks of a seq");
     }
     base.push_sub_block(block);
 }
 
 CheckResult FlowBlockSeq::check_prefinalize() const {
-    return check_content("seq flow block has no element", "seq flow block does not support con blocks");
+    return check_content("seq flow block has no element",
+                         "seq flow block does not support con blocks");
 }
 
 }  // namespace vorlent

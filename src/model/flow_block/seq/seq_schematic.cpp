@@ -26,8 +26,9 @@ void add_depend_node(ModelArena& model, const SequenceEle& ele, const NcpIdent& 
 
 const NcpIdent& resolved_asm_node(const SeqBasicEle& basic) {
     if (!basic.asm_node_i)
-        fatal("SequenceEle::Basic: asm_node_i unresolved (add_node forgot the AsmNode, or "
-              "add_basic_block's block has no summary)");
+        fatal(
+            "SequenceEle::Basic: asm_node_i unresolved (add_node forgot the AsmNode, or "
+            "add_basic_block's block has no summary)");
     return *basic.asm_node_i;
 }
 

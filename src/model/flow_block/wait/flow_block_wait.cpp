@@ -20,8 +20,12 @@ FlowBlockWait FlowBlockWait::arena_default() {
     return FlowBlockWait(flow_block_base(FlowBlockType::Wait));
 }
 
-void FlowBlockWait::add_element_in_flow_block(const NcpIdent&) { fatal("wait block accepts no direct nodes"); }
+void FlowBlockWait::add_element_in_flow_block(const NcpIdent&) {
+    fatal("wait block accepts no direct nodes");
+}
 
-void FlowBlockWait::add_sub_flow_block(const FlowBlockIdent&) { fatal("wait block accepts no sub-blocks"); }
+void FlowBlockWait::add_sub_flow_block(const FlowBlockIdent&) {
+    fatal("wait block accepts no sub-blocks");
+}
 
 }  // namespace vorlent

@@ -4,7 +4,8 @@
 
 namespace vorlent {
 
-FlowBlockZync FlowBlockZync::make(std::string_view name, std::vector<ZyncArbBind> binds, bool match_all) {
+FlowBlockZync FlowBlockZync::make(std::string_view name, std::vector<ZyncArbBind> binds,
+                                  bool match_all) {
     if (binds.empty()) fatal("ZyncSchematic::new: at least one arb bind required");
     FlowBlockZync b(flow_block_base(FlowBlockType::Zync, name));
     b.binds = std::move(binds);
@@ -22,7 +23,8 @@ FlowBlockZync FlowBlockZync::arena_default() {
 
 void FlowBlockZync::add_sub_flow_block(const FlowBlockIdent& block) {
     assert_eq(block.join_policy, FlowBlockJoinPolicy::BasicNodeFlow,
-              "zync block accepts only basic-flow sub-blocks; use a direct asm node or a basic-flow block");
+              "zync block accepts only basic-flow sub-blocks; use a direct asm node or a "
+              "basic-flow block");
     base.push_sub_block(block);
 }
 

@@ -24,7 +24,8 @@ public:
     bool match_all = false;
 
     // An empty bind list stops with "ZyncSchematic::new: at least one arb bind required".
-    static FlowBlockZync make(std::string_view name, std::vector<ZyncArbBind> binds, bool match_all);
+    static FlowBlockZync make(std::string_view name, std::vector<ZyncArbBind> binds,
+                              bool match_all);
     static FlowBlockZync arena_default();
 
     void add_element_in_flow_block(const NcpIdent& node) override { base.push_basic_node(node); }

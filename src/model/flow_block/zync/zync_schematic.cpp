@@ -48,13 +48,14 @@ void FlowBlockZync::build_hw_component(ModelArena& model) {
     if (match_all && binds.size() > 1) warn_match_all(base.ident.ident_base.rel_name());
     if (!base.con_blocks.empty()) fatal("zync flow block does not support con blocks");
     const auto [basic_flows, sub_flows] = scan_sub_blocks_by_policy(base.sub_blocks);
-    if (!sub_flows.empty()) fatal("zync flow block supports only basic nodes or basic-flow sub-blocks");
+    if (!sub_flows.empty())
+        fatal("zync flow block supports only basic nodes or basic-flow sub-blocks");
     if (basic_flows.empty() && base.basic_nodes.empty())
         fatal("zync flow block must hold at least one basic node or basic-flow sub-block");
     const uint64_t id = base.ident.global_id();
 
-    const NcpIdent asm_node =
-        make_asm_node_many(model, format("zync_asm_{}", id), gen_unified_asm_meta_flat(base, model));
+    const NcpIdent asm_node = make_asm_node_many(model, format("zync_asm_{}", id),
+                                                 gen_unified_asm_meta_flat(base, model));
     get_ncp_node_mut(model, asm_node).fill_ext_node(base.triggers, false);
 
     const NcpIdent state = make_state_node(model, false, format("zync_state_{}", id));
@@ -69,16 +70,18 @@ void FlowBlockZync::build_hw_component(ModelArena& model) {
         const LeafSignals leaf = bind_leaf(model, bind);
         HcpIdent req_src = active;
         if (bind.cond_i)
-            req_src = make_expression(model, false, format("zync_req_{}_{}", id, k), LogicOp::BitwiseAnd,
-                                      active, *bind.cond_i, std::nullopt, std::nullopt);
+            req_src =
+                make_expression(model, false, format("zync_req_{}_{}", id, k), LogicOp::BitwiseAnd,
+                                active, *bind.cond_i, std::nullopt, std::nullopt);
         drive_wire(model, leaf.req, req_src);
         HcpIdent term = leaf.ack;
         if (bind.cond_i)
             term = make_expression(model, false, format("zync_grant_term_{}_{}", id, k),
-                                   LogicOp::BitwiseAnd, leaf.ack, *bind.cond_i, std::nullopt, std::nullopt);
+                                   LogicOp::BitwiseAnd, leaf.ack, *bind.cond_i, std::nullopt,
+                                   std::nullopt);
         grant = grant ? make_expression(model, false, "node_logic_expr",
-                                        match_all ? LogicOp::BitwiseAnd : LogicOp::BitwiseOr, *grant, term,
-                                        std::nullopt, std::nullopt)
+                                        match_all ? LogicOp::BitwiseAnd : LogicOp::BitwiseOr,
+                                        *grant, term, std::nullopt, std::nullopt)
                       : term;
     }
     const HcpIdent no_grant = make_expression_single(model, false, format("zync_no_grant_{}", id),
@@ -92,7 +95,8 @@ void FlowBlockZync::build_hw_component(ModelArena& model) {
 
     // The state's own exit shows it is active, granted or not; successors
     // wait for the cycle in which the grant holds.
-    const NcpIdent exit = make_pseudo_node(model, format("zync_exit_{}", id), 1, LogicOp::BitwiseAnd);
+    const NcpIdent exit =
+        make_pseudo_node(model, format("zync_exit_{}", id), 1, LogicOp::BitwiseAnd);
     get_ncp_node_mut(model, exit).add_depend_node(state, *grant);
     base.gen_nodes.push_back(exit);
     assign_ncp_node(model, exit, true, true);

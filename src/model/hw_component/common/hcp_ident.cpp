@@ -16,9 +16,12 @@ std::string_view hw_type_debug(HwComponentType t) { return DEBUG.at(size_t(t)); 
 
 std::string_view sensitivity_name(Sensitivity s) {
     switch (s) {
-        case Sensitivity::Clocked: return "clocked";
-        case Sensitivity::Combinational: return "combinational";
-        case Sensitivity::ReadOnly: break;
+        case Sensitivity::Clocked:
+            return "clocked";
+        case Sensitivity::Combinational:
+            return "combinational";
+        case Sensitivity::ReadOnly:
+            break;
     }
     return "read_only";
 }
@@ -37,7 +40,8 @@ void HcpIdent::set_module_handle(ArenaHandle module) {
         module_slot_ = 0;
         return;
     }
-    assert_eq(module.generation, uint32_t(0), "HcpIdent::set_module_handle: module handle of a later generation");
+    assert_eq(module.generation, uint32_t(0),
+              "HcpIdent::set_module_handle: module handle of a later generation");
     module_slot_ = module.index + 1;
 }
 

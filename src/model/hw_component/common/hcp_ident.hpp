@@ -5,8 +5,8 @@
 #include <functional>
 #include <string>
 
-#include "model/hw_component/common/hw_type.hpp"
 #include "model/common/identifier.hpp"
+#include "model/hw_component/common/hw_type.hpp"
 #include "model/module/module_ident.hpp"
 
 namespace vorlent {
@@ -55,7 +55,9 @@ std::string debug_repr(const HcpIdent& h);
 
 // Hash by global id alone, which agrees with equality.
 struct HcpIdentHash {
-    size_t operator()(const HcpIdent& h) const noexcept { return std::hash<uint64_t>{}(h.global_id()); }
+    size_t operator()(const HcpIdent& h) const noexcept {
+        return std::hash<uint64_t>{}(h.global_id());
+    }
 };
 
 }  // namespace vorlent

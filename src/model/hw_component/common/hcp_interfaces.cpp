@@ -7,7 +7,9 @@
 
 namespace vorlent {
 
-void fatal_size_not_in_range() { fatal("assertion failed: self.is_size_in_range_rel(b.get_size())"); }
+void fatal_size_not_in_range() {
+    fatal("assertion failed: self.is_size_in_range_rel(b.get_size())");
+}
 
 void check_range_fits(int32_t des_start, int32_t des_stop, int32_t src_start, int32_t src_stop) {
     // In 64 bits: the bounds come from callers and may be anything.
@@ -23,8 +25,8 @@ NcpIdent HcpAssignable::do_asm(const HcpIdent& src, std::optional<Slice> des_sli
 UpdateEventIdent HcpAssignable::gen_update_event(const HcpIdent& src,
                                                  std::optional<Slice> des_slice, Slice src_slice,
                                                  ModelArena& model) {
-    return gen_update_event_with_pri(src, des_slice, src_slice, get_priority(),
-                                     retrieve_clk_mode(), model);
+    return gen_update_event_with_pri(src, des_slice, src_slice, get_priority(), retrieve_clk_mode(),
+                                     model);
 }
 
 UpdateEventIdent HcpAssignable::gen_update_event_with_pri(const HcpIdent& src,
@@ -53,8 +55,8 @@ NcpIdent HcpAssignable::gen_asm_node(const HcpIdent& src, std::optional<Slice> d
     return make_asm_node(model, false, name, std::move(meta));
 }
 
-void HcpAssignable::bind_src(const HcpIdent& src, std::optional<Slice> des_slice,
-                             int32_t src_start, int32_t src_stop, std::optional<int32_t> priority,
+void HcpAssignable::bind_src(const HcpIdent& src, std::optional<Slice> des_slice, int32_t src_start,
+                             int32_t src_stop, std::optional<int32_t> priority,
                              std::optional<ClockMode> clk_mode, std::optional<HcpIdent> clk_src,
                              ModelArena& model) {
     const ClockMode mode = clk_mode.value_or(ClockMode::ClkFree);

@@ -86,11 +86,14 @@ public:
         get_hcp_assign_mut().update_pool.add_update_event(std::move(ue));
     }
     const UpdatePool& get_update_pool() const { return get_hcp_assign().update_pool; }
-    void sort_events(const ModelArena& model) { get_hcp_assign_mut().update_pool.sort_events(model); }
+    void sort_events(const ModelArena& model) {
+        get_hcp_assign_mut().update_pool.sort_events(model);
+    }
 
     // The IO mark; a new mark replaces the old one.
     void mark_as_io(bool is_input, std::string io_name) {
-        get_hcp_assign_mut().io_mark = std::make_unique<const IoMark>(IoMark{std::move(io_name), is_input});
+        get_hcp_assign_mut().io_mark =
+            std::make_unique<const IoMark>(IoMark{std::move(io_name), is_input});
     }
     bool is_marked_as_io() const { return get_hcp_assign().io_mark != nullptr; }
     std::optional<IoMark> get_io_mark() const {

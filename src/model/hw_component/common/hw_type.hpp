@@ -13,19 +13,19 @@ namespace vorlent {
 // The hardware-component kinds, in tag order: X(tag, record class, text in
 // absolute names). The tag indexes a module's component lists and selects
 // the component's arena. Nest has no component behind it.
-#define VORLENT_HCP_KINDS(X)                            \
-    X(Reg, Reg, "REG")                                  \
-    X(StateReg, StateReg, "SR_ST")                      \
-    X(CondWaitStateReg, CondWaitStateReg, "SR_CDWT")    \
-    X(CycleWaitStateReg, CycleWaitStateReg, "SR_CYWT")  \
-    X(CntReg, CntReg, "CNT_REG")                        \
-    X(SyncReg, SyncReg, "SR_SY")                        \
-    X(Wire, Wire, "WIRE")                               \
-    X(Nest, void, "NEST")                               \
-    X(Val, Val, "VAL")                                  \
-    X(MemBlockIndexer, MemEle, "MEM_BLOCK_INDEXER")     \
-    X(Expression, Expression, "EXPR")                   \
-    X(IoWire, IoWire, "IO_WIRE")                        \
+#define VORLENT_HCP_KINDS(X)                           \
+    X(Reg, Reg, "REG")                                 \
+    X(StateReg, StateReg, "SR_ST")                     \
+    X(CondWaitStateReg, CondWaitStateReg, "SR_CDWT")   \
+    X(CycleWaitStateReg, CycleWaitStateReg, "SR_CYWT") \
+    X(CntReg, CntReg, "CNT_REG")                       \
+    X(SyncReg, SyncReg, "SR_SY")                       \
+    X(Wire, Wire, "WIRE")                              \
+    X(Nest, void, "NEST")                              \
+    X(Val, Val, "VAL")                                 \
+    X(MemBlockIndexer, MemEle, "MEM_BLOCK_INDEXER")    \
+    X(Expression, Expression, "EXPR")                  \
+    X(IoWire, IoWire, "IO_WIRE")                       \
     X(MemBlock, MemBlk, "MEM_BLOCK")
 
 VORLENT_KIND_ENUM(HwComponentType, VORLENT_HCP_KINDS)

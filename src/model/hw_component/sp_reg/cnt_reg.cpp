@@ -25,11 +25,13 @@ CntReg CntReg::make(bool is_user_com, std::string_view name, int32_t inc_val, in
 
 void CntReg::build_support_signal(ModelArena& model) {
     const Slice whole{0, width};
-    last_cycle = make_val(model, false, support_name("_LAST_CYCLE"), width, uint64_t(max_cycle - 1));
+    last_cycle =
+        make_val(model, false, support_name("_LAST_CYCLE"), width, uint64_t(max_cycle - 1));
     zero = make_val(model, false, support_name("_ZERO"), width, 0);
     at_last = make_expression(model, false, support_name("_AT_LAST"), LogicOp::RelationEq, ident,
                               *last_cycle, whole, whole);
-    const HcpIdent inc_step = make_val(model, false, support_name("_INC_VAL"), width, uint64_t(inc_val));
+    const HcpIdent inc_step =
+        make_val(model, false, support_name("_INC_VAL"), width, uint64_t(inc_val));
     inc = make_expression(model, false, support_name("_INC"), LogicOp::ArithPlus, ident, inc_step,
                           whole, whole);
 }

@@ -37,8 +37,8 @@ void CondWaitStateReg::build_update_event(ModelArena& model) {
     const Slice range = cond_range(model);
     const int32_t cond_width = vorlent::get_hcp_assign(model, cond).get_des_slice().size();
     if (range.stop > cond_width)
-        fatal(format("'{}': wait range [{}, {}) exceeds signal '{}' of width {}", owner, range.start,
-                     range.stop, cond.abs_name(), cond_width));
+        fatal(format("'{}': wait range [{}, {}) exceeds signal '{}' of width {}", owner,
+                     range.start, range.stop, cond.abs_name(), cond_width));
     if (range.size() != 1)
         fatal(format("'{}': signal '{}' must be {}-bit, got {}", owner, cond.abs_name(), 1,
                      range.size()));
@@ -51,8 +51,8 @@ void CondWaitStateReg::build_update_event(ModelArena& model) {
     const TriggerSig& t = trigger_sig;
     // The event order of make_ue_full(cond, is_up): the basic event, the
     // AND of both conditions, then the conditional event around it.
-    const UpdateEventIdent fall = make_ue_basic(model, down, bit, bit, PRI_FALL, ClockMode::PosEdge,
-                                                false, t.clk());
+    const UpdateEventIdent fall =
+        make_ue_basic(model, down, bit, bit, PRI_FALL, ClockMode::PosEdge, false, t.clk());
     const HcpIdent cond_and_up = make_expression(model, false, "cond_dis_expr", LogicOp::BitwiseAnd,
                                                  cond, is_up, range, bit);
     add_update_event(make_ue_add_dis(model, cond_and_up, std::nullopt, fall));

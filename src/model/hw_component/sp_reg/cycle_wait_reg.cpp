@@ -7,7 +7,11 @@ namespace vorlent {
 namespace {
 // Lowest first; the higher wins a cycle.
 enum CycleWaitPri : int32_t {
-    PRI_END = SP_REG_PRI_LOWEST, PRI_STEP, PRI_HOLD, PRI_RESET, PRI_START
+    PRI_END = SP_REG_PRI_LOWEST,
+    PRI_STEP,
+    PRI_HOLD,
+    PRI_RESET,
+    PRI_START
 };
 }  // namespace
 

@@ -7,7 +7,11 @@ namespace vorlent {
 namespace {
 // Lowest first; the higher wins a cycle.
 enum StateRegPri : int32_t {
-    PRI_UNSET = SP_REG_PRI_LOWEST, PRI_HOLD, PRI_RESET, PRI_SET, PRI_START
+    PRI_UNSET = SP_REG_PRI_LOWEST,
+    PRI_HOLD,
+    PRI_RESET,
+    PRI_SET,
+    PRI_START
 };
 }  // namespace
 

@@ -15,14 +15,15 @@ void SyncReg::build_support_signal(ModelArena& model) {
     const Slice whole{0, size};
     up_state = make_val(model, false, support_name("_UP_STATE"), 1, 1);
     const size_t bits = size_t(size);
-    up_full = make_val_vv(model, false, support_name("_UP_FULL"), uint32_t(size),
-                          VaryVal::from_limbs(std::vector<uint64_t>((bits + 63) / 64, ~uint64_t(0)), bits));
+    up_full = make_val_vv(
+        model, false, support_name("_UP_FULL"), uint32_t(size),
+        VaryVal::from_limbs(std::vector<uint64_t>((bits + 63) / 64, ~uint64_t(0)), bits));
     down_full = make_val(model, false, support_name("_DOWN_FULL"), size, 0);
     test_wire = make_wire(model, false, support_name("_TEST_WIRE"), uint32_t(size));
     const HcpIdent or_test = make_expression(model, false, support_name("_OR_TEST"),
                                              LogicOp::BitwiseOr, ident, *test_wire, whole, whole);
-    end_expr = make_expression(model, false, support_name("_END_EXPR"), LogicOp::RelationEq, or_test,
-                               *up_full, whole, whole);
+    end_expr = make_expression(model, false, support_name("_END_EXPR"), LogicOp::RelationEq,
+                               or_test, *up_full, whole, whole);
     end_expr_inv = make_expression_single(model, false, support_name("_END_EXPR_INV"),
                                           LogicOp::BitwiseInvr, *end_expr, Slice{0, 1});
 }

@@ -38,8 +38,8 @@ struct TriggerSig : ControlInputs<HcpIdent> {
     // with "'{owner}': signal '{name}' must be 1-bit, got {w}". The register
     // being built is out of its arena, so a signal equal to `own` is
     // measured by `own_width`.
-    void integrity_check(std::string_view owner_name, const ModelArena& model,
-                         const HcpIdent& own, int32_t own_width) const;
+    void integrity_check(std::string_view owner_name, const ModelArena& model, const HcpIdent& own,
+                         int32_t own_width) const;
 
     friend bool operator==(const TriggerSig&, const TriggerSig&) = default;
 };

@@ -78,12 +78,12 @@ UpdateEventIdent make_ue_mux(ModelArena& model, const UpdateEventIdent& left,
     const ClockMode right_clk = r.clk_mode;
     assert_eq(left_clk, ClockMode::ClkUnused, "make_ue_mux: left  operand must be ClkUnused");
     assert_eq(right_clk, ClockMode::ClkUnused, "make_ue_mux: right operand must be ClkUnused");
-    assert_eq(left_priority, right_priority, "make_ue_mux: left/right operands must share priority");
+    assert_eq(left_priority, right_priority,
+              "make_ue_mux: left/right operands must share priority");
 
     UeCond out;
     out.ident = UpdateEventIdent::make(UeType::Cond);
-    out.common =
-        UeCommon{std::nullopt, 0, left_priority, UeType::Cond, ClockMode::ClkUnused};
+    out.common = UeCommon{std::nullopt, 0, left_priority, UeType::Cond, ClockMode::ClkUnused};
     // The mux names its own common part for its first branch, so it keeps no
     // clock source.
     const UeCommon reference = out.common;

@@ -27,8 +27,8 @@ UpdateEventIdent make_ue_basic(ModelArena& model, const HcpIdent& src, Slice des
 // A basic event, wrapped by make_ue_add_dis when either condition is present.
 UpdateEventIdent make_ue_full(ModelArena& model, std::optional<HcpIdent> en,
                               std::optional<HcpIdent> dis, const HcpIdent& src, Slice des,
-                              Slice src_range, int32_t priority, ClockMode clk_mode, bool use_cur_pri,
-                              std::optional<HcpIdent> clk_src);
+                              Slice src_range, int32_t priority, ClockMode clk_mode,
+                              bool use_cur_pri, std::optional<HcpIdent> clk_src);
 
 // A one-branch conditional event around `ue` that keeps its priority, clock
 // mode and clock source. The condition is `en`, `dis`, or with both a new

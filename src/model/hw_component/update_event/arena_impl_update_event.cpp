@@ -21,8 +21,8 @@ const UeCommon& get_ue_common(const ModelArena& model, const UpdateEventIdent& u
 }
 
 TakenUe take_ue(ModelArena& model, const UpdateEventIdent& ue) {
-    return with_ue_kind(ue,
-                        [&]<class T>(std::type_identity<T>) -> TakenUe { return model.take<T>(ue); });
+    return with_ue_kind(
+        ue, [&]<class T>(std::type_identity<T>) -> TakenUe { return model.take<T>(ue); });
 }
 
 namespace {

@@ -48,7 +48,9 @@ public:
     void set_priority(int32_t p) { get_ue_common_mut().priority = p; }
     void set_sub_priority(uint64_t p) { get_ue_common_mut().sub_priority = p; }
     void set_clk_mode(ClockMode m) { get_ue_common_mut().clk_mode = m; }
-    void set_clk_src_i(std::optional<HcpIdent> clk) { get_ue_common_mut().clk_src_i = std::move(clk); }
+    void set_clk_src_i(std::optional<HcpIdent> clk) {
+        get_ue_common_mut().clk_src_i = std::move(clk);
+    }
 
     virtual bool is_leaf() const = 0;
     // Adds the signals the event itself reads, not those of its sub-events

@@ -12,11 +12,11 @@ namespace vorlent {
 
 // The update-event kinds, in tag order: X(tag, record class, text in
 // absolute names). Untype has no record.
-#define VORLENT_UE_KINDS(X)           \
-    X(Basic, UeBasic, "UE_BASIC")     \
-    X(Grp, UeGrp, "UE_GRP")           \
-    X(Cond, UeCond, "UE_COND")        \
-    X(Switch, UeSwitch, "UE_SWITCH")  \
+#define VORLENT_UE_KINDS(X)          \
+    X(Basic, UeBasic, "UE_BASIC")    \
+    X(Grp, UeGrp, "UE_GRP")          \
+    X(Cond, UeCond, "UE_COND")       \
+    X(Switch, UeSwitch, "UE_SWITCH") \
     X(Untype, void, "UE_UNTYPE")
 
 VORLENT_KIND_ENUM(UeType, VORLENT_UE_KINDS)

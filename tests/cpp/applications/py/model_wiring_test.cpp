@@ -17,5 +17,6 @@ TEST(CondSliceMatchTest, ChecksTheSelectedWidthOfTheCondition) {
               "cond slice Slice { start: 7, stop: 9 } does not fit cond variable of width 8");
     // A memory block has no range of its own.
     const HcpIdent mem = make_mem_blk(t.m, true, "mem", 8, 4);
-    EXPECT_FATAL(check_cond_slice_match(t.m, mem, std::nullopt), "MemBlk is not an assignment destination");
+    EXPECT_FATAL(check_cond_slice_match(t.m, mem, std::nullopt),
+                 "MemBlk is not an assignment destination");
 }

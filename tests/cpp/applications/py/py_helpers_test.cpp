@@ -48,7 +48,8 @@ TEST(WideIntTest, ConstantBitsFollowTheWidthOfTheUse) {
 }
 
 TEST(ArgChecksTest, ConditionMustSelectOneBit) {
-    const std::string not_one_bit = "cond must be 1-bit, got {} (slice the cond variable down to one bit)";
+    const std::string not_one_bit =
+        "cond must be 1-bit, got {} (slice the cond variable down to one bit)";
     EXPECT_FALSE(check_cond_width(1, std::nullopt));
     EXPECT_EQ(check_cond_width(8, std::nullopt)->message, format(not_one_bit, 8));
     EXPECT_FALSE(check_cond_width(8, Slice::range(7, 8)));

@@ -45,7 +45,8 @@ PyObject* backend_new(PyTypeObject* type, PyObject* args, PyObject* kwargs) {
     }
 }
 
-CheckResult emit(BackendVerilog& backend, std::string_view output_dir, std::string_view top_file_name) {
+CheckResult emit(BackendVerilog& backend, std::string_view output_dir,
+                 std::string_view top_file_name) {
     return backend.emit(output_dir, top_file_name);
 }
 

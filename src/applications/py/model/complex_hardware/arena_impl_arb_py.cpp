@@ -15,10 +15,13 @@ namespace vorlent::py {
 
 namespace {
 
-CheckResult check_arb(const CcpIdent& arb_i) { return check_ccp_kind("arb_i", arb_i, CcpType::Arb); }
+CheckResult check_arb(const CcpIdent& arb_i) {
+    return check_ccp_kind("arb_i", arb_i, CcpType::Arb);
+}
 
 Result<CcpIdent> mk_arb(ModelArena& m, std::string_view name, uint32_t policy) {
-    if (auto err = check_enum_index("ArbSamePriPolicy", policy, ARB_SAME_PRI_POLICY_COUNT)) return *err;
+    if (auto err = check_enum_index("ArbSamePriPolicy", policy, ARB_SAME_PRI_POLICY_COUNT))
+        return *err;
     return make_arb(m, true, name, ArbSamePriPolicy(policy));
 }
 
@@ -30,7 +33,8 @@ Result<size_t> py_arb_add_leaf(ModelArena& m, const CcpIdent& arb_i, int32_t pri
 Result<size_t> py_arb_add_leaf_locked(ModelArena& m, const CcpIdent& arb_i, int32_t priority,
                                       uint32_t channel) {
     if (auto err = check_arb(arb_i)) return *err;
-    if (auto err = check_enum_index("ArbLockedChannel", channel, ARB_LOCKED_CHANNEL_COUNT)) return *err;
+    if (auto err = check_enum_index("ArbLockedChannel", channel, ARB_LOCKED_CHANNEL_COUNT))
+        return *err;
     return arb_add_leaf_locked(m, arb_i, priority, ArbLockedChannel(channel));
 }
 
@@ -72,8 +76,8 @@ Result<HcpIdent> py_arb_get_master_req_wire(ModelArena& m, const CcpIdent& arb_i
 std::vector<PyMethodDef> arb_methods() {
     return {
         arena_method<"mk_arb($self, name, policy)", &mk_arb, Describes::Behaviour>(),
-        arena_method<"arb_add_leaf($self, arb_i, priority)",
-                     &py_arb_add_leaf, Describes::Behaviour>(),
+        arena_method<"arb_add_leaf($self, arb_i, priority)", &py_arb_add_leaf,
+                     Describes::Behaviour>(),
         arena_method<"arb_add_leaf_locked($self, arb_i, priority, channel)",
                      &py_arb_add_leaf_locked, Describes::Behaviour>(),
         arena_method<"arb_set_hold($self, arb_i, cond_i, cond_slice=None)",
@@ -82,11 +86,13 @@ std::vector<PyMethodDef> arb_methods() {
                      &py_arb_set_cond<&arb_set_user_reset>, Describes::Behaviour>(),
         arena_method<"arb_set_master_ack($self, arb_i, src_i, src_slice=None)",
                      &py_arb_set_cond<&arb_set_master_ack>, Describes::Behaviour>(),
-        arena_method<"arb_lock_master_ack($self, arb_i)",
-                     &py_arb_lock_master_ack, Describes::Behaviour>(),
+        arena_method<"arb_lock_master_ack($self, arb_i)", &py_arb_lock_master_ack,
+                     Describes::Behaviour>(),
         arena_method<"arb_leaf_count($self, arb_i)", &py_arb_leaf_count>(),
-        arena_method<"arb_get_leaf_req_wire($self, arb_i, idx)", &py_arb_leaf_signal<&arb_leaf_req>>(),
-        arena_method<"arb_get_leaf_ack_wire($self, arb_i, idx)", &py_arb_leaf_signal<&arb_leaf_ack>>(),
+        arena_method<"arb_get_leaf_req_wire($self, arb_i, idx)",
+                     &py_arb_leaf_signal<&arb_leaf_req>>(),
+        arena_method<"arb_get_leaf_ack_wire($self, arb_i, idx)",
+                     &py_arb_leaf_signal<&arb_leaf_ack>>(),
         arena_method<"arb_get_master_req_wire($self, arb_i)", &py_arb_get_master_req_wire>(),
     };
 }

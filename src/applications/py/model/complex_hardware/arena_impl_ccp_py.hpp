@@ -14,7 +14,8 @@ namespace vorlent::py {
 // element is looked up in that kind's arena by the identity's handle alone,
 // so an identity of another kind would name an unrelated element there (or
 // none): it is refused before any arena is searched, and no id is drawn.
-inline CheckResult check_ccp_kind(std::string_view param_name, const CcpIdent& ident, CcpType expected) {
+inline CheckResult check_ccp_kind(std::string_view param_name, const CcpIdent& ident,
+                                  CcpType expected) {
     if (ident.ccp_type == expected) return std::nullopt;
     return ErrorText::value(format("{} must be a complex component of type {}, got {}", param_name,
                                    ccp_type_display(expected), ccp_type_display(ident.ccp_type)));

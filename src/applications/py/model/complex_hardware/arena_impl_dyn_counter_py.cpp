@@ -26,7 +26,8 @@ Result<CcpIdent> mk_dyn_counter(ModelArena& m, std::string_view name, int32_t wi
 
 // The addend may be of any width; only a given enable must select one bit.
 Result<HcpIdent> py_dyn_counter_add(ModelArena& m, const CcpIdent& cnt_i, const HcpIdent& addend_i,
-                                    std::optional<Slice> addend_slice, std::optional<HcpIdent> enable_i,
+                                    std::optional<Slice> addend_slice,
+                                    std::optional<HcpIdent> enable_i,
                                     std::optional<Slice> enable_slice) {
     if (auto err = check_counter(cnt_i)) return *err;
     if (enable_i)
@@ -53,10 +54,12 @@ std::vector<PyMethodDef> dyn_counter_methods() {
         arena_method<"dyn_counter_add($self, cnt_i, addend_i, addend_slice=None, enable_i=None, "
                      "enable_slice=None)",
                      &py_dyn_counter_add>(),
-        arena_method<"dyn_counter_update($self, cnt_i)",
-                     &py_dyn_counter_update, Describes::Behaviour>(),
-        arena_method<"dyn_counter_get_now($self, cnt_i)", &py_dyn_counter_read<&dyn_counter_get_now>>(),
-        arena_method<"dyn_counter_get_reg($self, cnt_i)", &py_dyn_counter_read<&dyn_counter_get_reg>>(),
+        arena_method<"dyn_counter_update($self, cnt_i)", &py_dyn_counter_update,
+                     Describes::Behaviour>(),
+        arena_method<"dyn_counter_get_now($self, cnt_i)",
+                     &py_dyn_counter_read<&dyn_counter_get_now>>(),
+        arena_method<"dyn_counter_get_reg($self, cnt_i)",
+                     &py_dyn_counter_read<&dyn_counter_get_reg>>(),
     };
 }
 

@@ -18,8 +18,10 @@ namespace {
 using PyZyncBind = std::tuple<CcpIdent, std::optional<int32_t>, bool, std::optional<HcpIdent>>;
 
 FlowBlockIdent mk_flow_block_pip(ModelArena& m, std::string_view name, const CcpIdent& arb_i,
-                                 std::optional<int32_t> priority, bool auto_req, bool auto_restart) {
-    return make_flow_block_pip(m, name, arb_i, priority.value_or(DEFAULT_UE_PRI_USER), auto_req, auto_restart);
+                                 std::optional<int32_t> priority, bool auto_req,
+                                 bool auto_restart) {
+    return make_flow_block_pip(m, name, arb_i, priority.value_or(DEFAULT_UE_PRI_USER), auto_req,
+                               auto_restart);
 }
 
 FlowBlockIdent mk_flow_block_zync(ModelArena& m, std::string_view name, const CcpIdent& arb_i,
@@ -29,14 +31,15 @@ FlowBlockIdent mk_flow_block_zync(ModelArena& m, std::string_view name, const Cc
 
 // A bind without a priority takes the method's own, or 10 without that too.
 Result<FlowBlockIdent> mk_flow_block_zync_multi(ModelArena& m, std::string_view name,
-                                                const std::vector<PyZyncBind>& binds, bool match_all,
-                                                std::optional<int32_t> priority) {
+                                                const std::vector<PyZyncBind>& binds,
+                                                bool match_all, std::optional<int32_t> priority) {
     if (binds.empty()) return ErrorText::value("zync requires at least one arb bind");
     const int32_t fallback = priority.value_or(DEFAULT_UE_PRI_USER);
     std::vector<ZyncBindArgs> bind_args;
     bind_args.reserve(binds.size());
     for (const auto& [arb_i, bind_priority, auto_ack, cond_i] : binds)
-        bind_args.push_back(ZyncBindArgs{arb_i, bind_priority.value_or(fallback), auto_ack, cond_i});
+        bind_args.push_back(
+            ZyncBindArgs{arb_i, bind_priority.value_or(fallback), auto_ack, cond_i});
     return make_flow_block_zync_multi(m, name, bind_args, match_all);
 }
 

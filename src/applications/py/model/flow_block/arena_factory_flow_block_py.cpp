@@ -20,8 +20,8 @@ using CondFactory = FlowBlockIdent (*)(ModelArena&, std::string_view, const HcpI
 
 // The cond check, then the model's factory.
 template <CondFactory make>
-Result<FlowBlockIdent> on_checked_cond(ModelArena& m, std::string_view name,
-                                       const HcpIdent& cond_i, std::optional<Slice> cond_slice) {
+Result<FlowBlockIdent> on_checked_cond(ModelArena& m, std::string_view name, const HcpIdent& cond_i,
+                                       std::optional<Slice> cond_slice) {
     if (auto err = check_cond_slice_match(m, cond_i, cond_slice)) return *err;
     return make(m, name, cond_i, cond_slice);
 }

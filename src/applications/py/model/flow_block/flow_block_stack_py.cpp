@@ -26,8 +26,8 @@ int32_t py_get_last_skeleton_flow_block_type(const ModelArena& m) {
 
 std::vector<PyMethodDef> flow_block_stack_methods() {
     return {
-        arena_method<"initialize_flow_block($self, block_i)",
-                     &initialize_flow_block, Describes::Behaviour>(),
+        arena_method<"initialize_flow_block($self, block_i)", &initialize_flow_block,
+                     Describes::Behaviour>(),
         arena_method<"finalize_flow_block($self, block_i)", &py_finalize_flow_block>(),
         arena_method<"finalize_flow_procedure($self)", &finalize_flow_procedure>(),
         arena_method<"check_flow_block_prefinalize($self, block_i)",

@@ -18,20 +18,19 @@ namespace vorlent::py {
 namespace {
 
 Result<HcpIdent> mk_expression(ModelArena& m, std::string_view name, uint32_t op,
-                               const PyOperand& a, const PyOperand& b,
-                               std::optional<Slice> a_slice, std::optional<Slice> b_slice) {
+                               const PyOperand& a, const PyOperand& b, std::optional<Slice> a_slice,
+                               std::optional<Slice> b_slice) {
     if (auto err = check_binary_expression_op(op)) return *err;
     if (!a.ident() && !b.ident())
         return ErrorText::value("expression needs at least one signal operand, not two ints");
     if (auto err = check_operand_slice("a_slice", a_slice)) return *err;
     if (auto err = check_operand_slice("b_slice", b_slice)) return *err;
     // At most one of the two is an int; its constant is made before the expression.
-    const HcpIdent sig_a = a.ident() ? *a.ident()
-                                     : make_const_val(m, name, *a.integer(),
-                                                      hcp_full_width(m, *b.ident()));
-    const HcpIdent sig_b = b.ident() ? *b.ident()
-                                     : make_const_val(m, name, *b.integer(),
-                                                      hcp_full_width(m, sig_a));
+    const HcpIdent sig_a =
+        a.ident() ? *a.ident()
+                  : make_const_val(m, name, *a.integer(), hcp_full_width(m, *b.ident()));
+    const HcpIdent sig_b =
+        b.ident() ? *b.ident() : make_const_val(m, name, *b.integer(), hcp_full_width(m, sig_a));
     return make_expression(m, true, name, LogicOp(op), sig_a, sig_b, a_slice, b_slice);
 }
 
@@ -43,8 +42,8 @@ Result<HcpIdent> mk_expression_single(ModelArena& m, std::string_view name, uint
 }
 
 // `c` is the width the operand is extended to.
-Result<HcpIdent> mk_extend_bit(ModelArena& m, std::string_view name, const HcpIdent& a,
-                               int32_t c, std::optional<Slice> a_slice) {
+Result<HcpIdent> mk_extend_bit(ModelArena& m, std::string_view name, const HcpIdent& a, int32_t c,
+                               std::optional<Slice> a_slice) {
     if (auto err = check_positive_width(c)) return *err;
     if (auto err = check_operand_slice("a_slice", a_slice)) return *err;
     return make_expression_constant(m, true, name, LogicOp::ExtendBit, a, c, a_slice);

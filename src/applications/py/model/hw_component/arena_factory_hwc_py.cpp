@@ -44,9 +44,8 @@ Result<HcpIdent> mk_mem_blk(ModelArena& m, std::string_view name, int32_t bit_wi
     return make_mem_blk(m, true, name, bit_width, index_width);
 }
 
-Result<HcpIdent> mk_mem_ele(ModelArena& m, std::string_view name,
-                            const HcpIdent& master_mem_blk_i, const HcpIdent& index_ident,
-                            int32_t bit_width, bool is_read) {
+Result<HcpIdent> mk_mem_ele(ModelArena& m, std::string_view name, const HcpIdent& master_mem_blk_i,
+                            const HcpIdent& index_ident, int32_t bit_width, bool is_read) {
     if (auto err = check_hcp_kind("master_mem_blk_i", master_mem_blk_i, HwComponentType::MemBlock))
         return *err;
     if (auto err = check_positive_width(bit_width)) return *err;

@@ -7,11 +7,11 @@
 #include <vector>
 
 #include "applications/py/model/arena_method_families.hpp"
-#include "model/hw_component/int_constant.hpp"
 #include "applications/py/model/model_arena_py.hpp"
 #include "applications/py/runtime/operand.hpp"
 #include "applications/py/runtime/py_warnings.hpp"
 #include "model/hw_component/arena_impl_asm.hpp"
+#include "model/hw_component/int_constant.hpp"
 
 namespace vorlent::py {
 
@@ -73,10 +73,10 @@ std::vector<PyMethodDef> hw_component_impl_methods() {
         arena_method<"mark_as_io($self, hcp_i, is_input, io_name)", &py_mark_as_io>(),
         arena_method_shared<"is_marked_as_io($self, hcp_i)", &py_is_marked_as_io>(),
         arena_method<"get_hw_bit_sz($self, hcp_i)", &get_hw_bit_sz>(),
-        arena_method<"set_reg_reset($self, reg_i, reset_val_i)",
-                     &py_set_reg_reset, Describes::Behaviour>(),
-        arena_method<"set_wire_default($self, wire_i, default_val_i)",
-                     &py_set_wire_default, Describes::Behaviour>(),
+        arena_method<"set_reg_reset($self, reg_i, reset_val_i)", &py_set_reg_reset,
+                     Describes::Behaviour>(),
+        arena_method<"set_wire_default($self, wire_i, default_val_i)", &py_set_wire_default,
+                     Describes::Behaviour>(),
     };
 }
 

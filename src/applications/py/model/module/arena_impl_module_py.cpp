@@ -12,8 +12,8 @@ std::vector<PyMethodDef> module_methods() {
     return {
         arena_method<"mk_module($self, name)", &make_module>(),
         arena_method<"track_module_at_com_init($self, module_i)", &track_module_at_com_init>(),
-        arena_method<"track_module_at_flow_init($self, module_i)",
-                     &track_module_at_flow_init, Describes::Behaviour>(),
+        arena_method<"track_module_at_flow_init($self, module_i)", &track_module_at_flow_init,
+                     Describes::Behaviour>(),
         arena_method<"untrack_module_at_com_init($self, module_i)", &untrack_module_at_com_init>(),
         arena_method<"untrack_module_at_flow_init($self, module_i)",
                      &untrack_module_at_flow_init>(),

@@ -1,7 +1,7 @@
 #include "backends/verilog/hw_component/common/procedure_blk_vb.hpp"
 
-#include "backends/verilog/hw_component/common/verilog_sensitivity.hpp"
 #include "backends/verilog/arena_ext_vb.hpp"
+#include "backends/verilog/hw_component/common/verilog_sensitivity.hpp"
 #include "model/hw_component/arena_impl_hcp.hpp"
 #include "model/hw_component/update_event/arena_impl_update_event.hpp"
 

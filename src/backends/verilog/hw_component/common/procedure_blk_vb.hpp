@@ -24,8 +24,7 @@ std::string fmt_operand(const HcpIdent& operand, const std::optional<Slice>& sli
 // of the pool in order at indent 4 as "{name}{DES_SLICE} <= {SRC};", "end".
 // The sensitivity comes from the first event's clock mode and clock source.
 // An empty pool writes nothing.
-void gen_procedure_blk(const UpdatePool& pool, ModelArena& model, const VbDes& des,
-                       FileWriter& fw);
+void gen_procedure_blk(const UpdatePool& pool, ModelArena& model, const VbDes& des, FileWriter& fw);
 
 // The same block with the statement template given.
 void gen_procedure_blk_with(const UpdatePool& pool, std::string statement_template,

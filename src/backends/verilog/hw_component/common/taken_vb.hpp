@@ -41,7 +41,9 @@ class HcpVbAdapter : public TakenVbAdapter<Base, T> {
 public:
     using TakenVbAdapter<Base, T>::TakenVbAdapter;
 
-    std::string gen_var_name_vb() const override { return this->rec().ident.ident_base.get_abs_name(); }
+    std::string gen_var_name_vb() const override {
+        return this->rec().ident.ident_base.get_abs_name();
+    }
 };
 
 // The adapter that writes a record of kind T; each adapter declares itself

@@ -14,7 +14,8 @@ std::string sensitivity_list(ClockMode mode, std::optional<std::string_view> clk
             return format("negedge {}", *clk);
         case ClockMode::ClkFree:
         case ClockMode::ClkUnused:
-        case ClockMode::Amt: break;
+        case ClockMode::Amt:
+            break;
     }
     return "*";
 }

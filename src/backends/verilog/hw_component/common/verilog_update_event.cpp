@@ -22,9 +22,9 @@ TakenUeVb hand_out(ModelArena& model, const UpdateEventIdent& ue) {
     return {std::in_place_type<Adapter>, model.take<typename Adapter::Record>(ue)};
 }
 
-std::optional<UeVbNext> write_step(const UeBasic& ue, size_t&, std::span<const std::string> templates,
-                                                  uint32_t indent, ModelArena& model,
-                                                  const VbDes& des, FileWriter& fw) {
+std::optional<UeVbNext> write_step(const UeBasic& ue, size_t&,
+                                   std::span<const std::string> templates, uint32_t indent,
+                                   ModelArena& model, const VbDes& des, FileWriter& fw) {
     const std::string pad = blanks(indent);
     std::string des_range;
     if (des.width >= 2 && ue.des_start >= 0)
@@ -44,8 +44,8 @@ std::optional<UeVbNext> write_step(const UeBasic& ue, size_t&, std::span<const s
 // `cursor` counts the branches opened; each call first closes the one
 // before it.
 std::optional<UeVbNext> write_step(const UeCond& ue, size_t& cursor, std::span<const std::string>,
-                                                 uint32_t indent, ModelArena& model,
-                                                 const VbDes& des, FileWriter& fw) {
+                                   uint32_t indent, ModelArena& model, const VbDes& des,
+                                   FileWriter& fw) {
     const size_t k = ue.conds.size();
     const std::string pad = blanks(indent);
     while (true) {
@@ -57,14 +57,15 @@ std::optional<UeVbNext> write_step(const UeCond& ue, size_t& cursor, std::span<c
         if (cursor == k) return std::nullopt;
         const size_t i = cursor++;
         if (i >= ue.sub_stmts.size())
-            fatal(format("UeCond::transpile: branch {} has no sub-event entry ({} conditions, {} "
-                         "sub-events)",
-                         i, k, ue.sub_stmts.size()));
+            fatal(
+                format("UeCond::transpile: branch {} has no sub-event entry ({} conditions, {} "
+                       "sub-events)",
+                       i, k, ue.sub_stmts.size()));
         const OptIdent<HcpIdent>& cond = ue.conds[i];
         if (i == 0) {
             if (cond)
-                fw.write(format("{}if ({}) begin\n", pad,
-                                fmt_operand(*cond, std::nullopt, model, des)));
+                fw.write(
+                    format("{}if ({}) begin\n", pad, fmt_operand(*cond, std::nullopt, model, des)));
             else
                 fw.write(format("{}begin\n", pad));
         } else if (cond) {
@@ -78,8 +79,8 @@ std::optional<UeVbNext> write_step(const UeCond& ue, size_t& cursor, std::span<c
 
 // `cursor` counts the items opened; each call first closes the one before it.
 std::optional<UeVbNext> write_step(const UeSwitch& ue, size_t& cursor, std::span<const std::string>,
-                                                   uint32_t indent, ModelArena& model,
-                                                   const VbDes& des, FileWriter& fw) {
+                                   uint32_t indent, ModelArena& model, const VbDes& des,
+                                   FileWriter& fw) {
     const std::string pad0 = blanks(indent);
     const std::string pad1 = blanks(indent + 4);
     if (cursor == 0)
@@ -98,8 +99,7 @@ std::optional<UeVbNext> write_step(const UeSwitch& ue, size_t& cursor, std::span
 }
 
 std::optional<UeVbNext> write_step(const UeGrp& ue, size_t& cursor, std::span<const std::string>,
-                                                uint32_t indent, ModelArena&, const VbDes&,
-                                                FileWriter&) {
+                                   uint32_t indent, ModelArena&, const VbDes&, FileWriter&) {
     const std::vector<UpdateEventIdent>& members = ue.events;
     if (cursor == members.size()) return std::nullopt;
     return UeVbNext{members[cursor++], indent};
@@ -152,9 +152,10 @@ void transpile_ue(ModelArena& model, const UpdateEventIdent& ue,
 }
 
 template <class T>
-std::optional<UeVbNext> UeVb<T>::transpile_step(size_t& cursor, std::span<const std::string> templates,
-                                                uint32_t indent, ModelArena& model, const VbDes& des,
-                                                FileWriter& fw) {
+std::optional<UeVbNext> UeVb<T>::transpile_step(size_t& cursor,
+                                                std::span<const std::string> templates,
+                                                uint32_t indent, ModelArena& model,
+                                                const VbDes& des, FileWriter& fw) {
     return write_step(this->rec(), cursor, templates, indent, model, des, fw);
 }
 

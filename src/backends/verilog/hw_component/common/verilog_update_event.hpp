@@ -6,8 +6,8 @@
 // slot, with the checks of a take.
 #pragma once
 
-#include <cstdint>
 #include <concepts>
+#include <cstdint>
 #include <optional>
 #include <span>
 #include <string>

@@ -31,8 +31,9 @@ const std::optional<UpdateEventIdent>* first_present(
 // matching meta (same destination, joinable with the group's reference
 // event); the rest start new groups, in order.
 template <class Group, class Reference, class Record, class Start>
-void insert_into_groups(ModelArena& model, std::vector<Group>& groups, std::vector<AssignMeta> working,
-                        Reference reference_of, Record record, Start start) {
+void insert_into_groups(ModelArena& model, std::vector<Group>& groups,
+                        std::vector<AssignMeta> working, Reference reference_of, Record record,
+                        Start start) {
     for (Group& g : groups) {
         const std::optional<UpdateEventIdent> ref = reference_of(g);
         std::optional<AssignMeta> match;
@@ -85,7 +86,8 @@ void AssignMetaIfPool::insert_asms(ModelArena& model, const std::optional<HcpIde
     insert_into_groups(
         model, groups_, std::vector<AssignMeta>(metas.begin(), metas.end()),
         [](AssignMetaIfGroup& g) -> std::optional<UpdateEventIdent> {
-            assert_eq(g.cond_rel_vecs.size(), g.update_events.size(), "the number of cond and ue should match");
+            assert_eq(g.cond_rel_vecs.size(), g.update_events.size(),
+                      "the number of cond and ue should match");
             const auto* first = first_present(g.update_events);
             return first ? *first : std::nullopt;
         },
@@ -113,9 +115,10 @@ AssignMeta AssignMetaIfGroup::gen_assign_meta(ModelArena& model) const {
     const size_t u = update_events.size();
     const size_t c = cond_rel_vecs.size();
     if (u != c && u != c + 1)
-        fatal(format("update_events length ({}) must equal cond_rel_vecs length ({}) or be exactly 1 "
-                     "more (else branch)",
-                     u, c));
+        fatal(
+            format("update_events length ({}) must equal cond_rel_vecs length ({}) or be exactly 1 "
+                   "more (else branch)",
+                   u, c));
     UeCond ue;
     ue.ident = UpdateEventIdent::make(UeType::Cond);
     ue.common = unset_common(UeType::Cond);
@@ -125,8 +128,8 @@ AssignMeta AssignMetaIfGroup::gen_assign_meta(ModelArena& model) const {
     return folded_meta(des, insert_ue(model, std::move(ue)));
 }
 
-void AssignMetaSwitchPool::insert_asms(ModelArena& model, const HcpIdent& selector, int32_t match_val,
-                                       const std::vector<AssignMeta>& metas) {
+void AssignMetaSwitchPool::insert_asms(ModelArena& model, const HcpIdent& selector,
+                                       int32_t match_val, const std::vector<AssignMeta>& metas) {
     insert_into_groups(
         model, groups_, metas,
         [](AssignMetaSwitchGroup& g) -> std::optional<UpdateEventIdent> {
@@ -153,8 +156,8 @@ std::vector<AssignMeta> AssignMetaSwitchPool::gen_assign_metas(ModelArena& model
 
 AssignMeta AssignMetaSwitchGroup::gen_assign_meta(ModelArena& model) const {
     assert_eq(match_vals.size(), update_events.size(),
-              format("match_vals length ({}) must equal update_events length ({})", match_vals.size(),
-                     update_events.size()));
+              format("match_vals length ({}) must equal update_events length ({})",
+                     match_vals.size(), update_events.size()));
     UeSwitch ue;
     ue.ident = UpdateEventIdent::make(UeType::Switch);
     ue.common = unset_common(UeType::Switch);
@@ -178,13 +181,16 @@ void AssignMetaGrpPool::insert_asms(ModelArena& model, const AssignMetaList& met
     insert_into_groups(
         model, groups_, std::vector<AssignMeta>(metas.begin(), metas.end()),
         [](AssignMetaGrpGroup& g) -> std::optional<UpdateEventIdent> {
-            if (g.update_events.empty()) fatal("update_events must be initialised before try_push_event");
+            if (g.update_events.empty())
+                fatal("update_events must be initialised before try_push_event");
             return g.update_events.front();
         },
         [](AssignMetaGrpGroup& g, const std::optional<AssignMeta>& match) {
             if (match) g.update_events.push_back(match->cur_ue);
         },
-        [](const AssignMeta& m) { return AssignMetaGrpGroup{m.des, {m.cur_ue}}; });
+        [](const AssignMeta& m) {
+            return AssignMetaGrpGroup{m.des, {m.cur_ue}};
+        });
 }
 
 std::vector<AssignMeta> AssignMetaGrpPool::gen_assign_metas(ModelArena& model) const {

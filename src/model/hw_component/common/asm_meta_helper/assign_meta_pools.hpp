@@ -24,7 +24,7 @@ struct AssignMetaIfGroup {
     // else's too, since a bare condition would let a later branch write
     // although an earlier one of the chain was taken.
     std::vector<std::optional<HcpIdent>> cond_rel_vecs;
-    std::vector<HcpIdent> branch_conds;  // the enable of every branch
+    std::vector<HcpIdent> branch_conds;                          // the enable of every branch
     std::vector<std::optional<UpdateEventIdent>> update_events;  // one per branch
     bool after_head = false;  // started by a branch after the head
 

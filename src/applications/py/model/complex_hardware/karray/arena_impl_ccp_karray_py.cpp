@@ -79,10 +79,10 @@ CheckResult py_karray_reset_field(ModelArena& m, const CcpIdent& karray_i, std::
     return karray_reset_field(m, karray_i, field, value.value, ClockMode::PosEdge);
 }
 
-void py_karray_assign_hcps(ModelArena& m, const CcpIdent& karray_i,
-                           const std::vector<PyKIdx>& sel,
-                           const std::vector<std::tuple<std::optional<std::string>, PyOperand>>& sources,
-                           bool expect_clocked) {
+void py_karray_assign_hcps(
+    ModelArena& m, const CcpIdent& karray_i, const std::vector<PyKIdx>& sel,
+    const std::vector<std::tuple<std::optional<std::string>, PyOperand>>& sources,
+    bool expect_clocked) {
     check_karray("karray_i", karray_i);
     const std::vector<KIdx> kidx = decoded(sel);
     std::vector<KarraySource> karray_sources;
@@ -105,8 +105,7 @@ public:
 
     Result<ReducePick> reduce_select(size_t dim, const NamedHcps& a_fields,
                                      const std::vector<size_t>& a_coords, const NamedHcps& b_fields,
-                                     const std::vector<size_t>& b_coords,
-                                     uint32_t level) override {
+                                     const std::vector<size_t>& b_coords, uint32_t level) override {
         if (dim >= fns_.size() || !fns_[dim])
             return ErrorText::value(format("Karray reduce: dimension {} has no select fn", dim));
         try {
@@ -195,9 +194,10 @@ bool slot_awaits(const ModelArena& m, const OutOfSlot& o) {
 
 void move_home(ModelArena& m, OutOfSlot& o) {
     if (!slot_awaits(m, o))
-        fatal(format("Karray '{}' cannot go back to its slot: its model left this ModelArena "
-                     "while the call ran",
-                     o.array.ident.abs_name()));
+        fatal(
+            format("Karray '{}' cannot go back to its slot: its model left this ModelArena "
+                   "while the call ran",
+                   o.array.ident.abs_name()));
     m.arena<Karray>().replace_back(o.array.arena_handle(), std::move(o.array));
 }
 
@@ -295,10 +295,9 @@ std::vector<PyMethodDef> karray_methods() {
         arena_method<"karray_shape($self, karray_i)", &py_karray_shape>(),
         arena_method<"karray_fields($self, karray_i)", &py_karray_fields>(),
         arena_method<"karray_is_clocked($self, karray_i)", &py_karray_is_clocked>(),
-        arena_method<"karray_element_hcp($self, karray_i, coord, field)",
-                     &py_karray_element_hcp>(),
-        arena_method<"karray_reset_field($self, karray_i, field, value)",
-                     &py_karray_reset_field, Describes::Behaviour>(),
+        arena_method<"karray_element_hcp($self, karray_i, coord, field)", &py_karray_element_hcp>(),
+        arena_method<"karray_reset_field($self, karray_i, field, value)", &py_karray_reset_field,
+                     Describes::Behaviour>(),
         arena_method<"karray_assign_hcps($self, karray_i, sel, sources, expect_clocked)",
                      &py_karray_assign_hcps, Describes::Behaviour>(),
         arena_method_per_step<"karray_assign_k2k($self, dst_i, dst_sel, src_i, src_sel, "

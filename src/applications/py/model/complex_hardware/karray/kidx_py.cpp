@@ -15,12 +15,24 @@ void append_debug_name(std::string& out, std::string_view name) {
     for (const char ch : name) {
         const auto c = static_cast<unsigned char>(ch);
         switch (c) {
-            case '"': out += "\\\""; break;
-            case '\\': out += "\\\\"; break;
-            case '\t': out += "\\t"; break;
-            case '\n': out += "\\n"; break;
-            case '\r': out += "\\r"; break;
-            case '\0': out += "\\0"; break;
+            case '"':
+                out += "\\\"";
+                break;
+            case '\\':
+                out += "\\\\";
+                break;
+            case '\t':
+                out += "\\t";
+                break;
+            case '\n':
+                out += "\\n";
+                break;
+            case '\r':
+                out += "\\r";
+                break;
+            case '\0':
+                out += "\\0";
+                break;
             default:
                 if (c < 0x20 || c == 0x7f) {
                     out += "\\u{";
