@@ -1,7 +1,7 @@
 """Sub-modules, ports, loose assignments, wide constants and memories,
 simulated cycle by cycle (timing in verilog_sim)."""
 
-from verilog_sim import R, Design
+from verilog_sim import R, Design, comb_loops
 
 
 def test_sub_module_reads_a_parent_register_through_its_ports(tmp_path):
@@ -60,3 +60,11 @@ def test_wide_constants_and_a_memory_written_then_read(tmp_path):
     assert got["wide"] == [0, 0, 0, 0] + [big] * 5
     assert got["cell"] == [None] * 5 + [42] * 4
     assert got["out"] == [0] * 6 + [42] * 3
+
+
+def test_comb_loop_check_finds_a_loop_through_an_always_block(tmp_path):
+    f = tmp_path / "m.v"
+    f.write_text("module m(input a);\nreg w;\nwire x;\nwire y = 1'b0;\n"
+                 "always @(*) begin\n    w <= y;\n    if (x) begin\n        w <= a;\n    end\nend\n"
+                 "assign x = w & a;\nendmodule\n")
+    assert comb_loops([str(f)]) == [["w", "x"]]
