@@ -37,14 +37,7 @@ NodeWrap build_pick(FlowBlockBase& base, ModelArena& model) {
 
     const NcpIdent entry =
         make_pseudo_node(model, format("pick_entry_{}", id), 1, LogicOp::BitwiseOr);
-    {
-        NcpNode& node = get_ncp_node_mut(model, entry);
-        node.fill_ext_node(base.triggers, false);
-        if (base.triggers.int_start())
-            node.add_depend_node(*base.triggers.int_start(), std::nullopt);
-    }
-    base.gen_nodes.push_back(entry);
-    assign_ncp_node(model, entry, true, false);
+    open_block_entry(model, base, entry);
 
     const NcpIdent exit =
         make_pseudo_node(model, format("pick_exit_{}", id), 1, LogicOp::BitwiseOr);
