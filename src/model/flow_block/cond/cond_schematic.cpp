@@ -4,9 +4,9 @@
 // With no else, the chain goes straight from its condition node to its exit
 // when no condition holds.
 #include "common/fatal.hpp"
-#include "model/common/draw_id_by_take.hpp"
 #include "model/flow_block/common/arena_impl_flow_block.hpp"
 #include "model/flow_block/common/block_build.hpp"
+#include "model/flow_block/cond/branch_cond.hpp"
 #include "model/flow_block/cond/cond_chain.hpp"
 #include "model/model_arena.hpp"
 #include "model/nodes/arena_factory_node.hpp"
@@ -15,11 +15,6 @@
 namespace vorlent {
 
 namespace {
-
-std::optional<HcpIdent> read_elif_cond(ModelArena& model, const FlowBlockIdent& ident) {
-    return draw_id_by_take(model.take<FlowBlockCondElif>(ident),
-                           [](const FlowBlockCondElif& b) { return b.cond; });
-}
 
 NodeWrap build_cond(const CondSchematic& schematic, FlowBlockBase& base, ModelArena& model) {
     if (base.sub_blocks.empty()) fatal("cond block must have at least one body block");
@@ -40,7 +35,7 @@ NodeWrap build_cond(const CondSchematic& schematic, FlowBlockBase& base, ModelAr
         const FlowBlockIdent& con = base.con_blocks[e];
         chain.check_next(con, FlowBlockType::CondElif, "cond block con blocks must be CondElif",
                          "cond block", base.ident.ident_base.rel_name(), "cselse");
-        const std::optional<HcpIdent> cond = read_elif_cond(model, con);
+        const std::optional<HcpIdent> cond = read_branch_cond<FlowBlockType::CondElif>(model, con);
         NodeWrap wrap = summarize_block(model, con);
         const HcpIdent enable = chain.step(model, "cif", id, uint32_t(e), cond);
         add_edge_to_entries(model, wrap, cond_node, enable);
