@@ -47,12 +47,7 @@ public:
     // on Ack. Nothing without leaves.
     void build(ModelArena& model) override;
 
-    // The placeholder left in the slot while the component is out.
-    static Arb arena_default() {
-        Arb e;
-        e.ident = CcpIdent::make(CcpType::Arb, false, "");
-        return e;
-    }
+    static Arb arena_default() { return placeholder_of<Arb>(CcpType::Arb); }
 };
 
 }  // namespace vorlent

@@ -26,6 +26,16 @@ public:
     uint64_t arena_global_id() const { return ident.global_id(); }
     ArenaHandle arena_handle() const { return ident.handle(); }
     void set_arena_handle(ArenaHandle h) { ident.ident_base.set_arena_handle(h); }
+
+protected:
+    // A kind's placeholder, left in its slot while the component is out: a
+    // fresh unnamed identity (one global id).
+    template <class Kind>
+    static Kind placeholder_of(CcpType type) {
+        Kind e;
+        e.ident = CcpIdent::make(type, false, "");
+        return e;
+    }
 };
 
 }  // namespace vorlent

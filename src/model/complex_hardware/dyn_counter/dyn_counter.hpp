@@ -44,12 +44,7 @@ public:
 
     void build(ModelArena& model) override;
 
-    // The placeholder left in the slot while the component is out.
-    static DynCounter arena_default() {
-        DynCounter e;
-        e.ident = CcpIdent::make(CcpType::DynCounter, false, "");
-        return e;
-    }
+    static DynCounter arena_default() { return placeholder_of<DynCounter>(CcpType::DynCounter); }
 };
 
 }  // namespace vorlent

@@ -40,12 +40,7 @@ public:
     // Nothing to do: the hardware is made eagerly by the array's operations.
     void build(ModelArena& model) override;
 
-    // The placeholder left in the slot while the array is out.
-    static Karray arena_default() {
-        Karray e;
-        e.ident = CcpIdent::make(CcpType::Karray, false, "");
-        return e;
-    }
+    static Karray arena_default() { return placeholder_of<Karray>(CcpType::Karray); }
 
     // Checks the backing, the shape and the fields, then makes the element
     // components "{name}_E{e}_{field}" (system-made, stamped to the traced

@@ -173,4 +173,12 @@ void add_edge_to_entries(ModelArena& model, const NodeWrap& wrap, const NcpIdent
         get_ncp_node_mut(model, entry).add_depend_node(pred, guard);
 }
 
+void open_block_entry(ModelArena& model, FlowBlockBase& base, const NcpIdent& entry) {
+    NcpNode& node = get_ncp_node_mut(model, entry);
+    node.fill_ext_node(base.triggers, false);
+    if (base.triggers.int_start()) node.add_depend_node(*base.triggers.int_start(), std::nullopt);
+    base.gen_nodes.push_back(entry);
+    assign_ncp_node(model, entry, true, false);
+}
+
 }  // namespace vorlent

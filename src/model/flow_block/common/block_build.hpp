@@ -36,4 +36,9 @@ std::pair<std::vector<FlowBlockIdent>, std::vector<FlowBlockIdent>> scan_sub_blo
 void add_edge_to_entries(ModelArena& model, const NodeWrap& wrap, const NcpIdent& pred,
                          const std::optional<HcpIdent>& guard);
 
+// Makes `entry` the block's first node: it runs on the block's triggers and
+// after the block's internal start, is kept among the block's generated
+// nodes and is assigned.
+void open_block_entry(ModelArena& model, FlowBlockBase& base, const NcpIdent& entry);
+
 }  // namespace vorlent

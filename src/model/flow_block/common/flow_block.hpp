@@ -48,6 +48,11 @@ public:
     const FlowBlockIdent& ident() const { return get_base().ident; }
 };
 
+// An empty base around a fresh identity (one global id) with the kind's own
+// join policy and chain-head flag; with an empty name, the kind's default
+// element.
+FlowBlockBase flow_block_base(FlowBlockType block_type, std::string_view name = "");
+
 // The data and arena plumbing every kind shares, with the summary the
 // build stores for the kinds that show their parent a block (the zero-delay
 // kinds fold into a node instead and leave it empty).
@@ -77,11 +82,14 @@ protected:
     // block; `con_held` when it holds continuations, unless that is empty
     // (the kind takes them).
     CheckResult check_content(std::string_view empty, std::string_view con_held) const;
+    // A kind's block around an empty base of its type (one global id);
+    // unnamed, the kind's default element.
+    template <class Kind>
+    static Kind block_of(FlowBlockType block_type, std::string_view name = "") {
+        Kind e;
+        e.base = flow_block_base(block_type, name);
+        return e;
+    }
 };
-
-// An empty base around a fresh identity (one global id) with the kind's own
-// join policy and chain-head flag; with an empty name, the kind's default
-// element.
-FlowBlockBase flow_block_base(FlowBlockType block_type, std::string_view name = "");
 
 }  // namespace vorlent

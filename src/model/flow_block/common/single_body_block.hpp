@@ -3,6 +3,7 @@
 // checks; each kind has its own texts for them.
 #pragma once
 
+#include <optional>
 #include <string_view>
 
 #include "model/flow_block/common/flow_block.hpp"
@@ -31,6 +32,22 @@ public:
 
 protected:
     using SingleBodyBlock::SingleBodyBlock;
+};
+
+// A branch kind of type `Type`; `make` names it and gives it its condition
+// (none for an else or a default).
+template <FlowBlockType Type>
+class BranchBlock final : public SingleBodyBranch {
+public:
+    static BranchBlock make(std::string_view name, std::optional<HcpIdent> cond) {
+        BranchBlock b = block_of<BranchBlock>(Type, name);
+        b.cond = std::move(cond);
+        return b;
+    }
+    static BranchBlock arena_default() { return block_of<BranchBlock>(Type); }
+
+private:
+    using SingleBodyBranch::SingleBodyBranch;
 };
 
 }  // namespace vorlent

@@ -35,4 +35,13 @@ HcpIdent CondChain::step(ModelArena& model, std::string_view prefix, uint64_t bl
     return enable;
 }
 
+void CondChain::check_next(const FlowBlockIdent& con, FlowBlockType branch_kind,
+                           std::string_view wrong_kind, std::string_view head_kind,
+                           std::string_view head_name, std::string_view else_name) const {
+    assert_eq(con.block_type, branch_kind, wrong_kind);
+    if (ended())
+        fatal(format("{} '{}': a {} must be the last branch of its chain", head_kind, head_name,
+                     else_name));
+}
+
 }  // namespace vorlent

@@ -8,6 +8,7 @@
 #include <optional>
 #include <string_view>
 
+#include "model/flow_block/common/flow_block_ident.hpp"
 #include "model/hw_component/common/hcp_ident.hpp"
 
 namespace vorlent {
@@ -29,6 +30,12 @@ public:
     // An else consumed the term: no branch may follow, since it would run
     // alongside the one chosen before it. Callers refuse such a chain by name.
     bool ended() const { return !term_; }
+    // Stops on a continuation `con` that is not of the chain's branch kind
+    // (with `wrong_kind`), or that follows an else: "{head_kind} '{head_name}':
+    // a {else_name} must be the last branch of its chain".
+    void check_next(const FlowBlockIdent& con, FlowBlockType branch_kind,
+                    std::string_view wrong_kind, std::string_view head_kind,
+                    std::string_view head_name, std::string_view else_name) const;
     // Absent once the chain has ended.
     const std::optional<HcpIdent>& term() const { return term_; }
 

@@ -4,9 +4,9 @@
 // With no else, the chain goes straight from its condition node to its exit
 // when no condition holds.
 #include "common/fatal.hpp"
-#include "model/common/draw_id_by_take.hpp"
 #include "model/flow_block/common/arena_impl_flow_block.hpp"
 #include "model/flow_block/common/block_build.hpp"
+#include "model/flow_block/cond/branch_cond.hpp"
 #include "model/flow_block/cond/cond_chain.hpp"
 #include "model/model_arena.hpp"
 #include "model/nodes/arena_factory_node.hpp"
@@ -16,11 +16,6 @@ namespace vorlent {
 
 namespace {
 
-std::optional<HcpIdent> read_elif_cond(ModelArena& model, const FlowBlockIdent& ident) {
-    return draw_id_by_take(model.take<FlowBlockCondElif>(ident),
-                           [](const FlowBlockCondElif& b) { return b.cond; });
-}
-
 NodeWrap build_cond(const CondSchematic& schematic, FlowBlockBase& base, ModelArena& model) {
     if (base.sub_blocks.empty()) fatal("cond block must have at least one body block");
     const uint64_t id = base.ident.global_id();
@@ -29,14 +24,7 @@ NodeWrap build_cond(const CondSchematic& schematic, FlowBlockBase& base, ModelAr
         schematic.is_state
             ? make_state_node(model, false, format("sif_cond_{}", id))
             : make_pseudo_node(model, format("cif_cond_{}", id), 1, LogicOp::BitwiseOr);
-    {
-        NcpNode& node = get_ncp_node_mut(model, cond_node);
-        node.fill_ext_node(base.triggers, false);
-        if (base.triggers.int_start())
-            node.add_depend_node(*base.triggers.int_start(), std::nullopt);
-    }
-    base.gen_nodes.push_back(cond_node);
-    assign_ncp_node(model, cond_node, true, false);
+    open_block_entry(model, base, cond_node);
 
     std::vector<NodeWrap> branches{summarize_block(model, base.sub_blocks.front())};
     add_edge_to_entries(model, branches.front(), cond_node, schematic.cond);
@@ -45,12 +33,9 @@ NodeWrap build_cond(const CondSchematic& schematic, FlowBlockBase& base, ModelAr
     CondChain chain = CondChain::new_inv(model, "cif", id, schematic.cond);
     for (size_t e = 0; e < base.con_blocks.size(); ++e) {
         const FlowBlockIdent& con = base.con_blocks[e];
-        assert_eq(con.block_type, FlowBlockType::CondElif,
-                  "cond block con blocks must be CondElif");
-        if (chain.ended())
-            fatal(format("cond block '{}': a cselse must be the last branch of its chain",
-                         base.ident.ident_base.rel_name()));
-        const std::optional<HcpIdent> cond = read_elif_cond(model, con);
+        chain.check_next(con, FlowBlockType::CondElif, "cond block con blocks must be CondElif",
+                         "cond block", base.ident.ident_base.rel_name(), "cselse");
+        const std::optional<HcpIdent> cond = read_branch_cond<FlowBlockType::CondElif>(model, con);
         NodeWrap wrap = summarize_block(model, con);
         const HcpIdent enable = chain.step(model, "cif", id, uint32_t(e), cond);
         add_edge_to_entries(model, wrap, cond_node, enable);

@@ -9,18 +9,4 @@ FlowBlockCond FlowBlockCond::make(std::string_view name, HcpIdent cond, bool is_
     return b;
 }
 
-FlowBlockCond FlowBlockCond::arena_default() {
-    return FlowBlockCond(flow_block_base(FlowBlockType::CondIf));
-}
-
-FlowBlockCondElif FlowBlockCondElif::make(std::string_view name, std::optional<HcpIdent> cond) {
-    FlowBlockCondElif b(flow_block_base(FlowBlockType::CondElif, name));
-    b.cond = std::move(cond);
-    return b;
-}
-
-FlowBlockCondElif FlowBlockCondElif::arena_default() {
-    return FlowBlockCondElif(flow_block_base(FlowBlockType::CondElif));
-}
-
 }  // namespace vorlent

@@ -18,7 +18,7 @@ public:
     CondSchematic schematic;
 
     static FlowBlockCond make(std::string_view name, HcpIdent cond, bool is_state);
-    static FlowBlockCond arena_default();
+    static FlowBlockCond arena_default() { return block_of<FlowBlockCond>(FlowBlockType::CondIf); }
 
     void add_con_flow_block(const FlowBlockIdent& block) override { base.push_con_block(block); }
     void build_hw_component(ModelArena& model) override;
@@ -28,13 +28,6 @@ private:
 };
 
 // An elif (with a condition) or else (without) continuation of a chain.
-class FlowBlockCondElif final : public SingleBodyBranch {
-public:
-    static FlowBlockCondElif make(std::string_view name, std::optional<HcpIdent> cond);
-    static FlowBlockCondElif arena_default();
-
-private:
-    using SingleBodyBranch::SingleBodyBranch;
-};
+using FlowBlockCondElif = BranchBlock<FlowBlockType::CondElif>;
 
 }  // namespace vorlent

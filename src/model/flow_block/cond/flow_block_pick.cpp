@@ -8,10 +8,6 @@ FlowBlockPick FlowBlockPick::make(std::string_view name) {
     return FlowBlockPick(flow_block_base(FlowBlockType::Pick, name));
 }
 
-FlowBlockPick FlowBlockPick::arena_default() {
-    return FlowBlockPick(flow_block_base(FlowBlockType::Pick));
-}
-
 void FlowBlockPick::add_element_in_flow_block(const NcpIdent&) {
     fatal("pick block does not accept direct asm nodes; use a pif/pidef branch");
 }
@@ -29,16 +25,6 @@ void FlowBlockPick::add_con_flow_block(const FlowBlockIdent&) {
 CheckResult FlowBlockPick::check_prefinalize() const {
     // Continuations are refused when they are added.
     return check_content("pick block must have at least one pif branch", "");
-}
-
-FlowBlockPickIf FlowBlockPickIf::make(std::string_view name, std::optional<HcpIdent> cond) {
-    FlowBlockPickIf b(flow_block_base(FlowBlockType::PickIf, name));
-    b.cond = std::move(cond);
-    return b;
-}
-
-FlowBlockPickIf FlowBlockPickIf::arena_default() {
-    return FlowBlockPickIf(flow_block_base(FlowBlockType::PickIf));
 }
 
 }  // namespace vorlent

@@ -10,7 +10,7 @@ namespace vorlent {
 class FlowBlockPick final : public FlowBlockRecord {
 public:
     static FlowBlockPick make(std::string_view name);
-    static FlowBlockPick arena_default();
+    static FlowBlockPick arena_default() { return block_of<FlowBlockPick>(FlowBlockType::Pick); }
 
     void add_element_in_flow_block(const NcpIdent& node) override;
     void add_sub_flow_block(const FlowBlockIdent& block) override;
@@ -24,13 +24,6 @@ private:
 };
 
 // A pick branch: pif (with its own condition) or pidef (the default, without).
-class FlowBlockPickIf final : public SingleBodyBranch {
-public:
-    static FlowBlockPickIf make(std::string_view name, std::optional<HcpIdent> cond);
-    static FlowBlockPickIf arena_default();
-
-private:
-    using SingleBodyBranch::SingleBodyBranch;
-};
+using FlowBlockPickIf = BranchBlock<FlowBlockType::PickIf>;
 
 }  // namespace vorlent

@@ -16,10 +16,6 @@ FlowBlockZeroCondIf FlowBlockZeroCondIf::make(std::string_view name, HcpIdent co
     return b;
 }
 
-FlowBlockZeroCondIf FlowBlockZeroCondIf::arena_default() {
-    return FlowBlockZeroCondIf(flow_block_base(FlowBlockType::ZeroCondIf));
-}
-
 void FlowBlockZeroCondIf::add_sub_flow_block(const FlowBlockIdent& block) {
     push_zero_delay_child(block, "zero-cond-if sub blocks must have BasicNodeFlow join policy");
 }
@@ -42,10 +38,6 @@ FlowBlockZeroCondElif FlowBlockZeroCondElif::make(std::string_view name,
     return b;
 }
 
-FlowBlockZeroCondElif FlowBlockZeroCondElif::arena_default() {
-    return FlowBlockZeroCondElif(flow_block_base(FlowBlockType::ZeroCondElif));
-}
-
 void FlowBlockZeroCondElif::add_sub_flow_block(const FlowBlockIdent& block) {
     push_zero_delay_child(block, "zero-cond-if sub blocks must have BasicNodeFlow join policy");
 }
@@ -58,10 +50,6 @@ FlowBlockZeroSwitch FlowBlockZeroSwitch::make(std::string_view name, HcpIdent se
     FlowBlockZeroSwitch b(flow_block_base(FlowBlockType::ZeroSwitch, name));
     b.selector = std::move(selector);
     return b;
-}
-
-FlowBlockZeroSwitch FlowBlockZeroSwitch::arena_default() {
-    return FlowBlockZeroSwitch(flow_block_base(FlowBlockType::ZeroSwitch));
 }
 
 void FlowBlockZeroSwitch::add_element_in_flow_block(const NcpIdent&) {
@@ -87,10 +75,6 @@ FlowBlockZeroSwitchCase FlowBlockZeroSwitchCase::make(std::string_view name, int
     FlowBlockZeroSwitchCase b(flow_block_base(FlowBlockType::ZeroSwitchCase, name));
     b.match_val = match_val;
     return b;
-}
-
-FlowBlockZeroSwitchCase FlowBlockZeroSwitchCase::arena_default() {
-    return FlowBlockZeroSwitchCase(flow_block_base(FlowBlockType::ZeroSwitchCase));
 }
 
 void FlowBlockZeroSwitchCase::add_sub_flow_block(const FlowBlockIdent& block) {

@@ -30,7 +30,9 @@ public:
     OptIdent<NcpIdent> result;  // the folded assignment node
 
     static FlowBlockZeroCondIf make(std::string_view name, HcpIdent cond);
-    static FlowBlockZeroCondIf arena_default();
+    static FlowBlockZeroCondIf arena_default() {
+        return block_of<FlowBlockZeroCondIf>(FlowBlockType::ZeroCondIf);
+    }
 
     void add_sub_flow_block(const FlowBlockIdent& block) override;
     void add_con_flow_block(const FlowBlockIdent& block) override;
@@ -47,7 +49,9 @@ public:
     OptIdent<HcpIdent> cond;
 
     static FlowBlockZeroCondElif make(std::string_view name, std::optional<HcpIdent> cond);
-    static FlowBlockZeroCondElif arena_default();
+    static FlowBlockZeroCondElif arena_default() {
+        return block_of<FlowBlockZeroCondElif>(FlowBlockType::ZeroCondElif);
+    }
 
     void add_sub_flow_block(const FlowBlockIdent& block) override;
     void add_con_flow_block(const FlowBlockIdent& block) override;
@@ -64,7 +68,9 @@ public:
     OptIdent<NcpIdent> result;  // the folded assignment node
 
     static FlowBlockZeroSwitch make(std::string_view name, HcpIdent selector);
-    static FlowBlockZeroSwitch arena_default();
+    static FlowBlockZeroSwitch arena_default() {
+        return block_of<FlowBlockZeroSwitch>(FlowBlockType::ZeroSwitch);
+    }
 
     void add_element_in_flow_block(const NcpIdent& node) override;
     void add_sub_flow_block(const FlowBlockIdent& block) override;
@@ -82,7 +88,9 @@ public:
     int32_t match_val = 0;
 
     static FlowBlockZeroSwitchCase make(std::string_view name, int32_t match_val);
-    static FlowBlockZeroSwitchCase arena_default();
+    static FlowBlockZeroSwitchCase arena_default() {
+        return block_of<FlowBlockZeroSwitchCase>(FlowBlockType::ZeroSwitchCase);
+    }
 
     void add_sub_flow_block(const FlowBlockIdent& block) override;
     void add_con_flow_block(const FlowBlockIdent& block) override;

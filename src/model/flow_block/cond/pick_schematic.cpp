@@ -4,9 +4,9 @@
 #include <cstdio>
 
 #include "common/fatal.hpp"
-#include "model/common/draw_id_by_take.hpp"
 #include "model/flow_block/common/arena_impl_flow_block.hpp"
 #include "model/flow_block/common/block_build.hpp"
+#include "model/flow_block/cond/branch_cond.hpp"
 #include "model/hw_component/arena_factory_hcp.hpp"
 #include "model/model_arena.hpp"
 #include "model/nodes/arena_factory_node.hpp"
@@ -25,11 +25,6 @@ void warn_not_synchronized(const FlowBlockBase& base) {
     std::fflush(stderr);
 }
 
-std::optional<HcpIdent> read_branch_cond(ModelArena& model, const FlowBlockIdent& ident) {
-    return draw_id_by_take(model.take<FlowBlockPickIf>(ident),
-                           [](const FlowBlockPickIf& b) { return b.cond; });
-}
-
 NodeWrap build_pick(FlowBlockBase& base, ModelArena& model) {
     warn_not_synchronized(base);
     if (base.sub_blocks.empty()) fatal("pick block must have at least one pif branch");
@@ -37,14 +32,7 @@ NodeWrap build_pick(FlowBlockBase& base, ModelArena& model) {
 
     const NcpIdent entry =
         make_pseudo_node(model, format("pick_entry_{}", id), 1, LogicOp::BitwiseOr);
-    {
-        NcpNode& node = get_ncp_node_mut(model, entry);
-        node.fill_ext_node(base.triggers, false);
-        if (base.triggers.int_start())
-            node.add_depend_node(*base.triggers.int_start(), std::nullopt);
-    }
-    base.gen_nodes.push_back(entry);
-    assign_ncp_node(model, entry, true, false);
+    open_block_entry(model, base, entry);
 
     const NcpIdent exit =
         make_pseudo_node(model, format("pick_exit_{}", id), 1, LogicOp::BitwiseOr);
@@ -58,7 +46,7 @@ NodeWrap build_pick(FlowBlockBase& base, ModelArena& model) {
     for (const FlowBlockIdent& sub : base.sub_blocks) {
         assert_eq(sub.block_type, FlowBlockType::PickIf,
                   "pick sub blocks must be pif/pidef (PickIf)");
-        const std::optional<HcpIdent> cond = read_branch_cond(model, sub);
+        const std::optional<HcpIdent> cond = read_branch_cond<FlowBlockType::PickIf>(model, sub);
         NodeWrap wrap = summarize_block(model, sub);
         cycles.push_back(wrap.cycle());
         if (!cond) {

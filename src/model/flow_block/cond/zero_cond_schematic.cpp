@@ -22,11 +22,9 @@ void FlowBlockZeroCondIf::build_hw_component(ModelArena& model) {
     CondChain chain = CondChain::new_inv(model, "zcif", id, cond);
     for (size_t e = 0; e < base.con_blocks.size(); ++e) {
         const FlowBlockIdent& con = base.con_blocks[e];
-        assert_eq(con.block_type, FlowBlockType::ZeroCondElif,
-                  "zero-cond-if con blocks must be ZeroCondElif");
-        if (chain.ended())
-            fatal(format("zero-cond-if '{}': a zelse must be the last branch of its chain",
-                         base.ident.ident_base.rel_name()));
+        chain.check_next(con, FlowBlockType::ZeroCondElif,
+                         "zero-cond-if con blocks must be ZeroCondElif", "zero-cond-if",
+                         base.ident.ident_base.rel_name(), "zelse");
         draw_id_by_take(
             model.take<FlowBlockZeroCondElif>(con), [&](const FlowBlockZeroCondElif& b) {
                 const HcpIdent enable = chain.step(model, "zcif", id, uint32_t(e), b.cond);

@@ -11,18 +11,10 @@ FlowBlockWhile FlowBlockWhile::make(std::string_view name, HcpIdent cond, bool u
     return b;
 }
 
-FlowBlockWhile FlowBlockWhile::arena_default() {
-    return FlowBlockWhile(flow_block_base(FlowBlockType::WhileLoop));
-}
-
 FlowBlockDoWhile FlowBlockDoWhile::make(std::string_view name, HcpIdent cond) {
     FlowBlockDoWhile b(flow_block_base(FlowBlockType::DoWhile, name));
     b.cond_i = std::move(cond);
     return b;
-}
-
-FlowBlockDoWhile FlowBlockDoWhile::arena_default() {
-    return FlowBlockDoWhile(flow_block_base(FlowBlockType::DoWhile));
 }
 
 FlowBlockCounterLoop FlowBlockCounterLoop::make(std::string_view name, int32_t last_loop_cnt) {
@@ -31,10 +23,6 @@ FlowBlockCounterLoop FlowBlockCounterLoop::make(std::string_view name, int32_t l
     FlowBlockCounterLoop b(flow_block_base(FlowBlockType::CounterLoop, name));
     b.last_loop_cnt = last_loop_cnt;
     return b;
-}
-
-FlowBlockCounterLoop FlowBlockCounterLoop::arena_default() {
-    return FlowBlockCounterLoop(flow_block_base(FlowBlockType::CounterLoop));
 }
 
 HcpIdent FlowBlockCounterLoop::get_loop_id_expr_i() const {

@@ -13,7 +13,9 @@ public:
     bool use_state_node = false;  // swhile
 
     static FlowBlockWhile make(std::string_view name, HcpIdent cond, bool use_state_node);
-    static FlowBlockWhile arena_default();
+    static FlowBlockWhile arena_default() {
+        return block_of<FlowBlockWhile>(FlowBlockType::WhileLoop);
+    }
 
     void build_hw_component(ModelArena& model) override;
 
@@ -26,7 +28,9 @@ public:
     HcpIdent cond_i;
 
     static FlowBlockDoWhile make(std::string_view name, HcpIdent cond);
-    static FlowBlockDoWhile arena_default();
+    static FlowBlockDoWhile arena_default() {
+        return block_of<FlowBlockDoWhile>(FlowBlockType::DoWhile);
+    }
 
     void build_hw_component(ModelArena& model) override;
 
@@ -42,7 +46,9 @@ public:
 
     // A count of 0 or less stops with "counter loop count must be positive".
     static FlowBlockCounterLoop make(std::string_view name, int32_t last_loop_cnt);
-    static FlowBlockCounterLoop arena_default();
+    static FlowBlockCounterLoop arena_default() {
+        return block_of<FlowBlockCounterLoop>(FlowBlockType::CounterLoop);
+    }
 
     HcpIdent get_loop_id_expr_i() const override;
     void build_hw_component(ModelArena& model) override;

@@ -9,6 +9,7 @@
 // already stands between a pass and the next.
 #include "common/fatal.hpp"
 #include "model/flow_block/common/arena_impl_flow_block.hpp"
+#include "model/flow_block/common/block_build.hpp"
 #include "model/flow_block/common/pass_restart.hpp"
 #include "model/hw_component/arena_factory_hcp.hpp"
 #include "model/nodes/arena_factory_node.hpp"
@@ -50,14 +51,7 @@ NodeWrap build_while(const HcpIdent& cond, bool use_state_node, FlowBlockBase& b
         use_state_node
             ? make_state_node(model, false, format("swhile_cond_{}", id))
             : make_pseudo_node(model, format("cwhile_cond_{}", id), 1, LogicOp::BitwiseOr);
-    {
-        NcpNode& node = get_ncp_node_mut(model, cond_node);
-        node.fill_ext_node(base.triggers, false);
-        if (base.triggers.int_start())
-            node.add_depend_node(*base.triggers.int_start(), std::nullopt);
-    }
-    base.gen_nodes.push_back(cond_node);
-    assign_ncp_node(model, cond_node, true, false);
+    open_block_entry(model, base, cond_node);
 
     const NodeWrap body = summarize_body(model, base);
     // Through a state, a pass's end does not go through the test node: it

@@ -13,10 +13,6 @@ FlowBlockPar FlowBlockPar::make(std::string_view name, bool no_sync) {
 FlowBlockPar FlowBlockPar::new_auto_sync(std::string_view name) { return make(name, false); }
 FlowBlockPar FlowBlockPar::new_no_sync(std::string_view name) { return make(name, true); }
 
-FlowBlockPar FlowBlockPar::arena_default() {
-    return FlowBlockPar(flow_block_base(FlowBlockType::Parallel));
-}
-
 CheckResult FlowBlockPar::check_prefinalize() const {
     return check_content("parallel flow block has no element",
                          "parallel flow block does not support con blocks");

@@ -26,7 +26,7 @@ public:
 
     static FlowBlockPar new_auto_sync(std::string_view name);
     static FlowBlockPar new_no_sync(std::string_view name);
-    static FlowBlockPar arena_default();
+    static FlowBlockPar arena_default() { return block_of<FlowBlockPar>(FlowBlockType::Parallel); }
 
     void add_element_in_flow_block(const NcpIdent& node) override { base.push_basic_node(node); }
     void add_sub_flow_block(const FlowBlockIdent& block) override { base.push_sub_block(block); }

@@ -8,10 +8,6 @@ FlowBlockSeq FlowBlockSeq::make(std::string_view name) {
     return FlowBlockSeq(flow_block_base(FlowBlockType::Sequential, name));
 }
 
-FlowBlockSeq FlowBlockSeq::arena_default() {
-    return FlowBlockSeq(flow_block_base(FlowBlockType::Sequential));
-}
-
 void FlowBlockSeq::add_element_in_flow_block(const NcpIdent& node) {
     base.push_basic_node(node);
     schematic.elements.push_back(SeqBasicEle{node, std::nullopt, std::nullopt});

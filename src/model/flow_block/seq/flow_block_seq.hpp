@@ -35,7 +35,9 @@ public:
     SeqSchematic schematic;
 
     static FlowBlockSeq make(std::string_view name);
-    static FlowBlockSeq arena_default();
+    static FlowBlockSeq arena_default() {
+        return block_of<FlowBlockSeq>(FlowBlockType::Sequential);
+    }
 
     void add_element_in_flow_block(const NcpIdent& node) override;
     void add_sub_flow_block(const FlowBlockIdent& block) override;

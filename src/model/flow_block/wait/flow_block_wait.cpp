@@ -16,10 +16,6 @@ FlowBlockWait FlowBlockWait::make_cycle(std::string_view name, uint32_t cycle) {
     return b;
 }
 
-FlowBlockWait FlowBlockWait::arena_default() {
-    return FlowBlockWait(flow_block_base(FlowBlockType::Wait));
-}
-
 void FlowBlockWait::add_element_in_flow_block(const NcpIdent&) {
     fatal("wait block accepts no direct nodes");
 }

@@ -26,7 +26,7 @@ public:
 
     static FlowBlockWait make_cond(std::string_view name, HcpIdent cond, Slice cond_slice);
     static FlowBlockWait make_cycle(std::string_view name, uint32_t cycle);
-    static FlowBlockWait arena_default();
+    static FlowBlockWait arena_default() { return block_of<FlowBlockWait>(FlowBlockType::Wait); }
 
     void add_element_in_flow_block(const NcpIdent& node) override;
     void add_sub_flow_block(const FlowBlockIdent& block) override;

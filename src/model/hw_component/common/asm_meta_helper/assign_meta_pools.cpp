@@ -27,6 +27,16 @@ const std::optional<UpdateEventIdent>* first_present(
     return nullptr;
 }
 
+// A group's reference event, its first present one; `beside` is the length of
+// the list kept in step with its events, checked with `mismatch`.
+std::optional<UpdateEventIdent> reference_event(
+    size_t beside, const std::vector<std::optional<UpdateEventIdent>>& events,
+    std::string_view mismatch) {
+    assert_eq(beside, events.size(), mismatch);
+    const auto* first = first_present(events);
+    return first ? *first : std::nullopt;
+}
+
 // The common frame of insert_asms: every existing group takes at most one
 // matching meta (same destination, joinable with the group's reference
 // event); the rest start new groups, in order.
@@ -86,10 +96,8 @@ void AssignMetaIfPool::insert_asms(ModelArena& model, const std::optional<HcpIde
     insert_into_groups(
         model, groups_, std::vector<AssignMeta>(metas.begin(), metas.end()),
         [](AssignMetaIfGroup& g) -> std::optional<UpdateEventIdent> {
-            assert_eq(g.cond_rel_vecs.size(), g.update_events.size(),
-                      "the number of cond and ue should match");
-            const auto* first = first_present(g.update_events);
-            return first ? *first : std::nullopt;
+            return reference_event(g.cond_rel_vecs.size(), g.update_events,
+                                   "the number of cond and ue should match");
         },
         [&](AssignMetaIfGroup& g, const std::optional<AssignMeta>& match) {
             g.update_events.push_back(match ? std::optional(match->cur_ue) : std::nullopt);
@@ -133,10 +141,8 @@ void AssignMetaSwitchPool::insert_asms(ModelArena& model, const HcpIdent& select
     insert_into_groups(
         model, groups_, metas,
         [](AssignMetaSwitchGroup& g) -> std::optional<UpdateEventIdent> {
-            assert_eq(g.match_vals.size(), g.update_events.size(),
-                      "match_vals and update_events length must match");
-            const auto* first = first_present(g.update_events);
-            return first ? *first : std::nullopt;
+            return reference_event(g.match_vals.size(), g.update_events,
+                                   "match_vals and update_events length must match");
         },
         [&](AssignMetaSwitchGroup& g, const std::optional<AssignMeta>& match) {
             g.match_vals.push_back(match_val);
