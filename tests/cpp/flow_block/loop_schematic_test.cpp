@@ -145,6 +145,21 @@ TEST(LoopSchematicTest, CounterLoopCountsBodyEndsAndLeavesAfterTheLast) {
     EXPECT_EQ(d.edges(exit), (std::vector<DependEdge>{edge(bw.exit(), at_last)}));
 }
 
+TEST(LoopSchematicTest, CounterLoopJoinsItsOwnResetIntoTheClear) {
+    LoopDesign d;
+    d.describe();
+    const FlowBlockIdent l = d.counter(1);
+    d.around(l, d.r, d.v, 2);
+    d.done();
+    d.add_src(l, &FlowBlockBase::rst_srcs, d.go);
+    build_flow(d.m);
+    const FlowBlockBase base = d.base(l);
+    const NcpIdent clear = base.gen_nodes.at(3);
+    EXPECT_EQ(get_ncp_node(d.m, base.gen_nodes.at(0)).get_int_reset_node(), clear);
+    EXPECT_EQ(d.edges(clear), (std::vector<DependEdge>{edge(base.gen_nodes.at(2)),
+                                                       edge(*base.triggers.int_reset())}));
+}
+
 TEST(LoopSchematicTest, BuildRefusesLoopsWithoutOneBody) {
     LoopDesign d;
     d.describe();

@@ -52,6 +52,10 @@ TEST_F(PoolFixture, IfChainFoldsOneDestinationIntoOneConditionalEvent) {
     // Priority and clock come from the first member.
     EXPECT_EQ((std::tuple{ue.common.priority, ue.common.clk_mode}),
               (std::tuple{10, ClockMode::PosEdge}));
+    AssignMetaIfGroup bad{x, {}, {}, {std::nullopt, std::nullopt}};
+    EXPECT_FATAL(bad.gen_assign_meta(t.m),
+                 "update_events length (2) must equal cond_rel_vecs length (0) or be exactly 1 "
+                 "more (else branch)");
 }
 
 TEST_F(PoolFixture, EventsOfDifferentPriorityDoNotJoin) {
