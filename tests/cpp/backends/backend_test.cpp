@@ -16,13 +16,12 @@ using namespace vorlent::testing;
 
 namespace {
 
-// des <= src on the rising edge of clk, whole ranges.
-void clocked(ModelArena& m, const HcpIdent& des, const HcpIdent& src, const HcpIdent& clk,
-             int32_t priority = 10) {
+// des <= src, whole ranges, on the rising edge of clk or without a clock.
+void drive(ModelArena& m, const HcpIdent& des, const HcpIdent& src,
+           std::optional<HcpIdent> clk = std::nullopt) {
     const int32_t w = get_hcp_assign(m, des).get_des_slice().size();
-    add_event(
-        m, des,
-        make_ue_basic(m, src, Slice{0, w}, Slice{0, w}, priority, ClockMode::PosEdge, false, clk));
+    const ClockMode mode = clk ? ClockMode::PosEdge : ClockMode::ClkFree;
+    add_event(m, des, make_ue_basic(m, src, Slice{0, w}, Slice{0, w}, 10, mode, false, clk));
 }
 
 // A top module with one sub-module that reads a register of its parent.
@@ -44,8 +43,8 @@ struct ParentReadDesign {
             sub = described_module(m, "sub", [&] { seen = make_reg(m, true, "seen", 8); });
         });
         set_top_module(m, top);
-        clocked(m, cnt, next, clk);
-        clocked(m, seen, cnt, clk);
+        drive(m, cnt, next, clk);
+        drive(m, seen, cnt, clk);
         mark_as_io(m, seen, false, "seen");
     }
 };
@@ -79,8 +78,8 @@ struct HierarchyDesign {
         });
         set_top_module(m, top);
         mark_as_io(m, din, true, "din");
-        clocked(m, x, din, clk);
-        clocked(m, y, scaled, clk);
+        drive(m, x, din, clk);
+        drive(m, y, scaled, clk);
         mark_as_io(m, y, false, "y");
     }
 };
@@ -170,9 +169,7 @@ TEST(BackendTest, AModelLeftHalfRoutedIsRefused) {
     const HcpIdent s =
         traced_in(d.m, d.top, [&] { return make_reg(d.m, true, std::string(240, 's'), 8); });
     const HcpIdent r = traced_in(d.m, d.sub, [&] { return make_reg(d.m, true, "r", 8); });
-    add_event(d.m, r,
-              make_ue_basic(d.m, s, Slice{0, 8}, Slice{0, 8}, 10, ClockMode::ClkFree, false,
-                            std::nullopt));
+    drive(d.m, r, s);
     BackendVerilog backend(std::move(d.m));
     TempDir out;
     StdoutCapture capture;
@@ -219,9 +216,7 @@ TEST(BackendTest, RefusesBeforeAnyPhase) {
         const HcpIdent r = make_reg(d.m, true, "r", 8);
         untrack_module_at_com_init(d.m, inner);
         untrack_module_at_com_init(d.m, d.top);
-        add_event(d.m, r,
-                  make_ue_basic(d.m, s, Slice{0, 8}, Slice{0, 8}, 10, ClockMode::ClkFree, false,
-                                std::nullopt));
+        drive(d.m, r, s);
         BackendVerilog backend(std::move(d.m));
         TempDir out;
         StdoutCapture capture;

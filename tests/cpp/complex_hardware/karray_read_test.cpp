@@ -72,36 +72,6 @@ TEST(KarrayReadTest, ReadErrorsComeBeforeAnyHardware) {
     EXPECT_EQ(made_since(t, from), std::vector<std::string>{});
 }
 
-TEST(KarrayReadTest, DynamicReadBuildsOneMuxWirePerPairLayerByLayer) {
-    ReadModel t;
-    Karray& k = t.make({4});
-    const HcpIdent s = make_wire(t.m, true, "s", 2);
-    const std::string S(s.abs_name()), A = t.A();
-    TestEnv env(t.m);
-    const uint64_t from = peek_global_id();
-    auto v = k.read_one_field({KIdx::dyn(s)}, "a", env);
-    ASSERT_TRUE(v.ok());
-    EXPECT_EQ(made_since(t, from),
-              (std::vector<std::string>{S + "_B0", S + "_B0_N", A + "_D0L0N0F0_DMUX",
-                                        A + "_D0L0N1F0_DMUX", S + "_B1", S + "_B1_N",
-                                        A + "_D0L1N0F0_DMUX"}));
-    const auto& exprs = t.module().system_hcps[size_t(HwComponentType::Expression)];
-    const auto& wires = t.module().system_hcps[size_t(HwComponentType::Wire)];
-    const Expression& bit1 = expr(t.m, exprs[2]);
-    EXPECT_EQ(bit1.op, LogicOp::SliceBit);
-    EXPECT_EQ(bit1.range_a, Slice::range(1, 2));
-    EXPECT_EQ(expr(t.m, exprs[3]).op, LogicOp::BitwiseInvr);
-    EXPECT_EQ(v.value(), wires[2]);
-    EXPECT_EQ(t.mux_of(wires[0]), (ReadModel::Mux{exprs[1], k.elems[0], k.elems[1]}));
-    EXPECT_EQ(t.mux_of(wires[1]), (ReadModel::Mux{exprs[1], k.elems[2], k.elems[3]}));
-    EXPECT_EQ(t.mux_of(wires[2]), (ReadModel::Mux{exprs[3], wires[0], wires[1]}));
-    const UeCommon& c =
-        get_ue_common(t.m, get_hcp_assign(t.m, wires[2]).get_update_pool().events[0]);
-    EXPECT_EQ(c.clk_mode, ClockMode::ClkUnused);
-    EXPECT_EQ(c.priority, DEFAULT_UE_PRI_USER);
-    EXPECT_EQ(get_hcp_assign(t.m, wires[2]).get_des_slice().size(), 4);
-}
-
 TEST(KarrayReadTest, ASizeOneDimensionStillNeedsAOneBitIndex) {
     ReadModel t;
     Karray& k = t.make({3, 1}, {{"a", 4}, {"b", 2}});

@@ -87,6 +87,19 @@ TEST(KarrayWriteTest, WriteChecksComeInOrderAndMakeNothing) {
     const std::string S(s.abs_name());
     EXPECT_EQ(made_since(t, walk), (std::vector<std::string>{S + "_EQ0", S + "_EQ0_C"}));
     EXPECT_EQ(t.module().basic_nodes.size(), nodes);
+
+    // Named sources: a bare one on two fields is refused where it stands (a
+    // constant made before it stays); only unknown names, after the matching.
+    const std::vector<KIdx> el{KIdx::static_at(1), KIdx::static_at(1)};
+    const uint64_t named = peek_global_id();
+    EXPECT_EQ(
+        karray_assign_sources(t.m, t.k, el, {{"a", WideInt::from_i64(5)}, {std::nullopt, s}}, true)
+            .error(),
+        ErrorText::type("a bare scalar source can only drive a single-field Karray; use a "
+                        "{field_name: source} mapping"));
+    EXPECT_EQ(made_since(t, named), std::vector<std::string>{"kconst_c"});
+    EXPECT_EQ(karray_assign_sources(t.m, t.k, el, {{"zz", s}}, true).error(),
+              ErrorText::value("Karray assignment: no source matched any field"));
 }
 
 TEST(KarrayWriteTest, StaticElementAssignmentIsOneNodeOfUnconditionalAssignments) {
@@ -114,48 +127,6 @@ TEST(KarrayWriteTest, StaticElementAssignmentIsOneNodeOfUnconditionalAssignments
     EXPECT_EQ(view_event(t.m, node.asm_metas[0].cur_ue), (Ev{10, {}, va, {0, 4}, {0, 4}}));
     // Nothing reaches a pool before the build.
     EXPECT_TRUE(t.pool(t.el(5, 0)).events.empty());
-}
-
-TEST(KarrayWriteTest, NamedSourcesMatchFieldsAndIntsBecomeConstantsOfTheirFieldsWidth) {
-    WriteModel t;  // fields a (4 bits), b (1 bit)
-    const CcpIdent one = make_karray(t.m, true, "one", {2}, {{"a", 6}}, HwComponentType::Reg);
-    const HcpIdent s = t.wire("s", 4);
-    auto assign = [&](const CcpIdent& k, std::vector<KarraySource> sources) {
-        std::vector<KIdx> sel(k == one ? 1 : 2, KIdx::static_at(1));
-        return karray_assign_sources(t.m, k, sel, sources, true);
-    };
-    auto width_of = [&](const HcpIdent& h) { return t.m.arena<Val>().get(h.handle()).bit_width; };
-
-    // A bare source drives the only field: the field list's take, kconst_c,
-    // the write's take, its event and node.
-    uint64_t from = peek_global_id();
-    auto skipped = assign(one, {{std::nullopt, WideInt::from_i64(-1)}});
-    ASSERT_TRUE(skipped.ok());
-    EXPECT_EQ(skipped.value(), std::vector<std::string>{});
-    EXPECT_EQ(peek_global_id(), from + 5);
-    EXPECT_EQ(width_of(t.module().user_hcps[size_t(HwComponentType::Val)].back()), 6);
-
-    // Unknown names are skipped and returned; each int is sized by its own field.
-    skipped = karray_assign_sources(t.m, t.k, {KIdx::static_at(0), KIdx::static_at(1)},
-                                    {{"zz", s}, {"b", WideInt::from_i64(3)}, {"a", s}}, true);
-    ASSERT_TRUE(skipped.ok());
-    EXPECT_EQ(skipped.value(), std::vector<std::string>{"zz"});
-    const AsmNode& node = last_top_node(t);
-    ASSERT_EQ(node.asm_metas.size(), 2u);
-    EXPECT_EQ(node.asm_metas[0].des, t.el(1, 1));
-    EXPECT_EQ(node.asm_metas[1].des, t.el(1, 0));
-    EXPECT_EQ(view_event(t.m, node.asm_metas[1].cur_ue).src, s);
-    EXPECT_EQ(width_of(view_event(t.m, node.asm_metas[0].cur_ue).src), 1);
-
-    // A bare source on two fields is refused where it stands: a constant
-    // made before it stays. Only unknown names: refused after the matching.
-    from = peek_global_id();
-    EXPECT_EQ(assign(t.k, {{"a", WideInt::from_i64(5)}, {std::nullopt, s}}).error(),
-              ErrorText::type("a bare scalar source can only drive a single-field Karray; use a "
-                              "{field_name: source} mapping"));
-    EXPECT_EQ(made_since(t, from), std::vector<std::string>{"kconst_c"});
-    EXPECT_EQ(assign(t.k, {{"zz", s}}).error(),
-              ErrorText::value("Karray assignment: no source matched any field"));
 }
 
 TEST(KarrayWriteTest, ADynamicIndexTooNarrowForItsDimensionMakesNothing) {

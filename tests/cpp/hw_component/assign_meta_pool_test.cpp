@@ -52,33 +52,6 @@ TEST_F(PoolFixture, IfChainFoldsOneDestinationIntoOneConditionalEvent) {
     // Priority and clock come from the first member.
     EXPECT_EQ((std::tuple{ue.common.priority, ue.common.clk_mode}),
               (std::tuple{10, ClockMode::PosEdge}));
-}
-
-TEST_F(PoolFixture, AGroupStartedInALaterBranchTestsEveryBranchsEnable) {
-    AssignMetaIfPool pool;
-    const AssignMeta only_in_elif = meta(x), in_else = meta(x);
-    pool.insert_asms(t.m, c1, c1, {meta(y)});
-    pool.insert_asms(t.m, c2, en2, {only_in_elif});
-    pool.insert_asms(t.m, std::nullopt, en3, {in_else});
-    ASSERT_EQ(pool.groups().size(), 2u);
-    const auto& g = pool.groups()[1];
-    EXPECT_EQ(g.des, x);
-    // Not the else's missing condition: the else must not write when the
-    // head was taken.
-    EXPECT_EQ(g.cond_rel_vecs, (OptHcps{en2, en3}));
-    EXPECT_EQ(g.update_events, (OptUes{only_in_elif.cur_ue, in_else.cur_ue}));
-    // The y group grew by an absent entry in each later branch.
-    EXPECT_EQ(pool.groups()[0].update_events.size(), 3u);
-
-    const UeCond& ue = t.event<UeCond>(pool.gen_assign_metas(t.m)[1].cur_ue);
-    EXPECT_EQ(ue.conds, (OptHcps{en2, en3}));
-    EXPECT_EQ(ue.sub_stmts, (OptUes{only_in_elif.cur_ue, in_else.cur_ue}));
-    EXPECT_FALSE(ue.is_last_occure);
-
-    // Another branch after the else breaks the group's invariant.
-    EXPECT_FATAL(pool.insert_asms(t.m, c1, c1, {}),
-                 "assertion `left == right` failed: the number of cond and ue should match\n  "
-                 "left: 2\n right: 3");
     AssignMetaIfGroup bad{x, {}, {}, {std::nullopt, std::nullopt}};
     EXPECT_FATAL(bad.gen_assign_meta(t.m),
                  "update_events length (2) must equal cond_rel_vecs length (0) or be exactly 1 "

@@ -70,10 +70,4 @@ struct TracedModel {
     }
 };
 
-inline std::vector<int32_t> priorities(const ModelArena& m, const UpdatePool& pool) {
-    std::vector<int32_t> out;
-    for (const auto& ue : pool.events) out.push_back(get_ue_common(m, ue).priority);
-    return out;
-}
-
 }  // namespace vorlent::testing

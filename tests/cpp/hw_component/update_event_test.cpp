@@ -138,18 +138,6 @@ TEST(UpdatePoolTest, SortIsStableByPriorityThenSubPriority) {
     pool.sort_events(t.m);
     EXPECT_EQ(pool.events, (std::vector<UpdateEventIdent>{fallback, a, b, rst}));
 
-    // A negative priority goes before the zero default; a sub-priority
-    // orders events of one priority.
-    const UpdateEventIdent s5 = t.basic(10);
-    const UpdateEventIdent s3 = t.basic(10);
-    t.event<UeBasic>(s5).common.sub_priority = 5;
-    t.event<UeBasic>(s3).common.sub_priority = 3;
-    for (const auto& ue : {t.basic(0), t.basic(-3), s5, s3}) pool.add_update_event(ue);
-    pool.sort_events(t.m);
-    EXPECT_EQ(priorities(t.m, pool), (std::vector<int32_t>{-3, 0, 1, 10, 10, 10, 10, 2147483647}));
-    EXPECT_EQ(std::vector(pool.events.begin() + 3, pool.events.begin() + 7),
-              (std::vector<UpdateEventIdent>{a, b, s3, s5}));
-
     UpdatePool broken;
     UpdateEventIdent untyped = a;
     untyped.kind = UeType::Untype;

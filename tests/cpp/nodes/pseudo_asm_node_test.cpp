@@ -75,6 +75,14 @@ TEST(AsmNodeTest, RefusesTheTwoPhasesAndHasNoExit) {
     EXPECT_FATAL(assign_ncp_node(t.m, t.a, false, true),
                  "AsmNode::assign_final(): use assign_from_state_node or dry_assign");
     EXPECT_FATAL(t.asm_node().get_exit_opr(), "get_exit_opr: not implemented");
+    // Assigned from a state node, it has that node as its only parent.
+    const NcpIdent parent = make_state_node(t.m, false, "s");
+    t.node(t.a).add_depend_node(parent, std::nullopt);
+    t.node(t.a).add_depend_node(parent, std::nullopt);
+    set_asm_node_clk_src_direct(t.m, t.a, t.clk_w);
+    EXPECT_FATAL(assign_asm_from_state_node(t.m, t.a),
+                 "assertion `left == right` failed: AsmNode must have exactly one parent depend\n  "
+                 "left: 2\n right: 1");
 }
 
 TEST(AsmNodeTest, DryAssignmentPoolsEveryEventUnconditionally) {
@@ -99,49 +107,4 @@ TEST(AsmNodeTest, DryAssignmentPoolsEveryEventUnconditionally) {
     EXPECT_FATAL(dry_assign_asm_node(t.m, s),
                  "assertion `left == right` failed: dry_assign_asm_node: node must be an AsmNode\n"
                  "  left: State\n right: Asm");
-}
-
-TEST(AsmNodeTest, AssignmentFromAStateNode) {
-    AsmModel t;
-    const NcpIdent parent = make_state_node(t.m, false, "s");
-    t.node(parent).set_clk_node(t.clk);
-    assign_ncp_node(t.m, parent, true, false);
-    const HcpIdent state = get_ncp_node(t.m, parent).get_state_operating();
-
-    t.node(t.a).set_clk_node(t.clk);
-    t.node(t.a).set_hold_node(t.hold);
-    t.node(t.a).set_int_reset_node(t.rst);
-    t.node(t.a).add_depend_node(parent, t.g1);
-    init_asm_node_clk_src(t.m, t.a);
-    const uint64_t id = peek_global_id();
-    assign_asm_from_state_node(t.m, t.a);
-    EXPECT_EQ(system_made_since(t, id),
-              named_from(id + 1, {"EXPR_asm_hold_inv", "EXPR_node_logic_expr", "EXPR_asm_rst_inv",
-                                  "EXPR_node_logic_expr", "EXPR_node_logic_expr"}));
-
-    // ((guard AND NOT hold) AND NOT reset) AND state-operating, on every assignment.
-    const std::vector<Ev> r_pool = view_pool(t.m, t.r);
-    ASSERT_EQ(r_pool.size(), 1u);
-    const HcpIdent cond = r_pool[0].conds.at(0);
-    EXPECT_EQ(view_pool(t.m, t.w).at(0).conds, std::vector<HcpIdent>{cond});
-    const Expression& all = t.expr(cond);
-    const Expression& no_rst = t.expr(*all.operand_a);
-    const Expression& no_hold = t.expr(*no_rst.operand_a);
-    EXPECT_EQ((std::tuple{*all.operand_b, *t.expr(*no_rst.operand_b).operand_a, *no_hold.operand_a,
-                          *t.expr(*no_hold.operand_b).operand_a}),
-              (std::tuple{state, t.rst_w, t.g1, t.hold_w}));
-
-    // Without guard, hold or reset the state-operating signal is the condition itself.
-    const NcpIdent plain = make_asm_node(t.m, false, "plain", meta_into(t.m, t.r, t.d1_w));
-    t.node(plain).add_depend_node(parent, std::nullopt);
-    set_asm_node_clk_src_direct(t.m, plain, t.clk_w);
-    const uint64_t before = peek_global_id();
-    assign_asm_from_state_node(t.m, plain);
-    EXPECT_EQ(peek_global_id(), before + 2);  // the take and the conditional event
-    EXPECT_EQ(view_pool(t.m, t.r).at(1).conds, std::vector<HcpIdent>{state});
-
-    t.node(plain).add_depend_node(parent, std::nullopt);
-    EXPECT_FATAL(assign_asm_from_state_node(t.m, plain),
-                 "assertion `left == right` failed: AsmNode must have exactly one parent depend\n  "
-                 "left: 2\n right: 1");
 }

@@ -3,45 +3,6 @@
 using namespace vorlent;
 using namespace vorlent::testing;
 
-TEST(StateNodeTest, AssignmentWithEveryTrigger) {
-    NodeModel t;
-    uint64_t id = peek_global_id();
-    const NcpIdent s = make_state_node(t.m, true, "seq_state_4_0");
-    // The register and its constants take the lower ids.
-    EXPECT_EQ(system_made_since(t, id),
-              named_from(id, {"VAL_seq_state_4_0_ST_SET", "VAL_seq_state_4_0_ST_UNSET",
-                              "SR_ST_seq_state_4_0_ST"}));
-    EXPECT_EQ(s.abs_name(), format("STATE_NODE_seq_state_4_0_{}", id + 3));
-    const HcpIdent reg = t.m.arena<StateNode>().get(s.handle()).reg;
-    EXPECT_FATAL(get_ncp_node(t.m, s).get_exit_opr(), "exit opr is not set yet");
-    t.wire_all(s);
-    EXPECT_EQ(get_ncp_node(t.m, s).get_cycle_used(), -1);
-
-    // Prelim: the take, then the exit cut by the reset, then by the hold.
-    id = peek_global_id();
-    assign_ncp_node(t.m, s, true, false);
-    EXPECT_EQ(system_made_since(t, id),
-              named_from(id + 1, {"EXPR_node_int_inv", "EXPR_node_bind_rst", "EXPR_node_hold_inv",
-                                  "EXPR_node_bind_hold"}));
-    EXPECT_EQ(peek_global_id(), id + 5);
-    // exit = (reg & ~rst) & ~hold
-    const StateNode& n = t.m.arena<StateNode>().get(s.handle());
-    EXPECT_EQ(n.get_exit_opr().global_id(), id + 4);
-    EXPECT_EQ(n.get_state_operating(), reg);
-    const Expression& bind_hold = t.expr(n.get_exit_opr());
-    const Expression& bind_rst = t.expr(*bind_hold.operand_a);
-    EXPECT_EQ((std::tuple{*bind_rst.operand_a, *t.expr(*bind_rst.operand_b).operand_a,
-                          *t.expr(*bind_hold.operand_b).operand_a}),
-              (std::tuple{reg, t.rst_w, t.hold_w}));
-
-    // Final: the take, then the register's events (one AND for the guard).
-    id = peek_global_id();
-    assign_ncp_node(t.m, s, false, true);
-    EXPECT_EQ(peek_global_id(), id + 15);
-    EXPECT_EQ(system_made_since(t, id), named_from(id + 7, {"EXPR_cond_dis_expr"}));
-    EXPECT_EQ(t.m.arena<StateReg>().get(reg.handle()).trigger_sig, t.full_sig());
-}
-
 TEST(StateNodeTest, ExitBindingMakesOnlyWhatIsSet) {
     NodeModel t;
     const NcpIdent plain = make_state_node(t.m, false, "plain");
