@@ -97,6 +97,51 @@ TEST(ArbBlockFactoryTest, AZyncRegistersOneLeafPerBindInOrder) {
     EXPECT_EQ(d.get(a).leaves.size(), 2u);
 }
 
+TEST(ZyncSchematicTest, GrantsFoldByOrOrByAndWithConditions) {
+    for (bool match_all : {false, true}) {
+        SCOPED_TRACE(match_all);
+        ArbDesign d;
+        const HcpIdent c1 = d.wire("c1"), c2 = d.wire("c2");
+        const CcpIdent a = d.arb("a"), b = d.arb("b");
+        d.describe();
+        const FlowBlockIdent z = d.open(make_flow_block_zync_multi(
+            d.m, "zm", {{a, 1, false, std::nullopt}, {b, 1, false, c1}, {a, 2, true, c2}},
+            match_all));
+        d.assign(d.x, d.v);
+        d.close(z);
+        EXPECT_EQ(d.build_logged(), match_all ? ArbDesign::all_mode_warning("zm") : "");
+
+        const uint64_t id = z.global_id();
+        const NcpIdent state = d.base(z).gen_nodes.at(0);
+        const HcpIdent active = d.exit_of(state);
+        const LogicEval eval(d.m, {});
+        // Requests: the state, gated by the bind's condition.
+        EXPECT_EQ(eval.driver(d.get(a).leaves[0].req), active);
+        const HcpIdent req1 = eval.driver(d.get(b).leaves[0].req);
+        EXPECT_EQ((std::tuple{d.expr(req1).operand_a, d.expr(req1).operand_b}),
+                  (std::tuple{active, c1}));
+        EXPECT_EQ(eval.driver(d.get(a).leaves[1].req).ident_base.rel_name(),
+                  format("zync_req_{}_2", id));
+
+        // grant = ((ack0 op (ack1 & c1)) op (1 & c2)), the third leaf's acknowledge tied to 1.
+        const HcpIdent no_grant = *d.edges(state).at(0).guard;
+        const HcpIdent grant = *d.expr(no_grant).operand_a;
+        const HcpIdent term2 = *d.expr(grant).operand_b;
+        EXPECT_EQ(term2.ident_base.rel_name(), format("zync_grant_term_{}_2", id));
+        EXPECT_EQ(d.expr(term2).operand_a, d.get(a).leaves[1].ack);
+        const HcpIdent ack0 = d.get(a).leaves[0].ack, ack1 = d.get(b).leaves[0].ack;
+        for (int bits = 0; bits < 16; ++bits) {
+            const bool v0 = bits & 1, v1 = bits & 2, vc1 = bits & 4, vc2 = bits & 8;
+            const LogicEval e(d.m, {{ack0.global_id(), v0},
+                                    {ack1.global_id(), v1},
+                                    {c1.global_id(), vc1},
+                                    {c2.global_id(), vc2}});
+            const bool t1 = v1 && vc1, t2 = vc2;
+            EXPECT_EQ(e(grant), match_all ? (v0 && t1 && t2) : (v0 || t1 || t2)) << bits;
+        }
+    }
+}
+
 TEST(ZyncSchematicTest, TheBuildRefusesWhatTheBlockCannotDo) {
     {
         // Closed without the pre-finalize check: built empty, after the warning.
@@ -144,6 +189,43 @@ TEST(PipSchematicTest, ABodyThatCanEndAtOnceIsFollowedThroughAState) {
     EXPECT_EQ(d.edges(entrance),
               (std::vector<DependEdge>{edge(restart), edge(wait), edge(d.start())}));
 }
+
+TEST(PipSchematicTest, TheArbitersHoldAndResetDriveTheBlock) {
+    for (bool auto_restart : {false, true}) {
+        SCOPED_TRACE(auto_restart);
+        ArbDesign d;
+        const HcpIdent hold = d.wire("hold"), rst = d.wire("rst");
+        const CcpIdent a = d.arb("a");
+        track_module_at_com_init(d.m, d.top);
+        arb_set_user_hold(d.m, a, hold, std::nullopt);
+        arb_set_user_reset(d.m, a, rst, std::nullopt);
+        untrack_module_at_com_init(d.m, d.top);
+        d.describe();
+        const FlowBlockIdent p = d.open(make_flow_block_pip(d.m, "p", a, 1, true, auto_restart));
+        const FlowBlockIdent body = d.seq("body", d.x, d.v);
+        d.close(p);
+        d.build();
+
+        const FlowBlockBase pb = d.base(p);
+        EXPECT_EQ(pb.hold_srcs, (std::vector<HcpIdent>{hold}));
+        EXPECT_EQ(pb.rst_srcs, (std::vector<HcpIdent>{rst}));
+        EXPECT_EQ(pb.start_srcs,
+                  auto_restart ? std::vector<HcpIdent>{rst} : std::vector<HcpIdent>{});
+        EXPECT_EQ(d.base(body).hold_srcs, (std::vector<HcpIdent>{hold}));
+        const NcpIdent wait = pb.gen_nodes[0], entrance = pb.gen_nodes[1];
+        // The wait state keeps polling while held.
+        EXPECT_FALSE(get_ncp_node(d.m, wait).get_hold_node().has_value());
+        EXPECT_EQ(get_ncp_node(d.m, wait).get_int_reset_node(), pb.triggers.int_reset());
+        EXPECT_EQ(get_ncp_node(d.m, entrance).get_hold_node(), pb.triggers.hold());
+        const auto entrance_deps = d.edges(entrance);
+        EXPECT_EQ(entrance_deps.size(), auto_restart ? 4u : 3u);
+        if (auto_restart) {
+            EXPECT_EQ(entrance_deps[2], edge(*pb.triggers.int_start()));
+        }
+    }
+}
+
+// Only one pipeline may own an arbiter's master acknowledge.
 
 // Only one pipeline may own an arbiter's master acknowledge.
 TEST(PipSchematicTest, RefusesASecondOwnerOfTheArbiter) {
