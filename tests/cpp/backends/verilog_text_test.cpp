@@ -1,6 +1,5 @@
 #include "backends/verilog/hw_component/common/verilog_literal.hpp"
 #include "backends/verilog/hw_component/common/verilog_operator.hpp"
-#include "backends/verilog/hw_component/common/verilog_sensitivity.hpp"
 #include "test_support.hpp"
 
 using namespace vorlent;
@@ -31,15 +30,4 @@ TEST(VerilogTextTest, OpsWithoutATokenAreRefused) {
             << logic_op_name(op);
     EXPECT_FATAL(logic_op_to_verilog(LogicOp::Dummy),
                  "logic_op_to_verilog: Dummy op must not reach the Verilog backend");
-}
-
-TEST(VerilogTextTest, SensitivityList) {
-    EXPECT_EQ(sensitivity_list(ClockMode::PosEdge, "clk"), "posedge clk");
-    EXPECT_EQ(sensitivity_list(ClockMode::NegEdge, "IO_WIRE_clk_3"), "negedge IO_WIRE_clk_3");
-    for (ClockMode mode : {ClockMode::ClkFree, ClockMode::ClkUnused, ClockMode::Amt}) {
-        EXPECT_EQ(sensitivity_list(mode, std::nullopt), "*");
-        EXPECT_EQ(sensitivity_list(mode, "clk"), "*");
-    }
-    EXPECT_FATAL(sensitivity_list(ClockMode::NegEdge, std::nullopt),
-                 "sensitivity_list: NegEdge with no clk source");
 }
