@@ -40,12 +40,18 @@ PHASES = ("describe", "build_flow", "emit")
 DEFAULT_SIZES = (1_000, 10_000, 100_000)
 
 
-def describe_d1(m, top, n):
-    n_regs = n // 2
+def make_regs_and_wires(m, top, n):
+    """N/2 8-bit registers r{i} and N/2 8-bit wires w{i}, made in the top module."""
     m.track_module_at_com_init(top)
-    regs = [m.mk_reg(f"r{i}", 8) for i in range(n_regs)]
-    wires = [m.mk_wire(f"w{i}", 8) for i in range(n - n_regs)]
+    regs = [m.mk_reg(f"r{i}", 8) for i in range(n // 2)]
+    wires = [m.mk_wire(f"w{i}", 8) for i in range(n - n // 2)]
     m.untrack_module_at_com_init(top)
+    return regs, wires
+
+
+def describe_d1(m, top, n):
+    regs, wires = make_regs_and_wires(m, top, n)
+    n_regs = len(regs)
 
     m.track_module_at_flow_init(top)
     for start in range(0, n_regs, STEPS_PER_BLOCK):
@@ -64,11 +70,8 @@ def describe_d1(m, top, n):
 def describe_d2(m, top, n):
     from vorlent._vorlent import LogicOp
 
-    n_regs = n // 2
-    m.track_module_at_com_init(top)
-    regs = [m.mk_reg(f"r{i}", 8) for i in range(n_regs)]
-    wires = [m.mk_wire(f"w{i}", 8) for i in range(n - n_regs)]
-    m.untrack_module_at_com_init(top)
+    regs, wires = make_regs_and_wires(m, top, n)
+    n_regs = len(regs)
 
     m.track_module_at_flow_init(top)
     exprs = []

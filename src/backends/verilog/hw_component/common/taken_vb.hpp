@@ -60,6 +60,12 @@ public:
     template <class A, class T>
     TakenVbAny(std::in_place_type_t<A> kind, Taken<T>&& taken) : v_(kind, std::move(taken)) {}
 
+    // Takes the record of kind T out of the model and builds its adapter around it.
+    template <class T, class Model, class Ident>
+    static TakenVbAny take(Model& model, const Ident& ident) {
+        return {std::in_place_type<VbEmitterOf<T>>, model.template take<T>(ident)};
+    }
+
     Base* operator->() { return &**this; }
     Base& operator*() {
         return std::visit([](auto& a) -> Base& { return a; }, v_);

@@ -16,12 +16,6 @@ void replace_all(std::string& text, std::string_view marker, std::string_view by
     }
 }
 
-// Takes the event out and builds the adapter of its kind around it.
-template <class Adapter>
-TakenUeVb hand_out(ModelArena& model, const UpdateEventIdent& ue) {
-    return {std::in_place_type<Adapter>, model.take<typename Adapter::Record>(ue)};
-}
-
 std::optional<UeVbNext> write_step(const UeBasic& ue, size_t&,
                                    std::span<const std::string> templates, uint32_t indent,
                                    ModelArena& model, const VbDes& des, FileWriter& fw) {
@@ -121,8 +115,7 @@ std::optional<UeVbNext> step_in_place(ModelArena& model, const UpdateEventIdent&
 
 TakenUeVb take_ue_vb(ModelArena& model, const UpdateEventIdent& ue) {
     return visit_kind(
-        ue.kind,
-        [&]<class T>(std::type_identity<T>) { return hand_out<VbEmitterOf<T>>(model, ue); },
+        ue.kind, [&]<class T>(std::type_identity<T>) { return TakenUeVb::take<T>(model, ue); },
         []() -> TakenUeVb { fatal("take_ue_vb: UeType::Untype"); });
 }
 
