@@ -20,8 +20,9 @@ resident size during the phase minus the resident size after import.
     python3 bench/build_and_emit.py --compare OTHER_PYTHON [--repeat 3] [sizes...]
         runs every case with OTHER_PYTHON and this interpreter, alternating,
         and prints the medians side by side
-    python3 bench/build_and_emit.py --hash N
-        prints the sha256 of the files each shape emits at N components
+    python3 bench/build_and_emit.py --hash N [DIR]
+        prints the sha256 of the files each shape emits at N components;
+        with DIR, keeps each shape's files in DIR/<shape>
 """
 
 import hashlib
@@ -228,7 +229,9 @@ def main():
     if args[:1] == ["--hash-one"]:
         from vorlent._vorlent import BackendVerilog, ModelArena
 
-        with tempfile.TemporaryDirectory() as out_dir:
+        with tempfile.TemporaryDirectory() as tmp:
+            out_dir = args[3] if len(args) > 3 else tmp
+            os.makedirs(out_dir, exist_ok=True)
             m = ModelArena()
             top = m.mk_module("top")
             m.set_top_module(top)
@@ -240,8 +243,10 @@ def main():
     if args[:1] == ["--hash"]:
         if len(args) < 2:
             sys.exit(f"option --hash needs a value\n{__doc__}")
-        for shape in SHAPES:
-            print(f"{shape} {args[1]} {child(sys.executable, '--hash-one', shape, args[1])}")
+        keep = [os.path.join(args[2], shape) for shape in SHAPES] if len(args) > 2 else [None] * len(SHAPES)
+        for shape, out_dir in zip(SHAPES, keep):
+            got = child(sys.executable, "--hash-one", shape, args[1], *filter(None, [out_dir]))
+            print(f"{shape} {args[1]} {got}")
         return
 
     if args[:1] in (["-h"], ["--help"]):

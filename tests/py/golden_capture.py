@@ -2,11 +2,15 @@
 `-p golden_capture` over the simulation tests, it runs each test in a forked
 child, so every design starts from the same global id whatever ran before,
 and stops the test where its design would be simulated, after appending
-"<test id> <sha256 of the emitted files>" to the file $VORLENT_GOLDEN_OUT."""
+"<test id> <sha256 of the emitted files>" to the file $VORLENT_GOLDEN_OUT
+(and copying the files into $VORLENT_GOLDEN_TEXT/<quoted test id>/ when that
+is set)."""
 
 import hashlib
 import os
+import shutil
 import traceback
+import urllib.parse
 from pathlib import Path
 
 import pytest
@@ -26,6 +30,11 @@ def emitted_hash(files):
 def record_and_stop(top_name, files, *args, **kwargs):
     with open(os.environ["VORLENT_GOLDEN_OUT"], "a") as out:
         out.write(f"{_current['nodeid']} {emitted_hash(files)}\n")
+    if os.environ.get("VORLENT_GOLDEN_TEXT"):
+        keep = Path(os.environ["VORLENT_GOLDEN_TEXT"], urllib.parse.quote(_current["nodeid"], safe=""))
+        keep.mkdir(parents=True)
+        for f in files:
+            shutil.copy(f, keep)
     os._exit(0)
 
 
