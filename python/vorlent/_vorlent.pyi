@@ -59,6 +59,7 @@ DEFAULT_UE_SUB_PRIORITY_USER: Final = 0
 _ASM_PRIORITY_CONST_NAMES: list[str]
 
 class LogicOp(enum.IntEnum):
+    """The operation of an expression (`mk_expression`, `mk_expression_single`)."""
     BitwiseAnd = 0
     BitwiseOr = 1
     BitwiseXor = 2
@@ -87,15 +88,18 @@ class LogicOp(enum.IntEnum):
     Dummy = 25
 
 class ArbSamePriPolicy(enum.IntEnum):
+    """What an arbiter grants among leaves of the same priority (`mk_arb`)."""
     AckOne = 0
     AckAll = 1
     NotAck = 2
 
 class ArbLockedChannel(enum.IntEnum):
+    """The channel of a leaf tied to constant 1 (`arb_add_leaf_locked`)."""
     Req = 0
     Ack = 1
 
 class HwComponentType(enum.IntEnum):
+    """Hardware component kinds, named as in generated signal names."""
     REG = 0
     SR_ST = 1
     SR_CDWT = 2
@@ -111,6 +115,7 @@ class HwComponentType(enum.IntEnum):
     MEM_BLOCK = 12
 
 class FlowBlockType(enum.IntEnum):
+    """Flow-block kinds (`get_last_skeleton_flow_block_type`); `block_type` gives their upper-case names."""
     Sequential = 0
     Parallel = 1
     CondIf = 2
@@ -131,179 +136,289 @@ class FlowBlockType(enum.IntEnum):
 @final
 class Slice:
     """A bit range [start, stop); -1 for a bound not given."""
-    def __new__(cls, start: int = ..., stop: int = ...) -> Slice: ...
+    def __new__(cls, start: int = ..., stop: int = ...) -> Slice:
+        """The bit range [start, stop); a bound not given is -1."""
     @property
-    def start(self) -> int: ...
+    def start(self) -> int:
+        """The first bit of the range."""
     @property
-    def stop(self) -> int: ...
+    def stop(self) -> int:
+        """One past the last bit of the range."""
     @property
-    def size(self) -> int: ...
-    def is_valid(self) -> bool: ...
+    def size(self) -> int:
+        """stop - start, as a 32-bit difference."""
+    def is_valid(self) -> bool:
+        """True when 0 <= start < stop."""
 
 # Identities are made by the model only; compare them by `global_id`.
 @final
 class HcpIdent:
+    """Names a hardware component of a model: register, wire, constant, expression, memory."""
     @property
-    def global_id(self) -> int: ...
+    def global_id(self) -> int:
+        """The process-wide id in the component's generated name; compare identities by it."""
     @property
-    def hw_type(self) -> str: ...
+    def hw_type(self) -> str:
+        """The component's kind: "REG", "WIRE", "VAL", "EXPR", ..."""
     @property
-    def sensitive_type(self) -> Literal["clocked", "combinational", "read_only"]: ...
+    def sensitive_type(self) -> Literal["clocked", "combinational", "read_only"]:
+        """Whether the component is a clocked register, combinational, or read only."""
     @property
-    def clocked(self) -> bool: ...
+    def clocked(self) -> bool:
+        """True for a component that changes at the rising clock edge."""
 
 @final
 class FlowBlockIdent:
+    """Names a flow block of a model, as its `mk_flow_block_*` factory made it."""
     @property
-    def global_id(self) -> int: ...
+    def global_id(self) -> int:
+        """The process-wide id of the block; compare identities by it."""
     @property
-    def block_type(self) -> str: ...
+    def block_type(self) -> str:
+        """The block's kind in upper case: "SEQUENTIAL", "COND_IF", ..."""
 
 @final
 class CcpIdent:
+    """Names a complex component of a model: an arbiter, a Karray or a dynamic counter."""
     @property
-    def global_id(self) -> int: ...
+    def global_id(self) -> int:
+        """The process-wide id of the component; compare identities by it."""
     @property
-    def ccp_type(self) -> Literal["ARB", "KARRAY", "DCNT"]: ...
+    def ccp_type(self) -> Literal["ARB", "KARRAY", "DCNT"]:
+        """The component's kind: "ARB", "KARRAY" or "DCNT"."""
 
 @final
 class ModuleIdent:
+    """Names a module of a model."""
     @property
-    def global_id(self) -> int: ...
+    def global_id(self) -> int:
+        """The process-wide id in the module's generated name; compare identities by it."""
     @property
-    def depth_level(self) -> int: ...
+    def depth_level(self) -> int:
+        """How many modules were tracked when this one was made; 0 for a root."""
 
 @final
 class BackendVerilog:
     """Takes the model out of `arena` (which keeps an empty one) to write it."""
-    def __new__(cls, arena: ModelArena) -> BackendVerilog: ...
-    def emit(self, output_dir: str, top_file_name: str) -> None: ...
+    def __new__(cls, arena: ModelArena) -> BackendVerilog:
+        """Takes the built model out of `arena`, which is left holding a new, empty model."""
+    def emit(self, output_dir: str, top_file_name: str) -> None:
+        """Writes the top module to output_dir/top_file_name.v and every other module beside it."""
 
 @final
 class ModelArena:
-    def __new__(cls) -> ModelArena: ...
+    """One whole design: modules, components and behaviour; built once, then moved into a BackendVerilog."""
+    def __new__(cls) -> ModelArena:
+        """A new, empty model."""
 
     # Modules, build, priority and names
-    def mk_module(self, name: str) -> ModuleIdent: ...
-    def track_module_at_com_init(self, module_i: ModuleIdent) -> None: ...
-    def track_module_at_flow_init(self, module_i: ModuleIdent) -> None: ...
-    def untrack_module_at_com_init(self, module_i: ModuleIdent) -> None: ...
-    def untrack_module_at_flow_init(self, module_i: ModuleIdent) -> None: ...
-    def set_top_module(self, module_i: ModuleIdent) -> None: ...
-    def build_flow(self) -> None: ...
-    def get_asm_pri_val(self) -> int: ...
-    def get_asm_pri_mode(self) -> Literal["Auto", "Manual"]: ...
-    def set_asm_pri_to_auto(self) -> None: ...
-    def set_asm_pri_to_manual(self, priority: int) -> None: ...
-    def hcp_verilog_name(self, hcp_i: HcpIdent) -> str: ...
-    def module_verilog_name(self, module_i: ModuleIdent) -> str: ...
+    def mk_module(self, name: str) -> ModuleIdent:
+        """A new module; closing its component phase while another module is tracked makes it that one's sub-module."""
+    def track_module_at_com_init(self, module_i: ModuleIdent) -> None:
+        """Opens the component phase of a module: new components belong to it."""
+    def track_module_at_flow_init(self, module_i: ModuleIdent) -> None:
+        """Opens the behaviour phase of a module: new blocks and assignments belong to it."""
+    def untrack_module_at_com_init(self, module_i: ModuleIdent) -> None:
+        """Closes the component phase of the module on top of the trace stack."""
+    def untrack_module_at_flow_init(self, module_i: ModuleIdent) -> None:
+        """Closes the behaviour phase of the module on top of the trace stack."""
+    def set_top_module(self, module_i: ModuleIdent) -> None:
+        """Names the top module, which gets the ports clk and mrst; once, before build_flow."""
+    def build_flow(self) -> None:
+        """Lowers the behaviour of every module into state machines; once, after everything is described."""
+    def get_asm_pri_val(self) -> int:
+        """The priority this thread gives new assignments."""
+    def get_asm_pri_mode(self) -> Literal["Auto", "Manual"]:
+        """"Auto" when new assignments get the default priority, "Manual" when a set one."""
+    def set_asm_pri_to_auto(self) -> None:
+        """New assignments on this thread get the default priority again."""
+    def set_asm_pri_to_manual(self, priority: int) -> None:
+        """New assignments on this thread get `priority` (a higher one wins a cycle)."""
+    def hcp_verilog_name(self, hcp_i: HcpIdent) -> str:
+        """The component's name in the emitted Verilog, such as REG_count_1."""
+    def module_verilog_name(self, module_i: ModuleIdent) -> str:
+        """The module's name in the emitted Verilog, also its instance name in its parent."""
 
     # Components, expressions and assignments
-    def mk_reg(self, name: str, bit_width: int) -> HcpIdent: ...
-    def mk_wire(self, name: str, bit_width: int) -> HcpIdent: ...
-    def mk_val(self, name: str, bit_width: int, init_val: int) -> HcpIdent: ...
-    def mk_val_vv(self, name: str, bit_width: int, limbs: Sequence[int]) -> HcpIdent: ...
-    def mk_mem_blk(self, name: str, bit_width: int, index_width: int) -> HcpIdent: ...
+    def mk_reg(self, name: str, bit_width: int) -> HcpIdent:
+        """A register of `bit_width` bits, written at the rising clock edge."""
+    def mk_wire(self, name: str, bit_width: int) -> HcpIdent:
+        """A combinational wire of `bit_width` bits."""
+    def mk_val(self, name: str, bit_width: int, init_val: int) -> HcpIdent:
+        """A constant of `bit_width` bits holding `init_val`."""
+    def mk_val_vv(self, name: str, bit_width: int, limbs: Sequence[int]) -> HcpIdent:
+        """A constant of any width, given as 64-bit limbs, least significant first."""
+    def mk_mem_blk(self, name: str, bit_width: int, index_width: int) -> HcpIdent:
+        """A memory of `bit_width`-bit words, addressed by `index_width` bits."""
     def mk_mem_ele(self, name: str, master_mem_blk_i: HcpIdent, index_ident: HcpIdent,
-                   bit_width: int, is_read: bool) -> HcpIdent: ...
+                   bit_width: int, is_read: bool) -> HcpIdent:
+        """A word of memory `master_mem_blk_i` at the address `index_ident`, for reading or writing."""
     def mk_expression(self, name: str, op: int, a: _Operand, b: _Operand,
-                      a_slice: Slice | None = None, b_slice: Slice | None = None) -> HcpIdent: ...
+                      a_slice: Slice | None = None, b_slice: Slice | None = None) -> HcpIdent:
+        """A combinational expression `a op b` (a `LogicOp` of two operands)."""
     def mk_expression_single(self, name: str, op: int, a: HcpIdent,
-                             a_slice: Slice | None = None) -> HcpIdent: ...
-    def mk_extend_bit(self, name: str, a: HcpIdent, c: int, a_slice: Slice | None = None) -> HcpIdent: ...
+                             a_slice: Slice | None = None) -> HcpIdent:
+        """A combinational expression of one operand (`BitwiseInvr`, `LogicalNot`)."""
+    def mk_extend_bit(self, name: str, a: HcpIdent, c: int, a_slice: Slice | None = None) -> HcpIdent:
+        """`a` (or its slice) zero-extended to `c` bits."""
     def gen_basic_assign(self, des_i: HcpIdent, src: _Operand, src_slice: Slice | None = None,
-                         des_slice: Slice | None = None) -> None: ...
-    def mark_as_io(self, hcp_i: HcpIdent, is_input: bool, io_name: str) -> None: ...
-    def is_marked_as_io(self, hcp_i: HcpIdent) -> bool: ...
-    def get_hw_bit_sz(self, hcp_i: HcpIdent) -> int: ...
-    def set_reg_reset(self, reg_i: HcpIdent, reset_val_i: HcpIdent) -> None: ...
-    def set_wire_default(self, wire_i: HcpIdent, default_val_i: HcpIdent) -> None: ...
+                         des_slice: Slice | None = None) -> None:
+        """Assigns `src` to `des_i` in the open block (every cycle outside blocks), fitted to its width."""
+    def mark_as_io(self, hcp_i: HcpIdent, is_input: bool, io_name: str) -> None:
+        """Makes the component a port of its module named `io_name`, an input or an output."""
+    def is_marked_as_io(self, hcp_i: HcpIdent) -> bool:
+        """True when the component is a port."""
+    def get_hw_bit_sz(self, hcp_i: HcpIdent) -> int:
+        """The component's width in bits."""
+    def set_reg_reset(self, reg_i: HcpIdent, reset_val_i: HcpIdent) -> None:
+        """The value the register takes while mrst is high; once per register."""
+    def set_wire_default(self, wire_i: HcpIdent, default_val_i: HcpIdent) -> None:
+        """The value the wire has in a cycle in which nothing assigns it; once per wire."""
 
     # Generators
     def gen_mux(self, name: str, cond_i: HcpIdent, cond_slice: Slice, if_true: _Operand,
                 if_false: _Operand, true_slice: Slice | None = None, false_slice: Slice | None = None,
-                width: int | None = None) -> HcpIdent: ...
-    def gen_any_of(self, name: str, terms: Sequence[tuple[HcpIdent, Slice]]) -> HcpIdent | None: ...
+                width: int | None = None) -> HcpIdent:
+        """A wire that is `if_true` when the 1-bit `cond_i` holds, else `if_false`."""
+    def gen_any_of(self, name: str, terms: Sequence[tuple[HcpIdent, Slice]]) -> HcpIdent | None:
+        """The OR of 1-bit terms; None for one term (use it directly), constant 0 for none."""
     def gen_sum_cnt(self, name: str, bits: Sequence[tuple[HcpIdent, Slice]],
-                    width: int | None = None) -> HcpIdent: ...
+                    width: int | None = None) -> HcpIdent:
+        """The sum of the terms (for 1-bit terms, how many are 1), `width` bits or as wide as any sum."""
     def gen_rotate_left(self, name: str, sig_i: HcpIdent, sig_slice: Slice, amount: int,
-                        width: int | None = None) -> HcpIdent | None: ...
+                        width: int | None = None) -> HcpIdent | None:
+        """The signal's bits rotated left by `amount`; None when that leaves them in place."""
     def gen_rotate_right(self, name: str, sig_i: HcpIdent, sig_slice: Slice, amount: int,
-                         width: int | None = None) -> HcpIdent | None: ...
+                         width: int | None = None) -> HcpIdent | None:
+        """The signal's bits rotated right by `amount`; None when that leaves them in place."""
 
     # Flow blocks: life cycle
-    def initialize_flow_block(self, block_i: FlowBlockIdent) -> None: ...
-    def finalize_flow_block(self, block_i: FlowBlockIdent) -> None: ...
-    def finalize_flow_procedure(self) -> None: ...
-    def check_flow_block_prefinalize(self, block_i: FlowBlockIdent) -> None: ...
-    def get_last_skeleton_flow_block_type(self) -> int: ...
+    def initialize_flow_block(self, block_i: FlowBlockIdent) -> None:
+        """Opens a block: what is described next goes into it."""
+    def finalize_flow_block(self, block_i: FlowBlockIdent) -> None:
+        """Closes the innermost open block, which becomes an element of the block around it."""
+    def finalize_flow_procedure(self) -> None:
+        """Closes the module's last block; call it just before untrack_module_at_flow_init."""
+    def check_flow_block_prefinalize(self, block_i: FlowBlockIdent) -> None:
+        """Raises ValueError when the block is not complete yet (no element, no body)."""
+    def get_last_skeleton_flow_block_type(self) -> int:
+        """The `FlowBlockType` of the innermost open seq or par block."""
 
     # Flow blocks: factories
-    def mk_flow_block_seq(self, name: str) -> FlowBlockIdent: ...
-    def mk_flow_block_par_auto(self, name: str) -> FlowBlockIdent: ...
-    def mk_flow_block_par_no_sync(self, name: str) -> FlowBlockIdent: ...
-    def mk_flow_block_cif(self, name: str, cond_i: HcpIdent, cond_slice: Slice | None = None) -> FlowBlockIdent: ...
-    def mk_flow_block_sif(self, name: str, cond_i: HcpIdent, cond_slice: Slice | None = None) -> FlowBlockIdent: ...
+    def mk_flow_block_seq(self, name: str) -> FlowBlockIdent:
+        """A block that runs its elements one after the other: one cycle per assignment."""
+    def mk_flow_block_par_auto(self, name: str) -> FlowBlockIdent:
+        """A block that runs its branches side by side and ends when all have ended."""
+    def mk_flow_block_par_no_sync(self, name: str) -> FlowBlockIdent:
+        """A block that runs its branches side by side and ends when the first one ends."""
+    def mk_flow_block_cif(self, name: str, cond_i: HcpIdent, cond_slice: Slice | None = None) -> FlowBlockIdent:
+        """The head of a conditional chain whose condition is read in the cycle it is entered."""
+    def mk_flow_block_sif(self, name: str, cond_i: HcpIdent, cond_slice: Slice | None = None) -> FlowBlockIdent:
+        """The head of a conditional chain whose condition is read in a check step of its own."""
     def mk_flow_block_cselif(self, name: str, cond_i: HcpIdent,
-                             cond_slice: Slice | None = None) -> FlowBlockIdent: ...
-    def mk_flow_block_cselse(self, name: str) -> FlowBlockIdent: ...
-    def mk_flow_block_zif(self, name: str, cond_i: HcpIdent, cond_slice: Slice | None = None) -> FlowBlockIdent: ...
+                             cond_slice: Slice | None = None) -> FlowBlockIdent:
+        """A further branch of a cif or sif chain, taken when its condition holds."""
+    def mk_flow_block_cselse(self, name: str) -> FlowBlockIdent:
+        """The last branch of a cif or sif chain, taken when no condition holds."""
+    def mk_flow_block_zif(self, name: str, cond_i: HcpIdent, cond_slice: Slice | None = None) -> FlowBlockIdent:
+        """The head of a zero-delay chain: assignments made in the same step as the read."""
     def mk_flow_block_zelif(self, name: str, cond_i: HcpIdent,
-                            cond_slice: Slice | None = None) -> FlowBlockIdent: ...
-    def mk_flow_block_zelse(self, name: str) -> FlowBlockIdent: ...
-    def mk_flow_block_zstate(self, name: str, state_i: HcpIdent) -> FlowBlockIdent: ...
-    def mk_flow_block_zcase(self, name: str, match_val: int) -> FlowBlockIdent: ...
+                            cond_slice: Slice | None = None) -> FlowBlockIdent:
+        """A further branch of a zif chain."""
+    def mk_flow_block_zelse(self, name: str) -> FlowBlockIdent:
+        """The last branch of a zif chain, taken when no condition holds."""
+    def mk_flow_block_zstate(self, name: str, state_i: HcpIdent) -> FlowBlockIdent:
+        """A zero-delay switch on `state_i`; its cases are zcase blocks."""
+    def mk_flow_block_zcase(self, name: str, match_val: int) -> FlowBlockIdent:
+        """A case of a zstate block, taken when the selector equals `match_val`."""
     def mk_flow_block_cwhile(self, name: str, cond_i: HcpIdent,
-                             cond_slice: Slice | None = None) -> FlowBlockIdent: ...
+                             cond_slice: Slice | None = None) -> FlowBlockIdent:
+        """A loop that reads its condition on entry and as each pass ends."""
     def mk_flow_block_swhile(self, name: str, cond_i: HcpIdent,
-                             cond_slice: Slice | None = None) -> FlowBlockIdent: ...
+                             cond_slice: Slice | None = None) -> FlowBlockIdent:
+        """A loop that reads its condition in a check step before each pass."""
     def mk_flow_block_do_while(self, name: str, cond_i: HcpIdent,
-                               cond_slice: Slice | None = None) -> FlowBlockIdent: ...
-    def mk_flow_block_counter_loop(self, name: str, last_loop_cnt: int) -> FlowBlockIdent: ...
+                               cond_slice: Slice | None = None) -> FlowBlockIdent:
+        """A loop that runs its body once, then again while the condition read as a pass ends holds."""
+    def mk_flow_block_counter_loop(self, name: str, last_loop_cnt: int) -> FlowBlockIdent:
+        """A loop that runs its body `last_loop_cnt` times."""
     def mk_flow_block_scwait(self, name: str, cond_i: HcpIdent,
-                             cond_slice: Slice | None = None) -> FlowBlockIdent: ...
-    def mk_flow_block_sywait(self, name: str, cycle: int) -> FlowBlockIdent: ...
-    def mk_flow_block_pick(self, name: str) -> FlowBlockIdent: ...
-    def mk_flow_block_pif(self, name: str, cond_i: HcpIdent, cond_slice: Slice | None = None) -> FlowBlockIdent: ...
-    def mk_flow_block_pidef(self, name: str) -> FlowBlockIdent: ...
+                             cond_slice: Slice | None = None) -> FlowBlockIdent:
+        """A wait that ends in the first cycle, from the one after its entry, in which `cond_i` holds."""
+    def mk_flow_block_sywait(self, name: str, cycle: int) -> FlowBlockIdent:
+        """A wait of `cycle` cycles."""
+    def mk_flow_block_pick(self, name: str) -> FlowBlockIdent:
+        """A block that enters every pif branch whose condition holds, else its pidef."""
+    def mk_flow_block_pif(self, name: str, cond_i: HcpIdent, cond_slice: Slice | None = None) -> FlowBlockIdent:
+        """A branch of a pick, entered when its condition holds."""
+    def mk_flow_block_pidef(self, name: str) -> FlowBlockIdent:
+        """The default branch of a pick, entered when no pif condition holds."""
     def mk_flow_block_pip(self, name: str, arb_i: CcpIdent, priority: int | None = None,
-                          auto_req: bool = False, auto_restart: bool = False) -> FlowBlockIdent: ...
+                          auto_req: bool = False, auto_restart: bool = False) -> FlowBlockIdent:
+        """A pipeline: runs its body for each grant of the arbiter, forever."""
     def mk_flow_block_zync(self, name: str, arb_i: CcpIdent, priority: int | None = None,
-                           auto_ack: bool = False) -> FlowBlockIdent: ...
+                           auto_ack: bool = False) -> FlowBlockIdent:
+        """Assignments made in the cycle in which the arbiter grants this block's request."""
     def mk_flow_block_zync_multi(self, name: str, binds: Sequence[_ZyncBind], match_all: bool,
-                                 priority: int | None = None) -> FlowBlockIdent: ...
+                                 priority: int | None = None) -> FlowBlockIdent:
+        """A zync block that requests on several arbiters; granted by one, or by all with match_all."""
 
     # Arbiters and dynamic counters
-    def mk_arb(self, name: str, policy: int) -> CcpIdent: ...
-    def arb_add_leaf(self, arb_i: CcpIdent, priority: int) -> int: ...
-    def arb_add_leaf_locked(self, arb_i: CcpIdent, priority: int, channel: int) -> int: ...
-    def arb_set_hold(self, arb_i: CcpIdent, cond_i: HcpIdent, cond_slice: Slice | None = None) -> None: ...
-    def arb_set_reset(self, arb_i: CcpIdent, cond_i: HcpIdent, cond_slice: Slice | None = None) -> None: ...
-    def arb_set_master_ack(self, arb_i: CcpIdent, src_i: HcpIdent, src_slice: Slice | None = None) -> None: ...
-    def arb_lock_master_ack(self, arb_i: CcpIdent) -> None: ...
-    def arb_leaf_count(self, arb_i: CcpIdent) -> int: ...
-    def arb_get_leaf_req_wire(self, arb_i: CcpIdent, idx: int) -> HcpIdent: ...
-    def arb_get_leaf_ack_wire(self, arb_i: CcpIdent, idx: int) -> HcpIdent: ...
-    def arb_get_master_req_wire(self, arb_i: CcpIdent) -> HcpIdent: ...
-    def mk_dyn_counter(self, name: str, width: int) -> CcpIdent: ...
+    def mk_arb(self, name: str, policy: int) -> CcpIdent:
+        """A fixed-priority arbiter: a requesting leaf is granted unless a higher-priority one requests."""
+    def arb_add_leaf(self, arb_i: CcpIdent, priority: int) -> int:
+        """Adds a requesting leaf at `priority`; returns its index."""
+    def arb_add_leaf_locked(self, arb_i: CcpIdent, priority: int, channel: int) -> int:
+        """Adds a leaf whose request or acknowledge is tied to 1; returns its index."""
+    def arb_set_hold(self, arb_i: CcpIdent, cond_i: HcpIdent, cond_slice: Slice | None = None) -> None:
+        """A 1-bit hold of the pipeline bound to this arbiter: while it holds, the pipeline keeps its state."""
+    def arb_set_reset(self, arb_i: CcpIdent, cond_i: HcpIdent, cond_slice: Slice | None = None) -> None:
+        """A 1-bit reset of the pipeline bound to this arbiter (with auto_restart it also restarts it)."""
+    def arb_set_master_ack(self, arb_i: CcpIdent, src_i: HcpIdent, src_slice: Slice | None = None) -> None:
+        """A 1-bit signal that gates every grant of the arbiter; once per arbiter."""
+    def arb_lock_master_ack(self, arb_i: CcpIdent) -> None:
+        """Ties the arbiter's master acknowledge to 1."""
+    def arb_leaf_count(self, arb_i: CcpIdent) -> int:
+        """The number of leaves of the arbiter."""
+    def arb_get_leaf_req_wire(self, arb_i: CcpIdent, idx: int) -> HcpIdent:
+        """The request wire of leaf `idx`; assign it to request."""
+    def arb_get_leaf_ack_wire(self, arb_i: CcpIdent, idx: int) -> HcpIdent:
+        """The grant of leaf `idx`."""
+    def arb_get_master_req_wire(self, arb_i: CcpIdent) -> HcpIdent:
+        """The arbiter's master request: the OR of all leaf requests."""
+    def mk_dyn_counter(self, name: str, width: int) -> CcpIdent:
+        """A counter register of `width` bits, advanced by dyn_counter_add and dyn_counter_update."""
     def dyn_counter_add(self, cnt_i: CcpIdent, addend_i: HcpIdent, addend_slice: Slice | None = None,
-                        enable_i: HcpIdent | None = None, enable_slice: Slice | None = None) -> HcpIdent: ...
-    def dyn_counter_update(self, cnt_i: CcpIdent) -> None: ...
-    def dyn_counter_get_now(self, cnt_i: CcpIdent) -> HcpIdent: ...
-    def dyn_counter_get_reg(self, cnt_i: CcpIdent) -> HcpIdent: ...
+                        enable_i: HcpIdent | None = None, enable_slice: Slice | None = None) -> HcpIdent:
+        """Adds an addend (when `enable_i` holds) to the pending value; returns the running sum."""
+    def dyn_counter_update(self, cnt_i: CcpIdent) -> None:
+        """Assigns the running sum to the counter register, in the open block."""
+    def dyn_counter_get_now(self, cnt_i: CcpIdent) -> HcpIdent:
+        """The running sum while adds are pending, else the counter register."""
+    def dyn_counter_get_reg(self, cnt_i: CcpIdent) -> HcpIdent:
+        """The counter register."""
 
     # Karray arrays
     def mk_karray(self, name: str, shape: Sequence[int], fields: Sequence[tuple[str, int]],
-                  backing: int) -> CcpIdent: ...
-    def karray_shape(self, karray_i: CcpIdent) -> list[int]: ...
-    def karray_fields(self, karray_i: CcpIdent) -> list[tuple[str, int]]: ...
-    def karray_is_clocked(self, karray_i: CcpIdent) -> bool: ...
-    def karray_element_hcp(self, karray_i: CcpIdent, coord: Sequence[int], field: str) -> HcpIdent: ...
-    def karray_reset_field(self, karray_i: CcpIdent, field: str, value: _Operand) -> None: ...
+                  backing: int) -> CcpIdent:
+        """An array of `shape` elements with the named `fields`, made of registers (REG) or wires (WIRE)."""
+    def karray_shape(self, karray_i: CcpIdent) -> list[int]:
+        """The size of each dimension, outermost first."""
+    def karray_fields(self, karray_i: CcpIdent) -> list[tuple[str, int]]:
+        """The fields as (name, width), in declaration order."""
+    def karray_is_clocked(self, karray_i: CcpIdent) -> bool:
+        """True when the fields are registers."""
+    def karray_element_hcp(self, karray_i: CcpIdent, coord: Sequence[int], field: str) -> HcpIdent:
+        """The component of one field of the element at `coord`."""
+    def karray_reset_field(self, karray_i: CcpIdent, field: str, value: _Operand) -> None:
+        """The reset value of one field in every element."""
     def karray_assign_hcps(self, karray_i: CcpIdent, sel: Sequence[_Selector],
-                           sources: Sequence[tuple[str | None, _Operand]], expect_clocked: bool) -> None: ...
+                           sources: Sequence[tuple[str | None, _Operand]], expect_clocked: bool) -> None:
+        """Assigns values by field name to the selected elements."""
     def karray_assign_k2k(self, dst_i: CcpIdent, dst_sel: Sequence[_Selector], src_i: CcpIdent,
                           src_sel: Sequence[_Selector], src_fns: Sequence[_SelectFn | None],
-                          expect_clocked: bool) -> None: ...
+                          expect_clocked: bool) -> None:
+        """Assigns the fields of the selected elements of `src_i` to those of `dst_i`, by name."""
     def karray_read_field_hcp(self, karray_i: CcpIdent, sel: Sequence[_Selector],
-                              fns: Sequence[_SelectFn | None], field: str) -> HcpIdent: ...
+                              fns: Sequence[_SelectFn | None], field: str) -> HcpIdent:
+        """A signal reading one field of the selected element; reduce selectors call `fns`."""

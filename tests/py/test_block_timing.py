@@ -1,10 +1,11 @@
 """The timing table of docs/guide.md, one simulated case per claim.
 
 Each case describes one block as the first element of a top-level sequence
-whose second element sets `done`. So the block is entered in cycle E, the
-cycle at whose end the design first sees mrst low (R in verilog_sim), and
-it ends in the cycle in which `done`'s step is entered: `done` shows two
-cycles later. Registers x, y, z are 8 bits and reset to 0; a and b are
+whose second element counts in `done`. So the block is entered in cycle E,
+the cycle at whose end the design first sees mrst low (R in verilog_sim),
+and it ends in the cycle in which `done`'s step is entered: `done` shows two
+cycles later. scripts/timing-pictures draws the guide's pictures from these
+designs. Registers x, y, z are 8 bits and reset to 0; a and b are
 1-bit inputs, 1 in the listed cycles (offsets from E) and 0 otherwise. A
 column lists a register's values from cycle E + 1 on."""
 
@@ -45,12 +46,13 @@ class Bench:
         return self.blk("seq", body=[(reg, self.d.inc(reg))])
 
     def less(self, reg, bound):
-        return self.m.mk_expression(next(self.names), v.LogicOp.RelationLe, reg, bound)
+        self.cond = self.m.mk_expression(next(self.names), v.LogicOp.RelationLe, reg, bound)
+        return self.cond
 
     def arbiter(self, *leaves):
         """An arbiter whose leaf k requests while input `leaves[k]` is 1, at
         priority 5 (blocks bound to it register their own leaves later)."""
-        arb = self.m.mk_arb(next(self.names), v.ArbSamePriPolicy.AckOne)
+        self.arb = arb = self.m.mk_arb(next(self.names), v.ArbSamePriPolicy.AckOne)
         for wire in leaves:
             self.m.gen_basic_assign(self.m.arb_get_leaf_req_wire(arb, self.m.arb_add_leaf(arb, 5)), wire)
         return arb
@@ -85,6 +87,12 @@ CASES = {
                          {"a": [1]}, 2, {}),
     "par_no_sync-fixed": (par("par_no_sync", lambda t: t.seq(t.x, 1, 2, 3), lambda t: t.seq(t.y, 1)),
                           {}, 3, {"x": [0, 1, 2, 3], "y": [0, 1]}),
+    "par_no_sync-first": (par("par_no_sync", lambda t: t.blk("scwait", t.a), lambda t: t.seq(t.x, 1, 2, 3)),
+                          {"a": [1]}, 1, {"x": [0, 1, 2, 3]}),
+    # Looped: the seq left running by the first pass ends the second in 3.
+    "par_no_sync-left": (lambda t: t.blk("counter_loop", 2, body=[t.blk("seq", body=[par(
+        "par_no_sync", lambda t: t.blk("scwait", t.a), lambda t: t.seq(t.x, 1, 2, 3))(t), t.inc(t.y)])]),
+                         {"a": [1]}, 4, {"y": [0, 0, 1, 1, 2]}),
     "cif-read": (chain(("cif", "a", lambda t: t.seq(t.x, 1, 2))), {"a": [0]}, 2, {"x": [0, 1, 2]}),
     "cif-skip": (chain(("cif", "a", lambda t: t.seq(t.x, 1, 2))), {"a": [1]}, 0, {"x": [0, 0]}),
     "cselif": (chain(("cif", "a", lambda t: t.seq(t.x, 1)), ("cselif", "b", lambda t: t.seq(t.x, 2, 3)),
@@ -117,7 +125,7 @@ CASES = {
     "pick": (lambda t: t.blk("pick", body=[t.blk("pif", t.a, body=[t.seq(t.x, 1, 2, 3)]),
                                            t.blk("pif", t.b, body=[t.seq(t.y, 1)]),
                                            t.blk("pidef", body=[t.seq(t.z, 1)])]),
-             {"a": [0], "b": [0]}, 1, {"x": [0, 1, 2, 3], "y": [0, 1], "z": [0, 0]}),
+             {"a": [0], "b": [0]}, 1, {"x": [0, 1, 2, 3], "y": [0, 1], "z": [0, 0], "done": [0, 0, 1, 1, 2]}),
     "pidef": (lambda t: t.blk("pick", body=[t.blk("pif", t.a, body=[t.seq(t.x, 1)]),
                                             t.blk("pidef", body=[t.seq(t.z, 1, 2)])]),
               {"a": [1]}, 2, {"x": [0, 0, 0], "z": [0, 1, 2]}),
@@ -132,12 +140,17 @@ CASES = {
 }
 
 
-@pytest.mark.parametrize("case", CASES)
-def test_block_timing(tmp_path, capfd, case):
-    block, pulses, end, columns = CASES[case]
+def build(case):
     t = Bench()
     with t.d.behaviour():
-        t.d.seq("outer", block(t), (t.done, 1))
+        t.d.seq("outer", CASES[case][0](t), (t.done, t.d.inc(t.done)))
+    return t
+
+
+@pytest.mark.parametrize("case", CASES)
+def test_block_timing(tmp_path, capfd, case):
+    _, pulses, end, columns = CASES[case]
+    t = build(case)
     got = t.d.run(tmp_path, t.d.probes(x=t.x, y=t.y, z=t.z, done=t.done), cycles=CYCLES,
                   inputs={name: (lambda on: lambda c: int(c - E in on))(pulses.get(name, ())) for name in "ab"})
     capfd.readouterr()  # the pick's build warns
