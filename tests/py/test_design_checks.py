@@ -1,6 +1,7 @@
 """Designs that build_flow and the backend must either handle or refuse with
 a clean exception: nesting of any depth, and descriptions whose behaviour
 would otherwise be lost from the Verilog without a word."""
+import contextlib
 import os
 import re
 import subprocess
@@ -160,3 +161,20 @@ def test_behaviour_described_after_build_flow_is_refused_and_components_are_stil
     m.untrack_module_at_com_init(top)
     v.BackendVerilog(m).emit(str(tmp_path), "top")
     assert "output reg  [3:0] out" in (tmp_path / "top.v").read_text()
+
+
+
+@pytest.mark.parametrize("exc, calls, pattern, count", [
+    # Muxes made with the components: each joins the module's blocks at once.
+    (None, lambda m, r, c: [m.gen_mux(n, c, v.Slice(), r, 3) for n in "xy"], r"WIRE_[xy]_\d+\[3:0\] <= REG_r_", 2),
+])
+def test_what_a_component_phase_leaves_in_the_verilog(tmp_path, exc, calls, pattern, count):
+    m, top = described(closed)
+    m.track_module_at_com_init(top)
+    r, c = m.mk_reg("r", 4), m.mk_wire("c", 1)
+    with pytest.raises(exc) if exc else contextlib.nullcontext():
+        calls(m, r, c)
+    m.untrack_module_at_com_init(top)
+    m.build_flow()
+    v.BackendVerilog(m).emit(str(tmp_path), "top")
+    assert len(re.findall(pattern, (tmp_path / "top.v").read_text())) == count

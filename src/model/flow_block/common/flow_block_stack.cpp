@@ -97,6 +97,15 @@ void finalize_flow_procedure(ModelArena& model) {
     }
 }
 
+void close_lone_head_in_component_phase(ModelArena& model) {
+    auto& stack = model.flow_block_stack;
+    if (stack.size() != 1 || stack.back().status != BlockTrackStatus::LazyClosed) return;
+    const ModuleTraceEntry& traced = module_trace_top(model);
+    if (traced.stage != ModuleInitStage::CompInit) return;
+    model.checked_mut<Module>(traced.module).flow_blocks.push_back(stack.back().block);
+    stack.pop_back();
+}
+
 void attach_basic_node_to_current_scope(ModelArena& model, const NcpIdent& node) {
     auto& stack = model.flow_block_stack;
     if (!stack.empty() && stack.back().status == BlockTrackStatus::LazyClosed) {
