@@ -246,6 +246,17 @@ public:
         set_taken(h.index, false);
     }
 
+    // Takes the elements of the slots from `first` on out for good, for a
+    // call that made them and failed: each slot keeps the kind's default and
+    // stays marked taken, so no identity reaches its element again, and it
+    // is never reused.
+    void take_out_for_good(size_t first) {
+        for (size_t i = first; i < slots_.size(); ++i) {
+            slots_[i] = make_default();
+            set_taken(i, true);
+        }
+    }
+
     size_t size() const { return slots_.size(); }
     bool is_taken(size_t index) const { return (taken_[index / 64] >> (index % 64)) & 1; }
 

@@ -142,6 +142,7 @@ Result<MuxResult> gen_mux(ModelArena& model, std::string_view name, const HcpIde
         gen_basic_assign(model, wire, if_false.sig, wire_bits, false_range);
     finalize_flow_block(model, zelse, false);
     if (auto err = check_flow_block_prefinalize(model, zelse)) return *err;
+    close_lone_head_in_component_phase(model);
 
     return MuxResult{wire, true_report, false_report};
 }

@@ -76,7 +76,8 @@ CheckResult check_gen_mux(const ModelArena& model, const HcpIdent& cond_i,
 // The wire is `width` bits, or as wide as the `if_true` range. An input
 // slice counts when 0 <= start < stop, otherwise the whole input is read.
 // The pair joins whatever block is open (or becomes a top-level block of
-// the traced module); the zif head stays on the stack lazily closed.
+// the traced module); the zif head stays on the stack lazily closed, except
+// in the module's component phase, where it is filed into the module at once.
 Result<MuxResult> gen_mux(ModelArena& model, std::string_view name, const HcpIdent& cond_i,
                           const std::optional<Slice>& cond_slice, const CombOperand& if_true,
                           const CombOperand& if_false, std::optional<int32_t> width);

@@ -1,6 +1,7 @@
 """Designs that build_flow and the backend must either handle or refuse with
 a clean exception: nesting of any depth, and descriptions whose behaviour
 would otherwise be lost from the Verilog without a word."""
+import contextlib
 import os
 import re
 import subprocess
@@ -160,3 +161,62 @@ def test_behaviour_described_after_build_flow_is_refused_and_components_are_stil
     m.untrack_module_at_com_init(top)
     v.BackendVerilog(m).emit(str(tmp_path), "top")
     assert "output reg  [3:0] out" in (tmp_path / "top.v").read_text()
+
+
+def boom(*args):
+    raise RuntimeError("boom")
+
+
+REG = v.HwComponentType.REG
+
+
+@pytest.mark.parametrize("exc, calls, pattern, count", [
+    # Muxes made with the components: each joins the module's blocks at once.
+    (None, lambda m, r, c: [m.gen_mux(n, c, v.Slice(), r, 3) for n in "xy"], r"WIRE_[xy]_\d+\[3:0\] <= REG_r_", 2),
+    # A failed call leaves nothing it made: the muxes of a read whose select
+    # function raised, the constant an int input became before the condition
+    # was refused, the constant of an int source before a bare one was refused.
+    (RuntimeError, lambda m, r, c: m.karray_read_field_hcp(m.mk_karray("k", [2, 2], [("a", 4)], REG), [
+        ("reduce", [], []), ("dyn", [], [c])], [boom, None], "a"), "DMUX|_B0", 0),
+    (ValueError, lambda m, r, c: m.gen_mux("mx", r, v.Slice(), 7, r), "VAL_mx_c", 0),
+    (TypeError, lambda m, r, c: m.karray_assign_hcps(m.mk_karray("k", [2], [("a", 4), ("b", 1)], REG), [
+        ("static", [0], [])], [("a", 5), (None, r)], True), "kconst", 0),
+])
+def test_what_a_component_phase_leaves_in_the_verilog(tmp_path, exc, calls, pattern, count):
+    m, top = described(closed)
+    m.track_module_at_com_init(top)
+    r, c = m.mk_reg("r", 4), m.mk_wire("c", 1)
+    with pytest.raises(exc) if exc else contextlib.nullcontext():
+        calls(m, r, c)
+    m.untrack_module_at_com_init(top)
+    m.build_flow()
+    v.BackendVerilog(m).emit(str(tmp_path), "top")
+    assert len(re.findall(pattern, (tmp_path / "top.v").read_text())) == count
+
+
+# Memory runs out in the child, under a limit of its address space.
+OUT_OF_MEMORY = """
+import re, resource, sys
+from vorlent import _vorlent as v
+m = v.ModelArena()
+top = m.mk_module("top")
+m.set_top_module(top)
+m.track_module_at_com_init(top)
+limits = resource.getrlimit(resource.RLIMIT_AS)
+size = int(re.search(r"VmSize:\\s+(\\d+)", open("/proc/self/status").read()).group(1)) * 1024
+resource.setrlimit(resource.RLIMIT_AS, (size + 2**28, limits[1]))
+try:
+    m.mk_karray("k", [2**31], [("a", 8)], v.HwComponentType.REG)
+except MemoryError:
+    resource.setrlimit(resource.RLIMIT_AS, limits)
+m.untrack_module_at_com_init(top)
+m.build_flow()
+v.BackendVerilog(m).emit(sys.argv[1], "top")
+"""
+
+
+@pytest.mark.skipif(sys.platform != "linux", reason="the address-space limit is Linux's")
+def test_an_array_that_runs_out_of_memory_leaves_none_of_its_registers(tmp_path):
+    subprocess.run([sys.executable, "-c", OUT_OF_MEMORY, str(tmp_path)], check=True, capture_output=True,
+                   timeout=120)
+    assert "REG_k_E0_a" not in (tmp_path / "top.v").read_text()

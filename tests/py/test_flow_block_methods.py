@@ -107,16 +107,3 @@ def test_misuse_of_the_stack_panics(m, panic_type):
                            "wrong block finalized\n  left: FlowBlockIdent { ")
     assert "\n right: FlowBlockIdent { " in text
 
-
-def test_a_stage_refusal_leaves_the_block_on_the_stack(m, panic_type):
-    s = m.mk_flow_block_seq("s")
-    m.initialize_flow_block(s)
-    sub = m.mk_module("sub")
-    m.track_module_at_com_init(sub)
-    assert raised(panic_type, m.finalize_flow_block, s).startswith(
-        "assertion `left == right` failed: finalize_flow_block: expected FlowBlockInit stage on module trace "
-        "stack, got CompInit")
-    m.untrack_module_at_com_init(sub)
-    assert m.get_last_skeleton_flow_block_type() == SEQUENTIAL
-    m.finalize_flow_block(s)
-    assert m.finalize_flow_procedure() is None

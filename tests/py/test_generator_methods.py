@@ -88,7 +88,7 @@ class TestMux:
         # The condition is checked before the width ...
         assert refused(m, ValueError, m.gen_mux, "mx", a, v.Slice(), 7, 9, width=0).startswith(
             "cond must be 1-bit, got 8 ")
-        # ... but after an int input became a constant, which stays made.
+        # ... but after an int input became a constant, whose id stays drawn.
         assert ids_drawn(m, lambda: pytest.raises(ValueError, m.gen_mux, "mx", c2, v.Slice(), 7, a)) == 1
         # One bit of a wider condition: the zif tests a slice expression.
         plain = ids_drawn(m, lambda: m.gen_mux("mx", c, v.Slice(), a, a))

@@ -32,6 +32,12 @@ namespace vorlent {
 
 template <class... Ts>
 struct TypeList {
+    static constexpr size_t size = sizeof...(Ts);
+    // f(std::type_identity<T>{}) for each T, in order.
+    template <class F>
+    static void for_each(F&& f) {
+        (f(std::type_identity<Ts>{}), ...);
+    }
     // Target<Prefix..., Ts...>
     template <template <class...> class Target, class... Prefix>
     using apply = Target<Prefix..., Ts...>;

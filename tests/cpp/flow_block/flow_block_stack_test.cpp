@@ -178,3 +178,11 @@ TEST_F(FlowFixture, AStageRefusalLeavesTheStackAsItWas) {
         EXPECT_EQ(top_blocks().back(), bottom);
     }
 }
+
+TEST_F(FlowFixture, ABlockOpenedTwiceClosesIntoItselfInAnyStage) {
+    const FlowBlockIdent s = open(seq("s"));
+    track_module_at_com_init(m, make_module(m, "sub"));
+    close(s);
+    EXPECT_EQ(blocks(), std::vector{s});
+    EXPECT_EQ(base_of(s).sub_blocks, std::vector{s});
+}

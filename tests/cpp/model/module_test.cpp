@@ -1,4 +1,7 @@
-#include "model/model_arena.hpp"
+#include "model/flow_block/common/arena_factory_flow_block.hpp"
+#include "model/hw_component/arena_factory_hcp.hpp"
+#include "model/hw_component/arena_impl_hcp.hpp"
+#include "model/model_mark.hpp"
 #include "model/module/arena_impl_module.hpp"
 #include "test_support.hpp"
 
@@ -69,4 +72,31 @@ TEST(ModuleTest, TopModuleIsSetOnceAndItsHandleIsTested) {
     EXPECT_EQ(m.top_module, top);
     EXPECT_TRUE(m.arena<Module>().get(top.handle()).is_top);
     EXPECT_FATAL(set_top_module(m, top), "top_module is already set");
+}
+
+// What a failed call made leaves its module's lists and its slot; once an
+// element that is linked in when made (a block) was made, everything stays.
+TEST(ModuleTest, AMarkTakesOutTheComponentsMadeSinceIt) {
+    ModelArena m;
+    const ModuleIdent top = make_module(m, "top");
+    track_module_at_com_init(m, top);
+    const HcpIdent kept = make_reg(m, true, "kept", 1);
+    const ModelMark mark(m);
+    const HcpIdent made[] = {make_reg(m, true, "r", 1), make_reg(m, false, "s", 1),
+                             make_wire(m, true, "w", 1)};
+    ASSERT_TRUE(mark.take_out_made_since(m));
+    const Module& mod = m.arena<Module>().get(top.handle());
+    using enum HwComponentType;
+    EXPECT_EQ(mod.user_hcps[size_t(Reg)], std::vector{kept});
+    EXPECT_TRUE(mod.system_hcps[size_t(Reg)].empty() && mod.user_hcps[size_t(Wire)].empty());
+    for (const HcpIdent& h : made)
+        EXPECT_FATAL(get_hcp_assign(m, h),
+                     format("ArenaHandle element (global id {}) is already taken out of its arena",
+                            h.global_id()));
+
+    const ModelMark later(m);
+    const HcpIdent wire = make_wire(m, true, "w", 1);
+    make_flow_block_seq(m, "s");
+    EXPECT_FALSE(later.take_out_made_since(m));
+    EXPECT_EQ(mod.user_hcps[size_t(Wire)], std::vector{wire});
 }

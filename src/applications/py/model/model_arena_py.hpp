@@ -9,6 +9,7 @@
 #include "applications/py/runtime/class_registry.hpp"
 #include "applications/py/runtime/method.hpp"
 #include "model/model_arena.hpp"
+#include "model/model_mark.hpp"
 #include "model/module/build_flow.hpp"
 
 namespace vorlent::py {
@@ -20,6 +21,8 @@ struct ModelArenaReceiver {
     static constexpr std::string_view class_name = "ModelArena";
     static constexpr std::string_view type_path =
         "vorlent::applications::py::model::model_arena::PyModelArena";
+    // A call that fails takes the components it made out again.
+    using CallMark = ModelMark;
     // Behaviour is described until build_flow has run.
     static CheckResult check_describing(const ModelArena& model, std::string_view method) {
         return check_flow_not_built(model, method);

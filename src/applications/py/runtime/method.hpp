@@ -16,10 +16,14 @@
 //   5. run the typed function;
 //   6. convert its result (ToPython per result type; void is None).
 // Failures of every step go through raise_current_exception, and the
-// borrow is released on every path.
+// borrow is released on every path. A receiver with a `CallMark` marks the
+// model before step 4, and a call that fails takes out again what it made,
+// unless its failure keeps it (failure_keeps_made) or another call changed
+// the model meanwhile (a Python function the call ran used the object).
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <tuple>
@@ -100,6 +104,33 @@ PyObject* call_and_convert(Target& target, Stored& values) {
     }
 }
 
+// Runs the call; `lend(f)` runs f with the model. See the header for the
+// mark.
+template <class Receiver, class Model, class Lend, class Run>
+PyObject* run_marked(ThreadBinding& binding, const Lend& lend, const Run& run) {
+    if constexpr (!requires { typename Receiver::CallMark; }) {
+        return run();
+    } else {
+        const uint64_t call = ++binding.changing_calls;
+        std::optional<typename Receiver::CallMark> mark;
+        lend([&](const Model& m) { mark.emplace(m); });
+        PyObject* result = nullptr;
+        try {
+            result = run();
+        } catch (...) {
+            result = raise_current_exception();
+        }
+        if (!result && binding.changing_calls == call && !failure_keeps_made()) {
+            try {
+                lend([&](Model& m) { mark->take_out_made_since(m); });
+            } catch (...) {
+                // The failure already set is the one reported.
+            }
+        }
+        return result;
+    }
+}
+
 }  // namespace method_detail
 
 template <class Receiver, class S, class Model>
@@ -134,21 +165,32 @@ PyObject* invoke_method(PyObject* self, PyObject* const* args, Py_ssize_t nargs,
             const ModelLease<Model> lease(state, Receiver::type_path);
             if constexpr (D == Describes::Behaviour)
                 lease.with_model([](const Model& m) { check_describing<Receiver, S>(m); });
-            typename Traits::Stored values;
-            if (!method_detail::convert_args<S>(bound, values,
-                                                std::make_index_sequence<S::count>{}))
-                return nullptr;
-            return method_detail::call_and_convert<Fn>(lease, values);
+            const auto lend = [&](auto&& f) { lease.with_model(f); };
+            return method_detail::run_marked<Receiver, Model>(state.binding, lend, [&] {
+                typename Traits::Stored values;
+                if (!method_detail::convert_args<S>(bound, values,
+                                                    std::make_index_sequence<S::count>{}))
+                    return static_cast<PyObject*>(nullptr);
+                return method_detail::call_and_convert<Fn>(lease, values);
+            });
         } else {
             BorrowGuard guard(state.binding, B);
             if (!guard.held()) return nullptr;
             const NameStoreScope names(name_store_of(*state.model));
             if constexpr (D == Describes::Behaviour) check_describing<Receiver, S>(*state.model);
-            typename Traits::Stored values;
-            if (!method_detail::convert_args<S>(bound, values,
-                                                std::make_index_sequence<S::count>{}))
-                return nullptr;
-            return method_detail::call_and_convert<Fn>(*state.model, values);
+            const auto run = [&] {
+                typename Traits::Stored values;
+                if (!method_detail::convert_args<S>(bound, values,
+                                                    std::make_index_sequence<S::count>{}))
+                    return static_cast<PyObject*>(nullptr);
+                return method_detail::call_and_convert<Fn>(*state.model, values);
+            };
+            if constexpr (B == Borrow::Shared) {
+                return run();
+            } else {
+                const auto lend = [&](auto&& f) { f(*state.model); };
+                return method_detail::run_marked<Receiver, Model>(state.binding, lend, run);
+            }
         }
     } catch (...) {
         return raise_current_exception();

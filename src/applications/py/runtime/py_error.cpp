@@ -73,6 +73,11 @@ PyObject* raise_current_exception() noexcept {
     return nullptr;
 }
 
+bool failure_keeps_made() noexcept {
+    return PyErr_ExceptionMatches(PyExc_Warning) ||
+           (PANIC_EXCEPTION && PyErr_ExceptionMatches(PANIC_EXCEPTION));
+}
+
 std::string type_name_of(PyObject* obj) {
     PyRef name(PyType_GetName(Py_TYPE(obj)));
     if (!name) {

@@ -36,6 +36,13 @@ struct NestingTooDeep {
 // std::length_error raise MemoryError.
 PyObject* raise_current_exception() noexcept;
 
+// Whether the exception a failed call has set leaves what the call made in
+// the model: a panic keeps what the call changed, and a warning turned into
+// an error reports a change that was made. Any other failure (ValueError,
+// TypeError, MemoryError, an exception a Python function raised) ends a call
+// that made nothing the caller can use.
+bool failure_keeps_made() noexcept;
+
 // ValueError, or TypeError for a check about an argument's kind.
 void raise_error_text(const ErrorText& error);
 

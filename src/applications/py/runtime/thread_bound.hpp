@@ -8,6 +8,7 @@
 // step alone (PerStep, see model_lease.hpp).
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -30,6 +31,7 @@ enum class Borrow : uint8_t { Exclusive, Shared, PerStep };
 struct ThreadBinding {
     ThreadId owner = ThreadId::current();
     Py_ssize_t borrows = 0;  // 0 free, -1 held exclusively, n > 0 held shared by n calls
+    uint64_t changing_calls = 0;  // calls that may change the model, counted as they begin
 
     // Stops with the failed equality assertion of the two thread ids when
     // called from another thread; `type_path` names the object's type.

@@ -32,8 +32,8 @@ Result<int32_t> karray_field_width(ModelArena& model, const CcpIdent& karray_i,
 Result<HcpIdent> karray_element_hcp(ModelArena& model, const CcpIdent& karray_i,
                                     const std::vector<size_t>& coords, std::string_view field);
 // An int value becomes the constant "kconst_c" of the field's width (after
-// the field is found); it stays in the model even when the reset is then
-// refused.
+// the field is found), drawing its id even when the reset is then refused
+// (the refused call takes it out again, see ModelMark).
 CheckResult karray_reset_field(ModelArena& model, const CcpIdent& karray_i, std::string_view field,
                                const SignalOrInt& value, ClockMode clk_mode);
 // Element assignment: each (field index, value) written into the selected
@@ -53,7 +53,8 @@ struct KarraySource {
 // Element assignment by field name. Sources naming no field are skipped and
 // their names returned; an int source becomes the constant "kconst_c" of its
 // field's width, made as the sources are matched in order (so constants made
-// before a refused bare source stay). `Type` error for a bare source on an
+// before a refused bare source draw their ids; the refused call takes them
+// out again). `Type` error for a bare source on an
 // array of several fields, `Value` error when no source matched.
 Result<std::vector<std::string>> karray_assign_sources(ModelArena& model, const CcpIdent& karray_i,
                                                        const std::vector<KIdx>& sel,

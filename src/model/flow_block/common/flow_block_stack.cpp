@@ -21,18 +21,19 @@ ModuleIdent flow_traced_module(const ModelArena& model) {
 }
 
 // Whether finalize_flow_block hands `block` to the module: it is the bottom
-// entry, the one level above it (if any, and only when not recursive)
-// closes into it rather than turning lazy, and it does not stay lazily
-// closed itself.
+// entry and does not stay lazily closed itself, and either it is the only
+// entry or the one level above it (when not recursive, and when that level
+// is not `block` again) closes into it rather than turning lazy. Opened
+// twice, `block` on top closes into the `block` below it.
 bool closes_into_module(const std::vector<FlowBlockStackEntry>& stack, const FlowBlockIdent& block,
                         bool recursive) {
     const auto stays_lazy = [](const FlowBlockStackEntry& e) {
         return e.status == BlockTrackStatus::Open && e.block.chain_master;
     };
-    if (stack.empty() || stack.size() > (recursive ? 1u : 2u) || !(stack.front().block == block))
-        return false;
-    if (stack.size() == 2 && stays_lazy(stack.back())) return false;
-    return !stays_lazy(stack.front());
+    if (stack.empty() || !(stack.front().block == block) || stays_lazy(stack.front())) return false;
+    if (stack.size() == 1) return true;
+    return !recursive && stack.size() == 2 && !(stack.back().block == block) &&
+           !stays_lazy(stack.back());
 }
 
 }  // namespace
@@ -94,6 +95,15 @@ void finalize_flow_procedure(ModelArena& model) {
         const FlowBlockIdent head = stack.back().block;
         finalize_flow_block(model, head, false);
     }
+}
+
+void close_lone_head_in_component_phase(ModelArena& model) {
+    auto& stack = model.flow_block_stack;
+    if (stack.size() != 1 || stack.back().status != BlockTrackStatus::LazyClosed) return;
+    const ModuleTraceEntry& traced = module_trace_top(model);
+    if (traced.stage != ModuleInitStage::CompInit) return;
+    model.checked_mut<Module>(traced.module).flow_blocks.push_back(stack.back().block);
+    stack.pop_back();
 }
 
 void attach_basic_node_to_current_scope(ModelArena& model, const NcpIdent& node) {

@@ -24,6 +24,13 @@ void finalize_flow_block(ModelArena& model, const FlowBlockIdent& block, bool re
 // lazily closed head.
 void finalize_flow_procedure(ModelArena& model);
 
+// In a module's component phase, a chain head left lazily closed alone on
+// the stack joins that module's top-level blocks at once: no continuation
+// follows it in that phase, and left on the stack it would be closed by the
+// next block or assignment, which may not close a block into a module whose
+// behaviour is not being described. Anything else is left as it is.
+void close_lone_head_in_component_phase(ModelArena& model);
+
 // Attaches an assignment node to the innermost open block, or, with none
 // open, to the top module's loose assignment nodes.
 void attach_basic_node_to_current_scope(ModelArena& model, const NcpIdent& node);

@@ -30,6 +30,9 @@ void FlowBlockSeq::add_sub_flow_block(const FlowBlockIdent& block) {
 }
 
 CheckResult FlowBlockSeq::check_prefinalize() const {
+    // The build frees the step lists the check reads, and refuses a seq that
+    // has no element or holds continuations: a built seq was complete.
+    if (built) return std::nullopt;
     return check_content("seq flow block has no element",
                          "seq flow block does not support con blocks");
 }
