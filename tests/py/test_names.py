@@ -1,8 +1,9 @@
 """Names written into the Verilog: every name either makes a legal
 identifier where it lands, or the call that receives it is refused before
-anything is made."""
+anything is made; the top file name stays a file of the output directory."""
 import os
 
+import pytest
 
 from vorlent import _vorlent as v
 from model_helpers import refused
@@ -91,3 +92,49 @@ def test_accepted_odd_names_compile_in_both_tools(tmp_path):
     assert len(files) == 2
     run_tool(["iverilog", "-g2012", "-o", str(tmp_path / "sim"), *files], check=True, capture_output=True)
     lint(top_name, files)
+
+
+def ported_design(port_names):
+    """A top module with a sub-module, each with an output port; returns the
+    backend and the names of the sub-module and of the top's register."""
+    m = v.ModelArena()
+    top = m.mk_module("top")
+    m.set_top_module(top)
+    m.track_module_at_com_init(top)
+    sub = m.mk_module("kits")
+    m.track_module_at_com_init(sub)
+    m.mark_as_io(m.mk_reg("s", 2), False, port_names[0])
+    m.untrack_module_at_com_init(sub)
+    r = m.mk_reg("count", 2)
+    m.mark_as_io(r, False, port_names[1].format(reg="REG_count_{}".format(r.global_id),
+                                                sub=m.module_verilog_name(sub)))
+    m.untrack_module_at_com_init(top)
+    m.build_flow()
+    sub_name = m.module_verilog_name(sub)
+    return v.BackendVerilog(m), sub_name
+
+
+@pytest.mark.parametrize("ports, top_file, words", [
+    (("out", "out"), "top", 'io_name "out" given to mark_as_io is declared twice in the top module "MODULE_top_'),
+    (("o", "{reg}"), "top", "by a port and by a component"),
+    (("o", "{sub}"), "top", "by a port and by a sub-module instance"),
+    (("o", "p"), "", 'top_file_name "" is not a plain file name'),
+    (("o", "p"), ".", "is not a plain file name"),
+    (("o", "p"), "..", "is not a plain file name"),
+    (("o", "p"), "../x", "is not a plain file name"),
+    (("o", "p"), "a\x00b", "is not a plain file name"),
+    (("o", "p"), "{sub}", "is the file name of module"),
+    (("o", "p"), "{SUB}", "is the file name of module"),
+    (("o", "p"), "{FOLDED}", "is the file name of module"),
+])
+def test_emit_refuses_clashing_ports_and_top_file_names_before_writing(tmp_path, ports, top_file, words):
+    backend, sub = ported_design(ports)
+    # KELVIN SIGN and LONG S fold to "k" and "s" where case is ignored.
+    stem = top_file.format(sub=sub, SUB=sub.upper(), FOLDED=sub.replace("k", "\u212a").replace("s", "\u017f"))
+    with pytest.raises(ValueError, match=words.replace("(", r"\(")):
+        backend.emit(str(tmp_path), stem)
+    assert os.listdir(tmp_path) == []
+    # A top file name is judged before the model changes: a good one writes the design.
+    if "top_file_name" in words or "file name of" in words:
+        backend.emit(str(tmp_path), "top")
+        assert sorted(os.listdir(tmp_path)) == [f"{sub}.v", "top.v"]
