@@ -113,7 +113,6 @@ class TestArgumentConversion:
 
     def test_accepted_arguments(self, m):
         reg = m.mk_reg("r", 8)
-        m.mk_module("modül")
         # The edges of 32 bits; anything with __index__: enumeration members, bools.
         for priority, got in [(2**31 - 1, 2**31 - 1), (-(2**31), -(2**31)), (v.LogicOp.ArithPlus, 17), (True, 1)]:
             m.set_asm_pri_to_manual(priority)

@@ -2,10 +2,13 @@
 
 #include <unistd.h>
 
+#include <unordered_set>
+
 #include "backends/common/glob_routing.hpp"
 #include "backends/common/graph.hpp"
 #include "backends/common/internal_routing.hpp"
 #include "backends/verilog/module/module_vb.hpp"
+#include "model/common/name_check.hpp"
 #include "util/file/buffered_fd_writer.hpp"
 #include "util/file/file_writer.hpp"
 
@@ -47,6 +50,97 @@ CheckResult check_behaviour_built(ModelArena& model) {
     return std::nullopt;
 }
 
+// A file name as a file system that ignores case compares it: ASCII letters
+// in lower case, and the two letters beyond ASCII whose case folding is one
+// (KELVIN SIGN and LATIN SMALL LETTER LONG S).
+std::string folded_file_name(std::string_view name) {
+    std::string out;
+    out.reserve(name.size());
+    for (size_t i = 0; i < name.size(); ++i) {
+        if (name.substr(i, 3) == "\xE2\x84\xAA") {
+            out.push_back('k');
+            i += 2;
+        } else if (name.substr(i, 2) == "\xC5\xBF") {
+            out.push_back('s');
+            i += 1;
+        } else {
+            const char c = name[i];
+            out.push_back(c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c);
+        }
+    }
+    return out;
+}
+
+// The top module's file is "{output_dir}/{top_file_name}.v", beside one file
+// per other module named after it: a name that is no plain file name would
+// write elsewhere, and one that is another module's file name, also where
+// case is ignored, would write over that file.
+CheckResult check_top_file_name(ModelArena& model, std::string_view name) {
+    const auto refuse = [&](std::string_view why) {
+        return ErrorText::value(
+            format("BackendVerilog::emit: top_file_name {} {}", quoted_name(name), why));
+    };
+    if (name.empty() || name == "." || name == ".." ||
+        name.find_first_of(std::string_view("/\0", 2)) != std::string_view::npos)
+        return refuse(
+            "is not a plain file name (it must not be empty, \".\" or \"..\", nor hold \"/\" "
+            "or a NUL byte): the top module's file is written into output_dir");
+    if (name.size() > MODULE_NAME_MAX)
+        return refuse(format("is {} bytes long; with \".v\" it is over the {} bytes a file name "
+                             "may have",
+                             name.size(), FILE_NAME_MAX));
+    if (!model.top_module) return std::nullopt;
+    const ModuleIdent top_i = *model.top_module;
+    const std::string folded = folded_file_name(name);
+    DfsModuleIter it(top_i);
+    while (auto module_i = it.next_module(model)) {
+        if (*module_i == top_i || folded_file_name(module_i->abs_name()) != folded) continue;
+        return refuse(format("is the file name of module \"{}\", which the top module's file "
+                             "would overwrite (file names may ignore case)",
+                             module_i->abs_name()));
+    }
+    return std::nullopt;
+}
+
+// Port names are written as mark_as_io was given them, and routing makes
+// every port of the tree a port of the top module: each must differ from
+// the other ports and from every name the top module declares (its
+// components, its sub-modules' instances and their output wires). The
+// generated names differ among themselves by their ids.
+CheckResult check_top_module_names(const ModelArena& model) {
+    const ModuleIdent top_i = *model.top_module;
+    const Module& top = model.get<Module>(top_i);
+    const auto refuse = [&](std::string_view port, std::string_view other) {
+        return ErrorText::value(format(
+            "BackendVerilog::emit: io_name {} given to mark_as_io is declared twice in the top "
+            "module \"{}\": by a port and by {}; give each port a name of its own",
+            quoted_name(port), top_i.abs_name(), other));
+    };
+    const auto port_name = [&](const HcpIdent& h) -> const std::optional<std::string>& {
+        return model.get<IoWire>(h).port_name;
+    };
+    std::unordered_set<std::string_view> ports;
+    for (const HcpIdent& h : top.hcps_of(HwComponentType::IoWire)) {
+        const std::optional<std::string>& port = port_name(h);
+        if (port && !ports.insert(*port).second) return refuse(*port, "another port");
+    }
+    if (ports.empty()) return std::nullopt;
+    for (size_t k = 0; k < HW_COMPONENT_TYPE_COUNT; ++k)
+        for (const HcpIdent& h : top.hcps_of(HwComponentType(k)))
+            if (ports.contains(h.abs_name()) &&
+                (h.hw_type != HwComponentType::IoWire || !port_name(h)))
+                return refuse(h.abs_name(), "a component");
+    for (const ModuleIdent& sub_i : top.sub_modules) {
+        if (ports.contains(sub_i.abs_name()))
+            return refuse(sub_i.abs_name(), "a sub-module instance");
+        // The outputs of an instance are wires of the top module.
+        for (const HcpIdent& h : model.get<Module>(sub_i).hcps_of(HwComponentType::IoWire))
+            if (ports.contains(h.abs_name()) && !model.get<IoWire>(h).is_input)
+                return refuse(h.abs_name(), "a sub-module's output wire");
+    }
+    return std::nullopt;
+}
+
 }  // namespace
 
 CheckResult BackendVerilog::emit(std::string_view output_dir, std::string_view top_file_name) {
@@ -58,6 +152,7 @@ CheckResult BackendVerilog::emit(std::string_view output_dir, std::string_view t
         return ErrorText::value(
             "BackendVerilog::emit: output_dir is empty; name the directory "
             "to write into (\".\" for the current one)");
+    if (auto err = check_top_file_name(model_, top_file_name)) return err;
     // The reads are gathered once, checked, then routed.
     std::vector<ModuleReads> reads;
     if (stage_ == Stage::Fresh && model_.top_module) {
@@ -82,6 +177,7 @@ CheckResult BackendVerilog::emit(std::string_view output_dir, std::string_view t
         stage_ = Stage::Prepared;
     }
     print_progress_line("[BackendVerilog] Phase 2: done\n");
+    if (auto err = check_top_module_names(model_)) return err;
     phase_emit(output_dir, top_file_name);
     return std::nullopt;
 }

@@ -28,10 +28,13 @@ public:
     // left half-routed and every later call refuses it.
     //
     // Refused with an error text before anything is printed or changed: an
-    // empty `output_dir` (the files would land in the filesystem root); on
-    // the first call, a model whose flow blocks or assignments build_flow
-    // never lowered, and a read of a signal of a module outside the top
-    // module's tree.
+    // empty `output_dir` (the files would land in the filesystem root), a
+    // `top_file_name` that is no plain file name or another module's file
+    // name; on the first call, a model whose flow blocks or assignments
+    // build_flow never lowered, and a read of a signal of a module outside
+    // the top module's tree. Refused after routing, before any file is
+    // written: a port name given twice, or equal to another name the top
+    // module declares.
     CheckResult emit(std::string_view output_dir, std::string_view top_file_name);
 
     // Phase 2: the pools of the top module's tree, parents before children.

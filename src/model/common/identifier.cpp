@@ -117,8 +117,14 @@ std::string debug_repr(const IdentBase& id) {
 
 IdentBase make_ident(bool is_user_com, std::string_view display, std::string_view rel_name) {
     const uint64_t id = next_global_id();
-    check_name_len(rel_name);
-    const std::string abs = format("{}_{}_{}", display, rel_name, id);
+    // Names given by the caller are judged where they are given, so a name too
+    // long here is one the system derived from another ("{abs}_asm",
+    // "IO_OUT_{abs}"): it is cut to fit. The id that ends every absolute name
+    // keeps cut names apart.
+    const std::string id_text = format("{}", id);
+    const size_t room = MAX_NAME_LEN - display.size() - id_text.size() - 2;
+    if (rel_name.size() > room) rel_name = rel_name.substr(0, room);
+    const std::string abs = format("{}_{}_{}", display, rel_name, id_text);
     return IdentBase(id, is_user_com, rel_name, abs);
 }
 

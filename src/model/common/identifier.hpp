@@ -156,9 +156,11 @@ private:
 std::string debug_repr(const IdentBase& id);
 
 // Builds a new identity the way every typed identity constructor does: takes
-// the next global id first (so a construction that then fails on its name has
-// still consumed it), then stores the relative name under the name rule, then
-// formats the absolute name "{display}_{rel}_{id}" and stores it likewise.
+// the next global id, then stores the relative name and the absolute name
+// "{display}_{rel}_{id}". A relative name that would make the absolute name
+// longer than MAX_NAME_LEN is cut to fit: the caller's names are checked
+// where they are given (model/common/name_check), so only names the system
+// derives from them ever grow that long.
 IdentBase make_ident(bool is_user_com, std::string_view display, std::string_view rel_name);
 
 // The Identifiable interface of hardware components and flow blocks: the

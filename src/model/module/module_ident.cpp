@@ -6,7 +6,7 @@ namespace vorlent {
 
 ModuleIdent ModuleIdent::make(bool is_user_com, std::string_view rel_name) {
     ModuleIdent m;
-    m.ident_base = make_ident(is_user_com, "MODULE", rel_name);
+    m.ident_base = make_ident(is_user_com, MODULE_DISPLAY, rel_name);
     return m;
 }
 

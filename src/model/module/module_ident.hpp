@@ -8,6 +8,13 @@
 
 namespace vorlent {
 
+// The text before a module's name in its absolute name.
+inline constexpr std::string_view MODULE_DISPLAY = "MODULE";
+// The longest file name file systems take (NAME_MAX of Linux and macOS), and
+// so the longest absolute name of a module, whose file is "{name}.v".
+inline constexpr size_t FILE_NAME_MAX = 255;
+inline constexpr size_t MODULE_NAME_MAX = FILE_NAME_MAX - 2;
+
 // A module's identity. Copied into every component and complex-component
 // identity as the owner.
 struct ModuleIdent {

@@ -164,17 +164,15 @@ TEST(BackendTest, FailuresNameWhatStopped) {
 
 TEST(BackendTest, AModelLeftHalfRoutedIsRefused) {
     ParentReadDesign d;
-    // A source whose name leaves no room for the name of its IO wire stops
-    // routing after the wires of the sub-module's other reads were made.
-    const HcpIdent s =
-        traced_in(d.m, d.top, [&] { return make_reg(d.m, true, std::string(240, 's'), 8); });
+    // A memory block read whole, which no wire can carry, stops routing
+    // after the wires of the sub-module's other reads were made.
+    const HcpIdent s = traced_in(d.m, d.top, [&] { return make_mem_blk(d.m, true, "s", 8, 2); });
     const HcpIdent r = traced_in(d.m, d.sub, [&] { return make_reg(d.m, true, "r", 8); });
     drive(d.m, r, s);
     BackendVerilog backend(std::move(d.m));
     TempDir out;
     StdoutCapture capture;
-    EXPECT_TRUE(
-        FATAL_MESSAGE(backend.emit(out.str(), "chip")).starts_with("name exceeds MAX_NAME_LEN"));
+    EXPECT_FATAL(backend.emit(out.str(), "chip"), "MemBlk is not an assignment destination");
     EXPECT_FATAL(backend.emit(out.str(), "chip"),
                  "BackendVerilog::emit \u2014 an earlier emit stopped while routing; the model is "
                  "half-routed and cannot be emitted");

@@ -26,30 +26,27 @@ TEST(IdentifierTest, IdsAreDrawnInOrderAndNamesFollowTheTemplates) {
                      format("MEM_BLOCK_INDEXER_m_{}", base + 2), format("UE_COND_{}", base + 3)}));
 }
 
-TEST(IdentifierTest, NameRuleCountsBytesAndDrawsTheIdFirst) {
-    // 128 two-byte characters: 256 bytes of relative name, accepted as such,
-    // but the absolute name built from it is too long.
-    std::string rel;
-    for (int i = 0; i < 128; ++i) rel += "\xC3\xA9";
-    ASSERT_EQ(rel.size(), 256u);
-    uint64_t before = peek_global_id();
-    EXPECT_FATAL(NcpIdent::make(NodeType::State, false, rel),
-                 format("name exceeds MAX_NAME_LEN (256): \"STATE_NODE_{}_{}\"", rel, before));
-    EXPECT_EQ(peek_global_id(), before + 1);
-
-    const std::string too_long(257, 'x');
-    before = peek_global_id();
-    EXPECT_FATAL(HcpIdent::make(HwComponentType::Wire, Sensitivity::Combinational, true, too_long),
-                 format("name exceeds MAX_NAME_LEN (256): \"{}\"", too_long));
-    EXPECT_EQ(peek_global_id(), before + 1);
+TEST(IdentifierTest, NameRuleKeepsAbsoluteNamesToTheLimit) {
+    // A derived name too long for its absolute name is cut to fit; the id,
+    // drawn first, still ends it.
+    uint64_t id = peek_global_id();
+    const HcpIdent cut = HcpIdent::make(HwComponentType::Wire, Sensitivity::Combinational, true,
+                                        std::string(300, 'x'));
+    const std::string kept(256 - format("WIRE__{}", id).size(), 'x');
+    EXPECT_EQ(cut.abs_name(), format("WIRE_{}_{}", kept, id));
+    EXPECT_EQ(cut.ident_base.rel_name(), kept);
 
     // An absolute name of exactly 256 bytes is kept whole.
-    const uint64_t id = peek_global_id();
-    const std::string prefix = format("REG__{}", id);
-    const std::string fits(256 - prefix.size(), 'a');
+    id = peek_global_id();
+    const std::string fits(256 - format("REG__{}", id).size(), 'a');
     const HcpIdent h = HcpIdent::make(HwComponentType::Reg, Sensitivity::Clocked, true, fits);
-    EXPECT_EQ(h.abs_name().size(), 256u);
     EXPECT_EQ(h.abs_name(), format("REG_{}_{}", fits, id));
+
+    // A name set as it stands is refused past the limit, counted in bytes.
+    std::string rel;
+    for (int i = 0; i < 129; ++i) rel += "\xC3\xA9";
+    IdentBase base = h.ident_base;
+    EXPECT_FATAL(base.set_rel_name(rel), format("name exceeds MAX_NAME_LEN (256): \"{}\"", rel));
 }
 
 TEST(IdentifierTest, EqualityUsesIdAndAbsoluteNameWhileHashUsesIdAlone) {

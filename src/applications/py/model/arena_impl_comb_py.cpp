@@ -97,15 +97,17 @@ Result<std::optional<HcpIdent>> py_gen_rotate_right(ModelArena& m, std::string_v
 
 std::vector<PyMethodDef> comb_generator_methods() {
     return {
-        arena_method<"gen_mux($self, name, cond_i, cond_slice, if_true, if_false, "
-                     "true_slice=None, false_slice=None, width=None)",
-                     &py_gen_mux, Describes::Behaviour>(),
-        arena_method<"gen_any_of($self, name, terms)", &py_gen_any_of>(),
-        arena_method<"gen_sum_cnt($self, name, bits, width=None)", &py_gen_sum_cnt>(),
-        arena_method<"gen_rotate_left($self, name, sig_i, sig_slice, amount, width=None)",
-                     &py_gen_rotate_left>(),
-        arena_method<"gen_rotate_right($self, name, sig_i, sig_slice, amount, width=None)",
-                     &py_gen_rotate_right>(),
+        arena_maker<"gen_mux($self, name, cond_i, cond_slice, if_true, if_false, "
+                    "true_slice=None, false_slice=None, width=None)", &py_gen_mux,
+                    HwComponentType::Wire, Describes::Behaviour>(),
+        arena_maker<"gen_any_of($self, name, terms)", &py_gen_any_of,
+                    HwComponentType::Expression>(),
+        arena_maker<"gen_sum_cnt($self, name, bits, width=None)", &py_gen_sum_cnt,
+                    HwComponentType::Expression>(),
+        arena_maker<"gen_rotate_left($self, name, sig_i, sig_slice, amount, width=None)",
+                    &py_gen_rotate_left, HwComponentType::Expression>(),
+        arena_maker<"gen_rotate_right($self, name, sig_i, sig_slice, amount, width=None)",
+                    &py_gen_rotate_right, HwComponentType::Expression>(),
     };
 }
 

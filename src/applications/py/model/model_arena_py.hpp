@@ -8,6 +8,7 @@
 
 #include "applications/py/runtime/class_registry.hpp"
 #include "applications/py/runtime/method.hpp"
+#include "model/common/name_check.hpp"
 #include "model/model_arena.hpp"
 #include "model/model_mark.hpp"
 #include "model/module/build_flow.hpp"
@@ -51,6 +52,52 @@ PyMethodDef arena_method_shared() {
 template <FixedString Sig, auto Fn, Describes D = Describes::Nothing>
 PyMethodDef arena_method_per_step() {
     return method_def<ModelArenaReceiver, Sig, Fn, Borrow::PerStep, D>();
+}
+
+// The text an element's kind puts before its name in its absolute name.
+inline std::string_view element_display(HwComponentType t) { return hw_type_display(t); }
+inline std::string_view element_display(FlowBlockType t) { return flow_block_type_display(t); }
+inline std::string_view element_display(CcpType t) { return ccp_type_display(t); }
+enum class ModuleKind : uint8_t { Module };
+inline std::string_view element_display(ModuleKind) { return MODULE_DISPLAY; }
+// The longest absolute name of an element of the kind.
+template <class Kind>
+size_t element_name_limit(Kind) {
+    return MAX_NAME_LEN;
+}
+inline size_t element_name_limit(ModuleKind) { return MODULE_NAME_MAX; }
+
+namespace arena_detail {
+
+template <class R>
+struct AsResult {
+    using type = Result<R>;
+};
+template <class T>
+struct AsResult<Result<T>> {
+    using type = Result<T>;
+};
+
+template <FixedString Sig, auto Kind, auto Fn>
+struct NamedMaker;
+template <FixedString Sig, auto Kind, class R, class... Args,
+          R (*Fn)(ModelArena&, std::string_view, Args...)>
+struct NamedMaker<Sig, Kind, Fn> {
+    static typename AsResult<R>::type call(ModelArena& m, std::string_view name, Args... args) {
+        if (auto err = check_element_name(Signature<Sig>::name, "name", name,
+                                          element_display(Kind), element_name_limit(Kind)))
+            return *err;
+        return Fn(m, name, std::forward<Args>(args)...);
+    }
+};
+
+}  // namespace arena_detail
+
+// A method that makes an element of kind `Kind` named by its first argument,
+// which is checked (check_element_name) before anything is made.
+template <FixedString Sig, auto Fn, auto Kind, Describes D = Describes::Nothing>
+PyMethodDef arena_maker() {
+    return arena_method<Sig, &arena_detail::NamedMaker<Sig, Kind, Fn>::call, D>();
 }
 
 }  // namespace vorlent::py

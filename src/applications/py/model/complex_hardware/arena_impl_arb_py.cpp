@@ -75,7 +75,7 @@ Result<HcpIdent> py_arb_get_master_req_wire(ModelArena& m, const CcpIdent& arb_i
 
 std::vector<PyMethodDef> arb_methods() {
     return {
-        arena_method<"mk_arb($self, name, policy)", &mk_arb, Describes::Behaviour>(),
+        arena_maker<"mk_arb($self, name, policy)", &mk_arb, CcpType::Arb, Describes::Behaviour>(),
         arena_method<"arb_add_leaf($self, arb_i, priority)", &py_arb_add_leaf,
                      Describes::Behaviour>(),
         arena_method<"arb_add_leaf_locked($self, arb_i, priority, channel)",

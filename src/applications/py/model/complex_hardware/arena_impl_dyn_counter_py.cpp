@@ -50,7 +50,7 @@ Result<HcpIdent> py_dyn_counter_read(ModelArena& m, const CcpIdent& cnt_i) {
 
 std::vector<PyMethodDef> dyn_counter_methods() {
     return {
-        arena_method<"mk_dyn_counter($self, name, width)", &mk_dyn_counter>(),
+        arena_maker<"mk_dyn_counter($self, name, width)", &mk_dyn_counter, CcpType::DynCounter>(),
         arena_method<"dyn_counter_add($self, cnt_i, addend_i, addend_slice=None, enable_i=None, "
                      "enable_slice=None)",
                      &py_dyn_counter_add>(),

@@ -47,13 +47,13 @@ Result<FlowBlockIdent> mk_flow_block_zync_multi(ModelArena& m, std::string_view 
 
 std::vector<PyMethodDef> flow_block_arb_factory_methods() {
     return {
-        arena_method<"mk_flow_block_pip($self, name, arb_i, priority=None, auto_req=False, "
-                     "auto_restart=False)",
-                     &mk_flow_block_pip, Describes::Behaviour>(),
-        arena_method<"mk_flow_block_zync($self, name, arb_i, priority=None, auto_ack=False)",
-                     &mk_flow_block_zync, Describes::Behaviour>(),
-        arena_method<"mk_flow_block_zync_multi($self, name, binds, match_all, priority=None)",
-                     &mk_flow_block_zync_multi, Describes::Behaviour>(),
+        arena_maker<"mk_flow_block_pip($self, name, arb_i, priority=None, auto_req=False, "
+                    "auto_restart=False)", &mk_flow_block_pip, FlowBlockType::Pipeline,
+                    Describes::Behaviour>(),
+        arena_maker<"mk_flow_block_zync($self, name, arb_i, priority=None, auto_ack=False)",
+                    &mk_flow_block_zync, FlowBlockType::Zync, Describes::Behaviour>(),
+        arena_maker<"mk_flow_block_zync_multi($self, name, binds, match_all, priority=None)",
+                    &mk_flow_block_zync_multi, FlowBlockType::Zync, Describes::Behaviour>(),
     };
 }
 

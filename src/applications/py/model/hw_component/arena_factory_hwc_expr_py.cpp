@@ -53,11 +53,12 @@ Result<HcpIdent> mk_extend_bit(ModelArena& m, std::string_view name, const HcpId
 
 std::vector<PyMethodDef> expression_methods() {
     return {
-        arena_method<"mk_expression($self, name, op, a, b, a_slice=None, b_slice=None)",
-                     &mk_expression>(),
-        arena_method<"mk_expression_single($self, name, op, a, a_slice=None)",
-                     &mk_expression_single>(),
-        arena_method<"mk_extend_bit($self, name, a, c, a_slice=None)", &mk_extend_bit>(),
+        arena_maker<"mk_expression($self, name, op, a, b, a_slice=None, b_slice=None)",
+                    &mk_expression, HwComponentType::Expression>(),
+        arena_maker<"mk_expression_single($self, name, op, a, a_slice=None)", &mk_expression_single,
+                    HwComponentType::Expression>(),
+        arena_maker<"mk_extend_bit($self, name, a, c, a_slice=None)", &mk_extend_bit,
+                    HwComponentType::Expression>(),
     };
 }
 

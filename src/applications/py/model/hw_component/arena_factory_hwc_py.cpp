@@ -56,13 +56,14 @@ Result<HcpIdent> mk_mem_ele(ModelArena& m, std::string_view name, const HcpIdent
 
 std::vector<PyMethodDef> hw_component_factory_methods() {
     return {
-        arena_method<"mk_reg($self, name, bit_width)", &mk_reg>(),
-        arena_method<"mk_wire($self, name, bit_width)", &mk_wire>(),
-        arena_method<"mk_val($self, name, bit_width, init_val)", &mk_val>(),
-        arena_method<"mk_val_vv($self, name, bit_width, limbs)", &mk_val_vv>(),
-        arena_method<"mk_mem_blk($self, name, bit_width, index_width)", &mk_mem_blk>(),
-        arena_method<"mk_mem_ele($self, name, master_mem_blk_i, index_ident, bit_width, is_read)",
-                     &mk_mem_ele>(),
+        arena_maker<"mk_reg($self, name, bit_width)", &mk_reg, HwComponentType::Reg>(),
+        arena_maker<"mk_wire($self, name, bit_width)", &mk_wire, HwComponentType::Wire>(),
+        arena_maker<"mk_val($self, name, bit_width, init_val)", &mk_val, HwComponentType::Val>(),
+        arena_maker<"mk_val_vv($self, name, bit_width, limbs)", &mk_val_vv, HwComponentType::Val>(),
+        arena_maker<"mk_mem_blk($self, name, bit_width, index_width)", &mk_mem_blk,
+                    HwComponentType::MemBlock>(),
+        arena_maker<"mk_mem_ele($self, name, master_mem_blk_i, index_ident, bit_width, is_read)",
+                    &mk_mem_ele, HwComponentType::MemBlockIndexer>(),
     };
 }
 

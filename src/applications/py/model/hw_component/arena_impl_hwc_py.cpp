@@ -11,6 +11,7 @@
 #include "applications/py/runtime/operand.hpp"
 #include "applications/py/runtime/py_warnings.hpp"
 #include "model/hw_component/arena_impl_asm.hpp"
+#include "model/common/name_check.hpp"
 #include "model/hw_component/int_constant.hpp"
 
 namespace vorlent::py {
@@ -37,8 +38,14 @@ void py_gen_basic_assign(ModelArena& m, const HcpIdent& des_i, const PyOperand& 
     warn_asm_resize(uint32_t(report.kind), report.src_width, report.des_width, des_i.abs_name());
 }
 
-void py_mark_as_io(ModelArena& m, const HcpIdent& hcp_i, bool is_input, std::string io_name) {
+// The name becomes a port of the top module as it stands. Whether it repeats
+// or meets another name of the top module shows only once routing has made
+// the ports: emit refuses that.
+CheckResult py_mark_as_io(ModelArena& m, const HcpIdent& hcp_i, bool is_input,
+                          std::string io_name) {
+    if (auto err = check_port_name("mark_as_io", "io_name", io_name)) return err;
     mark_as_io(m, hcp_i, is_input, std::move(io_name));
+    return std::nullopt;
 }
 
 bool py_is_marked_as_io(const ModelArena& m, const HcpIdent& hcp_i) {

@@ -10,7 +10,7 @@ namespace vorlent::py {
 
 std::vector<PyMethodDef> module_methods() {
     return {
-        arena_method<"mk_module($self, name)", &make_module>(),
+        arena_maker<"mk_module($self, name)", &make_module, ModuleKind::Module>(),
         arena_method<"track_module_at_com_init($self, module_i)", &track_module_at_com_init>(),
         arena_method<"track_module_at_flow_init($self, module_i)", &track_module_at_flow_init,
                      Describes::Behaviour>(),

@@ -47,7 +47,11 @@ CcpIdent py_mk_karray(ModelArena& m, std::string_view name, const std::vector<si
     if (auto err = check_karray_backing(backing)) throw *err;
     std::vector<std::pair<std::string, int32_t>> pairs;
     pairs.reserve(fields.size());
-    for (const auto& [field, width] : fields) pairs.emplace_back(field, width);
+    for (const auto& [field, width] : fields) {
+        // Each element's component is named "{name}_E{e}_{field}".
+        if (auto err = check_element_name("mk_karray", "field name", field, "")) throw *err;
+        pairs.emplace_back(field, width);
+    }
     return make_karray(m, true, name, shape, pairs, HwComponentType(backing));
 }
 
@@ -291,7 +295,8 @@ void py_karray_assign_k2k(const Lease& lease, const CcpIdent& dst_i,
 
 std::vector<PyMethodDef> karray_methods() {
     return {
-        arena_method<"mk_karray($self, name, shape, fields, backing)", &py_mk_karray>(),
+        arena_maker<"mk_karray($self, name, shape, fields, backing)", &py_mk_karray,
+                    CcpType::Karray>(),
         arena_method<"karray_shape($self, karray_i)", &py_karray_shape>(),
         arena_method<"karray_fields($self, karray_i)", &py_karray_fields>(),
         arena_method<"karray_is_clocked($self, karray_i)", &py_karray_is_clocked>(),

@@ -1,0 +1,132 @@
+#include "model/common/name_check.hpp"
+
+#include <algorithm>
+#include <array>
+
+#include "common/text.hpp"
+#include "model/common/identifier.hpp"
+
+namespace vorlent {
+
+namespace {
+
+// The reserved words of IEEE 1800-2017 (which include those of 1364), sorted.
+constexpr std::array<std::string_view, 248> VERILOG_KEYWORDS = {
+    "accept_on", "alias", "always", "always_comb", "always_ff", "always_latch", "and", "assert",
+    "assign", "assume", "automatic", "before", "begin", "bind", "bins", "binsof", "bit", "break",
+    "buf", "bufif0", "bufif1", "byte", "case", "casex", "casez", "cell", "chandle", "checker",
+    "class", "clocking", "cmos", "config", "const", "constraint", "context", "continue", "cover",
+    "covergroup", "coverpoint", "cross", "deassign", "default", "defparam", "design", "disable",
+    "dist", "do", "edge", "else", "end", "endcase", "endchecker", "endclass", "endclocking",
+    "endconfig", "endfunction", "endgenerate", "endgroup", "endinterface", "endmodule",
+    "endpackage", "endprimitive", "endprogram", "endproperty", "endsequence", "endspecify",
+    "endtable", "endtask", "enum", "event", "eventually", "expect", "export", "extends", "extern",
+    "final", "first_match", "for", "force", "foreach", "forever", "fork", "forkjoin", "function",
+    "generate", "genvar", "global", "highz0", "highz1", "if", "iff", "ifnone", "ignore_bins",
+    "illegal_bins", "implements", "implies", "import", "incdir", "include", "initial", "inout",
+    "input", "inside", "instance", "int", "integer", "interconnect", "interface", "intersect",
+    "join", "join_any", "join_none", "large", "let", "liblist", "library", "local", "localparam",
+    "logic", "longint", "macromodule", "matches", "medium", "modport", "module", "nand",
+    "negedge", "nettype", "new", "nexttime", "nmos", "nor", "noshowcancelled", "not", "notif0",
+    "notif1", "null", "or", "output", "package", "packed", "parameter", "pmos", "posedge",
+    "primitive", "priority", "program", "property", "protected", "pull0", "pull1", "pulldown",
+    "pullup", "pulsestyle_ondetect", "pulsestyle_onevent", "pure", "rand", "randc", "randcase",
+    "randsequence", "rcmos", "real", "realtime", "ref", "reg", "reject_on", "release", "repeat",
+    "restrict", "return", "rnmos", "rpmos", "rtran", "rtranif0", "rtranif1", "s_always",
+    "s_eventually", "s_nexttime", "s_until", "s_until_with", "scalared", "sequence", "shortint",
+    "shortreal", "showcancelled", "signed", "small", "soft", "solve", "specify", "specparam",
+    "static", "string", "strong", "strong0", "strong1", "struct", "super", "supply0", "supply1",
+    "sync_accept_on", "sync_reject_on", "table", "tagged", "task", "this", "throughout", "time",
+    "timeprecision", "timeunit", "tran", "tranif0", "tranif1", "tri", "tri0", "tri1", "triand",
+    "trior", "trireg", "type", "typedef", "union", "unique", "unique0", "unsigned", "until",
+    "until_with", "untyped", "use", "uwire", "var", "vectored", "virtual", "void", "wait",
+    "wait_order", "wand", "weak", "weak0", "weak1", "while", "wildcard", "wire", "with", "within",
+    "wor", "xnor", "xor"};
+static_assert(std::is_sorted(VERILOG_KEYWORDS.begin(), VERILOG_KEYWORDS.end()));
+
+constexpr size_t QUOTED_NAME_CAP = 100;
+
+bool is_ident_char(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+           c == '_' || c == '$';
+}
+
+ErrorText refusal(std::string_view where, std::string_view what, std::string_view name,
+                  std::string_view why) {
+    return ErrorText::value(format("{}: {} {} {}", where, what, quoted_name(name), why));
+}
+
+size_t decimal_digits(uint64_t v) {
+    size_t n = 1;
+    for (; v >= 10; v /= 10) ++n;
+    return n;
+}
+
+bool is_verilog_keyword(std::string_view word) {
+    return std::binary_search(VERILOG_KEYWORDS.begin(), VERILOG_KEYWORDS.end(), word);
+}
+
+}  // namespace
+
+std::string quoted_name(std::string_view name) {
+    constexpr char HEX[] = "0123456789ABCDEF";
+    std::string out = "\"";
+    for (size_t i = 0; i < name.size() && i < QUOTED_NAME_CAP; ++i) {
+        const unsigned char c = static_cast<unsigned char>(name[i]);
+        if (c == '"' || c == '\\') {
+            out.push_back('\\');
+            out.push_back(char(c));
+        } else if (c < 0x20 || c >= 0x7F) {
+            out += "\\x";
+            out.push_back(HEX[c >> 4]);
+            out.push_back(HEX[c & 15]);
+        } else {
+            out.push_back(char(c));
+        }
+    }
+    if (name.size() > QUOTED_NAME_CAP) out += "...";
+    out.push_back('"');
+    return out;
+}
+
+CheckResult check_element_name(std::string_view where, std::string_view what,
+                               std::string_view name, std::string_view display, size_t limit) {
+    const auto bad = std::find_if_not(name.begin(), name.end(), is_ident_char);
+    if (bad != name.end())
+        return refusal(where, what, name,
+                       format("holds {} at byte {}; a name is written into the Verilog and may "
+                              "hold only ASCII letters, digits, \"_\" and \"$\"",
+                              quoted_name(std::string_view(&*bad, 1)), size_t(bad - name.begin())));
+    // Names the system derives from this one are cut to fit (make_ident);
+    // the element's own name is kept whole or refused.
+    const size_t own = display.empty() ? name.size()
+                                       : display.size() + name.size() + 2 +
+                                             decimal_digits(peek_global_id());
+    if (own <= limit) return std::nullopt;
+    std::string why = format("is {} bytes long", name.size());
+    if (!display.empty())
+        why += format("; the element's name \"{}_<name>_<id>\" would be {} bytes", display, own);
+    return refusal(where, what, name,
+                   why + (limit == MAX_NAME_LEN
+                              ? format(", over MAX_NAME_LEN ({})", limit)
+                              : format(", over {}, the longest that leaves room for \".v\" in a "
+                                       "file name",
+                                       limit)));
+}
+
+CheckResult check_port_name(std::string_view where, std::string_view what, std::string_view name) {
+    if (name.empty())
+        return refusal(where, what, name, "is empty; a port needs a Verilog identifier");
+    if (auto err = check_element_name(where, what, name, "")) return err;
+    if (name[0] == '$' || (name[0] >= '0' && name[0] <= '9'))
+        return refusal(where, what, name,
+                       "starts with a digit or \"$\"; a Verilog identifier starts with a letter "
+                       "or \"_\"");
+    if (is_verilog_keyword(name)) return refusal(where, what, name, "is a Verilog keyword");
+    if (name == "clk" || name == "mrst")
+        return refusal(where, what, name,
+                       "is taken: build_flow gives the top module its ports \"clk\" and \"mrst\"");
+    return std::nullopt;
+}
+
+}  // namespace vorlent
