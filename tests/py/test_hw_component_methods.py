@@ -1,11 +1,12 @@
 """Components, expressions, assignments, IO marks, resets and defaults, as the
 front end calls them."""
+import re
 import warnings
 
 import pytest
 
 from vorlent import _vorlent as v
-from model_helpers import ids_drawn, narrower, raised, refused, wider
+from model_helpers import ids_drawn, narrower, raised, refused, traced_model, wider
 
 # Every warning a test does not expect fails it.
 pytestmark = pytest.mark.filterwarnings("error")
@@ -173,3 +174,30 @@ class TestIoMarksResetsAndDefaults:
         assert raised(panic_type, m.set_wire_default, wire, reg) == "default_val is set already"
         # The value is not checked: any kind, any width.
         m.set_reg_reset(m.mk_reg("r2", 8), m.mk_wire("x", 1))
+
+
+def test_silent_width_and_port_mistakes_are_refused_or_warned_of_at_the_call():
+    m = traced_model("flow")
+    a4, r8 = m.mk_reg("a", 4), m.mk_reg("r", 8)
+    port, written = m.mk_wire("port", 4), m.mk_wire("written", 4)
+    m.mark_as_io(port, True, "din")
+    m.gen_basic_assign(written, a4)
+    kw = m.mk_karray("kw", [1], [("f", 4)], v.HwComponentType.WIRE)
+
+    # Refused before anything is made: writes into an input port's wire, in
+    # both orders.
+    for call, text in [
+        (lambda: m.gen_basic_assign(port, a4), r"cannot assign to 'WIRE_port_\d+': it is the input port 'din', "
+                                               "whose value overrides every assignment to it"),
+        (lambda: m.mark_as_io(written, True, "din2"), r"cannot mark 'WIRE_written_\d+' as the input port 'din2': it "
+                                                      "is assigned, and the port's value would override every assignment to it"),
+    ]:
+        assert re.fullmatch(text, refused(m, ValueError, call))
+    # A Karray write into an element wire marked as an input, likewise.
+    m.mark_as_io(m.karray_element_hcp(kw, [0], "f"), True, "kin")
+    assert "it is the input port 'kin'" in raised(ValueError, m.karray_assign_hcps, kw, [("static", [0], [])], [("f", a4)], False)
+    # A register marked as an input may still be written; a written wire
+    # may be an output.
+    m.mark_as_io(r8, True, "rin")
+    m.gen_basic_assign(r8, 1)
+    m.mark_as_io(written, False, "dout")

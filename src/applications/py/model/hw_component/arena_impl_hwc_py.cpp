@@ -18,11 +18,13 @@ namespace vorlent::py {
 namespace {
 
 // An int source becomes the constant "const_c" of the destination's whole
-// width, read whole; a slice given with it is not used. The resize warning
-// comes after the assignment is in the model, so a warning turned into an
-// error leaves the assignment made.
-void py_gen_basic_assign(ModelArena& m, const HcpIdent& des_i, const PyOperand& src,
-                         std::optional<Slice> src_slice, std::optional<Slice> des_slice) {
+// width, read whole; a slice given with it is not used. A wire marked as an
+// input port is refused before anything is made. The resize warning comes
+// after the assignment is in the model, so a warning turned into an error
+// leaves the assignment made.
+CheckResult py_gen_basic_assign(ModelArena& m, const HcpIdent& des_i, const PyOperand& src,
+                                std::optional<Slice> src_slice, std::optional<Slice> des_slice) {
+    if (auto err = check_not_input_port(m, des_i)) return err;
     HcpIdent source;
     Slice source_range;
     if (const HcpIdent* ident = src.ident()) {
@@ -35,10 +37,14 @@ void py_gen_basic_assign(ModelArena& m, const HcpIdent& des_i, const PyOperand& 
     }
     const AsmReport report = gen_basic_assign(m, des_i, source, des_slice, source_range);
     warn_asm_resize(uint32_t(report.kind), report.src_width, report.des_width, des_i.abs_name());
+    return std::nullopt;
 }
 
-void py_mark_as_io(ModelArena& m, const HcpIdent& hcp_i, bool is_input, std::string io_name) {
+CheckResult py_mark_as_io(ModelArena& m, const HcpIdent& hcp_i, bool is_input,
+                          std::string io_name) {
+    if (auto err = check_input_mark(m, hcp_i, is_input, io_name)) return err;
     mark_as_io(m, hcp_i, is_input, std::move(io_name));
+    return std::nullopt;
 }
 
 bool py_is_marked_as_io(const ModelArena& m, const HcpIdent& hcp_i) {
