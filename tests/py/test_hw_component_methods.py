@@ -20,7 +20,7 @@ def reg_name(ident, name):
 
 class TestComponentFactories:
     def test_each_kind_is_made_with_its_width_and_sensitivity(self, m):
-        reg, wire, val = m.mk_reg("r", 12), m.mk_wire("w", 3), m.mk_val("k", 8, 0x1FF)
+        reg, wire, val = m.mk_reg("r", 12), m.mk_wire("w", 3), m.mk_val("k", 8, 0xFF)
         wide, mem = m.mk_val_vv("kk", 130, [5]), m.mk_mem_blk("mem", 16, 4)
         ele = m.mk_mem_ele("rd", mem, wire, 16, True)
         made = [reg, wire, val, wide, mem, ele]
@@ -31,7 +31,7 @@ class TestComponentFactories:
         assert [h.global_id - reg.global_id for h in made] == list(range(6))
         assert [m.get_hw_bit_sz(h) for h in (reg, wire, val, wide, ele)] == [12, 3, 8, 130, 16]
         # Limbs of any number are brought to the width.
-        for limbs in ([1, 2, 3], (5,), []):
+        for limbs in ([1, 2, 0], (5,), []):
             assert m.get_hw_bit_sz(m.mk_val_vv("k", 70, limbs)) == 70
 
     @pytest.mark.parametrize("width", [0, -(2**31)])
@@ -89,20 +89,22 @@ class TestExpressions:
         # bits, not the 4 of the slice given for the register.
         assert m.get_hw_bit_sz(made[0]) == 16
         # Given for the int operand, the slice reads the constant.
-        assert m.get_hw_bit_sz(m.mk_expression("e", OP.ArithPlus, 5, reg, a_slice=v.Slice(0, 4))) == 4
-        # Ints of any size; widths as the other operand's.
-        made = [m.mk_expression("e", OP.BitwiseXor, 2**300 + 7, reg), m.mk_expression("e", OP.ArithMinus, reg, -1),
-                m.mk_expression("e", OP.BitwiseAnd, -(2**200), m.mk_wire("n", 3)),
-                m.mk_expression("e", OP.RelationEq, reg, 2**64)]
-        assert [m.get_hw_bit_sz(h) for h in made] == [16, 16, 3, 1]
+        assert m.get_hw_bit_sz(m.mk_expression("e", OP.BitwiseAnd, 5, reg, a_slice=v.Slice(0, 4))) == 4
+        # Ints of any size; widths as the other operand's (all but -1 cut).
+        with pytest.warns(UserWarning, match="does not fit") as record:
+            made = [m.mk_expression("e", OP.BitwiseXor, 2**300 + 7, reg), m.mk_expression("e", OP.ArithMinus, reg, -1),
+                    m.mk_expression("e", OP.BitwiseAnd, -(2**200), m.mk_wire("n", 3)),
+                    m.mk_expression("e", OP.RelationEq, reg, 2**64)]
+        assert [m.get_hw_bit_sz(h) for h in made] == [16, 16, 3, 1] and len(record) == 3
 
 
 class TestAssignment:
     def test_int_source_is_a_constant_of_the_destination_width(self, m):
         reg, big = m.mk_reg("r", 8), m.mk_reg("big", 72)
-        # Masked to the width: equal widths, no warning (any warning fails
-        # this test). A src_slice given with an int is not used.
-        for dest, value in [(reg, 300), (big, 2**70), (big, -(2**500)), (m.mk_reg("small", 3), 2**1000 + 5)]:
+        # Of the destination's width: equal widths, no warning (any warning
+        # fails this test), for every int the width holds, down to the
+        # signed range. A src_slice given with an int is not used.
+        for dest, value in [(reg, 255), (reg, -128), (big, 2**70), (big, -(2**71)), (m.mk_reg("small", 3), -4)]:
             m.gen_basic_assign(dest, value)
         m.gen_basic_assign(reg, -1, src_slice=v.Slice(0, 2))
         # The constant, its event and the assignment node.
@@ -110,7 +112,7 @@ class TestAssignment:
         # Into a narrower slice the constant is still the whole width.
         with pytest.warns(UserWarning) as record:
             m.gen_basic_assign(reg, 1, des_slice=v.Slice(0, 4))
-            m.gen_basic_assign(big, 2**100, des_slice=v.Slice(8, 12))
+            m.gen_basic_assign(big, 2**71, des_slice=v.Slice(8, 12))
         assert [str(w.message) for w in record] == [wider(8, 4, reg_name(reg, "r")), wider(72, 4, reg_name(big, "big"))]
 
     def test_resize_warnings(self, m):
@@ -178,11 +180,14 @@ class TestIoMarksResetsAndDefaults:
 
 def test_silent_width_and_port_mistakes_are_refused_or_warned_of_at_the_call():
     m = traced_model("flow")
-    a4, r8 = m.mk_reg("a", 4), m.mk_reg("r", 8)
+    a4, r8, wide, c = m.mk_reg("a", 4), m.mk_reg("r", 8), m.mk_reg("wide", 200), m.mk_wire("c", 1)
     port, written = m.mk_wire("port", 4), m.mk_wire("written", 4)
     m.mark_as_io(port, True, "din")
     m.gen_basic_assign(written, a4)
-    kw = m.mk_karray("kw", [1], [("f", 4)], v.HwComponentType.WIRE)
+    k, kw = m.mk_karray("k", [1], [("f", 2)], v.HwComponentType.REG), m.mk_karray("kw", [1], [("f", 4)], v.HwComponentType.WIRE)
+
+    def cut(value, width, const, kept):
+        return rf"int {value} does not fit in {width} bits; constant 'VAL_{const}_\d+' keeps its low {width} bits: {kept}"
 
     # Refused before anything is made: writes into an input port's wire, in
     # both orders.
@@ -196,8 +201,21 @@ def test_silent_width_and_port_mistakes_are_refused_or_warned_of_at_the_call():
     # A Karray write into an element wire marked as an input, likewise.
     m.mark_as_io(m.karray_element_hcp(kw, [0], "f"), True, "kin")
     assert "it is the input port 'kin'" in raised(ValueError, m.karray_assign_hcps, kw, [("static", [0], [])], [("f", a4)], False)
-    # A register marked as an input may still be written; a written wire
-    # may be an output.
+    # Warned of once made: ints cut to their width.
+    for call, text in [
+        (lambda: m.mk_expression("hit", OP.RelationEq, a4, 20), cut(20, 4, "hit_c", 4)),
+        (lambda: m.gen_basic_assign(wide, 2**300), cut(2**300, 200, "const_c", 0)),
+        (lambda: m.gen_basic_assign(r8, -200), cut(-200, 8, "const_c", 56)),
+        (lambda: m.mk_val("v", 4, 20), cut(20, 4, "v", 4)),
+        (lambda: m.gen_mux("mx", c, v.Slice(), 300, 0, width=8), cut(300, 8, "mx_c", 44)),
+        (lambda: m.karray_reset_field(k, "f", 5), cut(5, 2, "kconst_c", 1)),
+    ]:
+        with pytest.warns(UserWarning) as record:
+            call()
+        assert [bool(re.fullmatch(text, str(w.message))) for w in record] == [True]
+    # The usual idioms stay quiet (any warning fails this test): a 1-bit int
+    # b, a register marked as an input.
+    m.mk_expression("e", OP.ArithPlus, a4, 1)
     m.mark_as_io(r8, True, "rin")
     m.gen_basic_assign(r8, 1)
     m.mark_as_io(written, False, "dout")

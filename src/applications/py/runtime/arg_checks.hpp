@@ -1,5 +1,5 @@
 // Checks the Python layer makes itself, after the arguments are converted and
-// before the model is touched, and the texts of its resize warnings. Free of
+// before the model is touched, and the texts of its warnings. Free of
 // Python.h: each returns the error text or message for the caller to raise.
 #pragma once
 
@@ -12,10 +12,12 @@
 
 #include "common/error_text.hpp"
 #include "common/text.hpp"
+#include "common/wide_int.hpp"
 #include "model/hw_component/common/hcp_ident.hpp"
 #include "model/hw_component/common/hw_type.hpp"
 #include "model/hw_component/common/logic_op.hpp"
 #include "model/hw_component/common/slice.hpp"
+#include "model/hw_component/int_constant.hpp"
 
 namespace vorlent::py {
 
@@ -97,6 +99,16 @@ inline CheckResult check_unary_expression_op(uint32_t index) {
     return ErrorText::value(
         format("{} is not a unary expression op (use mk_expression / the assign path)",
                logic_op_name(op)));
+}
+
+// The warning for an int that its constant does not hold whole.
+inline std::string int_cut_message(const IntCut& cut) {
+    const WideInt kept =
+        cut.width < 1 ? WideInt{}
+                      : WideInt::from_unsigned(reduce_mod_pow2(cut.value, uint64_t(cut.width)));
+    return format("int {} does not fit in {} bits; constant '{}' keeps its low {} bits: {}",
+                  decimal_text(cut.value), cut.width, cut.constant.abs_name(), cut.width,
+                  decimal_text(kept));
 }
 
 // A condition must select exactly one bit. `cond_width` is the width of the

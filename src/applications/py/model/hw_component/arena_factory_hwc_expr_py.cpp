@@ -1,7 +1,8 @@
 // ModelArena methods that make expressions. An int operand of mk_expression
 // becomes a constant "{name}_c" as wide as the whole other operand. Every
 // check (the op, two ints, the operand slices) runs before anything is made,
-// so a refused call makes nothing.
+// so a refused call makes nothing. An int that its constant cannot hold is
+// warned of once the expression is made.
 #include "model/hw_component/int_constant.hpp"
 
 #include <optional>
@@ -12,6 +13,7 @@
 #include "applications/py/model/model_arena_py.hpp"
 #include "applications/py/runtime/arg_checks.hpp"
 #include "applications/py/runtime/operand.hpp"
+#include "applications/py/runtime/py_warnings.hpp"
 
 namespace vorlent::py {
 
@@ -26,12 +28,17 @@ Result<HcpIdent> mk_expression(ModelArena& m, std::string_view name, uint32_t op
     if (auto err = check_operand_slice("a_slice", a_slice)) return *err;
     if (auto err = check_operand_slice("b_slice", b_slice)) return *err;
     // At most one of the two is an int; its constant is made before the expression.
+    IntCuts cuts;
     const HcpIdent sig_a =
         a.ident() ? *a.ident()
-                  : make_const_val(m, name, *a.integer(), hcp_full_width(m, *b.ident()));
+                  : make_const_val(m, name, *a.integer(), hcp_full_width(m, *b.ident()), cuts);
     const HcpIdent sig_b =
-        b.ident() ? *b.ident() : make_const_val(m, name, *b.integer(), hcp_full_width(m, sig_a));
-    return make_expression(m, true, name, LogicOp(op), sig_a, sig_b, a_slice, b_slice);
+        b.ident() ? *b.ident()
+                  : make_const_val(m, name, *b.integer(), hcp_full_width(m, sig_a), cuts);
+    const HcpIdent made =
+        make_expression(m, true, name, LogicOp(op), sig_a, sig_b, a_slice, b_slice);
+    warn_int_cuts(cuts);
+    return made;
 }
 
 Result<HcpIdent> mk_expression_single(ModelArena& m, std::string_view name, uint32_t op,

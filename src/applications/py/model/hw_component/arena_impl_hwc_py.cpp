@@ -19,23 +19,25 @@ namespace {
 
 // An int source becomes the constant "const_c" of the destination's whole
 // width, read whole; a slice given with it is not used. A wire marked as an
-// input port is refused before anything is made. The resize warning comes
-// after the assignment is in the model, so a warning turned into an error
-// leaves the assignment made.
+// input port is refused before anything is made. The warnings come after
+// the assignment is in the model, so a warning turned into an error leaves
+// the assignment made.
 CheckResult py_gen_basic_assign(ModelArena& m, const HcpIdent& des_i, const PyOperand& src,
                                 std::optional<Slice> src_slice, std::optional<Slice> des_slice) {
     if (auto err = check_not_input_port(m, des_i)) return err;
     HcpIdent source;
     Slice source_range;
+    IntCuts cuts;
     if (const HcpIdent* ident = src.ident()) {
         source = *ident;
         source_range = src_slice.value_or(Slice::whole());
     } else {
         const int32_t width = hcp_full_width(m, des_i);
-        source = make_const_val(m, "const", *src.integer(), width);
+        source = make_const_val(m, "const", *src.integer(), width, cuts);
         source_range = Slice::range(0, width);
     }
     const AsmReport report = gen_basic_assign(m, des_i, source, des_slice, source_range);
+    warn_int_cuts(cuts);
     warn_asm_resize(uint32_t(report.kind), report.src_width, report.des_width, des_i.abs_name());
     return std::nullopt;
 }
