@@ -180,7 +180,7 @@ class TestIoMarksResetsAndDefaults:
 
 def test_silent_width_and_port_mistakes_are_refused_or_warned_of_at_the_call():
     m = traced_model("flow")
-    a4, r8, wide, c = m.mk_reg("a", 4), m.mk_reg("r", 8), m.mk_reg("wide", 200), m.mk_wire("c", 1)
+    a4, b8, r8, wide, c = m.mk_reg("a", 4), m.mk_reg("b", 8), m.mk_reg("r", 8), m.mk_reg("wide", 200), m.mk_wire("c", 1)
     port, written = m.mk_wire("port", 4), m.mk_wire("written", 4)
     m.mark_as_io(port, True, "din")
     m.gen_basic_assign(written, a4)
@@ -190,18 +190,21 @@ def test_silent_width_and_port_mistakes_are_refused_or_warned_of_at_the_call():
         return rf"int {value} does not fit in {width} bits; constant 'VAL_{const}_\d+' keeps its low {width} bits: {kept}"
 
     # Refused before anything is made: writes into an input port's wire, in
-    # both orders.
+    # both orders, and an extension that would cut.
     for call, text in [
         (lambda: m.gen_basic_assign(port, a4), r"cannot assign to 'WIRE_port_\d+': it is the input port 'din', "
                                                "whose value overrides every assignment to it"),
         (lambda: m.mark_as_io(written, True, "din2"), r"cannot mark 'WIRE_written_\d+' as the input port 'din2': it "
                                                       "is assigned, and the port's value would override every assignment to it"),
+        (lambda: m.mk_extend_bit("x", b8, 4), r"mk_extend_bit: c \(4\) is narrower than operand a \(8 bits\); c is the "
+                                              r"width of the result, at least the operand's \(slice the operand to narrow it\)"),
     ]:
         assert re.fullmatch(text, refused(m, ValueError, call))
     # A Karray write into an element wire marked as an input, likewise.
     m.mark_as_io(m.karray_element_hcp(kw, [0], "f"), True, "kin")
     assert "it is the input port 'kin'" in raised(ValueError, m.karray_assign_hcps, kw, [("static", [0], [])], [("f", a4)], False)
-    # Warned of once made: ints cut to their width.
+    # Warned of once made: ints cut to their width, a wider operand b whose
+    # high bits the result drops.
     for call, text in [
         (lambda: m.mk_expression("hit", OP.RelationEq, a4, 20), cut(20, 4, "hit_c", 4)),
         (lambda: m.gen_basic_assign(wide, 2**300), cut(2**300, 200, "const_c", 0)),
@@ -209,13 +212,19 @@ def test_silent_width_and_port_mistakes_are_refused_or_warned_of_at_the_call():
         (lambda: m.mk_val("v", 4, 20), cut(20, 4, "v", 4)),
         (lambda: m.gen_mux("mx", c, v.Slice(), 300, 0, width=8), cut(300, 8, "mx_c", 44)),
         (lambda: m.karray_reset_field(k, "f", 5), cut(5, 2, "kconst_c", 1)),
+        (lambda: m.mk_expression("sum", OP.ArithPlus, a4, b8), r"expression 'EXPR_sum_\d+' \(ArithPlus\): operand b \(8 bits\) is "
+         r"wider than operand a \(4 bits\); the result is as wide as a, MSBs dropped \(put the wider operand first, or extend a\)"),
     ]:
         with pytest.warns(UserWarning) as record:
             call()
         assert [bool(re.fullmatch(text, str(w.message))) for w in record] == [True]
     # The usual idioms stay quiet (any warning fails this test): a 1-bit int
-    # b, a register marked as an input.
-    m.mk_expression("e", OP.ArithPlus, a4, 1)
+    # b, ops that lose nothing to a wider b, an extension to the operand's
+    # width, a register marked as an input.
+    for op, a, b, a_slice in [(OP.ArithPlus, a4, 1, None), (OP.ArithPlus, b8, 1, v.Slice(0, 4)), (OP.RelationLe, a4, b8, None),
+                              (OP.BitwiseShl, a4, b8, None), (OP.BitwiseAnd, a4, b8, None), (OP.ArithDiv, a4, b8, None)]:
+        m.mk_expression("e", op, a, b, a_slice)
+    m.mk_extend_bit("x", b8, 8), m.mk_extend_bit("x", b8, 6, v.Slice(0, 4))
     m.mark_as_io(r8, True, "rin")
     m.gen_basic_assign(r8, 1)
     m.mark_as_io(written, False, "dout")

@@ -101,6 +101,45 @@ inline CheckResult check_unary_expression_op(uint32_t index) {
                logic_op_name(op)));
 }
 
+// mk_extend_bit widens: `c` is the width of the result, so it is at least
+// the operand's; a narrower one would cut the operand instead.
+inline CheckResult check_extend_width(int32_t c, int32_t operand_width) {
+    if (c >= operand_width) return std::nullopt;
+    return ErrorText::value(
+        format("mk_extend_bit: c ({}) is narrower than operand a ({} bits); c is the width of the "
+               "result, at least the operand's (slice the operand to narrow it)",
+               c, operand_width));
+}
+
+// The ops whose result, as wide as operand a, would reach above a's width
+// when b is wider: b's high bits, the carry and the product are dropped.
+// Relations and the logical ops are 1 bit and read both operands whole; an
+// AND, a quotient and a remainder never exceed a; b of a shift is an amount.
+inline bool drops_high_bits_of_wider_b(LogicOp op) {
+    switch (op) {
+        case LogicOp::BitwiseOr:
+        case LogicOp::BitwiseXor:
+        case LogicOp::ArithPlus:
+        case LogicOp::ArithMinus:
+        case LogicOp::ArithMul:
+            return true;
+        default:
+            return false;
+    }
+}
+
+// The warning for an expression whose operand b is wider than operand a,
+// when the op drops what b adds above a's width.
+inline std::optional<std::string> expression_width_message(LogicOp op, int64_t a_width,
+                                                           int64_t b_width,
+                                                           std::string_view name) {
+    if (b_width <= a_width || !drops_high_bits_of_wider_b(op)) return std::nullopt;
+    return format(
+        "expression '{}' ({}): operand b ({} bits) is wider than operand a ({} bits); the result "
+        "is as wide as a, MSBs dropped (put the wider operand first, or extend a)",
+        name, logic_op_name(op), b_width, a_width);
+}
+
 // The warning for an int that its constant does not hold whole.
 inline std::string int_cut_message(const IntCut& cut) {
     const WideInt kept =
