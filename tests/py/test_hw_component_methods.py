@@ -181,13 +181,23 @@ class TestIoMarksResetsAndDefaults:
 def test_silent_width_and_port_mistakes_are_refused_or_warned_of_at_the_call():
     m = traced_model("flow")
     a4, b8, r8, wide, c = m.mk_reg("a", 4), m.mk_reg("b", 8), m.mk_reg("r", 8), m.mk_reg("wide", 200), m.mk_wire("c", 1)
-    port, written = m.mk_wire("port", 4), m.mk_wire("written", 4)
+    port, written, sel = m.mk_wire("port", 4), m.mk_wire("written", 4), m.mk_wire("sel", 2)
     m.mark_as_io(port, True, "din")
     m.gen_basic_assign(written, a4)
     k, kw = m.mk_karray("k", [1], [("f", 2)], v.HwComponentType.REG), m.mk_karray("kw", [1], [("f", 4)], v.HwComponentType.WIRE)
 
+    def zcase(value):
+        zstate, case = m.mk_flow_block_zstate("zs", sel), m.mk_flow_block_zcase("zc", value)
+        for block in (zstate, case):
+            m.initialize_flow_block(block)
+        for block in (case, zstate):
+            m.finalize_flow_block(block)
+
     def cut(value, width, const, kept):
         return rf"int {value} does not fit in {width} bits; constant 'VAL_{const}_\d+' keeps its low {width} bits: {kept}"
+
+    def never(value):
+        return rf"zcase 'ZERO_SWITCH_CASE_zc_\d+' value {value} never matches: selector 'WIRE_sel_\d+' is 2 bits wide, 0..3"
 
     # Refused before anything is made: writes into an input port's wire, in
     # both orders, and an extension that would cut.
@@ -204,7 +214,7 @@ def test_silent_width_and_port_mistakes_are_refused_or_warned_of_at_the_call():
     m.mark_as_io(m.karray_element_hcp(kw, [0], "f"), True, "kin")
     assert "it is the input port 'kin'" in raised(ValueError, m.karray_assign_hcps, kw, [("static", [0], [])], [("f", a4)], False)
     # Warned of once made: ints cut to their width, a wider operand b whose
-    # high bits the result drops.
+    # high bits the result drops, a zcase that never matches.
     for call, text in [
         (lambda: m.mk_expression("hit", OP.RelationEq, a4, 20), cut(20, 4, "hit_c", 4)),
         (lambda: m.gen_basic_assign(wide, 2**300), cut(2**300, 200, "const_c", 0)),
@@ -214,13 +224,15 @@ def test_silent_width_and_port_mistakes_are_refused_or_warned_of_at_the_call():
         (lambda: m.karray_reset_field(k, "f", 5), cut(5, 2, "kconst_c", 1)),
         (lambda: m.mk_expression("sum", OP.ArithPlus, a4, b8), r"expression 'EXPR_sum_\d+' \(ArithPlus\): operand b \(8 bits\) is "
          r"wider than operand a \(4 bits\); the result is as wide as a, MSBs dropped \(put the wider operand first, or extend a\)"),
+        (lambda: zcase(4), never(4)),
+        (lambda: zcase(-1), never(-1)),
     ]:
         with pytest.warns(UserWarning) as record:
             call()
         assert [bool(re.fullmatch(text, str(w.message))) for w in record] == [True]
     # The usual idioms stay quiet (any warning fails this test): a 1-bit int
     # b, ops that lose nothing to a wider b, an extension to the operand's
-    # width, a register marked as an input.
+    # width, a register marked as an input, a case the selector holds.
     for op, a, b, a_slice in [(OP.ArithPlus, a4, 1, None), (OP.ArithPlus, b8, 1, v.Slice(0, 4)), (OP.RelationLe, a4, b8, None),
                               (OP.BitwiseShl, a4, b8, None), (OP.BitwiseAnd, a4, b8, None), (OP.ArithDiv, a4, b8, None)]:
         m.mk_expression("e", op, a, b, a_slice)
@@ -228,3 +240,4 @@ def test_silent_width_and_port_mistakes_are_refused_or_warned_of_at_the_call():
     m.mark_as_io(r8, True, "rin")
     m.gen_basic_assign(r8, 1)
     m.mark_as_io(written, False, "dout")
+    zcase(3)

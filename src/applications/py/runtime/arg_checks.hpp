@@ -150,6 +150,20 @@ inline std::string int_cut_message(const IntCut& cut) {
                   decimal_text(kept));
 }
 
+// The warning for a zcase whose value its zstate's selector cannot take:
+// the case compares the selector, zero-extended, with the value, so it
+// never matches.
+inline std::optional<std::string> zcase_value_message(std::string_view case_name, int32_t value,
+                                                      std::string_view selector_name,
+                                                      int32_t selector_width) {
+    const int64_t most = selector_width < 1    ? -1
+                         : selector_width >= 63 ? INT64_MAX
+                                                : (int64_t(1) << selector_width) - 1;
+    if (value >= 0 && value <= most) return std::nullopt;
+    return format("zcase '{}' value {} never matches: selector '{}' is {} bits wide, 0..{}",
+                  case_name, value, selector_name, selector_width, most);
+}
+
 // A condition must select exactly one bit. `cond_width` is the width of the
 // condition's own range; a slice counts only when it is usable (start >= 0,
 // stop > start), otherwise the whole condition is meant.
