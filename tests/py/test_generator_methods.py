@@ -45,7 +45,7 @@ class TestMux:
         assert refused(m, TypeError, m.gen_mux, "mx", c, v.Slice(), 1, 2) == INT_ONLY
         # With a width, each int becomes a constant "{name}_c" of that width,
         # the true one first; both bear the same name.
-        first, mux = m.mk_reg("probe", 1).global_id + 1, m.gen_mux("mx", c, v.Slice(), 300, -1, width=8)
+        first, mux = m.mk_reg("probe", 1).global_id + 1, m.gen_mux("mx", c, v.Slice(), 200, -1, width=8)
         assert mux.global_id == first + 2
         assert m.get_hw_bit_sz(mux) == 8
         assert m.get_hw_bit_sz(m.gen_mux("wide", c, v.Slice(), 2**70, 0, width=72)) == 72

@@ -1,11 +1,12 @@
 """Components, expressions, assignments, IO marks, resets and defaults, as the
 front end calls them."""
+import re
 import warnings
 
 import pytest
 
 from vorlent import _vorlent as v
-from model_helpers import ids_drawn, narrower, raised, refused, wider
+from model_helpers import ids_drawn, narrower, raised, refused, traced_model, wider
 
 # Every warning a test does not expect fails it.
 pytestmark = pytest.mark.filterwarnings("error")
@@ -19,7 +20,7 @@ def reg_name(ident, name):
 
 class TestComponentFactories:
     def test_each_kind_is_made_with_its_width_and_sensitivity(self, m):
-        reg, wire, val = m.mk_reg("r", 12), m.mk_wire("w", 3), m.mk_val("k", 8, 0x1FF)
+        reg, wire, val = m.mk_reg("r", 12), m.mk_wire("w", 3), m.mk_val("k", 8, 0xFF)
         wide, mem = m.mk_val_vv("kk", 130, [5]), m.mk_mem_blk("mem", 16, 4)
         ele = m.mk_mem_ele("rd", mem, wire, 16, True)
         made = [reg, wire, val, wide, mem, ele]
@@ -30,7 +31,7 @@ class TestComponentFactories:
         assert [h.global_id - reg.global_id for h in made] == list(range(6))
         assert [m.get_hw_bit_sz(h) for h in (reg, wire, val, wide, ele)] == [12, 3, 8, 130, 16]
         # Limbs of any number are brought to the width.
-        for limbs in ([1, 2, 3], (5,), []):
+        for limbs in ([1, 2, 0], (5,), []):
             assert m.get_hw_bit_sz(m.mk_val_vv("k", 70, limbs)) == 70
 
     @pytest.mark.parametrize("width", [0, -(2**31)])
@@ -88,20 +89,22 @@ class TestExpressions:
         # bits, not the 4 of the slice given for the register.
         assert m.get_hw_bit_sz(made[0]) == 16
         # Given for the int operand, the slice reads the constant.
-        assert m.get_hw_bit_sz(m.mk_expression("e", OP.ArithPlus, 5, reg, a_slice=v.Slice(0, 4))) == 4
-        # Ints of any size; widths as the other operand's.
-        made = [m.mk_expression("e", OP.BitwiseXor, 2**300 + 7, reg), m.mk_expression("e", OP.ArithMinus, reg, -1),
-                m.mk_expression("e", OP.BitwiseAnd, -(2**200), m.mk_wire("n", 3)),
-                m.mk_expression("e", OP.RelationEq, reg, 2**64)]
-        assert [m.get_hw_bit_sz(h) for h in made] == [16, 16, 3, 1]
+        assert m.get_hw_bit_sz(m.mk_expression("e", OP.BitwiseAnd, 5, reg, a_slice=v.Slice(0, 4))) == 4
+        # Ints of any size; widths as the other operand's (all but -1 cut).
+        with pytest.warns(UserWarning, match="does not fit") as record:
+            made = [m.mk_expression("e", OP.BitwiseXor, 2**300 + 7, reg), m.mk_expression("e", OP.ArithMinus, reg, -1),
+                    m.mk_expression("e", OP.BitwiseAnd, -(2**200), m.mk_wire("n", 3)),
+                    m.mk_expression("e", OP.RelationEq, reg, 2**64)]
+        assert [m.get_hw_bit_sz(h) for h in made] == [16, 16, 3, 1] and len(record) == 3
 
 
 class TestAssignment:
     def test_int_source_is_a_constant_of_the_destination_width(self, m):
         reg, big = m.mk_reg("r", 8), m.mk_reg("big", 72)
-        # Masked to the width: equal widths, no warning (any warning fails
-        # this test). A src_slice given with an int is not used.
-        for dest, value in [(reg, 300), (big, 2**70), (big, -(2**500)), (m.mk_reg("small", 3), 2**1000 + 5)]:
+        # Of the destination's width: equal widths, no warning (any warning
+        # fails this test), for every int the width holds, down to the
+        # signed range. A src_slice given with an int is not used.
+        for dest, value in [(reg, 255), (reg, -128), (big, 2**70), (big, -(2**71)), (m.mk_reg("small", 3), -4)]:
             m.gen_basic_assign(dest, value)
         m.gen_basic_assign(reg, -1, src_slice=v.Slice(0, 2))
         # The constant, its event and the assignment node.
@@ -109,7 +112,7 @@ class TestAssignment:
         # Into a narrower slice the constant is still the whole width.
         with pytest.warns(UserWarning) as record:
             m.gen_basic_assign(reg, 1, des_slice=v.Slice(0, 4))
-            m.gen_basic_assign(big, 2**100, des_slice=v.Slice(8, 12))
+            m.gen_basic_assign(big, 2**71, des_slice=v.Slice(8, 12))
         assert [str(w.message) for w in record] == [wider(8, 4, reg_name(reg, "r")), wider(72, 4, reg_name(big, "big"))]
 
     def test_resize_warnings(self, m):
@@ -173,3 +176,68 @@ class TestIoMarksResetsAndDefaults:
         assert raised(panic_type, m.set_wire_default, wire, reg) == "default_val is set already"
         # The value is not checked: any kind, any width.
         m.set_reg_reset(m.mk_reg("r2", 8), m.mk_wire("x", 1))
+
+
+def test_silent_width_and_port_mistakes_are_refused_or_warned_of_at_the_call():
+    m = traced_model("flow")
+    a4, b8, r8, wide, c = m.mk_reg("a", 4), m.mk_reg("b", 8), m.mk_reg("r", 8), m.mk_reg("wide", 200), m.mk_wire("c", 1)
+    port, written, sel = m.mk_wire("port", 4), m.mk_wire("written", 4), m.mk_wire("sel", 2)
+    m.mark_as_io(port, True, "din")
+    m.gen_basic_assign(written, a4)
+    k, kw = m.mk_karray("k", [1], [("f", 2)], v.HwComponentType.REG), m.mk_karray("kw", [1], [("f", 4)], v.HwComponentType.WIRE)
+
+    def zcase(value):
+        zstate, case = m.mk_flow_block_zstate("zs", sel), m.mk_flow_block_zcase("zc", value)
+        for block in (zstate, case):
+            m.initialize_flow_block(block)
+        for block in (case, zstate):
+            m.finalize_flow_block(block)
+
+    def cut(value, width, const, kept):
+        return rf"int {value} does not fit in {width} bits; constant 'VAL_{const}_\d+' keeps its low {width} bits: {kept}"
+
+    def never(value):
+        return rf"zcase 'ZERO_SWITCH_CASE_zc_\d+' value {value} never matches: selector 'WIRE_sel_\d+' is 2 bits wide, 0..3"
+
+    # Refused before anything is made: writes into an input port's wire, in
+    # both orders, and an extension that would cut.
+    for call, text in [
+        (lambda: m.gen_basic_assign(port, a4), r"cannot assign to 'WIRE_port_\d+': it is the input port 'din', "
+                                               "whose value overrides every assignment to it"),
+        (lambda: m.mark_as_io(written, True, "din2"), r"cannot mark 'WIRE_written_\d+' as the input port 'din2': it "
+                                                      "is assigned, and the port's value would override every assignment to it"),
+        (lambda: m.mk_extend_bit("x", b8, 4), r"mk_extend_bit: c \(4\) is narrower than operand a \(8 bits\); c is the "
+                                              r"width of the result, at least the operand's \(slice the operand to narrow it\)"),
+    ]:
+        assert re.fullmatch(text, refused(m, ValueError, call))
+    # A Karray write into an element wire marked as an input, likewise.
+    m.mark_as_io(m.karray_element_hcp(kw, [0], "f"), True, "kin")
+    assert "it is the input port 'kin'" in raised(ValueError, m.karray_assign_hcps, kw, [("static", [0], [])], [("f", a4)], False)
+    # Warned of once made: ints cut to their width, a wider operand b whose
+    # high bits the result drops, a zcase that never matches.
+    for call, text in [
+        (lambda: m.mk_expression("hit", OP.RelationEq, a4, 20), cut(20, 4, "hit_c", 4)),
+        (lambda: m.gen_basic_assign(wide, 2**300), cut(2**300, 200, "const_c", 0)),
+        (lambda: m.gen_basic_assign(r8, -200), cut(-200, 8, "const_c", 56)),
+        (lambda: m.mk_val("v", 4, 20), cut(20, 4, "v", 4)),
+        (lambda: m.gen_mux("mx", c, v.Slice(), 300, 0, width=8), cut(300, 8, "mx_c", 44)),
+        (lambda: m.karray_reset_field(k, "f", 5), cut(5, 2, "kconst_c", 1)),
+        (lambda: m.mk_expression("sum", OP.ArithPlus, a4, b8), r"expression 'EXPR_sum_\d+' \(ArithPlus\): operand b \(8 bits\) is "
+         r"wider than operand a \(4 bits\); the result is as wide as a, MSBs dropped \(put the wider operand first, or extend a\)"),
+        (lambda: zcase(4), never(4)),
+        (lambda: zcase(-1), never(-1)),
+    ]:
+        with pytest.warns(UserWarning) as record:
+            call()
+        assert [bool(re.fullmatch(text, str(w.message))) for w in record] == [True]
+    # The usual idioms stay quiet (any warning fails this test): a 1-bit int
+    # b, ops that lose nothing to a wider b, an extension to the operand's
+    # width, a register marked as an input, a case the selector holds.
+    for op, a, b, a_slice in [(OP.ArithPlus, a4, 1, None), (OP.ArithPlus, b8, 1, v.Slice(0, 4)), (OP.RelationLe, a4, b8, None),
+                              (OP.BitwiseShl, a4, b8, None), (OP.BitwiseAnd, a4, b8, None), (OP.ArithDiv, a4, b8, None)]:
+        m.mk_expression("e", op, a, b, a_slice)
+    m.mk_extend_bit("x", b8, 8), m.mk_extend_bit("x", b8, 6, v.Slice(0, 4))
+    m.mark_as_io(r8, True, "rin")
+    m.gen_basic_assign(r8, 1)
+    m.mark_as_io(written, False, "dout")
+    zcase(3)

@@ -3,6 +3,7 @@
 #include "model/flow_block/common/flow_block_stack.hpp"
 #include "model/hw_component/arena_factory_hcp.hpp"
 #include "model/hw_component/arena_impl_hcp.hpp"
+#include "model/model_arena.hpp"
 
 namespace vorlent {
 
@@ -38,6 +39,26 @@ AsmReport gen_basic_assign(ModelArena& model, const HcpIdent& des, const HcpIden
 
     attach_basic_node_to_current_scope(model, node);
     return AsmReport{fitted.kind, fitted.src_width, fitted.des_width};
+}
+
+CheckResult check_not_input_port(const ModelArena& model, const HcpIdent& des) {
+    if (des.hw_type != HwComponentType::Wire) return std::nullopt;
+    const std::optional<IoMark> mark = get_hcp_assign(model, des).get_io_mark();
+    if (!mark || !mark->is_input) return std::nullopt;
+    return ErrorText::value(
+        format("cannot assign to '{}': it is the input port '{}', whose value overrides every "
+               "assignment to it",
+               des.abs_name(), mark->io_name));
+}
+
+CheckResult check_input_mark(const ModelArena& model, const HcpIdent& hcp_i, bool is_input,
+                             std::string_view io_name) {
+    if (!is_input || hcp_i.hw_type != HwComponentType::Wire || !model.get<Wire>(hcp_i).written)
+        return std::nullopt;
+    return ErrorText::value(
+        format("cannot mark '{}' as the input port '{}': it is assigned, and the port's value "
+               "would override every assignment to it",
+               hcp_i.abs_name(), io_name));
 }
 
 }  // namespace vorlent

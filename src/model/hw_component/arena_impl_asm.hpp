@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <optional>
 
+#include "common/error_text.hpp"
 #include "model/hw_component/common/hcp_ident.hpp"
 #include "model/hw_component/common/slice.hpp"
 
@@ -48,5 +49,14 @@ struct AsmReport {
 // attached to the current scope.
 AsmReport gen_basic_assign(ModelArena& model, const HcpIdent& des, const HcpIdent& src,
                            std::optional<Slice> des_slice, Slice src_slice);
+
+// A wire marked as an input port is driven from outside: the port's value
+// overrides whatever the design assigns to it, so a wire is either written
+// or an input port. Both orders are refused: an assignment into a wire
+// marked as an input, and marking a wire that an assignment writes (for
+// `is_input`). A register marked as an input may still be written.
+CheckResult check_not_input_port(const ModelArena& model, const HcpIdent& des);
+CheckResult check_input_mark(const ModelArena& model, const HcpIdent& hcp_i, bool is_input,
+                             std::string_view io_name);
 
 }  // namespace vorlent

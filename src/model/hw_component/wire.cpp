@@ -9,6 +9,12 @@ namespace vorlent {
 
 int32_t Wire::get_priority() const { return get_asm_pri_val(); }
 
+AssignMeta Wire::gen_asm_meta(const HcpIdent& src, std::optional<Slice> des_slice,
+                              int32_t src_start, int32_t src_stop, ModelArena& model) {
+    written = true;
+    return HcpRecord::gen_asm_meta(src, des_slice, src_start, src_stop, model);
+}
+
 void Wire::set_default_val(const HcpIdent& value) {
     if (default_val) fatal("default_val is set already");
     if (!has_default) fatal("cannot set default_val on a no-default wire");

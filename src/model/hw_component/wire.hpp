@@ -13,6 +13,7 @@ public:
     OptIdent<HcpIdent> default_val;
     uint32_t bit_width = 0;
     bool has_default = false;  // set by make_wire
+    bool written = false;      // an assignment writes it (see check_not_input_port)
 
     Wire() = default;
     Wire(HcpIdent id, uint32_t width)
@@ -21,6 +22,9 @@ public:
     ClockMode retrieve_clk_mode() const override { return ClockMode::ClkFree; }
     Slice get_des_slice() const override { return Slice{0, int32_t(bit_width)}; }
     int32_t get_priority() const override;
+    // Every assignment into a wire passes here, so it marks the wire written.
+    AssignMeta gen_asm_meta(const HcpIdent& src, std::optional<Slice> des_slice,
+                            int32_t src_start, int32_t src_stop, ModelArena& model) override;
 
     // Records the default value once; not on a wire whose default is off.
     void set_default_val(const HcpIdent& value);

@@ -122,9 +122,11 @@ TEST(KarrayMakeTest, AnIntResetBecomesAConstantOfTheFieldsWidth) {
     const CcpIdent k2 =
         make_karray(t.m, true, "arr2", {1}, {{"a", 4}, {"b", 2}}, HwComponentType::Reg);
     uint64_t from = peek_global_id();
-    EXPECT_EQ(karray_reset_field(t.m, k2, "b", WideInt::from_i64(-1), ClockMode::PosEdge),
+    IntCuts cuts;
+    EXPECT_EQ(karray_reset_field(t.m, k2, "b", WideInt::from_i64(-1), ClockMode::PosEdge, cuts),
               std::nullopt);
     EXPECT_EQ(peek_global_id(), from + 3);
+    EXPECT_TRUE(cuts.empty()) << "-1 fits any width: all ones";
     const Reg& b = t.m.arena<Reg>().get(t.m.arena<Karray>().get(k2.handle()).elems[1].handle());
     EXPECT_EQ(b.reset_val->global_id(), from + 1);
     EXPECT_EQ(b.reset_val->abs_name(), format("VAL_kconst_c_{}", from + 1));
@@ -133,7 +135,7 @@ TEST(KarrayMakeTest, AnIntResetBecomesAConstantOfTheFieldsWidth) {
     EXPECT_EQ(c.value.limbs, std::vector<uint64_t>{3});
     // An unknown field is found out before any constant is made.
     from = peek_global_id();
-    EXPECT_EQ(karray_reset_field(t.m, k2, "c", WideInt::from_i64(3), ClockMode::PosEdge),
+    EXPECT_EQ(karray_reset_field(t.m, k2, "c", WideInt::from_i64(3), ClockMode::PosEdge, cuts),
               ErrorText::value("Karray has no field 'c' (fields: a, b)"));
     EXPECT_EQ(peek_global_id(), from + 1);
 }

@@ -92,13 +92,14 @@ TEST(KarrayWriteTest, WriteChecksComeInOrderAndMakeNothing) {
     // constant made before it stays); only unknown names, after the matching.
     const std::vector<KIdx> el{KIdx::static_at(1), KIdx::static_at(1)};
     const uint64_t named = peek_global_id();
-    EXPECT_EQ(
-        karray_assign_sources(t.m, t.k, el, {{"a", WideInt::from_i64(5)}, {std::nullopt, s}}, true)
-            .error(),
+    IntCuts cuts;
+    EXPECT_EQ(karray_assign_sources(t.m, t.k, el, {{"a", WideInt::from_i64(5)}, {std::nullopt, s}},
+                                    true, cuts)
+                  .error(),
         ErrorText::type("a bare scalar source can only drive a single-field Karray; use a "
                         "{field_name: source} mapping"));
     EXPECT_EQ(made_since(t, named), std::vector<std::string>{"kconst_c"});
-    EXPECT_EQ(karray_assign_sources(t.m, t.k, el, {{"zz", s}}, true).error(),
+    EXPECT_EQ(karray_assign_sources(t.m, t.k, el, {{"zz", s}}, true, cuts).error(),
               ErrorText::value("Karray assignment: no source matched any field"));
 }
 

@@ -33,9 +33,10 @@ Result<int32_t> mux_width(const ModelArena& m, const PyOperand& if_true,
 
 // An int input becomes a constant "{name}_c" as wide as the mux, read whole.
 CombOperand mux_input(ModelArena& m, std::string_view name, const PyOperand& operand,
-                      const std::optional<Slice>& slice, int32_t width) {
+                      const std::optional<Slice>& slice, int32_t width, IntCuts& cuts) {
     if (const HcpIdent* sig = operand.ident()) return CombOperand{*sig, slice};
-    return CombOperand{make_const_val(m, name, *operand.integer(), width), Slice::range(0, width)};
+    return CombOperand{make_const_val(m, name, *operand.integer(), width, cuts),
+                       Slice::range(0, width)};
 }
 
 Result<HcpIdent> py_gen_mux(ModelArena& m, std::string_view name, const HcpIdent& cond_i,
@@ -49,12 +50,14 @@ Result<HcpIdent> py_gen_mux(ModelArena& m, std::string_view name, const HcpIdent
     if (w.value() < 1) {
         if (auto err = check_gen_mux(m, cond_i, cond_slice, w.value())) return *err;
     }
-    const CombOperand t = mux_input(m, name, if_true, true_slice, w.value());
-    const CombOperand f = mux_input(m, name, if_false, false_slice, w.value());
+    IntCuts cuts;
+    const CombOperand t = mux_input(m, name, if_true, true_slice, w.value(), cuts);
+    const CombOperand f = mux_input(m, name, if_false, false_slice, w.value(), cuts);
     Result<MuxResult> mux = gen_mux(m, name, cond_i, cond_slice, t, f, w.value());
     if (!mux.ok()) return mux.error();
     // After the mux is complete: a warning turned into an error leaves it made.
     const MuxResult& r = mux.value();
+    warn_int_cuts(cuts);
     const std::string_view wire_name = r.wire.abs_name();
     for (const AsmReport& report : {r.true_report, r.false_report})
         warn_asm_resize(uint32_t(report.kind), report.src_width, report.des_width, wire_name);

@@ -1,5 +1,5 @@
 // Checks the Python layer makes itself, after the arguments are converted and
-// before the model is touched, and the texts of its resize warnings. Free of
+// before the model is touched, and the texts of its warnings. Free of
 // Python.h: each returns the error text or message for the caller to raise.
 #pragma once
 
@@ -12,10 +12,12 @@
 
 #include "common/error_text.hpp"
 #include "common/text.hpp"
+#include "common/wide_int.hpp"
 #include "model/hw_component/common/hcp_ident.hpp"
 #include "model/hw_component/common/hw_type.hpp"
 #include "model/hw_component/common/logic_op.hpp"
 #include "model/hw_component/common/slice.hpp"
+#include "model/hw_component/int_constant.hpp"
 
 namespace vorlent::py {
 
@@ -97,6 +99,69 @@ inline CheckResult check_unary_expression_op(uint32_t index) {
     return ErrorText::value(
         format("{} is not a unary expression op (use mk_expression / the assign path)",
                logic_op_name(op)));
+}
+
+// mk_extend_bit widens: `c` is the width of the result, so it is at least
+// the operand's; a narrower one would cut the operand instead.
+inline CheckResult check_extend_width(int32_t c, int32_t operand_width) {
+    if (c >= operand_width) return std::nullopt;
+    return ErrorText::value(
+        format("mk_extend_bit: c ({}) is narrower than operand a ({} bits); c is the width of the "
+               "result, at least the operand's (slice the operand to narrow it)",
+               c, operand_width));
+}
+
+// The ops whose result, as wide as operand a, would reach above a's width
+// when b is wider: b's high bits, the carry and the product are dropped.
+// Relations and the logical ops are 1 bit and read both operands whole; an
+// AND, a quotient and a remainder never exceed a; b of a shift is an amount.
+inline bool drops_high_bits_of_wider_b(LogicOp op) {
+    switch (op) {
+        case LogicOp::BitwiseOr:
+        case LogicOp::BitwiseXor:
+        case LogicOp::ArithPlus:
+        case LogicOp::ArithMinus:
+        case LogicOp::ArithMul:
+            return true;
+        default:
+            return false;
+    }
+}
+
+// The warning for an expression whose operand b is wider than operand a,
+// when the op drops what b adds above a's width.
+inline std::optional<std::string> expression_width_message(LogicOp op, int64_t a_width,
+                                                           int64_t b_width,
+                                                           std::string_view name) {
+    if (b_width <= a_width || !drops_high_bits_of_wider_b(op)) return std::nullopt;
+    return format(
+        "expression '{}' ({}): operand b ({} bits) is wider than operand a ({} bits); the result "
+        "is as wide as a, MSBs dropped (put the wider operand first, or extend a)",
+        name, logic_op_name(op), b_width, a_width);
+}
+
+// The warning for an int that its constant does not hold whole.
+inline std::string int_cut_message(const IntCut& cut) {
+    const WideInt kept =
+        cut.width < 1 ? WideInt{}
+                      : WideInt::from_unsigned(reduce_mod_pow2(cut.value, uint64_t(cut.width)));
+    return format("int {} does not fit in {} bits; constant '{}' keeps its low {} bits: {}",
+                  decimal_text(cut.value), cut.width, cut.constant.abs_name(), cut.width,
+                  decimal_text(kept));
+}
+
+// The warning for a zcase whose value its zstate's selector cannot take:
+// the case compares the selector, zero-extended, with the value, so it
+// never matches.
+inline std::optional<std::string> zcase_value_message(std::string_view case_name, int32_t value,
+                                                      std::string_view selector_name,
+                                                      int32_t selector_width) {
+    const int64_t most = selector_width < 1    ? -1
+                         : selector_width >= 63 ? INT64_MAX
+                                                : (int64_t(1) << selector_width) - 1;
+    if (value >= 0 && value <= most) return std::nullopt;
+    return format("zcase '{}' value {} never matches: selector '{}' is {} bits wide, 0..{}",
+                  case_name, value, selector_name, selector_width, most);
 }
 
 // A condition must select exactly one bit. `cond_width` is the width of the

@@ -19,4 +19,8 @@ void warn_asm_resize(uint32_t kind, int32_t src_width, int32_t des_width,
     if (auto message = asm_resize_message(kind, src_width, des_width, des_name)) warn(*message);
 }
 
+void warn_int_cuts(const IntCuts& cuts) {
+    for (const IntCut& cut : cuts) warn(int_cut_message(cut));
+}
+
 }  // namespace vorlent::py

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string_view>
 
+#include "model/hw_component/int_constant.hpp"
+
 namespace vorlent::py {
 
 // warnings.warn(message): UserWarning, default stack level.
@@ -15,5 +17,9 @@ void warn(std::string_view message);
 // destination (kind 1 extended, kind 2 cut); nothing for kind 0.
 void warn_asm_resize(uint32_t kind, int32_t src_width, int32_t des_width,
                      std::string_view des_name);
+
+// One warning per int that its constant does not hold whole, in the order
+// the constants were made.
+void warn_int_cuts(const IntCuts& cuts);
 
 }  // namespace vorlent::py

@@ -65,14 +65,14 @@ Result<HcpIdent> karray_element_hcp(ModelArena& model, const CcpIdent& karray_i,
 }
 
 CheckResult karray_reset_field(ModelArena& model, const CcpIdent& karray_i, std::string_view field,
-                               const SignalOrInt& value, ClockMode clk_mode) {
+                               const SignalOrInt& value, ClockMode clk_mode, IntCuts& cuts) {
     HcpIdent v;
     if (const HcpIdent* ident = std::get_if<HcpIdent>(&value)) {
         v = *ident;
     } else {
         const Result<int32_t> width = karray_field_width(model, karray_i, field);
         if (!width.ok()) return width.error();
-        v = make_const_val(model, KCONST, std::get<WideInt>(value), width.value());
+        v = make_const_val(model, KCONST, std::get<WideInt>(value), width.value(), cuts);
     }
     return with_karray(model, karray_i,
                        [&](const Karray& k) { return k.reset_field(field, v, clk_mode, model); });
@@ -95,7 +95,7 @@ CheckResult karray_assign_hcps(ModelArena& model, const CcpIdent& karray_i,
 Result<std::vector<std::string>> karray_assign_sources(ModelArena& model, const CcpIdent& karray_i,
                                                        const std::vector<KIdx>& sel,
                                                        const std::vector<KarraySource>& sources,
-                                                       bool clocked) {
+                                                       bool clocked, IntCuts& cuts) {
     const auto fields = karray_fields(model, karray_i);
     std::vector<std::pair<size_t, HcpIdent>> matched;
     std::vector<std::string> skipped;
@@ -117,7 +117,7 @@ Result<std::vector<std::string>> karray_assign_sources(ModelArena& model, const 
         matched.emplace_back(f, ident
                                     ? *ident
                                     : make_const_val(model, KCONST, std::get<WideInt>(source.value),
-                                                     fields[f].second));
+                                                     fields[f].second, cuts));
     }
     if (matched.empty()) return ErrorText::value("Karray assignment: no source matched any field");
     if (auto err = karray_assign_hcps(model, karray_i, sel, matched, clocked)) return *err;

@@ -32,10 +32,11 @@ Result<int32_t> karray_field_width(ModelArena& model, const CcpIdent& karray_i,
 Result<HcpIdent> karray_element_hcp(ModelArena& model, const CcpIdent& karray_i,
                                     const std::vector<size_t>& coords, std::string_view field);
 // An int value becomes the constant "kconst_c" of the field's width (after
-// the field is found), drawing its id even when the reset is then refused
-// (the refused call takes it out again, see ModelMark).
+// the field is found), noted in `cuts` when it does not fit, drawing its id
+// even when the reset is then refused (the refused call takes it out again,
+// see ModelMark).
 CheckResult karray_reset_field(ModelArena& model, const CcpIdent& karray_i, std::string_view field,
-                               const SignalOrInt& value, ClockMode clk_mode);
+                               const SignalOrInt& value, ClockMode clk_mode, IntCuts& cuts);
 // Element assignment: each (field index, value) written into the selected
 // elements, in one assignment node.
 CheckResult karray_assign_hcps(ModelArena& model, const CcpIdent& karray_i,
@@ -52,13 +53,13 @@ struct KarraySource {
 
 // Element assignment by field name. Sources naming no field are skipped and
 // their names returned; an int source becomes the constant "kconst_c" of its
-// field's width, made as the sources are matched in order (so constants made
-// before a refused bare source draw their ids; the refused call takes them
-// out again). `Type` error for a bare source on an
-// array of several fields, `Value` error when no source matched.
+// field's width (noted in `cuts` when it does not fit), made as the sources
+// are matched in order (so constants made before a refused bare source draw
+// their ids; the refused call takes them out again). `Type` error for a bare
+// source on an array of several fields, `Value` error when no source matched.
 Result<std::vector<std::string>> karray_assign_sources(ModelArena& model, const CcpIdent& karray_i,
                                                        const std::vector<KIdx>& sel,
                                                        const std::vector<KarraySource>& sources,
-                                                       bool clocked);
+                                                       bool clocked, IntCuts& cuts);
 
 }  // namespace vorlent

@@ -57,6 +57,15 @@ Result<std::vector<std::string>> Karray::write(const std::vector<KIdx>& sel, con
     SourcePairs sources;
     sources.reserve(pairs.size());
     for (const auto& [d, s] : pairs) sources.emplace_back(d, view.hcps[s]);
+    // A wire-backed write selects one element (its indices are all static):
+    // none of the wires it writes may be an input port.
+    if (backing == HwComponentType::Wire) {
+        std::vector<size_t> at;
+        at.reserve(sel.size());
+        for (const KIdx& k : sel) at.push_back(std::get<KIdx::Static>(k.v).index);
+        for (const auto& [f, src] : sources)
+            if (auto err = check_not_input_port(model, element_hcp(at, f))) return *err;
+    }
 
     std::vector<size_t> coords;
     coords.reserve(shape.size());

@@ -1,6 +1,7 @@
 #include "model/flow_block/cond/flow_block_zero_cond.hpp"
 
 #include "common/fatal.hpp"
+#include "model/model_arena.hpp"
 
 namespace vorlent {
 
@@ -83,6 +84,18 @@ void FlowBlockZeroSwitchCase::add_sub_flow_block(const FlowBlockIdent& block) {
 
 void FlowBlockZeroSwitchCase::add_con_flow_block(const FlowBlockIdent&) {
     fatal("zero-switch-case does not accept continuation blocks");
+}
+
+std::optional<OpenedZcase> zcase_opened_in_zstate(const ModelArena& model,
+                                                  const FlowBlockIdent& block) {
+    const auto& stack = model.flow_block_stack;
+    if (block.block_type != FlowBlockType::ZeroSwitchCase || stack.size() < 2 ||
+        !(stack.back().block == block))
+        return std::nullopt;
+    const FlowBlockIdent& parent = stack[stack.size() - 2].block;
+    if (parent.block_type != FlowBlockType::ZeroSwitch) return std::nullopt;
+    return OpenedZcase{model.get<FlowBlockZeroSwitchCase>(block).match_val,
+                       model.get<FlowBlockZeroSwitch>(parent).selector};
 }
 
 }  // namespace vorlent

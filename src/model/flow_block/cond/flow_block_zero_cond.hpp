@@ -100,4 +100,13 @@ private:
     using ZeroDelayBody::ZeroDelayBody;
 };
 
+// A zcase just opened inside a zstate (on top of the flow-block stack, the
+// zstate right below it): its value and the selector it is compared with.
+struct OpenedZcase {
+    int32_t match_val;
+    HcpIdent selector;
+};
+std::optional<OpenedZcase> zcase_opened_in_zstate(const ModelArena& model,
+                                                  const FlowBlockIdent& block);
+
 }  // namespace vorlent

@@ -47,6 +47,28 @@ TEST(WideIntTest, ConstantBitsFollowTheWidthOfTheUse) {
     EXPECT_EQ((std::tuple{wide.wide, wide.limbs}), (std::tuple{true, std::vector<uint64_t>{0, 0}}));
 }
 
+// The fewest bits that hold a value (unsigned, or signed for a negative one)
+// and its decimal text, at the limb and decimal-chunk boundaries.
+TEST(WideIntTest, WidthsThatHoldAValueAndItsDecimalText) {
+    const uint64_t ten19 = 10'000'000'000'000'000'000u;
+    const std::vector<std::tuple<WideInt, uint64_t, std::string>> cases{
+        {WideInt::from_i64(0), 0, "0"},
+        {WideInt::from_i64(-1), 1, "-1"},
+        {WideInt::from_i64(-8), 4, "-8"},
+        {WideInt::from_i64(8), 4, "8"},
+        {WideInt::from_i64(INT64_MIN), 64, "-9223372036854775808"},
+        {WideInt::from_unsigned({~uint64_t(0)}), 64, "18446744073709551615"},
+        {WideInt{{0, 1}}, 65, "18446744073709551616"},
+        {WideInt{{0, ~uint64_t(0)}}, 65, "-18446744073709551616"},
+        {WideInt::from_unsigned({ten19}), 64, "10000000000000000000"},
+        {WideInt::from_unsigned({ten19 + 7}), 64, "10000000000000000007"},
+    };
+    for (const auto& [value, width, text] : cases) {
+        EXPECT_EQ(min_width(value), width) << text;
+        EXPECT_EQ(decimal_text(value), text);
+    }
+}
+
 TEST(ArgChecksTest, ConditionMustSelectOneBit) {
     const std::string not_one_bit =
         "cond must be 1-bit, got {} (slice the cond variable down to one bit)";

@@ -4,12 +4,27 @@
 #include <vector>
 
 #include "applications/py/model/arena_method_families.hpp"
+#include "applications/py/model/hw_component/arena_impl_hwc_py.hpp"
 #include "applications/py/model/model_arena_py.hpp"
+#include "applications/py/runtime/py_warnings.hpp"
 #include "model/flow_block/common/flow_block_stack.hpp"
+#include "model/flow_block/cond/flow_block_zero_cond.hpp"
 
 namespace vorlent::py {
 
 namespace {
+
+// A zcase opened in a zstate whose selector cannot hold its value would
+// never match: warned of once it is open.
+void py_initialize_flow_block(ModelArena& m, const FlowBlockIdent& block_i) {
+    initialize_flow_block(m, block_i);
+    const std::optional<OpenedZcase> zcase = zcase_opened_in_zstate(m, block_i);
+    if (!zcase) return;
+    if (auto message = zcase_value_message(block_i.abs_name(), zcase->match_val,
+                                           zcase->selector.abs_name(),
+                                           hcp_full_width(m, zcase->selector)))
+        warn(*message);
+}
 
 // The caller closes the block it names; one open block above it is closed
 // on the way.
@@ -26,7 +41,7 @@ int32_t py_get_last_skeleton_flow_block_type(const ModelArena& m) {
 
 std::vector<PyMethodDef> flow_block_stack_methods() {
     return {
-        arena_method<"initialize_flow_block($self, block_i)", &initialize_flow_block,
+        arena_method<"initialize_flow_block($self, block_i)", &py_initialize_flow_block,
                      Describes::Behaviour>(),
         arena_method<"finalize_flow_block($self, block_i)", &py_finalize_flow_block>(),
         arena_method<"finalize_flow_procedure($self)", &finalize_flow_procedure>(),

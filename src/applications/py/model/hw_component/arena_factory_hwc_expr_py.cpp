@@ -1,9 +1,12 @@
 // ModelArena methods that make expressions. An int operand of mk_expression
 // becomes a constant "{name}_c" as wide as the whole other operand. Every
-// check (the op, two ints, the operand slices) runs before anything is made,
-// so a refused call makes nothing.
+// check (the op, two ints, the operand slices, an extension that would cut)
+// runs before anything is made, so a refused call makes nothing. An int that
+// its constant cannot hold, and an operand b wider than a where the result
+// drops b's high bits, are warned of once the expression is made.
 #include "model/hw_component/int_constant.hpp"
 
+#include <algorithm>
 #include <optional>
 #include <vector>
 
@@ -12,10 +15,17 @@
 #include "applications/py/model/model_arena_py.hpp"
 #include "applications/py/runtime/arg_checks.hpp"
 #include "applications/py/runtime/operand.hpp"
+#include "applications/py/runtime/py_warnings.hpp"
 
 namespace vorlent::py {
 
 namespace {
+
+// The bits an operand is read over: the slice given, else the whole operand.
+int32_t operand_width(const ModelArena& m, const HcpIdent& operand,
+                      const std::optional<Slice>& slice) {
+    return slice && slice->is_usable() ? slice->size() : hcp_full_width(m, operand);
+}
 
 Result<HcpIdent> mk_expression(ModelArena& m, std::string_view name, uint32_t op,
                                const PyOperand& a, const PyOperand& b, std::optional<Slice> a_slice,
@@ -26,12 +36,24 @@ Result<HcpIdent> mk_expression(ModelArena& m, std::string_view name, uint32_t op
     if (auto err = check_operand_slice("a_slice", a_slice)) return *err;
     if (auto err = check_operand_slice("b_slice", b_slice)) return *err;
     // At most one of the two is an int; its constant is made before the expression.
+    IntCuts cuts;
     const HcpIdent sig_a =
         a.ident() ? *a.ident()
-                  : make_const_val(m, name, *a.integer(), hcp_full_width(m, *b.ident()));
+                  : make_const_val(m, name, *a.integer(), hcp_full_width(m, *b.ident()), cuts);
     const HcpIdent sig_b =
-        b.ident() ? *b.ident() : make_const_val(m, name, *b.integer(), hcp_full_width(m, sig_a));
-    return make_expression(m, true, name, LogicOp(op), sig_a, sig_b, a_slice, b_slice);
+        b.ident() ? *b.ident()
+                  : make_const_val(m, name, *b.integer(), hcp_full_width(m, sig_a), cuts);
+    const HcpIdent made =
+        make_expression(m, true, name, LogicOp(op), sig_a, sig_b, a_slice, b_slice);
+    warn_int_cuts(cuts);
+    // An int b counts with the bits its value needs, up to its constant's
+    // width: 1 added to a slice of a wider operand widens nothing.
+    const int64_t a_bits = operand_width(m, sig_a, a_slice);
+    int64_t b_bits = operand_width(m, sig_b, b_slice);
+    if (const WideInt* value = b.integer()) b_bits = std::min(b_bits, int64_t(min_width(*value)));
+    if (auto message = expression_width_message(LogicOp(op), a_bits, b_bits, made.abs_name()))
+        warn(*message);
+    return made;
 }
 
 Result<HcpIdent> mk_expression_single(ModelArena& m, std::string_view name, uint32_t op,
@@ -41,11 +63,13 @@ Result<HcpIdent> mk_expression_single(ModelArena& m, std::string_view name, uint
     return make_expression_single(m, true, name, LogicOp(op), a, a_slice);
 }
 
-// `c` is the width the operand is extended to.
+// `c` is the width the operand is extended to: the result's, not the
+// number of bits added.
 Result<HcpIdent> mk_extend_bit(ModelArena& m, std::string_view name, const HcpIdent& a, int32_t c,
                                std::optional<Slice> a_slice) {
     if (auto err = check_positive_width(c)) return *err;
     if (auto err = check_operand_slice("a_slice", a_slice)) return *err;
+    if (auto err = check_extend_width(c, operand_width(m, a, a_slice))) return *err;
     return make_expression_constant(m, true, name, LogicOp::ExtendBit, a, c, a_slice);
 }
 

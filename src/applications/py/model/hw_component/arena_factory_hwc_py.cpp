@@ -1,12 +1,14 @@
 // ModelArena methods that make hardware components: registers, wires,
 // constants and memories. Every component is user-made and stamped to the
 // module being traced. Widths below 1 are refused here, before anything is
-// made, for every kind alike.
+// made, for every kind alike; a constant's value that its width cannot hold
+// is cut to it and warned of.
 #include <vector>
 
 #include "applications/py/model/arena_method_families.hpp"
 #include "applications/py/model/model_arena_py.hpp"
 #include "applications/py/runtime/arg_checks.hpp"
+#include "applications/py/runtime/py_warnings.hpp"
 #include "model/hw_component/arena_factory_hcp.hpp"
 
 namespace vorlent::py {
@@ -23,18 +25,30 @@ Result<HcpIdent> mk_wire(ModelArena& m, std::string_view name, int32_t bit_width
     return make_wire(m, true, name, uint32_t(bit_width));
 }
 
+// The constant `made`, `width` bits wide, holds `value` cut to its width; a
+// warning after it is made says so when that lost bits.
+HcpIdent warned_if_cut(const HcpIdent& made, const WideInt& value, int32_t width) {
+    IntCuts cuts;
+    note_int_cut(cuts, value, width, made);
+    warn_int_cuts(cuts);
+    return made;
+}
+
 Result<HcpIdent> mk_val(ModelArena& m, std::string_view name, int32_t bit_width,
                         uint64_t init_val) {
     if (auto err = check_positive_width(bit_width)) return *err;
-    return make_val(m, true, name, bit_width, init_val);
+    return warned_if_cut(make_val(m, true, name, bit_width, init_val),
+                         WideInt::from_unsigned({init_val}), bit_width);
 }
 
 // `limbs` least significant first, brought to exactly the limbs the width needs.
 Result<HcpIdent> mk_val_vv(ModelArena& m, std::string_view name, int32_t bit_width,
                            std::vector<uint64_t> limbs) {
     if (auto err = check_positive_width(bit_width)) return *err;
-    return make_val_vv(m, true, name, uint32_t(bit_width),
-                       VaryVal::from_limbs(std::move(limbs), size_t(bit_width)));
+    const WideInt value = WideInt::from_unsigned(limbs);
+    return warned_if_cut(make_val_vv(m, true, name, uint32_t(bit_width),
+                                     VaryVal::from_limbs(std::move(limbs), size_t(bit_width))),
+                         value, bit_width);
 }
 
 // A zero index width is still the model's to refuse.

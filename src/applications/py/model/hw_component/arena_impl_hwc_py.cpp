@@ -19,23 +19,28 @@ namespace vorlent::py {
 namespace {
 
 // An int source becomes the constant "const_c" of the destination's whole
-// width, read whole; a slice given with it is not used. The resize warning
-// comes after the assignment is in the model, so a warning turned into an
-// error leaves the assignment made.
-void py_gen_basic_assign(ModelArena& m, const HcpIdent& des_i, const PyOperand& src,
-                         std::optional<Slice> src_slice, std::optional<Slice> des_slice) {
+// width, read whole; a slice given with it is not used. A wire marked as an
+// input port is refused before anything is made. The warnings come after
+// the assignment is in the model, so a warning turned into an error leaves
+// the assignment made.
+CheckResult py_gen_basic_assign(ModelArena& m, const HcpIdent& des_i, const PyOperand& src,
+                                std::optional<Slice> src_slice, std::optional<Slice> des_slice) {
+    if (auto err = check_not_input_port(m, des_i)) return err;
     HcpIdent source;
     Slice source_range;
+    IntCuts cuts;
     if (const HcpIdent* ident = src.ident()) {
         source = *ident;
         source_range = src_slice.value_or(Slice::whole());
     } else {
         const int32_t width = hcp_full_width(m, des_i);
-        source = make_const_val(m, "const", *src.integer(), width);
+        source = make_const_val(m, "const", *src.integer(), width, cuts);
         source_range = Slice::range(0, width);
     }
     const AsmReport report = gen_basic_assign(m, des_i, source, des_slice, source_range);
+    warn_int_cuts(cuts);
     warn_asm_resize(uint32_t(report.kind), report.src_width, report.des_width, des_i.abs_name());
+    return std::nullopt;
 }
 
 // The name becomes a port of the top module as it stands. Whether it repeats
@@ -44,6 +49,7 @@ void py_gen_basic_assign(ModelArena& m, const HcpIdent& des_i, const PyOperand& 
 CheckResult py_mark_as_io(ModelArena& m, const HcpIdent& hcp_i, bool is_input,
                           std::string io_name) {
     if (auto err = check_port_name("mark_as_io", "io_name", io_name)) return err;
+    if (auto err = check_input_mark(m, hcp_i, is_input, io_name)) return err;
     mark_as_io(m, hcp_i, is_input, std::move(io_name));
     return std::nullopt;
 }

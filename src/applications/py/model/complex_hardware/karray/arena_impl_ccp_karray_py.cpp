@@ -18,6 +18,7 @@
 #include "applications/py/model/model_arena_py.hpp"
 #include "applications/py/runtime/arg_checks.hpp"
 #include "applications/py/runtime/operand.hpp"
+#include "applications/py/runtime/py_warnings.hpp"
 #include "model/complex_hardware/common/arena_impl_ccp.hpp"
 #include "model/complex_hardware/karray/arena_factory_ccp_karray.hpp"
 #include "model/complex_hardware/karray/arena_impl_ccp_karray.hpp"
@@ -80,7 +81,11 @@ Result<HcpIdent> py_karray_element_hcp(ModelArena& m, const CcpIdent& karray_i,
 CheckResult py_karray_reset_field(ModelArena& m, const CcpIdent& karray_i, std::string_view field,
                                   const PyOperand& value) {
     check_karray("karray_i", karray_i);
-    return karray_reset_field(m, karray_i, field, value.value, ClockMode::PosEdge);
+    IntCuts cuts;
+    if (auto err = karray_reset_field(m, karray_i, field, value.value, ClockMode::PosEdge, cuts))
+        return err;
+    warn_int_cuts(cuts);
+    return std::nullopt;
 }
 
 void py_karray_assign_hcps(
@@ -92,9 +97,11 @@ void py_karray_assign_hcps(
     std::vector<KarraySource> karray_sources;
     karray_sources.reserve(sources.size());
     for (const auto& [name, operand] : sources) karray_sources.push_back({name, operand.value});
-    const std::vector<std::string> skipped =
-        value_or_throw(karray_assign_sources(m, karray_i, kidx, karray_sources, expect_clocked));
+    IntCuts cuts;
+    const std::vector<std::string> skipped = value_or_throw(
+        karray_assign_sources(m, karray_i, kidx, karray_sources, expect_clocked, cuts));
     warn_skipped_fields(SKIPPED_SOURCES_PREFIX, skipped);
+    warn_int_cuts(cuts);
 }
 
 // ---- the read environment ----------------------------------------------------
