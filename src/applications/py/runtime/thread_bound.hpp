@@ -32,9 +32,16 @@ struct ThreadBinding {
     Py_ssize_t borrows = 0;  // 0 free, -1 held exclusively, n > 0 held shared by n calls
 
     // Stops with the failed equality assertion of the two thread ids when
-    // called from another thread; `type_path` names the object's type.
-    void check_thread(std::string_view type_path) const;
+    // called from another thread; `type_path` names the object's type. Every
+    // method call runs it, so the message is made only when it fails.
+    void check_thread(std::string_view type_path) const {
+        if (!on_owner_thread()) [[unlikely]]
+            fail_other_thread(type_path);
+    }
     bool on_owner_thread() const { return owner == ThreadId::current(); }
+
+private:
+    [[noreturn]] void fail_other_thread(std::string_view type_path) const;
 };
 
 // Holds a borrow for one scope. `held()` is false, with RuntimeError
