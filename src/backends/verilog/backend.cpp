@@ -21,10 +21,16 @@ void print_progress_line(std::string_view line) {
 
 namespace {
 
-// Behaviour described but never built: without build_flow the modules would
-// be written without clock, reset and behaviour. A model made by hand, with
-// no flow block and no assignment, has nothing to build.
+// Behaviour described but never built, or a build that stopped half way:
+// the modules would be written without clock, reset or behaviour. A model
+// made by hand, with no flow block and no assignment, has nothing to build.
 CheckResult check_behaviour_built(ModelArena& model) {
+    // Some modules may be built and others not, or a block half-made.
+    if (model.flow_build == FlowBuild::Started)
+        return ErrorText::value(
+            "BackendVerilog::emit: build_flow stopped before it completed (a PanicException or "
+            "an interrupt), so part of the design was never lowered and its files would lack "
+            "behaviour; describe the design again in a new ModelArena and build it");
     const ModuleIdent top_i = *model.top_module;
     if (model.arena<Module>().get(top_i.handle()).start_node) return std::nullopt;
     constexpr std::string_view missing =
