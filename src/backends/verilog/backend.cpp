@@ -107,11 +107,14 @@ void BackendVerilog::phase_emit(std::string_view output_dir, std::string_view to
         const std::string_view stem = *module_i == top_i ? top_file_name : module->ident.abs_name();
         const std::string path = format("{}/{}.v", output_dir, stem);
         print_progress_line(format("[BackendVerilog] Phase 3:   writing {}\n", path));
-        FileWriter fw(path, open_output_file(path));
+        OutputFile out(path);
+        FileWriter fw(path, out.take_fd());
         gen_module_vb(*module, model_, fw);
         module.put_back();
-        // Reports a failed write or close of this file.
+        // Reports a failed write or close of this file; only a whole file
+        // takes its name.
         fw.finish();
+        out.commit();
     }
     print_progress_line("[BackendVerilog] Phase 3: done\n");
 }
