@@ -56,7 +56,7 @@ CheckResult check_behaviour_built(ModelArena& model) {
 }  // namespace
 
 CheckResult BackendVerilog::emit(std::string_view output_dir, std::string_view top_file_name) {
-    if (stage_ == Stage::Preparing)
+    if (stage_ == Stage::Routing)
         fatal(
             "BackendVerilog::emit \u2014 an earlier emit stopped while routing; the model is "
             "half-routed and cannot be emitted");
@@ -74,16 +74,18 @@ CheckResult BackendVerilog::emit(std::string_view output_dir, std::string_view t
     print_progress_line("[BackendVerilog] Phase 1: routing cross-module IO dependencies\n");
     if (stage_ == Stage::Fresh) {
         // Without a top module routing stops before it changes anything.
-        if (model_.top_module) stage_ = Stage::Preparing;
+        if (model_.top_module) stage_ = Stage::Routing;
         route_and_remap_io_model(model_, std::move(reads));
         // Internal routing is complete for every module before any port
         // chain is made: its reuse search would stop at the input-port wires,
         // which carry no source.
         route_glob_io_model(model_);
+        stage_ = Stage::Routed;
     }
     print_progress_line("[BackendVerilog] Phase 1: done\n");
     print_progress_line("[BackendVerilog] Phase 2: initialising HCP update pools\n");
     if (stage_ != Stage::Prepared) {
+        // Stable sorts: a phase 2 that stopped half way is simply run again.
         phase_init();
         stage_ = Stage::Prepared;
     }

@@ -215,10 +215,13 @@ void register_pending_hcps(Module& module, ModelArena& model) {
 }
 
 void sort_update_event_pool(const Module& module, ModelArena& model) {
+    InterruptPoll poll;
     for (size_t k = 0; k <= size_t(HwComponentType::MemBlockIndexer); ++k) {
         // In place: sorting reads the events, never the component again.
-        for (const HcpIdent& h : module.hcps_of(HwComponentType(k)))
+        for (const HcpIdent& h : module.hcps_of(HwComponentType(k))) {
+            poll.tick();
             hcp_checked_mut(model, h).sort_events(model);
+        }
     }
 }
 
