@@ -15,6 +15,9 @@ import pytest
 from vorlent import PanicException
 from vorlent import _vorlent as v
 
+sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "..", "bench"))
+from build_and_emit import describe_d1  # noqa: E402
+
 HALF_BUILT = ("ValueError: BackendVerilog::emit: build_flow stopped before it completed (a PanicException or an "
               "interrupt), so part of the design was never lowered and its files would lack behaviour; describe the "
               "design again in a new ModelArena and build it")
@@ -23,23 +26,12 @@ BUILD_AGAIN = ("PanicException: build_flow: an earlier build_flow stopped before
 
 
 def chain_design(n):
-    """n 8-bit registers, each assigned the one before in seq blocks of 50
-    steps: about a second to build and as much to emit at n = 500000."""
+    """The benchmark's chains of seq blocks: about a second to build and as
+    much to emit at n = 600000."""
     m = v.ModelArena()
     top = m.mk_module("top")
     m.set_top_module(top)
-    m.track_module_at_com_init(top)
-    regs = [m.mk_reg(f"r{i}", 8) for i in range(n)]
-    m.untrack_module_at_com_init(top)
-    m.track_module_at_flow_init(top)
-    for start in range(0, n, 50):
-        seq = m.mk_flow_block_seq(f"s{start}")
-        m.initialize_flow_block(seq)
-        for i in range(start, min(start + 50, n)):
-            m.gen_basic_assign(regs[i], regs[i - 1] if i else 1)
-        m.finalize_flow_block(seq)
-    m.finalize_flow_procedure()
-    m.untrack_module_at_flow_init(top)
+    describe_d1(m, top, n)
     return m, top
 
 
@@ -57,7 +49,7 @@ def child(case, out):
     def say(*lines):
         print(*lines, sep="\n", file=sys.stderr, flush=True)
 
-    m, _ = chain_design(500_000 if case in ("build", "emit") else 2)
+    m, _ = chain_design(600_000 if case in ("build", "emit") else 2)
     if case != "build":
         m.build_flow()
         m = v.BackendVerilog(m)

@@ -8,7 +8,6 @@
 #include <thread>
 
 #include "backends/vb_test_support.hpp"
-#include "common/interrupt.hpp"
 
 using namespace vorlent;
 using namespace vorlent::testing;
@@ -176,38 +175,4 @@ TEST(FileWriterSignalTest, InterruptedWritesDeliverEveryByteOnce) {
     ::sigaction(SIGUSR1, &old, nullptr);
     EXPECT_EQ(received.size(), data.size());
     EXPECT_TRUE(received == data);
-}
-
-// A write that waits on a pipe nobody reads ends when a signal interrupts it
-// and the interrupt check says stop.
-TEST(FileWriterSignalTest, AStopEndsABlockedWrite) {
-    int fds[2];
-    ASSERT_EQ(::pipe(fds), 0);
-    struct sigaction sa {};
-    sa.sa_handler = on_signal;
-    struct sigaction old {};
-    ASSERT_EQ(::sigaction(SIGUSR1, &sa, &old), 0);
-    static std::atomic<bool> stop{false};
-    set_interrupt_check([] { return stop.load(); });
-
-    std::atomic<bool> writing{true};
-    const pthread_t writer_thread = ::pthread_self();
-    std::thread poker([&] {
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
-        stop = true;
-        // Until the write has ended: a signal that comes before it blocks is lost.
-        while (writing) {
-            ::pthread_kill(writer_thread, SIGUSR1);
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
-        }
-    });
-    {
-        FileWriter w("pipe", fds[1]);
-        EXPECT_THROW(w.write(std::string(1 << 20, 'x')), Interrupted);
-    }
-    writing = false;
-    poker.join();
-    set_interrupt_check(nullptr);
-    ::close(fds[0]);
-    ::sigaction(SIGUSR1, &old, nullptr);
 }
