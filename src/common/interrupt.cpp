@@ -9,7 +9,9 @@ namespace {
 std::atomic<InterruptCheck> INSTALLED{nullptr};
 }  // namespace
 
-void set_interrupt_check(InterruptCheck check) { INSTALLED.store(check, std::memory_order_release); }
+void set_interrupt_check(InterruptCheck check) {
+    INSTALLED.store(check, std::memory_order_release);
+}
 
 void check_interrupt() {
     const InterruptCheck check = INSTALLED.load(std::memory_order_acquire);

@@ -30,10 +30,10 @@ struct NestingTooDeep {
 
 // Turns the exception being handled (call only inside a catch block) into the
 // matching Python exception and returns null for the caller to return:
-// PythonErrorSet and Interrupted keep the set exception; ErrorText raises ValueError or
-// TypeError; NestingTooDeep raises RecursionError; FatalError and any other
-// C++ error raise PanicException with the message; std::bad_alloc and
-// std::length_error raise MemoryError.
+// PythonErrorSet and Interrupted keep the set exception; ErrorText raises
+// ValueError or TypeError; NestingTooDeep raises RecursionError; FatalError
+// and any other C++ error raise PanicException with the message;
+// std::bad_alloc and std::length_error raise MemoryError.
 PyObject* raise_current_exception() noexcept;
 
 // ValueError, or TypeError for a check about an argument's kind.
