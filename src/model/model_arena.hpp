@@ -31,6 +31,10 @@ using ModelKinds =
 template <class T>
 using ArenaGroupOf = ArenaGroup<T>;
 
+// How far build_flow got on a model: not run, started (and, seen after the
+// call, stopped before the end), or complete.
+enum class FlowBuild : uint8_t { NotStarted, Started, Complete };
+
 class ModelArena {
 public:
     // An empty model; draws no global id and leaves the priority state alone.
@@ -82,9 +86,11 @@ public:
     std::vector<PendingHcp> pending_hcps;
     std::vector<FlowBlockStackEntry> flow_block_stack;
     std::optional<ModuleIdent> top_module;
-    // Set when build_flow starts lowering the description: behaviour
-    // described after that would never reach the Verilog.
-    bool flow_built = false;
+    // How far build_flow got. Once it has started, behaviour described later
+    // would never reach the Verilog; a build that stopped (a fatal error, an
+    // interrupt) stays Started and leaves a half-built model, which is never
+    // written.
+    FlowBuild flow_build = FlowBuild::NotStarted;
 
 private:
     std::shared_ptr<NameStore> names_ = std::make_shared<NameStore>();

@@ -9,6 +9,7 @@ import sys
 
 import pytest
 
+import vorlent
 from vorlent import _vorlent as v
 
 DEEP_DESIGN = os.path.join(os.path.dirname(__file__), "deep_design.py")
@@ -103,9 +104,22 @@ def test_build_flow_refuses_a_chain_left_open_until_it_is_closed(tmp_path):
     assert len(re.findall(r"REG_r_\d+\[3:0\] <= VAL_const_c_\d+", (tmp_path / "top.v").read_text())) == 2
 
 
+def build_stopped(m, top, r, c):
+    """A module listed under itself: build_flow stops when it reaches it again."""
+    closed(m, top, r, c)
+    m.track_module_at_com_init(top)
+    sub = m.mk_module("sub")
+    for call in (m.track_module_at_com_init,) * 2 + (m.untrack_module_at_com_init,) * 2:
+        call(sub)
+    m.untrack_module_at_com_init(top)
+    with pytest.raises(vorlent.PanicException, match="appears more than once"):
+        m.build_flow()
+
+
 @pytest.mark.parametrize("lose, build, out_dir, message", [
     (closed, False, "OUT", r'BackendVerilog::emit: the flow blocks and assignments of module "MODULE_top_\d+" '
                            r"\(id \d+\) were never built; call build_flow"),
+    (build_stopped, False, "OUT", r"BackendVerilog::emit: build_flow stopped before it completed"),
     (closed, True, "", r"BackendVerilog::emit: output_dir is empty"),
     (read_from_outside, True, "OUT", r'BackendVerilog::emit: module "MODULE_inner_\d+" \(id \d+\) reads '
                                      r'"REG_x_\d+" of module "MODULE_lone_\d+" .* not in the top module\'s tree'),

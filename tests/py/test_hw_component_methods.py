@@ -174,8 +174,16 @@ class TestIoMarksResetsAndDefaults:
         m.set_wire_default(wire, zero)
         assert raised(panic_type, m.set_reg_reset, reg, zero) == "reset_val is set already"
         assert raised(panic_type, m.set_wire_default, wire, reg) == "default_val is set already"
-        # The value is not checked: any kind, any width.
-        m.set_reg_reset(m.mk_reg("r2", 8), m.mk_wire("x", 1))
+        # A reset of another width is written as its assignment would be, with
+        # that warning; a default of another width could not be built.
+        r2, w2 = m.mk_reg("r2", 8), m.mk_wire("w2", 8)
+        with pytest.warns(UserWarning) as caught:
+            m.set_reg_reset(r2, m.mk_wire("x", 1))
+        assert [str(w.message) for w in caught] == [narrower(1, 8, reg_name(r2, "r2"))]
+        assert refused(m, ValueError, m.set_wire_default, w2, zero) == (
+            f'set_wire_default: default_val_i "VAL_z_{zero.global_id}" is 4 bits wide but wire '
+            f'"WIRE_w2_{w2.global_id}" is 8; give a value of the wire\'s width')
+        m.set_wire_default(w2, m.mk_val("z8", 8, 0))
 
 
 def test_silent_width_and_port_mistakes_are_refused_or_warned_of_at_the_call():

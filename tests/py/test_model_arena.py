@@ -271,7 +271,7 @@ class TestTakes:
         the other holding another element: refused, also when kept for later."""
         def shaped():
             m = traced_model("com")
-            reg, wire, val = m.mk_reg("r", 4), m.mk_wire("w", 2), m.mk_val("v", 3, 1)
+            reg, wire, val = m.mk_reg("r", 4), m.mk_wire("w", 2), m.mk_val("v", 4, 1)
             blk, sub = m.mk_mem_blk("b", 4, 2), m.mk_module("sub")
             return m, reg, wire, val, blk, sub
 

@@ -131,6 +131,7 @@ int vorlent_exec(PyObject* module) {
         // What every method may need, made before any class exists, so no
         // two threads ever race to make it: nothing of it is a module name.
         if (!make_panic_exception_class() || !look_up_sequence_abc()) return -1;
+        install_interrupt_check();
         for (LazyClass* cls :
              {&model_arena_class(), &hcp_ident_class(), &slice_class(), &ccp_ident_class(),
               &flow_block_ident_class(), &module_ident_class(), &backend_verilog_class()})

@@ -2,6 +2,7 @@
 
 #include "backends/common/graph.hpp"
 #include "backends/common/io_op.hpp"
+#include "common/interrupt.hpp"
 #include "model/hw_component/arena_impl_hcp.hpp"
 #include "model/model_arena.hpp"
 
@@ -11,9 +12,12 @@ namespace {
 
 std::vector<HcpIdent> marked_components(const ModelArena& model, const Module& m) {
     std::vector<HcpIdent> out;
+    InterruptPoll poll;
     for (size_t k = 0; k < HW_COMPONENT_TYPE_COUNT; ++k)
-        for (const HcpIdent& h : m.hcps_of(HwComponentType(k)))
+        for (const HcpIdent& h : m.hcps_of(HwComponentType(k))) {
+            poll.tick();
             if (get_hcp_assign(model, h).is_marked_as_io()) out.push_back(h);
+        }
     return out;
 }
 

@@ -1,11 +1,14 @@
 #include "backends/common/graph.hpp"
 
+#include "common/interrupt.hpp"
 #include "model/model_arena.hpp"
 
 namespace vorlent {
 
 std::optional<ModuleIdent> DfsModuleIter::next_module(ModelArena& model) {
     if (stack_.empty()) return std::nullopt;
+    // Every walk of emit goes through here: a long one stops on Ctrl-C.
+    check_interrupt();
     ModuleIdent current = std::move(stack_.back());
     stack_.pop_back();
     if (!seen_.insert(current.global_id()).second) [[unlikely]]

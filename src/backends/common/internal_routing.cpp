@@ -6,6 +6,7 @@
 
 #include "backends/common/graph.hpp"
 #include "backends/common/io_op.hpp"
+#include "common/interrupt.hpp"
 #include "model/hw_component/arena_impl_hcp.hpp"
 #include "model/model_arena.hpp"
 
@@ -45,8 +46,10 @@ ModuleReads gather_module_reads(ModelArena& model, const ModuleIdent& module) {
     // Reads of the module's own components need no wire: the set leaves them out.
     ModuleReads reads{module, HcpSet::outside_of(module.handle())};
     auto m = model.take<Module>(module);
+    InterruptPoll poll;
     for (size_t k = 0; k <= size_t(LAST_ROUTED_KIND); ++k) {
         for (const HcpIdent& r : m->hcps_of(HwComponentType(k))) {
+            poll.tick();
             auto hcp = take_hcp(model, r);
             hcp->gather_dep_hcps(reads.deps, model);
             hcp.put_back();
@@ -107,13 +110,18 @@ void route_module_reads(ModelArena& model, ModuleReads reads) {
     std::sort(sorted.begin(), sorted.end(),
               [](const HcpIdent& a, const HcpIdent& b) { return a.global_id() < b.global_id(); });
     HcpMap remap;
-    for (const HcpIdent& dep : sorted) remap.emplace(dep, route_io_base(model, module, dep));
+    InterruptPoll poll;
+    for (const HcpIdent& dep : sorted) {
+        poll.tick();
+        remap.emplace(dep, route_io_base(model, module, dep));
+    }
     // Nothing read here lives in another module: there is nothing to rename.
     if (remap.empty()) return;
 
     // Routing added IO wires only, so these are the readers gathered above.
     auto again = model.take<Module>(module);
     for (const HcpIdent& r : routed_components(*again)) {
+        poll.tick();
         auto hcp = take_hcp(model, r);
         hcp->remap_dep_hcps(remap, model);
         hcp.put_back();

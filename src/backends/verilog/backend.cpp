@@ -24,10 +24,16 @@ void print_progress_line(std::string_view line) {
 
 namespace {
 
-// Behaviour described but never built: without build_flow the modules would
-// be written without clock, reset and behaviour. A model made by hand, with
-// no flow block and no assignment, has nothing to build.
+// Behaviour described but never built, or a build that stopped half way:
+// the modules would be written without clock, reset or behaviour. A model
+// made by hand, with no flow block and no assignment, has nothing to build.
 CheckResult check_behaviour_built(ModelArena& model) {
+    // Some modules may be built and others not, or a block half-made.
+    if (model.flow_build == FlowBuild::Started)
+        return ErrorText::value(
+            "BackendVerilog::emit: build_flow stopped before it completed (a PanicException or "
+            "an interrupt), so part of the design was never lowered and its files would lack "
+            "behaviour; describe the design again in a new ModelArena and build it");
     const ModuleIdent top_i = *model.top_module;
     if (model.arena<Module>().get(top_i.handle()).start_node) return std::nullopt;
     constexpr std::string_view missing =
@@ -144,7 +150,7 @@ CheckResult check_top_module_names(const ModelArena& model) {
 }  // namespace
 
 CheckResult BackendVerilog::emit(std::string_view output_dir, std::string_view top_file_name) {
-    if (stage_ == Stage::Preparing)
+    if (stage_ == Stage::Routing)
         fatal(
             "BackendVerilog::emit \u2014 an earlier emit stopped while routing; the model is "
             "half-routed and cannot be emitted");
@@ -163,16 +169,18 @@ CheckResult BackendVerilog::emit(std::string_view output_dir, std::string_view t
     print_progress_line("[BackendVerilog] Phase 1: routing cross-module IO dependencies\n");
     if (stage_ == Stage::Fresh) {
         // Without a top module routing stops before it changes anything.
-        if (model_.top_module) stage_ = Stage::Preparing;
+        if (model_.top_module) stage_ = Stage::Routing;
         route_and_remap_io_model(model_, std::move(reads));
         // Internal routing is complete for every module before any port
         // chain is made: its reuse search would stop at the input-port wires,
         // which carry no source.
         route_glob_io_model(model_);
+        stage_ = Stage::Routed;
     }
     print_progress_line("[BackendVerilog] Phase 1: done\n");
     print_progress_line("[BackendVerilog] Phase 2: initialising HCP update pools\n");
     if (stage_ != Stage::Prepared) {
+        // Stable sorts: a phase 2 that stopped half way is simply run again.
         phase_init();
         stage_ = Stage::Prepared;
     }
@@ -197,11 +205,14 @@ void BackendVerilog::phase_emit(std::string_view output_dir, std::string_view to
         const std::string_view stem = *module_i == top_i ? top_file_name : module->ident.abs_name();
         const std::string path = format("{}/{}.v", output_dir, stem);
         print_progress_line(format("[BackendVerilog] Phase 3:   writing {}\n", path));
-        FileWriter fw(path, open_output_file(path));
+        OutputFile out(path);
+        FileWriter fw(path, out.take_fd());
         gen_module_vb(*module, model_, fw);
         module.put_back();
-        // Reports a failed write or close of this file.
+        // Reports a failed write or close of this file; only a whole file
+        // takes its name.
         fw.finish();
+        out.commit();
     }
     print_progress_line("[BackendVerilog] Phase 3: done\n");
 }

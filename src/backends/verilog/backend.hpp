@@ -22,19 +22,22 @@ public:
     // for each module (stem: `top_file_name` for the top module, else the
     // module's absolute name). Progress lines go to standard output.
     //
-    // Phases 1 and 2 change the model and run on the first call only; a
+    // Phases 1 and 2 change the model and run until they complete once; a
     // later call writes the same design again, to the directory it is given.
-    // If a call stops with a fatal error inside phase 1 or 2, the model is
-    // left half-routed and every later call refuses it.
+    // If a call stops (a fatal error, an interrupt) inside phase 1, the model
+    // is left half-routed and every later call refuses it; phase 2 and the
+    // files are simply made again. Each file is written under a temporary
+    // name and renamed when whole, so a call that stops leaves no partial
+    // file under a module's name.
     //
     // Refused with an error text before anything is printed or changed: an
     // empty `output_dir` (the files would land in the filesystem root), a
     // `top_file_name` that is no plain file name or another module's file
-    // name; on the first call, a model whose flow blocks or assignments
-    // build_flow never lowered, and a read of a signal of a module outside
-    // the top module's tree. Refused after routing, before any file is
-    // written: a port name given twice, or equal to another name the top
-    // module declares.
+    // name; on the first call, a model whose build_flow stopped before it
+    // completed, one whose flow blocks or assignments build_flow never
+    // lowered, and a read of a signal of a module outside the top module's
+    // tree. Refused after routing, before any file is written: a port name
+    // given twice, or equal to another name the top module declares.
     CheckResult emit(std::string_view output_dir, std::string_view top_file_name);
 
     // Phase 2: the pools of the top module's tree, parents before children.
@@ -46,7 +49,7 @@ public:
     const ModelArena& model() const { return model_; }
 
 private:
-    enum class Stage : uint8_t { Fresh, Preparing, Prepared };
+    enum class Stage : uint8_t { Fresh, Routing, Routed, Prepared };
 
     ModelArena model_;
     Stage stage_ = Stage::Fresh;

@@ -2,6 +2,7 @@
 
 #include <unordered_set>
 
+#include "common/interrupt.hpp"
 #include "model/common/draw_id_by_take.hpp"
 #include "model/complex_hardware/common/arena_impl_ccp.hpp"
 #include "model/flow_block/common/arena_impl_flow_block.hpp"
@@ -58,7 +59,9 @@ void build_top_level_block(ModelArena& model, const FlowBlockIdent& block, const
 
 template <class Kind, class Step>
 void for_each_component(ModelArena& model, const Module& module, HwComponentType t, Step step) {
+    InterruptPoll poll;
     for (const HcpIdent& h : module.hcps_of(t)) {
+        poll.tick();
         auto c = model.take<Kind>(h);
         step(*c);
         c.put_back();
@@ -73,14 +76,18 @@ void build_module(Module& module, ModelArena& model, const FlowSignals& sig) {
         // Filed block by block, so the parked list stays short.
         register_pending_hcps(module, model);
     }
+    InterruptPoll poll;
     for (const NcpIdent& node : std::vector(module.basic_nodes)) {
+        poll.tick();
         assert_eq(node.node_type, NodeType::Asm, "basic_nodes_i must contain only AsmNodes");
         set_asm_node_clk_src_direct(model, node, sig.clk);
         apply_asm_node_pending_pre_cond(model, node);
         dry_assign_asm_node(model, node);
     }
-    for (const CcpIdent& ccp : std::vector(module.ccps))
+    for (const CcpIdent& ccp : std::vector(module.ccps)) {
+        poll.tick();
         draw_id_by_take(take_ccp(model, ccp), [&](CcpBase& c) { c.build(model); });
+    }
     pop_module_trace(model);
     register_pending_hcps(module, model);
 
@@ -119,6 +126,30 @@ FlowSignals build_top_signals(ModelArena& model, const ModuleIdent& top_i) {
     return FlowSignals{start, clk, mrst};
 }
 
+void build_tree(ModelArena& model, const ModuleIdent& top_i) {
+    const FlowSignals sig = build_top_signals(model, top_i);
+    // Depth first, a module before its sub-modules, these in list order. The
+    // walk keeps its own stack, so a tree of any depth is built.
+    std::vector<ModuleIdent> pending{top_i};
+    std::unordered_set<uint64_t> visited;
+    while (!pending.empty()) {
+        check_interrupt();
+        const ModuleIdent module_i = std::move(pending.back());
+        pending.pop_back();
+        // A module listed twice in the tree (under itself, or under two
+        // parents) would be built twice or for ever.
+        if (!visited.insert(module_i.global_id()).second)
+            fatal(format(
+                "build_flow: module \"{}\" (id {}) appears more than once in the module tree",
+                module_i.abs_name(), module_i.global_id()));
+        auto module = model.take<Module>(module_i);
+        build_module(*module, model, sig);
+        // Reverse order puts the first child on top.
+        pending.insert(pending.end(), module->sub_modules.rbegin(), module->sub_modules.rend());
+        module.put_back();
+    }
+}
+
 // A block left on the flow-block stack: the innermost open one, whose
 // finalize_flow_block is missing, or else the chain head waiting for more
 // branches, which finalize_flow_procedure closes.
@@ -143,34 +174,32 @@ CheckResult check_flow_block_stack_empty(const ModelArena& model) {
 
 CheckResult build_flow(ModelArena& model) {
     if (!model.top_module) fatal("build_flow: no top module set");
+    if (model.flow_build == FlowBuild::Started)
+        fatal(
+            "build_flow: an earlier build_flow stopped before it completed; the model is "
+            "half-built, so describe the design again in a new ModelArena");
     if (auto err = check_flow_block_stack_empty(model)) return err;
     const ModuleIdent top_i = *model.top_module;
-    model.flow_built = true;
-    const FlowSignals sig = build_top_signals(model, top_i);
-    // Depth first, a module before its sub-modules, these in list order. The
-    // walk keeps its own stack, so a tree of any depth is built.
-    std::vector<ModuleIdent> pending{top_i};
-    std::unordered_set<uint64_t> visited;
-    while (!pending.empty()) {
-        const ModuleIdent module_i = std::move(pending.back());
-        pending.pop_back();
-        // A module listed twice in the tree (under itself, or under two
-        // parents) would be built twice or for ever.
-        if (!visited.insert(module_i.global_id()).second)
-            fatal(format(
-                "build_flow: module \"{}\" (id {}) appears more than once in the module tree",
-                module_i.abs_name(), module_i.global_id()));
-        auto module = model.take<Module>(module_i);
-        build_module(*module, model, sig);
-        // Reverse order puts the first child on top.
-        pending.insert(pending.end(), module->sub_modules.rbegin(), module->sub_modules.rend());
-        module.put_back();
+    // A second call keeps Complete: it stops at the top module's start node.
+    if (model.flow_build == FlowBuild::NotStarted) model.flow_build = FlowBuild::Started;
+    const size_t trace_depth = model.module_trace_stack.size();
+    try {
+        build_tree(model, top_i);
+    } catch (...) {
+        // A build that stopped leaves the working stacks as the caller had
+        // them, so the calls that still make sense (components, names) work
+        // as after a build; the model stays Started and is never written.
+        model.module_trace_stack.erase(model.module_trace_stack.begin() + trace_depth,
+                                       model.module_trace_stack.end());
+        model.pending_hcps.clear();
+        throw;
     }
+    model.flow_build = FlowBuild::Complete;
     return std::nullopt;
 }
 
 CheckResult check_flow_not_built(const ModelArena& model, std::string_view call) {
-    if (!model.flow_built) return std::nullopt;
+    if (model.flow_build == FlowBuild::NotStarted) return std::nullopt;
     return ErrorText::value(
         format("{}: build_flow already ran; behaviour described after it would never reach the "
                "Verilog, so describe the whole design before build_flow",
@@ -186,10 +215,13 @@ void register_pending_hcps(Module& module, ModelArena& model) {
 }
 
 void sort_update_event_pool(const Module& module, ModelArena& model) {
+    InterruptPoll poll;
     for (size_t k = 0; k <= size_t(HwComponentType::MemBlockIndexer); ++k) {
         // In place: sorting reads the events, never the component again.
-        for (const HcpIdent& h : module.hcps_of(HwComponentType(k)))
+        for (const HcpIdent& h : module.hcps_of(HwComponentType(k))) {
+            poll.tick();
             hcp_checked_mut(model, h).sort_events(model);
+        }
     }
 }
 

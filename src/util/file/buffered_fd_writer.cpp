@@ -6,6 +6,8 @@
 #include <cstring>
 #include <system_error>
 
+#include "common/interrupt.hpp"
+
 namespace vorlent {
 
 int write_fd_all(int fd, const char* data, size_t n, size_t& written) {
@@ -13,11 +15,16 @@ int write_fd_all(int fd, const char* data, size_t n, size_t& written) {
     while (written < n) {
         const ssize_t r = ::write(fd, data + written, n - written);
         if (r < 0) {
-            if (errno == EINTR) continue;
-            return errno;
+            if (errno != EINTR) return errno;
+        } else if (r == 0) {
+            return BufferedFdWriter::WRITE_ZERO;
+        } else {
+            written += size_t(r);
         }
-        if (r == 0) return BufferedFdWriter::WRITE_ZERO;
-        written += size_t(r);
+        // Interrupted, or cut short (by a signal, or a pipe that is full):
+        // the next write may block until a reader comes, so the user's
+        // Ctrl-C must be able to end it here.
+        if (written < n) check_interrupt();
     }
     return 0;
 }

@@ -1,7 +1,8 @@
 // A buffered writer over a POSIX file descriptor that it owns. Small writes
 // are gathered in a fixed buffer; a write at least as large as the buffer
 // goes to the file directly. Failures are returned as codes, never thrown:
-// the caller decides whether and when to report them.
+// the caller decides whether and when to report them. Only a stop the user
+// asked for while a write waits is thrown (Interrupted).
 #pragma once
 
 #include <cstddef>
@@ -47,8 +48,9 @@ private:
 };
 
 // Writes all `n` bytes to `fd`, going on after short writes and repeating
-// writes interrupted by a signal. `written` receives the number of bytes that
-// reached the file, also on failure.
+// writes interrupted by a signal, unless the interrupt check says stop (then
+// it throws Interrupted). `written` receives the number of bytes that reached
+// the file, also on failure.
 int write_fd_all(int fd, const char* data, size_t n, size_t& written);
 
 // The system's text for an error code of BufferedFdWriter.

@@ -1,35 +1,88 @@
 #include "util/file/file_writer.hpp"
 
 #include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
+#include <cstdint>
 #include <system_error>
+#include <utility>
 
 #include "common/fatal.hpp"
+#include "common/interrupt.hpp"
 
 namespace vorlent {
 
-int open_output_file(const std::string& path) {
-    if (path.find('\0') != std::string::npos) {
+namespace {
+
+[[noreturn]] void cannot(std::string_view what, std::string_view path, std::string_view reason) {
+    fatal(format("BackendVerilog::phase_emit \u2014 cannot {} {}: {}", what, path, reason));
+}
+
+std::string errno_text(int code) { return std::generic_category().message(code); }
+
+// What stands at `path` if it is not a regular file, else nothing. The link
+// itself is judged, not what it points to: the rename would replace the link.
+const char* non_regular_kind(const std::string& path) {
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) != 0) return nullptr;  // absent, or the open will say why
+    if (S_ISREG(st.st_mode)) return nullptr;
+    if (S_ISDIR(st.st_mode)) return "a directory";
+    if (S_ISFIFO(st.st_mode)) return "a FIFO";
+    if (S_ISLNK(st.st_mode)) return "a symbolic link";
+    if (S_ISSOCK(st.st_mode)) return "a socket";
+    return "a device";
+}
+
+// A short name of this process's own, so that it fits wherever `path` does.
+std::string next_temp_path(const std::string& path) {
+    static std::atomic<uint64_t> counter{0};
+    const size_t slash = path.rfind('/');
+    const std::string dir = slash == std::string::npos ? "." : path.substr(0, slash);
+    return format("{}/.vorlent-{}-{}.tmp", dir, long(::getpid()), counter.fetch_add(1));
+}
+
+}  // namespace
+
+OutputFile::OutputFile(std::string path) : path_(std::move(path)) {
+    if (path_.find('\0') != std::string::npos) {
         // Shown as "\0": fatal texts travel as C strings and would end at it.
         std::string shown;
-        for (char c : path) {
+        for (char c : path_) {
             if (c == '\0')
                 shown.append("\\0");
             else
                 shown.push_back(c);
         }
-        fatal(format("BackendVerilog::phase_emit \u2014 cannot open {}: {}", shown,
-                     "path contains a NUL byte"));
+        cannot("open", shown, "path contains a NUL byte");
     }
-    int fd;
-    do {
-        fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    } while (fd < 0 && errno == EINTR);
-    if (fd < 0)
-        fatal(format("BackendVerilog::phase_emit \u2014 cannot open {}: {}", path,
-                     std::generic_category().message(errno)));
-    return fd;
+    if (const char* kind = non_regular_kind(path_))
+        cannot("open", path_,
+               format("it is {}, not a regular file; remove it or write elsewhere", kind));
+    // O_EXCL: a new file, never one that something else put there first.
+    for (;;) {
+        temp_path_ = next_temp_path(path_);
+        fd_ = ::open(temp_path_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd_ >= 0) return;
+        if (errno == EINTR)
+            check_interrupt();
+        else if (errno != EEXIST)
+            cannot("open", path_, errno_text(errno));
+    }
+}
+
+OutputFile::~OutputFile() {
+    if (fd_ >= 0) ::close(fd_);
+    if (!committed_) ::unlink(temp_path_.c_str());
+}
+
+int OutputFile::take_fd() { return std::exchange(fd_, -1); }
+
+void OutputFile::commit() {
+    if (::rename(temp_path_.c_str(), path_.c_str()) != 0) cannot("write", path_, errno_text(errno));
+    committed_ = true;
 }
 
 FileWriter::FileWriter(std::string path, int fd)
@@ -37,11 +90,10 @@ FileWriter::FileWriter(std::string path, int fd)
     buffer_.reserve(STAGING_THRESHOLD);
 }
 
-FileWriter::~FileWriter() {
-    if (writer_.is_open()) drain_and_close();
-}
+FileWriter::~FileWriter() = default;
 
 void FileWriter::hand_over() {
+    check_interrupt();
     if (error_ == 0) {
         error_ = writer_.write_all(buffer_.data(), buffer_.size());
         if (error_ == 0) error_ = writer_.flush_buffer();
@@ -50,17 +102,11 @@ void FileWriter::hand_over() {
     buffer_.clear();
 }
 
-int FileWriter::drain_and_close() {
+void FileWriter::finish() {
     hand_over();
     const int close_error = writer_.close();
-    return error_ != 0 ? error_ : close_error;
-}
-
-void FileWriter::finish() {
-    const int err = drain_and_close();
-    if (err != 0)
-        fatal(format("BackendVerilog::phase_emit \u2014 cannot write {}: {}", path_,
-                     describe_write_error(err)));
+    const int err = error_ != 0 ? error_ : close_error;
+    if (err != 0) cannot("write", path_, describe_write_error(err));
 }
 
 }  // namespace vorlent

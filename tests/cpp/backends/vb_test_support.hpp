@@ -50,9 +50,11 @@ inline std::string read_file(const std::string& path) {
 inline std::string written_by(const std::function<void(FileWriter&)>& emit) {
     TempDir dir;
     const std::string path = dir.file("piece.v");
-    FileWriter fw(path, open_output_file(path));
+    OutputFile out(path);
+    FileWriter fw(path, out.take_fd());
     emit(fw);
     fw.finish();
+    out.commit();
     return read_file(path);
 }
 

@@ -26,79 +26,95 @@ bool fd_is_open(int fd) { return ::fcntl(fd, F_GETFD) != -1; }
 TEST(FileWriterTest, StagedBytesReachTheFileInBatchesOfAtLeast4096) {
     TempDir dir;
     const std::string p = dir.file("a.v");
-    FileWriter w(p, open_output_file(p));
+    OutputFile out(p);
+    const std::string tmp = out.temp_path();
+    FileWriter w(p, out.take_fd());
     w.write(std::string(4000, 'a'));
     w.write(std::string(95, 'b'));
-    EXPECT_EQ(size_on_disk(p), 0);  // 4095 bytes stay staged
+    EXPECT_EQ(size_on_disk(tmp), 0);  // 4095 bytes stay staged
     w.write("c");
-    EXPECT_EQ(size_on_disk(p), 4096);  // the write reaching 4096 hands over everything
+    EXPECT_EQ(size_on_disk(tmp), 4096);  // the write reaching 4096 hands over everything
     w.write("tail");
-    EXPECT_EQ(size_on_disk(p), 4096);
+    EXPECT_EQ(size_on_disk(tmp), 4096);
     // A write larger than the writer's capacity, and one of exactly that
     // capacity after a small staged piece, go out at once.
     std::string big(10000, 'x');
     for (size_t i = 0; i < big.size(); ++i) big[i] = char('a' + i % 26);
     w.write(big);
-    EXPECT_EQ(size_on_disk(p), 4096 + 4 + 10000);
+    EXPECT_EQ(size_on_disk(tmp), 4096 + 4 + 10000);
     w.write("head");
     w.write(std::string(8192, 'y'));
-    EXPECT_EQ(size_on_disk(p), 4096 + 4 + 10000 + 4 + 8192);
+    EXPECT_EQ(size_on_disk(tmp), 4096 + 4 + 10000 + 4 + 8192);
+    EXPECT_EQ(size_on_disk(p), -1);  // the name waits for the whole text
     w.finish();
+    out.commit();
     EXPECT_EQ(read_file(p), std::string(4000, 'a') + std::string(95, 'b') + "c" + "tail" + big +
                                 "head" + std::string(8192, 'y'));
 }
 
-// A short text waits for the finish, a full batch leaves nothing staged,
-// and unwinding without a finish still writes; an open truncates.
-TEST(FileWriterTest, FinishOrDestructionWritesTheRestAndCloses) {
+// A file takes its name, replacing the old one, only when it is whole; a
+// writer abandoned by an unwinding error closes it, and the old file and its
+// directory stay as they were.
+TEST(FileWriterTest, OnlyAWholeFileTakesItsName) {
     TempDir dir;
-    for (const auto& [text, finish] :
-         {std::pair{std::string("module m();\n"), true}, std::pair{std::string(4096, 'z'), true},
+    const std::string p = dir.file("out.v");
+    for (const auto& [text, whole] :
+         {std::pair{std::string("module m();\n"), true}, std::pair{std::string(5000, 'z'), false},
           std::pair{std::string("partial"), false}}) {
-        const std::string p = dir.file("out.v");
-        std::ofstream(p) << std::string(5000, 'o');
-        const int fd = open_output_file(p);
+        std::ofstream(p) << "old";
+        int fd = -1;
         {
+            OutputFile out(p);
+            fd = out.take_fd();
             FileWriter w(p, fd);
             w.write(text);
-            EXPECT_EQ(size_on_disk(p), text.size() < 4096 ? 0 : off_t(text.size()));
-            if (finish) w.finish();
+            if (whole) {
+                w.finish();
+                out.commit();
+            }
         }
         EXPECT_FALSE(fd_is_open(fd));
-        EXPECT_EQ(read_file(p), text);
+        EXPECT_EQ(read_file(p), whole ? text : "old");
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.str()), {}), 1);
     }
 }
 
+// The final name is never opened: what stands there and is not a regular
+// file is refused by name, and a missing directory or a NUL byte leaves
+// nothing behind.
 TEST(FileWriterTest, OpenFailuresNameThePathAndTheReason) {
     TempDir dir;
+    const std::string fifo = dir.file("fifo.v"), link = dir.file("link.v");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    ASSERT_EQ(::symlink("elsewhere.v", link.c_str()), 0);
     const std::string missing = dir.file("no_such_dir/top.v");
-    EXPECT_FATAL(
-        open_output_file(missing),
-        format("BackendVerilog::phase_emit \u2014 cannot open {}: No such file or directory",
-               missing));
-    EXPECT_FATAL(
-        open_output_file(dir.str()),
-        format("BackendVerilog::phase_emit \u2014 cannot open {}: Is a directory", dir.str()));
-
-    // A NUL would cut a C-string path short: refused, and nothing is created.
-    // The NUL shows as "\0", since fatal texts travel as C strings.
     const std::string with_nul = dir.file("cut") + std::string(1, '\0') + "rest.v";
-    EXPECT_FATAL(
-        open_output_file(with_nul),
-        format(
-            "BackendVerilog::phase_emit \u2014 cannot open {}\\0rest.v: path contains a NUL byte",
-            dir.file("cut")));
-    EXPECT_TRUE(std::filesystem::is_empty(dir.str()));
+    const std::string not_regular = ", not a regular file; remove it or write elsewhere";
+    for (const auto& [path, shown, reason] : {
+             std::tuple{missing, missing, std::string("No such file or directory")},
+             std::tuple{dir.str(), dir.str(), "it is a directory" + not_regular},
+             std::tuple{fifo, fifo, "it is a FIFO" + not_regular},
+             std::tuple{link, link, "it is a symbolic link" + not_regular},
+             std::tuple{std::string("/dev/null"), std::string("/dev/null"),
+                        "it is a device" + not_regular},
+             // Shown as "\0": fatal texts travel as C strings.
+             std::tuple{with_nul, dir.file("cut") + "\\0rest.v",
+                        std::string("path contains a NUL byte")},
+         })
+        EXPECT_FATAL(OutputFile{path},
+                     format("BackendVerilog::phase_emit \u2014 cannot open {}: {}", shown, reason));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.str()), {}), 2);
 }
 
 TEST(FileWriterTest, WriteFailuresAreReportedAtFinish) {
     const std::string full = "/dev/full";
+    const auto open_full = [&] { return ::open(full.c_str(), O_WRONLY | O_CLOEXEC); };
     if (::access(full.c_str(), W_OK) != 0) GTEST_SKIP() << "no /dev/full";
     const std::string expected =
         "BackendVerilog::phase_emit \u2014 cannot write /dev/full: No space left on device";
     {
         // The failure happens at a hand-over; later writes go on silently.
-        const int fd = open_output_file(full);
+        const int fd = open_full();
         FileWriter w(full, fd);
         w.write(std::string(5000, 'a'));
         w.write(std::string(5000, 'b'));
@@ -107,7 +123,7 @@ TEST(FileWriterTest, WriteFailuresAreReportedAtFinish) {
     }
     {
         // A text too short for any hand-over fails only at the finish.
-        FileWriter w(full, open_output_file(full));
+        FileWriter w(full, open_full());
         w.write("module m();\n");
         EXPECT_FATAL(w.finish(), expected);
     }

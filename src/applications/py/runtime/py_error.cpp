@@ -5,6 +5,7 @@
 #include <stdexcept>
 
 #include "common/fatal.hpp"
+#include "common/interrupt.hpp"
 #include "common/text.hpp"
 
 namespace vorlent::py {
@@ -21,6 +22,15 @@ void set_error(PyObject* exc_class, std::string_view message) {
     PyRef text(PyUnicode_DecodeUTF8(message.data(), Py_ssize_t(message.size()), "replace"));
     if (text) PyErr_SetObject(exc_class, text.get());
 }
+
+void keep_set_exception() {
+    if (!PyErr_Occurred()) PyErr_SetString(PyExc_SystemError, "error return without exception set");
+}
+
+// Runs the interpreter's signal handlers; only the main thread runs them, on
+// any other PyErr_CheckSignals returns at once. A handler that raises (the
+// default one of SIGINT raises KeyboardInterrupt) leaves its exception set.
+bool python_wants_stop() { return PyErr_CheckSignals() != 0; }
 }  // namespace
 
 bool make_panic_exception_class() {
@@ -31,6 +41,8 @@ bool make_panic_exception_class() {
         PyExc_BaseException, nullptr);
     return PANIC_EXCEPTION != nullptr;
 }
+
+void install_interrupt_check() { set_interrupt_check(&python_wants_stop); }
 
 void raise_panic(std::string_view message) {
     // Only a failed start-up leaves the class unmade, and then no method is
@@ -47,8 +59,10 @@ PyObject* raise_current_exception() noexcept {
     try {
         throw;
     } catch (const PythonErrorSet&) {
-        if (!PyErr_Occurred())
-            PyErr_SetString(PyExc_SystemError, "error return without exception set");
+        keep_set_exception();
+    } catch (const Interrupted&) {
+        // The signal handler that asked for the stop left its exception.
+        keep_set_exception();
     } catch (const FatalError& e) {
         raise_panic(e.message());
     } catch (const ErrorText& e) {

@@ -30,10 +30,10 @@ struct NestingTooDeep {
 
 // Turns the exception being handled (call only inside a catch block) into the
 // matching Python exception and returns null for the caller to return:
-// PythonErrorSet keeps the set exception; ErrorText raises ValueError or
-// TypeError; NestingTooDeep raises RecursionError; FatalError and any other
-// C++ error raise PanicException with the message; std::bad_alloc and
-// std::length_error raise MemoryError.
+// PythonErrorSet and Interrupted keep the set exception; ErrorText raises
+// ValueError or TypeError; NestingTooDeep raises RecursionError; FatalError
+// and any other C++ error raise PanicException with the message;
+// std::bad_alloc and std::length_error raise MemoryError.
 PyObject* raise_current_exception() noexcept;
 
 // Whether the exception a failed call has set leaves what the call made in
@@ -52,6 +52,10 @@ T value_or_throw(Result<T> result) {
     if (!result.ok()) throw std::move(result.error());
     return std::move(result.value());
 }
+
+// Lets the core's long calls stop when a signal handler raises (Ctrl-C:
+// KeyboardInterrupt), which becomes the call's exception. Run at start-up.
+void install_interrupt_check();
 
 // Raises PanicException with the message.
 void raise_panic(std::string_view message);

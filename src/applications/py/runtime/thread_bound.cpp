@@ -7,9 +7,9 @@ namespace vorlent::py {
 
 std::string debug_repr(ThreadId id) { return format("ThreadId({})", id.value); }
 
-void ThreadBinding::check_thread(std::string_view type_path) const {
-    assert_eq(ThreadId::current(), owner,
-              format("{} is unsendable, but sent to another thread", type_path));
+void ThreadBinding::fail_other_thread(std::string_view type_path) const {
+    fatal_assert_cmp("==", format("{} is unsendable, but sent to another thread", type_path),
+                     debug_repr(ThreadId::current()), debug_repr(owner));
 }
 
 BorrowGuard::BorrowGuard(ThreadBinding& binding, Borrow kind) : kind_(kind) {

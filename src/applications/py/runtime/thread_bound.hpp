@@ -34,9 +34,16 @@ struct ThreadBinding {
     uint64_t changing_calls = 0;  // calls that may change the model, counted as they begin
 
     // Stops with the failed equality assertion of the two thread ids when
-    // called from another thread; `type_path` names the object's type.
-    void check_thread(std::string_view type_path) const;
+    // called from another thread; `type_path` names the object's type. Every
+    // method call runs it, so the message is made only when it fails.
+    void check_thread(std::string_view type_path) const {
+        if (!on_owner_thread()) [[unlikely]]
+            fail_other_thread(type_path);
+    }
     bool on_owner_thread() const { return owner == ThreadId::current(); }
+
+private:
+    [[noreturn]] void fail_other_thread(std::string_view type_path) const;
 };
 
 // Holds a borrow for one scope. `held()` is false, with RuntimeError

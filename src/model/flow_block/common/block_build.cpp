@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "common/fatal.hpp"
+#include "common/interrupt.hpp"
 #include "model/common/draw_id_by_take.hpp"
 #include "model/flow_block/common/arena_impl_flow_block.hpp"
 #include "model/hw_component/arena_factory_hcp.hpp"
@@ -101,6 +102,7 @@ void build_flow_block(ModelArena& model, const FlowBlockIdent& block) {
     };
     std::vector<Building> stack;
     auto start = [&](const FlowBlockIdent& ident) {
+        check_interrupt();
         stack.push_back(Building{take_flow_block(model, ident)});
         start_block_build(*stack.back().block, model);
     };

@@ -63,16 +63,26 @@ int32_t get_hw_bit_sz(const ModelArena& m, const HcpIdent& hcp_i) {
 }
 
 // The register and wire arenas are chosen here, so the identity's kind is
-// checked before either is consulted.
+// checked before either is consulted. A reset of another width is written as
+// an assignment of the whole value to the whole register, which zero-extends
+// a narrower value and drops the high bits of a wider one, as the width rule
+// of assignments does: it is reported with their warning.
 CheckResult py_set_reg_reset(ModelArena& m, const HcpIdent& reg_i, const HcpIdent& reset_val_i) {
     if (auto err = check_hcp_kind("reg_i", reg_i, HwComponentType::Reg)) return err;
     set_reg_reset(m, reg_i, reset_val_i);
+    const int32_t reg_width = hcp_full_width(m, reg_i);
+    const int32_t val_width = hcp_full_width(m, reset_val_i);
+    const AsmResize kind = val_width == reg_width ? AsmResize::Equal
+                           : val_width < reg_width ? AsmResize::Extended
+                                                   : AsmResize::Cut;
+    warn_asm_resize(uint32_t(kind), val_width, reg_width, reg_i.abs_name());
     return std::nullopt;
 }
 
 CheckResult py_set_wire_default(ModelArena& m, const HcpIdent& wire_i,
                                 const HcpIdent& default_val_i) {
     if (auto err = check_hcp_kind("wire_i", wire_i, HwComponentType::Wire)) return err;
+    if (auto err = check_default_width(m, wire_i, default_val_i)) return err;
     set_wire_default(m, wire_i, default_val_i);
     return std::nullopt;
 }

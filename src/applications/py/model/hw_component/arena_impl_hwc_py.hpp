@@ -23,4 +23,17 @@ inline CheckResult check_cond_slice_match(const ModelArena& model, const HcpIden
     return check_cond_width(hcp_full_width(model, cond), slice);
 }
 
+// A wire's default is built as one event of the wire's whole width, so a
+// value of another width would stop build_flow half way; refused at the call.
+inline CheckResult check_default_width(const ModelArena& model, const HcpIdent& wire,
+                                       const HcpIdent& value) {
+    const int32_t want = hcp_full_width(model, wire);
+    const int32_t got = hcp_full_width(model, value);
+    if (got == want) return std::nullopt;
+    return ErrorText::value(format(
+        "set_wire_default: default_val_i \"{}\" is {} bits wide but wire \"{}\" is {}; give a "
+        "value of the wire's width",
+        value.abs_name(), got, wire.abs_name(), want));
+}
+
 }  // namespace vorlent::py

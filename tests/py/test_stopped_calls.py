@@ -1,0 +1,114 @@
+"""Calls that stop half way: Ctrl-C ends a long build_flow or emit, and what
+the model allows afterwards; emit never blocks on what it writes to. Each
+case runs in a child process (this file run as a script with a case and a
+directory), so a hang fails instead of stopping the run."""
+import os
+import signal
+import subprocess
+import sys
+import threading
+import time
+
+import pytest
+
+from vorlent import PanicException
+from vorlent import _vorlent as v
+
+sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "..", "bench"))
+from build_and_emit import describe_d1  # noqa: E402
+
+HALF_BUILT = ("ValueError: BackendVerilog::emit: build_flow stopped before it completed (a PanicException or an "
+              "interrupt), so part of the design was never lowered and its files would lack behaviour; describe the "
+              "design again in a new ModelArena and build it")
+BUILD_AGAIN = ("PanicException: build_flow: an earlier build_flow stopped before it completed; the model is half-built, "
+               "so describe the design again in a new ModelArena")
+
+
+def outcome(call):
+    try:
+        call()
+        return "returned"
+    except (Exception, PanicException) as e:
+        return f"{type(e).__name__}: {e}"
+
+
+def child(case, out):
+    """Prints "go" on stderr just before the call that the parent interrupts,
+    then "interrupted" and what the model allows afterwards."""
+    def say(*lines):
+        print(*lines, sep="\n", file=sys.stderr, flush=True)
+
+    m = v.ModelArena()
+    top = m.mk_module("top")
+    m.set_top_module(top)
+    # The benchmark's chains of seq blocks: a second to build, as much to emit.
+    describe_d1(m, top, 600_000 if case in ("build", "emit") else 2)
+    if case != "build":
+        m.build_flow()
+        m = v.BackendVerilog(m)
+    if case == "fifo":
+        os.mkfifo(os.path.join(out, "top.v"))
+        say(outcome(lambda: m.emit(out, "top")))
+        return
+    if case == "stdout":  # a reader that never reads: the first progress line blocks
+        os.set_blocking(1, False)
+        try:
+            while True:
+                os.write(1, b"x" * 4096)
+        except BlockingIOError:
+            os.set_blocking(1, True)
+    say("go")
+    try:
+        m.build_flow() if case == "build" else m.emit(out, "top")
+        say("returned")
+    except KeyboardInterrupt:
+        say("interrupted")
+    if case == "build":
+        say(outcome(m.build_flow), outcome(lambda: v.BackendVerilog(m).emit(out, "top")))
+        return
+    say(sorted(os.listdir(out)))
+    if case == "emit":  # stopped in phase 3 (the parent waits for it): written again
+        say(outcome(lambda: m.emit(out, "top")))
+
+
+@pytest.mark.parametrize("case, after", [
+    ("build", [BUILD_AGAIN, HALF_BUILT]),
+    ("emit", ["[]", "returned"]),
+    ("stdout", ["[]"]),
+])
+def test_ctrl_c_ends_a_long_or_blocked_call_and_leaves_a_documented_model(tmp_path, case, after):
+    proc = subprocess.Popen([sys.executable, __file__, case, str(tmp_path)], text=True,
+                            stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+    # A regression hangs: the child is killed, and the lines below fail.
+    killer = threading.Timer(60, proc.kill)
+    killer.start()
+    try:
+        assert proc.stderr.readline() == "go\n"
+        if case == "emit":  # in the middle of writing the file
+            while "writing" not in (line := proc.stdout.readline()):
+                assert line
+        else:
+            time.sleep(0.2)
+        sent = time.monotonic()
+        proc.send_signal(signal.SIGINT)
+        assert proc.stderr.readline() == "interrupted\n"
+        assert time.monotonic() - sent < 0.5
+        assert proc.stderr.read().splitlines() == after
+    finally:
+        killer.cancel()
+        proc.kill()
+        proc.communicate()
+    if case == "emit":
+        assert os.listdir(tmp_path) == ["top.v"]
+
+
+def test_emit_refuses_a_fifo_without_blocking_on_it(tmp_path):
+    run = subprocess.run([sys.executable, __file__, "fifo", str(tmp_path)], capture_output=True, text=True,
+                         timeout=60)
+    assert run.stderr.splitlines() == [
+        f"PanicException: BackendVerilog::phase_emit \u2014 cannot open {tmp_path}/top.v: it is a FIFO, not a "
+        "regular file; remove it or write elsewhere"]
+
+
+if __name__ == "__main__":
+    child(sys.argv[1], sys.argv[2])
