@@ -158,11 +158,15 @@ CheckResult BackendVerilog::emit(std::string_view output_dir, std::string_view t
         return ErrorText::value(
             "BackendVerilog::emit: output_dir is empty; name the directory "
             "to write into (\".\" for the current one)");
+    // A stopped build first: its module tree may be the very fault that
+    // stopped it, which the walks below would stop on.
+    const bool fresh = stage_ == Stage::Fresh && model_.top_module;
+    if (fresh)
+        if (auto err = check_behaviour_built(model_)) return err;
     if (auto err = check_top_file_name(model_, top_file_name)) return err;
     // The reads are gathered once, checked, then routed.
     std::vector<ModuleReads> reads;
-    if (stage_ == Stage::Fresh && model_.top_module) {
-        if (auto err = check_behaviour_built(model_)) return err;
+    if (fresh) {
         reads = gather_tree_reads(model_);
         if (auto err = check_reads_within_tree(model_, reads)) return err;
     }
