@@ -26,7 +26,9 @@ class Blk:
 
 class Outside(Exception):
     """Outside the model: two writes to a register in a cycle, a block entered
-    again while it runs, a pick that ends twice."""
+    again while it runs, a pick that ends twice, a block that ends twice in a
+    cycle (an end and an end at once after it is entered again: the hardware
+    has one end signal, which cannot carry both)."""
 
 
 def show(b, ind=""):
@@ -75,11 +77,14 @@ class Thread:
 
 
 class Machine:
-    """Registers, stimulus, this cycle's writes, detached activations, running blocks."""
+    """Registers, stimulus, this cycle's writes, detached activations, running
+    blocks, the cycle each block last ended in, late ends (block, cycle) of
+    branches that can end at once."""
 
     def __init__(self, resets, stimulus):
         self.regs = dict(resets)
         self.stimulus, self.now, self.writes, self.threads, self.running = stimulus, 0, {}, [], set()
+        self.ended, self.late_ends = {}, set()
 
     def value(self, name):
         return self.regs[name] if name in self.regs else self.stimulus[name][self.now]
@@ -117,6 +122,9 @@ def run(m, b):
     m.running.add(id(b))
     yield from KINDS[b.kind](m, b)
     m.running.discard(id(b))
+    if m.ended.get(id(b)) == m.now:
+        raise Outside(f"{b.kind} ends twice in cycle {m.now}")
+    m.ended[id(b)] = m.now
 
 
 def zero_delay(m, b):
@@ -143,24 +151,33 @@ def seq(m, b):
         yield from step(m, [k]) if k.kind in BASIC else run(m, k)
 
 
-def side_by_side(m, gens, first_only, on_late_end=None):
-    """Runs activations from now until all (first_only: the first) have ended."""
+def side_by_side(m, gens, first_only, on_late_ends):
+    """Runs activations from now until all (first_only: the first) have ended;
+    the others run on, each calling its on_late_ends entry when it ends."""
     threads = [Thread(g) for g in gens]
     while not (any if first_only else all)(t.done for t in threads):
         yield
         for t in threads:
             t.done or t.step()
-    for t in threads:
+    for t, on_end in zip(threads, on_late_ends):
         if not t.done:
-            t.on_end = on_late_end
+            t.on_end = on_end
             m.threads.append(t)
 
 
 def par(m, b):
-    """All branches (its own assignments: one more, of one state) enter now."""
+    """All branches (its own assignments: one more, of one state) enter now.
+    A branch left running by an earlier activation that can end at once and
+    ends in the entry cycle ends the activation entered: the hardware cannot
+    tell that end from one at once."""
     own = [k for k in b.kids if k.kind in BASIC]
-    gens = ([step(m, own)] if own else []) + [run(m, k) for k in b.kids if k.kind not in BASIC]
-    yield from side_by_side(m, gens, first_end_exits(b))
+    kids = [k for k in b.kids if k.kind not in BASIC]
+    gens = ([step(m, own)] if own else []) + [run(m, k) for k in kids]
+    late = [None] * bool(own) + [(lambda: m.late_ends.add((id(b), m.now))) if ends_at_once(k) else None
+                                 for k in kids]
+    if (id(b), m.now) in m.late_ends:
+        gens.append(iter(()))
+    yield from side_by_side(m, gens, first_end_exits(b), late)
 
 
 def cond_chain(m, b):
@@ -182,7 +199,7 @@ def pick(m, b):
         raise Outside("pick ends twice")
 
     if started:
-        yield from side_by_side(m, [run(m, k) for k in started], True, twice)
+        yield from side_by_side(m, [run(m, k) for k in started], True, [twice] * len(started))
 
 
 def ends_at_once(b):
@@ -254,7 +271,9 @@ def trace(block, loose, resets, stimulus, cycles):
     rows = []
     for m.now in range(cycles):
         rows.append(dict(m.regs))
-        for t in list(m.threads):
+        # Newest first: a branch left running ends before the block that
+        # started it can be entered again in the same cycle.
+        for t in reversed(list(m.threads)):
             t.done or t.step()
         if m.now == R:
             m.threads.append(Thread(run(m, block)))
