@@ -78,13 +78,13 @@ class Thread:
 
 class Machine:
     """Registers, stimulus, this cycle's writes, detached activations, running
-    blocks, the cycle each block last ended in, late ends (block, cycle) of
-    branches that can end at once."""
+    blocks, the cycle each block last ended in, the ends (par, cycle) of
+    branches that can end at once of pars that end first."""
 
     def __init__(self, resets, stimulus):
         self.regs = dict(resets)
         self.stimulus, self.now, self.writes, self.threads, self.running = stimulus, 0, {}, [], set()
-        self.ended, self.late_ends = {}, set()
+        self.ended, self.branch_ends = {}, set()
 
     def value(self, name):
         return self.regs[name] if name in self.regs else self.stimulus[name][self.now]
@@ -151,33 +151,37 @@ def seq(m, b):
         yield from step(m, [k]) if k.kind in BASIC else run(m, k)
 
 
-def side_by_side(m, gens, first_only, on_late_ends):
-    """Runs activations from now until all (first_only: the first) have ended;
-    the others run on, each calling its on_late_ends entry when it ends."""
+def side_by_side(m, gens, first_only, on_late_end=None):
+    """Runs activations from now until all (first_only: the first) have ended."""
     threads = [Thread(g) for g in gens]
     while not (any if first_only else all)(t.done for t in threads):
         yield
         for t in threads:
             t.done or t.step()
-    for t, on_end in zip(threads, on_late_ends):
+    for t in threads:
         if not t.done:
-            t.on_end = on_end
+            t.on_end = on_late_end
             m.threads.append(t)
+
+
+def noted_end(m, b, gen):
+    """Runs gen, a branch of b, and notes the cycle it ends in."""
+    yield from gen
+    m.branch_ends.add((id(b), m.now))
 
 
 def par(m, b):
     """All branches (its own assignments: one more, of one state) enter now.
-    A branch left running by an earlier activation that can end at once and
-    ends in the entry cycle ends the activation entered: the hardware cannot
-    tell that end from one at once."""
+    A par that ends with its first branch end also ends in its entry cycle if
+    a branch that can end at once ended then, of an earlier activation: the
+    hardware cannot tell that end from one at once."""
     own = [k for k in b.kids if k.kind in BASIC]
-    kids = [k for k in b.kids if k.kind not in BASIC]
-    gens = ([step(m, own)] if own else []) + [run(m, k) for k in kids]
-    late = [None] * bool(own) + [(lambda: m.late_ends.add((id(b), m.now))) if ends_at_once(k) else None
-                                 for k in kids]
-    if (id(b), m.now) in m.late_ends:
+    first = first_end_exits(b)
+    gens = ([step(m, own)] if own else []) + [noted_end(m, b, run(m, k)) if first and ends_at_once(k)
+                                              else run(m, k) for k in b.kids if k.kind not in BASIC]
+    if first and (id(b), m.now) in m.branch_ends:
         gens.append(iter(()))
-    yield from side_by_side(m, gens, first_end_exits(b), late)
+    yield from side_by_side(m, gens, first)
 
 
 def cond_chain(m, b):
@@ -199,7 +203,7 @@ def pick(m, b):
         raise Outside("pick ends twice")
 
     if started:
-        yield from side_by_side(m, [run(m, k) for k in started], True, [twice] * len(started))
+        yield from side_by_side(m, [run(m, k) for k in started], True, twice)
 
 
 def ends_at_once(b):
