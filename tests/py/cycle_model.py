@@ -26,7 +26,9 @@ class Blk:
 
 class Outside(Exception):
     """Outside the model: two writes to a register in a cycle, a block entered
-    again while it runs, a pick that ends twice."""
+    again while it runs, a pick that ends twice, a block that ends twice in a
+    cycle (an end and an end at once after it is entered again: the hardware
+    has one end signal, which cannot carry both)."""
 
 
 def show(b, ind=""):
@@ -75,11 +77,14 @@ class Thread:
 
 
 class Machine:
-    """Registers, stimulus, this cycle's writes, detached activations, running blocks."""
+    """Registers, stimulus, this cycle's writes, detached activations, running
+    blocks, the cycle each block last ended in, the ends (par, cycle) of
+    branches that can end at once of pars that end first."""
 
     def __init__(self, resets, stimulus):
         self.regs = dict(resets)
         self.stimulus, self.now, self.writes, self.threads, self.running = stimulus, 0, {}, [], set()
+        self.ended, self.branch_ends = {}, set()
 
     def value(self, name):
         return self.regs[name] if name in self.regs else self.stimulus[name][self.now]
@@ -117,6 +122,9 @@ def run(m, b):
     m.running.add(id(b))
     yield from KINDS[b.kind](m, b)
     m.running.discard(id(b))
+    if m.ended.get(id(b)) == m.now:
+        raise Outside(f"{b.kind} ends twice in cycle {m.now}")
+    m.ended[id(b)] = m.now
 
 
 def zero_delay(m, b):
@@ -156,11 +164,24 @@ def side_by_side(m, gens, first_only, on_late_end=None):
             m.threads.append(t)
 
 
+def noted_end(m, b, gen):
+    """Runs gen, a branch of b, and notes the cycle it ends in."""
+    yield from gen
+    m.branch_ends.add((id(b), m.now))
+
+
 def par(m, b):
-    """All branches (its own assignments: one more, of one state) enter now."""
+    """All branches (its own assignments: one more, of one state) enter now.
+    A par that ends with its first branch end also ends in its entry cycle if
+    a branch that can end at once ended then, of an earlier activation: the
+    hardware cannot tell that end from one at once."""
     own = [k for k in b.kids if k.kind in BASIC]
-    gens = ([step(m, own)] if own else []) + [run(m, k) for k in b.kids if k.kind not in BASIC]
-    yield from side_by_side(m, gens, first_end_exits(b))
+    first = first_end_exits(b)
+    gens = ([step(m, own)] if own else []) + [noted_end(m, b, run(m, k)) if first and ends_at_once(k)
+                                              else run(m, k) for k in b.kids if k.kind not in BASIC]
+    if first and (id(b), m.now) in m.branch_ends:
+        gens.append(iter(()))
+    yield from side_by_side(m, gens, first)
 
 
 def cond_chain(m, b):
@@ -254,7 +275,9 @@ def trace(block, loose, resets, stimulus, cycles):
     rows = []
     for m.now in range(cycles):
         rows.append(dict(m.regs))
-        for t in list(m.threads):
+        # Newest first: a branch left running ends before the block that
+        # started it can be entered again in the same cycle.
+        for t in reversed(list(m.threads)):
             t.done or t.step()
         if m.now == R:
             m.threads.append(Thread(run(m, block)))

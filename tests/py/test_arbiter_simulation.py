@@ -115,3 +115,54 @@ def test_dynamic_counter_adds_enabled_steps_every_cycle(tmp_path):
                 inputs={"a": lambda cyc: cyc, "en": lambda cyc: 2 * (cyc % 2)}, cycles=8)
     # From the first edge after reset: + 3 every cycle, + a in odd cycles.
     assert got["cnt"] == [sum(3 + c * (c % 2) for c in range(R, cyc)) % 256 for cyc in range(8)]
+
+
+
+# Per kind of control register, the cycle of the first hold or reset, which
+# finds a register of that kind busy (rank_bodies).
+RANK_PULSES = {"state": 6, "cycle_wait": 7, "cond_wait": 6, "counter": 5, "sync": 4}
+
+
+def rank_bodies(d, x, go, c):
+    """Per kind, a pipeline body that writes x and has a register of that kind
+    busy at its pulse: not the body's first, which the restart sets again."""
+    m = d.m
+    blk = lambda kind, *args, body=(): lambda: d.block(getattr(m, f"mk_flow_block_{kind}")(kind, *args), *body)
+    add = lambda k: (x, m.mk_expression(f"add{k}", v.LogicOp.ArithPlus, x, k))
+    return {
+        "state": lambda: d.seq("s", (x, 1), (x, 2), (x, 3), (x, 4), (x, 5)),
+        "cycle_wait": lambda: d.seq("s", blk("sywait", 2), (x, 1), blk("sywait", 4), (x, 2)),
+        "cond_wait": lambda: d.seq("s", blk("scwait", go), add(1), blk("scwait", go), add(10)),
+        "counter": lambda: d.seq("s", (x, 0), blk("counter_loop", 3, body=[lambda: d.seq("t", add(1))]), (x, 9)),
+        # The cif ends at once but in the restart of the first pulse, when the
+        # join must wait for it; at the second it ends in the reset cycle.
+        "sync": lambda: d.seq("s", lambda: d.par("p", blk("cif", c, body=[blk("sywait", 4)]), blk("sywait", 2)),
+                              add(1)),
+    }
+
+
+def test_control_registers_take_reset_over_hold_and_restart_over_reset(tmp_path):
+    """Pipelines whose arbiter holds (H), resets (R) or both (HR) their bodies,
+    restarting them on a reset (auto_restart), in the kind's pulse cycle and in
+    cycle 12. A reset wins over a hold in every kind of control register, so
+    HR runs as R, unlike H; the restart wins over the reset, so R runs on."""
+    d = Design()
+    go, c, zero = d.input("go"), d.input("c"), d.input("zero")
+    pulse = {kind: d.input(f"p_{kind}") for kind in RANK_PULSES}
+    x = {(kind, copy): d.reg(f"x_{kind}_{copy}") for kind in RANK_PULSES for copy in ("H", "R", "HR")}
+    arbs = {}
+    with d.components() as m:
+        for kind, copy in x:
+            arbs[kind, copy] = a = m.mk_arb(f"a_{kind}_{copy}", POLICY.AckOne)
+            m.arb_set_hold(a, pulse[kind] if "H" in copy else zero)
+            m.arb_set_reset(a, pulse[kind] if "R" in copy else zero)
+    with d.behaviour():
+        for (kind, copy), a in arbs.items():
+            body = rank_bodies(d, x[kind, copy], go, c)[kind]
+            d.block(d.m.mk_flow_block_pip(f"p_{kind}_{copy}", a, 0, auto_req=True, auto_restart=True), body)
+    inputs = {"go": lambda cyc: int(cyc in (3, 9, 16)), "c": lambda cyc: int(cyc == 4), "zero": lambda cyc: 0}
+    inputs.update({f"p_{kind}": (lambda p: lambda cyc: int(cyc in (p, 12)))(p) for kind, p in RANK_PULSES.items()})
+    got = d.run(tmp_path, {f"{kind}_{copy}": d.probe(r) for (kind, copy), r in x.items()}, inputs=inputs, cycles=22)
+    for kind in RANK_PULSES:
+        assert got[f"{kind}_R"] == got[f"{kind}_HR"] != got[f"{kind}_H"], kind
+        assert len(set(got[f"{kind}_R"][13:])) > 1, kind

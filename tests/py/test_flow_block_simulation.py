@@ -1,6 +1,7 @@
-"""A pick's default and waits in a sequence, simulated cycle by cycle
-(timing in verilog_sim). Chains, zero-delay blocks, loops and waits at
-random are compared with a cycle model in test_random_programs.py."""
+"""A pick's default, simulated cycle by cycle (timing in verilog_sim).
+Chains, zero-delay blocks, loops and waits at random are compared with a
+cycle model in test_random_programs.py, each block kind in a sequence in
+test_block_timing.py."""
 
 import pytest
 
@@ -33,14 +34,3 @@ def test_pick_starts_every_pif_that_holds_else_the_default(tmp_path, capfd, a, b
     assert (got["x"][-1], got["y"][-1], got["z"][-1]) == xyz
     assert got["done"] == [0] * done_at + [1] * (8 - done_at)
 
-
-def test_waits_hold_the_sequence(tmp_path):
-    d = Design()
-    x, pa = d.reg("x"), d.input("a")
-    with d.behaviour():
-        d.seq("s", (x, 1), lambda: d.block(d.m.mk_flow_block_scwait("wc", pa)),
-              (x, 2), lambda: d.block(d.m.mk_flow_block_sywait("wy", 3)), (x, 3))
-    got = d.run(tmp_path, d.probes(x=x), inputs={"a": lambda c: int(c == 7)}, cycles=16)
-    # x = 1 shows in R+2; the wait ends in the cycle a is 1 (7); x = 2's
-    # state follows, then three cycles of waiting, then x = 3's state.
-    assert got["x"] == [0, 0, 0, 0, 1, 1, 1, 1, 1, 2, 2, 2, 2, 3, 3, 3]

@@ -108,3 +108,32 @@ def test_mux(tmp_path):
     assert got["nib"] == expect(lambda x: bits(x, 4, 8) if x & 1 else 9)
     assert got["ints"] == expect(lambda x: 200 if x & 128 else 255)
     assert got["ext"] == expect(lambda x: x if x & 8 else x & 3)
+
+
+def signed4(x):
+    return x - 16 if x & 8 else x
+
+
+OP = v.LogicOp
+# Relations of the input's low and high nibbles (INPUTS has them equal, below
+# and above each other), then shifts of the input by its low three bits.
+OPERATORS = {
+    OP.RelationLe: lambda lo, hi: lo < hi, OP.RelationLeq: lambda lo, hi: lo <= hi,
+    OP.RelationGe: lambda lo, hi: lo > hi, OP.RelationGeq: lambda lo, hi: lo >= hi,
+    OP.RelationEq: lambda lo, hi: lo == hi, OP.RelationNeq: lambda lo, hi: lo != hi,
+    OP.RelationSlt: lambda lo, hi: signed4(lo) < signed4(hi), OP.RelationSgt: lambda lo, hi: signed4(lo) > signed4(hi),
+}
+
+
+def test_relations_and_shifts(tmp_path):
+    d = CombDesign()
+    m, din, lo, hi, amount = d.m, d.din, v.Slice(0, 4), v.Slice(4, 8), v.Slice(0, 3)
+    for op in OPERATORS:
+        d.out(op.name, m.mk_expression(op.name, op, din, din, lo, hi))
+    d.out("shl", m.mk_expression("shl", OP.BitwiseShl, din, din, None, amount))
+    d.out("shr", m.mk_expression("shr", OP.BitwiseShr, din, din, None, amount))
+    got = d.run(tmp_path)
+    for op, rel in OPERATORS.items():
+        assert got[op.name] == expect(lambda x: int(rel(x & 15, x >> 4))), op.name
+    assert got["shl"] == expect(lambda x: (x << (x & 7)) & 255)
+    assert got["shr"] == expect(lambda x: x >> (x & 7))

@@ -88,7 +88,9 @@ class Gen:
             kind = "seq" if free and r.random() < 0.6 else r.choice(["sywait", "scwait"])
         else:
             kind = r.choices(["seq", "par", "cif", "sif", "pick", "cwhile", "swhile", "do_while", "counter_loop",
-                              "sywait", "scwait"], [5, 4, 3, 2, 2, 1, 1, 1, 2, 1, 1])[0]
+                              "sywait", "scwait", "rejoin"], [5, 4, 3, 2, 2, 1, 1, 1, 2, 1, 1, 1])[0]
+        if kind == "rejoin":
+            return self.rejoin(depth, free)
         if kind == "seq":
             return Blk("seq", None, [self.basic(free) if free and (depth >= 3 or r.random() < 0.6)
                                      else self.block(depth + 1, free) for _ in range(r.randint(1, 4))])
@@ -113,6 +115,21 @@ class Gen:
             return Blk(kind, r.randint(1, 5) if kind == "counter_loop" else self.cond(True),
                        [self.block(depth + 1, free)])
         return Blk(kind, r.randint(1, 4) if kind == "sywait" else self.cond(True))
+
+    def rejoin(self, depth, free):
+        """Nested loops around a par_no_sync that leaves a par_auto running, one of
+        whose branches can end at once: the par_auto may end in the very cycle
+        in which it is entered again."""
+        r = self.r
+        mine, inner, rest = self.split(free, 3) if r.random() < 0.5 else [free[:1], free[1:2], free[2:]]
+        steps = r.randint(1, 2)  # the first branch's; the par_auto's other branch takes one more
+        slow = Blk("seq", None, [self.basic(rest) for _ in range(steps + 1)]) if rest and r.random() < 0.6 \
+            else self.block(depth + 2, rest)
+        join = Blk("par", "auto", [Blk("cif", None, [Blk("br", self.cond(), [self.block(depth + 2, inner)])]), slow])
+        body = Blk("par", "no_sync", [Blk("seq", None, [self.basic(mine) for _ in range(steps)]) if mine
+                                      else Blk("sywait", steps), join])
+        loop = Blk("counter_loop", r.randint(2, 3), [body])
+        return Blk("counter_loop", r.randint(1, 2), [Blk("seq", None, [loop, Blk("sywait", r.randint(1, 5))])])
 
 
 class Builder:

@@ -166,30 +166,6 @@ TEST(ZyncSchematicTest, TheBuildRefusesWhatTheBlockCannotDo) {
     EXPECT_FATAL(d.build(), "ZyncSchematic::build: channel index out of range for arb");
 }
 
-// A body whose end can follow its entry at once makes the pipeline ready
-// again one cycle after it ends, through a state fed by that end.
-TEST(PipSchematicTest, ABodyThatCanEndAtOnceIsFollowedThroughAState) {
-    ArbDesign d;
-    const CcpIdent a = d.arb("a");
-    const HcpIdent go = d.wire("go");
-    d.describe();
-    const FlowBlockIdent p = d.open(make_flow_block_pip(d.m, "p", a, 10, true, false));
-    const FlowBlockIdent body = d.open(make_flow_block_cif(d.m, "i", go, std::nullopt));
-    d.seq("s", d.x, d.v);
-    d.close(body);
-    d.close(p);
-    d.build();
-
-    const FlowBlockBase pb = d.base(p);
-    ASSERT_EQ(pb.gen_nodes.size(), 4u);
-    const NcpIdent wait = pb.gen_nodes[0], entrance = pb.gen_nodes[1], restart = pb.gen_nodes[2];
-    EXPECT_EQ(restart.abs_name(),
-              format("STATE_NODE_pip_restart_{}_{}", p.global_id(), restart.global_id()));
-    EXPECT_EQ(d.edges(restart), (std::vector<DependEdge>{edge(d.wrap(body).exit())}));
-    EXPECT_EQ(d.edges(entrance),
-              (std::vector<DependEdge>{edge(restart), edge(wait), edge(d.start())}));
-}
-
 TEST(PipSchematicTest, TheArbitersHoldAndResetDriveTheBlock) {
     for (bool auto_restart : {false, true}) {
         SCOPED_TRACE(auto_restart);
@@ -202,30 +178,21 @@ TEST(PipSchematicTest, TheArbitersHoldAndResetDriveTheBlock) {
         untrack_module_at_com_init(d.m, d.top);
         d.describe();
         const FlowBlockIdent p = d.open(make_flow_block_pip(d.m, "p", a, 1, true, auto_restart));
-        const FlowBlockIdent body = d.seq("body", d.x, d.v);
+        d.seq("body", d.x, d.v);
         d.close(p);
         d.build();
 
+        // What the pipeline simulations do not show: only auto_restart makes a
+        // reset start the block, and the wait state keeps polling while held.
         const FlowBlockBase pb = d.base(p);
-        EXPECT_EQ(pb.hold_srcs, (std::vector<HcpIdent>{hold}));
-        EXPECT_EQ(pb.rst_srcs, (std::vector<HcpIdent>{rst}));
         EXPECT_EQ(pb.start_srcs,
                   auto_restart ? std::vector<HcpIdent>{rst} : std::vector<HcpIdent>{});
-        EXPECT_EQ(d.base(body).hold_srcs, (std::vector<HcpIdent>{hold}));
         const NcpIdent wait = pb.gen_nodes[0], entrance = pb.gen_nodes[1];
-        // The wait state keeps polling while held.
         EXPECT_FALSE(get_ncp_node(d.m, wait).get_hold_node().has_value());
         EXPECT_EQ(get_ncp_node(d.m, wait).get_int_reset_node(), pb.triggers.int_reset());
         EXPECT_EQ(get_ncp_node(d.m, entrance).get_hold_node(), pb.triggers.hold());
-        const auto entrance_deps = d.edges(entrance);
-        EXPECT_EQ(entrance_deps.size(), auto_restart ? 4u : 3u);
-        if (auto_restart) {
-            EXPECT_EQ(entrance_deps[2], edge(*pb.triggers.int_start()));
-        }
     }
 }
-
-// Only one pipeline may own an arbiter's master acknowledge.
 
 // Only one pipeline may own an arbiter's master acknowledge.
 TEST(PipSchematicTest, RefusesASecondOwnerOfTheArbiter) {

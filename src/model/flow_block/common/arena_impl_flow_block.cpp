@@ -12,6 +12,13 @@ TakenFlowBlock take_flow_block(ModelArena& model, const FlowBlockIdent& ident) {
         []() -> TakenFlowBlock { fatal("take_flow_block: unknown block type"); });
 }
 
+const FlowBlock& get_flow_block(const ModelArena& model, const FlowBlockIdent& ident) {
+    return visit_kind(
+        ident.block_type,
+        [&]<class T>(std::type_identity<T>) -> const FlowBlock& { return model.get<T>(ident); },
+        []() -> const FlowBlock& { fatal("get_flow_block: unknown block type"); });
+}
+
 NodeWrap summarize_block(ModelArena& model, const FlowBlockIdent& ident) {
     return draw_id_by_take(take_flow_block(model, ident),
                            [](FlowBlock& b) { return b.summarize_as_block(); });

@@ -17,6 +17,9 @@ using TakenFlowBlock = KindRecords<FlowBlockType>::apply<TakenAny, FlowBlock>;
 // pipeline or zync block).
 TakenFlowBlock take_flow_block(ModelArena& model, const FlowBlockIdent& ident);
 
+// The block in place, read-only, with the checks of a take; draws no id.
+const FlowBlock& get_flow_block(const ModelArena& model, const FlowBlockIdent& ident);
+
 // Takes the block out, asks it for its summary and puts it back.
 NodeWrap summarize_block(ModelArena& model, const FlowBlockIdent& ident);
 // Takes the block out, asks it for its assignment node and puts it back.

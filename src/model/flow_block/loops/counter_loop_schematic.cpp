@@ -82,12 +82,16 @@ NodeWrap build_counter_loop(int32_t last_loop_cnt, OptIdent<HcpIdent>& loop_id_e
 
     for (const NcpIdent& entry : body.samples()) assign_ncp_node(model, entry, false, true);
 
+    // A fixed latency is the plain product: the passes follow each other at
+    // once. A body restarted through a state, one cycle after a pass, never
+    // has a fixed latency: it can end in its entry cycle, so a fixed latency
+    // would be 0, and no block reports 0 (a leaf takes a cycle or more; any
+    // other block reports a sum, the largest, the common value or a positive
+    // multiple of its parts' latencies). A latency too large for 32 bits is
+    // not a fixed latency a parent can use.
     int32_t cycle = IN_CONSIST_CYCLE_USED;
     if (body.cycle() != IN_CONSIST_CYCLE_USED) {
-        // A latency too large for 32 bits is not a fixed latency a parent can use.
-        // Passes restarted through a state leave one cycle between them.
-        const int64_t product = int64_t(last_loop_cnt) * int64_t(body.cycle()) +
-                                (through_state ? int64_t(last_loop_cnt) - 1 : 0);
+        const int64_t product = int64_t(last_loop_cnt) * int64_t(body.cycle());
         if (product <= INT32_MAX) cycle = int32_t(product);
     }
     return NodeWrap({loop}, exit, cycle);

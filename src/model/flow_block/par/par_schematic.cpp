@@ -9,6 +9,7 @@
 #include "model/flow_block/common/block_build.hpp"
 #include "model/flow_block/par/flow_block_par.hpp"
 #include "model/hw_component/arena_factory_hcp.hpp"
+#include "model/model_arena.hpp"
 #include "model/nodes/arena_factory_node.hpp"
 #include "model/nodes/arena_impl_node.hpp"
 
@@ -114,6 +115,32 @@ NcpIdent first_end_exit(ModelArena& model, FlowBlockBase& base, uint64_t id, con
     return exit;
 }
 
+// A par that ends with its first branch leaves the others running, and may
+// be entered again in the cycle one of them ends: every auto-sync join nested
+// in its branches keeps the slots of the candidates that can end in its
+// entry cycle (SyncReg::carry_over). A nested par that ends first has done
+// so for its own branches already.
+void carry_joins_left_running(ModelArena& model, const FlowBlockBase& base) {
+    std::vector<FlowBlockIdent> todo = base.sub_blocks;
+    while (!todo.empty()) {
+        const FlowBlockIdent block = todo.back();
+        todo.pop_back();
+        if (block.block_type == FlowBlockType::Parallel) {
+            const ParSchematic& s = model.get<FlowBlockPar>(block).schematic;
+            if (s.exit_node) continue;
+            if (s.sync_node) {
+                const std::vector<bool> carry = ends_at_entry(model, candidates(s));
+                auto reg = model.take<SyncReg>(model.get<SynNode>(*s.sync_node).reg);
+                reg->carry_over(model, carry);
+                reg.put_back();
+            }
+        }
+        const FlowBlockBase& nested = get_flow_block(model, block).get_base();
+        for (const auto* list : {&nested.sub_blocks, &nested.con_blocks})
+            todo.insert(todo.end(), list->begin(), list->end());
+    }
+}
+
 NodeWrap build_par(ParSchematic& s, FlowBlockBase& base, ModelArena& model) {
     if (base.basic_nodes.empty() && base.sub_blocks.empty())
         fatal("parallel flow block has no element");
@@ -177,6 +204,7 @@ NodeWrap build_par(ParSchematic& s, FlowBlockBase& base, ModelArena& model) {
             get_ncp_node_mut(model, e).add_depend_node(entry, std::nullopt);
         exit = first_end_exit(model, base, id, entry, cands);
         s.exit_node = exit;
+        carry_joins_left_running(model, base);
         for (const NcpIdent& e : samples) assign_ncp_node(model, e, false, true);
         return NodeWrap({entry}, std::move(exit), s.cycle);
     }

@@ -66,4 +66,18 @@ void SyncReg::build_update_event(ModelArena& model) {
     append_on_control(model, t.mrst(), cleared, whole, DEFAULT_UE_PRI_RST);
 }
 
+void SyncReg::carry_over(ModelArena& model, const std::vector<bool>& carry) {
+    const auto& depends = trigger_sig.depend_list;
+    constexpr Slice bit{0, 1};
+    for (size_t k = 0; k < carry.size() && k < depends.size(); ++k) {
+        if (!carry[k]) continue;
+        const Slice slot{int32_t(k), int32_t(k) + 1};
+        const HcpIdent again =
+            make_expression(model, false, format("{}_CARRY_{}", ident.abs_name(), k),
+                            LogicOp::BitwiseAnd, depends[k].sig, ident, bit, slot);
+        append_event(model, again, depends[k].guard, require_support_signal(up_state), slot, bit,
+                     PRI_ARRIVE);
+    }
+}
+
 }  // namespace vorlent

@@ -1,7 +1,15 @@
 // The join register of a synchronising node: one bit slot per predecessor.
 // A slot latches its predecessor's firing; the join ends in the first cycle
 // in which every slot is latched or firing now, and then clears itself.
+//
+// A joined block that is left running (by a no-sync par that ends first) may
+// be entered again in the cycle its join ends. A predecessor that can end in
+// its entry cycle then fires for the new run in the end cycle of the old one:
+// a firing that finds its slot latched in the end cycle belongs to the next
+// run, and carry_over keeps such a slot latched.
 #pragma once
+
+#include <vector>
 
 #include "model/hw_component/sp_reg/sp_reg_base.hpp"
 
@@ -33,6 +41,10 @@ public:
     // wire (53, clock-free); then the fill check (one predecessor per slot),
     // clear on the internal (52) and master reset (i32 max).
     void build_update_event(ModelArena& model);
+    // After the events, once: for each slot k flagged in `carry`,
+    // "{}_CARRY_{k}" (its predecessor fires AND slot k is latched) latches
+    // slot k (53, above the clear). No flag set: no id drawn.
+    void carry_over(ModelArena& model, const std::vector<bool>& carry);
 
     static SyncReg arena_default() { return SyncReg{}; }
 };
