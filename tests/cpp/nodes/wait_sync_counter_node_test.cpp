@@ -84,9 +84,10 @@ TEST(SpRegNodeTest, PhasesAndExit) {
         EXPECT_EQ(peek_global_id(), id + row.prelim);
         const auto [raw, part] = row.raw(t.m, n);
         EXPECT_EQ(raw, part);
-        if (row.bound)
+        if (row.bound) {
             EXPECT_EQ(get_ncp_node(t.m, n).get_exit_opr().abs_name(),
                       format("EXPR_node_bind_hold_{}", id + row.prelim - 1));
+        }
         id = peek_global_id();
         assign_ncp_node(t.m, n, false, true);
         EXPECT_EQ(peek_global_id(), id + row.final);

@@ -1,9 +1,12 @@
 #include "model/flow_block/common/single_body_block.hpp"
 
 #include <array>
+#include <type_traits>
+#include <utility>
 
 #include "common/fatal.hpp"
 #include "model/flow_block/common/arena_impl_flow_block.hpp"
+#include "model/flow_block/common/flow_block_kinds.hpp"
 
 namespace vorlent {
 
@@ -16,7 +19,7 @@ struct SingleBodyTexts {
     std::string_view not_built;    // fatal: the summary asked before the build
     std::string_view no_body;      // ValueError at finalize: no body
     std::string_view con_blocks;  // ValueError at finalize: continuations held; empty where allowed
-    std::string_view no_body_built;  // fatal: a branch built without a body
+    std::string_view no_body_built;  // fatal: a branch built without a body; empty for the others
 };
 
 // The heads and branches of the chains take or refuse continuations when
@@ -24,7 +27,7 @@ struct SingleBodyTexts {
 constexpr std::array<SingleBodyTexts, 7> TEXTS{{
     {FlowBlockType::CondIf, "cond block does not accept direct asm nodes; use a sub-block",
      "cond block already has a body sub-block", "cond block has not been built",
-     "cond block must have at least one body block", ""},
+     "cond block must have at least one body block", "", ""},
     {FlowBlockType::CondElif,
      "cond elif/else block does not accept direct asm nodes; use a sub-block",
      "cond elif/else already has a body sub-block", "cond elif/else block has not been built",
@@ -36,25 +39,46 @@ constexpr std::array<SingleBodyTexts, 7> TEXTS{{
      "pick branch (pif/pidef) has no body sub-block", "", "pick branch has no body sub-block"},
     {FlowBlockType::WhileLoop, "while block does not accept direct asm nodes; use a sub-block",
      "while block already has a body sub-block", "while block has not been built",
-     "while block must have one body block", "while block does not support con blocks"},
+     "while block must have one body block", "while block does not support con blocks", ""},
     {FlowBlockType::DoWhile, "do-while block does not accept direct asm nodes; use a sub-block",
      "do-while block already has a body sub-block", "do-while block has not been built",
      "do-while block must have exactly one body block",
-     "do-while block does not support con blocks"},
+     "do-while block does not support con blocks", ""},
     {FlowBlockType::CounterLoop, "counter loop does not accept direct asm nodes; use a sub-block",
      "counter loop already has a body sub-block", "counter loop has not been built",
-     "counter loop must have exactly one body block", "counter loop does not support con blocks"},
+     "counter loop must have exactly one body block", "counter loop does not support con blocks",
+     ""},
     {FlowBlockType::Pipeline, "pipeline block does not accept direct asm nodes; use a sub-block",
      "pipeline block already has a body sub-block", "pipeline block has not been built",
      "pipeline block must have exactly one body sub-block",
-     "pipeline block does not support con blocks"},
+     "pipeline block does not support con blocks", ""},
 }};
 
-const SingleBodyTexts& texts_of(FlowBlockType kind) {
-    for (const SingleBodyTexts& t : TEXTS)
-        if (t.kind == kind) return t;
-    fatal(format("{} is not a single-body block", flow_block_type_debug(kind)));
+// The texts of each kind by its tag; null for the kinds of other shapes.
+constexpr auto TEXTS_BY_KIND = [] {
+    std::array<const SingleBodyTexts*, FLOW_BLOCK_TYPE_COUNT> by_kind{};
+    for (const SingleBodyTexts& t : TEXTS) by_kind[size_t(t.kind)] = &t;
+    return by_kind;
+}();
+
+// A kind whose record is a one-body block has its texts, and a branch kind
+// its text for a build without a body: a new kind that derives from them
+// without a line above does not compile.
+template <size_t... I>
+constexpr bool every_single_body_kind_has_texts(std::index_sequence<I...>) {
+    constexpr auto complete = []<FlowBlockType K>() {
+        using R = RecordOf<K>;
+        const SingleBodyTexts* t = TEXTS_BY_KIND[size_t(K)];
+        if (!std::is_base_of_v<SingleBodyBlock, R>) return t == nullptr;
+        return t != nullptr && (!std::is_base_of_v<SingleBodyBranch, R> || !t->no_body_built.empty());
+    };
+    return (complete.template operator()<FlowBlockType(I)>() && ...);
 }
+static_assert(every_single_body_kind_has_texts(std::make_index_sequence<FLOW_BLOCK_TYPE_COUNT>{}),
+              "every one-body flow-block kind needs its line in TEXTS, and only those");
+
+// Only one-body blocks ask, so the entry is there (see the assertion).
+const SingleBodyTexts& texts_of(FlowBlockType kind) { return *TEXTS_BY_KIND[size_t(kind)]; }
 
 }  // namespace
 
