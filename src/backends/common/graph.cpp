@@ -50,6 +50,13 @@ void check_climb_bounded(const ModelArena& model, const std::vector<ModuleIdent>
 
 }  // namespace
 
+std::string no_common_ancestor(const ModuleIdent& a, const ModuleIdent& b) {
+    return format(
+        "find_common_ancestor_module_paths: modules \"{}\" (id {}) and \"{}\" (id {}) share no "
+        "common ancestor \u2014 they are in different module trees",
+        a.abs_name(), a.global_id(), b.abs_name(), b.global_id());
+}
+
 std::vector<ModuleIdent> find_module_path_to_top_from_hcp(const ModelArena& model,
                                                           const HcpIdent& hcp_i) {
     std::vector<ModuleIdent> path{module_ident_of(model, hcp_i)};
@@ -75,10 +82,7 @@ CommonAncestorPaths find_common_ancestor_module_paths(const ModelArena& model, c
     while (true) {
         if (paths.path_a.back() == paths.path_b.back()) return paths;
         if (paths.path_a.back().depth_level == 0)
-            fatal(format(
-                "find_common_ancestor_module_paths: modules \"{}\" (id {}) and \"{}\" (id {}) "
-                "share no common ancestor \u2014 they are in different module trees",
-                a.abs_name(), a.global_id(), b.abs_name(), b.global_id()));
+            fatal(no_common_ancestor(a, b));
         climb(paths.path_a);
         climb(paths.path_b);
     }

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <unordered_set>
 #include <vector>
 
@@ -47,6 +48,9 @@ const ModuleIdent& module_ident_of(const ModelArena& model, const HcpIdent& hcp_
 std::vector<ModuleIdent> find_module_path_to_top_from_hcp(const ModelArena& model,
                                                           const HcpIdent& hcp_i);
 
+// "... share no common ancestor ...", naming `a`, then `b`.
+std::string no_common_ancestor(const ModuleIdent& a, const ModuleIdent& b);
+
 // Paths from two modules up to their lowest common ancestor; both begin with
 // the module given and end with the ancestor.
 struct CommonAncestorPaths {
@@ -54,8 +58,8 @@ struct CommonAncestorPaths {
     std::vector<ModuleIdent> path_b;
 };
 
-// Stops with "... share no common ancestor ..." (naming `a`, then `b`) when
-// the modules are in different trees.
+// Stops with no_common_ancestor(a, b) when the modules are in different
+// trees.
 CommonAncestorPaths find_common_ancestor_module_paths(const ModelArena& model, const ModuleIdent& a,
                                                       const ModuleIdent& b);
 

@@ -36,20 +36,12 @@ std::vector<ModuleReads> gather_tree_reads(ModelArena& model);
 // declared nowhere.
 CheckResult check_reads_within_tree(const ModelArena& model, const std::vector<ModuleReads>& tree);
 
-// Routes every module of the top module's tree, in depth-first pre-order:
-// gathers their reads, then routes them. The second form routes the reads
-// gathered by gather_tree_reads. Both stop with "route_and_remap_io_model:
-// no top module set" without a top module.
+// Routes every module of the top module's tree, in depth-first pre-order,
+// sources in ascending global-id order, then remaps each module's reads to
+// the wires that carry them. The second form routes the reads gathered by
+// gather_tree_reads. Both stop with "route_and_remap_io_model: no top module
+// set" without a top module.
 void route_and_remap_io_model(ModelArena& model);
 void route_and_remap_io_model(ModelArena& model, std::vector<ModuleReads> tree);
-
-// Routes the reads of one module, sources in ascending global-id order,
-// then remaps them; the first form gathers them first.
-void route_and_remap_io_module(ModelArena& model, const ModuleIdent& module);
-void route_module_reads(ModelArena& model, ModuleReads reads);
-
-// Makes or reuses the wires that carry `dep` into `module`; returns the
-// signal that stands for `dep` there.
-HcpIdent route_io_base(ModelArena& model, const ModuleIdent& module, const HcpIdent& dep);
 
 }  // namespace vorlent
