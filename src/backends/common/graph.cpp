@@ -60,9 +60,13 @@ std::string no_common_ancestor(const ModuleIdent& a, const ModuleIdent& b) {
 std::vector<ModuleIdent> find_module_path_to_top_from_hcp(const ModelArena& model,
                                                           const HcpIdent& hcp_i) {
     std::vector<ModuleIdent> path{module_ident_of(model, hcp_i)};
+    // The top module's ports are the design's, also where it has a parent.
+    const auto is_top = [&](const ModuleIdent& m) {
+        return model.top_module && m.handle() == model.top_module->handle();
+    };
     // Ends on depth 0, not on a null parent: a module whose depth and parent
     // disagree stops in get_parent_module_ident.
-    while (path.back().depth_level != 0) {
+    while (!is_top(path.back()) && path.back().depth_level != 0) {
         path.push_back(get_parent_module_ident(model, path.back()));
         check_climb_bounded(model, path);
     }

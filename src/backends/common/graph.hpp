@@ -42,9 +42,10 @@ ModuleIdent get_parent_module_ident(const ModelArena& model, const ModuleIdent& 
 // The identity of the component's module, read in place from its slot.
 const ModuleIdent& module_ident_of(const ModelArena& model, const HcpIdent& hcp_i);
 
-// The modules from the component's own module up to the root of its tree
-// (the first module of depth 0 met through the parent links). Parent links
-// that climb more steps than there are modules form a cycle: fatal error.
+// The modules from the component's own module up to the top module, or to
+// the root of its tree (the first module of depth 0 met through the parent
+// links) when the top module is not on the way. Parent links that climb more
+// steps than there are modules form a cycle: fatal error.
 std::vector<ModuleIdent> find_module_path_to_top_from_hcp(const ModelArena& model,
                                                           const HcpIdent& hcp_i);
 

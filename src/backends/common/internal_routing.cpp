@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <optional>
+#include <string>
 #include <unordered_set>
 
 #include "backends/common/graph.hpp"
@@ -201,7 +202,29 @@ std::vector<ModuleReads> gather_tree_reads(ModelArena& model) {
     return out;
 }
 
-CheckResult check_reads_within_tree(const ModelArena& model, const std::vector<ModuleReads>& tree) {
+namespace {
+
+// What a module outside the top module's tree holds that the design would
+// lose without a word, since the module gets no file and is never built:
+// behaviour, a port, or an assignment that the tree's behaviour made into one
+// of its components.
+std::optional<std::string> left_out_of_tree(const ModelArena& model, const Module& m) {
+    if (!m.flow_blocks.empty() || !m.basic_nodes.empty()) return "its flow blocks";
+    for (size_t k = 0; k < HW_COMPONENT_TYPE_COUNT; ++k) {
+        for (const HcpIdent& h : m.hcps_of(HwComponentType(k))) {
+            const HcpAssignable& c = get_hcp_assign(model, h);
+            if (c.is_marked_as_io()) return format("the port marked on \"{}\"", h.abs_name());
+            if (!c.get_update_pool().events.empty())
+                return format("the assignments to \"{}\"", h.abs_name());
+        }
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
+CheckResult check_tree_self_contained(const ModelArena& model,
+                                      const std::vector<ModuleReads>& tree) {
     std::unordered_set<size_t> in_tree;  // module slots
     for (const ModuleReads& m : tree) in_tree.insert(m.module.handle().index);
     for (const ModuleReads& reader : tree) {
@@ -219,6 +242,20 @@ CheckResult check_reads_within_tree(const ModelArena& model, const std::vector<M
             "mk_module while its parent module is tracked (track_module_at_com_init)",
             reader.module.abs_name(), reader.module.global_id(), outside->abs_name(),
             owner.abs_name(), owner.global_id()));
+    }
+    // The modules outside, in the order they were made.
+    const ArenaGroup<Module>& modules = model.arena<Module>();
+    for (size_t slot = 0; slot < modules.size(); ++slot) {
+        if (in_tree.contains(slot)) continue;
+        const Module& m = modules.get(ArenaHandle{slot, 0});
+        const std::optional<std::string> lost = left_out_of_tree(model, m);
+        if (!lost) continue;
+        return ErrorText::value(format(
+            "BackendVerilog::emit: module \"{}\" (id {}) is not in the top module's tree and gets "
+            "no file, so {} would be lost; make it a sub-module of a module of that tree "
+            "(mk_module while that module is tracked by track_module_at_com_init), or set the "
+            "root of the design as the top module",
+            m.ident.abs_name(), m.ident.global_id(), *lost));
     }
     return std::nullopt;
 }

@@ -30,8 +30,9 @@ public:
     // Refused with an error text before anything is printed or changed: an
     // empty `output_dir` (the files would land in the filesystem root); on
     // the first call, a model whose flow blocks or assignments build_flow
-    // never lowered, and a read of a signal of a module outside the top
-    // module's tree.
+    // never lowered, and what the top module's tree would lose to a module
+    // outside it (check_tree_self_contained): a read of its signals, its
+    // flow blocks, a port on it, an assignment into it.
     CheckResult emit(std::string_view output_dir, std::string_view top_file_name);
 
     // Phase 2: the pools of the top module's tree, parents before children.
