@@ -85,6 +85,8 @@ public:
     // Set when build_flow starts lowering the description: behaviour
     // described after that would never reach the Verilog.
     bool flow_built = false;
+    // Kept while build_flow runs, freed when it ends.
+    AtOnceRegions at_once_regions;
 
 private:
     std::shared_ptr<NameStore> names_ = std::make_shared<NameStore>();

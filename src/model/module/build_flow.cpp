@@ -166,6 +166,7 @@ CheckResult build_flow(ModelArena& model) {
         pending.insert(pending.end(), module->sub_modules.rbegin(), module->sub_modules.rend());
         module.put_back();
     }
+    AtOnceRegions().swap(model.at_once_regions);
     return std::nullopt;
 }
 

@@ -97,6 +97,15 @@ private:
     std::shared_ptr<Part> part_;  // never changed once made, until it is freed
 };
 
+// The global ids drawn while a block was built, its nested blocks with it:
+// every node made for it has one, every other node none. Empty when unknown.
+struct IdSpan {
+    uint64_t first = 0;
+    uint64_t end = 0;
+    bool empty() const { return first == end; }
+    bool contains(uint64_t id) const { return first <= id && id < end; }
+};
+
 class NodeWrap {
 public:
     // Stops with "assertion failed: cycle == IN_CONSIST_CYCLE_USED || cycle >= 0"
@@ -108,11 +117,15 @@ public:
     // Stops with "NodeWrap exit node is not set" when there is none.
     const NcpIdent& exit() const;
     int32_t cycle() const { return cycle_; }
+    // Set by the block build when the block is complete.
+    const IdSpan& made() const { return made_; }
+    void set_made(IdSpan made) { made_ = made; }
 
 private:
     EntryList samples_;
     std::optional<NcpIdent> exit_;
     int32_t cycle_;
+    IdSpan made_;
 };
 
 // The sum of a list of latencies, or -1 as soon as one is -1. An empty list is
