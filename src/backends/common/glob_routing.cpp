@@ -23,9 +23,8 @@ void route_glob_io_model(ModelArena& model) {
     if (!model.top_module) fatal("route_glob_io_model: no top module set");
     DfsModuleIter it(*model.top_module);
     while (auto module = it.next_module(model)) {
-        auto m = model.take<Module>(*module);
-        const std::vector<HcpIdent> marked = marked_components(model, *m);
-        m.put_back();
+        const std::vector<HcpIdent> marked =
+            marked_components(model, model.get<Module>(*module));
         for (const HcpIdent& h : marked) route_glob_io_hw_comp(model, h);
     }
 }

@@ -13,11 +13,9 @@ std::optional<ModuleIdent> DfsModuleIter::next_module(ModelArena& model) {
             format("DfsModuleIter: module \"{}\" (id {}) is reached twice \u2014 the module tree "
                    "has a cycle or lists the module under two parents",
                    current.abs_name(), current.global_id()));
-    auto module = model.take<Module>(current);
-    // Reverse order puts the first child on top.
-    const auto& children = module->sub_modules;
+    // Read in place; reverse order puts the first child on top.
+    const auto& children = model.get<Module>(current).sub_modules;
     stack_.insert(stack_.end(), children.rbegin(), children.rend());
-    module.put_back();
     return current;
 }
 

@@ -24,7 +24,7 @@ public:
     explicit DfsModuleIter(ModuleIdent start) : stack_{std::move(start)} {}
 
     // The next module, or none when the walk is over. A module's children are
-    // read (its Module taken out and put back) when the module is yielded.
+    // read (in place, with the checks of a take) when the module is yielded.
     // A module reached a second time (listed under itself, below itself, or
     // under two parents) stops the walk with a fatal error naming it, since
     // such a walk would never end or would visit a module twice.

@@ -182,15 +182,15 @@ HcpIdent ReadRouter::hop(const ModuleIdent& module, const HcpIdent& dep, const H
 ModuleReads gather_module_reads(ModelArena& model, const ModuleIdent& module) {
     // Reads of the module's own components need no wire: the set leaves them out.
     ModuleReads reads{module, HcpSet::outside_of(module.handle())};
-    auto m = model.take<Module>(module);
+    // Read in place: taking the components leaves the module's lists alone.
+    const Module& m = model.get<Module>(module);
     for (size_t k = 0; k <= size_t(LAST_ROUTED_KIND); ++k) {
-        for (const HcpIdent& r : m->hcps_of(HwComponentType(k))) {
+        for (const HcpIdent& r : m.hcps_of(HwComponentType(k))) {
             auto hcp = take_hcp(model, r);
             hcp->gather_dep_hcps(reads.deps, model);
             hcp.put_back();
         }
     }
-    m.put_back();
     return reads;
 }
 
@@ -281,13 +281,11 @@ void route_and_remap_io_model(ModelArena& model, std::vector<ModuleReads> tree) 
         if (remap.empty()) continue;
 
         // Routing added IO wires only, so these are the readers gathered.
-        auto again = model.take<Module>(module);
-        for (const HcpIdent& r : routed_components(*again)) {
+        for (const HcpIdent& r : routed_components(model.get<Module>(module))) {
             auto hcp = take_hcp(model, r);
             hcp->remap_dep_hcps(remap, model);
             hcp.put_back();
         }
-        again.put_back();
     }
 }
 
