@@ -118,14 +118,17 @@ public:
     const NcpIdent& exit() const;
     int32_t cycle() const { return cycle_; }
     // Set by the block build when the block is complete.
-    const IdSpan& made() const { return made_; }
-    void set_made(IdSpan made) { made_ = made; }
+    IdSpan made() const { return IdSpan{made_first_, made_first_ + made_count_}; }
+    // A span too long to keep is kept as unknown.
+    void set_made(IdSpan made);
 
 private:
+    // 64 bytes, as every step of a seq block holds room for one.
     EntryList samples_;
-    std::optional<NcpIdent> exit_;
+    OptIdent<NcpIdent> exit_;
     int32_t cycle_;
-    IdSpan made_;
+    uint32_t made_count_ = 0;
+    uint64_t made_first_ = 0;
 };
 
 // The sum of a list of latencies, or -1 as soon as one is -1. An empty list is
