@@ -71,9 +71,11 @@ private:
     bool climb_source_to(SourceClimb& src, uint64_t src_id, const ModuleIdent& level);
     HcpIdent route_by_common_ancestor(const ModuleIdent& reader, const HcpIdent& dep);
     // One hop: the wire of `module` that already carries `dep` in this
-    // direction, or a new one fed by `cur`.
+    // direction, or a new one fed by `cur` (made_hop: known to be missing).
     HcpIdent hop(const ModuleIdent& module, const HcpIdent& dep, const HcpIdent& cur,
                  bool is_input);
+    HcpIdent made_hop(const ModuleIdent& module, const HcpIdent& dep, const HcpIdent& cur,
+                      bool is_input);
 
     ModelArena& model_;
     IoWireIndex wires_;
@@ -145,8 +147,9 @@ HcpIdent ReadRouter::route(const ModuleIdent& reader, const HcpIdent& dep) {
         for (size_t i = from; i < ancestor; ++i) cur = hop(src.up[i], dep, *cur, false);
         src.out_wired = std::max(src.out_wired, ancestor);
     }
-    // Into the topmost module below and down to the reader.
-    for (auto it = down.rbegin(); it != down.rend(); ++it) cur = hop(*it, dep, *cur, true);
+    // Into the topmost module below and down to the reader: the climb found
+    // no IN wire there.
+    for (auto it = down.rbegin(); it != down.rend(); ++it) cur = made_hop(*it, dep, *cur, true);
     return *cur;
 }
 
@@ -170,6 +173,11 @@ HcpIdent ReadRouter::route_by_common_ancestor(const ModuleIdent& reader, const H
 HcpIdent ReadRouter::hop(const ModuleIdent& module, const HcpIdent& dep, const HcpIdent& cur,
                          bool is_input) {
     if (auto reused = wires_.find(model_, module, dep, is_input)) return *reused;
+    return made_hop(module, dep, cur, is_input);
+}
+
+HcpIdent ReadRouter::made_hop(const ModuleIdent& module, const HcpIdent& dep, const HcpIdent& cur,
+                              bool is_input) {
     const HcpIdent wire =
         make_io_wire(model_, module, is_input ? IO_DIR_IN : IO_DIR_OUT, dep.abs_name(), is_input,
                      signal_width(model_, cur), cur, dep);

@@ -7,7 +7,11 @@
 
 namespace vorlent {
 
-void IoWireIndex::index_module(const ModelArena& model, const ModuleIdent& module) {
+const std::array<size_t, 2>& IoWireIndex::index_module(const ModelArena& model,
+                                                       const ModuleIdent& module) {
+    const size_t slot = module.handle().index;
+    if (slot >= sourceless_.size()) sourceless_.resize(slot + 1);
+    if (sourceless_[slot]) return *sourceless_[slot];
     std::array<size_t, 2> first_sourceless{NONE, NONE};
     size_t position = 0;
     for (const HcpIdent& wire_i : model.get<Module>(module).hcps_of(HwComponentType::IoWire)) {
@@ -17,26 +21,19 @@ void IoWireIndex::index_module(const ModelArena& model, const ModuleIdent& modul
             if (first == NONE) first = position;
         } else {
             // The first wire wins, as in a scan.
-            wires_.try_emplace(
-                Key{module.handle().index, wire.actual_src_signal_i->global_id(), wire.is_input},
-                Found{wire_i, position});
+            wires_.try_emplace(Key{slot, wire.actual_src_signal_i->global_id(), wire.is_input},
+                               Found{wire_i, position});
         }
         ++position;
     }
-    sourceless_.emplace(module.handle().index, first_sourceless);
+    return *(sourceless_[slot] = first_sourceless);
 }
 
 std::optional<HcpIdent> IoWireIndex::find(const ModelArena& model, const ModuleIdent& module,
                                           const HcpIdent& src, bool is_input) {
-    auto indexed = sourceless_.find(module.handle().index);
-    if (indexed == sourceless_.end()) {
-        index_module(model, module);
-        indexed = sourceless_.find(module.handle().index);
-    }
-    const size_t sourceless = indexed->second[is_input];
+    const size_t sourceless = index_module(model, module)[is_input];
     const auto it = wires_.find(Key{module.handle().index, src.global_id(), is_input});
-    if (it != wires_.end() && it->second.position < sourceless)
-        return it->second.wire;
+    if (it != wires_.end() && it->second.position < sourceless) return it->second.wire;
     if (sourceless != NONE) fatal("IoWire: actual_src_signal_i is None");
     return std::nullopt;
 }

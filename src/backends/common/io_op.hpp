@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <optional>
 #include <unordered_map>
+#include <vector>
 #include <string_view>
 
 #include "model/hw_component/common/hcp_ident.hpp"
@@ -52,12 +53,13 @@ private:
     };
     static constexpr size_t NONE = SIZE_MAX;
 
-    void index_module(const ModelArena& model, const ModuleIdent& module);
+    // The list positions of a module's first source-less wire of each
+    // direction (output, input), NONE without one; none before it is indexed.
+    using Sourceless = std::optional<std::array<size_t, 2>>;
+    const std::array<size_t, 2>& index_module(const ModelArena& model, const ModuleIdent& module);
 
     std::unordered_map<Key, Found, KeyHash> wires_;
-    // Per module indexed: the list position of its first source-less wire
-    // of each direction (output, input), NONE without one.
-    std::unordered_map<size_t, std::array<size_t, 2>> sourceless_;
+    std::vector<Sourceless> sourceless_;  // by module slot
 };
 
 // Makes one IO wire named "IO_{dir}_{src_name}" in `module`, system-made:
