@@ -1,4 +1,4 @@
-"""Build and emit designs of 1k, 10k and 100k components in two shapes and
+"""Build and emit designs of 1k, 10k and 100k components in three shapes and
 report, per phase, the time, the time per component, the peak memory and the
 peak memory per component.
 
@@ -9,6 +9,13 @@ Shapes (N components):
   d2  flat datapath: N/2 registers r[i] <= r[i-1] + w[i] (r[-1] is the last
       register), N/2 wires w[i] = r[(7i) mod N/2] ^ 0x5A, all loose
       assignments of expressions, no flow blocks.
+  d3  nested: N/4 modules, each a sub-module of the one before, whose own
+      seq block assigns its register r[i] = r[i-1] + 1 (the clock, the reset
+      and r[i-1] cross every module above); in the top module N/4 levels of
+      blocks, each nested in the one before: level i is a counter loop
+      around a cif chain on a 1-bit wire, whose cif holds a seq of
+      q[i] = q[i] + 1 and level i+1, and whose cselse a seq of that
+      assignment alone.
 
 Phases: describe (the Python calls), build_flow, emit (the Verilog files,
 then freeing the model, the backend and every identity the script holds).
@@ -36,7 +43,7 @@ import tempfile
 import time
 
 STEPS_PER_BLOCK = 50
-SHAPES = ("d1", "d2")
+SHAPES = ("d1", "d2", "d3")
 PHASES = ("describe", "build_flow", "emit")
 DEFAULT_SIZES = (1_000, 10_000, 100_000)
 
@@ -89,7 +96,67 @@ def describe_d2(m, top, n):
     return [regs, wires, exprs]
 
 
-DESCRIBE = {"d1": describe_d1, "d2": describe_d2}
+def describe_d3(m, top, n):
+    from vorlent._vorlent import LogicOp
+
+    levels = n // 4
+    m.track_module_at_com_init(top)
+    chain, regs = [top], [m.mk_reg("r0", 8)]
+    for i in range(1, levels + 1):
+        chain.append(m.mk_module(f"m{i}"))
+        m.track_module_at_com_init(chain[-1])
+        regs.append(m.mk_reg(f"r{i}", 8))
+    for module in reversed(chain[1:]):
+        m.untrack_module_at_com_init(module)
+    qs = [m.mk_reg(f"q{i}", 8) for i in range(levels)]
+    c = m.mk_wire("c", 1)
+    m.untrack_module_at_com_init(top)
+
+    held = [regs, qs, c]
+    for i in range(1, levels + 1):
+        m.track_module_at_flow_init(chain[i])
+        seq = m.mk_flow_block_seq(f"s{i}")
+        m.initialize_flow_block(seq)
+        e = m.mk_expression(f"e{i}", LogicOp.ArithPlus, regs[i - 1], 1)
+        m.gen_basic_assign(regs[i], e)
+        m.finalize_flow_block(seq)
+        m.finalize_flow_procedure()
+        m.untrack_module_at_flow_init(chain[i])
+        held.append(e)
+
+    m.track_module_at_flow_init(top)
+
+    def block(kind, name, *args):
+        b = getattr(m, f"mk_flow_block_{kind}")(name, *args)
+        m.initialize_flow_block(b)
+        return b
+
+    def seq_assigning(name, q, e):
+        seq = block("seq", name)
+        m.gen_basic_assign(q, e)
+        return seq
+
+    # Level i: a counter loop whose body is a cif chain; its cif holds a seq
+    # of q[i] = q[i] + 1 and level i + 1, its cselse a seq of the assignment.
+    levels = []
+    for i, q in enumerate(qs):
+        e = m.mk_expression(f"x{i}", LogicOp.ArithPlus, q, 1)
+        held.append(e)
+        levels.append((block("counter_loop", f"l{i}", 2), block("cif", f"c{i}", c),
+                       seq_assigning(f"b{i}", q, e), q, e))
+    for i, (loop, head, seq, q, e) in reversed(list(enumerate(levels))):
+        m.finalize_flow_block(seq)
+        m.finalize_flow_block(head)
+        other = block("cselse", f"o{i}")
+        m.finalize_flow_block(seq_assigning(f"d{i}", q, e))
+        m.finalize_flow_block(other)
+        m.finalize_flow_block(loop)
+    m.finalize_flow_procedure()
+    m.untrack_module_at_flow_init(top)
+    return held
+
+
+DESCRIBE = {"d1": describe_d1, "d2": describe_d2, "d3": describe_d3}
 
 
 def rss_bytes():

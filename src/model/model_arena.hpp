@@ -91,6 +91,8 @@ public:
     // interrupt) stays Started and leaves a half-built model, which is never
     // written.
     FlowBuild flow_build = FlowBuild::NotStarted;
+    // Kept while build_flow runs, freed when it ends.
+    AtOnceRegions at_once_regions;
 
 private:
     std::shared_ptr<NameStore> names_ = std::make_shared<NameStore>();

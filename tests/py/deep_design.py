@@ -1,12 +1,15 @@
 """`python deep_design.py WHAT DEPTH STACK_KIB OUT_DIR` builds and emits one
 deeply nested design (run as a child, so a crash shows as a signal). WHAT:
-"blocks" (every nesting kind in turn), "par", "zero_delay" (one nested event
-tree), "modules" (each a sub-module of the one before, reading its parent's
-register), "karray" (DEPTH dimensions) or "select" (DEPTH arrays, each read
-through a select fn reading the next). STACK_KIB > 0: on a thread with that
-stack. The last line printed is "emitted" or the exception raised."""
+"blocks" (every nesting kind in turn), "par", "loops" (counter loops, each the
+body of the one before), "zero_delay" (one nested event tree), "modules" (each
+a sub-module of the one before, whose behaviour reads its parent's register),
+"karray" (DEPTH dimensions) or "select" (DEPTH arrays, each read through a
+select fn reading the next). STACK_KIB > 0: on a thread with that stack. The
+last lines printed are the seconds build_flow and emit took together, then
+"emitted", or the exception raised."""
 import sys
 import threading
+import time
 
 from vorlent import _vorlent as v
 
@@ -20,6 +23,8 @@ def nest_blocks(m, depth, what, r, c, sel):
         elif what == "blocks":
             heads = [[], [("cif", c)], [("cwhile", c)], [("pick",), ("pif", c)], [("counter_loop", 2)]][i % 5]
             heads = heads + [("seq",)]
+        elif what == "loops":
+            heads = [("counter_loop", 2)]
         else:  # a par holds the assignment beside the par nested in it
             heads = [("par_auto",)]
         for kind, *args in heads:
@@ -29,7 +34,13 @@ def nest_blocks(m, depth, what, r, c, sel):
             if kind == "zif" and len(heads) == 2:
                 m.gen_basic_assign(r, i % 256)
                 m.finalize_flow_block(block)
-        m.gen_basic_assign(r, i % 256)
+        if what != "loops":
+            m.gen_basic_assign(r, i % 256)
+    if what == "loops":  # the innermost body
+        seq = m.mk_flow_block_seq("body")
+        m.initialize_flow_block(seq)
+        m.gen_basic_assign(r, 1)
+        m.finalize_flow_block(seq)
     for block in reversed(opened):
         m.finalize_flow_block(block)
 
@@ -41,15 +52,24 @@ def design(what, depth):
     m.track_module_at_com_init(top)
     r, c, sel = m.mk_reg("r", 8), m.mk_reg("c", 1), m.mk_reg("sel", 2)
     m.mark_as_io(r, False, "r_o")
-    chain = [top]
+    chain, regs = [top], [r]
     if what == "modules":
         for i in range(depth):
             chain.append(m.mk_module(f"m{i}"))
             m.track_module_at_com_init(chain[-1])
-            m.mk_expression("e", v.LogicOp.ArithPlus, r, 1)
-            r = m.mk_reg("r", 8)
+            regs.append(m.mk_reg("r", 8))
     for module in reversed(chain):
         m.untrack_module_at_com_init(module)
+    # Each sub-module's behaviour reads its parent's register, and the clock
+    # and reset of the top: signals routed through every level.
+    for module, parent_r, own_r in zip(chain[1:], regs, regs[1:]):
+        m.track_module_at_flow_init(module)
+        seq = m.mk_flow_block_seq("s")
+        m.initialize_flow_block(seq)
+        m.gen_basic_assign(own_r, m.mk_expression("e", v.LogicOp.ArithPlus, parent_r, 1))
+        m.finalize_flow_block(seq)
+        m.finalize_flow_procedure()
+        m.untrack_module_at_flow_init(module)
     m.track_module_at_flow_init(top)
     if what == "karray":
         k = m.mk_karray("k", [1] * depth, [("a", 8)], v.HwComponentType.REG)
@@ -75,8 +95,10 @@ def design(what, depth):
 def run(what, depth, out_dir):
     try:
         m = design(what, depth)
+        start = time.perf_counter()
         m.build_flow()
         v.BackendVerilog(m).emit(out_dir, "top")
+        print(time.perf_counter() - start)
         print("emitted")
     except BaseException as e:  # noqa: BLE001 - PanicException
         print(f"{type(e).__name__}: {e}")

@@ -11,16 +11,19 @@ import pytest
 
 import vorlent
 from vorlent import _vorlent as v
+from verilog_sim import lint, simulate
 
 DEEP_DESIGN = os.path.join(os.path.dirname(__file__), "deep_design.py")
 
 
 # A crash would kill the test run, so each design runs in a child process.
-# 512 KiB is the stack of a secondary thread on macOS.
+# 512 KiB is the stack of a secondary thread on macOS. Build and emit of the
+# deepest take about a second; a walk repeated at every level takes minutes.
 @pytest.mark.parametrize("what, depth, stack_kib, last_line", [
     ("blocks", 20000, 0, "emitted"),
     ("modules", 20000, 0, "emitted"),
     ("par", 20000, 0, "emitted"),
+    ("loops", 20000, 0, "emitted"),
     ("blocks", 2000, 512, "emitted"),
     ("zero_delay", 2000, 512, "emitted"),
     ("modules", 2000, 512, "emitted"),
@@ -34,9 +37,11 @@ def test_deep_nesting_builds_and_emits(tmp_path, what, depth, stack_kib, last_li
     run = subprocess.run([sys.executable, DEEP_DESIGN, what, str(depth), str(stack_kib), str(tmp_path)],
                          capture_output=True, text=True, timeout=600)
     assert run.returncode == 0, run.stderr
-    assert run.stdout.splitlines()[-1] == last_line
+    lines = run.stdout.splitlines()
+    assert lines[-1] == last_line
     if last_line == "emitted":
         assert len(os.listdir(tmp_path)) == (depth + 1 if what == "modules" else 1)
+        assert float(lines[-2]) < 10
 
 
 def described(lose):
@@ -90,6 +95,27 @@ def read_from_outside(m, top, r, c):
     m.untrack_module_at_com_init(top)
 
 
+def outside(what):
+    """A module made while nothing was tracked, so outside the top module's
+    tree, with a block of its own, a port, or a register the top assigns."""
+    def lose(m, top, r, c):
+        closed(m, top, r, c)
+        lone = m.mk_module("lone")
+        m.track_module_at_com_init(lone)
+        x = m.mk_reg("x", 4)
+        if what == "port":
+            m.mark_as_io(x, False, "x_o")
+        m.untrack_module_at_com_init(lone)
+        if what != "port":
+            m.track_module_at_flow_init(lone if what == "block" else top)
+            block = m.mk_flow_block_seq("b")
+            m.initialize_flow_block(block)
+            m.gen_basic_assign(x, 1)
+            m.finalize_flow_block(block)
+            closed(m, lone if what == "block" else top, r, c)
+    return lose
+
+
 def test_build_flow_refuses_a_chain_left_open_until_it_is_closed(tmp_path):
     m, top = described(trailing_chain)
     with pytest.raises(ValueError, match=r'build_flow: flow block "COND_IF_tail_\d+" \(id \d+\) still waits on the '
@@ -123,6 +149,10 @@ def build_stopped(m, top, r, c):
     (closed, True, "", r"BackendVerilog::emit: output_dir is empty"),
     (read_from_outside, True, "OUT", r'BackendVerilog::emit: module "MODULE_inner_\d+" \(id \d+\) reads '
                                      r'"REG_x_\d+" of module "MODULE_lone_\d+" .* not in the top module\'s tree'),
+    *[(outside(what), True, "OUT", r'BackendVerilog::emit: module "MODULE_lone_\d+" \(id \d+\) is not in the top '
+                                   rf"module's tree and gets no file, so {lost} would be lost")
+      for what, lost in [("block", "its flow blocks"), ("port", r'the port marked on "REG_x_\d+"'),
+                         ("assigned", r'the assignments to "REG_x_\d+"')]],
 ])
 def test_emit_refuses_lost_behaviour_before_it_prints_or_writes(tmp_path, capfd, lose, build, out_dir, message):
     m, _ = described(lose)
@@ -234,3 +264,36 @@ def test_an_array_that_runs_out_of_memory_leaves_none_of_its_registers(tmp_path)
     subprocess.run([sys.executable, "-c", OUT_OF_MEMORY, str(tmp_path)], check=True, capture_output=True,
                    timeout=120)
     assert "REG_k_E0_a" not in (tmp_path / "top.v").read_text()
+
+
+def test_a_sub_module_as_top_has_the_ports_of_the_design(tmp_path):
+    """With a child as the top module and nothing in its parent, the child is
+    the design: clk, mrst and its ports are its own, under their names."""
+    m = v.ModelArena()
+    root = m.mk_module("root")
+    m.track_module_at_com_init(root)
+    child = m.mk_module("child")
+    m.track_module_at_com_init(child)
+    rb, a = m.mk_reg("rb", 8), m.mk_wire("a", 8)
+    m.set_reg_reset(rb, m.mk_val("rb_rst", 8, 0))
+    m.mark_as_io(rb, False, "rb_o")
+    m.mark_as_io(a, True, "a_i")
+    m.untrack_module_at_com_init(child)
+    m.untrack_module_at_com_init(root)
+    m.set_top_module(child)
+    m.track_module_at_flow_init(child)
+    steps = m.mk_flow_block_seq("steps")
+    m.initialize_flow_block(steps)
+    m.gen_basic_assign(rb, 5)
+    m.gen_basic_assign(rb, m.mk_expression("sum", v.LogicOp.ArithPlus, rb, a))
+    m.finalize_flow_block(steps)
+    m.finalize_flow_procedure()
+    m.untrack_module_at_flow_init(child)
+    m.build_flow()
+    v.BackendVerilog(m).emit(str(tmp_path), "top")
+    assert os.listdir(tmp_path) == ["top.v"]
+    top_name = re.search(r"^module (\w+)\(", (tmp_path / "top.v").read_text(), re.M).group(1)
+    lint(top_name, [str(tmp_path / "top.v")])
+    got = simulate(top_name, [str(tmp_path / "top.v")], tmp_path, {"port:rb_o": None},
+                   inputs={"a_i": lambda cycle: 3}, cycles=7)
+    assert got["port:rb_o"] == [0, 0, 0, 0, 5, 8, 8]

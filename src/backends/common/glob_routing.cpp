@@ -27,9 +27,8 @@ void route_glob_io_model(ModelArena& model) {
     if (!model.top_module) fatal("route_glob_io_model: no top module set");
     DfsModuleIter it(*model.top_module);
     while (auto module = it.next_module(model)) {
-        auto m = model.take<Module>(*module);
-        const std::vector<HcpIdent> marked = marked_components(model, *m);
-        m.put_back();
+        const std::vector<HcpIdent> marked =
+            marked_components(model, model.get<Module>(*module));
         for (const HcpIdent& h : marked) route_glob_io_hw_comp(model, h);
     }
 }
@@ -42,15 +41,15 @@ void route_glob_io_hw_comp(ModelArena& model, const HcpIdent& hcp_i) {
 
     HcpIdent port;
     if (!mark->is_input) {
-        // Up from the component's module; the root's wire is the port.
+        // Up from the component's module; the top module's wire is the port.
         HcpIdent cur = hcp_i;
         for (const ModuleIdent& m : path)
             cur = make_io_wire(model, m, IO_DIR_OUT, hcp_i.abs_name(), false,
                                signal_width(model, cur), cur, hcp_i);
         port = cur;
     } else {
-        // Down from the root, whose wire is the port and has no driver in the
-        // design; each lower wire is fed by the one above it.
+        // Down from the top module, whose wire is the port and has no driver
+        // in the design; each lower wire is fed by the one above it.
         const uint32_t width = signal_width(model, hcp_i);
         std::optional<HcpIdent> above;
         for (size_t i = path.size(); i-- > 0;) {

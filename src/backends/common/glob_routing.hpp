@@ -1,7 +1,7 @@
 // Global routing: every component the caller marked as a port of the design
 // is connected through a chain of IO wires, one in each module from its own
-// up to the root of its tree, whose root wire becomes the port under the
-// caller's name.
+// up to the top module (whichever module that is, also one with a parent),
+// whose wire there becomes the port under the caller's name.
 #pragma once
 
 #include "model/hw_component/common/hcp_ident.hpp"
@@ -16,8 +16,8 @@ class ModelArena;
 void route_glob_io_model(ModelArena& model);
 
 // Routes one marked component: an output is carried up from its module to
-// the root, an input down from the root, where the component is then bound
-// to the wire of its own module.
+// the top module, an input down from it, where the component is then bound
+// to the wire of its own module. Outside the top module's tree, to the root.
 void route_glob_io_hw_comp(ModelArena& model, const HcpIdent& hcp_i);
 
 }  // namespace vorlent

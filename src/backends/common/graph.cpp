@@ -16,11 +16,9 @@ std::optional<ModuleIdent> DfsModuleIter::next_module(ModelArena& model) {
             format("DfsModuleIter: module \"{}\" (id {}) is reached twice \u2014 the module tree "
                    "has a cycle or lists the module under two parents",
                    current.abs_name(), current.global_id()));
-    auto module = model.take<Module>(current);
-    // Reverse order puts the first child on top.
-    const auto& children = module->sub_modules;
+    // Read in place; reverse order puts the first child on top.
+    const auto& children = model.get<Module>(current).sub_modules;
     stack_.insert(stack_.end(), children.rbegin(), children.rend());
-    module.put_back();
     return current;
 }
 
@@ -53,12 +51,23 @@ void check_climb_bounded(const ModelArena& model, const std::vector<ModuleIdent>
 
 }  // namespace
 
+std::string no_common_ancestor(const ModuleIdent& a, const ModuleIdent& b) {
+    return format(
+        "find_common_ancestor_module_paths: modules \"{}\" (id {}) and \"{}\" (id {}) share no "
+        "common ancestor \u2014 they are in different module trees",
+        a.abs_name(), a.global_id(), b.abs_name(), b.global_id());
+}
+
 std::vector<ModuleIdent> find_module_path_to_top_from_hcp(const ModelArena& model,
                                                           const HcpIdent& hcp_i) {
     std::vector<ModuleIdent> path{module_ident_of(model, hcp_i)};
+    // The top module's ports are the design's, also where it has a parent.
+    const auto is_top = [&](const ModuleIdent& m) {
+        return model.top_module && m.handle() == model.top_module->handle();
+    };
     // Ends on depth 0, not on a null parent: a module whose depth and parent
     // disagree stops in get_parent_module_ident.
-    while (path.back().depth_level != 0) {
+    while (!is_top(path.back()) && path.back().depth_level != 0) {
         path.push_back(get_parent_module_ident(model, path.back()));
         check_climb_bounded(model, path);
     }
@@ -78,10 +87,7 @@ CommonAncestorPaths find_common_ancestor_module_paths(const ModelArena& model, c
     while (true) {
         if (paths.path_a.back() == paths.path_b.back()) return paths;
         if (paths.path_a.back().depth_level == 0)
-            fatal(format(
-                "find_common_ancestor_module_paths: modules \"{}\" (id {}) and \"{}\" (id {}) "
-                "share no common ancestor \u2014 they are in different module trees",
-                a.abs_name(), a.global_id(), b.abs_name(), b.global_id()));
+            fatal(no_common_ancestor(a, b));
         climb(paths.path_a);
         climb(paths.path_b);
     }

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <unordered_set>
 #include <vector>
 
@@ -23,7 +24,7 @@ public:
     explicit DfsModuleIter(ModuleIdent start) : stack_{std::move(start)} {}
 
     // The next module, or none when the walk is over. A module's children are
-    // read (its Module taken out and put back) when the module is yielded.
+    // read (in place, with the checks of a take) when the module is yielded.
     // A module reached a second time (listed under itself, below itself, or
     // under two parents) stops the walk with a fatal error naming it, since
     // such a walk would never end or would visit a module twice.
@@ -41,11 +42,15 @@ ModuleIdent get_parent_module_ident(const ModelArena& model, const ModuleIdent& 
 // The identity of the component's module, read in place from its slot.
 const ModuleIdent& module_ident_of(const ModelArena& model, const HcpIdent& hcp_i);
 
-// The modules from the component's own module up to the root of its tree
-// (the first module of depth 0 met through the parent links). Parent links
-// that climb more steps than there are modules form a cycle: fatal error.
+// The modules from the component's own module up to the top module, or to
+// the root of its tree (the first module of depth 0 met through the parent
+// links) when the top module is not on the way. Parent links that climb more
+// steps than there are modules form a cycle: fatal error.
 std::vector<ModuleIdent> find_module_path_to_top_from_hcp(const ModelArena& model,
                                                           const HcpIdent& hcp_i);
+
+// "... share no common ancestor ...", naming `a`, then `b`.
+std::string no_common_ancestor(const ModuleIdent& a, const ModuleIdent& b);
 
 // Paths from two modules up to their lowest common ancestor; both begin with
 // the module given and end with the ancestor.
@@ -54,8 +59,8 @@ struct CommonAncestorPaths {
     std::vector<ModuleIdent> path_b;
 };
 
-// Stops with "... share no common ancestor ..." (naming `a`, then `b`) when
-// the modules are in different trees.
+// Stops with no_common_ancestor(a, b) when the modules are in different
+// trees.
 CommonAncestorPaths find_common_ancestor_module_paths(const ModelArena& model, const ModuleIdent& a,
                                                       const ModuleIdent& b);
 

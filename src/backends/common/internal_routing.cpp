@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <optional>
+#include <string>
 #include <unordered_set>
 
 #include "backends/common/graph.hpp"
@@ -31,13 +32,158 @@ std::vector<HcpIdent> routed_components(const Module& m) {
     return out;
 }
 
-// One hop of a chain: the wire of `module` that already carries `dep` in
-// this direction, or a new one fed by `cur`.
-HcpIdent hop(ModelArena& model, const ModuleIdent& module, const HcpIdent& dep, const HcpIdent& cur,
-             std::string_view dir, bool is_input) {
-    if (auto reused = find_reusable_io_wire(model, module, dep, is_input)) return *reused;
-    return make_io_wire(model, module, dir, dep.abs_name(), is_input, signal_width(model, cur), cur,
-                        dep);
+// Routes the reads of one pass. A source's wires form one chain from its
+// module up to where its readers' paths meet it, and one tree of IN wires
+// down to them; each route climbs only as far as that chain and tree do not
+// reach yet, so every module on a signal's path is climbed through once, not
+// once for every reader below it. The wires made and reused, and the order
+// in which they are made, are those of the route by common ancestor paths,
+// which remains for a tree whose recorded depths and parent links disagree.
+class ReadRouter {
+public:
+    explicit ReadRouter(ModelArena& model) : model_(model) {}
+
+    // The signal that stands for `dep` inside `reader`.
+    HcpIdent route(const ModuleIdent& reader, const HcpIdent& dep);
+
+private:
+    // The modules from the source's own upwards, as far as a route has
+    // needed them; the first `out_wired` of them hold its OUT wire.
+    struct SourceClimb {
+        std::vector<ModuleIdent> up;
+        size_t out_wired = 0;
+        bool by_common_ancestor = false;  // depths and parents disagree on its way
+    };
+    struct ClimbKey {
+        uint64_t src;
+        size_t module;
+        friend bool operator==(const ClimbKey&, const ClimbKey&) = default;
+    };
+    struct ClimbKeyHash {
+        size_t operator()(const ClimbKey& k) const noexcept {
+            return std::hash<uint64_t>{}(k.src) ^ (k.module * 0x9E3779B97F4A7C15u);
+        }
+    };
+
+    // The parent, one level up; none where the recorded depths disagree
+    // with the parent link (or a module of depth other than 0 has none).
+    std::optional<ModuleIdent> parent_one_level_up(const ModuleIdent& m) const;
+    // Climbs the source's modules up to the depth of `level`.
+    bool climb_source_to(SourceClimb& src, uint64_t src_id, const ModuleIdent& level);
+    HcpIdent route_by_common_ancestor(const ModuleIdent& reader, const HcpIdent& dep);
+    // One hop: the wire of `module` that already carries `dep` in this
+    // direction, or a new one fed by `cur` (made_hop: known to be missing).
+    HcpIdent hop(const ModuleIdent& module, const HcpIdent& dep, const HcpIdent& cur,
+                 bool is_input);
+    HcpIdent made_hop(const ModuleIdent& module, const HcpIdent& dep, const HcpIdent& cur,
+                      bool is_input);
+
+    ModelArena& model_;
+    IoWireIndex wires_;
+    std::unordered_map<uint64_t, SourceClimb> sources_;  // by the source's global id
+    std::unordered_map<ClimbKey, size_t, ClimbKeyHash> on_climb_;  // position in `up`
+};
+
+std::optional<ModuleIdent> ReadRouter::parent_one_level_up(const ModuleIdent& m) const {
+    if (m.master_module_handle.is_null()) return std::nullopt;
+    ModuleIdent parent = model_.arena<Module>().get(m.master_module_handle).ident;
+    if (parent.depth_level + 1 != m.depth_level) return std::nullopt;
+    return parent;
+}
+
+bool ReadRouter::climb_source_to(SourceClimb& src, uint64_t src_id, const ModuleIdent& level) {
+    while (src.up.back().depth_level > level.depth_level) {
+        std::optional<ModuleIdent> parent = parent_one_level_up(src.up.back());
+        if (!parent) return false;
+        on_climb_.emplace(ClimbKey{src_id, parent->handle().index}, src.up.size());
+        src.up.push_back(std::move(*parent));
+    }
+    return true;
+}
+
+HcpIdent ReadRouter::route(const ModuleIdent& reader, const HcpIdent& dep) {
+    const uint64_t id = dep.global_id();
+    SourceClimb& src = sources_[id];
+    if (src.up.empty()) {
+        src.up.push_back(module_ident_of(model_, dep));
+        on_climb_.emplace(ClimbKey{id, src.up.front().handle().index}, 0);
+    }
+    if (src.by_common_ancestor) return route_by_common_ancestor(reader, dep);
+
+    // Up from the reader to the first module that is the source's or one of
+    // its ancestors (the common ancestor), or that the source already enters.
+    std::vector<ModuleIdent> down;  // the reader upwards: each gets an IN wire
+    std::optional<HcpIdent> cur;    // what feeds the topmost of them
+    size_t ancestor = 0;            // the common ancestor's position in src.up
+    ModuleIdent at = reader;
+    while (true) {
+        // A module of the source's depth is its ancestor exactly when the
+        // source's climb meets it there.
+        if (!climb_source_to(src, id, at)) {
+            src.by_common_ancestor = true;
+            return route_by_common_ancestor(reader, dep);
+        }
+        if (auto it = on_climb_.find(ClimbKey{id, at.handle().index}); it != on_climb_.end()) {
+            ancestor = it->second;
+            break;
+        }
+        // An IN wire here means the whole way above is routed.
+        if ((cur = wires_.find(model_, at, dep, true))) break;
+        down.push_back(at);
+        if (at.depth_level == 0) fatal(no_common_ancestor(reader, src.up.front()));
+        std::optional<ModuleIdent> parent = parent_one_level_up(at);
+        if (!parent) {
+            src.by_common_ancestor = true;
+            return route_by_common_ancestor(reader, dep);
+        }
+        at = std::move(*parent);
+    }
+    if (!cur) {
+        // Out of the source's module and every module above it below the
+        // ancestor; the part a route has made before is reused as it is.
+        const size_t from = std::min(src.out_wired, ancestor);
+        cur = dep;
+        if (from > 0) cur = wires_.find(model_, src.up[from - 1], dep, false);
+        if (!cur) fatal("route_io_base: an OUT wire of the source's chain is missing");
+        for (size_t i = from; i < ancestor; ++i) cur = hop(src.up[i], dep, *cur, false);
+        src.out_wired = std::max(src.out_wired, ancestor);
+    }
+    // Into the topmost module below and down to the reader: the climb found
+    // no IN wire there.
+    for (auto it = down.rbegin(); it != down.rend(); ++it) cur = made_hop(*it, dep, *cur, true);
+    return *cur;
+}
+
+HcpIdent ReadRouter::route_by_common_ancestor(const ModuleIdent& reader, const HcpIdent& dep) {
+    const CommonAncestorPaths paths =
+        find_common_ancestor_module_paths(model_, reader, module_ident_of(model_, dep));
+    const auto& path_a = paths.path_a;  // reader up to the ancestor
+    const auto& path_b = paths.path_b;  // source's module up to the ancestor
+    if (path_a.empty() || path_b.empty()) fatal("route_io_base: path vectors must not be empty");
+    if (path_a.size() == 1 && path_b.size() == 1) {
+        assert_eq(path_a.front(), path_b.front(),
+                  "route_io_base: single-element paths must refer to the same module (LCA)");
+        return dep;
+    }
+    HcpIdent cur = dep;
+    for (size_t i = 0; i + 1 < path_b.size(); ++i) cur = hop(path_b[i], dep, cur, false);
+    for (size_t i = path_a.size() - 1; i-- > 0;) cur = hop(path_a[i], dep, cur, true);
+    return cur;
+}
+
+HcpIdent ReadRouter::hop(const ModuleIdent& module, const HcpIdent& dep, const HcpIdent& cur,
+                         bool is_input) {
+    if (auto reused = wires_.find(model_, module, dep, is_input)) return *reused;
+    return made_hop(module, dep, cur, is_input);
+}
+
+HcpIdent ReadRouter::made_hop(const ModuleIdent& module, const HcpIdent& dep, const HcpIdent& cur,
+                              bool is_input) {
+    const HcpIdent wire =
+        make_io_wire(model_, module, is_input ? IO_DIR_IN : IO_DIR_OUT, dep.abs_name(), is_input,
+                     signal_width(model_, cur), cur, dep);
+    wires_.add(module, dep, is_input, wire);
+    return wire;
 }
 
 }  // namespace
@@ -45,17 +191,17 @@ HcpIdent hop(ModelArena& model, const ModuleIdent& module, const HcpIdent& dep, 
 ModuleReads gather_module_reads(ModelArena& model, const ModuleIdent& module) {
     // Reads of the module's own components need no wire: the set leaves them out.
     ModuleReads reads{module, HcpSet::outside_of(module.handle())};
-    auto m = model.take<Module>(module);
+    // Read in place: taking the components leaves the module's lists alone.
+    const Module& m = model.get<Module>(module);
     InterruptPoll poll;
     for (size_t k = 0; k <= size_t(LAST_ROUTED_KIND); ++k) {
-        for (const HcpIdent& r : m->hcps_of(HwComponentType(k))) {
+        for (const HcpIdent& r : m.hcps_of(HwComponentType(k))) {
             poll.tick();
             auto hcp = take_hcp(model, r);
             hcp->gather_dep_hcps(reads.deps, model);
             hcp.put_back();
         }
     }
-    m.put_back();
     return reads;
 }
 
@@ -67,7 +213,29 @@ std::vector<ModuleReads> gather_tree_reads(ModelArena& model) {
     return out;
 }
 
-CheckResult check_reads_within_tree(const ModelArena& model, const std::vector<ModuleReads>& tree) {
+namespace {
+
+// What a module outside the top module's tree holds that the design would
+// lose without a word, since the module gets no file and is never built:
+// behaviour, a port, or an assignment that the tree's behaviour made into one
+// of its components.
+std::optional<std::string> left_out_of_tree(const ModelArena& model, const Module& m) {
+    if (!m.flow_blocks.empty() || !m.basic_nodes.empty()) return "its flow blocks";
+    for (size_t k = 0; k < HW_COMPONENT_TYPE_COUNT; ++k) {
+        for (const HcpIdent& h : m.hcps_of(HwComponentType(k))) {
+            const HcpAssignable& c = get_hcp_assign(model, h);
+            if (c.is_marked_as_io()) return format("the port marked on \"{}\"", h.abs_name());
+            if (!c.get_update_pool().events.empty())
+                return format("the assignments to \"{}\"", h.abs_name());
+        }
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
+CheckResult check_tree_self_contained(const ModelArena& model,
+                                      const std::vector<ModuleReads>& tree) {
     std::unordered_set<size_t> in_tree;  // module slots
     for (const ModuleReads& m : tree) in_tree.insert(m.module.handle().index);
     for (const ModuleReads& reader : tree) {
@@ -86,6 +254,20 @@ CheckResult check_reads_within_tree(const ModelArena& model, const std::vector<M
             reader.module.abs_name(), reader.module.global_id(), outside->abs_name(),
             owner.abs_name(), owner.global_id()));
     }
+    // The modules outside, in the order they were made.
+    const ArenaGroup<Module>& modules = model.arena<Module>();
+    for (size_t slot = 0; slot < modules.size(); ++slot) {
+        if (in_tree.contains(slot)) continue;
+        const Module& m = modules.get(ArenaHandle{slot, 0});
+        const std::optional<std::string> lost = left_out_of_tree(model, m);
+        if (!lost) continue;
+        return ErrorText::value(format(
+            "BackendVerilog::emit: module \"{}\" (id {}) is not in the top module's tree and gets "
+            "no file, so {} would be lost; make it a sub-module of a module of that tree "
+            "(mk_module while that module is tracked by track_module_at_com_init), or set the "
+            "root of the design as the top module",
+            m.ident.abs_name(), m.ident.global_id(), *lost));
+    }
     return std::nullopt;
 }
 
@@ -95,59 +277,32 @@ void route_and_remap_io_model(ModelArena& model) {
 
 void route_and_remap_io_model(ModelArena& model, std::vector<ModuleReads> tree) {
     if (!model.top_module) fatal("route_and_remap_io_model: no top module set");
-    for (ModuleReads& reads : tree) route_module_reads(model, std::move(reads));
-}
-
-void route_and_remap_io_module(ModelArena& model, const ModuleIdent& module) {
-    route_module_reads(model, gather_module_reads(model, module));
-}
-
-void route_module_reads(ModelArena& model, ModuleReads reads) {
-    const ModuleIdent& module = reads.module;
-    // Sorted by global id: the hash order must not decide which wire is made
-    // first, since each wire's id is part of its name.
-    std::vector<HcpIdent> sorted(reads.deps.begin(), reads.deps.end());
-    std::sort(sorted.begin(), sorted.end(),
-              [](const HcpIdent& a, const HcpIdent& b) { return a.global_id() < b.global_id(); });
-    HcpMap remap;
+    ReadRouter router(model);
     InterruptPoll poll;
-    for (const HcpIdent& dep : sorted) {
-        poll.tick();
-        remap.emplace(dep, route_io_base(model, module, dep));
-    }
-    // Nothing read here lives in another module: there is nothing to rename.
-    if (remap.empty()) return;
+    for (ModuleReads& reads : tree) {
+        const ModuleIdent& module = reads.module;
+        // Sorted by global id: the hash order must not decide which wire is
+        // made first, since each wire's id is part of its name.
+        std::vector<HcpIdent> sorted(reads.deps.begin(), reads.deps.end());
+        std::sort(sorted.begin(), sorted.end(), [](const HcpIdent& a, const HcpIdent& b) {
+            return a.global_id() < b.global_id();
+        });
+        HcpMap remap;
+        for (const HcpIdent& dep : sorted) {
+            poll.tick();
+            remap.emplace(dep, router.route(module, dep));
+        }
+        // Nothing read here lives in another module: there is nothing to rename.
+        if (remap.empty()) continue;
 
-    // Routing added IO wires only, so these are the readers gathered above.
-    auto again = model.take<Module>(module);
-    for (const HcpIdent& r : routed_components(*again)) {
-        poll.tick();
-        auto hcp = take_hcp(model, r);
-        hcp->remap_dep_hcps(remap, model);
-        hcp.put_back();
+        // Routing added IO wires only, so these are the readers gathered.
+        for (const HcpIdent& r : routed_components(model.get<Module>(module))) {
+            poll.tick();
+            auto hcp = take_hcp(model, r);
+            hcp->remap_dep_hcps(remap, model);
+            hcp.put_back();
+        }
     }
-    again.put_back();
-}
-
-HcpIdent route_io_base(ModelArena& model, const ModuleIdent& module, const HcpIdent& dep) {
-    const CommonAncestorPaths paths =
-        find_common_ancestor_module_paths(model, module, module_ident_of(model, dep));
-    const auto& path_a = paths.path_a;  // reader up to the ancestor
-    const auto& path_b = paths.path_b;  // source's module up to the ancestor
-    if (path_a.empty() || path_b.empty()) fatal("route_io_base: path vectors must not be empty");
-    if (path_a.size() == 1 && path_b.size() == 1) {
-        assert_eq(path_a.front(), path_b.front(),
-                  "route_io_base: single-element paths must refer to the same module (LCA)");
-        return dep;
-    }
-    HcpIdent cur = dep;
-    // Out of the source's module and every module above it below the ancestor.
-    for (size_t i = 0; i + 1 < path_b.size(); ++i)
-        cur = hop(model, path_b[i], dep, cur, IO_DIR_OUT, false);
-    // Into the ancestor's child and down to the reader.
-    for (size_t i = path_a.size() - 1; i-- > 0;)
-        cur = hop(model, path_a[i], dep, cur, IO_DIR_IN, true);
-    return cur;
 }
 
 }  // namespace vorlent

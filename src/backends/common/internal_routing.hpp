@@ -31,25 +31,20 @@ ModuleReads gather_module_reads(ModelArena& model, const ModuleIdent& module);
 // without a top module.
 std::vector<ModuleReads> gather_tree_reads(ModelArena& model);
 
-// Refuses a read, from a module of the tree, of a signal whose module is
-// outside the tree: such a module gets no file, so the wire read would be
-// declared nowhere.
-CheckResult check_reads_within_tree(const ModelArena& model, const std::vector<ModuleReads>& tree);
+// Refuses what the top module's tree would lose to the modules outside it,
+// which get no file and are never built: a read, from a module of the tree,
+// of a signal of such a module (the wire read would be declared nowhere);
+// then, of the first such module in the order made that has any, its flow
+// blocks, a port marked on one of its components, or an assignment into one.
+CheckResult check_tree_self_contained(const ModelArena& model,
+                                      const std::vector<ModuleReads>& tree);
 
-// Routes every module of the top module's tree, in depth-first pre-order:
-// gathers their reads, then routes them. The second form routes the reads
-// gathered by gather_tree_reads. Both stop with "route_and_remap_io_model:
-// no top module set" without a top module.
+// Routes every module of the top module's tree, in depth-first pre-order,
+// sources in ascending global-id order, then remaps each module's reads to
+// the wires that carry them. The second form routes the reads gathered by
+// gather_tree_reads. Both stop with "route_and_remap_io_model: no top module
+// set" without a top module.
 void route_and_remap_io_model(ModelArena& model);
 void route_and_remap_io_model(ModelArena& model, std::vector<ModuleReads> tree);
-
-// Routes the reads of one module, sources in ascending global-id order,
-// then remaps them; the first form gathers them first.
-void route_and_remap_io_module(ModelArena& model, const ModuleIdent& module);
-void route_module_reads(ModelArena& model, ModuleReads reads);
-
-// Makes or reuses the wires that carry `dep` into `module`; returns the
-// signal that stands for `dep` there.
-HcpIdent route_io_base(ModelArena& model, const ModuleIdent& module, const HcpIdent& dep);
 
 }  // namespace vorlent

@@ -7,22 +7,42 @@
 
 namespace vorlent {
 
-std::optional<HcpIdent> find_reusable_io_wire(ModelArena& model, const ModuleIdent& module,
-                                              const HcpIdent& src, bool is_input) {
-    model.take<Module>(module).put_back();
-    // Read in place: taking IO wires leaves the module's lists alone.
+const std::array<size_t, 2>& IoWireIndex::index_module(const ModelArena& model,
+                                                       const ModuleIdent& module) {
+    const size_t slot = module.handle().index;
+    if (slot >= sourceless_.size()) sourceless_.resize(slot + 1);
+    if (sourceless_[slot]) return *sourceless_[slot];
+    std::array<size_t, 2> first_sourceless{NONE, NONE};
+    size_t position = 0;
     for (const HcpIdent& wire_i : model.get<Module>(module).hcps_of(HwComponentType::IoWire)) {
-        auto wire = model.take<IoWire>(wire_i);
-        if (wire->is_input != is_input) {
-            wire.put_back();
-            continue;
+        const IoWire& wire = model.get<IoWire>(wire_i);
+        if (!wire.actual_src_signal_i) {
+            size_t& first = first_sourceless[wire.is_input];
+            if (first == NONE) first = position;
+        } else {
+            // The first wire wins, as in a scan.
+            wires_.try_emplace(Key{slot, wire.actual_src_signal_i->global_id(), wire.is_input},
+                               Found{wire_i, position});
         }
-        if (!wire->actual_src_signal_i) fatal("IoWire: actual_src_signal_i is None");
-        const bool match = *wire->actual_src_signal_i == src;
-        wire.put_back();
-        if (match) return wire_i;
+        ++position;
     }
+    return *(sourceless_[slot] = first_sourceless);
+}
+
+std::optional<HcpIdent> IoWireIndex::find(const ModelArena& model, const ModuleIdent& module,
+                                          const HcpIdent& src, bool is_input) {
+    const size_t sourceless = index_module(model, module)[is_input];
+    const auto it = wires_.find(Key{module.handle().index, src.global_id(), is_input});
+    if (it != wires_.end() && it->second.position < sourceless) return it->second.wire;
+    if (sourceless != NONE) fatal("IoWire: actual_src_signal_i is None");
     return std::nullopt;
+}
+
+void IoWireIndex::add(const ModuleIdent& module, const HcpIdent& src, bool is_input,
+                      const HcpIdent& wire) {
+    // After every wire the module had when it was indexed.
+    wires_.try_emplace(Key{module.handle().index, src.global_id(), is_input},
+                       Found{wire, NONE - 1});
 }
 
 HcpIdent make_io_wire(ModelArena& model, const ModuleIdent& module, std::string_view dir,

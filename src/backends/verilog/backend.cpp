@@ -168,7 +168,7 @@ CheckResult BackendVerilog::emit(std::string_view output_dir, std::string_view t
     std::vector<ModuleReads> reads;
     if (fresh) {
         reads = gather_tree_reads(model_);
-        if (auto err = check_reads_within_tree(model_, reads)) return err;
+        if (auto err = check_tree_self_contained(model_, reads)) return err;
     }
     print_progress_line("[BackendVerilog] Phase 1: routing cross-module IO dependencies\n");
     if (stage_ == Stage::Fresh) {

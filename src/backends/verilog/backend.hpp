@@ -35,9 +35,11 @@ public:
     // `top_file_name` that is no plain file name or another module's file
     // name; on the first call, a model whose build_flow stopped before it
     // completed, one whose flow blocks or assignments build_flow never
-    // lowered, and a read of a signal of a module outside the top module's
-    // tree. Refused after routing, before any file is written: a port name
-    // given twice, or equal to another name the top module declares.
+    // lowered, and what the top module's tree would lose to a module outside
+    // it (check_tree_self_contained): a read of its signals, its flow blocks,
+    // a port on it, an assignment into it. Refused after routing, before any
+    // file is written: a port name given twice, or equal to another name the
+    // top module declares.
     CheckResult emit(std::string_view output_dir, std::string_view top_file_name);
 
     // Phase 2: the pools of the top module's tree, parents before children.

@@ -192,8 +192,10 @@ CheckResult build_flow(ModelArena& model) {
         model.module_trace_stack.erase(model.module_trace_stack.begin() + trace_depth,
                                        model.module_trace_stack.end());
         model.pending_hcps.clear();
+        AtOnceRegions().swap(model.at_once_regions);
         throw;
     }
+    AtOnceRegions().swap(model.at_once_regions);
     model.flow_build = FlowBuild::Complete;
     return std::nullopt;
 }

@@ -77,38 +77,102 @@ void apply_asm_node_pending_pre_cond(ModelArena& model, const NcpIdent& node) {
                   [&](AsmNode& n) { n.apply_pending_pre_cond(model); });
 }
 
-bool exit_follows_entries_at_once(const ModelArena& model, const NcpIdent& exit,
-                                  const EntryList& entries) {
+namespace {
+
+// A walk back from a node through the nodes that pass a firing on at once,
+// each reached once. Within `span` (empty: everywhere) it follows only the
+// predecessors made there. A built block's exit that an earlier walk has been
+// through (an AtOnceRegion) is left through the ways out recorded for it, so
+// no walk goes through the inside of a block twice: nested blocks cost their
+// nodes once, not once per level above them.
+class AtOnceWalk {
+public:
+    AtOnceWalk(const ModelArena& model, IdSpan span) : model_(model), span_(span) {}
+
+    // Runs from `start` until `reached(node, leaves)` holds for a node
+    // reached (`leaves`: the node has a predecessor outside the span); says
+    // whether it did.
+    template <class Reached>
+    bool run(const NcpIdent& start, Reached reached) {
+        todo_.push_back(start);
+        while (!todo_.empty()) {
+            const NcpIdent id = todo_.back();
+            todo_.pop_back();
+            if (!seen_.insert(id.global_id()).second) continue;
+            const auto region = model_.at_once_regions.find(id.global_id());
+            if (region == model_.at_once_regions.end()) {
+                if (visit(id, IdSpan{}, reached)) return true;
+                continue;
+            }
+            const AtOnceRegion& r = region->second;
+            if (visit(id, r.made, reached)) return true;
+            for (const NcpIdent& out : r.ways_out)
+                if (seen_.insert(out.global_id()).second && visit(out, r.made, reached))
+                    return true;
+        }
+        return false;
+    }
+
+private:
+    // Reports a node reached and queues its predecessors but those made in
+    // `skip`; a node that does not pass a firing on at once ends the way.
+    template <class Reached>
+    bool visit(const NcpIdent& id, IdSpan skip, Reached& reached) {
+        const NcpNode& node = get_ncp_node(model_, id);
+        if (!node.exit_follows_depends_at_once()) return false;
+        bool leaves = false;
+        for (const DependEdge& e : node.get_node_triggers().depend_nodes) {
+            const uint64_t pred = e.node.global_id();
+            if (!span_.empty() && !span_.contains(pred)) {
+                leaves = true;
+                continue;
+            }
+            if (!skip.contains(pred)) todo_.push_back(e.node);
+        }
+        return reached(id, leaves);
+    }
+
+    const ModelArena& model_;
+    IdSpan span_;
+    std::unordered_set<uint64_t> seen_;
+    std::vector<NcpIdent> todo_;
+};
+
+}  // namespace
+
+bool exit_follows_entries_at_once(ModelArena& model, const NcpIdent& exit,
+                                  const EntryList& entries, IdSpan made) {
     // Only an entry that passes a firing on at once can end such a path (it
-    // passes on the starting edge its consumer appends): with none, there is
-    // nothing to walk for. Those are looked up at every step, by sorted id.
+    // passes on the starting edge its consumer appends).
     std::vector<uint64_t> entry_ids;
     for (const NcpIdent& e : entries)
         if (get_ncp_node(model, e).exit_follows_depends_at_once())
             entry_ids.push_back(e.global_id());
-    if (entry_ids.empty()) return false;
     std::sort(entry_ids.begin(), entry_ids.end());
     const auto is_entry = [&](const NcpIdent& n) {
         return std::binary_search(entry_ids.begin(), entry_ids.end(), n.global_id());
     };
 
-    std::unordered_set<uint64_t> seen;
-    std::vector<NcpIdent> todo{exit};
-    while (!todo.empty()) {
-        const NcpIdent id = todo.back();
-        todo.pop_back();
-        if (!seen.insert(id.global_id()).second) continue;
-        const NcpNode& node = get_ncp_node(model, id);
-        if (!node.exit_follows_depends_at_once()) continue;
-        if (is_entry(id)) return true;
-        // An entry among the predecessors answers before the walk goes
-        // deeper, into blocks nested in the body.
-        for (const DependEdge& e : node.get_node_triggers().depend_nodes) {
-            if (is_entry(e.node)) return true;
-            todo.push_back(e.node);
-        }
+    // The block's inside is walked once, whatever is asked of it later.
+    if (!made.empty() && !model.at_once_regions.contains(exit.global_id())) {
+        AtOnceRegion region{made, {}};
+        AtOnceWalk(model, made).run(exit, [&](const NcpIdent& n, bool leaves) {
+            if (leaves || is_entry(n)) region.ways_out.push_back(n);
+            return false;
+        });
+        model.at_once_regions.emplace(exit.global_id(), std::move(region));
     }
-    return false;
+    if (entry_ids.empty()) return false;
+    // Entries of the block walked reached from its exit are among its ways
+    // out; a walk outside it could only come back in through its exit.
+    const auto known = model.at_once_regions.find(exit.global_id());
+    if (known != model.at_once_regions.end() &&
+        std::all_of(entry_ids.begin(), entry_ids.end(),
+                    [&](uint64_t id) { return known->second.made.contains(id); }))
+        return std::any_of(known->second.ways_out.begin(), known->second.ways_out.end(), is_entry);
+    return AtOnceWalk(model, IdSpan{}).run(exit, [&](const NcpIdent& n, bool) {
+        return is_entry(n);
+    });
 }
 
 }  // namespace vorlent

@@ -29,9 +29,12 @@ NcpNode& get_ncp_node_mut(ModelArena& model, const NcpIdent& ident);
 // Whether `exit` can fire in the cycle in which one of `entries` is started:
 // some path leads from an entry's starting edge to `exit` through nodes that
 // pass a firing on at once (pseudo and sync nodes). A structural answer: the
-// path counts even where its guards never all hold. Reads only; draws no id.
-bool exit_follows_entries_at_once(const ModelArena& model, const NcpIdent& exit,
-                                  const EntryList& entries);
+// path counts even where its guards never all hold. `made`: the ids drawn
+// while the block of `exit` and `entries` was built, which lets the walk be
+// kept for later ones (model.at_once_regions); empty, nothing is kept. Draws
+// no id.
+bool exit_follows_entries_at_once(ModelArena& model, const NcpIdent& exit,
+                                  const EntryList& entries, IdSpan made);
 
 // Takes the node out, runs its preliminary phase if `prelim`, then its
 // final phase if `final`, and puts it back (also with both flags clear).

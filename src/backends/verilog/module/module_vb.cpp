@@ -10,11 +10,9 @@ namespace vorlent {
 
 void init_module_vb(ModelArena& model, const ModuleIdent& module_i) {
     DfsModuleIter it(module_i);
-    while (auto next = it.next_module(model)) {
-        auto module = model.take<Module>(*next);
-        sort_update_event_pool(*module, model);
-        module.put_back();
-    }
+    // In place: sorting reads the components, never the module again.
+    while (auto next = it.next_module(model))
+        sort_update_event_pool(model.get<Module>(*next), model);
 }
 
 namespace {
@@ -77,17 +75,16 @@ void write_declarations(const Module& module, ModelArena& model, FileWriter& fw)
 
 void write_sub_module_output_wires(const Module& module, ModelArena& model, FileWriter& fw) {
     section(fw, "Phase 2.5 : sub-module output wire declarations");
+    // Sub-modules and their wires are read in place, here and for the
+    // instances.
     for (const ModuleIdent& sub_i : module.sub_modules) {
-        auto sub = model.take<Module>(sub_i);
-        for (const HcpIdent& h : sub->hcps_of(HwComponentType::IoWire)) {
-            auto wire = model.take<IoWire>(h);
-            if (!wire->is_input) {
-                gen_parent_net_line_vb(*wire, fw);
+        for (const HcpIdent& h : model.get<Module>(sub_i).hcps_of(HwComponentType::IoWire)) {
+            const IoWire& wire = model.get<IoWire>(h);
+            if (!wire.is_input) {
+                gen_parent_net_line_vb(wire, fw);
                 fw.write("\n");
             }
-            wire.put_back();
         }
-        sub.put_back();
     }
 }
 
@@ -103,25 +100,23 @@ void write_procedure_blocks(const Module& module, ModelArena& model, FileWriter&
 void write_sub_module_instances(const Module& module, ModelArena& model, FileWriter& fw) {
     section(fw, "Phase 4 : sub-module instantiations");
     for (const ModuleIdent& sub_i : module.sub_modules) {
-        auto sub = model.take<Module>(sub_i);
-        const std::string_view name = sub->ident.abs_name();
+        const Module& sub = model.get<Module>(sub_i);
+        const std::string_view name = sub.ident.abs_name();
         // The module type and the instance share the module's name.
         fw.write(format("{}  {} (\n", name, name));
         bool any = false;
-        for (const HcpIdent& h : sub->hcps_of(HwComponentType::IoWire)) {
-            auto wire = model.take<IoWire>(h);
-            const std::string port = io_wire_var_name_vb(*wire);
+        for (const HcpIdent& h : sub.hcps_of(HwComponentType::IoWire)) {
+            const IoWire& wire = model.get<IoWire>(h);
+            const std::string port = io_wire_var_name_vb(wire);
             // An output drives the parent's wire of the same name; an input is
             // driven by its agent, a signal the parent sees.
-            const std::string signal = wire->is_input ? gen_agent_input_vb(*wire, model) : port;
+            const std::string signal = wire.is_input ? gen_agent_input_vb(wire, model) : port;
             if (any) fw.write(",\n");
             fw.write(format("    .{}({})", port, signal));
             any = true;
-            wire.put_back();
         }
         if (any) fw.write("\n");
         fw.write(");\n");
-        sub.put_back();
     }
 }
 

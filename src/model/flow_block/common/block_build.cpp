@@ -98,12 +98,14 @@ void build_flow_block(ModelArena& model, const FlowBlockIdent& block) {
     // draws one id (two for a pipeline or zync block) before its build.
     struct Building {
         TakenFlowBlock block;
+        uint64_t first_id;  // the next id when its build started
         size_t next_child = 0;
     };
     std::vector<Building> stack;
     auto start = [&](const FlowBlockIdent& ident) {
         check_interrupt();
-        stack.push_back(Building{take_flow_block(model, ident)});
+        const uint64_t first_id = peek_global_id();
+        stack.push_back(Building{take_flow_block(model, ident), first_id});
         start_block_build(*stack.back().block, model);
     };
     start(block);
@@ -115,6 +117,9 @@ void build_flow_block(ModelArena& model, const FlowBlockIdent& block) {
             continue;
         }
         finish_block_build(*top.block, model);
+        // What a walk over the nodes needs to tell the block's own from the
+        // rest (exit_follows_entries_at_once).
+        top.block->set_built_span(IdSpan{top.first_id, peek_global_id()});
         top.block.put_back();
         stack.pop_back();
     }

@@ -42,6 +42,9 @@ public:
     // Runs the kind's schematic: the last step of the block's build, after
     // its children are built and its control nodes made (build_flow_block).
     virtual void build_hw_component(ModelArena& model) = 0;
+    // Records in the stored summary, if the kind keeps one, the ids drawn
+    // while the block was built.
+    virtual void set_built_span(IdSpan) {}
 
     const IdentBase& get_ident_base() const override { return get_base().ident.ident_base; }
     IdentBase& get_ident_base_mut() override { return get_base_mut().ident.ident_base; }
@@ -70,6 +73,9 @@ public:
 
     // The stored summary; before the build, the kind's not_built_text().
     NodeWrap summarize_as_block() const override;
+    void set_built_span(IdSpan made) override {
+        if (built) built->set_made(made);
+    }
 
 protected:
     FlowBlockRecord() = default;

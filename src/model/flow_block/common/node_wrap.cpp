@@ -86,6 +86,12 @@ const NcpIdent& NodeWrap::exit() const {
     return *exit_;
 }
 
+void NodeWrap::set_made(IdSpan made) {
+    const uint64_t count = made.end - made.first;
+    made_first_ = made.first;
+    made_count_ = count <= UINT32_MAX ? uint32_t(count) : 0;
+}
+
 namespace {
 void require_some(const std::vector<int32_t>& cycles) {
     if (cycles.empty()) fatal("assertion failed: !self.samples.is_empty()");

@@ -97,6 +97,15 @@ private:
     std::shared_ptr<Part> part_;  // never changed once made, until it is freed
 };
 
+// The global ids drawn while a block was built, its nested blocks with it:
+// every node made for it has one, every other node none. Empty when unknown.
+struct IdSpan {
+    uint64_t first = 0;
+    uint64_t end = 0;
+    bool empty() const { return first == end; }
+    bool contains(uint64_t id) const { return first <= id && id < end; }
+};
+
 class NodeWrap {
 public:
     // Stops with "assertion failed: cycle == IN_CONSIST_CYCLE_USED || cycle >= 0"
@@ -108,11 +117,18 @@ public:
     // Stops with "NodeWrap exit node is not set" when there is none.
     const NcpIdent& exit() const;
     int32_t cycle() const { return cycle_; }
+    // Set by the block build when the block is complete.
+    IdSpan made() const { return IdSpan{made_first_, made_first_ + made_count_}; }
+    // A span too long to keep is kept as unknown.
+    void set_made(IdSpan made);
 
 private:
+    // 64 bytes, as every step of a seq block holds room for one.
     EntryList samples_;
-    std::optional<NcpIdent> exit_;
+    OptIdent<NcpIdent> exit_;
     int32_t cycle_;
+    uint32_t made_count_ = 0;
+    uint64_t made_first_ = 0;
 };
 
 // The sum of a list of latencies, or -1 as soon as one is -1. An empty list is

@@ -5,8 +5,9 @@
 
 namespace vorlent {
 
-bool restart_through_state(const ModelArena& model, const NodeWrap& body) {
-    return body.has_exit() && exit_follows_entries_at_once(model, body.exit(), body.samples());
+bool restart_through_state(ModelArena& model, const NodeWrap& body) {
+    return body.has_exit() &&
+           exit_follows_entries_at_once(model, body.exit(), body.samples(), body.made());
 }
 
 DependEdge pass_restart_edge(ModelArena& model, FlowBlockBase& base, const NodeWrap& body,

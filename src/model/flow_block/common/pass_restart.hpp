@@ -18,8 +18,8 @@ namespace vorlent {
 class ModelArena;
 
 // Whether `body` must be restarted through a state. A body without an exit
-// answers no (its consumer refuses it). Reads only; draws no id.
-bool restart_through_state(const ModelArena& model, const NodeWrap& body);
+// answers no (its consumer refuses it). Draws no id.
+bool restart_through_state(ModelArena& model, const NodeWrap& body);
 
 // The edge by which the end of a pass, under `guard`, starts the next one:
 // the body's exit itself, or with `through_state` a state `name` made here

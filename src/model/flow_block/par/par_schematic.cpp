@@ -21,22 +21,25 @@ struct Candidate {
     NcpIdent exit;
     int32_t cycle;
     EntryList entries;  // none for the state node
+    IdSpan made;        // the branch's nodes
 };
 
 // The state node (counted as one cycle whatever it reports), then each
 // branch's exit with its latency.
 std::vector<Candidate> candidates(const ParSchematic& s) {
     std::vector<Candidate> out;
-    if (s.state_node) out.push_back({*s.state_node, 1, {}});
-    for (const NodeWrap& w : s.branch_wraps) out.push_back({w.exit(), w.cycle(), w.samples()});
+    if (s.state_node) out.push_back({*s.state_node, 1, {}, {}});
+    for (const NodeWrap& w : s.branch_wraps)
+        out.push_back({w.exit(), w.cycle(), w.samples(), w.made()});
     return out;
 }
 
 // Per candidate: may it end in the cycle the block is entered?
-std::vector<bool> ends_at_entry(const ModelArena& model, const std::vector<Candidate>& cands) {
+std::vector<bool> ends_at_entry(ModelArena& model, const std::vector<Candidate>& cands) {
     std::vector<bool> out;
     for (const Candidate& c : cands)
-        out.push_back(!c.entries.empty() && exit_follows_entries_at_once(model, c.exit, c.entries));
+        out.push_back(!c.entries.empty() &&
+                      exit_follows_entries_at_once(model, c.exit, c.entries, c.made));
     return out;
 }
 
