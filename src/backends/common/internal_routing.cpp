@@ -15,20 +15,22 @@ namespace vorlent {
 
 namespace {
 
-// The kinds whose reads are routed: REG up to EXPR. IO wires are what
-// routing makes, and a memory block is only reached through its elements.
-constexpr HwComponentType LAST_ROUTED_KIND = HwComponentType::Expression;
+// Calls `f` with each kind whose reads are routed (hcp_reads_routed), in tag order.
+template <class F>
+void for_each_routed_kind(F&& f) {
+    for (size_t k = 0; k < HW_COMPONENT_TYPE_COUNT; ++k)
+        if (hcp_reads_routed(HwComponentType(k))) f(HwComponentType(k));
+}
 
 std::vector<HcpIdent> routed_components(const Module& m) {
     std::vector<HcpIdent> out;
     size_t n = 0;
-    for (size_t k = 0; k <= size_t(LAST_ROUTED_KIND); ++k)
-        n += m.hcps_of(HwComponentType(k)).size();
+    for_each_routed_kind([&](HwComponentType t) { n += m.hcps_of(t).size(); });
     out.reserve(n);
-    for (size_t k = 0; k <= size_t(LAST_ROUTED_KIND); ++k) {
-        const HcpsOfKind of_kind = m.hcps_of(HwComponentType(k));
+    for_each_routed_kind([&](HwComponentType t) {
+        const HcpsOfKind of_kind = m.hcps_of(t);
         out.insert(out.end(), of_kind.begin(), of_kind.end());
-    }
+    });
     return out;
 }
 
@@ -194,14 +196,14 @@ ModuleReads gather_module_reads(ModelArena& model, const ModuleIdent& module) {
     // Read in place: taking the components leaves the module's lists alone.
     const Module& m = model.get<Module>(module);
     InterruptPoll poll;
-    for (size_t k = 0; k <= size_t(LAST_ROUTED_KIND); ++k) {
-        for (const HcpIdent& r : m.hcps_of(HwComponentType(k))) {
+    for_each_routed_kind([&](HwComponentType t) {
+        for (const HcpIdent& r : m.hcps_of(t)) {
             poll.tick();
             auto hcp = take_hcp(model, r);
             hcp->gather_dep_hcps(reads.deps, model);
             hcp.put_back();
         }
-    }
+    });
     return reads;
 }
 

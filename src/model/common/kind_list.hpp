@@ -13,11 +13,12 @@
 namespace vorlent {
 
 // Helpers to expand a family's list: the enumerators, the count of tags, the
-// tag names as debug texts and the texts of absolute names.
-#define VORLENT_KIND_TAG(tag, record, text) tag,
-#define VORLENT_KIND_ONE(tag, record, text) +1
-#define VORLENT_KIND_DEBUG(tag, record, text) #tag,
-#define VORLENT_KIND_TEXT(tag, record, text) text,
+// tag names as debug texts and the texts of absolute names. A family may add
+// columns of its own after the first three (the component kinds do).
+#define VORLENT_KIND_TAG(tag, record, text, ...) tag,
+#define VORLENT_KIND_ONE(tag, record, text, ...) +1
+#define VORLENT_KIND_DEBUG(tag, record, text, ...) #tag,
+#define VORLENT_KIND_TEXT(tag, record, text, ...) text,
 // Declares a family's tag enum from its list, and its count of tags.
 #define VORLENT_KIND_ENUM(Enum, LIST)                     \
     enum class Enum : uint8_t { LIST(VORLENT_KIND_TAG) }; \

@@ -17,7 +17,7 @@
 
 namespace vorlent {
 
-#define VORLENT_HCP_RECORD(tag, record, text) VORLENT_KIND_RECORD(HwComponentType, tag, record)
+#define VORLENT_HCP_RECORD(tag, record, text, ...) VORLENT_KIND_RECORD(HwComponentType, tag, record)
 VORLENT_HCP_KINDS(VORLENT_HCP_RECORD)
 #undef VORLENT_HCP_RECORD
 

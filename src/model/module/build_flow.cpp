@@ -218,7 +218,8 @@ void register_pending_hcps(Module& module, ModelArena& model) {
 
 void sort_update_event_pool(const Module& module, ModelArena& model) {
     InterruptPoll poll;
-    for (size_t k = 0; k <= size_t(HwComponentType::MemBlockIndexer); ++k) {
+    for (size_t k = 0; k < HW_COMPONENT_TYPE_COUNT; ++k) {
+        if (!hcp_pool_sorted(HwComponentType(k))) continue;
         // In place: sorting reads the events, never the component again.
         for (const HcpIdent& h : module.hcps_of(HwComponentType(k))) {
             poll.tick();

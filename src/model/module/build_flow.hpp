@@ -29,11 +29,11 @@ CheckResult check_flow_not_built(const ModelArena& model, std::string_view call)
 // list) into its component lists.
 void register_pending_hcps(Module& module, ModelArena& model);
 
-// Sorts the update pools of the module's components of the kinds REG to
-// MEM_BLOCK_INDEXER by (priority, sub-priority), system list then user list.
-// EXPR, IO_WIRE and MEM_BLOCK keep their pools as they are: an expression is
-// written from its operands, and IO wires and memory blocks hold at most the
-// one event routing gave them.
+// Sorts the update pools of the module's components of the kinds whose pool
+// is sorted (hcp_pool_sorted: REG to MEM_BLOCK_INDEXER) by (priority,
+// sub-priority), system list then user list. EXPR, IO_WIRE and MEM_BLOCK keep
+// their pools as they are: an expression is written from its operands, and
+// IO wires and memory blocks hold at most the one event routing gave them.
 void sort_update_event_pool(const Module& module, ModelArena& model);
 
 }  // namespace vorlent
