@@ -25,6 +25,26 @@ struct BuildModel : TracedModel {
 
 }  // namespace
 
+// A reset wins over every assignment, a given default over the zero one,
+// whatever priority the caller has set; no simulated design shows the last.
+TEST(ResetDefaultTest, EachTakesItsOwnPriority) {
+    BuildModel t;
+    const HcpIdent r = make_reg(t.m, true, "r", 8), v = make_val(t.m, true, "v", 8, 5);
+    const HcpIdent given = make_wire(t.m, true, "g", 8), zero = make_wire(t.m, true, "z", 8);
+    set_reg_reset(t.m, r, v);
+    set_wire_default(t.m, given, v);
+    set_asm_pri_to_manual(4);
+    t.build_reset(r), t.build_default(given), t.build_default(zero);
+    set_asm_pri_to_auto();
+    auto only = [&](const HcpIdent& h) {
+        EXPECT_EQ(t.pool(h).events.size(), 1u);
+        return view_event(t.m, t.pool(h).events.at(0));
+    };
+    EXPECT_EQ(only(r), (Ev{DEFAULT_UE_PRI_RST, {t.rst}, v, {0, 8}, {0, 8}}));
+    EXPECT_EQ(only(given), (Ev{DEFAULT_UE_PRI_FALLBACK, {}, v, {0, 8}, {0, 8}}));
+    EXPECT_EQ(only(zero).pri, DEFAULT_UE_PRI_MIN);
+}
+
 TEST(WireDefaultTest, RefusalsOfTheDefaultRules) {
     BuildModel t;
     const HcpIdent w = make_wire(t.m, true, "w", 8);
