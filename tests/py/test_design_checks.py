@@ -80,6 +80,10 @@ def closed(m, top, r, c):
     m.untrack_module_at_flow_init(top)
 
 
+def left_open(m, top, r, c):
+    m.initialize_flow_block(m.mk_flow_block_seq("open"))
+
+
 def read_from_outside(m, top, r, c):
     """A module made while nothing was tracked gets no file; one made under it
     but closed under the top module reads its register."""
@@ -145,6 +149,8 @@ def build_stopped(m, top, r, c):
 @pytest.mark.parametrize("lose, build, out_dir, message", [
     (closed, False, "OUT", r'BackendVerilog::emit: the flow blocks and assignments of module "MODULE_top_\d+" '
                            r"\(id \d+\) were never built; call build_flow"),
+    (left_open, False, "OUT", r'BackendVerilog::emit: flow block "SEQUENTIAL_open_\d+" \(id \d+\) was never built; '
+                              r"close it and call build_flow"),
     (build_stopped, False, "OUT", r"BackendVerilog::emit: build_flow stopped before it completed"),
     (closed, True, "", r"BackendVerilog::emit: output_dir is empty"),
     (read_from_outside, True, "OUT", r'BackendVerilog::emit: module "MODULE_inner_\d+" \(id \d+\) reads '

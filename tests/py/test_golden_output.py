@@ -1,9 +1,10 @@
-"""The emitted Verilog of the simulation tests' designs and of the benchmark
-shapes, compared by hash against golden_hashes.txt: any change of an emitted
-byte (a text, a global id) fails here, showing the first differing lines of
-each changed design against its text in golden_text.tar.xz. After a
-deliberate change of output, rewrite both files with VORLENT_GOLDEN_UPDATE=1
-and say why in the commit."""
+"""The emitted Verilog of the simulation tests' designs (with the
+block-timing designs: every block kind) and of the benchmark shapes,
+compared by hash against golden_hashes.txt: any change of an emitted byte (a
+text, a global id) fails here, showing the first differing lines of each
+changed design against its text in golden_text.tar.xz. After a deliberate
+change of output, rewrite both files with VORLENT_GOLDEN_UPDATE=1 and say why
+in the commit."""
 
 import difflib
 import io
@@ -29,7 +30,8 @@ def current_designs(tmp_path):
     out.touch()
     env = dict(os.environ, VORLENT_GOLDEN_OUT=str(out), VORLENT_GOLDEN_TEXT=str(text),
                PYTHONPATH=os.pathsep.join(filter(None, [str(HERE), os.environ.get("PYTHONPATH")])))
-    sims = sorted(str(p.relative_to(ROOT)) for p in HERE.glob("test_*simulation.py"))
+    sims = [*HERE.glob("test_*simulation.py"), HERE / "test_block_timing.py"]
+    sims = sorted(str(p.relative_to(ROOT)) for p in sims)
     run = subprocess.run([sys.executable, "-m", "pytest", "-q", "-p", "golden_capture", "-p", "no:cacheprovider",
                           *sims], cwd=ROOT, env=env, capture_output=True, text=True)
     assert run.returncode == 0, run.stdout[-3000:] + run.stderr[-3000:]

@@ -30,37 +30,6 @@ struct ArbDesign {
 
 }  // namespace
 
-TEST(ArbTest, MakingAndLeavesDrawIdsInOrder) {
-    ArbDesign d;
-    const uint64_t b = peek_global_id();
-    const CcpIdent a = make_arb(d.m, true, "a", ArbSamePriPolicy::NotAck);
-    // The wire, the arbiter, the placeholder of the stamping take.
-    EXPECT_EQ(d.arb(a).master_req.abs_name(), format("WIRE_a_MREQ_{}", b));
-    EXPECT_EQ(a.abs_name(), format("ARB_a_{}", b + 1));
-    // The arbiter's own signals are the system's, the arbiter the caller's.
-    EXPECT_EQ(d.module().system_hcps[size_t(HwComponentType::Wire)],
-              (std::vector<HcpIdent>{d.arb(a).master_req}));
-    EXPECT_EQ(d.module().ccps, (std::vector<CcpIdent>{a}));
-
-    // Per leaf: the placeholder, the request, the acknowledge; a locked
-    // channel is a constant 1.
-    const uint64_t l = peek_global_id();
-    EXPECT_EQ(l, b + 3);
-    EXPECT_EQ(arb_add_leaf(d.m, a, 3), 0u);
-    EXPECT_EQ(arb_add_leaf_locked(d.m, a, -1, ArbLockedChannel::Req), 1u);
-    EXPECT_EQ(arb_add_leaf_locked(d.m, a, 7, ArbLockedChannel::Ack), 2u);
-    const std::vector<ArbLeaf>& leaves = d.arb(a).leaves;
-    std::vector<std::string> names;
-    for (const ArbLeaf& leaf : leaves)
-        names.push_back(format("{} {} {} {}", leaf.priority, leaf.ack_locked, leaf.req.abs_name(),
-                               leaf.ack.abs_name()));
-    EXPECT_EQ(names, (std::vector<std::string>{
-                         format("3 false WIRE_a_REQ0_{} WIRE_a_ACK0_{}", l + 1, l + 2),
-                         format("-1 false VAL_a_REQ1_{} WIRE_a_ACK1_{}", l + 4, l + 5),
-                         format("7 true WIRE_a_REQ2_{} VAL_a_ACK2_{}", l + 7, l + 8)}));
-    EXPECT_EQ(d.m.arena<Val>().get(leaves[1].req.handle()).value, VaryVal::from_u64(1, 1));
-}
-
 TEST(ArbTest, SettersResolveTheirSliceAndTakeEachInputOnce) {
     ArbDesign d;
     const CcpIdent a = make_arb(d.m, true, "a1", ArbSamePriPolicy::AckOne);
@@ -175,69 +144,4 @@ TEST(ArbTest, AcknowledgesFollowPriorityThenThePolicy) {
         for (bool with_mack : {false, true}) check_grants(leaves, policy, with_mack);
     check_grants({{1, std::nullopt}, {5, ArbLockedChannel::Req}, {5, std::nullopt}},
                  ArbSamePriPolicy::NotAck, true);
-}
-
-TEST(ArbTest, SmallArbitersBuildLittleOrNothing) {
-    ArbDesign d;
-    const CcpIdent none = make_arb(d.m, true, "none", ArbSamePriPolicy::AckOne);
-    const CcpIdent one = make_arb(d.m, true, "one", ArbSamePriPolicy::NotAck);
-    arb_add_leaf(d.m, one, 0);
-    const CcpIdent gated = make_arb(d.m, true, "gated", ArbSamePriPolicy::AckAll);
-    arb_add_leaf(d.m, gated, 0);
-    arb_lock_master_ack(d.m, gated);
-    d.build();
-    const LogicEval eval(d.m, {});
-
-    // No leaf: the master request keeps only the wire default.
-    for (const UpdateEventIdent& ue :
-         get_hcp_assign(d.m, d.arb(none).master_req).get_update_pool().events)
-        EXPECT_NE(get_ue_common(d.m, ue).priority, 50);
-    // One leaf: the request itself drives both wires.
-    EXPECT_EQ(eval.driver(d.arb(one).master_req), d.arb(one).leaves[0].req);
-    EXPECT_EQ(eval.driver(d.arb(one).leaves[0].ack), d.arb(one).leaves[0].req);
-    // A master acknowledge gates the grant.
-    const HcpIdent gated_ack = eval.driver(d.arb(gated).leaves[0].ack);
-    EXPECT_EQ(gated_ack.ident_base.rel_name(), "arb_ack_mack");
-    EXPECT_EQ(d.m.arena<Expression>().get(gated_ack.handle()).operand_b, d.arb(gated).master_ack);
-}
-
-TEST(ArbTest, ArbitersAreBuiltInStampingOrderAfterTheModulesBlocks) {
-    ArbDesign d;
-    const CcpIdent first = make_arb(d.m, true, "first", ArbSamePriPolicy::AckOne);
-    const CcpIdent second = make_arb(d.m, true, "second", ArbSamePriPolicy::AckOne);
-    arb_add_leaf(d.m, second, 0);
-    arb_add_leaf(d.m, second, 0);
-    arb_add_leaf(d.m, first, 0);
-    arb_add_leaf(d.m, first, 0);
-    d.build();
-    const LogicEval eval(d.m, {});
-    EXPECT_LT(eval.driver(d.arb(first).master_req).global_id(),
-              eval.driver(d.arb(second).master_req).global_id());
-}
-
-TEST(CcpHwBuildTest, DrivenWiresMustBeOneBitAndMuxesPickTheirArm) {
-    ArbDesign d;
-    const HcpIdent wide = make_wire(d.m, true, "wide", 2);
-    const HcpIdent one = make_wire(d.m, true, "one", 1);
-    EXPECT_FATAL(drive_wire(d.m, wide, one),
-                 "assertion failed: self.is_size_in_range_rel(b.get_size())");
-    EXPECT_TRUE(get_hcp_assign(d.m, wide).get_update_pool().events.empty());
-
-    // dst = sel ? a : b, one conditional event at dst's own priority.
-    set_asm_pri_to_manual(33);
-    const HcpIdent dst = make_wire(d.m, true, "dst", 4);
-    const HcpIdent a = make_reg(d.m, true, "a", 4), b = make_reg(d.m, true, "b", 4);
-    mux_into_wire(d.m, dst, a, b, one);
-    set_asm_pri_to_auto();
-    const auto& pool = get_hcp_assign(d.m, dst).get_update_pool().events;
-    ASSERT_EQ(pool.size(), 1u);
-    ASSERT_EQ(pool[0].kind, UeType::Cond);
-    const UeCond& c = d.m.arena<UeCond>().get(pool[0].handle());
-    EXPECT_EQ(c.conds.at(0), one);
-    EXPECT_EQ(view_event(d.m, *c.sub_stmts.at(0)), (Ev{33, {}, a, {0, 4}, {0, 4}}));
-    EXPECT_EQ(view_event(d.m, *c.sub_stmts.at(1)), (Ev{33, {}, b, {0, 4}, {0, 4}}));
-    // Arms narrower than the destination are refused.
-    const HcpIdent narrow = make_reg(d.m, true, "narrow", 3);
-    EXPECT_FATAL(mux_into_wire(d.m, dst, narrow, b, one),
-                 "assertion failed: self.is_size_in_range_rel(b.get_size())");
 }

@@ -73,11 +73,4 @@ private:
     std::map<uint64_t, bool> inputs_;
 };
 
-// The absolute names of a list of components, for comparing what was made.
-inline std::vector<std::string> names_of(const std::vector<HcpIdent>& ids) {
-    std::vector<std::string> out;
-    for (const HcpIdent& h : ids) out.emplace_back(h.abs_name());
-    return out;
-}
-
 }  // namespace vorlent::testing

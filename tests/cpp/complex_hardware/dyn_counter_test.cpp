@@ -31,58 +31,6 @@ struct CounterDesign {
 
 }  // namespace
 
-TEST(DynCounterTest, MakingFilesTheRegisterAsTheSystemsAndRefusesAZeroWidth) {
-    CounterDesign d;
-    const CcpIdent c = make_dyn_counter(d.m, true, "c", 8);
-    const DynCounter& cnt = d.counter(c);
-    EXPECT_EQ(get_hcp_assign(d.m, cnt.reg).get_des_slice(), Slice::range(0, 8));
-    EXPECT_EQ(d.module().system_hcps[size_t(HwComponentType::Reg)],
-              (std::vector<HcpIdent>{cnt.reg}));
-    EXPECT_EQ(d.module().ccps, (std::vector<CcpIdent>{c}));
-
-    const uint64_t before = peek_global_id();
-    EXPECT_FATAL(make_dyn_counter(d.m, true, "z", 0), "DynCounter::new: width must be >= 1, got 0");
-    EXPECT_EQ(peek_global_id(), before);
-}
-
-TEST(DynCounterTest, AddsChainUntilAnUpdateCommitsThem) {
-    CounterDesign d;
-    const CcpIdent c = make_dyn_counter(d.m, true, "c", 8);
-    const HcpIdent a = make_reg(d.m, true, "a", 8), b = make_reg(d.m, true, "b", 3);
-    const HcpIdent reg = d.counter(c).reg;
-    untrack_module_at_com_init(d.m, d.top);
-    set_top_module(d.m, d.top);
-    track_module_at_flow_init(d.m, d.top);
-
-    const uint64_t id = peek_global_id();
-    const HcpIdent add0 = d.add(c, a);
-    EXPECT_EQ(add0.abs_name(), format("EXPR_c_ADD0_{}", id + 1));  // after the placeholder
-    const HcpIdent add1 = d.add(c, b);
-    EXPECT_EQ(d.expr(add0).op, LogicOp::ArithPlus);
-    EXPECT_EQ(d.expr(add0).operand_a, reg);
-    EXPECT_EQ(d.expr(add0).operand_b, a);
-    EXPECT_EQ(d.expr(add1).operand_a, add0);
-    EXPECT_EQ(d.expr(add1).width, 8u);  // the left operand's width; the addend is not checked
-    EXPECT_EQ(dyn_counter_get_now(d.m, c), add1);
-
-    // With no block open the commit is a loose assignment of the top module.
-    EXPECT_EQ(dyn_counter_update(d.m, c), std::nullopt);
-    ASSERT_EQ(d.module().basic_nodes.size(), 1u);
-    const AssignMeta& meta =
-        d.m.arena<AsmNode>().get(d.module().basic_nodes[0].handle()).asm_metas.at(0);
-    EXPECT_EQ(meta.des, reg);
-    EXPECT_EQ(d.m.arena<UeBasic>().get(meta.cur_ue.handle()).src, add1);
-    EXPECT_EQ(dyn_counter_get_now(d.m, c), reg);
-    const auto again = dyn_counter_update(d.m, c);
-    ASSERT_TRUE(again.has_value());
-    EXPECT_EQ(again->message, "DynCounter update: nothing to commit \u2014 call add() first");
-
-    // A new chain starts from the register; the numbering goes on.
-    const HcpIdent add2 = d.add(c, a);
-    EXPECT_EQ(add2.ident_base.rel_name(), "c_ADD2");
-    EXPECT_EQ(d.expr(add2).operand_a, reg);
-}
-
 TEST(DynCounterTest, AWideEnableIsRefusedAfterItsSumIsMade) {
     CounterDesign d;
     const CcpIdent c = make_dyn_counter(d.m, true, "c", 8);

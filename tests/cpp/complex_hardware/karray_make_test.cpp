@@ -4,33 +4,6 @@
 using namespace vorlent;
 using namespace vorlent::testing;
 
-TEST(KarrayMakeTest, ComponentsComeElementMajorWithConsecutiveIds) {
-    // The array's own id and name, and its read-back, are pinned from Python.
-    TracedModel t;
-    const uint64_t first = peek_global_id();
-    const CcpIdent k =
-        make_karray(t.m, true, "arr", {2, 3}, {{"a", 4}, {"b", 1}}, HwComponentType::Reg);
-    const Karray& arr = t.m.arena<Karray>().get(k.handle());
-    std::vector<std::string> expected, made;
-    for (int e = 0; e < 6; ++e) {
-        expected.push_back(format("arr_E{}_a +{} 4b", e, 2 * e));
-        expected.push_back(format("arr_E{}_b +{} 1b", e, 2 * e + 1));
-    }
-    for (const HcpIdent& h : arr.elems) {
-        made.push_back(format("{} +{} {}b", h.ident_base.rel_name(), h.global_id() - first,
-                              get_hcp_assign(t.m, h).get_des_slice().size()));
-        EXPECT_EQ(h.hw_type, HwComponentType::Reg);
-        EXPECT_FALSE(h.ident_base.is_user_com());
-        EXPECT_EQ(h.module_handle(), t.top.handle()) << "the stamped identity names its module";
-    }
-    EXPECT_EQ(made, expected);
-    // The components are the system's, the array the caller's.
-    EXPECT_TRUE(k.ident_base.is_user_com());
-    EXPECT_EQ(k.module_ident, t.top);
-    EXPECT_EQ(t.module().system_hcps[size_t(HwComponentType::Reg)], arr.elems);
-    EXPECT_EQ(t.module().ccps, (std::vector<CcpIdent>{k}));
-}
-
 TEST(KarrayMakeTest, ConstructionRulesAreFatalAndComeBeforeAnyComponent) {
     TracedModel t;
     const uint64_t first = peek_global_id();
@@ -113,31 +86,6 @@ TEST(KarrayMakeTest, ElementLookupChecksCoordinatesThenTheField) {
                  "Karray: index 3 out of bounds for dimension of size 3");
     EXPECT_FATAL(arr.element_hcp({0, 0}, 2), "Karray: field index 2 out of range (have 2)");
     EXPECT_FALSE(t.m.arena<Karray>().is_taken(k.handle().index)) << "errors put the array back";
-}
-
-TEST(KarrayMakeTest, AnIntResetBecomesAConstantOfTheFieldsWidth) {
-    TracedModel t;
-    // An int becomes a constant of the field's width, after the take that
-    // finds the width and before the take of the reset.
-    const CcpIdent k2 =
-        make_karray(t.m, true, "arr2", {1}, {{"a", 4}, {"b", 2}}, HwComponentType::Reg);
-    uint64_t from = peek_global_id();
-    IntCuts cuts;
-    EXPECT_EQ(karray_reset_field(t.m, k2, "b", WideInt::from_i64(-1), ClockMode::PosEdge, cuts),
-              std::nullopt);
-    EXPECT_EQ(peek_global_id(), from + 3);
-    EXPECT_TRUE(cuts.empty()) << "-1 fits any width: all ones";
-    const Reg& b = t.m.arena<Reg>().get(t.m.arena<Karray>().get(k2.handle()).elems[1].handle());
-    EXPECT_EQ(b.reset_val->global_id(), from + 1);
-    EXPECT_EQ(b.reset_val->abs_name(), format("VAL_kconst_c_{}", from + 1));
-    const Val& c = t.m.arena<Val>().get(b.reset_val->handle());
-    EXPECT_EQ(c.bit_width, 2);
-    EXPECT_EQ(c.value.limbs, std::vector<uint64_t>{3});
-    // An unknown field is found out before any constant is made.
-    from = peek_global_id();
-    EXPECT_EQ(karray_reset_field(t.m, k2, "c", WideInt::from_i64(3), ClockMode::PosEdge, cuts),
-              ErrorText::value("Karray has no field 'c' (fields: a, b)"));
-    EXPECT_EQ(peek_global_id(), from + 1);
 }
 
 TEST(KarrayMakeTest, ArraysMayBeMadeWhileBehaviourIsDescribedButNotDuringTheBuild) {

@@ -1,10 +1,8 @@
 // A design described the way the front end describes one, built with
-// build_flow, and read back: block summaries, edges with their guards, and
-// the names of everything the build made, in global-id order.
+// build_flow, and read back: block summaries and edges with their guards.
 #pragma once
 
 #include <array>
-#include <map>
 #include <stdexcept>
 #include <string>
 #include <utility>
@@ -24,10 +22,6 @@
 #include "test_support.hpp"
 
 namespace vorlent::testing {
-
-// What a take leaves behind in the id sequence: an id whose element (the
-// default in the slot) was dropped when the taken one came back.
-inline const std::string TAKE = "-";
 
 struct Design {
     ModelArena m;
@@ -142,76 +136,9 @@ struct Design {
     }
 };
 
-using Lines = std::vector<std::string>;
 
 inline DependEdge edge(const NcpIdent& from, std::optional<HcpIdent> guard = std::nullopt) {
     return DependEdge{from, std::move(guard)};
 }
-
-// The absolute name of every element in the model by global id.
-class IdLedger {
-public:
-    explicit IdLedger(const ModelArena& m) {
-        add_hcps<Reg, Wire, IoWire, Val, MemEle, MemBlk, Expression, StateReg, SyncReg, CntReg,
-                 CondWaitStateReg, CycleWaitStateReg, UeBasic, UeGrp, UeCond, UeSwitch, AsmNode,
-                 StartNode, StateNode, SynNode, WaitCondNode, WaitCycleNode, CounterNode,
-                 PseudoNode, OprNode>(m);
-        add_blocks<FlowBlockSeq, FlowBlockPar, FlowBlockCond, FlowBlockCondElif,
-                   FlowBlockZeroCondIf, FlowBlockZeroCondElif, FlowBlockZeroSwitch,
-                   FlowBlockZeroSwitchCase, FlowBlockPick, FlowBlockPickIf, FlowBlockWhile,
-                   FlowBlockDoWhile, FlowBlockCounterLoop, FlowBlockWait>(m);
-    }
-
-    // The names of ids [first, first + count); TAKE where no element has the id.
-    std::vector<std::string> range(uint64_t first, size_t count) const {
-        std::vector<std::string> out;
-        for (uint64_t id = first; id < first + count; ++id) {
-            auto it = names_.find(id);
-            out.push_back(it == names_.end() ? TAKE : it->second);
-        }
-        return out;
-    }
-
-private:
-    template <class... Ts>
-    void add_hcps(const ModelArena& m) {
-        (add<Ts>(m, [](const Ts& e) { return e.ident.abs_name(); }), ...);
-    }
-    template <class... Ts>
-    void add_blocks(const ModelArena& m) {
-        (add<Ts>(m, [](const Ts& e) { return e.base.ident.abs_name(); }), ...);
-    }
-    template <class T, class Name>
-    void add(const ModelArena& m, Name name) {
-        const ArenaGroup<T>& g = m.arena<T>();
-        for (size_t i = 0; i < g.size(); ++i) {
-            const T& e = g.get(ArenaHandle{i, 0});
-            names_[e.arena_global_id()] = std::string(name(e));
-        }
-    }
-
-    std::map<uint64_t, std::string> names_;
-};
-
-// "{name}_{id}" for each name, ids counting up from `first`, with '#' in a
-// name standing for the id of `block` (the block that made it); TAKE stays.
-inline std::vector<std::string> ids_from(uint64_t first, const FlowBlockIdent& block,
-                                         const std::vector<std::string>& names) {
-    std::vector<std::string> out;
-    for (std::string n : names) {
-        const uint64_t id = first + out.size();
-        if (const size_t at = n.find('#'); at != std::string::npos)
-            n.replace(at, 1, std::to_string(block.global_id()));
-        out.push_back(n == TAKE ? TAKE : format("{}_{}", n, id));
-    }
-    return out;
-}
-
-// The names the build drew from `first` on, compared with `names`.
-#define EXPECT_DRAWN(model, first, block, ...)                                                    \
-    do {                                                                                          \
-        const auto expected_ = ::vorlent::testing::ids_from(first, block, __VA_ARGS__);           \
-        EXPECT_EQ(::vorlent::testing::IdLedger(model).range(first, expected_.size()), expected_); \
-    } while (0)
 
 }  // namespace vorlent::testing

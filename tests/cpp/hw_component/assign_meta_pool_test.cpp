@@ -58,18 +58,6 @@ TEST_F(PoolFixture, IfChainFoldsOneDestinationIntoOneConditionalEvent) {
                  "more (else branch)");
 }
 
-TEST_F(PoolFixture, EventsOfDifferentPriorityDoNotJoin) {
-    AssignMetaIfPool pool;
-    const AssignMeta at10 = meta(x);
-    set_asm_pri_to_manual(20);
-    const AssignMeta at20 = meta(x);
-    pool.insert_asms(t.m, c1, c1, {at10});
-    pool.insert_asms(t.m, c2, en2, {at20});
-    ASSERT_EQ(pool.groups().size(), 2u);
-    EXPECT_EQ(pool.groups()[0].update_events, (OptUes{at10.cur_ue, std::nullopt}));
-    EXPECT_EQ(pool.groups()[1].update_events, (OptUes{at20.cur_ue}));
-}
-
 TEST_F(PoolFixture, SwitchCasesShareAGroupAndKeepTheirValues) {
     AssignMetaSwitchPool pool;
     const AssignMeta a = meta(x), b = meta(x);
@@ -84,21 +72,6 @@ TEST_F(PoolFixture, SwitchCasesShareAGroupAndKeepTheirValues) {
     EXPECT_EQ(ue.sub_stmts, (OptUes{a.cur_ue, b.cur_ue, std::nullopt}));
     EXPECT_TRUE(ue.common_set);
     EXPECT_EQ(ue.common.clk_mode, ClockMode::PosEdge);
-}
-
-TEST_F(PoolFixture, ACaseRepeatingAValueBeforeItsGroupWritesNothing) {
-    AssignMetaSwitchPool pool;
-    const AssignMeta first = meta(x), repeat = meta(y), later = meta(y);
-    pool.insert_asms(t.m, c1, 1, {first});
-    pool.insert_asms(t.m, c1, 1, {repeat});  // never chosen: case 1 is taken first
-    pool.insert_asms(t.m, c1, 2, {later});
-    const std::vector<AssignMeta> folded = pool.gen_assign_metas(t.m);
-    EXPECT_EQ(t.event<UeSwitch>(folded[0].cur_ue).sub_stmts,
-              (OptUes{first.cur_ue, std::nullopt, std::nullopt}));
-    const UeSwitch& y_ue = t.event<UeSwitch>(folded[1].cur_ue);
-    EXPECT_EQ(y_ue.sub_stmt_idxs, (std::vector<int32_t>{1, 2}));
-    EXPECT_EQ(y_ue.sub_stmts, (OptUes{std::nullopt, later.cur_ue}));
-    EXPECT_EQ(y_ue.common.clk_mode, ClockMode::PosEdge);  // still from its first member
 }
 
 TEST_F(PoolFixture, GroupPoolKeepsTwoAssignmentsOfOneBodyApart) {

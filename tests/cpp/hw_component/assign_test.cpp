@@ -25,50 +25,23 @@ Slice src_of(const UeBasic& b) { return Slice{b.src_start, b.src_stop}; }
 }  // namespace
 
 TEST(WidthRuleTest, FitsTheSourceToTheDestination) {
+    using enum AsmResize;
+    const Slice all = Slice::whole();
+    const std::optional<Slice> none;
+    // clang-format off
     const WidthCase cases[] = {
-        {"equal, whole source", 8, std::nullopt, 8, Slice::whole(), AsmResize::None, {0, 8}, 8, 8},
-        {"equal, sliced source", 4, std::nullopt, 16, {4, 8}, AsmResize::None, {4, 8}, 4, 4},
-        {"narrower source", 8, std::nullopt, 3, Slice::whole(), AsmResize::Extended, {0, 8}, 3, 8},
-        {"wider source", 8, std::nullopt, 16, {4, 16}, AsmResize::Cut, {4, 12}, 12, 8},
-        {"usable destination slice",
-         8,
-         Slice{2, 6},
-         16,
-         Slice::whole(),
-         AsmResize::Cut,
-         {0, 4},
-         16,
-         4},
-        {"narrower than the destination slice",
-         8,
-         Slice{0, 6},
-         3,
-         Slice::whole(),
-         AsmResize::Extended,
-         {0, 6},
-         3,
-         6},
-        {"whole-signal destination slice",
-         8,
-         Slice::whole(),
-         8,
-         Slice::whole(),
-         AsmResize::None,
-         {0, 8},
-         8,
-         8},
-        {"empty destination slice",
-         8,
-         Slice{5, 5},
-         4,
-         Slice::whole(),
-         AsmResize::Extended,
-         {0, 8},
-         4,
-         8},
-        {"empty source slice", 8, std::nullopt, 8, {3, 3}, AsmResize::None, {0, 8}, 8, 8},
-        {"negative source start", 8, std::nullopt, 8, {-1, 4}, AsmResize::None, {0, 8}, 8, 8},
+        {"equal",                   8, none,        8,  all,     None,     {0, 8},  8,  8},
+        {"equal, sliced",           4, none,        16, {4, 8},  None,     {4, 8},  4,  4},
+        {"narrower",                8, none,        3,  all,     Extended, {0, 8},  3,  8},
+        {"wider",                   8, none,        16, {4, 16}, Cut,      {4, 12}, 12, 8},
+        {"usable des slice",        8, Slice{2, 6}, 16, all,     Cut,      {0, 4},  16, 4},
+        {"narrower than des slice", 8, Slice{0, 6}, 3,  all,     Extended, {0, 6},  3,  6},
+        {"whole-signal des slice",  8, all,         8,  all,     None,     {0, 8},  8,  8},
+        {"empty des slice",         8, Slice{5, 5}, 4,  all,     Extended, {0, 8},  4,  8},
+        {"empty src slice",         8, none,        8,  {3, 3},  None,     {0, 8},  8,  8},
+        {"negative src start",      8, none,        8,  {-1, 4}, None,     {0, 8},  8,  8},
     };
+    // clang-format on
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         TracedModel t;
@@ -78,7 +51,7 @@ TEST(WidthRuleTest, FitsTheSourceToTheDestination) {
         const SanitizedAsmSrc fit = sanitize_asm_src(t.m, des, src, c.des_slice, c.src_slice);
         EXPECT_EQ((std::tuple{fit.kind, fit.src_range, fit.src_width, fit.des_width}),
                   (std::tuple{c.kind, c.fitted_range, c.s, c.d}));
-        if (c.kind == AsmResize::Extended) {
+        if (c.kind == Extended) {
             EXPECT_EQ(peek_global_id(), id + 1);
             EXPECT_EQ(fit.src.abs_name(), format("EXPR_{}_ext_{}", src.abs_name(), id));
             const Expression& e = t.m.arena<Expression>().get(fit.src.handle());
@@ -91,36 +64,6 @@ TEST(WidthRuleTest, FitsTheSourceToTheDestination) {
             EXPECT_EQ(fit.src, src);
         }
     }
-}
-
-TEST(GenBasicAssignTest, NarrowerSourceDrawsExtensionThenEventThenNode) {
-    TracedModel t;
-    const HcpIdent r = make_reg(t.m, true, "r", 8);
-    const HcpIdent w = make_wire(t.m, true, "w", 3);
-    const uint64_t id = peek_global_id();
-    const AsmReport rep = gen_basic_assign(t.m, r, w, std::nullopt, Slice::whole());
-    EXPECT_EQ((std::tuple{rep.kind, rep.src_width, rep.des_width}),
-              (std::tuple{AsmResize::Extended, 3, 8}));
-    EXPECT_EQ(peek_global_id(), id + 3);
-
-    const std::vector<NcpIdent>& nodes = t.module().basic_nodes;
-    ASSERT_EQ(nodes.size(), 1u);
-    EXPECT_EQ(nodes[0].abs_name(), format("ASM_NODE_{}_asm_{}", r.abs_name(), id + 2));
-    EXPECT_FALSE(nodes[0].ident_base.is_user_com());
-    const AsmNode& node = t.m.arena<AsmNode>().get(nodes[0].handle());
-    ASSERT_EQ(node.asm_metas.size(), 1u);
-    const AssignMeta& meta = node.asm_metas[0];
-    EXPECT_EQ((std::tuple{meta.des, meta.origin_ue, meta.clk_mode}),
-              (std::tuple{r, meta.cur_ue, ClockMode::PosEdge}));
-    EXPECT_EQ(meta.cur_ue.abs_name(), format("UE_BASIC_{}", id + 1));
-
-    const UeBasic& ue = t.event<UeBasic>(meta.cur_ue);
-    EXPECT_EQ(ue.src.abs_name(), format("EXPR_{}_ext_{}", w.abs_name(), id));
-    EXPECT_EQ((std::tuple{des_of(ue), src_of(ue)}), (std::tuple{Slice{0, 8}, Slice{0, 8}}));
-    EXPECT_EQ(ue.common,
-              (UeCommon{std::nullopt, 0, DEFAULT_UE_PRI_USER, UeType::Basic, ClockMode::PosEdge}));
-    // The event reaches the pool only when the node is assigned.
-    EXPECT_TRUE(t.pool(r).events.empty());
 }
 
 TEST(GenBasicAssignTest, DestinationsThatRefuseAssignment) {
@@ -146,24 +89,6 @@ TEST(GenBasicAssignTest, DestinationsThatRefuseAssignment) {
         EXPECT_EQ(get_hcp_assign(t.m, c.des).get_ident(), c.des);
     }
     EXPECT_TRUE(t.module().basic_nodes.empty());
-}
-
-TEST(GenBasicAssignTest, LooseAssignmentsNeedTheTopModule) {
-    ModelArena m;
-    const ModuleIdent mod = make_module(m, "sub");
-    track_module_at_flow_init(m, mod);
-    const HcpIdent r = make_reg(m, true, "r", 1);
-    const uint64_t id = peek_global_id();
-    EXPECT_FATAL(gen_basic_assign(m, r, r, std::nullopt, Slice::whole()),
-                 "add_basic_node_to_top_module: no top module set");
-    EXPECT_EQ(peek_global_id(), id + 2);  // the event and the node were made
-
-    // A traced sub-module's loose assignment lands in the top module.
-    const ModuleIdent top = make_module(m, "top");
-    set_top_module(m, top);
-    gen_basic_assign(m, r, r, std::nullopt, Slice::whole());
-    EXPECT_EQ(m.arena<Module>().get(top.handle()).basic_nodes.size(), 1u);
-    EXPECT_TRUE(m.arena<Module>().get(mod.handle()).basic_nodes.empty());
 }
 
 TEST(AssignableTest, UpdateEventMakersCheckTheRange) {

@@ -28,12 +28,6 @@ inline void PrintTo(const Ev& e, std::ostream* os) {
         << "), src [" << e.src_range.start << ", " << e.src_range.stop << ")}";
 }
 
-struct EvClock {
-    ClockMode mode;
-    std::optional<HcpIdent> src;
-    friend bool operator==(const EvClock&, const EvClock&) = default;
-};
-
 inline const UeBasic& leaf_of(const ModelArena& m, const UpdateEventIdent& ue,
                               std::vector<HcpIdent>* conds) {
     if (ue.kind == UeType::Basic) return m.arena<UeBasic>().get(ue.handle());
@@ -60,22 +54,6 @@ inline Ev view_event(const ModelArena& m, const UpdateEventIdent& ue) {
     e.des = Slice{b.des_start, b.des_stop};
     e.src_range = Slice{b.src_start, b.src_stop};
     return e;
-}
-
-inline std::vector<Ev> view_pool(const ModelArena& m, const HcpIdent& h) {
-    std::vector<Ev> out;
-    for (const auto& ue : get_hcp_assign(m, h).get_update_pool().events)
-        out.push_back(view_event(m, ue));
-    return out;
-}
-
-inline std::vector<EvClock> clocks_of_pool(const ModelArena& m, const HcpIdent& h) {
-    std::vector<EvClock> out;
-    for (const auto& ue : get_hcp_assign(m, h).get_update_pool().events) {
-        const UeCommon& c = get_ue_common(m, ue);
-        out.push_back(EvClock{c.clk_mode, c.clk_src_i});
-    }
-    return out;
 }
 
 // The absolute names of the system-made components of the traced module

@@ -211,27 +211,6 @@ TEST(UeDependencyTest, GatherAndRemapFollowEveryKind) {
     EXPECT_EQ(t.event<UeBasic>(leaf).src, io_src);
 }
 
-TEST(UeDependencyTest, ExpressionsReportTheirOperandsOnly) {
-    EventModel t;
-    const HcpIdent a = make_wire(t.m, true, "a", 4);
-    const HcpIdent b = make_wire(t.m, true, "b", 4);
-    const HcpIdent c = make_wire(t.m, true, "c", 4);
-    const HcpIdent single =
-        make_expression_single(t.m, false, "s", LogicOp::BitwiseInvr, a, std::nullopt);
-    const HcpIdent pair =
-        make_expression(t.m, false, "p", LogicOp::BitwiseOr, a, b, std::nullopt, std::nullopt);
-    // An event in an expression's pool is not a read of the expression.
-    get_hcp_assign_mut(t.m, pair).add_update_event(t.basic(1));
-    EXPECT_EQ(t.deps(single), (HcpSet{a}));
-    EXPECT_EQ(t.deps(pair), (HcpSet{a, b}));
-    EXPECT_TRUE(t.deps(make_expression_empty(t.m, false, "e", 4)).empty());
-
-    t.remap(pair, HcpMap{{b, c}});
-    const Expression& e = t.m.arena<Expression>().get(pair.handle());
-    EXPECT_EQ((std::tuple{*e.operand_a, *e.operand_b, *e.range_b}),
-              (std::tuple{a, c, Slice{0, 4}}));
-}
-
 TEST(AssignMetaTest, PreConditionsWrapTheCurrentEvent) {
     EventModel t;
     const HcpIdent r = make_reg(t.m, true, "r", 4);

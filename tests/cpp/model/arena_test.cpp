@@ -59,72 +59,6 @@ TEST(ArenaHandleTest, InsertStampsTheHandleIntoTheStoredElementWhichNeverMoves) 
     for (size_t i = 0; i < placed.size(); ++i) EXPECT_FALSE(regs.is_taken(i)) << i;
 }
 
-// Each take leaves the kind's default element, whose construction draws the
-// ids that every later name shows.
-TEST(ArenaTakeTest, DefaultElementsDrawIdsPerKind) {
-    ModelArena m;
-    const ModuleIdent mod = make_module(m, "top");
-
-    Reg r = reg_named("r");
-    const HcpIdent reg_id = [&] {
-        const ArenaHandle h = m.arena<Reg>().insert(std::move(r));
-        return m.arena<Reg>().get(h).ident;
-    }();
-
-    AsmNode n;
-    n.ident = NcpIdent::make(NodeType::Asm, false, "n");
-    const ArenaHandle nh = m.arena<AsmNode>().insert(std::move(n));
-    const NcpIdent node_id = m.arena<AsmNode>().get(nh).ident;
-
-    const ArenaHandle sh = m.arena<FlowBlockSeq>().insert(FlowBlockSeq::make("s"));
-    const FlowBlockIdent seq_id = m.arena<FlowBlockSeq>().get(sh).base.ident;
-
-    std::vector<ZyncArbBind> binds{
-        ZyncArbBind{std::nullopt, CcpIdent::make(CcpType::Arb, true, "a"), 0}};
-    const ArenaHandle zh =
-        m.arena<FlowBlockZync>().insert(FlowBlockZync::make("z", std::move(binds), false));
-    const FlowBlockIdent zync_id = m.arena<FlowBlockZync>().get(zh).base.ident;
-
-    auto draws = [](auto&& take_and_put_back) {
-        const uint64_t before = peek_global_id();
-        take_and_put_back();
-        return peek_global_id() - before;
-    };
-    EXPECT_EQ(draws([&] { m.take<Reg>(reg_id).put_back(); }), 0u);
-    EXPECT_EQ(draws([&] { m.take<Module>(mod).put_back(); }), 0u);
-    EXPECT_EQ(draws([&] { m.take<AsmNode>(node_id).put_back(); }), 1u);
-    EXPECT_EQ(draws([&] { m.take<FlowBlockSeq>(seq_id).put_back(); }), 1u);
-    EXPECT_EQ(draws([&] { m.take<FlowBlockZync>(zync_id).put_back(); }), 2u);
-
-    // While an element is out, reading its slot reaches the default element.
-    {
-        auto taken = m.take<AsmNode>(node_id);
-        const NcpIdent& placeholder = m.arena<AsmNode>().get(nh).ident;
-        EXPECT_EQ(placeholder.abs_name(), "ASM_NODE__" + std::to_string(peek_global_id() - 1));
-        taken.put_back();
-    }
-    EXPECT_EQ(m.arena<AsmNode>().get(nh).ident, node_id);
-}
-
-TEST(ArenaTakeTest, GuardPutsTheElementBackWhenAnErrorUnwinds) {
-    ModelArena m;
-    const ArenaHandle h = m.arena<Reg>().insert(reg_named("kept"));
-    const HcpIdent id = m.arena<Reg>().get(h).ident;
-    const uint64_t before = peek_global_id();
-    EXPECT_FATAL(
-        {
-            auto taken = m.take<Reg>(id);
-            taken->ident.ident_base.set_rel_name("changed");
-            fatal("boom");
-        },
-        "boom");
-    EXPECT_EQ(peek_global_id(), before);
-    // Back as it was at the moment of the error, and takeable again.
-    EXPECT_FALSE(m.arena<Reg>().is_taken(h.index));
-    EXPECT_EQ(m.arena<Reg>().get(h).ident.ident_base.rel_name(), "changed");
-    m.take<Reg>(id).put_back();
-}
-
 TEST(ArenaTakeTest, TakeRefusesAnIdentityThatIsNotTheSlotsElement) {
     ModelArena m;
     const ArenaHandle h = m.arena<Reg>().insert(reg_named("a"));
@@ -166,10 +100,4 @@ TEST(ArenaHandleTest, InsertStopsBeforeTheIndexLeavesItsRange) {
                  "arena is full: one kind of element has at most 2 slots");
     EXPECT_EQ(regs.size(), 2u);
     EXPECT_EQ(ArenaGroup<Reg>::MAX_SLOTS - 1, size_t(UINT32_MAX));
-}
-
-TEST(ModelArenaTest, FreshModelDrawsNoId) {
-    const uint64_t before = peek_global_id();
-    ModelArena m;
-    EXPECT_EQ(peek_global_id(), before);
 }

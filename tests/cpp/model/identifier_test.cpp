@@ -1,30 +1,13 @@
-#include <thread>
 #include <unordered_set>
 
-#include "model/controller/asm_mode.hpp"
 #include "model/hw_component/common/hcp_ident.hpp"
 #include "model/hw_component/update_event/update_event_ident.hpp"
 #include "model/model_arena.hpp"
 #include "model/nodes/arena_factory_node.hpp"
 #include "model/nodes/ncp_ident.hpp"
 #include "test_support.hpp"
-#include "util/math/vary_val.hpp"
 
 using namespace vorlent;
-
-TEST(IdentifierTest, IdsAreDrawnInOrderAndNamesFollowTheTemplates) {
-    const uint64_t base = peek_global_id();
-    const HcpIdent r = HcpIdent::make(HwComponentType::Reg, Sensitivity::Clocked, true, "acc");
-    const NcpIdent n = NcpIdent::make(NodeType::Asm, false, "");
-    const HcpIdent e =
-        HcpIdent::make(HwComponentType::MemBlockIndexer, Sensitivity::Clocked, false, "m");
-    const UpdateEventIdent u = UpdateEventIdent::make(UeType::Cond);
-    EXPECT_EQ(r.global_id(), base);
-    EXPECT_EQ(
-        abs_names(r, n, e, u),
-        (std::vector{format("REG_acc_{}", base), format("ASM_NODE__{}", base + 1),
-                     format("MEM_BLOCK_INDEXER_m_{}", base + 2), format("UE_COND_{}", base + 3)}));
-}
 
 TEST(IdentifierTest, NameRuleKeepsAbsoluteNamesToTheLimit) {
     // A derived name too long for its absolute name is cut to fit; the id,
@@ -106,29 +89,4 @@ TEST(IdentifierTest, NamesLiveInTheCurrentStoreOrInACountedBlockOfTheirOwn) {
     EXPECT_EQ((std::tuple{detached.abs_name(), detached.ident_base.rel_name()}),
               (std::tuple{in_store.abs_name(), std::string_view("s")}));
     EXPECT_EQ(detached, in_store);
-}
-
-TEST(AssignmentPriorityTest, StateIsPerThread) {
-    set_asm_pri_to_manual(3);
-    EXPECT_EQ((std::tuple{get_asm_pri_val(), get_asm_pri_mode()}), (std::tuple{3, "Manual"}));
-
-    int32_t other_val = 0;
-    std::string other_mode;
-    std::thread([&] {
-        other_val = get_asm_pri_val();
-        other_mode = std::string(get_asm_pri_mode());
-        set_asm_pri_to_manual(-7);
-    }).join();
-    EXPECT_EQ((std::tuple{other_val, other_mode}), (std::tuple{10, "Auto"}));
-    EXPECT_EQ(get_asm_pri_val(), 3);
-    set_asm_pri_to_auto();
-    EXPECT_EQ((std::tuple{get_asm_pri_val(), get_asm_pri_mode()}), (std::tuple{10, "Auto"}));
-}
-
-TEST(VaryValTest, FromLimbsPadsDropsAndMasks) {
-    EXPECT_EQ(VaryVal::from_limbs({~0ull, 0xFF}, 70).limbs, (std::vector<uint64_t>{~0ull, 0x3F}));
-    EXPECT_EQ(VaryVal::from_limbs({7}, 130).limbs, (std::vector<uint64_t>{7, 0, 0}));
-    EXPECT_EQ(VaryVal::from_limbs({1, 2, 3}, 64).limbs, (std::vector<uint64_t>{1}));
-    EXPECT_TRUE(VaryVal::from_limbs({1, 2}, 0).limbs.empty());
-    EXPECT_EQ(VaryVal::from_u64(0x1F, 4).limbs, (std::vector<uint64_t>{0xF}));
 }

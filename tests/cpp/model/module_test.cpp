@@ -7,41 +7,6 @@
 
 using namespace vorlent;
 
-TEST(ModuleTest, RootAndNestedModulesRecordParentAndDepth) {
-    ModelArena m;
-    const uint64_t id = peek_global_id();
-    const ModuleIdent top = make_module(m, "top");
-    EXPECT_EQ(top.abs_name(), format("MODULE_top_{}", id));
-    EXPECT_TRUE(top.master_module_handle.is_null());
-    EXPECT_EQ(top.depth_level, 0u);
-    EXPECT_TRUE(top.ident_base.is_user_com());
-
-    track_module_at_com_init(m, top);
-    const ModuleIdent a = make_module(m, "a");
-    EXPECT_EQ(a.master_module_handle, top.handle());
-    EXPECT_EQ(a.depth_level, 1u);
-    // make_module alone adds no child.
-    EXPECT_TRUE(m.arena<Module>().get(top.handle()).sub_modules.empty());
-
-    track_module_at_com_init(m, a);
-    const ModuleIdent a1 = make_module(m, "a1");
-    EXPECT_EQ(a1.depth_level, 2u);
-    EXPECT_EQ(a1.master_module_handle, a.handle());
-    track_module_at_com_init(m, a1);
-    untrack_module_at_com_init(m, a1);
-    untrack_module_at_com_init(m, a);
-
-    const ModuleIdent b = make_module(m, "b");
-    track_module_at_com_init(m, b);
-    untrack_module_at_com_init(m, b);
-    untrack_module_at_com_init(m, top);
-
-    EXPECT_EQ(m.arena<Module>().get(top.handle()).sub_modules, (std::vector<ModuleIdent>{a, b}));
-    EXPECT_EQ(m.arena<Module>().get(a.handle()).sub_modules, (std::vector<ModuleIdent>{a1}));
-    // The stored identity carries the parent and depth too.
-    EXPECT_EQ(m.arena<Module>().get(a1.handle()).ident, a1);
-}
-
 TEST(ModuleTest, UntrackChecksTheModuleOnTop) {
     ModelArena m;
     const ModuleIdent top = make_module(m, "top");
@@ -58,20 +23,6 @@ TEST(ModuleTest, UntrackChecksTheModuleOnTop) {
         0u);
     // The entry stays removed.
     EXPECT_TRUE(m.module_trace_stack.empty());
-}
-
-TEST(ModuleTest, TopModuleIsSetOnceAndItsHandleIsTested) {
-    ModelArena m;
-    const ModuleIdent top = make_module(m, "top");
-    ModuleIdent stray = top;
-    stray.ident_base.set_arena_handle(ArenaHandle{9, 0});
-    EXPECT_FATAL(set_top_module(m, stray), "ArenaHandle index out of range");
-    EXPECT_FALSE(m.top_module.has_value());
-
-    set_top_module(m, top);
-    EXPECT_EQ(m.top_module, top);
-    EXPECT_TRUE(m.arena<Module>().get(top.handle()).is_top);
-    EXPECT_FATAL(set_top_module(m, top), "top_module is already set");
 }
 
 // What a failed call made leaves its module's lists and its slot; once an

@@ -61,31 +61,3 @@ TEST(NodeInterfaceTest, OperandNodeHasNoTriggers) {
     // A refused phase still leaves the node in its slot.
     EXPECT_EQ(get_ncp_node(t.m, o).get_ncp_ident(), o);
 }
-
-TEST(NodeInterfaceTest, TriggerSigResolvesEveryNodeToItsExit) {
-    NodeModel t;
-    const NcpIdent s = make_state_node(t.m, false, "s");
-    EXPECT_EQ(t.node(s).to_trigger_sig(t.m), TriggerSig{});
-    t.wire_all(s);
-    EXPECT_EQ(t.node(s).to_trigger_sig(t.m), t.full_sig());
-}
-
-TEST(NodeInterfaceTest, TriggerSigStopsAtTheFirstUnresolvableNode) {
-    NodeModel t;
-    const HcpIdent r = make_reg(t.m, true, "r", 1);
-    gen_basic_assign(t.m, r, t.d0_w, std::nullopt, Slice::whole());
-    const NcpIdent a = t.module().basic_nodes.back();
-    const NcpIdent fresh = make_state_node(t.m, false, "fresh");
-    const NcpIdent s = make_state_node(t.m, false, "s");
-
-    // Resolved in the order hold, int_reset, mrst, clk, int_start, edges.
-    t.node(s).set_int_start_node(a);
-    t.node(s).set_clk_node(fresh);
-    EXPECT_FATAL(t.node(s).to_trigger_sig(t.m), "exit opr is not set yet");
-    t.node(s).set_hold_node(a);
-    EXPECT_FATAL(t.node(s).to_trigger_sig(t.m), "get_exit_opr: not implemented");
-
-    const NcpIdent e = make_state_node(t.m, false, "e");
-    t.node(e).add_depend_node(a, std::nullopt);
-    EXPECT_FATAL(t.node(e).to_trigger_sig(t.m), "get_exit_opr: not implemented");
-}

@@ -94,34 +94,6 @@ TEST(SpRegNodeTest, PhasesAndExit) {
     }
 }
 
-TEST(SpRegNodeTest, WhatOneKindAloneDoes) {
-    NodeModel t;
-    const NcpIdent j = make_syn_node(t.m, false, "j", 2);
-    EXPECT_FATAL(get_ncp_node(t.m, j).get_exit_opr(),
-                 "SynNode::get_exit_opr: bound_exit_i not set \u2014 call assign_prelim before "
-                 "reading exit_opr");
-    t.wire_all(j);
-    assign_ncp_node(t.m, j, true, false);
-    const uint64_t id = peek_global_id();
-    assign_ncp_node(t.m, j, false, true);
-    const HcpIdent reg = t.m.arena<SynNode>().get(j.handle()).reg;
-    EXPECT_EQ(system_made_since(t, id).at(1),
-              format("EXPR_{}_ACT_COND_1_{}", reg.abs_name(), id + 10));
-
-    const NcpIdent w = make_wait_cycle_node(t.m, false, "w", 5);
-    EXPECT_FATAL(get_ncp_node(t.m, w).get_state_operating(),
-                 "get_state_operating: not implemented");
-    // A hold alone already makes a wait's latency unknown.
-    t.node(w).set_hold_node(t.hold);
-    EXPECT_EQ(get_ncp_node(t.m, w).get_cycle_used(), -1);
-    // A counter of three passes counts in two bits.
-    const NcpIdent c = make_counter_node(t.m, false, "c", 3);
-    EXPECT_EQ(t.m.arena<CntReg>()
-                  .get(t.m.arena<CounterNode>().get(c.handle()).get_cnt_reg().handle())
-                  .width,
-              2);
-}
-
 TEST(WaitCondNodeTest, PhasesAndExit) {
     NodeModel t;
     const HcpIdent cond = make_wire(t.m, false, "cond", 1);

@@ -1,13 +1,9 @@
-// The Python layer's helpers that need no interpreter: integer masking for
-// constants made from int operands, and the checks whose outcome depends on
-// more than one argument. The texts of the plain checks are pinned by the
-// Python tests.
-#include "applications/py/runtime/arg_checks.hpp"
+// The wide-integer helpers behind constants made from Python ints: masking
+// to a width, and widths and decimal texts at the limb boundaries.
 #include "common/wide_int.hpp"
 #include "test_support.hpp"
 
 using namespace vorlent;
-using namespace vorlent::py;
 
 namespace {
 // 2^70 as two's-complement limbs.
@@ -67,36 +63,4 @@ TEST(WideIntTest, WidthsThatHoldAValueAndItsDecimalText) {
         EXPECT_EQ(min_width(value), width) << text;
         EXPECT_EQ(decimal_text(value), text);
     }
-}
-
-TEST(ArgChecksTest, ConditionMustSelectOneBit) {
-    const std::string not_one_bit =
-        "cond must be 1-bit, got {} (slice the cond variable down to one bit)";
-    EXPECT_FALSE(check_cond_width(1, std::nullopt));
-    EXPECT_EQ(check_cond_width(8, std::nullopt)->message, format(not_one_bit, 8));
-    EXPECT_FALSE(check_cond_width(8, Slice::range(7, 8)));
-    EXPECT_EQ(check_cond_width(8, Slice::range(2, 5))->message, format(not_one_bit, 3));
-    // The text of a slice that does not fit is pinned with check_cond_slice_match.
-    EXPECT_EQ(check_cond_width(8, Slice::range(7, 9))->kind, ErrorText::Kind::Value);
-    // Slices that are not usable mean the whole condition.
-    EXPECT_EQ(check_cond_width(8, Slice::whole())->message, format(not_one_bit, 8));
-    EXPECT_FALSE(check_cond_width(1, Slice::range(4, 3)));
-}
-
-TEST(ArgChecksTest, ExpressionOpsByArityAndOperandSlices) {
-    // The 20 two-operand ops pass mk_expression, the other six are sent elsewhere.
-    size_t binary = 0;
-    for (uint32_t op = 0; op < LOGIC_OP_COUNT; ++op) binary += !check_binary_expression_op(op);
-    EXPECT_EQ(binary, 20u);
-    EXPECT_TRUE(check_binary_expression_op(uint32_t(LogicOp::Dummy)));
-    EXPECT_FALSE(check_unary_expression_op(uint32_t(LogicOp::BitwiseInvr)));
-    EXPECT_FALSE(check_unary_expression_op(uint32_t(LogicOp::LogicalNot)));
-    EXPECT_TRUE(check_unary_expression_op(uint32_t(LogicOp::SliceBit)));
-
-    EXPECT_FALSE(check_operand_slice("a_slice", std::nullopt));
-    EXPECT_FALSE(check_operand_slice("a_slice", Slice::whole()));
-    EXPECT_FALSE(check_operand_slice("a_slice", Slice::range(0, 1)));
-    EXPECT_TRUE(check_operand_slice("a_slice", Slice::range(3, 3)));
-    EXPECT_TRUE(check_operand_slice("a_slice", Slice::range(-1, 4)));
-    EXPECT_TRUE(check_operand_slice("b_slice", Slice::range(5, 2)));
 }

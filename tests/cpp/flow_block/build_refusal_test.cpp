@@ -1,0 +1,134 @@
+// What build_flow refuses in a block it lowers, with the warnings printed
+// before the refusal. How blocks are lowered is shown by the simulations
+// (timing) and pinned by the golden text (ids and names).
+#include <functional>
+
+#include "model/complex_hardware/arb/arena_factory_arb.hpp"
+#include "model/complex_hardware/arb/arena_impl_arb.hpp"
+#include "model/flow_block/common/arena_factory_flow_block_arb.hpp"
+#include "schematic_test_support.hpp"
+
+using namespace vorlent;
+using namespace vorlent::testing;
+
+namespace {
+
+struct Blocks : Design {
+    HcpIdent r = reg("r"), v = val(1), a = wire("a"), b = wire("b"), sel = reg("sel", 2);
+    CcpIdent arb = component([&] { return make_arb(m, true, "arb", ArbSamePriPolicy::AckOne); });
+
+    // `block` holding one assignment, or a sequence of one (a branch).
+    void leaf(FlowBlockIdent block) {
+        open(block);
+        assign(r, v);
+        close(block);
+    }
+    void branch(FlowBlockIdent block) { around(block, r, v); }
+    FlowBlockIdent cif() { return make_flow_block_cif(m, "i", a, std::nullopt); }
+    FlowBlockIdent sif() { return make_flow_block_sif(m, "i", a, std::nullopt); }
+    FlowBlockIdent cselse() { return make_flow_block_cselse(m, "el"); }
+    FlowBlockIdent zif() { return make_flow_block_zif(m, "zi", a, std::nullopt); }
+    FlowBlockIdent zelse() { return make_flow_block_zelse(m, "zl"); }
+    FlowBlockIdent pip(const char* name) {
+        return make_flow_block_pip(m, name, arb, 1, false, false);
+    }
+    void empty(FlowBlockIdent block) { close(open(block)); }
+};
+
+std::string warned(const char* kind, const char* name, const char* text) {
+    return format("[vorlent][warn] {} block '{}': {}\n", kind, name, text);
+}
+const std::string PICK_WARNING = warned(
+    "pick", "pk", "exit is NOT auto-synchronized; the matching branch drives the exit signal");
+
+}  // namespace
+
+TEST(BuildRefusalTest, EachKindRefusesWhatItCannotLower) {
+    struct Case {
+        const char* what;
+        std::function<void(Blocks&)> describe;
+        std::string log;  // the warnings, then "fatal: " and the refusal
+    };
+    const Case cases[] = {
+        // A branch after the else would run alongside the one chosen before it.
+        {"cif branch after the cselse",
+         [](Blocks& d) {
+             d.branch(d.cif()), d.branch(d.cselse());
+             d.branch(make_flow_block_cselif(d.m, "ei", d.b, std::nullopt));
+         },
+         "cond block 'i': a cselse must be the last branch of its chain"},
+        {"sif second cselse",
+         [](Blocks& d) { d.branch(d.sif()), d.branch(d.cselse()), d.branch(d.cselse()); },
+         "cond block 'i': a cselse must be the last branch of its chain"},
+        {"zelif after the zelse",
+         [](Blocks& d) {
+             d.leaf(d.zif()), d.leaf(d.zelse());
+             d.leaf(make_flow_block_zelif(d.m, "ze", d.b, std::nullopt));
+         },
+         "zero-cond-if 'zi': a zelse must be the last branch of its chain"},
+        {"second zelse", [](Blocks& d) { d.leaf(d.zif()), d.leaf(d.zelse()), d.leaf(d.zelse()); },
+         "zero-cond-if 'zi': a zelse must be the last branch of its chain"},
+        // Zero-delay blocks stand for assignments: no branch of a chain.
+        {"zelse continuing a cif", [](Blocks& d) { d.branch(d.cif()), d.leaf(d.zelse()); },
+         "assertion `left == right` failed: cond block con blocks must be CondElif\n"
+         "  left: ZeroCondElif\n right: CondElif"},
+        {"zif as a cif body",
+         [](Blocks& d) {
+             const FlowBlockIdent cif = d.open(d.cif());
+             d.leaf(d.zif());
+             d.close(cif);
+         },
+         "summarize_as_block: not supported by this block type"},
+        {"empty zstate", [](Blocks& d) { d.empty(make_flow_block_zstate(d.m, "zs", d.sel)); },
+         "assertion failed: !metas.is_empty()"},
+        {"pick without a pif", [](Blocks& d) { d.empty(make_flow_block_pick(d.m, "pk")); },
+         PICK_WARNING + "fatal: pick block must have at least one pif branch"},
+        {"pick with two pidefs",
+         [](Blocks& d) {
+             const FlowBlockIdent pick = d.open(make_flow_block_pick(d.m, "pk"));
+             d.branch(make_flow_block_pidef(d.m, "pd"));
+             d.branch(make_flow_block_pif(d.m, "pi", d.a, std::nullopt));
+             d.branch(make_flow_block_pidef(d.m, "pd"));
+             d.close(pick);
+         },
+         PICK_WARNING + "fatal: pick block accepts at most one pidef default branch"},
+        {"do-while without a body",
+         [](Blocks& d) { d.empty(make_flow_block_do_while(d.m, "dw", d.a, std::nullopt)); },
+         "assertion `left == right` failed: do-while block must have exactly one body "
+         "block\n  left: 0\n right: 1"},
+        {"sywait of no cycles", [](Blocks& d) { d.empty(make_flow_block_sywait(d.m, "w", 0)); },
+         "assertion failed: cycle > 0"},
+        // Only one pipeline may own an arbiter's master acknowledge.
+        {"two pipelines on one arbiter",
+         [](Blocks& d) {
+             const FlowBlockIdent par = d.open(make_flow_block_par_auto(d.m, "par"));
+             d.branch(d.pip("p1")), d.branch(d.pip("p2"));
+             d.close(par);
+         },
+         "Arb::set_master_ack_src: master ack already set"},
+        // Closed without the pre-finalize check: built empty, after the warning.
+        {"empty zync",
+         [](Blocks& d) {
+             const ZyncBindArgs bind{d.arb, 1, false, std::nullopt};
+             d.empty(make_flow_block_zync_multi(d.m, "e", {bind, bind}, true));
+         },
+         warned("zync", "e",
+                "All-mode grant is AND over (ack & cond); the target may activate when not all "
+                "conditions are satisfied") +
+             "fatal: zync flow block must hold at least one basic node or basic-flow sub-block"},
+        {"zync whose leaf is gone",
+         [](Blocks& d) {
+             d.leaf(make_flow_block_zync(d.m, "z", d.arb, 1, false));
+             d.m.arena<Arb>().get_mut(d.arb.handle()).leaves.clear();
+         },
+         "ZyncSchematic::build: channel index out of range for arb"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Blocks d;
+        d.describe();
+        c.describe(d);
+        const std::string log = d.build_logged();
+        EXPECT_EQ(log, c.log.find("fatal: ") == std::string::npos ? "fatal: " + c.log : c.log);
+    }
+}
