@@ -2,11 +2,14 @@
 # module by `python -m mypy.stubtest vorlent._vorlent`.
 #
 # Parameter conventions of every ModelArena method: a `*_i` parameter is an
-# identity made by this model; an operand (`src`, `a`, `b`, reset values) is a
-# signal or a Python int, which becomes a constant as wide as the other side;
-# a `*_slice` parameter given as None means the whole signal; a list
-# parameter takes any sequence but a str. PanicException (a BaseException)
-# reports a broken invariant; TypeError and ValueError report a refused call.
+# identity made by this model; an operand (`src`, `a`, `b`, `if_true`,
+# `if_false`, a Karray field's value or reset) is a signal or a Python int,
+# which becomes a constant as wide as the other side; `set_reg_reset` and
+# `set_wire_default` take a constant's identity (`mk_val`), not an int; a
+# `*_slice` parameter given as None (or as Slice()) means the whole signal; a
+# list parameter takes any sequence but a str. PanicException (a
+# BaseException) reports a broken invariant; TypeError and ValueError report a
+# refused call.
 
 import enum
 from collections.abc import Callable, Sequence
@@ -135,7 +138,7 @@ class FlowBlockType(enum.IntEnum):
 
 @final
 class Slice:
-    """A bit range [start, stop); -1 for a bound not given."""
+    """The bits start to stop - 1 of a signal, bit 0 the least significant; Slice() is the whole signal."""
     def __new__(cls, start: int = ..., stop: int = ...) -> Slice:
         """The bit range [start, stop); a bound not given is -1."""
     @property
@@ -271,7 +274,7 @@ class ModelArena:
     def get_hw_bit_sz(self, hcp_i: HcpIdent) -> int:
         """The component's width in bits."""
     def set_reg_reset(self, reg_i: HcpIdent, reset_val_i: HcpIdent) -> None:
-        """The value the register takes while mrst is high; once per register."""
+        """The constant (`mk_val`) the register takes while mrst is high; once per register."""
     def set_wire_default(self, wire_i: HcpIdent, default_val_i: HcpIdent) -> None:
         """The value the wire has in a cycle in which nothing assigns it; once per wire."""
 
@@ -310,7 +313,8 @@ class ModelArena:
     def mk_flow_block_par_auto(self, name: str) -> FlowBlockIdent:
         """A block that runs its branches side by side and ends when all have ended."""
     def mk_flow_block_par_no_sync(self, name: str) -> FlowBlockIdent:
-        """A block that runs its branches side by side and ends when the first one ends."""
+        """A block that runs its branches side by side; it ends with the slowest when every branch's
+        latency is fixed, else when the first one ends."""
     def mk_flow_block_cif(self, name: str, cond_i: HcpIdent, cond_slice: Slice | None = None) -> FlowBlockIdent:
         """The head of a conditional chain whose condition is read in the cycle it is entered."""
     def mk_flow_block_sif(self, name: str, cond_i: HcpIdent, cond_slice: Slice | None = None) -> FlowBlockIdent:

@@ -93,6 +93,12 @@ CASES = {
     "par_no_sync-left": (lambda t: t.blk("counter_loop", 2, body=[t.blk("seq", body=[par(
         "par_no_sync", lambda t: t.blk("scwait", t.a), lambda t: t.seq(t.x, 1, 2, 3))(t), t.inc(t.y)])]),
                          {"a": [1]}, 4, {"y": [0, 0, 1, 1, 2]}),
+    # Looped: the cif skips in 0 and ends the first pass at once; the par's own
+    # step, left running, ends in 1, the cycle of the second entry, and ends
+    # nothing then (no end at once): the second pass ends with its own steps, in 2.
+    "par_no_sync-rejoin": (lambda t: t.blk("counter_loop", 2, body=[par(
+        "par_no_sync", lambda t: (t.y, t.d.inc(t.y)), lambda t: t.blk("cif", t.b, body=[t.inc(t.x)]))(t)]),
+                           {"b": [1]}, 2, {"x": [0, 0, 1], "y": [0, 1, 2]}),
     "cif-read": (chain(("cif", "a", lambda t: t.seq(t.x, 1, 2))), {"a": [0]}, 2, {"x": [0, 1, 2]}),
     "cif-skip": (chain(("cif", "a", lambda t: t.seq(t.x, 1, 2))), {"a": [1]}, 0, {"x": [0, 0]}),
     "cselif": (chain(("cif", "a", lambda t: t.seq(t.x, 1)), ("cselif", "b", lambda t: t.seq(t.x, 2, 3)),
