@@ -12,6 +12,7 @@
 #include "applications/py/model/model_arena_py.hpp"
 #include "applications/py/runtime/arg_checks.hpp"
 #include "model/flow_block/common/arena_factory_flow_block.hpp"
+#include "model/hw_component/slice_check.hpp"
 
 namespace vorlent::py {
 
@@ -27,7 +28,7 @@ template <FixedString Sig, CondFactory make, bool resolves = true>
 Result<FlowBlockIdent> on_checked_cond(ModelArena& m, std::string_view name, const HcpIdent& cond_i,
                                        std::optional<Slice> cond_slice) {
     constexpr std::string_view where = Signature<Sig>::name;
-    if (auto err = check_cond_slice_match(m, cond_i, cond_slice)) return *err;
+    if (auto err = check_cond_width(m, where, "cond_slice", cond_i, cond_slice)) return *err;
     if (resolves && cond_slice_makes_expression(m, cond_i, cond_slice)) {
         if (auto err = check_name_chars(where, "name", name)) {
             err->message += " (with this cond_slice it names the expression \"{name}_CONDSLICE\")";
