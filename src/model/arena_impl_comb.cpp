@@ -9,6 +9,7 @@
 #include "model/flow_block/common/flow_block_stack.hpp"
 #include "model/hw_component/arena_factory_hcp.hpp"
 #include "model/hw_component/arena_impl_hcp.hpp"
+#include "model/hw_component/slice_check.hpp"
 
 namespace vorlent {
 
@@ -101,17 +102,7 @@ Result<HcpIdent> gen_sum_cnt(ModelArena& model, std::string_view name,
 
 CheckResult check_gen_mux(const ModelArena& model, const HcpIdent& cond_i,
                           const std::optional<Slice>& cond_slice, int32_t width) {
-    const int32_t cond_full = whole_range(model, cond_i).size();
-    int32_t cond_width = cond_full;
-    if (cond_slice && cond_slice->is_usable()) {
-        if (cond_slice->stop > cond_full)
-            return ErrorText::value(format("cond slice {} does not fit cond variable of width {}",
-                                           debug_repr(*cond_slice), cond_full));
-        cond_width = cond_slice->size();
-    }
-    if (cond_width != 1)
-        return ErrorText::value(format(
-            "cond must be 1-bit, got {} (slice the cond variable down to one bit)", cond_width));
+    if (auto err = check_cond_width(model, "gen_mux", "cond_slice", cond_i, cond_slice)) return err;
     if (width < 1) return ErrorText::value(format("mux needs a width >= 1, got {}", width));
     return std::nullopt;
 }

@@ -65,9 +65,9 @@ struct MuxResult {
 };
 
 // The checks gen_mux makes before it makes anything: the condition must
-// select one bit of itself ("cond slice {} does not fit cond variable of
-// width {}", "cond must be 1-bit, got {} ..."), and the mux must be at least
-// 1 bit wide ("mux needs a width >= 1, got {}").
+// select one bit of itself (check_cond_width: "cond slice {} does not fit
+// cond variable of width {}", "cond must be 1-bit, got {} ..."), and the
+// mux must be at least 1 bit wide ("mux needs a width >= 1, got {}").
 CheckResult check_gen_mux(const ModelArena& model, const HcpIdent& cond_i,
                           const std::optional<Slice>& cond_slice, int32_t width);
 

@@ -85,7 +85,7 @@ class TestArbitratedBlocks:
         m.track_module_at_flow_init(m.mk_module("behaviour"))
         return m
 
-    def test_pipeline(self, f, panic_type):
+    def test_pipeline(self, f):
         a = f.mk_arb("a", 0)
         assert f.mk_flow_block_pip("p", a).block_type == "PIPELINE"
         assert f.arb_leaf_count(a) == 1
@@ -95,10 +95,14 @@ class TestArbitratedBlocks:
         assert f.arb_get_leaf_req_wire(a, 1).hw_type == "VAL"
         f.mk_flow_block_pip("r", a, None, False, True)
         assert f.arb_leaf_count(a) == 3
-        assert refused(f, panic_type, f.mk_flow_block_pip, "bad", f.mk_dyn_counter("c", 2)).startswith(
-            "assertion `left == right` failed: PipSchematic::new: ccp must be an Arb")
+        # Another kind of complex component is refused as the argument it is.
+        for other, kind in [(f.mk_dyn_counter("c", 2), "DCNT"), (f.mk_karray("k", [2], [("x", 1)], 0), "KARRAY")]:
+            assert refused(f, ValueError, f.mk_flow_block_pip, "bad", other) == \
+                f"arb_i must be a complex component of type ARB, got {kind}"
+            assert refused(f, ValueError, f.mk_flow_block_zync, "bad", other) == \
+                f"arb_i must be a complex component of type ARB, got {kind}"
 
-    def test_zync(self, f, panic_type):
+    def test_zync(self, f):
         a, b = f.mk_arb("a", 0), f.mk_arb("b", 0)
         cond = f.mk_wire("cond", 1)
         assert f.mk_flow_block_zync("z", a).block_type == "ZYNC"
@@ -114,6 +118,6 @@ class TestArbitratedBlocks:
             "zync requires at least one arb bind"
         # A bad bind after a good one: nothing is made, not even the good leaf.
         c = f.mk_dyn_counter("c", 2)
-        assert "ZyncArbBind::new: ccp must be an Arb" in refused(
-            f, panic_type, f.mk_flow_block_zync_multi, "e", [(a, 1, False, None), (c, 1, False, None)], False)
+        assert refused(f, ValueError, f.mk_flow_block_zync_multi, "e", [(a, 1, False, None), (c, 1, False, None)],
+                       False) == "binds[1][0] must be a complex component of type ARB, got DCNT"
         assert f.arb_leaf_count(a) == 3

@@ -6,6 +6,7 @@ import os
 import re
 import subprocess
 import sys
+from pathlib import Path
 
 import pytest
 
@@ -177,6 +178,32 @@ def test_emit_refuses_lost_behaviour_before_it_prints_or_writes(tmp_path, capfd,
             os.remove(f"/{stem}.v")
     assert capfd.readouterr().out == ""
     assert os.listdir(tmp_path) == []
+
+
+def test_emit_into_a_directory_it_cannot_write_names_the_directory(tmp_path, panic_type):
+    def refuses_files(d):
+        try:
+            (d / "probe").touch()
+        except PermissionError:
+            return True
+        except OSError:
+            return False
+        (d / "probe").unlink()
+        return False
+
+    (tmp_path / "locked").mkdir(mode=0o500)
+    # The superuser writes anyway; Linux's /sys refuses even it.
+    locked = next((d for d in (tmp_path / "locked", Path("/sys")) if refuses_files(d)), None)
+    if locked is None:
+        pytest.skip("no directory this user cannot write")
+    m = v.ModelArena()
+    top = m.mk_module("top")
+    m.set_top_module(top)
+    m.build_flow()
+    with pytest.raises(panic_type) as info:
+        v.BackendVerilog(m).emit(str(locked), "top")
+    assert str(info.value) == (f"BackendVerilog::phase_emit \u2014 cannot open {locked}/top.v: no file can be made in "
+                               f"directory {locked}: Permission denied")
 
 
 def test_behaviour_described_after_build_flow_is_refused_and_components_are_still_made(tmp_path):

@@ -37,11 +37,15 @@ class TestComponentFactories:
     @pytest.mark.parametrize("width", [0, -(2**31)])
     def test_widths_below_one_are_refused_before_anything_is_made(self, m, width):
         mem, idx, reg = m.mk_mem_blk("mem", 8, 2), m.mk_wire("idx", 2), m.mk_reg("r", 4)
-        for call in (lambda: m.mk_reg("r", width), lambda: m.mk_wire("w", width),
-                     lambda: m.mk_val("k", width, 1), lambda: m.mk_val_vv("kk", width, [1, 2]),
-                     lambda: m.mk_mem_blk("mem", width, 4), lambda: m.mk_mem_ele("rd", mem, idx, width, False),
-                     lambda: m.mk_extend_bit("ext", reg, width)):
-            assert refused(m, ValueError, call) == f"bit_width must be positive, got {width}"
+        # Each refusal names the parameter that holds the width.
+        for call, param in [(lambda: m.mk_reg("r", width), "bit_width"), (lambda: m.mk_wire("w", width), "bit_width"),
+                            (lambda: m.mk_val("k", width, 1), "bit_width"),
+                            (lambda: m.mk_val_vv("kk", width, [1, 2]), "bit_width"),
+                            (lambda: m.mk_mem_blk("mem", width, 4), "bit_width"),
+                            (lambda: m.mk_mem_ele("rd", mem, idx, width, False), "bit_width"),
+                            (lambda: m.mk_extend_bit("ext", reg, width), "c"),
+                            (lambda: m.mk_karray("k", [2], [("f", 4), ("g", width)], v.HwComponentType.REG), "fields[1] width")]:
+            assert refused(m, ValueError, call) == f"{param} must be positive, got {width}"
 
     def test_memory_element_needs_a_memory_block(self, m, panic_type):
         reg = m.mk_reg("r", 8)
@@ -68,19 +72,6 @@ class TestExpressions:
         ]:
             assert refused(m, ValueError, call) == text
 
-    def test_operand_slices_must_select_bits(self, m):
-        reg = m.mk_reg("r", 8)
-        # Read as given, these would make an expression of -3 or 0 bits, or
-        # read below bit 0.
-        for call, text in [
-            (lambda: m.mk_expression("e", OP.BitwiseAnd, reg, reg, v.Slice(5, 2)), "a_slice Slice { start: 5, stop: 2 } selects no bits"),
-            (lambda: m.mk_expression("e", OP.ArithPlus, reg, 1, b_slice=v.Slice(3, 3)), "b_slice Slice { start: 3, stop: 3 } selects no bits"),
-            (lambda: m.mk_expression_single("e", OP.BitwiseInvr, reg, v.Slice(-1, 4)), "a_slice Slice { start: -1, stop: 4 } starts below bit 0"),
-            (lambda: m.mk_extend_bit("e", reg, 12, v.Slice(2, 0)), "a_slice Slice { start: 2, stop: 0 } selects no bits"),
-        ]:
-            assert refused(m, ValueError, call) == \
-                f"{text} (need 0 <= start < stop, or Slice() for the whole signal)"
-
     def test_int_operand_takes_the_whole_width_of_the_other(self, m):
         reg, made = m.mk_reg("r", 16), []
         # The constant is made first, then the expression: two ids.
@@ -96,6 +87,70 @@ class TestExpressions:
                     m.mk_expression("e", OP.BitwiseAnd, -(2**200), m.mk_wire("n", 3)),
                     m.mk_expression("e", OP.RelationEq, reg, 2**64)]
         assert [m.get_hw_bit_sz(h) for h in made] == [16, 16, 3, 1] and len(record) == 3
+
+
+def slice_places(m):
+    """Each place that takes a caller's slice of an 8-bit signal: (call given
+    the slice, the call and parameter the refusal names, the signal as it is
+    named there, whether the signal is a condition)."""
+    r, d, c, one = m.mk_reg("r", 8), m.mk_reg("d", 8), m.mk_wire("c", 8), m.mk_wire("one", 1)
+    arb, cnt = m.mk_arb("a", 0), m.mk_dyn_counter("n", 4)
+    name = lambda h: f'"{m.hcp_verilog_name(h)}"'
+    places = [
+        (lambda s: m.gen_basic_assign(d, r, src_slice=s), "gen_basic_assign: src_slice", name(r), False),
+        (lambda s: m.gen_basic_assign(d, r, des_slice=s), "gen_basic_assign: des_slice", name(d), False),
+        (lambda s: m.mk_expression("e", OP.ArithPlus, r, d, a_slice=s), "mk_expression: a_slice", name(r), False),
+        (lambda s: m.mk_expression("e", OP.ArithPlus, r, d, b_slice=s), "mk_expression: b_slice", name(d), False),
+        # An int operand is read as its constant, as wide as the other operand.
+        (lambda s: m.mk_expression("e", OP.ArithPlus, r, 3, b_slice=s), "mk_expression: b_slice", "int operand b", False),
+        (lambda s: m.mk_expression_single("e", OP.BitwiseInvr, r, s), "mk_expression_single: a_slice", name(r), False),
+        (lambda s: m.mk_extend_bit("e", r, 16, s), "mk_extend_bit: a_slice", name(r), False),
+        (lambda s: m.gen_mux("x", one, v.Slice(), r, 0, true_slice=s), "gen_mux: true_slice", name(r), False),
+        (lambda s: m.gen_mux("x", one, v.Slice(), 0, r, false_slice=s), "gen_mux: false_slice", name(r), False),
+        (lambda s: m.gen_any_of("x", [(r, v.Slice()), (d, s)]), "gen_any_of: terms[1]", name(d), False),
+        (lambda s: m.gen_sum_cnt("x", [(r, s)]), "gen_sum_cnt: bits[0]", name(r), False),
+        (lambda s: m.gen_rotate_left("x", r, s, 1), "gen_rotate_left: sig_slice", name(r), False),
+        (lambda s: m.gen_rotate_right("x", r, s, 1), "gen_rotate_right: sig_slice", name(r), False),
+        (lambda s: m.dyn_counter_add(cnt, r, s), "dyn_counter_add: addend_slice", name(r), False),
+        (lambda s: m.dyn_counter_add(cnt, r, None, c, s), "dyn_counter_add: enable_slice", name(c), True),
+        (lambda s: m.gen_mux("x", c, s, r, d), "gen_mux: cond_slice", name(c), True),
+        (lambda s: m.arb_set_hold(arb, c, s), "arb_set_hold: cond_slice", name(c), True),
+        (lambda s: m.arb_set_reset(arb, c, s), "arb_set_reset: cond_slice", name(c), True),
+        (lambda s: m.arb_set_master_ack(arb, c, s), "arb_set_master_ack: src_slice", name(c), True),
+    ]
+    for kind in ["cif", "sif", "cselif", "zif", "zelif", "cwhile", "swhile", "do_while", "pif", "scwait"]:
+        make = getattr(m, f"mk_flow_block_{kind}")
+        places.append((lambda s, make=make: make("b", c, s), f"mk_flow_block_{kind}: cond_slice", name(c), True))
+    return places
+
+
+@pytest.mark.parametrize("bad, why", [
+    (v.Slice(4, 12), "reaches past the top bit"), (v.Slice(8, 9), "reaches past the top bit"),
+    # Reversed, or with an omitted stop: neither is the whole signal.
+    (v.Slice(7, 4), "selects no bits"), (v.Slice(4), "selects no bits"), (v.Slice(3, 3), "selects no bits"),
+    (v.Slice(-1, 4), "starts below bit 0"), (v.Slice(-2, -1), "starts below bit 0"),
+])
+def test_every_slice_a_caller_gives_is_a_bit_range_of_its_signal(bad, why):
+    m = traced_model("flow")
+    for call, where, signal, is_cond in slice_places(m):
+        text = refused(m, ValueError, call, bad)
+        if is_cond and why.startswith("reaches"):
+            # A condition keeps the refusal it always had.
+            assert text == f"cond slice Slice {{ start: {bad.start}, stop: {bad.stop} }} does not fit cond variable of width 8"
+        else:
+            assert text == (f"{where} Slice {{ start: {bad.start}, stop: {bad.stop} }} {why} of {signal} (8 bits); "
+                            "give Slice() for the whole signal or a bit range 0 <= start < stop <= 8"), where
+
+
+def test_a_slice_up_to_the_top_bit_is_taken():
+    m = traced_model("flow")
+    with warnings.catch_warnings():
+        warnings.simplefilter("ignore")  # the resize warnings of the narrow slices
+        # A condition takes one bit.
+        for good, conds_too in ((v.Slice(7, 8), True), (v.Slice(), False), (v.Slice(0, 8), False)):
+            for call, _, _, is_cond in slice_places(m):
+                if conds_too or not is_cond:
+                    call(good)
 
 
 class TestAssignment:
@@ -184,6 +239,18 @@ class TestIoMarksResetsAndDefaults:
             f'set_wire_default: default_val_i "VAL_z_{zero.global_id}" is 4 bits wide but wire '
             f'"WIRE_w2_{w2.global_id}" is 8; give a value of the wire\'s width')
         m.set_wire_default(w2, m.mk_val("z8", 8, 0))
+
+
+@pytest.mark.parametrize("width, value, most", [(30, 2**30, "1073741823"), (63, -1, str(2**63 - 1)),
+                                                (64, -1, str(2**64 - 1)), (65, -1, "2^65-1"), (4000, -7, "2^4000-1")])
+def test_a_zcase_that_never_matches_says_what_its_selector_holds(width, value, most):
+    m = traced_model("flow")
+    zstate, case = m.mk_flow_block_zstate("zs", m.mk_wire("sel", width)), m.mk_flow_block_zcase("zc", value)
+    m.initialize_flow_block(zstate)
+    with pytest.warns(UserWarning) as record:
+        m.initialize_flow_block(case)
+    assert [str(w.message).split(": ", 1)[1] for w in record] == \
+        [f"selector 'WIRE_sel_{case.global_id - 2}' is {width} bits wide, 0..{most}"]
 
 
 def test_silent_width_and_port_mistakes_are_refused_or_warned_of_at_the_call():

@@ -1,12 +1,15 @@
 """Names written into the Verilog: every name either makes a legal
 identifier where it lands, or the call that receives it is refused before
 anything is made; the top file name stays a file of the output directory."""
+import itertools
 import os
+import re
 
 import pytest
 
 from vorlent import _vorlent as v
-from model_helpers import refused
+import test_block_timing
+from model_helpers import ids_drawn, raised, refused
 from verilog_sim import lint, require_tool, run_tool
 
 # An output port name that, written as it stands, made both tools read the port as 42.
@@ -27,28 +30,36 @@ def places(m):
         ("gen_rotate_left: name", "EXPR", lambda n: m.gen_rotate_left(n, r, v.Slice(), 1)),
         ("mk_karray: name", "KARRAY", lambda n: m.mk_karray(n, [2], [("f", 4)], REG)),
         ("mk_karray: field name", None, lambda n: m.mk_karray("k", [2], [(n, 4)], REG)),
-        ("mk_flow_block_zcase: name", "ZERO_SWITCH_CASE", lambda n: m.mk_flow_block_zcase(n, 0)),
+        # A block's name reaches the Verilog only in its cond slice's expression "{name}_CONDSLICE".
+        ("mk_flow_block_cif: name", "COND_IF", lambda n: m.mk_flow_block_cif(n, r, v.Slice(2, 3))),
         ("mark_as_io: io_name", None, lambda n: m.mark_as_io(r, False, n)),
     ]
 
 
-def longest(m, display):
+def longest(m, display, limit=None):
     """The longest name whose element's name "{display}_{name}_{id}" keeps to
-    256 bytes, or for a module to 253 (its file "{name}.v" to 255)."""
+    `limit`: 256 bytes, or for a module 253 (its file "{name}.v" to 255)."""
     if display is None:
         return 256
     next_id = m.mk_reg("probe", 1).global_id + 1
-    return (253 if display == "MODULE" else 256) - len(f"{display}__{next_id}")
+    return (limit or (253 if display == "MODULE" else 256)) - len(f"{display}__{next_id}")
 
 
 def test_odd_names_are_refused_where_given(m):
     for where, display, call in places(m):
         port = where.startswith("mark_as_io")
-        odd = [(n, "holds") for n in BAD_ANYWHERE] + [("x" * (longest(m, display) + 1), "bytes long")]
+        odd = [(n, "holds") for n in BAD_ANYWHERE]
+        # An element's own name over MAX_NAME_LEN is the name rule's fatal error
+        # (below); a module's file name, a field's and a port's limits are these checks' own.
+        if display in (None, "MODULE"):
+            odd.append(("x" * (longest(m, display) + 1), "bytes long"))
         if port:
             odd += [("", "is empty"), ("clk", "is taken"), ("mrst", "is taken"), ("module", "keyword"),
                     ("begin", "keyword"), ("always_ff", "keyword"), ("1abc", "starts with a digit"),
-                    ("$x", "starts with a digit")]
+                    ("$x", "starts with a digit"), ("bool", "Verilator reserves"), ("delete", "Verilator reserves"),
+                    ("mailbox", "Verilator reserves"), ("process", "Verilator reserves"),
+                    ("semaphore", "Verilator reserves"), ("sc_in", "Verilator reserves"),
+                    ("wreal", "Icarus reserves"), ("PATHPULSE$", "Icarus reserves"), ("PATHPULSE$a", "Icarus reserves")]
         for name, words in odd:
             text = refused(m, ValueError, call, name)
             assert text.startswith(f'{where} "') and words in text, text
@@ -58,12 +69,51 @@ def test_odd_names_are_refused_where_given(m):
         'and may hold only ASCII letters, digits, "_" and "$"')
 
 
-def test_accepted_odd_names_compile_in_both_tools(tmp_path):
-    require_tool("iverilog")
+def test_an_own_name_over_max_name_len_stops_the_factory_with_its_id_drawn(m, panic_type):
+    for where, display, call in places(m):
+        if display is None:
+            continue
+        # A module's own name between its file's limit and MAX_NAME_LEN is refused with no id drawn.
+        if display == "MODULE":
+            assert "bytes long" in refused(m, ValueError, call, "m" * (longest(m, display) + 3))
+        texts, name = [], "x" * (longest(m, display, 256) + 1)
+        drawn = ids_drawn(m, lambda: texts.append(raised(panic_type, call, name)))
+        quoted = re.fullmatch(r'name exceeds MAX_NAME_LEN \(256\): "(\w+)"', texts[0]).group(1)
+        # The first identity whose name is too long stops the call: the element's own, or
+        # one the factory makes first from the name (an int's constant, the cond slice's expression).
+        assert drawn >= 1 and len(quoted) > 256 and f"_{name}_" in quoted, where
+    # A name of 257 bytes is itself over the limit: the text quotes it, not the absolute name.
+    assert raised(panic_type, m.mk_flow_block_seq, "s" * 257) == f'name exceeds MAX_NAME_LEN (256): "{"s" * 257}"'
+    # The element's own: "{display}_{name}_{id}" with the id just drawn.
+    name = "q" * (longest(m, "REG", 256) + 1)
+    first = m.mk_reg("probe", 1).global_id + 1
+    assert raised(panic_type, m.mk_reg, name, 8) == f'name exceeds MAX_NAME_LEN (256): "REG_{name}_{first}"'
+
+
+def traced_top():
+    """A model and its top module, traced while components are made."""
     m = v.ModelArena()
     top = m.mk_module("top")
     m.set_top_module(top)
     m.track_module_at_com_init(top)
+    return m, top
+
+
+def emitted_compiles_in_both_tools(m, top, tmp_path, top_file):
+    """Builds and emits the design; its files compile in Icarus and pass Verilator's lint."""
+    require_tool("iverilog")
+    m.build_flow()
+    top_name = m.module_verilog_name(top)
+    v.BackendVerilog(m).emit(str(tmp_path), top_file)
+    files = sorted(str(tmp_path / f) for f in os.listdir(tmp_path))
+    run = run_tool(["iverilog", "-g2012", "-o", str(tmp_path / "sim"), *files], capture_output=True, text=True)
+    assert run.returncode == 0, run.stderr
+    lint(top_name, files)
+    return files
+
+
+def test_accepted_odd_names_compile_in_both_tools(tmp_path):
+    m, top = traced_top()
     # Names at the length limit grow past it in the names derived from them
     # (assignments, wire defaults, routing), which are cut to fit.
     sub = m.mk_module("m" * longest(m, "MODULE"))
@@ -85,29 +135,68 @@ def test_accepted_odd_names_compile_in_both_tools(tmp_path):
     m.finalize_flow_block(seq)
     m.finalize_flow_procedure()
     m.untrack_module_at_flow_init(sub)
-    m.build_flow()
-    top_name = m.module_verilog_name(top)
-    v.BackendVerilog(m).emit(str(tmp_path), "chip")
-    files = sorted(str(tmp_path / f) for f in os.listdir(tmp_path))
-    assert len(files) == 2
-    run_tool(["iverilog", "-g2012", "-o", str(tmp_path / "sim"), *files], check=True, capture_output=True)
-    lint(top_name, files)
+    assert len(emitted_compiles_in_both_tools(m, top, tmp_path, "chip")) == 2
+
+
+# Names tried as ports of both tools: C and C++ keywords, alternative tokens and
+# library words, SystemC's, Verilog-AMS keywords, words of the tools' own, and
+# some of the language's keywords.
+PORT_NAME_CANDIDATES = """
+    alignas alignof and and_eq asm atomic_cancel atomic_commit atomic_noexcept auto bitand bitor bool break case
+    catch char char8_t char16_t char32_t class co_await co_return co_yield compl concept const consteval constexpr
+    constinit const_cast continue decltype default delete do double dynamic_cast else enum explicit export extern
+    false final float for friend goto if import inline int long module mutable namespace new noexcept not not_eq
+    nullptr operator or or_eq override private protected public reflexpr register reinterpret_cast requires return
+    short signed sizeof static static_assert static_cast struct switch synchronized template this thread_local throw
+    transaction_safe transaction_safe_dynamic true try typedef typeid typename union unsigned using virtual void
+    volatile wchar_t while xor xor_eq NULL _Bool _Complex _Alignas _Atomic _Generic _Noreturn _Static_assert restrict
+    fortran entry overload __attribute__ __asm__ __inline __restrict __cdecl __stdcall _asm _far
+    int8_t int16_t int32_t int64_t uint8_t uint16_t uint32_t uint64_t size_t ssize_t ptrdiff_t intptr_t uintptr_t
+    FILE EOF errno stdin stdout stderr std string vector map set list array deque queue stack pair tuple bitset
+    iterator bit_vector complex valarray type_info exception main exit abort malloc free printf memcpy assert
+    cdecl pascal near far huge interrupt cin cout endl thread mutex atomic function optional variant
+    sc_in sc_out sc_inout sc_signal sc_clock sc_module sc_main SC_MODULE SC_CTOR SC_METHOD SC_THREAD sc_bv sc_lv
+    sc_bit sc_logic sc_int sc_uint sc_time sc_start sc_fifo sc_port sc_event sensitive sensitive_pos sensitive_neg
+    abs absdelay abstol access acos ac_stim aliasparam analog analysis asin atan atan2 branch ceil connect
+    connectmodule connectrules continuous cos cosh ddt ddx discipline discrete domain driver_update endconnectrules
+    enddiscipline endnature endparamset exclude exp final_step flicker_noise floor flow from ground hypot idt
+    idtmod inf initial_step laplace_nd last_crossing limexp ln log max merged min nature net_resolution
+    noise_table paramset potential pow resolveto sin sinh slew split sqrt tan tanh timer transition units
+    white_noise wreal zi_nd zi_zp above
+    mailbox process semaphore randomize srandom PATHPULSE$ PATHPULSE$a PATHPULSE$a$b PATHPULSE pathpulse$x
+    vlSymsp vlSelf VL_INLINE VlWide Verilated IData QData __Vtemp __Vx TOP Vtop
+    interconnect nettype implements soft logic bit byte wire reg input output always begin end endmodule
+    clk mrst start ok _ __ a$ x$1
+""".split()
+
+
+def test_every_port_name_the_check_lets_through_compiles_in_both_tools(tmp_path):
+    m, top = traced_top()
+    taken = []
+    for i, name in enumerate(PORT_NAME_CANDIDATES):
+        # Inputs and outputs by turns.
+        h = m.mk_wire("i", 1) if i % 2 else m.mk_reg("o", 1)
+        try:
+            m.mark_as_io(h, bool(i % 2), name)
+            taken.append(name)
+        except ValueError:
+            pass
+    m.untrack_module_at_com_init(top)
+    assert {"int64_t", "start", "max", "_", "PATHPULSE"} <= set(taken) and not {"delete", "bool", "wreal"} & set(taken)
+    emitted_compiles_in_both_tools(m, top, tmp_path, "top")
 
 
 def ported_design(port_names):
     """A top module with a sub-module, each with an output port; returns the
     backend and the names of the sub-module and of the top's register."""
-    m = v.ModelArena()
-    top = m.mk_module("top")
-    m.set_top_module(top)
-    m.track_module_at_com_init(top)
+    m, top = traced_top()
     sub = m.mk_module("kits")
     m.track_module_at_com_init(sub)
     m.mark_as_io(m.mk_reg("s", 2), False, port_names[0])
     m.untrack_module_at_com_init(sub)
     r = m.mk_reg("count", 2)
     m.mark_as_io(r, False, port_names[1].format(reg="REG_count_{}".format(r.global_id),
-                                                sub=m.module_verilog_name(sub)))
+                                                sub=m.module_verilog_name(sub), top=m.module_verilog_name(top)))
     m.untrack_module_at_com_init(top)
     m.build_flow()
     sub_name = m.module_verilog_name(sub)
@@ -118,11 +207,15 @@ def ported_design(port_names):
     (("out", "out"), "top", 'io_name "out" given to mark_as_io is declared twice in the top module "MODULE_top_'),
     (("o", "{reg}"), "top", "by a port and by a component"),
     (("o", "{sub}"), "top", "by a port and by a sub-module instance"),
+    (("o", "{top}"), "top", "by a port and by the module's own name"),
     (("o", "p"), "", 'top_file_name "" is not a plain file name'),
     (("o", "p"), ".", "is not a plain file name"),
     (("o", "p"), "..", "is not a plain file name"),
     (("o", "p"), "../x", "is not a plain file name"),
     (("o", "p"), "a\x00b", "is not a plain file name"),
+    (("o", "p"), "a\nb", 'top_file_name "a\\\\x0Ab" holds a line feed, a carriage return or a backtick'),
+    (("o", "p"), "a\rb", "holds a line feed"),
+    (("o", "p"), "a`b", "holds a line feed"),
     (("o", "p"), "{sub}", "is the file name of module"),
     (("o", "p"), "{SUB}", "is the file name of module"),
     (("o", "p"), "{FOLDED}", "is the file name of module"),
@@ -138,3 +231,20 @@ def test_emit_refuses_clashing_ports_and_top_file_names_before_writing(tmp_path,
     if "top_file_name" in words or "file name of" in words:
         backend.emit(str(tmp_path), "top")
         assert sorted(os.listdir(tmp_path)) == [f"{sub}.v", "top.v"]
+
+
+# The block-timing cases that together make every kind of flow block, the
+# condition kinds on 1-bit conditions (no slice expression takes the name).
+EVERY_BLOCK_KIND = ["seq", "par_auto-fixed", "par_no_sync-fixed", "cselif", "sif-read", "zif", "zstate", "cwhile",
+                    "swhile", "do_while", "counter_loop", "sywait", "scwait", "pick", "pip", "zync"]
+
+
+@pytest.mark.parametrize("case", EVERY_BLOCK_KIND)
+def test_block_names_are_never_written_so_any_text_names_a_block(tmp_path, capfd, case):
+    odd = ("stage1.fetch", "wait-ack", "loop[3]", "a b", "", "\u00e9", "x\ny", '"q"', "`define")
+    t = test_block_timing.build(case, (f"{odd[i % len(odd)]}#{i}" for i in itertools.count()))
+    # The design behaves as with plain names, and no name reaches its files.
+    test_block_timing.check_timing(tmp_path, capfd, case, t)
+    for f in os.listdir(tmp_path):
+        if f.endswith(".v") and f != "tb.v":
+            assert "#" not in (tmp_path / f).read_text(), f

@@ -91,6 +91,10 @@ CheckResult check_top_file_name(ModelArena& model, std::string_view name) {
         return refuse(
             "is not a plain file name (it must not be empty, \".\" or \"..\", nor hold \"/\" "
             "or a NUL byte): the top module's file is written into output_dir");
+    if (name.find_first_of("\n\r`") != std::string_view::npos)
+        return refuse(
+            "holds a line feed, a carriage return or a backtick, which the Verilog tools and "
+            "the command lines that run them cannot take in a file name");
     if (name.size() > MODULE_NAME_MAX)
         return refuse(format("is {} bytes long; with \".v\" it is over the {} bytes a file name "
                              "may have",
@@ -110,8 +114,9 @@ CheckResult check_top_file_name(ModelArena& model, std::string_view name) {
 
 // Port names are written as mark_as_io was given them, and routing makes
 // every port of the tree a port of the top module: each must differ from
-// the other ports and from every name the top module declares (its
-// components, its sub-modules' instances and their output wires). The
+// the other ports and from every name the top module declares (its own
+// name, its components, its sub-modules' instances and their output
+// wires). The
 // generated names differ among themselves by their ids.
 CheckResult check_top_module_names(const ModelArena& model) {
     const ModuleIdent top_i = *model.top_module;
@@ -131,6 +136,7 @@ CheckResult check_top_module_names(const ModelArena& model) {
         if (port && !ports.insert(*port).second) return refuse(*port, "another port");
     }
     if (ports.empty()) return std::nullopt;
+    if (ports.contains(top_i.abs_name())) return refuse(top_i.abs_name(), "the module's own name");
     for (size_t k = 0; k < HW_COMPONENT_TYPE_COUNT; ++k)
         for (const HcpIdent& h : top.hcps_of(HwComponentType(k)))
             if (ports.contains(h.abs_name()) &&

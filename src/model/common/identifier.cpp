@@ -9,7 +9,11 @@ namespace vorlent {
 
 namespace {
 std::atomic<uint64_t> GLOBAL_MODEL_ID{0};
-}
+thread_local uint32_t whole_names = 0;
+}  // namespace
+
+WholeNames::WholeNames() { ++whole_names; }
+WholeNames::~WholeNames() { --whole_names; }
 
 uint64_t next_global_id() { return GLOBAL_MODEL_ID.fetch_add(1, std::memory_order_seq_cst); }
 uint64_t peek_global_id() { return GLOBAL_MODEL_ID.load(std::memory_order_seq_cst); }
@@ -123,7 +127,7 @@ IdentBase make_ident(bool is_user_com, std::string_view display, std::string_vie
     // keeps cut names apart.
     const std::string id_text = format("{}", id);
     const size_t room = MAX_NAME_LEN - display.size() - id_text.size() - 2;
-    if (rel_name.size() > room) rel_name = rel_name.substr(0, room);
+    if (rel_name.size() > room && whole_names == 0) rel_name = rel_name.substr(0, room);
     const std::string abs = format("{}_{}_{}", display, rel_name, id_text);
     return IdentBase(id, is_user_com, rel_name, abs);
 }

@@ -160,8 +160,21 @@ std::string debug_repr(const IdentBase& id);
 // "{display}_{rel}_{id}". A relative name that would make the absolute name
 // longer than MAX_NAME_LEN is cut to fit: the caller's names are checked
 // where they are given (model/common/name_check), so only names the system
-// derives from them ever grow that long.
+// derives from them ever grow that long. While a WholeNames lives on the
+// thread, names are stored under the name rule instead (see check_name_len).
 IdentBase make_ident(bool is_user_com, std::string_view display, std::string_view rel_name);
+
+// For the call that makes an element whose own name, as the caller gave it,
+// does not fit: that is the caller's mistake, not a derived name, and the
+// call stops as the name rule says, with the id drawn, at the first
+// identity whose name is too long. Nests.
+class WholeNames {
+public:
+    WholeNames();
+    ~WholeNames();
+    WholeNames(const WholeNames&) = delete;
+    WholeNames& operator=(const WholeNames&) = delete;
+};
 
 // The Identifiable interface of hardware components and flow blocks: the
 // identity accessors every kind supplies, and the defaults built on them.

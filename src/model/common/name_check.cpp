@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <optional>
 
 #include "common/text.hpp"
 #include "model/common/identifier.hpp"
@@ -44,6 +45,40 @@ constexpr std::array<std::string_view, 248> VERILOG_KEYWORDS = {
     "wor", "xnor", "xor"};
 static_assert(std::is_sorted(VERILOG_KEYWORDS.begin(), VERILOG_KEYWORDS.end()));
 
+// Names beyond the keywords that a port may not have because a tool the
+// Verilog is read with refuses them, found by compiling a port of each name
+// (iverilog -g2012, verilator --lint-only). Each group sorted.
+//
+// Verilator writes the design as C++ and refuses a name that would clash
+// there (SYMRSVDWORD, an error by default): the C++20 keywords, alternative
+// tokens and the words of the transactional-memory and reflection
+// extensions (those that are no Verilog keyword) ...
+constexpr std::array<std::string_view, 69> CPP_KEYWORDS = {
+    "alignas", "alignof", "and_eq", "asm", "atomic_cancel", "atomic_commit", "atomic_noexcept",
+    "auto", "bitand", "bitor", "bool", "catch", "char", "char16_t", "char32_t", "char8_t",
+    "co_await", "co_return", "co_yield", "compl", "concept", "const_cast", "consteval", "constexpr",
+    "constinit", "decltype", "delete", "double", "dynamic_cast", "explicit", "false", "float",
+    "friend", "goto", "inline", "long", "mutable", "namespace", "noexcept", "not_eq", "nullptr",
+    "operator", "or_eq", "override", "private", "public", "reflexpr", "register",
+    "reinterpret_cast", "requires", "short", "sizeof", "static_assert", "static_cast", "switch",
+    "synchronized", "template", "thread_local", "throw", "transaction_safe",
+    "transaction_safe_dynamic", "true", "try", "typeid", "typename", "using", "volatile", "wchar_t",
+    "xor_eq"};
+// ... the common C and C++ library words and old calling conventions it
+// names as such, its SystemC words, and the classes of its SystemVerilog
+// std package (mailbox, process, semaphore), which it reads as type names ...
+constexpr std::array<std::string_view, 32> CPP_COMMON_WORDS = {
+    "abort", "bit_vector", "cdecl", "complex", "deque", "far", "huge", "interrupt", "iterator",
+    "list", "mailbox", "map", "near", "pascal", "process", "queue", "sc_clock", "sc_in", "sc_inout",
+    "sc_out", "sc_signal", "semaphore", "sensitive", "sensitive_neg", "sensitive_pos", "set",
+    "stack", "type_info", "uint16_t", "uint32_t", "uint8_t", "vector"};
+// ... and Icarus reserves wreal (a Verilog-AMS type) and bool (a C++ keyword
+// above), and reads a name starting PATHPULSE$ as a path-pulse specparam.
+constexpr std::array<std::string_view, 1> ICARUS_WORDS = {"wreal"};
+constexpr std::string_view ICARUS_PATHPULSE = "PATHPULSE$";
+static_assert(std::is_sorted(CPP_KEYWORDS.begin(), CPP_KEYWORDS.end()));
+static_assert(std::is_sorted(CPP_COMMON_WORDS.begin(), CPP_COMMON_WORDS.end()));
+
 constexpr size_t QUOTED_NAME_CAP = 100;
 
 bool is_ident_char(char c) {
@@ -62,8 +97,16 @@ size_t decimal_digits(uint64_t v) {
     return n;
 }
 
-bool is_verilog_keyword(std::string_view word) {
-    return std::binary_search(VERILOG_KEYWORDS.begin(), VERILOG_KEYWORDS.end(), word);
+template <size_t N>
+bool in_sorted(const std::array<std::string_view, N>& words, std::string_view word) {
+    return std::binary_search(words.begin(), words.end(), word);
+}
+
+// The tool whose refusal of `name` as a port the list above records, or none.
+std::optional<std::string_view> tool_reserving(std::string_view name) {
+    if (in_sorted(CPP_KEYWORDS, name) || in_sorted(CPP_COMMON_WORDS, name)) return "Verilator";
+    if (in_sorted(ICARUS_WORDS, name) || name.starts_with(ICARUS_PATHPULSE)) return "Icarus";
+    return std::nullopt;
 }
 
 }  // namespace
@@ -89,20 +132,28 @@ std::string quoted_name(std::string_view name) {
     return out;
 }
 
+CheckResult check_name_chars(std::string_view where, std::string_view what, std::string_view name) {
+    const auto bad = std::find_if_not(name.begin(), name.end(), is_ident_char);
+    if (bad == name.end()) return std::nullopt;
+    return refusal(where, what, name,
+                   format("holds {} at byte {}; a name is written into the Verilog and may hold "
+                          "only ASCII letters, digits, \"_\" and \"$\"",
+                          quoted_name(std::string_view(&*bad, 1)), size_t(bad - name.begin())));
+}
+
+size_t own_name_length(std::string_view name, std::string_view display) {
+    return display.size() + name.size() + 2 + decimal_digits(peek_global_id());
+}
+
 CheckResult check_element_name(std::string_view where, std::string_view what,
                                std::string_view name, std::string_view display, size_t limit) {
-    const auto bad = std::find_if_not(name.begin(), name.end(), is_ident_char);
-    if (bad != name.end())
-        return refusal(where, what, name,
-                       format("holds {} at byte {}; a name is written into the Verilog and may "
-                              "hold only ASCII letters, digits, \"_\" and \"$\"",
-                              quoted_name(std::string_view(&*bad, 1)), size_t(bad - name.begin())));
+    if (auto err = check_name_chars(where, what, name)) return err;
     // Names the system derives from this one are cut to fit (make_ident);
-    // the element's own name is kept whole or refused.
-    const size_t own = display.empty() ? name.size()
-                                       : display.size() + name.size() + 2 +
-                                             decimal_digits(peek_global_id());
-    if (own <= limit) return std::nullopt;
+    // the element's own name is kept whole. One over MAX_NAME_LEN stops
+    // the factory by the name rule (WholeNames); a tighter limit is this
+    // check's own.
+    const size_t own = display.empty() ? name.size() : own_name_length(name, display);
+    if (own <= limit || (!display.empty() && own > MAX_NAME_LEN)) return std::nullopt;
     std::string why = format("is {} bytes long", name.size());
     if (!display.empty())
         why += format("; the element's name \"{}_<name>_<id>\" would be {} bytes", display, own);
@@ -122,7 +173,11 @@ CheckResult check_port_name(std::string_view where, std::string_view what, std::
         return refusal(where, what, name,
                        "starts with a digit or \"$\"; a Verilog identifier starts with a letter "
                        "or \"_\"");
-    if (is_verilog_keyword(name)) return refusal(where, what, name, "is a Verilog keyword");
+    if (in_sorted(VERILOG_KEYWORDS, name))
+        return refusal(where, what, name, "is a Verilog keyword");
+    if (auto tool = tool_reserving(name))
+        return refusal(where, what, name,
+                       format("is a word that {} reserves and refuses as a name", *tool));
     if (name == "clk" || name == "mrst")
         return refusal(where, what, name,
                        "is taken: build_flow gives the top module its ports \"clk\" and \"mrst\"");

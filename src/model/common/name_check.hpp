@@ -16,10 +16,18 @@ namespace vorlent {
 
 // Refuses `name`, given as `what` ("name", "field name") to `where` (the
 // method), unless it holds only ASCII letters, digits, "_" and "$" (the
-// characters of a Verilog identifier after its first) and, for an element
-// whose kind shows as `display` ("REG", "MODULE"), its absolute name
-// "{display}_{name}_{id}" keeps to `limit` with the id the model draws next.
-// With no `display` (a Karray field), the name itself keeps to the limit.
+// characters of a Verilog identifier after its first).
+CheckResult check_name_chars(std::string_view where, std::string_view what, std::string_view name);
+
+// The length of the absolute name "{display}_{name}_{id}" that an element
+// made now would get, with the id the model draws next.
+size_t own_name_length(std::string_view name, std::string_view display);
+
+// check_name_chars, then, for an element whose kind shows as `display`
+// ("REG", "MODULE"), its absolute name within `limit` when that is below
+// MAX_NAME_LEN (a module's file name); one over MAX_NAME_LEN is left to the
+// factory, which stops on it with the id drawn (WholeNames). With no
+// `display` (a Karray field), the name itself keeps to the limit.
 CheckResult check_element_name(std::string_view where, std::string_view what,
                                std::string_view name, std::string_view display,
                                size_t limit = MAX_NAME_LEN);
@@ -27,7 +35,8 @@ CheckResult check_element_name(std::string_view where, std::string_view what,
 // Refuses a port name that is not a Verilog identifier of its own: empty,
 // starting with a digit or "$", a character other than those of an element
 // name, longer than MAX_NAME_LEN, a keyword of the language (IEEE 1800, which
-// the tools read with -g2012), or "clk" or "mrst", the ports build_flow adds.
+// the tools read with -g2012), a word Icarus or Verilator reserves, or "clk"
+// or "mrst", the ports build_flow adds.
 CheckResult check_port_name(std::string_view where, std::string_view what, std::string_view name);
 
 // `name` quoted for a message: quotes and backslashes escaped, bytes outside

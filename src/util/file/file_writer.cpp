@@ -36,12 +36,16 @@ const char* non_regular_kind(const std::string& path) {
     return "a device";
 }
 
+// The directory `path` names a file in.
+std::string dir_of(const std::string& path) {
+    const size_t slash = path.rfind('/');
+    return slash == std::string::npos ? "." : path.substr(0, slash);
+}
+
 // A short name of this process's own, so that it fits wherever `path` does.
 std::string next_temp_path(const std::string& path) {
     static std::atomic<uint64_t> counter{0};
-    const size_t slash = path.rfind('/');
-    const std::string dir = slash == std::string::npos ? "." : path.substr(0, slash);
-    return format("{}/.vorlent-{}-{}.tmp", dir, long(::getpid()), counter.fetch_add(1));
+    return format("{}/.vorlent-{}-{}.tmp", dir_of(path), long(::getpid()), counter.fetch_add(1));
 }
 
 }  // namespace
@@ -68,8 +72,12 @@ OutputFile::OutputFile(std::string path) : path_(std::move(path)) {
         if (fd_ >= 0) return;
         if (errno == EINTR)
             check_interrupt();
+        // The file made is a new one, so what refuses it is the directory
+        // (missing, not writable, on a read-only or full file system).
         else if (errno != EEXIST)
-            cannot("open", path_, errno_text(errno));
+            cannot("open", path_,
+                   format("no file can be made in directory {}: {}", dir_of(path_),
+                          errno_text(errno)));
     }
 }
 

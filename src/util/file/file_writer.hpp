@@ -37,7 +37,9 @@ public:
     // name another file), when it exists and is not a regular file (a
     // directory, FIFO, device, socket or symbolic link: the rename would
     // fail, or replace something the caller did not mean to lose), and when
-    // the temporary file cannot be made (a missing directory, no permission).
+    // the temporary file cannot be made, naming the directory as the reason
+    // ("no file can be made in directory {dir}: {reason}": a missing
+    // directory, no permission).
     explicit OutputFile(std::string path);
     OutputFile(const OutputFile&) = delete;
     OutputFile& operator=(const OutputFile&) = delete;

@@ -145,9 +145,11 @@ TEST(BackendTest, FailuresNameWhatStopped) {
         TempDir out;
         const std::string dir = out.file("missing");
         StdoutCapture capture;
-        EXPECT_FATAL(backend.emit(dir, "chip"), format("BackendVerilog::phase_emit \u2014 cannot "
-                                                       "open {}/chip.v: No such file or directory",
-                                                       dir));
+        EXPECT_FATAL(
+            backend.emit(dir, "chip"),
+            format("BackendVerilog::phase_emit \u2014 cannot open {}/chip.v: no file can be "
+                   "made in directory {}: No such file or directory",
+                   dir, dir));
         capture.restore();
         EXPECT_TRUE(capture.text().ends_with(format("writing {}/chip.v\n", dir)));
         EXPECT_TRUE(none_taken<Module>(backend.model()));

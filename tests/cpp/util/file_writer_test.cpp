@@ -91,7 +91,10 @@ TEST(FileWriterTest, OpenFailuresNameThePathAndTheReason) {
     const std::string with_nul = dir.file("cut") + std::string(1, '\0') + "rest.v";
     const std::string not_regular = ", not a regular file; remove it or write elsewhere";
     for (const auto& [path, shown, reason] : {
-             std::tuple{missing, missing, std::string("No such file or directory")},
+             // The file is new: what refuses it is its directory.
+             std::tuple{missing, missing,
+                        "no file can be made in directory " + dir.file("no_such_dir") +
+                            ": No such file or directory"},
              std::tuple{dir.str(), dir.str(), "it is a directory" + not_regular},
              std::tuple{fifo, fifo, "it is a FIFO" + not_regular},
              std::tuple{link, link, "it is a symbolic link" + not_regular},

@@ -43,6 +43,13 @@ Result<HcpIdent> py_gen_mux(ModelArena& m, std::string_view name, const HcpIdent
                             Slice cond_slice, const PyOperand& if_true, const PyOperand& if_false,
                             std::optional<Slice> true_slice, std::optional<Slice> false_slice,
                             std::optional<int32_t> width) {
+    // Slices first, so a refused one draws no id: a constant of an int
+    // input is made before the generator's own checks.
+    if (auto err = check_cond_slice(m, "gen_mux", "cond_slice", cond_i, cond_slice)) return *err;
+    for (const auto& [param, operand, slice] : {std::tuple{"true_slice", &if_true, &true_slice},
+                                                std::tuple{"false_slice", &if_false, &false_slice}})
+        if (const HcpIdent* sig = operand->ident())
+            if (auto err = check_slice_of(m, "gen_mux", param, *slice, *sig)) return *err;
     Result<int32_t> w = mux_width(m, if_true, true_slice, if_false, false_slice, width);
     if (!w.ok()) return w.error();
     // A mux of no bits is refused before an int input becomes a constant of
@@ -66,7 +73,7 @@ Result<HcpIdent> py_gen_mux(ModelArena& m, std::string_view name, const HcpIdent
 
 Result<std::optional<HcpIdent>> py_gen_any_of(ModelArena& m, std::string_view name,
                                               const Pairs& terms) {
-    auto converted = comb_terms("terms", terms);
+    auto converted = comb_terms(m, "gen_any_of", "terms", terms);
     if (!converted.ok()) return converted.error();
     return gen_any_of(m, name, converted.value());
 }
@@ -75,9 +82,9 @@ Result<HcpIdent> py_gen_sum_cnt(ModelArena& m, std::string_view name, const Pair
                                 std::optional<int32_t> width) {
     // A sum of no bits, or of a negative number of them, is no hardware.
     if (width) {
-        if (auto err = check_positive_width(*width)) return *err;
+        if (auto err = check_positive_width("width", *width)) return *err;
     }
-    auto converted = comb_terms("bits", bits);
+    auto converted = comb_terms(m, "gen_sum_cnt", "bits", bits);
     if (!converted.ok()) return converted.error();
     std::optional<uint32_t> sum_width;
     if (width) sum_width = uint32_t(*width);
@@ -87,12 +94,15 @@ Result<HcpIdent> py_gen_sum_cnt(ModelArena& m, std::string_view name, const Pair
 Result<std::optional<HcpIdent>> py_gen_rotate_left(ModelArena& m, std::string_view name,
                                                    const HcpIdent& sig_i, Slice sig_slice,
                                                    int64_t amount, std::optional<int32_t> width) {
+    if (auto err = check_slice_of(m, "gen_rotate_left", "sig_slice", sig_slice, sig_i)) return *err;
     return gen_rotate_left(m, name, sig_i, sig_slice, amount, width);
 }
 
 Result<std::optional<HcpIdent>> py_gen_rotate_right(ModelArena& m, std::string_view name,
                                                     const HcpIdent& sig_i, Slice sig_slice,
                                                     int64_t amount, std::optional<int32_t> width) {
+    if (auto err = check_slice_of(m, "gen_rotate_right", "sig_slice", sig_slice, sig_i))
+        return *err;
     return gen_rotate_right(m, name, sig_i, sig_slice, amount, width);
 }
 

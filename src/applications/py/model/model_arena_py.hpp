@@ -66,6 +66,15 @@ size_t element_name_limit(Kind) {
     return MAX_NAME_LEN;
 }
 inline size_t element_name_limit(ModuleKind) { return MODULE_NAME_MAX; }
+// Whether the element's name is written into the Verilog, inside its
+// generated name. A flow block's never is: only the condition-slice
+// expression of the condition kinds takes it, and their methods check it
+// there.
+template <class Kind>
+constexpr bool element_name_written(Kind) {
+    return true;
+}
+constexpr bool element_name_written(FlowBlockType) { return false; }
 
 namespace arena_detail {
 
@@ -84,9 +93,15 @@ template <FixedString Sig, auto Kind, class R, class... Args,
           R (*Fn)(ModelArena&, std::string_view, Args...)>
 struct NamedMaker<Sig, Kind, Fn> {
     static typename AsResult<R>::type call(ModelArena& m, std::string_view name, Args... args) {
-        if (auto err = check_element_name(Signature<Sig>::name, "name", name,
-                                          element_display(Kind), element_name_limit(Kind)))
-            return *err;
+        const std::string_view display = element_display(Kind);
+        if constexpr (element_name_written(Kind)) {
+            if (auto err = check_element_name(Signature<Sig>::name, "name", name, display,
+                                              element_name_limit(Kind)))
+                return *err;
+        }
+        if (own_name_length(name, display) <= MAX_NAME_LEN)
+            return Fn(m, name, std::forward<Args>(args)...);
+        const WholeNames whole;
         return Fn(m, name, std::forward<Args>(args)...);
     }
 };
@@ -94,7 +109,9 @@ struct NamedMaker<Sig, Kind, Fn> {
 }  // namespace arena_detail
 
 // A method that makes an element of kind `Kind` named by its first argument,
-// which is checked (check_element_name) before anything is made.
+// which is checked (check_element_name) before anything is made, but for
+// its length: an element's own name that does not fit stops the factory
+// with the name rule's fatal error, once the id is drawn.
 template <FixedString Sig, auto Fn, auto Kind, Describes D = Describes::Nothing>
 PyMethodDef arena_maker() {
     return arena_method<Sig, &arena_detail::NamedMaker<Sig, Kind, Fn>::call, D>();

@@ -16,7 +16,6 @@
 #include "model/hw_component/common/hcp_ident.hpp"
 #include "model/hw_component/common/hw_type.hpp"
 #include "model/hw_component/common/logic_op.hpp"
-#include "model/hw_component/common/slice.hpp"
 #include "model/hw_component/int_constant.hpp"
 
 namespace vorlent::py {
@@ -43,10 +42,10 @@ inline CheckResult check_karray_backing(uint64_t index) {
 }
 
 // A signal of no bits is not Verilog and a negative width means nothing, so
-// every width the caller gives must be at least 1.
-inline CheckResult check_positive_width(int32_t width) {
+// every width the caller gives, as `param_name`, must be at least 1.
+inline CheckResult check_positive_width(std::string_view param_name, int32_t width) {
     if (width >= 1) return std::nullopt;
-    return ErrorText::value(format("bit_width must be positive, got {}", width));
+    return ErrorText::value(format("{} must be positive, got {}", param_name, width));
 }
 
 // An identity handed to a method that works on one kind of component. The
@@ -57,18 +56,6 @@ inline CheckResult check_hcp_kind(std::string_view param_name, const HcpIdent& i
     if (ident.hw_type == expected) return std::nullopt;
     return ErrorText::value(format("{} must be a {} component, got {}", param_name,
                                    hw_type_display(expected), hw_type_display(ident.hw_type)));
-}
-
-// An expression reads its operand over the slice as given, so a slice must
-// be a bit range (0 <= start < stop) or Slice() for the whole operand: any
-// other would make an expression of no bits, or of a negative number of
-// them, or read below bit 0.
-inline CheckResult check_operand_slice(std::string_view param_name,
-                                       const std::optional<Slice>& slice) {
-    if (!slice || *slice == Slice::whole() || slice->is_usable()) return std::nullopt;
-    return ErrorText::value(
-        format("{} {} {} (need 0 <= start < stop, or Slice() for the whole signal)", param_name,
-               debug_repr(*slice), slice->start < 0 ? "starts below bit 0" : "selects no bits"));
 }
 
 // mk_expression takes the two-operand ops only; the others have their own
@@ -156,29 +143,18 @@ inline std::string int_cut_message(const IntCut& cut) {
 inline std::optional<std::string> zcase_value_message(std::string_view case_name, int32_t value,
                                                       std::string_view selector_name,
                                                       int32_t selector_width) {
-    const int64_t most = selector_width < 1    ? -1
-                         : selector_width >= 63 ? INT64_MAX
-                                                : (int64_t(1) << selector_width) - 1;
-    if (value >= 0 && value <= most) return std::nullopt;
+    // A value is an int32: from 31 bits on, every value not below 0 fits.
+    if (value >= 0 && selector_width >= 1 &&
+        (selector_width > 30 || value < (int32_t(1) << selector_width)))
+        return std::nullopt;
+    // The largest value the selector holds, 2^width - 1, in decimal up to
+    // 64 bits; past that as a power (a wide selector's would have millions of digits).
+    const std::string most = selector_width < 1 ? "-1"
+                             : selector_width > 64
+                                 ? format("2^{}-1", selector_width)
+                                 : format("{}", UINT64_MAX >> (64 - selector_width));
     return format("zcase '{}' value {} never matches: selector '{}' is {} bits wide, 0..{}",
                   case_name, value, selector_name, selector_width, most);
-}
-
-// A condition must select exactly one bit. `cond_width` is the width of the
-// condition's own range; a slice counts only when it is usable (start >= 0,
-// stop > start), otherwise the whole condition is meant.
-inline CheckResult check_cond_width(int32_t cond_width, const std::optional<Slice>& slice) {
-    int32_t effective = cond_width;
-    if (slice && slice->is_usable()) {
-        if (slice->stop > cond_width)
-            return ErrorText::value(format("cond slice {} does not fit cond variable of width {}",
-                                           debug_repr(*slice), cond_width));
-        effective = slice->stop - slice->start;
-    }
-    if (effective != 1)
-        return ErrorText::value(format(
-            "cond must be 1-bit, got {} (slice the cond variable down to one bit)", effective));
-    return std::nullopt;
 }
 
 // A wait of no cycles (or fewer) would never be counted down.

@@ -65,11 +65,16 @@ FlowBlockIdent make_flow_block_counter_loop(ModelArena& model, std::string_view 
     return insert_flow_block(model, FlowBlockCounterLoop::make(name, last_loop_cnt));
 }
 
+bool cond_slice_makes_expression(const ModelArena& model, const HcpIdent& cond,
+                                 const std::optional<Slice>& slice) {
+    if (!slice || slice->stop <= slice->start || slice->start < 0) return false;
+    const Slice whole = get_hcp_assign(model, cond).get_des_slice();
+    return slice->start > whole.start || slice->stop < whole.stop;
+}
+
 HcpIdent resolve_cond_slice(ModelArena& model, std::string_view name, const HcpIdent& cond,
                             const std::optional<Slice>& slice) {
-    if (!slice || slice->stop <= slice->start || slice->start < 0) return cond;
-    const Slice whole = get_hcp_assign(model, cond).get_des_slice();
-    if (slice->start <= whole.start && slice->stop >= whole.stop) return cond;
+    if (!cond_slice_makes_expression(model, cond, slice)) return cond;
     return make_expression_single(model, false, format("{}_CONDSLICE", name), LogicOp::SliceBit,
                                   cond, *slice);
 }

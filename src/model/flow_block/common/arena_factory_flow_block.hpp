@@ -35,6 +35,10 @@ FlowBlockIdent make_flow_block_counter_loop(ModelArena& model, std::string_view 
 // expression "{name}_CONDSLICE" over the slice, stamped to the traced module.
 HcpIdent resolve_cond_slice(ModelArena& model, std::string_view name, const HcpIdent& cond,
                             const std::optional<Slice>& slice);
+// Whether resolve_cond_slice makes that expression, which carries the
+// block's name into the Verilog.
+bool cond_slice_makes_expression(const ModelArena& model, const HcpIdent& cond,
+                                 const std::optional<Slice>& slice);
 
 // Blocks on a resolved condition.
 FlowBlockIdent make_flow_block_cif(ModelArena& model, std::string_view name, const HcpIdent& cond,

@@ -10,6 +10,7 @@
 #include "applications/py/model/model_arena_py.hpp"
 #include "model/complex_hardware/arb/arena_factory_arb.hpp"
 #include "model/complex_hardware/arb/arena_impl_arb.hpp"
+#include "model/hw_component/slice_check.hpp"
 
 namespace vorlent::py {
 
@@ -40,13 +41,19 @@ Result<size_t> py_arb_add_leaf_locked(ModelArena& m, const CcpIdent& arb_i, int3
 
 // The three 1-bit inputs: the condition check runs before the model changes,
 // so the setters' own width assertions are never reached from here.
-template <auto Setter>
+template <FixedString Sig, auto Setter>
 CheckResult py_arb_set_cond(ModelArena& m, const CcpIdent& arb_i, const HcpIdent& cond_i,
                             std::optional<Slice> cond_slice) {
+    using S = Signature<Sig>;
     if (auto err = check_arb(arb_i)) return err;
-    if (auto err = check_cond_slice_match(m, cond_i, cond_slice)) return err;
+    if (auto err = check_cond_width(m, S::name, S::params[2].name, cond_i, cond_slice)) return err;
     Setter(m, arb_i, cond_i, cond_slice);
     return std::nullopt;
+}
+
+template <FixedString Sig, auto Setter>
+PyMethodDef arb_cond_method() {
+    return arena_method<Sig, &py_arb_set_cond<Sig, Setter>, Describes::Behaviour>();
 }
 
 CheckResult py_arb_lock_master_ack(ModelArena& m, const CcpIdent& arb_i) {
@@ -80,12 +87,12 @@ std::vector<PyMethodDef> arb_methods() {
                      Describes::Behaviour>(),
         arena_method<"arb_add_leaf_locked($self, arb_i, priority, channel)",
                      &py_arb_add_leaf_locked, Describes::Behaviour>(),
-        arena_method<"arb_set_hold($self, arb_i, cond_i, cond_slice=None)",
-                     &py_arb_set_cond<&arb_set_user_hold>, Describes::Behaviour>(),
-        arena_method<"arb_set_reset($self, arb_i, cond_i, cond_slice=None)",
-                     &py_arb_set_cond<&arb_set_user_reset>, Describes::Behaviour>(),
-        arena_method<"arb_set_master_ack($self, arb_i, src_i, src_slice=None)",
-                     &py_arb_set_cond<&arb_set_master_ack>, Describes::Behaviour>(),
+        arb_cond_method<"arb_set_hold($self, arb_i, cond_i, cond_slice=None)",
+                        &arb_set_user_hold>(),
+        arb_cond_method<"arb_set_reset($self, arb_i, cond_i, cond_slice=None)",
+                        &arb_set_user_reset>(),
+        arb_cond_method<"arb_set_master_ack($self, arb_i, src_i, src_slice=None)",
+                        &arb_set_master_ack>(),
         arena_method<"arb_lock_master_ack($self, arb_i)", &py_arb_lock_master_ack,
                      Describes::Behaviour>(),
         arena_method<"arb_leaf_count($self, arb_i)", &py_arb_leaf_count>(),

@@ -10,6 +10,7 @@
 #include "applications/py/model/model_arena_py.hpp"
 #include "model/complex_hardware/dyn_counter/arena_factory_dyn_counter.hpp"
 #include "model/complex_hardware/dyn_counter/arena_impl_dyn_counter.hpp"
+#include "model/hw_component/slice_check.hpp"
 
 namespace vorlent::py {
 
@@ -29,9 +30,12 @@ Result<HcpIdent> py_dyn_counter_add(ModelArena& m, const CcpIdent& cnt_i, const 
                                     std::optional<Slice> addend_slice,
                                     std::optional<HcpIdent> enable_i,
                                     std::optional<Slice> enable_slice) {
+    constexpr std::string_view where = "dyn_counter_add";
     if (auto err = check_counter(cnt_i)) return *err;
+    if (auto err = check_slice_of(m, where, "addend_slice", addend_slice, addend_i)) return *err;
     if (enable_i)
-        if (auto err = check_cond_slice_match(m, *enable_i, enable_slice)) return *err;
+        if (auto err = check_cond_width(m, where, "enable_slice", *enable_i, enable_slice))
+            return *err;
     return dyn_counter_add(m, cnt_i, addend_i, addend_slice, enable_i, enable_slice);
 }
 

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "applications/py/model/arena_method_families.hpp"
+#include "applications/py/model/complex_hardware/arena_impl_ccp_py.hpp"
 #include "applications/py/model/model_arena_py.hpp"
 #include "model/controller/asm_mode.hpp"
 #include "model/flow_block/common/arena_factory_flow_block_arb.hpp"
@@ -17,15 +18,24 @@ namespace {
 // One bind as the caller writes it: (arbiter, priority or None, auto_ack, condition or None).
 using PyZyncBind = std::tuple<CcpIdent, std::optional<int32_t>, bool, std::optional<HcpIdent>>;
 
-FlowBlockIdent mk_flow_block_pip(ModelArena& m, std::string_view name, const CcpIdent& arb_i,
-                                 std::optional<int32_t> priority, bool auto_req,
-                                 bool auto_restart) {
+// The block registers its leaf on the arbiter `arb_i` names before the
+// model looks at the identity's kind, so another kind is refused here.
+CheckResult check_arb(std::string_view param_name, const CcpIdent& arb_i) {
+    return check_ccp_kind(param_name, arb_i, CcpType::Arb);
+}
+
+Result<FlowBlockIdent> mk_flow_block_pip(ModelArena& m, std::string_view name,
+                                         const CcpIdent& arb_i, std::optional<int32_t> priority,
+                                         bool auto_req, bool auto_restart) {
+    if (auto err = check_arb("arb_i", arb_i)) return *err;
     return make_flow_block_pip(m, name, arb_i, priority.value_or(DEFAULT_UE_PRI_USER), auto_req,
                                auto_restart);
 }
 
-FlowBlockIdent mk_flow_block_zync(ModelArena& m, std::string_view name, const CcpIdent& arb_i,
-                                  std::optional<int32_t> priority, bool auto_ack) {
+Result<FlowBlockIdent> mk_flow_block_zync(ModelArena& m, std::string_view name,
+                                          const CcpIdent& arb_i, std::optional<int32_t> priority,
+                                          bool auto_ack) {
+    if (auto err = check_arb("arb_i", arb_i)) return *err;
     return make_flow_block_zync(m, name, arb_i, priority.value_or(DEFAULT_UE_PRI_USER), auto_ack);
 }
 
@@ -37,9 +47,12 @@ Result<FlowBlockIdent> mk_flow_block_zync_multi(ModelArena& m, std::string_view 
     const int32_t fallback = priority.value_or(DEFAULT_UE_PRI_USER);
     std::vector<ZyncBindArgs> bind_args;
     bind_args.reserve(binds.size());
-    for (const auto& [arb_i, bind_priority, auto_ack, cond_i] : binds)
+    for (size_t i = 0; i < binds.size(); ++i) {
+        const auto& [arb_i, bind_priority, auto_ack, cond_i] = binds[i];
+        if (auto err = check_arb(format("binds[{}][0]", i), arb_i)) return *err;
         bind_args.push_back(
             ZyncBindArgs{arb_i, bind_priority.value_or(fallback), auto_ack, cond_i});
+    }
     return make_flow_block_zync_multi(m, name, bind_args, match_all);
 }
 

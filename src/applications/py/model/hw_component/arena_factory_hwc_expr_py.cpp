@@ -16,6 +16,7 @@
 #include "applications/py/runtime/arg_checks.hpp"
 #include "applications/py/runtime/operand.hpp"
 #include "applications/py/runtime/py_warnings.hpp"
+#include "model/hw_component/slice_check.hpp"
 
 namespace vorlent::py {
 
@@ -27,14 +28,26 @@ int32_t operand_width(const ModelArena& m, const HcpIdent& operand,
     return slice && slice->is_usable() ? slice->size() : hcp_full_width(m, operand);
 }
 
+// The slice of an operand of mk_expression: an int is read as its constant,
+// as wide as the whole other operand.
+CheckResult check_operand_slice(const ModelArena& m, std::string_view param,
+                                const std::optional<Slice>& slice, const PyOperand& operand,
+                                std::string_view int_name, const PyOperand& other) {
+    if (const HcpIdent* sig = operand.ident())
+        return check_slice_of(m, "mk_expression", param, slice, *sig);
+    if (!slice) return std::nullopt;
+    return check_slice_fits("mk_expression", param, *slice, int_name,
+                            hcp_full_width(m, *other.ident()));
+}
+
 Result<HcpIdent> mk_expression(ModelArena& m, std::string_view name, uint32_t op,
                                const PyOperand& a, const PyOperand& b, std::optional<Slice> a_slice,
                                std::optional<Slice> b_slice) {
     if (auto err = check_binary_expression_op(op)) return *err;
     if (!a.ident() && !b.ident())
         return ErrorText::value("expression needs at least one signal operand, not two ints");
-    if (auto err = check_operand_slice("a_slice", a_slice)) return *err;
-    if (auto err = check_operand_slice("b_slice", b_slice)) return *err;
+    if (auto err = check_operand_slice(m, "a_slice", a_slice, a, "int operand a", b)) return *err;
+    if (auto err = check_operand_slice(m, "b_slice", b_slice, b, "int operand b", a)) return *err;
     // At most one of the two is an int; its constant is made before the expression.
     IntCuts cuts;
     const HcpIdent sig_a =
@@ -59,7 +72,7 @@ Result<HcpIdent> mk_expression(ModelArena& m, std::string_view name, uint32_t op
 Result<HcpIdent> mk_expression_single(ModelArena& m, std::string_view name, uint32_t op,
                                       const HcpIdent& a, std::optional<Slice> a_slice) {
     if (auto err = check_unary_expression_op(op)) return *err;
-    if (auto err = check_operand_slice("a_slice", a_slice)) return *err;
+    if (auto err = check_slice_of(m, "mk_expression_single", "a_slice", a_slice, a)) return *err;
     return make_expression_single(m, true, name, LogicOp(op), a, a_slice);
 }
 
@@ -67,8 +80,8 @@ Result<HcpIdent> mk_expression_single(ModelArena& m, std::string_view name, uint
 // number of bits added.
 Result<HcpIdent> mk_extend_bit(ModelArena& m, std::string_view name, const HcpIdent& a, int32_t c,
                                std::optional<Slice> a_slice) {
-    if (auto err = check_positive_width(c)) return *err;
-    if (auto err = check_operand_slice("a_slice", a_slice)) return *err;
+    if (auto err = check_positive_width("c", c)) return *err;
+    if (auto err = check_slice_of(m, "mk_extend_bit", "a_slice", a_slice, a)) return *err;
     if (auto err = check_extend_width(c, operand_width(m, a, a_slice))) return *err;
     return make_expression_constant(m, true, name, LogicOp::ExtendBit, a, c, a_slice);
 }

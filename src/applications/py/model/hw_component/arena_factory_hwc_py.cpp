@@ -16,12 +16,12 @@ namespace vorlent::py {
 namespace {
 
 Result<HcpIdent> mk_reg(ModelArena& m, std::string_view name, int32_t bit_width) {
-    if (auto err = check_positive_width(bit_width)) return *err;
+    if (auto err = check_positive_width("bit_width", bit_width)) return *err;
     return make_reg(m, true, name, uint32_t(bit_width));
 }
 
 Result<HcpIdent> mk_wire(ModelArena& m, std::string_view name, int32_t bit_width) {
-    if (auto err = check_positive_width(bit_width)) return *err;
+    if (auto err = check_positive_width("bit_width", bit_width)) return *err;
     return make_wire(m, true, name, uint32_t(bit_width));
 }
 
@@ -36,7 +36,7 @@ HcpIdent warned_if_cut(const HcpIdent& made, const WideInt& value, int32_t width
 
 Result<HcpIdent> mk_val(ModelArena& m, std::string_view name, int32_t bit_width,
                         uint64_t init_val) {
-    if (auto err = check_positive_width(bit_width)) return *err;
+    if (auto err = check_positive_width("bit_width", bit_width)) return *err;
     return warned_if_cut(make_val(m, true, name, bit_width, init_val),
                          WideInt::from_unsigned({init_val}), bit_width);
 }
@@ -44,7 +44,7 @@ Result<HcpIdent> mk_val(ModelArena& m, std::string_view name, int32_t bit_width,
 // `limbs` least significant first, brought to exactly the limbs the width needs.
 Result<HcpIdent> mk_val_vv(ModelArena& m, std::string_view name, int32_t bit_width,
                            std::vector<uint64_t> limbs) {
-    if (auto err = check_positive_width(bit_width)) return *err;
+    if (auto err = check_positive_width("bit_width", bit_width)) return *err;
     const WideInt value = WideInt::from_unsigned(limbs);
     return warned_if_cut(make_val_vv(m, true, name, uint32_t(bit_width),
                                      VaryVal::from_limbs(std::move(limbs), size_t(bit_width))),
@@ -54,7 +54,7 @@ Result<HcpIdent> mk_val_vv(ModelArena& m, std::string_view name, int32_t bit_wid
 // A zero index width is still the model's to refuse.
 Result<HcpIdent> mk_mem_blk(ModelArena& m, std::string_view name, int32_t bit_width,
                             int32_t index_width) {
-    if (auto err = check_positive_width(bit_width)) return *err;
+    if (auto err = check_positive_width("bit_width", bit_width)) return *err;
     return make_mem_blk(m, true, name, bit_width, index_width);
 }
 
@@ -62,7 +62,7 @@ Result<HcpIdent> mk_mem_ele(ModelArena& m, std::string_view name, const HcpIdent
                             const HcpIdent& index_ident, int32_t bit_width, bool is_read) {
     if (auto err = check_hcp_kind("master_mem_blk_i", master_mem_blk_i, HwComponentType::MemBlock))
         return *err;
-    if (auto err = check_positive_width(bit_width)) return *err;
+    if (auto err = check_positive_width("bit_width", bit_width)) return *err;
     return make_mem_ele(m, true, name, master_mem_blk_i, index_ident, bit_width, is_read);
 }
 

@@ -10,21 +10,26 @@
 #include "applications/py/model/model_arena_py.hpp"
 #include "applications/py/runtime/operand.hpp"
 #include "applications/py/runtime/py_warnings.hpp"
-#include "model/hw_component/arena_impl_asm.hpp"
 #include "model/common/name_check.hpp"
+#include "model/hw_component/arena_impl_asm.hpp"
 #include "model/hw_component/int_constant.hpp"
+#include "model/hw_component/slice_check.hpp"
 
 namespace vorlent::py {
 
 namespace {
 
 // An int source becomes the constant "const_c" of the destination's whole
-// width, read whole; a slice given with it is not used. A wire marked as an
-// input port is refused before anything is made. The warnings come after
-// the assignment is in the model, so a warning turned into an error leaves
-// the assignment made.
+// width, read whole; a slice given with it is not used. The slices and a
+// wire marked as an input port are refused before anything is made. The
+// warnings come after the assignment is in the model, so a warning turned
+// into an error leaves the assignment made.
 CheckResult py_gen_basic_assign(ModelArena& m, const HcpIdent& des_i, const PyOperand& src,
                                 std::optional<Slice> src_slice, std::optional<Slice> des_slice) {
+    if (const HcpIdent* ident = src.ident())
+        if (auto err = check_slice_of(m, "gen_basic_assign", "src_slice", src_slice, *ident))
+            return err;
+    if (auto err = check_slice_of(m, "gen_basic_assign", "des_slice", des_slice, des_i)) return err;
     if (auto err = check_not_input_port(m, des_i)) return err;
     HcpIdent source;
     Slice source_range;

@@ -17,12 +17,6 @@ inline int32_t hcp_full_width(const ModelArena& model, const HcpIdent& ident) {
     return get_hcp_assign(model, ident).get_des_slice().size();
 }
 
-// A condition must select exactly one bit of itself; nothing changes.
-inline CheckResult check_cond_slice_match(const ModelArena& model, const HcpIdent& cond,
-                                          const std::optional<Slice>& slice) {
-    return check_cond_width(hcp_full_width(model, cond), slice);
-}
-
 // A wire's default is built as one event of the wire's whole width, so a
 // value of another width would stop build_flow half way; refused at the call.
 inline CheckResult check_default_width(const ModelArena& model, const HcpIdent& wire,

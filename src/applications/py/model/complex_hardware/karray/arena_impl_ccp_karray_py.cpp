@@ -48,9 +48,11 @@ CcpIdent py_mk_karray(ModelArena& m, std::string_view name, const std::vector<si
     if (auto err = check_karray_backing(backing)) throw *err;
     std::vector<std::pair<std::string, int32_t>> pairs;
     pairs.reserve(fields.size());
-    for (const auto& [field, width] : fields) {
+    for (size_t i = 0; i < fields.size(); ++i) {
+        const auto& [field, width] = fields[i];
         // Each element's component is named "{name}_E{e}_{field}".
         if (auto err = check_element_name("mk_karray", "field name", field, "")) throw *err;
+        if (auto err = check_positive_width(format("fields[{}] width", i), width)) throw *err;
         pairs.emplace_back(field, width);
     }
     return make_karray(m, true, name, shape, pairs, HwComponentType(backing));
