@@ -12,7 +12,7 @@ import pytest
 
 import vorlent
 from vorlent import _vorlent as v
-from verilog_sim import lint, simulate
+from verilog_sim import Design, lint, simulate
 
 DEEP_DESIGN = os.path.join(os.path.dirname(__file__), "deep_design.py")
 
@@ -330,6 +330,28 @@ def test_a_sub_module_as_top_has_the_ports_of_the_design(tmp_path):
     got = simulate(top_name, [str(tmp_path / "top.v")], tmp_path, {"port:rb_o": None},
                    inputs={"a_i": lambda cycle: 3}, cycles=7)
     assert got["port:rb_o"] == [0, 0, 0, 0, 5, 8, 8]
+
+
+@pytest.mark.parametrize("arb_in_tree", [True, False], ids=["in_tree", "outside"])
+def test_zync_on_an_arbiter_outside_the_top_modules_tree_is_refused(tmp_path, arb_in_tree):
+    """build_flow builds the arbiters of the tree's modules only: one made in
+    a module outside would never grant, and the zync would wait for ever."""
+    d = Design()
+    m, x = d.m, d.reg("x")
+    owner = d.top if arb_in_tree else m.mk_module("lone")
+    with d.components(owner):
+        a = m.mk_arb("a", v.ArbSamePriPolicy.AckOne)
+    with d.behaviour():
+        d.seq("s", lambda: d.block(m.mk_flow_block_zync("z", a, 1), (x, 1)), (x, 7), (x, 9))
+    if arb_in_tree:
+        # Granted at once (no rival): one step each from R+1.
+        assert d.run(tmp_path, d.probes(x=x), cycles=7)["x"] == [0, 0, 0, 0, 1, 7, 9]
+        return
+    with pytest.raises(ValueError, match=r'^BackendVerilog::emit: flow block "ZYNC_z_\d+" \(id \d+\) binds '
+                                         r'"ARB_a_\d+" of module "MODULE_lone_\d+" \(id \d+\), which is not in the '
+                                         r"top module's tree, so build_flow never built it"):
+        d.run(tmp_path, {})
+    assert os.listdir(tmp_path) == []
 
 
 @pytest.mark.parametrize("top_reads_leaf, r_o, q_o", [

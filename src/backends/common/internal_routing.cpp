@@ -198,6 +198,33 @@ std::optional<std::string> left_out_of_tree(const ModelArena& model, const Modul
     return std::nullopt;
 }
 
+struct Binding {
+    FlowBlockIdent block;
+    CcpIdent ccp;
+};
+
+// The first block of the tree, by kind and then in the order made, that
+// binds a complex component of a module outside the tree: build_flow builds
+// only the tree's, so what the block waits on (an arbiter's grants) would be
+// made nowhere. The blocks build_flow built are the tree's.
+std::optional<Binding> binding_outside(const ModelArena& model, const ModuleTree& tree) {
+    std::optional<Binding> found;
+    KindRecords<FlowBlockType>::for_each([&]<class T>(std::type_identity<T>) {
+        if constexpr (requires(const T& b) { b.for_each_bound_ccp([](const CcpIdent&) {}); }) {
+            const ArenaGroup<T>& blocks = model.arena<T>();
+            for (size_t slot = 0; slot < blocks.size() && !found; ++slot) {
+                const T& b = blocks.get(ArenaHandle{slot, 0});
+                if (!b.built) continue;
+                b.for_each_bound_ccp([&](const CcpIdent& ccp) {
+                    if (!found && !tree.contains(ccp.module_ident.handle()))
+                        found = Binding{b.base.ident, ccp};
+                });
+            }
+        }
+    });
+    return found;
+}
+
 }  // namespace
 
 CheckResult check_tree_self_contained(const ModelArena& model, const ModuleTree& tree,
@@ -216,6 +243,15 @@ CheckResult check_tree_self_contained(const ModelArena& model, const ModuleTree&
             "which is not in the top module's tree and gets no file; make that module with "
             "mk_module while its parent module is tracked (track_module_at_com_init)",
             reader.module.abs_name(), reader.module.global_id(), outside->abs_name(),
+            owner.abs_name(), owner.global_id()));
+    }
+    if (const std::optional<Binding> bound = binding_outside(model, tree)) {
+        const ModuleIdent& owner = bound->ccp.module_ident;
+        return ErrorText::value(format(
+            "BackendVerilog::emit: flow block \"{}\" (id {}) binds \"{}\" of module \"{}\" "
+            "(id {}), which is not in the top module's tree, so build_flow never built it and "
+            "the block would wait for its grant for ever; make it in a module of that tree",
+            bound->block.abs_name(), bound->block.global_id(), bound->ccp.abs_name(),
             owner.abs_name(), owner.global_id()));
     }
     // The modules outside, in the order they were made.

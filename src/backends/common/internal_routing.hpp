@@ -32,9 +32,11 @@ std::vector<ModuleReads> gather_tree_reads(ModelArena& model, const ModuleTree& 
 
 // Refuses what the top module's tree would lose to the modules outside it,
 // which get no file and are never built: a read, from a module of the tree,
-// of a signal of such a module (the wire read would be declared nowhere);
-// then, of the first such module in the order made that has any, its flow
-// blocks, a port marked on one of its components, or an assignment into one.
+// of a signal of such a module (the wire read would be declared nowhere); a
+// complex component of such a module that a block of the tree binds (a zync
+// or pipeline block's arbiter, whose grants would be made nowhere); then, of
+// the first such module in the order made that has any, its flow blocks, a
+// port marked on one of its components, or an assignment into one.
 CheckResult check_tree_self_contained(const ModelArena& model, const ModuleTree& tree,
                                       const std::vector<ModuleReads>& reads);
 
