@@ -366,7 +366,8 @@ def test_a_top_module_with_a_parent_and_sub_modules_is_written_as_its_own_tree(t
     root = m.mk_module("root")
 
     def output_reg(module, name):
-        """An 8-bit register of `module`, reset to 0, marked as port {name}_o."""
+        """An 8-bit register of `module`, reset to 0, marked as port {name}_o;
+        `module` is left tracked."""
         m.track_module_at_com_init(module)
         reg = m.mk_reg(name, 8)
         m.set_reg_reset(reg, m.mk_val(f"{name}_rst", 8, 0))

@@ -1,7 +1,8 @@
-"""Calls that stop half way: Ctrl-C ends a long build_flow or emit, and what
-the model allows afterwards; emit never blocks on what it writes to. Each
-case runs in a child process (this file run as a script with a case and a
-directory), so a hang fails instead of stopping the run."""
+"""Calls that stop half way: Ctrl-C ends a long build_flow, emit, mk_karray
+or Karray read, and what the model allows afterwards; emit never blocks on
+what it writes to. Each case runs in a child process (this file run as a
+script with a case and a directory), so a hang fails instead of stopping the
+run."""
 import os
 import signal
 import subprocess
