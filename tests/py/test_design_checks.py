@@ -12,7 +12,7 @@ import pytest
 
 import vorlent
 from vorlent import _vorlent as v
-from verilog_sim import lint, simulate
+from verilog_sim import Design, lint, simulate
 
 DEEP_DESIGN = os.path.join(os.path.dirname(__file__), "deep_design.py")
 
@@ -330,3 +330,77 @@ def test_a_sub_module_as_top_has_the_ports_of_the_design(tmp_path):
     got = simulate(top_name, [str(tmp_path / "top.v")], tmp_path, {"port:rb_o": None},
                    inputs={"a_i": lambda cycle: 3}, cycles=7)
     assert got["port:rb_o"] == [0, 0, 0, 0, 5, 8, 8]
+
+
+@pytest.mark.parametrize("arb_in_tree", [True, False], ids=["in_tree", "outside"])
+def test_zync_on_an_arbiter_outside_the_top_modules_tree_is_refused(tmp_path, arb_in_tree):
+    """build_flow builds the arbiters of the tree's modules only: one made in
+    a module outside would never grant, and the zync would wait for ever."""
+    d = Design()
+    m, x = d.m, d.reg("x")
+    owner = d.top if arb_in_tree else m.mk_module("lone")
+    with d.components(owner):
+        a = m.mk_arb("a", v.ArbSamePriPolicy.AckOne)
+    with d.behaviour():
+        d.seq("s", lambda: d.block(m.mk_flow_block_zync("z", a, 1), (x, 1)), (x, 7), (x, 9))
+    if arb_in_tree:
+        # Granted at once (no rival): one step each from R+1.
+        assert d.run(tmp_path, d.probes(x=x), cycles=7)["x"] == [0, 0, 0, 0, 1, 7, 9]
+        return
+    with pytest.raises(ValueError, match=r'^BackendVerilog::emit: flow block "ZYNC_z_\d+" \(id \d+\) binds '
+                                         r'"ARB_a_\d+" of module "MODULE_lone_\d+" \(id \d+\), which is not in the '
+                                         r"top module's tree, so build_flow never built it"):
+        d.run(tmp_path, {})
+    assert os.listdir(tmp_path) == []
+
+
+@pytest.mark.parametrize("top_reads_leaf, r_o, q_o", [
+    (True, [0, 0, 0, 0, 5, 3, 3], [0, 0, 0, 0, 3, 4, 4]),
+    (False, [0, 0, 0, 0, 5, 6, 6], [0, 0, 0, 0, 3, 5, 5]),
+], ids=["top_reads_leaf", "leaf_reads_top"])
+def test_a_top_module_with_a_parent_and_sub_modules_is_written_as_its_own_tree(tmp_path, top_reads_leaf, r_o, q_o):
+    """The leaf is made while its parent, the top module, is tracked alone:
+    the depth it records counts from there, not from the root above the top.
+    Routing follows the sub-module lists, as the files instantiate them."""
+    m = v.ModelArena()
+    root = m.mk_module("root")
+
+    def output_reg(module, name):
+        """An 8-bit register of `module`, reset to 0, marked as port {name}_o;
+        `module` is left tracked."""
+        m.track_module_at_com_init(module)
+        reg = m.mk_reg(name, 8)
+        m.set_reg_reset(reg, m.mk_val(f"{name}_rst", 8, 0))
+        m.mark_as_io(reg, False, f"{name}_o")
+        return reg
+
+    m.track_module_at_com_init(root)
+    top = m.mk_module("top")
+    r = output_reg(top, "r")
+    m.untrack_module_at_com_init(top)
+    m.untrack_module_at_com_init(root)
+    m.track_module_at_com_init(top)
+    leaf = m.mk_module("leaf")
+    q = output_reg(leaf, "q")
+    m.untrack_module_at_com_init(leaf)
+    m.untrack_module_at_com_init(top)
+    assert (top.depth_level, leaf.depth_level) == (1, 1)
+    m.set_top_module(top)
+    for module, steps in [(top, [(r, 5), (r, q if top_reads_leaf else 6)]),
+                          (leaf, [(q, 3), (q, 4 if top_reads_leaf else r)])]:
+        m.track_module_at_flow_init(module)
+        seq = m.mk_flow_block_seq("s")
+        m.initialize_flow_block(seq)
+        for dst, src in steps:
+            m.gen_basic_assign(dst, src)
+        m.finalize_flow_block(seq)
+        m.finalize_flow_procedure()
+        m.untrack_module_at_flow_init(module)
+    m.build_flow()
+    top_name, leaf_name = m.module_verilog_name(top), m.module_verilog_name(leaf)
+    v.BackendVerilog(m).emit(str(tmp_path), "top")
+    files = sorted(str(tmp_path / f) for f in os.listdir(tmp_path))
+    assert [os.path.basename(f) for f in files] == [f"{leaf_name}.v", "top.v"]
+    lint(top_name, files)
+    got = simulate(top_name, files, tmp_path, {"port:r_o": None, "port:q_o": None}, cycles=7)
+    assert (got["port:r_o"], got["port:q_o"]) == (r_o, q_o)

@@ -56,6 +56,28 @@ class TestComponentFactories:
         # A memory without index bits is the model's own fatal error.
         assert raised(panic_type, m.mk_mem_blk, "mem", 8, 0) == "index_width must be positive, got 0"
 
+    @pytest.mark.parametrize("other", ["sub-module", "second root"])
+    @pytest.mark.parametrize("role", ["memory block", "index"])
+    def test_memory_element_is_made_in_the_module_of_its_block_and_index(self, other, role):
+        """Its Verilog names both as they are, so in another module they would
+        be declared nowhere."""
+        m = v.ModelArena()
+        top = m.mk_module("top")
+        m.track_module_at_com_init(top)
+        top_mem, top_idx = m.mk_mem_blk("mem", 8, 2), m.mk_wire("idx", 2)
+        if other == "second root":
+            m.untrack_module_at_com_init(top)
+        elsewhere = m.mk_module("elsewhere")
+        m.track_module_at_com_init(elsewhere)
+        mem, idx = m.mk_mem_blk("mem", 8, 2), m.mk_wire("idx", 2)
+        foreign, args = (top_mem, (top_mem, idx)) if role == "memory block" else (top_idx, (mem, top_idx))
+        assert refused(m, ValueError, m.mk_mem_ele, "rd", *args, 8, True) == (
+            f'mk_mem_ele: the {role} "{m.hcp_verilog_name(foreign)}" belongs to module '
+            f'"{m.module_verilog_name(top)}" (id {top.global_id}), but the element would be made in module '
+            f'"{m.module_verilog_name(elsewhere)}" (id {elsewhere.global_id}); an element names its memory block '
+            "and its index in its own module's Verilog, so make it while the module that holds both is tracked")
+        assert m.mk_mem_ele("rd", mem, idx, 8, True).hw_type == "MEM_BLOCK_INDEXER"
+
 
 class TestExpressions:
     def test_ops_are_checked_for_their_method(self, m):

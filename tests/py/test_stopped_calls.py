@@ -1,7 +1,8 @@
-"""Calls that stop half way: Ctrl-C ends a long build_flow or emit, and what
-the model allows afterwards; emit never blocks on what it writes to. Each
-case runs in a child process (this file run as a script with a case and a
-directory), so a hang fails instead of stopping the run."""
+"""Calls that stop half way: Ctrl-C ends a long build_flow, emit, mk_karray
+or Karray read, and what the model allows afterwards; emit never blocks on
+what it writes to. Each case runs in a child process (this file run as a
+script with a case and a directory), so a hang fails instead of stopping the
+run."""
 import os
 import signal
 import subprocess
@@ -71,6 +72,51 @@ def child(case, out):
         say(outcome(lambda: m.emit(out, "top")))
 
 
+def karray_child(case, out):
+    """A Karray call that Ctrl-C stops: prints "interrupted" (or "returned"),
+    then, after build and emit, the lines of the top module's file that hold
+    what the call made."""
+    # Run in the background, this process may start with SIGINT ignored.
+    signal.signal(signal.SIGINT, signal.default_int_handler)
+    m = v.ModelArena()
+    top = m.mk_module("top")
+    m.set_top_module(top)
+    m.track_module_at_com_init(top)
+    if case == "mk_karray":
+        call, made = lambda: m.mk_karray("big", [1 << 20], [("a", 1)], v.HwComponentType.REG), "_big_E"
+    else:
+        k, index = m.mk_karray("k", [1 << 18], [("a", 1)], v.HwComponentType.REG), m.mk_wire("i", 18)
+        call, made = lambda: m.karray_read_field_hcp(k, [("dyn", [], [index])], [], "a"), "_DMUX"
+    # Ctrl-C in the call's first moments: the timer's handler raises it
+    # wherever the interpreter runs handlers next, which is within the call
+    # (or, on a loaded machine, possibly just before it).
+    signal.signal(signal.SIGALRM, lambda *_: signal.raise_signal(signal.SIGINT))
+    signal.setitimer(signal.ITIMER_REAL, 0.01)
+    try:
+        call()
+        print("returned", file=sys.stderr)
+    except KeyboardInterrupt:
+        print("interrupted", file=sys.stderr)
+    signal.setitimer(signal.ITIMER_REAL, 0)
+    if case == "karray_read":  # the array is back in its slot
+        print(m.karray_shape(k), file=sys.stderr)
+    m.untrack_module_at_com_init(top)
+    m.build_flow()
+    v.BackendVerilog(m).emit(out, "top")
+    with open(os.path.join(out, "top.v")) as f:
+        print(*[line for line in f if made in line], sep="", end="", file=sys.stderr)
+
+
+@pytest.mark.parametrize("case, after", [
+    ("mk_karray", []),
+    ("karray_read", ["[262144]"]),
+])
+def test_ctrl_c_ends_a_karray_call_and_leaves_nothing_it_made(tmp_path, case, after):
+    run = subprocess.run([sys.executable, __file__, case, str(tmp_path)], capture_output=True, text=True,
+                         timeout=600)
+    assert run.stderr.splitlines() == ["interrupted", *after]
+
+
 @pytest.mark.parametrize("case, after", [
     ("build", [BUILD_AGAIN, HALF_BUILT]),
     ("emit", ["[]", "returned"]),
@@ -111,4 +157,4 @@ def test_emit_refuses_a_fifo_without_blocking_on_it(tmp_path):
 
 
 if __name__ == "__main__":
-    child(sys.argv[1], sys.argv[2])
+    (karray_child if sys.argv[1].startswith(("mk_karray", "karray")) else child)(sys.argv[1], sys.argv[2])

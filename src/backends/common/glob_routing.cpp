@@ -25,18 +25,21 @@ std::vector<HcpIdent> marked_components(const ModelArena& model, const Module& m
 
 void route_glob_io_model(ModelArena& model) {
     if (!model.top_module) fatal("route_glob_io_model: no top module set");
-    DfsModuleIter it(*model.top_module);
-    while (auto module = it.next_module(model)) {
-        const std::vector<HcpIdent> marked =
-            marked_components(model, model.get<Module>(*module));
-        for (const HcpIdent& h : marked) route_glob_io_hw_comp(model, h);
+    route_glob_io_model(model, ModuleTree(model, *model.top_module));
+}
+
+void route_glob_io_model(ModelArena& model, const ModuleTree& tree) {
+    for (const ModuleIdent& module : tree.modules()) {
+        check_interrupt();
+        const std::vector<HcpIdent> marked = marked_components(model, model.get<Module>(module));
+        for (const HcpIdent& h : marked) route_glob_io_hw_comp(model, tree, h);
     }
 }
 
-void route_glob_io_hw_comp(ModelArena& model, const HcpIdent& hcp_i) {
+void route_glob_io_hw_comp(ModelArena& model, const ModuleTree& tree, const HcpIdent& hcp_i) {
     const std::optional<IoMark> mark = get_hcp_assign(model, hcp_i).get_io_mark();
     if (!mark) fatal("route_glob_io_hw_comp: expected an IO-marked component");
-    const std::vector<ModuleIdent> path = find_module_path_to_top_from_hcp(model, hcp_i);
+    const std::vector<ModuleIdent> path = tree.path_to_top(module_ident_of(model, hcp_i));
     if (path.empty()) fatal("route_glob_io_hw_comp: module path must be non-empty");
 
     HcpIdent port;

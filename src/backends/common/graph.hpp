@@ -1,12 +1,12 @@
 // Walks over the module tree as the modules record it: each Module lists its
-// sub-modules, each ModuleIdent names its parent (null for a root) and its
-// depth (0 for a root). Routing and file emission use these to visit every
-// module and to find where a signal has to cross module boundaries.
+// sub-modules. Routing and file emission use these to visit every module and
+// to find where a signal has to cross module boundaries.
 #pragma once
 
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
@@ -35,33 +35,44 @@ private:
     std::unordered_set<uint64_t> seen_;  // global ids of the modules yielded
 };
 
-// The identity stored in `m`'s parent module, read in place. Stops with a
-// failed inequality assertion when `m` has the null parent handle.
-ModuleIdent get_parent_module_ident(const ModelArena& model, const ModuleIdent& m);
-
 // The identity of the component's module, read in place from its slot.
 const ModuleIdent& module_ident_of(const ModelArena& model, const HcpIdent& hcp_i);
 
-// The modules from the component's own module up to the top module, or to
-// the root of its tree (the first module of depth 0 met through the parent
-// links) when the top module is not on the way. Parent links that climb more
-// steps than there are modules form a cycle: fatal error.
-std::vector<ModuleIdent> find_module_path_to_top_from_hcp(const ModelArena& model,
-                                                          const HcpIdent& hcp_i);
+// The top module's tree as the sub-module lists make it, which is what emit
+// writes: each module's file instantiates the modules it lists. The parent
+// handle and depth a module records are those of the module trace stack
+// when it was made, and differ from its place here when it was made while
+// its parent was tracked alone (its depth then counts from that parent) or
+// was listed under another module than the one it was made under; routing
+// follows this tree, so that every wire it makes sits where an instance
+// connects it.
+class ModuleTree {
+public:
+    // Walks the tree from the top module (DfsModuleIter, with its checks).
+    ModuleTree(ModelArena& model, const ModuleIdent& top);
 
-// "... share no common ancestor ...", naming `a`, then `b`.
-std::string no_common_ancestor(const ModuleIdent& a, const ModuleIdent& b);
+    // Depth-first pre-order, the top module first, each as its parent lists it.
+    const std::vector<ModuleIdent>& modules() const { return modules_; }
+    bool contains(ArenaHandle module) const { return position_.contains(module.index); }
+    // The tree's copy of a module of the tree (fatal error for another).
+    const ModuleIdent& at(ArenaHandle module) const { return modules_[position(module)]; }
+    // 0 for the top module, one more at each level below it.
+    uint32_t depth(const ModuleIdent& m) const { return places_[position(m.handle())].depth; }
+    // The module that lists `m`; `m` is not the top module.
+    const ModuleIdent& parent(const ModuleIdent& m) const;
+    // The modules from `m` up to the top module, both included.
+    std::vector<ModuleIdent> path_to_top(const ModuleIdent& m) const;
 
-// Paths from two modules up to their lowest common ancestor; both begin with
-// the module given and end with the ancestor.
-struct CommonAncestorPaths {
-    std::vector<ModuleIdent> path_a;
-    std::vector<ModuleIdent> path_b;
+private:
+    struct Place {
+        size_t parent;  // position in modules_; the top module's own
+        uint32_t depth;
+    };
+    size_t position(ArenaHandle module) const;
+
+    std::vector<ModuleIdent> modules_;
+    std::vector<Place> places_;                    // by position
+    std::unordered_map<size_t, size_t> position_;  // by module slot
 };
-
-// Stops with no_common_ancestor(a, b) when the modules are in different
-// trees.
-CommonAncestorPaths find_common_ancestor_module_paths(const ModelArena& model, const ModuleIdent& a,
-                                                      const ModuleIdent& b);
 
 }  // namespace vorlent

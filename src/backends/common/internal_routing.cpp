@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <optional>
 #include <string>
-#include <unordered_set>
 
 #include "backends/common/graph.hpp"
 #include "backends/common/io_op.hpp"
@@ -34,16 +33,16 @@ std::vector<HcpIdent> routed_components(const Module& m) {
     return out;
 }
 
-// Routes the reads of one pass. A source's wires form one chain from its
-// module up to where its readers' paths meet it, and one tree of IN wires
-// down to them; each route climbs only as far as that chain and tree do not
-// reach yet, so every module on a signal's path is climbed through once, not
-// once for every reader below it. The wires made and reused, and the order
-// in which they are made, are those of the route by common ancestor paths,
-// which remains for a tree whose recorded depths and parent links disagree.
+// Routes the reads of one pass through the top module's tree. A source's
+// wires form one chain from its module up to where its readers' paths meet
+// it, and one tree of IN wires down to them; each route climbs only as far
+// as that chain and tree do not reach yet, so every module on a signal's
+// path is climbed through once, not once for every reader below it. The
+// wires made and reused, and the order in which they are made, are those of
+// a route up from both ends to their lowest common ancestor.
 class ReadRouter {
 public:
-    explicit ReadRouter(ModelArena& model) : model_(model) {}
+    ReadRouter(ModelArena& model, const ModuleTree& tree) : model_(model), tree_(tree) {}
 
     // The signal that stands for `dep` inside `reader`.
     HcpIdent route(const ModuleIdent& reader, const HcpIdent& dep);
@@ -54,7 +53,6 @@ private:
     struct SourceClimb {
         std::vector<ModuleIdent> up;
         size_t out_wired = 0;
-        bool by_common_ancestor = false;  // depths and parents disagree on its way
     };
     struct ClimbKey {
         uint64_t src;
@@ -67,12 +65,8 @@ private:
         }
     };
 
-    // The parent, one level up; none where the recorded depths disagree
-    // with the parent link (or a module of depth other than 0 has none).
-    std::optional<ModuleIdent> parent_one_level_up(const ModuleIdent& m) const;
     // Climbs the source's modules up to the depth of `level`.
-    bool climb_source_to(SourceClimb& src, uint64_t src_id, const ModuleIdent& level);
-    HcpIdent route_by_common_ancestor(const ModuleIdent& reader, const HcpIdent& dep);
+    void climb_source_to(SourceClimb& src, uint64_t src_id, const ModuleIdent& level);
     // One hop: the wire of `module` that already carries `dep` in this
     // direction, or a new one fed by `cur` (made_hop: known to be missing).
     HcpIdent hop(const ModuleIdent& module, const HcpIdent& dep, const HcpIdent& cur,
@@ -81,36 +75,30 @@ private:
                       bool is_input);
 
     ModelArena& model_;
+    const ModuleTree& tree_;
     IoWireIndex wires_;
     std::unordered_map<uint64_t, SourceClimb> sources_;  // by the source's global id
     std::unordered_map<ClimbKey, size_t, ClimbKeyHash> on_climb_;  // position in `up`
 };
 
-std::optional<ModuleIdent> ReadRouter::parent_one_level_up(const ModuleIdent& m) const {
-    if (m.master_module_handle.is_null()) return std::nullopt;
-    ModuleIdent parent = model_.arena<Module>().get(m.master_module_handle).ident;
-    if (parent.depth_level + 1 != m.depth_level) return std::nullopt;
-    return parent;
-}
-
-bool ReadRouter::climb_source_to(SourceClimb& src, uint64_t src_id, const ModuleIdent& level) {
-    while (src.up.back().depth_level > level.depth_level) {
-        std::optional<ModuleIdent> parent = parent_one_level_up(src.up.back());
-        if (!parent) return false;
-        on_climb_.emplace(ClimbKey{src_id, parent->handle().index}, src.up.size());
-        src.up.push_back(std::move(*parent));
+void ReadRouter::climb_source_to(SourceClimb& src, uint64_t src_id, const ModuleIdent& level) {
+    const uint32_t depth = tree_.depth(level);
+    while (tree_.depth(src.up.back()) > depth) {
+        const ModuleIdent& parent = tree_.parent(src.up.back());
+        on_climb_.emplace(ClimbKey{src_id, parent.handle().index}, src.up.size());
+        src.up.push_back(parent);
     }
-    return true;
 }
 
 HcpIdent ReadRouter::route(const ModuleIdent& reader, const HcpIdent& dep) {
     const uint64_t id = dep.global_id();
     SourceClimb& src = sources_[id];
     if (src.up.empty()) {
-        src.up.push_back(module_ident_of(model_, dep));
+        // The tree holds every module whose signals it reads: emit refuses
+        // a read from outside it first (check_tree_self_contained).
+        src.up.push_back(tree_.at(dep.module_handle()));
         on_climb_.emplace(ClimbKey{id, src.up.front().handle().index}, 0);
     }
-    if (src.by_common_ancestor) return route_by_common_ancestor(reader, dep);
 
     // Up from the reader to the first module that is the source's or one of
     // its ancestors (the common ancestor), or that the source already enters.
@@ -120,11 +108,8 @@ HcpIdent ReadRouter::route(const ModuleIdent& reader, const HcpIdent& dep) {
     ModuleIdent at = reader;
     while (true) {
         // A module of the source's depth is its ancestor exactly when the
-        // source's climb meets it there.
-        if (!climb_source_to(src, id, at)) {
-            src.by_common_ancestor = true;
-            return route_by_common_ancestor(reader, dep);
-        }
+        // source's climb meets it there; at the top module it always does.
+        climb_source_to(src, id, at);
         if (auto it = on_climb_.find(ClimbKey{id, at.handle().index}); it != on_climb_.end()) {
             ancestor = it->second;
             break;
@@ -132,13 +117,7 @@ HcpIdent ReadRouter::route(const ModuleIdent& reader, const HcpIdent& dep) {
         // An IN wire here means the whole way above is routed.
         if ((cur = wires_.find(model_, at, dep, true))) break;
         down.push_back(at);
-        if (at.depth_level == 0) fatal(no_common_ancestor(reader, src.up.front()));
-        std::optional<ModuleIdent> parent = parent_one_level_up(at);
-        if (!parent) {
-            src.by_common_ancestor = true;
-            return route_by_common_ancestor(reader, dep);
-        }
-        at = std::move(*parent);
+        at = tree_.parent(at);
     }
     if (!cur) {
         // Out of the source's module and every module above it below the
@@ -154,23 +133,6 @@ HcpIdent ReadRouter::route(const ModuleIdent& reader, const HcpIdent& dep) {
     // no IN wire there.
     for (auto it = down.rbegin(); it != down.rend(); ++it) cur = made_hop(*it, dep, *cur, true);
     return *cur;
-}
-
-HcpIdent ReadRouter::route_by_common_ancestor(const ModuleIdent& reader, const HcpIdent& dep) {
-    const CommonAncestorPaths paths =
-        find_common_ancestor_module_paths(model_, reader, module_ident_of(model_, dep));
-    const auto& path_a = paths.path_a;  // reader up to the ancestor
-    const auto& path_b = paths.path_b;  // source's module up to the ancestor
-    if (path_a.empty() || path_b.empty()) fatal("route_io_base: path vectors must not be empty");
-    if (path_a.size() == 1 && path_b.size() == 1) {
-        assert_eq(path_a.front(), path_b.front(),
-                  "route_io_base: single-element paths must refer to the same module (LCA)");
-        return dep;
-    }
-    HcpIdent cur = dep;
-    for (size_t i = 0; i + 1 < path_b.size(); ++i) cur = hop(path_b[i], dep, cur, false);
-    for (size_t i = path_a.size() - 1; i-- > 0;) cur = hop(path_a[i], dep, cur, true);
-    return cur;
 }
 
 HcpIdent ReadRouter::hop(const ModuleIdent& module, const HcpIdent& dep, const HcpIdent& cur,
@@ -207,11 +169,13 @@ ModuleReads gather_module_reads(ModelArena& model, const ModuleIdent& module) {
     return reads;
 }
 
-std::vector<ModuleReads> gather_tree_reads(ModelArena& model) {
-    if (!model.top_module) fatal("route_and_remap_io_model: no top module set");
+std::vector<ModuleReads> gather_tree_reads(ModelArena& model, const ModuleTree& tree) {
     std::vector<ModuleReads> out;
-    DfsModuleIter it(*model.top_module);
-    while (auto module = it.next_module(model)) out.push_back(gather_module_reads(model, *module));
+    out.reserve(tree.modules().size());
+    for (const ModuleIdent& module : tree.modules()) {
+        check_interrupt();
+        out.push_back(gather_module_reads(model, module));
+    }
     return out;
 }
 
@@ -234,17 +198,42 @@ std::optional<std::string> left_out_of_tree(const ModelArena& model, const Modul
     return std::nullopt;
 }
 
+struct Binding {
+    FlowBlockIdent block;
+    CcpIdent ccp;
+};
+
+// The first block of the tree, by kind and then in the order made, that
+// binds a complex component of a module outside the tree: build_flow builds
+// only the tree's, so what the block waits on (an arbiter's grants) would be
+// made nowhere. The blocks build_flow built are the tree's.
+std::optional<Binding> binding_outside(const ModelArena& model, const ModuleTree& tree) {
+    std::optional<Binding> found;
+    KindRecords<FlowBlockType>::for_each([&]<class T>(std::type_identity<T>) {
+        if constexpr (requires(const T& b) { b.for_each_bound_ccp([](const CcpIdent&) {}); }) {
+            const ArenaGroup<T>& blocks = model.arena<T>();
+            for (size_t slot = 0; slot < blocks.size() && !found; ++slot) {
+                const T& b = blocks.get(ArenaHandle{slot, 0});
+                if (!b.built) continue;
+                b.for_each_bound_ccp([&](const CcpIdent& ccp) {
+                    if (!found && !tree.contains(ccp.module_ident.handle()))
+                        found = Binding{b.base.ident, ccp};
+                });
+            }
+        }
+    });
+    return found;
+}
+
 }  // namespace
 
-CheckResult check_tree_self_contained(const ModelArena& model,
-                                      const std::vector<ModuleReads>& tree) {
-    std::unordered_set<size_t> in_tree;  // module slots
-    for (const ModuleReads& m : tree) in_tree.insert(m.module.handle().index);
-    for (const ModuleReads& reader : tree) {
+CheckResult check_tree_self_contained(const ModelArena& model, const ModuleTree& tree,
+                                      const std::vector<ModuleReads>& reads) {
+    for (const ModuleReads& reader : reads) {
         // The lowest id first, so the text does not depend on the hash order.
         std::optional<HcpIdent> outside;
         for (const HcpIdent& dep : reader.deps)
-            if (!in_tree.contains(dep.module_handle().index) &&
+            if (!tree.contains(dep.module_handle()) &&
                 (!outside || dep.global_id() < outside->global_id()))
                 outside = dep;
         if (!outside) continue;
@@ -256,10 +245,19 @@ CheckResult check_tree_self_contained(const ModelArena& model,
             reader.module.abs_name(), reader.module.global_id(), outside->abs_name(),
             owner.abs_name(), owner.global_id()));
     }
+    if (const std::optional<Binding> bound = binding_outside(model, tree)) {
+        const ModuleIdent& owner = bound->ccp.module_ident;
+        return ErrorText::value(format(
+            "BackendVerilog::emit: flow block \"{}\" (id {}) binds \"{}\" of module \"{}\" "
+            "(id {}), which is not in the top module's tree, so build_flow never built it and "
+            "the block would wait for its grant for ever; make it in a module of that tree",
+            bound->block.abs_name(), bound->block.global_id(), bound->ccp.abs_name(),
+            owner.abs_name(), owner.global_id()));
+    }
     // The modules outside, in the order they were made.
     const ArenaGroup<Module>& modules = model.arena<Module>();
     for (size_t slot = 0; slot < modules.size(); ++slot) {
-        if (in_tree.contains(slot)) continue;
+        if (tree.contains(ArenaHandle{slot, 0})) continue;
         const Module& m = modules.get(ArenaHandle{slot, 0});
         const std::optional<std::string> lost = left_out_of_tree(model, m);
         if (!lost) continue;
@@ -274,14 +272,16 @@ CheckResult check_tree_self_contained(const ModelArena& model,
 }
 
 void route_and_remap_io_model(ModelArena& model) {
-    route_and_remap_io_model(model, gather_tree_reads(model));
+    if (!model.top_module) fatal("route_and_remap_io_model: no top module set");
+    const ModuleTree tree(model, *model.top_module);
+    route_and_remap_io_model(model, tree, gather_tree_reads(model, tree));
 }
 
-void route_and_remap_io_model(ModelArena& model, std::vector<ModuleReads> tree) {
-    if (!model.top_module) fatal("route_and_remap_io_model: no top module set");
-    ReadRouter router(model);
+void route_and_remap_io_model(ModelArena& model, const ModuleTree& tree,
+                              std::vector<ModuleReads> tree_reads) {
+    ReadRouter router(model, tree);
     InterruptPoll poll;
-    for (ModuleReads& reads : tree) {
+    for (ModuleReads& reads : tree_reads) {
         const ModuleIdent& module = reads.module;
         // Sorted by global id: the hash order must not decide which wire is
         // made first, since each wire's id is part of its name.

@@ -6,6 +6,7 @@
 
 #include <vector>
 
+#include "backends/common/graph.hpp"
 #include "common/error_text.hpp"
 #include "model/hw_component/common/hcp_dep.hpp"
 #include "model/hw_component/common/hcp_ident.hpp"
@@ -26,25 +27,26 @@ struct ModuleReads {
 
 ModuleReads gather_module_reads(ModelArena& model, const ModuleIdent& module);
 
-// The reads of every module of the top module's tree, in depth-first
-// pre-order. Stops with "route_and_remap_io_model: no top module set"
-// without a top module.
-std::vector<ModuleReads> gather_tree_reads(ModelArena& model);
+// The reads of every module of the tree, in its order.
+std::vector<ModuleReads> gather_tree_reads(ModelArena& model, const ModuleTree& tree);
 
 // Refuses what the top module's tree would lose to the modules outside it,
 // which get no file and are never built: a read, from a module of the tree,
-// of a signal of such a module (the wire read would be declared nowhere);
-// then, of the first such module in the order made that has any, its flow
-// blocks, a port marked on one of its components, or an assignment into one.
-CheckResult check_tree_self_contained(const ModelArena& model,
-                                      const std::vector<ModuleReads>& tree);
+// of a signal of such a module (the wire read would be declared nowhere); a
+// complex component of such a module that a block of the tree binds (a zync
+// or pipeline block's arbiter, whose grants would be made nowhere); then, of
+// the first such module in the order made that has any, its flow blocks, a
+// port marked on one of its components, or an assignment into one.
+CheckResult check_tree_self_contained(const ModelArena& model, const ModuleTree& tree,
+                                      const std::vector<ModuleReads>& reads);
 
 // Routes every module of the top module's tree, in depth-first pre-order,
 // sources in ascending global-id order, then remaps each module's reads to
-// the wires that carry them. The second form routes the reads gathered by
-// gather_tree_reads. Both stop with "route_and_remap_io_model: no top module
-// set" without a top module.
+// the wires that carry them. The first form stops with
+// "route_and_remap_io_model: no top module set" without a top module; the
+// second routes the reads that gather_tree_reads gathered over `tree`.
 void route_and_remap_io_model(ModelArena& model);
-void route_and_remap_io_model(ModelArena& model, std::vector<ModuleReads> tree);
+void route_and_remap_io_model(ModelArena& model, const ModuleTree& tree,
+                              std::vector<ModuleReads> tree_reads);
 
 }  // namespace vorlent

@@ -170,21 +170,25 @@ CheckResult BackendVerilog::emit(std::string_view output_dir, std::string_view t
     if (fresh)
         if (auto err = check_behaviour_built(model_)) return err;
     if (auto err = check_top_file_name(model_, top_file_name)) return err;
-    // The reads are gathered once, checked, then routed.
+    // The tree and its reads are gathered once, checked, then routed.
+    std::optional<ModuleTree> tree;
     std::vector<ModuleReads> reads;
     if (fresh) {
-        reads = gather_tree_reads(model_);
-        if (auto err = check_tree_self_contained(model_, reads)) return err;
+        tree.emplace(model_, *model_.top_module);
+        reads = gather_tree_reads(model_, *tree);
+        if (auto err = check_tree_self_contained(model_, *tree, reads)) return err;
     }
     print_progress_line("[BackendVerilog] Phase 1: routing cross-module IO dependencies\n");
     if (stage_ == Stage::Fresh) {
-        // Without a top module routing stops before it changes anything.
-        if (model_.top_module) stage_ = Stage::Routing;
-        route_and_remap_io_model(model_, std::move(reads));
+        // Without a top module (no tree) routing stops before it changes
+        // anything.
+        if (!tree) route_and_remap_io_model(model_);
+        stage_ = Stage::Routing;
+        route_and_remap_io_model(model_, *tree, std::move(reads));
         // Internal routing is complete for every module before any port
         // chain is made: its reuse search would stop at the input-port wires,
         // which carry no source.
-        route_glob_io_model(model_);
+        route_glob_io_model(model_, *tree);
         stage_ = Stage::Routed;
     }
     print_progress_line("[BackendVerilog] Phase 1: done\n");

@@ -57,12 +57,36 @@ HcpIdent make_mem_blk(ModelArena& model, bool is_user_com, std::string_view name
     return insert_and_stamp_hcp(model, std::move(b), is_user_com);
 }
 
-HcpIdent make_mem_ele(ModelArena& model, bool is_user_com, std::string_view name,
-                      const HcpIdent& master_mem_blk_i, const HcpIdent& index_ident,
-                      int32_t bit_width, bool is_read) {
+namespace {
+
+// A signal the memory element names in its Verilog: no routing carries it
+// into another module, where it would be declared nowhere.
+CheckResult check_named_in_traced_module(const ModelArena& model, const HcpIdent& sig,
+                                         std::string_view role) {
+    // Without a module traced, stamping stops the call.
+    if (model.module_trace_stack.empty()) return std::nullopt;
+    const ModuleIdent& traced = model.module_trace_stack.back().module;
+    if (sig.module_handle() == traced.handle()) return std::nullopt;
+    const ModuleIdent& owner = model.arena<Module>().get(sig.module_handle()).ident;
+    return ErrorText::value(format(
+        "mk_mem_ele: the {} \"{}\" belongs to module \"{}\" (id {}), but the element would be "
+        "made in module \"{}\" (id {}); an element names its memory block and its index in its "
+        "own module's Verilog, so make it while the module that holds both is tracked",
+        role, sig.abs_name(), owner.abs_name(), owner.global_id(), traced.abs_name(),
+        traced.global_id()));
+}
+
+}  // namespace
+
+Result<HcpIdent> make_mem_ele(ModelArena& model, bool is_user_com, std::string_view name,
+                              const HcpIdent& master_mem_blk_i, const HcpIdent& index_ident,
+                              int32_t bit_width, bool is_read) {
     if (bit_width < 1) fatal(format("bit_width must be positive, got {}", bit_width));
     check_names_hcp(model, master_mem_blk_i);
     check_names_hcp(model, index_ident);
+    if (auto err = check_named_in_traced_module(model, master_mem_blk_i, "memory block"))
+        return *err;
+    if (auto err = check_named_in_traced_module(model, index_ident, "index")) return *err;
     MemEle e(
         HcpIdent::make(HwComponentType::MemBlockIndexer, Sensitivity::Clocked, is_user_com, name),
         master_mem_blk_i, index_ident, bit_width, is_read);

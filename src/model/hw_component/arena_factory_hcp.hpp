@@ -7,6 +7,7 @@
 #include <optional>
 #include <string_view>
 
+#include "common/error_text.hpp"
 #include "model/hw_component/common/hcp_ident.hpp"
 #include "model/hw_component/common/logic_op.hpp"
 #include "model/hw_component/common/slice.hpp"
@@ -35,10 +36,13 @@ HcpIdent make_val_vv(ModelArena& model, bool is_user_com, std::string_view name,
 // "bit_width must be positive, got {}", then "index_width must be positive, got {}".
 HcpIdent make_mem_blk(ModelArena& model, bool is_user_com, std::string_view name, int32_t bit_width,
                       int32_t index_width);
-// "bit_width must be positive, got {}".
-HcpIdent make_mem_ele(ModelArena& model, bool is_user_com, std::string_view name,
-                      const HcpIdent& master_mem_blk_i, const HcpIdent& index_ident,
-                      int32_t bit_width, bool is_read);
+// "bit_width must be positive, got {}". The element's Verilog names its
+// memory block and its index as they are, in the file of its own module, so
+// both must belong to the module being traced; an error text names the two
+// modules otherwise, before anything is made.
+Result<HcpIdent> make_mem_ele(ModelArena& model, bool is_user_com, std::string_view name,
+                              const HcpIdent& master_mem_blk_i, const HcpIdent& index_ident,
+                              int32_t bit_width, bool is_read);
 
 // Expressions. An operand is read over its slice as passed, or over its whole
 // range [0, width) when the slice is absent or is the whole-signal slice

@@ -42,7 +42,7 @@ TEST(HcpEmitterTest, CountsDriveTheLayoutAndARefusalPutsTheComponentBack) {
     const HcpIdent r = make_reg(t.m, true, "r", 2);
     const HcpIdent v = make_val(t.m, true, "v", 2, 1);
     const HcpIdent mem = make_mem_blk(t.m, true, "mem", 4, 2);
-    const HcpIdent wr = make_mem_ele(t.m, true, "wr", mem, r, 4, false);
+    const HcpIdent wr = make_mem_ele(t.m, true, "wr", mem, r, 4, false).value();
     auto counts = [&](const HcpIdent& h) {
         const Emitted e = emit_all(t.m, h);
         return std::vector<uint32_t>{e.io, e.init, e.blocks};

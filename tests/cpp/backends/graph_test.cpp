@@ -36,12 +36,6 @@ Path walk(ModelArena& m, const ModuleIdent& start) {
     return out;
 }
 
-HcpIdent component_of(const ModuleIdent& owner) {
-    HcpIdent h = HcpIdent::make(HwComponentType::Reg, Sensitivity::Clocked, true, "r");
-    h.set_module_handle(owner.handle());
-    return h;
-}
-
 }  // namespace
 
 TEST(DfsModuleIterTest, PreOrderWithChildrenInListOrder) {
@@ -51,55 +45,42 @@ TEST(DfsModuleIterTest, PreOrderWithChildrenInListOrder) {
     EXPECT_TRUE(none_taken<Module>(t.m));
 }
 
-TEST(ModulePathTest, PathsToTheRootAndToTheCommonAncestor) {
+TEST(ModuleTreeTest, PlacesFollowTheSubModuleListsNotTheRecordedLinks) {
     Tree t;
-    EXPECT_EQ(find_module_path_to_top_from_hcp(t.m, component_of(t.top)), (Path{t.top}));
-    EXPECT_EQ(find_module_path_to_top_from_hcp(t.m, component_of(t.e)),
-              (Path{t.e, t.d, t.c1, t.top}));
-
-    auto check = [&](const ModuleIdent& a, const ModuleIdent& b, const Path& pa, const Path& pb) {
-        const CommonAncestorPaths p = find_common_ancestor_module_paths(t.m, a, b);
-        EXPECT_EQ(p.path_a, pa);
-        EXPECT_EQ(p.path_b, pb);
-    };
-    check(t.c1, t.c1, {t.c1}, {t.c1});
-    check(t.c1, t.c2, {t.c1, t.top}, {t.c2, t.top});           // siblings
-    check(t.e, t.c2, {t.e, t.d, t.c1, t.top}, {t.c2, t.top});  // unequal depths
-    check(t.d, t.top, {t.d, t.c1, t.top}, {t.top});            // grandparent
-    check(t.top, t.e, {t.top}, {t.e, t.d, t.c1, t.top});       // ancestor first
-}
-
-TEST(ModulePathTest, ModulesOfTwoTreesShareNoAncestor) {
-    Tree t;
+    // f is made while c1 is tracked alone (its recorded depth is 1, as c1's);
+    // g is made under a root of its own but listed under c2.
+    track_module_at_com_init(t.m, t.c1);
+    const ModuleIdent f = described_module(t.m, "f");
+    untrack_module_at_com_init(t.m, t.c1);
     const ModuleIdent r2 = make_module(t.m, "r2");
-    auto refusal = [](const ModuleIdent& a, const ModuleIdent& b) {
-        return format(
-            "find_common_ancestor_module_paths: modules \"{}\" (id {}) and \"{}\" (id {}) share "
-            "no common ancestor \u2014 they are in different module trees",
-            a.abs_name(), a.global_id(), b.abs_name(), b.global_id());
-    };
-    EXPECT_FATAL(find_common_ancestor_module_paths(t.m, t.top, r2), refusal(t.top, r2));
-    // The arguments are named, not the roots the climb reached.
-    EXPECT_FATAL(find_common_ancestor_module_paths(t.m, r2, t.d), refusal(r2, t.d));
-}
+    track_module_at_com_init(t.m, r2);
+    const ModuleIdent g = make_module(t.m, "g");
+    untrack_module_at_com_init(t.m, r2);
+    track_module_at_com_init(t.m, t.c2);
+    track_module_at_com_init(t.m, g);
+    untrack_module_at_com_init(t.m, g);
+    untrack_module_at_com_init(t.m, t.c2);
+    ASSERT_EQ(f.depth_level, t.c1.depth_level);
+    ASSERT_EQ(g.master_module_handle, r2.handle());
 
-TEST(ModulePathTest, DepthWithoutParentIsAnInconsistentTree) {
-    Tree t;
-    ModuleIdent orphan = t.c2;
-    orphan.master_module_handle = ArenaHandle::null();
-    {
-        auto stored = t.m.take<Module>(t.c2);
-        stored->ident = orphan;
-        stored.put_back();
-    }
-    const std::string expected = format(
-        "assertion `left != right` failed: get_parent_module_ident: module \"{}\" (id {}) is a top "
-        "module and has no parent \u2014 module tree / depth_level is inconsistent\n"
-        "  left: ArenaHandle { index: 0, generation: 4294967295 }\n"
-        " right: ArenaHandle { index: 0, generation: 4294967295 }",
-        orphan.abs_name(), orphan.global_id());
-    EXPECT_FATAL(find_module_path_to_top_from_hcp(t.m, component_of(orphan)), expected);
-    EXPECT_FATAL(find_common_ancestor_module_paths(t.m, orphan, t.c1), expected);
+    const ModuleTree tree(t.m, t.top);
+    EXPECT_EQ(tree.modules(), (Path{t.top, t.c1, t.d, t.e, f, t.c2, g}));
+    EXPECT_FALSE(tree.contains(r2.handle()));
+    EXPECT_EQ(tree.path_to_top(t.e), (Path{t.e, t.d, t.c1, t.top}));
+    EXPECT_EQ(tree.path_to_top(f), (Path{f, t.c1, t.top}));
+    EXPECT_EQ(tree.path_to_top(g), (Path{g, t.c2, t.top}));
+    EXPECT_EQ((std::vector<uint32_t>{tree.depth(t.top), tree.depth(f), tree.depth(g)}),
+              (std::vector<uint32_t>{0, 2, 2}));
+    // A top module with a parent is the root of its tree.
+    const ModuleTree below(t.m, t.c1);
+    EXPECT_EQ(below.path_to_top(t.e), (Path{t.e, t.d, t.c1}));
+    EXPECT_EQ(below.parent(f), t.c1);
+    EXPECT_FATAL(below.parent(t.c1),
+                 format("ModuleTree: module \"{}\" (id {}) is the top module and has no parent",
+                        t.c1.abs_name(), t.c1.global_id()));
+    EXPECT_FATAL(below.depth(t.c2),
+                 format("ModuleTree: the module of slot {} is not in the top module's tree",
+                        t.c2.handle().index));
 }
 
 TEST(ModuleTreeCycleTest, AModuleReachedTwiceStopsTheWalk) {
@@ -118,23 +99,4 @@ TEST(ModuleTreeCycleTest, AModuleReachedTwiceStopsTheWalk) {
         EXPECT_FATAL(walk(t.m, t.top), format(twice, child.abs_name(), child.global_id()));
         EXPECT_TRUE(none_taken<Module>(t.m));
     }
-}
-
-TEST(ModuleTreeCycleTest, ParentLinksInACircleStopTheClimb) {
-    Tree t;
-    // d claims to sit below e, and e below d: the climb never reaches depth 0.
-    ModuleIdent d = t.d, e = t.e;
-    d.master_module_handle = e.handle();
-    d.depth_level = 9;
-    e.depth_level = 10;
-    for (const auto& [stored_as, changed] : {std::pair{t.d, d}, std::pair{t.e, e}}) {
-        auto stored = t.m.take<Module>(stored_as);
-        stored->ident = changed;
-        stored.put_back();
-    }
-    const std::string expected =
-        format("module tree: the parent links above module \"{}\" (id {}) form a cycle",
-               e.abs_name(), e.global_id());
-    EXPECT_FATAL(find_module_path_to_top_from_hcp(t.m, component_of(e)), expected);
-    EXPECT_FATAL(find_common_ancestor_module_paths(t.m, e, t.c2), expected);
 }

@@ -185,7 +185,7 @@ TEST(GlobRoutingTest, OutputPortsClimbToTheRoot) {
     EXPECT_EQ(t.wires(t.d), Lines{"OUT_y+2 3b <- y"});
     EXPECT_EQ(t.wires(t.c1), Lines{"OUT_y+4 3b <- OUT_y+2"});
     EXPECT_TRUE(t.m.module_trace_stack.empty());
-    EXPECT_FATAL(route_glob_io_hw_comp(t.m, t.reg(t.c2, "plain")),
+    EXPECT_FATAL(route_glob_io_hw_comp(t.m, ModuleTree(t.m, t.top), t.reg(t.c2, "plain")),
                  "route_glob_io_hw_comp: expected an IO-marked component");
 }
 

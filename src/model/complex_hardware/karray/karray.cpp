@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <limits>
 
+#include "common/interrupt.hpp"
 #include "model/hw_component/arena_factory_hcp.hpp"
 #include "model/model_arena.hpp"
 
@@ -74,14 +75,21 @@ Karray Karray::make(ModelArena& model, bool is_user_com, std::string_view name,
     // be far more than memory holds, and the components run out of it first.
     k.elems.reserve(std::min(*total, ELEMS_RESERVE_CAP));
     const size_t element_count = *total / k.ty.fields.size();
+    // Millions of components take seconds: Ctrl-C stops the call, and the
+    // caller's guard takes out what it made.
+    InterruptPoll poll;
     for (size_t e = 0; e < element_count; ++e) {
         for (const KarrayField& f : k.ty.fields) {
+            poll.tick();
             const std::string comp_name = format("{}_E{}_{}", name, e, f.name);
             k.elems.push_back(backing == HwComponentType::Reg
                                   ? make_reg(model, false, comp_name, uint32_t(f.width))
                                   : make_wire(model, false, comp_name, uint32_t(f.width)));
         }
     }
+    // Once more before the array joins the model: a stop asked for since
+    // the last tick stops this call, not the caller's next step.
+    check_interrupt();
     k.ident = CcpIdent::make(CcpType::Karray, is_user_com, name);
     return k;
 }

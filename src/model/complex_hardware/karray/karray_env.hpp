@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "common/fatal.hpp"
+#include "common/interrupt.hpp"
 #include "model/complex_hardware/karray/kidx.hpp"
 
 namespace vorlent {
@@ -71,9 +72,12 @@ public:
                                              const std::vector<size_t>& b_coords,
                                              uint32_t level) = 0;
 
-    // with_arena for a step that returns a value.
+    // with_arena for a step that returns a value. A read of a large array
+    // takes millions of steps: between two of them, while the model is lent
+    // to nobody, Ctrl-C stops it (Interrupted).
     template <class F>
     auto run(F&& step) {
+        poll_.tick();
         using R = std::invoke_result_t<F&, ModelArena&>;
         if constexpr (std::is_void_v<R>) {
             auto body = [&](ModelArena& m) { step(m); };
@@ -86,6 +90,9 @@ public:
             return std::move(*out);
         }
     }
+
+private:
+    InterruptPoll poll_;
 };
 
 }  // namespace vorlent

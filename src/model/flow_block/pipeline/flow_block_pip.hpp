@@ -22,6 +22,12 @@ public:
     // a start source).
     void prepare_build(ModelArena& model) override;
 
+    // The arbiter the build reads, which build_flow must build too.
+    template <class F>
+    void for_each_bound_ccp(F&& f) const {
+        f(arb_i);
+    }
+
 private:
     FlowBlockPip(CcpIdent arb, FlowBlockBase b)
         : SingleBodyBlock(std::move(b)), arb_i(std::move(arb)) {}

@@ -33,6 +33,12 @@ public:
     CheckResult check_prefinalize() const override;
     void build_hw_component(ModelArena& model) override;
 
+    // The arbiters the build reads, each of which build_flow must build too.
+    template <class F>
+    void for_each_bound_ccp(F&& f) const {
+        for (const ZyncArbBind& bind : binds) f(bind.arb_i);
+    }
+
 private:
     using FlowBlockRecord::FlowBlockRecord;
     std::string_view not_built_text() const override { return "zync block has not been built"; }
