@@ -87,15 +87,16 @@ def left_open(m, top, r, c):
 
 def read_from_outside(m, top, r, c):
     """A module made while nothing was tracked gets no file; one made under it
-    but closed under the top module reads its register."""
+    but closed under the top module reads two of its registers (the refusal
+    names the one made first)."""
     closed(m, top, r, c)
     lone = m.mk_module("lone")
     m.track_module_at_com_init(lone)
-    x, inner = m.mk_reg("x", 4), m.mk_module("inner")
+    x, inner, later = m.mk_reg("x", 4), m.mk_module("inner"), m.mk_reg("z", 4)
     m.untrack_module_at_com_init(lone)
     m.track_module_at_com_init(top)
     m.track_module_at_com_init(inner)
-    m.mk_expression("y", v.LogicOp.ArithPlus, x, 1)
+    m.mk_expression("y", v.LogicOp.ArithPlus, later, x)
     m.untrack_module_at_com_init(inner)
     m.untrack_module_at_com_init(top)
 
