@@ -1,11 +1,27 @@
 """Helpers of the method tests."""
 
 import collections.abc
+import importlib
+import os
 import threading
 
 import pytest
 
 from vorlent import _vorlent as v
+
+
+def missing(what):
+    """Skips the test for want of `what`; under CI (CI=true), where every
+    test dependency is installed, fails it."""
+    (pytest.fail if os.environ.get("CI") == "true" else pytest.skip)(f"{what} is not installed")
+
+
+def require_module(name):
+    """The module `name` (a test dependency), or the test skipped without it."""
+    try:
+        return importlib.import_module(name)
+    except ImportError:
+        missing(name)
 
 
 def traced_model(stage):

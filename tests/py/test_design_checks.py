@@ -6,6 +6,7 @@ import os
 import re
 import subprocess
 import sys
+import warnings
 from pathlib import Path
 
 import pytest
@@ -87,15 +88,16 @@ def left_open(m, top, r, c):
 
 def read_from_outside(m, top, r, c):
     """A module made while nothing was tracked gets no file; one made under it
-    but closed under the top module reads its register."""
+    but closed under the top module reads two of its registers (the refusal
+    names the one made first)."""
     closed(m, top, r, c)
     lone = m.mk_module("lone")
     m.track_module_at_com_init(lone)
-    x, inner = m.mk_reg("x", 4), m.mk_module("inner")
+    x, inner, later = m.mk_reg("x", 4), m.mk_module("inner"), m.mk_reg("z", 4)
     m.untrack_module_at_com_init(lone)
     m.track_module_at_com_init(top)
     m.track_module_at_com_init(inner)
-    m.mk_expression("y", v.LogicOp.ArithPlus, x, 1)
+    m.mk_expression("y", v.LogicOp.ArithPlus, later, x)
     m.untrack_module_at_com_init(inner)
     m.untrack_module_at_com_init(top)
 
@@ -247,6 +249,12 @@ def boom(*args):
 REG = v.HwComponentType.REG
 
 
+def as_error(call, *args):
+    with warnings.catch_warnings():
+        warnings.simplefilter("error")
+        return call(*args)
+
+
 @pytest.mark.parametrize("exc, calls, pattern, count", [
     # Muxes made with the components: each joins the module's blocks at once.
     (None, lambda m, r, c: [m.gen_mux(n, c, v.Slice(), r, 3) for n in "xy"], r"WIRE_[xy]_\d+\[3:0\] <= REG_r_", 2),
@@ -258,6 +266,9 @@ REG = v.HwComponentType.REG
     (ValueError, lambda m, r, c: m.gen_mux("mx", r, v.Slice(), 7, r), "VAL_mx_c", 0),
     (TypeError, lambda m, r, c: m.karray_assign_hcps(m.mk_karray("k", [2], [("a", 4), ("b", 1)], REG), [
         ("static", [0], [])], [("a", 5), (None, r)], True), "kconst", 0),
+    # A warning turned error is raised once the call is complete: what it
+    # made stays.
+    (UserWarning, lambda m, r, c: as_error(m.mk_expression, "sum", v.LogicOp.ArithPlus, c, r), r"EXPR_sum_\d+ =", 1),
 ])
 def test_what_a_component_phase_leaves_in_the_verilog(tmp_path, exc, calls, pattern, count):
     m, top = described(closed)

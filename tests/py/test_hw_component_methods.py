@@ -327,6 +327,10 @@ def test_silent_width_and_port_mistakes_are_refused_or_warned_of_at_the_call():
         with pytest.warns(UserWarning) as record:
             call()
         assert [bool(re.fullmatch(text, str(w.message))) for w in record] == [True]
+    # Like the sum, every op whose result drops what a wider b adds.
+    for op in (OP.BitwiseOr, OP.BitwiseXor, OP.ArithMinus, OP.ArithMul):
+        with pytest.warns(UserWarning):
+            m.mk_expression("e", op, a4, b8)
     # The usual idioms stay quiet (any warning fails this test): a 1-bit int
     # b, ops that lose nothing to a wider b, an extension to the operand's
     # width, a register marked as an input, a case the selector holds.

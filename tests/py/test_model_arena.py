@@ -7,7 +7,7 @@ import warnings
 import pytest
 
 from vorlent import _vorlent as v
-from model_helpers import Liar, raised, refused, run_in_thread, traced_model
+from model_helpers import Liar, raised, refused, require_module, run_in_thread, traced_model
 
 ARENA_PATH = "vorlent::applications::py::model::model_arena::PyModelArena"
 BACKEND_PATH = "vorlent::applications::py::backends::verilog::backend_py::PyBackendVerilog"
@@ -122,10 +122,6 @@ class TestArgumentConversion:
         for limbs in ((5,), range(2)):
             assert m.get_hw_bit_sz(m.mk_val_vv("k", 70, limbs)) == 70
         assert m.gen_any_of("t", ((reg, v.Slice(0, 1)), (reg, v.Slice()))).hw_type == "EXPR"
-        # numpy scalars: integers by __index__, its bools as flags (a test dependency).
-        import numpy as np
-        m.mark_as_io(m.mk_reg("n", np.int32(5)), np.True_, "p")
-        assert m.get_hw_bit_sz(m.mk_reg("n", np.int64(5))) == 5
         # None and omitted are the same for an optional parameter (equal
         # widths: any resize warning would fail the test).
         with warnings.catch_warnings():
@@ -134,6 +130,16 @@ class TestArgumentConversion:
             # bool and enumeration members are int operands.
             m.gen_basic_assign(reg, True)
             m.gen_basic_assign(reg, v.LogicOp.ArithPlus)
+
+    def test_numpy_scalars_are_ints_by_index_and_its_bools_flags(self):
+        np = require_module("numpy")
+        m = traced_model("flow")
+        assert m.get_hw_bit_sz(m.mk_reg("n", np.int32(5))) == m.get_hw_bit_sz(m.mk_reg("n", np.int64(5))) == 5
+        # An assigned wire may leave as an output port but not enter as an input.
+        assigned = m.mk_wire("w", 4)
+        m.gen_basic_assign(assigned, 1)
+        refused(m, ValueError, m.mark_as_io, assigned, np.True_, "p")
+        m.mark_as_io(assigned, np.False_, "q")
 
     def test_an_index_method_that_fails_is_raised_as_is(self, arena):
         class Bad:

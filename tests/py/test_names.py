@@ -190,7 +190,8 @@ def ported_design(port_names):
     """A top module with a sub-module, each with an output port; returns the
     backend and the names of the sub-module and of the top's register."""
     m, top = traced_top()
-    sub = m.mk_module("kits")
+    # Every letter, so that the case folding of each is tried.
+    sub = m.mk_module("kits_abcdefghijklmnopqrstuvwxyz")
     m.track_module_at_com_init(sub)
     m.mark_as_io(m.mk_reg("s", 2), False, port_names[0])
     m.untrack_module_at_com_init(sub)
@@ -231,6 +232,21 @@ def test_emit_refuses_clashing_ports_and_top_file_names_before_writing(tmp_path,
     if "top_file_name" in words or "file name of" in words:
         backend.emit(str(tmp_path), "top")
         assert sorted(os.listdir(tmp_path)) == [f"{sub}.v", "top.v"]
+
+
+@pytest.mark.parametrize("length, written", [(253, True), (254, False)])
+def test_a_top_file_name_may_fill_a_file_name_with_its_extension(tmp_path, length, written):
+    backend, sub = ported_design(("o", "p"))
+    stem = "t" * length
+    if written:
+        backend.emit(str(tmp_path), stem)
+        assert sorted(os.listdir(tmp_path)) == sorted([f"{sub}.v", f"{stem}.v"])
+    else:
+        # Refused as a caller's mistake before anything is written, not a
+        # file that cannot be opened.
+        with pytest.raises(ValueError, match="top_file_name"):
+            backend.emit(str(tmp_path), stem)
+        assert os.listdir(tmp_path) == []
 
 
 # The block-timing cases that together make every kind of flow block, the

@@ -22,6 +22,7 @@ from pathlib import Path
 import pytest
 
 from vorlent import _vorlent as v
+from model_helpers import missing
 
 R = 2
 
@@ -98,7 +99,7 @@ class Design:
 def require_tool(name):
     """Skips without the tool; under CI (CI=true) a missing tool fails."""
     if shutil.which(name) is None:
-        (pytest.fail if os.environ.get("CI") == "true" else pytest.skip)(f"{name} is not installed")
+        missing(name)
 
 
 def run_tool(args, **kwargs):

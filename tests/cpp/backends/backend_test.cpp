@@ -181,3 +181,25 @@ TEST(BackendTest, AModelLeftHalfRoutedIsRefused) {
     EXPECT_TRUE(std::filesystem::is_empty(out.str()));
     EXPECT_TRUE(backend.model().module_trace_stack.empty());
 }
+
+TEST(BackendTest, APortNamedLikeASubModulesOutputIsRefusedNotLikeItsInput) {
+    ParentReadDesign d;
+    BackendVerilog backend(std::move(d.m));
+    TempDir out;
+    StdoutCapture capture;
+    ASSERT_FALSE(backend.emit(out.str(), "chip"));
+    // Routed: the read of cnt enters the sub-module, seen leaves it. The
+    // top module declares a wire for the instance's output only.
+    ModelArena& m = backend.model();
+    std::map<bool, std::string> sub_wire;
+    for (const HcpIdent& h : m.get<Module>(d.sub).hcps_of(HwComponentType::IoWire))
+        sub_wire[m.get<IoWire>(h).is_input] = h.abs_name();
+    for (bool input : {true, false}) {
+        SCOPED_TRACE(input);
+        for (const HcpIdent& h : m.get<Module>(d.top).hcps_of(HwComponentType::IoWire)) {
+            std::optional<std::string>& port = m.arena<IoWire>().get_mut(h.handle()).port_name;
+            if (port && *port != "clk") port = sub_wire.at(input);
+        }
+        EXPECT_EQ(backend.emit(out.str(), "chip").has_value(), !input);
+    }
+}

@@ -2,6 +2,7 @@
 // sources and reuse, and the rewiring of the readers.
 #include "backends/common/glob_routing.hpp"
 #include "backends/common/internal_routing.hpp"
+#include "backends/common/io_op.hpp"
 #include "backends/vb_test_support.hpp"
 
 using namespace vorlent;
@@ -226,4 +227,30 @@ TEST(GlobRoutingTest, InternalRoutingFindsNoInputPortOfTheOtherPass) {
             EXPECT_FATAL(route_and_remap_io_model(t.m), "IoWire: actual_src_signal_i is None");
         }
     }
+}
+
+TEST(IoWireIndexTest, FindsWhatAScanOfTheModulesWiresWouldFind) {
+    // The IO wires of c2 in list order: "i" an input and "o" an output
+    // carrying no source, "M" an input carrying s.
+    const auto find_in_c2 = [](std::string_view layout) -> std::string {
+        Design t;
+        const HcpIdent s = t.reg(t.top, "s");
+        std::optional<HcpIdent> match, got;
+        for (char c : layout) {
+            const bool carries = c == 'M', input = c != 'o';
+            const HcpIdent w =
+                make_io_wire(t.m, t.c2, input ? IO_DIR_IN : IO_DIR_OUT, "w", input, 4, std::nullopt,
+                             carries ? std::optional(s) : std::nullopt);
+            if (carries) match = w;
+        }
+        IoWireIndex index;
+        const std::string fatal = FATAL_MESSAGE(got = index.find(t.m, t.c2, s, true));
+        if (fatal != "<no fatal error>") return fatal;
+        return got == match ? "match" : "another";
+    };
+    // The scan stops at the first input with no source, whatever follows it.
+    const std::string stops = "IoWire: actual_src_signal_i is None";
+    const std::vector<std::pair<std::string_view, std::string>> cases = {
+        {"M", "match"}, {"Mi", "match"}, {"oM", "match"}, {"iMi", stops}, {"iM", stops}};
+    for (const auto& [layout, expected] : cases) EXPECT_EQ(find_in_c2(layout), expected) << layout;
 }

@@ -75,6 +75,20 @@ TEST(ZyncSchematicTest, GrantsFoldByOrOrByAndWithConditions) {
     }
 }
 
+// One bind has one condition to AND over, so match-all warns only of more.
+TEST(ZyncSchematicTest, MatchAllWarnsOnlyOfSeveralBinds) {
+    for (size_t binds : {1, 2}) {
+        SCOPED_TRACE(binds);
+        ArbDesign d;
+        const std::vector<ZyncBindArgs> list(binds, {d.arb("a"), 1, false, d.wire("c")});
+        d.describe();
+        const FlowBlockIdent z = d.open(make_flow_block_zync_multi(d.m, "zm", list, true));
+        d.assign(d.x, d.v);
+        d.close(z);
+        EXPECT_EQ(d.build_logged(), binds > 1 ? ArbDesign::all_mode_warning("zm") : "");
+    }
+}
+
 TEST(PipSchematicTest, TheArbitersHoldAndResetDriveTheBlock) {
     for (bool auto_restart : {false, true}) {
         SCOPED_TRACE(auto_restart);
