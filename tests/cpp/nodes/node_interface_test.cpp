@@ -61,3 +61,25 @@ TEST(NodeInterfaceTest, OperandNodeHasNoTriggers) {
     // A refused phase still leaves the node in its slot.
     EXPECT_EQ(get_ncp_node(t.m, o).get_ncp_ident(), o);
 }
+
+// A block walked once is kept with its ways out, and a later walk through
+// its exit leaves it only through them: besides its entries, every node of
+// it fed from outside the block must be one, or the path through it is lost.
+TEST(AtOnceWalkTest, AKeptBlockIsLeftThroughEveryNodeFedFromOutside) {
+    NodeModel t;
+    auto pseudo = [&](const char* name) {
+        return make_pseudo_node(t.m, name, 1, LogicOp::BitwiseOr);
+    };
+    const uint64_t first = peek_global_id();
+    const NcpIdent entry = pseudo("entry"), mid = pseudo("mid"), exit = pseudo("exit");
+    const IdSpan inner{first, peek_global_id()};
+    const NcpIdent outside = pseudo("outside"), outer_exit = pseudo("outer_exit");
+    t.node(mid).add_depend_node(entry, std::nullopt);
+    t.node(mid).add_depend_node(outside, std::nullopt);
+    t.node(exit).add_depend_node(mid, std::nullopt);
+    t.node(outer_exit).add_depend_node(exit, std::nullopt);
+
+    EXPECT_TRUE(exit_follows_entries_at_once(t.m, exit, {entry}, inner));
+    EXPECT_TRUE(
+        exit_follows_entries_at_once(t.m, outer_exit, {outside}, IdSpan{first, peek_global_id()}));
+}
