@@ -150,6 +150,11 @@ class TestRead:
         assert [n for n, _ in calls[2][0]] == ["val", "tag", "seen"]
         assert m.hcp_verilog_name(got).startswith(f"WIRE_KARRAY_k_{k.global_id}_D0L1N0F1_DMUX_")
 
+    def test_an_extra_named_like_a_field_replaces_that_field(self, m):
+        k, x = m.mk_karray("k", [2], [("a", 4), ("b", 1)], REG), m.mk_wire("x", 4)
+        got = m.karray_read_field_hcp(k, [REDUCE], [lambda *args: (m.mk_wire("p", 1), [("a", x)])], "a")
+        assert got.global_id == x.global_id
+
     def test_select_function_failures_propagate_and_the_array_is_back(self, m):
         k, s = m.mk_karray("k", [2], [("a", 4)], REG), m.mk_wire("s", 1)
 

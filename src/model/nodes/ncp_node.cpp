@@ -9,13 +9,12 @@ namespace vorlent {
 
 void fatal_not_implemented(std::string_view op) { fatal(format("{}: not implemented", op)); }
 
-void HasNodeTriggerSig::fill_ext_node(const NodeTriggers& ext, bool with_int_start) {
+void HasNodeTriggerSig::fill_ext_node(const NodeTriggers& ext) {
     NodeTriggers& t = get_node_triggers_mut();
     t.set_hold(ext.hold());
     t.set_int_reset(ext.int_reset());
     t.set_mrst(ext.mrst());
     t.set_clk(ext.clk());
-    if (with_int_start) t.set_int_start(ext.int_start());
 }
 
 HcpIdent NcpNode::get_exit_opr() const { fatal_not_implemented("get_exit_opr"); }
@@ -47,16 +46,9 @@ void NcpNode::init_ctrl_sigs(TriggerSig& sig, const ModelArena& model) const {
     sig.set_clk(resolve(t.clk()));
 }
 
-void NcpNode::init_int_start_sig(TriggerSig& sig, const ModelArena& model) const {
-    const NodeTriggers& t = get_node_triggers();
-    sig.set_int_start(t.int_start() ? std::optional(resolve_node_exit_opr(model, *t.int_start()))
-                                    : std::nullopt);
-}
-
 TriggerSig NcpNode::to_trigger_sig(const ModelArena& model) const {
     TriggerSig sig;
     init_ctrl_sigs(sig, model);
-    init_int_start_sig(sig, model);
     for (const DependEdge& e : get_node_triggers().depend_nodes)
         sig.push_depend_node(resolve_node_exit_opr(model, e.node), e.guard);
     return sig;
@@ -88,7 +80,7 @@ HcpIdent NcpNode::bind_with_hold_if_hold(ModelArena& model, const HcpIdent& x) c
 
 int32_t NcpNode::cycle_unless_controlled(int32_t fixed) const {
     const NodeTriggers& t = get_node_triggers();
-    return (t.hold() || t.int_reset() || t.int_start()) ? -1 : fixed;
+    return (t.hold() || t.int_reset()) ? -1 : fixed;
 }
 
 }  // namespace vorlent

@@ -1,8 +1,8 @@
 // The interfaces of every control node kind.
 //
-// HasNodeTriggerSig is the trigger set: the dependency edges and the five
-// control inputs (hold, int_reset, int_start, mrst, clk), each naming the
-// node whose exit operand drives it. A kind supplies the set; the accessors
+// HasNodeTriggerSig is the trigger set: the dependency edges and the
+// control inputs hold, int_reset, mrst and clk, each naming the node whose
+// exit operand drives it. A kind supplies the set; the accessors
 // are written once here. The operand node has no trigger set and refuses
 // every accessor.
 //
@@ -40,7 +40,6 @@ public:
 
     std::optional<NcpIdent> get_hold_node() const { return get_node_triggers().hold(); }
     std::optional<NcpIdent> get_int_reset_node() const { return get_node_triggers().int_reset(); }
-    std::optional<NcpIdent> get_int_start_node() const { return get_node_triggers().int_start(); }
     std::optional<NcpIdent> get_mrst_node() const { return get_node_triggers().mrst(); }
     std::optional<NcpIdent> get_clk_node() const { return get_node_triggers().clk(); }
 
@@ -50,9 +49,6 @@ public:
     }
     void set_int_reset_node(std::optional<NcpIdent> n) {
         get_node_triggers_mut().set_int_reset(std::move(n));
-    }
-    void set_int_start_node(std::optional<NcpIdent> n) {
-        get_node_triggers_mut().set_int_start(std::move(n));
     }
     void set_mrst_node(std::optional<NcpIdent> n) {
         get_node_triggers_mut().set_mrst(std::move(n));
@@ -65,9 +61,10 @@ public:
     }
 
     // Copies hold, int_reset, mrst and clk of a block's trigger set into
-    // this node, absent inputs included; int_start only `with_int_start`.
-    // The dependency edges stay.
-    void fill_ext_node(const NodeTriggers& ext, bool with_int_start);
+    // this node, absent inputs included. The dependency edges stay. A
+    // block's int_start reaches its entry nodes as a dependency edge, never
+    // as the node's own input, so a node's int_start stays absent.
+    void fill_ext_node(const NodeTriggers& ext);
 };
 
 class NcpNode : public HasNodeTriggerSig {
@@ -102,11 +99,9 @@ public:
     HcpIdent resolve_node_exit_opr(const ModelArena& model, const NcpIdent& node) const;
     // Writes hold, int_reset, mrst and clk of `sig` from the trigger set.
     void init_ctrl_sigs(TriggerSig& sig, const ModelArena& model) const;
-    // Writes int_start of `sig` from the trigger set.
-    void init_int_start_sig(TriggerSig& sig, const ModelArena& model) const;
     // The complete TriggerSig: controls in the order hold, int_reset, mrst,
-    // clk, int_start, then one dependency per edge in edge order. Widths are
-    // the register's to check.
+    // clk, then one dependency per edge in edge order. Widths are the
+    // register's to check.
     TriggerSig to_trigger_sig(const ModelArena& model) const;
 
     // raw AND NOT (exit of the int_reset node), as the new expressions
@@ -121,7 +116,7 @@ protected:
     HcpIdent bind_exit(ModelArena& model, const HcpIdent& raw) const {
         return bind_with_hold_if_hold(model, bind_with_rst_output_if_reset(model, raw));
     }
-    // -1 when any of hold, int_reset, int_start is set, else `fixed`.
+    // -1 when hold or int_reset is set, else `fixed`.
     int32_t cycle_unless_controlled(int32_t fixed) const;
 };
 

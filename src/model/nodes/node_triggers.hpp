@@ -1,6 +1,6 @@
 // The trigger set of a control node (and of a flow block's base): the
 // dependency edges and the five control inputs, each naming the node whose
-// exit operand drives it.
+// exit operand drives it. Only a block's set has an int_start.
 #pragma once
 
 #include <optional>

@@ -101,6 +101,13 @@ TEST(HcpEmitterTest, ExtensionFillAndMissingOperands) {
     }
     EXPECT_EQ(block_of(t.m, filled), "assign " + std::string(filled.abs_name()) + " = {{2{" + BIT +
                                          "}}, " + A + "[3:0]};\n");
+    // Nothing to fill: the operand alone, never a replication of zero copies.
+    for (const std::optional<Slice> range : {std::optional<Slice>(), std::optional(Slice{0, 8})}) {
+        const HcpIdent same =
+            make_expression_constant(t.m, true, "same", LogicOp::ExtendBit, a, 8, range);
+        EXPECT_EQ(block_of(t.m, same),
+                  "assign " + std::string(same.abs_name()) + " = " + A + "[7:0];\n");
+    }
 
     // Written from the operands only, and not at all without them.
     const HcpIdent empty = make_expression_empty(t.m, true, "empty", 8);

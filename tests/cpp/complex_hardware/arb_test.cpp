@@ -145,3 +145,15 @@ TEST(ArbTest, AcknowledgesFollowPriorityThenThePolicy) {
     check_grants({{1, std::nullopt}, {5, ArbLockedChannel::Req}, {5, std::nullopt}},
                  ArbSamePriPolicy::NotAck, true);
 }
+
+// The arbiter and the zync block drive their one-bit grant and request wires
+// through drive_wire; a wider wire is a slip of theirs, stopped before any
+// event is pooled.
+TEST(CcpHwBuildTest, DrivenWiresMustBeOneBit) {
+    ArbDesign d;
+    const HcpIdent wide = make_wire(d.m, true, "wide", 2);
+    const HcpIdent one = make_wire(d.m, true, "one", 1);
+    EXPECT_FATAL(drive_wire(d.m, wide, one),
+                 "assertion failed: self.is_size_in_range_rel(b.get_size())");
+    EXPECT_TRUE(get_hcp_assign(d.m, wide).get_update_pool().events.empty());
+}

@@ -102,3 +102,15 @@ TEST(KarrayWriteTest, WriteChecksComeInOrderAndMakeNothing) {
     EXPECT_EQ(karray_assign_sources(t.m, t.k, el, {{"zz", s}}, true, cuts).error(),
               ErrorText::value("Karray assignment: no source matched any field"));
 }
+
+TEST(KarrayWriteTest, ADynamicIndexTooNarrowForItsDimensionMakesNothing) {
+    TracedModel t;
+    const CcpIdent k = make_karray(t.m, true, "arr", {3}, {{"a", 4}}, HwComponentType::Reg);
+    const HcpIdent narrow = make_wire(t.m, true, "n1", 1);
+    const HcpIdent v = make_wire(t.m, true, "v", 4);
+    const uint64_t from = peek_global_id();
+    EXPECT_EQ(
+        karray_assign_hcps(t.m, k, {KIdx::dyn(narrow)}, {{0, v}}, true),
+        ErrorText::value("dynamic index for dim 0 needs >= 2 bits to address 3 elements, got 1"));
+    EXPECT_EQ(made_since(t, from), std::vector<std::string>{});
+}

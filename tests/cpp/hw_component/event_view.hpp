@@ -75,7 +75,6 @@ inline std::vector<std::string> system_made_since(const TracedModel& t, uint64_t
 struct ControlWires : TracedModel {
     HcpIdent hold_w = make_wire(m, false, "hold", 1);
     HcpIdent rst_w = make_wire(m, false, "rst", 1);
-    HcpIdent start_w = make_wire(m, false, "start", 1);
     HcpIdent mrst_w = make_wire(m, false, "mrst", 1);
     HcpIdent clk_w = make_wire(m, false, "clk", 1);
     HcpIdent d0_w = make_wire(m, false, "d0", 1);
@@ -86,7 +85,6 @@ struct ControlWires : TracedModel {
         TriggerSig s;
         s.set_hold(hold_w);
         s.set_int_reset(rst_w);
-        s.set_int_start(start_w);
         s.set_mrst(mrst_w);
         s.set_clk(clk_w);
         s.push_depend_node(d0_w, std::nullopt);

@@ -48,7 +48,7 @@ TEST(TriggerSigTest, IntegrityCheckTestsEverySignalInOrder) {
     t.full_sig().integrity_check("R", t.m, own, 3);
 
     TriggerSig sig = t.full_sig();
-    sig.set_int_start(t.wide);
+    sig.set_mrst(t.wide);
     sig.push_depend_node(make_wire(t.m, false, "late", 2), std::nullopt);
     EXPECT_FATAL(sig.integrity_check("R", t.m, own, 3), width_message("R", t.wide, 2));
 
@@ -115,7 +115,7 @@ TEST(StateRegTest, KeepsItsTriggersAndRefusesBadOnes) {
     EXPECT_FATAL(t.events<StateReg>(st, no_clk),
                  "StateReg::build_update_event: clk_sig_i not assigned");
     TriggerSig wide = t.full_sig();
-    wide.set_int_start(t.wide);
+    wide.set_mrst(t.wide);
     EXPECT_FATAL(t.events<StateReg>(st, wide), width_message(st.abs_name(), t.wide, 2));
     EXPECT_TRUE(t.pool(st).events.empty());
 }

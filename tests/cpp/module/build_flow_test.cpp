@@ -91,3 +91,32 @@ TEST(BuildFlowTest, SourcesGoDownBeforeChildrenAndParentsBuild) {
     EXPECT_EQ(d.edges(d.wrap(inner).samples()[0]),
               (std::vector<DependEdge>{edge(*ob.triggers.int_start()), edge(d.start())}));
 }
+
+// A block folds its own assignments and zero-delay blocks into one event per
+// destination in the order they were written, so the last one wins.
+TEST(BuildFlowTest, ABlocksOwnAssignmentsFoldInTheOrderWritten) {
+    Design d;
+    const HcpIdent r = d.reg("r"), c = d.wire("c");
+    const HcpIdent v1 = d.val(1), v2 = d.val(2), v3 = d.val(3);
+    d.describe();
+    const FlowBlockIdent p = d.open(make_flow_block_par_auto(d.m, "p"));
+    d.assign(r, v1);
+    const FlowBlockIdent z = d.open(make_flow_block_zif(d.m, "z", c, std::nullopt));
+    d.assign(r, v2);
+    d.close(z);
+    d.assign(r, v3);
+    d.close(p);
+    d.build();
+
+    ASSERT_EQ(d.pool(r).size(), 1u);
+    const UeCond& gated = d.m.arena<UeCond>().get(d.pool(r)[0].handle());
+    const UpdateEventIdent folded = *gated.sub_stmts.at(0);
+    ASSERT_EQ(folded.kind, UeType::Grp);
+    std::vector<std::string> order;
+    for (const UpdateEventIdent& ue : d.m.arena<UeGrp>().get(folded.handle()).events)
+        order.emplace_back(ue.kind == UeType::Basic
+                               ? d.m.arena<UeBasic>().get(ue.handle()).src.abs_name()
+                               : "zif");
+    EXPECT_EQ(order, (std::vector<std::string>{std::string(v1.abs_name()), "zif",
+                                               std::string(v3.abs_name())}));
+}

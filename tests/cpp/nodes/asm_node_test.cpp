@@ -1,3 +1,4 @@
+#include "complex_hardware/ccp_test_support.hpp"
 #include "node_test_support.hpp"
 
 using namespace vorlent;
@@ -54,4 +55,36 @@ TEST(AsmNodeTest, DryAssignmentPoolsEveryEventUnconditionally) {
     EXPECT_FATAL(dry_assign_asm_node(t.m, s),
                  "assertion `left == right` failed: dry_assign_asm_node: node must be an AsmNode\n"
                  "  left: State\n right: Asm");
+}
+
+// Assigned from a state node, an assignment lands while the state is active
+// and neither the block's reset nor its hold is: each control gates it on its
+// own, whether or not the other is present.
+TEST(AsmNodeTest, TheStateGatesTheAssignmentUnderEachControlAlone) {
+    struct Row {
+        bool hold, rst;
+    };
+    for (const Row row : {Row{true, false}, Row{false, true}, Row{true, true}}) {
+        SCOPED_TRACE(format("hold {}, rst {}", row.hold, row.rst));
+        AsmModel t;
+        const NcpIdent s = make_state_node(t.m, false, "s");
+        assign_ncp_node(t.m, s, true, false);
+        t.node(t.a).add_depend_node(s, std::nullopt);
+        if (row.hold) t.node(t.a).set_hold_node(t.hold);
+        if (row.rst) t.node(t.a).set_int_reset_node(t.rst);
+        set_asm_node_clk_src_direct(t.m, t.a, t.clk_w);
+        assign_asm_from_state_node(t.m, t.a);
+
+        const UpdateEventIdent ue = t.pool(t.r).events.at(0);
+        ASSERT_EQ(ue.kind, UeType::Cond);
+        const HcpIdent cond = *t.m.arena<UeCond>().get(ue.handle()).conds.at(0);
+        const HcpIdent state = get_ncp_node(t.m, s).get_state_operating();
+        for (int v = 0; v < 8; ++v) {
+            const bool on = v & 1, held = v & 2, reset = v & 4;
+            const LogicEval eval(t.m, {{state.global_id(), on},
+                                       {t.hold_w.global_id(), held},
+                                       {t.rst_w.global_id(), reset}});
+            EXPECT_EQ(eval(cond), on && !(row.hold && held) && !(row.rst && reset)) << v;
+        }
+    }
 }

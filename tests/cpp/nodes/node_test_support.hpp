@@ -11,7 +11,6 @@ namespace vorlent::testing {
 struct NodeModel : ControlWires {
     NcpIdent hold = make_opr_node(m, "flow_hold", hold_w);
     NcpIdent rst = make_opr_node(m, "flow_rst", rst_w);
-    NcpIdent start = make_opr_node(m, "flow_start", start_w);
     NcpIdent mrst = make_opr_node(m, "flow_mrst", mrst_w);
     NcpIdent clk = make_opr_node(m, "flow_clk", clk_w);
     NcpIdent p0 = make_opr_node(m, "p0", d0_w);
@@ -24,7 +23,6 @@ struct NodeModel : ControlWires {
         NcpNode& x = node(n);
         x.set_hold_node(hold);
         x.set_int_reset_node(rst);
-        x.set_int_start_node(start);
         x.set_mrst_node(mrst);
         x.set_clk_node(clk);
         x.add_depend_node(p0, std::nullopt);

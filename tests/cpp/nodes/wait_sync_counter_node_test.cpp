@@ -56,7 +56,7 @@ TEST(SpRegNodeTest, PhasesAndExit) {
          {"CNT_REG_n_CNT", "COUNTER_NODE_n"},
          4,
          6,
-         14,
+         12,
          false,
          [](const ModelArena& m, const NcpIdent& n) {
              const CounterNode& x = m.arena<CounterNode>().get(n.handle());
@@ -121,7 +121,6 @@ TEST(WaitCondNodeTest, PhasesAndExit) {
                  "WaitCondNode requires at least one depend node");
     t.node(w).add_depend_node(t.p0, std::nullopt);
     t.node(w).add_depend_node(t.p1, t.g1);
-    t.node(w).set_int_start_node(t.start);
     id = peek_global_id();
     assign_ncp_node(t.m, w, false, true);
     EXPECT_EQ(peek_global_id(), id + 15);

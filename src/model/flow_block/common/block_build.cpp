@@ -74,7 +74,7 @@ void finish_block_build(FlowBlock& block, ModelArena& model) {
     // A basic node takes hold, int_reset, mrst and clk from the block, never
     // its int_start.
     for (const NcpIdent& n : base.basic_nodes)
-        get_ncp_node_mut(model, n).fill_ext_node(base.triggers, false);
+        get_ncp_node_mut(model, n).fill_ext_node(base.triggers);
     for (const NcpIdent& n : base.basic_nodes) init_asm_node_clk_src(model, n);
     for (const NcpIdent& n : base.basic_nodes) apply_asm_node_pending_pre_cond(model, n);
     block.build_hw_component(model);
@@ -182,7 +182,7 @@ void add_edge_to_entries(ModelArena& model, const NodeWrap& wrap, const NcpIdent
 
 void open_block_entry(ModelArena& model, FlowBlockBase& base, const NcpIdent& entry) {
     NcpNode& node = get_ncp_node_mut(model, entry);
-    node.fill_ext_node(base.triggers, false);
+    node.fill_ext_node(base.triggers);
     if (base.triggers.int_start()) node.add_depend_node(*base.triggers.int_start(), std::nullopt);
     base.gen_nodes.push_back(entry);
     assign_ncp_node(model, entry, true, false);

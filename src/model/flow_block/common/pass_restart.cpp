@@ -16,7 +16,7 @@ DependEdge pass_restart_edge(ModelArena& model, FlowBlockBase& base, const NodeW
     if (!through_state) return DependEdge{body.exit(), std::move(guard)};
     const NcpIdent state = make_state_node(model, false, name);
     NcpNode& node = get_ncp_node_mut(model, state);
-    node.fill_ext_node(base.triggers, false);
+    node.fill_ext_node(base.triggers);
     node.add_depend_node(body.exit(), std::move(guard));
     base.gen_nodes.push_back(state);
     assign_ncp_node(model, state, true, true);

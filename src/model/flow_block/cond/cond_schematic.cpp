@@ -44,7 +44,7 @@ NodeWrap build_cond(const CondSchematic& schematic, FlowBlockBase& base, ModelAr
     }
 
     const NcpIdent exit = make_pseudo_node(model, format("cif_exit_{}", id), 1, LogicOp::BitwiseOr);
-    get_ncp_node_mut(model, exit).fill_ext_node(base.triggers, false);
+    get_ncp_node_mut(model, exit).fill_ext_node(base.triggers);
     base.gen_nodes.push_back(exit);
     for (const NodeWrap& w : branches)
         get_ncp_node_mut(model, exit).add_depend_node(w.exit(), std::nullopt);

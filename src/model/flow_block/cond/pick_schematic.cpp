@@ -36,7 +36,7 @@ NodeWrap build_pick(FlowBlockBase& base, ModelArena& model) {
 
     const NcpIdent exit =
         make_pseudo_node(model, format("pick_exit_{}", id), 1, LogicOp::BitwiseOr);
-    get_ncp_node_mut(model, exit).fill_ext_node(base.triggers, false);
+    get_ncp_node_mut(model, exit).fill_ext_node(base.triggers);
     base.gen_nodes.push_back(exit);
 
     std::optional<HcpIdent> term;  // no pif condition holds

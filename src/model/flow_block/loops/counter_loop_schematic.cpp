@@ -21,7 +21,7 @@ namespace {
 
 NcpIdent make_filled_pseudo(ModelArena& model, FlowBlockBase& base, const std::string& name) {
     const NcpIdent node = make_pseudo_node(model, name, 1, LogicOp::BitwiseOr);
-    get_ncp_node_mut(model, node).fill_ext_node(base.triggers, false);
+    get_ncp_node_mut(model, node).fill_ext_node(base.triggers);
     base.gen_nodes.push_back(node);
     return node;
 }
@@ -43,7 +43,7 @@ NodeWrap build_counter_loop(int32_t last_loop_cnt, OptIdent<HcpIdent>& loop_id_e
 
     const NcpIdent counter =
         make_counter_node(model, false, format("cloop_cnt_{}", id), last_loop_cnt);
-    get_ncp_node_mut(model, counter).fill_ext_node(base.triggers, false);
+    get_ncp_node_mut(model, counter).fill_ext_node(base.triggers);
     base.gen_nodes.push_back(counter);
     loop_id_expr_i = counter_register(model, counter);
 

@@ -34,7 +34,7 @@ NcpIdent make_loop_exit(ModelArena& model, FlowBlockBase& base, const std::strin
                         const std::vector<NcpIdent>& preds, const HcpIdent& guard) {
     const NcpIdent exit = make_pseudo_node(model, name, 1, LogicOp::BitwiseOr);
     NcpNode& node = get_ncp_node_mut(model, exit);
-    node.fill_ext_node(base.triggers, false);
+    node.fill_ext_node(base.triggers);
     base.gen_nodes.push_back(exit);
     for (const NcpIdent& pred : preds) node.add_depend_node(pred, guard);
     assign_ncp_node(model, exit, true, true);

@@ -61,7 +61,7 @@ void feed_join(ModelArena& model, FlowBlockBase& base, const NcpIdent& join,
                const std::vector<Candidate>& cands,
                const std::vector<std::optional<HcpIdent>>& guards = {}) {
     NcpNode& node = get_ncp_node_mut(model, join);
-    node.fill_ext_node(base.triggers, false);
+    node.fill_ext_node(base.triggers);
     for (size_t k = 0; k < cands.size(); ++k)
         node.add_depend_node(cands[k].exit, k < guards.size() ? guards[k] : std::nullopt);
     base.gen_nodes.push_back(join);
@@ -69,7 +69,7 @@ void feed_join(ModelArena& model, FlowBlockBase& base, const NcpIdent& join,
 }
 
 NcpIdent make_filled_node(ModelArena& model, FlowBlockBase& base, NcpIdent node) {
-    get_ncp_node_mut(model, node).fill_ext_node(base.triggers, false);
+    get_ncp_node_mut(model, node).fill_ext_node(base.triggers);
     base.gen_nodes.push_back(node);
     return node;
 }
@@ -156,9 +156,9 @@ NodeWrap build_par(ParSchematic& s, FlowBlockBase& base, ModelArena& model) {
     if (!metas.empty()) {
         const NcpIdent asm_node =
             make_asm_node_many(model, format("par_asm_{}", id), std::move(metas));
-        get_ncp_node_mut(model, asm_node).fill_ext_node(base.triggers, false);
+        get_ncp_node_mut(model, asm_node).fill_ext_node(base.triggers);
         const NcpIdent state = make_state_node(model, false, format("par_state_{}", id));
-        get_ncp_node_mut(model, state).fill_ext_node(base.triggers, false);
+        get_ncp_node_mut(model, state).fill_ext_node(base.triggers);
         base.gen_nodes.push_back(state);
         s.state_node = state;
         cycles.push_back(get_ncp_node(model, state).get_cycle_used());

@@ -47,12 +47,12 @@ void FlowBlockPip::build_hw_component(ModelArena& model) {
     const NcpIdent wait = make_state_node(model, false, format("pip_wait4syn_{}", id));
     NodeTriggers unheld = base.triggers;
     unheld.set_hold(std::nullopt);
-    get_ncp_node_mut(model, wait).fill_ext_node(unheld, false);
+    get_ncp_node_mut(model, wait).fill_ext_node(unheld);
     base.gen_nodes.push_back(wait);
 
     const NcpIdent entrance =
         make_pseudo_node(model, format("pip_entrance_{}", id), 1, LogicOp::BitwiseOr);
-    get_ncp_node_mut(model, entrance).fill_ext_node(base.triggers, false);
+    get_ncp_node_mut(model, entrance).fill_ext_node(base.triggers);
     base.gen_nodes.push_back(entrance);
 
     const NodeWrap body = summarize_block(model, base.sub_blocks.front());

@@ -52,7 +52,7 @@ NodeWrap build_seq(SeqSchematic& schematic, FlowBlockBase& base, ModelArena& mod
             }
             const NcpIdent& asm_node = resolved_asm_node(*basic);
             const NcpIdent state = make_state_node(model, false, format("seq_state_{}_{}", id, i));
-            get_ncp_node_mut(model, state).fill_ext_node(base.triggers, false);
+            get_ncp_node_mut(model, state).fill_ext_node(base.triggers);
             get_ncp_node_mut(model, asm_node).add_depend_node(state, std::nullopt);
             base.gen_nodes.push_back(state);
             basic->state_node_i = state;

@@ -26,7 +26,7 @@ NodeWrap build_wait(const std::variant<WaitCondTarget, WaitCycleTarget>& target,
         std::visit([&](const auto& t) { return make_wait_node(model, t, id); }, target);
     {
         NcpNode& n = get_ncp_node_mut(model, node);
-        n.fill_ext_node(base.triggers, false);
+        n.fill_ext_node(base.triggers);
         if (base.triggers.int_start()) n.add_depend_node(*base.triggers.int_start(), std::nullopt);
     }
     base.gen_nodes.push_back(node);

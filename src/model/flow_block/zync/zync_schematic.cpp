@@ -56,10 +56,10 @@ void FlowBlockZync::build_hw_component(ModelArena& model) {
 
     const NcpIdent asm_node = make_asm_node_many(model, format("zync_asm_{}", id),
                                                  gen_unified_asm_meta_flat(base, model));
-    get_ncp_node_mut(model, asm_node).fill_ext_node(base.triggers, false);
+    get_ncp_node_mut(model, asm_node).fill_ext_node(base.triggers);
 
     const NcpIdent state = make_state_node(model, false, format("zync_state_{}", id));
-    get_ncp_node_mut(model, state).fill_ext_node(base.triggers, false);
+    get_ncp_node_mut(model, state).fill_ext_node(base.triggers);
     base.gen_nodes.push_back(state);
     assign_ncp_node(model, state, true, false);
     const HcpIdent active = get_ncp_node(model, state).get_exit_opr();

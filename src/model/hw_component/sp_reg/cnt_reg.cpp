@@ -8,7 +8,7 @@ namespace vorlent {
 
 namespace {
 // Lowest first; the higher wins a cycle.
-enum CntRegPri : int32_t { PRI_COUNT = SP_REG_PRI_LOWEST + 1, PRI_HOLD, PRI_RESET, PRI_START };
+enum CntRegPri : int32_t { PRI_COUNT = SP_REG_PRI_LOWEST + 1, PRI_HOLD, PRI_RESET };
 }  // namespace
 
 int32_t CntReg::width_for(int32_t max_cycle) {
@@ -52,7 +52,6 @@ void CntReg::build_update_event(ModelArena& model) {
     append_on_depends(model, next, whole, PRI_COUNT);
     append_on_control(model, t.hold(), ident, whole, PRI_HOLD);
     append_on_control(model, t.int_reset(), cleared, whole, PRI_RESET);
-    append_on_control(model, t.int_start(), next, whole, PRI_START);
     append_on_control(model, t.mrst(), cleared, whole, DEFAULT_UE_PRI_RST);
 }
 

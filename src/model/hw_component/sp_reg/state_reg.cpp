@@ -6,13 +6,7 @@ namespace vorlent {
 
 namespace {
 // Lowest first; the higher wins a cycle.
-enum StateRegPri : int32_t {
-    PRI_UNSET = SP_REG_PRI_LOWEST,
-    PRI_HOLD,
-    PRI_RESET,
-    PRI_SET,
-    PRI_START
-};
+enum StateRegPri : int32_t { PRI_UNSET = SP_REG_PRI_LOWEST, PRI_HOLD, PRI_RESET, PRI_SET };
 }  // namespace
 
 StateReg StateReg::make(ModelArena& model, bool is_user_com, std::string_view name) {
@@ -37,7 +31,6 @@ void StateReg::build_update_event(ModelArena& model) {
     append_on_control(model, t.hold(), ident, bit, PRI_HOLD);
     append_on_depends(model, set_val, bit, PRI_SET);
     append_on_control(model, t.int_reset(), unset_val, bit, PRI_RESET);
-    append_on_control(model, t.int_start(), set_val, bit, PRI_START);
     append_on_control(model, t.mrst(), unset_val, bit, DEFAULT_UE_PRI_RST);
 }
 

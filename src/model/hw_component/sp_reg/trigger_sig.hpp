@@ -23,9 +23,10 @@ struct TriggerDepend {
     friend bool operator==(const TriggerDepend&, const TriggerDepend&) = default;
 };
 
-// The controls: hold freezes the register, int_reset and int_start are the
-// state machine's internal reset and start, mrst the master reset, clk the
-// clock of every event the register builds.
+// The controls: hold freezes the register, int_reset is the state machine's
+// internal reset, mrst the master reset, clk the clock of every event the
+// register builds. A node gives no int_start (a block's start reaches its
+// nodes as a dependency), so no register reads one.
 struct TriggerSig : ControlInputs<HcpIdent> {
     SmallVec<TriggerDepend, 1> depend_list;  // events are built in this order
 
@@ -33,7 +34,7 @@ struct TriggerSig : ControlInputs<HcpIdent> {
         depend_list.push_back(TriggerDepend{std::move(sig), std::move(guard)});
     }
 
-    // Every signal must be 1 bit wide: the five controls, then each
+    // Every signal must be 1 bit wide: the controls, then each
     // dependency and its guard, in list order; the first that is not stops
     // with "'{owner}': signal '{name}' must be 1-bit, got {w}". The register
     // being built is out of its arena, so a signal equal to `own` is
