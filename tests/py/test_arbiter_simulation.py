@@ -101,7 +101,8 @@ def test_pipeline_serves_one_request_per_body_run(tmp_path, auto_req, in0, in1, 
 
 def module_tree(d):
     """Sub-modules a (holding a1) and b under the top; build_flow builds them
-    top, a, a1, b."""
+    top, a, a1, b. A module made while its parent is tracked joins it when
+    it is tracked and untracked in turn."""
     mods = {"top": d.top}
     with d.components() as m:
         mods["a"] = m.mk_module("a")
@@ -136,10 +137,10 @@ def test_a_pipeline_gates_the_grants_of_its_arbiter_in_any_module(tmp_path, arb_
     with d.components(mods[arb_at]):
         a = m.mk_arb("arb", POLICY.AckOne)
 
-    def pipeline():  # three cycles an item: out += mid, then two waiting
+    def pipeline():  # three cycles an item: out += mid, then two waiting; in a seq, found there too
         add = m.mk_expression("add", v.LogicOp.ArithPlus, out, mid)
-        d.block(m.mk_flow_block_pip("p", a), lambda: d.seq("body", (out, add), lambda: d.block(
-            m.mk_flow_block_sywait("w", 2))))
+        wait = lambda: d.block(m.mk_flow_block_sywait("w", 2))
+        d.seq("outer", lambda: d.block(m.mk_flow_block_pip("p", a), lambda: d.seq("body", (out, add), wait)))
 
     def producer():  # hands 1, 10 and 100 over in turn, each on its grant
         d.seq("prod", *[(lambda k: lambda: d.block(m.mk_flow_block_zync(f"z{k}", a), (mid, k)))(k)
