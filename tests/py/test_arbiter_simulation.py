@@ -99,6 +99,53 @@ def test_pipeline_serves_one_request_per_body_run(tmp_path, auto_req, in0, in1, 
     assert {label: got[label] for label in want} == want
 
 
+def module_tree(d):
+    """Sub-modules a (holding a1) and b of the top, built top, a, a1, b: a
+    module made while its parent is tracked joins it when tracked in turn."""
+    mods = {"top": d.top}
+    for name, parent in (("a", "top"), ("a1", "a"), ("b", "top")):
+        with d.components(mods[parent]) as m:
+            mods[name] = m.mk_module(name)
+            with d.components(mods[name]):
+                pass
+    return mods
+
+
+@pytest.mark.parametrize("arb_at, pip_at, zync_at", [
+    ("top", "top", "top"), ("top", "a", "top"), ("top", "a1", "b"), ("a", "top", "b"), ("a", "b", "a1"),
+    ("a1", "b", "top"), ("b", "a", "top"),
+], ids=["one_module", "arb_in_parent", "arb_in_grandparent", "arb_in_child", "arb_in_earlier_sibling",
+        "arb_in_earlier_siblings_child", "arb_in_later_sibling"])
+def test_a_pipeline_gates_the_grants_of_its_arbiter_in_any_module(tmp_path, arb_at, pip_at, zync_at):
+    """An arbiter built before its pipeline's module that missed the
+    pipeline's master acknowledge would grant every request at once, busy
+    pipeline or not: the zync's later values would be lost."""
+    d = Design()
+    m, mods = d.m, module_tree(d)
+    mid, out = d.reg("mid"), d.reg("out")
+    with d.components(mods[arb_at]):
+        a = m.mk_arb("arb", POLICY.AckOne)
+
+    def pipeline():  # three cycles an item: out += mid, then two waiting; in a seq, found there too
+        add = m.mk_expression("add", v.LogicOp.ArithPlus, out, mid)
+        wait = lambda: d.block(m.mk_flow_block_sywait("w", 2))
+        d.seq("outer", lambda: d.block(m.mk_flow_block_pip("p", a), lambda: d.seq("body", (out, add), wait)))
+
+    def producer():  # hands 1, 10 and 100 over in turn, each on its grant
+        d.seq("prod", *[(lambda k: lambda: d.block(m.mk_flow_block_zync(f"z{k}", a), (mid, k)))(k)
+                        for k in (1, 10, 100)])
+
+    for name, module in mods.items():
+        with d.behaviour(module):
+            for describe, at in ((pipeline, pip_at), (producer, zync_at)):
+                if at == name:
+                    describe()
+    got = d.run(tmp_path, d.probes(mid=mid, out=out), cycles=14)
+    # Each grant waits for the pipeline to enter its body, once per item.
+    assert got["mid"] == [0] * 4 + [1] * 3 + [10] * 3 + [100] * 4
+    assert got["out"] == [0] * 5 + [1] * 3 + [11] * 3 + [111] * 3
+
+
 def test_dynamic_counter_adds_enabled_steps_every_cycle(tmp_path):
     d = Design()
     m = d.m

@@ -1,5 +1,6 @@
 #include "model/module/build_flow.hpp"
 
+#include <unordered_map>
 #include <unordered_set>
 
 #include "common/interrupt.hpp"
@@ -68,8 +69,65 @@ void for_each_component(ModelArena& model, const Module& module, HwComponentType
     }
 }
 
+void build_ccp(ModelArena& model, const CcpIdent& ccp) {
+    draw_id_by_take(take_ccp(model, ccp), [&](CcpBase& c) { c.build(model); });
+}
+
+// Arbiters whose build waits for a later module. A pipeline block sets its
+// arbiter's master acknowledge when its own module is built; an arbiter of a
+// module built before that one (an ancestor, an earlier sibling's subtree)
+// would be built without it, and its grants would never wait for the
+// pipeline to be ready.
+struct LateArbs {
+    std::unordered_set<uint64_t> ids;  // their global ids
+    // Per module in build order, the arbiters built once that module is.
+    std::vector<std::vector<CcpIdent>> after;
+};
+
+LateArbs find_late_arbs(const ModelArena& model, const std::vector<ModuleIdent>& order) {
+    std::unordered_map<size_t, size_t> rank;  // module slot -> build position
+    for (size_t i = 0; i < order.size(); ++i) rank.emplace(order[i].handle().index, i);
+    LateArbs late{{}, std::vector<std::vector<CcpIdent>>(order.size())};
+    InterruptPoll poll;
+    for (size_t i = 0; i < order.size(); ++i) {
+        const std::vector<FlowBlockIdent>& top_level = model.get<Module>(order[i]).flow_blocks;
+        // Every block of the module, each before the blocks nested in it, in
+        // the order written; the walk keeps its own stack.
+        std::vector<FlowBlockIdent> blocks(top_level.rbegin(), top_level.rend());
+        while (!blocks.empty()) {
+            poll.tick();
+            const FlowBlockIdent block = std::move(blocks.back());
+            blocks.pop_back();
+            const FlowBlockBase& base = get_flow_block(model, block).get_base();
+            blocks.insert(blocks.end(), base.con_blocks.rbegin(), base.con_blocks.rend());
+            blocks.insert(blocks.end(), base.sub_blocks.rbegin(), base.sub_blocks.rend());
+            if (block.block_type != FlowBlockType::Pipeline) continue;
+            const CcpIdent& arb = model.get<FlowBlockPip>(block).arb_i;
+            // An arbiter outside the tree is never built: emit refuses it.
+            const auto owner = rank.find(arb.module_ident.handle().index);
+            if (owner == rank.end() || owner->second >= i) continue;
+            if (late.ids.insert(arb.global_id()).second) late.after[i].push_back(arb);
+        }
+    }
+    return late;
+}
+
+// Builds an arbiter after its module's pass, into that module, where its
+// logic would have gone in its turn. It makes expressions only, so the
+// module's resets and defaults, built by then, miss nothing.
+void build_late_arb(ModelArena& model, const CcpIdent& arb) {
+    auto module = model.take<Module>(arb.module_ident);
+    push_module_trace(model, module->ident, ModuleInitStage::FlowBlockBuild);
+    build_ccp(model, arb);
+    pop_module_trace(model);
+    register_pending_hcps(*module, model);
+    module.put_back();
+}
+
 // Builds one module's own behaviour; its sub-modules are left to the walk.
-void build_module(Module& module, ModelArena& model, const FlowSignals& sig) {
+// The complex components among `late` wait for a later module.
+void build_module(Module& module, ModelArena& model, const FlowSignals& sig,
+                  const std::unordered_set<uint64_t>& late) {
     push_module_trace(model, module.ident, ModuleInitStage::FlowBlockBuild);
     for (const FlowBlockIdent& block : std::vector(module.flow_blocks)) {
         build_top_level_block(model, block, sig);
@@ -86,7 +144,7 @@ void build_module(Module& module, ModelArena& model, const FlowSignals& sig) {
     }
     for (const CcpIdent& ccp : std::vector(module.ccps)) {
         poll.tick();
-        draw_id_by_take(take_ccp(model, ccp), [&](CcpBase& c) { c.build(model); });
+        if (!late.contains(ccp.global_id())) build_ccp(model, ccp);
     }
     pop_module_trace(model);
     register_pending_hcps(module, model);
@@ -126,15 +184,14 @@ FlowSignals build_top_signals(ModelArena& model, const ModuleIdent& top_i) {
     return FlowSignals{start, clk, mrst};
 }
 
-void build_tree(ModelArena& model, const ModuleIdent& top_i) {
-    const FlowSignals sig = build_top_signals(model, top_i);
-    // Depth first, a module before its sub-modules, these in list order. The
-    // walk keeps its own stack, so a tree of any depth is built.
-    std::vector<ModuleIdent> pending{top_i};
+// The tree's modules in build order: depth first, a module before its
+// sub-modules, these in list order. The walk keeps its own stack, so a tree
+// of any depth is built.
+std::vector<ModuleIdent> modules_in_build_order(const ModelArena& model, const ModuleIdent& top_i) {
+    std::vector<ModuleIdent> order, pending{top_i};
     std::unordered_set<uint64_t> visited;
     while (!pending.empty()) {
-        check_interrupt();
-        const ModuleIdent module_i = std::move(pending.back());
+        ModuleIdent module_i = std::move(pending.back());
         pending.pop_back();
         // A module listed twice in the tree (under itself, or under two
         // parents) would be built twice or for ever.
@@ -142,11 +199,24 @@ void build_tree(ModelArena& model, const ModuleIdent& top_i) {
             fatal(format(
                 "build_flow: module \"{}\" (id {}) appears more than once in the module tree",
                 module_i.abs_name(), module_i.global_id()));
-        auto module = model.take<Module>(module_i);
-        build_module(*module, model, sig);
+        const Module& module = model.get<Module>(module_i);
         // Reverse order puts the first child on top.
-        pending.insert(pending.end(), module->sub_modules.rbegin(), module->sub_modules.rend());
+        pending.insert(pending.end(), module.sub_modules.rbegin(), module.sub_modules.rend());
+        order.push_back(std::move(module_i));
+    }
+    return order;
+}
+
+void build_tree(ModelArena& model, const ModuleIdent& top_i) {
+    const std::vector<ModuleIdent> order = modules_in_build_order(model, top_i);
+    const LateArbs late = find_late_arbs(model, order);
+    const FlowSignals sig = build_top_signals(model, top_i);
+    for (size_t i = 0; i < order.size(); ++i) {
+        check_interrupt();
+        auto module = model.take<Module>(order[i]);
+        build_module(*module, model, sig, late.ids);
         module.put_back();
+        for (const CcpIdent& arb : late.after[i]) build_late_arb(model, arb);
     }
 }
 

@@ -2,7 +2,9 @@
 // clocked hardware. The top module gets the ports "clk" and "mrst" and the
 // start node "start"; then every module of its tree, depth first, builds its
 // top-level blocks (waiting for "start"), its loose assignments, its complex
-// components, its register resets and wire defaults.
+// components, its register resets and wire defaults. An arbiter served by a
+// pipeline block of a module built later is built right after that module,
+// since the pipeline sets its master acknowledge.
 #pragma once
 
 #include "common/error_text.hpp"
