@@ -9,10 +9,9 @@ the sizes (20 for 1k to 20k); a time ratio above 1.25 times that is marked "!".
 
 The sizes default to 1000 5000 20000; each time is the median of R runs
 (default 1), each case in a fresh interpreter, one after the other. The files
-go to a temporary directory in /dev/shm (memory), where the 20k files of the
-module kinds cost what writing them costs: on a disk's file system that has
-just deleted many files, making each new file can take longer than writing
-it. Two kinds write output that grows with the square of their size, and so
+go to a temporary directory in memory, as the benchmark's do
+(build_and_emit.scratch_dir), so that the 20k files of the module kinds cost
+what writing them costs. Two kinds write output that grows with the square of their size, and so
 does the time to write it: the zero-delay nests ("zif", "zero_delay") indent
 their lines four spaces per level (GBs at 20k, written to the system's
 temporary directory instead), and an arbiter's mask terms grow with the
@@ -25,12 +24,13 @@ import subprocess
 import sys
 import tempfile
 
+from build_and_emit import scratch_dir
+
 HERE = os.path.dirname(os.path.abspath(__file__))
 DEEP_DESIGN = os.path.join(HERE, "..", "tests", "py", "deep_design.py")
 DEFAULT_SIZES = (1_000, 5_000, 20_000)
 SHRINK = {"zync_wide": 10}
 ON_DISK = ("zif", "zero_delay")
-MEMORY_DIR = "/dev/shm"
 
 
 def kinds():
@@ -42,8 +42,7 @@ def kinds():
 
 def time_one(kind, n):
     """(build_flow seconds, emit seconds, bytes emitted) of one design."""
-    where = None if kind in ON_DISK or not os.path.isdir(MEMORY_DIR) else MEMORY_DIR
-    with tempfile.TemporaryDirectory(dir=where) as out_dir:
+    with tempfile.TemporaryDirectory() if kind in ON_DISK else scratch_dir() as out_dir:
         run = subprocess.run([sys.executable, DEEP_DESIGN, kind, str(n), "0", out_dir],
                              capture_output=True, text=True)
         size = sum(e.stat().st_size for e in os.scandir(out_dir))
