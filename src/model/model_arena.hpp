@@ -5,6 +5,7 @@
 // each subsystem.
 #pragma once
 
+#include <deque>
 #include <memory>
 #include <optional>
 #include <tuple>
@@ -83,7 +84,9 @@ public:
 
     // Working state of the description calls.
     std::vector<ModuleTraceEntry> module_trace_stack;
-    std::vector<PendingHcp> pending_hcps;
+    // A deque: a deep block parks all it makes here before it is filed, and
+    // growing a vector of that length would be one long uninterruptible copy.
+    std::deque<PendingHcp> pending_hcps;
     std::vector<FlowBlockStackEntry> flow_block_stack;
     std::optional<ModuleIdent> top_module;
     // How far build_flow got. Once it has started, behaviour described later

@@ -97,10 +97,9 @@ void build_module(Module& module, ModelArena& model, const FlowSignals& sig) {
     for_each_component<Reg>(model, module, HwComponentType::Reg,
                             [&](Reg& r) { r.try_build_reset(sig.clk, sig.mrst, model); });
     // A wire's default may make a constant, parked and then filed: room for
-    // them is made before they are made, so neither list is copied to grow
-    // when the most is in use.
+    // them is made in the module's list before they are made, so it is not
+    // copied to grow when the most is in use.
     const size_t wires = module.hcps_of(HwComponentType::Wire).size();
-    model.pending_hcps.reserve(model.pending_hcps.size() + wires);
     std::vector<HcpIdent>& vals = module.system_hcps[size_t(HwComponentType::Val)];
     vals.reserve(vals.size() + wires);
     for_each_component<Wire>(model, module, HwComponentType::Wire,
@@ -209,7 +208,11 @@ CheckResult check_flow_not_built(const ModelArena& model, std::string_view call)
 }
 
 void register_pending_hcps(Module& module, ModelArena& model) {
+    // A deep block files everything its build made at once. A stop half way
+    // leaves the rest unfiled, as a stop while they are made does.
+    InterruptPoll poll;
     for (PendingHcp& p : model.pending_hcps) {
+        poll.tick();
         HcpLists& lists = p.is_user_com ? module.user_hcps : module.system_hcps;
         lists[size_t(p.ident.hw_type)].push_back(std::move(p.ident));
     }
