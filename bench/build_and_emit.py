@@ -239,7 +239,8 @@ def run_one(shape, n, out_dir):
 def interrupt_one(shape, n, phase, out_dir):
     """Describes the design (and builds it, to stop emit), says "go" on
     stderr and runs the phase until SIGINT stops it; prints the monotonic
-    time at which KeyboardInterrupt arrived, or null when the phase ended."""
+    time at which KeyboardInterrupt arrived (null when the phase ended) and
+    the seconds the phase ran."""
     from vorlent._vorlent import BackendVerilog, ModelArena
 
     # A shell that starts this in the background passes SIGINT on ignored.
@@ -255,29 +256,35 @@ def interrupt_one(shape, n, phase, out_dir):
     else:
         call = m.build_flow
     print("go", file=sys.stderr, flush=True)
+    start = time.monotonic()
     try:
         call()
         caught = None
     except KeyboardInterrupt:
         caught = time.monotonic()
-    print(json.dumps(caught))
+    ran = (caught or time.monotonic()) - start
+    signal.signal(signal.SIGINT, signal.SIG_IGN)  # one sent after the phase ended
+    print(json.dumps([caught, ran]))
 
 
 def latency(python, shape, n, phase, delay):
-    """Seconds from SIGINT to KeyboardInterrupt when sent `delay` seconds
-    into the phase; None when the phase ended first."""
+    """(seconds from SIGINT to KeyboardInterrupt, or None when the phase
+    ended first; seconds the phase ran) with SIGINT sent `delay` seconds into
+    the phase, or never for None."""
     proc = subprocess.Popen([python, __file__, "--interrupt-one", shape, str(n), phase],
                             stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
     if proc.stderr.readline() != "go\n":
         sys.exit(f"{shape} {n} {phase}: {proc.communicate()[1]}")
-    time.sleep(delay)
-    sent = time.monotonic()
-    proc.send_signal(signal.SIGINT)
+    sent = None
+    if delay is not None:
+        time.sleep(delay)
+        sent = time.monotonic()
+        proc.send_signal(signal.SIGINT)
     out, err = proc.communicate()
     if proc.returncode:
         sys.exit(f"{shape} {n} {phase}: {err}")
-    caught = json.loads(out.strip().splitlines()[-1])
-    return None if caught is None else caught - sent
+    caught, ran = json.loads(out.strip().splitlines()[-1])
+    return (None if caught is None or sent is None else caught - sent), ran
 
 
 def main_latency(shapes, sizes, repeat):
@@ -285,10 +292,9 @@ def main_latency(shapes, sizes, repeat):
     print(f"{'':2}  {'N':>7}  {'phase':<10} {'phase s':>8} {'median ms':>10} {'max ms':>8} {'stopped':>8}")
     for shape in shapes:
         for n in sizes:
-            whole = child(sys.executable, "--one", shape, str(n))
             for phase in ("build_flow", "emit"):
-                took = whole[phase][0]
-                got = [latency(sys.executable, shape, n, phase, took * k / (repeat + 1))
+                took = latency(sys.executable, shape, n, phase, None)[1]
+                got = [latency(sys.executable, shape, n, phase, took * k / (repeat + 1))[0]
                        for k in range(1, repeat + 1)]
                 stopped = [g * 1e3 for g in got if g is not None]
                 med = f"{statistics.median(stopped):10.2f} {max(stopped):8.2f}" if stopped else f"{'-':>10} {'-':>8}"
