@@ -17,7 +17,7 @@ from vorlent import PanicException
 from vorlent import _vorlent as v
 
 sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "..", "bench"))
-from build_and_emit import describe_d1  # noqa: E402
+from build_and_emit import describe_d1, describe_d3  # noqa: E402
 
 HALF_BUILT = ("ValueError: BackendVerilog::emit: build_flow stopped before it completed (a PanicException or an "
               "interrupt), so part of the design was never lowered and its files would lack behaviour; describe the "
@@ -44,9 +44,13 @@ def child(case, out):
     m = v.ModelArena()
     top = m.mk_module("top")
     m.set_top_module(top)
-    # The benchmark's chains of seq blocks: a second to build, as much to emit.
-    describe_d1(m, top, 600_000 if case in ("build", "emit") else 2)
-    if case != "build":
+    # The benchmark's chains of seq blocks: a second to build, as much to
+    # emit; its nested shape: blocks 75,000 deep, and 25,000 modules.
+    if case == "deep_build":
+        describe_d3(m, top, 100_000)
+    else:
+        describe_d1(m, top, 600_000 if case in ("build", "emit") else 2)
+    if not case.endswith("build"):
         m.build_flow()
         m = v.BackendVerilog(m)
     if case == "fifo":
@@ -62,11 +66,11 @@ def child(case, out):
             os.set_blocking(1, True)
     say("go")
     try:
-        m.build_flow() if case == "build" else m.emit(out, "top")
+        m.build_flow() if case.endswith("build") else m.emit(out, "top")
         say("returned")
     except KeyboardInterrupt:
         say("interrupted")
-    if case == "build":
+    if case.endswith("build"):
         say(outcome(m.build_flow), outcome(lambda: v.BackendVerilog(m).emit(out, "top")))
         return
     say(sorted(os.listdir(out)))
@@ -76,6 +80,7 @@ def child(case, out):
 
 @pytest.mark.parametrize("case, after", [
     ("build", [BUILD_AGAIN, HALF_BUILT]),
+    ("deep_build", [BUILD_AGAIN, HALF_BUILT]),
     ("emit", ["[]", "returned"]),
     ("stdout", ["[]"]),
 ])
