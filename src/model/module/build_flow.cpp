@@ -185,13 +185,15 @@ CheckResult build_flow(ModelArena& model) {
     try {
         build_tree(model, top_i);
     } catch (...) {
-        // A build that stopped leaves the working stacks as the caller had
-        // them, so the calls that still make sense (components, names) work
-        // as after a build; the model stays Started and is never written.
+        // A build that stopped leaves the module trace stack as the caller
+        // had it, so the calls that still make sense (components, names)
+        // work as after a build; the model stays Started and is never
+        // written or built again. What the build had parked (components
+        // never filed, the walks' findings) is therefore never read again:
+        // it is freed with the model, since freeing it here would hold up a
+        // Ctrl-C for as long as it took to make.
         model.module_trace_stack.erase(model.module_trace_stack.begin() + trace_depth,
                                        model.module_trace_stack.end());
-        model.pending_hcps.clear();
-        AtOnceRegions().swap(model.at_once_regions);
         throw;
     }
     AtOnceRegions().swap(model.at_once_regions);
