@@ -22,6 +22,8 @@ from build_and_emit import describe_d1, describe_d3  # noqa: E402
 HALF_BUILT = ("ValueError: BackendVerilog::emit: build_flow stopped before it completed (a PanicException or an "
               "interrupt), so part of the design was never lowered and its files would lack behaviour; describe the "
               "design again in a new ModelArena and build it")
+ROUTE_AGAIN = ("PanicException: BackendVerilog::emit \u2014 an earlier emit stopped while routing; the model is "
+               "half-routed and cannot be emitted")
 BUILD_AGAIN = ("PanicException: build_flow: an earlier build_flow stopped before it completed; the model is half-built, "
                "so describe the design again in a new ModelArena")
 
@@ -45,9 +47,10 @@ def child(case, out):
     top = m.mk_module("top")
     m.set_top_module(top)
     # The benchmark's chains of seq blocks: a second to build, as much to
-    # emit; its nested shape: blocks 75,000 deep, and 25,000 modules.
-    if case == "deep_build":
-        describe_d3(m, top, 100_000)
+    # emit; its nested shape: blocks 150,000 deep, and 50,000 modules, which
+    # take more than half a second to route.
+    if case.startswith("deep"):
+        describe_d3(m, top, 200_000)
     else:
         describe_d1(m, top, 600_000 if case in ("build", "emit") else 2)
     if not case.endswith("build"):
@@ -74,13 +77,14 @@ def child(case, out):
         say(outcome(m.build_flow), outcome(lambda: v.BackendVerilog(m).emit(out, "top")))
         return
     say(sorted(os.listdir(out)))
-    if case == "emit":  # stopped in phase 3 (the parent waits for it): written again
+    if case.endswith("emit"):  # stopped in phase 3 (the parent waits for it): written again; or routing
         say(outcome(lambda: m.emit(out, "top")))
 
 
 @pytest.mark.parametrize("case, after", [
     ("build", [BUILD_AGAIN, HALF_BUILT]),
     ("deep_build", [BUILD_AGAIN, HALF_BUILT]),
+    ("deep_emit", ["[]", ROUTE_AGAIN]),
     ("emit", ["[]", "returned"]),
     ("stdout", ["[]"]),
 ])
@@ -92,8 +96,8 @@ def test_ctrl_c_ends_a_long_or_blocked_call_and_leaves_a_documented_model(tmp_pa
     killer.start()
     try:
         assert proc.stderr.readline() == "go\n"
-        if case == "emit":  # in the middle of writing the file
-            while "writing" not in (line := proc.stdout.readline()):
+        if case.endswith("emit"):  # in the middle of writing the file, or of routing
+            while ("writing" if case == "emit" else "routing") not in (line := proc.stdout.readline()):
                 assert line
         else:
             time.sleep(0.2)
