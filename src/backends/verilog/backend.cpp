@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <bitset>
 #include <unordered_set>
 
 #include "backends/common/glob_routing.hpp"
@@ -126,22 +127,28 @@ CheckResult check_top_module_names(const ModelArena& model) {
         return model.get<IoWire>(h).port_name;
     };
     std::unordered_set<std::string_view> ports;
+    // The lengths of the port names: most names of a large top module match
+    // none, and are passed over without being hashed.
+    std::bitset<MAX_NAME_LEN + 1> lengths;
     for (const HcpIdent& h : top.hcps_of(HwComponentType::IoWire)) {
         const std::optional<std::string>& port = port_name(h);
-        if (port && !ports.insert(*port).second) return refuse(*port, "another port");
+        if (!port) continue;
+        if (!ports.insert(*port).second) return refuse(*port, "another port");
+        if (port->size() <= MAX_NAME_LEN) lengths.set(port->size());
     }
     if (ports.empty()) return std::nullopt;
+    const auto is_port = [&](std::string_view name) {
+        return name.size() <= MAX_NAME_LEN && lengths[name.size()] && ports.contains(name);
+    };
     for (size_t k = 0; k < HW_COMPONENT_TYPE_COUNT; ++k)
         for (const HcpIdent& h : top.hcps_of(HwComponentType(k)))
-            if (ports.contains(h.abs_name()) &&
-                (h.hw_type != HwComponentType::IoWire || !port_name(h)))
+            if (is_port(h.abs_name()) && (h.hw_type != HwComponentType::IoWire || !port_name(h)))
                 return refuse(h.abs_name(), "a component");
     for (const ModuleIdent& sub_i : top.sub_modules) {
-        if (ports.contains(sub_i.abs_name()))
-            return refuse(sub_i.abs_name(), "a sub-module instance");
+        if (is_port(sub_i.abs_name())) return refuse(sub_i.abs_name(), "a sub-module instance");
         // The outputs of an instance are wires of the top module.
         for (const HcpIdent& h : model.get<Module>(sub_i).hcps_of(HwComponentType::IoWire))
-            if (ports.contains(h.abs_name()) && !model.get<IoWire>(h).is_input)
+            if (is_port(h.abs_name()) && !model.get<IoWire>(h).is_input)
                 return refuse(h.abs_name(), "a sub-module's output wire");
     }
     return std::nullopt;
