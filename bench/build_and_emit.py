@@ -20,13 +20,19 @@ Shapes (N components):
 Phases: describe (the Python calls), build_flow, emit (the Verilog files,
 then freeing the model, the backend and every identity the script holds).
 Each shape and size runs in a fresh interpreter, so ids start from the same
-point and the peaks are that run's own. A phase's peak is the highest
-resident size during the phase minus the resident size after import.
+point and the peaks are that run's own; the files go to a temporary directory
+in /dev/shm where there is one. A phase's peak is the highest resident size
+during the phase minus the resident size after import.
 
     python3 bench/build_and_emit.py [--shapes d1,d2] [sizes...]
     python3 bench/build_and_emit.py --compare OTHER_PYTHON [--repeat 3] [sizes...]
         runs every case with OTHER_PYTHON and this interpreter, alternating,
         and prints the medians side by side
+    python3 bench/build_and_emit.py --latency [--shapes d1] [--repeat 5] [sizes...]
+        the time from SIGINT (Ctrl-C) to the KeyboardInterrupt that stops
+        build_flow, and emit, of each shape: REPEAT signals per phase, sent
+        at even fractions of the phase's own time; prints the median and
+        the largest in ms
     python3 bench/build_and_emit.py --hash N [DIR]
         prints the sha256 of the files each shape emits at N components;
         with DIR, keeps each shape's files in DIR/<shape>
@@ -36,6 +42,7 @@ import hashlib
 import json
 import os
 import resource
+import signal
 import statistics
 import subprocess
 import sys
@@ -229,6 +236,78 @@ def run_one(shape, n, out_dir):
     return phases
 
 
+def interrupt_one(shape, n, phase, out_dir):
+    """Describes the design (and builds it, to stop emit), says "go" on
+    stderr and runs the phase until SIGINT stops it; prints the monotonic
+    time at which KeyboardInterrupt arrived (null when the phase ended) and
+    the seconds the phase ran."""
+    from vorlent._vorlent import BackendVerilog, ModelArena
+
+    # A shell that starts this in the background passes SIGINT on ignored.
+    signal.signal(signal.SIGINT, signal.default_int_handler)
+    m = ModelArena()
+    top = m.mk_module("top")
+    m.set_top_module(top)
+    held = DESCRIBE[shape](m, top, n)  # noqa: F841 - the identities live on, as in a script
+    if phase == "emit":
+        m.build_flow()
+        backend = BackendVerilog(m)
+        call = lambda: emit_quietly(backend, out_dir)  # noqa: E731
+    else:
+        call = m.build_flow
+    print("go", file=sys.stderr, flush=True)
+    start = time.monotonic()
+    try:
+        call()
+        caught = None
+    except KeyboardInterrupt:
+        caught = time.monotonic()
+    ran = (caught or time.monotonic()) - start
+    signal.signal(signal.SIGINT, signal.SIG_IGN)  # one sent after the phase ended
+    print(json.dumps([caught, ran]))
+
+
+def latency(python, shape, n, phase, delay):
+    """(seconds from SIGINT to KeyboardInterrupt, or None when the phase
+    ended first; seconds the phase ran) with SIGINT sent `delay` seconds into
+    the phase, or never for None."""
+    proc = subprocess.Popen([python, __file__, "--interrupt-one", shape, str(n), phase],
+                            stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
+    if proc.stderr.readline() != "go\n":
+        sys.exit(f"{shape} {n} {phase}: {proc.communicate()[1]}")
+    sent = None
+    if delay is not None:
+        time.sleep(delay)
+        sent = time.monotonic()
+        proc.send_signal(signal.SIGINT)
+    out, err = proc.communicate()
+    if proc.returncode:
+        sys.exit(f"{shape} {n} {phase}: {err}")
+    caught, ran = json.loads(out.strip().splitlines()[-1])
+    return (None if caught is None or sent is None else caught - sent), ran
+
+
+def main_latency(shapes, sizes, repeat):
+    print(f"SIGINT to KeyboardInterrupt, {repeat} signals per phase at even fractions of its time")
+    print(f"{'':2}  {'N':>7}  {'phase':<10} {'phase s':>8} {'median ms':>10} {'max ms':>8} {'stopped':>8}")
+    for shape in shapes:
+        for n in sizes:
+            for phase in ("build_flow", "emit"):
+                took = latency(sys.executable, shape, n, phase, None)[1]
+                got = [latency(sys.executable, shape, n, phase, took * k / (repeat + 1))[0]
+                       for k in range(1, repeat + 1)]
+                stopped = [g * 1e3 for g in got if g is not None]
+                med = f"{statistics.median(stopped):10.2f} {max(stopped):8.2f}" if stopped else f"{'-':>10} {'-':>8}"
+                print(f"{shape}  {n:>7}  {phase:<10} {took:8.3f} {med} {len(stopped):>5}/{repeat}", flush=True)
+
+
+def scratch_dir():
+    """A temporary directory for emitted files, in memory (/dev/shm) where
+    there is one: on a disk's file system that has just deleted many files,
+    making each of d3's thousands of files can take longer than writing it."""
+    return tempfile.TemporaryDirectory(dir="/dev/shm" if os.path.isdir("/dev/shm") else None)
+
+
 def emitted_hash(out_dir):
     h = hashlib.sha256()
     for name in sorted(os.listdir(out_dir)):
@@ -290,8 +369,12 @@ def main_compare(other, shapes, sizes, repeat):
 def main():
     args = sys.argv[1:]
     if args[:1] == ["--one"]:
-        with tempfile.TemporaryDirectory() as out_dir:
+        with scratch_dir() as out_dir:
             print(json.dumps(run_one(args[1], int(args[2]), out_dir)))
+        return
+    if args[:1] == ["--interrupt-one"]:
+        with scratch_dir() as out_dir:
+            interrupt_one(args[1], int(args[2]), args[3], out_dir)
         return
     if args[:1] == ["--hash-one"]:
         from vorlent._vorlent import BackendVerilog, ModelArena
@@ -319,8 +402,11 @@ def main():
     if args[:1] in (["-h"], ["--help"]):
         print(__doc__)
         return
-    shapes, other, repeat = SHAPES, None, 3
+    shapes, other, repeat, stop = SHAPES, None, None, False
     while args and args[0].startswith("--"):
+        if args[0] == "--latency":
+            stop, args = True, args[1:]
+            continue
         if len(args) < 2:
             sys.exit(f"option {args[0]} needs a value\n{__doc__}")
         flag, value, args = args[0], args[1], args[2:]
@@ -333,8 +419,10 @@ def main():
         else:
             sys.exit(f"unknown option {flag}\n{__doc__}")
     sizes = [int(s) for s in args] or list(DEFAULT_SIZES)
-    if other:
-        main_compare(other, shapes, sizes, repeat)
+    if stop:
+        main_latency(shapes, sizes, repeat or 5)
+    elif other:
+        main_compare(other, shapes, sizes, repeat or 3)
     else:
         main_table(shapes, sizes)
 

@@ -26,6 +26,13 @@ requires(std::is_integral_v<T> && !std::is_same_v<T, bool> &&
     out.append(digits, std::to_chars(digits, digits + sizeof digits, v).ptr);
 }
 
+// How many characters v takes in decimal.
+inline size_t decimal_digits(uint64_t v) {
+    size_t n = 1;
+    for (; v >= 10; v /= 10) ++n;
+    return n;
+}
+
 namespace detail {
 inline void format_rest(std::string& out, std::string_view fmt) { out.append(fmt); }
 

@@ -5,6 +5,7 @@
 // each subsystem.
 #pragma once
 
+#include <deque>
 #include <memory>
 #include <optional>
 #include <tuple>
@@ -83,7 +84,9 @@ public:
 
     // Working state of the description calls.
     std::vector<ModuleTraceEntry> module_trace_stack;
-    std::vector<PendingHcp> pending_hcps;
+    // A deque: a deep block parks all it makes here before it is filed, and
+    // growing a vector of that length would be one long uninterruptible copy.
+    std::deque<PendingHcp> pending_hcps;
     std::vector<FlowBlockStackEntry> flow_block_stack;
     std::optional<ModuleIdent> top_module;
     // How far build_flow got. Once it has started, behaviour described later
@@ -91,10 +94,21 @@ public:
     // interrupt) stays Started and leaves a half-built model, which is never
     // written.
     FlowBuild flow_build = FlowBuild::NotStarted;
-    // Kept while build_flow runs, freed when it ends.
+    // Kept while build_flow runs, freed when it completes; a build that
+    // stopped leaves it, and the components it had parked, for the model's
+    // end (build_flow.cpp says why).
     AtOnceRegions at_once_regions;
 
+    // What a stopped call had gathered for its own work, handed over as it
+    // unwinds and freed with the model: for a large design, freeing it at
+    // once would hold up a Ctrl-C for about as long as it took to gather.
+    template <class T>
+    void keep_until_freed(T&& work) {
+        stopped_work_.push_back(std::make_shared<std::decay_t<T>>(std::forward<T>(work)));
+    }
+
 private:
+    std::vector<std::shared_ptr<void>> stopped_work_;
     std::shared_ptr<NameStore> names_ = std::make_shared<NameStore>();
     ModelKinds::map<ArenaGroupOf>::apply<std::tuple> arenas_;
 };

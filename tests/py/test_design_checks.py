@@ -20,7 +20,7 @@ DEEP_DESIGN = os.path.join(os.path.dirname(__file__), "deep_design.py")
 
 # A crash would kill the test run, so each design runs in a child process.
 # 512 KiB is the stack of a secondary thread on macOS. Build and emit of the
-# deepest take about a second; a walk repeated at every level takes minutes.
+# deepest take about a second; bench/scaling.py shows how the time grows.
 @pytest.mark.parametrize("what, depth, stack_kib, last_line", [
     ("blocks", 20000, 0, "emitted"),
     ("modules", 20000, 0, "emitted"),
@@ -43,7 +43,6 @@ def test_deep_nesting_builds_and_emits(tmp_path, what, depth, stack_kib, last_li
     assert lines[-1] == last_line
     if last_line == "emitted":
         assert len(os.listdir(tmp_path)) == (depth + 1 if what == "modules" else 1)
-        assert float(lines[-2]) < 10
 
 
 def described(lose):

@@ -150,6 +150,35 @@ HcpIdent ReadRouter::made_hop(const ModuleIdent& module, const HcpIdent& dep, co
     return wire;
 }
 
+// Routes the gathered reads of every module, in the order gathered.
+void route_tree(ModelArena& model, std::vector<ModuleReads>& tree, ReadRouter& router) {
+    InterruptPoll poll;
+    for (ModuleReads& reads : tree) {
+        const ModuleIdent& module = reads.module;
+        // Sorted by global id: the hash order must not decide which wire is
+        // made first, since each wire's id is part of its name.
+        std::vector<HcpIdent> sorted(reads.deps.begin(), reads.deps.end());
+        std::sort(sorted.begin(), sorted.end(), [](const HcpIdent& a, const HcpIdent& b) {
+            return a.global_id() < b.global_id();
+        });
+        HcpMap remap;
+        for (const HcpIdent& dep : sorted) {
+            poll.tick();
+            remap.emplace(dep, router.route(module, dep));
+        }
+        // Nothing read here lives in another module: there is nothing to rename.
+        if (remap.empty()) continue;
+
+        // Routing added IO wires only, so these are the readers gathered.
+        for (const HcpIdent& r : routed_components(model.get<Module>(module))) {
+            poll.tick();
+            auto hcp = take_hcp(model, r);
+            hcp->remap_dep_hcps(remap, model);
+            hcp.put_back();
+        }
+    }
+}
+
 }  // namespace
 
 ModuleReads gather_module_reads(ModelArena& model, const ModuleIdent& module) {
@@ -280,30 +309,14 @@ void route_and_remap_io_model(ModelArena& model) {
 void route_and_remap_io_model(ModelArena& model, const ModuleTree& tree,
                               std::vector<ModuleReads> tree_reads) {
     ReadRouter router(model, tree);
-    InterruptPoll poll;
-    for (ModuleReads& reads : tree_reads) {
-        const ModuleIdent& module = reads.module;
-        // Sorted by global id: the hash order must not decide which wire is
-        // made first, since each wire's id is part of its name.
-        std::vector<HcpIdent> sorted(reads.deps.begin(), reads.deps.end());
-        std::sort(sorted.begin(), sorted.end(), [](const HcpIdent& a, const HcpIdent& b) {
-            return a.global_id() < b.global_id();
-        });
-        HcpMap remap;
-        for (const HcpIdent& dep : sorted) {
-            poll.tick();
-            remap.emplace(dep, router.route(module, dep));
-        }
-        // Nothing read here lives in another module: there is nothing to rename.
-        if (remap.empty()) continue;
-
-        // Routing added IO wires only, so these are the readers gathered.
-        for (const HcpIdent& r : routed_components(model.get<Module>(module))) {
-            poll.tick();
-            auto hcp = take_hcp(model, r);
-            hcp->remap_dep_hcps(remap, model);
-            hcp.put_back();
-        }
+    try {
+        route_tree(model, tree_reads, router);
+    } catch (...) {
+        // A routing that stopped is never resumed (the backend refuses to
+        // emit again), so its work is only freed, and later.
+        model.keep_until_freed(std::move(tree_reads));
+        model.keep_until_freed(std::move(router));
+        throw;
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <bitset>
 #include <unordered_set>
 
 #include "backends/common/glob_routing.hpp"
@@ -116,8 +117,7 @@ CheckResult check_top_file_name(ModelArena& model, std::string_view name) {
 // every port of the tree a port of the top module: each must differ from
 // the other ports and from every name the top module declares (its own
 // name, its components, its sub-modules' instances and their output
-// wires). The
-// generated names differ among themselves by their ids.
+// wires). The generated names differ among themselves by their ids.
 CheckResult check_top_module_names(const ModelArena& model) {
     const ModuleIdent top_i = *model.top_module;
     const Module& top = model.get<Module>(top_i);
@@ -131,23 +131,29 @@ CheckResult check_top_module_names(const ModelArena& model) {
         return model.get<IoWire>(h).port_name;
     };
     std::unordered_set<std::string_view> ports;
+    // The lengths of the port names: most names of a large top module match
+    // none, and are passed over without being hashed.
+    std::bitset<MAX_NAME_LEN + 1> lengths;
     for (const HcpIdent& h : top.hcps_of(HwComponentType::IoWire)) {
         const std::optional<std::string>& port = port_name(h);
-        if (port && !ports.insert(*port).second) return refuse(*port, "another port");
+        if (!port) continue;
+        if (!ports.insert(*port).second) return refuse(*port, "another port");
+        if (port->size() <= MAX_NAME_LEN) lengths.set(port->size());
     }
     if (ports.empty()) return std::nullopt;
-    if (ports.contains(top_i.abs_name())) return refuse(top_i.abs_name(), "the module's own name");
+    const auto is_port = [&](std::string_view name) {
+        return name.size() <= MAX_NAME_LEN && lengths[name.size()] && ports.contains(name);
+    };
+    if (is_port(top_i.abs_name())) return refuse(top_i.abs_name(), "the module's own name");
     for (size_t k = 0; k < HW_COMPONENT_TYPE_COUNT; ++k)
         for (const HcpIdent& h : top.hcps_of(HwComponentType(k)))
-            if (ports.contains(h.abs_name()) &&
-                (h.hw_type != HwComponentType::IoWire || !port_name(h)))
+            if (is_port(h.abs_name()) && (h.hw_type != HwComponentType::IoWire || !port_name(h)))
                 return refuse(h.abs_name(), "a component");
     for (const ModuleIdent& sub_i : top.sub_modules) {
-        if (ports.contains(sub_i.abs_name()))
-            return refuse(sub_i.abs_name(), "a sub-module instance");
+        if (is_port(sub_i.abs_name())) return refuse(sub_i.abs_name(), "a sub-module instance");
         // The outputs of an instance are wires of the top module.
         for (const HcpIdent& h : model.get<Module>(sub_i).hcps_of(HwComponentType::IoWire))
-            if (ports.contains(h.abs_name()) && !model.get<IoWire>(h).is_input)
+            if (is_port(h.abs_name()) && !model.get<IoWire>(h).is_input)
                 return refuse(h.abs_name(), "a sub-module's output wire");
     }
     return std::nullopt;

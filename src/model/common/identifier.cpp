@@ -1,5 +1,7 @@
 #include "model/common/identifier.hpp"
 
+#include <algorithm>
+#include <charconv>
 #include <cstddef>
 #include <cstdlib>
 #include <cstring>
@@ -124,12 +126,26 @@ IdentBase make_ident(bool is_user_com, std::string_view display, std::string_vie
     // Names given by the caller are judged where they are given, so a name too
     // long here is one the system derived from another ("{abs}_asm",
     // "IO_OUT_{abs}"): it is cut to fit. The id that ends every absolute name
-    // keeps cut names apart.
-    const std::string id_text = format("{}", id);
-    const size_t room = MAX_NAME_LEN - display.size() - id_text.size() - 2;
-    if (rel_name.size() > room && whole_names == 0) rel_name = rel_name.substr(0, room);
-    const std::string abs = format("{}_{}_{}", display, rel_name, id_text);
-    return IdentBase(id, is_user_com, rel_name, abs);
+    // keeps cut names apart. Every element made comes here, so the name is
+    // put together on the stack, where it fits: nothing is allocated for it.
+    const size_t fixed = display.size() + decimal_digits(id) + 2;
+    if (fixed > MAX_NAME_LEN)
+        fatal(format("make_ident: the kind text \"{}\" leaves no room for a name", display));
+    const size_t room = MAX_NAME_LEN - fixed;
+    if (rel_name.size() > room) {
+        // The caller's own name, kept whole, stops the call in the length
+        // check of IdentBase, the id drawn.
+        if (whole_names != 0)
+            return IdentBase(id, is_user_com, rel_name, format("{}_{}_{}", display, rel_name, id));
+        rel_name = rel_name.substr(0, room);
+    }
+    char abs[MAX_NAME_LEN];
+    char* end = std::copy(display.begin(), display.end(), abs);
+    *end++ = '_';
+    end = std::copy(rel_name.begin(), rel_name.end(), end);
+    *end++ = '_';
+    end = std::to_chars(end, abs + sizeof abs, id).ptr;
+    return IdentBase(id, is_user_com, rel_name, std::string_view(abs, size_t(end - abs)));
 }
 
 }  // namespace vorlent

@@ -91,12 +91,6 @@ ErrorText refusal(std::string_view where, std::string_view what, std::string_vie
     return ErrorText::value(format("{}: {} {} {}", where, what, quoted_name(name), why));
 }
 
-size_t decimal_digits(uint64_t v) {
-    size_t n = 1;
-    for (; v >= 10; v /= 10) ++n;
-    return n;
-}
-
 template <size_t N>
 bool in_sorted(const std::array<std::string_view, N>& words, std::string_view word) {
     return std::binary_search(words.begin(), words.end(), word);

@@ -155,10 +155,9 @@ void build_module(Module& module, ModelArena& model, const FlowSignals& sig,
     for_each_component<Reg>(model, module, HwComponentType::Reg,
                             [&](Reg& r) { r.try_build_reset(sig.clk, sig.mrst, model); });
     // A wire's default may make a constant, parked and then filed: room for
-    // them is made before they are made, so neither list is copied to grow
-    // when the most is in use.
+    // them is made in the module's list before they are made, so it is not
+    // copied to grow when the most is in use.
     const size_t wires = module.hcps_of(HwComponentType::Wire).size();
-    model.pending_hcps.reserve(model.pending_hcps.size() + wires);
     std::vector<HcpIdent>& vals = module.system_hcps[size_t(HwComponentType::Val)];
     vals.reserve(vals.size() + wires);
     for_each_component<Wire>(model, module, HwComponentType::Wire,
@@ -256,13 +255,15 @@ CheckResult build_flow(ModelArena& model) {
     try {
         build_tree(model, top_i);
     } catch (...) {
-        // A build that stopped leaves the working stacks as the caller had
-        // them, so the calls that still make sense (components, names) work
-        // as after a build; the model stays Started and is never written.
+        // A build that stopped leaves the module trace stack as the caller
+        // had it, so the calls that still make sense (components, names)
+        // work as after a build; the model stays Started and is never
+        // written or built again. What the build had parked (components
+        // never filed, the walks' findings) is therefore never read again:
+        // it is freed with the model, since freeing it here would hold up a
+        // Ctrl-C for as long as it took to make.
         model.module_trace_stack.erase(model.module_trace_stack.begin() + trace_depth,
                                        model.module_trace_stack.end());
-        model.pending_hcps.clear();
-        AtOnceRegions().swap(model.at_once_regions);
         throw;
     }
     AtOnceRegions().swap(model.at_once_regions);
@@ -279,7 +280,11 @@ CheckResult check_flow_not_built(const ModelArena& model, std::string_view call)
 }
 
 void register_pending_hcps(Module& module, ModelArena& model) {
+    // A deep block files everything its build made at once. A stop half way
+    // leaves the rest unfiled, as a stop while they are made does.
+    InterruptPoll poll;
     for (PendingHcp& p : model.pending_hcps) {
+        poll.tick();
         HcpLists& lists = p.is_user_com ? module.user_hcps : module.system_hcps;
         lists[size_t(p.ident.hw_type)].push_back(std::move(p.ident));
     }

@@ -1,6 +1,7 @@
 #include "model/flow_block/common/block_build.hpp"
 
 #include <algorithm>
+#include <deque>
 
 #include "common/fatal.hpp"
 #include "common/interrupt.hpp"
@@ -101,15 +102,20 @@ void build_flow_block(ModelArena& model, const FlowBlockIdent& block) {
         uint64_t first_id;  // the next id when its build started
         size_t next_child = 0;
     };
-    std::vector<Building> stack;
+    // A deque: growing it never moves the blocks already on it, which for a
+    // nest hundreds of thousands deep would be one long step that nothing
+    // can interrupt.
+    std::deque<Building> stack;
     auto start = [&](const FlowBlockIdent& ident) {
-        check_interrupt();
         const uint64_t first_id = peek_global_id();
         stack.push_back(Building{take_flow_block(model, ident), first_id});
         start_block_build(*stack.back().block, model);
     };
     start(block);
     while (!stack.empty()) {
+        // Once per block started and once per block finished: in a deep nest
+        // the finishing steps run one after the other, innermost first.
+        check_interrupt();
         Building& top = stack.back();
         if (auto child = child_at(top.block->get_base(), top.next_child)) {
             ++top.next_child;
