@@ -2,7 +2,8 @@
 
 #include <unistd.h>
 
-#include <bitset>
+#include <charconv>
+#include <optional>
 #include <unordered_set>
 
 #include "backends/common/glob_routing.hpp"
@@ -113,11 +114,26 @@ CheckResult check_top_file_name(ModelArena& model, std::string_view name) {
     return std::nullopt;
 }
 
+// The id a generated name ends with ("REG_count_7": 7), if `name` ends in
+// "_" and digits at all.
+std::optional<uint64_t> trailing_id(std::string_view name) {
+    const size_t cut = name.rfind('_');
+    if (cut == std::string_view::npos || cut + 1 == name.size()) return std::nullopt;
+    uint64_t id = 0;
+    const char* end = name.data() + name.size();
+    const auto [at, err] = std::from_chars(name.data() + cut + 1, end, id);
+    if (err != std::errc() || at != end) return std::nullopt;
+    return id;
+}
+
 // Port names are written as mark_as_io was given them, and routing makes
 // every port of the tree a port of the top module: each must differ from
 // the other ports and from every name the top module declares (its own
 // name, its components, its sub-modules' instances and their output
-// wires). The generated names differ among themselves by their ids.
+// wires). Those names are generated and end in their element's global id,
+// so they differ among themselves, and a port name meets one only if it
+// ends in that id: the walk compares the ids the identities hold, and reads
+// a name (a step into the name store) only where an id matches.
 CheckResult check_top_module_names(const ModelArena& model) {
     const ModuleIdent top_i = *model.top_module;
     const Module& top = model.get<Module>(top_i);
@@ -131,29 +147,27 @@ CheckResult check_top_module_names(const ModelArena& model) {
         return model.get<IoWire>(h).port_name;
     };
     std::unordered_set<std::string_view> ports;
-    // The lengths of the port names: most names of a large top module match
-    // none, and are passed over without being hashed.
-    std::bitset<MAX_NAME_LEN + 1> lengths;
+    std::unordered_set<uint64_t> ids;  // the ids port names end in
     for (const HcpIdent& h : top.hcps_of(HwComponentType::IoWire)) {
         const std::optional<std::string>& port = port_name(h);
         if (!port) continue;
         if (!ports.insert(*port).second) return refuse(*port, "another port");
-        if (port->size() <= MAX_NAME_LEN) lengths.set(port->size());
+        if (const auto id = trailing_id(*port)) ids.insert(*id);
     }
-    if (ports.empty()) return std::nullopt;
-    const auto is_port = [&](std::string_view name) {
-        return name.size() <= MAX_NAME_LEN && lengths[name.size()] && ports.contains(name);
+    if (ids.empty()) return std::nullopt;
+    const auto is_port = [&](const IdentBase& named) {
+        return ids.contains(named.global_id()) && ports.contains(named.abs_name());
     };
-    if (is_port(top_i.abs_name())) return refuse(top_i.abs_name(), "the module's own name");
+    if (is_port(top_i.ident_base)) return refuse(top_i.abs_name(), "the module's own name");
     for (size_t k = 0; k < HW_COMPONENT_TYPE_COUNT; ++k)
         for (const HcpIdent& h : top.hcps_of(HwComponentType(k)))
-            if (is_port(h.abs_name()) && (h.hw_type != HwComponentType::IoWire || !port_name(h)))
+            if (is_port(h.ident_base) && (h.hw_type != HwComponentType::IoWire || !port_name(h)))
                 return refuse(h.abs_name(), "a component");
     for (const ModuleIdent& sub_i : top.sub_modules) {
-        if (is_port(sub_i.abs_name())) return refuse(sub_i.abs_name(), "a sub-module instance");
+        if (is_port(sub_i.ident_base)) return refuse(sub_i.abs_name(), "a sub-module instance");
         // The outputs of an instance are wires of the top module.
         for (const HcpIdent& h : model.get<Module>(sub_i).hcps_of(HwComponentType::IoWire))
-            if (is_port(h.abs_name()) && !model.get<IoWire>(h).is_input)
+            if (is_port(h.ident_base) && !model.get<IoWire>(h).is_input)
                 return refuse(h.abs_name(), "a sub-module's output wire");
     }
     return std::nullopt;
