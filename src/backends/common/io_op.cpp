@@ -65,7 +65,7 @@ HcpIdent make_io_wire(ModelArena& model, const ModuleIdent& module, std::string_
 }
 
 uint32_t signal_width(const ModelArena& model, const HcpIdent& sig) {
-    return uint32_t(get_hcp_assign(model, sig).get_des_slice().size());
+    return uint32_t(hcp_full_width(model, sig));
 }
 
 }  // namespace vorlent

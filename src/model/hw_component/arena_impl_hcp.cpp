@@ -29,6 +29,10 @@ HcpAssignable& get_hcp_assign_mut(ModelArena& model, const HcpIdent& ident) {
         [&]<class T>(std::type_identity<T>) -> HcpAssignable& { return model.get_mut<T>(ident); });
 }
 
+int32_t hcp_full_width(const ModelArena& model, const HcpIdent& ident) {
+    return get_hcp_assign(model, ident).get_des_slice().size();
+}
+
 const HcpAssignable* hcp_in_slot(const ModelArena& model, const HcpIdent& ident) {
     return with_hcp_kind(
         ident.hw_type, "HwComponentType {} is not HCP-assignable",

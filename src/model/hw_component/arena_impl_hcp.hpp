@@ -3,6 +3,7 @@
 // resets, wire defaults.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -24,6 +25,9 @@ using TakenHcp = KindRecords<HwComponentType>::apply<TakenAny, HcpBase>;
 // "HwComponentType Nest is not HCP-assignable".
 const HcpAssignable& get_hcp_assign(const ModelArena& model, const HcpIdent& ident);
 HcpAssignable& get_hcp_assign_mut(ModelArena& model, const HcpIdent& ident);
+
+// The component's whole width: the size of its own range [0, width).
+int32_t hcp_full_width(const ModelArena& model, const HcpIdent& ident);
 
 // The component in its slot, read in place, when the slot holds it (not
 // taken out, same global id); null otherwise. For readers that would take

@@ -5,14 +5,6 @@
 
 namespace vorlent {
 
-namespace {
-
-int32_t full_width(const ModelArena& model, const HcpIdent& sig) {
-    return get_hcp_assign(model, sig).get_des_slice().size();
-}
-
-}  // namespace
-
 SliceFault slice_fault(const Slice& slice, int32_t width) {
     if (slice == Slice::whole()) return SliceFault::None;
     if (slice.start < 0) return SliceFault::BelowBitZero;
@@ -47,14 +39,19 @@ CheckResult check_slice_of(const ModelArena& model, std::string_view where, std:
                            const std::optional<Slice>& slice, const HcpIdent& sig) {
     if (!slice) return std::nullopt;
     return check_slice_fits(where, param, *slice, format("\"{}\"", sig.abs_name()),
-                            full_width(model, sig));
+                            hcp_full_width(model, sig));
+}
+
+int32_t selected_width(const ModelArena& model, const HcpIdent& sig,
+                       const std::optional<Slice>& slice) {
+    return slice && slice->is_usable() ? slice->size() : hcp_full_width(model, sig);
 }
 
 CheckResult check_cond_slice(const ModelArena& model, std::string_view where,
                              std::string_view param, const HcpIdent& cond,
                              const std::optional<Slice>& slice) {
     if (!slice) return std::nullopt;
-    const int32_t width = full_width(model, cond);
+    const int32_t width = hcp_full_width(model, cond);
     if (slice_fault(*slice, width) == SliceFault::PastTop)
         return ErrorText::value(format("cond slice {} does not fit cond variable of width {}",
                                        debug_repr(*slice), width));
@@ -65,8 +62,7 @@ CheckResult check_cond_width(const ModelArena& model, std::string_view where,
                              std::string_view param, const HcpIdent& cond,
                              const std::optional<Slice>& slice) {
     if (auto err = check_cond_slice(model, where, param, cond, slice)) return err;
-    const int32_t selected =
-        slice && *slice != Slice::whole() ? slice->size() : full_width(model, cond);
+    const int32_t selected = selected_width(model, cond, slice);
     if (selected == 1) return std::nullopt;
     return ErrorText::value(
         format("cond must be 1-bit, got {} (slice the cond variable down to one bit)", selected));

@@ -34,6 +34,11 @@ CheckResult check_slice_fits(std::string_view where, std::string_view param, con
 CheckResult check_slice_of(const ModelArena& model, std::string_view where, std::string_view param,
                            const std::optional<Slice>& slice, const HcpIdent& sig);
 
+// How many bits of `sig` a slice that passed the checks above selects: its
+// own size, or the whole signal for Slice() or no slice.
+int32_t selected_width(const ModelArena& model, const HcpIdent& sig,
+                       const std::optional<Slice>& slice);
+
 // A condition must select exactly one bit of itself. Its slice follows the
 // rule above, except that one past its top bit is refused with "cond slice
 // {} does not fit cond variable of width {}"; then the selected width must

@@ -24,8 +24,8 @@ Result<int32_t> mux_width(const ModelArena& m, const PyOperand& if_true,
                           const std::optional<Slice>& true_slice, const PyOperand& if_false,
                           const std::optional<Slice>& false_slice, std::optional<int32_t> width) {
     if (width) return *width;
-    if (const HcpIdent* sig = if_true.ident()) return mux_input_width(m, *sig, true_slice);
-    if (const HcpIdent* sig = if_false.ident()) return mux_input_width(m, *sig, false_slice);
+    if (const HcpIdent* sig = if_true.ident()) return selected_width(m, *sig, true_slice);
+    if (const HcpIdent* sig = if_false.ident()) return selected_width(m, *sig, false_slice);
     return ErrorText::type(
         "cannot infer a width from int operands alone \u2014 pass width=<bits> (an int literal "
         "is sized by whatever it is used with)");

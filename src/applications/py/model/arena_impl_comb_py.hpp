@@ -17,15 +17,6 @@
 
 namespace vorlent::py {
 
-// The width of a mux input given as a signal: its slice's size, or the
-// whole signal for Slice() (the methods refuse any other slice that is no
-// bit range of the signal).
-inline int32_t mux_input_width(const ModelArena& model, const HcpIdent& sig,
-                               const std::optional<Slice>& slice) {
-    if (slice && slice->is_usable()) return slice->size();
-    return hcp_full_width(model, sig);
-}
-
 // The (signal, slice) pairs of any-of and sum-count, given to `where` as
 // `param_name`, as generator terms: each slice must be a bit range of its
 // signal or Slice() for the whole signal.

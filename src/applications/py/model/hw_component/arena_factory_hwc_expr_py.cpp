@@ -22,12 +22,6 @@ namespace vorlent::py {
 
 namespace {
 
-// The bits an operand is read over: the slice given, else the whole operand.
-int32_t operand_width(const ModelArena& m, const HcpIdent& operand,
-                      const std::optional<Slice>& slice) {
-    return slice && slice->is_usable() ? slice->size() : hcp_full_width(m, operand);
-}
-
 // The slice of an operand of mk_expression: an int is read as its constant,
 // as wide as the whole other operand.
 CheckResult check_operand_slice(const ModelArena& m, std::string_view param,
@@ -61,8 +55,8 @@ Result<HcpIdent> mk_expression(ModelArena& m, std::string_view name, uint32_t op
     warn_int_cuts(cuts);
     // An int b counts with the bits its value needs, up to its constant's
     // width: 1 added to a slice of a wider operand widens nothing.
-    const int64_t a_bits = operand_width(m, sig_a, a_slice);
-    int64_t b_bits = operand_width(m, sig_b, b_slice);
+    const int64_t a_bits = selected_width(m, sig_a, a_slice);
+    int64_t b_bits = selected_width(m, sig_b, b_slice);
     if (const WideInt* value = b.integer()) b_bits = std::min(b_bits, int64_t(min_width(*value)));
     if (auto message = expression_width_message(LogicOp(op), a_bits, b_bits, made.abs_name()))
         warn(*message);
@@ -82,7 +76,7 @@ Result<HcpIdent> mk_extend_bit(ModelArena& m, std::string_view name, const HcpId
                                std::optional<Slice> a_slice) {
     if (auto err = check_positive_width("c", c)) return *err;
     if (auto err = check_slice_of(m, "mk_extend_bit", "a_slice", a_slice, a)) return *err;
-    if (auto err = check_extend_width(c, operand_width(m, a, a_slice))) return *err;
+    if (auto err = check_extend_width(c, selected_width(m, a, a_slice))) return *err;
     return make_expression_constant(m, true, name, LogicOp::ExtendBit, a, c, a_slice);
 }
 

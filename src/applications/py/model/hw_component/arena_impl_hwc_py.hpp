@@ -10,13 +10,6 @@
 
 namespace vorlent::py {
 
-// The component's whole width: the size of its own range [0, width). This,
-// never a slice given for it, is what an int on the other side of a use is
-// sized to.
-inline int32_t hcp_full_width(const ModelArena& model, const HcpIdent& ident) {
-    return get_hcp_assign(model, ident).get_des_slice().size();
-}
-
 // A wire's default is built as one event of the wire's whole width, so a
 // value of another width would stop build_flow half way; refused at the call.
 inline CheckResult check_default_width(const ModelArena& model, const HcpIdent& wire,
