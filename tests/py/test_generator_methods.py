@@ -6,6 +6,7 @@ import pytest
 
 from vorlent import _vorlent as v
 from model_helpers import ids_drawn, narrower, refused, traced_model, wider
+from test_generator_simulation import CombDesign, expect
 
 # Every warning a test does not expect fails it.
 pytestmark = pytest.mark.filterwarnings("error")
@@ -92,6 +93,26 @@ class TestMux:
         # One bit of a wider condition: the zif tests a slice expression.
         plain = ids_drawn(m, lambda: m.gen_mux("mx", c, v.Slice(), a, a))
         assert ids_drawn(m, lambda: m.gen_mux("mx", c2, v.Slice(1, 2), a, a)) == plain + 1
+
+
+# Simulated here, not among the simulation tests, whose designs' texts are kept.
+def test_a_slice_of_an_int_reads_those_bits_of_its_constant(tmp_path):
+    d = CombDesign()
+    m, din = d.m, d.din
+    # 0x5A as an 8-bit constant (the destination's, the mux's width): bits
+    # 0..3 are 0xA, bits 4..7 are 5, zero-extended to 8 bits.
+    lo, whole = m.mk_wire("o_lo", 8), m.mk_wire("o_whole", 8)
+    with pytest.warns(UserWarning, match="is narrower than destination"):
+        m.gen_basic_assign(lo, 0x5A, src_slice=v.Slice(0, 4))
+        d.out("hi", m.gen_mux("hi", din, v.Slice(0, 1), 0x5A, din, true_slice=v.Slice(4, 8), width=8))
+    m.gen_basic_assign(whole, 0x5A, src_slice=v.Slice())
+    d.outs.update(lo=lo, whole=whole)
+    d.out("ff", m.gen_mux("ff", din, v.Slice(0, 1), din, -1, false_slice=v.Slice(0, 8)))
+    got = d.run(tmp_path)
+    assert got["lo"] == expect(lambda x: 0xA)
+    assert got["whole"] == expect(lambda x: 0x5A)
+    assert got["hi"] == expect(lambda x: 5 if x & 1 else x)
+    assert got["ff"] == expect(lambda x: x if x & 1 else 255)
 
 
 def test_any_of(m):

@@ -125,6 +125,12 @@ def slice_places(m):
         (lambda s: m.mk_expression("e", OP.ArithPlus, r, d, b_slice=s), "mk_expression: b_slice", name(d), False),
         # An int operand is read as its constant, as wide as the other operand.
         (lambda s: m.mk_expression("e", OP.ArithPlus, r, 3, b_slice=s), "mk_expression: b_slice", "int operand b", False),
+        # So is an int source, as wide as the destination, and an int input, as the mux.
+        (lambda s: m.gen_basic_assign(d, 3, src_slice=s), "gen_basic_assign: src_slice", "int operand src", False),
+        (lambda s: m.gen_mux("x", one, v.Slice(), 3, r, true_slice=s), "gen_mux: true_slice", "int operand if_true",
+         False),
+        (lambda s: m.gen_mux("x", one, v.Slice(), 1, 2, false_slice=s, width=8), "gen_mux: false_slice",
+         "int operand if_false", False),
         (lambda s: m.mk_expression_single("e", OP.BitwiseInvr, r, s), "mk_expression_single: a_slice", name(r), False),
         (lambda s: m.mk_extend_bit("e", r, 16, s), "mk_extend_bit: a_slice", name(r), False),
         (lambda s: m.gen_mux("x", one, v.Slice(), r, 0, true_slice=s), "gen_mux: true_slice", name(r), False),
@@ -180,12 +186,18 @@ class TestAssignment:
         reg, big = m.mk_reg("r", 8), m.mk_reg("big", 72)
         # Of the destination's width: equal widths, no warning (any warning
         # fails this test), for every int the width holds, down to the
-        # signed range. A src_slice given with an int is not used.
+        # signed range. Slice() or a slice of all its bits reads it whole.
         for dest, value in [(reg, 255), (reg, -128), (big, 2**70), (big, -(2**71)), (m.mk_reg("small", 3), -4)]:
             m.gen_basic_assign(dest, value)
-        m.gen_basic_assign(reg, -1, src_slice=v.Slice(0, 2))
+        m.gen_basic_assign(reg, -1, src_slice=v.Slice())
+        m.gen_basic_assign(reg, -1, src_slice=v.Slice(0, 8))
         # The constant, its event and the assignment node.
         assert ids_drawn(m, lambda: m.gen_basic_assign(reg, 7)) == 3
+        # A src_slice given with it reads those bits of the constant, as of a
+        # signal: 2 bits into 8 are extended, one id more.
+        with pytest.warns(UserWarning) as record:
+            assert ids_drawn(m, lambda: m.gen_basic_assign(reg, -1, src_slice=v.Slice(0, 2))) == 4
+        assert [str(w.message) for w in record] == [narrower(2, 8, reg_name(reg, "r"))]
         # Into a narrower slice the constant is still the whole width.
         with pytest.warns(UserWarning) as record:
             m.gen_basic_assign(reg, 1, des_slice=v.Slice(0, 4))

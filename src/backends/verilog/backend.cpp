@@ -93,10 +93,13 @@ CheckResult check_top_file_name(ModelArena& model, std::string_view name) {
         return refuse(
             "is not a plain file name (it must not be empty, \".\" or \"..\", nor hold \"/\" "
             "or a NUL byte): the top module's file is written into output_dir");
-    if (name.find_first_of("\n\r`") != std::string_view::npos)
+    // Verilator stops with an internal error on a file name holding ")" or
+    // "}", and reads "$NAME", "$(NAME)" and "${NAME}" in one as environment
+    // variables.
+    if (name.find_first_of("\n\r`)}$") != std::string_view::npos)
         return refuse(
-            "holds a line feed, a carriage return or a backtick, which the Verilog tools and "
-            "the command lines that run them cannot take in a file name");
+            "holds a line feed, a carriage return, a backtick, \")\", \"}\" or \"$\", which the "
+            "Verilog tools and the command lines that run them cannot take in a file name");
     if (name.size() > MODULE_NAME_MAX)
         return refuse(format("is {} bytes long; with \".v\" it is over the {} bytes a file name "
                              "may have",

@@ -64,20 +64,25 @@ constexpr std::array<std::string_view, 69> CPP_KEYWORDS = {
     "synchronized", "template", "thread_local", "throw", "transaction_safe",
     "transaction_safe_dynamic", "true", "try", "typeid", "typename", "using", "volatile", "wchar_t",
     "xor_eq"};
-// ... the common C and C++ library words and old calling conventions it
-// names as such, its SystemC words, and the classes of its SystemVerilog
-// std package (mailbox, process, semaphore), which it reads as type names ...
-constexpr std::array<std::string_view, 32> CPP_COMMON_WORDS = {
-    "abort", "bit_vector", "cdecl", "complex", "deque", "far", "huge", "interrupt", "iterator",
-    "list", "mailbox", "map", "near", "pascal", "process", "queue", "sc_clock", "sc_in", "sc_inout",
-    "sc_out", "sc_signal", "semaphore", "sensitive", "sensitive_neg", "sensitive_pos", "set",
-    "stack", "type_info", "uint16_t", "uint32_t", "uint8_t", "vector"};
-// ... and Icarus reserves wreal (a Verilog-AMS type) and bool (a C++ keyword
-// above), and reads a name starting PATHPULSE$ as a path-pulse specparam.
-constexpr std::array<std::string_view, 1> ICARUS_WORDS = {"wreal"};
+// ... the common C and C++ library words (container member types among
+// them: of those only const_iterator, iterator and reference) and old
+// calling conventions it names as such, its SystemC words, and the classes
+// of its SystemVerilog std package (mailbox, process, semaphore), which it
+// reads as type names ...
+constexpr std::array<std::string_view, 34> CPP_COMMON_WORDS = {
+    "abort", "bit_vector", "cdecl", "complex", "const_iterator", "deque", "far", "huge",
+    "interrupt", "iterator", "list", "mailbox", "map", "near", "pascal", "process", "queue",
+    "reference", "sc_clock", "sc_in", "sc_inout", "sc_out", "sc_signal", "semaphore", "sensitive",
+    "sensitive_neg", "sensitive_pos", "set", "stack", "type_info", "uint16_t", "uint32_t",
+    "uint8_t", "vector"};
+// ... and Icarus reserves wone (its old word for uwire), wreal (a
+// Verilog-AMS type) and bool (a C++ keyword above), and reads a name
+// starting PATHPULSE$ as a path-pulse specparam.
+constexpr std::array<std::string_view, 2> ICARUS_WORDS = {"wone", "wreal"};
 constexpr std::string_view ICARUS_PATHPULSE = "PATHPULSE$";
 static_assert(std::is_sorted(CPP_KEYWORDS.begin(), CPP_KEYWORDS.end()));
 static_assert(std::is_sorted(CPP_COMMON_WORDS.begin(), CPP_COMMON_WORDS.end()));
+static_assert(std::is_sorted(ICARUS_WORDS.begin(), ICARUS_WORDS.end()));
 
 constexpr size_t QUOTED_NAME_CAP = 100;
 

@@ -31,12 +31,13 @@ Result<int32_t> mux_width(const ModelArena& m, const PyOperand& if_true,
         "is sized by whatever it is used with)");
 }
 
-// An int input becomes a constant "{name}_c" as wide as the mux, read whole.
+// An int input becomes a constant "{name}_c" as wide as the mux, read over
+// its slice as a signal is.
 CombOperand mux_input(ModelArena& m, std::string_view name, const PyOperand& operand,
                       const std::optional<Slice>& slice, int32_t width, IntCuts& cuts) {
     if (const HcpIdent* sig = operand.ident()) return CombOperand{*sig, slice};
     return CombOperand{make_const_val(m, name, *operand.integer(), width, cuts),
-                       Slice::range(0, width)};
+                       int_operand_bits(slice, width)};
 }
 
 Result<HcpIdent> py_gen_mux(ModelArena& m, std::string_view name, const HcpIdent& cond_i,
@@ -46,8 +47,9 @@ Result<HcpIdent> py_gen_mux(ModelArena& m, std::string_view name, const HcpIdent
     // Slices first, so a refused one draws no id: a constant of an int
     // input is made before the generator's own checks.
     if (auto err = check_cond_slice(m, "gen_mux", "cond_slice", cond_i, cond_slice)) return *err;
-    for (const auto& [param, operand, slice] : {std::tuple{"true_slice", &if_true, &true_slice},
-                                                std::tuple{"false_slice", &if_false, &false_slice}})
+    const auto inputs = {std::tuple{"true_slice", &if_true, &true_slice, "if_true"},
+                         std::tuple{"false_slice", &if_false, &false_slice, "if_false"}};
+    for (const auto& [param, operand, slice, operand_name] : inputs)
         if (const HcpIdent* sig = operand->ident())
             if (auto err = check_slice_of(m, "gen_mux", param, *slice, *sig)) return *err;
     Result<int32_t> w = mux_width(m, if_true, true_slice, if_false, false_slice, width);
@@ -57,6 +59,12 @@ Result<HcpIdent> py_gen_mux(ModelArena& m, std::string_view name, const HcpIdent
     if (w.value() < 1) {
         if (auto err = check_gen_mux(m, cond_i, cond_slice, w.value())) return *err;
     }
+    // An int input's slice selects bits of its constant, as wide as the mux.
+    for (const auto& [param, operand, slice, operand_name] : inputs)
+        if (operand->integer())
+            if (auto err = check_operand_slice(m, "gen_mux", param, *slice, *operand, operand_name,
+                                               w.value()))
+                return *err;
     IntCuts cuts;
     const CombOperand t = mux_input(m, name, if_true, true_slice, w.value(), cuts);
     const CombOperand f = mux_input(m, name, if_false, false_slice, w.value(), cuts);

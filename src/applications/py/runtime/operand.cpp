@@ -3,6 +3,7 @@
 #include <string>
 
 #include "common/text.hpp"
+#include "model/hw_component/slice_check.hpp"
 
 namespace vorlent::py {
 
@@ -23,6 +24,19 @@ WideInt limbs_from_le_bytes(const unsigned char* bytes, size_t n) {
 }
 
 }  // namespace
+
+CheckResult check_operand_slice(const ModelArena& m, std::string_view where, std::string_view param,
+                                const std::optional<Slice>& slice, const PyOperand& operand,
+                                std::string_view operand_name, int32_t int_width) {
+    if (const HcpIdent* sig = operand.ident()) return check_slice_of(m, where, param, slice, *sig);
+    if (!slice) return std::nullopt;
+    return check_slice_fits(where, param, *slice, format("int operand {}", operand_name),
+                            int_width);
+}
+
+Slice int_operand_bits(const std::optional<Slice>& slice, int32_t width) {
+    return slice && slice->is_usable() ? *slice : Slice::range(0, width);
+}
 
 bool read_wide_int(PyObject* obj, WideInt& out) {
     int overflow = 0;

@@ -22,26 +22,22 @@ namespace vorlent::py {
 
 namespace {
 
-// The slice of an operand of mk_expression: an int is read as its constant,
-// as wide as the whole other operand.
-CheckResult check_operand_slice(const ModelArena& m, std::string_view param,
-                                const std::optional<Slice>& slice, const PyOperand& operand,
-                                std::string_view int_name, const PyOperand& other) {
-    if (const HcpIdent* sig = operand.ident())
-        return check_slice_of(m, "mk_expression", param, slice, *sig);
-    if (!slice) return std::nullopt;
-    return check_slice_fits("mk_expression", param, *slice, int_name,
-                            hcp_full_width(m, *other.ident()));
-}
-
 Result<HcpIdent> mk_expression(ModelArena& m, std::string_view name, uint32_t op,
                                const PyOperand& a, const PyOperand& b, std::optional<Slice> a_slice,
                                std::optional<Slice> b_slice) {
     if (auto err = check_binary_expression_op(op)) return *err;
     if (!a.ident() && !b.ident())
         return ErrorText::value("expression needs at least one signal operand, not two ints");
-    if (auto err = check_operand_slice(m, "a_slice", a_slice, a, "int operand a", b)) return *err;
-    if (auto err = check_operand_slice(m, "b_slice", b_slice, b, "int operand b", a)) return *err;
+    // An int is read as a constant as wide as the whole other operand.
+    const auto int_width = [&](const PyOperand& other) {
+        return other.ident() ? hcp_full_width(m, *other.ident()) : 0;
+    };
+    if (auto err =
+            check_operand_slice(m, "mk_expression", "a_slice", a_slice, a, "a", int_width(b)))
+        return *err;
+    if (auto err =
+            check_operand_slice(m, "mk_expression", "b_slice", b_slice, b, "b", int_width(a)))
+        return *err;
     // At most one of the two is an int; its constant is made before the expression.
     IntCuts cuts;
     const HcpIdent sig_a =

@@ -20,15 +20,16 @@ namespace vorlent::py {
 namespace {
 
 // An int source becomes the constant "const_c" of the destination's whole
-// width, read whole; a slice given with it is not used. The slices and a
-// wire marked as an input port are refused before anything is made. The
+// width, read over its src_slice as a signal is. The slices and a wire
+// marked as an input port are refused before anything is made. The
 // warnings come after the assignment is in the model, so a warning turned
 // into an error leaves the assignment made.
 CheckResult py_gen_basic_assign(ModelArena& m, const HcpIdent& des_i, const PyOperand& src,
                                 std::optional<Slice> src_slice, std::optional<Slice> des_slice) {
-    if (const HcpIdent* ident = src.ident())
-        if (auto err = check_slice_of(m, "gen_basic_assign", "src_slice", src_slice, *ident))
-            return err;
+    const int32_t des_width = src.ident() ? 0 : hcp_full_width(m, des_i);
+    if (auto err = check_operand_slice(m, "gen_basic_assign", "src_slice", src_slice, src, "src",
+                                       des_width))
+        return err;
     if (auto err = check_slice_of(m, "gen_basic_assign", "des_slice", des_slice, des_i)) return err;
     if (auto err = check_not_input_port(m, des_i)) return err;
     HcpIdent source;
@@ -38,9 +39,8 @@ CheckResult py_gen_basic_assign(ModelArena& m, const HcpIdent& des_i, const PyOp
         source = *ident;
         source_range = src_slice.value_or(Slice::whole());
     } else {
-        const int32_t width = hcp_full_width(m, des_i);
-        source = make_const_val(m, "const", *src.integer(), width, cuts);
-        source_range = Slice::range(0, width);
+        source = make_const_val(m, "const", *src.integer(), des_width, cuts);
+        source_range = int_operand_bits(src_slice, des_width);
     }
     const AsmReport report = gen_basic_assign(m, des_i, source, des_slice, source_range);
     warn_int_cuts(cuts);
