@@ -111,25 +111,50 @@ def module_tree(d):
     return mods
 
 
-@pytest.mark.parametrize("arb_at, pip_at, zync_at", [
-    ("top", "top", "top"), ("top", "a", "top"), ("top", "a1", "b"), ("a", "top", "b"), ("a", "b", "a1"),
-    ("a1", "b", "top"), ("b", "a", "top"),
+def in_branch(d, kind, never, body):
+    """Describes `body` in a seq, or in the branch a false condition leaves
+    taken: a cif's cselse, a pick's pidef."""
+    m = d.m
+    if kind == "seq":
+        d.seq("outer", body)
+    elif kind == "cselse":
+        d.block(m.mk_flow_block_cif("c", never), lambda: d.seq("then", wait_cycles(d, 1)))
+        d.block(m.mk_flow_block_cselse("e"), body)
+    else:
+        d.block(m.mk_flow_block_pick("pk"), lambda: d.block(m.mk_flow_block_pif("pf", never), lambda: d.seq(
+            "then", wait_cycles(d, 1))), lambda: d.block(m.mk_flow_block_pidef("pd"), body))
+
+
+def wait_cycles(d, n):
+    return lambda: d.block(d.m.mk_flow_block_sywait("w", n))
+
+
+@pytest.mark.parametrize("arb_at, pip_at, zync_at, branch", [
+    ("top", "top", "top", "seq"), ("top", "a", "top", "seq"), ("top", "a1", "b", "seq"), ("a", "top", "b", "seq"),
+    ("a", "b", "a1", "seq"), ("a1", "b", "top", "seq"), ("b", "a", "top", "seq"), ("top", "a", "top", "cselse"),
+    ("a", "b", "a1", "pidef"),
 ], ids=["one_module", "arb_in_parent", "arb_in_grandparent", "arb_in_child", "arb_in_earlier_sibling",
-        "arb_in_earlier_siblings_child", "arb_in_later_sibling"])
-def test_a_pipeline_gates_the_grants_of_its_arbiter_in_any_module(tmp_path, arb_at, pip_at, zync_at):
+        "arb_in_earlier_siblings_child", "arb_in_later_sibling", "arb_in_parent_pip_in_cselse",
+        "arb_in_earlier_sibling_pip_in_pidef"])
+def test_a_pipeline_gates_the_grants_of_its_arbiter_in_any_module(tmp_path, arb_at, pip_at, zync_at, branch):
     """An arbiter built before its pipeline's module that missed the
     pipeline's master acknowledge would grant every request at once, busy
-    pipeline or not: the zync's later values would be lost."""
+    pipeline or not: the zync's later values would be lost. The pipeline is
+    found in any branch, taken or not."""
     d = Design()
     m, mods = d.m, module_tree(d)
     mid, out = d.reg("mid"), d.reg("out")
     with d.components(mods[arb_at]):
         a = m.mk_arb("arb", POLICY.AckOne)
+    never = None
+    if branch != "seq":
+        with d.components(mods[pip_at]):
+            never = m.mk_val("never", 1, 0)
 
-    def pipeline():  # three cycles an item: out += mid, then two waiting; in a seq, found there too
+    def pipeline():  # three cycles an item: out += mid, then two waiting
         add = m.mk_expression("add", v.LogicOp.ArithPlus, out, mid)
-        wait = lambda: d.block(m.mk_flow_block_sywait("w", 2))
-        d.seq("outer", lambda: d.block(m.mk_flow_block_pip("p", a), lambda: d.seq("body", (out, add), wait)))
+        in_branch(d, branch, never, lambda: d.block(m.mk_flow_block_pip("p", a), lambda: d.seq(
+            "body", (out, add), wait_cycles(d, 2))))
 
     def producer():  # hands 1, 10 and 100 over in turn, each on its grant
         d.seq("prod", *[(lambda k: lambda: d.block(m.mk_flow_block_zync(f"z{k}", a), (mid, k)))(k)

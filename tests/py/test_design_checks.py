@@ -342,18 +342,25 @@ def test_a_sub_module_as_top_has_the_ports_of_the_design(tmp_path):
     assert got["port:rb_o"] == [0, 0, 0, 0, 5, 8, 8]
 
 
-@pytest.mark.parametrize("arb_in_tree", [True, False], ids=["in_tree", "outside"])
-def test_zync_on_an_arbiter_outside_the_top_modules_tree_is_refused(tmp_path, arb_in_tree):
+@pytest.mark.parametrize("owners", [("top",), ("lone",), ("top", "lone")],
+                         ids=["in_tree", "outside", "second_of_two_outside"])
+def test_zync_on_an_arbiter_outside_the_top_modules_tree_is_refused(tmp_path, owners):
     """build_flow builds the arbiters of the tree's modules only: one made in
-    a module outside would never grant, and the zync would wait for ever."""
+    a module outside would never grant, and the zync would wait for ever,
+    whichever of its binds names it."""
     d = Design()
     m, x = d.m, d.reg("x")
-    owner = d.top if arb_in_tree else m.mk_module("lone")
-    with d.components(owner):
-        a = m.mk_arb("a", v.ArbSamePriPolicy.AckOne)
+    arbs = []
+    for k, owner in enumerate(owners):  # the last one is "a"
+        with d.components(d.top if owner == "top" else m.mk_module(owner)):
+            arbs.append(m.mk_arb("a" if k == len(owners) - 1 else "t", v.ArbSamePriPolicy.AckOne))
+
+    def zync():
+        return m.mk_flow_block_zync("z", arbs[0], 1) if len(arbs) == 1 else \
+            m.mk_flow_block_zync_multi("z", [(a, 1, False, None) for a in arbs], False)
     with d.behaviour():
-        d.seq("s", lambda: d.block(m.mk_flow_block_zync("z", a, 1), (x, 1)), (x, 7), (x, 9))
-    if arb_in_tree:
+        d.seq("s", lambda: d.block(zync(), (x, 1)), (x, 7), (x, 9))
+    if "lone" not in owners:
         # Granted at once (no rival): one step each from R+1.
         assert d.run(tmp_path, d.probes(x=x), cycles=7)["x"] == [0, 0, 0, 0, 1, 7, 9]
         return

@@ -137,3 +137,18 @@ def test_relations_and_shifts(tmp_path):
         assert got[op.name] == expect(lambda x: int(rel(x & 15, x >> 4))), op.name
     assert got["shl"] == expect(lambda x: (x << (x & 7)) & 255)
     assert got["shr"] == expect(lambda x: x >> (x & 7))
+
+
+# Logical operators of the input's two low 2-bit fields, each read as one
+# truth value: a = 2 and b = 1 make a && b 1 where a & b is 0.
+LOGICAL = {OP.LogicalAnd: lambda a, b: a and b, OP.LogicalOr: lambda a, b: a or b}
+
+
+def test_logical_operators(tmp_path):
+    d = CombDesign()
+    m, din, a, b = d.m, d.din, v.Slice(0, 2), v.Slice(2, 4)
+    for op in LOGICAL:
+        d.out(op.name, m.mk_expression(op.name, op, din, din, a, b))
+    got = d.run(tmp_path)
+    for op, logical in LOGICAL.items():
+        assert got[op.name] == expect(lambda x: int(bool(logical(bits(x, 0, 2), bits(x, 2, 4))))), op.name
