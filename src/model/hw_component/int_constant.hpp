@@ -55,8 +55,9 @@ inline HcpIdent make_const_val(ModelArena& model, std::string_view base_name, co
 // tool ("too wide") and shifts every bit out in the other; any amount at
 // least as wide as the shifted operand (`shifted_width` bits) gives 0, so
 // such a constant holds that width at the bits the shift reads instead: both
-// tools take it, with the same result. An int cut to fit (noted in `cuts`)
-// counts with the bits kept. Every other amount is make_const_val's.
+// tools take it, with the same result. The amount is what the constant
+// keeps of the int; a constant replaced so is not noted as cut, since both
+// values shift every bit out. Every other amount is make_const_val's.
 inline HcpIdent make_shift_amount_const(ModelArena& model, std::string_view base_name,
                                         const WideInt& value, int32_t width, Slice read,
                                         int32_t shifted_width, IntCuts& cuts) {
