@@ -152,3 +152,36 @@ def test_logical_operators(tmp_path):
     got = d.run(tmp_path)
     for op, logical in LOGICAL.items():
         assert got[op.name] == expect(lambda x: int(bool(logical(bits(x, 0, 2), bits(x, 2, 4))))), op.name
+
+
+# Shifts of a w-bit pattern by an int (its constant as wide as the pattern),
+# each amount read through an optional b slice, the shifted operand through an
+# optional a slice. From 2^32 on, an amount used to be written as it is, which
+# Verilator refuses; every amount at least as wide as the shifted bits gives 0.
+SHIFTS = [(w, amount, None, None) for w in (8, 33, 40, 64, 65, 100)
+          for amount in sorted({w - 1, w, *(a for a in (2**32 - 1, 2**32, 2**32 + 1, 2**64, 2**w - 1) if a < 2**w)})]
+SHIFTS += [(40, 2**33, v.Slice(1, 40), None),   # reads 2^32
+           (40, 2**33, v.Slice(33, 40), None),  # reads 1
+           (40, 2**32, None, v.Slice(0, 8)),    # 8 bits shifted
+           (100, 2**99 + 3, v.Slice(0, 32), None),  # reads 3
+           (40, -1, None, None)]                # the 40-bit pattern of -1
+
+
+def test_shifts_by_an_int_of_any_size(tmp_path):
+    d = CombDesign()
+    m = d.m
+    pattern = {w: (0x3C96_5AF0 << 64 | 0xA5C3_0F96_5A3C_F069) & ((1 << w) - 1) for w in (8, 33, 40, 64, 65, 100)}
+    ops = {w: m.mk_val_vv(f"p{w}", w, [x & (2**64 - 1), x >> 64]) if w > 64 else m.mk_val(f"p{w}", w, x)
+           for w, x in pattern.items()}
+    expected = {}
+    for n, (w, amount, b_slice, a_slice) in enumerate(SHIFTS):
+        lo, hi = (a_slice.start, a_slice.stop) if a_slice else (0, w)
+        x = bits(pattern[w], lo, hi)
+        k = bits(amount % 2**w, *((b_slice.start, b_slice.stop) if b_slice else (0, w)))
+        for op in (OP.BitwiseShl, OP.BitwiseShr):
+            label = f"{op.name}{n}"
+            d.out(label, m.mk_expression(label, op, ops[w], amount, a_slice, b_slice))
+            shifted = 0 if k >= hi - lo else x << k if op == OP.BitwiseShl else x >> k
+            expected[label] = shifted & ((1 << (hi - lo)) - 1)
+    got = d.run(tmp_path)
+    assert {label: values[0] for label, values in got.items()} == expected

@@ -1,11 +1,13 @@
-"""Calls that stop half way: Ctrl-C ends a long build_flow, emit, mk_karray
-or Karray read, and what the model allows afterwards; emit never blocks on
+"""Calls that stop half way: Ctrl-C ends a long build_flow, emit, mk_karray,
+Karray read or write, and what the model allows afterwards; emit never blocks on
 what it writes to. Each case runs in a child process (this file run as a
 script with a case and a directory), so a hang fails instead of stopping the
 run. The child puts Python's own SIGINT handler back first: a runner that
 starts the tests with SIGINT ignored (a background job, nohup) passes that
 on to it."""
+import hashlib
 import os
+import re
 import signal
 import subprocess
 import sys
@@ -85,23 +87,36 @@ def child(case, out):
 def karray_child(case, out):
     """A Karray call that Ctrl-C stops: prints "interrupted" (or "returned"),
     then, after build and emit, the lines of the top module's file that hold
-    what the call made."""
+    what the call made; for a write, the hash of that file with its ids left
+    out ("karray_none" makes no call)."""
     # Run in the background, this process may start with SIGINT ignored.
     signal.signal(signal.SIGINT, signal.default_int_handler)
     m = v.ModelArena()
     top = m.mk_module("top")
     m.set_top_module(top)
     m.track_module_at_com_init(top)
+    phase, delay, made = "com", 0.01, None
     if case == "mk_karray":
         call, made = lambda: m.mk_karray("big", [1 << 20], [("a", 1)], v.HwComponentType.REG), "_big_E"
-    else:
+    elif case == "karray_read":
         k, index = m.mk_karray("k", [1 << 18], [("a", 1)], v.HwComponentType.REG), m.mk_wire("i", 18)
         call, made = lambda: m.karray_read_field_hcp(k, [("dyn", [], [index])], [], "a"), "_DMUX"
+    else:  # a write into every element of k, each under its index
+        k, index = m.mk_karray("k", [1 << 18], [("a", 1)], v.HwComponentType.REG), m.mk_wire("i", 18)
+        d, src = m.mk_wire("d", 1), m.mk_karray("s", [2], [("a", 1)], v.HwComponentType.REG)
+        m.untrack_module_at_com_init(top)
+        m.track_module_at_flow_init(top)
+        phase, delay = "flow", 0.002  # the reset takes some ten milliseconds
+        call = {"karray_write": lambda: m.karray_assign_hcps(k, [("dyn", [], [index])], [("a", d)], True),
+                "karray_k2k": lambda: m.karray_assign_k2k(k, [("dyn", [], [index])], src, [("static", [1], [])], [],
+                                                          True),
+                "karray_reset": lambda: m.karray_reset_field(k, "a", 1),
+                "karray_none": lambda: signal.raise_signal(signal.SIGINT)}[case]
     # Ctrl-C in the call's first moments: the timer's handler raises it
     # wherever the interpreter runs handlers next, which is within the call
     # (or, on a loaded machine, possibly just before it).
     signal.signal(signal.SIGALRM, lambda *_: signal.raise_signal(signal.SIGINT))
-    signal.setitimer(signal.ITIMER_REAL, 0.01)
+    signal.setitimer(signal.ITIMER_REAL, delay)
     try:
         call()
         print("returned", file=sys.stderr)
@@ -110,11 +125,18 @@ def karray_child(case, out):
     signal.setitimer(signal.ITIMER_REAL, 0)
     if case == "karray_read":  # the array is back in its slot
         print(m.karray_shape(k), file=sys.stderr)
-    m.untrack_module_at_com_init(top)
+    if phase == "flow":
+        m.finalize_flow_procedure()
+        m.untrack_module_at_flow_init(top)
+    else:
+        m.untrack_module_at_com_init(top)
     m.build_flow()
     v.BackendVerilog(m).emit(out, "top")
     with open(os.path.join(out, "top.v")) as f:
-        print(*[line for line in f if made in line], sep="", end="", file=sys.stderr)
+        if made:
+            print(*[line for line in f if made in line], sep="", end="", file=sys.stderr)
+        else:
+            print(hashlib.sha256(re.sub(r"_\d+\b", "_#", f.read()).encode()).hexdigest(), file=sys.stderr)
 
 
 @pytest.mark.parametrize("case, after", [
@@ -122,9 +144,26 @@ def karray_child(case, out):
     ("karray_read", ["[262144]"]),
 ])
 def test_ctrl_c_ends_a_karray_call_and_leaves_nothing_it_made(tmp_path, case, after):
-    run = subprocess.run([sys.executable, __file__, case, str(tmp_path)], capture_output=True, text=True,
-                         timeout=600)
-    assert run.stderr.splitlines() == ["interrupted", *after]
+    assert karray_run(case, tmp_path) == ["interrupted", *after]
+
+
+def karray_run(case, out):
+    return subprocess.run([sys.executable, __file__, case, str(out)], capture_output=True, text=True,
+                          timeout=600).stderr.splitlines()
+
+
+@pytest.fixture(scope="module")
+def unwritten(tmp_path_factory):
+    """The file of the write cases' design when no write was made."""
+    return karray_run("karray_none", tmp_path_factory.mktemp("none"))
+
+
+# Each write makes select logic for every element, then links an assignment
+# into the scope: one stopped takes out all it made, and leaves the model as
+# if it was never called.
+@pytest.mark.parametrize("case", ["karray_write", "karray_k2k", "karray_reset"])
+def test_ctrl_c_ends_a_karray_write_and_leaves_the_model_as_it_was(tmp_path, case, unwritten):
+    assert karray_run(case, tmp_path) == unwritten
 
 
 @pytest.mark.parametrize("case, after", [

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "backends/common/graph.hpp"
 #include "backends/common/io_op.hpp"
@@ -47,6 +48,15 @@ public:
     // The signal that stands for `dep` inside `reader`.
     HcpIdent route(const ModuleIdent& reader, const HcpIdent& dep);
 
+    // Hands what the routes gathered to the model, to be freed with it. The
+    // router itself is not kept: it refers to the caller's tree, which is
+    // gone by then.
+    void keep_gathered_until_freed() {
+        model_.keep_until_freed(std::move(wires_));
+        model_.keep_until_freed(std::move(sources_));
+        model_.keep_until_freed(std::move(on_climb_));
+    }
+
 private:
     // The modules from the source's own upwards, as far as a route has
     // needed them; the first `out_wired` of them hold its OUT wire.
@@ -77,7 +87,7 @@ private:
     ModelArena& model_;
     const ModuleTree& tree_;
     IoWireIndex wires_;
-    std::unordered_map<uint64_t, SourceClimb> sources_;  // by the source's global id
+    std::unordered_map<uint64_t, SourceClimb> sources_;            // by the source's global id
     std::unordered_map<ClimbKey, size_t, ClimbKeyHash> on_climb_;  // position in `up`
 };
 
@@ -315,7 +325,7 @@ void route_and_remap_io_model(ModelArena& model, const ModuleTree& tree,
         // A routing that stopped is never resumed (the backend refuses to
         // emit again), so its work is only freed, and later.
         model.keep_until_freed(std::move(tree_reads));
-        model.keep_until_freed(std::move(router));
+        router.keep_gathered_until_freed();
         throw;
     }
 }

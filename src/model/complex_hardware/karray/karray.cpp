@@ -132,11 +132,27 @@ CheckResult Karray::reset_field(std::string_view name, const HcpIdent& value, Cl
             "default(...))");
     const Result<size_t> f = field_index_checked(name);
     if (!f.ok()) return f.error();
+    // Ctrl-C stops a large array's walk (Interrupted); the registers given
+    // the value by then lose it again, so the call leaves the array as it
+    // found it.
     const size_t f_count = field_count();
-    for (size_t i = f.value(); i < elems.size(); i += f_count) {
-        auto reg = model.take<Reg>(elems[i]);
-        reg->set_reset_val(value, clk_mode);
-        reg.put_back();
+    InterruptPoll poll;
+    size_t i = f.value();
+    try {
+        for (; i < elems.size(); i += f_count) {
+            poll.tick();
+            auto reg = model.take<Reg>(elems[i]);
+            reg->set_reset_val(value, clk_mode);
+            reg.put_back();
+        }
+        check_interrupt();
+    } catch (const Interrupted&) {
+        for (size_t j = f.value(); j < i; j += f_count) {
+            Reg& reg = model.get_mut<Reg>(elems[j]);
+            reg.reset_val.reset();
+            reg.reset_clk_mode.reset();
+        }
+        throw;
     }
     return std::nullopt;
 }

@@ -12,6 +12,7 @@
 #include <utility>
 #include <vector>
 
+#include "common/interrupt.hpp"
 #include "model/complex_hardware/common/ccp_base.hpp"
 #include "model/complex_hardware/karray/karray_env.hpp"
 #include "model/complex_hardware/karray/karray_meta.hpp"
@@ -60,7 +61,8 @@ public:
     // The first field named `name`, or `Value` "Karray has no field ..."
     // listing every field.
     Result<size_t> field_index_checked(std::string_view name) const;
-    // Gives every register of the field the same reset value (REG arrays only).
+    // Gives every register of the field the same reset value (REG arrays
+    // only). Ctrl-C stops it and leaves every register as it was.
     CheckResult reset_field(std::string_view name, const HcpIdent& value, ClockMode clk_mode,
                             ModelArena& model) const;
 
@@ -70,6 +72,7 @@ public:
     // One assignment node holding one assignment per written element field,
     // attached to the current scope. Returns the destination fields that no
     // value of a read view matched (always none for element assignment).
+    // Ctrl-C stops it before the node is made (see karray_write.cpp).
     Result<std::vector<std::string>> write(const std::vector<KIdx>& sel, const KView& view,
                                            bool clocked, ModelArena& model) const;
 
@@ -88,7 +91,7 @@ private:
     CheckResult write_dim(size_t d, std::vector<size_t>& coords,
                           const std::optional<HcpIdent>& cond, const std::vector<KIdx>& sel,
                           const SourcePairs& sources, std::vector<AssignMeta>& metas,
-                          ModelArena& model) const;
+                          InterruptPoll& poll, ModelArena& model) const;
     void gen_element_asm_metas(const std::vector<size_t>& coords, const SourcePairs& sources,
                                const std::optional<HcpIdent>& cond, std::vector<AssignMeta>& metas,
                                ModelArena& model) const;

@@ -3,6 +3,8 @@
 // element field, each under the conjunction of its dimensions' conditions.
 #include <algorithm>
 
+#include "common/interrupt.hpp"
+
 #include "model/complex_hardware/karray/karray.hpp"
 #include "model/complex_hardware/karray/karray_hw_build.hpp"
 #include "model/flow_block/common/flow_block_stack.hpp"
@@ -67,10 +69,19 @@ Result<std::vector<std::string>> Karray::write(const std::vector<KIdx>& sel, con
             if (auto err = check_not_input_port(model, element_hcp(at, f))) return *err;
     }
 
+    // A dynamic write of a large array takes seconds: Ctrl-C stops it
+    // (Interrupted) before the node links what it made into the model, which
+    // holds components and their unlinked events only, so the caller's mark
+    // takes it out again. A wire-backed write is one element, whose walk marks
+    // the wires written, which no mark undoes: it is asked before that walk.
+    InterruptPoll poll;
+    if (!is_clocked()) check_interrupt();
     std::vector<size_t> coords;
     coords.reserve(shape.size());
     std::vector<AssignMeta> metas;
-    if (auto err = write_dim(0, coords, std::nullopt, sel, sources, metas, model)) return *err;
+    if (auto err = write_dim(0, coords, std::nullopt, sel, sources, metas, poll, model))
+        return *err;
+    if (is_clocked()) check_interrupt();
 
     if (!metas.empty()) {
         const std::string name =
@@ -84,15 +95,16 @@ Result<std::vector<std::string>> Karray::write(const std::vector<KIdx>& sel, con
 CheckResult Karray::write_dim(size_t d, std::vector<size_t>& coords,
                               const std::optional<HcpIdent>& cond, const std::vector<KIdx>& sel,
                               const SourcePairs& sources, std::vector<AssignMeta>& metas,
-                              ModelArena& model) const {
+                              InterruptPoll& poll, ModelArena& model) const {
     if (d == shape.size()) {
+        poll.tick();
         gen_element_asm_metas(coords, sources, cond, metas, model);
         return std::nullopt;
     }
     const size_t n = shape[d];
     auto visit = [&](size_t i, const std::optional<HcpIdent>& c) {
         coords.push_back(i);
-        CheckResult err = write_dim(d + 1, coords, c, sel, sources, metas, model);
+        CheckResult err = write_dim(d + 1, coords, c, sel, sources, metas, poll, model);
         coords.pop_back();
         return err;
     };

@@ -1,5 +1,7 @@
 // ModelArena methods that make expressions. An int operand of mk_expression
-// becomes a constant "{name}_c" as wide as the whole other operand. Every
+// becomes a constant "{name}_c" as wide as the whole other operand (a shift
+// amount too wide for the tools, one that shifts every bit out anyway, holds
+// the shifted width: make_shift_amount_const). Every
 // check (the op, two ints, the operand slices, an extension that would cut)
 // runs before anything is made, so a refused call makes nothing. An int that
 // its constant cannot hold, and an operand b wider than a where the result
@@ -43,9 +45,17 @@ Result<HcpIdent> mk_expression(ModelArena& m, std::string_view name, uint32_t op
     const HcpIdent sig_a =
         a.ident() ? *a.ident()
                   : make_const_val(m, name, *a.integer(), hcp_full_width(m, *b.ident()), cuts);
-    const HcpIdent sig_b =
-        b.ident() ? *b.ident()
-                  : make_const_val(m, name, *b.integer(), hcp_full_width(m, sig_a), cuts);
+    HcpIdent sig_b;
+    if (b.ident()) {
+        sig_b = *b.ident();
+    } else if (LogicOp(op) == LogicOp::BitwiseShl || LogicOp(op) == LogicOp::BitwiseShr) {
+        const int32_t width = hcp_full_width(m, sig_a);
+        const Slice read = b_slice && *b_slice != Slice::whole() ? *b_slice : Slice{0, width};
+        sig_b = make_shift_amount_const(m, name, *b.integer(), width, read,
+                                        selected_width(m, sig_a, a_slice), cuts);
+    } else {
+        sig_b = make_const_val(m, name, *b.integer(), hcp_full_width(m, sig_a), cuts);
+    }
     const HcpIdent made =
         make_expression(m, true, name, LogicOp(op), sig_a, sig_b, a_slice, b_slice);
     warn_int_cuts(cuts);
