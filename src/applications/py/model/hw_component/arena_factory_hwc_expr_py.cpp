@@ -50,8 +50,8 @@ Result<HcpIdent> mk_expression(ModelArena& m, std::string_view name, uint32_t op
         sig_b = *b.ident();
     } else if (LogicOp(op) == LogicOp::BitwiseShl || LogicOp(op) == LogicOp::BitwiseShr) {
         const int32_t width = hcp_full_width(m, sig_a);
-        const Slice read = b_slice && *b_slice != Slice::whole() ? *b_slice : Slice{0, width};
-        sig_b = make_shift_amount_const(m, name, *b.integer(), width, read,
+        sig_b = make_shift_amount_const(m, name, *b.integer(), width,
+                                        int_operand_bits(b_slice, width),
                                         selected_width(m, sig_a, a_slice), cuts);
     } else {
         sig_b = make_const_val(m, name, *b.integer(), hcp_full_width(m, sig_a), cuts);
