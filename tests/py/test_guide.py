@@ -2,8 +2,9 @@
 interpreter, in a directory with an `out` directory. When a ```text table
 of cycles follows a block, the Verilog it wrote is simulated (timing in
 verilog_sim) and must give that table: a row named after an input port
-drives it, every other row is an output port's value per cycle. And the
-timing pictures are those that scripts/timing-pictures draws today."""
+drives it, every other row is an output port's value per cycle (x where a
+bit is unknown). And the timing pictures are those that
+scripts/timing-pictures draws today."""
 
 import re
 import subprocess
@@ -35,7 +36,8 @@ def test_guide_snippet(tmp_path, code, table):
     assert run.returncode == 0, run.stderr
     if table is None:
         return
-    rows = {line.split()[0]: [int(x) for x in line.split()[1:]] for line in table.splitlines()}
+    rows = {line.split()[0]: [None if x == "x" else int(x) for x in line.split()[1:]]  # x: unknown
+            for line in table.splitlines()}
     cycles = rows.pop("cycle")
     assert cycles == list(range(len(cycles)))
     top_file = tmp_path / "out" / (re.search(r'\.emit\("out", "(\w+)"\)', code).group(1) + ".v")
@@ -58,3 +60,4 @@ def test_timing_pictures_are_up_to_date(tmp_path):
     assert sorted(k for k in want.keys() | got.keys() if want.get(k) != got.get(k)) == [], \
         "run scripts/timing-pictures to redraw docs/timing"
     assert set(re.findall(r"\(timing/([\w-]+\.svg)\)", GUIDE)) == set(want)
+
