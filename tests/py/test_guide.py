@@ -13,7 +13,8 @@ from pathlib import Path
 
 import pytest
 
-from verilog_sim import R, lint, require_tool, simulate
+import vorlent as v
+from verilog_sim import R, Design, lint, require_tool, simulate
 
 ROOT = Path(__file__).resolve().parents[2]
 GUIDE = (ROOT / "docs" / "guide.md").read_text()
@@ -61,3 +62,24 @@ def test_timing_pictures_are_up_to_date(tmp_path):
         "run scripts/timing-pictures to redraw docs/timing"
     assert set(re.findall(r"\(timing/([\w-]+\.svg)\)", GUIDE)) == set(want)
 
+
+# ---- claims of the guide that are no timing: each checked by a call or a tool
+
+TEXT = " ".join(GUIDE.split())  # the guide's words, line breaks aside
+
+
+def test_a_module_writes_the_registers_of_another(tmp_path):
+    d = Design()
+    pr = d.reg("pr")
+    with d.components():
+        child = d.m.mk_module("child")
+        cr = d.reg("cr", module=child)
+    # Each counts the other's register with a loose assignment.
+    with d.behaviour(child):
+        d.m.gen_basic_assign(pr, d.m.mk_expression("pr_next", v.LogicOp.ArithPlus, pr, 2))
+    with d.behaviour():
+        d.m.gen_basic_assign(cr, d.inc(cr))
+    inst = d.m.module_verilog_name(child)
+    got = d.run(tmp_path, {"pr": d.probe(pr), "cr": f"dut.{inst}.{d.m.hcp_verilog_name(cr)}"}, cycles=6)
+    assert got == {"pr": [0, 0, 0, 2, 4, 6], "cr": [0, 0, 0, 1, 2, 3]}
+    assert "A module reads and writes any register of the design directly" in TEXT
