@@ -2,8 +2,9 @@
 interpreter, in a directory with an `out` directory. When a ```text table
 of cycles follows a block, the Verilog it wrote is simulated (timing in
 verilog_sim) and must give that table: a row named after an input port
-drives it, every other row is an output port's value per cycle. And the
-timing pictures are those that scripts/timing-pictures draws today."""
+drives it, every other row is an output port's value per cycle (x where a
+bit is unknown). And the timing pictures are those that
+scripts/timing-pictures draws today."""
 
 import re
 import subprocess
@@ -12,7 +13,8 @@ from pathlib import Path
 
 import pytest
 
-from verilog_sim import R, lint, require_tool, simulate
+import vorlent as v
+from verilog_sim import R, Design, lint, require_tool, run_tool, simulate
 
 ROOT = Path(__file__).resolve().parents[2]
 GUIDE = (ROOT / "docs" / "guide.md").read_text()
@@ -35,7 +37,8 @@ def test_guide_snippet(tmp_path, code, table):
     assert run.returncode == 0, run.stderr
     if table is None:
         return
-    rows = {line.split()[0]: [int(x) for x in line.split()[1:]] for line in table.splitlines()}
+    rows = {line.split()[0]: [None if x == "x" else int(x) for x in line.split()[1:]]  # x: unknown
+            for line in table.splitlines()}
     cycles = rows.pop("cycle")
     assert cycles == list(range(len(cycles)))
     top_file = tmp_path / "out" / (re.search(r'\.emit\("out", "(\w+)"\)', code).group(1) + ".v")
@@ -58,3 +61,144 @@ def test_timing_pictures_are_up_to_date(tmp_path):
     assert sorted(k for k in want.keys() | got.keys() if want.get(k) != got.get(k)) == [], \
         "run scripts/timing-pictures to redraw docs/timing"
     assert set(re.findall(r"\(timing/([\w-]+\.svg)\)", GUIDE)) == set(want)
+
+
+# ---- claims of the guide that are no timing: each checked by a call or a tool
+
+TEXT = " ".join(GUIDE.split())  # the guide's words, line breaks aside
+
+
+def section(title):
+    return " ".join(re.search(rf"^## {re.escape(title)}\n(.*?)^## ", GUIDE, re.M | re.S)[1].split())
+
+
+def flow_model():
+    """A model in its top module's behaviour phase, with a 1-bit and a 4-bit
+    signal and an arbiter for the blocks that need one."""
+    m = v.ModelArena()
+    top = m.mk_module("top")
+    m.set_top_module(top)
+    m.track_module_at_com_init(top)
+    c1, c4, arb = m.mk_wire("c1", 1), m.mk_wire("c4", 4), m.mk_arb("arb", v.ArbSamePriPolicy.AckOne)
+    m.untrack_module_at_com_init(top)
+    m.track_module_at_flow_init(top)
+    return m, c1, c4, arb
+
+
+def open_zstate(m, c1, c4, arb):
+    zs = m.mk_flow_block_zstate("zs", c4)
+    m.initialize_flow_block(zs)
+    return lambda name: m.mk_flow_block_zcase(name, 1)
+
+
+BLOCKS = {  # a maker of blocks of each kind, given the model of flow_model()
+    "seq": lambda m, c1, c4, arb: m.mk_flow_block_seq,
+    "cif": lambda m, c1, c4, arb: lambda name: m.mk_flow_block_cif(name, c1),
+    "zif": lambda m, c1, c4, arb: lambda name: m.mk_flow_block_zif(name, c1),
+    "counter_loop": lambda m, c1, c4, arb: lambda name: m.mk_flow_block_counter_loop(name, 2),
+    "scwait": lambda m, c1, c4, arb: lambda name: m.mk_flow_block_scwait(name, c1),
+    "zync": lambda m, c1, c4, arb: lambda name: m.mk_flow_block_zync(name, arb),
+    "zcase": open_zstate,
+}
+
+
+def test_a_block_name_has_the_room_its_kind_and_id_leave():
+    kinds = set()
+    for kind, maker in BLOCKS.items():
+        make = maker(*flow_model())
+        first, second = make("a"), make("b")
+        kinds.add(second.block_type)
+        step, kind_len = second.global_id - first.global_id, len(second.block_type)
+        # The longest name whose <KIND>_<name>_<id> fits 256 bytes, and one more.
+        gid = second.global_id + step
+        assert make("n" * (254 - kind_len - len(str(gid)))).global_id == gid, kind
+        gid += step
+        with pytest.raises(v.PanicException, match=r"name exceeds MAX_NAME_LEN \(256\)"):
+            make("n" * (255 - kind_len - len(str(gid))))
+    lens = sorted(len(k) for k in kinds)
+    assert lens[0] == 4 and lens[-1] == 16  # WAIT ... ZERO_SWITCH_CASE: the guide's extremes
+    assert f"{254 - lens[-1] - 1} to {254 - lens[0] - 1} with a one-digit id" in section("Names")
+
+
+@pytest.mark.parametrize("kind", ["cif", "sif", "zif", "cwhile", "swhile", "do_while", "scwait"])
+def test_only_scwait_takes_any_name_with_a_cond_slice(kind):
+    m, c1, c4, _ = flow_model()
+    make = getattr(m, f"mk_flow_block_{kind}")
+    make("wait-ack", c1)  # the whole condition: any text names the block
+    if kind == "scwait":
+        make("wait-ack", c4, v.Slice(1, 2))
+        assert "`scwait` makes no such expression and takes any name" in section("Names")
+    else:
+        with pytest.raises(ValueError, match='name "wait-ack" holds "-"'):
+            make("wait-ack", c4, v.Slice(1, 2))
+
+
+def design_of_width(what, n, out_dir):
+    """A design whose output holds one thing n wide: an all-ones constant of n
+    bits, a register of n bits, or a memory of 2^n words."""
+    m = v.ModelArena()
+    top = m.mk_module("t")
+    m.set_top_module(top)
+    m.track_module_at_com_init(top)
+    o = m.mk_wire("o", 8)
+    m.mark_as_io(o, False, "o")
+    if what == "constant":
+        c = m.mk_val_vv("c", n, [2**64 - 1] * (n // 64) + ([2**(n % 64) - 1] if n % 64 else []))
+    elif what == "register":
+        r = m.mk_reg("r", n)
+    else:
+        a = m.mk_wire("a", n)
+        m.mark_as_io(a, True, "a")
+        mem = m.mk_mem_blk("mem", 8, n)
+        wr, rd = m.mk_mem_ele("wr", mem, a, 8, False), m.mk_mem_ele("rd", mem, a, 8, True)
+    m.untrack_module_at_com_init(top)
+    m.track_module_at_flow_init(top)
+    if what == "constant":
+        m.gen_basic_assign(o, c, v.Slice(0, 8))
+    elif what == "register":
+        m.gen_basic_assign(r, o, None, v.Slice(0, 8))
+        m.gen_basic_assign(o, r, v.Slice(n - 8, n))
+    else:
+        m.gen_basic_assign(wr, 5)
+        m.gen_basic_assign(o, rd)
+    m.finalize_flow_procedure()
+    m.untrack_module_at_flow_init(top)
+    m.build_flow()
+    v.BackendVerilog(m).emit(str(out_dir), "t")
+    return str(out_dir / "t.v")
+
+
+@pytest.mark.parametrize("what, n, tool, reads", [
+    ("constant", 65520, "iverilog", True), ("constant", 65521, "iverilog", False),
+    ("constant", 65536, "verilator", True), ("constant", 65537, "verilator", False),
+    ("register", 2**28, "verilator", True), ("register", 2**28 + 1, "verilator", False),
+    ("register", 2**30 + 1, "iverilog", True),
+    ("memory", 31, "iverilog", True), ("memory", 32, "iverilog", False),
+    ("memory", 28, "verilator", True), ("memory", 29, "verilator", False),
+    ("memory", 32, "verilator", True), ("memory", 33, "verilator", False)])
+def test_the_tools_read_the_widths_the_size_section_says(tmp_path, what, n, tool, reads):
+    require_tool(tool)
+    f = design_of_width(what, n, tmp_path)
+    cmd = {"iverilog": ["iverilog", "-g2012", "-o", str(tmp_path / "sim")],
+           "verilator": ["verilator", "--lint-only", "-Wno-WIDTH", "-Wno-COMBDLY"]}[tool]
+    run = run_tool(cmd + [f], capture_output=True, text=True)
+    assert (run.returncode == 0) == reads, run.stdout + run.stderr
+    assert all(limit in section("Size") for limit in ["65,536 bits", "65,520 bits", "2^28 bits",
+                                                      "2^32 words"])
+
+
+def test_a_module_writes_the_registers_of_another(tmp_path):
+    d = Design()
+    pr = d.reg("pr")
+    with d.components():
+        child = d.m.mk_module("child")
+        cr = d.reg("cr", module=child)
+    # Each counts the other's register with a loose assignment.
+    with d.behaviour(child):
+        d.m.gen_basic_assign(pr, d.m.mk_expression("pr_next", v.LogicOp.ArithPlus, pr, 2))
+    with d.behaviour():
+        d.m.gen_basic_assign(cr, d.inc(cr))
+    inst = d.m.module_verilog_name(child)
+    got = d.run(tmp_path, {"pr": d.probe(pr), "cr": f"dut.{inst}.{d.m.hcp_verilog_name(cr)}"}, cycles=6)
+    assert got == {"pr": [0, 0, 0, 2, 4, 6], "cr": [0, 0, 0, 1, 2, 3]}
+    assert "A module reads and writes any register of the design directly" in TEXT

@@ -153,7 +153,8 @@ endmodule
     rows = [dict(item.split("=", 1) for item in line.split()[1:])
             for line in run.stdout.splitlines() if line.startswith("cycle=")]
     assert len(rows) == cycles, run.stdout
-    return {label: [None if "x" in row[label] or "z" in row[label] else int(row[label]) for row in rows]
+    # %0d prints x or z when every bit is, X or Z when only some are.
+    return {label: [None if set(row[label]) & set("xXzZ") else int(row[label]) for row in rows]
             for label in probes}
 
 
