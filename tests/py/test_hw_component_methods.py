@@ -7,6 +7,7 @@ import pytest
 
 from vorlent import _vorlent as v
 from model_helpers import ids_drawn, narrower, raised, refused, traced_model, wider
+from verilog_sim import lint, require_tool, run_tool
 
 # Every warning a test does not expect fails it.
 pytestmark = pytest.mark.filterwarnings("error")
@@ -181,6 +182,97 @@ def test_a_slice_up_to_the_top_bit_is_taken():
                     call(good)
 
 
+def signal_places(m, mem):
+    """Each place where a call reads or writes a signal, given a 1-bit one:
+    (call given the signal, "method: param" as the refusal names them, "read"
+    or "written", the ids a refused call still draws)."""
+    r, w = m.mk_reg("r", 1), m.mk_wire("w", 1)
+    arb, cnt = m.mk_arb("a", 0), m.mk_dyn_counter("n", 4)
+    k, k2 = (m.mk_karray(name, [2], [("f", 1)], v.HwComponentType.REG) for name in ("k", "k2"))
+    at0, dyn = [("static", [0], [])], lambda s: [("dyn", [], [s])]
+    places = [
+        (lambda s: m.gen_basic_assign(r, s), "gen_basic_assign: src"),
+        (lambda s: m.mk_expression("e", OP.BitwiseAnd, s, r), "mk_expression: a"),
+        (lambda s: m.mk_expression("e", OP.BitwiseAnd, r, s), "mk_expression: b"),
+        (lambda s: m.mk_expression_single("e", OP.BitwiseInvr, s), "mk_expression_single: a"),
+        (lambda s: m.mk_extend_bit("e", s, 4), "mk_extend_bit: a"),
+        (lambda s: m.gen_mux("x", s, v.Slice(), r, 0), "gen_mux: cond_i"),
+        (lambda s: m.gen_mux("x", r, v.Slice(), s, 0), "gen_mux: if_true"),
+        (lambda s: m.gen_mux("x", r, v.Slice(), 0, s), "gen_mux: if_false"),
+        (lambda s: m.gen_any_of("x", [(r, v.Slice()), (s, v.Slice())]), "gen_any_of: terms"),
+        (lambda s: m.gen_sum_cnt("x", [(s, v.Slice())]), "gen_sum_cnt: bits"),
+        (lambda s: m.gen_rotate_left("x", s, v.Slice(), 1), "gen_rotate_left: sig_i"),
+        (lambda s: m.gen_rotate_right("x", s, v.Slice(), 1), "gen_rotate_right: sig_i"),
+        (lambda s: m.mk_flow_block_zstate("z", s), "mk_flow_block_zstate: state_i"),
+        (lambda s: m.mk_flow_block_zync_multi("z", [(arb, None, False, s)], True), "mk_flow_block_zync_multi: binds"),
+        (lambda s: m.dyn_counter_add(cnt, s), "dyn_counter_add: addend_i"),
+        (lambda s: m.dyn_counter_add(cnt, r, enable_i=s), "dyn_counter_add: enable_i"),
+        (lambda s: m.arb_set_hold(arb, s), "arb_set_hold: cond_i"),
+        (lambda s: m.arb_set_reset(arb, s), "arb_set_reset: cond_i"),
+        (lambda s: m.arb_set_master_ack(arb, s), "arb_set_master_ack: src_i"),
+        (lambda s: m.karray_reset_field(k, "f", s), "karray_reset_field: value"),
+        (lambda s: m.karray_assign_hcps(k, at0, [("f", s)], True), "karray_assign_hcps: sources"),
+        (lambda s: m.karray_assign_hcps(k, dyn(s), [("f", r)], True), "karray_assign_hcps: sel"),
+        (lambda s: m.karray_read_field_hcp(k, dyn(s), [None], "f"), "karray_read_field_hcp: sel"),
+        (lambda s: m.karray_assign_k2k(k, dyn(s), k2, at0, [], True), "karray_assign_k2k: dst_sel"),
+        (lambda s: m.karray_assign_k2k(k, at0, k2, dyn(s), [], True), "karray_assign_k2k: src_sel"),
+        (lambda s: m.mark_as_io(s, False, "o"), "mark_as_io (output port): hcp_i"),
+        (lambda s: m.set_reg_reset(r, s), "set_reg_reset: reset_val_i"),
+        (lambda s: m.set_wire_default(w, s), "set_wire_default: default_val_i"),
+        (lambda s: m.mk_mem_ele("e", mem, s, 1, True), "mk_mem_ele: index_ident"),
+    ]
+    for kind in ["cif", "sif", "cselif", "zif", "zelif", "cwhile", "swhile", "do_while", "pif", "scwait"]:
+        make = getattr(m, f"mk_flow_block_{kind}")
+        places.append((lambda s, make=make: make("b", s), f"mk_flow_block_{kind}: cond_i"))
+    places = [(call, where, "read", 0) for call, where in places]
+    # A select function's pick is read once the read has taken its array out.
+    places.append((lambda s: m.karray_read_field_hcp(k2, [("reduce", [], [])], [lambda *_: (s, [])], "f"),
+                   "Karray reduce: select fn result", "read", 1))
+    return places + [(lambda s: m.gen_basic_assign(s, r), "gen_basic_assign: des_i", "written", 0),
+                     (lambda s: m.mark_as_io(s, True, "i"), "mark_as_io (input port): hcp_i", "written", 0)]
+
+
+@pytest.mark.parametrize("misuse", ["element against its direction", "memory block"])
+def test_a_memory_is_read_and_written_only_through_elements_of_that_direction(misuse):
+    """A write into a read element was lost, a read of a write element or of
+    the block named what no declaration holds: each is refused at its call."""
+    m = traced_model("flow")
+    mem = m.mk_mem_blk("mem", 1, 1)
+    rd, wr = m.mk_mem_ele("rd", mem, m.mk_reg("i", 1), 1, True), m.mk_mem_ele("wr", mem, m.mk_reg("j", 1), 1, False)
+    mem_name = m.hcp_verilog_name(mem)
+    for call, where, access, drawn in signal_places(m, mem):
+        sig = mem if misuse == "memory block" else (wr if access == "read" else rd)
+        texts = []
+        assert ids_drawn(m, lambda: texts.append(raised(ValueError, call, sig))) == drawn, where
+        head = f'{where} "{m.hcp_verilog_name(sig)}" is {access} here, but it is '
+        if sig == mem:
+            assert texts[0] == head + "a memory block, which is read and written only through its elements (mk_mem_ele)"
+        elif access == "read":
+            assert texts[0] == head + (f'a write element of memory "{mem_name}", which is only written '
+                                       "(read the memory through an element made with is_read=True)")
+        else:
+            assert texts[0] == head + (f'a read element of memory "{mem_name}", which is only read '
+                                       "(write the memory through an element made with is_read=False)")
+
+
+def test_each_place_takes_the_memory_element_of_its_direction_and_the_tools_take_the_file(tmp_path):
+    m = traced_model("flow")
+    mem = m.mk_mem_blk("mem", 1, 1)
+    rd, wr = m.mk_mem_ele("rd", mem, m.mk_reg("i", 1), 1, True), m.mk_mem_ele("wr", mem, m.mk_reg("j", 1), 1, False)
+    with warnings.catch_warnings():
+        warnings.simplefilter("ignore")  # the widths the places fit the element to
+        for call, _, access, _ in signal_places(m, mem):
+            call(rd if access == "read" else wr)
+    m.finalize_flow_procedure()
+    m.build_flow()
+    v.BackendVerilog(m).emit(str(tmp_path), "top")
+    text = (tmp_path / "top.v").read_text()
+    top_name = re.search(r"^module (\w+)\(", text, re.M).group(1)
+    lint(top_name, [str(tmp_path / "top.v")])
+    require_tool("iverilog")
+    run_tool(["iverilog", "-g2012", "-o", str(tmp_path / "sim"), str(tmp_path / "top.v")], check=True)
+
+
 class TestAssignment:
     def test_int_source_is_a_constant_of_the_destination_width(self, m):
         reg, big = m.mk_reg("r", 8), m.mk_reg("big", 72)
@@ -243,9 +335,11 @@ class TestAssignment:
 
     def test_memory_block_is_no_destination(self, m, panic_type):
         mem = m.mk_mem_blk("mem", 8, 2)
-        for call in (lambda: m.gen_basic_assign(mem, 1), lambda: m.gen_basic_assign(mem, m.mk_reg("r", 8)),
-                     lambda: m.get_hw_bit_sz(mem)):
-            assert raised(panic_type, call) == "MemBlk is not an assignment destination"
+        # Refused before anything is made (see the memory tests above) ...
+        for call in (lambda: m.gen_basic_assign(mem, 1), lambda: m.gen_basic_assign(mem, m.mk_reg("r", 8))):
+            assert "is written here, but it is a memory block" in raised(ValueError, call)
+        # ... but the block has no width of its own to tell.
+        assert raised(panic_type, m.get_hw_bit_sz, mem) == "MemBlk is not an assignment destination"
 
 
 class TestIoMarksResetsAndDefaults:

@@ -1,5 +1,6 @@
 // One addressed word of a memory block: a read port when `is_read` is set,
-// a write port otherwise. Assigning to it is an ordinary clocked assignment.
+// a write port otherwise, used only in that direction (signal_access.hpp).
+// Assigning to a write port is an ordinary clocked assignment.
 #pragma once
 
 #include "model/hw_component/common/hcp_record.hpp"

@@ -9,7 +9,7 @@
 
 #include "applications/py/model/arena_method_families.hpp"
 #include "applications/py/model/model_arena_py.hpp"
-#include "applications/py/runtime/operand.hpp"
+#include "applications/py/runtime/accessed.hpp"
 #include "applications/py/runtime/py_warnings.hpp"
 #include "model/hw_component/int_constant.hpp"
 
@@ -17,7 +17,7 @@ namespace vorlent::py {
 
 namespace {
 
-using Pairs = std::vector<std::tuple<HcpIdent, Slice>>;
+using Pairs = Reads<std::vector<std::tuple<HcpIdent, Slice>>>;
 
 // The mux width: given, or taken from the first input that is a signal.
 Result<int32_t> mux_width(const ModelArena& m, const PyOperand& if_true,
@@ -40,10 +40,10 @@ CombOperand mux_input(ModelArena& m, std::string_view name, const PyOperand& ope
                        int_operand_bits(slice, width)};
 }
 
-Result<HcpIdent> py_gen_mux(ModelArena& m, std::string_view name, const HcpIdent& cond_i,
-                            Slice cond_slice, const PyOperand& if_true, const PyOperand& if_false,
-                            std::optional<Slice> true_slice, std::optional<Slice> false_slice,
-                            std::optional<int32_t> width) {
+Result<HcpIdent> py_gen_mux(ModelArena& m, std::string_view name, const Reads<HcpIdent>& cond_i,
+                            Slice cond_slice, const Reads<PyOperand>& if_true,
+                            const Reads<PyOperand>& if_false, std::optional<Slice> true_slice,
+                            std::optional<Slice> false_slice, std::optional<int32_t> width) {
     // Slices first, so a refused one draws no id: a constant of an int
     // input is made before the generator's own checks.
     if (auto err = check_cond_slice(m, "gen_mux", "cond_slice", cond_i, cond_slice)) return *err;
@@ -100,14 +100,14 @@ Result<HcpIdent> py_gen_sum_cnt(ModelArena& m, std::string_view name, const Pair
 }
 
 Result<std::optional<HcpIdent>> py_gen_rotate_left(ModelArena& m, std::string_view name,
-                                                   const HcpIdent& sig_i, Slice sig_slice,
+                                                   const Reads<HcpIdent>& sig_i, Slice sig_slice,
                                                    int64_t amount, std::optional<int32_t> width) {
     if (auto err = check_slice_of(m, "gen_rotate_left", "sig_slice", sig_slice, sig_i)) return *err;
     return gen_rotate_left(m, name, sig_i, sig_slice, amount, width);
 }
 
 Result<std::optional<HcpIdent>> py_gen_rotate_right(ModelArena& m, std::string_view name,
-                                                    const HcpIdent& sig_i, Slice sig_slice,
+                                                    const Reads<HcpIdent>& sig_i, Slice sig_slice,
                                                     int64_t amount, std::optional<int32_t> width) {
     if (auto err = check_slice_of(m, "gen_rotate_right", "sig_slice", sig_slice, sig_i))
         return *err;

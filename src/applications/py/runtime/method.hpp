@@ -12,7 +12,9 @@
 //      `const ModelLease<Model>&` and borrows per model step), and make the
 //      model's name store current for as long; a method that describes
 //      behaviour asks the receiver whether the model still takes it;
-//   4. convert the arguments in parameter order (FromPython per parameter type);
+//   4. convert the arguments in parameter order (FromPython per parameter type),
+//      then have the model check those of a kind that says how the call uses
+//      them (the signals it reads or writes: Reads / Writes, accessed.hpp);
 //   5. run the typed function;
 //   6. convert its result (ToPython per result type; void is None).
 // Failures of every step go through raise_current_exception, and the
@@ -22,6 +24,7 @@
 // the model meanwhile (a Python function the call ran used the object).
 #pragma once
 
+#include <concepts>
 #include <cstddef>
 #include <optional>
 #include <string>
@@ -36,6 +39,7 @@
 #include "applications/py/runtime/signature.hpp"
 #include "applications/py/runtime/thread_bound.hpp"
 #include "applications/py/runtime/to_python.hpp"
+#include "common/error_text.hpp"
 #include "model/common/identifier.hpp"
 
 namespace vorlent::py {
@@ -90,6 +94,34 @@ bool convert_args(PyObject** bound, Stored& values, std::index_sequence<I...>) {
     };
     (void)one;  // unused by methods without parameters
     return (one(std::integral_constant<size_t, I>{}) && ...);
+}
+
+// A parameter kind the model checks too, once every argument is converted
+// (the signals a call reads or writes, accessed.hpp).
+template <class T, class Model>
+concept ModelChecked = requires(const T& value, const Model& model, std::string_view text) {
+    { value.check(model, text, text) } -> std::same_as<CheckResult>;
+};
+
+template <class Model, class Stored>
+constexpr bool any_model_checked() {
+    return []<size_t... I>(std::index_sequence<I...>) {
+        return (ModelChecked<std::tuple_element_t<I, Stored>, Model> || ...);
+    }
+    (std::make_index_sequence<std::tuple_size_v<Stored>>{});
+}
+
+// Step 4's model check, in parameter order; the first refusal is thrown.
+template <class Sig, class Model, class Stored, size_t... I>
+void check_converted(const Model& model, const Stored& values, std::index_sequence<I...>) {
+    auto one = [&]<size_t K>(std::integral_constant<size_t, K>) {
+        if constexpr (ModelChecked<std::tuple_element_t<K, Stored>, Model>) {
+            if (auto err = std::get<K>(values).check(model, Sig::name, Sig::params[K].name))
+                throw *err;
+        }
+    };
+    (void)one;  // unused by methods without parameters
+    (one(std::integral_constant<size_t, I>{}), ...);
 }
 
 template <auto Fn, class Target, class Stored>
@@ -171,6 +203,11 @@ PyObject* invoke_method(PyObject* self, PyObject* const* args, Py_ssize_t nargs,
                 if (!method_detail::convert_args<S>(bound, values,
                                                     std::make_index_sequence<S::count>{}))
                     return static_cast<PyObject*>(nullptr);
+                if constexpr (method_detail::any_model_checked<Model, typename Traits::Stored>())
+                    lease.with_model([&](const Model& m) {
+                        method_detail::check_converted<S>(m, values,
+                                                          std::make_index_sequence<S::count>{});
+                    });
                 return method_detail::call_and_convert<Fn>(lease, values);
             });
         } else {
@@ -183,6 +220,8 @@ PyObject* invoke_method(PyObject* self, PyObject* const* args, Py_ssize_t nargs,
                 if (!method_detail::convert_args<S>(bound, values,
                                                     std::make_index_sequence<S::count>{}))
                     return static_cast<PyObject*>(nullptr);
+                method_detail::check_converted<S>(*state.model, values,
+                                                  std::make_index_sequence<S::count>{});
                 return method_detail::call_and_convert<Fn>(*state.model, values);
             };
             if constexpr (B == Borrow::Shared) {

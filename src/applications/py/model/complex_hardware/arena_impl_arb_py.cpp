@@ -8,6 +8,7 @@
 #include "applications/py/model/complex_hardware/arena_impl_ccp_py.hpp"
 #include "applications/py/model/hw_component/arena_impl_hwc_py.hpp"
 #include "applications/py/model/model_arena_py.hpp"
+#include "applications/py/runtime/accessed.hpp"
 #include "model/complex_hardware/arb/arena_factory_arb.hpp"
 #include "model/complex_hardware/arb/arena_impl_arb.hpp"
 #include "model/hw_component/slice_check.hpp"
@@ -42,7 +43,7 @@ Result<size_t> py_arb_add_leaf_locked(ModelArena& m, const CcpIdent& arb_i, int3
 // The three 1-bit inputs: the condition check runs before the model changes,
 // so the setters' own width assertions are never reached from here.
 template <FixedString Sig, auto Setter>
-CheckResult py_arb_set_cond(ModelArena& m, const CcpIdent& arb_i, const HcpIdent& cond_i,
+CheckResult py_arb_set_cond(ModelArena& m, const CcpIdent& arb_i, const Reads<HcpIdent>& cond_i,
                             std::optional<Slice> cond_slice) {
     using S = Signature<Sig>;
     if (auto err = check_arb(arb_i)) return err;

@@ -8,6 +8,7 @@
 #include "applications/py/model/complex_hardware/arena_impl_ccp_py.hpp"
 #include "applications/py/model/hw_component/arena_impl_hwc_py.hpp"
 #include "applications/py/model/model_arena_py.hpp"
+#include "applications/py/runtime/accessed.hpp"
 #include "model/complex_hardware/dyn_counter/arena_factory_dyn_counter.hpp"
 #include "model/complex_hardware/dyn_counter/arena_impl_dyn_counter.hpp"
 #include "model/hw_component/slice_check.hpp"
@@ -26,9 +27,10 @@ Result<CcpIdent> mk_dyn_counter(ModelArena& m, std::string_view name, int32_t wi
 }
 
 // The addend may be of any width; only a given enable must select one bit.
-Result<HcpIdent> py_dyn_counter_add(ModelArena& m, const CcpIdent& cnt_i, const HcpIdent& addend_i,
+Result<HcpIdent> py_dyn_counter_add(ModelArena& m, const CcpIdent& cnt_i,
+                                    const Reads<HcpIdent>& addend_i,
                                     std::optional<Slice> addend_slice,
-                                    std::optional<HcpIdent> enable_i,
+                                    const Reads<std::optional<HcpIdent>>& enable_i,
                                     std::optional<Slice> enable_slice) {
     constexpr std::string_view where = "dyn_counter_add";
     if (auto err = check_counter(cnt_i)) return *err;

@@ -8,6 +8,7 @@
 #include "applications/py/model/arena_method_families.hpp"
 #include "applications/py/model/complex_hardware/arena_impl_ccp_py.hpp"
 #include "applications/py/model/model_arena_py.hpp"
+#include "applications/py/runtime/accessed.hpp"
 #include "model/controller/asm_mode.hpp"
 #include "model/flow_block/common/arena_factory_flow_block_arb.hpp"
 
@@ -41,7 +42,7 @@ Result<FlowBlockIdent> mk_flow_block_zync(ModelArena& m, std::string_view name,
 
 // A bind without a priority takes the method's own, or 10 without that too.
 Result<FlowBlockIdent> mk_flow_block_zync_multi(ModelArena& m, std::string_view name,
-                                                const std::vector<PyZyncBind>& binds,
+                                                const Reads<std::vector<PyZyncBind>>& binds,
                                                 bool match_all, std::optional<int32_t> priority) {
     if (binds.empty()) return ErrorText::value("zync requires at least one arb bind");
     const int32_t fallback = priority.value_or(DEFAULT_UE_PRI_USER);

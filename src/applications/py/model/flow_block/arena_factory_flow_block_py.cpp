@@ -10,6 +10,7 @@
 #include "applications/py/model/arena_method_families.hpp"
 #include "applications/py/model/hw_component/arena_impl_hwc_py.hpp"
 #include "applications/py/model/model_arena_py.hpp"
+#include "applications/py/runtime/accessed.hpp"
 #include "applications/py/runtime/arg_checks.hpp"
 #include "model/flow_block/common/arena_factory_flow_block.hpp"
 #include "model/hw_component/slice_check.hpp"
@@ -25,7 +26,8 @@ using CondFactory = FlowBlockIdent (*)(ModelArena&, std::string_view, const HcpI
 // condition slice (all but scwait) names the slice's expression
 // "{name}_CONDSLICE", so the name must then be one the Verilog takes.
 template <FixedString Sig, CondFactory make, bool resolves = true>
-Result<FlowBlockIdent> on_checked_cond(ModelArena& m, std::string_view name, const HcpIdent& cond_i,
+Result<FlowBlockIdent> on_checked_cond(ModelArena& m, std::string_view name,
+                                       const Reads<HcpIdent>& cond_i,
                                        std::optional<Slice> cond_slice) {
     constexpr std::string_view where = Signature<Sig>::name;
     if (auto err = check_cond_width(m, where, "cond_slice", cond_i, cond_slice)) return *err;
@@ -42,6 +44,11 @@ Result<FlowBlockIdent> on_checked_cond(ModelArena& m, std::string_view name, con
 template <FixedString Sig, CondFactory make, FlowBlockType Kind, bool resolves = true>
 PyMethodDef cond_maker() {
     return arena_maker<Sig, &on_checked_cond<Sig, make, resolves>, Kind>();
+}
+
+FlowBlockIdent mk_flow_block_zstate(ModelArena& m, std::string_view name,
+                                    const Reads<HcpIdent>& state_i) {
+    return make_flow_block_zstate(m, name, state_i);
 }
 
 Result<FlowBlockIdent> mk_flow_block_sywait(ModelArena& m, std::string_view name, int32_t cycle) {
@@ -73,7 +80,7 @@ std::vector<PyMethodDef> flow_block_factory_methods() {
                    &make_flow_block_zelif, FlowBlockType::ZeroCondElif>(),
         arena_maker<"mk_flow_block_zelse($self, name)", &make_flow_block_zelse,
                     FlowBlockType::ZeroCondElif>(),
-        arena_maker<"mk_flow_block_zstate($self, name, state_i)", &make_flow_block_zstate,
+        arena_maker<"mk_flow_block_zstate($self, name, state_i)", &mk_flow_block_zstate,
                     FlowBlockType::ZeroSwitch>(),
         arena_maker<"mk_flow_block_zcase($self, name, match_val)", &make_flow_block_zcase,
                     FlowBlockType::ZeroSwitchCase>(),

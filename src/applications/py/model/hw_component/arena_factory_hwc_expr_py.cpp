@@ -15,8 +15,8 @@
 #include "applications/py/model/arena_method_families.hpp"
 #include "applications/py/model/hw_component/arena_impl_hwc_py.hpp"
 #include "applications/py/model/model_arena_py.hpp"
+#include "applications/py/runtime/accessed.hpp"
 #include "applications/py/runtime/arg_checks.hpp"
-#include "applications/py/runtime/operand.hpp"
 #include "applications/py/runtime/py_warnings.hpp"
 #include "model/hw_component/slice_check.hpp"
 
@@ -25,8 +25,8 @@ namespace vorlent::py {
 namespace {
 
 Result<HcpIdent> mk_expression(ModelArena& m, std::string_view name, uint32_t op,
-                               const PyOperand& a, const PyOperand& b, std::optional<Slice> a_slice,
-                               std::optional<Slice> b_slice) {
+                               const Reads<PyOperand>& a, const Reads<PyOperand>& b,
+                               std::optional<Slice> a_slice, std::optional<Slice> b_slice) {
     if (auto err = check_binary_expression_op(op)) return *err;
     if (!a.ident() && !b.ident())
         return ErrorText::value("expression needs at least one signal operand, not two ints");
@@ -70,7 +70,7 @@ Result<HcpIdent> mk_expression(ModelArena& m, std::string_view name, uint32_t op
 }
 
 Result<HcpIdent> mk_expression_single(ModelArena& m, std::string_view name, uint32_t op,
-                                      const HcpIdent& a, std::optional<Slice> a_slice) {
+                                      const Reads<HcpIdent>& a, std::optional<Slice> a_slice) {
     if (auto err = check_unary_expression_op(op)) return *err;
     if (auto err = check_slice_of(m, "mk_expression_single", "a_slice", a_slice, a)) return *err;
     return make_expression_single(m, true, name, LogicOp(op), a, a_slice);
@@ -78,8 +78,8 @@ Result<HcpIdent> mk_expression_single(ModelArena& m, std::string_view name, uint
 
 // `c` is the width the operand is extended to: the result's, not the
 // number of bits added.
-Result<HcpIdent> mk_extend_bit(ModelArena& m, std::string_view name, const HcpIdent& a, int32_t c,
-                               std::optional<Slice> a_slice) {
+Result<HcpIdent> mk_extend_bit(ModelArena& m, std::string_view name, const Reads<HcpIdent>& a,
+                               int32_t c, std::optional<Slice> a_slice) {
     if (auto err = check_positive_width("c", c)) return *err;
     if (auto err = check_slice_of(m, "mk_extend_bit", "a_slice", a_slice, a)) return *err;
     if (auto err = check_extend_width(c, selected_width(m, a, a_slice))) return *err;

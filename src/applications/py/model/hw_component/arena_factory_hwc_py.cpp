@@ -7,6 +7,7 @@
 
 #include "applications/py/model/arena_method_families.hpp"
 #include "applications/py/model/model_arena_py.hpp"
+#include "applications/py/runtime/accessed.hpp"
 #include "applications/py/runtime/arg_checks.hpp"
 #include "applications/py/runtime/py_warnings.hpp"
 #include "model/hw_component/arena_factory_hcp.hpp"
@@ -58,8 +59,9 @@ Result<HcpIdent> mk_mem_blk(ModelArena& m, std::string_view name, int32_t bit_wi
     return make_mem_blk(m, true, name, bit_width, index_width);
 }
 
+// The memory block's one use: the block of its elements. The index is read.
 Result<HcpIdent> mk_mem_ele(ModelArena& m, std::string_view name, const HcpIdent& master_mem_blk_i,
-                            const HcpIdent& index_ident, int32_t bit_width, bool is_read) {
+                            const Reads<HcpIdent>& index_ident, int32_t bit_width, bool is_read) {
     if (auto err = check_hcp_kind("master_mem_blk_i", master_mem_blk_i, HwComponentType::MemBlock))
         return *err;
     if (auto err = check_positive_width("bit_width", bit_width)) return *err;

@@ -8,7 +8,7 @@
 
 #include "applications/py/model/arena_method_families.hpp"
 #include "applications/py/model/model_arena_py.hpp"
-#include "applications/py/runtime/operand.hpp"
+#include "applications/py/runtime/accessed.hpp"
 #include "applications/py/runtime/py_warnings.hpp"
 #include "model/common/name_check.hpp"
 #include "model/hw_component/arena_impl_asm.hpp"
@@ -24,8 +24,9 @@ namespace {
 // marked as an input port are refused before anything is made. The
 // warnings come after the assignment is in the model, so a warning turned
 // into an error leaves the assignment made.
-CheckResult py_gen_basic_assign(ModelArena& m, const HcpIdent& des_i, const PyOperand& src,
-                                std::optional<Slice> src_slice, std::optional<Slice> des_slice) {
+CheckResult py_gen_basic_assign(ModelArena& m, const Writes<HcpIdent>& des_i,
+                                const Reads<PyOperand>& src, std::optional<Slice> src_slice,
+                                std::optional<Slice> des_slice) {
     const int32_t des_width = src.ident() ? 0 : hcp_full_width(m, des_i);
     if (auto err = check_operand_slice(m, "gen_basic_assign", "src_slice", src_slice, src, "src",
                                        des_width))
@@ -50,9 +51,15 @@ CheckResult py_gen_basic_assign(ModelArena& m, const HcpIdent& des_i, const PyOp
 
 // The name becomes a port of the top module as it stands. Whether it repeats
 // or meets another name of the top module shows only once routing has made
-// the ports: emit refuses that.
+// the ports: emit refuses that. An input port writes the component, an
+// output port reads it: only `is_input` tells which, so the direction is
+// checked here rather than by the parameter's kind.
 CheckResult py_mark_as_io(ModelArena& m, const HcpIdent& hcp_i, bool is_input,
                           std::string io_name) {
+    if (auto err =
+            check_access(m, is_input ? "mark_as_io (input port)" : "mark_as_io (output port)",
+                         "hcp_i", hcp_i, is_input ? Access::Written : Access::Read))
+        return err;
     if (auto err = check_port_name("mark_as_io", "io_name", io_name)) return err;
     if (auto err = check_input_mark(m, hcp_i, is_input, io_name)) return err;
     mark_as_io(m, hcp_i, is_input, std::move(io_name));
@@ -72,7 +79,8 @@ int32_t get_hw_bit_sz(const ModelArena& m, const HcpIdent& hcp_i) {
 // an assignment of the whole value to the whole register, which zero-extends
 // a narrower value and drops the high bits of a wider one, as the width rule
 // of assignments does: it is reported with their warning.
-CheckResult py_set_reg_reset(ModelArena& m, const HcpIdent& reg_i, const HcpIdent& reset_val_i) {
+CheckResult py_set_reg_reset(ModelArena& m, const HcpIdent& reg_i,
+                             const Reads<HcpIdent>& reset_val_i) {
     if (auto err = check_hcp_kind("reg_i", reg_i, HwComponentType::Reg)) return err;
     set_reg_reset(m, reg_i, reset_val_i);
     const int32_t reg_width = hcp_full_width(m, reg_i);
@@ -85,7 +93,7 @@ CheckResult py_set_reg_reset(ModelArena& m, const HcpIdent& reg_i, const HcpIden
 }
 
 CheckResult py_set_wire_default(ModelArena& m, const HcpIdent& wire_i,
-                                const HcpIdent& default_val_i) {
+                                const Reads<HcpIdent>& default_val_i) {
     if (auto err = check_hcp_kind("wire_i", wire_i, HwComponentType::Wire)) return err;
     if (auto err = check_default_width(m, wire_i, default_val_i)) return err;
     set_wire_default(m, wire_i, default_val_i);

@@ -16,8 +16,8 @@
 #include "applications/py/model/complex_hardware/arena_impl_ccp_py.hpp"
 #include "applications/py/model/complex_hardware/karray/kidx_py.hpp"
 #include "applications/py/model/model_arena_py.hpp"
+#include "applications/py/runtime/accessed.hpp"
 #include "applications/py/runtime/arg_checks.hpp"
-#include "applications/py/runtime/operand.hpp"
 #include "applications/py/runtime/py_warnings.hpp"
 #include "model/complex_hardware/common/arena_impl_ccp.hpp"
 #include "model/complex_hardware/karray/arena_factory_ccp_karray.hpp"
@@ -30,6 +30,8 @@ namespace {
 using Lease = ModelLease<ModelArena>;
 using SelectFns = std::vector<std::optional<PyRef>>;
 using NamedPairs = std::vector<std::tuple<std::string, HcpIdent>>;
+// A selection's dyn and cus selectors are signals the call reads.
+using Selection = Reads<std::vector<PyKIdx>>;
 
 std::vector<KIdx> decoded(const std::vector<PyKIdx>& selection) {
     return value_or_throw(decode_kidx(selection));
@@ -81,7 +83,7 @@ Result<HcpIdent> py_karray_element_hcp(ModelArena& m, const CcpIdent& karray_i,
 }
 
 CheckResult py_karray_reset_field(ModelArena& m, const CcpIdent& karray_i, std::string_view field,
-                                  const PyOperand& value) {
+                                  const Reads<PyOperand>& value) {
     check_karray("karray_i", karray_i);
     IntCuts cuts;
     if (auto err = karray_reset_field(m, karray_i, field, value.value, ClockMode::PosEdge, cuts))
@@ -91,8 +93,8 @@ CheckResult py_karray_reset_field(ModelArena& m, const CcpIdent& karray_i, std::
 }
 
 void py_karray_assign_hcps(
-    ModelArena& m, const CcpIdent& karray_i, const std::vector<PyKIdx>& sel,
-    const std::vector<std::tuple<std::optional<std::string>, PyOperand>>& sources,
+    ModelArena& m, const CcpIdent& karray_i, const Selection& sel,
+    const Reads<std::vector<std::tuple<std::optional<std::string>, PyOperand>>>& sources,
     bool expect_clocked) {
     check_karray("karray_i", karray_i);
     const std::vector<KIdx> kidx = decoded(sel);
@@ -138,6 +140,12 @@ public:
             std::tuple<HcpIdent, NamedPairs> out;
             if (!FromPython<std::tuple<HcpIdent, NamedPairs>>::convert(result.get(), out))
                 keep_failure();
+            // The pick and the extras are read, as the signals of a parameter are.
+            CheckResult err;
+            lease_.with_model([&](const ModelArena& m) {
+                err = check_signals(m, "Karray reduce", "select fn result", out, Access::Read);
+            });
+            if (err) return *err;
             ReducePick pick{std::get<0>(out), {}};
             pick.extras.reserve(std::get<1>(out).size());
             for (auto& [name, value] : std::get<1>(out)) pick.extras.emplace_back(name, value);
@@ -252,7 +260,7 @@ private:
 // ---- methods that borrow per step ------------------------------------------
 
 HcpIdent py_karray_read_field_hcp(const Lease& lease, const CcpIdent& karray_i,
-                                  const std::vector<PyKIdx>& sel, const SelectFns& fns,
+                                  const Selection& sel, const SelectFns& fns,
                                   std::string_view field) {
     check_karray("karray_i", karray_i);
     const std::vector<KIdx> kidx = decoded(sel);
@@ -266,9 +274,8 @@ HcpIdent py_karray_read_field_hcp(const Lease& lease, const CcpIdent& karray_i,
     return env.outcome(std::move(value));
 }
 
-void py_karray_assign_k2k(const Lease& lease, const CcpIdent& dst_i,
-                          const std::vector<PyKIdx>& dst_sel, const CcpIdent& src_i,
-                          const std::vector<PyKIdx>& src_sel, const SelectFns& src_fns,
+void py_karray_assign_k2k(const Lease& lease, const CcpIdent& dst_i, const Selection& dst_sel,
+                          const CcpIdent& src_i, const Selection& src_sel, const SelectFns& src_fns,
                           bool expect_clocked) {
     check_karray("dst_i", dst_i);
     check_karray("src_i", src_i);
