@@ -65,6 +65,11 @@ def test_odd_names_are_refused_where_given(m):
         for name, words in odd:
             text = refused(m, ValueError, call, name)
             assert text.startswith(f'{where} "') and words in text, text
+    # A block's name is refused only where its cond slice's expression takes it, and says so.
+    r = m.mk_reg("c", 4)
+    assert refused(m, ValueError, m.mk_flow_block_cif, "a b", r, v.Slice(2, 3)).endswith(
+        ' (with this cond_slice it names the expression "a b_CONDSLICE")')
+    assert m.mk_flow_block_cif("a b", m.mk_reg("one", 1), v.Slice(0, 1)).global_id > r.global_id
     # The text quotes the name, bytes that are not printable ASCII escaped.
     assert refused(m, ValueError, m.mk_reg, "aé\"", 1) == (
         'mk_reg: name "a\\xC3\\xA9\\"" holds "\\xC3" at byte 1; a name is written into the Verilog '
