@@ -60,7 +60,11 @@ class TestArgumentConversion:
         for call, exc, text in [
             # text
             (lambda: m.mk_module(None), TypeError, "argument 'name': 'NoneType' object is not an instance of 'str'"),
-            (lambda: m.mk_module("\udc80"), UnicodeEncodeError, None),  # no UTF-8 form: the interpreter's error
+            # no UTF-8 form: a ValueError naming the argument, also inside a list
+            (lambda: m.mk_module("\udc80"), ValueError,
+             "argument 'name': 'utf-8' codec can't encode character '\\udc80' in position 0: surrogates not allowed"),
+            (lambda: m.mk_karray("k", [2], [("a\ud800", 4)], v.HwComponentType.REG), ValueError,
+             "argument 'fields': 'utf-8' codec can't encode character '\\ud800' in position 1: surrogates not allowed"),
             # 32-bit integers: anything with __index__, held to the type's range
             (lambda: m.mk_reg("r", 2**31), OverflowError, OUT_OF_RANGE),
             (lambda: m.mk_mem_blk("mem", 8, -(2**31) - 1), OverflowError, OUT_OF_RANGE),
@@ -101,6 +105,10 @@ class TestArgumentConversion:
         ]:
             got = refused(m, exc, call)
             assert text is None or got == text
+        # The interpreter's error stays as the cause of one that names the argument.
+        with pytest.raises(ValueError) as info:
+            m.mk_reg("\udfff", 1)
+        assert type(info.value) is ValueError and type(info.value.__cause__) is UnicodeEncodeError
 
     def test_a_list_is_read_item_by_item_whatever_length_it_claims(self, m):
         reg = m.mk_reg("r", 4)
