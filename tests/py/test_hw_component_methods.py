@@ -57,6 +57,22 @@ class TestComponentFactories:
         # A memory without index bits is the model's own fatal error.
         assert raised(panic_type, m.mk_mem_blk, "mem", 8, 0) == "index_width must be positive, got 0"
 
+    def test_a_memory_is_as_deep_as_its_declaration_can_state(self, m, tmp_path):
+        # The last address, 2^index_width - 1, is written as a signed 64-bit number.
+        for width in (64, 2**31 - 1):
+            assert refused(m, ValueError, m.mk_mem_blk, "mem", 8, width) == \
+                f"index_width must be at most 63 (a memory of 2^63 words), got {width}"
+        # The widest that is made is written.
+        m = v.ModelArena()
+        top = m.mk_module("top")
+        m.set_top_module(top)
+        m.track_module_at_com_init(top)
+        deepest = m.hcp_verilog_name(m.mk_mem_blk("deepest", 1, 63))
+        m.untrack_module_at_com_init(top)
+        m.build_flow()
+        v.BackendVerilog(m).emit(str(tmp_path), "top")
+        assert f" {deepest} [0:{2**63 - 1}];" in (tmp_path / "top.v").read_text()
+
     @pytest.mark.parametrize("other", ["sub-module", "second root"])
     @pytest.mark.parametrize("role", ["memory block", "index"])
     def test_memory_element_is_made_in_the_module_of_its_block_and_index(self, other, role):

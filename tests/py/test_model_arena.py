@@ -60,7 +60,11 @@ class TestArgumentConversion:
         for call, exc, text in [
             # text
             (lambda: m.mk_module(None), TypeError, "argument 'name': 'NoneType' object is not an instance of 'str'"),
-            (lambda: m.mk_module("\udc80"), UnicodeEncodeError, None),  # no UTF-8 form: the interpreter's error
+            # no UTF-8 form: a ValueError naming the argument, also inside a list
+            (lambda: m.mk_module("\udc80"), ValueError,
+             "argument 'name': 'utf-8' codec can't encode character '\\udc80' in position 0: surrogates not allowed"),
+            (lambda: m.mk_karray("k", [2], [("a\ud800", 4)], v.HwComponentType.REG), ValueError,
+             "argument 'fields': 'utf-8' codec can't encode character '\\ud800' in position 1: surrogates not allowed"),
             # 32-bit integers: anything with __index__, held to the type's range
             (lambda: m.mk_reg("r", 2**31), OverflowError, OUT_OF_RANGE),
             (lambda: m.mk_mem_blk("mem", 8, -(2**31) - 1), OverflowError, OUT_OF_RANGE),
@@ -101,6 +105,10 @@ class TestArgumentConversion:
         ]:
             got = refused(m, exc, call)
             assert text is None or got == text
+        # The interpreter's error stays as the cause of one that names the argument.
+        with pytest.raises(ValueError) as info:
+            m.mk_reg("\udfff", 1)
+        assert type(info.value) is ValueError and type(info.value.__cause__) is UnicodeEncodeError
 
     def test_a_list_is_read_item_by_item_whatever_length_it_claims(self, m):
         reg = m.mk_reg("r", 4)
@@ -218,9 +226,12 @@ class TestTakes:
         them again, which fails if any was left out of its slot."""
         far = v.ModelArena()
         far.track_module_at_com_init(far.mk_module("far"))
-        # Identities of another model, past the end of this model's arenas.
-        far_wire = [far.mk_wire("fw", 1) for _ in range(40)][-1]
-        far_karray = [far.mk_karray("fk", [1], [("a", 1)], v.HwComponentType.REG) for _ in range(4)][-1]
+        # A signal of another model, past the end of this model's arenas. An
+        # identity that a Karray read returns was made with no model's names
+        # at hand, so its conversion cannot tell whose it is: the take refuses it.
+        [far.mk_wire("fw", 1) for _ in range(200)]
+        far_wire = far.karray_read_field_hcp(far.mk_karray("fk", [1], [("a", 1)], v.HwComponentType.WIRE),
+                                             [("static", [0], [])], [None], "a")
         k, src = (m.mk_karray(name, [2], [("a", 1)], v.HwComponentType.REG) for name in ("k", "src"))
         elem = m.karray_element_hcp(k, [0], "a")
         m.karray_reset_field(k, "a", 0)
@@ -247,10 +258,17 @@ class TestTakes:
             m.track_module_at_com_init(sub)
             m.mk_reg("in_sub", 1)  # files the register in `sub`
 
+        def k2k_from_a_read_of_src():
+            # The read keeps `src` out of its slot while its select function runs.
+            def select(*args):
+                k2k([static], src, [static])()
+            m.karray_read_field_hcp(src, [("reduce", [], [])], [select], "a")
+
         no_index = "ArenaHandle index out of range"
         cases = [
             # the destination is out when the source's take fails
-            (k2k([static], far_karray, [static]), no_index, k2k([static], src, [static])),
+            (k2k_from_a_read_of_src, f"ArenaHandle element (global id {src.global_id}) is already taken out of its "
+             "arena", k2k([static], src, [static])),
             # both arrays are out when the read, or the write, fails
             (k2k([static], src, [dyn_far]), no_index, k2k([static], src, [static])),
             (k2k([dyn_far], src, [static]), no_index, k2k([static], src, [static])),
@@ -272,34 +290,51 @@ class TestTakes:
             assert raised(panic_type, call) == text
             probe()
 
-    def test_identities_of_another_model_with_handles_in_range_are_refused(self, panic_type):
-        """Each identity of one of two models of the same shape names a slot of
-        the other holding another element: refused, also when kept for later."""
+    def test_identities_of_another_model_are_refused_naming_the_argument(self, panic_type):
+        """Each identity of one of two models of the same shape would name a slot
+        of the other holding another element: its conversion refuses it, also
+        when it would be kept for later, inside a list, or its model is gone."""
         def shaped():
             m = traced_model("com")
             reg, wire, val = m.mk_reg("r", 4), m.mk_wire("w", 2), m.mk_val("v", 4, 1)
-            blk, sub = m.mk_mem_blk("b", 4, 2), m.mk_module("sub")
-            return m, reg, wire, val, blk, sub
+            blk, sub, arb = m.mk_mem_blk("b", 4, 2), m.mk_module("sub"), m.mk_arb("a", 0)
+            k = m.mk_karray("k", [2], [("f", 1)], v.HwComponentType.REG)
+            return m, reg, wire, val, blk, sub, arb, k
 
-        m, reg, wire, val, blk, sub = shaped()
-        _, far_reg, far_wire, far_val, far_blk, far_sub = shaped()
+        m, reg, wire, val, blk, sub, arb, k = shaped()
+        far, far_reg, far_wire, far_val, far_blk, far_sub, far_arb, far_k = shaped()
+        gone = traced_model("com")
+        gone_arb = gone.mk_arb("g", 0)
+        del gone
+        gc.collect()
         cases = [
-            (lambda: m.set_reg_reset(reg, far_val), far_val, val),
-            (lambda: m.set_wire_default(wire, far_val), far_val, val),
-            (lambda: m.get_hw_bit_sz(far_wire), far_wire, wire),
-            (lambda: m.hcp_verilog_name(far_reg), far_reg, reg),
-            (lambda: m.mk_expression("e", v.LogicOp.ArithPlus, reg, far_val), far_val, val),
-            (lambda: m.mk_mem_ele("e", far_blk, reg, 4, True), far_blk, blk),
-            (lambda: m.gen_mux("x", reg, v.Slice(0, 1), far_wire, wire), far_wire, wire),
-            # kept for a later step: refused by the call that hands them over
-            (lambda: m.mk_flow_block_zstate("z", far_reg), far_reg, reg),
-            (lambda: m.track_module_at_com_init(far_sub), far_sub, sub),
+            (lambda: m.set_reg_reset(reg, far_val), "reset_val_i", far.hcp_verilog_name(far_val)),
+            (lambda: m.set_wire_default(wire, far_val), "default_val_i", far.hcp_verilog_name(far_val)),
+            (lambda: m.get_hw_bit_sz(far_wire), "hcp_i", far.hcp_verilog_name(far_wire)),
+            (lambda: m.hcp_verilog_name(far_reg), "hcp_i", far.hcp_verilog_name(far_reg)),
+            (lambda: m.mk_expression("e", v.LogicOp.ArithPlus, reg, far_val), "b", far.hcp_verilog_name(far_val)),
+            (lambda: m.mk_mem_ele("e", far_blk, reg, 4, True), "master_mem_blk_i", far.hcp_verilog_name(far_blk)),
+            (lambda: m.gen_mux("x", reg, v.Slice(0, 1), far_wire, wire), "if_true", far.hcp_verilog_name(far_wire)),
+            # kept for a later step
+            (lambda: m.mk_flow_block_zstate("z", far_reg), "state_i", far.hcp_verilog_name(far_reg)),
+            (lambda: m.track_module_at_com_init(far_sub), "module_i", far.module_verilog_name(far_sub)),
+            # an arbiter, also inside a list, and one of a model that is gone
+            (lambda: m.mk_flow_block_pip("p", far_arb), "arb_i", f"ARB_a_{far_arb.global_id}"),
+            (lambda: m.mk_flow_block_zync("z", far_arb), "arb_i", f"ARB_a_{far_arb.global_id}"),
+            (lambda: m.mk_flow_block_zync_multi("z", [(arb, None, False, None), (far_arb, None, False, None)], True),
+             "binds", f"ARB_a_{far_arb.global_id}"),
+            (lambda: m.arb_add_leaf(gone_arb, 1), "arb_i", f"ARB_g_{gone_arb.global_id}"),
+            # a call that borrows the model per step, and a signal inside a selector
+            (lambda: m.karray_read_field_hcp(far_k, [("static", [0], [])], [None], "f"), "karray_i",
+             f"KARRAY_k_{far_k.global_id}"),
+            (lambda: m.karray_read_field_hcp(k, [("dyn", [], [far_wire])], [None], "f"), "sel",
+             far.hcp_verilog_name(far_wire)),
         ]
-        for call, far, own in cases:
-            assert raised(panic_type, call) == \
-                f"ArenaHandle names global id {far.global_id} but its slot holds global id {own.global_id}"
+        for call, param, name in cases:
+            assert refused(m, panic_type, call) == f"argument '{param}': {name} belongs to another model"
         assert m.get_hw_bit_sz(wire) == 2
         m.set_reg_reset(reg, val)
+        assert m.arb_add_leaf(arb, 1) == 0
 
 
 class TestThreads:
@@ -339,8 +374,8 @@ class TestBackendVerilog:
         old, backend = arena.mk_module("old"), v.BackendVerilog(arena)
         assert type(backend) is v.BackendVerilog
         # The arena holds a new, empty model: the old module is not in it.
-        with pytest.raises(panic_type, match="^ArenaHandle index out of range$"):
-            arena.set_top_module(old)
+        assert raised(panic_type, arena.set_top_module, old) == \
+            f"argument 'module_i': MODULE_old_{old.global_id} belongs to another model"
         # ... and stays usable; global ids keep counting.
         new = arena.mk_module("new")
         assert new.global_id > old.global_id

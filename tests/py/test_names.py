@@ -4,6 +4,8 @@ anything is made; the top file name stays a file of the output directory."""
 import itertools
 import os
 import re
+import subprocess
+import sys
 
 import pytest
 
@@ -63,6 +65,11 @@ def test_odd_names_are_refused_where_given(m):
         for name, words in odd:
             text = refused(m, ValueError, call, name)
             assert text.startswith(f'{where} "') and words in text, text
+    # A block's name is refused only where its cond slice's expression takes it, and says so.
+    r = m.mk_reg("c", 4)
+    assert refused(m, ValueError, m.mk_flow_block_cif, "a b", r, v.Slice(2, 3)).endswith(
+        ' (with this cond_slice it names the expression "a b_CONDSLICE")')
+    assert m.mk_flow_block_cif("a b", m.mk_reg("one", 1), v.Slice(0, 1)).global_id > r.global_id
     # The text quotes the name, bytes that are not printable ASCII escaped.
     assert refused(m, ValueError, m.mk_reg, "aé\"", 1) == (
         'mk_reg: name "a\\xC3\\xA9\\"" holds "\\xC3" at byte 1; a name is written into the Verilog '
@@ -79,15 +86,57 @@ def test_an_own_name_over_max_name_len_stops_the_factory_with_its_id_drawn(m, pa
         texts, name = [], "x" * (longest(m, display, 256) + 1)
         drawn = ids_drawn(m, lambda: texts.append(raised(panic_type, call, name)))
         quoted = re.fullmatch(r'name exceeds MAX_NAME_LEN \(256\): "(\w+)"', texts[0]).group(1)
-        # The first identity whose name is too long stops the call: the element's own, or
-        # one the factory makes first from the name (an int's constant, the cond slice's expression).
-        assert drawn >= 1 and len(quoted) > 256 and f"_{name}_" in quoted, where
+        # The element's own identity stops the call; what the factory makes
+        # first from the name (an int's constant, the cond slice's expression) is cut.
+        assert drawn >= 1 and len(quoted) > 256 and quoted.startswith(f"{display}_{name}_"), where
     # A name of 257 bytes is itself over the limit: the text quotes it, not the absolute name.
     assert raised(panic_type, m.mk_flow_block_seq, "s" * 257) == f'name exceeds MAX_NAME_LEN (256): "{"s" * 257}"'
     # The element's own: "{display}_{name}_{id}" with the id just drawn.
     name = "q" * (longest(m, "REG", 256) + 1)
     first = m.mk_reg("probe", 1).global_id + 1
     assert raised(panic_type, m.mk_reg, name, 8) == f'name exceeds MAX_NAME_LEN (256): "REG_{name}_{first}"'
+
+
+# Run in a fresh process, where ids start at 0: the calls that draw ids
+# before their element's, each with the display of that element.
+OWN_ID_GAINS_A_DIGIT = """
+import sys
+from vorlent import _vorlent as v, PanicException
+m = v.ModelArena()
+top = m.mk_module("top")
+m.set_top_module(top)
+m.track_module_at_com_init(top)
+r = m.mk_reg("r", 8)
+display, call = {
+    "mk_expression": ("EXPR", lambda n: m.mk_expression(n, v.LogicOp.ArithPlus, r, 1)),
+    "gen_mux": ("WIRE", lambda n: m.gen_mux(n, r, v.Slice(2, 3), 1, 2, width=8)),
+    "mk_arb": ("ARB", lambda n: m.mk_arb(n, 0)),
+    "mk_karray": ("KARRAY", lambda n: m.mk_karray(n, [2], [("f", 4)], v.HwComponentType.REG)),
+    "mk_flow_block_cif": ("COND_IF", lambda n: m.mk_flow_block_cif(n, r, v.Slice(2, 3))),
+}[sys.argv[1]]
+before = m.mk_reg("probe", 1).global_id
+drawn_first = call("probe").global_id - before - 1
+# The next id then has three digits, the element's four: judged by the
+# next id, the name fits by one byte.
+element_id = 1000
+while m.mk_reg("d", 1).global_id + 1 < element_id - drawn_first:
+    pass
+name = "n" * (256 - len(f"{display}__{element_id - 1}"))
+try:
+    print("made", call(name).global_id, drawn_first)
+except PanicException as e:
+    print(e)
+"""
+
+
+@pytest.mark.parametrize("method", ["mk_expression", "gen_mux", "mk_arb", "mk_karray", "mk_flow_block_cif"])
+def test_an_own_name_is_judged_by_the_id_its_element_takes(method):
+    run = subprocess.run([sys.executable, "-c", OWN_ID_GAINS_A_DIGIT, method], capture_output=True, text=True,
+                         check=True)
+    display = {"mk_expression": "EXPR", "gen_mux": "WIRE", "mk_arb": "ARB", "mk_karray": "KARRAY",
+               "mk_flow_block_cif": "COND_IF"}[method]
+    name = "n" * (256 - len(f"{display}__999"))
+    assert run.stdout == f'name exceeds MAX_NAME_LEN (256): "{display}_{name}_1000"\n'
 
 
 def traced_top():

@@ -16,6 +16,14 @@ def test_slice_bounds_validity_and_size():
     # Omitted is -1, but None is no integer.
     with pytest.raises(TypeError, match=r"^argument 'stop': 'NoneType' object cannot be interpreted as an integer$"):
         v.Slice(0, None)
+    # A bound out of 32 bits, or out of the platform's long, names the bound;
+    # the interpreter's error is the cause.
+    for make, text in [(lambda: v.Slice(2**31, 3), "argument 'start': out of range integral type conversion attempted"),
+                       (lambda: v.Slice(stop=-(2**31) - 1), "argument 'stop': out of range integral type conversion attempted"),
+                       (lambda: v.Slice(0, 2**70), "argument 'stop': Python int too large to convert to C long")]:
+        with pytest.raises(OverflowError) as info:
+            make()
+        assert str(info.value) == text and type(info.value.__cause__) is OverflowError
 
 
 def test_value_objects_are_read_only_and_compared_by_identity(arena):

@@ -67,7 +67,8 @@ std::string slice_repr(const Slice& s) {
     return format("Slice(start={}, stop={})", s.start, s.stop);
 }
 
-// An omitted bound is -1; a given one must be a 32-bit integer, so None is refused.
+// An omitted bound is -1; a given one must be a 32-bit integer, so None is
+// refused. Every refusal names the bound.
 PyObject* slice_new(PyTypeObject* type, PyObject* args, PyObject* kwargs) {
     static constexpr CallSpec spec{"Slice", "__new__", SliceSignature::params};
     PyObject* bound[SliceSignature::count];
@@ -78,7 +79,8 @@ PyObject* slice_new(PyTypeObject* type, PyObject* args, PyObject* kwargs) {
         for (size_t i = 0; i < SliceSignature::count; ++i) {
             if (!bound[i]) continue;
             if (!FromPython<int32_t>::convert(bound[i], *fields[i])) {
-                reraise_as_argument_error(SliceSignature::params[i].name);
+                // Built alone from two ints, a Slice says which bound is out of range.
+                reraise_as_argument_error(SliceSignature::params[i].name, true);
                 return nullptr;
             }
         }

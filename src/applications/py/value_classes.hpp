@@ -14,6 +14,7 @@
 
 #include "applications/py/runtime/class_registry.hpp"
 #include "applications/py/runtime/py_error.hpp"
+#include "common/fatal.hpp"
 #include "model/complex_hardware/common/ccp_ident.hpp"
 #include "model/flow_block/common/flow_block_ident.hpp"
 #include "model/hw_component/common/hcp_ident.hpp"
@@ -98,17 +99,33 @@ const Record* value_of(PyObject* obj) {
     return &reinterpret_cast<ValueObject<Record>*>(obj)->value;
 }
 
-// A copy of the record of an object of the record's class, for a call: on
-// the model whose store the names came from, it refers to that store again.
+// Thrown by the conversion of an identity that another model made (one
+// freed since, or moved into a BackendVerilog, included): the handle would
+// name a slot of this model that holds something else. The method runtime
+// names the parameter in the message.
+class ForeignIdentity : public FatalError {
+public:
+    explicit ForeignIdentity(std::string_view abs_name)
+        : FatalError(format("{} belongs to another model", abs_name)) {}
+};
+
+// A copy of the record of an object of the record's class, for a call on
+// the model whose store is current: on the model whose store the names came
+// from, it refers to that store again; an identity made with another
+// model's store current is refused (ForeignIdentity). One made with no
+// store current (a Karray read's result) is left to the model's own check.
 template <class Record>
 Record value_copy(PyObject* obj) {
     const auto* v = reinterpret_cast<ValueObject<Record>*>(obj);
     Record out = v->value;
     const NameStore* store = current_name_store();
-    if (v->link.serial != 0 && store && store->serial() == v->link.serial) {
-        const auto bases = ident_bases(out);
-        for (size_t i = 0; i < bases.size(); ++i)
-            if (v->link.names[i]) bases[i]->attach_store_names(v->link.names[i]);
+    if constexpr (StoreLink<Record>::count > 0) {
+        if (v->link.serial != 0 && store) {
+            const auto bases = ident_bases(out);
+            if (store->serial() != v->link.serial) throw ForeignIdentity(bases.back()->abs_name());
+            for (size_t i = 0; i < bases.size(); ++i)
+                if (v->link.names[i]) bases[i]->attach_store_names(v->link.names[i]);
+        }
     }
     return out;
 }

@@ -11,11 +11,20 @@ namespace vorlent {
 
 namespace {
 std::atomic<uint64_t> GLOBAL_MODEL_ID{0};
-thread_local uint32_t whole_names = 0;
+thread_local WholeNames* whole_names = nullptr;
 }  // namespace
 
-WholeNames::WholeNames() { ++whole_names; }
-WholeNames::~WholeNames() { --whole_names; }
+WholeNames::WholeNames(std::string_view display, std::string_view name)
+    : display_(display), name_(name), outer_(whole_names) {
+    whole_names = this;
+}
+WholeNames::~WholeNames() { whole_names = outer_; }
+
+bool WholeNames::keeps_whole(std::string_view display, std::string_view rel_name,
+                             uint64_t id) const {
+    return !own_made_ && display == display_ && rel_name.starts_with(name_) &&
+           display.size() + name_.size() + 2 + decimal_digits(id) > MAX_NAME_LEN;
+}
 
 uint64_t next_global_id() { return GLOBAL_MODEL_ID.fetch_add(1, std::memory_order_seq_cst); }
 uint64_t peek_global_id() { return GLOBAL_MODEL_ID.load(std::memory_order_seq_cst); }
@@ -125,19 +134,23 @@ IdentBase make_ident(bool is_user_com, std::string_view display, std::string_vie
     const uint64_t id = next_global_id();
     // Names given by the caller are judged where they are given, so a name too
     // long here is one the system derived from another ("{abs}_asm",
-    // "IO_OUT_{abs}"): it is cut to fit. The id that ends every absolute name
+    // "IO_OUT_{abs}"): it is cut to fit. An element's own name is judged here,
+    // by its own id, which only now is known (WholeNames). The id that ends every absolute name
     // keeps cut names apart. Every element made comes here, so the name is
     // put together on the stack, where it fits: nothing is allocated for it.
     const size_t fixed = display.size() + decimal_digits(id) + 2;
     if (fixed > MAX_NAME_LEN)
         fatal(format("make_ident: the kind text \"{}\" leaves no room for a name", display));
     const size_t room = MAX_NAME_LEN - fixed;
+    WholeNames* const own = whole_names;
     if (rel_name.size() > room) {
-        // The caller's own name, kept whole, stops the call in the length
-        // check of IdentBase, the id drawn.
-        if (whole_names != 0)
+        // The caller's own name, judged by the id just drawn, stops the call
+        // in the length check of IdentBase.
+        if (own && own->keeps_whole(display, rel_name, id))
             return IdentBase(id, is_user_com, rel_name, format("{}_{}_{}", display, rel_name, id));
         rel_name = rel_name.substr(0, room);
+    } else if (own) {
+        own->made(display, rel_name);
     }
     char abs[MAX_NAME_LEN];
     char* end = std::copy(display.begin(), display.end(), abs);

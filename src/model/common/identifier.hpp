@@ -160,20 +160,39 @@ std::string debug_repr(const IdentBase& id);
 // "{display}_{rel}_{id}". A relative name that would make the absolute name
 // longer than MAX_NAME_LEN is cut to fit: the caller's names are checked
 // where they are given (model/common/name_check), so only names the system
-// derives from them ever grow that long. While a WholeNames lives on the
-// thread, names are stored under the name rule instead (see check_name_len).
+// derives from them ever grow that long, but for the element's own name
+// that a WholeNames names (see there).
 IdentBase make_ident(bool is_user_com, std::string_view display, std::string_view rel_name);
 
-// For the call that makes an element whose own name, as the caller gave it,
-// does not fit: that is the caller's mistake, not a derived name, and the
-// call stops as the name rule says, with the id drawn, at the first
-// identity whose name is too long. Nests.
+// For the call that makes an element of the kind shown as `display` from the
+// caller's `name`: that name is the caller's, not a derived one, so an
+// identity of that kind named from it ("{name}", or "{name}_t" for the nodes
+// of a folded tree) is judged by the id it takes itself. Once
+// "{display}_{name}_{id}" is over MAX_NAME_LEN, the identity keeps its name
+// whole and the call stops as the name rule says, with the id drawn, however
+// many ids the call drew before it. The identity named "{name}" itself is the
+// element's own and ends the judging. Nests: the innermost one judges.
 class WholeNames {
 public:
-    WholeNames();
+    WholeNames(std::string_view display, std::string_view name);
     ~WholeNames();
     WholeNames(const WholeNames&) = delete;
     WholeNames& operator=(const WholeNames&) = delete;
+
+    // Whether an identity of `display` named `rel_name` that takes `id`
+    // keeps its name whole; asked only for a name that does not fit.
+    bool keeps_whole(std::string_view display, std::string_view rel_name, uint64_t id) const;
+    // Told of every identity made whole while this is innermost.
+    void made(std::string_view display, std::string_view rel_name) {
+        if (rel_name.size() == name_.size() && rel_name == name_ && display == display_)
+            own_made_ = true;
+    }
+
+private:
+    std::string_view display_;
+    std::string_view name_;
+    bool own_made_ = false;
+    WholeNames* outer_;
 };
 
 // The Identifiable interface of hardware components and flow blocks: the

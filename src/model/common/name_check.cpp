@@ -108,6 +108,12 @@ std::optional<std::string_view> tool_reserving(std::string_view name) {
     return std::nullopt;
 }
 
+// The length of the absolute name "{display}_{name}_{id}" that an element
+// made now would get, with the id the model draws next.
+size_t own_name_length(std::string_view name, std::string_view display) {
+    return display.size() + name.size() + 2 + decimal_digits(peek_global_id());
+}
+
 }  // namespace
 
 std::string quoted_name(std::string_view name) {
@@ -138,10 +144,6 @@ CheckResult check_name_chars(std::string_view where, std::string_view what, std:
                    format("holds {} at byte {}; a name is written into the Verilog and may hold "
                           "only ASCII letters, digits, \"_\" and \"$\"",
                           quoted_name(std::string_view(&*bad, 1)), size_t(bad - name.begin())));
-}
-
-size_t own_name_length(std::string_view name, std::string_view display) {
-    return display.size() + name.size() + 2 + decimal_digits(peek_global_id());
 }
 
 CheckResult check_element_name(std::string_view where, std::string_view what,

@@ -19,18 +19,13 @@ namespace vorlent {
 // characters of a Verilog identifier after its first).
 CheckResult check_name_chars(std::string_view where, std::string_view what, std::string_view name);
 
-// The length of the absolute name "{display}_{name}_{id}" that an element
-// made now would get, with the id the model draws next.
-size_t own_name_length(std::string_view name, std::string_view display);
-
 // check_name_chars, then, for an element whose kind shows as `display`
 // ("REG", "MODULE"), its absolute name within `limit` when that is below
 // MAX_NAME_LEN (a module's file name); one over MAX_NAME_LEN is left to the
 // factory, which stops on it with the id drawn (WholeNames). With no
 // `display` (a Karray field), the name itself keeps to the limit.
-CheckResult check_element_name(std::string_view where, std::string_view what,
-                               std::string_view name, std::string_view display,
-                               size_t limit = MAX_NAME_LEN);
+CheckResult check_element_name(std::string_view where, std::string_view what, std::string_view name,
+                               std::string_view display, size_t limit = MAX_NAME_LEN);
 
 // Refuses a port name that is not a Verilog identifier of its own: empty,
 // starting with a digit or "$", a character other than those of an element

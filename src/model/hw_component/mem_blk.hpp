@@ -6,6 +6,10 @@
 
 namespace vorlent {
 
+// The widest address a memory may have: its declaration states the last
+// address, 2^index_width - 1, as a signed 64-bit number.
+inline constexpr int32_t MEM_INDEX_WIDTH_MAX = 63;
+
 class MemBlk : public HcpRecord {
 public:
     int32_t bit_width = 0;    // width of one word, >= 1

@@ -42,6 +42,28 @@ std::string dir_of(const std::string& path) {
     return slash == std::string::npos ? "." : path.substr(0, slash);
 }
 
+// Why a new file at `path` could not be made. The file is a new one, so
+// most refusals are the directory's (missing, not writable, on a read-only
+// or full file system) and name it; others (too many open files, no
+// memory) are the process's or the system's and stand alone.
+std::string open_failure(const std::string& path, int code) {
+    switch (code) {
+        case ENOENT:
+        case ENOTDIR:
+        case EACCES:
+        case EPERM:
+        case EROFS:
+        case ENOSPC:
+        case EDQUOT:
+        case ELOOP:
+        case ENAMETOOLONG:
+            return format("no file can be made in directory {}: {}", dir_of(path),
+                          errno_text(code));
+        default:
+            return errno_text(code);
+    }
+}
+
 // A short name of this process's own, so that it fits wherever `path` does.
 std::string next_temp_path(const std::string& path) {
     static std::atomic<uint64_t> counter{0};
@@ -72,12 +94,8 @@ OutputFile::OutputFile(std::string path) : path_(std::move(path)) {
         if (fd_ >= 0) return;
         if (errno == EINTR)
             check_interrupt();
-        // The file made is a new one, so what refuses it is the directory
-        // (missing, not writable, on a read-only or full file system).
         else if (errno != EEXIST)
-            cannot("open", path_,
-                   format("no file can be made in directory {}: {}", dir_of(path_),
-                          errno_text(errno)));
+            cannot("open", path_, open_failure(path_, errno));
     }
 }
 

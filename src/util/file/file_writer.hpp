@@ -37,9 +37,10 @@ public:
     // name another file), when it exists and is not a regular file (a
     // directory, FIFO, device, socket or symbolic link: the rename would
     // fail, or replace something the caller did not mean to lose), and when
-    // the temporary file cannot be made, naming the directory as the reason
-    // ("no file can be made in directory {dir}: {reason}": a missing
-    // directory, no permission).
+    // the temporary file cannot be made, naming the directory when it is the
+    // reason ("no file can be made in directory {dir}: {reason}": a missing
+    // directory, no permission) and giving the system's reason alone when
+    // it is not (too many open files).
     explicit OutputFile(std::string path);
     OutputFile(const OutputFile&) = delete;
     OutputFile& operator=(const OutputFile&) = delete;

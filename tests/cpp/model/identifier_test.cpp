@@ -32,6 +32,45 @@ TEST(IdentifierTest, NameRuleKeepsAbsoluteNamesToTheLimit) {
     EXPECT_FATAL(base.set_rel_name(rel), format("name exceeds MAX_NAME_LEN (256): \"{}\"", rel));
 }
 
+// The caller's own name is judged by the id its identity takes, not the
+// next id when the call began: ids drawn before it may give that id a digit
+// more. Only identities of the element's kind named from the name are
+// judged, until the element's own is made; other names are cut.
+TEST(IdentifierTest, WholeNamesJudgesTheOwnNameByTheIdItTakes) {
+    const auto make = [](HwComponentType t, const std::string& name) {
+        return HcpIdent::make(t, Sensitivity::Combinational, true, name);
+    };
+    // Draws ids until the next is `before` ids short of a power of ten, which it returns.
+    const auto near_a_power_of_ten = [](uint64_t before) {
+        uint64_t ten = 10;
+        while (ten <= peek_global_id() + before) ten *= 10;
+        while (peek_global_id() + before < ten) next_global_id();
+        return ten;
+    };
+    uint64_t ten = near_a_power_of_ten(2);
+    const std::string name(256 - format("EXPR__{}", ten - 1).size(), 'n');
+    {
+        const WholeNames own("EXPR", name);
+        // Another kind, and the element's kind under a derived name while the
+        // element's own would fit: cut.
+        EXPECT_EQ(make(HwComponentType::Val, name + "_c").abs_name().size(), 256u);
+        EXPECT_EQ(make(HwComponentType::Expression, name + "_t").abs_name().size(), 256u);
+        // The element's own takes `ten`, a digit more than the ids before it.
+        EXPECT_FATAL(make(HwComponentType::Expression, name),
+                     format("name exceeds MAX_NAME_LEN (256): \"EXPR_{}_{}\"", name, ten));
+        // So does a derived one now (a folded tree's nodes, "{name}_t").
+        EXPECT_FATAL(make(HwComponentType::Expression, name + "_t"),
+                     format("name exceeds MAX_NAME_LEN (256): \"EXPR_{}_t_{}\"", name, ten + 1));
+    }
+    ten = near_a_power_of_ten(1);
+    const std::string fits(256 - format("EXPR__{}", ten - 1).size(), 'f');
+    const WholeNames own("EXPR", fits);
+    EXPECT_EQ(make(HwComponentType::Expression, fits).abs_name(),
+              format("EXPR_{}_{}", fits, ten - 1));
+    // Made after the element's own, a derived name is cut again.
+    EXPECT_EQ(make(HwComponentType::Expression, fits + "_t").abs_name().size(), 256u);
+}
+
 TEST(IdentifierTest, EqualityUsesIdAndAbsoluteNameWhileHashUsesIdAlone) {
     HcpIdent a = HcpIdent::make(HwComponentType::Reg, Sensitivity::Clocked, true, "x");
     HcpIdent b = HcpIdent::make(HwComponentType::Reg, Sensitivity::Clocked, true, "x");

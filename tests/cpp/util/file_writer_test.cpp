@@ -1,11 +1,14 @@
 #include <fcntl.h>
 #include <pthread.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <thread>
+#include <vector>
 
 #include "backends/vb_test_support.hpp"
 
@@ -107,6 +110,28 @@ TEST(FileWriterTest, OpenFailuresNameThePathAndTheReason) {
         EXPECT_FATAL(OutputFile{path},
                      format("BackendVerilog::phase_emit \u2014 cannot open {}: {}", shown, reason));
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.str()), {}), 2);
+}
+
+// A refusal that is not the directory's does not blame it: with every
+// descriptor of the process in use, the reason stands alone.
+TEST(FileWriterTest, AnOpenRefusedForWantOfDescriptorsNamesNoDirectory) {
+    TempDir dir;
+    const std::string p = dir.file("top.v");
+    rlimit old{};
+    ASSERT_EQ(::getrlimit(RLIMIT_NOFILE, &old), 0);
+    rlimit low = old;
+    low.rlim_cur = std::min<rlim_t>(old.rlim_cur, 256);
+    ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &low), 0);
+    std::vector<int> held;
+    for (int fd; (fd = ::open("/dev/null", O_RDONLY | O_CLOEXEC)) >= 0;) held.push_back(fd);
+    const int open_errno = errno;
+    EXPECT_FATAL(
+        OutputFile{p},
+        format("BackendVerilog::phase_emit \u2014 cannot open {}: Too many open files", p));
+    for (int fd : held) ::close(fd);
+    ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &old), 0);
+    EXPECT_EQ(open_errno, EMFILE);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.str()), {}), 0);
 }
 
 TEST(FileWriterTest, WriteFailuresAreReportedAtFinish) {

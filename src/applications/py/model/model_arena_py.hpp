@@ -99,9 +99,9 @@ struct NamedMaker<Sig, Kind, Fn> {
                                               element_name_limit(Kind)))
                 return *err;
         }
-        if (own_name_length(name, display) <= MAX_NAME_LEN)
-            return Fn(m, name, std::forward<Args>(args)...);
-        const WholeNames whole;
+        // The ids the function draws before the element's own decide how
+        // long its name is: it is judged as its identity is made.
+        const WholeNames whole(display, name);
         return Fn(m, name, std::forward<Args>(args)...);
     }
 };
@@ -111,7 +111,7 @@ struct NamedMaker<Sig, Kind, Fn> {
 // A method that makes an element of kind `Kind` named by its first argument,
 // which is checked (check_element_name) before anything is made, but for
 // its length: an element's own name that does not fit stops the factory
-// with the name rule's fatal error, once the id is drawn.
+// with the name rule's fatal error, once its id is drawn (WholeNames).
 template <FixedString Sig, auto Fn, auto Kind, Describes D = Describes::Nothing>
 PyMethodDef arena_maker() {
     return arena_method<Sig, &arena_detail::NamedMaker<Sig, Kind, Fn>::call, D>();

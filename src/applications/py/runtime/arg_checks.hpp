@@ -17,6 +17,7 @@
 #include "model/hw_component/common/hw_type.hpp"
 #include "model/hw_component/common/logic_op.hpp"
 #include "model/hw_component/int_constant.hpp"
+#include "model/hw_component/mem_blk.hpp"
 
 namespace vorlent::py {
 
@@ -46,6 +47,15 @@ inline CheckResult check_karray_backing(uint64_t index) {
 inline CheckResult check_positive_width(std::string_view param_name, int32_t width) {
     if (width >= 1) return std::nullopt;
     return ErrorText::value(format("{} must be positive, got {}", param_name, width));
+}
+
+// A memory's address width beyond what its declaration can state; a width
+// below 1 is the model's to refuse.
+inline CheckResult check_mem_index_width(int32_t index_width) {
+    if (index_width <= MEM_INDEX_WIDTH_MAX) return std::nullopt;
+    return ErrorText::value(
+        format("index_width must be at most {} (a memory of 2^{} words), got {}",
+               MEM_INDEX_WIDTH_MAX, MEM_INDEX_WIDTH_MAX, index_width));
 }
 
 // An identity handed to a method that works on one kind of component. The
@@ -118,8 +128,7 @@ inline bool drops_high_bits_of_wider_b(LogicOp op) {
 // The warning for an expression whose operand b is wider than operand a,
 // when the op drops what b adds above a's width.
 inline std::optional<std::string> expression_width_message(LogicOp op, int64_t a_width,
-                                                           int64_t b_width,
-                                                           std::string_view name) {
+                                                           int64_t b_width, std::string_view name) {
     if (b_width <= a_width || !drops_high_bits_of_wider_b(op)) return std::nullopt;
     return format(
         "expression '{}' ({}): operand b ({} bits) is wider than operand a ({} bits); the result "

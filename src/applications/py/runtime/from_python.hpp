@@ -1,8 +1,9 @@
 // Converting arguments from Python, one template per parameter kind. Each
 // `FromPython<T>::convert(obj, out)` either fills `out` and returns true, or
 // sets a Python exception and returns false. The method runtime then
-// prefixes a TypeError with the parameter's name; other exceptions
-// (OverflowError, UnicodeEncodeError, RuntimeError, ...) pass unchanged.
+// prefixes a TypeError with the parameter's name and names it in a
+// ValueError for a UnicodeEncodeError (reraise_as_argument_error); other
+// exceptions (OverflowError, RuntimeError, ...) pass unchanged.
 #pragma once
 
 #include <algorithm>
@@ -35,7 +36,7 @@ bool look_up_sequence_abc();
 int is_abc_sequence(PyObject* obj);
 
 // Text: a str, as its UTF-8 bytes. Lone surrogates raise the interpreter's
-// UnicodeEncodeError.
+// UnicodeEncodeError, which the runtime names the argument in.
 template <>
 struct FromPython<std::string> {
     static bool convert(PyObject* obj, std::string& out) {

@@ -12,8 +12,9 @@
 //      `const ModelLease<Model>&` and borrows per model step), and make the
 //      model's name store current for as long; a method that describes
 //      behaviour asks the receiver whether the model still takes it;
-//   4. convert the arguments in parameter order (FromPython per parameter type),
-//      then have the model check those of a kind that says how the call uses
+//   4. convert the arguments in parameter order (FromPython per parameter type;
+//      an identity of another model is a panic naming the parameter), then
+//      have the model check those of a kind that says how the call uses
 //      them (the signals it reads or writes: Reads / Writes, accessed.hpp);
 //   5. run the typed function;
 //   6. convert its result (ToPython per result type; void is None).
@@ -88,7 +89,11 @@ template <class Sig, size_t... I, class Stored>
 bool convert_args(PyObject** bound, Stored& values, std::index_sequence<I...>) {
     auto one = [&]<size_t K>(std::integral_constant<size_t, K>) {
         using T = std::tuple_element_t<K, Stored>;
-        if (FromPython<T>::convert(bound[K], std::get<K>(values))) return true;
+        try {
+            if (FromPython<T>::convert(bound[K], std::get<K>(values))) return true;
+        } catch (const ForeignIdentity& e) {
+            fatal(format("argument '{}': {}", Sig::params[K].name, e.message()));
+        }
         reraise_as_argument_error(Sig::params[K].name);
         return false;
     };
@@ -200,14 +205,22 @@ PyObject* invoke_method(PyObject* self, PyObject* const* args, Py_ssize_t nargs,
             const auto lend = [&](auto&& f) { lease.with_model(f); };
             return method_detail::run_marked<Receiver, Model>(state.binding, lend, [&] {
                 typename Traits::Stored values;
-                if (!method_detail::convert_args<S>(bound, values,
-                                                    std::make_index_sequence<S::count>{}))
-                    return static_cast<PyObject*>(nullptr);
+                {
+                    // Identities are converted for the model the object
+                    // holds, as in a call that borrows it whole.
+                    const NameStoreScope names(lease.kept_store());
+                    if (!method_detail::convert_args<S>(bound, values,
+                                                        std::make_index_sequence<S::count>{}))
+                        return static_cast<PyObject*>(nullptr);
+                }
                 if constexpr (method_detail::any_model_checked<Model, typename Traits::Stored>())
                     lease.with_model([&](const Model& m) {
                         method_detail::check_converted<S>(m, values,
                                                           std::make_index_sequence<S::count>{});
                     });
+                // Each step makes the store current itself; between steps
+                // none is, whatever call this one runs inside.
+                const NameStoreScope between_steps(nullptr);
                 return method_detail::call_and_convert<Fn>(lease, values);
             });
         } else {

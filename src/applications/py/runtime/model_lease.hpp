@@ -54,12 +54,18 @@ public:
     decltype(auto) with_model(F&& step) const {
         state_.binding.check_thread(type_path_);
         StepBorrow borrow(state_.binding);
-        // A select function may move the model away and free it before the
-        // call ends, while the call still holds identities named there.
+        const NameStoreScope names(kept_store());
+        return std::forward<F>(step)(*state_.model);
+    }
+
+    // The name store of the model the object holds now, kept for the rest
+    // of the call: a select function may move the model away and free it
+    // before the call ends, while the call still holds identities named
+    // there.
+    NameStore* kept_store() const {
         if (kept_stores_.empty() || kept_stores_.back() != state_.model->name_store_shared())
             kept_stores_.push_back(state_.model->name_store_shared());
-        const NameStoreScope names(name_store_of(*state_.model));
-        return std::forward<F>(step)(*state_.model);
+        return kept_stores_.back().get();
     }
 
 private:

@@ -161,14 +161,21 @@ std::string exception_text(PyObject* exc) {
     return std::string(utf8, size_t(len));
 }
 
-void reraise_as_argument_error(std::string_view param_name) {
-    if (!PyErr_ExceptionMatches(PyExc_TypeError)) return;
+void reraise_as_argument_error(std::string_view param_name, bool name_range_errors) {
+    PyObject* named_class = nullptr;
+    if (PyErr_ExceptionMatches(PyExc_TypeError))
+        named_class = PyExc_TypeError;
+    else if (PyErr_ExceptionMatches(PyExc_UnicodeEncodeError))
+        named_class = PyExc_ValueError;
+    else if (name_range_errors && PyErr_ExceptionMatches(PyExc_OverflowError))
+        named_class = PyExc_OverflowError;
+    if (!named_class) return;
     PyRef original = fetch_exception();
     const std::string message =
         format("argument '{}': {}", param_name, exception_text(original.get()));
     PyRef text(PyUnicode_FromStringAndSize(message.data(), Py_ssize_t(message.size())));
     if (!text) return;
-    PyRef replacement(PyObject_CallOneArg(PyExc_TypeError, text.get()));
+    PyRef replacement(PyObject_CallOneArg(named_class, text.get()));
     if (!replacement) return;
     PyException_SetCause(replacement.get(), original.release());  // steals the cause
     restore_exception(std::move(replacement));

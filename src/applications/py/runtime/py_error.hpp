@@ -85,8 +85,12 @@ void restore_exception(PyRef exc);
 std::string exception_text(PyObject* exc);
 
 // If the set exception is a TypeError, replaces it by TypeError
-// "argument '{}': {}" whose cause is the original; other exceptions stay.
-void reraise_as_argument_error(std::string_view param_name);
+// "argument '{}': {}" whose cause is the original; a UnicodeEncodeError (a
+// str with no UTF-8 form) the same way by a ValueError, and, when
+// `name_range_errors`, an OverflowError by an OverflowError. Other
+// exceptions stay; so does a method's OverflowError, whose text is the
+// interpreter's.
+void reraise_as_argument_error(std::string_view param_name, bool name_range_errors = false);
 
 // Reports an exception of the given class with the message through the
 // interpreter's unraisable hook; an exception set on entry is kept.

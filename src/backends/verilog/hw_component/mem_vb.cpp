@@ -9,9 +9,9 @@ namespace vorlent {
 int64_t mem_last_address(int64_t index_width, std::string_view mem_name) {
     // 2^64 - 1 and beyond do not fit the signed 64-bit bound written, and a
     // shift by 64 or more is undefined.
-    if (index_width < 0 || index_width > 63)
-        fatal(format("MemBlk {}: index width {} gives no declarable depth (0 to 63 address bits)",
-                     mem_name, index_width));
+    if (index_width < 0 || index_width > MEM_INDEX_WIDTH_MAX)
+        fatal(format("MemBlk {}: index width {} gives no declarable depth (0 to {} address bits)",
+                     mem_name, index_width, MEM_INDEX_WIDTH_MAX));
     return int64_t((uint64_t(1) << index_width) - 1);
 }
 

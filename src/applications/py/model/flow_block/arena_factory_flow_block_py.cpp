@@ -33,7 +33,8 @@ Result<FlowBlockIdent> on_checked_cond(ModelArena& m, std::string_view name,
     if (auto err = check_cond_width(m, where, "cond_slice", cond_i, cond_slice)) return *err;
     if (resolves && cond_slice_makes_expression(m, cond_i, cond_slice)) {
         if (auto err = check_name_chars(where, "name", name)) {
-            err->message += " (with this cond_slice it names the expression \"{name}_CONDSLICE\")";
+            err->message += format(" (with this cond_slice it names the expression {})",
+                                   quoted_name(format("{}_CONDSLICE", name)));
             return *err;
         }
     }

@@ -52,10 +52,12 @@ Result<HcpIdent> mk_val_vv(ModelArena& m, std::string_view name, int32_t bit_wid
                          value, bit_width);
 }
 
-// A zero index width is still the model's to refuse.
+// A zero index width is still the model's to refuse; one too wide to
+// declare is refused here, not when emit writes it.
 Result<HcpIdent> mk_mem_blk(ModelArena& m, std::string_view name, int32_t bit_width,
                             int32_t index_width) {
     if (auto err = check_positive_width("bit_width", bit_width)) return *err;
+    if (auto err = check_mem_index_width(index_width)) return *err;
     return make_mem_blk(m, true, name, bit_width, index_width);
 }
 
