@@ -1,3 +1,8 @@
+import ast
+import enum
+import inspect
+import pathlib
+import pydoc
 import subprocess
 import sys
 
@@ -50,3 +55,48 @@ def test_mistakes_raise_and_the_model_goes_on(tmp_path):
     m.build_flow()
     vorlent.BackendVerilog(m).emit(str(tmp_path), "top")
     assert (tmp_path / "top.v").read_text().startswith("/" * 80)
+
+
+def _stub():
+    """The classes of the installed type stub: name -> ClassDef."""
+    tree = ast.parse(pathlib.Path(_vorlent.__file__).with_name("_vorlent.pyi").read_text())
+    return {node.name: node for node in tree.body if isinstance(node, ast.ClassDef)}
+
+
+def _stub_methods(cls):
+    return [fn for fn in cls.body if isinstance(fn, ast.FunctionDef) and not fn.name.startswith("_")]
+
+
+def test_classes_methods_and_properties_carry_the_stubs_docstrings():
+    stub = {}
+    for name, cls in _stub().items():
+        stub[name, ""] = ast.get_docstring(cls)
+        for fn in _stub_methods(cls):
+            stub[name, fn.name] = ast.get_docstring(fn)
+    runtime = {}
+    for name in _vorlent.__all__:
+        obj = getattr(_vorlent, name)
+        if not isinstance(obj, type):
+            continue
+        runtime[name, ""] = obj.__doc__
+        if not issubclass(obj, enum.Enum):
+            runtime.update({(name, k): v.__doc__ for k, v in vars(obj).items() if not k.startswith("_")})
+    assert runtime == stub
+    assert all(runtime.values())
+    # The module itself keeps no docstring.
+    assert not _vorlent.__doc__
+
+
+def test_help_shows_the_texts_and_the_signatures_still_read():
+    text = pydoc.render_doc(_vorlent.ModelArena, renderer=pydoc.plaintext)
+    assert ("mk_reg(self, /, name, bit_width)\n |      A register of `bit_width` bits, written at the "
+            "rising clock edge.\n") in text
+    assert text.count("(self, /") == len(_stub_methods(_stub()["ModelArena"]))
+    for name, cls in _stub().items():
+        runtime = getattr(_vorlent, name)
+        for fn in _stub_methods(cls):
+            if not any(isinstance(d, ast.Name) and d.id == "property" for d in fn.decorator_list):
+                params = list(inspect.signature(getattr(runtime, fn.name)).parameters)
+                assert params == [a.arg for a in fn.args.args], (name, fn.name)
+    assert [str(inspect.signature(getattr(_vorlent, c))) for c in ("ModelArena", "BackendVerilog", "Slice")] == [
+        "()", "(arena)", "(start=Ellipsis, stop=Ellipsis)"]

@@ -2,8 +2,9 @@
 // entry point only hands the module definition to the interpreter; the exec
 // step makes the process-wide objects the methods share (PanicException, the
 // Sequence ABC), then fills the module with its classes, enumerations and
-// constants, in the order of `__all__`. Nothing else runs at import: no model
-// is made and no per-thread state is touched.
+// constants, in the order of `__all__`, and checks that the type stub
+// documents nothing the module lacks (check_stub_docs). Nothing else runs at
+// import: no model is made and no per-thread state is touched.
 #include <array>
 #include <string>
 #include <string_view>
@@ -13,6 +14,7 @@
 #include "applications/py/backends/verilog/backend_py.hpp"
 #include "applications/py/model/model_arena_py.hpp"
 #include "applications/py/runtime/arg_checks.hpp"
+#include "applications/py/runtime/docstring.hpp"
 #include "applications/py/runtime/from_python.hpp"
 #include "applications/py/runtime/py_error.hpp"
 #include "applications/py/value_classes.hpp"
@@ -58,8 +60,9 @@ bool add_class(PyObject* module, LazyClass& cls) {
     return type && add_to_module(module, cls.name(), reinterpret_cast<PyObject*>(type));
 }
 
-// enum.IntEnum(name, {member: index, ...}), members numbered from 0 in order.
-bool add_int_enum(PyObject* module, std::string_view name,
+// enum.IntEnum(name, {member: index, ...}), members numbered from 0 in order,
+// with the docstring `doc`.
+bool add_int_enum(PyObject* module, std::string_view name, std::string_view doc,
                   const std::vector<std::string_view>& members) {
     PyRef dict(PyDict_New());
     if (!dict) return false;
@@ -75,7 +78,9 @@ bool add_int_enum(PyObject* module, std::string_view name,
     PyRef py_name = make_text(name);
     if (!py_name) return false;
     PyRef cls(PyObject_CallFunctionObjArgs(int_enum.get(), py_name.get(), dict.get(), nullptr));
-    return cls && add_to_module(module, name, cls.get());
+    PyRef py_doc = make_text(doc);
+    return cls && py_doc && PyObject_SetAttrString(cls.get(), "__doc__", py_doc.get()) == 0 &&
+           add_to_module(module, name, cls.get());
 }
 
 template <class E, class Names>
@@ -86,16 +91,17 @@ std::vector<std::string_view> member_names(size_t count, Names name_of) {
 }
 
 bool add_enums(PyObject* module) {
-    return add_int_enum(module, "LogicOp", member_names<LogicOp>(LOGIC_OP_COUNT, logic_op_name)) &&
-           add_int_enum(module, "ArbSamePriPolicy",
+    return add_int_enum(module, "LogicOp", stub_doc("LogicOp"),
+                        member_names<LogicOp>(LOGIC_OP_COUNT, logic_op_name)) &&
+           add_int_enum(module, "ArbSamePriPolicy", stub_doc("ArbSamePriPolicy"),
                         {ARB_SAME_PRI_POLICY_NAMES.begin(), ARB_SAME_PRI_POLICY_NAMES.end()}) &&
-           add_int_enum(module, "ArbLockedChannel",
+           add_int_enum(module, "ArbLockedChannel", stub_doc("ArbLockedChannel"),
                         {ARB_LOCKED_CHANNEL_NAMES.begin(), ARB_LOCKED_CHANNEL_NAMES.end()}) &&
            // The hardware kinds are named as in generated signal names ...
-           add_int_enum(module, "HwComponentType",
+           add_int_enum(module, "HwComponentType", stub_doc("HwComponentType"),
                         member_names<HwComponentType>(HW_COMPONENT_TYPE_COUNT, hw_type_display)) &&
            // ... the flow-block kinds by their CamelCase type names.
-           add_int_enum(module, "FlowBlockType",
+           add_int_enum(module, "FlowBlockType", stub_doc("FlowBlockType"),
                         member_names<FlowBlockType>(FLOW_BLOCK_TYPE_COUNT, flow_block_type_debug));
 }
 
@@ -137,6 +143,7 @@ int vorlent_exec(PyObject* module) {
               &flow_block_ident_class(), &module_ident_class(), &backend_verilog_class()})
             if (!add_class(module, *cls)) return -1;
         if (!add_enums(module) || !add_priority_constants(module)) return -1;
+        check_stub_docs(module);
         return 0;
     } catch (...) {
         raise_current_exception();

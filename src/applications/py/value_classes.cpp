@@ -3,6 +3,7 @@
 #include <string>
 
 #include "applications/py/runtime/arg_binding.hpp"
+#include "applications/py/runtime/docstring.hpp"
 #include "applications/py/runtime/from_python.hpp"
 #include "applications/py/runtime/to_python.hpp"
 #include "common/text.hpp"
@@ -33,6 +34,14 @@ PyObject* property(PyObject* self, void*) {
     }
 }
 
+// The table entry of the read-only property `Name` of the class `Owner`,
+// documented as the stub documents it.
+template <const std::string_view& Owner, FixedString Name, class Record, auto Read>
+PyGetSetDef property_def() {
+    static constexpr std::string_view doc = find_stub_doc(Owner, Name.view());
+    return PyGetSetDef{Name.chars, &property<Record, Read>, nullptr, doc.data(), nullptr};
+}
+
 template <class Record, auto Render>
 PyObject* repr(PyObject* self) {
     try {
@@ -51,6 +60,13 @@ template <class Record>
 PyType_Spec make_spec(const char* qualified_name, unsigned flags, PyType_Slot* slots) {
     return PyType_Spec{qualified_name, int(sizeof(ValueObject<Record>)), 0, flags, slots};
 }
+
+// The names the stub files the classes' docstrings under.
+constexpr std::string_view SLICE = "Slice";
+constexpr std::string_view HCP_IDENT = "HcpIdent";
+constexpr std::string_view FLOW_BLOCK_IDENT = "FlowBlockIdent";
+constexpr std::string_view CCP_IDENT = "CcpIdent";
+constexpr std::string_view MODULE_IDENT = "ModuleIdent";
 
 // Identity classes have no constructor: the caller only gets them back from
 // model calls.
@@ -99,13 +115,14 @@ PyObject* slice_is_valid(PyObject* self, PyObject*) {
 }
 
 PyGetSetDef slice_getset[] = {
-    {"start", &property<Slice, &slice_start>, nullptr, nullptr, nullptr},
-    {"stop", &property<Slice, &slice_stop>, nullptr, nullptr, nullptr},
-    {"size", &property<Slice, &slice_size>, nullptr, nullptr, nullptr},
+    property_def<SLICE, "start", Slice, &slice_start>(),
+    property_def<SLICE, "stop", Slice, &slice_stop>(),
+    property_def<SLICE, "size", Slice, &slice_size>(),
     {nullptr, nullptr, nullptr, nullptr, nullptr},
 };
 PyMethodDef slice_methods[] = {
-    {"is_valid", &slice_is_valid, METH_NOARGS, "is_valid($self)\n--\n\n"},
+    {"is_valid", &slice_is_valid, METH_NOARGS,
+     SignedDoc<Signature<"is_valid($self)">, SLICE>::chars.data()},
     {nullptr, nullptr, 0, nullptr},
 };
 PyType_Slot slice_slots[] = {
@@ -114,7 +131,7 @@ PyType_Slot slice_slots[] = {
     {Py_tp_repr, reinterpret_cast<void*>(&repr<Slice, &slice_repr>)},
     {Py_tp_getset, slice_getset},
     {Py_tp_methods, slice_methods},
-    {Py_tp_doc, const_cast<char*>(SliceSignature::doc.data())},
+    {Py_tp_doc, const_cast<char*>(SignedDoc<SliceSignature>::chars.data())},
     {0, nullptr},
 };
 PyType_Spec slice_spec = make_spec<Slice>("builtins.Slice", Py_TPFLAGS_DEFAULT, slice_slots);
@@ -131,16 +148,17 @@ std::string hcp_repr(const HcpIdent& h) {
 }
 
 PyGetSetDef hcp_getset[] = {
-    {"global_id", &property<HcpIdent, &global_id<HcpIdent>>, nullptr, nullptr, nullptr},
-    {"hw_type", &property<HcpIdent, &hcp_hw_type>, nullptr, nullptr, nullptr},
-    {"sensitive_type", &property<HcpIdent, &hcp_sensitive_type>, nullptr, nullptr, nullptr},
-    {"clocked", &property<HcpIdent, &hcp_clocked>, nullptr, nullptr, nullptr},
+    property_def<HCP_IDENT, "global_id", HcpIdent, &global_id<HcpIdent>>(),
+    property_def<HCP_IDENT, "hw_type", HcpIdent, &hcp_hw_type>(),
+    property_def<HCP_IDENT, "sensitive_type", HcpIdent, &hcp_sensitive_type>(),
+    property_def<HCP_IDENT, "clocked", HcpIdent, &hcp_clocked>(),
     {nullptr, nullptr, nullptr, nullptr, nullptr},
 };
 PyType_Slot hcp_slots[] = {
     {Py_tp_dealloc, reinterpret_cast<void*>(&value_dealloc<HcpIdent>)},
     {Py_tp_repr, reinterpret_cast<void*>(&repr<HcpIdent, &hcp_repr>)},
     {Py_tp_getset, hcp_getset},
+    {Py_tp_doc, const_cast<char*>(stub_doc(HCP_IDENT).data())},
     {0, nullptr},
 };
 PyType_Spec hcp_spec = make_spec<HcpIdent>("builtins.HcpIdent", IDENT_FLAGS, hcp_slots);
@@ -156,14 +174,15 @@ std::string fb_repr(const FlowBlockIdent& f) {
 }
 
 PyGetSetDef fb_getset[] = {
-    {"global_id", &property<FlowBlockIdent, &global_id<FlowBlockIdent>>, nullptr, nullptr, nullptr},
-    {"block_type", &property<FlowBlockIdent, &fb_block_type>, nullptr, nullptr, nullptr},
+    property_def<FLOW_BLOCK_IDENT, "global_id", FlowBlockIdent, &global_id<FlowBlockIdent>>(),
+    property_def<FLOW_BLOCK_IDENT, "block_type", FlowBlockIdent, &fb_block_type>(),
     {nullptr, nullptr, nullptr, nullptr, nullptr},
 };
 PyType_Slot fb_slots[] = {
     {Py_tp_dealloc, reinterpret_cast<void*>(&value_dealloc<FlowBlockIdent>)},
     {Py_tp_repr, reinterpret_cast<void*>(&repr<FlowBlockIdent, &fb_repr>)},
     {Py_tp_getset, fb_getset},
+    {Py_tp_doc, const_cast<char*>(stub_doc(FLOW_BLOCK_IDENT).data())},
     {0, nullptr},
 };
 PyType_Spec fb_spec = make_spec<FlowBlockIdent>("builtins.FlowBlockIdent", IDENT_FLAGS, fb_slots);
@@ -177,14 +196,15 @@ std::string ccp_repr(const CcpIdent& c) {
 }
 
 PyGetSetDef ccp_getset[] = {
-    {"global_id", &property<CcpIdent, &global_id<CcpIdent>>, nullptr, nullptr, nullptr},
-    {"ccp_type", &property<CcpIdent, &ccp_type>, nullptr, nullptr, nullptr},
+    property_def<CCP_IDENT, "global_id", CcpIdent, &global_id<CcpIdent>>(),
+    property_def<CCP_IDENT, "ccp_type", CcpIdent, &ccp_type>(),
     {nullptr, nullptr, nullptr, nullptr, nullptr},
 };
 PyType_Slot ccp_slots[] = {
     {Py_tp_dealloc, reinterpret_cast<void*>(&value_dealloc<CcpIdent>)},
     {Py_tp_repr, reinterpret_cast<void*>(&repr<CcpIdent, &ccp_repr>)},
     {Py_tp_getset, ccp_getset},
+    {Py_tp_doc, const_cast<char*>(stub_doc(CCP_IDENT).data())},
     {0, nullptr},
 };
 PyType_Spec ccp_spec = make_spec<CcpIdent>("builtins.CcpIdent", IDENT_FLAGS, ccp_slots);
@@ -197,14 +217,15 @@ std::string module_repr(const ModuleIdent& m) {
 }
 
 PyGetSetDef module_getset[] = {
-    {"global_id", &property<ModuleIdent, &global_id<ModuleIdent>>, nullptr, nullptr, nullptr},
-    {"depth_level", &property<ModuleIdent, &module_depth_level>, nullptr, nullptr, nullptr},
+    property_def<MODULE_IDENT, "global_id", ModuleIdent, &global_id<ModuleIdent>>(),
+    property_def<MODULE_IDENT, "depth_level", ModuleIdent, &module_depth_level>(),
     {nullptr, nullptr, nullptr, nullptr, nullptr},
 };
 PyType_Slot module_slots[] = {
     {Py_tp_dealloc, reinterpret_cast<void*>(&value_dealloc<ModuleIdent>)},
     {Py_tp_repr, reinterpret_cast<void*>(&repr<ModuleIdent, &module_repr>)},
     {Py_tp_getset, module_getset},
+    {Py_tp_doc, const_cast<char*>(stub_doc(MODULE_IDENT).data())},
     {0, nullptr},
 };
 PyType_Spec module_spec = make_spec<ModuleIdent>("builtins.ModuleIdent", IDENT_FLAGS, module_slots);

@@ -54,7 +54,7 @@ PyType_Spec* model_arena_spec() {
         {Py_tp_new, reinterpret_cast<void*>(&model_arena_new)},
         {Py_tp_dealloc, reinterpret_cast<void*>(&model_arena_dealloc)},
         {Py_tp_methods, method_table()},
-        {Py_tp_doc, const_cast<char*>(NewSignature::doc.data())},
+        {Py_tp_doc, const_cast<char*>(SignedDoc<NewSignature>::chars.data())},
         {0, nullptr},
     };
     static PyType_Spec spec = {"builtins.ModelArena", sizeof(PyModelArena), 0, Py_TPFLAGS_DEFAULT,

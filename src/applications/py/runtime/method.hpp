@@ -35,6 +35,7 @@
 #include <utility>
 
 #include "applications/py/runtime/arg_binding.hpp"
+#include "applications/py/runtime/docstring.hpp"
 #include "applications/py/runtime/from_python.hpp"
 #include "applications/py/runtime/model_lease.hpp"
 #include "applications/py/runtime/signature.hpp"
@@ -255,9 +256,9 @@ PyMethodDef method_def() {
     using S = Signature<Sig>;
     using FastWithKeywords = PyObject* (*)(PyObject*, PyObject* const*, Py_ssize_t, PyObject*);
     FastWithKeywords fn = &invoke_method<Receiver, Sig, Fn, B, D>;
-    return PyMethodDef{S::c_name.data(),
-                       reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)()>(fn)),
-                       METH_FASTCALL | METH_KEYWORDS, S::doc.data()};
+    return PyMethodDef{
+        S::c_name.data(), reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)()>(fn)),
+        METH_FASTCALL | METH_KEYWORDS, SignedDoc<S, Receiver::class_name>::chars.data()};
 }
 
 }  // namespace vorlent::py

@@ -1,8 +1,9 @@
 // Method signatures written once, as the documented text signature
 // ("mk_expression($self, name, op, a, b, a_slice=None, b_slice=None)"), and
-// read at compile time for everything else: the method's name, its docstring
-// (from which the interpreter derives __text_signature__), and the parameter
-// names and defaults used to bind a call's arguments.
+// read at compile time for everything else: the method's name, the head of
+// its docstring (from which the interpreter derives __text_signature__; see
+// docstring.hpp), and the parameter names and defaults used to bind a call's
+// arguments.
 #pragma once
 
 #include <algorithm>
@@ -122,15 +123,6 @@ struct Signature {
     static constexpr std::array<char, name.size() + 1> c_name = [] {
         std::array<char, name.size() + 1> out{};
         std::copy_n(name.data(), name.size(), out.data());
-        return out;
-    }();
-
-    // The docstring: the text signature in the form the interpreter reads back.
-    static constexpr std::string_view doc_tail = "\n--\n\n";
-    static constexpr std::array<char, text.size() + doc_tail.size() + 1> doc = [] {
-        std::array<char, text.size() + doc_tail.size() + 1> out{};
-        std::copy_n(text.data(), text.size(), out.data());
-        std::copy_n(doc_tail.data(), doc_tail.size(), out.data() + text.size());
         return out;
     }();
 };

@@ -70,7 +70,7 @@ PyType_Spec* backend_spec() {
         {Py_tp_new, reinterpret_cast<void*>(&backend_new)},
         {Py_tp_dealloc, reinterpret_cast<void*>(&backend_dealloc)},
         {Py_tp_methods, method_table()},
-        {Py_tp_doc, const_cast<char*>(NewSignature::doc.data())},
+        {Py_tp_doc, const_cast<char*>(SignedDoc<NewSignature>::chars.data())},
         {0, nullptr},
     };
     static PyType_Spec spec = {"builtins.BackendVerilog", sizeof(PyBackendVerilog), 0,
