@@ -13,6 +13,7 @@ import pytest
 
 import vorlent
 from vorlent import _vorlent as v
+from model_helpers import refused
 from verilog_sim import Design, lint, simulate
 
 DEEP_DESIGN = os.path.join(os.path.dirname(__file__), "deep_design.py")
@@ -369,6 +370,55 @@ def test_zync_on_an_arbiter_outside_the_top_modules_tree_is_refused(tmp_path, ow
                                          r"top module's tree, so build_flow never built it"):
         d.run(tmp_path, {})
     assert os.listdir(tmp_path) == []
+
+
+# Two binds of one arbiter are two of its leaves, in bind order. A match_all
+# zync needs both acknowledged in one cycle: which bind the arbiter never
+# grants while the other requests (None: both are granted), under AckOne,
+# AckAll and NotAck, for the binds' priorities and auto_acks.
+MATCH_ALL_ON_ONE_ARBITER = {
+    ((1, 1), (False, False)): (1, None, 0),
+    ((1, 1), (False, True)): (None, None, 0),
+    ((1, 1), (True, False)): (1, None, 1),
+    ((2, 1), (False, False)): (1, 1, 1),
+    ((2, 1), (False, True)): (None, None, None),
+    ((2, 1), (True, False)): (1, 1, 1),
+    ((1, 2), (False, False)): (0, 0, 0),
+    ((1, 2), (False, True)): (0, 0, 0),
+    ((1, 2), (True, False)): (None, None, None),
+}
+POLICIES = [v.ArbSamePriPolicy.AckOne, v.ArbSamePriPolicy.AckAll, v.ArbSamePriPolicy.NotAck]
+
+
+@pytest.mark.parametrize("policy, priorities, auto_acks, waits", [
+    (policy, priorities, auto_acks, waits[k])
+    for (priorities, auto_acks), waits in MATCH_ALL_ON_ONE_ARBITER.items() for k, policy in enumerate(POLICIES)
+] + [
+    # Not match_all, or two arbiters: granted.
+    (v.ArbSamePriPolicy.AckOne, (1, 1), (False, False), "any"),
+    (v.ArbSamePriPolicy.AckOne, (1, 1), (False, False), "two arbiters"),
+])
+def test_match_all_zync_that_one_arbiter_never_grants_is_refused(tmp_path, policy, priorities, auto_acks, waits):
+    d = Design()
+    m, x = d.m, d.reg("x")
+    with d.components():
+        a = m.mk_arb("a", policy)
+        b = m.mk_arb("b", policy) if waits == "two arbiters" else a
+    binds = [(arb, p, auto, None) for arb, p, auto in zip((a, b), priorities, auto_acks)]
+    with d.behaviour():
+        if isinstance(waits, int):
+            other = 1 - waits
+            assert refused(m, ValueError, m.mk_flow_block_zync_multi, "z", binds, True) == (
+                "mk_flow_block_zync_multi: zync block 'z' would wait for ever: with match_all it needs every bind "
+                f'granted in one cycle, but arbiter "ARB_a_{a.global_id}" (policy {policy.name}) never grants '
+                f"binds[{waits}] (priority {priorities[waits]}) while binds[{other}] (priority {priorities[other]}) "
+                "requests; bind that arbiter once")
+            assert m.arb_leaf_count(a) == 0
+            return
+        z = m.mk_flow_block_zync_multi("z", binds, waits != "any")
+        d.seq("s", lambda: d.block(z, (x, 1)), (x, 7), (x, 9))
+    # Granted at once (no rival): one step each from R+1.
+    assert d.run(tmp_path, d.probes(x=x), cycles=7)["x"] == [0, 0, 0, 0, 1, 7, 9]
 
 
 @pytest.mark.parametrize("top_reads_leaf, r_o, q_o", [

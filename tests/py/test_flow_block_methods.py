@@ -107,3 +107,42 @@ def test_misuse_of_the_stack_panics(m, panic_type):
                            "wrong block finalized\n  left: FlowBlockIdent { ")
     assert "\n right: FlowBlockIdent { " in text
 
+
+
+@pytest.mark.parametrize("state", ["open", "open below another", "closed", "lazily closed", "closed into the module"])
+def test_a_block_is_opened_once(m, state):
+    """Opened again, a block became its own element (build_flow never
+    returned) or joined a second parent (build_flow panicked). A lazily
+    closed chain head is refused before it would be closed for good."""
+    r, c = m.mk_reg("r", 1), m.mk_wire("c", 1)
+    still_open = []
+
+    def described(block, close=True):
+        m.initialize_flow_block(block)
+        if block.block_type == "COND_IF":
+            described(m.mk_flow_block_seq("body"))
+        else:
+            m.gen_basic_assign(r, 1)
+        if close:
+            m.finalize_flow_block(block)
+        else:
+            still_open.append(block)
+        return block
+
+    outer = described(m.mk_flow_block_seq("outer"), close=False)
+    again = {
+        "open": lambda: described(m.mk_flow_block_seq("s"), close=False),
+        "open below another": lambda: [described(m.mk_flow_block_seq(n), close=False) for n in "st"][0],
+        "closed": lambda: described(m.mk_flow_block_seq("s")),
+        "lazily closed": lambda: described(m.mk_flow_block_cif("s", c)),
+        "closed into the module": lambda: (m.finalize_flow_block(still_open.pop(0)), outer)[1],
+    }[state]()
+    name = "outer" if again.global_id == outer.global_id else "s"
+    assert refused(m, ValueError, m.initialize_flow_block, again) == (
+        f'initialize_flow_block: flow block "{again.block_type}_{name}_{again.global_id}" was already opened; '
+        "a block is opened and closed once, so make a new block for more behaviour")
+    # Nothing changed: the description closes as it would have, and builds.
+    for block in reversed(still_open):
+        m.finalize_flow_block(block)
+    m.finalize_flow_procedure()
+    m.build_flow()

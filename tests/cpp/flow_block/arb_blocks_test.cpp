@@ -37,9 +37,11 @@ TEST(ZyncSchematicTest, GrantsFoldByOrOrByAndWithConditions) {
         const HcpIdent c1 = d.wire("c1"), c2 = d.wire("c2");
         const CcpIdent a = d.arb("a"), b = d.arb("b");
         d.describe();
-        const FlowBlockIdent z = d.open(make_flow_block_zync_multi(
-            d.m, "zm", {{a, 1, false, std::nullopt}, {b, 1, false, c1}, {a, 2, true, c2}},
-            match_all));
+        const FlowBlockIdent z = d.open(
+            make_flow_block_zync_multi(
+                d.m, "zm", {{a, 1, false, std::nullopt}, {b, 1, false, c1}, {a, 0, true, c2}},
+                match_all)
+                .value());
         d.assign(d.x, d.v);
         d.close(z);
         EXPECT_EQ(d.build_logged(), match_all ? ArbDesign::all_mode_warning("zm") : "");
@@ -80,9 +82,14 @@ TEST(ZyncSchematicTest, MatchAllWarnsOnlyOfSeveralBinds) {
     for (size_t binds : {1, 2}) {
         SCOPED_TRACE(binds);
         ArbDesign d;
-        const std::vector<ZyncBindArgs> list(binds, {d.arb("a"), 1, false, d.wire("c")});
+        // One arbiter each: a match-all block may not bind one twice where it
+        // would never grant both.
+        const HcpIdent c = d.wire("c");
+        std::vector<ZyncBindArgs> list;
+        for (const char* arb : {"a", "b"})
+            if (list.size() < binds) list.push_back({d.arb(arb), 1, false, c});
         d.describe();
-        const FlowBlockIdent z = d.open(make_flow_block_zync_multi(d.m, "zm", list, true));
+        const FlowBlockIdent z = d.open(make_flow_block_zync_multi(d.m, "zm", list, true).value());
         d.assign(d.x, d.v);
         d.close(z);
         EXPECT_EQ(d.build_logged(), binds > 1 ? ArbDesign::all_mode_warning("zm") : "");

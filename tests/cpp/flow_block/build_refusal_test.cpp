@@ -109,8 +109,8 @@ TEST(BuildRefusalTest, EachKindRefusesWhatItCannotLower) {
         // Closed without the pre-finalize check: built empty, after the warning.
         {"empty zync",
          [](Blocks& d) {
-             const ZyncBindArgs bind{d.arb, 1, false, std::nullopt};
-             d.empty(make_flow_block_zync_multi(d.m, "e", {bind, bind}, true));
+             const ZyncBindArgs bind{d.arb, 1, true, std::nullopt};
+             d.empty(make_flow_block_zync_multi(d.m, "e", {bind, bind}, true).value());
          },
          warned("zync", "e",
                 "All-mode grant is AND over (ack & cond); the target may activate when not all "

@@ -18,7 +18,7 @@ struct FlowFixture : ::testing::Test {
     FlowFixture() { track_module_at_flow_init(m, top); }
 
     FlowBlockIdent open(FlowBlockIdent b) {
-        initialize_flow_block(m, b);
+        if (auto err = initialize_flow_block(m, b)) ADD_FAILURE() << err->message;
         return b;
     }
     void close(const FlowBlockIdent& b) { finalize_flow_block(m, b, false); }
@@ -179,10 +179,34 @@ TEST_F(FlowFixture, AStageRefusalLeavesTheStackAsItWas) {
     }
 }
 
-TEST_F(FlowFixture, ABlockOpenedTwiceClosesIntoItselfInAnyStage) {
-    const FlowBlockIdent s = open(seq("s"));
-    track_module_at_com_init(m, make_module(m, "sub"));
+// Opened again, a block would become its own element or join a second
+// parent; refused wherever it is, before a lazy head is closed, drawing no id.
+TEST_F(FlowFixture, ABlockIsOpenedOnce) {
+    const auto refused_unchanged = [&](const FlowBlockIdent& b) {
+        const auto before = std::tuple{blocks(), statuses(), top_blocks()};
+        const uint64_t ids = peek_global_id();
+        EXPECT_EQ(initialize_flow_block(m, b),
+                  ErrorText::value(format("initialize_flow_block: flow block \"{}\" was already "
+                                          "opened; a block is opened and closed once, so make a "
+                                          "new block for more behaviour",
+                                          b.abs_name())));
+        EXPECT_EQ(peek_global_id(), ids);
+        EXPECT_EQ(std::tuple(blocks(), statuses(), top_blocks()), before);
+    };
+    const FlowBlockIdent s = seq("s");
+    refused_unchanged(s);  // open, on top
+    const FlowBlockIdent inner = seq("i");
+    refused_unchanged(s);  // open, below the top
+    close(inner);
+    refused_unchanged(inner);  // closed into its parent
+    const FlowBlockIdent head = closed_head(cif("h"));
+    refused_unchanged(head);  // lazily closed above s
+    EXPECT_EQ(base_of(s).sub_blocks, std::vector{inner});
     close(s);
-    EXPECT_EQ(blocks(), std::vector{s});
-    EXPECT_EQ(base_of(s).sub_blocks, std::vector{s});
+    EXPECT_EQ(base_of(s).sub_blocks, (std::vector{inner, head}));
+    refused_unchanged(s);  // closed into the module
+    const FlowBlockIdent bottom = closed_head(cif("h2"));
+    refused_unchanged(bottom);  // lazily closed at the bottom: not handed to the module
+    finalize_flow_procedure(m);
+    EXPECT_EQ(top_blocks(), (std::vector{s, bottom}));
 }

@@ -69,7 +69,7 @@ struct Design {
         gen_basic_assign(m, des, src, std::nullopt, Slice::whole());
     }
     FlowBlockIdent open(FlowBlockIdent b) {
-        initialize_flow_block(m, b);
+        if (auto err = initialize_flow_block(m, b)) ADD_FAILURE() << err->message;
         return b;
     }
     void close(const FlowBlockIdent& b) { finalize_flow_block(m, b, false); }
@@ -135,7 +135,6 @@ struct Design {
         return get_hcp_assign(m, h).get_update_pool().events;
     }
 };
-
 
 inline DependEdge edge(const NcpIdent& from, std::optional<HcpIdent> guard = std::nullopt) {
     return DependEdge{from, std::move(guard)};

@@ -102,7 +102,8 @@ HcpIdent and_not(ModelArena& model, const HcpIdent& term, const std::optional<Hc
                            std::nullopt);
 }
 
-// Whether leaf j's request masks leaf i among leaves of equal priority.
+}  // namespace
+
 bool same_priority_masks(ArbSamePriPolicy policy, size_t i, size_t j) {
     switch (policy) {
         case ArbSamePriPolicy::AckOne:
@@ -114,8 +115,6 @@ bool same_priority_masks(ArbSamePriPolicy policy, size_t i, size_t j) {
     }
     return false;
 }
-
-}  // namespace
 
 void Arb::build(ModelArena& model) {
     if (leaves.empty()) return;

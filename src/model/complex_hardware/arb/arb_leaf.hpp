@@ -23,6 +23,10 @@ inline constexpr size_t ARB_LOCKED_CHANNEL_COUNT = 2;
 std::string debug_repr(ArbSamePriPolicy p);
 std::string debug_repr(ArbLockedChannel c);
 
+// Whether, among requesting leaves of equal priority, leaf j's request keeps
+// leaf i's acknowledge low.
+bool same_priority_masks(ArbSamePriPolicy policy, size_t i, size_t j);
+
 struct ArbLeaf {
     HcpIdent req;          // 1-bit wire, or the constant 1 when locked on Req
     HcpIdent ack;          // 1-bit wire, or the constant 1 when locked on Ack

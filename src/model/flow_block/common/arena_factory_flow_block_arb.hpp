@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "common/error_text.hpp"
 #include "model/complex_hardware/common/ccp_ident.hpp"
 #include "model/flow_block/common/flow_block_ident.hpp"
 #include "model/flow_block/zync/flow_block_zync.hpp"
@@ -38,10 +39,12 @@ ZyncArbBind add_zync_leaf(ModelArena& model, const CcpIdent& arb_i, int32_t prio
                           const std::optional<HcpIdent>& cond_i);
 
 // One leaf per bind, in order, then the ZYNC block. No bind is the fatal
-// error "make_flow_block_zync_multi: at least one arb required".
-FlowBlockIdent make_flow_block_zync_multi(ModelArena& model, std::string_view name,
-                                          const std::vector<ZyncBindArgs>& bind_args,
-                                          bool match_all);
+// error "make_flow_block_zync_multi: at least one arb required". A match-all
+// block that binds one arbiter twice where that arbiter never grants both
+// leaves in one cycle would wait for ever: refused before anything is made.
+Result<FlowBlockIdent> make_flow_block_zync_multi(ModelArena& model, std::string_view name,
+                                                  const std::vector<ZyncBindArgs>& bind_args,
+                                                  bool match_all);
 // One bind without condition; the grant is that leaf's acknowledge.
 FlowBlockIdent make_flow_block_zync(ModelArena& model, std::string_view name, const CcpIdent& arb_i,
                                     int32_t priority, bool auto_ack);

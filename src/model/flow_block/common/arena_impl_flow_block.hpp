@@ -19,6 +19,8 @@ TakenFlowBlock take_flow_block(ModelArena& model, const FlowBlockIdent& ident);
 
 // The block in place, read-only, with the checks of a take; draws no id.
 const FlowBlock& get_flow_block(const ModelArena& model, const FlowBlockIdent& ident);
+// The same, writable in place, for short steps that reach no other element.
+FlowBlock& checked_mut_flow_block(ModelArena& model, const FlowBlockIdent& ident);
 
 // Takes the block out, asks it for its summary and puts it back.
 NodeWrap summarize_block(ModelArena& model, const FlowBlockIdent& ident);

@@ -31,6 +31,9 @@ struct FlowBlockBase {
     // Shared by the three position lists, so together they keep the order in
     // which the caller described the block's contents.
     uint32_t elem_counter = 0;
+    // Set when the block is first opened. Opened again, it would become its
+    // own element (a build that never ends) or join a second parent.
+    bool opened = false;
 
     // An empty base around a new identity (one global id).
     static FlowBlockBase make(FlowBlockType block_type, FlowBlockJoinPolicy join_policy,

@@ -22,9 +22,8 @@ ModuleIdent flow_traced_module(const ModelArena& model) {
 
 // Whether finalize_flow_block hands `block` to the module: it is the bottom
 // entry and does not stay lazily closed itself, and either it is the only
-// entry or the one level above it (when not recursive, and when that level
-// is not `block` again) closes into it rather than turning lazy. Opened
-// twice, `block` on top closes into the `block` below it.
+// entry or the one level above it (when not recursive) closes into it rather
+// than turning lazy. A block is on the stack once at most.
 bool closes_into_module(const std::vector<FlowBlockStackEntry>& stack, const FlowBlockIdent& block,
                         bool recursive) {
     const auto stays_lazy = [](const FlowBlockStackEntry& e) {
@@ -32,13 +31,18 @@ bool closes_into_module(const std::vector<FlowBlockStackEntry>& stack, const Flo
     };
     if (stack.empty() || !(stack.front().block == block) || stays_lazy(stack.front())) return false;
     if (stack.size() == 1) return true;
-    return !recursive && stack.size() == 2 && !(stack.back().block == block) &&
-           !stays_lazy(stack.back());
+    return !recursive && stack.size() == 2 && !stays_lazy(stack.back());
 }
 
 }  // namespace
 
-void initialize_flow_block(ModelArena& model, const FlowBlockIdent& block) {
+CheckResult initialize_flow_block(ModelArena& model, const FlowBlockIdent& block) {
+    // Refused before a lazily closed head is closed: nothing has changed yet.
+    if (get_flow_block(model, block).get_base().opened)
+        return ErrorText::value(
+            format("initialize_flow_block: flow block \"{}\" was already opened; a block is opened "
+                   "and closed once, so make a new block for more behaviour",
+                   block.abs_name()));
     auto& stack = model.flow_block_stack;
     if (block.join_policy != FlowBlockJoinPolicy::ConFlow && !stack.empty() &&
         stack.back().status == BlockTrackStatus::LazyClosed) {
@@ -46,6 +50,8 @@ void initialize_flow_block(ModelArena& model, const FlowBlockIdent& block) {
         finalize_flow_block(model, head, false);
     }
     model.flow_block_stack.push_back(FlowBlockStackEntry{block, BlockTrackStatus::Open});
+    checked_mut_flow_block(model, block).get_base_mut().opened = true;
+    return std::nullopt;
 }
 
 void finalize_flow_block(ModelArena& model, const FlowBlockIdent& block, bool recursive) {

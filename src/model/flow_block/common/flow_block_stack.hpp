@@ -13,8 +13,9 @@ namespace vorlent {
 class ModelArena;
 
 // Opens a block. A lazily closed head on top is closed for good first,
-// unless the new block is a continuation (ConFlow).
-void initialize_flow_block(ModelArena& model, const FlowBlockIdent& block);
+// unless the new block is a continuation (ConFlow). A block that was opened
+// before (open, lazily closed or closed) is refused, with nothing changed.
+CheckResult initialize_flow_block(ModelArena& model, const FlowBlockIdent& block);
 
 // Closes `block`, which must be on top (one level above it is closed first
 // when `recursive` is false).

@@ -16,14 +16,15 @@ namespace {
 
 // A zcase opened in a zstate whose selector cannot hold its value would
 // never match: warned of once it is open.
-void py_initialize_flow_block(ModelArena& m, const FlowBlockIdent& block_i) {
-    initialize_flow_block(m, block_i);
+CheckResult py_initialize_flow_block(ModelArena& m, const FlowBlockIdent& block_i) {
+    if (auto err = initialize_flow_block(m, block_i)) return err;
     const std::optional<OpenedZcase> zcase = zcase_opened_in_zstate(m, block_i);
-    if (!zcase) return;
-    if (auto message = zcase_value_message(block_i.abs_name(), zcase->match_val,
-                                           zcase->selector.abs_name(),
-                                           hcp_full_width(m, zcase->selector)))
+    if (!zcase) return std::nullopt;
+    if (auto message =
+            zcase_value_message(block_i.abs_name(), zcase->match_val, zcase->selector.abs_name(),
+                                hcp_full_width(m, zcase->selector)))
         warn(*message);
+    return std::nullopt;
 }
 
 // The caller closes the block it names; one open block above it is closed
