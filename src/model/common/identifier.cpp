@@ -1,6 +1,7 @@
 #include "model/common/identifier.hpp"
 
 #include <algorithm>
+#include <atomic>
 #include <charconv>
 #include <cstddef>
 #include <cstdlib>
@@ -12,13 +13,26 @@ namespace vorlent {
 namespace {
 std::atomic<uint64_t> GLOBAL_MODEL_ID{0};
 thread_local WholeNames* whole_names = nullptr;
+// How many WholeNames live, on any thread: make_ident looks for its thread's
+// own only while one does, so an ordinary call reads no thread-local state.
+// A thread always sees its own increments, whatever the order.
+std::atomic<uint32_t> whole_names_alive{0};
 }  // namespace
 
 WholeNames::WholeNames(std::string_view display, std::string_view name)
     : display_(display), name_(name), outer_(whole_names) {
     whole_names = this;
+    whole_names_alive.fetch_add(1, std::memory_order_relaxed);
 }
-WholeNames::~WholeNames() { whole_names = outer_; }
+WholeNames::~WholeNames() {
+    whole_names = outer_;
+    whole_names_alive.fetch_sub(1, std::memory_order_relaxed);
+}
+
+bool WholeNames::may_judge(std::string_view display, std::string_view name) {
+    constexpr size_t MAX_ID_DIGITS = 20;  // of a u64
+    return display.size() + name.size() + 2 + MAX_ID_DIGITS > MAX_NAME_LEN;
+}
 
 bool WholeNames::keeps_whole(std::string_view display, std::string_view rel_name,
                              uint64_t id) const {
@@ -135,14 +149,15 @@ IdentBase make_ident(bool is_user_com, std::string_view display, std::string_vie
     // Names given by the caller are judged where they are given, so a name too
     // long here is one the system derived from another ("{abs}_asm",
     // "IO_OUT_{abs}"): it is cut to fit. An element's own name is judged here,
-    // by its own id, which only now is known (WholeNames). The id that ends every absolute name
-    // keeps cut names apart. Every element made comes here, so the name is
+    // by its own id, which only now is known (WholeNames). The id that ends
+    // every absolute name keeps cut names apart. Every element made comes here, so the name is
     // put together on the stack, where it fits: nothing is allocated for it.
     const size_t fixed = display.size() + decimal_digits(id) + 2;
     if (fixed > MAX_NAME_LEN)
         fatal(format("make_ident: the kind text \"{}\" leaves no room for a name", display));
     const size_t room = MAX_NAME_LEN - fixed;
-    WholeNames* const own = whole_names;
+    WholeNames* const own =
+        whole_names_alive.load(std::memory_order_relaxed) != 0 ? whole_names : nullptr;
     if (rel_name.size() > room) {
         // The caller's own name, judged by the id just drawn, stops the call
         // in the length check of IdentBase.

@@ -179,6 +179,10 @@ public:
     WholeNames(const WholeNames&) = delete;
     WholeNames& operator=(const WholeNames&) = delete;
 
+    // Whether a name of the caller's may be too long with some id: only then
+    // is one needed.
+    static bool may_judge(std::string_view display, std::string_view name);
+
     // Whether an identity of `display` named `rel_name` that takes `id`
     // keeps its name whole; asked only for a name that does not fit.
     bool keeps_whole(std::string_view display, std::string_view rel_name, uint64_t id) const;

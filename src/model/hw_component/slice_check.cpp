@@ -38,8 +38,10 @@ CheckResult check_slice_fits(std::string_view where, std::string_view param, con
 CheckResult check_slice_of(const ModelArena& model, std::string_view where, std::string_view param,
                            const std::optional<Slice>& slice, const HcpIdent& sig) {
     if (!slice) return std::nullopt;
-    return check_slice_fits(where, param, *slice, format("\"{}\"", sig.abs_name()),
-                            hcp_full_width(model, sig));
+    // The name is put together only for a refusal: slices pass on every call.
+    const int32_t width = hcp_full_width(model, sig);
+    if (slice_fault(*slice, width) == SliceFault::None) return std::nullopt;
+    return check_slice_fits(where, param, *slice, format("\"{}\"", sig.abs_name()), width);
 }
 
 int32_t selected_width(const ModelArena& model, const HcpIdent& sig,

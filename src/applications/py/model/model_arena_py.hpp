@@ -4,6 +4,7 @@
 // arena_method_families.hpp).
 #pragma once
 
+#include <optional>
 #include <string_view>
 
 #include "applications/py/runtime/class_registry.hpp"
@@ -101,7 +102,8 @@ struct NamedMaker<Sig, Kind, Fn> {
         }
         // The ids the function draws before the element's own decide how
         // long its name is: it is judged as its identity is made.
-        const WholeNames whole(display, name);
+        std::optional<WholeNames> whole;
+        if (WholeNames::may_judge(display, name)) whole.emplace(display, name);
         return Fn(m, name, std::forward<Args>(args)...);
     }
 };

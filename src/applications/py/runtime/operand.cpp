@@ -29,7 +29,7 @@ CheckResult check_operand_slice(const ModelArena& m, std::string_view where, std
                                 const std::optional<Slice>& slice, const PyOperand& operand,
                                 std::string_view operand_name, int32_t int_width) {
     if (const HcpIdent* sig = operand.ident()) return check_slice_of(m, where, param, slice, *sig);
-    if (!slice) return std::nullopt;
+    if (!slice || slice_fault(*slice, int_width) == SliceFault::None) return std::nullopt;
     return check_slice_fits(where, param, *slice, format("int operand {}", operand_name),
                             int_width);
 }
