@@ -421,6 +421,35 @@ def test_match_all_zync_that_one_arbiter_never_grants_is_refused(tmp_path, polic
     assert d.run(tmp_path, d.probes(x=x), cycles=7)["x"] == [0, 0, 0, 0, 1, 7, 9]
 
 
+@pytest.mark.parametrize("policy, conds, refused_", [
+    (v.ArbSamePriPolicy.NotAck, (False, False), True),
+    (v.ArbSamePriPolicy.AckOne, (False, False), False),
+    (v.ArbSamePriPolicy.AckAll, (False, False), False),
+    (v.ArbSamePriPolicy.NotAck, (False, True), False),  # bind 1 requests only while its condition holds
+])
+def test_zync_whose_every_bind_waits_on_another_is_refused(tmp_path, policy, conds, refused_):
+    """Without match_all one granted bind is enough; under NotAck two binds of
+    equal priority that always request mask each other for ever."""
+    d = Design()
+    m, x = d.m, d.reg("x")
+    with d.components():
+        a = m.mk_arb("a", policy)
+        low = m.mk_val("low", 1, 0)
+    binds = [(a, 1, False, low if cond else None) for cond in conds]
+    with d.behaviour():
+        if refused_:
+            assert refused(m, ValueError, m.mk_flow_block_zync_multi, "z", binds, False) == (
+                "mk_flow_block_zync_multi: zync block 'z' would wait for ever: it needs one bind granted, and "
+                f'each bind waits on another that always requests, but arbiter "ARB_a_{a.global_id}" (policy '
+                "NotAck) never grants binds[0] (priority 1) while binds[1] (priority 1) requests; bind that "
+                "arbiter once")
+            assert m.arb_leaf_count(a) == 0
+            return
+        z = m.mk_flow_block_zync_multi("z", binds, False)
+        d.seq("s", lambda: d.block(z, (x, 1)), (x, 7), (x, 9))
+    assert d.run(tmp_path, d.probes(x=x), cycles=7)["x"] == [0, 0, 0, 0, 1, 7, 9]
+
+
 @pytest.mark.parametrize("top_reads_leaf, r_o, q_o", [
     (True, [0, 0, 0, 0, 5, 3, 3], [0, 0, 0, 0, 3, 4, 4]),
     (False, [0, 0, 0, 0, 5, 6, 6], [0, 0, 0, 0, 3, 5, 5]),

@@ -1,5 +1,8 @@
 #include "model/flow_block/common/arena_factory_flow_block_arb.hpp"
 
+#include <optional>
+#include <utility>
+
 #include "model/arena_insert.hpp"
 #include "model/complex_hardware/arb/arb.hpp"
 #include "model/complex_hardware/arb/arena_impl_arb.hpp"
@@ -16,29 +19,53 @@ void require_zync_arb(const CcpIdent& arb_i) {
     assert_eq(arb_i.ccp_type, CcpType::Arb, "ZyncArbBind::new: ccp must be an Arb");
 }
 
-// A match-all grant needs the acknowledge of every bind in one cycle, and in
-// that cycle every bind requests. Two binds of one arbiter are two of its
-// leaves, in bind order: a leaf whose acknowledge is not tied to 1 is never
-// granted while a leaf of higher priority, or one of equal priority that the
-// arbiter's policy lets mask it, requests, so such a block waits for ever.
-CheckResult check_match_all_grantable(const ModelArena& model, std::string_view name,
-                                      const std::vector<ZyncBindArgs>& binds) {
-    for (size_t i = 0; i < binds.size(); ++i) {
-        if (binds[i].auto_ack) continue;
-        for (size_t j = 0; j < binds.size(); ++j) {
-            if (j == i || !(binds[j].arb_i == binds[i].arb_i)) continue;
-            const ArbSamePriPolicy policy = model.get<Arb>(binds[i].arb_i).policy;
-            const int32_t pi = binds[i].priority, pj = binds[j].priority;
-            if (pj < pi || (pj == pi && !same_priority_masks(policy, i, j))) continue;
-            return ErrorText::value(format(
-                "mk_flow_block_zync_multi: zync block '{}' would wait for ever: with match_all "
-                "it needs every bind granted in one cycle, but arbiter \"{}\" (policy {}) never "
-                "grants binds[{}] (priority {}) while binds[{}] (priority {}) requests; bind that "
-                "arbiter once",
-                name, binds[i].arb_i.abs_name(), debug_repr(policy), i, pi, j, pj));
-        }
+// Two binds of one arbiter are two of its leaves, in bind order: a leaf whose
+// acknowledge is not tied to 1 is never granted while a leaf of higher
+// priority, or one of equal priority that the arbiter's policy lets mask it,
+// requests. The bind of `binds` that keeps bind `i` from ever being granted
+// while both request, if one does; `always` counts only binds without a
+// condition, which request whenever the block waits.
+std::optional<size_t> bind_masking(const ModelArena& model, const std::vector<ZyncBindArgs>& binds,
+                                   size_t i, bool always) {
+    if (binds[i].auto_ack) return std::nullopt;
+    for (size_t j = 0; j < binds.size(); ++j) {
+        if (j == i || !(binds[j].arb_i == binds[i].arb_i) || (always && binds[j].cond_i))
+            continue;
+        const ArbSamePriPolicy policy = model.get<Arb>(binds[i].arb_i).policy;
+        const int32_t pi = binds[i].priority, pj = binds[j].priority;
+        if (pj > pi || (pj == pi && same_priority_masks(policy, i, j))) return j;
     }
     return std::nullopt;
+}
+
+// A block that could never be granted would wait for ever. A match-all grant
+// needs every bind acknowledged in one cycle, in which every bind requests,
+// so one masked bind is enough; any other block waits for ever only when
+// each of its binds is masked by a bind that always requests.
+CheckResult check_grantable(const ModelArena& model, std::string_view name,
+                            const std::vector<ZyncBindArgs>& binds, bool match_all) {
+    std::optional<std::pair<size_t, size_t>> masked;
+    for (size_t i = 0; i < binds.size(); ++i) {
+        const std::optional<size_t> j = bind_masking(model, binds, i, !match_all);
+        if (!j) {
+            if (match_all) continue;
+            return std::nullopt;
+        }
+        if (!masked) masked = {i, *j};
+        if (match_all) break;
+    }
+    if (!masked) return std::nullopt;
+    const auto [i, j] = *masked;
+    const CcpIdent& arb_i = binds[i].arb_i;
+    return ErrorText::value(format(
+        "mk_flow_block_zync_multi: zync block '{}' would wait for ever: {}, but arbiter \"{}\" "
+        "(policy {}) never grants binds[{}] (priority {}) while binds[{}] (priority {}) requests; "
+        "bind that arbiter once",
+        name,
+        match_all ? "with match_all it needs every bind granted in one cycle"
+                  : "it needs one bind granted, and each bind waits on another that always requests",
+        arb_i.abs_name(), debug_repr(model.get<Arb>(arb_i).policy), i, binds[i].priority, j,
+        binds[j].priority));
 }
 
 // One leaf per bind, in order, then the ZYNC block.
@@ -79,9 +106,7 @@ Result<FlowBlockIdent> make_flow_block_zync_multi(ModelArena& model, std::string
     // Every bind is checked before the first leaf is registered, so a refused
     // block leaves no stray leaf behind.
     for (const ZyncBindArgs& arg : bind_args) require_zync_arb(arg.arb_i);
-    if (match_all) {
-        if (auto err = check_match_all_grantable(model, name, bind_args)) return *err;
-    }
+    if (auto err = check_grantable(model, name, bind_args, match_all)) return *err;
     return insert_zync(model, name, bind_args, match_all);
 }
 

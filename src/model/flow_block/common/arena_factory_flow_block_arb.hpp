@@ -39,9 +39,11 @@ ZyncArbBind add_zync_leaf(ModelArena& model, const CcpIdent& arb_i, int32_t prio
                           const std::optional<HcpIdent>& cond_i);
 
 // One leaf per bind, in order, then the ZYNC block. No bind is the fatal
-// error "make_flow_block_zync_multi: at least one arb required". A match-all
-// block that binds one arbiter twice where that arbiter never grants both
-// leaves in one cycle would wait for ever: refused before anything is made.
+// error "make_flow_block_zync_multi: at least one arb required". A block that
+// binds one arbiter twice so that it could never be granted (a match-all
+// block whose arbiter never grants both leaves in one cycle; another whose
+// every bind is masked by a bind that always requests) would wait for ever:
+// refused before anything is made.
 Result<FlowBlockIdent> make_flow_block_zync_multi(ModelArena& model, std::string_view name,
                                                   const std::vector<ZyncBindArgs>& bind_args,
                                                   bool match_all);
