@@ -397,6 +397,25 @@ def test_a_zcase_that_never_matches_says_what_its_selector_holds(width, value, m
         [f"selector 'WIRE_sel_{case.global_id - 2}' is {width} bits wide, 0..{most}"]
 
 
+# An int shift amount that its constant, as wide as operand a, cannot hold is
+# warned of as cut, also where that constant is written as a's width for the
+# tools (an amount the shift reads over more than 32 bits); one that it holds
+# is not, however it is written.
+@pytest.mark.parametrize("width, amount, warned", [
+    (33, 2**63 - 1, True), (40, 2**64 - 1, True), (63, 2**64 - 1, True), (8, 2**64 - 1, True),
+    (64, 2**64 - 1, False), (40, 2**40 - 1, False),
+])
+def test_a_shift_amount_its_constant_cannot_hold_is_warned_of(m, width, amount, warned):
+    a = m.mk_reg("a", width)
+    for op in (OP.BitwiseShl, OP.BitwiseShr):
+        with warnings.catch_warnings(record=True) as record:
+            warnings.simplefilter("always")
+            m.mk_expression("s", op, a, amount)
+        text = (rf"int {amount} does not fit in {width} bits; constant 'VAL_s_c_\d+' keeps its low {width} bits: "
+                rf"{amount % 2**width}")
+        assert [bool(re.fullmatch(text, str(w.message))) for w in record] == ([True] if warned else [])
+
+
 def test_silent_width_and_port_mistakes_are_refused_or_warned_of_at_the_call():
     m = traced_model("flow")
     a4, b8, r8, wide, c = m.mk_reg("a", 4), m.mk_reg("b", 8), m.mk_reg("r", 8), m.mk_reg("wide", 200), m.mk_wire("c", 1)
