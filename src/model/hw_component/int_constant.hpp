@@ -78,4 +78,17 @@ inline HcpIdent make_shift_amount_const(ModelArena& model, std::string_view base
     return made;
 }
 
+// The fewest bits that hold what an int gives when its constant, `width`
+// bits wide, is read over `read`: the int's own (min_width: a negative int
+// counts as signed) when the read is the whole constant, else those of the
+// bits read, as an unsigned number. A resize warning about an int source
+// asks this rather than the constant's width, which is the other side's.
+inline uint64_t read_int_min_width(const WideInt& value, int32_t width, Slice read) {
+    if (read.start == 0 && read.stop == width) return min_width(value);
+    if (width < 1 || !read.is_usable()) return 0;
+    const int64_t top = highest_set_bit(reduce_mod_pow2(value, uint64_t(width)),
+                                        uint64_t(read.start), uint64_t(read.stop));
+    return top < 0 ? 0 : uint64_t(top - read.start + 1);
+}
+
 }  // namespace vorlent

@@ -57,11 +57,14 @@ Result<HcpIdent> mk_expression(ModelArena& m, std::string_view name, uint32_t op
     const HcpIdent made =
         make_expression(m, true, name, LogicOp(op), sig_a, sig_b, a_slice, b_slice);
     warn_int_cuts(cuts);
-    // An int b counts with the bits its value needs, up to its constant's
-    // width: 1 added to a slice of a wider operand widens nothing.
+    // An int b counts with the bits the value it gives needs, up to its
+    // constant's width: 1 added to a slice of a wider operand widens nothing.
     const int64_t a_bits = selected_width(m, sig_a, a_slice);
     int64_t b_bits = selected_width(m, sig_b, b_slice);
-    if (const WideInt* value = b.integer()) b_bits = std::min(b_bits, int64_t(min_width(*value)));
+    if (const WideInt* value = b.integer()) {
+        const Slice read = int_operand_bits(b_slice, b_int_width);
+        b_bits = std::min(b_bits, int64_t(read_int_min_width(*value, b_int_width, read)));
+    }
     if (auto message = expression_width_message(LogicOp(op), a_bits, b_bits, made.abs_name()))
         warn(*message);
     return made;
