@@ -2,6 +2,7 @@
 // model, and the bits of the constant each becomes.
 #pragma once
 
+#include <algorithm>
 #include <bit>
 #include <cstddef>
 #include <cstdint>
@@ -89,6 +90,20 @@ inline std::vector<uint64_t> reduce_mod_pow2(const WideInt& value, uint64_t widt
     if (const uint64_t top_bits = width % 64; top_bits != 0 && count > 0)
         out.back() &= (uint64_t(1) << top_bits) - 1;
     return out;
+}
+
+// The highest bit set among bits [from, to) of `limbs` (`to` at most
+// 64 * limbs.size()), or -1 when none of them is.
+inline int64_t highest_set_bit(const std::vector<uint64_t>& limbs, uint64_t from, uint64_t to) {
+    for (uint64_t end = to; end > from;) {
+        const uint64_t low = std::max(from, (end - 1) / 64 * 64);
+        const uint64_t count = end - low;
+        const uint64_t mask = count == 64 ? ~uint64_t(0) : (uint64_t(1) << count) - 1;
+        if (const uint64_t set = (limbs[size_t(low / 64)] >> (low % 64)) & mask; set != 0)
+            return int64_t(low) + std::bit_width(set) - 1;
+        end = low;
+    }
+    return -1;
 }
 
 // What a constant made from an integer operand holds, by the width of the

@@ -6,7 +6,7 @@ that cycle's input."""
 import pytest
 
 from vorlent import _vorlent as v
-from verilog_sim import Design
+from verilog_sim import R, Design
 
 # Inputs that exercise every bit: a walk of single bits, all ones, then mixed.
 INPUTS = [0, 1, 2, 4, 8, 16, 32, 64, 128, 255, 0xA5, 0x5A, 0x3C, 0xC3, 0x81, 0x7E, 0x96, 0x0F]
@@ -167,14 +167,15 @@ SHIFTS += [(40, 2**33, v.Slice(1, 40), None),   # reads 2^32
            (40, -1, None, None)]                # the 40-bit pattern of -1
 
 
-def test_shifts_by_an_int_of_any_size(tmp_path):
+def shift_results(tmp_path, shifts, operand):
+    """Each shift of `shifts` in both directions, of `operand(m, w, x)` (a
+    w-bit signal holding x): the results and the expected values."""
     d = CombDesign()
     m = d.m
     pattern = {w: (0x3C96_5AF0 << 64 | 0xA5C3_0F96_5A3C_F069) & ((1 << w) - 1) for w in (8, 33, 40, 64, 65, 100)}
-    ops = {w: m.mk_val_vv(f"p{w}", w, [x & (2**64 - 1), x >> 64]) if w > 64 else m.mk_val(f"p{w}", w, x)
-           for w, x in pattern.items()}
+    ops = {w: operand(d, w, x) for w, x in pattern.items()}
     expected = {}
-    for n, (w, amount, b_slice, a_slice) in enumerate(SHIFTS):
+    for n, (w, amount, b_slice, a_slice) in enumerate(shifts):
         lo, hi = (a_slice.start, a_slice.stop) if a_slice else (0, w)
         x = bits(pattern[w], lo, hi)
         k = bits(amount % 2**w, *((b_slice.start, b_slice.stop) if b_slice else (0, w)))
@@ -183,5 +184,29 @@ def test_shifts_by_an_int_of_any_size(tmp_path):
             d.out(label, m.mk_expression(label, op, ops[w], amount, a_slice, b_slice))
             shifted = 0 if k >= hi - lo else x << k if op == OP.BitwiseShl else x >> k
             expected[label] = shifted & ((1 << (hi - lo)) - 1)
-    got = d.run(tmp_path)
+    return d.run(tmp_path), expected
+
+
+def constant(d, w, x, name="p"):
+    return d.m.mk_val_vv(f"{name}{w}", w, [x & (2**64 - 1), x >> 64]) if w > 64 else d.m.mk_val(f"{name}{w}", w, x)
+
+
+def test_shifts_by_an_int_of_any_size(tmp_path):
+    got, expected = shift_results(tmp_path, SHIFTS, constant)
     assert {label: values[0] for label, values in got.items()} == expected
+
+
+def held_in_a_register(d, w, x):
+    """A register that holds x from its reset on: a tool cannot fold a shift
+    of it, so it checks the amount's constant as written."""
+    r = d.m.mk_reg(f"p{w}", w)
+    d.m.set_reg_reset(r, constant(d, w, x, "rst"))
+    return r
+
+
+# The same of registers, and an amount whose bits above 32 are all outside
+# the bits its b slice reads: 2^32 read over bits 28..60 is 16, kept as it is.
+def test_shifts_of_a_register_by_an_int_of_any_size(tmp_path):
+    got, expected = shift_results(tmp_path, SHIFTS + [(64, 2**32, v.Slice(28, 61), None)], held_in_a_register)
+    assert {label: values[R:] for label, values in got.items()} == \
+        {label: [value] * (len(INPUTS) - R) for label, value in expected.items()}

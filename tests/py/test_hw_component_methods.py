@@ -306,11 +306,38 @@ class TestAssignment:
         with pytest.warns(UserWarning) as record:
             assert ids_drawn(m, lambda: m.gen_basic_assign(reg, -1, src_slice=v.Slice(0, 2))) == 4
         assert [str(w.message) for w in record] == [narrower(2, 8, reg_name(reg, "r"))]
-        # Into a narrower slice the constant is still the whole width.
+        # Into a narrower slice the constant is still the whole width: cut,
+        # warned of only when the int does not fit (see the next test).
         with pytest.warns(UserWarning) as record:
             m.gen_basic_assign(reg, 1, des_slice=v.Slice(0, 4))
             m.gen_basic_assign(big, 2**71, des_slice=v.Slice(8, 12))
-        assert [str(w.message) for w in record] == [wider(8, 4, reg_name(reg, "r")), wider(72, 4, reg_name(big, "big"))]
+        assert [str(w.message) for w in record] == [wider(72, 4, reg_name(big, "big"))]
+
+    # (destination width, int, src_slice, des_slice, the source width warned
+    # of as cut, or None): what is judged is what the int gives, the int
+    # itself (a negative one by its signed range) or, through a src_slice,
+    # the bits read of its constant as an unsigned number.
+    @pytest.mark.parametrize("width, value, src_slice, des_slice, warned", [
+        (8, 3, None, v.Slice(4, 8), None),
+        (8, 15, None, v.Slice(4, 8), None),
+        (8, 16, None, v.Slice(4, 8), 8),
+        (8, -8, None, v.Slice(0, 4), None),
+        (8, -9, None, v.Slice(0, 4), 8),
+        (8, 0x5A, v.Slice(0, 8), v.Slice(0, 7), None),
+        (8, 0x5A, v.Slice(4, 8), v.Slice(0, 3), None),  # reads 5
+        (8, 0x5A, v.Slice(4, 8), v.Slice(0, 2), 4),
+        (8, -1, v.Slice(0, 7), v.Slice(0, 4), 7),  # reads 127
+        (72, 3 << 64, v.Slice(60, 72), v.Slice(0, 6), None),  # reads 48, across limbs
+        (72, 3 << 64, v.Slice(60, 72), v.Slice(0, 5), 12),
+    ])
+    def test_int_into_fewer_bits_is_warned_of_only_when_it_does_not_fit(self, m, width, value, src_slice, des_slice,
+                                                                        warned):
+        des = m.mk_reg("r", width)
+        with warnings.catch_warnings(record=True) as record:
+            warnings.simplefilter("always")
+            m.gen_basic_assign(des, value, src_slice, des_slice)
+        expected = [wider(warned, des_slice.stop - des_slice.start, reg_name(des, "r"))] if warned else []
+        assert [str(w.message) for w in record] == expected
 
     def test_resize_warnings(self, m):
         reg = m.mk_reg("d", 8)
@@ -397,6 +424,25 @@ def test_a_zcase_that_never_matches_says_what_its_selector_holds(width, value, m
         [f"selector 'WIRE_sel_{case.global_id - 2}' is {width} bits wide, 0..{most}"]
 
 
+# An int shift amount that its constant, as wide as operand a, cannot hold is
+# warned of as cut, also where that constant is written as a's width for the
+# tools (an amount the shift reads over more than 32 bits); one that it holds
+# is not, however it is written.
+@pytest.mark.parametrize("width, amount, warned", [
+    (33, 2**63 - 1, True), (40, 2**64 - 1, True), (63, 2**64 - 1, True), (8, 2**64 - 1, True),
+    (64, 2**64 - 1, False), (40, 2**40 - 1, False),
+])
+def test_a_shift_amount_its_constant_cannot_hold_is_warned_of(m, width, amount, warned):
+    a = m.mk_reg("a", width)
+    for op in (OP.BitwiseShl, OP.BitwiseShr):
+        with warnings.catch_warnings(record=True) as record:
+            warnings.simplefilter("always")
+            m.mk_expression("s", op, a, amount)
+        text = (rf"int {amount} does not fit in {width} bits; constant 'VAL_s_c_\d+' keeps its low {width} bits: "
+                rf"{amount % 2**width}")
+        assert [bool(re.fullmatch(text, str(w.message))) for w in record] == ([True] if warned else [])
+
+
 def test_silent_width_and_port_mistakes_are_refused_or_warned_of_at_the_call():
     m = traced_model("flow")
     a4, b8, r8, wide, c = m.mk_reg("a", 4), m.mk_reg("b", 8), m.mk_reg("r", 8), m.mk_reg("wide", 200), m.mk_wire("c", 1)
@@ -449,6 +495,12 @@ def test_silent_width_and_port_mistakes_are_refused_or_warned_of_at_the_call():
         with pytest.warns(UserWarning) as record:
             call()
         assert [bool(re.fullmatch(text, str(w.message))) for w in record] == [True]
+    # An int b counts with what it gives: through b_slice, the bits read of
+    # its constant (0x1F0 over bits 4..11 is 0x1F, five bits).
+    with pytest.warns(UserWarning) as record:
+        m.mk_expression("sl", OP.ArithPlus, wide, 0x1F0, v.Slice(0, 4), v.Slice(4, 12))
+        m.mk_expression("sl", OP.ArithPlus, wide, 0xF0, v.Slice(0, 4), v.Slice(4, 12))
+    assert [re.search(r"operand b \((\d+) bits\)", str(w.message)).group(1) for w in record] == ["5"]
     # Like the sum, every op whose result drops what a wider b adds.
     for op in (OP.BitwiseOr, OP.BitwiseXor, OP.ArithMinus, OP.ArithMul):
         with pytest.warns(UserWarning):

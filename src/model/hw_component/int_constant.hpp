@@ -2,7 +2,6 @@
 // signal is expected, and it is sized by the other side of its use.
 #pragma once
 
-#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -55,9 +54,10 @@ inline HcpIdent make_const_val(ModelArena& model, std::string_view base_name, co
 // tool ("too wide") and shifts every bit out in the other; any amount at
 // least as wide as the shifted operand (`shifted_width` bits) gives 0, so
 // such a constant holds that width at the bits the shift reads instead: both
-// tools take it, with the same result. The amount is what the constant
-// keeps of the int; a constant replaced so is not noted as cut, since both
-// values shift every bit out. Every other amount is make_const_val's.
+// tools take it, with the same result. An int that `width` bits cannot
+// hold is noted in `cuts` as make_const_val notes it: the caller is told of
+// the cut whichever constant holds its low bits' effect. Every other amount
+// is make_const_val's.
 inline HcpIdent make_shift_amount_const(ModelArena& model, std::string_view base_name,
                                         const WideInt& value, int32_t width, Slice read,
                                         int32_t shifted_width, IntCuts& cuts) {
@@ -65,21 +65,30 @@ inline HcpIdent make_shift_amount_const(ModelArena& model, std::string_view base
     if (width < 1 || !read.is_usable() || uint64_t(read.size()) <= AMOUNT_BITS)
         return make_const_val(model, base_name, value, width, cuts);
     const std::vector<uint64_t> kept = reduce_mod_pow2(value, uint64_t(width));
-    bool too_wide = false;
-    for (uint64_t bit = uint64_t(read.start) + AMOUNT_BITS; bit < uint64_t(read.stop);) {
-        const uint64_t offset = bit % 64;
-        const uint64_t count = std::min<uint64_t>(64 - offset, uint64_t(read.stop) - bit);
-        const uint64_t mask = count == 64 ? ~uint64_t(0) : (uint64_t(1) << count) - 1;
-        too_wide = too_wide || ((kept[size_t(bit / 64)] >> offset) & mask) != 0;
-        bit += count;
-    }
-    if (!too_wide) return make_const_val(model, base_name, value, width, cuts);
+    if (highest_set_bit(kept, uint64_t(read.start) + AMOUNT_BITS, uint64_t(read.stop)) < 0)
+        return make_const_val(model, base_name, value, width, cuts);
     std::vector<uint64_t> limbs(kept.size(), 0);
     for (uint64_t b = 0; b < AMOUNT_BITS; ++b) {
         const uint64_t at = uint64_t(read.start) + b;
         if ((uint64_t(shifted_width) >> b) & 1) limbs[size_t(at / 64)] |= uint64_t(1) << (at % 64);
     }
-    return make_const_val(model, base_name, WideInt::from_unsigned(std::move(limbs)), width, cuts);
+    const HcpIdent made =
+        make_const_val(model, base_name, WideInt::from_unsigned(std::move(limbs)), width, cuts);
+    note_int_cut(cuts, value, width, made);
+    return made;
+}
+
+// The fewest bits that hold what an int gives when its constant, `width`
+// bits wide, is read over `read`: the int's own (min_width: a negative int
+// counts as signed) when the read is the whole constant, else those of the
+// bits read, as an unsigned number. A resize warning about an int source
+// asks this rather than the constant's width, which is the other side's.
+inline uint64_t read_int_min_width(const WideInt& value, int32_t width, Slice read) {
+    if (read.start == 0 && read.stop == width) return min_width(value);
+    if (width < 1 || !read.is_usable()) return 0;
+    const int64_t top = highest_set_bit(reduce_mod_pow2(value, uint64_t(width)),
+                                        uint64_t(read.start), uint64_t(read.stop));
+    return top < 0 ? 0 : uint64_t(top - read.start + 1);
 }
 
 }  // namespace vorlent

@@ -64,3 +64,15 @@ TEST(WideIntTest, WidthsThatHoldAValueAndItsDecimalText) {
         EXPECT_EQ(decimal_text(value), text);
     }
 }
+
+// The highest set bit of a range, for ranges inside one limb, across limbs,
+// of whole limbs and of none.
+TEST(WideIntTest, HighestSetBitOfARange) {
+    const std::vector<uint64_t> limbs{0x8000'0000'0000'0011u, 0, 0x4};  // bits 0, 4, 63, 130
+    const std::vector<std::tuple<uint64_t, uint64_t, int64_t>> cases{
+        {0, 192, 130}, {0, 130, 63}, {0, 63, 4}, {1, 4, -1}, {4, 5, 4}, {5, 63, -1},
+        {63, 64, 63},  {64, 128, -1}, {64, 131, 130}, {60, 130, 63}, {7, 7, -1},
+    };
+    for (const auto& [from, to, bit] : cases)
+        EXPECT_EQ(highest_set_bit(limbs, from, to), bit) << from << ".." << to;
+}

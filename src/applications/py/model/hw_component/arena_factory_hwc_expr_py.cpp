@@ -30,40 +30,41 @@ Result<HcpIdent> mk_expression(ModelArena& m, std::string_view name, uint32_t op
     if (auto err = check_binary_expression_op(op)) return *err;
     if (!a.ident() && !b.ident())
         return ErrorText::value("expression needs at least one signal operand, not two ints");
-    // An int is read as a constant as wide as the whole other operand.
-    const auto int_width = [&](const PyOperand& other) {
-        return other.ident() ? hcp_full_width(m, *other.ident()) : 0;
-    };
+    // An int is read as a constant as wide as the whole other operand; that
+    // width is looked up only for an int (two signals are the common call).
+    const int32_t a_int_width = a.ident() ? 0 : hcp_full_width(m, *b.ident());
+    const int32_t b_int_width = b.ident() ? 0 : hcp_full_width(m, *a.ident());
     if (auto err =
-            check_operand_slice(m, "mk_expression", "a_slice", a_slice, a, "a", int_width(b)))
+            check_operand_slice(m, "mk_expression", "a_slice", a_slice, a, "a", a_int_width))
         return *err;
     if (auto err =
-            check_operand_slice(m, "mk_expression", "b_slice", b_slice, b, "b", int_width(a)))
+            check_operand_slice(m, "mk_expression", "b_slice", b_slice, b, "b", b_int_width))
         return *err;
     // At most one of the two is an int; its constant is made before the expression.
     IntCuts cuts;
     const HcpIdent sig_a =
-        a.ident() ? *a.ident()
-                  : make_const_val(m, name, *a.integer(), hcp_full_width(m, *b.ident()), cuts);
+        a.ident() ? *a.ident() : make_const_val(m, name, *a.integer(), a_int_width, cuts);
     HcpIdent sig_b;
     if (b.ident()) {
         sig_b = *b.ident();
     } else if (LogicOp(op) == LogicOp::BitwiseShl || LogicOp(op) == LogicOp::BitwiseShr) {
-        const int32_t width = hcp_full_width(m, sig_a);
-        sig_b = make_shift_amount_const(m, name, *b.integer(), width,
-                                        int_operand_bits(b_slice, width),
+        sig_b = make_shift_amount_const(m, name, *b.integer(), b_int_width,
+                                        int_operand_bits(b_slice, b_int_width),
                                         selected_width(m, sig_a, a_slice), cuts);
     } else {
-        sig_b = make_const_val(m, name, *b.integer(), hcp_full_width(m, sig_a), cuts);
+        sig_b = make_const_val(m, name, *b.integer(), b_int_width, cuts);
     }
     const HcpIdent made =
         make_expression(m, true, name, LogicOp(op), sig_a, sig_b, a_slice, b_slice);
     warn_int_cuts(cuts);
-    // An int b counts with the bits its value needs, up to its constant's
-    // width: 1 added to a slice of a wider operand widens nothing.
+    // An int b counts with the bits the value it gives needs, up to its
+    // constant's width: 1 added to a slice of a wider operand widens nothing.
     const int64_t a_bits = selected_width(m, sig_a, a_slice);
     int64_t b_bits = selected_width(m, sig_b, b_slice);
-    if (const WideInt* value = b.integer()) b_bits = std::min(b_bits, int64_t(min_width(*value)));
+    if (const WideInt* value = b.integer()) {
+        const Slice read = int_operand_bits(b_slice, b_int_width);
+        b_bits = std::min(b_bits, int64_t(read_int_min_width(*value, b_int_width, read)));
+    }
     if (auto message = expression_width_message(LogicOp(op), a_bits, b_bits, made.abs_name()))
         warn(*message);
     return made;

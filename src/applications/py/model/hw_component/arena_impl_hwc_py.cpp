@@ -20,10 +20,13 @@ namespace vorlent::py {
 namespace {
 
 // An int source becomes the constant "const_c" of the destination's whole
-// width, read over its src_slice as a signal is. The slices and a wire
-// marked as an input port are refused before anything is made. The
-// warnings come after the assignment is in the model, so a warning turned
-// into an error leaves the assignment made.
+// width, read over its src_slice as a signal is. Written into fewer bits
+// (a des_slice), it is warned of as cut only when what it gives does not
+// fit them: the constant is as wide as the whole destination, but the
+// caller's value is what is written. The slices and a wire marked as an
+// input port are refused before anything is made. The warnings come after
+// the assignment is in the model, so a warning turned into an error leaves
+// the assignment made.
 CheckResult py_gen_basic_assign(ModelArena& m, const Writes<HcpIdent>& des_i,
                                 const Reads<PyOperand>& src, std::optional<Slice> src_slice,
                                 std::optional<Slice> des_slice) {
@@ -45,6 +48,10 @@ CheckResult py_gen_basic_assign(ModelArena& m, const Writes<HcpIdent>& des_i,
     }
     const AsmReport report = gen_basic_assign(m, des_i, source, des_slice, source_range);
     warn_int_cuts(cuts);
+    const WideInt* value = src.integer();
+    if (value && report.kind == vorlent::AsmResize::Cut &&
+        read_int_min_width(*value, des_width, source_range) <= uint64_t(report.des_width))
+        return std::nullopt;
     warn_asm_resize(uint32_t(report.kind), report.src_width, report.des_width, des_i.abs_name());
     return std::nullopt;
 }
