@@ -1,6 +1,7 @@
 #include "model/complex_hardware/karray/arena_impl_ccp_karray.hpp"
 
 #include "model/complex_hardware/common/arena_impl_ccp.hpp"
+#include "model/model_arena.hpp"
 
 namespace vorlent {
 
@@ -69,6 +70,8 @@ CheckResult karray_reset_field(ModelArena& model, const CcpIdent& karray_i, std:
     HcpIdent v;
     if (const HcpIdent* ident = std::get_if<HcpIdent>(&value)) {
         v = *ident;
+        // Before the array is taken, so a refusal draws no id.
+        if (auto err = model.get<Karray>(karray_i).check_reset_not_own(field, v)) return err;
     } else {
         const Result<int32_t> width = karray_field_width(model, karray_i, field);
         if (!width.ok()) return width.error();
