@@ -126,7 +126,8 @@ Result<size_t> Karray::field_index_checked(std::string_view name) const {
 }
 
 CheckResult Karray::check_reset_not_own(std::string_view name, const HcpIdent& value) const {
-    if (backing != HwComponentType::Reg || value.hw_type != HwComponentType::Reg) return std::nullopt;
+    if (backing != HwComponentType::Reg || value.hw_type != HwComponentType::Reg)
+        return std::nullopt;
     const Result<size_t> f = field_index_checked(name);
     if (!f.ok()) return std::nullopt;
     for (size_t i = f.value(); i < elems.size(); i += field_count())
