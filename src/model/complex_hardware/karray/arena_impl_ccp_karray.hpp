@@ -44,6 +44,11 @@ CheckResult karray_assign_hcps(ModelArena& model, const CcpIdent& karray_i,
                                const std::vector<std::pair<size_t, HcpIdent>>& sources,
                                bool clocked);
 
+// The enables of a write's custom selectors, each a condition of one bit
+// (check_cond_width: "cond must be 1-bit, got {}"): a wider one would write
+// whenever any of its bits is 1. Checked before the arrays are taken.
+CheckResult check_custom_enables(const ModelArena& model, const std::vector<KIdx>& sel);
+
 // A source of an element assignment: the field it drives by name, or none
 // for the only field of a single-field array.
 struct KarraySource {
@@ -51,7 +56,8 @@ struct KarraySource {
     SignalOrInt value;
 };
 
-// Element assignment by field name. Sources naming no field are skipped and
+// Element assignment by field name, its custom enables checked first.
+// Sources naming no field are skipped and
 // their names returned; an int source becomes the constant "kconst_c" of its
 // field's width (noted in `cuts` when it does not fit), made as the sources
 // are matched in order (so constants made before a refused bare source draw
