@@ -100,7 +100,8 @@ CheckResult check_custom_enables(const ModelArena& model, const std::vector<KIdx
     for (const KIdx& k : sel)
         if (const auto* cus = std::get_if<KIdx::Custom>(&k.v))
             for (const HcpIdent& enable : cus->enables)
-                if (auto err = check_cond_width(model, "karray write", "enable", enable, std::nullopt))
+                if (auto err =
+                        check_cond_width(model, "karray write", "enable", enable, std::nullopt))
                     return err;
     return std::nullopt;
 }
