@@ -5,6 +5,7 @@ import pytest
 
 from vorlent import _vorlent as v
 from model_helpers import raised, refused, traced_model
+from verilog_sim import Design
 
 pytestmark = pytest.mark.filterwarnings("error")
 
@@ -205,3 +206,23 @@ def test_a_block_is_opened_once(m, state):
         m.finalize_flow_block(block)
     m.finalize_flow_procedure()
     m.build_flow()
+
+
+def test_a_refused_close_keeps_the_open_blocks_writes(tmp_path):
+    """Closing a block never opened, or one closed already, while two blocks
+    are open is refused; the open blocks still close and write."""
+    d = Design()
+    r, m = d.reg("r"), d.m
+    never = m.mk_flow_block_seq("never")
+
+    def inner():
+        m.gen_basic_assign(r, 3)
+        for block in (never, done):
+            with pytest.raises(ValueError, match="is not open"):
+                m.finalize_flow_block(block)
+        m.gen_basic_assign(r, 4)
+
+    with d.behaviour():
+        done = m.mk_flow_block_seq("done")
+        d.seq("outer", (r, 1), lambda: d.block(done, (r, 2)), lambda: d.seq("inner", inner), (r, 5))
+    assert d.run(tmp_path, d.probes(r=r), cycles=10)["r"] == [0, 0, 0, 0, 1, 2, 3, 4, 5, 5]

@@ -34,23 +34,3 @@ def test_pick_starts_every_pif_that_holds_else_the_default(tmp_path, capfd, a, b
     assert (got["x"][-1], got["y"][-1], got["z"][-1]) == xyz
     assert got["done"] == [0] * done_at + [1] * (8 - done_at)
 
-
-
-def test_a_refused_close_keeps_the_open_blocks_writes(tmp_path):
-    """Closing a block never opened, or one closed already, while two blocks
-    are open is refused; the open blocks still close and write."""
-    d = Design()
-    r, m = d.reg("r"), d.m
-    never = m.mk_flow_block_seq("never")
-
-    def inner():
-        m.gen_basic_assign(r, 3)
-        for block in (never, done):
-            with pytest.raises(ValueError, match="is not open"):
-                m.finalize_flow_block(block)
-        m.gen_basic_assign(r, 4)
-
-    with d.behaviour():
-        done = m.mk_flow_block_seq("done")
-        d.seq("outer", (r, 1), lambda: d.block(done, (r, 2)), lambda: d.seq("inner", inner), (r, 5))
-    assert d.run(tmp_path, d.probes(r=r), cycles=10)["r"] == [0, 0, 0, 0, 1, 2, 3, 4, 5, 5]
