@@ -461,6 +461,7 @@ def test_zync_whose_every_bind_waits_on_another_is_refused(tmp_path, policy, con
     ("NotAck", "a1:0 b1:0", False, 0),
     ("NotAck", "a1- a1- b1:0", False, 2),
     ("NotAck", "a1- b1:0", True, 1),
+    ("NotAck", "a1- a2:0", True, 1),  # bind 0 is masked only while bind 1 requests
     ("NotAck", "a1:1 a1:0", False, None),
     ("AckOne", "a1- a1:1", False, None),
     ("NotAck", "a1:1 a2-", False, None),

@@ -68,25 +68,12 @@ CheckResult check_grantable(const ModelArena& model, std::string_view name,
     std::vector<BindRequests> requests;
     requests.reserve(binds.size());
     for (const ZyncBindArgs& bind : binds) requests.push_back(bind_requests(model, bind));
-    std::optional<size_t> silent;
-    std::optional<std::pair<size_t, size_t>> masked;
-    for (size_t i = 0; i < binds.size() && !(match_all && (silent || masked)); ++i) {
-        if (requests[i] == BindRequests::Never) {
-            if (!silent) silent = i;
-            continue;
-        }
-        const std::optional<size_t> j = bind_masking(model, binds, requests, i, !match_all);
-        if (!j) {
-            if (match_all) continue;
-            return std::nullopt;
-        }
-        if (!masked) masked = {i, *j};
-    }
     const std::string_view needs =
         match_all ? "with match_all it needs every bind granted in one cycle"
                   : "it needs one bind granted";
-    if (silent) {
-        const size_t i = *silent;
+    const auto silent = std::find(requests.begin(), requests.end(), BindRequests::Never);
+    const auto never_requests = [&] {
+        const size_t i = size_t(silent - requests.begin());
         return ErrorText::value(format(
             "mk_flow_block_zync_multi: zync block '{}' would wait for ever: {}, but the condition "
             "of binds[{}] (\"{}\") is the constant 0, so that bind never requests{}; give it a "
@@ -96,7 +83,21 @@ CheckResult check_grantable(const ModelArena& model, std::string_view name,
                 ? ""
                 : ", and no other bind is ever granted either (each has the constant 0 as its "
                   "condition or waits on a bind of its arbiter that always requests)"));
+    };
+    if (match_all && silent != requests.end()) return never_requests();
+    std::optional<std::pair<size_t, size_t>> masked;
+    for (size_t i = 0; i < binds.size(); ++i) {
+        if (requests[i] == BindRequests::Never) continue;
+        const std::optional<size_t> j = bind_masking(model, binds, requests, i, !match_all);
+        if (!j) {
+            if (match_all) continue;
+            return std::nullopt;
+        }
+        if (!masked) masked = {i, *j};
+        if (match_all) break;
     }
+    // Without match_all, every bind is one that never requests or is masked.
+    if (silent != requests.end()) return never_requests();
     if (!masked) return std::nullopt;
     const auto [i, j] = *masked;
     const CcpIdent& arb_i = binds[i].arb_i;
