@@ -34,7 +34,8 @@ Result<HcpIdent> karray_element_hcp(ModelArena& model, const CcpIdent& karray_i,
 // An int value becomes the constant "kconst_c" of the field's width (after
 // the field is found), noted in `cuts` when it does not fit, drawing its id
 // even when the reset is then refused (the refused call takes it out again,
-// see ModelMark).
+// see ModelMark). A signal value that is a register of the field is
+// refused before the array is taken (Karray::check_reset_not_own).
 CheckResult karray_reset_field(ModelArena& model, const CcpIdent& karray_i, std::string_view field,
                                const SignalOrInt& value, ClockMode clk_mode, IntCuts& cuts);
 // Element assignment: each (field index, value) written into the selected
@@ -57,9 +58,8 @@ struct KarraySource {
 };
 
 // Element assignment by field name, its custom enables checked first.
-// Sources naming no field are skipped and
-// their names returned; an int source becomes the constant "kconst_c" of its
-// field's width (noted in `cuts` when it does not fit), made as the sources
+// Sources naming no field are skipped and their names returned; an int
+// source becomes the constant "kconst_c" of its field's width (noted in `cuts` when it does not fit), made as the sources
 // are matched in order (so constants made before a refused bare source draw
 // their ids; the refused call takes them out again). `Type` error for a bare
 // source on an array of several fields, `Value` error when no source matched.
