@@ -59,10 +59,11 @@ struct KarraySource {
 
 // Element assignment by field name, its custom enables checked first.
 // Sources naming no field are skipped and their names returned; an int
-// source becomes the constant "kconst_c" of its field's width (noted in `cuts` when it does not fit), made as the sources
-// are matched in order (so constants made before a refused bare source draw
-// their ids; the refused call takes them out again). `Type` error for a bare
-// source on an array of several fields, `Value` error when no source matched.
+// source becomes the constant "kconst_c" of its field's width (noted in
+// `cuts` when it does not fit), made as the sources are matched in order (so
+// constants made before a refused bare source draw their ids; the refused
+// call takes them out again). `Type` error for a bare source on an array of
+// several fields, `Value` error when no source matched.
 Result<std::vector<std::string>> karray_assign_sources(ModelArena& model, const CcpIdent& karray_i,
                                                        const std::vector<KIdx>& sel,
                                                        const std::vector<KarraySource>& sources,
