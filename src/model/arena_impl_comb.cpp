@@ -124,14 +124,14 @@ Result<MuxResult> gen_mux(ModelArena& model, std::string_view name, const HcpIde
         make_flow_block_zif(model, format("{}_zif", name), cond_i, cond_slice);
     if (auto err = initialize_flow_block(model, zif)) return *err;
     const AsmReport true_report = gen_basic_assign(model, wire, if_true.sig, wire_bits, true_range);
-    finalize_flow_block(model, zif, false);
+    if (auto err = finalize_flow_block(model, zif, false)) return *err;
     if (auto err = check_flow_block_prefinalize(model, zif)) return *err;
 
     const FlowBlockIdent zelse = make_flow_block_zelse(model, format("{}_zelse", name));
     if (auto err = initialize_flow_block(model, zelse)) return *err;
     const AsmReport false_report =
         gen_basic_assign(model, wire, if_false.sig, wire_bits, false_range);
-    finalize_flow_block(model, zelse, false);
+    if (auto err = finalize_flow_block(model, zelse, false)) return *err;
     if (auto err = check_flow_block_prefinalize(model, zelse)) return *err;
     close_lone_head_in_component_phase(model);
 

@@ -425,7 +425,7 @@ def test_match_all_zync_that_one_arbiter_never_grants_is_refused(tmp_path, polic
     (v.ArbSamePriPolicy.NotAck, (False, False), True),
     (v.ArbSamePriPolicy.AckOne, (False, False), False),
     (v.ArbSamePriPolicy.AckAll, (False, False), False),
-    (v.ArbSamePriPolicy.NotAck, (False, True), False),  # bind 1 requests only while its condition holds
+    (v.ArbSamePriPolicy.NotAck, (False, True), False),  # bind 1's condition is the constant 0: it never requests
 ])
 def test_zync_whose_every_bind_waits_on_another_is_refused(tmp_path, policy, conds, refused_):
     """Without match_all one granted bind is enough; under NotAck two binds of
@@ -446,6 +446,56 @@ def test_zync_whose_every_bind_waits_on_another_is_refused(tmp_path, policy, con
             assert m.arb_leaf_count(a) == 0
             return
         z = m.mk_flow_block_zync_multi("z", binds, False)
+        d.seq("s", lambda: d.block(z, (x, 1)), (x, 7), (x, 9))
+    assert d.run(tmp_path, d.probes(x=x), cycles=7)["x"] == [0, 0, 0, 0, 1, 7, 9]
+
+
+# Binds "<arbiter><priority><condition>": "-" none, ":1" or ":0" a 1-bit
+# constant. A constant 1 requests whenever the block waits, as no condition;
+# a constant 0 never requests. Refused: the bind that never requests or the
+# pair that masks (0 = every bind waits on one that always requests).
+@pytest.mark.parametrize("policy, binds, match_all, refused_", [
+    ("NotAck", "a1- a1:1", False, (0, 1)),
+    ("NotAck", "a1:1 a1:1", False, (0, 1)),
+    ("NotAck", "a1:0", False, 0),
+    ("NotAck", "a1:0 b1:0", False, 0),
+    ("NotAck", "a1- a1- b1:0", False, 2),
+    ("NotAck", "a1- b1:0", True, 1),
+    ("NotAck", "a1- a2:0", True, 1),  # bind 0 is masked only while bind 1 requests
+    ("NotAck", "a1:1 a1:0", False, None),
+    ("AckOne", "a1- a1:1", False, None),
+    ("NotAck", "a1:1 a2-", False, None),
+    ("NotAck", "a1:1 b1:1", True, None),
+])
+def test_a_zync_bind_on_a_constant_condition_is_judged_by_its_value(tmp_path, policy, binds, match_all, refused_):
+    """Accepted, each refused block waited for ever."""
+    d = Design()
+    m, x = d.m, d.reg("x")
+    with d.components():
+        arbs = {name: m.mk_arb(name, getattr(v.ArbSamePriPolicy, policy)) for name in "ab"}
+        consts = {":0": m.mk_val("zero", 1, 0), ":1": m.mk_val("one", 1, 1), "-": None}
+    binds = [(arbs[b[0]], int(b[1]), False, consts[b[2:]]) for b in binds.split()]
+    with d.behaviour():
+        if refused_ is not None:
+            text = refused(m, ValueError, m.mk_flow_block_zync_multi, "z", binds, match_all)
+            head = "mk_flow_block_zync_multi: zync block 'z' would wait for ever: "
+            if isinstance(refused_, tuple):
+                assert text == head + (
+                    "it needs one bind granted, and each bind waits on another that always requests, but arbiter "
+                    f'"ARB_a_{arbs["a"].global_id}" (policy NotAck) never grants binds[0] (priority 1) while binds[1] '
+                    "(priority 1) requests; bind that arbiter once")
+            else:
+                others = "" if match_all or len(binds) == 1 else (
+                    ", and no other bind is ever granted either (each has the constant 0 as its condition or waits on "
+                    "a bind of its arbiter that always requests)")
+                assert text == head + (
+                    ("with match_all it needs every bind granted in one cycle" if match_all else
+                     "it needs one bind granted") + f', but the condition of binds[{refused_}] ("VAL_zero_'
+                    f'{consts[":0"].global_id}") is the constant 0, so that bind never requests{others}; give it a '
+                    "condition that can be 1, or drop the bind")
+            assert m.arb_leaf_count(arbs["a"]) == 0
+            return
+        z = m.mk_flow_block_zync_multi("z", binds, match_all)
         d.seq("s", lambda: d.block(z, (x, 1)), (x, 7), (x, 9))
     assert d.run(tmp_path, d.probes(x=x), cycles=7)["x"] == [0, 0, 0, 0, 1, 7, 9]
 

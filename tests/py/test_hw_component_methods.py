@@ -7,7 +7,7 @@ import pytest
 
 from vorlent import _vorlent as v
 from model_helpers import ids_drawn, narrower, raised, refused, traced_model, wider
-from verilog_sim import lint, require_tool, run_tool
+from verilog_sim import Design, lint, require_tool, run_tool
 
 # Every warning a test does not expect fails it.
 pytestmark = pytest.mark.filterwarnings("error")
@@ -410,6 +410,34 @@ class TestIoMarksResetsAndDefaults:
             f'set_wire_default: default_val_i "VAL_z_{zero.global_id}" is 4 bits wide but wire '
             f'"WIRE_w2_{w2.global_id}" is 8; give a value of the wire\'s width')
         m.set_wire_default(w2, m.mk_val("z8", 8, 0))
+
+
+@pytest.mark.parametrize("where, what", [
+    ("set_reg_reset", "reset value of \"REG_r_{}\" is the register"),
+    ("set_wire_default", "default value of \"WIRE_w_{}\" is the wire"),
+    ("karray_reset_field", "reset value of \"REG_k_E1_a_{}\" is the register"),  # each register of the field
+])
+def test_a_reset_or_default_that_is_the_signal_itself_is_refused(tmp_path, where, what):
+    """Accepted, it stopped build_flow with a panic and the design was lost."""
+    d = Design()
+    with d.components() as m:
+        k = m.mk_karray("k", [2], [("a", 4), ("b", 4)], int(v.HwComponentType.REG))
+        if where == "set_reg_reset":
+            signal = m.mk_reg("r", 4)
+            give = lambda value: m.set_reg_reset(signal, value)  # noqa: E731
+        elif where == "set_wire_default":
+            signal = m.mk_wire("w", 4)
+            give = lambda value: m.set_wire_default(signal, value)  # noqa: E731
+        else:
+            signal = m.karray_element_hcp(k, [1], "a")
+            give = lambda value: m.karray_reset_field(k, "a", value)  # noqa: E731
+            m.karray_reset_field(k, "b", m.karray_element_hcp(k, [0], "a"))  # another field's register is taken
+        assert refused(m, ValueError, give, signal) == \
+            f"{where}: the {what.format(signal.global_id)} itself; give another signal or a constant"
+        give(m.mk_val("three", 4, 3))
+    with d.behaviour():
+        pass
+    assert d.run(tmp_path, d.probes(s=signal), cycles=4)["s"][-1] == 3
 
 
 @pytest.mark.parametrize("width, value, most", [(30, 2**30, "1073741823"), (63, -1, str(2**63 - 1)),

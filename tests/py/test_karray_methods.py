@@ -94,6 +94,41 @@ class TestSelectors:
             assert refused(m, ValueError, call) == f"malformed Karray index selector of kind '{kind}'"
 
 
+    @pytest.mark.parametrize("place, drawn", [
+        ("assign_hcps enable", 0),
+        ("assign_k2k enable", 0),
+        # The read's take of each array, and the select function's expression.
+        ("read pick", 2),
+        ("assign_k2k pick", 3),
+    ])
+    def test_an_enable_or_a_pick_is_one_bit(self, m, place, drawn):
+        """Wider, it wrote (or kept the first candidate) whenever any bit was
+        1: an enable of 2, a pick of the 8-bit a - b whenever a != b."""
+        k, src = m.mk_karray("k", [2], [("a", 8)], REG), m.mk_karray("s", [2], [("a", 8)], REG)
+        one, two = m.mk_wire("one", 1), m.mk_wire("two", 2)
+
+        def select(op):
+            return lambda a, _, b, *__: (m.mk_expression("p", op, dict(a)["a"], dict(b)["a"]), [])
+
+        def call(narrow):
+            enables = [one, one if narrow else two]
+            fns = [select(v.LogicOp.RelationGeq if narrow else v.LogicOp.ArithMinus)]
+            if place == "assign_hcps enable":
+                m.karray_assign_hcps(k, [("cus", [], enables)], [("a", 1)], True)
+            elif place == "assign_k2k enable":
+                m.karray_assign_k2k(k, [("cus", [], enables)], src, [static(0)], [], True)
+            elif place == "read pick":
+                m.karray_read_field_hcp(k, [REDUCE], fns, "a")
+            else:
+                m.karray_assign_k2k(k, [static(0)], src, [REDUCE], fns, True)
+
+        texts = []
+        assert ids_drawn(m, lambda: texts.append(raised(ValueError, call, False))) == drawn
+        width = 2 if "enable" in place else 8
+        assert texts == [f"cond must be 1-bit, got {width} (slice the cond variable down to one bit)"]
+        call(True)
+
+
 class TestAssignHcps:
     def test_unmatched_sources_are_skipped_with_a_warning(self, m):
         k, s = m.mk_karray("k", [2], [("x", 4), ("y", 4)], REG), m.mk_wire("s", 4)

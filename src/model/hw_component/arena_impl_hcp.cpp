@@ -67,6 +67,14 @@ void mark_as_io(ModelArena& model, const HcpIdent& hcp_i, bool is_input, std::st
     taken.put_back();
 }
 
+CheckResult check_not_itself(std::string_view where, std::string_view what, std::string_view noun,
+                             const HcpIdent& signal, const HcpIdent& value) {
+    if (!(value == signal)) return std::nullopt;
+    return ErrorText::value(
+        format("{}: the {} of \"{}\" is the {} itself; give another signal or a constant", where,
+               what, signal.abs_name(), noun));
+}
+
 void set_reg_reset(ModelArena& model, const HcpIdent& reg_i, const HcpIdent& reset_val_i) {
     check_names_hcp(model, reset_val_i);
     auto reg = model.take<Reg>(reg_i);

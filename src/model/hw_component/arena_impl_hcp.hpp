@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "common/error_text.hpp"
 #include "model/hw_component/hcp_kinds.hpp"
 
 namespace vorlent {
@@ -48,6 +49,14 @@ void check_names_hcp(const ModelArena& model, const HcpIdent& ident);
 
 // Takes the component out, sets its IO mark and puts it back.
 void mark_as_io(ModelArena& model, const HcpIdent& hcp_i, bool is_input, std::string io_name);
+
+// A reset or default value that is the signal itself describes nothing (a
+// register would keep its value, a wire would drive itself), and the build,
+// which has the signal out of its slot, would read it there: "{where}: the
+// {what} of \"{signal}\" is the {noun} itself; give another signal or a
+// constant".
+CheckResult check_not_itself(std::string_view where, std::string_view what, std::string_view noun,
+                             const HcpIdent& signal, const HcpIdent& value);
 
 // Takes the register out, records the reset value with PosEdge, puts it back.
 void set_reg_reset(ModelArena& model, const HcpIdent& reg_i, const HcpIdent& reset_val_i);

@@ -72,7 +72,9 @@ struct Design {
         if (auto err = initialize_flow_block(m, b)) ADD_FAILURE() << err->message;
         return b;
     }
-    void close(const FlowBlockIdent& b) { finalize_flow_block(m, b, false); }
+    void close(const FlowBlockIdent& b) {
+        if (auto err = finalize_flow_block(m, b, false)) ADD_FAILURE() << err->message;
+    }
     // A sequence of `steps` assignments to `des`: latency `steps`.
     FlowBlockIdent seq(const char* name, const HcpIdent& des, const HcpIdent& src, int steps = 1) {
         const FlowBlockIdent s = open(make_flow_block_seq(m, name));

@@ -1,6 +1,8 @@
 #include "model/complex_hardware/karray/arena_impl_ccp_karray.hpp"
 
 #include "model/complex_hardware/common/arena_impl_ccp.hpp"
+#include "model/hw_component/slice_check.hpp"
+#include "model/model_arena.hpp"
 
 namespace vorlent {
 
@@ -69,6 +71,8 @@ CheckResult karray_reset_field(ModelArena& model, const CcpIdent& karray_i, std:
     HcpIdent v;
     if (const HcpIdent* ident = std::get_if<HcpIdent>(&value)) {
         v = *ident;
+        // Before the array is taken, so a refusal draws no id.
+        if (auto err = model.get<Karray>(karray_i).check_reset_not_own(field, v)) return err;
     } else {
         const Result<int32_t> width = karray_field_width(model, karray_i, field);
         if (!width.ok()) return width.error();
@@ -92,10 +96,21 @@ CheckResult karray_assign_hcps(ModelArena& model, const CcpIdent& karray_i,
     });
 }
 
+CheckResult check_custom_enables(const ModelArena& model, const std::vector<KIdx>& sel) {
+    for (const KIdx& k : sel)
+        if (const auto* cus = std::get_if<KIdx::Custom>(&k.v))
+            for (const HcpIdent& enable : cus->enables)
+                if (auto err =
+                        check_cond_width(model, "karray write", "enable", enable, std::nullopt))
+                    return err;
+    return std::nullopt;
+}
+
 Result<std::vector<std::string>> karray_assign_sources(ModelArena& model, const CcpIdent& karray_i,
                                                        const std::vector<KIdx>& sel,
                                                        const std::vector<KarraySource>& sources,
                                                        bool clocked, IntCuts& cuts) {
+    if (auto err = check_custom_enables(model, sel)) return *err;
     const auto fields = karray_fields(model, karray_i);
     std::vector<std::pair<size_t, HcpIdent>> matched;
     std::vector<std::string> skipped;

@@ -34,7 +34,8 @@ Result<HcpIdent> karray_element_hcp(ModelArena& model, const CcpIdent& karray_i,
 // An int value becomes the constant "kconst_c" of the field's width (after
 // the field is found), noted in `cuts` when it does not fit, drawing its id
 // even when the reset is then refused (the refused call takes it out again,
-// see ModelMark).
+// see ModelMark). A signal value that is a register of the field is
+// refused before the array is taken (Karray::check_reset_not_own).
 CheckResult karray_reset_field(ModelArena& model, const CcpIdent& karray_i, std::string_view field,
                                const SignalOrInt& value, ClockMode clk_mode, IntCuts& cuts);
 // Element assignment: each (field index, value) written into the selected
@@ -44,6 +45,11 @@ CheckResult karray_assign_hcps(ModelArena& model, const CcpIdent& karray_i,
                                const std::vector<std::pair<size_t, HcpIdent>>& sources,
                                bool clocked);
 
+// The enables of a write's custom selectors, each a condition of one bit
+// (check_cond_width: "cond must be 1-bit, got {}"): a wider one would write
+// whenever any of its bits is 1. Checked before the arrays are taken.
+CheckResult check_custom_enables(const ModelArena& model, const std::vector<KIdx>& sel);
+
 // A source of an element assignment: the field it drives by name, or none
 // for the only field of a single-field array.
 struct KarraySource {
@@ -51,12 +57,13 @@ struct KarraySource {
     SignalOrInt value;
 };
 
-// Element assignment by field name. Sources naming no field are skipped and
-// their names returned; an int source becomes the constant "kconst_c" of its
-// field's width (noted in `cuts` when it does not fit), made as the sources
-// are matched in order (so constants made before a refused bare source draw
-// their ids; the refused call takes them out again). `Type` error for a bare
-// source on an array of several fields, `Value` error when no source matched.
+// Element assignment by field name, its custom enables checked first.
+// Sources naming no field are skipped and their names returned; an int
+// source becomes the constant "kconst_c" of its field's width (noted in
+// `cuts` when it does not fit), made as the sources are matched in order (so
+// constants made before a refused bare source draw their ids; the refused
+// call takes them out again). `Type` error for a bare source on an array of
+// several fields, `Value` error when no source matched.
 Result<std::vector<std::string>> karray_assign_sources(ModelArena& model, const CcpIdent& karray_i,
                                                        const std::vector<KIdx>& sel,
                                                        const std::vector<KarraySource>& sources,

@@ -5,6 +5,7 @@
 
 #include "common/interrupt.hpp"
 #include "model/hw_component/arena_factory_hcp.hpp"
+#include "model/hw_component/arena_impl_hcp.hpp"
 #include "model/model_arena.hpp"
 
 namespace vorlent {
@@ -122,6 +123,17 @@ Result<size_t> Karray::field_index_checked(std::string_view name) const {
         names += ty.fields[f].name;
     }
     return ErrorText::value(format("Karray has no field '{}' (fields: {})", name, names));
+}
+
+CheckResult Karray::check_reset_not_own(std::string_view name, const HcpIdent& value) const {
+    if (backing != HwComponentType::Reg || value.hw_type != HwComponentType::Reg)
+        return std::nullopt;
+    const Result<size_t> f = field_index_checked(name);
+    if (!f.ok()) return std::nullopt;
+    for (size_t i = f.value(); i < elems.size(); i += field_count())
+        if (elems[i] == value)
+            return check_not_itself("karray_reset_field", "reset value", "register", value, value);
+    return std::nullopt;
 }
 
 CheckResult Karray::reset_field(std::string_view name, const HcpIdent& value, ClockMode clk_mode,

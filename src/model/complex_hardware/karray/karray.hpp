@@ -61,6 +61,10 @@ public:
     // The first field named `name`, or `Value` "Karray has no field ..."
     // listing every field.
     Result<size_t> field_index_checked(std::string_view name) const;
+    // A reset value of the field that is one of its own registers, which
+    // it would reset to itself (check_not_itself); nothing for any other
+    // value, and for a call that reset_field refuses otherwise.
+    CheckResult check_reset_not_own(std::string_view name, const HcpIdent& value) const;
     // Gives every register of the field the same reset value (REG arrays
     // only). Ctrl-C stops it and leaves every register as it was.
     CheckResult reset_field(std::string_view name, const HcpIdent& value, ClockMode clk_mode,

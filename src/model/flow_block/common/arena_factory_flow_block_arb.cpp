@@ -1,5 +1,6 @@
 #include "model/flow_block/common/arena_factory_flow_block_arb.hpp"
 
+#include <algorithm>
 #include <optional>
 #include <utility>
 
@@ -7,6 +8,7 @@
 #include "model/complex_hardware/arb/arb.hpp"
 #include "model/complex_hardware/arb/arena_impl_arb.hpp"
 #include "model/flow_block/common/arena_impl_flow_block.hpp"
+#include "model/hw_component/val.hpp"
 #include "model/model_arena.hpp"
 
 namespace vorlent {
@@ -19,17 +21,35 @@ void require_zync_arb(const CcpIdent& arb_i) {
     assert_eq(arb_i.ccp_type, CcpType::Arb, "ZyncArbBind::new: ccp must be an Arb");
 }
 
+// What a bind's condition says of its requests. A constant 0 never lets the
+// bind request, nor its grant term hold; a 1-bit constant 1 lets it request
+// whenever the block waits, as no condition does. Any other condition (a
+// wider constant of another value included) is left to the design.
+enum class BindRequests : uint8_t { Never, Always, Sometimes };
+
+BindRequests bind_requests(const ModelArena& model, const ZyncBindArgs& bind) {
+    if (!bind.cond_i) return BindRequests::Always;
+    if (bind.cond_i->hw_type != HwComponentType::Val) return BindRequests::Sometimes;
+    const Val& cond = model.get<Val>(*bind.cond_i);
+    const auto& limbs = cond.value.limbs;
+    if (std::all_of(limbs.begin(), limbs.end(), [](uint64_t limb) { return limb == 0; }))
+        return BindRequests::Never;
+    return cond.bit_width == 1 ? BindRequests::Always : BindRequests::Sometimes;
+}
+
 // Two binds of one arbiter are two of its leaves, in bind order: a leaf whose
 // acknowledge is not tied to 1 is never granted while a leaf of higher
 // priority, or one of equal priority that the arbiter's policy lets mask it,
 // requests. The bind of `binds` that keeps bind `i` from ever being granted
-// while both request, if one does; `always` counts only binds without a
-// condition, which request whenever the block waits.
+// while both request, if one does; `always` counts only binds that request
+// whenever the block waits.
 std::optional<size_t> bind_masking(const ModelArena& model, const std::vector<ZyncBindArgs>& binds,
-                                   size_t i, bool always) {
+                                   const std::vector<BindRequests>& requests, size_t i,
+                                   bool always) {
     if (binds[i].auto_ack) return std::nullopt;
     for (size_t j = 0; j < binds.size(); ++j) {
-        if (j == i || !(binds[j].arb_i == binds[i].arb_i) || (always && binds[j].cond_i))
+        if (j == i || !(binds[j].arb_i == binds[i].arb_i) ||
+            (always && requests[j] != BindRequests::Always))
             continue;
         const ArbSamePriPolicy policy = model.get<Arb>(binds[i].arb_i).policy;
         const int32_t pi = binds[i].priority, pj = binds[j].priority;
@@ -40,13 +60,35 @@ std::optional<size_t> bind_masking(const ModelArena& model, const std::vector<Zy
 
 // A block that could never be granted would wait for ever. A match-all grant
 // needs every bind acknowledged in one cycle, in which every bind requests,
-// so one masked bind is enough; any other block waits for ever only when
-// each of its binds is masked by a bind that always requests.
+// so one bind that never requests or is masked is enough; any other block
+// waits for ever only when each of its binds never requests or is masked by
+// a bind that always requests.
 CheckResult check_grantable(const ModelArena& model, std::string_view name,
                             const std::vector<ZyncBindArgs>& binds, bool match_all) {
+    std::vector<BindRequests> requests;
+    requests.reserve(binds.size());
+    for (const ZyncBindArgs& bind : binds) requests.push_back(bind_requests(model, bind));
+    const std::string_view needs =
+        match_all ? "with match_all it needs every bind granted in one cycle"
+                  : "it needs one bind granted";
+    const auto silent = std::find(requests.begin(), requests.end(), BindRequests::Never);
+    const auto never_requests = [&] {
+        const size_t i = size_t(silent - requests.begin());
+        return ErrorText::value(format(
+            "mk_flow_block_zync_multi: zync block '{}' would wait for ever: {}, but the condition "
+            "of binds[{}] (\"{}\") is the constant 0, so that bind never requests{}; give it a "
+            "condition that can be 1, or drop the bind",
+            name, needs, i, binds[i].cond_i->abs_name(),
+            match_all || binds.size() == 1
+                ? ""
+                : ", and no other bind is ever granted either (each has the constant 0 as its "
+                  "condition or waits on a bind of its arbiter that always requests)"));
+    };
+    if (match_all && silent != requests.end()) return never_requests();
     std::optional<std::pair<size_t, size_t>> masked;
     for (size_t i = 0; i < binds.size(); ++i) {
-        const std::optional<size_t> j = bind_masking(model, binds, i, !match_all);
+        if (requests[i] == BindRequests::Never) continue;
+        const std::optional<size_t> j = bind_masking(model, binds, requests, i, !match_all);
         if (!j) {
             if (match_all) continue;
             return std::nullopt;
@@ -54,6 +96,8 @@ CheckResult check_grantable(const ModelArena& model, std::string_view name,
         if (!masked) masked = {i, *j};
         if (match_all) break;
     }
+    // Without match_all, every bind is one that never requests or is masked.
+    if (silent != requests.end()) return never_requests();
     if (!masked) return std::nullopt;
     const auto [i, j] = *masked;
     const CcpIdent& arb_i = binds[i].arb_i;
@@ -62,7 +106,7 @@ CheckResult check_grantable(const ModelArena& model, std::string_view name,
         "(policy {}) never grants binds[{}] (priority {}) while binds[{}] (priority {}) requests; "
         "bind that arbiter once",
         name,
-        match_all ? "with match_all it needs every bind granted in one cycle"
+        match_all ? needs
                   : "it needs one bind granted, and each bind waits on another that always requests",
         arb_i.abs_name(), debug_repr(model.get<Arb>(arb_i).policy), i, binds[i].priority, j,
         binds[j].priority));

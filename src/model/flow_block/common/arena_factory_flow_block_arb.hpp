@@ -40,10 +40,12 @@ ZyncArbBind add_zync_leaf(ModelArena& model, const CcpIdent& arb_i, int32_t prio
 
 // One leaf per bind, in order, then the ZYNC block. No bind is the fatal
 // error "make_flow_block_zync_multi: at least one arb required". A block that
-// binds one arbiter twice so that it could never be granted (a match-all
-// block whose arbiter never grants both leaves in one cycle; another whose
-// every bind is masked by a bind that always requests) would wait for ever:
-// refused before anything is made.
+// could never be granted would wait for ever: refused before anything is
+// made. A bind on the constant 0 never requests, one on a 1-bit constant 1
+// always does, as one without a condition; a match-all block is refused for
+// one bind that never requests, or that its arbiter never grants in one
+// cycle with another bind; another block when each bind never requests or
+// is masked by a bind that always requests.
 Result<FlowBlockIdent> make_flow_block_zync_multi(ModelArena& model, std::string_view name,
                                                   const std::vector<ZyncBindArgs>& bind_args,
                                                   bool match_all);

@@ -1,5 +1,7 @@
 #include "model/flow_block/common/flow_block_stack.hpp"
 
+#include <algorithm>
+
 #include "model/common/draw_id_by_take.hpp"
 #include "model/flow_block/common/arena_impl_flow_block.hpp"
 #include "model/model_arena.hpp"
@@ -34,27 +36,45 @@ bool closes_into_module(const std::vector<FlowBlockStackEntry>& stack, const Flo
     return !recursive && stack.size() == 2 && !stays_lazy(stack.back());
 }
 
-}  // namespace
-
-CheckResult initialize_flow_block(ModelArena& model, const FlowBlockIdent& block) {
-    // Refused before a lazily closed head is closed: nothing has changed yet.
-    if (get_flow_block(model, block).get_base().opened)
-        return ErrorText::value(
-            format("initialize_flow_block: flow block \"{}\" was already opened; a block is opened "
-                   "and closed once, so make a new block for more behaviour",
-                   block.abs_name()));
-    auto& stack = model.flow_block_stack;
-    if (block.join_policy != FlowBlockJoinPolicy::ConFlow && !stack.empty() &&
-        stack.back().status == BlockTrackStatus::LazyClosed) {
-        const FlowBlockIdent head = stack.back().block;
-        finalize_flow_block(model, head, false);
-    }
-    model.flow_block_stack.push_back(FlowBlockStackEntry{block, BlockTrackStatus::Open});
-    checked_mut_flow_block(model, block).get_base_mut().opened = true;
-    return std::nullopt;
+// What finalize_flow_block closes without a mismatch: the block on top, or
+// the one below it when the top closes on the way (a lazily closed head, or
+// an open block that is no chain head: an open head would only turn lazy and
+// stay on top).
+bool closes_cleanly(const std::vector<FlowBlockStackEntry>& stack, const FlowBlockIdent& block) {
+    const size_t n = stack.size();
+    if (n == 0) return false;
+    const FlowBlockStackEntry& top = stack.back();
+    if (top.block == block) return true;
+    return n >= 2 && stack[n - 2].block == block &&
+           !(top.status == BlockTrackStatus::Open && top.block.chain_master);
 }
 
-void finalize_flow_block(ModelArena& model, const FlowBlockIdent& block, bool recursive) {
+// Why `block` cannot be closed now, and which block can: the innermost open
+// one. Put together only for a refusal.
+ErrorText not_closable(const ModelArena& model, const FlowBlockIdent& block) {
+    const auto& stack = model.flow_block_stack;
+    const auto innermost_open = std::find_if(stack.rbegin(), stack.rend(), [](const auto& e) {
+        return e.status == BlockTrackStatus::Open;
+    });
+    const auto entry = std::find_if(stack.rbegin(), stack.rend(),
+                                    [&](const auto& e) { return e.block == block; });
+    std::string_view state = "is not open (it is closed already)";
+    if (!get_flow_block(model, block).get_base().opened)
+        state = "is not open (it was never opened)";
+    else if (entry != stack.rend() && entry->status == BlockTrackStatus::Open)
+        state = "is not the innermost open block";
+    const std::string now =
+        innermost_open == stack.rend()
+            ? std::string("no block is open now")
+            : format("the block open now is \"{}\" (blocks are closed innermost first)",
+                     innermost_open->block.abs_name());
+    return ErrorText::value(
+        format("finalize_flow_block: flow block \"{}\" {}; {}", block.abs_name(), state, now));
+}
+
+// Closes `block`, which is on top, or below a top that closes on the way
+// (first, recursively). A chain head still open turns lazy and stays.
+void close_block(ModelArena& model, const FlowBlockIdent& block, bool recursive) {
     auto& stack = model.flow_block_stack;
     if (stack.empty()) fatal("flow block stack is empty");
     // Refused for the tracing stage before anything moves.
@@ -63,7 +83,7 @@ void finalize_flow_block(ModelArena& model, const FlowBlockIdent& block, bool re
         if (recursive)
             fatal("finalize_flow_block: recursive finalize must not mismatch the expected block");
         const FlowBlockIdent top = stack.back().block;
-        finalize_flow_block(model, top, true);
+        close_block(model, top, true);
     }
     if (stack.empty()) fatal("flow block stack is empty");
     const FlowBlockStackEntry popped = stack.back();
@@ -89,6 +109,36 @@ void finalize_flow_block(ModelArena& model, const FlowBlockIdent& block, bool re
     module.put_back();
 }
 
+}  // namespace
+
+CheckResult initialize_flow_block(ModelArena& model, const FlowBlockIdent& block) {
+    // Refused before a lazily closed head is closed: nothing has changed yet.
+    if (get_flow_block(model, block).get_base().opened)
+        return ErrorText::value(
+            format("initialize_flow_block: flow block \"{}\" was already opened; a block is opened "
+                   "and closed once, so make a new block for more behaviour",
+                   block.abs_name()));
+    auto& stack = model.flow_block_stack;
+    if (block.join_policy != FlowBlockJoinPolicy::ConFlow && !stack.empty() &&
+        stack.back().status == BlockTrackStatus::LazyClosed) {
+        const FlowBlockIdent head = stack.back().block;
+        close_block(model, head, false);
+    }
+    model.flow_block_stack.push_back(FlowBlockStackEntry{block, BlockTrackStatus::Open});
+    checked_mut_flow_block(model, block).get_base_mut().opened = true;
+    return std::nullopt;
+}
+
+CheckResult finalize_flow_block(ModelArena& model, const FlowBlockIdent& block, bool recursive) {
+    // Refused before anything moves: closed anyway, the block would find
+    // another on the stack where it expects itself, after the blocks above it
+    // were closed into their parents.
+    if (!recursive && !closes_cleanly(model.flow_block_stack, block))
+        return not_closable(model, block);
+    close_block(model, block, recursive);
+    return std::nullopt;
+}
+
 void finalize_flow_procedure(ModelArena& model) {
     const auto& stack = model.flow_block_stack;
     if (stack.size() >= 2)
@@ -99,7 +149,7 @@ void finalize_flow_procedure(ModelArena& model) {
             fatal(
                 "finalize_flow_procedure: leftover flow block must be lazy-closed, not still open");
         const FlowBlockIdent head = stack.back().block;
-        finalize_flow_block(model, head, false);
+        close_block(model, head, false);
     }
 }
 
@@ -116,7 +166,7 @@ void attach_basic_node_to_current_scope(ModelArena& model, const NcpIdent& node)
     auto& stack = model.flow_block_stack;
     if (!stack.empty() && stack.back().status == BlockTrackStatus::LazyClosed) {
         const FlowBlockIdent head = stack.back().block;
-        finalize_flow_block(model, head, false);
+        close_block(model, head, false);
     }
     if (!model.flow_block_stack.empty()) {
         draw_id_by_take(take_flow_block(model, model.flow_block_stack.back().block),

@@ -17,9 +17,15 @@ class ModelArena;
 // before (open, lazily closed or closed) is refused, with nothing changed.
 CheckResult initialize_flow_block(ModelArena& model, const FlowBlockIdent& block);
 
-// Closes `block`, which must be on top (one level above it is closed first
-// when `recursive` is false).
-void finalize_flow_block(ModelArena& model, const FlowBlockIdent& block, bool recursive);
+// Closes `block`, which must be on top; when `recursive` is false, one level
+// above it is closed first, unless that is a chain head still open (it would
+// only turn lazy). Any other block (one never opened, closed, or with open
+// blocks inside it) is refused when `recursive` is false, with nothing
+// changed: "finalize_flow_block: flow block \"{}\" is not open (it was never
+// opened)" (or "(it is closed already)", or "is not the innermost open
+// block"), then "; the block open now is \"{}\" (blocks are closed innermost
+// first)" or "; no block is open now".
+CheckResult finalize_flow_block(ModelArena& model, const FlowBlockIdent& block, bool recursive);
 
 // Closes what is left when a module's description ends: nothing, or one
 // lazily closed head.

@@ -28,9 +28,9 @@ CheckResult py_initialize_flow_block(ModelArena& m, const FlowBlockIdent& block_
 }
 
 // The caller closes the block it names; one open block above it is closed
-// on the way.
-void py_finalize_flow_block(ModelArena& m, const FlowBlockIdent& block_i) {
-    finalize_flow_block(m, block_i, false);
+// on the way. A block that cannot be closed so is refused.
+CheckResult py_finalize_flow_block(ModelArena& m, const FlowBlockIdent& block_i) {
+    return finalize_flow_block(m, block_i, false);
 }
 
 // The FlowBlockType value, as a plain int.

@@ -89,6 +89,8 @@ int32_t get_hw_bit_sz(const ModelArena& m, const HcpIdent& hcp_i) {
 CheckResult py_set_reg_reset(ModelArena& m, const HcpIdent& reg_i,
                              const Reads<HcpIdent>& reset_val_i) {
     if (auto err = check_hcp_kind("reg_i", reg_i, HwComponentType::Reg)) return err;
+    if (auto err = check_not_itself("set_reg_reset", "reset value", "register", reg_i, reset_val_i))
+        return err;
     set_reg_reset(m, reg_i, reset_val_i);
     const int32_t reg_width = hcp_full_width(m, reg_i);
     const int32_t val_width = hcp_full_width(m, reset_val_i);
@@ -102,6 +104,9 @@ CheckResult py_set_reg_reset(ModelArena& m, const HcpIdent& reg_i,
 CheckResult py_set_wire_default(ModelArena& m, const HcpIdent& wire_i,
                                 const Reads<HcpIdent>& default_val_i) {
     if (auto err = check_hcp_kind("wire_i", wire_i, HwComponentType::Wire)) return err;
+    if (auto err =
+            check_not_itself("set_wire_default", "default value", "wire", wire_i, default_val_i))
+        return err;
     if (auto err = check_default_width(m, wire_i, default_val_i)) return err;
     set_wire_default(m, wire_i, default_val_i);
     return std::nullopt;

@@ -22,6 +22,7 @@
 #include "model/complex_hardware/common/arena_impl_ccp.hpp"
 #include "model/complex_hardware/karray/arena_factory_ccp_karray.hpp"
 #include "model/complex_hardware/karray/arena_impl_ccp_karray.hpp"
+#include "model/hw_component/slice_check.hpp"
 
 namespace vorlent::py {
 
@@ -144,6 +145,13 @@ public:
             CheckResult err;
             lease_.with_model([&](const ModelArena& m) {
                 err = check_signals(m, "Karray reduce", "select fn result", out, Access::Read);
+            });
+            if (err) return *err;
+            // The pick is a condition: a wider one would keep the first
+            // candidate whenever any of its bits is 1.
+            lease_.with_model([&](const ModelArena& m) {
+                err = check_cond_width(m, "Karray reduce", "select fn result", std::get<0>(out),
+                                       std::nullopt);
             });
             if (err) return *err;
             ReducePick pick{std::get<0>(out), {}};
@@ -282,6 +290,9 @@ void py_karray_assign_k2k(const Lease& lease, const CcpIdent& dst_i, const Selec
     const std::vector<KIdx> dst_kidx = decoded(dst_sel);
     const std::vector<KIdx> src_kidx = decoded(src_sel);
     const bool same = src_i == dst_i && src_i.handle() == dst_i.handle();
+    if (auto err = lease.with_model(
+            [&](const ModelArena& m) { return check_custom_enables(m, dst_kidx); }))
+        throw *err;
 
     std::optional<OutOfSlot> dst, src;
     ArraysHome home(lease);
