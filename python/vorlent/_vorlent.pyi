@@ -216,7 +216,7 @@ class ModelArena:
 
     # Modules, build, priority and names
     def mk_module(self, name: str) -> ModuleIdent:
-        """A new module; closing its component phase while another module is tracked makes it that one's sub-module."""
+        """A new module, written to the file MODULE_<name>_<id>.v (so its name holds no "$"); closing its component phase while another module is tracked makes it that one's sub-module."""
     def track_module_at_com_init(self, module_i: ModuleIdent) -> None:
         """Opens the component phase of a module: new components belong to it."""
     def track_module_at_flow_init(self, module_i: ModuleIdent) -> None:

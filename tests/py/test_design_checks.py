@@ -13,7 +13,7 @@ import pytest
 
 import vorlent
 from vorlent import _vorlent as v
-from model_helpers import refused
+from model_helpers import raised, refused
 from verilog_sim import Design, lint, simulate
 
 DEEP_DESIGN = os.path.join(os.path.dirname(__file__), "deep_design.py")
@@ -180,6 +180,66 @@ def test_emit_refuses_lost_behaviour_before_it_prints_or_writes(tmp_path, capfd,
             os.remove(f"/{stem}.v")
     assert capfd.readouterr().out == ""
     assert os.listdir(tmp_path) == []
+
+
+# How a module "sub", with a register "x", is left out of the top module's
+# tree, as calls ("m+"/"m-" track/untrack the component phase of m, "m*"/"m/"
+# its behaviour phase; "sub" and "x" make them), and what emit says of it.
+MADE = "it was made while module {top} was tracked, but its component phase "
+ENDED_ALONE = ("ended (untrack_module_at_com_init) after that module was untracked, with no module tracked, so it "
+               "joined no module's sub-modules; end it while that module is tracked")
+TO_JOIN = "while that module is tracked, which makes it that module's sub-module"
+LEFT_OUT = {
+    "after_its_parent": ("top+ sub top- sub+ x sub-", MADE + ENDED_ALONE),
+    "its_parent_outside": ("lone+ sub lone- sub+ x sub-", MADE.replace("top", "lone") + ENDED_ALONE
+                           + "; that module is not in the top module's tree either"),
+    "never_ended": ("top+ sub top- sub+ x", MADE + "(track_module_at_com_init) never ended; end it "
+                    f"(untrack_module_at_com_init) {TO_JOIN}"),
+    "never_ran": ("top+ sub top- sub* x sub/", MADE + "never ran; track it (track_module_at_com_init) and untrack it "
+                  f"(untrack_module_at_com_init) {TO_JOIN}"),
+    "under_a_module_outside": ("lone+ sub sub+ x sub- lone-", "it is under module {lone}, which was made while no "
+                               "module was tracked and joined no module's sub-modules; make {lone} with mk_module "
+                               "while its parent module is tracked (track_module_at_com_init), or set the root of "
+                               "the design as the top module"),
+    "under_itself": ("top+ sub top- sub+ sub+ x sub- sub-", "it is listed only by itself or modules under it (its "
+                     "component phase ended while it was tracked a second time), so no module of the tree lists it"),
+}
+
+
+@pytest.mark.parametrize("step", LEFT_OUT)
+@pytest.mark.parametrize("lost", ["read", "port"])
+def test_emit_names_the_step_that_left_a_module_out_of_the_tree(tmp_path, step, lost):
+    """Made while its parent was tracked, a module joins the parent's
+    sub-modules only when its own component phase ends while the parent is
+    tracked: emit names what happened instead."""
+    m = v.ModelArena()
+    mods = {"top": m.mk_module("top"), "lone": m.mk_module("lone")}
+    m.set_top_module(mods["top"])
+    phases = {"+": m.track_module_at_com_init, "-": m.untrack_module_at_com_init,
+              "*": m.track_module_at_flow_init, "/": m.untrack_module_at_flow_init}
+    calls, why = LEFT_OUT[step]
+    for call in calls.split():
+        if call == "sub":
+            mods["sub"] = m.mk_module("sub")
+        elif call == "x":
+            x = m.mk_reg("x", 4)
+        else:
+            phases[call[-1]](mods[call[:-1]])
+    if lost == "read":
+        phases["+"](mods["top"])  # above "sub" where its phase never ended
+        m.mk_expression("y", v.LogicOp.ArithPlus, m.mk_reg("r", 4), x)
+        phases["-"](mods["top"])
+    else:
+        m.mark_as_io(x, False, "x_o")
+    m.build_flow()
+    name = {k: f'"{m.module_verilog_name(mod)}" (id {mod.global_id})' for k, mod in mods.items()}
+    x_name = m.hcp_verilog_name(x)
+    head = (f"module {name['top']} reads \"{x_name}\" of module {name['sub']}, which is not in the top module's tree "
+            "and gets no file" if lost == "read" else
+            f"module {name['sub']} is not in the top module's tree and gets no file, so the port marked on "
+            f"\"{x_name}\" would be lost")
+    assert raised(ValueError, v.BackendVerilog(m).emit, str(tmp_path), "t") == \
+        f"BackendVerilog::emit: {head}; {why.format(**name)}"
 
 
 def test_emit_into_a_directory_it_cannot_write_names_the_directory(tmp_path, panic_type):
@@ -367,7 +427,9 @@ def test_zync_on_an_arbiter_outside_the_top_modules_tree_is_refused(tmp_path, ow
         return
     with pytest.raises(ValueError, match=r'^BackendVerilog::emit: flow block "ZYNC_z_\d+" \(id \d+\) binds '
                                          r'"ARB_a_\d+" of module "MODULE_lone_\d+" \(id \d+\), which is not in the '
-                                         r"top module's tree, so build_flow never built it"):
+                                         r"top module's tree, so build_flow never built it and the block would "
+                                         r"wait for its grant for ever; that module was made while no module was "
+                                         r"tracked and joined no module's sub-modules; make \"MODULE_lone_\d+\""):
         d.run(tmp_path, {})
     assert os.listdir(tmp_path) == []
 

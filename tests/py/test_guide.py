@@ -133,6 +133,25 @@ def test_only_scwait_takes_any_name_with_a_cond_slice(kind):
             make("wait-ack", c4, v.Slice(1, 2))
 
 
+@pytest.mark.parametrize("stem, env, read_as", [
+    ("MODULE_x$HOME$_7", "HOME=/h", "MODULE_x/h$_7"), ("MODULE_x$HOME$_7", "HOME=/h _7=q", "MODULE_x/hq"),
+    ("MODULE_x$(HOME)_7", "HOME=/h", "MODULE_x/h_7"), ("MODULE_x${HOME}_7", "HOME=/h", "MODULE_x/h_7"),
+    ("MODULE_x$y_7", "y=q", None), ("MODULE_x$1_7", "1_7=q 1=q", None)])
+def test_verilator_reads_a_variable_in_a_file_name_as_names_says(tmp_path, stem, env, read_as):
+    """Why a module's name holds no "$": Verilator, given a module's file by
+    its path, reads the variables set in its name."""
+    require_tool("verilator")
+    (tmp_path / f"{stem}.v").write_text("module sub(input a, output b); assign b = a; endmodule\n")
+    (tmp_path / "top.v").write_text("module top(input a, output b); sub u(.a(a), .b(b)); endmodule\n")
+    run = run_tool(["env", *env.split(), "verilator", "--lint-only", "--top-module", "top",
+                    str(tmp_path / "top.v"), str(tmp_path / f"{stem}.v")], capture_output=True, text=True)
+    if read_as is None:
+        assert run.returncode == 0, run.stderr
+    else:
+        assert f"Cannot find file containing module: {tmp_path}/{read_as}.v" in run.stderr
+    assert "`MODULE_x$HOME$_7.v` is read as `MODULE_x/h$_7.v`" in section("Names")
+
+
 def design_of_width(what, n, out_dir):
     """A design whose output holds one thing n wide: an all-ones constant of n
     bits, a register of n bits, or a memory of 2^n words."""

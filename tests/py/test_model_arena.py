@@ -224,14 +224,21 @@ class TestTakes:
     def test_a_failing_later_step_leaves_every_element_taken_before_it_home(self, m, panic_type):
         """Each call takes one or two elements out, then fails; its probe takes
         them again, which fails if any was left out of its slot."""
-        far = v.ModelArena()
-        far.track_module_at_com_init(far.mk_module("far"))
-        # A signal of another model, past the end of this model's arenas. An
-        # identity that a Karray read returns was made with no model's names
-        # at hand, so its conversion cannot tell whose it is: the take refuses it.
-        [far.mk_wire("fw", 1) for _ in range(200)]
-        far_wire = far.karray_read_field_hcp(far.mk_karray("fk", [1], [("a", 1)], v.HwComponentType.WIRE),
-                                             [("static", [0], [])], [None], "a")
+        # A signal whose conversion passes but whose take is refused: a
+        # multiplexer that a select function kept of a read that then failed,
+        # and that the failure took out for good.
+        kept, one_bit = [], m.mk_wire("c", 1)
+
+        def keep_and_fail(a_fields, a_coords, b_fields, b_coords, level):
+            if level == 1:
+                kept.append(a_fields[0][1])
+                raise RuntimeError("kept")
+            return one_bit, []
+
+        with pytest.raises(RuntimeError):
+            m.karray_read_field_hcp(m.mk_karray("four", [4], [("a", 1)], v.HwComponentType.WIRE),
+                                    [("reduce", [], [])], [keep_and_fail], "a")
+        gone_wire = kept[0]
         k, src = (m.mk_karray(name, [2], [("a", 1)], v.HwComponentType.REG) for name in ("k", "src"))
         elem = m.karray_element_hcp(k, [0], "a")
         m.karray_reset_field(k, "a", 0)
@@ -241,7 +248,7 @@ class TestTakes:
         n.track_module_at_com_init(n_top)
         arb = n.mk_arb("a", 0)
         n.untrack_module_at_com_init(n_top)
-        static, dyn_far = ("static", [0], []), ("dyn", [], [far_wire])
+        static, dyn_gone = ("static", [0], []), ("dyn", [], [gone_wire])
 
         def k2k(dst_sel, src_i, src_sel):
             return lambda: m.karray_assign_k2k(k, dst_sel, src_i, src_sel, [], True)
@@ -264,21 +271,21 @@ class TestTakes:
                 k2k([static], src, [static])()
             m.karray_read_field_hcp(src, [("reduce", [], [])], [select], "a")
 
-        no_index = "ArenaHandle index out of range"
+        taken_out = f"ArenaHandle element (global id {gone_wire.global_id}) is already taken out of its arena"
         cases = [
             # the destination is out when the source's take fails
             (k2k_from_a_read_of_src, f"ArenaHandle element (global id {src.global_id}) is already taken out of its "
              "arena", k2k([static], src, [static])),
             # both arrays are out when the read, or the write, fails
-            (k2k([static], src, [dyn_far]), no_index, k2k([static], src, [static])),
-            (k2k([dyn_far], src, [static]), no_index, k2k([static], src, [static])),
-            (lambda: m.karray_read_field_hcp(k, [dyn_far], [None], "a"), no_index, lambda: m.karray_shape(k)),
-            (lambda: m.karray_assign_hcps(k, [static], [("a", far_wire)], True), no_index,
+            (k2k([static], src, [dyn_gone]), taken_out, k2k([static], src, [static])),
+            (k2k([dyn_gone], src, [static]), taken_out, k2k([static], src, [static])),
+            (lambda: m.karray_read_field_hcp(k, [dyn_gone], [None], "a"), taken_out, lambda: m.karray_shape(k)),
+            (lambda: m.karray_assign_hcps(k, [static], [("a", gone_wire)], True), taken_out,
              lambda: m.karray_shape(k)),
             # the array and the field's first register
             (lambda: m.karray_reset_field(k, "a", 1), "reset_val is set already",
              lambda: (m.karray_shape(k), m.mark_as_io(elem, False, "e"))),
-            (lambda: m.dyn_counter_add(cnt, far_wire), no_index, lambda: m.dyn_counter_get_now(cnt)),
+            (lambda: m.dyn_counter_add(cnt, gone_wire), taken_out, lambda: m.dyn_counter_get_now(cnt)),
             # the arbiter, when its new leaf finds no module traced
             (lambda: n.arb_add_leaf(arb, 1), "module trace stack is empty", lambda: n.arb_leaf_count(arb)),
             # the top module and `sub`
@@ -307,6 +314,14 @@ class TestTakes:
         gone_arb = gone.mk_arb("g", 0)
         del gone
         gc.collect()
+        # What a Karray read hands back, and a field its select function is given.
+        given, reads = [], [m.karray_read_field_hcp(k, [("static", [1], [])], [None], "f")]
+        for model, karray in ((m, k), (far, far_k)):
+            reads.append(model.karray_read_field_hcp(karray, [("dyn", [], [model.mk_wire("i", 1)])], [None], "f"))
+            reads.append(model.karray_read_field_hcp(karray, [("reduce", [], [])], [
+                lambda a, a_at, b, b_at, level, model=model: (given.append(a[0][1]), (model.mk_wire("p", 1), []))[1]
+            ], "f"))
+        far_read = far.karray_read_field_hcp(far_k, [("static", [1], [])], [None], "f")
         cases = [
             (lambda: m.set_reg_reset(reg, far_val), "reset_val_i", far.hcp_verilog_name(far_val)),
             (lambda: m.set_wire_default(wire, far_val), "default_val_i", far.hcp_verilog_name(far_val)),
@@ -329,12 +344,21 @@ class TestTakes:
              f"KARRAY_k_{far_k.global_id}"),
             (lambda: m.karray_read_field_hcp(k, [("dyn", [], [far_wire])], [None], "f"), "sel",
              far.hcp_verilog_name(far_wire)),
+            # what a Karray read of the other model handed back
+            (lambda: m.get_hw_bit_sz(far_read), "hcp_i", far.hcp_verilog_name(far_read)),
+            (lambda: m.mk_expression("e", v.LogicOp.ArithPlus, reg, reads[3]), "b", far.hcp_verilog_name(reads[3])),
+            (lambda: m.set_wire_default(wire, reads[4]), "default_val_i", far.hcp_verilog_name(reads[4])),
+            (lambda: m.hcp_verilog_name(given[1]), "hcp_i", far.hcp_verilog_name(given[1])),
         ]
         for call, param, name in cases:
             assert refused(m, panic_type, call) == f"argument '{param}': {name} belongs to another model"
         assert m.get_hw_bit_sz(wire) == 2
         m.set_reg_reset(reg, val)
         assert m.arb_add_leaf(arb, 1) == 0
+        # Its own model takes what a read handed back.
+        assert [m.get_hw_bit_sz(r) for r in reads[:3] + given[:1]] == [1, 1, 1, 1]
+        assert m.hcp_verilog_name(reads[0]) == m.hcp_verilog_name(m.karray_element_hcp(k, [1], "f"))
+        m.gen_basic_assign(m.mk_wire("o", 1), reads[2])
 
 
 class TestThreads:

@@ -76,6 +76,28 @@ def test_odd_names_are_refused_where_given(m):
         'and may hold only ASCII letters, digits, "_" and "$"')
 
 
+# A module's name is part of its file name "MODULE_<name>_<id>.v". Verilator,
+# given that file by its path, reads "$HOME", "$(HOME)", "${HOME}" in it as
+# the variable, a second "$" ending the name ("x$HOME$_7" became "x/root$_7"),
+# and a "$" that ends the module name before "_<id>" ("$_7"); it leaves "$1"
+# alone, which a shell or make would expand. No module name holds a "$".
+@pytest.mark.parametrize("name, refused_at", [
+    ("x$HOME$", 1), ("x$PATH$y", 1), ("x$y", 1), ("ab$", 2), ("$", 0), ("a$1", 1), ("__$$", 2),
+    ("x", None), ("", None), ("1abc", None), ("module", None), ("HOME_", None),
+])
+def test_a_module_name_holding_a_dollar_is_refused(m, name, refused_at):
+    if refused_at is None:
+        made = m.mk_module(name)
+        assert m.module_verilog_name(made) == f"MODULE_{name}_{made.global_id}"
+        return
+    assert refused(m, ValueError, m.mk_module, name) == (
+        f'mk_module: name "{name}" holds "$" at byte {refused_at}; the name is part of the file name '
+        '"MODULE_<name>_<id>.v", in which Verilator reads "$NAME" as an environment variable (and a shell '
+        'or make "$1")')
+    # Names that are no file name keep their "$".
+    assert m.hcp_verilog_name(m.mk_reg(name, 1)).startswith(f"REG_{name}_")
+
+
 def test_an_own_name_over_max_name_len_stops_the_factory_with_its_id_drawn(m, panic_type):
     for where, display, call in places(m):
         if display is None:

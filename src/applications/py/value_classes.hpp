@@ -113,7 +113,8 @@ public:
 // the model whose store is current: on the model whose store the names came
 // from, it refers to that store again; an identity made with another
 // model's store current is refused (ForeignIdentity). One made with no
-// store current (a Karray read's result) is left to the model's own check.
+// store current (one a Karray read named in a model that a select function
+// then moved away) is left to the model's own check.
 template <class Record>
 Record value_copy(PyObject* obj) {
     const auto* v = reinterpret_cast<ValueObject<Record>*>(obj);

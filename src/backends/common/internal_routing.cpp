@@ -237,6 +237,70 @@ std::optional<std::string> left_out_of_tree(const ModelArena& model, const Modul
     return std::nullopt;
 }
 
+std::string quoted_module(const ModuleIdent& m) {
+    return format("\"{}\" (id {})", m.abs_name(), m.global_id());
+}
+
+// Why `module`, which is not in the top module's tree, is left out, said of
+// `subject` (the module), and what to do instead. A module joins the
+// sub-modules of the module tracked when its component phase ends
+// (untrack_module_at_com_init); the parent recorded when it was made
+// (mk_module) decides nothing. The modules that list `module` lead up to one
+// that no module lists, and the step that left that one out is named: its
+// component phase ended with no module tracked, is still open, or never ran.
+std::string why_outside_tree(const ModelArena& model, const ModuleTree& tree,
+                             const ModuleIdent& module, std::string_view subject) {
+    const ArenaGroup<Module>& modules = model.arena<Module>();
+    std::vector<std::optional<size_t>> lister(modules.size());
+    for (size_t slot = 0; slot < modules.size(); ++slot)
+        for (const ModuleIdent& sub : modules.get(ArenaHandle{slot, 0}).sub_modules)
+            if (!lister[sub.handle().index]) lister[sub.handle().index] = slot;
+    size_t root = module.handle().index;
+    std::vector<bool> seen(modules.size());
+    while (lister[root] && !seen[root]) {
+        seen[root] = true;
+        root = *lister[root];
+    }
+    const Module& r = modules.get(ArenaHandle{root, 0});
+    std::string out =
+        root == module.handle().index
+            ? std::string(subject)
+            : format("{} is under module {}, which", subject, quoted_module(r.ident));
+    if (lister[root])
+        return out + " is listed only by itself or modules under it (its component phase "
+                     "ended while it was tracked a second time), so no module of the tree lists "
+                     "it";
+    const ArenaHandle parent_h = r.ident.master_module_handle;
+    if (parent_h.is_null())
+        return out + format(" was made while no module was tracked and joined no module's "
+                            "sub-modules; make {} with mk_module while its parent module is "
+                            "tracked (track_module_at_com_init), or set the root of the design "
+                            "as the top module",
+                            quoted_module(r.ident));
+    const ModuleIdent& parent = modules.get(parent_h).ident;
+    out += format(" was made while module {} was tracked, but ", quoted_module(parent));
+    const bool open = std::any_of(
+        model.module_trace_stack.begin(), model.module_trace_stack.end(),
+        [&](const ModuleTraceEntry& e) {
+            return e.stage == ModuleInitStage::CompInit && e.module.handle().index == root;
+        });
+    if (r.com_phase_ended_alone)
+        out += "its component phase ended (untrack_module_at_com_init) after that module was "
+               "untracked, with no module tracked, so it joined no module's sub-modules; end it "
+               "while that module is tracked";
+    else if (open)
+        out += "its component phase (track_module_at_com_init) never ended; end it "
+               "(untrack_module_at_com_init) while that module is tracked, which makes it that "
+               "module's sub-module";
+    else
+        out += "its component phase never ran; track it (track_module_at_com_init) and untrack "
+               "it (untrack_module_at_com_init) while that module is tracked, which makes it "
+               "that module's sub-module";
+    if (!tree.contains(parent_h))
+        out += "; that module is not in the top module's tree either";
+    return out;
+}
+
 struct Binding {
     FlowBlockIdent block;
     CcpIdent ccp;
@@ -279,19 +343,18 @@ CheckResult check_tree_self_contained(const ModelArena& model, const ModuleTree&
         const ModuleIdent& owner = module_ident_of(model, *outside);
         return ErrorText::value(format(
             "BackendVerilog::emit: module \"{}\" (id {}) reads \"{}\" of module \"{}\" (id {}), "
-            "which is not in the top module's tree and gets no file; make that module with "
-            "mk_module while its parent module is tracked (track_module_at_com_init)",
+            "which is not in the top module's tree and gets no file; {}",
             reader.module.abs_name(), reader.module.global_id(), outside->abs_name(),
-            owner.abs_name(), owner.global_id()));
+            owner.abs_name(), owner.global_id(), why_outside_tree(model, tree, owner, "it")));
     }
     if (const std::optional<Binding> bound = binding_outside(model, tree)) {
         const ModuleIdent& owner = bound->ccp.module_ident;
         return ErrorText::value(format(
             "BackendVerilog::emit: flow block \"{}\" (id {}) binds \"{}\" of module \"{}\" "
             "(id {}), which is not in the top module's tree, so build_flow never built it and "
-            "the block would wait for its grant for ever; make it in a module of that tree",
+            "the block would wait for its grant for ever; that module{}",
             bound->block.abs_name(), bound->block.global_id(), bound->ccp.abs_name(),
-            owner.abs_name(), owner.global_id()));
+            owner.abs_name(), owner.global_id(), why_outside_tree(model, tree, owner, "")));
     }
     // The modules outside, in the order they were made.
     const ArenaGroup<Module>& modules = model.arena<Module>();
@@ -302,10 +365,9 @@ CheckResult check_tree_self_contained(const ModelArena& model, const ModuleTree&
         if (!lost) continue;
         return ErrorText::value(format(
             "BackendVerilog::emit: module \"{}\" (id {}) is not in the top module's tree and gets "
-            "no file, so {} would be lost; make it a sub-module of a module of that tree "
-            "(mk_module while that module is tracked by track_module_at_com_init), or set the "
-            "root of the design as the top module",
-            m.ident.abs_name(), m.ident.global_id(), *lost));
+            "no file, so {} would be lost; {}",
+            m.ident.abs_name(), m.ident.global_id(), *lost,
+            why_outside_tree(model, tree, m.ident, "it")));
     }
     return std::nullopt;
 }

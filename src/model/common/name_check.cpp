@@ -147,8 +147,23 @@ CheckResult check_name_chars(std::string_view where, std::string_view what, std:
 }
 
 CheckResult check_element_name(std::string_view where, std::string_view what,
-                               std::string_view name, std::string_view display, size_t limit) {
+                               std::string_view name, std::string_view display,
+                               std::optional<size_t> file_name_max) {
     if (auto err = check_name_chars(where, what, name)) return err;
+    // Verilator, given a file by its path, reads "$" and the letters, digits
+    // and "_" after it as an environment variable (a set one replaces them;
+    // so do "$(NAME)" and "${NAME}"). It leaves a "$" before a digit alone,
+    // but a "$" that ends the name meets the "_" of "_<id>", and a shell or
+    // make expands "$1" in a command line too: a stem holds none, as the top
+    // file name (emit) holds none.
+    const size_t dollar = file_name_max ? name.find('$') : std::string_view::npos;
+    if (dollar != std::string_view::npos)
+        return refusal(where, what, name,
+                       format("holds \"$\" at byte {}; the name is part of the file name "
+                              "\"{}_<name>_<id>.v\", in which Verilator reads \"$NAME\" as an "
+                              "environment variable (and a shell or make \"$1\")",
+                              dollar, display));
+    const size_t limit = file_name_max.value_or(MAX_NAME_LEN);
     // Names the system derives from this one are cut to fit (make_ident);
     // the element's own name is kept whole. One over MAX_NAME_LEN stops
     // the factory by the name rule (WholeNames); a tighter limit is this

@@ -6,6 +6,7 @@
 // anything is made, so a refused call changes nothing.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -20,12 +21,16 @@ namespace vorlent {
 CheckResult check_name_chars(std::string_view where, std::string_view what, std::string_view name);
 
 // check_name_chars, then, for an element whose kind shows as `display`
-// ("REG", "MODULE"), its absolute name within `limit` when that is below
-// MAX_NAME_LEN (a module's file name); one over MAX_NAME_LEN is left to the
-// factory, which stops on it with the id drawn (WholeNames). With no
-// `display` (a Karray field), the name itself keeps to the limit.
+// ("REG", "MODULE"), its absolute name within MAX_NAME_LEN, or within
+// `file_name_max` when the absolute name is also the stem of a file name (a
+// module's, "{name}.v"); one over MAX_NAME_LEN is left to the factory, which
+// stops on it with the id drawn (WholeNames). A file name's stem holds no
+// "$": Verilator reads "$NAME" in a file name it is given as an environment
+// variable. With no `display` (a Karray field), the name itself keeps to
+// the limit.
 CheckResult check_element_name(std::string_view where, std::string_view what, std::string_view name,
-                               std::string_view display, size_t limit = MAX_NAME_LEN);
+                               std::string_view display,
+                               std::optional<size_t> file_name_max = std::nullopt);
 
 // Refuses a port name that is not a Verilog identifier of its own: empty,
 // starting with a digit or "$", a character other than those of an element

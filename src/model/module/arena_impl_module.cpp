@@ -55,7 +55,9 @@ void pop_checked(ModelArena& model, const ModuleIdent& module) {
 
 void untrack_module_at_com_init(ModelArena& model, const ModuleIdent& module) {
     pop_checked(model, module);
-    if (model.module_trace_stack.empty()) return;
+    const bool alone = model.module_trace_stack.empty();
+    model.checked_mut<Module>(module).com_phase_ended_alone = alone;
+    if (alone) return;
     auto parent = model.take<Module>(model.module_trace_stack.back().module);
     parent->sub_modules.push_back(module);
     parent.put_back();

@@ -73,6 +73,10 @@ struct Module {
     ModuleIdent ident;
     OptIdent<NcpIdent> start_node;  // set on the top module by build_flow
     bool is_top = false;            // set by set_top_module
+    // Its component phase last ended with no module tracked, so it joined no
+    // module's sub-modules then (emit names that step for a module outside
+    // the top module's tree).
+    bool com_phase_ended_alone = false;
 
     // The components of one kind: system list first, then user list.
     HcpsOfKind hcps_of(HwComponentType t) const {

@@ -61,12 +61,13 @@ inline std::string_view element_display(FlowBlockType t) { return flow_block_typ
 inline std::string_view element_display(CcpType t) { return ccp_type_display(t); }
 enum class ModuleKind : uint8_t { Module };
 inline std::string_view element_display(ModuleKind) { return MODULE_DISPLAY; }
-// The longest absolute name of an element of the kind.
+// For a kind whose absolute name is also the stem of a file name (a
+// module's, "{name}.v"), the longest such stem.
 template <class Kind>
-size_t element_name_limit(Kind) {
-    return MAX_NAME_LEN;
+std::optional<size_t> element_file_name_max(Kind) {
+    return std::nullopt;
 }
-inline size_t element_name_limit(ModuleKind) { return MODULE_NAME_MAX; }
+inline std::optional<size_t> element_file_name_max(ModuleKind) { return MODULE_NAME_MAX; }
 // Whether the element's name is written into the Verilog, inside its
 // generated name. A flow block's never is: only the condition-slice
 // expression of the condition kinds takes it, and their methods check it
@@ -97,7 +98,7 @@ struct NamedMaker<Sig, Kind, Fn> {
         const std::string_view display = element_display(Kind);
         if constexpr (element_name_written(Kind)) {
             if (auto err = check_element_name(Signature<Sig>::name, "name", name, display,
-                                              element_name_limit(Kind)))
+                                              element_file_name_max(Kind)))
                 return *err;
         }
         // The ids the function draws before the element's own decide how

@@ -131,14 +131,40 @@ void check_converted(const Model& model, const Stored& values, std::index_sequen
 }
 
 template <auto Fn, class Target, class Stored>
+typename FnTraits<decltype(Fn)>::Result call_fn(Target& target, Stored& values) {
+    using R = typename FnTraits<decltype(Fn)>::Result;
+    return std::apply([&](auto&... args) -> R { return Fn(target, args...); }, values);
+}
+
+template <auto Fn, class Target, class Stored>
 PyObject* call_and_convert(Target& target, Stored& values) {
     using R = typename FnTraits<decltype(Fn)>::Result;
     if constexpr (std::is_void_v<R>) {
-        std::apply([&](auto&... args) { Fn(target, args...); }, values);
+        call_fn<Fn>(target, values);
         return Py_NewRef(Py_None);
     } else {
-        return ToPython<std::remove_cvref_t<R>>::convert(
-            std::apply([&](auto&... args) -> R { return Fn(target, args...); }, values));
+        return ToPython<std::remove_cvref_t<R>>::convert(call_fn<Fn>(target, values));
+    }
+}
+
+// A PerStep call: the function runs with no store current between its steps
+// (each step makes the store current itself, whatever call this one runs
+// inside); its result is the model's, handed back naming the model's store
+// as a call that borrows the model whole does.
+template <auto Fn, class Model, class Stored>
+PyObject* call_per_step_and_convert(const ModelLease<Model>& lease, Stored& values) {
+    using R = typename FnTraits<decltype(Fn)>::Result;
+    if constexpr (std::is_void_v<R>) {
+        const NameStoreScope between_steps(nullptr);
+        call_fn<Fn>(lease, values);
+        return Py_NewRef(Py_None);
+    } else {
+        auto result = [&] {
+            const NameStoreScope between_steps(nullptr);
+            return call_fn<Fn>(lease, values);
+        }();
+        const NameStoreScope names(lease.sole_store());
+        return ToPython<std::remove_cvref_t<R>>::convert(result);
     }
 }
 
@@ -219,10 +245,7 @@ PyObject* invoke_method(PyObject* self, PyObject* const* args, Py_ssize_t nargs,
                         method_detail::check_converted<S>(m, values,
                                                           std::make_index_sequence<S::count>{});
                     });
-                // Each step makes the store current itself; between steps
-                // none is, whatever call this one runs inside.
-                const NameStoreScope between_steps(nullptr);
-                return method_detail::call_and_convert<Fn>(lease, values);
+                return method_detail::call_per_step_and_convert<Fn>(lease, values);
             });
         } else {
             BorrowGuard guard(state.binding, B);

@@ -68,6 +68,15 @@ public:
         return kept_stores_.back().get();
     }
 
+    // The name store of the model the object has held for the whole call,
+    // or none once a step found another model there. The identities the
+    // call hands to Python carry it, so another model refuses them by name;
+    // ones named in a model moved away carry none.
+    NameStore* sole_store() const {
+        NameStore* now = kept_store();
+        return kept_stores_.size() == 1 ? now : nullptr;
+    }
+
 private:
     mutable std::vector<std::shared_ptr<NameStore>> kept_stores_;
     BoundState<Model>& state_;

@@ -125,10 +125,15 @@ public:
         if (dim >= fns_.size() || !fns_[dim])
             return ErrorText::value(format("Karray reduce: dimension {} has no select fn", dim));
         try {
+            // The fields are the model's, handed out as a call's result is.
+            const auto fields = [&](const NamedHcps& named) {
+                const NameStoreScope names(lease_.sole_store());
+                return PyRef(ToPython<NamedHcps>::convert(named));
+            };
             PyRef args[] = {
-                PyRef(ToPython<NamedHcps>::convert(a_fields)),
+                fields(a_fields),
                 PyRef(ToPython<std::vector<size_t>>::convert(a_coords)),
-                PyRef(ToPython<NamedHcps>::convert(b_fields)),
+                fields(b_fields),
                 PyRef(ToPython<std::vector<size_t>>::convert(b_coords)),
                 PyRef(ToPython<uint32_t>::convert(level)),
             };
