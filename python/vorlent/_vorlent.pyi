@@ -62,7 +62,17 @@ DEFAULT_UE_SUB_PRIORITY_USER: Final = 0
 _ASM_PRIORITY_CONST_NAMES: list[str]
 
 class LogicOp(enum.IntEnum):
-    """The operation of an expression (`mk_expression`, `mk_expression_single`)."""
+    """The operation of an expression, with the Verilog it is written as.
+
+    mk_expression takes BitwiseAnd a & b, BitwiseOr a | b, BitwiseXor a ^ b,
+    BitwiseShl a << b, BitwiseShr a >> b, LogicalAnd a && b, LogicalOr a || b,
+    RelationEq a == b, RelationNeq a != b, RelationLe a < b (less than),
+    RelationLeq a <= b, RelationGe a > b (greater than), RelationGeq a >= b,
+    RelationSlt and RelationSgt (< and > of both operands as signed), ArithPlus
+    a + b, ArithMinus a - b, ArithMul a * b, ArithDiv a / b, ArithDivr a % b
+    (remainder). mk_expression_single takes BitwiseInvr ~a and LogicalNot !a.
+    Both refuse ExtendBit (use mk_extend_bit), SliceBit, Assign and Dummy.
+    """
     BitwiseAnd = 0
     BitwiseOr = 1
     BitwiseXor = 2
@@ -255,10 +265,23 @@ class ModelArena:
         """A memory of `bit_width`-bit words, addressed by `index_width` bits."""
     def mk_mem_ele(self, name: str, master_mem_blk_i: HcpIdent, index_ident: HcpIdent,
                    bit_width: int, is_read: bool) -> HcpIdent:
-        """A word of memory `master_mem_blk_i` at the address `index_ident`, for reading or writing."""
+        """One port of memory `master_mem_blk_i` at the address `index_ident` (any signal).
+
+        is_read=True makes a read element: combinational, the word at the
+        address in the same cycle, to be only read. is_read=False makes a
+        write element, to be only assigned: an assignment made in a cycle
+        writes the word at that cycle's address at the clock edge. An element
+        of `bit_width` narrower than the word is its low bits.
+        """
     def mk_expression(self, name: str, op: int, a: _Operand, b: _Operand,
                       a_slice: Slice | None = None, b_slice: Slice | None = None) -> HcpIdent:
-        """A combinational expression `a op b` (a `LogicOp` of two operands)."""
+        """A combinational expression `a op b`, `op` a LogicOp of two operands.
+
+        RelationLe is a < b and RelationGe a > b (see LogicOp). The result is
+        1 bit for a relation or a logical op, else as wide as a (a_slice). An
+        int operand becomes a constant as wide as the whole other operand;
+        two ints are refused.
+        """
     def mk_expression_single(self, name: str, op: int, a: HcpIdent,
                              a_slice: Slice | None = None) -> HcpIdent:
         """A combinational expression of one operand (`BitwiseInvr`, `LogicalNot`)."""
@@ -282,7 +305,13 @@ class ModelArena:
     def gen_mux(self, name: str, cond_i: HcpIdent, cond_slice: Slice, if_true: _Operand,
                 if_false: _Operand, true_slice: Slice | None = None, false_slice: Slice | None = None,
                 width: int | None = None) -> HcpIdent:
-        """A wire that is `if_true` when the 1-bit `cond_i` holds, else `if_false`."""
+        """A wire that is `if_true` while the 1-bit `cond_i` is 1, else `if_false`.
+
+        `cond_slice` selects the bit (Slice() when cond_i is 1 bit). The wire
+        is `width` bits; when None, as wide as if_true (over true_slice), or
+        as if_false when if_true is an int. An int input becomes a constant
+        that wide, so two ints need `width`.
+        """
     def gen_any_of(self, name: str, terms: Sequence[tuple[HcpIdent, Slice]]) -> HcpIdent | None:
         """The OR of 1-bit terms; None for one term (use it directly), constant 0 for none."""
     def gen_sum_cnt(self, name: str, bits: Sequence[tuple[HcpIdent, Slice]],
@@ -359,13 +388,26 @@ class ModelArena:
         """The default branch of a pick, entered when no pif condition holds."""
     def mk_flow_block_pip(self, name: str, arb_i: CcpIdent, priority: int | None = None,
                           auto_req: bool = False, auto_restart: bool = False) -> FlowBlockIdent:
-        """A pipeline: runs its body for each grant of the arbiter, forever."""
+        """A pipeline: runs its body for each grant of arbiter `arb_i`, forever.
+
+        It adds a leaf to the arbiter at `priority` (None: 10); with auto_req
+        the leaf always requests, so the body runs back to back. auto_restart:
+        a reset (arb_set_reset) enters the pipeline again in that cycle
+        instead of leaving it idle until mrst.
+        """
     def mk_flow_block_zync(self, name: str, arb_i: CcpIdent, priority: int | None = None,
                            auto_ack: bool = False) -> FlowBlockIdent:
         """Assignments made in the cycle in which the arbiter grants this block's request."""
     def mk_flow_block_zync_multi(self, name: str, binds: Sequence[_ZyncBind], match_all: bool,
                                  priority: int | None = None) -> FlowBlockIdent:
-        """A zync block that requests on several arbiters; granted by one, or by all with match_all."""
+        """A zync block that requests on several arbiters; granted by one, or by all with match_all.
+
+        Each bind is (arbiter, priority, auto_ack, cond), e.g.
+        (arb, None, False, None), and adds a leaf to its arbiter: at
+        `priority` (None: this call's `priority`, or 10); auto_ack=True ties
+        the leaf's grant to 1; cond None requests whenever the block waits,
+        a 1-bit signal requests, and lets its grant count, only while it is 1.
+        """
 
     # Arbiters and dynamic counters
     def mk_arb(self, name: str, policy: int) -> CcpIdent:
@@ -405,7 +447,12 @@ class ModelArena:
     # Karray arrays
     def mk_karray(self, name: str, shape: Sequence[int], fields: Sequence[tuple[str, int]],
                   backing: int) -> CcpIdent:
-        """An array of `shape` elements with the named `fields`, made of registers (REG) or wires (WIRE)."""
+        """An array of records: `shape` the size of each dimension, outermost first ([2, 3]).
+
+        `fields` is [(name, width), ...], e.g. [("v", 8), ("tag", 2)]; every
+        field of every element is a component of its own: a register with
+        backing=HwComponentType.REG, a wire with HwComponentType.WIRE.
+        """
     def karray_shape(self, karray_i: CcpIdent) -> list[int]:
         """The size of each dimension, outermost first."""
     def karray_fields(self, karray_i: CcpIdent) -> list[tuple[str, int]]:
@@ -418,11 +465,30 @@ class ModelArena:
         """The reset value of one field in every element."""
     def karray_assign_hcps(self, karray_i: CcpIdent, sel: Sequence[_Selector],
                            sources: Sequence[tuple[str | None, _Operand]], expect_clocked: bool) -> None:
-        """Assigns values by field name to the selected elements."""
+        """Writes fields of the selected elements, one selector per dimension in `sel`.
+
+        A selector is ("static", [i], []) element i, ("dyn", [], [sig]) the
+        element the signal names, or ("cus", [], [en_0, en_1, ...]) every
+        element whose 1-bit enable is 1 (one per element); a WIRE array takes
+        static ones only. `sources` is [(field, value), ...], a field of None
+        being the array's only one. expect_clocked: True for a REG array,
+        False for a WIRE array (TypeError otherwise).
+        """
     def karray_assign_k2k(self, dst_i: CcpIdent, dst_sel: Sequence[_Selector], src_i: CcpIdent,
                           src_sel: Sequence[_Selector], src_fns: Sequence[_SelectFn | None],
                           expect_clocked: bool) -> None:
         """Assigns the fields of the selected elements of `src_i` to those of `dst_i`, by name."""
     def karray_read_field_hcp(self, karray_i: CcpIdent, sel: Sequence[_Selector],
                               fns: Sequence[_SelectFn | None], field: str) -> HcpIdent:
-        """A signal reading one field of the selected element; reduce selectors call `fns`."""
+        """A signal reading one field of the selected element; reduce selectors call `fns`.
+
+        `sel` has one selector per dimension: ("static", [i], []),
+        ("dyn", [], [sig]) or ("reduce", [], []). fns[d] is the select function
+        of reduce dimension d (None for the others; the list may end after the
+        last reduce): fn(left, left_at, right, right_at, level) gets each
+        side's fields as [(name, signal), ...] and the indexes it covers, and
+        returns (pick, extras): a 1-bit signal, 1 choosing left, and
+        [(name, signal), ...] replacing or adding fields for the levels
+        above. `field` must be declared by the array: to read a value the fns
+        carry, declare a field of its name and return it under that name.
+        """

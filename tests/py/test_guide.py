@@ -221,3 +221,166 @@ def test_a_module_writes_the_registers_of_another(tmp_path):
     got = d.run(tmp_path, {"pr": d.probe(pr), "cr": f"dut.{inst}.{d.m.hcp_verilog_name(cr)}"}, cycles=6)
     assert got == {"pr": [0, 0, 0, 2, 4, 6], "cr": [0, 0, 0, 1, 2, 3]}
     assert "A module reads and writes any register of the design directly" in TEXT
+
+
+@pytest.mark.parametrize("call_priority, shown", [(7, 7), (None, 10)])
+def test_a_zync_bind_without_priority_takes_the_calls_or_10(call_priority, shown):
+    """The refusal of two binds of one arbiter names each bind's leaf priority."""
+    m, c1, c4, arb = flow_model()
+    binds = [(arb, None, False, None), (arb, 3, False, None)]
+    with pytest.raises(ValueError, match=rf"binds\[1\] \(priority 3\) while binds\[0\] \(priority {shown}\)"):
+        m.mk_flow_block_zync_multi("z", binds, True, call_priority)
+    assert "None takes the call's `priority`, or 10 without one" in section("Arbiters: `pip` and `zync`")
+
+
+def test_a_reduce_read_gives_the_declared_fields_and_what_the_top_level_returned():
+    m, c1, c4, arb = flow_model()
+    k = m.mk_karray("k", [3], [("v", 4), ("at", 2)], v.HwComponentType.REG)
+    sides, carried = [], []
+
+    def fn(left, left_at, right, right_at, level):
+        sides.append((left_at, right_at, [(n, s.global_id) for n, s in right]))
+        carried.append(m.mk_wire(f"at_{level}", 2))
+        return c1, [("at", carried[-1]), ("idx", carried[-1])]
+
+    assert m.karray_read_field_hcp(k, [("reduce", [], [])], [fn], "at").global_id == carried[-1].global_id
+    # Element 2 has no partner at level 0: at level 1 it is a side of its own,
+    # its fields the element's own components.
+    own = [(f, m.karray_element_hcp(k, [2], f).global_id) for f in ("v", "at")]
+    assert [(left_at, right_at) for left_at, right_at, _ in sides] == [([0], [1]), ([0, 1], [2])]
+    assert sides[1][2] == own
+    # An extra the array does not declare reaches no caller.
+    with pytest.raises(ValueError, match="^Karray has no field 'idx'$"):
+        m.karray_read_field_hcp(k, [("reduce", [], [])], [fn], "idx")
+    assert "\"Karray has no field 'idx'\"" in section("Karrays")
+
+
+# ---- the panics that slips in describing behaviour raise, as Failures lists them
+
+SLIP_TABLE = GUIDE.partition("\n| `PanicException` text |")[2].split("\n\n")[0]
+
+
+def slip_model():
+    """A model in its top module's behaviour phase: a 4-bit register, a
+    1-bit wire, an arbiter and a REG Karray of one 4-bit field."""
+    m = v.ModelArena()
+    top = m.mk_module("top")
+    m.set_top_module(top)
+    m.track_module_at_com_init(top)
+    r, c, arb = m.mk_reg("r", 4), m.mk_wire("c", 1), m.mk_arb("arb", v.ArbSamePriPolicy.AckOne)
+    k = m.mk_karray("k", [2], [("f", 4)], v.HwComponentType.REG)
+    m.untrack_module_at_com_init(top)
+    m.track_module_at_flow_init(top)
+    return m, r, c, arb, k
+
+
+def opened(m, block, *assignments):
+    """Opens `block` and makes the assignments, (register, value) each, in it."""
+    m.initialize_flow_block(block)
+    for des, src in assignments:
+        m.gen_basic_assign(des, src)
+    return block
+
+
+def closed(m, block, *assignments):
+    m.finalize_flow_block(opened(m, block, *assignments))
+
+
+def with_body(m, block, r):
+    """Opens `block` and gives it a body: a seq of one step; leaves it open."""
+    opened(m, block)
+    closed(m, m.mk_flow_block_seq("body"), (r, 1))
+    return block
+
+
+# Each slip describes up to the call that raises and returns that call.
+def assignment_in_open_wait(m, r, c, arb, k):
+    opened(m, m.mk_flow_block_seq("s"))
+    opened(m, m.mk_flow_block_sywait("w", 2))
+    return lambda: m.gen_basic_assign(r, 1)
+
+
+def karray_write_in_open_wait(m, r, c, arb, k):
+    opened(m, m.mk_flow_block_scwait("w", c))
+    return lambda: m.karray_assign_hcps(k, [("static", [0], [])], [("f", 1)], True)
+
+
+def cselse_after_an_assignment(m, r, c, arb, k):
+    opened(m, m.mk_flow_block_seq("s"))
+    m.finalize_flow_block(with_body(m, m.mk_flow_block_cif("i", c), r))
+    m.gen_basic_assign(r, 2)  # ends the chain
+    branch = with_body(m, m.mk_flow_block_cselse("e"), r)
+    return lambda: m.finalize_flow_block(branch)
+
+
+def cselif_after_a_block(m, r, c, arb, k):
+    opened(m, m.mk_flow_block_par_auto("p"))
+    m.finalize_flow_block(with_body(m, m.mk_flow_block_sif("i", c), r))
+    closed(m, m.mk_flow_block_sywait("w", 1))  # ends the chain
+    branch = with_body(m, m.mk_flow_block_cselif("e", c), r)
+    return lambda: m.finalize_flow_block(branch)
+
+
+def zelse_after_an_assignment(m, r, c, arb, k):
+    opened(m, m.mk_flow_block_seq("s"))
+    closed(m, m.mk_flow_block_zif("i", c), (r, 1))
+    m.gen_basic_assign(r, 2)  # ends the chain
+    branch = opened(m, m.mk_flow_block_zelse("e"), (r, 3))
+    return lambda: m.finalize_flow_block(branch)
+
+
+def pip_in_zelse(m, r, c, arb, k):
+    closed(m, m.mk_flow_block_zif("i", c), (r, 1))
+    opened(m, m.mk_flow_block_zelse("e"))
+    pip = with_body(m, m.mk_flow_block_pip("p", arb), r)
+    return lambda: m.finalize_flow_block(pip)
+
+
+def seq_in_zif(m, r, c, arb, k):
+    opened(m, m.mk_flow_block_zif("i", c))
+    seq = opened(m, m.mk_flow_block_seq("s"), (r, 1))
+    return lambda: m.finalize_flow_block(seq)
+
+
+def seq_in_zcase(m, r, c, arb, k):
+    opened(m, m.mk_flow_block_zstate("zs", r))
+    opened(m, m.mk_flow_block_zcase("zc", 1))
+    seq = opened(m, m.mk_flow_block_seq("s"), (r, 1))
+    return lambda: m.finalize_flow_block(seq)
+
+
+def second_set_reg_reset(m, r, c, arb, k):
+    m.set_reg_reset(r, m.mk_val("a", 4, 0))
+    return lambda: m.set_reg_reset(r, m.mk_val("b", 4, 0))
+
+
+def second_karray_reset_field(m, r, c, arb, k):
+    m.karray_reset_field(k, "f", 0)
+    return lambda: m.karray_reset_field(k, "f", 1)
+
+
+SLIPS = {
+    "wait block accepts no direct nodes": [assignment_in_open_wait, karray_write_in_open_wait],
+    "add_con_flow_block: not supported by this block type": [
+        cselse_after_an_assignment, cselif_after_a_block, zelse_after_an_assignment],
+    "zero-cond-if sub blocks must have BasicNodeFlow join policy": [pip_in_zelse, seq_in_zif],
+    "zero-switch-case sub blocks must have BasicNodeFlow join policy": [seq_in_zcase],
+    "reset_val is set already": [second_set_reg_reset, second_karray_reset_field],
+}
+
+
+@pytest.mark.parametrize("text, slip", [pytest.param(text, slip, id=slip.__name__)
+                                        for text, slips in SLIPS.items() for slip in slips])
+def test_a_slip_raises_the_panic_text_that_failures_lists(text, slip):
+    m, *args = slip_model()
+    last_call = slip(m, *args)
+    with pytest.raises(v.PanicException) as raised:
+        last_call()
+    assert str(raised.value).removeprefix("assertion `left == right` failed: ").split("\n")[0] == text
+    assert f"`{text}`" in SLIP_TABLE
+
+
+def test_the_table_of_slips_lists_the_texts_tested_here():
+    # The zcase's text shares the row of the zif chain's.
+    first_column = set(re.findall(r"^\| `([^`]+)`", SLIP_TABLE, re.M))
+    assert first_column | {"zero-switch-case sub blocks must have BasicNodeFlow join policy"} == SLIPS.keys()

@@ -3,6 +3,7 @@ import enum
 import inspect
 import pathlib
 import pydoc
+import re
 import subprocess
 import sys
 
@@ -100,3 +101,23 @@ def test_help_shows_the_texts_and_the_signatures_still_read():
                 assert params == [a.arg for a in fn.args.args], (name, fn.name)
     assert [str(inspect.signature(getattr(_vorlent, c))) for c in ("ModelArena", "BackendVerilog", "Slice")] == [
         "()", "(arena)", "(start=Ellipsis, stop=Ellipsis)"]
+
+
+def test_logic_op_help_gives_the_verilog_each_op_is_written_as(tmp_path):
+    """Each two-operand op that LogicOp's text writes as "Name a X b" is
+    emitted as `a X b`."""
+    said = dict(re.findall(r"(\w+) a (\S+) b\b", " ".join(_vorlent.LogicOp.__doc__.split())))
+    assert said["RelationLe"] == "<" and said["RelationGe"] == ">" and len(said) == 18
+    m = _vorlent.ModelArena()
+    top = m.mk_module("t")
+    m.set_top_module(top)
+    m.track_module_at_com_init(top)
+    a, b = m.mk_reg("a", 4), m.mk_reg("b", 4)
+    made = {name: m.hcp_verilog_name(m.mk_expression(name, _vorlent.LogicOp[name], a, b)) for name in said}
+    m.untrack_module_at_com_init(top)
+    m.build_flow()
+    names = m.hcp_verilog_name(a), m.hcp_verilog_name(b)
+    _vorlent.BackendVerilog(m).emit(str(tmp_path), "t")
+    text = (tmp_path / "t.v").read_text()
+    for name, token in said.items():
+        assert f"assign {made[name]} = {names[0]}[3:0] {token} {names[1]}[3:0];" in text, name
