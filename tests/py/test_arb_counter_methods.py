@@ -104,7 +104,7 @@ class TestArbitratedBlocks:
 
     def test_zync(self, f):
         a, b = f.mk_arb("a", 0), f.mk_arb("b", 0)
-        cond = f.mk_wire("cond", 1)
+        cond, c8 = f.mk_wire("cond", 1), f.mk_wire("c8", 8)
         assert f.mk_flow_block_zync("z", a).block_type == "ZYNC"
         f.mk_flow_block_zync("z2", a, 4, auto_ack=True)
         assert f.arb_get_leaf_ack_wire(a, 1).hw_type == "VAL"
@@ -120,4 +120,8 @@ class TestArbitratedBlocks:
         c = f.mk_dyn_counter("c", 2)
         assert refused(f, ValueError, f.mk_flow_block_zync_multi, "e", [(a, 1, False, None), (c, 1, False, None)],
                        False) == "binds[1][0] must be a complex component of type ARB, got DCNT"
+        assert f.arb_leaf_count(a) == 3
+        # A condition is one bit, as every block's is: a wider one is refused with no leaf made.
+        assert refused(f, ValueError, f.mk_flow_block_zync_multi, "e", [(a, 1, False, cond), (b, 1, False, c8)],
+                       False) == "cond must be 1-bit, got 8 (slice the cond variable down to one bit)"
         assert f.arb_leaf_count(a) == 3

@@ -11,6 +11,7 @@
 #include "applications/py/runtime/accessed.hpp"
 #include "model/controller/asm_mode.hpp"
 #include "model/flow_block/common/arena_factory_flow_block_arb.hpp"
+#include "model/hw_component/slice_check.hpp"
 
 namespace vorlent::py {
 
@@ -51,6 +52,11 @@ Result<FlowBlockIdent> mk_flow_block_zync_multi(ModelArena& m, std::string_view 
     for (size_t i = 0; i < binds.size(); ++i) {
         const auto& [arb_i, bind_priority, auto_ack, cond_i] = binds[i];
         if (auto err = check_arb(format("binds[{}][0]", i), arb_i)) return *err;
+        // A wider condition would be read as "nonzero" where the leaf asks for one bit.
+        if (cond_i)
+            if (auto err = check_cond_width(m, "mk_flow_block_zync_multi",
+                                            format("binds[{}][3]", i), *cond_i, std::nullopt))
+                return *err;
         bind_args.push_back(
             ZyncBindArgs{arb_i, bind_priority.value_or(fallback), auto_ack, cond_i});
     }
