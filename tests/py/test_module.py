@@ -17,7 +17,8 @@ def test_module_contents():
     assert v.__all__ == names + v._ASM_PRIORITY_CONST_NAMES + ["_ASM_PRIORITY_CONST_NAMES"]
     assert all(type(getattr(v, n)) is int for n in v._ASM_PRIORITY_CONST_NAMES)
     assert v.__doc__ == ""
-    assert not [n for n, o in vars(v).items() if inspect.isbuiltin(o) or inspect.isfunction(o)]
+    # Its one function is the Ctrl-C tests' private hook, outside __all__.
+    assert [n for n, o in vars(v).items() if inspect.isbuiltin(o) or inspect.isfunction(o)] == ["_signal_at_check"]
     for name in CLASSES:
         assert (getattr(v, name).__module__, getattr(v, name).__qualname__) == ("builtins", name)
     # Enumerations are IntEnums numbered in the model's order.

@@ -4,7 +4,9 @@ what it writes to. Each case runs in a child process (this file run as a
 script with a case and a directory), so a hang fails instead of stopping the
 run. The child puts Python's own SIGINT handler back first: a runner that
 starts the tests with SIGINT ignored (a background job, nohup) passes that
-on to it."""
+on to it. The Karray writes are also stopped here, in this process, at each
+of their checks in turn: the extension's hook `_signal_at_check` gives the
+check a Ctrl-C, without timing."""
 import hashlib
 import os
 import re
@@ -111,18 +113,33 @@ def karray_child(case, out):
                 "karray_k2k": lambda: m.karray_assign_k2k(k, [("dyn", [], [index])], src, [("static", [1], [])], [],
                                                           True),
                 "karray_reset": lambda: m.karray_reset_field(k, "a", 1),
-                "karray_none": lambda: signal.raise_signal(signal.SIGINT)}[case]
+                "karray_none": None}[case]
     # Ctrl-C in the call's first moments: the timer's handler raises it
     # wherever the interpreter runs handlers next, which is within the call
-    # (or, on a loaded machine, possibly just before it).
-    signal.signal(signal.SIGALRM, lambda *_: signal.raise_signal(signal.SIGINT))
-    signal.setitimer(signal.ITIMER_REAL, delay)
+    # (the call takes far longer than the delay; on a loaded machine possibly
+    # just before it). It raises it once, and not at all once the call is
+    # over: a timer that fires late cannot end this process.
+    ctrl_c = [signal.SIGINT]
+
+    def on_timer(*_):
+        if ctrl_c:
+            signal.raise_signal(ctrl_c.pop())
+
+    signal.signal(signal.SIGALRM, on_timer)
     try:
-        call()
-        print("returned", file=sys.stderr)
+        try:
+            if call:
+                signal.setitimer(signal.ITIMER_REAL, delay)
+                call()
+            else:  # no call, no timer: the Ctrl-C at once
+                signal.raise_signal(signal.SIGINT)
+            said = "returned"
+        finally:
+            ctrl_c.clear()
+            signal.setitimer(signal.ITIMER_REAL, 0)
     except KeyboardInterrupt:
-        print("interrupted", file=sys.stderr)
-    signal.setitimer(signal.ITIMER_REAL, 0)
+        said = "interrupted"
+    print(said, file=sys.stderr)
     if case == "karray_read":  # the array is back in its slot
         print(m.karray_shape(k), file=sys.stderr)
     if phase == "flow":
@@ -164,6 +181,82 @@ def unwritten(tmp_path_factory):
 @pytest.mark.parametrize("case", ["karray_write", "karray_k2k", "karray_reset"])
 def test_ctrl_c_ends_a_karray_write_and_leaves_the_model_as_it_was(tmp_path, case, unwritten):
     assert karray_run(case, tmp_path) == unwritten
+
+
+# Elements a walk makes between two of its checks for Ctrl-C.
+POLL = 1024
+
+
+@pytest.fixture
+def ctrl_c_raises():
+    """Python's own SIGINT handler for the test: a runner may start it with
+    SIGINT ignored, and then a simulated one is ignored too."""
+    before = signal.signal(signal.SIGINT, signal.default_int_handler)
+    yield
+    signal.signal(signal.SIGINT, before)
+
+
+def karray_write(out, write, size, stop_at=0, made=True):
+    """Makes a design with one Karray write into an array of `size` elements
+    (made=False: the design without it) and returns (what the call did, the
+    checks for Ctrl-C it made, the top module's file with its ids left out).
+    With stop_at, the call's stop_at-th check first gets a Ctrl-C."""
+    m = v.ModelArena()
+    top = m.mk_module("top")
+    m.set_top_module(top)
+    m.track_module_at_com_init(top)
+    backing = v.HwComponentType.WIRE if write == "static_wire" else v.HwComponentType.REG
+    k, d = m.mk_karray("k", [size], [("a", 1)], backing), m.mk_wire("d", 1)
+    index, src = m.mk_wire("i", max(1, (size - 1).bit_length())), m.mk_karray("s", [2], [("a", 1)], backing)
+    m.untrack_module_at_com_init(top)
+    m.track_module_at_flow_init(top)
+    last = [("static", [size - 1], [])]
+    call = {"dyn": lambda: m.karray_assign_hcps(k, [("dyn", [], [index])], [("a", d)], True),
+            "static_reg": lambda: m.karray_assign_hcps(k, last, [("a", d)], True),
+            "static_wire": lambda: m.karray_assign_hcps(k, last, [("a", d)], False),
+            "k2k": lambda: m.karray_assign_k2k(k, [("dyn", [], [index])], src, [("static", [1], [])], [], True),
+            "reset": lambda: m.karray_reset_field(k, "a", 1)}[write]
+    v._signal_at_check(stop_at)
+    try:
+        if made:
+            call()
+        said = "returned"
+    except KeyboardInterrupt:
+        said = "interrupted"
+    finally:
+        checks = v._signal_at_check(0)
+    m.finalize_flow_procedure()
+    m.untrack_module_at_flow_init(top)
+    m.build_flow()
+    os.mkdir(out)
+    v.BackendVerilog(m).emit(str(out), "top")
+    # The process draws ids for all its models: every id is left out.
+    return said, checks, re.sub(r"_\d+(?!\d)", "_#", (out / "top.v").read_text())
+
+
+# Each row: a write, its array's size, and the elements its walk makes.
+# Stopped at any of its checks, the write takes out all it made; it is asked
+# every POLL elements and once more after its last one, so a Ctrl-C while it
+# makes its last elements stops it too (a wire-backed write asks before its
+# one element, whose walk no mark undoes).
+@pytest.mark.parametrize("write, size, walked", [
+    ("dyn", 3, 3), ("dyn", 1500, 1500),
+    ("static_reg", 1500, 1),
+    ("static_wire", 1500, 1),
+    ("k2k", 3, 3), ("k2k", 1500, 1500),
+    ("reset", 3, 3), ("reset", 1500, 1500),
+])
+def test_ctrl_c_at_any_check_of_a_karray_write_leaves_the_model_as_it_was(tmp_path, ctrl_c_raises, write, size,
+                                                                            walked):
+    unwritten = karray_write(tmp_path / "none", write, size, made=False)[2]
+    for n in range(1, 10):
+        said, checks, file = karray_write(tmp_path / str(n), write, size, stop_at=n)
+        if said == "returned":
+            break
+        assert (said, file) == ("interrupted", unwritten), n
+    # Every check passed and no Ctrl-C came: the write is in the file.
+    assert (said, checks, file) == ("returned", n - 1, karray_write(tmp_path / "plain", write, size)[2])
+    assert file != unwritten and checks > walked // POLL
 
 
 @pytest.mark.parametrize("case, after", [

@@ -4,7 +4,8 @@
 // Sequence ABC), then fills the module with its classes, enumerations and
 // constants, in the order of `__all__`, and checks that the type stub
 // documents nothing the module lacks (check_stub_docs). Nothing else runs at
-// import: no model is made and no per-thread state is touched.
+// import: no model is made and no per-thread state is touched. The module's
+// one function, `_signal_at_check`, is a private hook for the tests.
 #include <array>
 #include <string>
 #include <string_view>
@@ -151,6 +152,21 @@ int vorlent_exec(PyObject* module) {
     }
 }
 
+// The tests' private hook (signal_at_check), outside `__all__`.
+PyObject* py_signal_at_check(PyObject*, PyObject* n_arg) noexcept {
+    uint64_t n = 0;
+    if (!FromPython<uint64_t>::convert(n_arg, n)) return nullptr;
+    return PyLong_FromUnsignedLongLong(signal_at_check(n));
+}
+
+PyMethodDef vorlent_functions[] = {
+    {"_signal_at_check", &py_signal_at_check, METH_O,
+     "_signal_at_check($module, n, /)\n--\n\n"
+     "For tests only: the n-th check for Ctrl-C from now on first simulates SIGINT; 0 stops "
+     "counting. Returns the checks made since the previous call."},
+    {nullptr, nullptr, 0, nullptr},
+};
+
 PyModuleDef_Slot vorlent_slots[] = {
     {Py_mod_exec, reinterpret_cast<void*>(&vorlent_exec)},
 #if PY_VERSION_HEX >= 0x030D0000
@@ -161,7 +177,8 @@ PyModuleDef_Slot vorlent_slots[] = {
 };
 
 PyModuleDef vorlent_def = {
-    PyModuleDef_HEAD_INIT, "_vorlent", "", 0, nullptr, vorlent_slots, nullptr, nullptr, nullptr,
+    PyModuleDef_HEAD_INIT, "_vorlent", "", 0, vorlent_functions, vorlent_slots, nullptr, nullptr,
+    nullptr,
 };
 
 }  // namespace

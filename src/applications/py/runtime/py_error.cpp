@@ -1,5 +1,7 @@
 #include "applications/py/runtime/py_error.hpp"
 
+#include <atomic>
+#include <cstdint>
 #include <exception>
 #include <new>
 #include <stdexcept>
@@ -27,10 +29,25 @@ void keep_set_exception() {
     if (!PyErr_Occurred()) PyErr_SetString(PyExc_SystemError, "error return without exception set");
 }
 
+// The tests' hook (signal_at_check): the number of the check that first
+// simulates a SIGINT (0: none, and the checks are not counted), and the
+// checks counted since the hook was last set.
+std::atomic<uint64_t> SIGNAL_AT{0};
+std::atomic<uint64_t> CHECKS_COUNTED{0};
+
+void count_check() {
+    const uint64_t n = CHECKS_COUNTED.fetch_add(1, std::memory_order_relaxed) + 1;
+    if (n == SIGNAL_AT.load(std::memory_order_relaxed)) PyErr_SetInterrupt();
+}
+
 // Runs the interpreter's signal handlers; only the main thread runs them, on
 // any other PyErr_CheckSignals returns at once. A handler that raises (the
 // default one of SIGINT raises KeyboardInterrupt) leaves its exception set.
-bool python_wants_stop() { return PyErr_CheckSignals() != 0; }
+bool python_wants_stop() {
+    if (SIGNAL_AT.load(std::memory_order_relaxed) != 0) [[unlikely]]
+        count_check();
+    return PyErr_CheckSignals() != 0;
+}
 }  // namespace
 
 bool make_panic_exception_class() {
@@ -43,6 +60,13 @@ bool make_panic_exception_class() {
 }
 
 void install_interrupt_check() { set_interrupt_check(&python_wants_stop); }
+
+uint64_t signal_at_check(uint64_t n) {
+    SIGNAL_AT.store(0, std::memory_order_relaxed);
+    const uint64_t counted = CHECKS_COUNTED.exchange(0, std::memory_order_relaxed);
+    SIGNAL_AT.store(n, std::memory_order_relaxed);
+    return counted;
+}
 
 void raise_panic(std::string_view message) {
     // Only a failed start-up leaves the class unmade, and then no method is

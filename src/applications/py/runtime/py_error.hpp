@@ -6,6 +6,7 @@
 // interpreter.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -56,6 +57,13 @@ T value_or_throw(Result<T> result) {
 // Lets the core's long calls stop when a signal handler raises (Ctrl-C:
 // KeyboardInterrupt), which becomes the call's exception. Run at start-up.
 void install_interrupt_check();
+
+// For tests (the module's `_signal_at_check`): from now on the installed
+// check counts its calls, and the n-th first simulates the arrival of SIGINT
+// (PyErr_SetInterrupt), so that a test can stop a call at each of its checks
+// without timing; 0 stops counting. Returns the checks counted since the
+// previous call.
+uint64_t signal_at_check(uint64_t n);
 
 // Raises PanicException with the message.
 void raise_panic(std::string_view message);
