@@ -226,3 +226,66 @@ def test_a_refused_close_keeps_the_open_blocks_writes(tmp_path):
         done = m.mk_flow_block_seq("done")
         d.seq("outer", (r, 1), lambda: d.block(done, (r, 2)), lambda: d.seq("inner", inner), (r, 5))
     assert d.run(tmp_path, d.probes(r=r), cycles=10)["r"] == [0, 0, 0, 0, 1, 2, 3, 4, 5, 5]
+
+
+WHY_NO_BRANCH = {
+    "no head": ("no chain head waits for it (a {branches} is opened right after its {heads}, or the branch "
+                "before it, is closed; an assignment or another block in between ends the chain)"),
+    "other kind": 'the chain head waiting is "{head}", which takes a {theirs} (a {branches} continues a {heads})',
+    "ended": 'the chain of "{head}" ended with its else "{els}" (an else is the last branch of its chain)',
+}
+# Per chain kind: its branches, its heads, its else.
+CHAINS = {"c": ("cselif or cselse", "cif or sif", "cselse"), "z": ("zelif or zelse", "zif", "zelse")}
+
+
+# `steps` by kind: "=" an assignment, "(kind" a block left open (a branch
+# with its body), any other a block with its body, closed. Then a branch of
+# `kind` is opened. Before, it was built as a block of its own that ran
+# whatever the conditions (at the top level), panicked when closed (in a
+# block, or after a zif) or stopped the build (after a cif, or an else).
+@pytest.mark.parametrize("steps, kind, why", [
+    ("", "cselse", "no head"),
+    ("cif =", "cselse", "no head"),
+    ("zif seq", "zelif", "no head"),
+    ("(seq cif =", "cselse", "no head"),
+    ("(par_auto sif sywait", "cselif", "no head"),
+    ("(seq zif =", "zelse", "no head"),
+    ("cif (cselse", "cselse", "no head"),  # the head waits for its open branch to close
+    ("(pick pidef", "cselse", "no head"),
+    ("cif", "zelse", "other kind"),
+    ("(seq zif", "cselif", "other kind"),
+    ("cif cselse", "cselse", "ended"),
+    ("sif cselif cselse", "cselif", "ended"),
+    ("(seq zif zelse", "zelif", "ended"),
+])
+def test_a_branch_opens_only_where_its_chain_head_waits(m, steps, kind, why):
+    r, c = m.mk_reg("r", 4), m.mk_wire("c", 1)
+    named, still_open = {}, []  # the name of the last block of each kind
+
+    def block(kind, close=True):
+        b = make(m, kind, kind, *((c,) if kind in COND_FACTORIES else (1,) if kind == "sywait" else ()))
+        m.initialize_flow_block(b)
+        if kind in ("cif", "sif", "cselif", "cselse", "pidef"):
+            block("seq")
+        elif close and kind != "sywait":
+            m.gen_basic_assign(r, len(named) + 1)
+        (m.finalize_flow_block if close else still_open.append)(b)
+        named[kind] = f"{b.block_type}_{kind}_{b.global_id}"
+
+    for step in steps.split():
+        m.gen_basic_assign(r, 9) if step == "=" else block(step.lstrip("("), close=not step.startswith("("))
+    branch = make(m, kind, kind, *((c,) if kind in COND_FACTORIES else ()))
+    (branches, heads, els), theirs = CHAINS[kind[0]], CHAINS["z" if kind[0] == "c" else "c"]
+    head = next((named[k] for k in ("cif", "sif", "zif") if k in named), None)
+    assert refused(m, ValueError, m.initialize_flow_block, branch) == (
+        f'initialize_flow_block: flow block "{branch.block_type}_{kind}_{branch.global_id}" continues a chain, but '
+        + WHY_NO_BRANCH[why].format(branches=branches, heads=heads, head=head, els=named.get(els),
+                                    theirs=theirs[0]))
+    # Nothing changed: a head of the other kind still waits for its own
+    # branch, and the description closes and builds.
+    if why == "other kind":
+        block(theirs[2])
+    for b in reversed(still_open):
+        m.finalize_flow_block(b)
+    m.finalize_flow_procedure()
+    m.build_flow()

@@ -305,30 +305,6 @@ def karray_write_in_open_wait(m, r, c, arb, k):
     return lambda: m.karray_assign_hcps(k, [("static", [0], [])], [("f", 1)], True)
 
 
-def cselse_after_an_assignment(m, r, c, arb, k):
-    opened(m, m.mk_flow_block_seq("s"))
-    m.finalize_flow_block(with_body(m, m.mk_flow_block_cif("i", c), r))
-    m.gen_basic_assign(r, 2)  # ends the chain
-    branch = with_body(m, m.mk_flow_block_cselse("e"), r)
-    return lambda: m.finalize_flow_block(branch)
-
-
-def cselif_after_a_block(m, r, c, arb, k):
-    opened(m, m.mk_flow_block_par_auto("p"))
-    m.finalize_flow_block(with_body(m, m.mk_flow_block_sif("i", c), r))
-    closed(m, m.mk_flow_block_sywait("w", 1))  # ends the chain
-    branch = with_body(m, m.mk_flow_block_cselif("e", c), r)
-    return lambda: m.finalize_flow_block(branch)
-
-
-def zelse_after_an_assignment(m, r, c, arb, k):
-    opened(m, m.mk_flow_block_seq("s"))
-    closed(m, m.mk_flow_block_zif("i", c), (r, 1))
-    m.gen_basic_assign(r, 2)  # ends the chain
-    branch = opened(m, m.mk_flow_block_zelse("e"), (r, 3))
-    return lambda: m.finalize_flow_block(branch)
-
-
 def pip_in_zelse(m, r, c, arb, k):
     closed(m, m.mk_flow_block_zif("i", c), (r, 1))
     opened(m, m.mk_flow_block_zelse("e"))
@@ -361,8 +337,6 @@ def second_karray_reset_field(m, r, c, arb, k):
 
 SLIPS = {
     "wait block accepts no direct nodes": [assignment_in_open_wait, karray_write_in_open_wait],
-    "add_con_flow_block: not supported by this block type": [
-        cselse_after_an_assignment, cselif_after_a_block, zelse_after_an_assignment],
     "zero-cond-if sub blocks must have BasicNodeFlow join policy": [pip_in_zelse, seq_in_zif],
     "zero-switch-case sub blocks must have BasicNodeFlow join policy": [seq_in_zcase],
     "reset_val is set already": [second_set_reg_reset, second_karray_reset_field],

@@ -72,6 +72,65 @@ ErrorText not_closable(const ModelArena& model, const FlowBlockIdent& block) {
         format("finalize_flow_block: flow block \"{}\" {}; {}", block.abs_name(), state, now));
 }
 
+// A chain's head kind and the continuation kind it takes, with the factory
+// names a caller knows them by.
+struct ChainKind {
+    FlowBlockType head, branch;
+    std::string_view heads, branches;
+};
+constexpr ChainKind CHAIN_KINDS[] = {
+    {FlowBlockType::CondIf, FlowBlockType::CondElif, "cif or sif", "cselif or cselse"},
+    {FlowBlockType::ZeroCondIf, FlowBlockType::ZeroCondElif, "zif", "zelif or zelse"},
+};
+
+template <FlowBlockType ChainKind::*Field>
+const ChainKind& chain_kind(FlowBlockType t) {
+    for (const ChainKind& k : CHAIN_KINDS)
+        if (k.*Field == t) return k;
+    fatal(format("chain_kind: {} is no chain kind", debug_repr(t)));
+}
+
+// An else: a continuation without a condition, the last branch of its chain.
+bool is_else(const ModelArena& model, const FlowBlockIdent& branch) {
+    if (branch.block_type == FlowBlockType::ZeroCondElif)
+        return !model.get<FlowBlockZeroCondElif>(branch).cond;
+    return !model.get<FlowBlockCondElif>(branch).cond;
+}
+
+// Why continuation `block` cannot be opened now. It goes right above a
+// lazily closed head of its own kind whose chain has no else yet: that head
+// takes it when it is closed. Anywhere else no head takes it: at the bottom
+// it would join the module as a block of its own, run whatever the
+// conditions before it; in a block, or after an else, it would reach a block
+// or a build that has no place for it. Reads in place: refusing draws no id.
+CheckResult check_continues_a_chain(const ModelArena& model, const FlowBlockIdent& block) {
+    const ChainKind& kind = chain_kind<&ChainKind::branch>(block.block_type);
+    const auto refused = [&](const std::string& why) {
+        return ErrorText::value(format("initialize_flow_block: flow block \"{}\" continues a "
+                                       "chain, but {}",
+                                       block.abs_name(), why));
+    };
+    const auto& stack = model.flow_block_stack;
+    if (stack.empty() || stack.back().status != BlockTrackStatus::LazyClosed)
+        return refused(format(
+            "no chain head waits for it (a {} is opened right after its {}, or the branch "
+            "before it, is closed; an assignment or another block in between ends the chain)",
+            kind.branches, kind.heads));
+    const FlowBlockIdent& head = stack.back().block;
+    if (head.block_type != kind.head)
+        return refused(format("the chain head waiting is \"{}\", which takes a {} (a {} continues "
+                              "a {})",
+                              head.abs_name(),
+                              chain_kind<&ChainKind::head>(head.block_type).branches,
+                              kind.branches, kind.heads));
+    const auto& branches = get_flow_block(model, head).get_base().con_blocks;
+    if (!branches.empty() && is_else(model, branches.back()))
+        return refused(format("the chain of \"{}\" ended with its else \"{}\" (an else is the "
+                              "last branch of its chain)",
+                              head.abs_name(), branches.back().abs_name()));
+    return std::nullopt;
+}
+
 // Closes `block`, which is on top, or below a top that closes on the way
 // (first, recursively). A chain head still open turns lazy and stays.
 void close_block(ModelArena& model, const FlowBlockIdent& block, bool recursive) {
@@ -113,14 +172,16 @@ void close_block(ModelArena& model, const FlowBlockIdent& block, bool recursive)
 
 CheckResult initialize_flow_block(ModelArena& model, const FlowBlockIdent& block) {
     // Refused before a lazily closed head is closed: nothing has changed yet.
+    // A continuation closes no head: its check only reads.
     if (get_flow_block(model, block).get_base().opened)
         return ErrorText::value(
             format("initialize_flow_block: flow block \"{}\" was already opened; a block is opened "
                    "and closed once, so make a new block for more behaviour",
                    block.abs_name()));
     auto& stack = model.flow_block_stack;
-    if (block.join_policy != FlowBlockJoinPolicy::ConFlow && !stack.empty() &&
-        stack.back().status == BlockTrackStatus::LazyClosed) {
+    if (block.join_policy == FlowBlockJoinPolicy::ConFlow) {
+        if (auto err = check_continues_a_chain(model, block)) return err;
+    } else if (!stack.empty() && stack.back().status == BlockTrackStatus::LazyClosed) {
         const FlowBlockIdent head = stack.back().block;
         close_block(model, head, false);
     }

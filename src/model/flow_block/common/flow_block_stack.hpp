@@ -14,7 +14,11 @@ class ModelArena;
 
 // Opens a block. A lazily closed head on top is closed for good first,
 // unless the new block is a continuation (ConFlow). A block that was opened
-// before (open, lazily closed or closed) is refused, with nothing changed.
+// before (open, lazily closed or closed) is refused, with nothing changed,
+// and so is a continuation that does not go right above a lazily closed head
+// of its own kind whose chain has no else yet: "initialize_flow_block: flow
+// block \"{}\" continues a chain, but " no chain head waits for it, the head
+// waiting takes the other kind, or that chain ended with its else.
 CheckResult initialize_flow_block(ModelArena& model, const FlowBlockIdent& block);
 
 // Closes `block`, which must be on top; when `recursive` is false, one level
