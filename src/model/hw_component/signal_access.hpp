@@ -19,6 +19,12 @@ class ModelArena;
 
 enum class Access : bool { Read, Written };
 
+// Whether a component of `kind` may be refused for the way it is used: only
+// the memory kinds are (see the header).
+constexpr bool has_direction(HwComponentType kind) {
+    return kind == HwComponentType::MemBlockIndexer || kind == HwComponentType::MemBlock;
+}
+
 // The refusal of a memory kind used against its direction (see the header).
 CheckResult check_memory_access(const ModelArena& model, std::string_view where,
                                 std::string_view param, const HcpIdent& sig, Access access);
@@ -32,8 +38,7 @@ CheckResult check_memory_access(const ModelArena& model, std::string_view where,
 // one comparison.
 inline CheckResult check_access(const ModelArena& model, std::string_view where,
                                 std::string_view param, const HcpIdent& sig, Access access) {
-    if (sig.hw_type != HwComponentType::MemBlockIndexer && sig.hw_type != HwComponentType::MemBlock)
-        [[likely]]
+    if (!has_direction(sig.hw_type)) [[likely]]
         return std::nullopt;
     return check_memory_access(model, where, param, sig, access);
 }
