@@ -34,8 +34,9 @@ CheckResult check_memory_access(const ModelArena& model, std::string_view where,
 // element of memory \"{mem}\", which is only written (...)", and the same for
 // a read element written and a memory block read or written. An identity
 // whose slot does not hold its element passes: the call's own reach refuses
-// it. Every call that takes a signal passes here, so any other kind costs
-// one comparison.
+// it. Every signal a call takes is checked, so any other kind passes at one
+// test of its kind (has_direction), which a caller holding many signals
+// makes first.
 inline CheckResult check_access(const ModelArena& model, std::string_view where,
                                 std::string_view param, const HcpIdent& sig, Access access) {
     if (!has_direction(sig.hw_type)) [[likely]]
