@@ -232,6 +232,8 @@ PyType_Spec module_spec = make_spec<ModuleIdent>("builtins.ModuleIdent", IDENT_F
 
 }  // namespace
 
+void throw_foreign_identity(std::string_view abs_name) { throw ForeignIdentity(abs_name); }
+
 LazyClass& slice_class() {
     static LazyClass cls("Slice", &slice_spec);
     return cls;

@@ -109,6 +109,9 @@ public:
         : FatalError(format("{} belongs to another model", abs_name)) {}
 };
 
+// Kept out of value_copy, so that every conversion of an identity inlines it.
+[[noreturn, gnu::cold]] void throw_foreign_identity(std::string_view abs_name);
+
 // A copy of the record of an object of the record's class, for a call on
 // the model whose store is current: on the model whose store the names came
 // from, it refers to that store again; an identity made with another
@@ -116,14 +119,15 @@ public:
 // store current (one a Karray read named in a model that a select function
 // then moved away) is left to the model's own check.
 template <class Record>
-Record value_copy(PyObject* obj) {
+inline Record value_copy(PyObject* obj) {
     const auto* v = reinterpret_cast<ValueObject<Record>*>(obj);
     Record out = v->value;
     const NameStore* store = current_name_store();
     if constexpr (StoreLink<Record>::count > 0) {
         if (v->link.serial != 0 && store) {
             const auto bases = ident_bases(out);
-            if (store->serial() != v->link.serial) throw ForeignIdentity(bases.back()->abs_name());
+            if (store->serial() != v->link.serial) [[unlikely]]
+                throw_foreign_identity(bases.back()->abs_name());
             for (size_t i = 0; i < bases.size(); ++i)
                 if (v->link.names[i]) bases[i]->attach_store_names(v->link.names[i]);
         }

@@ -19,6 +19,12 @@ class ModelArena;
 
 enum class Access : bool { Read, Written };
 
+// Whether a component of `kind` may be refused for the way it is used: only
+// the memory kinds are (see the header).
+constexpr bool has_direction(HwComponentType kind) {
+    return kind == HwComponentType::MemBlockIndexer || kind == HwComponentType::MemBlock;
+}
+
 // The refusal of a memory kind used against its direction (see the header).
 CheckResult check_memory_access(const ModelArena& model, std::string_view where,
                                 std::string_view param, const HcpIdent& sig, Access access);
@@ -28,12 +34,12 @@ CheckResult check_memory_access(const ModelArena& model, std::string_view where,
 // element of memory \"{mem}\", which is only written (...)", and the same for
 // a read element written and a memory block read or written. An identity
 // whose slot does not hold its element passes: the call's own reach refuses
-// it. Every call that takes a signal passes here, so any other kind costs
-// one comparison.
+// it. Every signal a call takes is checked, so any other kind passes at one
+// test of its kind (has_direction), which a caller holding many signals
+// makes first.
 inline CheckResult check_access(const ModelArena& model, std::string_view where,
                                 std::string_view param, const HcpIdent& sig, Access access) {
-    if (sig.hw_type != HwComponentType::MemBlockIndexer && sig.hw_type != HwComponentType::MemBlock)
-        [[likely]]
+    if (!has_direction(sig.hw_type)) [[likely]]
         return std::nullopt;
     return check_memory_access(model, where, param, sig, access);
 }

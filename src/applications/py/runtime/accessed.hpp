@@ -71,12 +71,25 @@ CheckResult check_signals(const ModelArena& model, std::string_view where, std::
     return err;
 }
 
+// Whether `value` holds an identity of a kind check_access may refuse. An
+// ordinary call holds none, and this test is all it pays.
+template <class T>
+bool holds_directed(const T& value) {
+    bool any = false;
+    auto one = [&](const HcpIdent& sig) { any |= has_direction(sig.hw_type); };
+    SignalsIn<T>::visit(value, one);
+    return any;
+}
+
 template <class T, Access A>
 struct Accessed : T {
     // Run by the method runtime (method.hpp) for the parameter `param` of `where`.
     CheckResult check(const ModelArena& model, std::string_view where,
                       std::string_view param) const {
-        return check_signals(model, where, param, static_cast<const T&>(*this), A);
+        const T& value = *this;
+        if (!holds_directed(value)) [[likely]]
+            return std::nullopt;
+        return check_signals(model, where, param, value, A);
     }
 };
 

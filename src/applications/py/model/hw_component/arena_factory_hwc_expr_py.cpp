@@ -40,20 +40,21 @@ Result<HcpIdent> mk_expression(ModelArena& m, std::string_view name, uint32_t op
     if (auto err =
             check_operand_slice(m, "mk_expression", "b_slice", b_slice, b, "b", b_int_width))
         return *err;
-    // At most one of the two is an int; its constant is made before the expression.
+    // At most one of the two is an int; its constant is made before the
+    // expression. A signal operand is used where it was converted.
     IntCuts cuts;
-    const HcpIdent sig_a =
-        a.ident() ? *a.ident() : make_const_val(m, name, *a.integer(), a_int_width, cuts);
-    HcpIdent sig_b;
-    if (b.ident()) {
-        sig_b = *b.ident();
-    } else if (LogicOp(op) == LogicOp::BitwiseShl || LogicOp(op) == LogicOp::BitwiseShr) {
-        sig_b = make_shift_amount_const(m, name, *b.integer(), b_int_width,
-                                        int_operand_bits(b_slice, b_int_width),
-                                        selected_width(m, sig_a, a_slice), cuts);
-    } else {
-        sig_b = make_const_val(m, name, *b.integer(), b_int_width, cuts);
-    }
+    std::optional<HcpIdent> made_const;
+    const HcpIdent& sig_a =
+        a.ident() ? *a.ident()
+                  : made_const.emplace(make_const_val(m, name, *a.integer(), a_int_width, cuts));
+    const HcpIdent& sig_b = [&]() -> const HcpIdent& {
+        if (b.ident()) return *b.ident();
+        if (LogicOp(op) == LogicOp::BitwiseShl || LogicOp(op) == LogicOp::BitwiseShr)
+            return made_const.emplace(make_shift_amount_const(
+                m, name, *b.integer(), b_int_width, int_operand_bits(b_slice, b_int_width),
+                selected_width(m, sig_a, a_slice), cuts));
+        return made_const.emplace(make_const_val(m, name, *b.integer(), b_int_width, cuts));
+    }();
     const HcpIdent made =
         make_expression(m, true, name, LogicOp(op), sig_a, sig_b, a_slice, b_slice);
     warn_int_cuts(cuts);

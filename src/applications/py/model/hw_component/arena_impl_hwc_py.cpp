@@ -36,16 +36,15 @@ CheckResult py_gen_basic_assign(ModelArena& m, const Writes<HcpIdent>& des_i,
         return err;
     if (auto err = check_slice_of(m, "gen_basic_assign", "des_slice", des_slice, des_i)) return err;
     if (auto err = check_not_input_port(m, des_i)) return err;
-    HcpIdent source;
-    Slice source_range;
+    // A signal source is used where it was converted; an int's constant is made here.
     IntCuts cuts;
-    if (const HcpIdent* ident = src.ident()) {
-        source = *ident;
-        source_range = src_slice.value_or(Slice::whole());
-    } else {
-        source = make_const_val(m, "const", *src.integer(), des_width, cuts);
-        source_range = int_operand_bits(src_slice, des_width);
-    }
+    std::optional<HcpIdent> made_const;
+    const HcpIdent* ident = src.ident();
+    const HcpIdent& source =
+        ident ? *ident
+              : made_const.emplace(make_const_val(m, "const", *src.integer(), des_width, cuts));
+    const Slice source_range =
+        ident ? src_slice.value_or(Slice::whole()) : int_operand_bits(src_slice, des_width);
     const AsmReport report = gen_basic_assign(m, des_i, source, des_slice, source_range);
     warn_int_cuts(cuts);
     const WideInt* value = src.integer();
