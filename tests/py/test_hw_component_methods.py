@@ -274,11 +274,12 @@ def test_a_memory_is_read_and_written_only_through_elements_of_that_direction(mi
 def test_each_place_takes_the_memory_element_of_its_direction_and_the_tools_take_the_file(tmp_path):
     m = traced_model("flow")
     mem = m.mk_mem_blk("mem", 1, 1)
-    rd, wr = m.mk_mem_ele("rd", mem, m.mk_reg("i", 1), 1, True), m.mk_mem_ele("wr", mem, m.mk_reg("j", 1), 1, False)
+    rd, j = m.mk_mem_ele("rd", mem, m.mk_reg("i", 1), 1, True), m.mk_reg("j", 1)
     with warnings.catch_warnings():
         warnings.simplefilter("ignore")  # the widths the places fit the element to
         for call, _, access, _ in signal_places(m, mem):
-            call(rd if access == "read" else wr)
+            # A write element is assigned or an input port: one for each place.
+            call(rd if access == "read" else m.mk_mem_ele("wr", mem, j, 1, False))
     m.finalize_flow_procedure()
     m.build_flow()
     v.BackendVerilog(m).emit(str(tmp_path), "top")
