@@ -291,7 +291,11 @@ class ModelArena:
                          des_slice: Slice | None = None) -> None:
         """Assigns `src` to `des_i` in the open block (every cycle outside blocks), fitted to its width."""
     def mark_as_io(self, hcp_i: HcpIdent, is_input: bool, io_name: str) -> None:
-        """Makes the component a port of its module named `io_name`, an input or an output."""
+        """Makes the component a port of its module named `io_name`, an input or an output.
+
+        An input port drives a wire or a memory write element alone: neither is both assigned and
+        an input port. A write element writes the port's value into the word at its address at the
+        rising clock edge that ends each cycle, as a loose assignment would."""
     def is_marked_as_io(self, hcp_i: HcpIdent) -> bool:
         """True when the component is a port."""
     def get_hw_bit_sz(self, hcp_i: HcpIdent) -> int:

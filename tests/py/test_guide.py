@@ -206,6 +206,72 @@ def test_the_tools_read_the_widths_the_size_section_says(tmp_path, what, n, tool
                                                       "2^32 words"])
 
 
+def extension_design(pad, out_dir):
+    """A 4-bit input `a` zero-extended by `pad` bits; the output `hi` holds
+    the extension's top 8 bits, `lo` its low 8. Returns (top module, file,
+    the extension's assignment)."""
+    m = v.ModelArena()
+    top = m.mk_module("t")
+    m.set_top_module(top)
+    m.track_module_at_com_init(top)
+    a, hi, lo = m.mk_wire("a", 4), m.mk_wire("hi", 8), m.mk_wire("lo", 8)
+    for sig, name, is_input in [(a, "a", True), (hi, "hi", False), (lo, "lo", False)]:
+        m.mark_as_io(sig, is_input, name)
+    e = m.mk_extend_bit("e", a, pad + 4)
+    m.untrack_module_at_com_init(top)
+    m.track_module_at_flow_init(top)
+    m.gen_basic_assign(hi, e, v.Slice(pad - 4, pad + 4))
+    m.gen_basic_assign(lo, e, v.Slice(0, 8))
+    m.finalize_flow_procedure()
+    m.untrack_module_at_flow_init(top)
+    m.build_flow()
+    assign = f"assign {m.hcp_verilog_name(e)} = "
+    top_name = m.module_verilog_name(top)
+    v.BackendVerilog(m).emit(str(out_dir), "t")
+    text = (out_dir / "t.v").read_text()
+    return top_name, str(out_dir / "t.v"), text[text.index(assign) + len(assign):].split(";")[0]
+
+
+def verilator_wall(top_name, f):
+    """Every warning of verilator --lint-only -Wall (the design's, with the
+    ones every emitted file gives left out)."""
+    require_tool("verilator")
+    run = run_tool(["verilator", "--lint-only", "-Wall", "-Wno-DECLFILENAME", "-Wno-UNUSED", "-Wno-COMBDLY",
+                    "--top-module", top_name, f], capture_output=True, text=True)
+    return re.findall(r"%Warning-(\w+)", run.stderr)
+
+
+@pytest.mark.parametrize("pad, written", [
+    (8192, "{8192{1'b0}}"), (8193, "{1{{8192{1'b0}}}}, {1{1'b0}}"),
+    (9000, "{1{{8192{1'b0}}}}, {808{1'b0}}"), (20000, "{2{{8192{1'b0}}}}, {3616{1'b0}}")])
+def test_a_zero_extension_beyond_8192_bits_is_written_so_both_tools_take_it(tmp_path, pad, written):
+    """Verilator warned of one replication of more than 8,192 copies."""
+    top_name, f, assign = extension_design(pad, tmp_path)
+    assert assign.startswith("{" + written + ", WIRE_a_")
+    assert verilator_wall(top_name, f) == []
+    got = simulate(top_name, [f], tmp_path, {"port:hi": None, "port:lo": None}, inputs={"a": lambda c: 3 * c % 16},
+                   cycles=4)
+    assert got == {"port:hi": [0] * 4, "port:lo": [0, 3, 6, 9]}
+
+
+@pytest.mark.parametrize("pad, tool, reads", [(2**24 - 1, "verilator", True), (2**24, "verilator", True),
+                                              (8192**2 + 8192, "verilator", True), (2**24, "iverilog", False)])
+def test_the_tools_take_the_zero_extensions_the_size_section_says(tmp_path, pad, tool, reads):
+    """Icarus's limit is its own (a replication of 2^24 bits stops vvp,
+    however it is written); simulating up to it takes minutes, so only the
+    side it refuses is run here."""
+    top_name, f, _ = extension_design(pad, tmp_path)
+    if tool == "verilator":
+        assert (verilator_wall(top_name, f) == []) == reads
+    else:
+        require_tool("iverilog")
+        run_tool(["iverilog", "-g2012", "-o", str(tmp_path / "sim"), f], check=True)
+        run = run_tool(["vvp", "-n", str(tmp_path / "sim")], capture_output=True, text=True)
+        assert (run.returncode == 0) == reads, run.stdout + run.stderr
+    assert all(claim in section("Size") for claim in [
+        "adds more than 8,192 bits", "2^24 bits or more", "(`{2{{8192{1'b0}}}}, {3616{1'b0}}` for 20,000 bits)"])
+
+
 def test_a_module_writes_the_registers_of_another(tmp_path):
     d = Design()
     pr = d.reg("pr")

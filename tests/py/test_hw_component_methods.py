@@ -7,7 +7,7 @@ import pytest
 
 from vorlent import _vorlent as v
 from model_helpers import ids_drawn, narrower, raised, refused, traced_model, wider
-from verilog_sim import Design, lint, require_tool, run_tool
+from verilog_sim import Design, lint, require_tool, run_tool, simulate
 
 # Every warning a test does not expect fails it.
 pytestmark = pytest.mark.filterwarnings("error")
@@ -72,6 +72,18 @@ class TestComponentFactories:
         m.build_flow()
         v.BackendVerilog(m).emit(str(tmp_path), "top")
         assert f" {deepest} [0:{2**63 - 1}];" in (tmp_path / "top.v").read_text()
+
+    @pytest.mark.parametrize("word, width", [(8, 16), (8, 9), (1, 2)])
+    @pytest.mark.parametrize("is_read", [True, False])
+    def test_a_memory_element_is_at_most_as_wide_as_the_word(self, m, word, width, is_read):
+        """A wider write element wrote past the word (a select Verilator
+        refuses) and a wider read element read bits no word holds."""
+        mem, idx = m.mk_mem_blk("mem", word, 2), m.mk_wire("idx", 2)
+        assert refused(m, ValueError, m.mk_mem_ele, "e", mem, idx, width, is_read) == (
+            f'mk_mem_ele: bit_width {width} is wider than the {word}-bit words of memory '
+            f'"{m.hcp_verilog_name(mem)}"; an element is at most as wide as its memory\'s word')
+        for fits in {word, 1}:
+            assert m.get_hw_bit_sz(m.mk_mem_ele("e", mem, idx, fits, is_read)) == fits
 
     @pytest.mark.parametrize("other", ["sub-module", "second root"])
     @pytest.mark.parametrize("role", ["memory block", "index"])
@@ -274,11 +286,12 @@ def test_a_memory_is_read_and_written_only_through_elements_of_that_direction(mi
 def test_each_place_takes_the_memory_element_of_its_direction_and_the_tools_take_the_file(tmp_path):
     m = traced_model("flow")
     mem = m.mk_mem_blk("mem", 1, 1)
-    rd, wr = m.mk_mem_ele("rd", mem, m.mk_reg("i", 1), 1, True), m.mk_mem_ele("wr", mem, m.mk_reg("j", 1), 1, False)
+    rd, j = m.mk_mem_ele("rd", mem, m.mk_reg("i", 1), 1, True), m.mk_reg("j", 1)
     with warnings.catch_warnings():
         warnings.simplefilter("ignore")  # the widths the places fit the element to
         for call, _, access, _ in signal_places(m, mem):
-            call(rd if access == "read" else wr)
+            # A write element is assigned or an input port: one for each place.
+            call(rd if access == "read" else m.mk_mem_ele("wr", mem, j, 1, False))
     m.finalize_flow_procedure()
     m.build_flow()
     v.BackendVerilog(m).emit(str(tmp_path), "top")
@@ -287,6 +300,58 @@ def test_each_place_takes_the_memory_element_of_its_direction_and_the_tools_take
     lint(top_name, [str(tmp_path / "top.v")])
     require_tool("iverilog")
     run_tool(["iverilog", "-g2012", "-o", str(tmp_path / "sim"), str(tmp_path / "top.v")], check=True)
+
+
+@pytest.mark.parametrize("where, marked", [("top", "before"), ("sub-module", "before"), ("top", "after")])
+def test_a_write_element_that_is_an_input_port_writes_as_a_loose_assignment_would(tmp_path, where, marked):
+    """It was written combinationally: a word changed within its cycle and
+    took the next write's data. Now each word takes the data of the cycle
+    its address was given, at the rising edge that ends it; a read of that
+    word in that cycle still sees the old value. A sub-module with nothing
+    else clocked gets the clock for it; a mark made after build_flow works
+    too."""
+    m = v.ModelArena()
+    top = m.mk_module("top")
+    m.set_top_module(top)
+    traced = [top] if where == "top" else [top, None]
+    m.track_module_at_com_init(top)
+    if where == "sub-module":
+        traced[1] = m.mk_module("ram")
+        m.track_module_at_com_init(traced[1])
+    wa, ra, mem = m.mk_wire("wa", 2), m.mk_wire("ra", 2), m.mk_mem_blk("mem", 8, 2)
+    wr, rd = m.mk_mem_ele("wr", mem, wa, 8, False), m.mk_mem_ele("rd", mem, ra, 8, True)
+    for sig, name, is_input in [(wa, "wa", True), (ra, "ra", True), (rd, "q", False)]:
+        m.mark_as_io(sig, is_input, name)
+    if marked == "before":
+        m.mark_as_io(wr, True, "d")
+    for module in reversed(traced):
+        m.untrack_module_at_com_init(module)
+    m.build_flow()
+    if marked == "after":
+        m.mark_as_io(wr, True, "d")
+    top_name = m.module_verilog_name(top)
+    v.BackendVerilog(m).emit(str(tmp_path), "top")
+    files = sorted(str(f) for f in tmp_path.glob("*.v"))
+    lint(top_name, files)
+    wa_at, d_at, ra_at = [0, 1, 2, 3, 1, 0, 2, 3], [10, 11, 12, 13, 14, 15, 16, 17], [0, 0, 1, 2, 1, 1, 0, 2]
+    got = simulate(top_name, files, tmp_path, {"port:q": None}, cycles=8,
+                   inputs={"wa": wa_at.__getitem__, "d": d_at.__getitem__, "ra": ra_at.__getitem__})
+    # Cycle 4 reads word 1 while it is written: 11 still, 14 from cycle 5.
+    assert got["port:q"] == [None, 10, 11, 12, 11, 14, 15, 16]
+
+
+def test_an_input_port_of_a_write_element_needs_build_flow(tmp_path):
+    """Its memory is written at the clock that build_flow makes."""
+    m = traced_model("com")
+    mem = m.mk_mem_blk("mem", 8, 2)
+    wr = m.mk_mem_ele("wr", mem, m.mk_wire("wa", 2), 8, False)
+    m.mark_as_io(wr, True, "d")
+    name = m.hcp_verilog_name(wr)
+    assert raised(ValueError, v.BackendVerilog(m).emit, str(tmp_path), "top") == (
+        f'BackendVerilog::emit: the input port of memory write element "{name}" of module '
+        f'"MODULE_top_{wr.global_id - 3}" (id {wr.global_id - 3}) writes its memory at the clock that build_flow '
+        "makes; call build_flow on the model before handing it to BackendVerilog")
+    assert list(tmp_path.iterdir()) == []
 
 
 class TestAssignment:
@@ -477,6 +542,11 @@ def test_silent_width_and_port_mistakes_are_refused_or_warned_of_at_the_call():
     port, written, sel = m.mk_wire("port", 4), m.mk_wire("written", 4), m.mk_wire("sel", 2)
     m.mark_as_io(port, True, "din")
     m.gen_basic_assign(written, a4)
+    # Memory write elements likewise: one an input port, one assigned.
+    mem = m.mk_mem_blk("mem", 4, 2)
+    mem_port, mem_written = m.mk_mem_ele("wp", mem, sel, 4, False), m.mk_mem_ele("ww", mem, sel, 4, False)
+    m.mark_as_io(mem_port, True, "d")
+    m.gen_basic_assign(mem_written, a4)
     k, kw = m.mk_karray("k", [1], [("f", 2)], v.HwComponentType.REG), m.mk_karray("kw", [1], [("f", 4)], v.HwComponentType.WIRE)
 
     def zcase(value):
@@ -492,13 +562,19 @@ def test_silent_width_and_port_mistakes_are_refused_or_warned_of_at_the_call():
     def never(value):
         return rf"zcase 'ZERO_SWITCH_CASE_zc_\d+' value {value} never matches: selector 'WIRE_sel_\d+' is 2 bits wide, 0..3"
 
-    # Refused before anything is made: writes into an input port's wire, in
-    # both orders, and an extension that would cut.
+    # Refused before anything is made: writes into an input port's wire or
+    # memory write element, in both orders, and an extension that would cut.
     for call, text in [
         (lambda: m.gen_basic_assign(port, a4), r"cannot assign to 'WIRE_port_\d+': it is the input port 'din', "
                                                "whose value overrides every assignment to it"),
         (lambda: m.mark_as_io(written, True, "din2"), r"cannot mark 'WIRE_written_\d+' as the input port 'din2': it "
                                                       "is assigned, and the port's value would override every assignment to it"),
+        (lambda: m.gen_basic_assign(mem_port, a4), r"cannot assign to 'MEM_BLOCK_INDEXER_wp_\d+': it is the input port 'd', "
+                                                   "whose value, written into its memory in every cycle, overrides every "
+                                                   "assignment to it"),
+        (lambda: m.mark_as_io(mem_written, True, "d2"), r"cannot mark 'MEM_BLOCK_INDEXER_ww_\d+' as the input port 'd2': "
+                                                        "it is assigned, and the port's value, written into its memory in "
+                                                        "every cycle, would override every assignment to it"),
         (lambda: m.mk_extend_bit("x", b8, 4), r"mk_extend_bit: c \(4\) is narrower than operand a \(8 bits\); c is the "
                                               r"width of the result, at least the operand's \(slice the operand to narrow it\)"),
     ]:

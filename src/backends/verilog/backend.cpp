@@ -26,9 +26,18 @@ void print_progress_line(std::string_view line) {
 
 namespace {
 
+// A memory write element marked as an input port in `module`: it writes its
+// memory at the clock that build_flow makes.
+std::optional<HcpIdent> input_port_write_element(const ModelArena& model, const Module& module) {
+    for (const HcpIdent& h : module.hcps_of(HwComponentType::MemBlockIndexer))
+        if (model.get<MemEle>(h).is_input_port()) return h;
+    return std::nullopt;
+}
+
 // Behaviour described but never built, or a build that stopped half way:
 // the modules would be written without clock, reset or behaviour. A model
-// made by hand, with no flow block and no assignment, has nothing to build.
+// made by hand, with no flow block, no assignment and no memory written
+// through an input port, has nothing to build.
 CheckResult check_behaviour_built(ModelArena& model) {
     // Some modules may be built and others not, or a block half-made.
     if (model.flow_build == FlowBuild::Started)
@@ -49,6 +58,11 @@ CheckResult check_behaviour_built(ModelArena& model) {
     DfsModuleIter it(top_i);
     while (auto module_i = it.next_module(model)) {
         const Module& module = model.arena<Module>().get(module_i->handle());
+        if (const std::optional<HcpIdent> e = input_port_write_element(model, module))
+            return ErrorText::value(format(
+                "BackendVerilog::emit: the input port of memory write element \"{}\" of module "
+                "\"{}\" (id {}) writes its memory at the clock that build_flow makes; {}",
+                e->abs_name(), module_i->abs_name(), module_i->global_id(), missing));
         if (module.flow_blocks.empty() && module.basic_nodes.empty()) continue;
         return ErrorText::value(format(
             "BackendVerilog::emit: the flow blocks and assignments of module \"{}\" (id {}) were "

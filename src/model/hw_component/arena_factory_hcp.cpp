@@ -87,6 +87,14 @@ Result<HcpIdent> make_mem_ele(ModelArena& model, bool is_user_com, std::string_v
     if (auto err = check_named_in_traced_module(model, master_mem_blk_i, "memory block"))
         return *err;
     if (auto err = check_named_in_traced_module(model, index_ident, "index")) return *err;
+    // A wider element would write bits past the word (a select Verilator
+    // refuses) and read bits no word holds.
+    const int32_t word = model.get<MemBlk>(master_mem_blk_i).bit_width;
+    if (bit_width > word)
+        return ErrorText::value(
+            format("mk_mem_ele: bit_width {} is wider than the {}-bit words of memory \"{}\"; an "
+                   "element is at most as wide as its memory's word",
+                   bit_width, word, master_mem_blk_i.abs_name()));
     MemEle e(
         HcpIdent::make(HwComponentType::MemBlockIndexer, Sensitivity::Clocked, is_user_com, name),
         master_mem_blk_i, index_ident, bit_width, is_read);

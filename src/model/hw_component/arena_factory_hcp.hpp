@@ -39,7 +39,8 @@ HcpIdent make_mem_blk(ModelArena& model, bool is_user_com, std::string_view name
 // "bit_width must be positive, got {}". The element's Verilog names its
 // memory block and its index as they are, in the file of its own module, so
 // both must belong to the module being traced; an error text names the two
-// modules otherwise, before anything is made.
+// modules otherwise, and one an element wider than the memory's word, before
+// anything is made.
 Result<HcpIdent> make_mem_ele(ModelArena& model, bool is_user_com, std::string_view name,
                               const HcpIdent& master_mem_blk_i, const HcpIdent& index_ident,
                               int32_t bit_width, bool is_read);

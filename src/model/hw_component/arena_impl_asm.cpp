@@ -41,24 +41,49 @@ AsmReport gen_basic_assign(ModelArena& model, const HcpIdent& des, const HcpIden
     return AsmReport{fitted.kind, fitted.src_width, fitted.des_width};
 }
 
+namespace {
+
+// The kinds an input port drives alone, with what the texts say of how its
+// value reaches them (none for another kind): a wire takes it, and a memory
+// write element writes it into its memory in every cycle.
+std::optional<std::string_view> port_drives_alone(HwComponentType t) {
+    switch (t) {
+        case HwComponentType::Wire:
+            return "";
+        case HwComponentType::MemBlockIndexer:
+            return ", written into its memory in every cycle,";
+        default:
+            return std::nullopt;
+    }
+}
+
+// Whether an assignment writes `h`, of a kind port_drives_alone names.
+bool assigned(const ModelArena& model, const HcpIdent& h) {
+    return h.hw_type == HwComponentType::Wire ? model.get<Wire>(h).written
+                                              : model.get<MemEle>(h).written;
+}
+
+}  // namespace
+
 CheckResult check_not_input_port(const ModelArena& model, const HcpIdent& des) {
-    if (des.hw_type != HwComponentType::Wire) return std::nullopt;
+    const std::optional<std::string_view> how = port_drives_alone(des.hw_type);
+    if (!how) return std::nullopt;
     const std::optional<IoMark> mark = get_hcp_assign(model, des).get_io_mark();
     if (!mark || !mark->is_input) return std::nullopt;
     return ErrorText::value(
-        format("cannot assign to '{}': it is the input port '{}', whose value overrides every "
+        format("cannot assign to '{}': it is the input port '{}', whose value{} overrides every "
                "assignment to it",
-               des.abs_name(), mark->io_name));
+               des.abs_name(), mark->io_name, *how));
 }
 
 CheckResult check_input_mark(const ModelArena& model, const HcpIdent& hcp_i, bool is_input,
                              std::string_view io_name) {
-    if (!is_input || hcp_i.hw_type != HwComponentType::Wire || !model.get<Wire>(hcp_i).written)
-        return std::nullopt;
+    const std::optional<std::string_view> how = port_drives_alone(hcp_i.hw_type);
+    if (!is_input || !how || !assigned(model, hcp_i)) return std::nullopt;
     return ErrorText::value(
-        format("cannot mark '{}' as the input port '{}': it is assigned, and the port's value "
+        format("cannot mark '{}' as the input port '{}': it is assigned, and the port's value{} "
                "would override every assignment to it",
-               hcp_i.abs_name(), io_name));
+               hcp_i.abs_name(), io_name, *how));
 }
 
 }  // namespace vorlent

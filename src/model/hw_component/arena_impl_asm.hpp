@@ -52,9 +52,11 @@ AsmReport gen_basic_assign(ModelArena& model, const HcpIdent& des, const HcpIden
 
 // A wire marked as an input port is driven from outside: the port's value
 // overrides whatever the design assigns to it, so a wire is either written
-// or an input port. Both orders are refused: an assignment into a wire
-// marked as an input, and marking a wire that an assignment writes (for
-// `is_input`). A register marked as an input may still be written.
+// or an input port. So is a memory write element, whose input port writes
+// the port's value into its memory in every cycle, over every assignment.
+// Both orders are refused: an assignment into such a component marked as an
+// input, and marking one that an assignment writes (for `is_input`). A
+// register marked as an input may still be written.
 CheckResult check_not_input_port(const ModelArena& model, const HcpIdent& des);
 CheckResult check_input_mark(const ModelArena& model, const HcpIdent& hcp_i, bool is_input,
                              std::string_view io_name);

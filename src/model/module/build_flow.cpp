@@ -178,6 +178,7 @@ FlowSignals build_top_signals(ModelArena& model, const ModuleIdent& top_i) {
     get_ncp_node_mut(model, start).set_clk_node(start_clk);
     assign_ncp_node(model, start, true, true);
     module->start_node = start;
+    module->clk = clk;
     pop_module_trace(model);
     module.put_back();
     return FlowSignals{start, clk, mrst};

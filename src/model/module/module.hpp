@@ -72,6 +72,7 @@ struct Module {
     std::vector<NcpIdent> basic_nodes;        // loose assignment nodes (top module only)
     ModuleIdent ident;
     OptIdent<NcpIdent> start_node;  // set on the top module by build_flow
+    OptIdent<HcpIdent> clk;         // its clock port, set with start_node
     bool is_top = false;            // set by set_top_module
     // Its component phase last ended with no module tracked, so it joined no
     // module's sub-modules then (emit names that step for a module outside

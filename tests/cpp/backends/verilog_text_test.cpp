@@ -23,6 +23,21 @@ TEST(VerilogTextTest, WidthPrefixesAndConstantLiterals) {
     for (const auto& [value, text] : literals) EXPECT_EQ(vary_val_to_verilog(value), text);
 }
 
+// No replication of more than 8,192 copies, for every width a signal may
+// have; up to that many, one replication as ever.
+TEST(VerilogTextTest, ZeroFillsAreReplicationsOfAtMost8192Copies) {
+    const std::string z13 = "{8192{1'b0}}", z26 = "{8192{" + z13 + "}}";
+    for (const auto& [bits, text] : std::vector<std::pair<int64_t, std::string>>{
+             {1, "{1{1'b0}}"},
+             {8192, z13},
+             {8193, "{1{" + z13 + "}}, {1{1'b0}}"},
+             {16384, "{2{" + z13 + "}}"},
+             {8192 * 8192, "{8192{" + z13 + "}}"},
+             {8192 * 8192 + 8192 * 3, "{1{" + z26 + "}}, {3{" + z13 + "}}"},
+             {2147483647, "{31{" + z26 + "}}, {8191{" + z13 + "}}, {8191{1'b0}}"}})
+        EXPECT_EQ(zero_fill_vb(bits), text) << bits;
+}
+
 // Rather than written as nothing.
 TEST(VerilogTextTest, OpsWithoutATokenAreRefused) {
     for (LogicOp op : {LogicOp::ExtendBit, LogicOp::SliceBit, LogicOp::Assign})

@@ -43,9 +43,8 @@ void ExpressionVb::gen_procedure_blk_vb(uint32_t, ModelArena& model, FileWriter&
             } else {
                 // The fill (the second operand, else zeros) replicated above
                 // A: {{pad{fill}}, A}
-                const std::string fill = b ? *b : std::string("1'b0");
-                const std::string replication = std::to_string(pad) + "{" + fill + "}";
-                rhs = "{{" + replication + "}, " + a + "}";
+                const std::string fill = b ? replication_vb(pad, *b) : zero_fill_vb(pad);
+                rhs = format("{{}, {}}", fill, a);
             }
             break;
         }

@@ -1,5 +1,7 @@
 #include "backends/verilog/hw_component/common/verilog_literal.hpp"
 
+#include <vector>
+
 #include "common/text.hpp"
 
 namespace vorlent {
@@ -7,6 +9,29 @@ namespace vorlent {
 std::string width_prefix(int64_t width) {
     if (width < 2) return {};
     return format("[{}:0] ", width - 1);
+}
+
+std::string replication_vb(int64_t copies, std::string_view what) {
+    std::string out = "{";
+    out.append(std::to_string(copies)).append("{").append(what).append("}}");
+    return out;
+}
+
+std::string zero_fill_vb(int64_t bits) {
+    std::vector<std::string> digits;  // lowest weight first
+    std::string block = "1'b0";       // 8192^k zeros
+    for (;;) {
+        const bool last = bits <= VERILOG_REPLICATION_MAX;
+        const int64_t digit = last ? bits : bits % VERILOG_REPLICATION_MAX;
+        if (digit > 0) digits.push_back(replication_vb(digit, block));
+        if (last) break;
+        bits /= VERILOG_REPLICATION_MAX;
+        block = replication_vb(VERILOG_REPLICATION_MAX, block);
+    }
+    std::string items;
+    for (auto it = digits.rbegin(); it != digits.rend(); ++it)
+        items.append(items.empty() ? "" : ", ").append(*it);
+    return items;
 }
 
 std::string vary_val_to_verilog(const VaryVal& value) {
