@@ -270,8 +270,10 @@ class ModelArena:
         is_read=True makes a read element: combinational, the word at the
         address in the same cycle, to be only read. is_read=False makes a
         write element, to be only assigned: an assignment made in a cycle
-        writes the word at that cycle's address at the clock edge. An element
-        of `bit_width` narrower than the word is its low bits.
+        writes the word at that cycle's address at the clock edge; marked as
+        an input port (mark_as_io), it writes the port's value so in every
+        cycle and takes no assignment. An element of `bit_width` narrower
+        than the word is its low bits; a wider one is refused.
         """
     def mk_expression(self, name: str, op: int, a: _Operand, b: _Operand,
                       a_slice: Slice | None = None, b_slice: Slice | None = None) -> HcpIdent:
