@@ -521,18 +521,22 @@ def test_a_zcase_that_never_matches_says_what_its_selector_holds(width, value, m
 # warned of as cut, also where that constant is written as a's width for the
 # tools (an amount the shift reads over more than 32 bits); one that it holds
 # is not, however it is written.
+# The warning says what the constant holds: the int's low bits, or, where
+# those are 2^32 or more, a shift by a's width.
 @pytest.mark.parametrize("width, amount, warned", [
     (33, 2**63 - 1, True), (40, 2**64 - 1, True), (63, 2**64 - 1, True), (8, 2**64 - 1, True),
     (64, 2**64 - 1, False), (40, 2**40 - 1, False),
 ])
 def test_a_shift_amount_its_constant_cannot_hold_is_warned_of(m, width, amount, warned):
     a = m.mk_reg("a", width)
+    kept = amount % 2**width
+    held = (rf"holds a shift by {width} instead, the width of the operand it shifts, which shifts every bit out "
+            rf"as its low {width} bits \({kept}\) would" if kept >= 2**32 else rf"keeps its low {width} bits: {kept}")
     for op in (OP.BitwiseShl, OP.BitwiseShr):
         with warnings.catch_warnings(record=True) as record:
             warnings.simplefilter("always")
             m.mk_expression("s", op, a, amount)
-        text = (rf"int {amount} does not fit in {width} bits; constant 'VAL_s_c_\d+' keeps its low {width} bits: "
-                rf"{amount % 2**width}")
+        text = rf"int {amount} does not fit in {width} bits; constant 'VAL_s_c_\d+' {held}"
         assert [bool(re.fullmatch(text, str(w.message))) for w in record] == ([True] if warned else [])
 
 

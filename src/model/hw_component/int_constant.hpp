@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -19,17 +20,21 @@ using SignalOrInt = std::variant<HcpIdent, WideInt>;
 
 // An int that the constant made of it does not hold whole (see
 // fits_width): the caller is told after the call what was kept.
+// A shift amount's constant may hold the shifted width instead of the
+// int's low bits (make_shift_amount_const): `shifts_by` says so.
 struct IntCut {
     WideInt value;
     int32_t width;
     HcpIdent constant;
+    std::optional<int32_t> shifts_by = std::nullopt;
 };
 using IntCuts = std::vector<IntCut>;
 
 // Adds `value` to `cuts` unless `constant`, `width` bits wide, holds it.
 inline void note_int_cut(IntCuts& cuts, const WideInt& value, int32_t width,
-                         const HcpIdent& constant) {
-    if (!fits_width(value, width)) cuts.push_back(IntCut{value, width, constant});
+                         const HcpIdent& constant,
+                         std::optional<int32_t> shifts_by = std::nullopt) {
+    if (!fits_width(value, width)) cuts.push_back(IntCut{value, width, constant, shifts_by});
 }
 
 // A user-made constant "{base_name}_c" of `width` bits holding `value`
@@ -55,9 +60,9 @@ inline HcpIdent make_const_val(ModelArena& model, std::string_view base_name, co
 // least as wide as the shifted operand (`shifted_width` bits) gives 0, so
 // such a constant holds that width at the bits the shift reads instead: both
 // tools take it, with the same result. An int that `width` bits cannot
-// hold is noted in `cuts` as make_const_val notes it: the caller is told of
-// the cut whichever constant holds its low bits' effect. Every other amount
-// is make_const_val's.
+// hold is noted in `cuts` as make_const_val notes it, with the shift the
+// constant holds where it was replaced. Every other amount is
+// make_const_val's.
 inline HcpIdent make_shift_amount_const(ModelArena& model, std::string_view base_name,
                                         const WideInt& value, int32_t width, Slice read,
                                         int32_t shifted_width, IntCuts& cuts) {
@@ -74,7 +79,7 @@ inline HcpIdent make_shift_amount_const(ModelArena& model, std::string_view base
     }
     const HcpIdent made =
         make_const_val(model, base_name, WideInt::from_unsigned(std::move(limbs)), width, cuts);
-    note_int_cut(cuts, value, width, made);
+    note_int_cut(cuts, value, width, made, shifted_width);
     return made;
 }
 

@@ -141,6 +141,12 @@ inline std::string int_cut_message(const IntCut& cut) {
     const WideInt kept =
         cut.width < 1 ? WideInt{}
                       : WideInt::from_unsigned(reduce_mod_pow2(cut.value, uint64_t(cut.width)));
+    if (cut.shifts_by)
+        return format(
+            "int {} does not fit in {} bits; constant '{}' holds a shift by {} instead, the width "
+            "of the operand it shifts, which shifts every bit out as its low {} bits ({}) would",
+            decimal_text(cut.value), cut.width, cut.constant.abs_name(), *cut.shifts_by,
+            cut.width, decimal_text(kept));
     return format("int {} does not fit in {} bits; constant '{}' keeps its low {} bits: {}",
                   decimal_text(cut.value), cut.width, cut.constant.abs_name(), cut.width,
                   decimal_text(kept));
