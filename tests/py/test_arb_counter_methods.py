@@ -69,13 +69,18 @@ class TestDynCounter:
         assert m.dyn_counter_get_now(c).global_id == reg.global_id
         assert raised(ValueError, m.dyn_counter_update, c) == "DynCounter update: nothing to commit \u2014 call add() first"
 
-    def test_a_commit_with_no_scope_panics_and_drops_the_chain(self, panic_type):
+    def test_a_commit_with_no_scope_is_refused_and_keeps_the_chain(self):
         n = v.ModelArena()
-        n.track_module_at_com_init(n.mk_module("t"))
+        t = n.mk_module("t")
+        n.track_module_at_com_init(t)
         cnt = n.mk_dyn_counter("c", 4)
-        n.dyn_counter_add(cnt, n.mk_reg("r", 4))
-        assert raised(panic_type, n.dyn_counter_update, cnt) == "add_basic_node_to_top_module: no top module set"
-        assert n.dyn_counter_get_now(cnt).global_id == n.dyn_counter_get_reg(cnt).global_id
+        now = n.dyn_counter_add(cnt, n.mk_reg("r", 4))
+        assert raised(ValueError, n.dyn_counter_update, cnt) == (
+            "dyn_counter_update: no flow block is open, so this is a loose assignment of the top module, and no "
+            "top module is set; call set_top_module first")
+        assert n.dyn_counter_get_now(cnt).global_id == now.global_id
+        n.set_top_module(t)
+        assert n.dyn_counter_update(cnt) is None
 
 
 class TestArbitratedBlocks:

@@ -3,6 +3,7 @@ a clean exception: nesting of any depth, and descriptions whose behaviour
 would otherwise be lost from the Verilog without a word."""
 import contextlib
 import os
+from functools import partial
 import re
 import subprocess
 import sys
@@ -300,6 +301,87 @@ def test_behaviour_described_after_build_flow_is_refused_and_components_are_stil
     m.untrack_module_at_com_init(top)
     v.BackendVerilog(m).emit(str(tmp_path), "top")
     assert "output reg  [3:0] out" in (tmp_path / "top.v").read_text()
+
+
+LOOSE = ("{}: no flow block is open, so this is a loose assignment of the top module, and no top module is set; "
+         "call set_top_module first")
+ZYNC_EMPTY = ('finalize_flow_block: zync flow block "{}" holds nothing; a zync makes at least one assignment in the '
+              "cycle it is granted, so describe one in it (an assignment, a Karray write, a zif chain or a zstate) "
+              "and close it again")
+IN_COM_PHASE = ('initialize_flow_block: module "{}" is tracked for its components (track_module_at_com_init); flow '
+                "blocks are described in its behaviour phase, so call untrack_module_at_com_init, then "
+                "track_module_at_flow_init first")
+NO_MODULE = ("initialize_flow_block: no module is tracked; flow blocks are described in a module's behaviour phase, "
+             "so call track_module_at_flow_init first")
+
+
+# A slip of order, as (the state it is made in, the call, what the text says
+# to do first). Each stopped the design at the call or a later one (an
+# internal panic at finalize_flow_block or build_flow, after which emit
+# refuses the model); now the call is refused with nothing changed, and once
+# the named call is made, the same call goes through and the design is built.
+@pytest.mark.parametrize("state, slip, text", [
+    ("flow", lambda m, x: m.gen_basic_assign(x["r"], 1), LOOSE.format("gen_basic_assign")),
+    ("flow", lambda m, x: m.karray_assign_hcps(x["k"], [("static", [0], [])], [("f", 1)], True),
+     LOOSE.format("karray_assign_hcps")),
+    ("flow", lambda m, x: m.karray_assign_k2k(x["k"], [("static", [0], [])], x["k"], [("static", [1], [])], [], True),
+     LOOSE.format("karray_assign_k2k")),
+    ("com", lambda m, x: m.initialize_flow_block(x["s"]), IN_COM_PHASE),
+    ("none", lambda m, x: m.initialize_flow_block(x["s"]), NO_MODULE),
+    ("zync", lambda m, x: m.finalize_flow_block(x["z"]), ZYNC_EMPTY),
+    ("zync_multi", lambda m, x: m.finalize_flow_block(x["z"]), ZYNC_EMPTY),
+], ids=["gen_basic_assign", "karray_assign_hcps", "karray_assign_k2k", "block_in_component_phase",
+        "block_with_no_module", "empty_zync", "empty_zync_multi"])
+def test_a_slip_of_order_is_refused_at_the_call(tmp_path, state, slip, text):
+    m = v.ModelArena()
+    top = m.mk_module("top")
+    m.track_module_at_com_init(top)
+    arb = m.mk_arb("arb", v.ArbSamePriPolicy.AckOne)
+    x = {"r": m.mk_reg("r", 4), "k": m.mk_karray("k", [2], [("f", 4)], REG), "s": m.mk_flow_block_seq("s")}
+    if state.startswith("zync"):
+        x["z"] = (m.mk_flow_block_zync("z", arb) if state == "zync" else
+                  m.mk_flow_block_zync_multi("z", [(arb, None, False, None), (arb, 5, False, None)], False))
+    if state != "flow":
+        m.set_top_module(top)
+    if state != "com":
+        m.untrack_module_at_com_init(top)
+    if state.startswith("zync") or state == "flow":
+        m.track_module_at_flow_init(top)
+    if "z" in x:
+        m.initialize_flow_block(x["z"])
+    expected = text.format(m.module_verilog_name(top) if state == "com" else
+                           f"ZYNC_z_{x['z'].global_id}" if "z" in x else "")
+    # With no module tracked, no probe of the ids drawn can be made.
+    assert (raised if state == "none" else partial(refused, m))(ValueError, slip, m, x) == expected
+    # The call the text names, then the same call.
+    if state == "flow":
+        m.set_top_module(top)
+    elif state == "com":
+        m.untrack_module_at_com_init(top)
+    if state in ("com", "none"):
+        m.track_module_at_flow_init(top)
+    if "z" in x:
+        m.gen_basic_assign(x["r"], 2)
+    slip(m, x)
+    if state in ("com", "none"):
+        m.gen_basic_assign(x["r"], 3)
+        m.finalize_flow_block(x["s"])
+    m.finalize_flow_procedure()
+    m.untrack_module_at_flow_init(top)
+    m.build_flow()
+    v.BackendVerilog(m).emit(str(tmp_path), "top")
+    written = r"^ +REG_(r|k_E0_f)_\d+\[3:0\] <= (VAL_k?const_c|REG_k_E1_f)_\d+"
+    assert re.search(written, (tmp_path / "top.v").read_text(), re.M)
+
+
+def test_emit_of_a_model_with_no_top_module_says_to_set_one(tmp_path, capfd):
+    m = v.ModelArena()
+    m.mk_module("top")
+    capfd.readouterr()
+    assert raised(ValueError, v.BackendVerilog(m).emit, str(tmp_path), "top") == (
+        "BackendVerilog::emit: the model has no top module; call set_top_module, then build_flow, on the model "
+        "before handing it to BackendVerilog")
+    assert capfd.readouterr().out == "" and os.listdir(tmp_path) == []
 
 
 def boom(*args):

@@ -419,7 +419,8 @@ class TestAssignment:
             warnings.simplefilter("ignore")
             assert ids_drawn(m, lambda: m.gen_basic_assign(reg, narrow)) == 3
 
-    def test_warning_turned_error_keeps_the_assignment(self, m):
+    def test_warning_turned_error_keeps_the_assignment(self):
+        m = traced_model("flow")
         reg, narrow, seq = m.mk_reg("d", 8), m.mk_wire("n", 4), m.mk_flow_block_seq("body")
         m.initialize_flow_block(seq)
         with pytest.raises(ValueError, match="^seq flow block has no element$"):

@@ -201,9 +201,13 @@ CheckResult BackendVerilog::emit(std::string_view output_dir, std::string_view t
         return ErrorText::value(
             "BackendVerilog::emit: output_dir is empty; name the directory "
             "to write into (\".\" for the current one)");
+    if (!model_.top_module)
+        return ErrorText::value(
+            "BackendVerilog::emit: the model has no top module; call set_top_module, then "
+            "build_flow, on the model before handing it to BackendVerilog");
     // A stopped build first: its module tree may be the very fault that
     // stopped it, which the walks below would stop on.
-    const bool fresh = stage_ == Stage::Fresh && model_.top_module;
+    const bool fresh = stage_ == Stage::Fresh;
     if (fresh)
         if (auto err = check_behaviour_built(model_)) return err;
     if (auto err = check_top_file_name(model_, top_file_name)) return err;
@@ -217,9 +221,6 @@ CheckResult BackendVerilog::emit(std::string_view output_dir, std::string_view t
     }
     print_progress_line("[BackendVerilog] Phase 1: routing cross-module IO dependencies\n");
     if (stage_ == Stage::Fresh) {
-        // Without a top module (no tree) routing stops before it changes
-        // anything.
-        if (!tree) route_and_remap_io_model(model_);
         stage_ = Stage::Routing;
         route_and_remap_io_model(model_, *tree, std::move(reads));
         // Internal routing is complete for every module before any port

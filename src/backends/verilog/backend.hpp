@@ -32,6 +32,7 @@ public:
     //
     // Refused with an error text before anything is printed or changed: an
     // empty `output_dir` (the files would land in the filesystem root), a
+    // model with no top module (nothing to start the tree from), a
     // `top_file_name` that is no plain file name or another module's file
     // name; on the first call, a model whose build_flow stopped before it
     // completed, one whose flow blocks or assignments build_flow never

@@ -125,15 +125,17 @@ TEST(BackendTest, ASecondEmitWritesTheSameDesignWithoutRoutingAgain) {
 
 TEST(BackendTest, FailuresNameWhatStopped) {
     {
-        // No top module: only the first progress line, then the refusal.
+        // No top module: refused before anything is printed.
         BackendVerilog backend(ModelArena{});
         TempDir out;
         StdoutCapture capture;
-        EXPECT_FATAL(backend.emit(out.str(), "chip"),
-                     "route_and_remap_io_model: no top module set");
+        const CheckResult refused = backend.emit(out.str(), "chip");
         capture.restore();
-        EXPECT_EQ(capture.text(),
-                  "[BackendVerilog] Phase 1: routing cross-module IO dependencies\n");
+        ASSERT_TRUE(refused);
+        EXPECT_EQ(refused->message,
+                  "BackendVerilog::emit: the model has no top module; call set_top_module, then "
+                  "build_flow, on the model before handing it to BackendVerilog");
+        EXPECT_EQ(capture.text(), "");
         EXPECT_TRUE(std::filesystem::is_empty(out.str()));
         EXPECT_FATAL(backend.phase_init(),
                      "BackendVerilog::phase_init \u2014 no top module set on arena");

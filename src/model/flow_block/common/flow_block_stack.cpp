@@ -131,6 +131,21 @@ CheckResult check_continues_a_chain(const ModelArena& model, const FlowBlockIden
     return std::nullopt;
 }
 
+// A zync reads as a plain wait for its grant, but its build has to make
+// something happen in the granted cycle: one that holds nothing, with no
+// block above it to close into it, is refused while it is still open.
+CheckResult check_zync_holds_something(const ModelArena& model, const FlowBlockIdent& block) {
+    if (block.block_type != FlowBlockType::Zync) return std::nullopt;
+    if (!(model.flow_block_stack.back().block == block)) return std::nullopt;
+    const FlowBlockBase& base = get_flow_block(model, block).get_base();
+    if (!base.basic_nodes.empty() || !base.sub_blocks.empty()) return std::nullopt;
+    return ErrorText::value(
+        format("finalize_flow_block: zync flow block \"{}\" holds nothing; a zync makes at least "
+               "one assignment in the cycle it is granted, so describe one in it (an assignment, "
+               "a Karray write, a zif chain or a zstate) and close it again",
+               block.abs_name()));
+}
+
 // Closes `block`, which is on top, or below a top that closes on the way
 // (first, recursively). A chain head still open turns lazy and stays.
 void close_block(ModelArena& model, const FlowBlockIdent& block, bool recursive) {
@@ -194,8 +209,10 @@ CheckResult finalize_flow_block(ModelArena& model, const FlowBlockIdent& block, 
     // Refused before anything moves: closed anyway, the block would find
     // another on the stack where it expects itself, after the blocks above it
     // were closed into their parents.
-    if (!recursive && !closes_cleanly(model.flow_block_stack, block))
-        return not_closable(model, block);
+    if (!recursive) {
+        if (!closes_cleanly(model.flow_block_stack, block)) return not_closable(model, block);
+        if (auto err = check_zync_holds_something(model, block)) return err;
+    }
     close_block(model, block, recursive);
     return std::nullopt;
 }
@@ -221,6 +238,34 @@ void close_lone_head_in_component_phase(ModelArena& model) {
     if (traced.stage != ModuleInitStage::CompInit) return;
     model.checked_mut<Module>(traced.module).flow_blocks.push_back(stack.back().block);
     stack.pop_back();
+}
+
+CheckResult check_block_opens_in_flow_phase(const ModelArena& model, std::string_view where) {
+    const auto& trace = model.module_trace_stack;
+    if (trace.empty())
+        return ErrorText::value(
+            format("{}: no module is tracked; flow blocks are described in a module's behaviour "
+                   "phase, so call track_module_at_flow_init first",
+                   where));
+    const ModuleTraceEntry& traced = trace.back();
+    if (traced.stage != ModuleInitStage::CompInit) return std::nullopt;
+    return ErrorText::value(
+        format("{}: module \"{}\" is tracked for its components (track_module_at_com_init); "
+               "flow blocks are described in its behaviour phase, so call "
+               "untrack_module_at_com_init, then track_module_at_flow_init first",
+               where, traced.module.abs_name()));
+}
+
+CheckResult check_loose_assignment_has_top(const ModelArena& model, std::string_view where) {
+    if (model.top_module) return std::nullopt;
+    const auto& stack = model.flow_block_stack;
+    const bool loose =
+        stack.empty() || (stack.size() == 1 && stack.back().status == BlockTrackStatus::LazyClosed);
+    if (!loose) return std::nullopt;
+    return ErrorText::value(
+        format("{}: no flow block is open, so this is a loose assignment of the top module, and no "
+               "top module is set; call set_top_module first",
+               where));
 }
 
 void attach_basic_node_to_current_scope(ModelArena& model, const NcpIdent& node) {

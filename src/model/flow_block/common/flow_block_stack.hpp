@@ -4,6 +4,8 @@
 // chain closes lazily: it stays on the stack so elif/else blocks can attach.
 #pragma once
 
+#include <string_view>
+
 #include "common/error_text.hpp"
 #include "model/flow_block/common/flow_block_ident.hpp"
 #include "model/nodes/ncp_ident.hpp"
@@ -28,7 +30,9 @@ CheckResult initialize_flow_block(ModelArena& model, const FlowBlockIdent& block
 // changed: "finalize_flow_block: flow block \"{}\" is not open (it was never
 // opened)" (or "(it is closed already)", or "is not the innermost open
 // block"), then "; the block open now is \"{}\" (blocks are closed innermost
-// first)" or "; no block is open now".
+// first)" or "; no block is open now". So is a zync that holds nothing, while
+// it is still open: the caller can describe what it does once granted and
+// close it again.
 CheckResult finalize_flow_block(ModelArena& model, const FlowBlockIdent& block, bool recursive);
 
 // Closes what is left when a module's description ends: nothing, or one
@@ -41,6 +45,16 @@ void finalize_flow_procedure(ModelArena& model);
 // next block or assignment, which may not close a block into a module whose
 // behaviour is not being described. Anything else is left as it is.
 void close_lone_head_in_component_phase(ModelArena& model);
+
+// The order of calls a caller must keep, checked before anything changes.
+// A block is opened while the module on top of the trace stack is tracked
+// for its behaviour (track_module_at_flow_init): closed at the bottom of the
+// stack, it joins that module. An assignment with no open block to take it
+// (none open, or only a chain head that it closes first) is a loose
+// assignment of the top module, which must be set by then. `where` is the
+// caller's method, which the texts name.
+CheckResult check_block_opens_in_flow_phase(const ModelArena& model, std::string_view where);
+CheckResult check_loose_assignment_has_top(const ModelArena& model, std::string_view where);
 
 // Attaches an assignment node to the innermost open block, or, with none
 // open, to the top module's loose assignment nodes.

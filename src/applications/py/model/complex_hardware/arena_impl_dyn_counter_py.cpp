@@ -11,6 +11,7 @@
 #include "applications/py/runtime/accessed.hpp"
 #include "model/complex_hardware/dyn_counter/arena_factory_dyn_counter.hpp"
 #include "model/complex_hardware/dyn_counter/arena_impl_dyn_counter.hpp"
+#include "model/flow_block/common/flow_block_stack.hpp"
 #include "model/hw_component/slice_check.hpp"
 
 namespace vorlent::py {
@@ -43,6 +44,7 @@ Result<HcpIdent> py_dyn_counter_add(ModelArena& m, const CcpIdent& cnt_i,
 
 CheckResult py_dyn_counter_update(ModelArena& m, const CcpIdent& cnt_i) {
     if (auto err = check_counter(cnt_i)) return err;
+    if (auto err = check_loose_assignment_has_top(m, "dyn_counter_update")) return err;
     return dyn_counter_update(m, cnt_i);
 }
 

@@ -15,8 +15,10 @@ namespace vorlent::py {
 namespace {
 
 // A zcase opened in a zstate whose selector cannot hold its value would
-// never match: warned of once it is open.
+// never match: warned of once it is open. The model's own openings (a
+// gen_mux's chain) may come in a component phase; a caller's may not.
 CheckResult py_initialize_flow_block(ModelArena& m, const FlowBlockIdent& block_i) {
+    if (auto err = check_block_opens_in_flow_phase(m, "initialize_flow_block")) return err;
     if (auto err = initialize_flow_block(m, block_i)) return err;
     const std::optional<OpenedZcase> zcase = zcase_opened_in_zstate(m, block_i);
     if (!zcase) return std::nullopt;

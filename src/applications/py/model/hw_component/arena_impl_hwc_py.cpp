@@ -11,6 +11,7 @@
 #include "applications/py/runtime/accessed.hpp"
 #include "applications/py/runtime/py_warnings.hpp"
 #include "model/common/name_check.hpp"
+#include "model/flow_block/common/flow_block_stack.hpp"
 #include "model/hw_component/arena_impl_asm.hpp"
 #include "model/hw_component/int_constant.hpp"
 #include "model/hw_component/slice_check.hpp"
@@ -36,6 +37,7 @@ CheckResult py_gen_basic_assign(ModelArena& m, const Writes<HcpIdent>& des_i,
         return err;
     if (auto err = check_slice_of(m, "gen_basic_assign", "des_slice", des_slice, des_i)) return err;
     if (auto err = check_not_input_port(m, des_i)) return err;
+    if (auto err = check_loose_assignment_has_top(m, "gen_basic_assign")) return err;
     // A signal source is used where it was converted; an int's constant is made here.
     IntCuts cuts;
     std::optional<HcpIdent> made_const;

@@ -22,6 +22,7 @@
 #include "model/complex_hardware/common/arena_impl_ccp.hpp"
 #include "model/complex_hardware/karray/arena_factory_ccp_karray.hpp"
 #include "model/complex_hardware/karray/arena_impl_ccp_karray.hpp"
+#include "model/flow_block/common/flow_block_stack.hpp"
 #include "model/hw_component/slice_check.hpp"
 
 namespace vorlent::py {
@@ -99,6 +100,7 @@ void py_karray_assign_hcps(
     bool expect_clocked) {
     check_karray("karray_i", karray_i);
     const std::vector<KIdx> kidx = decoded(sel);
+    if (auto err = check_loose_assignment_has_top(m, "karray_assign_hcps")) throw *err;
     std::vector<KarraySource> karray_sources;
     karray_sources.reserve(sources.size());
     for (const auto& [name, operand] : sources) karray_sources.push_back({name, operand.value});
@@ -295,8 +297,10 @@ void py_karray_assign_k2k(const Lease& lease, const CcpIdent& dst_i, const Selec
     const std::vector<KIdx> dst_kidx = decoded(dst_sel);
     const std::vector<KIdx> src_kidx = decoded(src_sel);
     const bool same = src_i == dst_i && src_i.handle() == dst_i.handle();
-    if (auto err = lease.with_model(
-            [&](const ModelArena& m) { return check_custom_enables(m, dst_kidx); }))
+    if (auto err = lease.with_model([&](const ModelArena& m) -> CheckResult {
+            if (auto scope = check_loose_assignment_has_top(m, "karray_assign_k2k")) return scope;
+            return check_custom_enables(m, dst_kidx);
+        }))
         throw *err;
 
     std::optional<OutOfSlot> dst, src;
