@@ -3,6 +3,7 @@
 #include "backends/verilog/hw_component/common/procedure_blk_vb.hpp"
 #include "backends/verilog/hw_component/common/verilog_literal.hpp"
 #include "backends/verilog/hw_component/reg_vb.hpp"
+#include "model/model_arena.hpp"
 
 namespace vorlent {
 
@@ -38,12 +39,16 @@ void MemEleVb::gen_procedure_blk_vb(uint32_t, ModelArena& model, FileWriter& fw)
     // Both names come from the identities the element holds.
     const std::string_view mem = e.master_mem_blk_i.abs_name();
     const std::string_view index = e.index_ident.abs_name();
+    // An element narrower than the word is its low bits, named as such both
+    // ways: a write of the word alone would clear the rest of it.
+    const int64_t word = model.get<MemBlk>(e.master_mem_blk_i).bit_width;
     if (e.is_read) {
-        fw.write(format("assign {} = {}[{}];\n", e.ident.abs_name(), mem, index));
+        const std::string bits = e.bit_width < word ? format("[{}:0]", e.bit_width - 1) : "";
+        fw.write(format("assign {} = {}[{}]{};\n", e.ident.abs_name(), mem, index, bits));
         return;
     }
     gen_procedure_blk_with(e.get_update_pool(), format("{}[{}]{DES_SLICE} <= {SRC};", mem, index),
-                           model, VbDes{e.ident, e.ident.abs_name(), e.bit_width}, fw);
+                           model, VbDes{e.ident, e.ident.abs_name(), e.bit_width, word}, fw);
 }
 
 }  // namespace vorlent

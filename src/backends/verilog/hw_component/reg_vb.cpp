@@ -13,7 +13,7 @@ void write_plain_declaration(FileWriter& fw, std::string_view type, std::string_
 
 void write_own_always_block(const HcpRecord& rec, int64_t width, std::string_view name,
                             ModelArena& model, FileWriter& fw) {
-    gen_procedure_blk(rec.get_update_pool(), model, VbDes{rec.ident, name, width}, fw);
+    gen_procedure_blk(rec.get_update_pool(), model, VbDes{rec.ident, name, width, width}, fw);
 }
 
 }  // namespace vorlent

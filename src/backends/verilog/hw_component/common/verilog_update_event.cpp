@@ -21,7 +21,7 @@ std::optional<UeVbNext> write_step(const UeBasic& ue, size_t&,
                                    ModelArena& model, const VbDes& des, FileWriter& fw) {
     const std::string pad = blanks(indent);
     std::string des_range;
-    if (des.width >= 2 && ue.des_start >= 0)
+    if (des.word_width >= 2 && ue.des_start >= 0)
         des_range = format("[{}:{}]", int64_t(ue.des_stop) - 1, ue.des_start);
     const std::string src = fmt_operand(ue.src, Slice{ue.src_start, ue.src_stop}, model, des);
     for (const std::string& tmpl : templates) {

@@ -24,11 +24,14 @@ class ModelArena;
 
 // The destination of an always block. It is out of its arena while the
 // block is written, so its name, width and identity travel as arguments and
-// are never looked up.
+// are never looked up. `word_width` is the width of what a statement writes:
+// the destination's own, or for a memory write element its memory's word, of
+// which a write names its bits "[stop-1:start]" where the word has 2 or more.
 struct VbDes {
     const HcpIdent& ident;
     std::string_view name;
     int64_t width;
+    int64_t word_width;
 };
 
 // A sub-event to write next, and its indent.
