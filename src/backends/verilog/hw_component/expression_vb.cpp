@@ -19,7 +19,7 @@ void ExpressionVb::gen_procedure_blk_vb(uint32_t, ModelArena& model, FileWriter&
     const Expression& e = rec();
     if (!e.initialised || !e.operand_a) return;
     const std::string_view name = e.ident.abs_name();
-    const VbDes des{e.ident, name, e.width};
+    const VbDes des{e.ident, name, e.width, e.width};
     const std::string a = fmt_operand(*e.operand_a, e.range_a, model, des);
     std::optional<std::string> b;
     if (e.operand_b) b = fmt_operand(*e.operand_b, e.range_b, model, des);
