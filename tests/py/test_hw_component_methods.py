@@ -499,7 +499,7 @@ def test_a_reset_or_default_that_is_the_signal_itself_is_refused(tmp_path, where
             signal = m.karray_element_hcp(k, [1], "a")
             give = lambda value: m.karray_reset_field(k, "a", value)  # noqa: E731
             m.karray_reset_field(k, "b", m.karray_element_hcp(k, [0], "a"))  # another field's register is taken
-            m.karray_reset_field(k, "c", m.karray_element_hcp(k, [1], "a"))  # before or after the field's first
+            m.karray_reset_field(k, "c", m.karray_element_hcp(k, [1], "a"))  # one after the field's first register too
         assert refused(m, ValueError, give, signal) == \
             f"{where}: the {what.format(signal.global_id)} itself; give another signal or a constant"
         give(m.mk_val("three", 4, 3))
