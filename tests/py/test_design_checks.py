@@ -595,9 +595,10 @@ def test_zync_whose_every_bind_waits_on_another_is_refused(tmp_path, policy, con
 
 
 # Binds "<arbiter><priority><condition>": "-" none, ":1" or ":0" a 1-bit
-# constant. A constant 1 requests whenever the block waits, as no condition;
-# a constant 0 never requests. Refused: the bind that never requests or the
-# pair that masks (0 = every bind waits on one that always requests).
+# constant, ":c" a 1-bit register reset to 0. A constant 1 requests whenever
+# the block waits, as no condition; a constant 0 never requests. Refused: the
+# bind that never requests or the pair that masks (0 = every bind waits on one
+# that always requests).
 @pytest.mark.parametrize("policy, binds, match_all, refused_", [
     ("NotAck", "a1- a1:1", False, (0, 1)),
     ("NotAck", "a1:1 a1:1", False, (0, 1)),
@@ -607,6 +608,7 @@ def test_zync_whose_every_bind_waits_on_another_is_refused(tmp_path, policy, con
     ("NotAck", "a1- b1:0", True, 1),
     ("NotAck", "a1- a2:0", True, 1),  # bind 0 is masked only while bind 1 requests
     ("NotAck", "a1:1 a1:0", False, None),
+    ("NotAck", "a1- a1:c", False, None),  # a register's bind requests only while it holds 1
     ("AckOne", "a1- a1:1", False, None),
     ("NotAck", "a1:1 a2-", False, None),
     ("NotAck", "a1:1 b1:1", True, None),
@@ -618,6 +620,7 @@ def test_a_zync_bind_on_a_constant_condition_is_judged_by_its_value(tmp_path, po
     with d.components():
         arbs = {name: m.mk_arb(name, getattr(v.ArbSamePriPolicy, policy)) for name in "ab"}
         consts = {":0": m.mk_val("zero", 1, 0), ":1": m.mk_val("one", 1, 1), "-": None}
+    consts[":c"] = d.reg("c", 1) if ":c" in binds else None
     binds = [(arbs[b[0]], int(b[1]), False, consts[b[2:]]) for b in binds.split()]
     with d.behaviour():
         if refused_ is not None:

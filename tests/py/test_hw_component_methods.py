@@ -216,7 +216,7 @@ def signal_places(m, mem):
     or "written", the ids a refused call still draws)."""
     r, w = m.mk_reg("r", 1), m.mk_wire("w", 1)
     arb, cnt = m.mk_arb("a", 0), m.mk_dyn_counter("n", 4)
-    k, k2 = (m.mk_karray(name, [2], [("f", 1)], v.HwComponentType.REG) for name in ("k", "k2"))
+    k, k2 = (m.mk_karray(name, [2], [("f", 1), ("g", 1)], v.HwComponentType.REG) for name in ("k", "k2"))
     at0, dyn = [("static", [0], [])], lambda s: [("dyn", [], [s])]
     places = [
         (lambda s: m.gen_basic_assign(r, s), "gen_basic_assign: src"),
@@ -228,6 +228,7 @@ def signal_places(m, mem):
         (lambda s: m.gen_mux("x", r, v.Slice(), s, 0), "gen_mux: if_true"),
         (lambda s: m.gen_mux("x", r, v.Slice(), 0, s), "gen_mux: if_false"),
         (lambda s: m.gen_any_of("x", [(r, v.Slice()), (s, v.Slice())]), "gen_any_of: terms"),
+        (lambda s: m.gen_any_of("x", [(s, v.Slice()), (r, v.Slice())]), "gen_any_of: terms"),  # each term, not the last
         (lambda s: m.gen_sum_cnt("x", [(s, v.Slice())]), "gen_sum_cnt: bits"),
         (lambda s: m.gen_rotate_left("x", s, v.Slice(), 1), "gen_rotate_left: sig_i"),
         (lambda s: m.gen_rotate_right("x", s, v.Slice(), 1), "gen_rotate_right: sig_i"),
@@ -240,6 +241,7 @@ def signal_places(m, mem):
         (lambda s: m.arb_set_master_ack(arb, s), "arb_set_master_ack: src_i"),
         (lambda s: m.karray_reset_field(k, "f", s), "karray_reset_field: value"),
         (lambda s: m.karray_assign_hcps(k, at0, [("f", s)], True), "karray_assign_hcps: sources"),
+        (lambda s: m.karray_assign_hcps(k, at0, [("f", s), ("g", r)], True), "karray_assign_hcps: sources"),
         (lambda s: m.karray_assign_hcps(k, dyn(s), [("f", r)], True), "karray_assign_hcps: sel"),
         (lambda s: m.karray_read_field_hcp(k, dyn(s), [None], "f"), "karray_read_field_hcp: sel"),
         (lambda s: m.karray_assign_k2k(k, dyn(s), k2, at0, [], True), "karray_assign_k2k: dst_sel"),
@@ -487,7 +489,7 @@ def test_a_reset_or_default_that_is_the_signal_itself_is_refused(tmp_path, where
     """Accepted, it stopped build_flow with a panic and the design was lost."""
     d = Design()
     with d.components() as m:
-        k = m.mk_karray("k", [2], [("a", 4), ("b", 4)], int(v.HwComponentType.REG))
+        k = m.mk_karray("k", [2], [("a", 4), ("b", 4), ("c", 4)], int(v.HwComponentType.REG))
         if where == "set_reg_reset":
             signal = m.mk_reg("r", 4)
             give = lambda value: m.set_reg_reset(signal, value)  # noqa: E731
@@ -498,6 +500,7 @@ def test_a_reset_or_default_that_is_the_signal_itself_is_refused(tmp_path, where
             signal = m.karray_element_hcp(k, [1], "a")
             give = lambda value: m.karray_reset_field(k, "a", value)  # noqa: E731
             m.karray_reset_field(k, "b", m.karray_element_hcp(k, [0], "a"))  # another field's register is taken
+            m.karray_reset_field(k, "c", m.karray_element_hcp(k, [1], "a"))  # one after the field's first register too
         assert refused(m, ValueError, give, signal) == \
             f"{where}: the {what.format(signal.global_id)} itself; give another signal or a constant"
         give(m.mk_val("three", 4, 3))
@@ -523,20 +526,20 @@ def test_a_zcase_that_never_matches_says_what_its_selector_holds(width, value, m
 # tools (an amount the shift reads over more than 32 bits); one that it holds
 # is not, however it is written.
 # The warning says what the constant holds: the int's low bits, or, where
-# those are 2^32 or more, a shift by a's width.
-@pytest.mark.parametrize("width, amount, warned", [
-    (33, 2**63 - 1, True), (40, 2**64 - 1, True), (63, 2**64 - 1, True), (8, 2**64 - 1, True),
-    (64, 2**64 - 1, False), (40, 2**40 - 1, False),
+# those are 2^32 or more, a shift by the width of a's bits shifted.
+@pytest.mark.parametrize("width, amount, warned, a_slice", [
+    (33, 2**63 - 1, True, None), (40, 2**64 - 1, True, None), (63, 2**64 - 1, True, None), (8, 2**64 - 1, True, None),
+    (64, 2**64 - 1, False, None), (40, 2**40 - 1, False, None), (40, 2**64 - 1, True, v.Slice(0, 8)),
 ])
-def test_a_shift_amount_its_constant_cannot_hold_is_warned_of(m, width, amount, warned):
+def test_a_shift_amount_its_constant_cannot_hold_is_warned_of(m, width, amount, warned, a_slice):
     a = m.mk_reg("a", width)
-    kept = amount % 2**width
-    held = (rf"holds a shift by {width} instead, the width of the operand it shifts, which shifts every bit out "
+    kept, shifted = amount % 2**width, a_slice.size if a_slice else width
+    held = (rf"holds a shift by {shifted} instead, the width of the operand it shifts, which shifts every bit out "
             rf"as its low {width} bits \({kept}\) would" if kept >= 2**32 else rf"keeps its low {width} bits: {kept}")
     for op in (OP.BitwiseShl, OP.BitwiseShr):
         with warnings.catch_warnings(record=True) as record:
             warnings.simplefilter("always")
-            m.mk_expression("s", op, a, amount)
+            m.mk_expression("s", op, a, amount, a_slice=a_slice)
         text = rf"int {amount} does not fit in {width} bits; constant 'VAL_s_c_\d+' {held}"
         assert [bool(re.fullmatch(text, str(w.message))) for w in record] == ([True] if warned else [])
 
