@@ -127,6 +127,9 @@ class TestArbitratedBlocks:
                        False) == "binds[1][0] must be a complex component of type ARB, got DCNT"
         assert f.arb_leaf_count(a) == 3
         # A condition is one bit, as every block's is: a wider one is refused with no leaf made.
-        assert refused(f, ValueError, f.mk_flow_block_zync_multi, "e", [(a, 1, False, cond), (b, 1, False, c8)],
-                       False) == "cond must be 1-bit, got 8 (slice the cond variable down to one bit)"
+        assert refused(f, ValueError, f.mk_flow_block_zync_multi, "e",
+                       [(a, 1, False, cond), (b, 1, False, c8), (a, 2, False, None)], False) == \
+            f'mk_flow_block_zync_multi: binds[1][3], the condition of bind 1 of 3 (counted from 0), "WIRE_c8_' \
+            f'{c8.global_id}", is 8 bits wide; a bind\'s condition is a 1-bit signal, or None for a bind that ' \
+            "requests whenever the block waits"
         assert f.arb_leaf_count(a) == 3

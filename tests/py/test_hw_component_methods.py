@@ -481,15 +481,17 @@ class TestIoMarksResetsAndDefaults:
 
 
 @pytest.mark.parametrize("where, what", [
-    ("set_reg_reset", "reset value of \"REG_r_{}\" is the register"),
-    ("set_wire_default", "default value of \"WIRE_w_{}\" is the wire"),
-    ("karray_reset_field", "reset value of \"REG_k_E1_a_{}\" is the register"),  # each register of the field
+    ("set_reg_reset", "reset value of \"REG_r_{}\" is the register itself"),
+    ("set_wire_default", "default value of \"WIRE_w_{}\" is the wire itself"),
+    # Each register of the field, not only one element's.
+    ("karray_reset_field", "reset value \"REG_k_E4_a_{}\" is a register of field \"a\" (element [1, 1]), the field "
+                           "being reset"),
 ])
 def test_a_reset_or_default_that_is_the_signal_itself_is_refused(tmp_path, where, what):
     """Accepted, it stopped build_flow with a panic and the design was lost."""
     d = Design()
     with d.components() as m:
-        k = m.mk_karray("k", [2], [("a", 4), ("b", 4), ("c", 4)], int(v.HwComponentType.REG))
+        k = m.mk_karray("k", [2, 3], [("a", 4), ("b", 4), ("c", 4)], int(v.HwComponentType.REG))
         if where == "set_reg_reset":
             signal = m.mk_reg("r", 4)
             give = lambda value: m.set_reg_reset(signal, value)  # noqa: E731
@@ -497,12 +499,12 @@ def test_a_reset_or_default_that_is_the_signal_itself_is_refused(tmp_path, where
             signal = m.mk_wire("w", 4)
             give = lambda value: m.set_wire_default(signal, value)  # noqa: E731
         else:
-            signal = m.karray_element_hcp(k, [1], "a")
+            signal = m.karray_element_hcp(k, [1, 1], "a")
             give = lambda value: m.karray_reset_field(k, "a", value)  # noqa: E731
-            m.karray_reset_field(k, "b", m.karray_element_hcp(k, [0], "a"))  # another field's register is taken
-            m.karray_reset_field(k, "c", m.karray_element_hcp(k, [1], "a"))  # one after the field's first register too
+            m.karray_reset_field(k, "b", m.karray_element_hcp(k, [0, 0], "a"))  # another field's register is taken
+            m.karray_reset_field(k, "c", m.karray_element_hcp(k, [0, 1], "a"))  # one after the field's first register too
         assert refused(m, ValueError, give, signal) == \
-            f"{where}: the {what.format(signal.global_id)} itself; give another signal or a constant"
+            f"{where}: the {what.format(signal.global_id)}; give another signal or a constant"
         give(m.mk_val("three", 4, 3))
     with d.behaviour():
         pass

@@ -94,38 +94,54 @@ class TestSelectors:
             assert refused(m, ValueError, call) == f"malformed Karray index selector of kind '{kind}'"
 
 
-    @pytest.mark.parametrize("place, drawn", [
-        ("assign_hcps enable", 0),
-        ("assign_k2k enable", 0),
-        # The read's take of each array, and the select function's expression.
-        ("read pick", 2),
-        ("assign_k2k pick", 3),
+    @pytest.mark.parametrize("place, drawn, text", [
+        ("assign_hcps enable", 0, "karray_assign_hcps: sel[1], a cus selector of dimension 1, takes one 1-bit enable "
+                                  'signal per index, but enable 2 of 4 (counted from 0), "WIRE_two_{}", is 2 bits wide'),
+        # One 4-bit vector for 4 indices: the count is refused first.
+        ("assign_hcps vector", 0, "karray_assign_hcps: sel[1], a cus selector of dimension 1, takes one 1-bit enable "
+                                  "signal per index (4 indices), got 1 signal"),
+        ("assign_k2k enable", 0, "karray_assign_k2k: dst_sel[0], a cus selector of dimension 0, takes one 1-bit "
+                                 'enable signal per index, but enable 1 of 2 (counted from 0), "WIRE_two_{}", is 2 '
+                                 "bits wide"),
+        # The read's take of each array and the select functions' expressions,
+        # here 3 and the 8 ids of level 0's two multiplexers.
+        ("read pick", 12, 'karray_read_field_hcp: the select fn of dimension 1 (fns[1]) returned a pick "EXPR_p_{}" 8 '
+                         "bits wide for the sides [0, 1] and [2, 3] at level 1; a pick is a 1-bit condition, 1 "
+                         "choosing the left side"),
+        ("assign_k2k pick", 3, 'karray_assign_k2k: the select fn of dimension 0 (src_fns[0]) returned a pick '
+                               '"EXPR_p_{}" 8 bits wide for the sides [0] and [1] at level 0; a pick is a 1-bit '
+                               "condition, 1 choosing the left side"),
     ])
-    def test_an_enable_or_a_pick_is_one_bit(self, m, place, drawn):
+    def test_an_enable_or_a_pick_is_one_bit(self, m, place, drawn, text):
         """Wider, it wrote (or kept the first candidate) whenever any bit was
         1: an enable of 2, a pick of the 8-bit a - b whenever a != b."""
-        k, src = m.mk_karray("k", [2], [("a", 8)], REG), m.mk_karray("s", [2], [("a", 8)], REG)
-        one, two = m.mk_wire("one", 1), m.mk_wire("two", 2)
-
-        def select(op):
-            return lambda a, _, b, *__: (m.mk_expression("p", op, dict(a)["a"], dict(b)["a"]), [])
+        k, src = m.mk_karray("k", [2, 4], [("a", 8)], REG), m.mk_karray("s", [2, 4], [("a", 8)], REG)
+        one, two, four = m.mk_wire("one", 1), m.mk_wire("two", 2), m.mk_wire("four", 4)
+        made = [two]
 
         def call(narrow):
-            enables = [one, one if narrow else two]
-            fns = [select(v.LogicOp.RelationGeq if narrow else v.LogicOp.ArithMinus)]
+            def select(a, _, b, __, level):
+                wide = not narrow and level == (1 if place == "read pick" else 0)
+                made.append(m.mk_expression("p", v.LogicOp.ArithMinus if wide else v.LogicOp.RelationGeq,
+                                            dict(a)["a"], dict(b)["a"]))
+                return made[-1], []
+
             if place == "assign_hcps enable":
-                m.karray_assign_hcps(k, [("cus", [], enables)], [("a", 1)], True)
+                m.karray_assign_hcps(k, [static(0), ("cus", [], [one, one, one if narrow else two, one])],
+                                     [("a", 1)], True)
+            elif place == "assign_hcps vector":
+                m.karray_assign_hcps(k, [static(0), ("cus", [], [one] * 4 if narrow else [four])], [("a", 1)], True)
             elif place == "assign_k2k enable":
-                m.karray_assign_k2k(k, [("cus", [], enables)], src, [static(0)], [], True)
+                m.karray_assign_k2k(k, [("cus", [], [one, one if narrow else two]), static(0)], src,
+                                    [static(0), static(0)], [], True)
             elif place == "read pick":
-                m.karray_read_field_hcp(k, [REDUCE], fns, "a")
+                m.karray_read_field_hcp(k, [static(0), REDUCE], [None, select], "a")
             else:
-                m.karray_assign_k2k(k, [static(0)], src, [REDUCE], fns, True)
+                m.karray_assign_k2k(k, [static(0), static(0)], src, [REDUCE, static(0)], [select, None], True)
 
         texts = []
         assert ids_drawn(m, lambda: texts.append(raised(ValueError, call, False))) == drawn
-        width = 2 if "enable" in place else 8
-        assert texts == [f"cond must be 1-bit, got {width} (slice the cond variable down to one bit)"]
+        assert texts == [text.format(made[-1].global_id)]
         call(True)
 
 

@@ -43,7 +43,10 @@ int32_t selected_width(const ModelArena& model, const HcpIdent& sig,
 // rule above, except that one past its top bit is refused with "cond slice
 // {} does not fit cond variable of width {}"; then the selected width must
 // be 1: "cond must be 1-bit, got {} (slice the cond variable down to one
-// bit)". The first of the two checks alone is check_cond_slice.
+// bit)", a text for the parameters that take a cond slice; a signal taken
+// whole where one bit is meant (a Karray write's enable, a reduce pick, a
+// zync bind's condition) is refused by its caller, which names the argument.
+// The first of the two checks alone is check_cond_slice.
 CheckResult check_cond_slice(const ModelArena& model, std::string_view where,
                              std::string_view param, const HcpIdent& cond,
                              const std::optional<Slice>& slice);

@@ -1,7 +1,7 @@
 #include "model/complex_hardware/karray/arena_impl_ccp_karray.hpp"
 
 #include "model/complex_hardware/common/arena_impl_ccp.hpp"
-#include "model/hw_component/slice_check.hpp"
+#include "model/hw_component/arena_impl_hcp.hpp"
 #include "model/model_arena.hpp"
 
 namespace vorlent {
@@ -96,13 +96,32 @@ CheckResult karray_assign_hcps(ModelArena& model, const CcpIdent& karray_i,
     });
 }
 
-CheckResult check_custom_enables(const ModelArena& model, const std::vector<KIdx>& sel) {
-    for (const KIdx& k : sel)
-        if (const auto* cus = std::get_if<KIdx::Custom>(&k.v))
-            for (const HcpIdent& enable : cus->enables)
-                if (auto err =
-                        check_cond_width(model, "karray write", "enable", enable, std::nullopt))
-                    return err;
+CheckResult check_custom_enables(const ModelArena& model, const CcpIdent& karray_i,
+                                 const std::vector<KIdx>& sel, std::string_view where,
+                                 std::string_view param) {
+    // Read in place: the array is taken only once the enables pass.
+    const std::vector<size_t>* shape = nullptr;
+    for (size_t d = 0; d < sel.size(); ++d) {
+        const auto* cus = std::get_if<KIdx::Custom>(&sel[d].v);
+        if (!cus) continue;
+        if (!shape) shape = &model.get<Karray>(karray_i).shape;
+        const auto selector = [&] {
+            return format("{}: {}[{}], a cus selector of dimension {}, takes one 1-bit enable "
+                          "signal per index",
+                          where, param, d, d);
+        };
+        const size_t n = cus->enables.size();
+        if (d < shape->size() && n != (*shape)[d])
+            return ErrorText::value(format("{} ({} indices), got {} signal{}", selector(),
+                                           (*shape)[d], n, n == 1 ? "" : "s"));
+        for (size_t i = 0; i < n; ++i) {
+            const int32_t width = hcp_full_width(model, cus->enables[i]);
+            if (width != 1)
+                return ErrorText::value(
+                    format("{}, but enable {} of {} (counted from 0), \"{}\", is {} bits wide",
+                           selector(), i, n, cus->enables[i].abs_name(), width));
+        }
+    }
     return std::nullopt;
 }
 
@@ -110,7 +129,8 @@ Result<std::vector<std::string>> karray_assign_sources(ModelArena& model, const 
                                                        const std::vector<KIdx>& sel,
                                                        const std::vector<KarraySource>& sources,
                                                        bool clocked, IntCuts& cuts) {
-    if (auto err = check_custom_enables(model, sel)) return *err;
+    if (auto err = check_custom_enables(model, karray_i, sel, "karray_assign_hcps", "sel"))
+        return *err;
     const auto fields = karray_fields(model, karray_i);
     std::vector<std::pair<size_t, HcpIdent>> matched;
     std::vector<std::string> skipped;

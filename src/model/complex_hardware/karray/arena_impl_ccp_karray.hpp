@@ -45,10 +45,16 @@ CheckResult karray_assign_hcps(ModelArena& model, const CcpIdent& karray_i,
                                const std::vector<std::pair<size_t, HcpIdent>>& sources,
                                bool clocked);
 
-// The enables of a write's custom selectors, each a condition of one bit
-// (check_cond_width: "cond must be 1-bit, got {}"): a wider one would write
-// whenever any of its bits is 1. Checked before the arrays are taken.
-CheckResult check_custom_enables(const ModelArena& model, const std::vector<KIdx>& sel);
+// The custom selectors of a write's selection `sel` (the parameter `param`
+// of the method `where`), read against the array in place before it is
+// taken: "{where}: {param}[d], a cus selector of dimension d, takes one
+// 1-bit enable signal per index" and then "(N indices), got M signals" for
+// a count off the dimension's size, or ", but enable i of M (counted from
+// 0), "{name}", is W bits wide" for an enable that is no 1-bit condition
+// (a wider one would write whenever any of its bits is 1).
+CheckResult check_custom_enables(const ModelArena& model, const CcpIdent& karray_i,
+                                 const std::vector<KIdx>& sel, std::string_view where,
+                                 std::string_view param);
 
 // A source of an element assignment: the field it drives by name, or none
 // for the only field of a single-field array.
@@ -57,7 +63,8 @@ struct KarraySource {
     SignalOrInt value;
 };
 
-// Element assignment by field name, its custom enables checked first.
+// Element assignment by field name (the model's side of
+// karray_assign_hcps), its custom enables checked first.
 // Sources naming no field are skipped and their names returned; an int
 // source becomes the constant "kconst_c" of its field's width (noted in
 // `cuts` when it does not fit), made as the sources are matched in order (so

@@ -12,15 +12,6 @@ namespace vorlent {
 
 namespace {
 
-std::string shape_repr(const std::vector<size_t>& shape) {
-    std::string out = "[";
-    for (size_t i = 0; i < shape.size(); ++i) {
-        if (i) out += ", ";
-        append_display(out, shape[i]);
-    }
-    return out + "]";
-}
-
 // Room made for the component list before its components exist.
 constexpr size_t ELEMS_RESERVE_CAP = 4096;
 
@@ -66,7 +57,7 @@ Karray Karray::make(ModelArena& model, bool is_user_com, std::string_view name,
     const std::optional<size_t> total = component_count(shape, ty.fields.size());
     if (!total)
         fatal(format("Karray '{}': shape {} has more elements than can be stored", name,
-                     shape_repr(shape)));
+                     index_list_text(shape)));
 
     Karray k;
     k.backing = backing;
@@ -130,9 +121,17 @@ CheckResult Karray::check_reset_not_own(std::string_view name, const HcpIdent& v
         return std::nullopt;
     const Result<size_t> f = field_index_checked(name);
     if (!f.ok()) return std::nullopt;
-    for (size_t i = f.value(); i < elems.size(); i += field_count())
-        if (elems[i] == value)
-            return check_not_itself("karray_reset_field", "reset value", "register", value, value);
+    for (size_t i = f.value(); i < elems.size(); i += field_count()) {
+        if (!(elems[i] == value)) continue;
+        // The element's coordinates, the last dimension varying fastest.
+        std::vector<size_t> coords(shape.size());
+        for (size_t e = i / field_count(), d = shape.size(); d-- > 0; e /= shape[d])
+            coords[d] = e % shape[d];
+        return ErrorText::value(
+            format("karray_reset_field: the reset value \"{}\" is a register of field \"{}\" "
+                   "(element {}), the field being reset; give another signal or a constant",
+                   value.abs_name(), name, index_list_text(coords)));
+    }
     return std::nullopt;
 }
 

@@ -62,8 +62,10 @@ public:
     // listing every field.
     Result<size_t> field_index_checked(std::string_view name) const;
     // A reset value of the field that is one of its own registers, which
-    // it would reset to itself (check_not_itself); nothing for any other
-    // value, and for a call that reset_field refuses otherwise.
+    // its element would reset to itself: `Value` "karray_reset_field: the
+    // reset value ... is a register of field ... (element [..]), the field
+    // being reset; ..."; nothing for any other value, and for a call that
+    // reset_field refuses otherwise.
     CheckResult check_reset_not_own(std::string_view name, const HcpIdent& value) const;
     // Gives every register of the field the same reset value (REG arrays
     // only). Ctrl-C stops it and leaves every register as it was.

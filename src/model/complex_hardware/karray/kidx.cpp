@@ -11,6 +11,15 @@ uint32_t index_bits(size_t n) {
     return b;
 }
 
+std::string index_list_text(const std::vector<size_t>& indexes) {
+    std::string out = "[";
+    for (size_t i = 0; i < indexes.size(); ++i) {
+        if (i) out += ", ";
+        append_display(out, indexes[i]);
+    }
+    return out + "]";
+}
+
 CheckResult check_kidx(const std::vector<size_t>& shape, const std::vector<KIdx>& sel) {
     if (sel.size() != shape.size())
         return ErrorText::value(format(

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <variant>
 #include <vector>
 
@@ -50,6 +51,9 @@ struct KIdx {
 // The bits an index signal needs to address `n` elements: the smallest b >= 1
 // with 2^b >= n (1 and 2 give 1, 3 and 4 give 2, 1025 gives 11).
 uint32_t index_bits(size_t n);
+
+// A shape, coordinates or indexes as a list: "[1, 2]".
+std::string index_list_text(const std::vector<size_t>& indexes);
 
 // The selection against the array's shape: one selector per dimension, static
 // indexes in bounds, one enable per index for a custom selector. Dyn and

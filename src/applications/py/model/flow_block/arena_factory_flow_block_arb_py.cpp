@@ -11,7 +11,7 @@
 #include "applications/py/runtime/accessed.hpp"
 #include "model/controller/asm_mode.hpp"
 #include "model/flow_block/common/arena_factory_flow_block_arb.hpp"
-#include "model/hw_component/slice_check.hpp"
+#include "model/hw_component/arena_impl_hcp.hpp"
 
 namespace vorlent::py {
 
@@ -54,9 +54,12 @@ Result<FlowBlockIdent> mk_flow_block_zync_multi(ModelArena& m, std::string_view 
         if (auto err = check_arb(format("binds[{}][0]", i), arb_i)) return *err;
         // A wider condition would be read as "nonzero" where the leaf asks for one bit.
         if (cond_i)
-            if (auto err = check_cond_width(m, "mk_flow_block_zync_multi",
-                                            format("binds[{}][3]", i), *cond_i, std::nullopt))
-                return *err;
+            if (const int32_t width = hcp_full_width(m, *cond_i); width != 1)
+                return ErrorText::value(format(
+                    "mk_flow_block_zync_multi: binds[{}][3], the condition of bind {} of {} "
+                    "(counted from 0), \"{}\", is {} bits wide; a bind's condition is a 1-bit "
+                    "signal, or None for a bind that requests whenever the block waits",
+                    i, i, binds.size(), cond_i->abs_name(), width));
         bind_args.push_back(
             ZyncBindArgs{arb_i, bind_priority.value_or(fallback), auto_ack, cond_i});
     }

@@ -23,7 +23,7 @@
 #include "model/complex_hardware/karray/arena_factory_ccp_karray.hpp"
 #include "model/complex_hardware/karray/arena_impl_ccp_karray.hpp"
 #include "model/flow_block/common/flow_block_stack.hpp"
-#include "model/hw_component/slice_check.hpp"
+#include "model/hw_component/arena_impl_hcp.hpp"
 
 namespace vorlent::py {
 
@@ -115,7 +115,10 @@ void py_karray_assign_hcps(
 
 class PyKReadEnv final : public KReadEnv {
 public:
-    PyKReadEnv(const Lease& lease, const SelectFns& fns) : lease_(lease), fns_(fns) {}
+    // `where` and `fns_param` name the method and its select functions in a refused pick.
+    PyKReadEnv(const Lease& lease, const SelectFns& fns, std::string_view where,
+               std::string_view fns_param)
+        : lease_(lease), fns_(fns), where_(where), fns_param_(fns_param) {}
 
     void with_arena(ArenaStep step) override {
         lease_.with_model([&](ModelArena& m) { step(m); });
@@ -149,16 +152,21 @@ public:
             if (!FromPython<std::tuple<HcpIdent, NamedPairs>>::convert(result.get(), out))
                 keep_failure();
             // The pick and the extras are read, as the signals of a parameter are.
-            CheckResult err;
-            lease_.with_model([&](const ModelArena& m) {
-                err = check_signals(m, "Karray reduce", "select fn result", out, Access::Read);
-            });
-            if (err) return *err;
             // The pick is a condition: a wider one would keep the first
             // candidate whenever any of its bits is 1.
+            CheckResult err;
+            const HcpIdent& picked = std::get<0>(out);
             lease_.with_model([&](const ModelArena& m) {
-                err = check_cond_width(m, "Karray reduce", "select fn result", std::get<0>(out),
-                                       std::nullopt);
+                err = check_signals(m, "Karray reduce", "select fn result", out, Access::Read);
+                if (err) return;
+                const int32_t width = hcp_full_width(m, picked);
+                if (width == 1) return;
+                err = ErrorText::value(format(
+                    "{}: the select fn of dimension {} ({}[{}]) returned a pick \"{}\" {} bits "
+                    "wide for the sides {} and {} at level {}; a pick is a 1-bit condition, 1 "
+                    "choosing the left side",
+                    where_, dim, fns_param_, dim, picked.abs_name(), width,
+                    index_list_text(a_coords), index_list_text(b_coords), level));
             });
             if (err) return *err;
             ReducePick pick{std::get<0>(out), {}};
@@ -201,6 +209,8 @@ private:
 
     const Lease& lease_;
     const SelectFns& fns_;
+    std::string_view where_;
+    std::string_view fns_param_;
     PyRef failure_;
 };
 
@@ -283,7 +293,7 @@ HcpIdent py_karray_read_field_hcp(const Lease& lease, const CcpIdent& karray_i,
     ArraysHome home(lease);
     lease.with_model([&](ModelArena& m) { home.add(array.emplace(move_out(m, karray_i))); });
 
-    PyKReadEnv env(lease, fns);
+    PyKReadEnv env(lease, fns, "karray_read_field_hcp", "fns");
     auto value = env.attempt([&] { return array->array.read_one_field(kidx, field, env); });
     home.send();
     return env.outcome(std::move(value));
@@ -299,7 +309,7 @@ void py_karray_assign_k2k(const Lease& lease, const CcpIdent& dst_i, const Selec
     const bool same = src_i == dst_i && src_i.handle() == dst_i.handle();
     if (auto err = lease.with_model([&](const ModelArena& m) -> CheckResult {
             if (auto scope = check_loose_assignment_has_top(m, "karray_assign_k2k")) return scope;
-            return check_custom_enables(m, dst_kidx);
+            return check_custom_enables(m, dst_i, dst_kidx, "karray_assign_k2k", "dst_sel");
         }))
         throw *err;
 
@@ -312,7 +322,7 @@ void py_karray_assign_k2k(const Lease& lease, const CcpIdent& dst_i, const Selec
     const Karray& destination = dst->array;
     const Karray& source = same ? dst->array : src->array;
 
-    PyKReadEnv env(lease, src_fns);
+    PyKReadEnv env(lease, src_fns, "karray_assign_k2k", "src_fns");
     auto skipped = env.attempt([&]() -> Result<std::vector<std::string>> {
         if (auto err = destination.check_write_ok(dst_kidx, expect_clocked)) return *err;
         std::vector<size_t> all(source.field_count());
