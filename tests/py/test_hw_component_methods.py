@@ -583,6 +583,8 @@ def test_silent_width_and_port_mistakes_are_refused_or_warned_of_at_the_call():
     m.dyn_counter_add(cnt, a4)
     k, kw = m.mk_karray("k", [1], [("f", 2)], v.HwComponentType.REG), m.mk_karray("kw", [1], [("f", 4)], v.HwComponentType.WIRE)
     kr = m.mk_karray("kr", [2], [("f", 4)], v.HwComponentType.REG)
+    m.karray_assign_hcps(kr, [("static", [0], [])], [("f", a4)], True)
+    kr0 = m.karray_element_hcp(kr, [0], "f")
 
     def at_priority(p, call):
         m.set_asm_pri_to_manual(p)
@@ -626,6 +628,8 @@ def test_silent_width_and_port_mistakes_are_refused_or_warned_of_at_the_call():
                                                           "at priority 10, and the port's value would override every assignment "
                                                           r"to it at priority 50 or below; one at 51 or above \(set_asm_pri_to_manual"
                                                           r"\(51\)\) wins over the port"),
+        (lambda: m.mark_as_io(kr0, True, "kr0"), r"cannot mark 'REG_kr_E0_f_\d+' as the input port 'kr0': it is "
+                                                 "assigned at priority 10, .*"),
         (lambda: m.mk_extend_bit("x", b8, 4), r"mk_extend_bit: c \(4\) is narrower than operand a \(8 bits\); c is the "
                                               r"width of the result, at least the operand's \(slice the operand to narrow it\)"),
     ]:
