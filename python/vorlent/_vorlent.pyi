@@ -297,7 +297,9 @@ class ModelArena:
 
         An input port drives a wire or a memory write element alone: neither is both assigned and
         an input port. A write element writes the port's value into the word at its address at the
-        rising clock edge that ends each cycle, as a loose assignment would."""
+        rising clock edge that ends each cycle, as a loose assignment would. A register marked as
+        an input holds the port's value of each cycle, as a wire, over every assignment of priority
+        50 or below: neither is both such an assignment's destination and an input port."""
     def is_marked_as_io(self, hcp_i: HcpIdent) -> bool:
         """True when the component is a port."""
     def get_hw_bit_sz(self, hcp_i: HcpIdent) -> int:

@@ -342,6 +342,29 @@ def test_a_write_element_that_is_an_input_port_writes_as_a_loose_assignment_woul
     assert got["port:q"] == [None, 10, 11, 12, 11, 14, 15, 16]
 
 
+def test_a_register_that_is_an_input_port_is_a_wire_that_a_higher_write_wins_over(tmp_path):
+    """As the guide says: it holds the port's value of each cycle, a write at
+    51 or above in the cycle its step is active only, the reset value while
+    mrst is high; so does a register element of a Karray."""
+    d = Design()
+    m = d.m
+    cfg = d.reg("cfg", 8, 7)
+    with d.components():
+        k = m.mk_karray("k", [2], [("f", 8)], v.HwComponentType.REG)
+        elem = m.karray_element_hcp(k, [1], "f")
+        for sig, name in [(cfg, "cfg"), (elem, "kin")]:
+            m.mark_as_io(sig, True, name)
+    with d.behaviour():
+        m.set_asm_pri_to_manual(51)
+        d.seq("s", lambda: d.block(m.mk_flow_block_sywait("w", 1)), (cfg, 200),
+              lambda: m.karray_assign_hcps(k, [("static", [1], [])], [("f", 201)], True))
+        m.set_asm_pri_to_auto()
+    got = d.run(tmp_path, d.probes(cfg=cfg, elem=elem), cycles=7,
+                inputs={"cfg": lambda c: 100 + c, "kin": lambda c: 50 + c})
+    # mrst is high in rows 0 and 1; the steps are active in cycles 2 and 3 (rows 4 and 5).
+    assert got == {"cfg": [7, 7, 102, 103, 200, 105, 106], "elem": [50, 51, 52, 53, 54, 201, 56]}
+
+
 def test_an_input_port_of_a_write_element_needs_build_flow(tmp_path):
     """Its memory is written at the clock that build_flow makes."""
     m = traced_model("com")
@@ -557,7 +580,24 @@ def test_silent_width_and_port_mistakes_are_refused_or_warned_of_at_the_call():
     mem_port, mem_written = m.mk_mem_ele("wp", mem, sel, 4, False), m.mk_mem_ele("ww", mem, sel, 4, False)
     m.mark_as_io(mem_port, True, "d")
     m.gen_basic_assign(mem_written, a4)
+    # Registers likewise, for writes at the port's priority (50) or below:
+    # one an input port, one assigned, one a counter's.
+    reg_port, reg_written, cnt = m.mk_reg("rp", 4), m.mk_reg("rw", 4), m.mk_dyn_counter("n", 4)
+    m.mark_as_io(reg_port, True, "rin")
+    m.gen_basic_assign(reg_written, a4)
+    m.mark_as_io(m.dyn_counter_get_reg(cnt), True, "nin")
+    m.dyn_counter_add(cnt, a4)
     k, kw = m.mk_karray("k", [1], [("f", 2)], v.HwComponentType.REG), m.mk_karray("kw", [1], [("f", 4)], v.HwComponentType.WIRE)
+    kr = m.mk_karray("kr", [2], [("f", 4)], v.HwComponentType.REG)
+    m.karray_assign_hcps(kr, [("static", [0], [])], [("f", a4)], True)
+    kr0 = m.karray_element_hcp(kr, [0], "f")
+
+    def at_priority(p, call):
+        m.set_asm_pri_to_manual(p)
+        try:
+            return call()
+        finally:
+            m.set_asm_pri_to_auto()
 
     def zcase(value):
         zstate, case = m.mk_flow_block_zstate("zs", sel), m.mk_flow_block_zcase("zc", value)
@@ -585,13 +625,32 @@ def test_silent_width_and_port_mistakes_are_refused_or_warned_of_at_the_call():
         (lambda: m.mark_as_io(mem_written, True, "d2"), r"cannot mark 'MEM_BLOCK_INDEXER_ww_\d+' as the input port 'd2': "
                                                         "it is assigned, and the port's value, written into its memory in "
                                                         "every cycle, would override every assignment to it"),
+        (lambda: m.gen_basic_assign(reg_port, a4), r"cannot assign to 'REG_rp_\d+' at priority 10: it is the input port "
+                                                   "'rin', whose value overrides every assignment to it at priority 50 or "
+                                                   r"below; one at 51 or above \(set_asm_pri_to_manual\(51\)\) wins over the port"),
+        (lambda: at_priority(50, lambda: m.gen_basic_assign(reg_port, a4)), r"cannot assign to 'REG_rp_\d+' at priority 50: .*"),
+        (lambda: m.dyn_counter_update(cnt), r"cannot assign to 'REG_n_CNT_\d+' at priority 10: it is the input port 'nin', .*"),
+        (lambda: m.mark_as_io(reg_written, True, "rin2"), r"cannot mark 'REG_rw_\d+' as the input port 'rin2': it is assigned "
+                                                          "at priority 10, and the port's value would override every assignment "
+                                                          r"to it at priority 50 or below; one at 51 or above \(set_asm_pri_to_manual"
+                                                          r"\(51\)\) wins over the port"),
+        (lambda: m.mark_as_io(kr0, True, "kr0"), r"cannot mark 'REG_kr_E0_f_\d+' as the input port 'kr0': it is "
+                                                 "assigned at priority 10, .*"),
         (lambda: m.mk_extend_bit("x", b8, 4), r"mk_extend_bit: c \(4\) is narrower than operand a \(8 bits\); c is the "
                                               r"width of the result, at least the operand's \(slice the operand to narrow it\)"),
     ]:
         assert re.fullmatch(text, refused(m, ValueError, call))
-    # A Karray write into an element wire marked as an input, likewise.
+    # A Karray write into an element wire marked as an input, likewise, and
+    # into a register element that any selector picks, before a constant or
+    # a read is made (the one id drawn is the array's take).
     m.mark_as_io(m.karray_element_hcp(kw, [0], "f"), True, "kin")
-    assert "it is the input port 'kin'" in raised(ValueError, m.karray_assign_hcps, kw, [("static", [0], [])], [("f", a4)], False)
+    m.mark_as_io(m.karray_element_hcp(kr, [1], "f"), True, "krin")
+    for call, port in [(lambda: m.karray_assign_hcps(kw, [("static", [0], [])], [("f", 3)], False), "kin"),
+                       (lambda: m.karray_assign_hcps(kr, [("dyn", [], [sel])], [("f", 3)], True), "krin"),
+                       (lambda: m.karray_assign_k2k(kr, [("cus", [], [c, c])], kr, [("dyn", [], [sel])], [], True), "krin")]:
+        texts = []
+        assert ids_drawn(m, lambda: texts.append(raised(ValueError, call))) == 1
+        assert f"it is the input port '{port}'" in texts[0]
     # Warned of once made: ints cut to their width, a wider operand b whose
     # high bits the result drops, a zcase that never matches.
     for call, text in [
@@ -621,12 +680,15 @@ def test_silent_width_and_port_mistakes_are_refused_or_warned_of_at_the_call():
             m.mk_expression("e", op, a4, b8)
     # The usual idioms stay quiet (any warning fails this test): a 1-bit int
     # b, ops that lose nothing to a wider b, an extension to the operand's
-    # width, a register marked as an input, a case the selector holds.
+    # width, a write that wins over an input port, a case the selector holds.
     for op, a, b, a_slice in [(OP.ArithPlus, a4, 1, None), (OP.ArithPlus, b8, 1, v.Slice(0, 4)), (OP.RelationLe, a4, b8, None),
                               (OP.BitwiseShl, a4, b8, None), (OP.BitwiseAnd, a4, b8, None), (OP.ArithDiv, a4, b8, None)]:
         m.mk_expression("e", op, a, b, a_slice)
     m.mk_extend_bit("x", b8, 8), m.mk_extend_bit("x", b8, 6, v.Slice(0, 4))
-    m.mark_as_io(r8, True, "rin")
-    m.gen_basic_assign(r8, 1)
-    m.mark_as_io(written, False, "dout")
+    at_priority(51, lambda: m.gen_basic_assign(reg_port, 1))
+    at_priority(51, lambda: m.karray_assign_hcps(kr, [("dyn", [], [sel])], [("f", 3)], True))
+    # Marked again as an output, a port's register (wire) is written as any.
+    for sig in (reg_port, written):
+        m.mark_as_io(sig, False, "dout")
+        m.gen_basic_assign(sig, a4)
     zcase(3)

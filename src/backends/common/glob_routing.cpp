@@ -3,6 +3,7 @@
 #include "backends/common/graph.hpp"
 #include "backends/common/io_op.hpp"
 #include "common/interrupt.hpp"
+#include "model/controller/asm_mode.hpp"
 #include "model/hw_component/arena_impl_hcp.hpp"
 #include "model/model_arena.hpp"
 
@@ -63,8 +64,9 @@ void route_glob_io_hw_comp(ModelArena& model, const ModuleTree& tree, const HcpI
         }
         const Slice src = get_hcp_assign(model, *above).get_des_slice();
         auto target = take_hcp(model, hcp_i);
-        target->bind_src(*above, std::nullopt, src.start, src.stop, std::nullopt, std::nullopt,
-                         std::nullopt, model);
+        // Pooled after every assignment: of its priority, it wins.
+        target->bind_src(*above, std::nullopt, src.start, src.stop, DEFAULT_UE_PRI_INPUT_PORT,
+                         std::nullopt, std::nullopt, model);
         target.put_back();
     }
 

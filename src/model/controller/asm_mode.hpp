@@ -11,6 +11,10 @@ namespace vorlent {
 inline constexpr int32_t DEFAULT_UE_PRI_USER = 10;
 inline constexpr int32_t DEFAULT_UE_PRI_INTERNAL_MAX = 100;
 inline constexpr int32_t DEFAULT_UE_PRI_INTERNAL_MIN = 50;
+// An input port's value is bound into the component it marks at this
+// priority, after every assignment of the same priority: a register so
+// marked shows only the assignments above it.
+inline constexpr int32_t DEFAULT_UE_PRI_INPUT_PORT = DEFAULT_UE_PRI_INTERNAL_MIN;
 inline constexpr int32_t DEFAULT_UE_PRI_RST = 2147483647;
 inline constexpr int32_t DEFAULT_UE_PRI_MIN = 0;
 inline constexpr int32_t DEFAULT_UE_PRI_FALLBACK = 1;

@@ -1,5 +1,6 @@
 #include "model/hw_component/arena_impl_asm.hpp"
 
+#include "model/controller/asm_mode.hpp"
 #include "model/flow_block/common/flow_block_stack.hpp"
 #include "model/hw_component/arena_factory_hcp.hpp"
 #include "model/hw_component/arena_impl_hcp.hpp"
@@ -43,21 +44,41 @@ AsmReport gen_basic_assign(ModelArena& model, const HcpIdent& des, const HcpIden
 
 namespace {
 
-// The kinds an input port drives alone, with what the texts say of how its
-// value reaches them (none for another kind): a wire takes it, and a memory
-// write element writes it into its memory in every cycle.
-std::optional<std::string_view> port_drives_alone(HwComponentType t) {
+// How an input port's value reaches a component of kind `t` and which
+// assignments it overrides (none for a kind it does not drive): a wire
+// takes it and a memory write element writes it into its memory in every
+// cycle, over every assignment; a register takes it in every cycle at
+// DEFAULT_UE_PRI_INPUT_PORT, over every assignment of that priority or
+// below (the port's copy is pooled after them).
+struct PortRule {
+    std::string_view how;
+    bool by_priority;
+};
+
+std::optional<PortRule> port_rule(HwComponentType t) {
     switch (t) {
         case HwComponentType::Wire:
-            return "";
+            return PortRule{"", false};
         case HwComponentType::MemBlockIndexer:
-            return ", written into its memory in every cycle,";
+            return PortRule{", written into its memory in every cycle,", false};
+        case HwComponentType::Reg:
+            return PortRule{"", true};
         default:
             return std::nullopt;
     }
 }
 
-// Whether an assignment writes `h`, of a kind port_drives_alone names.
+// The assignments the port overrides, and for a register those that win.
+std::string overridden(const PortRule& rule) {
+    if (!rule.by_priority) return "every assignment to it";
+    const int32_t wins = DEFAULT_UE_PRI_INPUT_PORT + 1;
+    return format(
+        "every assignment to it at priority {} or below; one at {} or above "
+        "(set_asm_pri_to_manual({})) wins over the port",
+        DEFAULT_UE_PRI_INPUT_PORT, wins, wins);
+}
+
+// Whether an assignment writes `h` (a wire or a write element).
 bool assigned(const ModelArena& model, const HcpIdent& h) {
     return h.hw_type == HwComponentType::Wire ? model.get<Wire>(h).written
                                               : model.get<MemEle>(h).written;
@@ -66,24 +87,34 @@ bool assigned(const ModelArena& model, const HcpIdent& h) {
 }  // namespace
 
 CheckResult check_not_input_port(const ModelArena& model, const HcpIdent& des) {
-    const std::optional<std::string_view> how = port_drives_alone(des.hw_type);
-    if (!how) return std::nullopt;
-    const std::optional<IoMark> mark = get_hcp_assign(model, des).get_io_mark();
+    const std::optional<PortRule> rule = port_rule(des.hw_type);
+    if (!rule) return std::nullopt;
+    const int32_t priority = get_asm_pri_val();
+    if (rule->by_priority && priority > DEFAULT_UE_PRI_INPUT_PORT) return std::nullopt;
+    const IoMark* mark = get_hcp_assign(model, des).get_hcp_assign().io_mark.get();
     if (!mark || !mark->is_input) return std::nullopt;
-    return ErrorText::value(
-        format("cannot assign to '{}': it is the input port '{}', whose value{} overrides every "
-               "assignment to it",
-               des.abs_name(), mark->io_name, *how));
+    const std::string at = rule->by_priority ? format(" at priority {}", priority) : "";
+    return ErrorText::value(format(
+        "cannot assign to '{}'{}: it is the input port '{}', whose value{} overrides {}",
+        des.abs_name(), at, mark->io_name, rule->how, overridden(*rule)));
 }
 
 CheckResult check_input_mark(const ModelArena& model, const HcpIdent& hcp_i, bool is_input,
                              std::string_view io_name) {
-    const std::optional<std::string_view> how = port_drives_alone(hcp_i.hw_type);
-    if (!is_input || !how || !assigned(model, hcp_i)) return std::nullopt;
-    return ErrorText::value(
-        format("cannot mark '{}' as the input port '{}': it is assigned, and the port's value{} "
-               "would override every assignment to it",
-               hcp_i.abs_name(), io_name, *how));
+    const std::optional<PortRule> rule = port_rule(hcp_i.hw_type);
+    if (!is_input || !rule) return std::nullopt;
+    std::string at;
+    if (rule->by_priority) {
+        const std::optional<int32_t>& lowest = model.get<Reg>(hcp_i).lowest_asm_pri;
+        if (!lowest || *lowest > DEFAULT_UE_PRI_INPUT_PORT) return std::nullopt;
+        at = format(" at priority {}", *lowest);
+    } else if (!assigned(model, hcp_i)) {
+        return std::nullopt;
+    }
+    return ErrorText::value(format(
+        "cannot mark '{}' as the input port '{}': it is assigned{}, and the port's value{} "
+        "would override {}",
+        hcp_i.abs_name(), io_name, at, rule->how, overridden(*rule)));
 }
 
 }  // namespace vorlent

@@ -54,9 +54,14 @@ AsmReport gen_basic_assign(ModelArena& model, const HcpIdent& des, const HcpIden
 // overrides whatever the design assigns to it, so a wire is either written
 // or an input port. So is a memory write element, whose input port writes
 // the port's value into its memory in every cycle, over every assignment.
-// Both orders are refused: an assignment into such a component marked as an
-// input, and marking one that an assignment writes (for `is_input`). A
-// register marked as an input may still be written.
+// A register marked as an input takes the port's value in every cycle at
+// DEFAULT_UE_PRI_INPUT_PORT, over every assignment of that priority or
+// below: only assignments of a higher priority show. Both orders are
+// refused: an assignment into such a component marked as an input (for a
+// register, at the thread's current priority), and marking one that an
+// assignment writes (for `is_input`; a register's lowest priority written,
+// Reg::lowest_asm_pri). A second mark replaces the first, so a component
+// marked as an output again may be written.
 CheckResult check_not_input_port(const ModelArena& model, const HcpIdent& des);
 CheckResult check_input_mark(const ModelArena& model, const HcpIdent& hcp_i, bool is_input,
                              std::string_view io_name);

@@ -8,6 +8,12 @@ namespace vorlent {
 
 int32_t Reg::get_priority() const { return get_asm_pri_val(); }
 
+NcpIdent Reg::do_asm(const HcpIdent& src, std::optional<Slice> des_slice, int32_t src_start,
+                     int32_t src_stop, ModelArena& model) {
+    note_asm_pri(get_priority());
+    return HcpRecord::do_asm(src, des_slice, src_start, src_stop, model);
+}
+
 void Reg::set_reset_val(const HcpIdent& value, ClockMode clk_mode) {
     if (reset_val) fatal("reset_val is set already");
     reset_val = value;

@@ -2,6 +2,7 @@
 
 #include "model/common/draw_id_by_take.hpp"
 #include "model/flow_block/common/arena_factory_flow_block.hpp"
+#include "model/hw_component/arena_impl_asm.hpp"
 #include "model/model_arena.hpp"
 
 namespace vorlent {
@@ -23,6 +24,8 @@ Result<HcpIdent> dyn_counter_add(ModelArena& model, const CcpIdent& cnt_i, const
 }
 
 CheckResult dyn_counter_update(ModelArena& model, const CcpIdent& cnt_i) {
+    // In place, before the counter is taken: a refusal draws no id.
+    if (auto err = check_not_input_port(model, model.get<DynCounter>(cnt_i).reg)) return err;
     auto cnt = model.take<DynCounter>(cnt_i);
     CheckResult out = cnt->update(model);
     cnt.put_back();

@@ -21,6 +21,8 @@ Result<HcpIdent> dyn_counter_add(ModelArena& model, const CcpIdent& cnt_i, const
                                  const std::optional<Slice>& addend_slice,
                                  const std::optional<HcpIdent>& enable_i,
                                  const std::optional<Slice>& enable_slice);
+// Assigns the pending value to the counter's register; refused when the
+// register is an input port that would override it (check_not_input_port).
 CheckResult dyn_counter_update(ModelArena& model, const CcpIdent& cnt_i);
 // The pending running value, else the register.
 HcpIdent dyn_counter_get_now(ModelArena& model, const CcpIdent& cnt_i);

@@ -82,10 +82,11 @@ CheckResult karray_reset_field(ModelArena& model, const CcpIdent& karray_i, std:
                        [&](const Karray& k) { return k.reset_field(field, v, clk_mode, model); });
 }
 
-CheckResult karray_assign_hcps(ModelArena& model, const CcpIdent& karray_i,
-                               const std::vector<KIdx>& sel,
-                               const std::vector<std::pair<size_t, HcpIdent>>& sources,
-                               bool clocked) {
+namespace {
+
+// Element assignment once check_write has passed.
+CheckResult write_checked(ModelArena& model, const CcpIdent& karray_i, const std::vector<KIdx>& sel,
+                          const std::vector<std::pair<size_t, HcpIdent>>& sources, bool clocked) {
     return with_karray(model, karray_i, [&](const Karray& k) -> CheckResult {
         Result<KView> view = KView::from_sources(k, sources);
         if (!view.ok()) return view.error();
@@ -94,6 +95,26 @@ CheckResult karray_assign_hcps(ModelArena& model, const CcpIdent& karray_i,
         if (!written.ok()) return written.error();
         return std::nullopt;
     });
+}
+
+// The array's check_write, in place: before the array is taken.
+CheckResult check_write_in_place(const ModelArena& model, const CcpIdent& karray_i,
+                                 const std::vector<KIdx>& sel, const std::vector<size_t>& fields,
+                                 bool clocked) {
+    return model.get<Karray>(karray_i).check_write(sel, fields, clocked, model);
+}
+
+}  // namespace
+
+CheckResult karray_assign_hcps(ModelArena& model, const CcpIdent& karray_i,
+                               const std::vector<KIdx>& sel,
+                               const std::vector<std::pair<size_t, HcpIdent>>& sources,
+                               bool clocked) {
+    std::vector<size_t> fields;
+    fields.reserve(sources.size());
+    for (const auto& [f, src] : sources) fields.push_back(f);
+    if (auto err = check_write_in_place(model, karray_i, sel, fields, clocked)) return err;
+    return write_checked(model, karray_i, sel, sources, clocked);
 }
 
 CheckResult check_custom_enables(const ModelArena& model, const CcpIdent& karray_i,
@@ -132,7 +153,9 @@ Result<std::vector<std::string>> karray_assign_sources(ModelArena& model, const 
     if (auto err = check_custom_enables(model, karray_i, sel, "karray_assign_hcps", "sel"))
         return *err;
     const auto fields = karray_fields(model, karray_i);
-    std::vector<std::pair<size_t, HcpIdent>> matched;
+    // The field of each source that names one, then the write's checks,
+    // before any constant is made.
+    std::vector<std::pair<size_t, const KarraySource*>> matched;
     std::vector<std::string> skipped;
     for (const KarraySource& source : sources) {
         size_t f = 0;
@@ -148,14 +171,23 @@ Result<std::vector<std::string>> karray_assign_sources(ModelArena& model, const 
                 continue;
             }
         }
-        const HcpIdent* ident = std::get_if<HcpIdent>(&source.value);
-        matched.emplace_back(f, ident
-                                    ? *ident
-                                    : make_const_val(model, KCONST, std::get<WideInt>(source.value),
-                                                     fields[f].second, cuts));
+        matched.emplace_back(f, &source);
     }
     if (matched.empty()) return ErrorText::value("Karray assignment: no source matched any field");
-    if (auto err = karray_assign_hcps(model, karray_i, sel, matched, clocked)) return *err;
+    std::vector<size_t> written;
+    written.reserve(matched.size());
+    for (const auto& [f, source] : matched) written.push_back(f);
+    if (auto err = check_write_in_place(model, karray_i, sel, written, clocked)) return *err;
+    std::vector<std::pair<size_t, HcpIdent>> values;
+    values.reserve(matched.size());
+    for (const auto& [f, source] : matched) {
+        const HcpIdent* ident = std::get_if<HcpIdent>(&source->value);
+        values.emplace_back(f, ident ? *ident
+                                     : make_const_val(model, KCONST,
+                                                      std::get<WideInt>(source->value),
+                                                      fields[f].second, cuts));
+    }
+    if (auto err = write_checked(model, karray_i, sel, values, clocked)) return *err;
     return skipped;
 }
 

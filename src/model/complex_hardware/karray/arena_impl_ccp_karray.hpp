@@ -39,7 +39,8 @@ Result<HcpIdent> karray_element_hcp(ModelArena& model, const CcpIdent& karray_i,
 CheckResult karray_reset_field(ModelArena& model, const CcpIdent& karray_i, std::string_view field,
                                const SignalOrInt& value, ClockMode clk_mode, IntCuts& cuts);
 // Element assignment: each (field index, value) written into the selected
-// elements, in one assignment node.
+// elements, in one assignment node. The write is checked (Karray::check_write)
+// before the array is taken.
 CheckResult karray_assign_hcps(ModelArena& model, const CcpIdent& karray_i,
                                const std::vector<KIdx>& sel,
                                const std::vector<std::pair<size_t, HcpIdent>>& sources,
@@ -67,10 +68,10 @@ struct KarraySource {
 // karray_assign_hcps), its custom enables checked first.
 // Sources naming no field are skipped and their names returned; an int
 // source becomes the constant "kconst_c" of its field's width (noted in
-// `cuts` when it does not fit), made as the sources are matched in order (so
-// constants made before a refused bare source draw their ids; the refused
-// call takes them out again). `Type` error for a bare source on an array of
-// several fields, `Value` error when no source matched.
+// `cuts` when it does not fit), made in the order of the sources once every
+// source is matched and the write is checked (Karray::check_write), so a
+// refusal makes none. `Type` error for a bare source on an array of several
+// fields, `Value` error when no source matched.
 Result<std::vector<std::string>> karray_assign_sources(ModelArena& model, const CcpIdent& karray_i,
                                                        const std::vector<KIdx>& sel,
                                                        const std::vector<KarraySource>& sources,

@@ -75,10 +75,20 @@ public:
     // Writing. `clocked` is the `|=` operator (REG arrays), its absence `*=`
     // (WIRE arrays).
     CheckResult check_write_ok(const std::vector<KIdx>& sel, bool clocked) const;
+    // check_write_ok, then that no selected element's field among `fields`
+    // is an input port that would override the write (check_not_input_port;
+    // an index past the fields is left to the write). Reads the model only,
+    // so a caller runs it before it makes anything.
+    CheckResult check_write(const std::vector<KIdx>& sel, const std::vector<size_t>& fields,
+                            bool clocked, const ModelArena& model) const;
+    // The fields a write of a read view of `fields` sets: those equal to one
+    // of them (name and width).
+    std::vector<size_t> fields_matching(const std::vector<KarrayField>& fields) const;
     // One assignment node holding one assignment per written element field,
-    // attached to the current scope. Returns the destination fields that no
-    // value of a read view matched (always none for element assignment).
-    // Ctrl-C stops it before the node is made (see karray_write.cpp).
+    // attached to the current scope, once the caller has run check_write.
+    // Returns the destination fields that no value of a read view matched
+    // (always none for element assignment). Ctrl-C stops it before the node
+    // is made (see karray_write.cpp).
     Result<std::vector<std::string>> write(const std::vector<KIdx>& sel, const KView& view,
                                            bool clocked, ModelArena& model) const;
 

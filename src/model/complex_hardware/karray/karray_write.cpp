@@ -7,9 +7,11 @@
 
 #include "model/complex_hardware/karray/karray.hpp"
 #include "model/complex_hardware/karray/karray_hw_build.hpp"
+#include "model/controller/asm_mode.hpp"
 #include "model/flow_block/common/flow_block_stack.hpp"
 #include "model/hw_component/arena_impl_asm.hpp"
 #include "model/hw_component/arena_impl_hcp.hpp"
+#include "model/model_arena.hpp"
 #include "model/nodes/arena_factory_node.hpp"
 
 namespace vorlent {
@@ -27,6 +29,38 @@ CheckResult Karray::check_write_ok(const std::vector<KIdx>& sel, bool clocked) c
             "a dynamic (signal / custom-fn indexed) Karray write requires a reg-backed Karray; a "
             "wire cannot hold its non-selected elements");
     return std::nullopt;
+}
+
+std::vector<size_t> Karray::fields_matching(const std::vector<KarrayField>& fields) const {
+    std::vector<size_t> out;
+    for (size_t d = 0; d < ty.fields.size(); ++d)
+        if (std::find(fields.begin(), fields.end(), ty.fields[d]) != fields.end()) out.push_back(d);
+    return out;
+}
+
+CheckResult Karray::check_write(const std::vector<KIdx>& sel, const std::vector<size_t>& fields,
+                                bool clocked, const ModelArena& model) const {
+    if (auto err = check_write_ok(sel, clocked)) return err;
+    // Every element a selector may write: a static one's, else each index of
+    // its dimension (a reduce selector's too: the write refuses it later).
+    std::vector<size_t> lo(shape.size()), hi(shape);
+    for (size_t d = 0; d < shape.size(); ++d)
+        if (const auto* s = std::get_if<KIdx::Static>(&sel[d].v)) {
+            lo[d] = s->index;
+            hi[d] = s->index + 1;
+        }
+    std::vector<size_t> at = lo;
+    for (;;) {
+        for (size_t f : fields)
+            if (f < ty.fields.size())
+                if (auto err = check_not_input_port(model, element_hcp(at, f))) return err;
+        size_t d = shape.size();
+        while (d > 0 && ++at[d - 1] == hi[d - 1]) {
+            at[d - 1] = lo[d - 1];
+            --d;
+        }
+        if (d == 0) return std::nullopt;
+    }
 }
 
 Result<std::vector<std::string>> Karray::write(const std::vector<KIdx>& sel, const KView& view,
@@ -59,15 +93,6 @@ Result<std::vector<std::string>> Karray::write(const std::vector<KIdx>& sel, con
     SourcePairs sources;
     sources.reserve(pairs.size());
     for (const auto& [d, s] : pairs) sources.emplace_back(d, view.hcps[s]);
-    // A wire-backed write selects one element (its indices are all static):
-    // none of the wires it writes may be an input port.
-    if (backing == HwComponentType::Wire) {
-        std::vector<size_t> at;
-        at.reserve(sel.size());
-        for (const KIdx& k : sel) at.push_back(std::get<KIdx::Static>(k.v).index);
-        for (const auto& [f, src] : sources)
-            if (auto err = check_not_input_port(model, element_hcp(at, f))) return *err;
-    }
 
     // A dynamic write of a large array takes seconds: Ctrl-C stops it
     // (Interrupted) before the node links what it made into the model, which
@@ -81,7 +106,14 @@ Result<std::vector<std::string>> Karray::write(const std::vector<KIdx>& sel, con
     std::vector<AssignMeta> metas;
     if (auto err = write_dim(0, coords, std::nullopt, sel, sources, metas, poll, model))
         return *err;
-    if (is_clocked()) check_interrupt();
+    if (is_clocked()) {
+        check_interrupt();
+        // Only now, when it no longer stops, the write notes its priority in
+        // the registers it writes (see check_input_mark).
+        const int32_t priority = get_asm_pri_val();
+        for (const AssignMeta& meta : metas)
+            model.checked_mut<Reg>(meta.des).note_asm_pri(priority);
+    }
 
     if (!metas.empty()) {
         const std::string name =

@@ -324,7 +324,13 @@ void py_karray_assign_k2k(const Lease& lease, const CcpIdent& dst_i, const Selec
 
     PyKReadEnv env(lease, src_fns, "karray_assign_k2k", "src_fns");
     auto skipped = env.attempt([&]() -> Result<std::vector<std::string>> {
-        if (auto err = destination.check_write_ok(dst_kidx, expect_clocked)) return *err;
+        // Before the read makes anything: the fields written are those that
+        // match one of the source's (a read view holds them all).
+        const std::vector<size_t> written = destination.fields_matching(source.ty.fields);
+        if (auto err = lease.with_model([&](const ModelArena& m) {
+                return destination.check_write(dst_kidx, written, expect_clocked, m);
+            }))
+            return *err;
         std::vector<size_t> all(source.field_count());
         for (size_t f = 0; f < all.size(); ++f) all[f] = f;
         auto view = source.read_view(src_kidx, all, env);
