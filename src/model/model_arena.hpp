@@ -94,6 +94,10 @@ public:
     // interrupt) stays Started and leaves a half-built model, which is never
     // written.
     FlowBuild flow_build = FlowBuild::NotStarted;
+    // Whether a register was ever marked as an input port. Until one is, no
+    // write into a register can be one the port overrides, so the check that
+    // every assignment runs (check_not_input_port) reads no record for it.
+    bool input_port_regs = false;
     // Kept while build_flow runs, freed when it completes; a build that
     // stopped leaves it, and the components it had parked, for the model's
     // end (build_flow.cpp says why).

@@ -78,6 +78,16 @@ std::string overridden(const PortRule& rule) {
         DEFAULT_UE_PRI_INPUT_PORT, wins, wins);
 }
 
+// The input mark of `h`, of a kind port_rule names, read through its own
+// record: asked at every assignment, so it costs no dispatch over the kinds.
+const IoMark* input_mark(const ModelArena& model, const HcpIdent& h) {
+    const HcpAssign& assign = h.hw_type == HwComponentType::Reg    ? model.get<Reg>(h).hcp_assign
+                              : h.hw_type == HwComponentType::Wire ? model.get<Wire>(h).hcp_assign
+                                                                   : model.get<MemEle>(h).hcp_assign;
+    const IoMark* mark = assign.io_mark.get();
+    return mark && mark->is_input ? mark : nullptr;
+}
+
 // Whether an assignment writes `h` (a wire or a write element).
 bool assigned(const ModelArena& model, const HcpIdent& h) {
     return h.hw_type == HwComponentType::Wire ? model.get<Wire>(h).written
@@ -88,11 +98,11 @@ bool assigned(const ModelArena& model, const HcpIdent& h) {
 
 CheckResult check_not_input_port(const ModelArena& model, const HcpIdent& des) {
     const std::optional<PortRule> rule = port_rule(des.hw_type);
-    if (!rule) return std::nullopt;
+    if (!rule || (rule->by_priority && !model.input_port_regs)) return std::nullopt;
+    const IoMark* mark = input_mark(model, des);
+    if (!mark) return std::nullopt;
     const int32_t priority = get_asm_pri_val();
     if (rule->by_priority && priority > DEFAULT_UE_PRI_INPUT_PORT) return std::nullopt;
-    const IoMark* mark = get_hcp_assign(model, des).get_hcp_assign().io_mark.get();
-    if (!mark || !mark->is_input) return std::nullopt;
     const std::string at = rule->by_priority ? format(" at priority {}", priority) : "";
     return ErrorText::value(format(
         "cannot assign to '{}'{}: it is the input port '{}', whose value{} overrides {}",

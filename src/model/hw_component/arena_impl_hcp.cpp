@@ -65,6 +65,7 @@ void mark_as_io(ModelArena& model, const HcpIdent& hcp_i, bool is_input, std::st
     auto taken = take_hcp(model, hcp_i);
     taken->mark_as_io(is_input, std::move(io_name));
     taken.put_back();
+    if (is_input && hcp_i.hw_type == HwComponentType::Reg) model.input_port_regs = true;
 }
 
 CheckResult check_not_itself(std::string_view where, std::string_view what, std::string_view noun,

@@ -10,7 +10,7 @@ int32_t Reg::get_priority() const { return get_asm_pri_val(); }
 
 NcpIdent Reg::do_asm(const HcpIdent& src, std::optional<Slice> des_slice, int32_t src_start,
                      int32_t src_stop, ModelArena& model) {
-    note_asm_pri(get_priority());
+    note_asm_pri(get_asm_pri_val());
     return HcpRecord::do_asm(src, des_slice, src_start, src_stop, model);
 }
 

@@ -41,6 +41,9 @@ std::vector<size_t> Karray::fields_matching(const std::vector<KarrayField>& fiel
 CheckResult Karray::check_write(const std::vector<KIdx>& sel, const std::vector<size_t>& fields,
                                 bool clocked, const ModelArena& model) const {
     if (auto err = check_write_ok(sel, clocked)) return err;
+    // A dynamic write of a large array need not walk it when no register
+    // of the model is an input port.
+    if (backing == HwComponentType::Reg && !model.input_port_regs) return std::nullopt;
     // Every element a selector may write: a static one's, else each index of
     // its dimension (a reduce selector's too: the write refuses it later).
     std::vector<size_t> lo(shape.size()), hi(shape);
