@@ -305,63 +305,53 @@ def test_behaviour_described_after_build_flow_is_refused_and_components_are_stil
 
 LOOSE = ("{}: no flow block is open, so this is a loose assignment of the top module, and no top module is set; "
          "call set_top_module first")
-ZYNC_EMPTY = ('finalize_flow_block: zync flow block "{}" holds nothing; a zync makes at least one assignment in the '
-              "cycle it is granted, so describe one in it (an assignment, a Karray write, a zif chain or a zstate) "
-              "and close it again")
-IN_COM_PHASE = ('initialize_flow_block: module "{}" is tracked for its components (track_module_at_com_init); flow '
-                "blocks are described in its behaviour phase, so call untrack_module_at_com_init, then "
-                "track_module_at_flow_init first")
-NO_MODULE = ("initialize_flow_block: no module is tracked; flow blocks are described in a module's behaviour phase, "
-             "so call track_module_at_flow_init first")
+SLIP_TEXTS = {
+    "com": ('initialize_flow_block: module "{}" is tracked for its components (track_module_at_com_init); flow blocks '
+            "are described in its behaviour phase, so call untrack_module_at_com_init, then track_module_at_flow_init "
+            "first"),
+    "none": ("initialize_flow_block: no module is tracked; flow blocks are described in a module's behaviour phase, so "
+             "call track_module_at_flow_init first"),
+    "zync": ('finalize_flow_block: zync flow block "{}" holds nothing; a zync makes at least one assignment in the cycle '
+             "it is granted, so describe one in it (an assignment, a Karray write, a zif chain or a zstate) and close it "
+             "again"),
+}
 
 
-# A slip of order, as (the state it is made in, the call, what the text says
-# to do first). Each stopped the design at the call or a later one (an
-# internal panic at finalize_flow_block or build_flow, after which emit
-# refuses the model); now the call is refused with nothing changed, and once
-# the named call is made, the same call goes through and the design is built.
-@pytest.mark.parametrize("state, slip, text", [
-    ("flow", lambda m, x: m.gen_basic_assign(x["r"], 1), LOOSE.format("gen_basic_assign")),
-    ("flow", lambda m, x: m.karray_assign_hcps(x["k"], [("static", [0], [])], [("f", 1)], True),
-     LOOSE.format("karray_assign_hcps")),
-    ("flow", lambda m, x: m.karray_assign_k2k(x["k"], [("static", [0], [])], x["k"], [("static", [1], [])], [], True),
-     LOOSE.format("karray_assign_k2k")),
-    ("com", lambda m, x: m.initialize_flow_block(x["s"]), IN_COM_PHASE),
-    ("none", lambda m, x: m.initialize_flow_block(x["s"]), NO_MODULE),
-    ("zync", lambda m, x: m.finalize_flow_block(x["z"]), ZYNC_EMPTY),
-    ("zync_multi", lambda m, x: m.finalize_flow_block(x["z"]), ZYNC_EMPTY),
-], ids=["gen_basic_assign", "karray_assign_hcps", "karray_assign_k2k", "block_in_component_phase",
-        "block_with_no_module", "empty_zync", "empty_zync_multi"])
-def test_a_slip_of_order_is_refused_at_the_call(tmp_path, state, slip, text):
+# A slip of order, made in `state` ("flow": no top module set, "com": the top
+# module's component phase, "none": no module tracked, "zync": the empty zync
+# or zync_multi `x[name]` open): refused with nothing changed. Once the call
+# the text names is made, the same call goes through and the design builds;
+# before, the slip stopped it with a panic at the call, at
+# finalize_flow_block or at build_flow, after which emit refused the model.
+@pytest.mark.parametrize("state, name, slip", [
+    ("flow", "gen_basic_assign", lambda m, x: m.gen_basic_assign(x["r"], 1)),
+    ("flow", "karray_assign_hcps", lambda m, x: m.karray_assign_hcps(x["k"], [("static", [0], [])], [("f", 1)], True)),
+    ("flow", "karray_assign_k2k",
+     lambda m, x: m.karray_assign_k2k(x["k"], [("static", [0], [])], x["k"], [("static", [1], [])], [], True)),
+    ("com", "s", lambda m, x: m.initialize_flow_block(x["s"])),
+    ("none", "s", lambda m, x: m.initialize_flow_block(x["s"])),
+    ("zync", "z", lambda m, x: m.finalize_flow_block(x["z"])),
+    ("zync", "zm", lambda m, x: m.finalize_flow_block(x["zm"])),
+])
+def test_a_slip_of_order_is_refused_at_the_call(tmp_path, state, name, slip):
     m = v.ModelArena()
     top = m.mk_module("top")
     m.track_module_at_com_init(top)
     arb = m.mk_arb("arb", v.ArbSamePriPolicy.AckOne)
-    x = {"r": m.mk_reg("r", 4), "k": m.mk_karray("k", [2], [("f", 4)], REG), "s": m.mk_flow_block_seq("s")}
-    if state.startswith("zync"):
-        x["z"] = (m.mk_flow_block_zync("z", arb) if state == "zync" else
-                  m.mk_flow_block_zync_multi("z", [(arb, None, False, None), (arb, 5, False, None)], False))
-    if state != "flow":
-        m.set_top_module(top)
-    if state != "com":
-        m.untrack_module_at_com_init(top)
-    if state.startswith("zync") or state == "flow":
-        m.track_module_at_flow_init(top)
-    if "z" in x:
-        m.initialize_flow_block(x["z"])
-    expected = text.format(m.module_verilog_name(top) if state == "com" else
-                           f"ZYNC_z_{x['z'].global_id}" if "z" in x else "")
+    x = {"r": m.mk_reg("r", 4), "k": m.mk_karray("k", [2], [("f", 4)], REG), "s": m.mk_flow_block_seq("s"),
+         "z": m.mk_flow_block_zync("z", arb), "zm": m.mk_flow_block_zync_multi("zm", [(arb, None, False, None)] * 2, False)}
+    (m.set_top_module if state != "flow" else id)(top)
+    (m.untrack_module_at_com_init if state != "com" else id)(top)
+    (m.track_module_at_flow_init if state in ("flow", "zync") else id)(top)
+    (m.initialize_flow_block if state == "zync" else id)(x.get(name))
+    named = m.module_verilog_name(top) if state == "com" else f"ZYNC_{name}_{x[name].global_id}" if state == "zync" else name
+    text = SLIP_TEXTS.get(state, LOOSE).format(named)
     # With no module tracked, no probe of the ids drawn can be made.
-    assert (raised if state == "none" else partial(refused, m))(ValueError, slip, m, x) == expected
-    # The call the text names, then the same call.
-    if state == "flow":
-        m.set_top_module(top)
-    elif state == "com":
-        m.untrack_module_at_com_init(top)
+    assert (raised if state == "none" else partial(refused, m))(ValueError, slip, m, x) == text
+    {"flow": m.set_top_module, "com": m.untrack_module_at_com_init, "none": id,
+     "zync": lambda _: m.gen_basic_assign(x["r"], 2)}[state](top)
     if state in ("com", "none"):
         m.track_module_at_flow_init(top)
-    if "z" in x:
-        m.gen_basic_assign(x["r"], 2)
     slip(m, x)
     if state in ("com", "none"):
         m.gen_basic_assign(x["r"], 3)
@@ -377,7 +367,6 @@ def test_a_slip_of_order_is_refused_at_the_call(tmp_path, state, slip, text):
 def test_emit_of_a_model_with_no_top_module_says_to_set_one(tmp_path, capfd):
     m = v.ModelArena()
     m.mk_module("top")
-    capfd.readouterr()
     assert raised(ValueError, v.BackendVerilog(m).emit, str(tmp_path), "top") == (
         "BackendVerilog::emit: the model has no top module; call set_top_module, then build_flow, on the model "
         "before handing it to BackendVerilog")
