@@ -236,7 +236,7 @@ class ModelArena:
     def untrack_module_at_flow_init(self, module_i: ModuleIdent) -> None:
         """Closes the behaviour phase of the module on top of the trace stack."""
     def set_top_module(self, module_i: ModuleIdent) -> None:
-        """Names the top module, which gets the ports clk and mrst; once, before build_flow."""
+        """Names the top module, which gets the ports clk and mrst; once, before build_flow and before the first assignment made outside every block."""
     def build_flow(self) -> None:
         """Lowers the behaviour of every module into state machines; once, after everything is described."""
     def get_asm_pri_val(self) -> int:
@@ -334,7 +334,7 @@ class ModelArena:
 
     # Flow blocks: life cycle
     def initialize_flow_block(self, block_i: FlowBlockIdent) -> None:
-        """Opens a block: what is described next goes into it."""
+        """Opens a block, in a module's behaviour phase (track_module_at_flow_init): what is described next goes into it."""
     def finalize_flow_block(self, block_i: FlowBlockIdent) -> None:
         """Closes the innermost open block, which becomes an element of the block around it."""
     def finalize_flow_procedure(self) -> None:
@@ -405,7 +405,7 @@ class ModelArena:
         """
     def mk_flow_block_zync(self, name: str, arb_i: CcpIdent, priority: int | None = None,
                            auto_ack: bool = False) -> FlowBlockIdent:
-        """Assignments made in the cycle in which the arbiter grants this block's request."""
+        """Assignments (at least one) made in the cycle in which the arbiter grants this block's request."""
     def mk_flow_block_zync_multi(self, name: str, binds: Sequence[_ZyncBind], match_all: bool,
                                  priority: int | None = None) -> FlowBlockIdent:
         """A zync block that requests on several arbiters; granted by one, or by all with match_all.
